@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine to build and test Tarnwick: Debian packages,
+# the mingw-w64 builds of the third-party libraries and a pristine Wine prefix.
+# Everything built lands in a cache outside the clone; a warm rerun takes seconds.
+# Prints the cache paths as shell assignments on its last two lines.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cache=${TARNWICK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnwick}
+mkdir -p "$cache"
+
+packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb nlohmann-json3-dev libfmt-dev
+          x11-apps imagemagick xdotool fonts-wine fonts-liberation cmake ninja-build
+          dpkg-dev python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}" >&2
+  $sudo apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+
+# Source packages need a deb-src entry; the security suite's source pool is not served here.
+if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
+  uri=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+  [ -n "$uri" ] || uri=http://deb.debian.org/debian
+  printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri" \
+    | $sudo tee /etc/apt/sources.list.d/tarnwick-src.sources >/dev/null
+  $sudo apt-get update -qq >&2
+fi
+
+srcpkgs=(zlib libzip curl pugixml googletest)
+versions=""
+for p in "${srcpkgs[@]}"; do
+  versions+="$p=$(apt-cache showsrc "$p" 2>/dev/null | awk '/^Version:/{print $2; exit}');"
+done
+stamp=$( { echo "$versions"; x86_64-w64-mingw32-g++-posix --version | head -1;
+           cat "$here/scripts/build-deps.sh" "$here/cmake/mingw-toolchain.cmake"; } | sha256sum | cut -c1-16)
+deps="$cache/deps-$stamp"
+if [ ! -f "$deps/.complete" ]; then
+  echo "setup: building libraries into $deps" >&2
+  rm -rf "$deps"
+  "$here/scripts/build-deps.sh" "$deps" >&2
+  touch "$deps/.complete"
+fi
+
+# One pristine Wine prefix; test runs copy it.
+wstamp=$( { dpkg -s wine64 | awk '/^Version:/{print $2}'; cat "$here/scripts/make-prefix.sh"; } | sha256sum | cut -c1-16)
+prefix="$cache/wineprefix-$wstamp"
+if [ ! -f "$prefix/.complete" ]; then
+  echo "setup: creating Wine prefix $prefix" >&2
+  rm -rf "$prefix"
+  "$here/scripts/make-prefix.sh" "$prefix" >&2
+  touch "$prefix/.complete"
+fi
+
+echo "TARNWICK_DEPS=$deps"
+echo "TARNWICK_PREFIX=$prefix"

@@ -1,0 +1,8 @@
+// Constants that the test build shortens; the shipped program uses the first column.
+#include "app/buildconfig.h"
+
+#ifndef TARNWICK_TEST_BUILD
+#define TARNWICK_TEST_BUILD 0
+#endif
+
+const bool isTestBuild = TARNWICK_TEST_BUILD != 0;

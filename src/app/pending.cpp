@@ -1,0 +1,14 @@
+// Stand-ins for the program-control and main-window services that are not built yet.
+#include "app/status.h"
+
+#include "foundation/log.h"
+
+void gf_showStatus(const std::string& text, bool log)
+{
+    if (log && !text.empty())
+        gf_log(text);
+}
+
+void gf_clearStatus() { gf_showStatus({}, false); }
+
+void gf_showError(const std::string& text) { gf_logf("Error {}", text); }

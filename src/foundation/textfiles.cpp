@@ -1,0 +1,192 @@
+#include "foundation/textfiles.h"
+
+#include "app/status.h"
+#include "foundation/log.h"
+#include "foundation/winstring.h"
+
+#include <pugixml.hpp>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+TextEncoding gf_detectEncoding(const fs::path& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        gf_logf("cannot open file {} for character encoding, err: {}", gf_pathText(path), GetLastError());
+        return none_found;
+    }
+    unsigned char mark[2] = {};
+    DWORD got = 0;
+    const BOOL read = ReadFile(file, mark, sizeof mark, &got, nullptr);
+    CloseHandle(file);
+    if (!read || got < 2)
+        return ANSI;
+    if (mark[0] == 0xFF && mark[1] == 0xFE)
+        return Unicode;
+    if (mark[0] == 0xFE && mark[1] == 0xFF)
+        return Unicode_big_endian;
+    if (mark[0] == 0xEF && mark[1] == 0xBB)
+        return UTF8_with_BOM;
+    return ANSI;
+}
+
+int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::string>& lines)
+{
+    try {
+        const TextEncoding encoding = gf_detectEncoding(path);
+        if (encoding == none_found)
+            return 0;
+        return gf_openTextStream(encoding, path, lines);
+    } catch (const std::exception& e) {
+        gf_logf("gf_readExtTextFileToStringVector {}", e.what());
+        return 0;
+    }
+}
+
+namespace {
+void lf_dropCarriageReturn(std::string& line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+}
+
+// UTF-16 with its byte order from the mark (big-endian without one); lines end at U+000A.
+int lf_readUtf16(const fs::path& path, std::vector<std::string>& lines)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return 0;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t at = 0;
+    bool littleEndian = false;
+    if (bytes.size() >= 2) {
+        const auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+        littleEndian = b0 == 0xFF && b1 == 0xFE;
+        if (littleEndian || (b0 == 0xFE && b1 == 0xFF))
+            at = 2;
+    }
+    try {
+        std::wstring line;
+        const auto flush = [&] {
+            std::string text = gf_utf16ToUtf8(line);
+            lf_dropCarriageReturn(text);
+            lines.push_back(std::move(text));
+            line.clear();
+        };
+        for (; at + 1 < bytes.size(); at += 2) {
+            const auto lo = static_cast<unsigned char>(bytes[at + (littleEndian ? 0 : 1)]);
+            const auto hi = static_cast<unsigned char>(bytes[at + (littleEndian ? 1 : 0)]);
+            const wchar_t unit = static_cast<wchar_t>(lo | (hi << 8));
+            if (unit == L'\n')
+                flush();
+            else
+                line.push_back(unit);
+        }
+        if (!line.empty())
+            flush();
+    } catch (const win32::Utf8ConversionException& e) {
+        gf_showStatus(fmt::format("conversion from error from utf16 to utf8, code: {}", e.ErrorCode()), true);
+        return 0;
+    } catch (const std::runtime_error& e) {
+        gf_showStatus(std::string("conversion from error from utf16 to utf8: ") + e.what(), true);
+        return 0;
+    }
+    return 1;
+}
+} // namespace
+
+int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<std::string>& lines)
+{
+    if (encoding == Unicode || encoding == Unicode_big_endian)
+        return lf_readUtf16(path, lines);
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return 0;
+    const std::size_t first = lines.size();
+    gf_readLines(in, lines);
+    if (encoding == UTF8_with_BOM && lines.size() > first) {
+        std::string& line = lines[first];
+        const std::size_t mark = line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : line.rfind("\xEF\xBB", 0) == 0 ? 2 : 0;
+        line.erase(0, mark);
+    }
+    return 1;
+}
+
+void gf_readLines(std::istream& stream, std::vector<std::string>& lines)
+{
+    std::string line;
+    while (std::getline(stream, line)) {
+        lf_dropCarriageReturn(line);
+        lines.push_back(std::move(line));
+    }
+    stream.clear();
+}
+
+std::vector<std::string>* gf_readFileLines(FileLines& record, int expectedCount)
+{
+    std::ifstream in(record.path, std::ios::binary);
+    if (!in.is_open())
+        return nullptr;
+    if (expectedCount > 0 && static_cast<std::size_t>(expectedCount) > record.lines.capacity())
+        record.lines.reserve(static_cast<std::size_t>(expectedCount));
+    gf_readLines(in, record.lines);
+    return record.lines.empty() ? nullptr : &record.lines;
+}
+
+bool gf_writeTextFile(const std::string& text, const fs::path& path)
+{
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out.is_open())
+        return false;
+    out << text << std::endl;
+    return static_cast<bool>(out);
+}
+
+bool gf_writeLinesToFile(const std::vector<std::string>& lines, const fs::path& path)
+{
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out.is_open())
+        return false;
+    for (const std::string& line : lines)
+        out << line << std::endl;
+    return static_cast<bool>(out);
+}
+
+bool gf_saveFile(const pugi::xml_document& document, const fs::path& path)
+{
+    if (document.save_file(path.c_str(), "\t", pugi::format_default, pugi::encoding_utf8)) {
+        gf_logf("\"{}\" saved", gf_pathText(path));
+        return true;
+    }
+    gf_logf("could not save to \"{}\"", gf_pathText(path));
+    return false;
+}
+
+void gf_backupFile(const fs::path& path)
+{
+    if (!path.has_extension())
+        return;
+    const fs::path folder = path.parent_path();
+    const fs::path stem = path.stem(), extension = path.extension();
+    const fs::path first = folder / (stem.wstring() + L"0" + extension.wstring());
+    const fs::path second = folder / (stem.wstring() + L"00" + extension.wstring());
+    if (fs::exists(first))
+        fs::copy_file(first, second, fs::copy_options::overwrite_existing);
+    if (fs::exists(path))
+        fs::copy_file(path, first, fs::copy_options::overwrite_existing);
+}
+
+int gf_countDirEntries(const fs::path& path)
+{
+    if (!fs::exists(path))
+        return 0;
+    int count = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(path))
+        count += entry.is_regular_file() ? 1 : 0;
+    return count;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// String helpers shared by the whole program.
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+extern const char* const trimSet; // blank, tab, line feed, carriage return
+
+// The text without trim-set characters at both ends; the view is narrowed to match.
+std::string gf_trim(std::string_view& text);
+std::string gf_trim(const std::string& text);
+
+// Items between delimiters, each trimmed; a final delimiter adds no empty item.
+std::vector<std::string> gf_splitFields(std::string_view text);
+std::vector<std::string> gf_splitComma(std::string_view text);
+std::vector<std::string> gf_splitSemicolon(std::string_view text);
+// "EHAM, EGLL" becomes "EHAM,EGLL"; a text without trim-set characters is left alone.
+void gf_normalizeList(std::string& text);
+// Appends each text's fields as one row of the publishers table.
+void gf_addSplitFields(const std::vector<std::string>& texts);
+
+bool gf_equalsUpper(std::string_view upper, std::string_view text);
+std::string gf_extractPath(std::string_view text);
+std::string gf_bannerLine(std::int64_t width, std::int64_t extra, bool leadingLineFeed, bool trailingLineFeed,
+                          std::string_view title);
+std::string gf_formatFixed6(const std::pair<double, double>& position);
+
+// A 48-bit set of the half hours of a day, as text "0,1,47".
+std::bitset<48> lf_hours2bitset(std::string_view text);
+std::string gf_joinComma(const std::bitset<48>& hours);

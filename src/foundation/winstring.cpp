@@ -1,0 +1,77 @@
+#include "foundation/winstring.h"
+
+#include <windows.h>
+
+#include <climits>
+
+using win32::Utf8ConversionException;
+
+namespace {
+struct ConversionTexts {
+    const char* invalid;
+    const char* noLength;
+    const char* noConversion;
+};
+
+// Asks for the result length, then converts; `call` wraps the Windows function.
+template <typename Out, typename In, typename Call>
+Out lf_convert(In text, Call call, const ConversionTexts& texts, Utf8ConversionException::ConversionType type)
+{
+    if (text.empty())
+        return {};
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        throw std::overflow_error("Input string too long: size_t-length doesn't fit into int.");
+    const auto fail = [&](const char* otherwise) {
+        const DWORD error = GetLastError();
+        throw Utf8ConversionException(error == ERROR_NO_UNICODE_TRANSLATION ? texts.invalid : otherwise, error,
+                                      type);
+    };
+    const int length = static_cast<int>(text.size());
+    const int needed = call(text.data(), length, nullptr, 0);
+    if (needed == 0)
+        fail(texts.noLength);
+    Out result(static_cast<std::size_t>(needed), 0);
+    if (call(text.data(), length, result.data(), needed) == 0)
+        fail(texts.noConversion);
+    return result;
+}
+} // namespace
+
+std::string gf_utf16ToUtf8(std::wstring_view text)
+{
+    static const ConversionTexts texts{
+        "Invalid UTF-16 sequence found in input string.",
+        "Cannot get result string length when converting from UTF-16 to UTF-8 (WideCharToMultiByte failed).",
+        "Cannot convert from UTF-16 to UTF-8 (WideCharToMultiByte failed)."};
+    return lf_convert<std::string>(
+        text,
+        [](const wchar_t* in, int length, char* out, int room) {
+            return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in, length, out, room, nullptr, nullptr);
+        },
+        texts, Utf8ConversionException::FromUtf16ToUtf8);
+}
+
+std::wstring gf_utf8ToUtf16(std::string_view text)
+{
+    static const ConversionTexts texts{
+        "Invalid UTF-8 sequence found in input string.",
+        "Cannot get result string length when converting from UTF-8 to UTF-16 (MultiByteToWideChar failed).",
+        "Cannot convert from UTF-8 to UTF-16 (MultiByteToWideChar failed)."};
+    return lf_convert<std::wstring>(
+        text,
+        [](const char* in, int length, wchar_t* out, int room) {
+            return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in, length, out, room);
+        },
+        texts, Utf8ConversionException::FromUtf8ToUtf16);
+}
+
+std::filesystem::path gf_u8path(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string gf_pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}

@@ -1,0 +1,34 @@
+#pragma once
+// UTF-8 inside the program, UTF-16 at the Windows boundary.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace win32 {
+
+class Utf8ConversionException : public std::runtime_error {
+public:
+    enum ConversionType : std::uint32_t { FromUtf8ToUtf16 = 0, FromUtf16ToUtf8 = 1 };
+    Utf8ConversionException(const char* message, std::uint32_t errorCode, ConversionType type)
+        : std::runtime_error(message), m_errorCode(errorCode), m_conversionType(type) {}
+    std::uint32_t ErrorCode() const { return m_errorCode; }
+    ConversionType Direction() const { return m_conversionType; }
+
+private:
+    std::uint32_t m_errorCode;
+    ConversionType m_conversionType;
+};
+
+} // namespace win32
+
+// Both raise std::overflow_error for texts beyond INT_MAX units and
+// win32::Utf8ConversionException for invalid input (never replaced).
+std::string gf_utf16ToUtf8(std::wstring_view text);
+std::wstring gf_utf8ToUtf16(std::string_view text);
+
+#include <filesystem>
+// Paths from and to UTF-8 text; a path built from a narrow string would be read
+// in the ANSI code page.
+std::filesystem::path gf_u8path(std::string_view utf8);
+std::string gf_pathText(const std::filesystem::path& path);
