@@ -46,46 +46,36 @@ std::uint32_t gf_pitchUpTicks(std::int32_t sizeClass) { return lf_lookup(pitchUp
 double gf_rotationPitchDegrees(std::int32_t sizeClass) { return lf_lookup(rotationPitchTable, sizeClass); }
 double gf_climbPitchDegrees(std::int32_t sizeClass) { return lf_lookup(climbPitchTable, sizeClass); }
 
-double gf_turnRate(std::int32_t sizeClass)
-{
-    static const auto table = lf_classTable<double>({0.002617993877991494, 0.0017453292519943294,
-                                                     0.0012217304763960306, 0.0008726646259971647,
-                                                     0.0017453292519943294, 0.0034906585039886587});
-    return lf_lookup(table, sizeClass);
-}
+namespace {
+// The motion tables, built together on first use.
+struct MotionTables {
+    ClassTable<double> turnRate = lf_classTable<double>({0.002617993877991494, 0.0017453292519943294,
+                                                         0.0012217304763960306, 0.0008726646259971647,
+                                                         0.0017453292519943294, 0.0034906585039886587});
+    ClassTable<double> climbStep = lf_classTable<double>({0.5, 0.75, 0.6, 0.5, 1.0, 0.75});
+    ClassTable<double> pushSpeed = lf_classTable<double>({5.0, 4.5, 4.0, 3.0, 4.5, 5.0});
+    ClassTable<double> liftOffSpeed = lf_classTable<double>({90.0, 110.0, 140.0, 150.0, 220.0, 0.0});
+    ClassTable<double> bankRate = lf_classTable<double>({0.0006108652381980154, 0.0004799655442984406,
+                                                         0.00034906585039886593, 0.00026179938779914946,
+                                                         0.0017453292519943294, 0.0010471975511965978});
+    ClassTable<double> maxBank = lf_classTable<double>({0.6981317007977318, 0.6108652381980153,
+                                                        0.5235987755982988, 0.3490658503988659,
+                                                        1.5707963267948966, 1.3089969389957472});
+};
 
-double gf_climbStep(std::int32_t sizeClass)
+const MotionTables& lf_motion()
 {
-    static const auto table = lf_classTable<double>({0.5, 0.75, 0.6, 0.5, 1.0, 0.75});
-    return lf_lookup(table, sizeClass);
+    static const MotionTables tables;
+    return tables;
 }
+} // namespace
 
-double gf_pushSpeed(std::int32_t sizeClass)
-{
-    static const auto table = lf_classTable<double>({5.0, 4.5, 4.0, 3.0, 4.5, 5.0});
-    return lf_lookup(table, sizeClass);
-}
-
-double gf_liftOffSpeed(std::int32_t sizeClass)
-{
-    static const auto table = lf_classTable<double>({90.0, 110.0, 140.0, 150.0, 220.0, 0.0});
-    return lf_lookup(table, sizeClass);
-}
-
-double gf_bankRate(std::int32_t sizeClass)
-{
-    static const auto table = lf_classTable<double>({0.0006108652381980154, 0.0004799655442984406,
-                                                     0.00034906585039886593, 0.00026179938779914946,
-                                                     0.0017453292519943294, 0.0010471975511965978});
-    return lf_lookup(table, sizeClass);
-}
-
-double gf_maxBank(std::int32_t sizeClass)
-{
-    static const auto table = lf_classTable<double>({0.6981317007977318, 0.6108652381980153, 0.5235987755982988,
-                                                     0.3490658503988659, 1.5707963267948966, 1.3089969389957472});
-    return lf_lookup(table, sizeClass);
-}
+double gf_turnRate(std::int32_t sizeClass) { return lf_lookup(lf_motion().turnRate, sizeClass); }
+double gf_climbStep(std::int32_t sizeClass) { return lf_lookup(lf_motion().climbStep, sizeClass); }
+double gf_pushSpeed(std::int32_t sizeClass) { return lf_lookup(lf_motion().pushSpeed, sizeClass); }
+double gf_liftOffSpeed(std::int32_t sizeClass) { return lf_lookup(lf_motion().liftOffSpeed, sizeClass); }
+double gf_bankRate(std::int32_t sizeClass) { return lf_lookup(lf_motion().bankRate, sizeClass); }
+double gf_maxBank(std::int32_t sizeClass) { return lf_lookup(lf_motion().maxBank, sizeClass); }
 
 double gf_bankStep(std::int32_t sizeClass, double wantedTurn, std::int32_t ticks, double presentBank)
 {

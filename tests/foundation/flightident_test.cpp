@@ -6,6 +6,7 @@
 #include "foundation/texthelpers.h"
 #include "liveries/liveries.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -75,14 +76,9 @@ TEST(FlightIdent, SizeClassNames)
     EXPECT_EQ(gf_sizeClassName(0), "Light");
     EXPECT_EQ(gf_sizeClassName(4), "HighPerf");
     EXPECT_EQ(gf_sizeClassName(5), "Rotorcraft");
-    for (int wrong : {6, -1}) {
-        try {
-            gf_sizeClassName(wrong);
-            ADD_FAILURE() << wrong;
-        } catch (const std::out_of_range& e) {
-            EXPECT_STREQ(e.what(), "invalid unordered_map<K, T> key");
-        }
-    }
+    for (int wrong : {6, -1})
+        EXPECT_THAT([wrong] { gf_sizeClassName(wrong); },
+                    ::testing::ThrowsMessage<std::out_of_range>(::testing::StrEq("invalid unordered_map<K, T> key")));
 }
 
 TEST(AircraftProfile, TakesTheTypesSizeAndTheClassValues)

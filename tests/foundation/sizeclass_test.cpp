@@ -1,6 +1,7 @@
 #include "foundation/geometry.h"
 #include "foundation/sizeclasses.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -44,14 +45,10 @@ TEST(SizeClassTables, AnUnknownClassThrowsEverywhere)
         [](int c) { gf_pushSpeed(c); },      [](int c) { gf_liftOffSpeed(c); },
         [](int c) { gf_bankRate(c); },       [](int c) { gf_maxBank(c); }};
     for (const auto& lookup : lookups)
-        for (int c : {6, -1}) {
-            try {
-                lookup(c);
-                ADD_FAILURE() << c;
-            } catch (const std::out_of_range& e) {
-                EXPECT_STREQ(e.what(), "invalid unordered_map<K, T> key");
-            }
-        }
+        for (int c : {6, -1})
+            EXPECT_THAT([&] { lookup(c); }, ::testing::ThrowsMessage<std::out_of_range>(
+                                                ::testing::StrEq("invalid unordered_map<K, T> key")))
+                << c;
 }
 
 TEST(SizeClassTables, BankStepIsClampedToTheClassLimits)
