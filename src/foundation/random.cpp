@@ -1,9 +1,11 @@
 #include "foundation/random.h"
 
+#include "foundation/settingscatalogue.h"
+
 #include <algorithm>
 
 namespace {
-bool lf_randomOn() { return true; } // PENDING: the setting RANDOM
+bool lf_randomOn() { return RANDOM.value.load(); }
 } // namespace
 
 std::mt19937& gf_randomEngine()
