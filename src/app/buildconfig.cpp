@@ -6,3 +6,5 @@
 #endif
 
 const bool isTestBuild = TARNWICK_TEST_BUILD != 0;
+
+const std::int32_t statusHoldSeconds = TARNWICK_TEST_BUILD ? 3 : 25;
