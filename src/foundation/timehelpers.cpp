@@ -18,3 +18,9 @@ std::string gf_nowString()
     const std::string full = gf_utcTimeString(std::time(nullptr));
     return full.substr(full.size() - 13, 8);
 }
+
+std::string gf_timeStamp()
+{
+    const std::string full = gf_utcTimeString(std::time(nullptr));
+    return full.substr(4, 6) + ", " + full.substr(full.size() - 4);
+}

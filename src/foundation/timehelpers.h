@@ -7,3 +7,5 @@
 std::string gf_utcTimeString(std::time_t time);
 // hh:mm:ss of the current UTC time.
 std::string gf_nowString();
+// The date of a "meta" block: "Dec  6, 2026".
+std::string gf_timeStamp();
