@@ -12,6 +12,14 @@ void lf_logInitFailure(const Parameter& setting, const std::string& value)
     gf_logf("{}adding init xml parameter {} with {} failed!", errorMarker, setting.key, value);
 }
 
+bool lf_readText(StringParameter& setting, const pugi::xml_document& document)
+{
+    const pugi::xml_node node = gf_findParameter(document, setting.key);
+    if (node)
+        setting.assignValue(node.attribute("value").as_string());
+    return static_cast<bool>(node);
+}
+
 bool lf_holds(const pugi::xml_node& parameters, const std::string& key)
 {
     return static_cast<bool>(gf_findParameter(parameters.root(), key));
@@ -144,20 +152,16 @@ bool gf_readIntParameter(IntParameter& setting, const pugi::xml_document& docume
 
 bool gf_readStringParameter(StringParameter& setting, const pugi::xml_document& document)
 {
-    const pugi::xml_node node = gf_findParameter(document, setting.key);
-    if (!node)
+    if (!lf_readText(setting, document))
         return false;
-    setting.assignValue(node.attribute("value").as_string());
     setting.logParameter();
     return true;
 }
 
 bool gf_readFolderParameter(StringParameter& setting, const pugi::xml_document& document)
 {
-    const pugi::xml_node node = gf_findParameter(document, setting.key);
-    if (!node)
+    if (!lf_readText(setting, document))
         return false;
-    setting.assignValue(node.attribute("value").as_string());
     if (!setting.getValue().empty())
         setting.logParameter();
     return true;
