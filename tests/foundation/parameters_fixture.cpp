@@ -1,7 +1,6 @@
 #include "parameters_fixture.h"
 
 #include <filesystem>
-#include <sstream>
 
 void gf_testResetSettings()
 {
@@ -20,13 +19,11 @@ void gf_testResetSettings()
 
 void ParametersTest::SetUp()
 {
-    dataFolder = folder.path();
+    folder = std::filesystem::current_path(); // the log's fresh folder
+    dataFolder = folder;
     parametersFile = folder / L"parameters.xml";
     gf_testResetSettings();
-    gf_openLog();
 }
-
-void ParametersTest::TearDown() { gf_closeLog(); }
 
 void ParametersTest::writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const
 {
@@ -63,25 +60,6 @@ int ParametersTest::countInFile(const std::string& key) const
     for (pugi::xml_node node : document.child("parameters").children("parameter"))
         count += key == node.attribute("name").as_string() ? 1 : 0;
     return count;
-}
-
-std::string ParametersTest::logText() const
-{
-    gf_flushLog();
-    return gf_testReadFile(folder / L"Log.txt");
-}
-
-bool ParametersTest::logHasLine(const std::string& line) const
-{
-    std::istringstream lines(logText());
-    std::string text;
-    while (std::getline(lines, text)) {
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        if (text == line)
-            return true;
-    }
-    return false;
 }
 
 bool ParametersTest::fileExists(const std::wstring& name) const { return std::filesystem::exists(folder / name); }

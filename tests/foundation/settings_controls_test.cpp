@@ -41,11 +41,7 @@ protected:
                                  GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(parent, nullptr);
     }
-    void TearDown() override
-    {
-        DestroyWindow(parent);
-        ParametersTest::TearDown();
-    }
+    void TearDown() override { DestroyWindow(parent); }
     HWND parent = nullptr;
     HINSTANCE instance = GetModuleHandleW(nullptr);
 };
