@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "foundation/logcapture.h"
 #include "foundation/parametersfile.h"
+#include "foundation/winstring.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
