@@ -99,7 +99,7 @@ bool procesTbInt(GuiIntParameter& setting)
     gf_showIntParameter(setting);
     // MAX_LIVE at its default shows an empty field.
     if (&setting == &MAX_LIVE && MAX_LIVE.value.load() == MAX_LIVE.defaultValue)
-        SetWindowTextW(MAX_LIVE.window, L"");
+        gf_clearItemText(MAX_LIVE.controlId);
     return changed;
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/status.h"
 
-#include <pugixml.hpp>
+#include "support/parametersxml.h"
 
 #include <sstream>
 
@@ -20,14 +20,7 @@ void MainWindowTest::TearDown()
 
 void MainWindowTest::writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const
 {
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child("parameters");
-    for (const auto& [name, value] : elements) {
-        pugi::xml_node node = root.append_child("parameter");
-        node.append_attribute("name") = name.c_str();
-        node.append_attribute("value") = value.c_str();
-    }
-    ASSERT_TRUE(document.save_file(parametersFile.c_str()));
+    ASSERT_TRUE(gf_testWriteParameters(parametersFile, elements));
 }
 
 void MainWindowTest::openWindow()
@@ -87,22 +80,20 @@ bool MainWindowTest::enabled(const ParameterControl& control) const { return IsW
 
 std::string MainWindowTest::status() const { return gf_statusLine().status; }
 
-std::map<std::string, std::string> MainWindowTest::fileValues() const
-{
-    std::map<std::string, std::string> values;
-    pugi::xml_document document;
-    if (!document.load_file(parametersFile.c_str()))
-        return values;
-    for (pugi::xml_node node : document.child("parameters").children("parameter"))
-        values.emplace(node.attribute("name").as_string(), node.attribute("value").as_string());
-    return values;
-}
-
 std::string MainWindowTest::fileValue(const std::string& key) const
 {
-    const auto values = fileValues();
-    const auto found = values.find(key);
-    return found == values.end() ? "<missing>" : found->second;
+    const auto values = gf_testReadParameters(parametersFile);
+    if (!values)
+        return "<no file>";
+    const auto found = values->find(key);
+    return found == values->end() ? "<missing>" : found->second;
+}
+
+RECT MainWindowTest::windowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
 }
 
 int MainWindowTest::logCount(const std::string& line)

@@ -53,8 +53,8 @@ protected:
     bool enabled(const ParameterControl& control) const;
 
     std::string status() const;
-    std::map<std::string, std::string> fileValues() const;
     std::string fileValue(const std::string& key) const; // "<missing>" when not stored
+    static RECT windowRect(HWND window);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
     int logCount(const std::string& line);
     // Waits (bounded) until the condition holds.

@@ -3,21 +3,12 @@
 
 #include "foundation/settingscatalogue.h"
 
-namespace {
-RECT lf_rect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-} // namespace
-
 TEST_F(MainWindowTest, TheStoredPositionIsWhereTheWindowOpens)
 {
     writeParameters({{"MAIN_WINDOW_X", "250"}, {"MAIN_WINDOW_Y", "60"}});
     openWindow();
-    EXPECT_EQ(lf_rect(window()).left, 250);
-    EXPECT_EQ(lf_rect(window()).top, 60);
+    EXPECT_EQ(windowRect(window()).left, 250);
+    EXPECT_EQ(windowRect(window()).top, 60);
     EXPECT_FALSE(logHasLine("MAIN_WINDOW_X=250")) << "read without a log line";
 }
 
@@ -25,8 +16,8 @@ TEST_F(MainWindowTest, APositionOnALimitTakesTheDefaultAndStoresIt)
 {
     writeParameters({{"MAIN_WINDOW_X", "-30000"}, {"MAIN_WINDOW_Y", "60"}});
     openWindow();
-    EXPECT_EQ(lf_rect(window()).left, 400);
-    EXPECT_EQ(lf_rect(window()).top, 60);
+    EXPECT_EQ(windowRect(window()).left, 400);
+    EXPECT_EQ(windowRect(window()).top, 60);
     EXPECT_EQ(fileValue("MAIN_WINDOW_X"), "400");
     EXPECT_EQ(fileValue("MAIN_WINDOW_Y"), "60");
 }
@@ -35,7 +26,7 @@ TEST_F(MainWindowTest, APositionOffTheScreenOpensInsideIt)
 {
     writeParameters({{"MAIN_WINDOW_X", "5000"}, {"MAIN_WINDOW_Y", "-900"}});
     openWindow();
-    const RECT window = lf_rect(this->window());
+    const RECT window = windowRect(this->window());
     RECT screen{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
     EXPECT_GE(window.left, screen.left);
@@ -51,16 +42,16 @@ TEST_F(MainWindowTest, AWindowPartlyOnTheScreenWithItsCaptionSeenStaysWhereItWas
 {
     writeParameters({{"MAIN_WINDOW_X", "-300"}, {"MAIN_WINDOW_Y", "700"}});
     openWindow();
-    EXPECT_EQ(lf_rect(window()).left, -300);
-    EXPECT_EQ(lf_rect(window()).top, 700);
+    EXPECT_EQ(windowRect(window()).left, -300);
+    EXPECT_EQ(windowRect(window()).top, 700);
 }
 
 TEST_F(MainWindowTest, AParametersFileThatDoesNotLoadLeavesTheDefaultsAndIsNotWritten)
 {
     gf_testWriteFile(parametersFile, "<parameters><parameter name=\"MAIN_WINDOW_X\" value=\"10\"");
     openWindow();
-    EXPECT_EQ(lf_rect(window()).left, 400);
-    EXPECT_EQ(lf_rect(window()).top, 20);
+    EXPECT_EQ(windowRect(window()).left, 400);
+    EXPECT_EQ(windowRect(window()).top, 20);
     EXPECT_EQ(gf_testReadFile(parametersFile), "<parameters><parameter name=\"MAIN_WINDOW_X\" value=\"10\"");
 }
 

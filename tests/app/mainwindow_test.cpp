@@ -66,13 +66,6 @@ RECT lf_clientRect(HWND parent, HWND child)
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
-
-RECT lf_windowRect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
 } // namespace
 
 TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
@@ -127,7 +120,7 @@ TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
 TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)
 {
     openWindow();
-    const RECT rect = lf_windowRect(window());
+    const RECT rect = windowRect(window());
     EXPECT_EQ(rect.right - rect.left, 880);
     EXPECT_EQ(rect.bottom - rect.top, 516);
     EXPECT_EQ(rect.left, 400);
