@@ -82,11 +82,9 @@ std::string MainWindowTest::status() const { return gf_statusLine().status; }
 
 std::string MainWindowTest::fileValue(const std::string& key) const
 {
-    const auto values = gf_testReadParameters(parametersFile);
-    if (!values)
-        return "<no file>";
-    const auto found = values->find(key);
-    return found == values->end() ? "<missing>" : found->second;
+    const auto values = gf_testReadParameters(parametersFile).value_or(std::map<std::string, std::string>{});
+    const auto found = values.find(key);
+    return found == values.end() ? "<missing>" : found->second;
 }
 
 RECT MainWindowTest::windowRect(HWND window)

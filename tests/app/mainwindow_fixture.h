@@ -53,7 +53,7 @@ protected:
     bool enabled(const ParameterControl& control) const;
 
     std::string status() const;
-    std::string fileValue(const std::string& key) const; // "<missing>" when not stored
+    std::string fileValue(const std::string& key) const; // "<missing>" when not stored (or no file)
     static RECT windowRect(HWND window);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
     int logCount(const std::string& line);
