@@ -174,7 +174,7 @@ bool extractArchiveEntry(std::int32_t& count, const ZipArchive& zip, std::int64_
         gf_logMarked(fmt::format("could not read {} from {}", name, archiveZip));
         return false;
     }
-    const fs::path target = fs::path("airports") / gf_u8path(name);
+    const fs::path target = (fs::path("airports") / gf_u8path(name)).make_preferred();
     if (!lf_writeEntry(text, target)) {
         gf_logMarked(fmt::format("writing {} failed?", gf_pathText(target)));
         return false;

@@ -5,6 +5,7 @@
 
 #include "app/updater.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/textfiles.h"
 #include "foundation/texthelpers.h"
 #include "liveries/liveries.h"
 
