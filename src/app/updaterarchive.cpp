@@ -157,12 +157,16 @@ bool extractArchiveEntry(std::int32_t& count, const ZipArchive& zip, std::int64_
         const std::string publisher = gf_publisherOf(name);
         if (publisher == "unknown") {
             gf_logMarked(fmt::format("pub {} not found", name));
-        } else if (!lf_staysInside(publisher)) {
-            gf_logMarked(fmt::format("pub {} of {} refused as a folder name", publisher, name));
         } else {
+            // The name comes from the downloaded reference data: a bad one is logged.
             const fs::path folder = lf_archiveFolders()[3] / gf_u8path(publisher);
-            if (!fs::exists(folder))
-                fs::create_directory(folder);
+            const bool inside = lf_staysInside(publisher);
+            std::error_code error;
+            if (inside && !fs::exists(folder, error) && !error)
+                fs::create_directory(folder, error);
+            if (!inside || error)
+                gf_logMarked(fmt::format("no folder for pub {} of {}: {}", publisher, name,
+                                         inside ? error.message() : "not a folder name"));
         }
     }
     ++count;

@@ -250,3 +250,21 @@ TEST_F(ArchiveUpdate, MissingDocumentsDoNotUndoTheArchive)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ArchiveUpdate, PublisherNamesThatAreNoFolderAreLoggedAndTheEntryStillExtracted)
+{
+    PublisherTable.clear();
+    gf_addSplitFields({"..\\..\\Up, Climb_", "Bad<Name>, Odd_"});
+    serve("1.0.0", {{"archive/thirdparty/Climb_/EHAM.xml", "<c/>"}, {"archive/thirdparty/Odd_/EGLL.xml", "<o/>"}});
+    EXPECT_TRUE(updateArchive());
+    EXPECT_EQ(installed("archive/thirdparty/Climb_/EHAM.xml"), "<c/>\r\n");
+    EXPECT_EQ(installed("archive/thirdparty/Odd_/EGLL.xml"), "<o/>\r\n");
+    EXPECT_FALSE(fs::exists("Up"));
+    EXPECT_FALSE(fs::exists(fs::path("airports") / "Up"));
+    EXPECT_TRUE(logged("===> no folder for pub ..\\..\\Up of archive/thirdparty/Climb_/EHAM.xml: not a folder name"));
+    EXPECT_TRUE(logged("===> no folder for pub Bad<Name> of archive/thirdparty/Odd_/EGLL.xml"));
+}
+
+} // namespace
