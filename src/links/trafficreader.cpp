@@ -3,6 +3,8 @@
 #include "app/mainwindow.h"
 #include "foundation/log.h"
 
+#include <utility>
+
 TrafficReader trafficUdpReader;
 
 TrafficReader::TrafficReader() : UdpReader("Traffic Reader", UdpReader::TrafficReader)
