@@ -170,6 +170,9 @@ def client_session(args, sock, recorder, deadline, stop):
             raw, pending = pending.split(b"\r\n", 1)
             line = raw.decode("latin-1")
             recorder.line(line)
+            if line == "Qs999=version" and args.hang_up:
+                recorder.line("#dropped")
+                return "dropped"
             if line == "Qs999=version" and not args.no_reply:
                 sock.sendall(version_reply(args).encode("utf-8"))
             elif line == "exit":
@@ -234,6 +237,7 @@ def generate(count, lat, lon, radius_nm, seed, start_time):
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--done", help="create this file when the command has finished")
     commands = parser.add_subparsers(dest="command", required=True)
 
     p = commands.add_parser("traffic", help="send traffic records")
@@ -251,6 +255,7 @@ def main(argv):
     p.add_argument("--port", type=int, default=49004)
     p.add_argument("--value", action="append", default=[], help="QNH value (number or text; repeatable)")
     p.add_argument("--raw", action="append", default=[], help="a datagram sent as it is (repeatable)")
+    p.add_argument("--file", help="datagrams sent as they are, one a line")
     p.add_argument("--icao", default="KMCE")
     p.add_argument("--interval", type=float, default=0.05)
 
@@ -261,6 +266,7 @@ def main(argv):
         p.add_argument("--level", default="2", help="1, 2 or none (member left out)")
         p.add_argument("--reply", help="answer the version request with this text instead")
         p.add_argument("--no-reply", action="store_true", help="never answer the version request")
+        p.add_argument("--hang-up", action="store_true", help="close when asked for the version")
         p.add_argument("--log", help="append every line received to this file")
         p.add_argument("--drop-after", type=int, default=0, help="close after this many Qs121 lines")
         p.add_argument("--reconnects", type=int, default=0, help="connect again this many times")
@@ -298,6 +304,8 @@ def main(argv):
             send_datagrams(args.port, records * args.repeat, args.interval)
     elif args.command == "qnh":
         payloads = [qnh_datagram(parse_qnh_value(v), args.icao) for v in args.value] + args.raw
+        if args.file:
+            payloads += read_recording(args.file)
         send_datagrams(args.port, payloads, args.interval)
     elif args.command == "client":
         run_client(args, Recorder(args.log), threading.Event())
@@ -329,6 +337,8 @@ def main(argv):
         lines = generate(args.count, args.lat, args.lon, args.radius, args.seed, args.start)
         with open(args.out, "w", encoding="latin-1", newline="\n") as f:
             f.write("\n".join(lines) + "\n")
+    if args.done:
+        open(args.done, "w").close()
     return 0
 
 
