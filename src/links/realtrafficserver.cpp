@@ -225,6 +225,7 @@ void gf_checkRealTrafficVersion(const std::string& reply)
     if (reply.empty()) {
         gf_showStatus("No RealTraffic version received?", true);
         realTrafficProfessional = false;
+        trafficClockSwitch = false;
         return;
     }
     auto json = nlohmann::json::parse(reply);
@@ -233,6 +234,7 @@ void gf_checkRealTrafficVersion(const std::string& reply)
         version = json["version"].is_string() ? json["version"].get<std::string>() : json["version"].dump();
     bool professional = !json.contains("level") || json["level"].is_null() || json["level"] == 2;
     realTrafficProfessional = professional;
+    trafficClockSwitch = professional; // only the professional edition's time stamps drive the clock
     std::string line =
         fmt::format("RT{} edition: {}, archive: week {}", version, professional ? " prof" : " stnd", archiveWeek.load());
     {

@@ -117,6 +117,7 @@ TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtCl
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     EXPECT_TRUE(realTrafficProfessional);
+    EXPECT_TRUE(trafficClockSwitch); // its record times drive the traffic clock
     EXPECT_TRUE(mainWindow.realTrafficConnected);
     EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.240 edition:  prof, archive: week 42");
     EXPECT_TRUE(log.hasLine("Waiting for RealTraffic to connect to Tarnwick_P3D ..."));
@@ -135,6 +136,7 @@ TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
     startClient(47122, {"--version", "10.0.123", "--level", "1"});
     gf_waitForRealTraffic();
     EXPECT_FALSE(realTrafficProfessional);
+    EXPECT_FALSE(trafficClockSwitch);
     EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.123 edition:  stnd, archive: week 42");
     ASSERT_TRUE(clientSaw("Qs999=version"));
 
