@@ -94,9 +94,11 @@ void lf_takeDatagram(UdpReader& reader, char* buffer, std::size_t length)
     reader.handleDatagram();
 }
 
+bool lf_mustStop(const UdpReader& reader) { return reader.stop || exitFlag || removalDone; }
+
 void lf_receiveLoop(UdpReader& reader, ReaderSocket& socket, char* buffer)
 {
-    while (!reader.stop) {
+    while (!lf_mustStop(reader)) {
         int result = recvfrom(socket.handle, buffer, static_cast<int>(UdpReader::bufferSize), 0, nullptr, nullptr);
         if (result >= static_cast<int>(UdpReader::bufferSize)) {
             gf_logLine(fmt::format("buffer overrun: {} bytes", result));

@@ -7,8 +7,6 @@
 #include "links/realtrafficserver.h"
 #include "links/standin.h"
 
-#include <winsock2.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,6 +24,7 @@ constexpr std::uint16_t trafficPortC = 47115;
 constexpr std::uint16_t restartQnhPort = 47116;
 constexpr std::uint16_t restartTrafficPort = 47117;
 constexpr std::uint16_t lightsPort = 47118;
+constexpr std::uint16_t exitPort = 47119;
 
 const std::string recordA =
     "RTTFC,11234042,-33.9107,152.9902,26400,1248,0,90.12,490.00,AAL72,B789,N835AN,SYD,LAX,1645144774.2,X2,AA72,"
@@ -181,16 +180,20 @@ TEST_F(Readers, BothStopPromptlyAndStartAgainOnTheSamePorts)
     EXPECT_FALSE(readerError);
 }
 
+TEST_F(Readers, AnExitEndsTheReadersToo)
+{
+    gf_startQnhReader(exitPort);
+    ASSERT_TRUE(gf_waitFor([] { return runningThreads == 1; }));
+    exitFlag = true;
+    EXPECT_TRUE(gf_waitFor([] { return runningThreads == 0; }));
+    EXPECT_TRUE(log.hasLine("QNH Reader has stopped"));
+    exitFlag = false;
+}
+
 TEST_F(Readers, APortInUseStopsTheReaderWithTheWinsockText)
 {
-    WSADATA data;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    SOCKET taken = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(qnhPortB);
-    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    TakenPort taken(false, qnhPortB);
+    ASSERT_TRUE(taken.taken());
 
     gf_startQnhReader(qnhPortB);
     ASSERT_TRUE(gf_waitFor([] { return readerError.load(); }));
@@ -200,8 +203,6 @@ TEST_F(Readers, APortInUseStopsTheReaderWithTheWinsockText)
     EXPECT_TRUE(log.hasLine("          QNH Reader disconnected"));
     EXPECT_TRUE(log.hasLine("The WeatherReader has stopped with an error: sys error 32: bind to stream socket "
                             "failed with error: 10048 Address already in use"));
-    closesocket(taken);
-    WSACleanup();
 }
 
 TEST_F(Readers, StatusLightsFollowTheDatagramCounters)

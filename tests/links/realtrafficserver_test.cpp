@@ -276,15 +276,8 @@ TEST_F(RealTrafficServer, OneClientAtATimeOnTheLoopbackAddressOnly)
 
 TEST_F(RealTrafficServer, APortInUseIsReportedWithTheWinsockText)
 {
-    WSADATA data;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    SOCKET taken = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(47130);
-    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(taken, 1), 0);
+    TakenPort taken(true, 47130);
+    ASSERT_TRUE(taken.taken());
 
     try {
         gf_openServerSocket("47130");
@@ -295,10 +288,9 @@ TEST_F(RealTrafficServer, APortInUseIsReportedWithTheWinsockText)
         EXPECT_TRUE(message.ends_with("Permission denied") || message.ends_with("Address already in use")) << message;
     }
     EXPECT_FALSE(serverOpen);
-    closesocket(taken);
+    taken.release();
     gf_openServerSocket("47130");
     EXPECT_TRUE(serverOpen);
-    WSACleanup();
 
     EXPECT_THROW(gf_openServerSocket("no port"), zeb::SysErrorException);
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/winstring.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -82,4 +83,30 @@ bool gf_runStandIn(const TempFolder& folder, const std::vector<std::string>& arg
     all.insert(all.end(), arguments.begin(), arguments.end());
     gf_startStandIn(all);
     return gf_waitFor([&] { return fs::exists(done); }, std::chrono::seconds(30));
+}
+
+TakenPort::TakenPort(bool stream, std::uint16_t port)
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    m_socket = socket(AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, stream ? IPPROTO_TCP : IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    m_taken = bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+              (!stream || listen(m_socket, 1) == 0);
+}
+
+TakenPort::~TakenPort()
+{
+    release();
+    WSACleanup();
+}
+
+void TakenPort::release()
+{
+    if (m_socket != INVALID_SOCKET)
+        closesocket(m_socket);
+    m_socket = INVALID_SOCKET;
 }

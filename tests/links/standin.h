@@ -4,6 +4,7 @@
 #include "support/tempfolder.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -16,6 +17,21 @@ std::string gf_unixPath(const std::filesystem::path& path);
 void gf_startStandIn(const std::vector<std::string>& arguments);
 // Runs the stand-in and waits until it has finished (false after the time limit).
 bool gf_runStandIn(const TempFolder& folder, const std::vector<std::string>& arguments);
+
+// A socket of another program on 127.0.0.1 and the port, for as long as it lives.
+class TakenPort {
+public:
+    TakenPort(bool stream, std::uint16_t port);
+    ~TakenPort();
+    TakenPort(const TakenPort&) = delete;
+    TakenPort& operator=(const TakenPort&) = delete;
+    bool taken() const { return m_taken; }
+    void release();
+
+private:
+    std::uintptr_t m_socket;
+    bool m_taken = false;
+};
 
 // Polls the condition until it holds; false when the time is up first.
 template <typename Condition>
