@@ -72,6 +72,7 @@ TEST_F(ArchiveUpdate, FirstInstallationExtractsEveryAirportWithItsPublisherFolde
     EXPECT_EQ(installed("archive/thirdparty/Nobody/KXYZ.xml"), "<nobody/>\r\n");
     EXPECT_FALSE(fs::exists(archiveFolder / "readme.txt"));
     EXPECT_EQ(ARCHIVE_VERSION.getValue(), "2.3.0");
+    EXPECT_EQ(storedValue("ARCHIVE_VERSION"), "2.3.0");
 
     const std::string log = logText();
     EXPECT_NE(log.find("===> pub archive/thirdparty/Nobody/KXYZ.xml not found"), std::string::npos) << log;
@@ -182,6 +183,7 @@ TEST_F(ArchiveUpdate, BrokenAnswersLeaveAirportsAndVersionAsTheyWere)
     EXPECT_TRUE(logged("===> No archive version info found at the Tarnwick server?"));
     EXPECT_EQ(installed("archive/stock/EHAM.xml"), "<one/>\r\n");
     EXPECT_EQ(ARCHIVE_VERSION.getValue(), "1.0.0");
+    EXPECT_EQ(storedValue("ARCHIVE_VERSION"), "1.0.0");
 }
 
 TEST_F(ArchiveUpdate, EntriesOutsideAirportsAreRefused)
@@ -197,6 +199,7 @@ TEST_F(ArchiveUpdate, EntriesOutsideAirportsAreRefused)
         EXPECT_EQ(installed("archive/stock/good.xml"), "<airport code=\"GOOD\"/>\r\n");
         EXPECT_EQ(ARCHIVE_VERSION.getValue(), "1.0.0") << "not every entry was installed";
     }
+    EXPECT_EQ(storedValue("ARCHIVE_VERSION"), "");
     const fs::path program = fs::current_path();
     for (const fs::path& place : {program / "evil.xml", program / "evil2.xml", program.parent_path() / "evil.xml",
                                   program.parent_path() / "evil2.xml", program.parent_path().parent_path() / "evil.xml",

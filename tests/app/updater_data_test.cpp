@@ -36,6 +36,7 @@ protected:
     std::string versionPath() const { return std::string(GetParam().folder) + "/version.json"; }
     fs::path installed() const { return fs::path("input") / GetParam().file; }
     std::string setting() const { return GetParam().setting->getValue(); }
+    std::string stored() const { return storedValue(GetParam().setting->key); }
 
     void serve(const std::string& version, const std::string& content)
     {
@@ -67,6 +68,7 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     GetParam().update();
     EXPECT_EQ(gf_testReadFile(installed()), "<data>\r\n<new/>\r\n</data>\r\n");
     EXPECT_EQ(setting(), "1.2.3");
+    EXPECT_EQ(stored(), "1.2.3");
     EXPECT_TRUE(logged(std::string("Downloading ") + GetParam().file + " version 1.2.3 ..."));
     expectNoLeftovers();
 
@@ -118,6 +120,7 @@ TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
     EXPECT_FALSE(dataRequested());
     EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
     EXPECT_EQ(setting(), "1.0.0");
+    EXPECT_EQ(stored(), "");
     EXPECT_TRUE(logged(std::string("===> ") + GetParam().noVersionMessage));
     expectNoLeftovers();
 }
@@ -141,6 +144,7 @@ TEST_P(DataUpdate, BrokenDataDownloadsLeaveFileAndVersionAsTheyWere)
         EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
         EXPECT_EQ(setting(), "1.0.0");
     }
+    EXPECT_EQ(stored(), "");
     EXPECT_TRUE(logged("downloading " + installed().string() + " failed?"));
     EXPECT_TRUE(logged("is no XML file"));
     expectNoLeftovers();

@@ -2,10 +2,12 @@
 
 #include "app/buildconfig.h"
 #include "foundation/log.h"
+#include "foundation/parametersfile.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 #include "support/tempfolder.h"
 
+#include <pugixml.hpp>
 #include <windows.h>
 #include <zip.h>
 
@@ -118,6 +120,10 @@ UpdaterTest::UpdaterTest() : m_program(true)
 {
     fs::create_directory("docs");
     gf_openLog();
+    // parameters.xml of this test only, beside the program folder's files.
+    dataFolder = m_program.path() / L"data";
+    fs::create_directory(dataFolder);
+    parametersFile = dataFolder / L"parameters.xml";
 }
 
 UpdaterTest::~UpdaterTest()
@@ -135,6 +141,13 @@ std::string UpdaterTest::logText()
 {
     gf_flushLog();
     return gf_testReadFile("Log.txt");
+}
+
+std::string UpdaterTest::storedValue(const std::string& key)
+{
+    pugi::xml_document document;
+    document.load_file(parametersFile.c_str());
+    return document.child("parameters").find_child_by_attribute("parameter", "name", key.c_str()).attribute("value").as_string();
 }
 
 bool UpdaterTest::logged(const std::string& text)

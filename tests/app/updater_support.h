@@ -46,6 +46,8 @@ protected:
 
     std::string logText();
     bool logged(const std::string& text);
+    // The setting's value in parameters.xml; empty when it is not stored.
+    static std::string storedValue(const std::string& key);
 
     TempFolder m_program;
     StandInFolder server;
