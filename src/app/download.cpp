@@ -38,13 +38,13 @@ CurlHandle gf_newCurlHandle()
     return CurlHandle(curl_easy_init());
 }
 
-bool gf_download(CURL* handle, const std::string& url, const fs::path& path, bool binary)
+bool gf_download(CURL* handle, const std::string& url, const fs::path& path)
 {
     if (handle == nullptr)
         return false;
     fs::path partial = path;
     partial += L".part";
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(partial.c_str(), binary ? L"wb" : L"w"));
+    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(partial.c_str(), L"wb"));
     if (!file) {
         gf_logf("could not open file: {}", gf_pathText(path));
         return false;
@@ -91,7 +91,7 @@ Version gf_downloadFile(CURL* handle, const std::string& url)
 {
     static std::atomic<unsigned> serial{0};
     const fs::path path = fmt::format("version_{}.json", ++serial);
-    if (!gf_download(handle, url, path, false)) {
+    if (!gf_download(handle, url, path)) {
         gf_logMarked(fmt::format("downloading \"{}\" failed", url));
         return Version();
     }

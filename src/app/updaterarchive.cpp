@@ -87,7 +87,7 @@ bool prepareArchiveFolders()
 bool downloadArchiveZip()
 {
     const CurlHandle handle = gf_newCurlHandle();
-    return gf_download(handle.get(), downloadBaseUrl + "archive/p3d/archive.zip", archiveZip, true);
+    return gf_download(handle.get(), downloadBaseUrl + "archive/p3d/archive.zip", archiveZip);
 }
 
 bool updateArchive()
@@ -191,7 +191,7 @@ void downloadDocs(const std::string& extension)
     const std::string name = "P3D_archive." + extension;
     const fs::path installed = fs::path("docs") / name;
     const CurlHandle handle = gf_newCurlHandle();
-    if (!gf_download(handle.get(), downloadBaseUrl + "docs/" + name, name, false)) {
+    if (!gf_download(handle.get(), downloadBaseUrl + "docs/" + name, name)) {
         gf_logMarked(fmt::format("downloading {} failed?", gf_pathText(installed)));
         return;
     }

@@ -46,7 +46,7 @@ bool lf_updateDataFile(const DataFile& data)
 
     const CurlHandle handle = gf_newCurlHandle();
     const fs::path downloaded = data.downloadName;
-    if (!gf_download(handle.get(), downloadBaseUrl + data.serverPath, downloaded, false)) {
+    if (!gf_download(handle.get(), downloadBaseUrl + data.serverPath, downloaded)) {
         gf_logf("downloading {} failed?", gf_pathText(data.installed));
     } else if (!lf_isXml(downloaded)) {
         gf_logMarked(fmt::format("downloaded {} is no XML file, {} kept as it was", data.downloadName,

@@ -42,7 +42,7 @@ bool downloadInstaller(const Version& version)
 {
     const std::string name = fmt::format("setup_{}_v{}.zip", "Tarnwick_P3D", version.toString());
     const CurlHandle handle = gf_newCurlHandle();
-    if (!gf_download(handle.get(), downloadBaseUrl + "release/" + name, name, true)) {
+    if (!gf_download(handle.get(), downloadBaseUrl + "release/" + name, name)) {
         gf_showStatus(fmt::format("Downloading program installer file version {} failed", version.toString()), true);
         return false;
     }

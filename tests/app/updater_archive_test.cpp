@@ -79,8 +79,8 @@ TEST_F(ArchiveUpdate, FirstInstallationExtractsEveryAirportWithItsPublisherFolde
     EXPECT_NE(log.find("Downloading archive files version 2.3.0 ..."), std::string::npos);
     EXPECT_NE(log.find("archive.zip extracted 5 files"), std::string::npos);
     EXPECT_NE(log.find("Archive has been updated to version 2.3.0"), std::string::npos);
-    EXPECT_EQ(gf_testReadFile(fs::path("docs") / "P3D_archive.txt"), "archive notes\r\n");
-    EXPECT_EQ(gf_testReadFile(fs::path("docs") / "P3D_archive.csv"), "code;publisher\r\n");
+    EXPECT_EQ(gf_testReadFile(fs::path("docs") / "P3D_archive.txt"), "archive notes\n");
+    EXPECT_EQ(gf_testReadFile(fs::path("docs") / "P3D_archive.csv"), "code;publisher\n");
     EXPECT_FALSE(fs::exists("archive.zip"));
     EXPECT_FALSE(fs::exists("P3D_archive.txt"));
 }

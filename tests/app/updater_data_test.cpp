@@ -66,7 +66,7 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     install("1.2.2", "<old/>");
     serve("{\"major\":1,\"minor\":2,\"patch\":3}\n", "<data>\n<new/>\n</data>\n");
     GetParam().update();
-    EXPECT_EQ(gf_testReadFile(installed()), "<data>\r\n<new/>\r\n</data>\r\n");
+    EXPECT_EQ(gf_testReadFile(installed()), "<data>\n<new/>\n</data>\n");
     EXPECT_EQ(setting(), "1.2.3");
     EXPECT_EQ(stored(), "1.2.3");
     EXPECT_TRUE(logged(std::string("Downloading ") + GetParam().file + " version 1.2.3 ..."));

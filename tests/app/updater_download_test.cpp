@@ -28,14 +28,14 @@ TEST_F(DownloadTest, FetchesTheWholeBodyIntoTheFile)
     const std::string body = lf_binaryBody();
     server.put("bin/data.zip", body);
     const CurlHandle handle = gf_newCurlHandle();
-    ASSERT_TRUE(gf_download(handle.get(), server.url("bin/data.zip"), "data.zip", true));
+    ASSERT_TRUE(gf_download(handle.get(), server.url("bin/data.zip"), "data.zip"));
     EXPECT_EQ(gf_testReadFile("data.zip"), body);
     EXPECT_FALSE(fs::exists("data.zip.part"));
 
-    // Text mode writes Windows line ends, as any text file of the program.
-    server.put("t/lines.txt", "a\nb\n");
-    ASSERT_TRUE(gf_download(handle.get(), server.url("t/lines.txt"), "lines.txt", false));
-    EXPECT_EQ(gf_testReadFile("lines.txt"), "a\r\nb\r\n");
+    // Text files too arrive as the server sent them: no line end is doubled.
+    server.put("t/lines.txt", "a\r\nb\n");
+    ASSERT_TRUE(gf_download(handle.get(), server.url("t/lines.txt"), "lines.txt"));
+    EXPECT_EQ(gf_testReadFile("lines.txt"), "a\r\nb\n");
 }
 
 TEST_F(DownloadTest, BrokenAnswersFailAndLeaveTheFileAsItWas)
@@ -46,12 +46,12 @@ TEST_F(DownloadTest, BrokenAnswersFailAndLeaveTheFileAsItWas)
         SCOPED_TRACE(mode);
         gf_testWriteFile("file.xml", "old content");
         server.fault("d/file.xml", mode);
-        EXPECT_FALSE(gf_download(handle.get(), server.url("d/file.xml"), "file.xml", false));
+        EXPECT_FALSE(gf_download(handle.get(), server.url("d/file.xml"), "file.xml"));
         EXPECT_EQ(gf_testReadFile("file.xml"), "old content");
         EXPECT_FALSE(fs::exists("file.xml.part"));
     }
     // A missing file on the server is a 404 too.
-    EXPECT_FALSE(gf_download(handle.get(), server.url("d/none.xml"), "none.xml", false));
+    EXPECT_FALSE(gf_download(handle.get(), server.url("d/none.xml"), "none.xml"));
     EXPECT_FALSE(fs::exists("none.xml"));
     const std::string log = logText();
     EXPECT_NE(log.find("download error: HTTP response code said error"), std::string::npos) << log;
@@ -62,13 +62,13 @@ TEST_F(DownloadTest, UnreachableServerOrUnwritableFileFails)
 {
     const CurlHandle handle = gf_newCurlHandle();
     // Port 9 (discard) has no listener on this machine's loopback.
-    EXPECT_FALSE(gf_download(handle.get(), "http://127.0.0.1:9/x.xml", "x.xml", false));
+    EXPECT_FALSE(gf_download(handle.get(), "http://127.0.0.1:9/x.xml", "x.xml"));
     EXPECT_FALSE(fs::exists("x.xml"));
 
     server.put("x.xml", "<x/>");
-    EXPECT_FALSE(gf_download(handle.get(), server.url("x.xml"), "no_such_folder/x.xml", false));
+    EXPECT_FALSE(gf_download(handle.get(), server.url("x.xml"), "no_such_folder/x.xml"));
     EXPECT_TRUE(logged("could not open file: no_such_folder"));
-    EXPECT_FALSE(gf_download(nullptr, server.url("x.xml"), "x.xml", false));
+    EXPECT_FALSE(gf_download(nullptr, server.url("x.xml"), "x.xml"));
     EXPECT_FALSE(fs::exists("x.xml"));
 }
 
