@@ -1,0 +1,210 @@
+// Finding and making the connection, and ending it, against the stand-in.
+#include "foundation/winstring.h"
+#include "simconnect/connection.h"
+#include "simconnect/protocol.h"
+#include "simconnect/simconnect.h"
+#include "support/simconnectenv.h"
+#include "testlink.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <thread>
+
+namespace {
+standin::Options lf_tcpOnly()
+{
+    standin::Options options;
+    options.pipeName.clear();
+    return options;
+}
+
+// Opens with index 0 from a SimConnect.cfg in the current folder (none when empty).
+ScResult lf_openFromCurrentFolder(ScConnection*& connection, const std::string& cfg)
+{
+    if (!cfg.empty())
+        gf_testWriteFile(std::filesystem::current_path() / L"SimConnect.cfg", cfg);
+    return SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 0);
+}
+
+bool lf_waitForNoTransport()
+{
+    for (int i = 0; i < 200 && sc_liveTransports() > 0; ++i)
+        Sleep(25);
+    return sc_liveTransports() == 0;
+}
+} // namespace
+
+TEST(Connect, WithoutAnyFileTheChainGoesPipeThenIpv6ThenIpv4)
+{
+    SharedSimulatorLock lock; // nobody serves the default pipe meanwhile
+    ScopedUserRegistry registry;
+    TempFolder current(true);
+    standin::SimStandIn standIn(lf_tcpOnly());
+    ASSERT_NE(standIn.port6(), 0) << "[::1] is needed here";
+    const std::wstring unused = std::to_wstring(gf_unusedTcpPort());
+
+    ScConnection* connection = nullptr;
+    registry.setSimulatorPorts(unused, std::to_wstring(standIn.port6()));
+    ASSERT_EQ(lf_openFromCurrentFolder(connection, ""), scOk);
+    EXPECT_EQ(connection->family, static_cast<std::uint32_t>(AF_INET6));
+    EXPECT_TRUE(standIn.waitForRequests(scReqOpen, 1, testWait));
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+
+    registry.setSimulatorPorts(std::to_wstring(standIn.port4()), unused);
+    ASSERT_EQ(lf_openFromCurrentFolder(connection, ""), scOk);
+    EXPECT_EQ(connection->family, static_cast<std::uint32_t>(AF_INET));
+    EXPECT_TRUE(standIn.waitForRequests(scReqOpen, 2, testWait));
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+
+    // Nothing anywhere: every step fails.
+    registry.setSimulatorPorts(unused, unused);
+    EXPECT_EQ(lf_openFromCurrentFolder(connection, ""), scFail);
+    EXPECT_EQ(connection, nullptr);
+    EXPECT_EQ(sc_liveConnections(), 0);
+}
+
+TEST(Connect, AnIpv4SectionWithoutPortFallsBackToTheDefaultPipe)
+{
+    SharedSimulatorLock lock;
+    ScopedUserRegistry registry;
+    TempFolder current(true);
+    standin::Options pipeOnly;
+    pipeOnly.pipeName = gf_defaultSimulatorPipePath();
+    pipeOnly.tcp = false;
+    standin::SimStandIn onPipe(pipeOnly);
+    standin::SimStandIn onTcp(lf_tcpOnly());
+    registry.setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
+
+    ScConnection* connection = nullptr;
+    ASSERT_EQ(lf_openFromCurrentFolder(connection, "[SimConnect]\r\nProtocol=IPv4\r\nAddress=127.0.0.1\r\n"), scOk);
+    EXPECT_EQ(connection->kind, ScKind::pipe);
+    EXPECT_TRUE(onPipe.waitForRequests(scReqOpen, 1, testWait));
+    EXPECT_EQ(onTcp.sessionCount(), 0) << "no TCP attempt without a port";
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+
+    // Index 0xFFFFFFFF reads no file: the default pipe at once.
+    ASSERT_EQ(SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 0xFFFFFFFF), scOk);
+    EXPECT_TRUE(onPipe.waitForRequests(scReqOpen, 2, testWait));
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+}
+
+TEST(Connect, AnAddressElsewhereEndsTheSearchAtTheFirstFailure)
+{
+    ScopedUserRegistry registry;
+    TempFolder current(true);
+    standin::SimStandIn onTcp(lf_tcpOnly());
+    registry.setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
+    gf_testWriteFile(current / L"SimConnect.cfg",
+                     "[SimConnect.2]\r\nProtocol=Pipe\r\nAddress=localhost\r\nPort=" +
+                         gf_utf16ToUtf8(gf_testPipeName()) + "\r\n"
+                         "[SimConnect.3]\r\nProtocol=IPv6\r\nAddress=localhost\r\nPort=" +
+                         std::to_string(gf_unusedTcpPort()) + "\r\n"
+                         "[SimConnect.4]\r\nProtocol=IPv4\r\nAddress=localhost\r\nPort=" +
+                         std::to_string(gf_unusedTcpPort()) + "\r\n");
+    ScConnection* connection = nullptr;
+    EXPECT_EQ(SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 2), scFail);
+    EXPECT_EQ(SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 3), scFail);
+    EXPECT_EQ(onTcp.sessionCount(), 0) << "neither fell back to the registered ports";
+    EXPECT_EQ(SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 9), scInvalidArgument)
+        << "a section that exists nowhere";
+}
+
+TEST(Connect, DisableNagleSetsNoDelayOnTheSocket)
+{
+    TestLink link(Transport::ipv4, {}, "DisableNagle=1\r\n");
+    ASSERT_EQ(link.open(), scOk);
+    BOOL noDelay = FALSE;
+    int length = sizeof noDelay;
+    ASSERT_EQ(getsockopt(link.connection->socketHandle(), IPPROTO_TCP, TCP_NODELAY,
+                         reinterpret_cast<char*>(&noDelay), &length), 0);
+    EXPECT_TRUE(noDelay);
+}
+
+TEST(Connect, ABusyPipeIsWaitedFor)
+{
+    TempFolder current(true);
+    const std::wstring name = gf_testPipeName();
+    const std::wstring path = gf_testPipePath(name);
+    gf_testWriteFile(current / L"SimConnect.cfg", "[SimConnect.1]\r\nPort=" + gf_utf16ToUtf8(name) + "\r\n");
+    // One instance only, taken by another client.
+    const HANDLE server = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
+                                           4096, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    const HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+
+    ScConnection* connection = nullptr;
+    ScResult result = 1;
+    std::thread opener([&] { result = SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, nullptr, 1); });
+    Sleep(300);
+    CloseHandle(other);
+    DisconnectNamedPipe(server);
+    ConnectNamedPipe(server, nullptr); // returns when the waiting client has connected
+    opener.join();
+    EXPECT_EQ(result, scOk);
+    char packet[296] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(server, packet, sizeof packet, &got, nullptr));
+    EXPECT_EQ(got, 296u);
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+    CloseHandle(server);
+}
+
+TEST(Connect, ClosingWhileIoIsPendingEndsCleanly)
+{
+    for (const Transport transport : {Transport::pipe, Transport::ipv4}) {
+        TestLink link(transport);
+        ASSERT_EQ(link.open(), scOk);
+        const std::vector<std::uint8_t> data(4000, 1);
+        for (int i = 0; i < 200; ++i)
+            ASSERT_EQ(SimConnect_SetDataOnSimObject(link.connection, 402, 9, 0, 1, 4000, data.data()), scOk);
+        // A read is pending and writes are queued and in flight.
+        EXPECT_EQ(SimConnect_Close(link.connection), scOk);
+        link.connection = nullptr;
+        EXPECT_TRUE(lf_waitForNoTransport()) << gf_transportName(transport);
+        EXPECT_EQ(sc_liveConnections(), 0);
+        EXPECT_FALSE(sc_winsockStarted()) << "cleaned up after the last connection";
+    }
+}
+
+TEST(Connect, AWriteThatCannotStartClosesTheConnection)
+{
+    TestLink link(Transport::ipv4);
+    ASSERT_EQ(link.open(), scOk);
+    ASSERT_TRUE(link.standIn->waitForRequests(scReqOpen, 1, testWait));
+    ASSERT_EQ(shutdown(link.connection->socketHandle(), SD_SEND), 0);
+    EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 1), scOk) << "built and queued";
+    const ScResult status = link.dispatchUntilClosed();
+    EXPECT_LT(status, 0);
+    EXPECT_NE(status, 1);
+    EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 2), status);
+    EXPECT_EQ(link.standIn->requestCount(), 1u);
+}
+
+TEST(Connect, AReadThatCannotStartClosesTheConnection)
+{
+    // A transport whose handle cannot be read: the first read fails at once.
+    TempFolder folder;
+    const HANDLE file = CreateFileW((folder / L"write-only").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_FLAG_OVERLAPPED, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(BindIoCompletionCallback(file, sc_ioCompletion, 0));
+    ScConnection* connection = sc_newConnection(ScKind::pipe);
+    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    connection->event = event;
+    sc_attach(*connection, file, 0, 41088, false);
+    connection->start();
+    sc_startRead(*connection);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "the client is told";
+    const ScLastError error = sc_lastError(*connection);
+    EXPECT_EQ(error.reason, 9u);
+    EXPECT_EQ(error.win32Code, 5u);
+    EXPECT_EQ(static_cast<std::uint32_t>(error.status), 0x80070005u);
+    EXPECT_EQ(SimConnect_CallDispatch(connection, [](const std::uint8_t*, std::uint32_t, void*) {}, nullptr),
+              error.status);
+    EXPECT_EQ(SimConnect_Close(connection), scOk);
+    EXPECT_TRUE(lf_waitForNoTransport());
+    CloseHandle(event);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Machine-wide things that SimConnect tests share with parallel test processes:
+// the user registry (redirected per process), the Documents folders and the
+// simulator's default pipe name (serialized by one named mutex), pipe names (unique).
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#ifndef _WINDEF_
+struct HKEY__;
+typedef HKEY__* HKEY;
+#endif
+
+// Redirects HKEY_CURRENT_USER of this process to a fresh key of its own while alive,
+// so registry values set here are seen by no other test process.
+class ScopedUserRegistry {
+public:
+    ScopedUserRegistry();
+    ~ScopedUserRegistry();
+    ScopedUserRegistry(const ScopedUserRegistry&) = delete;
+    ScopedUserRegistry& operator=(const ScopedUserRegistry&) = delete;
+
+    // The simulator's registered ports; an empty text removes the value.
+    void setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6);
+
+private:
+    std::wstring m_path;
+    HKEY m_key = nullptr;
+};
+
+// Held by every test that writes SimConnect.cfg into the Public Documents or Documents
+// folder, or that listens on (or expects nobody on) the simulator's default pipe name.
+// Such a test removes its files before it lets go.
+class SharedSimulatorLock {
+public:
+    SharedSimulatorLock();
+    ~SharedSimulatorLock();
+    SharedSimulatorLock(const SharedSimulatorLock&) = delete;
+    SharedSimulatorLock& operator=(const SharedSimulatorLock&) = delete;
+
+private:
+    void* m_mutex = nullptr;
+};
+
+// A pipe name (the part after \\.\pipe\) that no other test process uses.
+std::wstring gf_testPipeName();
+// The full \\.\pipe\ path of a pipe name.
+std::wstring gf_testPipePath(const std::wstring& name);
+// The simulator's default pipe, which a client finds without any configuration.
+std::wstring gf_defaultSimulatorPipePath();
+// A TCP port on 127.0.0.1 that nothing listens on (bound once, then released).
+std::uint16_t gf_unusedTcpPort();
