@@ -70,7 +70,8 @@ void lf_onCompletion(ScTransport& transport, ScIoBlock& block, DWORD code, DWORD
     }
     if (block.marker == 1) {
         std::lock_guard lock(transport.stateLock);
-        sc_sendNext(transport, true);
+        if (transport.connected)
+            sc_sendNext(transport, true);
         return;
     }
     lf_onRead(transport, bytes);
