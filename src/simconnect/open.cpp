@@ -12,29 +12,19 @@ constexpr std::uint32_t openClientTag = 0x50334400; // the bytes 0, 'D', '3', 'P
 // Builds and commits the open packet; scOk or the result that ends the open.
 ScResult lf_sendOpenPacket(ScConnection* connection, const char* name)
 {
-    std::lock_guard lock(scSendLock);
-    std::uint8_t* packet = nullptr;
-    switch (sc_reservePacket(connection, openPacketSize, packet)) {
-    case scNoConnection:
-        return scFail;
-    case scBroken:
-        return sc_lastError(*connection).status;
-    case scReserved:
-        break;
-    }
-    const ScPacketWriter writer{packet};
-    writer.header(openPacketSize, scReqOpen);
-    if (!writer.text(16, scNameField, name)) {
-        sc_releasePacket(connection, packet, openPacketSize);
-        return scNameTooLong;
-    }
-    writer.u32(272, 0);
-    writer.u32(276, openClientTag);
-    writer.u32(280, 5);
-    writer.u32(284, 3);
-    writer.u32(288, 0);
-    writer.u32(292, 0);
-    return sc_flush(connection) == 0 ? scOk : scFail;
+    int queued = 1;
+    const ScResult result = sc_buildRequest(
+        connection, scReqOpen, openPacketSize,
+        [&](const ScPacketWriter& w) {
+            if (!w.text(16, scNameField, name))
+                return false;
+            w.u32(276, openClientTag);
+            w.u32(280, 5);
+            w.u32(284, 3);
+            return true; // 272, 288 and 292 stay 0
+        },
+        &queued);
+    return result == scOk && queued != 0 ? scFail : result;
 }
 } // namespace
 

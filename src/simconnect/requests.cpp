@@ -5,35 +5,23 @@
 #include "simconnect/staging.h"
 
 namespace {
-template <typename Body>
-ScResult lf_request(ScConnection* handle, ScRequest number, std::uint64_t size, Body body)
+// A request whose body is u32 words from offset 16 on.
+ScResult lf_wordsRequest(ScConnection* handle, ScRequest number, std::initializer_list<std::uint32_t> words)
 {
-    if (size > scStagingSize)
-        return scFail;
-    std::lock_guard lock(scSendLock);
-    std::uint8_t* packet = nullptr;
-    switch (sc_reservePacket(handle, static_cast<std::uint32_t>(size), packet)) {
-    case scNoConnection:
-        return scFail;
-    case scBroken:
-        return sc_lastError(*handle).status;
-    case scReserved:
-        break;
-    }
-    const ScPacketWriter writer{packet};
-    writer.header(static_cast<std::uint32_t>(size), number);
-    if (!body(writer)) {
-        sc_releasePacket(handle, packet, static_cast<std::uint32_t>(size));
-        return scNameTooLong;
-    }
-    sc_queuePacket(handle);
-    return scOk;
+    return sc_buildRequest(handle, number, scHeaderSize + 4 * words.size(), [&](const ScPacketWriter& w) {
+        std::uint32_t offset = scHeaderSize;
+        for (const std::uint32_t word : words) {
+            w.u32(offset, word);
+            offset += 4;
+        }
+        return true;
+    });
 }
 } // namespace
 
 ScResult SimConnect_MapClientEventToSimEvent(ScConnection* handle, std::uint32_t eventId, const char* eventName)
 {
-    return lf_request(handle, scReqMapClientEvent, 276, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqMapClientEvent, 276, [&](const ScPacketWriter& w) {
         w.u32(16, eventId);
         return w.text(20, scNameField, eventName);
     });
@@ -42,41 +30,25 @@ ScResult SimConnect_MapClientEventToSimEvent(ScConnection* handle, std::uint32_t
 ScResult SimConnect_TransmitClientEvent(ScConnection* handle, std::uint32_t objectId, std::uint32_t eventId,
                                         std::uint32_t data, std::uint32_t groupId, std::uint32_t flags)
 {
-    return lf_request(handle, scReqTransmitClientEvent, 36, [&](const ScPacketWriter& w) {
-        w.u32(16, objectId);
-        w.u32(20, eventId);
-        w.u32(24, data);
-        w.u32(28, groupId);
-        w.u32(32, flags);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqTransmitClientEvent, {objectId, eventId, data, groupId, flags});
 }
 
 ScResult SimConnect_AddClientEventToNotificationGroup(ScConnection* handle, std::uint32_t groupId,
                                                       std::uint32_t eventId, std::uint32_t maskable)
 {
-    return lf_request(handle, scReqAddClientEventToGroup, 28, [&](const ScPacketWriter& w) {
-        w.u32(16, groupId);
-        w.u32(20, eventId);
-        w.u32(24, maskable);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqAddClientEventToGroup, {groupId, eventId, maskable});
 }
 
 ScResult SimConnect_SetNotificationGroupPriority(ScConnection* handle, std::uint32_t groupId, std::uint32_t priority)
 {
-    return lf_request(handle, scReqSetGroupPriority, 24, [&](const ScPacketWriter& w) {
-        w.u32(16, groupId);
-        w.u32(20, priority);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqSetGroupPriority, {groupId, priority});
 }
 
 ScResult SimConnect_AddToDataDefinition(ScConnection* handle, std::uint32_t defineId, const char* datumName,
                                         const char* unitsName, std::uint32_t datumType, float epsilon,
                                         std::uint32_t datumId)
 {
-    return lf_request(handle, scReqAddToDataDefinition, 544, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqAddToDataDefinition, 544, [&](const ScPacketWriter& w) {
         w.u32(16, defineId);
         if (!w.text(20, scNameField, datumName) || !w.text(276, scNameField, unitsName))
             return false;
@@ -89,39 +61,21 @@ ScResult SimConnect_AddToDataDefinition(ScConnection* handle, std::uint32_t defi
 
 ScResult SimConnect_ClearDataDefinition(ScConnection* handle, std::uint32_t defineId)
 {
-    return lf_request(handle, scReqClearDataDefinition, 20, [&](const ScPacketWriter& w) {
-        w.u32(16, defineId);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqClearDataDefinition, {defineId});
 }
 
 ScResult SimConnect_RequestDataOnSimObject(ScConnection* handle, std::uint32_t requestId, std::uint32_t defineId,
                                            std::uint32_t objectId, std::uint32_t period, std::uint32_t flags,
                                            std::uint32_t origin, std::uint32_t interval, std::uint32_t limit)
 {
-    return lf_request(handle, scReqDataOnObject, 48, [&](const ScPacketWriter& w) {
-        w.u32(16, requestId);
-        w.u32(20, defineId);
-        w.u32(24, objectId);
-        w.u32(28, period);
-        w.u32(32, flags);
-        w.u32(36, origin);
-        w.u32(40, interval);
-        w.u32(44, limit);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqDataOnObject,
+                           {requestId, defineId, objectId, period, flags, origin, interval, limit});
 }
 
 ScResult SimConnect_RequestDataOnSimObjectType(ScConnection* handle, std::uint32_t requestId, std::uint32_t defineId,
                                                std::uint32_t radiusMetres, std::uint32_t objectType)
 {
-    return lf_request(handle, scReqDataOnObjectType, 32, [&](const ScPacketWriter& w) {
-        w.u32(16, requestId);
-        w.u32(20, defineId);
-        w.u32(24, radiusMetres);
-        w.u32(28, objectType);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqDataOnObjectType, {requestId, defineId, radiusMetres, objectType});
 }
 
 ScResult SimConnect_SetDataOnSimObject(ScConnection* handle, std::uint32_t defineId, std::uint32_t objectId,
@@ -132,7 +86,7 @@ ScResult SimConnect_SetDataOnSimObject(ScConnection* handle, std::uint32_t defin
     const std::uint64_t dataSize = std::uint64_t{count} * unitSize;
     if (data == nullptr && dataSize > 0)
         return scInvalidArgument;
-    return lf_request(handle, scReqSetDataOnObject, 36 + dataSize, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqSetDataOnObject, 36 + dataSize, [&](const ScPacketWriter& w) {
         w.u32(16, defineId);
         w.u32(20, objectId);
         w.u32(24, flags);
@@ -145,7 +99,7 @@ ScResult SimConnect_SetDataOnSimObject(ScConnection* handle, std::uint32_t defin
 
 ScResult SimConnect_SubscribeToSystemEvent(ScConnection* handle, std::uint32_t eventId, const char* eventName)
 {
-    return lf_request(handle, scReqSubscribeSystemEvent, 276, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqSubscribeSystemEvent, 276, [&](const ScPacketWriter& w) {
         w.u32(16, eventId);
         return w.text(20, scNameField, eventName);
     });
@@ -153,16 +107,13 @@ ScResult SimConnect_SubscribeToSystemEvent(ScConnection* handle, std::uint32_t e
 
 ScResult SimConnect_UnsubscribeFromSystemEvent(ScConnection* handle, std::uint32_t eventId)
 {
-    return lf_request(handle, scReqUnsubscribeSystemEvent, 20, [&](const ScPacketWriter& w) {
-        w.u32(16, eventId);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqUnsubscribeSystemEvent, {eventId});
 }
 
 ScResult SimConnect_AICreateNonATCAircraft(ScConnection* handle, const char* containerTitle, const char* tailNumber,
                                            const ScInitPosition& position, std::uint32_t requestId)
 {
-    return lf_request(handle, scReqAiCreateNonAtcAircraft, 344, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqAiCreateNonAtcAircraft, 344, [&](const ScPacketWriter& w) {
         if (!w.text(16, scNameField, containerTitle) || !w.text(272, scTailNumberField, tailNumber))
             return false;
         w.bytes(284, &position, sizeof position);
@@ -173,26 +124,18 @@ ScResult SimConnect_AICreateNonATCAircraft(ScConnection* handle, const char* con
 
 ScResult SimConnect_AIReleaseControl(ScConnection* handle, std::uint32_t objectId, std::uint32_t requestId)
 {
-    return lf_request(handle, scReqAiReleaseControl, 24, [&](const ScPacketWriter& w) {
-        w.u32(16, objectId);
-        w.u32(20, requestId);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqAiReleaseControl, {objectId, requestId});
 }
 
 ScResult SimConnect_AIRemoveObject(ScConnection* handle, std::uint32_t objectId, std::uint32_t requestId)
 {
-    return lf_request(handle, scReqAiRemoveObject, 24, [&](const ScPacketWriter& w) {
-        w.u32(16, objectId);
-        w.u32(20, requestId);
-        return true;
-    });
+    return lf_wordsRequest(handle, scReqAiRemoveObject, {objectId, requestId});
 }
 
 ScResult SimConnect_AISetAircraftFlightPlan(ScConnection* handle, std::uint32_t objectId, const char* flightPlanPath,
                                             std::uint32_t requestId)
 {
-    return lf_request(handle, scReqAiSetFlightPlan, 284, [&](const ScPacketWriter& w) {
+    return sc_buildRequest(handle, scReqAiSetFlightPlan, 284, [&](const ScPacketWriter& w) {
         w.u32(16, objectId);
         if (!w.text(20, scPathField, flightPlanPath))
             return false;

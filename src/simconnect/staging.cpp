@@ -61,3 +61,30 @@ void ScPacketWriter::header(std::uint32_t size, std::uint32_t number) const
     u32(4, scProtocolVersion);
     u32(8, scRequestIdBase + number);
 }
+
+ScResult sc_buildRequest(ScConnection* connection, std::uint32_t number, std::uint64_t size,
+                         const std::function<bool(const ScPacketWriter&)>& body, int* queued)
+{
+    if (size > scStagingSize)
+        return scFail;
+    std::lock_guard lock(scSendLock);
+    std::uint8_t* packet = nullptr;
+    switch (sc_reservePacket(connection, static_cast<std::uint32_t>(size), packet)) {
+    case scNoConnection:
+        return scFail;
+    case scBroken:
+        return sc_lastError(*connection).status;
+    case scReserved:
+        break;
+    }
+    const ScPacketWriter writer{packet};
+    writer.header(static_cast<std::uint32_t>(size), number);
+    if (!body(writer)) {
+        sc_releasePacket(connection, packet, static_cast<std::uint32_t>(size));
+        return scNameTooLong;
+    }
+    const int result = sc_queuePacket(connection);
+    if (queued != nullptr)
+        *queued = result;
+    return scOk;
+}

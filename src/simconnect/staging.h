@@ -1,9 +1,12 @@
 #pragma once
 // The staging buffer of a connection, where each request packet is built and then
-// committed at once to the send queue. Callers hold scSendLock.
+// committed at once to the send queue. The sc_ operations run under scSendLock.
+#include "simconnect/simconnect.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 class ScConnection;
 
@@ -41,3 +44,9 @@ struct ScPacketWriter {
     }
     void header(std::uint32_t size, std::uint32_t number) const;
 };
+
+// One request call: under the send lock reserves `size` bytes, writes the header, lets
+// `body` fill the rest (false when a text does not fit: the packet is given back) and
+// commits the packet; `queued` receives the commit's result.
+ScResult sc_buildRequest(ScConnection* connection, std::uint32_t number, std::uint64_t size,
+                         const std::function<bool(const ScPacketWriter&)>& body, int* queued = nullptr);

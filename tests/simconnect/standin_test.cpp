@@ -197,12 +197,8 @@ TEST(StandIn, AnswersAnotherProtocolVersionWithAMismatch)
     standin::SimStandIn standIn(options);
     WSADATA data{};
     WSAStartup(MAKEWORD(2, 2), &data);
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(standIn.port4());
-    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const SOCKET s = gf_testConnectTcp(standIn.port4());
+    ASSERT_NE(s, INVALID_SOCKET);
     // A clear-definition request of version 34 with send id 7.
     const std::uint8_t request[20] = {20, 0, 0, 0, 34, 0, 0, 0, 0x0D, 0, 0, 0xF0, 7, 0, 0, 0, 1, 0, 0, 0};
     send(s, reinterpret_cast<const char*>(request), sizeof request, 0);

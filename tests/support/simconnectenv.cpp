@@ -70,18 +70,38 @@ std::wstring gf_defaultSimulatorPipePath()
     return L"\\\\.\\pipe\\Lockheed Martin Prepar3D v5\\SimConnect";
 }
 
+namespace {
+sockaddr_in lf_loopback(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+} // namespace
+
 std::uint16_t gf_unusedTcpPort()
 {
     WSADATA data{};
     WSAStartup(MAKEWORD(2, 2), &data);
     const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = lf_loopback(0);
     int length = sizeof address;
     bind(s, reinterpret_cast<sockaddr*>(&address), length);
     getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
     closesocket(s);
     WSACleanup();
     return ntohs(address.sin_port);
+}
+
+std::uintptr_t gf_testConnectTcp(std::uint16_t port)
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const sockaddr_in address = lf_loopback(port);
+    if (s != INVALID_SOCKET && connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        closesocket(s);
+        s = INVALID_SOCKET;
+    }
+    return s;
 }

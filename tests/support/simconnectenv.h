@@ -50,3 +50,6 @@ std::wstring gf_testPipePath(const std::wstring& name);
 std::wstring gf_defaultSimulatorPipePath();
 // A TCP port on 127.0.0.1 that nothing listens on (bound once, then released).
 std::uint16_t gf_unusedTcpPort();
+// A blocking socket connected to 127.0.0.1:port, as a SOCKET; ~0 when that failed.
+// Windows Sockets must be started.
+std::uintptr_t gf_testConnectTcp(std::uint16_t port);
