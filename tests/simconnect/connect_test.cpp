@@ -169,42 +169,66 @@ TEST(Connect, ClosingWhileIoIsPendingEndsCleanly)
     }
 }
 
-TEST(Connect, AWriteThatCannotStartClosesTheConnection)
-{
-    TestLink link(Transport::ipv4);
-    ASSERT_EQ(link.open(), scOk);
-    ASSERT_TRUE(link.standIn->waitForRequests(scReqOpen, 1, testWait));
-    ASSERT_EQ(shutdown(link.connection->socketHandle(), SD_SEND), 0);
-    EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 1), scOk) << "built and queued";
-    const ScResult status = link.dispatchUntilClosed();
-    EXPECT_LT(status, 0);
-    EXPECT_NE(status, 1);
-    EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 2), status);
-    EXPECT_EQ(link.standIn->requestCount(), 1u);
-}
+namespace {
+// A connection on a pipe of the test's own whose client end has only `access`, so that
+// the I/O it lacks fails the moment it is started.
+class RestrictedPipe {
+public:
+    explicit RestrictedPipe(DWORD access)
+    {
+        const std::wstring path = gf_testPipePath(gf_testPipeName());
+        m_server = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 4096,
+                                    4096, 0, nullptr);
+        const HANDLE client = CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_OVERLAPPED, nullptr);
+        EXPECT_NE(client, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(BindIoCompletionCallback(client, sc_ioCompletion, 0));
+        connection = sc_newConnection(ScKind::pipe);
+        connection->event = event;
+        sc_attach(*connection, client, 0, 41088, false);
+        connection->start();
+        sc_startRead(*connection);
+    }
+    ~RestrictedPipe()
+    {
+        EXPECT_EQ(SimConnect_Close(connection), scOk);
+        EXPECT_TRUE(lf_waitForNoTransport());
+        CloseHandle(m_server);
+        CloseHandle(event);
+    }
 
-TEST(Connect, AReadThatCannotStartClosesTheConnection)
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ScConnection* connection = nullptr;
+
+private:
+    HANDLE m_server = INVALID_HANDLE_VALUE;
+};
+
+void lf_expectAccessDeniedClose(ScConnection* connection)
 {
-    // A transport whose handle cannot be read: the first read fails at once.
-    TempFolder folder;
-    const HANDLE file = CreateFileW((folder / L"write-only").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_FLAG_OVERLAPPED, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(BindIoCompletionCallback(file, sc_ioCompletion, 0));
-    ScConnection* connection = sc_newConnection(ScKind::pipe);
-    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    connection->event = event;
-    sc_attach(*connection, file, 0, 41088, false);
-    connection->start();
-    sc_startRead(*connection);
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "the client is told";
     const ScLastError error = sc_lastError(*connection);
     EXPECT_EQ(error.reason, 9u);
     EXPECT_EQ(error.win32Code, 5u);
     EXPECT_EQ(static_cast<std::uint32_t>(error.status), 0x80070005u);
     EXPECT_EQ(SimConnect_CallDispatch(connection, [](const std::uint8_t*, std::uint32_t, void*) {}, nullptr),
               error.status);
-    EXPECT_EQ(SimConnect_Close(connection), scOk);
-    EXPECT_TRUE(lf_waitForNoTransport());
-    CloseHandle(event);
+    EXPECT_EQ(SimConnect_ClearDataDefinition(connection, 2), error.status);
+}
+} // namespace
+
+TEST(Connect, AReadThatCannotStartClosesTheConnection)
+{
+    RestrictedPipe pipe(GENERIC_WRITE);
+    EXPECT_EQ(WaitForSingleObject(pipe.event, 0), WAIT_OBJECT_0) << "the client is told at once";
+    lf_expectAccessDeniedClose(pipe.connection);
+}
+
+TEST(Connect, AWriteThatCannotStartClosesTheConnection)
+{
+    RestrictedPipe pipe(GENERIC_READ);
+    EXPECT_TRUE(pipe.connection->connected) << "the read is pending";
+    EXPECT_EQ(SimConnect_ClearDataDefinition(pipe.connection, 1), scOk) << "built and handed over";
+    EXPECT_EQ(WaitForSingleObject(pipe.event, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(pipe.connection->writeInProgress);
+    lf_expectAccessDeniedClose(pipe.connection);
 }

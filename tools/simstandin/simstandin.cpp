@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace standin {
@@ -20,6 +21,8 @@ struct SimStandIn::Session {
     std::mutex writeLock;
     bool open = true; // under writeLock
     std::thread reader;
+    std::atomic<bool> readerDone{false};
+    std::atomic<int> closeRequest{0}; // for the reader of a socket: 1 graceful, 2 abrupt
 
     SOCKET socket() const { return reinterpret_cast<SOCKET>(handle); }
 
@@ -68,6 +71,25 @@ struct SimStandIn::Session {
             }
             closesocket(socket());
         }
+    }
+
+    bool isOpen()
+    {
+        std::lock_guard lock(writeLock);
+        return open;
+    }
+
+    // A socket is closed by its own reader, never under a recv that is waiting: Wine
+    // may then end the connection gracefully where a reset was asked for.
+    void requestClose(bool abrupt)
+    {
+        if (pipe || readerDone) {
+            close(abrupt);
+            return;
+        }
+        closeRequest = abrupt ? 2 : 1;
+        for (int wait = 0; wait < 500 && isOpen(); ++wait)
+            Sleep(10);
     }
 };
 
@@ -245,6 +267,7 @@ void SimStandIn::readSession(Session* session)
     Bytes pending;
     std::vector<std::uint8_t> chunk(65536);
     const HANDLE readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool halfClosed = false;
     for (;;) {
         DWORD got = 0;
         bool ok = false;
@@ -256,10 +279,24 @@ void SimStandIn::readSession(Session* session)
             ok = ok && (GetOverlappedResult(session->handle, &overlapped, &got, TRUE) ||
                         GetLastError() == ERROR_MORE_DATA);
         } else {
-            const int n = recv(session->socket(), reinterpret_cast<char*>(chunk.data()), static_cast<int>(chunk.size()), 0);
-            ok = n > 0;
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(session->socket(), &readable);
+            timeval wait{0, 20000};
+            const int ready = select(0, &readable, nullptr, nullptr, &wait);
+            if (session->closeRequest != 0) {
+                session->close(session->closeRequest == 2);
+                break;
+            }
+            if (ready == 0)
+                continue;
+            const int n = ready < 0 ? -1
+                                    : recv(session->socket(), reinterpret_cast<char*>(chunk.data()),
+                                           static_cast<int>(chunk.size()), 0);
+            ok = n >= 0;
             got = ok ? static_cast<DWORD>(n) : 0;
         }
+        halfClosed = ok && got == 0; // the client sends no more but may still read
         if (!ok || got == 0)
             break;
         pending.insert(pending.end(), chunk.begin(), chunk.begin() + got);
@@ -292,7 +329,9 @@ void SimStandIn::readSession(Session* session)
             break;
     }
     CloseHandle(readEvent);
-    session->close(false);
+    if (!halfClosed)
+        session->close(false);
+    session->readerDone = true;
     m_changed.notify_all();
 }
 
@@ -337,7 +376,7 @@ void SimStandIn::sendSplit(const Bytes& bytes, int pieces)
 void SimStandIn::closeNewest(bool abrupt)
 {
     if (Session* session = newestSession())
-        session->close(abrupt);
+        session->requestClose(abrupt);
 }
 
 void SimStandIn::closeAbruptly()
