@@ -12,3 +12,17 @@ void gf_showStatus(const std::string& text, bool log)
 void gf_clearStatus() { gf_showStatus({}, false); }
 
 void gf_showError(const std::string& text) { gf_logf("Error {}", text); }
+
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+
+MainWindow mainWindow;
+
+void gf_repaintWindow() {}
+
+std::atomic<std::int32_t> runningThreads{0};
+std::atomic<bool> exitFlag{false};
+std::atomic<bool> removalDone{false};
+std::atomic<std::uint32_t> exitReason{0};
+std::atomic<bool> realTrafficOnThisPc{false};
+std::atomic<std::int32_t> archiveWeek{0};

@@ -29,15 +29,16 @@ void RegKey::Open(HKEY parent, const std::wstring& subKey, unsigned long access)
 
 std::wstring RegKey::GetStringValue(const std::wstring& valueName) const
 {
+    // Only REG_SZ counts: without RRF_NOEXPAND a REG_EXPAND_SZ value would be expanded and accepted.
     // The value may grow between the size query and the read: ask again until it fits.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD bytes = 0;
-        LONG result = RegGetValueW(m_handle, nullptr, valueName.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
+        LONG result = RegGetValueW(m_handle, nullptr, valueName.c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, nullptr, &bytes);
         if (result != ERROR_SUCCESS)
             throw RegException(result, "Cannot get size of string value: RegGetValueW failed.");
         std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD room = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        result = RegGetValueW(m_handle, nullptr, valueName.c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &room);
+        result = RegGetValueW(m_handle, nullptr, valueName.c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, text.data(), &room);
         if (result == ERROR_MORE_DATA)
             continue;
         if (result != ERROR_SUCCESS)

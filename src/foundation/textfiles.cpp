@@ -167,6 +167,16 @@ bool gf_saveFile(const pugi::xml_document& document, const fs::path& path)
     return false;
 }
 
+namespace {
+// std::filesystem::copy_file of this toolchain refuses to overwrite; CopyFileW does it.
+void lf_copyOver(const fs::path& from, const fs::path& to)
+{
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        throw fs::filesystem_error("cannot copy file", from, to,
+                                   std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+}
+} // namespace
+
 void gf_backupFile(const fs::path& path)
 {
     if (!path.has_extension())
@@ -176,9 +186,9 @@ void gf_backupFile(const fs::path& path)
     const fs::path first = folder / (stem.wstring() + L"0" + extension.wstring());
     const fs::path second = folder / (stem.wstring() + L"00" + extension.wstring());
     if (fs::exists(first))
-        fs::copy_file(first, second, fs::copy_options::overwrite_existing);
+        lf_copyOver(first, second);
     if (fs::exists(path))
-        fs::copy_file(path, first, fs::copy_options::overwrite_existing);
+        lf_copyOver(path, first);
 }
 
 int gf_countDirEntries(const fs::path& path)

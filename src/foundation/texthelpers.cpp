@@ -143,3 +143,8 @@ std::string gf_joinComma(const std::bitset<48>& hours)
         text.pop_back();
     return text;
 }
+
+bool gf_equalsStarred(std::string_view a, std::string_view b)
+{
+    return b.size() == a.size() + 1 && b.back() == '*' && b.substr(0, a.size()) == a;
+}

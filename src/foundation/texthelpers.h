@@ -31,3 +31,6 @@ std::string gf_formatFixed6(const std::pair<double, double>& position);
 // A 48-bit set of the half hours of a day, as text "0,1,47".
 std::bitset<48> lf_hours2bitset(std::string_view text);
 std::string gf_joinComma(const std::bitset<48>& hours);
+
+// True when `a` followed by "*" equals `b` (the callsign of a static parked aircraft).
+bool gf_equalsStarred(std::string_view a, std::string_view b);

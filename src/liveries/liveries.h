@@ -1,8 +1,40 @@
 #pragma once
 // What the rest of the program uses of the liveries: reference data, scan and matching.
+#include <map>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Publishers of the reference data: each row the publisher's name, then the names
 // under which its sceneries appear.
 extern std::vector<std::vector<std::string>> PublisherTable;
+
+// One registration record of the reference data.
+struct DbRecord {
+    std::string airl; // airline code, empty when not given
+    std::string type; // ICAO type code, empty when not given
+    std::string opr;  // operating airline, empty when not given
+    bool cargo = false;
+};
+
+// Size class of a type: 0 Light, 1 Buzjets, 2 Large, 3 Heavy, 4 HighPerf, 5 Rotorcraft.
+int gf_sizeCategory(const std::string& type);
+// Half the type's wingspan in nautical miles.
+double gf_wingspan(const std::string& type);
+// The registration itself, then (for 5 or more characters, not "N...", no "-") with
+// "-" after its second and then after its first character.
+std::vector<std::string> gf_regcodeVariants(const std::string& registration);
+// True when the registration data holds this spelling; the record is copied into `record`.
+bool lf_findDbRecord(const std::string& variant, std::optional<DbRecord>& record);
+
+// Stand-in answers until the reference data are read; tests fill them.
+namespace pendingLiveries {
+extern std::map<std::string, int> sizeClasses;   // absent: 0
+extern std::map<std::string, double> wingspans;  // absent: 0.0
+extern std::unordered_map<std::string, DbRecord> dbRecords;
+} // namespace pendingLiveries
+
+// The publisher of an archive entry: the first field of the first row of PublisherTable
+// with a field found in the text; "unknown" when none is.
+std::string gf_publisherOf(const std::string& text);

@@ -1,0 +1,66 @@
+#pragma once
+// What the rest of the program uses of the airport data: stands and their options.
+#include "foundation/weekslots.h"
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+// One airline/type (or registration) seen at a stand on one weekday, with its half hours.
+struct StandOption {
+    std::string airl;
+    std::string type;
+    std::string reg;         // empty when none
+    std::string callsign;    // first callsign seen, no trailing "_"
+    std::string secondCall;  // the last other callsign seen
+    std::bitset<48> hh;      // bit h: the option holds in half hour h (UTC)
+    std::int32_t seq = 0;    // 1-based within the stand; 0: not written to a file
+    std::int32_t day = 0;    // weekday 1..7 (Monday..Sunday); 0 when the file gives none
+    std::uint8_t mark = 0;   // 1: added while running
+    bool soft = false;
+};
+
+// Where a flight was last learned on a stand, and the option that holds it.
+struct LearnedFlight {
+    WeekSlot slot;
+    std::uint32_t option = 0;
+};
+
+// One parking stand of the park airport, held by value in one vector.
+struct StandRecord {
+    std::vector<StandOption> options;
+    std::unordered_map<std::uint32_t, LearnedFlight> realFlights{8}; // by flight id
+    std::unordered_map<std::uint32_t, LearnedFlight> softFlights{8};
+    std::string id; // the stand's name
+    std::vector<std::uint32_t> neighbours;
+    double latitude = 0.0;  // degrees
+    double longitude = 0.0; // degrees
+    double heading = 0.0;   // radians
+    double radius = 0.0;    // nautical miles, half the stand's size
+    std::uint32_t standNumber = 0; // 1..N once the park airport is loaded
+    std::uint8_t manual = 0;
+    std::uint8_t radius_change = 0;
+    std::uint8_t cargo_change = 0;
+    std::uint8_t occupied = 0;
+    std::uint8_t fit = 0;       // taken by static parking
+    std::uint8_t excluded = 0;
+    std::uint8_t neighbour = 0; // beside a taken stand
+    std::uint8_t suffix = 0;    // the scenery's id needed a suffix
+    std::uint8_t cargo = 0;
+    std::uint8_t ramp = 0;
+    std::uint8_t heli = 0;
+
+    StandRecord(std::string standId, std::vector<StandOption> standOptions, double lat, double lon,
+                double headingRadians, double radiusMetres, bool isCargo, bool isRamp, bool isHeli)
+        : options(std::move(standOptions)), id(std::move(standId)), latitude(lat), longitude(lon),
+          heading(headingRadians), radius(radiusMetres * 0.0005399568034557236), cargo(isCargo),
+          ramp(isRamp), heli(isHeli)
+    {
+        realFlights.max_load_factor(1.0f);
+        softFlights.max_load_factor(1.0f);
+        neighbours.reserve(8);
+    }
+};

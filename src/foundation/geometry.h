@@ -1,0 +1,42 @@
+#pragma once
+// Positions on the Earth: great-circle distance, destination point, bearing, heading
+// difference and the curved ground segment. Pure and allocation-free.
+#include <utility>
+
+// (latitude, longitude) in degrees.
+using LatLon = std::pair<double, double>;
+
+inline constexpr double degToRad = 0.017453292519943295;
+inline constexpr double radToDeg = 57.29577951308232;
+inline constexpr double twoPi = 6.283185307179586;
+inline constexpr double metresPerNm = 1852.0;
+
+// Haversine distance in nautical miles (one per arc minute).
+double gf_distanceNm(const LatLon& a, const LatLon& b);
+inline double gf_distanceNm(double latitudeA, double longitudeA, double latitudeB, double longitudeB)
+{
+    return gf_distanceNm(LatLon{latitudeA, longitudeA}, LatLon{latitudeB, longitudeB});
+}
+// The position reached along a bearing (radians) after a distance in feet; longitude in [-180, 180].
+LatLon gf_destinationPoint(const LatLon& start, double bearing, double distanceFeet);
+// Initial great-circle bearing in radians, in [0, 2π).
+double gf_initialBearing(const LatLon& from, const LatLon& to);
+// The signed turn from heading a to heading b (radians), in [-π, π].
+double gf_angleDiff(double a, double b);
+
+// A quadratic curve in a flat frame of metres north and east of its first point.
+// The control point holds NaN while no curve is set.
+struct CurveSegment {
+    double refLatitude;
+    double refLongitude;
+    double t0;
+    double endNorth;
+    double endEast;
+    double t1;
+    double controlEast;
+    double controlNorth;
+};
+
+// Position and heading (radians) at parameter t; false, writing nothing, when no curve
+// is set, t lies outside [t0, t1], the segment is empty (t1 <= t0) or the result is no number.
+bool gf_interpolateSegment(const CurveSegment& segment, LatLon& position, double& heading, double t);

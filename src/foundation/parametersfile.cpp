@@ -1,0 +1,170 @@
+#include "foundation/parametersfile.h"
+
+#include "foundation/log.h"
+#include "foundation/registry.h"
+#include "foundation/winstring.h"
+#include "foundation/xmlblocks.h"
+
+#include <windows.h>
+
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+fs::path dataFolder = gf_shellFolderPath() / L"Tarnwick_P3D";
+fs::path parametersFile = dataFolder / L"parameters.xml";
+std::mutex parametersMutex;
+
+namespace {
+fs::path lf_besideFile(const wchar_t* suffix)
+{
+    fs::path path = parametersFile;
+    path += suffix;
+    return path;
+}
+
+// A damaged file is the user's only copy of the settings: keep it before it is replaced.
+ParametersLoad lf_keepAside(const std::string& reason)
+{
+    const fs::path bad = lf_besideFile(L".bad");
+    std::error_code error;
+    fs::copy_file(parametersFile, bad, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        gf_logMarked(fmt::format("\"{}\" cannot be read ({}) and not be kept as \"{}\": {}",
+                                 gf_pathText(parametersFile), reason, gf_pathText(bad), error.message()));
+        return ParametersLoad::unreadable;
+    }
+    gf_logMarked(fmt::format("\"{}\" cannot be read ({}), kept as \"{}\"", gf_pathText(parametersFile), reason,
+                             gf_pathText(bad)));
+    return ParametersLoad::corrupt;
+}
+
+std::string lf_valueText(const BoolParameter& setting) { return setting.value.load() ? "true" : "false"; }
+std::string lf_valueText(const IntParameter& setting) { return std::to_string(setting.value.load()); }
+std::string lf_valueText(const StringParameter& setting) { return setting.getValue(); }
+
+template <typename Setting>
+void lf_addCurrent(pugi::xml_document& document, const Setting& setting)
+{
+    const std::string text = lf_valueText(setting);
+    if (gf_isFolderParameter(setting.key) && text.empty())
+        return;
+    if (!gf_findParameter(document, setting.key))
+        addParameterNode(document.child("parameters"), setting.key, text);
+}
+
+// Every stored setting with its value in memory, for a save that found no usable file:
+// a file holding only the one saved setting would lose all the others.
+void lf_rebuild(pugi::xml_document& document)
+{
+    document.reset();
+    document.append_child("parameters");
+    const ParameterLists lists = gf_parameterLists();
+    for (const BoolParameter* setting : lists.plainBools)
+        lf_addCurrent(document, *setting);
+    for (const GuiBoolParameter* setting : lists.checkBoxes)
+        lf_addCurrent(document, *setting);
+    for (const IntParameter* setting : lists.plainInts)
+        lf_addCurrent(document, *setting);
+    for (const GuiIntParameter* setting : lists.editInts)
+        lf_addCurrent(document, *setting);
+    for (const StringParameter* setting : lists.plainTexts)
+        lf_addCurrent(document, *setting);
+    for (const GuiStringParameter* setting : lists.editTexts)
+        lf_addCurrent(document, *setting);
+}
+
+template <typename Setting>
+void lf_saveSetting(const Setting& setting)
+{
+    std::lock_guard lock(parametersMutex);
+    pugi::xml_document document;
+    const ParametersLoad state = gf_loadParameters(document);
+    if (state == ParametersLoad::unreadable) {
+        gf_logLine("saving xml did not work?");
+        return;
+    }
+    if (state != ParametersLoad::loaded)
+        lf_rebuild(document);
+    // Read inside the lock: the last save of a setting writes its latest value.
+    const std::string text = lf_valueText(setting);
+    if (pugi::xml_node node = gf_findParameter(document, setting.key)) {
+        pugi::xml_attribute value = node.attribute("value");
+        if (!value)
+            value = node.append_attribute("value");
+        value.set_value(text.c_str());
+    } else {
+        addParameterNode(document.child("parameters"), setting.key, text);
+    }
+    gf_logf("{}={}", setting.key, text);
+    if (!gf_writeParameters(document))
+        gf_logLine("saving xml did not work?");
+}
+} // namespace
+
+ParametersLoad gf_loadParameters(pugi::xml_document& document)
+{
+    std::error_code error;
+    if (!fs::exists(parametersFile, error))
+        return error ? ParametersLoad::unreadable : ParametersLoad::absent;
+    const pugi::xml_parse_result result = document.load_file(parametersFile.c_str());
+    if (result && document.child("parameters"))
+        return ParametersLoad::loaded;
+    document.reset();
+    if (result)
+        return lf_keepAside("no \"parameters\" element");
+    if (result.status == pugi::status_file_not_found || result.status == pugi::status_io_error ||
+        result.status == pugi::status_out_of_memory) {
+        // Removed meanwhile, or there but locked or unreadable: never write over the latter.
+        if (!fs::exists(parametersFile, error) && !error)
+            return ParametersLoad::absent;
+        gf_logMarked(fmt::format("\"{}\" cannot be opened: {}", gf_pathText(parametersFile), result.description()));
+        return ParametersLoad::unreadable;
+    }
+    return lf_keepAside(fmt::format("{} at offset {}", result.description(), result.offset));
+}
+
+bool gf_writeParameters(const pugi::xml_document& document)
+{
+    std::ostringstream text;
+    document.save(text, "\t", pugi::format_default, pugi::encoding_utf8);
+    const std::string bytes = text.str();
+    const fs::path temporary = lf_besideFile(L".tmp");
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool done = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    done = done && MoveFileExW(temporary.c_str(), parametersFile.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!done)
+        DeleteFileW(temporary.c_str());
+    return done;
+}
+
+void StringParameter::saveParameter() const { lf_saveSetting(*this); }
+void gf_saveBoolParameter(const BoolParameter& setting) { lf_saveSetting(setting); }
+void gf_saveParameterValue(const IntParameter& setting) { lf_saveSetting(setting); }
+
+void gf_removeParameter(const Parameter& setting)
+{
+    std::lock_guard lock(parametersMutex);
+    pugi::xml_document document;
+    if (gf_loadParameters(document) != ParametersLoad::loaded)
+        return;
+    pugi::xml_node node = gf_findParameter(document, setting.key);
+    if (!node)
+        return;
+    node.parent().remove_child(node);
+    gf_logLine("Parameter " + setting.key + " removed");
+    if (!gf_writeParameters(document))
+        gf_logLine("saving xml did not work?");
+}
+
+bool gf_isFolderParameter(std::string_view key)
+{
+    return key.find("lfolder") != std::string_view::npos || key.find("afolder") != std::string_view::npos;
+}

@@ -1,0 +1,157 @@
+#include "foundation/exceptions.h"
+#include "foundation/log.h"
+#include "support/tempfolder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<std::string> lf_lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+} // namespace
+
+TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    gf_closeLog();
+    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun) [A-Z][a-z]{2} [ 1-3]\d )"
+                                                      R"(\d\d:\d\d:\d\d \d{4} \(utc\) Tarnwick_P3D version 9\.3\.0 )"
+                                                      R"(for Prepar3D v5/v6)")))
+        << lines[0];
+    EXPECT_FALSE(fs::exists("Log0.txt"));
+    EXPECT_FALSE(fs::exists("Log00.txt"));
+}
+
+TEST(Log, ThirdStartKeepsTheTwoPreviousLogs)
+{
+    TempFolder folder(true);
+    for (const char* run : {"first run", "second run", "third run"}) {
+        gf_openLog();
+        gf_log(run);
+        gf_closeLog();
+    }
+    EXPECT_EQ(lf_lines(gf_testReadFile("Log00.txt")).at(1), "first run");
+    EXPECT_EQ(lf_lines(gf_testReadFile("Log0.txt")).at(1), "second run");
+    EXPECT_EQ(lf_lines(gf_testReadFile("Log.txt")).at(1), "third run");
+}
+
+TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    gf_log("plain");
+    lf_logIndented("detail");
+    gf_logMarked("something failed");
+    gf_logf("{} Error {}, {}", errorMarker, 81, "text");
+    gf_logMarked("flushes what came before");
+    // Read while the log is still open: the marked line flushed everything before it.
+    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "plain");
+    EXPECT_EQ(lines[2], "          detail");
+    EXPECT_EQ(lines[3], "===> something failed");
+    EXPECT_EQ(lines[4], "===>  Error 81, text");
+    gf_closeLog();
+}
+
+TEST(Log, LinesOfManyThreadsNeverMix)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    constexpr int threads = 8, perThread = 400;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < threads; ++t)
+        writers.emplace_back([t] {
+            const std::string payload(200, static_cast<char>('a' + t));
+            for (int i = 0; i < perThread; ++i)
+                i % 2 ? gf_log(fmt::format("{}:{}:{}", t, i, payload)) : gf_logMarked(fmt::format("{}:{}:{}", t, i, payload));
+        });
+    for (auto& writer : writers)
+        writer.join();
+    gf_closeLog();
+    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    ASSERT_EQ(lines.size(), 1u + threads * perThread);
+    const std::regex whole(R"((===> )?(\d):(\d+):([a-h])\4{199})");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, whole)) << "line " << i << ": " << lines[i].substr(0, 60);
+        EXPECT_EQ(m[4].str()[0], 'a' + std::stoi(m[2].str()));
+    }
+}
+
+TEST(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
+{
+    TempFolder folder(true);
+    gf_testWriteFile("Log.txt", "previous run\n");
+    // Another program holds Log.txt open for reading only: it can be copied but not rewritten.
+    HANDLE holder = CreateFileW(L"Log.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    try {
+        gf_openLog();
+        FAIL() << "opening must fail";
+    } catch (const zeb::SysErrorException& e) {
+        EXPECT_STREQ(e.what(), "sys error 40: Failed to write file Log.txt");
+    }
+    EXPECT_FALSE(gf_logIsOpen());
+    gf_log("nothing");
+    gf_logMarked("nothing");
+    lf_logIndented("nothing");
+    EXPECT_EQ(gf_testReadFile("Log.txt"), "previous run\n");
+    EXPECT_EQ(gf_testReadFile("Log0.txt"), "previous run\n");
+    CloseHandle(holder);
+}
+
+TEST(Log, AFailedCopyOfTheOldLogIsRaised)
+{
+    TempFolder folder(true);
+    fs::create_directory("Log.txt"); // a folder where the file should be
+    EXPECT_THROW(gf_openLog(), fs::filesystem_error);
+    EXPECT_FALSE(gf_logIsOpen());
+    gf_log("nothing");
+}
+
+TEST(Log, WritersAfterCloseWriteNothing)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    gf_log("before");
+    gf_closeLog();
+    gf_log("after");
+    gf_logMarked("after");
+    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "before");
+}
+
+TEST(Exceptions, MessagesCarryTheirCodeExceptForCode99)
+{
+    EXPECT_STREQ(zeb::UserErrorException(99, "New version 9.4.0 available").what(), "New version 9.4.0 available");
+    EXPECT_STREQ(zeb::UserErrorException(98, "text").what(), "98: text");
+    EXPECT_STREQ(zeb::UserErrorException(0, "text").what(), "0: text");
+    try {
+        throw zeb::SysErrorException(40, "Failed to write file Log.txt");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "sys error 40: Failed to write file Log.txt");
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Log.txt opened in a fresh current folder for one test, read back as text.
+#include "foundation/log.h"
+#include "support/tempfolder.h"
+
+#include <sstream>
+#include <string>
+
+class LogCapture {
+public:
+    LogCapture() { gf_openLog(); }
+    ~LogCapture() { gf_closeLog(); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::string text()
+    {
+        gf_flushLog();
+        return gf_testReadFile(m_folder / "Log.txt");
+    }
+
+    // Whether one whole line (without its line end) reads so.
+    bool hasLine(const std::string& line)
+    {
+        std::istringstream stream(text());
+        for (std::string read; std::getline(stream, read);) {
+            if (!read.empty() && read.back() == '\r')
+                read.pop_back();
+            if (read == line)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    TempFolder m_folder{true};
+};

@@ -1,0 +1,221 @@
+#include "parameters_fixture.h"
+
+#include "foundation/winstring.h"
+
+#include <set>
+
+namespace {
+// Every stored setting with the text its current value is written as.
+std::map<std::string, std::string> storedValuesInMemory()
+{
+    std::map<std::string, std::string> values;
+    const ParameterLists lists = gf_parameterLists();
+    for (const BoolParameter* s : lists.plainBools) values[s->key] = s->value ? "true" : "false";
+    for (const GuiBoolParameter* s : lists.checkBoxes) values[s->key] = s->value ? "true" : "false";
+    for (const IntParameter* s : lists.plainInts) values[s->key] = std::to_string(s->value);
+    for (const GuiIntParameter* s : lists.editInts) values[s->key] = std::to_string(s->value);
+    for (const StringParameter* s : lists.plainTexts) values[s->key] = s->getValue();
+    for (const GuiStringParameter* s : lists.editTexts) values[s->key] = s->getValue();
+    return values;
+}
+
+std::map<std::string, std::string> withoutFolders(std::map<std::string, std::string> values)
+{
+    std::erase_if(values, [](const auto& item) { return gf_isFolderParameter(item.first); });
+    return values;
+}
+
+std::string pathText() { return gf_pathText(parametersFile); }
+} // namespace
+
+TEST_F(ParametersTest, WithoutAFileEverySettingTakesItsDefaultAndANewFileHoldsThem)
+{
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_NE(logText().find(pathText() + " not found, default values taken:"), std::string::npos);
+    const auto expected = withoutFolders(storedValuesInMemory());
+    EXPECT_EQ(fileValues(), expected);
+    for (const Parameter* setting : gf_allSettings())
+        EXPECT_LE(countInFile(setting->key), 1) << setting->key; // listed twice, stored once
+    EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
+    EXPECT_EQ(PORT_NUMBER.getValue(), "10747");
+    EXPECT_FALSE(fileExists(L"parameters.xml.bad"));
+}
+
+TEST_F(ParametersTest, AnEmptyParametersElementIsFilledWithEveryDefault)
+{
+    LOG.value = !LOG.defaultValue; // a value from an earlier start is replaced by the default
+    MAX_LIVE.value = 17;
+    gf_testWriteFile(parametersFile, "<?xml version=\"1.0\"?>\n<parameters />\n");
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_NE(logText().find("from \"" + pathText() + "\""), std::string::npos);
+    EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
+    EXPECT_EQ(MAX_LIVE.value.load(), MAX_LIVE.defaultValue);
+    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+    EXPECT_FALSE(fileExists(L"parameters.xml.bad"));
+}
+
+TEST_F(ParametersTest, NumbersOutOfLimitsAreClampedInMemoryAndKeptInTheFile)
+{
+    writeParameters({{"MAX_LIVE", "500"},
+                     {"LATERAL_RANGE", "1"},
+                     {"AIRPORT_HEIGHT", "abc"},
+                     {"LAST_EPOCH_TIME", "99999999999"},
+                     {"CUSTOM_PARKING_PERCENTAGE", "-7"},
+                     {"MATCHING_DEPTH", " 3"}});
+
+    gf_setupParameters();
+
+    EXPECT_EQ(MAX_LIVE.value.load(), 300);
+    EXPECT_TRUE(logHasLine("MAX_LIVE=300"));
+    EXPECT_EQ(AIRPORT_HEIGHT.value.load(), 2000); // no number reads 0, clamped
+    EXPECT_EQ(LAST_EPOCH_TIME.value.load(), 2147483647);
+    EXPECT_EQ(CUSTOM_PARKING_PERCENTAGE.value.load(), -1);
+    EXPECT_EQ(MATCHING_DEPTH.value.load(), 3);
+    EXPECT_EQ(LATERAL_RANGE.value.load(), 2);
+    EXPECT_EQ(lateralRadiusNm.load(), 2.0);
+    EXPECT_EQ(lateralRadiusMetres.load(), 2 * 1852);
+
+    auto values = fileValues();
+    EXPECT_EQ(values["MAX_LIVE"], "500"); // until the setting itself is saved
+    gf_saveParameterValue(MAX_LIVE);
+    values = fileValues();
+    EXPECT_EQ(values["MAX_LIVE"], "300");
+    EXPECT_EQ(values["LATERAL_RANGE"], "1");
+}
+
+TEST_F(ParametersTest, SwitchesReadTheirFirstLetterAndAMissingValueIsOff)
+{
+    writeParameters({{"RANDOM", "yes"},
+                     {"LOG", "0"},
+                     {"AEROWINX", "Yes"},
+                     {"SUPPRESS_STUB", "no"},
+                     {"WEEK", "T"},
+                     {"PARK_FAKE", "1"},
+                     {"SCAN_AIRPORTS", "TRUE"}});
+    {
+        // An element without a value: off, not its default (on).
+        pugi::xml_document document;
+        document.load_file(parametersFile.c_str());
+        document.child("parameters").append_child("parameter").append_attribute("name") = "GUID_CHANGES";
+        document.save_file(parametersFile.c_str());
+    }
+    COLLISION_LIVE_PARKED_GND.value = true; // listed twice: both readings give the stored value
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_TRUE(RANDOM.value.load());
+    EXPECT_FALSE(LOG.value.load());
+    EXPECT_TRUE(AEROWINX.value.load());
+    EXPECT_FALSE(SUPPRESS_STUB.value.load());
+    EXPECT_TRUE(WEEK.value.load());
+    EXPECT_TRUE(PARK_FAKE.value.load());
+    EXPECT_TRUE(SCAN_AIRPORTS.value.load());
+    EXPECT_FALSE(GUID_CHANGES.value.load());
+    EXPECT_FALSE(COLLISION_LIVE_PARKED_GND.value.load());
+    EXPECT_EQ(countInFile("COLLISION_LIVE_PARKED_GND"), 1);
+    EXPECT_TRUE(logHasLine("GUID_CHANGES=false"));
+}
+
+TEST_F(ParametersTest, UnknownSettingsStayAndMissingOnesAreAppendedWithDefaults)
+{
+    writeParameters({{"SOMETHING_OLD", "kept"}, {"PORT_NUMBER", "12000"}, {"BLOCK_CALLSIGN", "KLM123"}});
+
+    gf_readParameters(gf_parameterLists());
+    LOG.value = false;
+    gf_saveBoolParameter(LOG);
+
+    auto values = fileValues();
+    EXPECT_EQ(values["SOMETHING_OLD"], "kept");
+    EXPECT_EQ(values["PORT_NUMBER"], "12000");
+    EXPECT_EQ(values["BLOCK_CALLSIGN"], "KLM123");
+    EXPECT_EQ(values["LOG"], "false");
+    EXPECT_EQ(values["MAX_LIVE"], "300");
+    EXPECT_EQ(PORT_NUMBER.getValue(), "12000");
+    EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "KLM123");
+    values.erase("SOMETHING_OLD");
+    EXPECT_EQ(values, withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, EmptyFolderSettingsAreRemovedAndSetOnesKept)
+{
+    writeParameters({{"lfolder3", ""}, {"lfolder4", "D:\\AI liveries"}, {"afolder0", "E:\\Sceneries"}});
+
+    gf_readParameters(gf_parameterLists());
+
+    const std::string log = logText();
+    EXPECT_NE(log.find("Parameter lfolder3 removed"), std::string::npos);
+    EXPECT_TRUE(logHasLine("lfolder4=D:\\AI liveries"));
+    EXPECT_EQ(log.find("lfolder5="), std::string::npos); // missing folders are neither logged nor added
+    EXPECT_EQ(countInFile("lfolder3"), 0);
+    EXPECT_EQ(countInFile("lfolder5"), 0);
+    EXPECT_EQ(fileValues()["lfolder4"], "D:\\AI liveries");
+    EXPECT_EQ(afolder0.getValue(), "E:\\Sceneries");
+}
+
+TEST_F(ParametersTest, ACorruptFileIsKeptAsideBeforeDefaultsAreWritten)
+{
+    const std::string damaged = "<?xml version=\"1.0\"?>\n<parameters>\n\t<parameter name=\"LOG\" value=\"fal";
+    gf_testWriteFile(parametersFile, damaged);
+    LOG.value = false;
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), damaged);
+    const std::string log = logText();
+    EXPECT_NE(log.find("===> \"" + pathText() + "\" cannot be read ("), std::string::npos);
+    EXPECT_NE(log.find("kept as \"" + pathText() + ".bad\""), std::string::npos);
+    EXPECT_TRUE(LOG.value.load());
+    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)
+{
+    const std::string other = "<?xml version=\"1.0\"?>\n<settings><parameter name=\"LOG\" value=\"false\"/></settings>\n";
+    gf_testWriteFile(parametersFile, other);
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), other);
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(parametersFile.c_str()));
+    EXPECT_TRUE(document.child("parameters"));
+    EXPECT_FALSE(document.child("settings"));
+    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, EverySettingRoundTripsThroughItsOwnSave)
+{
+    gf_readParameters(gf_parameterLists());
+    // A value other than the default for each stored setting, saved as the window would.
+    const ParameterLists lists = gf_parameterLists();
+    std::set<const Parameter*> done;
+    const auto firstTime = [&](const Parameter* s) { return done.insert(s).second; };
+    for (BoolParameter* s : lists.plainBools)
+        if (firstTime(s)) { s->value = !s->defaultValue; gf_saveBoolParameter(*s); }
+    for (GuiBoolParameter* s : lists.checkBoxes)
+        if (firstTime(s)) { s->value = !s->defaultValue; gf_saveBoolParameter(*s); }
+    for (IntParameter* s : lists.plainInts) {
+        s->value = s->defaultValue != s->maximum ? s->maximum : s->minimum;
+        gf_saveParameterValue(*s);
+    }
+    for (GuiIntParameter* s : lists.editInts) {
+        s->value = s->defaultValue != s->maximum ? s->maximum : s->minimum;
+        gf_saveParameterValue(*s);
+    }
+    for (StringParameter* s : lists.plainTexts)
+        s->setValue(s->key + " <Zürich & \"quotes\" 'x'>");
+    for (GuiStringParameter* s : lists.editTexts)
+        s->setValue(s->key + " C:\\Program Files\\Lockheed Martin\\Prepar3D v5");
+    const auto saved = storedValuesInMemory();
+    EXPECT_EQ(fileValues(), saved);
+
+    gf_testResetSettings();
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(storedValuesInMemory(), saved);
+    for (const auto& [key, value] : saved)
+        EXPECT_EQ(countInFile(key), 1) << key;
+}

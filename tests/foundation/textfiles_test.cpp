@@ -1,0 +1,186 @@
+#include "foundation/log.h"
+#include "foundation/textfiles.h"
+#include "foundation/winstring.h"
+#include "support/tempfolder.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+namespace {
+// UTF-16 bytes of a text of BMP characters, in the given byte order, with or without mark.
+std::string lf_utf16(const std::u16string& text, bool littleEndian, bool mark = true)
+{
+    std::string bytes;
+    const auto put = [&](char16_t unit) {
+        const char lo = static_cast<char>(unit & 0xFF), hi = static_cast<char>(unit >> 8);
+        bytes += littleEndian ? std::string{lo, hi} : std::string{hi, lo};
+    };
+    if (mark)
+        put(0xFEFF);
+    for (char16_t unit : text)
+        put(unit);
+    return bytes;
+}
+
+Lines lf_read(const fs::path& path, int expected = 1)
+{
+    Lines lines;
+    EXPECT_EQ(gf_readExtTextFileToStringVector(path, lines), expected);
+    return lines;
+}
+} // namespace
+
+TEST(TextFiles, EncodingIsTakenFromTheByteOrderMark)
+{
+    TempFolder folder;
+    const struct {
+        const char* name;
+        std::string bytes;
+        TextEncoding encoding;
+    } cases[] = {
+        {"le.txt", "\xFF\xFE" "A\0", Unicode},
+        {"be.txt", "\xFE\xFF" "\0A", Unicode_big_endian},
+        {"bom.txt", "\xEF\xBB\xBFx", UTF8_with_BOM},
+        {"plain.txt", "plain", ANSI},
+        {"one.txt", "\xFF", ANSI},
+        {"empty.txt", "", ANSI},
+    };
+    for (const auto& c : cases) {
+        gf_testWriteFile(folder / c.name, c.bytes);
+        EXPECT_EQ(gf_detectEncoding(folder / c.name), c.encoding) << c.name;
+    }
+    EXPECT_EQ(gf_detectEncoding(folder / "missing.txt"), none_found);
+}
+
+TEST(TextFiles, Utf16FilesInBothByteOrdersGiveUtf8Lines)
+{
+    TempFolder folder;
+    for (bool littleEndian : {true, false}) {
+        const fs::path file = folder / (littleEndian ? "le.txt" : "be.txt");
+        gf_testWriteFile(file, lf_utf16(u"AB\r\nCD\r\n\r\nZ\u00fcrich \u20ac\r\n", littleEndian));
+        EXPECT_EQ(lf_read(file), (Lines{"AB", "CD", "", "Z\xC3\xBCrich \xE2\x82\xAC"}));
+    }
+}
+
+TEST(TextFiles, LastLineWithoutLineEndKeepsItsLastCharacter)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / "u16.txt", lf_utf16(u"AB\r\nCD", true));
+    EXPECT_EQ(lf_read(folder / "u16.txt"), (Lines{"AB", "CD"}));
+    gf_testWriteFile(folder / "lf.txt", lf_utf16(u"AB\nCD\n", true)); // LF only: nothing is cut
+    EXPECT_EQ(lf_read(folder / "lf.txt"), (Lines{"AB", "CD"}));
+    gf_testWriteFile(folder / "u8.txt", "one\r\ntwo\nthree");
+    EXPECT_EQ(lf_read(folder / "u8.txt"), (Lines{"one", "two", "three"}));
+}
+
+TEST(TextFiles, Utf8MarkIsRemovedFromTheFirstLineOfThisReadOnly)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / "bom.txt", "\xEF\xBB\xBF" "first\r\nsecond\r\n");
+    gf_testWriteFile(folder / "nobom.txt", "first\r\nsecond\r\n");
+    Lines lines{"kept from before"};
+    EXPECT_EQ(gf_readExtTextFileToStringVector(folder / "bom.txt", lines), 1);
+    EXPECT_EQ(lines, (Lines{"kept from before", "first", "second"}));
+    EXPECT_EQ(lf_read(folder / "nobom.txt"), (Lines{"first", "second"}));
+}
+
+TEST(TextFiles, AnsiBytesAreKeptAsTheyAre)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / "ansi.txt", "Z\xFCrich\r\n");
+    EXPECT_EQ(lf_read(folder / "ansi.txt"), (Lines{"Z\xFCrich"}));
+}
+
+TEST(TextFiles, InvalidUtf16StopsTheReadAndKeepsTheLinesBefore)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    gf_testWriteFile("bad.txt", lf_utf16(u"good\r\nbad \xD800 here\r\nnever\r\n", true));
+    Lines lines;
+    EXPECT_EQ(gf_readExtTextFileToStringVector("bad.txt", lines), 0);
+    EXPECT_EQ(lines, (Lines{"good"}));
+    EXPECT_EQ(gf_readExtTextFileToStringVector("missing.txt", lines), 0);
+    gf_closeLog();
+    const std::string log = gf_testReadFile("Log.txt");
+    EXPECT_NE(log.find("conversion from error from utf16 to utf8, code: 1113"), std::string::npos) << log;
+    EXPECT_NE(log.find("cannot open file missing.txt for character encoding, err: 2"), std::string::npos) << log;
+}
+
+TEST(TextFiles, FileLinesReserveOnlyForAPositiveCount)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / "three.txt", "a\nb\nc\n");
+    gf_testWriteFile(folder / "empty.txt", "");
+    FileLines record{folder / "three.txt", {}};
+    ASSERT_EQ(gf_readFileLines(record, -5), &record.lines);
+    EXPECT_EQ(record.lines, (Lines{"a", "b", "c"}));
+    FileLines big{folder / "three.txt", {}};
+    gf_readFileLines(big, 1000);
+    EXPECT_GE(big.lines.capacity(), 1000u);
+    FileLines empty{folder / "empty.txt", {}};
+    EXPECT_EQ(gf_readFileLines(empty, 10), nullptr);
+    FileLines missing{folder / "missing.txt", {}};
+    EXPECT_EQ(gf_readFileLines(missing, 10), nullptr);
+}
+
+TEST(TextFiles, WrittenFilesReadBackLineForLine)
+{
+    TempFolder folder;
+    EXPECT_TRUE(gf_writeTextFile("EHAM,EGLL", folder / "one.txt"));
+    EXPECT_EQ(lf_read(folder / "one.txt"), (Lines{"EHAM,EGLL"}));
+    const Lines lines{"first", "", "third \xE2\x82\xAC"};
+    EXPECT_TRUE(gf_writeLinesToFile(lines, folder / "many.txt"));
+    EXPECT_EQ(lf_read(folder / "many.txt"), lines);
+    EXPECT_FALSE(gf_writeTextFile("x", folder / "no such folder" / "x.txt"));
+    EXPECT_FALSE(gf_writeLinesToFile(lines, folder / "no such folder" / "x.txt"));
+}
+
+TEST(TextFiles, SaveFileLogsTheOutcome)
+{
+    TempFolder folder(true);
+    gf_openLog();
+    pugi::xml_document document;
+    document.append_child("parameters").append_child("parameter").append_attribute("name") = "LOG";
+    EXPECT_TRUE(gf_saveFile(document, "saved.xml"));
+    EXPECT_FALSE(gf_saveFile(document, gf_u8path("missing/saved.xml")));
+    gf_closeLog();
+    pugi::xml_document back;
+    ASSERT_TRUE(back.load_file(L"saved.xml"));
+    EXPECT_STREQ(back.child("parameters").child("parameter").attribute("name").value(), "LOG");
+    const std::string log = gf_testReadFile("Log.txt");
+    EXPECT_NE(log.find("\"saved.xml\" saved"), std::string::npos);
+    EXPECT_NE(log.find("could not save to \"missing/saved.xml\""), std::string::npos);
+}
+
+TEST(TextFiles, BackupKeepsTwoCopiesAndNeedsAnExtension)
+{
+    TempFolder folder;
+    const fs::path file = folder / "data.txt";
+    gf_backupFile(file); // nothing there yet: nothing happens
+    EXPECT_FALSE(fs::exists(folder / "data0.txt"));
+    for (const char* text : {"one", "two", "three"}) {
+        gf_testWriteFile(file, text);
+        gf_backupFile(file);
+    }
+    EXPECT_EQ(gf_testReadFile(folder / "data0.txt"), "three");
+    EXPECT_EQ(gf_testReadFile(folder / "data00.txt"), "two");
+    gf_testWriteFile(folder / "noext", "x");
+    gf_backupFile(folder / "noext");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 4);
+}
+
+TEST(TextFiles, CountDirEntriesCountsOnlyFiles)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / "a.txt", "a");
+    gf_testWriteFile(folder / "b.txt", "b");
+    fs::create_directory(folder / "sub");
+    gf_testWriteFile(folder / "sub" / "c.txt", "c");
+    EXPECT_EQ(gf_countDirEntries(folder.path()), 2);
+    EXPECT_EQ(gf_countDirEntries(folder / "missing"), 0);
+}

@@ -1,0 +1,49 @@
+#include "foundation/winstring.h"
+#include "support/tempfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using win32::Utf8ConversionException;
+
+TEST(WinString, RoundTripsTextBeyondAscii)
+{
+    const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x9B\xAB"; // with a surrogate pair
+    const std::wstring wide = gf_utf8ToUtf16(text);
+    EXPECT_EQ(wide, L"Z\u00fcrich \u20ac \xD83D\xDEEB");
+    EXPECT_EQ(gf_utf16ToUtf8(wide), text);
+    EXPECT_EQ(gf_utf8ToUtf16(""), L"");
+    EXPECT_EQ(gf_utf16ToUtf8(L""), "");
+}
+
+TEST(WinString, InvalidInputRaisesWithCodeAndDirection)
+{
+    try {
+        gf_utf16ToUtf8(std::wstring(L"a\xD800" L"b"));
+        FAIL();
+    } catch (const Utf8ConversionException& e) {
+        EXPECT_EQ(e.ErrorCode(), 1113u);
+        EXPECT_EQ(e.Direction(), Utf8ConversionException::FromUtf16ToUtf8);
+        EXPECT_STREQ(e.what(), "Invalid UTF-16 sequence found in input string.");
+    }
+    try {
+        gf_utf8ToUtf16("\xC3\x28");
+        FAIL();
+    } catch (const Utf8ConversionException& e) {
+        EXPECT_EQ(e.ErrorCode(), 1113u);
+        EXPECT_EQ(e.Direction(), Utf8ConversionException::FromUtf8ToUtf16);
+        EXPECT_STREQ(e.what(), "Invalid UTF-8 sequence found in input string.");
+    }
+}
+
+TEST(WinString, PathsFromUtf8ReachNonAsciiFolders)
+{
+    TempFolder folder;
+    const std::string name = "J\xC3\xBCrgen \xE5\x90\x8D";
+    const auto path = folder.path() / gf_u8path(name);
+    std::filesystem::create_directory(path);
+    gf_testWriteFile(path / "parameters.xml", "x");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / gf_utf8ToUtf16(name) / L"parameters.xml"));
+    EXPECT_EQ(gf_pathText(path.filename()), name);
+}
