@@ -1,6 +1,7 @@
 // SimConnect.cfg and the registered ports, read from real files and registry values.
 #include "simconnect/config.h"
 #include "simconnect/connect.h"
+#include "support/registrysandbox.h"
 #include "support/simconnectenv.h"
 #include "support/tempfolder.h"
 
@@ -106,8 +107,8 @@ TEST(Config, MaxReceiveSizeOnlyEverGrows)
 
 TEST(Config, AnIpProtocolTakesTheRegisteredPortOnlyInPlaceOfAPortAlreadyFound)
 {
-    ScopedUserRegistry registry;
-    registry.setSimulatorPorts(L"4001", L"6001");
+    RegistrySandbox registry;
+    gf_setSimulatorPorts(L"4001", L"6001");
     TempFolder folder;
     const fs::path file = folder / L"SimConnect.cfg";
     gf_testWriteFile(file, "[SimConnect]\r\nProtocol=IPv6\r\n");
@@ -121,24 +122,24 @@ TEST(Config, AnIpProtocolTakesTheRegisteredPortOnlyInPlaceOfAPortAlreadyFound)
     sc_readConfig(file, 0, config);
     EXPECT_EQ(config.port, L"6001");
 
-    registry.setSimulatorPorts(L"", L"");
+    gf_setSimulatorPorts(L"", L"");
     config.port = L"1234";
     sc_readConfig(file, 0, config);
     EXPECT_EQ(config.port, L"") << "a missing registry value empties the port";
 
-    registry.setSimulatorPorts(L"1234567890", L"");
+    gf_setSimulatorPorts(L"1234567890", L"");
     std::wstring port = L"x";
     EXPECT_FALSE(sc_readPortFromRegistry(false, port)) << "ten characters do not fit";
     EXPECT_EQ(port, L"");
-    registry.setSimulatorPorts(L"123456789", L"");
+    gf_setSimulatorPorts(L"123456789", L"");
     EXPECT_TRUE(sc_readPortFromRegistry(false, port));
     EXPECT_EQ(port, L"123456789");
 }
 
 TEST(Config, LaterFoldersOverrideEarlierOnes)
 {
-    ScopedUserRegistry registry;
-    registry.setSimulatorPorts(L"4001", L"6001");
+    RegistrySandbox registry;
+    gf_setSimulatorPorts(L"4001", L"6001");
     SharedConfigFiles shared;
     TempFolder current(true);
 

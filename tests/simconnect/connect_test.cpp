@@ -3,6 +3,7 @@
 #include "simconnect/connection.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "support/registrysandbox.h"
 #include "support/simconnectenv.h"
 #include "testlink.h"
 
@@ -39,27 +40,27 @@ bool lf_waitForNoTransport()
 TEST(Connect, WithoutAnyFileTheChainGoesPipeThenIpv6ThenIpv4)
 {
     SharedSimulatorLock lock; // nobody serves the default pipe meanwhile
-    ScopedUserRegistry registry;
+    RegistrySandbox registry;
     TempFolder current(true);
     standin::SimStandIn standIn(lf_tcpOnly());
     ASSERT_NE(standIn.port6(), 0) << "[::1] is needed here";
     const std::wstring unused = std::to_wstring(gf_unusedTcpPort());
 
     ScConnection* connection = nullptr;
-    registry.setSimulatorPorts(unused, std::to_wstring(standIn.port6()));
+    gf_setSimulatorPorts(unused, std::to_wstring(standIn.port6()));
     ASSERT_EQ(lf_openFromCurrentFolder(connection, ""), scOk);
     EXPECT_EQ(connection->family, static_cast<std::uint32_t>(AF_INET6));
     EXPECT_TRUE(standIn.waitForRequests(scReqOpen, 1, testWait));
     EXPECT_EQ(SimConnect_Close(connection), scOk);
 
-    registry.setSimulatorPorts(std::to_wstring(standIn.port4()), unused);
+    gf_setSimulatorPorts(std::to_wstring(standIn.port4()), unused);
     ASSERT_EQ(lf_openFromCurrentFolder(connection, ""), scOk);
     EXPECT_EQ(connection->family, static_cast<std::uint32_t>(AF_INET));
     EXPECT_TRUE(standIn.waitForRequests(scReqOpen, 2, testWait));
     EXPECT_EQ(SimConnect_Close(connection), scOk);
 
     // Nothing anywhere: every step fails.
-    registry.setSimulatorPorts(unused, unused);
+    gf_setSimulatorPorts(unused, unused);
     EXPECT_EQ(lf_openFromCurrentFolder(connection, ""), scFail);
     EXPECT_EQ(connection, nullptr);
     EXPECT_EQ(sc_liveConnections(), 0);
@@ -68,14 +69,14 @@ TEST(Connect, WithoutAnyFileTheChainGoesPipeThenIpv6ThenIpv4)
 TEST(Connect, AnIpv4SectionWithoutPortFallsBackToTheDefaultPipe)
 {
     SharedSimulatorLock lock;
-    ScopedUserRegistry registry;
+    RegistrySandbox registry;
     TempFolder current(true);
     standin::Options pipeOnly;
     pipeOnly.pipeName = gf_defaultSimulatorPipePath();
     pipeOnly.tcp = false;
     standin::SimStandIn onPipe(pipeOnly);
     standin::SimStandIn onTcp(lf_tcpOnly());
-    registry.setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
+    gf_setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
 
     ScConnection* connection = nullptr;
     ASSERT_EQ(lf_openFromCurrentFolder(connection, "[SimConnect]\r\nProtocol=IPv4\r\nAddress=127.0.0.1\r\n"), scOk);
@@ -92,10 +93,10 @@ TEST(Connect, AnIpv4SectionWithoutPortFallsBackToTheDefaultPipe)
 
 TEST(Connect, AnAddressElsewhereEndsTheSearchAtTheFirstFailure)
 {
-    ScopedUserRegistry registry;
+    RegistrySandbox registry;
     TempFolder current(true);
     standin::SimStandIn onTcp(lf_tcpOnly());
-    registry.setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
+    gf_setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
     gf_testWriteFile(current / L"SimConnect.cfg",
                      "[SimConnect.2]\r\nProtocol=Pipe\r\nAddress=localhost\r\nPort=" +
                          gf_utf16ToUtf8(gf_testPipeName()) + "\r\n"

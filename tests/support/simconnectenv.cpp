@@ -6,24 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 
-ScopedUserRegistry::ScopedUserRegistry()
-{
-    m_path = L"Software\\TarnwickTests\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(GetTickCount64());
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
-                        nullptr) != ERROR_SUCCESS ||
-        RegOverridePredefKey(HKEY_CURRENT_USER, m_key) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot redirect HKEY_CURRENT_USER");
-}
-
-ScopedUserRegistry::~ScopedUserRegistry()
-{
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(m_key);
-    RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
-}
-
-void ScopedUserRegistry::setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6)
+void gf_setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6)
 {
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Lockheed Martin\\Prepar3D v5", 0, nullptr, 0, KEY_ALL_ACCESS,

@@ -1,32 +1,14 @@
 #pragma once
-// Machine-wide things that SimConnect tests share with parallel test processes:
-// the user registry (redirected per process), the Documents folders and the
-// simulator's default pipe name (serialized by one named mutex), pipe names (unique).
+// Machine-wide things that SimConnect tests share with parallel test processes: the
+// Documents folders and the simulator's default pipe name (serialized by one named
+// mutex), pipe names (unique); and the simulator's registered ports.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
-#ifndef _WINDEF_
-struct HKEY__;
-typedef HKEY__* HKEY;
-#endif
-
-// Redirects HKEY_CURRENT_USER of this process to a fresh key of its own while alive,
-// so registry values set here are seen by no other test process.
-class ScopedUserRegistry {
-public:
-    ScopedUserRegistry();
-    ~ScopedUserRegistry();
-    ScopedUserRegistry(const ScopedUserRegistry&) = delete;
-    ScopedUserRegistry& operator=(const ScopedUserRegistry&) = delete;
-
-    // The simulator's registered ports; an empty text removes the value.
-    void setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6);
-
-private:
-    std::wstring m_path;
-    HKEY m_key = nullptr;
-};
+// The simulator's registered TCP ports under HKEY_CURRENT_USER (redirect it first with a
+// RegistrySandbox); an empty text removes the value.
+void gf_setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6);
 
 // Held by every test that writes SimConnect.cfg into the Public Documents or Documents
 // folder, or that listens on (or expects nobody on) the simulator's default pipe name.
