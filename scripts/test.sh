@@ -5,8 +5,23 @@ set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 
 run=$(mktemp -d /tmp/tarnwick-test.XXXXXX)
-cleanup() { wine_session_end; rm -rf "$run"; }
+cleanup() {
+  if [ -n "${DOWNLOAD_PID:-}" ]; then kill "$DOWNLOAD_PID" 2>/dev/null || true; wait "$DOWNLOAD_PID" 2>/dev/null || true; fi
+  wine_session_end; rm -rf "$run"
+}
 trap cleanup EXIT
 wine_session_begin "$run"
+
+# One download stand-in for the whole run (the tests are Windows programs and cannot start
+# a Linux one). Each test fills its own folder below TARNWICK_DOWNLOAD_ROOT (the root as a
+# Wine path) and points the test build's download address at
+# http://127.0.0.1:$TARNWICK_DOWNLOAD_PORT/<its folder>/.
+mkdir "$run/downloads"
+python3 "$here/tools/downloadserver/download_server.py" --root "$run/downloads" \
+        --port-file "$run/download.port" --stall-seconds 20 &
+DOWNLOAD_PID=$!
+for _ in $(seq 100); do [ -s "$run/download.port" ] && break; sleep 0.1; done
+export TARNWICK_DOWNLOAD_PORT=$(cat "$run/download.port")
+export TARNWICK_DOWNLOAD_ROOT="Z:${run//\//\\}\\downloads"
 
 ctest --test-dir "$BUILD" -j "$(nproc)" --output-on-failure --no-tests=error "$@"

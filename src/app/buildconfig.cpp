@@ -7,4 +7,16 @@
 
 const bool isTestBuild = TARNWICK_TEST_BUILD != 0;
 
+#if TARNWICK_TEST_BUILD
+std::string testDownloadBaseUrl = "http://127.0.0.1:9/";
+const std::string& downloadBaseUrl = testDownloadBaseUrl;
+#else
+static const std::string productDownloadBaseUrl = "https://download.tarnwick.example/";
+const std::string& downloadBaseUrl = productDownloadBaseUrl;
+#endif
+
+const long downloadConnectSeconds = TARNWICK_TEST_BUILD ? 5 : 20;
+const long downloadLowSpeedBytes = TARNWICK_TEST_BUILD ? 1 : 100;
+const long downloadLowSpeedSeconds = TARNWICK_TEST_BUILD ? 2 : 30;
+
 const std::int32_t statusHoldSeconds = TARNWICK_TEST_BUILD ? 3 : 25;

@@ -1,8 +1,20 @@
 #pragma once
 // Constants that differ between the shipped program and the test build.
 #include <cstdint>
+#include <string>
 
 extern const bool isTestBuild;
+
+// The download server's address, ending in "/". The test build points it at the
+// stand-in server, where each test sets its own folder through testDownloadBaseUrl.
+extern const std::string& downloadBaseUrl;
+extern std::string testDownloadBaseUrl; // test build only
+
+// Downloads give up when no connection is made within the connect time-out, or when
+// fewer than downloadLowSpeedBytes arrive per second for downloadLowSpeedSeconds.
+extern const long downloadConnectSeconds;
+extern const long downloadLowSpeedBytes;
+extern const long downloadLowSpeedSeconds;
 
 // Seconds of the status clock for which a status text stays on the status line.
 extern const std::int32_t statusHoldSeconds;

@@ -2,8 +2,8 @@
 #include "app/finalexit.h"
 #include "app/mainloop.h"
 #include "app/mainwindow.h"
+#include "app/programcontrol.h"
 #include "app/startup.h"
-#include "app/updater.h"
 
 #include <windows.h>
 
@@ -40,5 +40,9 @@ void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds)
             PostMessageW(window, finalQuitMessage, 0, 0);
 }
 
-// No download server is asked: nothing is newer.
-std::string checkVersions() { return {}; }
+std::atomic<std::int32_t> runningThreads{0};
+std::atomic<bool> exitFlag{false};
+std::atomic<bool> removalDone{false};
+std::atomic<std::uint32_t> exitReason{0};
+std::atomic<bool> realTrafficOnThisPc{false};
+std::atomic<std::int32_t> archiveWeek{0};

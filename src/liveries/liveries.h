@@ -34,3 +34,7 @@ extern std::map<std::string, int> sizeClasses;   // absent: 0
 extern std::map<std::string, double> wingspans;  // absent: 0.0
 extern std::unordered_map<std::string, DbRecord> dbRecords;
 } // namespace pendingLiveries
+
+// The publisher of an archive entry: the first field of the first row of PublisherTable
+// with a field found in the text; "unknown" when none is.
+std::string gf_publisherOf(const std::string& text);

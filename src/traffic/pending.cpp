@@ -1,14 +1,34 @@
 // Stand-ins for the traffic manager services that are not built yet.
 #include "traffic/traffic.h"
 
+#include <atomic>
+
+// Tests set the user aircraft here and count the removals.
+UserAircraft pendingUserAircraft;
+std::atomic<std::int32_t> pendingLiveRemovals{0};
+
+const UserAircraft& gf_currentUserAircraft() { return pendingUserAircraft; }
+
+void gf_removeLiveAircraft() { ++pendingLiveRemovals; }
+
 #include <mutex>
+
+std::atomic<std::int32_t> tickCounter{0};
+
+std::mutex pendingParkMutex;
+std::optional<std::pair<double, double>> pendingParkAirport;
+
+std::optional<std::pair<double, double>> gf_parkAirportPosition()
+{
+    std::lock_guard lock(pendingParkMutex);
+    return pendingParkAirport;
+}
 
 // Tests set the figures that the stand-ins report.
 std::atomic<std::uint32_t> pendingFlyingLive{0};
 std::atomic<std::int32_t> pendingParkedLive{0};
 std::atomic<std::int32_t> pendingParkedStatic{0};
-std::mutex pendingParkMutex;
-std::string pendingParkAirportCode;
+std::string pendingParkAirportCode; // under pendingParkMutex
 std::string pendingReservedStand;
 
 std::uint32_t gf_countFlyingLive() { return pendingFlyingLive; }

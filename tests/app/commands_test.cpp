@@ -1,5 +1,6 @@
 // Clicks on the check boxes and buttons of the real main window.
 #include "mainwindow_fixture.h"
+#include "updater_support.h"
 
 #include "airports/airports.h"
 #include "app/commands.h"
@@ -224,6 +225,31 @@ TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
     EXPECT_EQ(DATA_CHECKED_AT_DATE.getValue(), "");
     EXPECT_EQ(fileValue("DATA_CHECKED_AT_DATE"), "") << "the daily downloads run at the next start";
     EXPECT_FALSE(enabled(checkVersionButton));
+}
+
+TEST_F(MainWindowTest, CheckVersionAsksTheDownloadServerWhileTheWindowServes)
+{
+    std::string reason;
+    if (!StandInFolder::available(reason))
+        GTEST_SKIP() << reason;
+    StandInFolder server;
+    DBASE_VERSION.assignValue("1.2.2");
+    ARCHIVE_VERSION.assignValue("2.0.0");
+    AIG_VERSION.assignValue("3.0.0");
+    server.put("release/version_P3D.json", "9.4.0\n");
+    server.put("dbase/version.json", "1.2.3\n");
+    server.put("archive/p3d/version.json", "2.0.0\n");
+    server.put("aig/version.json", "3.0.0\n");
+    server.fault("dbase/version.json", "stall"); // given up after the low-speed time
+    openWindow();
+    enableAll();
+    click(checkVersionButton);
+    ASSERT_TRUE(waitFor([&] { return server.requests().size() >= 2; })) << "the stalling file is being fetched";
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_BLOCK, 1000, &result), 0);
+    EXPECT_TRUE(status().empty());
+    ASSERT_TRUE(waitFor([this] { return !status().empty(); }));
+    EXPECT_EQ(status(), "New version for: Tarnwick_P3D (9.4.0) ==> exit Tarnwick_P3D and restart ...");
 }
 
 TEST_F(MainWindowTest, CheckVersionWithNothingNewerSaysUpToDate)

@@ -1,0 +1,19 @@
+#pragma once
+// Program-wide run state: what the start-up found, the exit under way, the threads running.
+#include <atomic>
+#include <cstdint>
+
+// Long-running threads; the exit waits until only its own is left.
+extern std::atomic<std::int32_t> runningThreads;
+
+// Exit flag: an exit or restart is under way. Removal done: the final exit has removed
+// the aircraft. Every long loop, wait and scan stops when either is set.
+extern std::atomic<bool> exitFlag;
+extern std::atomic<bool> removalDone;
+// The reason of the exit under way, 0 when none.
+extern std::atomic<std::uint32_t> exitReason;
+
+// RealTraffic is installed on this computer (found at start-up).
+extern std::atomic<bool> realTrafficOnThisPc;
+// Major number of the airport archive's version.
+extern std::atomic<std::int32_t> archiveWeek;

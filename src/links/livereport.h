@@ -1,0 +1,39 @@
+#pragma once
+// One parsed traffic record, and the deque that hands reports from the traffic reader
+// to the traffic manager.
+#include "foundation/flightident.h"
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+struct LiveReport {
+    FlightIdent ident;          // type, departure, destination, callsign, second identifier
+    double latitude = 0.0;      // degrees
+    double longitude = 0.0;
+    double roll = 0.0;          // radians
+    std::uint8_t hasRoll = 0;
+    double heading = 0.0;       // radians
+    std::uint8_t hasHeading = 0;
+    double altitude = 0.0;      // feet, 0 on the ground
+    double groundSpeed = 0.0;   // knots
+    double track = 0.0;         // degrees
+    double verticalSpeed = 0.0;
+    double trueAirSpeed = 0.0;  // knots
+    std::int32_t expiry = 0;    // main-loop tick after which the report is stale
+    std::uint8_t airborne = 0;
+    std::uint8_t managerFlag = 0; // the traffic manager's own mark
+    std::uint8_t headingFromAdsb = 0;
+    double timeStamp = 0.0;     // seconds since 1970
+    std::uint32_t hexid = 0;
+    std::uint32_t checksum = 0;
+};
+
+// Appended by the traffic reader, taken from the front by the traffic manager; both
+// the deque and the acceptance flag only under the mutex.
+extern std::mutex reportDequeMutex;
+extern std::deque<LiveReport> reportDeque;
+extern bool acceptReports;
+
+// A report stays usable for this many main-loop ticks (30 s).
+inline constexpr std::int32_t reportLifetimeTicks = 3000;

@@ -1,0 +1,301 @@
+// The traffic record parser: one RealTraffic record into a LiveReport for the traffic manager.
+#include "links/trafficreader.h"
+
+#include "foundation/exceptions.h"
+#include "foundation/geometry.h"
+#include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
+#include "traffic/traffic.h"
+
+#include <fmt/format.h>
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+std::mutex reportDequeMutex;
+std::deque<LiveReport> reportDeque;
+bool acceptReports = false;
+
+namespace {
+
+enum Field : std::size_t {
+    hexidField = 1,
+    latitudeField = 2,
+    longitudeField = 3,
+    altitudeField = 4,
+    verticalSpeedField = 5,
+    trackField = 7,
+    groundSpeedField = 8,
+    callsignField = 9,
+    typeField = 10,
+    secondIdentField = 11,
+    departureField = 12,
+    destinationField = 13,
+    timeStampField = 14,
+    flagField = 15,
+    sourceField = 17,
+    trueAirSpeedField = 20,
+    rollField = 23,
+    trueHeadingField = 25,
+    categoryField = 28,
+};
+
+// Beyond this a time stamp is in milliseconds.
+constexpr double lastSecondsStamp = 171644617100.79;
+constexpr double nullBoxLatitude = 0.0009;
+constexpr double nullBoxLongitude = 0.05;
+constexpr double parkAirportReachNm = 5.0;
+
+// A rejected record: dropped like any other, but told apart from the wanted drops.
+[[noreturn]] void lf_reject(const std::string& message) { throw zeb::SysErrorException(0, message); }
+
+std::string_view lf_field(const TrafficReader& reader, std::size_t index)
+{
+    return index < reader.fields.size() ? reader.fields[index] : std::string_view{};
+}
+
+std::string_view lf_lastField(const TrafficReader& reader)
+{
+    return reader.fields.empty() ? std::string_view{} : reader.fields.back();
+}
+
+// The leading number of the field; a field that does not begin with one, or whose number
+// is not finite, gives nothing.
+bool lf_readDouble(std::string_view field, double& value)
+{
+    auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    return error == std::errc() && std::isfinite(value);
+}
+
+bool lf_readUnsigned(std::string_view field, std::uint32_t& value)
+{
+    auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    return error == std::errc();
+}
+
+template <typename... Args>
+double lf_number(std::string_view field, fmt::format_string<Args...> message, Args&&... args)
+{
+    double value;
+    if (!lf_readDouble(field, value))
+        lf_reject(fmt::format(message, std::forward<Args>(args)...));
+    return value;
+}
+
+// "null" stands for a missing text.
+void lf_assignText(std::string& text, std::string_view field)
+{
+    if (field != "null")
+        text.assign(field);
+}
+
+void gf_readSecondIdent(LiveReport& report, std::string_view field)
+{
+    if (field.size() < 13 && field != "null")
+        report.ident.registration.assign(field);
+}
+
+bool gf_checkCategory(std::string_view category, std::string_view type)
+{
+    if (category.empty())
+        return true;
+    for (std::string_view excluded : {"B1", "B2", "B4", "C1", "C2"})
+        if (category == excluded)
+            return false;
+    if (type.size() > 4)
+        return false;
+    for (std::string_view excluded : {"GRND", "GLID", "SERV", "BALL", "PARA", "SHIP"})
+        if (type == excluded)
+            return false;
+    return true;
+}
+
+// False when the callsign drops the record.
+bool gf_checkCallsign(LiveReport& report, std::string_view field)
+{
+    std::string& callsign = report.ident.callsign;
+    lf_assignText(callsign, field);
+    if (callsign.starts_with("TOW "))
+        return false;
+    if (callsign.find('@') != std::string::npos)
+        callsign.clear();
+    return callsign != "ERARMTR0";
+}
+
+void lf_collectCallsign(TrafficReader& reader, std::string_view field)
+{
+    if (!reader.collectCallsigns || field.empty() || field == "null" || field.find('@') != std::string_view::npos)
+        return;
+    std::lock_guard lock(reader.callsignMutex);
+    // The flag is tested again under the lock, so nothing slips in after a hand-over.
+    if (reader.collectCallsigns && reader.callsignsSeen.find(field) == reader.callsignsSeen.end())
+        reader.callsignsSeen.emplace(field);
+}
+
+void lf_readHeading(TrafficReader& reader)
+{
+    if (lf_field(reader, sourceField) != "adsb_icao")
+        return;
+    LiveReport& report = reader.report;
+    double heading = lf_number(lf_field(reader, trueHeadingField), "true heading:{}", lf_field(reader, trueHeadingField));
+    if (heading > 360)
+        lf_reject(fmt::format("true heading:{:.2F}", heading));
+    if (heading < 0)
+        return;
+    report.heading = heading == 0 ? twoPi : heading * degToRad;
+    report.hasHeading = 1;
+    report.headingFromAdsb = 1;
+}
+
+bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation)
+{
+    if (altitude <= 0)
+        return true;
+    if (altitude < 14000) {
+        double h = elevationKnown ? altitude - elevation : altitude + 1000;
+        double height = std::fabs(h);
+        if (h <= 0 || (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
+            (height <= 120 && groundSpeed <= 43))
+            return true;
+    }
+    return groundSpeed <= 35;
+}
+
+double lf_assumedAirSpeed(double altitude)
+{
+    if (altitude <= 2000)
+        return 180;
+    if (altitude <= 5000)
+        return 220;
+    if (altitude <= 10000)
+        return 250;
+    if (altitude <= 20000)
+        return 350;
+    return 430;
+}
+
+// Fills the report; false when the record is not wanted, an exception when it is rejected.
+bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
+{
+    LiveReport& report = reader.report;
+    report = LiveReport{};
+
+    std::string_view stampField = lf_field(reader, timeStampField);
+    double stamp = lf_number(stampField, "timestamp:{}", stampField);
+    report.timeStamp = stamp > lastSecondsStamp ? stamp / 1000 : stamp;
+    gf_setTrafficClockStamp(report.timeStamp);
+
+    gf_readSecondIdent(report, lf_field(reader, secondIdentField));
+    if (report.ident.registration.empty() && lf_field(reader, flagField) == "F")
+        return false;
+
+    std::string_view latitudeText = lf_field(reader, latitudeField);
+    std::string_view longitudeText = lf_field(reader, longitudeField);
+    report.latitude = lf_number(latitudeText, "lat:{}", latitudeText);
+    report.longitude = lf_number(longitudeText, "lon:{}", longitudeText);
+    if (report.latitude < -90 || report.latitude > 90 || report.longitude < -180 || report.longitude > 180 ||
+        (report.latitude >= 0 && report.latitude <= nullBoxLatitude && report.longitude >= 0 &&
+         report.longitude <= nullBoxLongitude))
+        lf_reject(fmt::format("lalo:{},{}", report.latitude, report.longitude));
+
+    double userLatitude, userLongitude, elevation;
+    bool elevationKnown;
+    {
+        std::lock_guard lock(reader.inputMutex);
+        userLatitude = reader.userLatitude;
+        userLongitude = reader.userLongitude;
+        elevation = reader.parkElevation;
+        elevationKnown = reader.parkElevationKnown;
+    }
+    if (gf_distanceNm(userLatitude, userLongitude, report.latitude, report.longitude) > lateralRadiusNm.load())
+        return false;
+
+    std::string_view callsignText = lf_field(reader, callsignField);
+    lf_collectCallsign(reader, callsignText);
+
+    std::string_view type = lf_field(reader, typeField);
+    if (type != "null" && type != "0" && type != "ZZZZ")
+        report.ident.type.assign(type);
+    if (!gf_checkCategory(lf_field(reader, categoryField), report.ident.type))
+        return false;
+
+    lf_readHeading(reader);
+
+    std::string_view hexidText = lf_field(reader, hexidField);
+    if (!lf_readUnsigned(hexidText, report.hexid))
+        lf_reject(fmt::format("hexid incorrect {}", hexidText));
+    if (report.hexid <= 10000)
+        return false;
+
+    std::string_view speedText = lf_field(reader, groundSpeedField);
+    report.groundSpeed = lf_number(speedText, "gs:{}", speedText);
+
+    // The callsign is read before the test that needs one of the two identifiers.
+    if (!gf_checkCallsign(report, callsignText))
+        return false;
+    if (report.ident.registration.empty() && report.ident.callsign.empty())
+        return false;
+
+    std::string_view altitudeText = lf_field(reader, altitudeField);
+    report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
+    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation))
+        report.altitude = 0;
+    report.airborne = report.altitude != 0;
+
+    if (!report.airborne) {
+        auto park = gf_parkAirportPosition();
+        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm)
+            return false;
+    }
+
+    std::string_view trackText = lf_field(reader, trackField);
+    report.track = trackText.empty() ? 0 : lf_number(trackText, "track incorrect {}", trackText);
+    if (report.track == 0 && report.hasHeading)
+        report.track = report.heading * radToDeg;
+    std::string_view climbText = lf_field(reader, verticalSpeedField);
+    report.verticalSpeed = lf_number(climbText, "vs:{}", climbText);
+    lf_assignText(report.ident.departure, lf_field(reader, departureField));
+    lf_assignText(report.ident.destination, lf_field(reader, destinationField));
+    std::string_view checksumText = lf_lastField(reader);
+    if (!lf_readUnsigned(checksumText, report.checksum))
+        lf_reject(fmt::format("checksum:{}", checksumText));
+
+    if (report.airborne) {
+        std::string_view rollText = lf_field(reader, rollField);
+        double roll = lf_number(rollText, "roll:{}", rollText);
+        if (roll != -1 && roll != 0) {
+            report.roll = -roll * degToRad;
+            report.hasRoll = 1;
+        }
+    }
+
+    std::string_view airSpeedText = lf_field(reader, trueAirSpeedField);
+    report.trueAirSpeed = lf_number(airSpeedText, "TAS incorrect {}", airSpeedText);
+    if (report.trueAirSpeed == -1)
+        report.trueAirSpeed = lf_assumedAirSpeed(report.altitude);
+    return true;
+}
+
+} // namespace
+
+void processLine(TrafficReader& reader)
+{
+    try {
+        if (!lf_parseRecord(reader, reader.datagram))
+            return;
+    } catch (const zeb::SysErrorException&) {
+        return; // rejected
+    } catch (const std::exception& error) {
+        gf_log(fmt::format("exception in processLine: {}", error.what()));
+        return;
+    }
+    LiveReport& report = reader.report;
+    report.managerFlag = 0;
+    std::lock_guard lock(reportDequeMutex);
+    if (acceptReports) {
+        report.expiry = tickCounter.load() + reportLifetimeTicks;
+        reportDeque.push_back(report);
+    }
+}

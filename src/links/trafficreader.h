@@ -1,0 +1,61 @@
+#pragma once
+// The traffic reader: one RealTraffic record per datagram, parsed into a LiveReport.
+#include "links/livereport.h"
+#include "links/udpreader.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TrafficReader final : public UdpReader {
+public:
+    TrafficReader();
+    ~TrafficReader() override { gf_stopReaderThread(*this); }
+
+    // Ignores datagrams with " VEH", splits the record and passes it to `processLine`.
+    void handleDatagram() override;
+    void onStopped() override;
+
+    // Reader thread only.
+    LiveReport report;
+    std::vector<std::string_view> fields; // views into the datagram
+
+    // Set by other threads, read for every record.
+    std::mutex inputMutex;
+    double userLatitude = 0.0;
+    double userLongitude = 0.0;
+    double parkElevation = 0.0;           // feet
+    bool parkElevationKnown = false;
+
+    // Callsigns seen while collecting, for the static parking.
+    std::mutex callsignMutex;
+    std::set<std::string, std::less<>> callsignsSeen;
+    std::atomic<bool> collectCallsigns{false};
+};
+extern TrafficReader trafficUdpReader;
+
+// Fields between commas; a text after the last comma is a field only when it is not empty.
+void lf_splitFields(std::string_view datagram, std::vector<std::string_view>& fields);
+// Parses the reader's fields into its report and, when the record is wanted and traffic
+// is accepted, appends a copy to the report deque. Bad records are dropped silently.
+void processLine(TrafficReader& reader);
+
+// Thread body of the traffic reader (port 49005).
+void trafficReader(std::uint16_t port);
+// Starts the traffic reader's thread, after stopping a previous one.
+void gf_startTrafficReader(std::uint16_t port);
+
+// The user aircraft's position, copied in by the main loop; records farther than the live
+// radius from it are dropped.
+void gf_setUserPosition(double latitude, double longitude);
+// The park airport's elevation while its parking file is loaded, cleared with the park airport.
+void gf_setParkElevation(double feet);
+void gf_clearParkElevation();
+// Empties the callsigns seen and starts collecting them.
+void gf_startCollectingCallsigns();
+// Stops collecting and hands the callsigns seen over, leaving the set empty.
+std::set<std::string, std::less<>> gf_takeCallsignsSeen();

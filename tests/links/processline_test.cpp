@@ -1,0 +1,419 @@
+// The traffic record parser on real RealTraffic records, records derived from them and
+// hostile input, through the traffic reader's own datagram handling.
+#include "foundation/geometry.h"
+#include "foundation/logcapture.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
+#include "links/trafficreader.h"
+#include "traffic/traffic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern std::optional<std::pair<double, double>> pendingParkAirport; // the traffic manager's stand-in
+
+namespace {
+
+// A real record (42 fields: the last, authentication, left out).
+const std::string example =
+    "RTTFC,11234042,-33.9107,152.9902,26400,1248,0,90.12,490.00,AAL72,B789,N835AN,SYD,LAX,1645144774.2,X2,AA72,"
+    "adsb_icao,27575,320,474,0.780,0.0,0.0,78.93,92.27,1280,none,A5,1012.8,35008,-1,71.02,autopilot|vnav|lnav|tcas,"
+    "0.0,-21.9,223,24,-30,0,1,170124";
+
+std::vector<std::string> lf_split(const std::string& record)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = record.find(',', start)) != std::string::npos; start = comma + 1)
+        fields.push_back(record.substr(start, comma - start));
+    fields.push_back(record.substr(start));
+    return fields;
+}
+
+std::string lf_join(const std::vector<std::string>& fields)
+{
+    std::string record;
+    for (const std::string& field : fields)
+        record += (record.empty() ? "" : ",") + field;
+    return record;
+}
+
+// The example with some fields replaced.
+std::string lf_record(std::initializer_list<std::pair<std::size_t, std::string>> changes)
+{
+    std::vector<std::string> fields = lf_split(example);
+    for (const auto& [index, value] : changes)
+        fields.at(index) = value;
+    return lf_join(fields);
+}
+
+class ProcessLine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        reader = std::make_unique<TrafficReader>();
+        setUser(-33.9, 152.99);
+        pendingParkAirport.reset();
+        std::lock_guard lock(reportDequeMutex);
+        reportDeque.clear();
+        acceptReports = true;
+    }
+
+    void setUser(double latitude, double longitude)
+    {
+        reader->userLatitude = latitude;
+        reader->userLongitude = longitude;
+    }
+
+    // The report the record hands over, if any.
+    std::optional<LiveReport> parse(const std::string& record)
+    {
+        reader->datagram = record;
+        reader->handleDatagram();
+        std::lock_guard lock(reportDequeMutex);
+        if (reportDeque.empty())
+            return std::nullopt;
+        EXPECT_EQ(reportDeque.size(), 1u);
+        LiveReport report = reportDeque.back();
+        reportDeque.clear();
+        return report;
+    }
+
+    bool accepted(const std::string& record) { return parse(record).has_value(); }
+
+    std::unique_ptr<TrafficReader> reader;
+};
+
+TEST_F(ProcessLine, TheRealExampleGivesEveryField)
+{
+    tickCounter = 500;
+    auto report = parse(example);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hexid, 11234042u);
+    EXPECT_DOUBLE_EQ(report->latitude, -33.9107);
+    EXPECT_DOUBLE_EQ(report->longitude, 152.9902);
+    EXPECT_DOUBLE_EQ(report->altitude, 26400);
+    EXPECT_EQ(report->airborne, 1);
+    EXPECT_DOUBLE_EQ(report->verticalSpeed, 1248);
+    EXPECT_DOUBLE_EQ(report->track, 90.12);
+    EXPECT_DOUBLE_EQ(report->groundSpeed, 490);
+    EXPECT_DOUBLE_EQ(report->trueAirSpeed, 474);
+    EXPECT_DOUBLE_EQ(report->timeStamp, 1645144774.2);
+    EXPECT_EQ(trafficClockStamp.load(), 1645144774);
+    EXPECT_EQ(report->hasHeading, 1);
+    EXPECT_EQ(report->headingFromAdsb, 1);
+    EXPECT_DOUBLE_EQ(report->heading, 92.27 * degToRad);
+    EXPECT_EQ(report->hasRoll, 0); // roll 0.0 means none
+    EXPECT_EQ(report->checksum, 170124u);
+    EXPECT_EQ(report->expiry, 3500);
+    EXPECT_EQ(report->managerFlag, 0);
+    EXPECT_EQ(report->ident.airline, "");
+    EXPECT_EQ(report->ident.type, "B789");
+    EXPECT_EQ(report->ident.departure, "SYD");
+    EXPECT_EQ(report->ident.destination, "LAX");
+    EXPECT_EQ(report->ident.callsign, "AAL72");
+    EXPECT_EQ(report->ident.registration, "N835AN");
+    EXPECT_EQ(report->ident.optionCallsign, "");
+    EXPECT_EQ(report->ident.optionSecond, "");
+    EXPECT_EQ(report->ident.word, 0u);
+}
+
+TEST_F(ProcessLine, TheLastFieldIsTheChecksumInBothRecordForms)
+{
+    auto report = parse(example + ",4000000000");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->checksum, 4000000000u);
+    EXPECT_FALSE(accepted(example + ",4294967296")); // beyond 32 bits
+    EXPECT_FALSE(accepted(example + ",sig"));
+    // A trailing comma adds no empty field, so the field before it is the last.
+    report = parse(example + ",");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->checksum, 170124u);
+}
+
+TEST_F(ProcessLine, TimeStampsInMillisecondsAreStoredInSeconds)
+{
+    auto report = parse(lf_record({{14, "1645144774200"}}));
+    ASSERT_TRUE(report);
+    EXPECT_DOUBLE_EQ(report->timeStamp, 1645144774.2);
+    report = parse(lf_record({{14, "171644617100.79"}}));
+    ASSERT_TRUE(report);
+    EXPECT_DOUBLE_EQ(report->timeStamp, 171644617100.79);
+    EXPECT_FALSE(accepted(lf_record({{14, "soon"}})));
+    EXPECT_FALSE(accepted(lf_record({{14, ""}})));
+}
+
+TEST_F(ProcessLine, PositionsOutsideTheWorldOrInTheNullBoxAreRejected)
+{
+    setUser(0.0, 0.0);
+    EXPECT_FALSE(accepted(lf_record({{2, "0.0005"}, {3, "0.02"}})));
+    EXPECT_TRUE(accepted(lf_record({{2, "-0.0005"}, {3, "0.02"}})));
+    EXPECT_TRUE(accepted(lf_record({{2, "0.0005"}, {3, "0.06"}})));
+    setUser(89.9, 0.0);
+    EXPECT_FALSE(accepted(lf_record({{2, "90.5"}, {3, "0"}})));
+    setUser(0.0, 179.9);
+    EXPECT_FALSE(accepted(lf_record({{2, "0.5"}, {3, "180.2"}})));
+    EXPECT_FALSE(accepted(lf_record({{2, "north"}})));
+    EXPECT_FALSE(accepted(lf_record({{3, ""}})));
+}
+
+TEST_F(ProcessLine, ReportsBeyondTheLiveRadiusAreDropped)
+{
+    setUser(-33.9107, 153.9); // about 45 nm east
+    EXPECT_FALSE(accepted(example));
+    lateralRadiusNm = 60.0;
+    EXPECT_TRUE(accepted(example));
+}
+
+TEST_F(ProcessLine, HexIdsOfTenThousandOrLessAreDroppedAndOthersMustBeNumbers)
+{
+    EXPECT_FALSE(accepted(lf_record({{1, "10000"}})));
+    auto report = parse(lf_record({{1, "10001"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hexid, 10001u);
+    report = parse(lf_record({{1, "123456abc"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hexid, 123456u);
+    EXPECT_FALSE(accepted(lf_record({{1, "abc123456"}})));
+    EXPECT_FALSE(accepted(lf_record({{1, "-123456"}})));
+    EXPECT_FALSE(accepted(lf_record({{1, "4294967296"}})));
+}
+
+TEST_F(ProcessLine, CategoryAndTypeDecideWhatIsTraffic)
+{
+    for (const char* category : {"B1", "B2", "B4", "C1", "C2"})
+        EXPECT_FALSE(accepted(lf_record({{28, category}}))) << category;
+    EXPECT_FALSE(accepted(lf_record({{28, "B1"}, {10, ""}})));
+    for (const char* type : {"GRND", "GLID", "SERV", "BALL", "PARA", "SHIP", "B7879"})
+        EXPECT_FALSE(accepted(lf_record({{10, type}}))) << type;
+    EXPECT_TRUE(accepted(lf_record({{10, "C172"}})));
+    EXPECT_TRUE(accepted(lf_record({{28, ""}, {10, "GLID"}}))); // no category: anything goes
+    for (const char* unknown : {"null", "0", "ZZZZ"}) {
+        auto report = parse(lf_record({{10, unknown}}));
+        ASSERT_TRUE(report) << unknown;
+        EXPECT_EQ(report->ident.type, "") << unknown;
+    }
+}
+
+TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
+{
+    reader->parkElevation = 100;
+    reader->parkElevationKnown = true;
+    auto report = parse(lf_record({{4, "400"}, {8, "140"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->airborne, 1);
+    EXPECT_DOUBLE_EQ(report->altitude, 400);
+
+    report = parse(lf_record({{4, "140"}, {8, "100"}, {20, "-1"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->airborne, 0);
+    EXPECT_DOUBLE_EQ(report->altitude, 0);
+    EXPECT_DOUBLE_EQ(report->trueAirSpeed, 180);
+
+    EXPECT_EQ(parse(lf_record({{4, "60"}, {8, "200"}})).value().airborne, 0);  // below the airport
+    EXPECT_EQ(parse(lf_record({{4, "190"}, {8, "79"}})).value().airborne, 0);  // 90 ft, slow
+    EXPECT_EQ(parse(lf_record({{4, "190"}, {8, "81"}})).value().airborne, 1);
+    EXPECT_EQ(parse(lf_record({{4, "220"}, {8, "43"}})).value().airborne, 0);  // 120 ft, taxiing
+    EXPECT_EQ(parse(lf_record({{4, "221"}, {8, "43"}})).value().airborne, 1);
+
+    reader->parkElevationKnown = false; // taken as -1000 ft
+    EXPECT_EQ(parse(lf_record({{4, "140"}, {8, "100"}})).value().airborne, 1);
+    EXPECT_EQ(parse(lf_record({{4, "20000"}, {8, "30"}})).value().airborne, 0); // any height at 35 kt or less
+    EXPECT_EQ(parse(lf_record({{4, "-50"}, {8, "300"}})).value().airborne, 0);
+}
+
+TEST_F(ProcessLine, TrueHeadingOnlyFromAdsbReports)
+{
+    auto report = parse(lf_record({{25, "0"}, {7, "0"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hasHeading, 1);
+    EXPECT_DOUBLE_EQ(report->heading, twoPi);
+    EXPECT_DOUBLE_EQ(report->track, 360);
+
+    report = parse(lf_record({{25, "360"}}));
+    ASSERT_TRUE(report);
+    EXPECT_DOUBLE_EQ(report->heading, twoPi);
+
+    report = parse(lf_record({{25, "-1"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hasHeading, 0);
+    EXPECT_EQ(report->headingFromAdsb, 0);
+
+    EXPECT_FALSE(accepted(lf_record({{25, "360.5"}})));
+    EXPECT_FALSE(accepted(lf_record({{25, "east"}})));
+
+    report = parse(lf_record({{17, "mlat"}, {25, "east"}, {7, "0"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hasHeading, 0);
+    EXPECT_DOUBLE_EQ(report->track, 0);
+}
+
+TEST_F(ProcessLine, RollOnlyInTheAir)
+{
+    EXPECT_EQ(parse(lf_record({{23, "-1"}})).value().hasRoll, 0);
+    auto report = parse(lf_record({{23, "10"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hasRoll, 1);
+    EXPECT_DOUBLE_EQ(report->roll, -10 * degToRad);
+    EXPECT_FALSE(accepted(lf_record({{23, "level"}})));
+    report = parse(lf_record({{4, "0"}, {23, "level"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->hasRoll, 0);
+}
+
+TEST_F(ProcessLine, CallsignRules)
+{
+    EXPECT_FALSE(accepted(lf_record({{9, "TOW 12"}})));
+    EXPECT_FALSE(accepted(lf_record({{9, "ERARMTR0"}})));
+    EXPECT_EQ(parse(lf_record({{9, "ERARMTR01"}})).value().ident.callsign, "ERARMTR01");
+    EXPECT_EQ(parse(lf_record({{9, "AB@CD"}})).value().ident.callsign, "");
+    EXPECT_EQ(parse(lf_record({{9, "null"}})).value().ident.callsign, "");
+}
+
+TEST_F(ProcessLine, AReportNeedsASecondIdentifierOrACallsign)
+{
+    // The callsign is read before this test, so a flight known only by its callsign stays.
+    auto report = parse(lf_record({{11, "null"}}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->ident.registration, "");
+    EXPECT_EQ(report->ident.callsign, "AAL72");
+    EXPECT_FALSE(accepted(lf_record({{11, "null"}, {9, "null"}})));
+    EXPECT_FALSE(accepted(lf_record({{11, ""}, {9, "X@Y"}})));
+    EXPECT_EQ(parse(lf_record({{11, "ABCDEFGHIJKL"}})).value().ident.registration, "ABCDEFGHIJKL");
+    EXPECT_EQ(parse(lf_record({{11, "ABCDEFGHIJKLM"}})).value().ident.registration, "");
+    EXPECT_FALSE(accepted(lf_record({{11, ""}, {15, "F"}})));
+    EXPECT_TRUE(accepted(lf_record({{15, "F"}})));
+}
+
+TEST_F(ProcessLine, GroundReportsFarFromTheParkAirportAreDropped)
+{
+    const std::string onGround = lf_record({{4, "0"}, {8, "12"}});
+    pendingParkAirport = std::make_pair(-33.9107, 153.1102); // about 6 nm east
+    EXPECT_FALSE(accepted(onGround));
+    EXPECT_TRUE(accepted(example));
+    pendingParkAirport = std::make_pair(-33.9107, 153.0302); // 2 nm east
+    EXPECT_TRUE(accepted(onGround));
+}
+
+TEST_F(ProcessLine, UnknownAirSpeedFollowsTheAltitude)
+{
+    const std::pair<const char*, double> table[] = {
+        {"1500", 180}, {"2000", 180}, {"4000", 220}, {"9000", 250}, {"15000", 350}, {"30000", 430}};
+    for (const auto& [altitude, speed] : table) {
+        auto report = parse(lf_record({{4, altitude}, {20, "-1"}}));
+        ASSERT_TRUE(report) << altitude;
+        EXPECT_DOUBLE_EQ(report->trueAirSpeed, speed) << altitude;
+    }
+}
+
+TEST_F(ProcessLine, TrackRouteAndClimb)
+{
+    auto report = parse(lf_record({{7, ""}, {12, "null"}, {13, "null"}, {5, "-640"}}));
+    ASSERT_TRUE(report);
+    EXPECT_DOUBLE_EQ(report->track, 92.27); // from the heading
+    EXPECT_EQ(report->ident.departure, "");
+    EXPECT_EQ(report->ident.destination, "");
+    EXPECT_DOUBLE_EQ(report->verticalSpeed, -640);
+    EXPECT_FALSE(accepted(lf_record({{7, "west"}})));
+    EXPECT_FALSE(accepted(lf_record({{5, "up"}})));
+}
+
+TEST_F(ProcessLine, NumbersThatAreNotFiniteOrNotNumbersAreRejected)
+{
+    const std::size_t realFields[] = {2, 3, 4, 5, 7, 8, 14, 20, 23, 25};
+    for (std::size_t field : realFields)
+        for (const char* value : {"nan", "NaN", "-nan", "inf", "-inf", "infinity", "1e999", "-1e999", "+5", " 5", "x1"})
+            EXPECT_FALSE(accepted(lf_record({{field, value}}))) << "field " << field << " = " << value;
+    // The hex id and the checksum (the last field) are unsigned 32-bit numbers.
+    for (std::size_t field : {std::size_t{1}, std::size_t{41}})
+        for (const char* value : {"nan", "inf", "-5", "+5", " 5", "x1", "4294967296", "99999999999999999999"})
+            EXPECT_FALSE(accepted(lf_record({{field, value}}))) << "field " << field << " = " << value;
+}
+
+TEST_F(ProcessLine, HostileDatagramsNeverCrashAndNeverReachTheDeque)
+{
+    LogCapture log;
+    std::vector<std::string> hostile = {
+        "",
+        "RTTFC",
+        std::string(10000, ','),
+        std::string(16384, 'A'),
+        std::string(16383, '9'),
+        "RTTFC," + std::string(16000, '7'),
+        std::string("RTTFC,\0\x01\xff,,,", 11),
+        "\xef\xbb\xbfRTTFC,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan",
+    };
+    std::string commasAndNumbers;
+    while (commasAndNumbers.size() < 16384)
+        commasAndNumbers += "1e308,";
+    hostile.push_back(commasAndNumbers);
+    // The example cut short before the true heading: never complete enough.
+    std::vector<std::string> fields = lf_split(example);
+    for (std::size_t count = 0; count <= 25; ++count)
+        hostile.push_back(lf_join({fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(count)}));
+
+    for (const std::string& record : hostile)
+        EXPECT_FALSE(accepted(record)) << record.substr(0, 80);
+    EXPECT_EQ(log.text().find("exception in processLine"), std::string::npos);
+}
+
+TEST_F(ProcessLine, NothingIsQueuedWhileTrafficIsNotAcceptedButRecordsAreStillRead)
+{
+    {
+        std::lock_guard lock(reportDequeMutex);
+        acceptReports = false;
+    }
+    EXPECT_FALSE(accepted(example));
+    EXPECT_EQ(reader->report.hexid, 11234042u);
+    EXPECT_EQ(trafficClockStamp.load(), 1645144774);
+}
+
+TEST_F(ProcessLine, GroundVehiclesAreIgnoredWhole)
+{
+    EXPECT_FALSE(accepted(lf_record({{10, "B789 VEH"}})));
+    EXPECT_FALSE(accepted(example + ", VEH"));
+    EXPECT_TRUE(accepted(lf_record({{10, "VEH"}})));
+}
+
+TEST(SplitFields, EmptyStretchesAreFieldsButATrailingCommaAddsNone)
+{
+    std::vector<std::string_view> fields;
+    lf_splitFields("a,,b,", fields);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"a", "", "b"}));
+    lf_splitFields("", fields);
+    EXPECT_TRUE(fields.empty());
+    lf_splitFields(",", fields);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{""}));
+    lf_splitFields("one", fields);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"one"}));
+}
+
+TEST(CallsignsSeen, CollectedOnlyWhileAskedAndHandedOverOnce)
+{
+    TrafficReader& reader = trafficUdpReader;
+    reader.userLatitude = -33.9;
+    reader.userLongitude = 152.99;
+    auto feed = [&](const std::string& record) {
+        reader.datagram = record;
+        reader.handleDatagram();
+    };
+    feed(example); // not collecting yet
+    gf_startCollectingCallsigns();
+    feed(lf_record({{9, "QFA1"}}));
+    feed(lf_record({{9, "QFA1"}, {1, "99999"}}));
+    feed(lf_record({{9, "null"}}));
+    feed(lf_record({{9, "A@B"}}));
+    feed(lf_record({{9, "GLIDER1"}, {10, "GLID"}})); // dropped after the callsign was seen
+    feed(lf_record({{9, "FARAWAY"}, {2, "-35.9"}})); // beyond the radius: not seen
+    auto seen = gf_takeCallsignsSeen();
+    EXPECT_EQ(seen, (std::set<std::string, std::less<>>{"GLIDER1", "QFA1"}));
+    feed(lf_record({{9, "LATE1"}}));
+    EXPECT_TRUE(gf_takeCallsignsSeen().empty());
+}
+
+} // namespace

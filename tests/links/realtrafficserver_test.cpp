@@ -1,0 +1,298 @@
+// The RealTraffic TCP server end to end, with the stand-in as RealTraffic's client.
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "foundation/exceptions.h"
+#include "foundation/logcapture.h"
+#include "foundation/textfiles.h"
+#include "foundation/timehelpers.h"
+#include "links/realtrafficserver.h"
+#include "links/standin.h"
+#include "traffic/traffic.h"
+
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern UserAircraft pendingUserAircraft;              // the traffic manager's stand-in
+extern std::atomic<std::int32_t> pendingLiveRemovals; // counted by the same
+
+namespace {
+
+const std::string examplePosition = "Qs121=1000;-2000;1.500000;35000000;450000;0.912807;0.083078";
+
+// Closes the server after a while, so that a client that never comes cannot hang a test.
+class Watchdog {
+public:
+    Watchdog()
+        : m_thread([this] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(25), [this] { return m_cancelled; }))
+                  gf_closeServer();
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_cancelled = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_cancelled = false;
+    std::thread m_thread;
+};
+
+class RealTrafficServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        realTrafficOnThisPc = true;
+        exitReason = 0;
+        archiveWeek = 42;
+        pendingUserAircraft = UserAircraft{};
+        pendingUserAircraft.pitch = 0.01;
+        pendingUserAircraft.bank = -0.02;
+        pendingUserAircraft.heading = 1.5;
+        pendingUserAircraft.altitude = 35000;
+        pendingUserAircraft.groundSpeed = 450;
+        pendingUserAircraft.latitude = 52.3;
+        pendingUserAircraft.longitude = 4.76;
+    }
+    void TearDown() override { gf_closeServer(); }
+
+    // Starts the stand-in as the client of the server on this port.
+    void startClient(std::uint16_t port, std::vector<std::string> options = {})
+    {
+        std::vector<std::string> arguments{"client", "--port", std::to_string(port), "--log",
+                                           gf_unixPath(clientLog()), "--timeout", "30"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        gf_startStandIn(arguments);
+    }
+
+    std::filesystem::path clientLog() const { return files / "client.txt"; }
+
+    // What the client has received and done so far.
+    std::vector<std::string> clientLines() const
+    {
+        std::vector<std::string> lines;
+        gf_readExtTextFileToStringVector(clientLog(), lines);
+        return lines;
+    }
+
+    bool clientSaw(const std::string& line) const
+    {
+        return gf_waitFor([&] {
+            auto lines = clientLines();
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        });
+    }
+
+    bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
+
+    LogCapture log;
+    TempFolder files;
+    Watchdog watchdog;
+};
+
+TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtClose)
+{
+    gf_openServerSocket("47121");
+    EXPECT_TRUE(serverOpen);
+    startClient(47121, {"--version", "10.0.240", "--level", "2"});
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    EXPECT_TRUE(realTrafficProfessional);
+    EXPECT_TRUE(trafficClockSwitch); // its record times drive the traffic clock
+    EXPECT_TRUE(mainWindow.realTrafficConnected);
+    EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.240 edition:  prof, archive: week 42");
+    EXPECT_TRUE(log.hasLine("Waiting for RealTraffic to connect to Tarnwick_P3D ..."));
+    EXPECT_TRUE(log.hasLine("RealTraffic connected"));
+    EXPECT_TRUE(clientSaw("Qs999=version"));
+
+    gf_closeServer();
+    EXPECT_FALSE(clientConnected);
+    EXPECT_FALSE(serverOpen);
+    EXPECT_TRUE(clientSaw("exit"));
+}
+
+TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
+{
+    gf_openServerSocket("47122");
+    startClient(47122, {"--version", "10.0.123", "--level", "1"});
+    gf_waitForRealTraffic();
+    EXPECT_FALSE(realTrafficProfessional);
+    EXPECT_FALSE(trafficClockSwitch);
+    EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.123 edition:  stnd, archive: week 42");
+    ASSERT_TRUE(clientSaw("Qs999=version"));
+
+    // The same port again at once, as after a restart.
+    gf_closeServer();
+    ASSERT_TRUE(clientSaw("exit"));
+    std::filesystem::remove(clientLog());
+    gf_openServerSocket("47122");
+    startClient(47122, {"--version", "10.1.7", "--level", "none"});
+    gf_waitForRealTraffic();
+    EXPECT_TRUE(realTrafficProfessional);
+    EXPECT_EQ(mainWindow.realTrafficLine, "RT10.1.7 edition:  prof, archive: week 42");
+}
+
+TEST_F(RealTrafficServer, AClientThatHangsUpGivesNoVersion)
+{
+    gf_openServerSocket("47123");
+    realTrafficProfessional = true;
+    startClient(47123, {"--hang-up"});
+    gf_waitForRealTraffic();
+    EXPECT_FALSE(realTrafficProfessional);
+    EXPECT_TRUE(log.hasLine("No RealTraffic version received?"));
+}
+
+TEST_F(RealTrafficServer, VersionRepliesThatAreNotJsonRaiseTheParserError)
+{
+    EXPECT_THROW(gf_checkRealTrafficVersion("RealTraffic 10"), std::exception);
+    gf_checkRealTrafficVersion(R"({"version":null,"level":null})");
+    EXPECT_TRUE(realTrafficProfessional);
+    EXPECT_EQ(mainWindow.realTrafficLine, "RT? edition:  prof, archive: week 42");
+}
+
+TEST_F(RealTrafficServer, PositionAndTimeLinesAsRealTrafficDocumentsThem)
+{
+    gf_openServerSocket("47124");
+    startClient(47124);
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    gf_sendPosition();
+    gf_sendQs123(1700000000);
+    gf_sendQs123(0); // no time yet: nothing
+    pendingUserAircraft.latitude = 0.0005; // no flight loaded: nothing
+    pendingUserAircraft.longitude = 0.01;
+    gf_sendPosition();
+    pendingUserAircraft.latitude = -33.9;
+    pendingUserAircraft.longitude = 151.2;
+    pendingUserAircraft.pitch = -0.000004;
+    pendingUserAircraft.altitude = 12.3456;
+    pendingUserAircraft.groundSpeed = 0.0;
+    gf_sendPosition();
+    ASSERT_TRUE(clientSaw("Qs121=0;-2000;1.500000;12346;0;-0.591667;2.638938"));
+    const std::vector<std::string> expected{"#connected", "Qs999=version", examplePosition, "Qs123=1700000000000",
+                                            "Qs121=0;-2000;1.500000;12346;0;-0.591667;2.638938"};
+    EXPECT_EQ(clientLines(), expected);
+}
+
+TEST_F(RealTrafficServer, TheFormOfThePositionLine)
+{
+    EXPECT_EQ(gf_formatPosition(0.01, -0.02, 1.5, 35000, 450, 52.3, 4.76), examplePosition + "\r\n");
+    EXPECT_EQ(gf_formatPosition(-0.5, 0.5, 6.283185, -20, 0.4996, -90, -180),
+              "Qs121=-50000;50000;6.283185;-20000;500;-1.570796;-3.141593\r\n");
+    EXPECT_EQ(gf_formatPosition(std::nan(""), 1e300, 0, 0, 0, 1, 1),
+              "Qs121=0;0;0.000000;0;0;0.017453;0.017453\r\n");
+}
+
+TEST_F(RealTrafficServer, NoTimeLineWithoutAClient)
+{
+    gf_openServerSocket("47125");
+    gf_sendQs123(1700000000);
+    EXPECT_FALSE(logHas("sendDataPacket"));
+}
+
+TEST_F(RealTrafficServer, ADroppedClientRemovesTheLiveTrafficAndIsWaitedForAgain)
+{
+    gf_openServerSocket("47126");
+    startClient(47126, {"--drop-after", "2", "--reconnects", "1", "--reconnect-delay", "0.5"});
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    pendingLiveRemovals = 0;
+    ASSERT_TRUE(gf_waitFor([] {
+        gf_sendPosition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return !clientConnected;
+    }));
+    EXPECT_EQ(pendingLiveRemovals, 1);
+    EXPECT_TRUE(logHas("sendDataPacket to RealTraffic failed: "));
+    EXPECT_TRUE(log.hasLine("RealTraffic client socket closed"));
+    EXPECT_TRUE(logHas(" RealTraffic gone? Wait for RealTraffic to re-connect ..."));
+    ASSERT_TRUE(clientSaw("#dropped"));
+
+    // The next position time waits for RealTraffic to come back, and sends nothing.
+    gf_sendPosition();
+    ASSERT_TRUE(clientConnected);
+    EXPECT_TRUE(logHas(" RealTraffic re-connected"));
+    gf_sendPosition();
+    ASSERT_TRUE(gf_waitFor([&] { return clientLines().size() == 7; }));
+    const std::vector<std::string> expected{"#connected", "Qs999=version", examplePosition, examplePosition,
+                                            "#dropped",   "#connected",    examplePosition};
+    EXPECT_EQ(clientLines(), expected); // not asked for its version again
+}
+
+TEST_F(RealTrafficServer, NoWaitForAClientWhileAnExitIsUnderWay)
+{
+    gf_openServerSocket("47127");
+    exitReason = 4;
+    auto waited = std::async(std::launch::async, [] { gf_sendPosition(); });
+    EXPECT_EQ(waited.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+TEST_F(RealTrafficServer, ClosingTheServerEndsAWaitForAClient)
+{
+    gf_openServerSocket("47128");
+    auto accepted = std::async(std::launch::async, [] { return waitForClient(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // let it block
+    gf_closeServer();
+    ASSERT_EQ(accepted.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(accepted.get());
+}
+
+TEST_F(RealTrafficServer, OneClientAtATimeOnTheLoopbackAddressOnly)
+{
+    gf_openServerSocket("47129");
+    startClient(47129);
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    EXPECT_FALSE(waitForClient()); // the one client is here
+
+    // Another address of this computer finds no server.
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(0x7F000002); // 127.0.0.2
+    address.sin_port = htons(47129);
+    EXPECT_EQ(connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), SOCKET_ERROR);
+    closesocket(probe);
+}
+
+TEST_F(RealTrafficServer, APortInUseIsReportedWithTheWinsockText)
+{
+    TakenPort taken(true, 47130);
+    ASSERT_TRUE(taken.taken());
+
+    try {
+        gf_openServerSocket("47130");
+        FAIL() << "the port was taken";
+    } catch (const zeb::SysErrorException& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(message.rfind("sys error 5: Bind failed at port 47130 with error 100", 0), 0u) << message;
+        EXPECT_TRUE(message.ends_with("Permission denied") || message.ends_with("Address already in use")) << message;
+    }
+    EXPECT_FALSE(serverOpen);
+    taken.release();
+    gf_openServerSocket("47130");
+    EXPECT_TRUE(serverOpen);
+
+    EXPECT_THROW(gf_openServerSocket("no port"), zeb::SysErrorException);
+}
+
+} // namespace

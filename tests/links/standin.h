@@ -1,0 +1,47 @@
+#pragma once
+// The RealTraffic stand-in (tools/realtraffic), run natively beside the Wine test program,
+// and bounded waits for what it causes.
+#include "support/tempfolder.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The Linux path of a Windows path, for the native stand-in.
+std::string gf_unixPath(const std::filesystem::path& path);
+
+// Starts the stand-in with these arguments and returns at once.
+void gf_startStandIn(const std::vector<std::string>& arguments);
+// Runs the stand-in and waits until it has finished (false after the time limit).
+bool gf_runStandIn(const TempFolder& folder, const std::vector<std::string>& arguments);
+
+// A socket of another program on 127.0.0.1 and the port, for as long as it lives.
+class TakenPort {
+public:
+    TakenPort(bool stream, std::uint16_t port);
+    ~TakenPort();
+    TakenPort(const TakenPort&) = delete;
+    TakenPort& operator=(const TakenPort&) = delete;
+    bool taken() const { return m_taken; }
+    void release();
+
+private:
+    std::uintptr_t m_socket;
+    bool m_taken = false;
+};
+
+// Polls the condition until it holds; false when the time is up first.
+template <typename Condition>
+bool gf_waitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(15))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}

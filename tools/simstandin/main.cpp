@@ -1,0 +1,97 @@
+// sim_standin.exe: the simulator stand-in on its own, for end-to-end runs of the program.
+//   --pipe NAME      pipe name after \\.\pipe\ (default: the simulator's own)
+//   --no-pipe, --no-tcp, --port4 N, --port6 N
+//   --register       write the TCP ports as the simulator's registered ports (HKCU)
+//   --frame-ms N     a frame every N ms (default 33)
+//   --refuse TITLE   answer the creation of this title with exception 22 (repeatable)
+//   --name TEXT      simulator name in the open answer
+//   --seconds N      run time (default 600), then stop
+//   --verbose        print every request
+#include "simstandin/simstandin.h"
+
+#include "foundation/winstring.h"
+#include "simconnect/protocol.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+void lf_registerPorts(const standin::SimStandIn& standIn)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Lockheed Martin\\Prepar3D v5", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (const auto& [name, port] : {std::pair{L"SimConnect_Port_IPv4", standIn.port4()},
+                                     std::pair{L"SimConnect_Port_IPv6", standIn.port6()}}) {
+        if (port == 0)
+            continue;
+        const std::wstring text = std::to_wstring(port);
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    standin::Options options;
+    options.pipeName = L"\\\\.\\pipe\\Lockheed Martin Prepar3D v5\\SimConnect";
+    options.frameIntervalMs = 33;
+    int seconds = 600;
+    bool registerPorts = false;
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == L"--pipe" && hasValue)
+            options.pipeName = L"\\\\.\\pipe\\" + std::wstring(argv[++i]);
+        else if (arg == L"--no-pipe")
+            options.pipeName.clear();
+        else if (arg == L"--no-tcp")
+            options.tcp = false;
+        else if (arg == L"--port4" && hasValue)
+            options.port4 = static_cast<std::uint16_t>(std::stoi(argv[++i]));
+        else if (arg == L"--port6" && hasValue)
+            options.port6 = static_cast<std::uint16_t>(std::stoi(argv[++i]));
+        else if (arg == L"--register")
+            registerPorts = true;
+        else if (arg == L"--frame-ms" && hasValue)
+            options.frameIntervalMs = std::stoi(argv[++i]);
+        else if (arg == L"--refuse" && hasValue)
+            options.refusedTitles.push_back(gf_utf16ToUtf8(argv[++i]));
+        else if (arg == L"--name" && hasValue)
+            options.simulatorName = gf_utf16ToUtf8(argv[++i]);
+        else if (arg == L"--seconds" && hasValue)
+            seconds = std::stoi(argv[++i]);
+        else if (arg == L"--verbose")
+            verbose = true;
+        else {
+            std::fprintf(stderr, "sim_standin: unknown argument %s\n", gf_utf16ToUtf8(arg).c_str());
+            return 2;
+        }
+    }
+    standin::SimStandIn standIn(options);
+    if (registerPorts)
+        lf_registerPorts(standIn);
+    std::printf("sim_standin ready pipe=%s port4=%u port6=%u\n", gf_utf16ToUtf8(options.pipeName).c_str(),
+                standIn.port4(), standIn.port6());
+    std::fflush(stdout);
+    std::size_t printed = 0;
+    for (int tick = 0; tick < seconds * 10; ++tick) {
+        Sleep(100);
+        if (!verbose)
+            continue;
+        const std::vector<standin::Request> requests = standIn.requests();
+        for (; printed < requests.size(); ++printed) {
+            const standin::Request& r = requests[printed];
+            std::printf("request 0x%02X send %u size %u session %d\n", r.number, r.sendId, r.size, r.session);
+        }
+        std::fflush(stdout);
+    }
+    standIn.stop();
+    return 0;
+}

@@ -1,0 +1,297 @@
+// What the stand-in answers to each request packet, and the server packets it builds.
+#include "simstandin/simstandin.h"
+
+#include "foundation/winstring.h"
+#include "simconnect/protocol.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace standin {
+
+namespace {
+constexpr std::uint32_t systemEventGroup = 0xFFFFFFFF; // system events belong to no client group
+constexpr std::uint32_t filledMessageId = 0x7E;        // an id the program does not handle
+
+void lf_put32(Bytes& bytes, std::uint32_t value)
+{
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
+    bytes.insert(bytes.end(), raw, raw + 4);
+}
+
+void lf_putText(Bytes& bytes, const std::string& text, std::size_t field)
+{
+    const std::size_t length = std::min(text.size(), field - 1);
+    bytes.insert(bytes.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
+    bytes.insert(bytes.end(), field - length, 0);
+}
+
+bool lf_sameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+} // namespace
+
+std::uint32_t Request::u32(std::size_t offset) const
+{
+    std::uint32_t value = 0;
+    if (offset + 4 <= bytes.size())
+        std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+double Request::f64(std::size_t offset) const
+{
+    double value = 0;
+    if (offset + 8 <= bytes.size())
+        std::memcpy(&value, bytes.data() + offset, 8);
+    return value;
+}
+
+std::string Request::text(std::size_t offset, std::size_t field) const
+{
+    if (offset >= bytes.size())
+        return {};
+    const char* start = reinterpret_cast<const char*>(bytes.data() + offset);
+    return std::string(start, strnlen(start, std::min(field, bytes.size() - offset)));
+}
+
+Bytes message(std::uint32_t id, const Bytes& body)
+{
+    Bytes bytes;
+    lf_put32(bytes, static_cast<std::uint32_t>(12 + body.size()));
+    lf_put32(bytes, scProtocolVersion);
+    lf_put32(bytes, id);
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+Bytes exceptionMessage(std::uint32_t code, std::uint32_t sendId, std::uint32_t index)
+{
+    Bytes body;
+    lf_put32(body, code);
+    lf_put32(body, sendId);
+    lf_put32(body, index);
+    return message(scMsgException, body);
+}
+
+Bytes eventMessage(std::uint32_t eventId, std::uint32_t data)
+{
+    Bytes body;
+    lf_put32(body, systemEventGroup);
+    lf_put32(body, eventId);
+    lf_put32(body, data);
+    return message(scMsgEvent, body);
+}
+
+Bytes quitMessage()
+{
+    return message(scMsgQuit);
+}
+
+Bytes filledMessage(std::uint32_t size)
+{
+    Bytes body(size < 12 ? 0 : size - 12);
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    Bytes bytes = message(filledMessageId, body);
+    bytes.resize(size); // shorter than a header when asked for
+    std::memcpy(bytes.data(), &size, std::min<std::size_t>(4, size));
+    return bytes;
+}
+
+Bytes declaredSizeBytes(std::uint32_t declaredSize, std::size_t length)
+{
+    Bytes bytes = message(filledMessageId, Bytes(length > 12 ? length - 12 : 0, 0x55));
+    std::memcpy(bytes.data(), &declaredSize, 4);
+    bytes.resize(length);
+    return bytes;
+}
+
+const SimStandIn::Object* SimStandIn::findObject(std::uint32_t objectId) const
+{
+    if (objectId == 0 || objectId == m_options.userObjectId)
+        return &m_user;
+    const auto found = m_objects.find(objectId);
+    return found == m_objects.end() ? nullptr : &found->second;
+}
+
+std::uint32_t SimStandIn::subscribedEvent(int session, const std::string& name) const
+{
+    const auto client = m_clients.find(session);
+    if (client == m_clients.end())
+        return 0;
+    for (const auto& [eventId, subscribed] : client->second.subscriptions)
+        if (lf_sameName(subscribed, name))
+            return eventId;
+    return 0;
+}
+
+void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType,
+                             bool withType, Outbox& out)
+{
+    const std::uint32_t eventId = subscribedEvent(session, name);
+    if (eventId == 0)
+        return;
+    Bytes body;
+    lf_put32(body, systemEventGroup);
+    lf_put32(body, eventId);
+    lf_put32(body, data);
+    std::uint32_t id = scMsgEvent;
+    if (lf_sameName(name, "Frame")) {
+        id = scMsgEventFrame;
+        const float rate = m_options.frameRate;
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&rate);
+        body.insert(body.end(), raw, raw + 4);
+    } else if (withType) {
+        id = scMsgEventObjectAddRemove;
+        lf_put32(body, objectType);
+    }
+    out.push_back(message(id, body));
+}
+
+Bytes SimStandIn::datumBytes(const Datum& datum, const Object& object) const
+{
+    Bytes bytes;
+    auto putDouble = [&bytes](double value) {
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
+        bytes.insert(bytes.end(), raw, raw + 8);
+    };
+    const std::string text = lf_sameName(datum.name, "ATC ID") ? object.atcId
+                             : lf_sameName(datum.name, "TITLE") ? object.title
+                                                                : std::string();
+    switch (datum.type) {
+    case scDatumString32:
+        lf_putText(bytes, text, 32);
+        break;
+    case scDatumStringVariable:
+        lf_putText(bytes, text, (text.size() + 4) / 4 * 4); // NUL included, whole words
+        break;
+    case scDatumFloat64:
+        putDouble(lf_sameName(datum.name, "Plane Latitude")    ? object.position[0]
+                  : lf_sameName(datum.name, "Plane Longitude") ? object.position[1]
+                  : lf_sameName(datum.name, "Plane Altitude")  ? object.position[2]
+                                                               : 0.0);
+        break;
+    default: // 64-bit integers and anything else: eight zero bytes
+        bytes.insert(bytes.end(), 8, 0);
+    }
+    return bytes;
+}
+
+void SimStandIn::answerData(int session, std::uint32_t messageId, std::uint32_t requestId, std::uint32_t defineId,
+                            std::uint32_t objectId, std::uint32_t entry, std::uint32_t count, Outbox& out)
+{
+    const Object* object = findObject(objectId);
+    if (object == nullptr)
+        return;
+    const auto& definitions = m_clients[session].definitions;
+    const auto definition = definitions.find(defineId);
+    const std::vector<Datum> none;
+    const std::vector<Datum>& datums = definition == definitions.end() ? none : definition->second;
+    Bytes body;
+    for (const std::uint32_t value : {requestId, objectId == 0 ? m_options.userObjectId : objectId, defineId, 0u,
+                                      entry, count, static_cast<std::uint32_t>(datums.size())})
+        lf_put32(body, value);
+    for (const Datum& datum : datums) {
+        const Bytes value = datumBytes(datum, *object);
+        body.insert(body.end(), value.begin(), value.end());
+    }
+    out.push_back(message(messageId, body));
+}
+
+void SimStandIn::handleRequest(int session, Request request, Outbox& out)
+{
+    request.version = request.u32(4);
+    request.number = request.u32(8) - scRequestIdBase;
+    request.sendId = request.u32(12);
+    const Request& r = m_requests.emplace_back(std::move(request));
+    ClientState& client = m_clients[session];
+    if (r.version != scProtocolVersion) {
+        out.push_back(exceptionMessage(scExceptionVersionMismatch, r.sendId, 0));
+        return;
+    }
+    switch (r.number) {
+    case scReqOpen: {
+        Bytes body;
+        lf_putText(body, m_options.simulatorName, scNameField);
+        for (const std::uint32_t part : m_options.simulatorVersion)
+            lf_put32(body, part);
+        out.push_back(message(scMsgOpen, body));
+        break;
+    }
+    case scReqSubscribeSystemEvent:
+        client.subscriptions[r.u32(16)] = r.text(20, scNameField);
+        if (lf_sameName(r.text(20, scNameField), "Sim"))
+            systemEvent(session, "Sim", m_options.simRunning ? 1 : 0, 0, false, out);
+        break;
+    case scReqUnsubscribeSystemEvent:
+        client.subscriptions.erase(r.u32(16));
+        break;
+    case scReqAddToDataDefinition:
+        client.definitions[r.u32(16)].push_back(Datum{r.text(20, scNameField), r.u32(532)});
+        break;
+    case scReqClearDataDefinition:
+        client.definitions.erase(r.u32(16));
+        break;
+    case scReqDataOnObject: {
+        const std::uint32_t requestId = r.u32(16), defineId = r.u32(20), objectId = r.u32(24), period = r.u32(28);
+        if (findObject(objectId) == nullptr) {
+            out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 3));
+            break;
+        }
+        client.periodic.erase(requestId);
+        if (period == scPeriodOnce || period == scPeriodSecond)
+            answerData(session, scMsgObjectData, requestId, defineId, objectId, 1, 1, out);
+        if (period == scPeriodSecond)
+            client.periodic[requestId] = Periodic{defineId, objectId};
+        break;
+    }
+    case scReqDataOnObjectType: {
+        // Every aircraft, the user's first; the radius is not applied.
+        if (r.u32(28) != scObjectTypeAircraft)
+            break;
+        std::vector<std::uint32_t> ids{m_options.userObjectId};
+        for (const auto& entry : m_objects)
+            ids.push_back(entry.first);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            answerData(session, scMsgObjectDataByType, r.u32(16), r.u32(20), ids[i], static_cast<std::uint32_t>(i + 1),
+                       static_cast<std::uint32_t>(ids.size()), out);
+        break;
+    }
+    case scReqAiCreateNonAtcAircraft: {
+        const std::string title = r.text(16, scNameField);
+        if (std::any_of(m_options.refusedTitles.begin(), m_options.refusedTitles.end(),
+                        [&](const std::string& refused) { return refused == title; })) {
+            out.push_back(exceptionMessage(scExceptionCreateObjectFailed, r.sendId, 1));
+            break;
+        }
+        const std::uint32_t id = m_nextObjectId++;
+        m_objects[id] = Object{title, r.text(272, scTailNumberField), {r.f64(284), r.f64(292), r.f64(300)}};
+        systemEvent(session, "ObjectAdded", id, scObjectTypeAircraft, true, out);
+        break;
+    }
+    case scReqAiRemoveObject: {
+        const std::uint32_t id = r.u32(16);
+        if (m_objects.erase(id) == 0) {
+            out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 1));
+            break;
+        }
+        systemEvent(session, "ObjectRemoved", id, scObjectTypeAircraft, true, out);
+        break;
+    }
+    case scReqAiSetFlightPlan: {
+        std::error_code error;
+        if (!std::filesystem::exists(gf_u8path(r.text(20, scPathField)), error))
+            out.push_back(exceptionMessage(scExceptionLoadFlightPlanFailed, r.sendId, 2));
+        break;
+    }
+    default: // recorded only
+        break;
+    }
+}
+
+} // namespace standin
