@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
 
     DATA_CHECKED_AT_DATE.assignValue("20261206");
     lf_answer("New versions for: Tarnwick_P3D (9.4.0), dbase (3.1.0)");
-    ASSERT_TRUE(waitFor([this] { return !status().empty(); }));
+    ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "New versions for: Tarnwick_P3D (9.4.0), dbase (3.1.0) ==> exit Tarnwick_P3D and restart ...");
     EXPECT_EQ(DATA_CHECKED_AT_DATE.getValue(), "");
     EXPECT_EQ(fileValue("DATA_CHECKED_AT_DATE"), "") << "the daily downloads run at the next start";
@@ -244,11 +244,11 @@ TEST_F(MainWindowTest, CheckVersionAsksTheDownloadServerWhileTheWindowServes)
     openWindow();
     enableAll();
     click(checkVersionButton);
-    ASSERT_TRUE(waitFor([&] { return server.requests().size() >= 2; })) << "the stalling file is being fetched";
+    ASSERT_TRUE(gf_waitFor([&] { return server.requests().size() >= 2; })) << "the stalling file is being fetched";
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_BLOCK, 1000, &result), 0);
     EXPECT_TRUE(status().empty());
-    ASSERT_TRUE(waitFor([this] { return !status().empty(); }));
+    ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "New version for: Tarnwick_P3D (9.4.0) ==> exit Tarnwick_P3D and restart ...");
 }
 
@@ -259,7 +259,7 @@ TEST_F(MainWindowTest, CheckVersionWithNothingNewerSaysUpToDate)
     openWindow();
     enableAll();
     click(checkVersionButton);
-    ASSERT_TRUE(waitFor([this] { return !status().empty(); }));
+    ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "Tarnwick_P3D is up to date");
     EXPECT_EQ(DATA_CHECKED_AT_DATE.getValue(), "20261206");
     EXPECT_EQ(fileValue("DATA_CHECKED_AT_DATE"), "<missing>");
@@ -271,7 +271,7 @@ TEST_F(MainWindowTest, CheckVersionFailureIsReportedAndTheWindowCarriesOn)
     openWindow();
     enableAll();
     click(checkVersionButton);
-    ASSERT_TRUE(waitFor([this] { return !status().empty(); }));
+    ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "Check version failed: no route to the server");
     EXPECT_TRUE(logHasLine("===> exception in checkVersions: no route to the server"));
     EXPECT_TRUE(IsWindow(window()));

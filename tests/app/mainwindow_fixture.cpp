@@ -26,7 +26,7 @@ void MainWindowTest::writeParameters(const std::vector<std::pair<std::string, st
 void MainWindowTest::openWindow()
 {
     windowThread = std::thread([this] { exitCode = initInstance(GetModuleHandleW(nullptr)); });
-    ASSERT_TRUE(waitFor([] { return mainWindow.window.load() != nullptr && IsWindowVisible(mainWindow.window); }));
+    ASSERT_TRUE(gf_waitFor([] { return mainWindow.window.load() != nullptr && IsWindowVisible(mainWindow.window); }));
     // A message through the loop: creation is complete and the loop runs.
     SendMessageW(window(), WM_NULL, 0, 0);
 }
@@ -104,15 +104,4 @@ int MainWindowTest::logCount(const std::string& line)
         count += read == line ? 1 : 0;
     }
     return count;
-}
-
-bool MainWindowTest::waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }

@@ -6,6 +6,7 @@
 #include "foundation/logcapture.h"
 #include "foundation/parametersfile.h"
 #include "foundation/winstring.h"
+#include "support/waitfor.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -57,9 +58,6 @@ protected:
     static RECT windowRect(HWND window);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
     int logCount(const std::string& line);
-    // Waits (bounded) until the condition holds.
-    static bool waitFor(const std::function<bool()>& condition,
-                        std::chrono::milliseconds limit = std::chrono::seconds(20));
 
     LogCapture log;
     std::thread windowThread;

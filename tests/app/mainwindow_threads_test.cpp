@@ -25,7 +25,7 @@ TEST_F(MainWindowTest, AStatusTextFromAnotherThreadIsShownAndClearedAfterItsHold
 {
     openWindow();
     std::thread([] { gf_showStatus("RealTraffic detected at this PC", true); }).join();
-    EXPECT_TRUE(waitFor([this] { return lf_statusTextShown(window()); }));
+    EXPECT_TRUE(gf_waitFor([this] { return lf_statusTextShown(window()); }));
     EXPECT_TRUE(logHasLine("RealTraffic detected at this PC"));
 
     // The main loop's seconds, in real time.
@@ -37,11 +37,11 @@ TEST_F(MainWindowTest, AStatusTextFromAnotherThreadIsShownAndClearedAfterItsHold
         }
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(waitFor([this] { return status().empty(); }));
+    EXPECT_TRUE(gf_waitFor([this] { return status().empty(); }));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(statusHoldSeconds - 1));
     stop = true;
     seconds.join();
-    EXPECT_TRUE(waitFor([this] { return !lf_statusTextShown(window()); }));
+    EXPECT_TRUE(gf_waitFor([this] { return !lf_statusTextShown(window()); }));
 }
 
 TEST_F(MainWindowTest, StaticParkingDisablesAndEnablesTheAirportParkingControls)
