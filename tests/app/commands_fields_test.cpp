@@ -156,7 +156,7 @@ TEST_F(FieldTest, MaxFitIsKeptInWholeHalfHours)
     EXPECT_EQ(status(), "Tarnwick_P3D will respond in 15 seconds ...") << "the renewal's answer follows";
     EXPECT_TRUE(staticRenewalRequest.load());
 
-    paste(MAX_FIT_FL, L"0.75"); // the narrow field takes three typed characters
+    type(MAX_FIT_FL, L"0.75"); // longer than the narrow field: it scrolls and keeps every character
     EXPECT_EQ(MAX_FIT.value.load(), 1) << "1.5 half hours round away from zero";
     EXPECT_EQ(fieldText(MAX_FIT_FL), L"1");
 
