@@ -71,3 +71,14 @@ struct StandRecord {
 extern std::atomic<bool> staticParkingActive;
 // Airports that the last airport scan put into the TO_BE_LEARNED_OFFLINE folder.
 extern std::atomic<std::int32_t> tbloAirportCount;
+
+#include <filesystem>
+
+// The park airport's stands; main-loop thread only.
+extern std::vector<StandRecord> parkStands;
+// The airport list, read once per process.
+void gf_readAirports();
+// Generates the airport parking files of the add-on airports; true when some were found.
+bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
+// Ends a parking edit of the park airport's file, saving it when it changed.
+void gf_stopParking();

@@ -20,3 +20,7 @@ const long downloadLowSpeedBytes = TARNWICK_TEST_BUILD ? 1 : 100;
 const long downloadLowSpeedSeconds = TARNWICK_TEST_BUILD ? 2 : 30;
 
 const std::int32_t statusHoldSeconds = TARNWICK_TEST_BUILD ? 3 : 25;
+
+const std::int32_t longestRestartCountdown = TARNWICK_TEST_BUILD ? 2 : 2147483647;
+const std::int32_t firstTrafficWaitSteps = TARNWICK_TEST_BUILD ? 20 : 150;
+const std::int32_t systemErrorPauseMs = TARNWICK_TEST_BUILD ? 1000 : 5000;

@@ -18,3 +18,10 @@ extern const long downloadLowSpeedSeconds;
 
 // Seconds of the status clock for which a status text stays on the status line.
 extern const std::int32_t statusHoldSeconds;
+
+// Seconds that a restart counts down at most.
+extern const std::int32_t longestRestartCountdown;
+// 100 ms steps of the start's wait for the first traffic.
+extern const std::int32_t firstTrafficWaitSteps;
+// Milliseconds that a "SYSTEM ERROR" exit pauses before it waits for the threads.
+extern const std::int32_t systemErrorPauseMs;

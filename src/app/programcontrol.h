@@ -1,6 +1,7 @@
 #pragma once
 // Program-wide run state: what the start-up found, the exit under way, the threads running.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 // Long-running threads; the exit waits until only its own is left.
@@ -17,3 +18,17 @@ extern std::atomic<std::uint32_t> exitReason;
 extern std::atomic<bool> realTrafficOnThisPc;
 // Major number of the airport archive's version.
 extern std::atomic<std::int32_t> archiveWeek;
+
+// Every ending and in-process restart. Reasons: 1 "SIM WAS CLOSED", 2 "RESTART",
+// 3 "RESTART_IPP", 4 "USER CLOSED SIM", 5 "SYSTEM ERROR". Ignored while an exit is under way.
+void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds);
+
+#include <string>
+
+// "5" or "6", the simulator's major version from SIM_INSTALL_PATH or P3D_VERSION.
+std::string gf_checkInstallPathVersion();
+
+// The exit flag or the removal-done flag is set.
+bool gf_exitUnderWay();
+// Sleeps for the duration, in short steps; false (at once) when an exit is under way.
+bool gf_pauseUnlessExit(std::chrono::milliseconds duration);

@@ -1,8 +1,12 @@
 // Entry point of Tarnwick_P3D.exe.
 #include "app/mainwindow.h"
+#include "app/programcontrol.h"
 #include "foundation/log.h"
 
 #include <windows.h>
+
+#include <chrono>
+#include <thread>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
@@ -15,5 +19,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     } catch (const std::exception&) {
         // Runs on without a log.
     }
-    return initInstance(instance);
+    const int result = initInstance(instance);
+    // The exit thread posts the quit message just before it ends; the threads it waited
+    // for get the same bounded time again before the process ends.
+    for (int step = 0; step < 61 && runningThreads.load() > 0; ++step)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return result;
 }

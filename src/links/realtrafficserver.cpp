@@ -151,7 +151,7 @@ bool waitForClient()
         return false;
     for (;;) {
         std::lock_guard lock(serverMutex);
-        if (listenSocket == INVALID_SOCKET)
+        if (listenSocket == INVALID_SOCKET || gf_exitUnderWay())
             return false;
         int ready = lf_waitReadable(listenSocket);
         if (ready < 0)
@@ -190,7 +190,7 @@ std::string gf_receive()
 {
     for (;;) {
         std::lock_guard lock(serverMutex);
-        if (clientSocket == INVALID_SOCKET)
+        if (clientSocket == INVALID_SOCKET || gf_exitUnderWay())
             return {};
         int ready = lf_waitReadable(clientSocket);
         if (ready == 0)

@@ -19,11 +19,12 @@ extern std::atomic<bool> readerError;
 // codes 0 to 6 on failure.
 void gf_openServerSocket(const std::string& port);
 // Waits until a client connects; true when one was accepted now. False at once while a
-// client is connected, and as soon as the server is closed.
+// client is connected, and as soon as the server is closed or an exit is under way.
 bool waitForClient();
 // Sends the text; on failure the client is dropped and false returned.
 bool sendDataPacket(const std::string& text);
-// One receive of up to 8192 bytes from the client; empty on failure or when it closed.
+// One receive of up to 8192 bytes from the client; empty on failure, when it closed, or
+// as soon as an exit is under way.
 std::string gf_receive();
 // At start: waits for RealTraffic to connect and asks for its version (RealTraffic on this
 // computer only).

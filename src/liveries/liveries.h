@@ -38,3 +38,18 @@ extern std::unordered_map<std::string, DbRecord> dbRecords;
 // The publisher of an archive entry: the first field of the first row of PublisherTable
 // with a field found in the text; "unknown" when none is.
 std::string gf_publisherOf(const std::string& text);
+
+#include <set>
+
+// A text that codes today's date (the same text all day); the start-up's daily gate.
+std::string gf_dateCode();
+// The aircraft and airline reference data of "input/dbase.xml", and the code fixes.
+void gf_readAircraftData();
+void gf_readFixes();
+// Scans the liveries (or, with scan false, reads the earlier result) and builds the
+// livery indexes; true when liveries were found.
+bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vector<std::string>& folders);
+// The identity texts of live flights for which no livery matched.
+extern std::set<std::string> noMatchSet;
+void gf_logNoMatches();
+void logMatchingSummary();

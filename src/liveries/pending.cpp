@@ -57,3 +57,45 @@ std::string gf_publisherOf(const std::string& text)
         }
     return "unknown";
 }
+
+#include "foundation/log.h"
+
+#include <atomic>
+#include <ctime>
+
+#include <fmt/format.h>
+
+// Tests read how often the start-up called these and what the scan was given.
+std::atomic<std::int32_t> pendingAircraftDataReads{0};
+std::atomic<std::int32_t> pendingFixesReads{0};
+std::atomic<std::int32_t> pendingLiveryScans{0};
+std::atomic<bool> pendingLastScanWasScan{false};
+std::atomic<bool> pendingLiveriesFound{true};
+std::vector<std::string> pendingScanFolders; // written by the start-up thread only
+std::string pendingDateCode;                 // not empty: gf_dateCode answers it
+
+std::set<std::string> noMatchSet;
+
+std::string gf_dateCode()
+{
+    if (!pendingDateCode.empty())
+        return pendingDateCode;
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_s(&utc, &now);
+    return fmt::format("{:04}{:02}{:02}", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
+}
+
+void gf_readAircraftData() { ++pendingAircraftDataReads; }
+void gf_readFixes() { ++pendingFixesReads; }
+
+bool gf_scanLiveries(bool scan, bool, bool, const std::vector<std::string>& folders)
+{
+    ++pendingLiveryScans;
+    pendingLastScanWasScan = scan;
+    pendingScanFolders = folders;
+    return pendingLiveriesFound.load();
+}
+
+void gf_logNoMatches() {}
+void logMatchingSummary() {}

@@ -48,3 +48,102 @@ std::string gf_reservedStandName()
 }
 
 std::atomic<bool> staticParkingRunning{false};
+
+#include "links/livereport.h"
+#include "links/realtrafficserver.h"
+
+#include <deque>
+#include <vector>
+
+// What the main loop, the start and the exit asked of the traffic manager, oldest first
+// (the newest few thousand), for tests to read under the mutex.
+std::mutex pendingTrafficMutex;
+std::deque<std::string> pendingTrafficCalls;
+std::atomic<std::int32_t> pendingTicks{0};
+std::atomic<std::int32_t> pendingReportsTaken{0};
+std::atomic<bool> pendingStaticConflictFound{false};
+
+namespace {
+void lf_note(std::string call)
+{
+    std::lock_guard lock(pendingTrafficMutex);
+    pendingTrafficCalls.push_back(std::move(call));
+    if (pendingTrafficCalls.size() > 4096)
+        pendingTrafficCalls.pop_front();
+}
+} // namespace
+
+// Reports are taken (two a tick) so that none pile up, and the user position goes to
+// RealTraffic every 100th tick; nothing is created.
+void lf_trafficTick()
+{
+    ++pendingTicks;
+    {
+        std::lock_guard lock(reportDequeMutex);
+        for (int taken = 0; taken < 2 && !reportDeque.empty(); ++taken) {
+            reportDeque.pop_front();
+            ++pendingReportsTaken;
+        }
+    }
+    if (tickCounter.load() % 100 == 0)
+        gf_sendPosition();
+    ++tickCounter;
+}
+
+void lf_processBuffer() { lf_note("lf_processBuffer"); }
+void lf_staticParking(bool initial) { lf_note(initial ? "lf_staticParking(true)" : "lf_staticParking(false)"); }
+
+void lf_setAcceptReports(bool accept)
+{
+    std::lock_guard lock(reportDequeMutex);
+    acceptReports = accept;
+}
+
+void lf_parkingAdjustments() { lf_note("lf_parkingAdjustments"); }
+void lf_freeReservedStand() { lf_note("lf_freeReservedStand"); }
+void lf_removeStaticParked() { lf_note("lf_removeStaticParked"); }
+void lf_userGroundConflict() { lf_note("lf_userGroundConflict"); }
+void lf_removeExcess() { lf_note("lf_removeExcess"); }
+
+bool lf_readParkAirports(bool reRead)
+{
+    lf_note(reRead ? "lf_readParkAirports(true)" : "lf_readParkAirports(false)");
+    return true;
+}
+
+bool lf_checkParkAirports(bool, std::string&)
+{
+    lf_note("lf_checkParkAirports");
+    return false;
+}
+
+void lf_resetTraffic() { lf_note("lf_resetTraffic"); }
+
+bool gf_checkStaticConflict(std::uint32_t flightId, WeekSlot)
+{
+    lf_note("gf_checkStaticConflict " + std::to_string(flightId));
+    return pendingStaticConflictFound.load();
+}
+
+void gf_userAirConflicts() { lf_note("gf_userAirConflicts"); }
+void gf_liveParkedCollisions() { lf_note("gf_liveParkedCollisions"); }
+void gf_removeBlockedCallsign(const std::string& callsign) { lf_note("gf_removeBlockedCallsign " + callsign); }
+void gf_removeParkedByNameEach() { lf_note("gf_removeParkedByNameEach"); }
+void gf_sendNavLightsToParked(bool on) { lf_note(on ? "gf_sendNavLightsToParked(true)" : "gf_sendNavLightsToParked(false)"); }
+
+void gf_reserveTrafficTables() { lf_note("gf_reserveTrafficTables"); }
+void gf_releaseTrafficLists() { lf_note("gf_releaseTrafficLists"); }
+void gf_queueWaitingRemovals() { lf_note("gf_queueWaitingRemovals"); }
+void gf_clearLiveryChoices() { lf_note("gf_clearLiveryChoices"); }
+
+bool gf_createFlightPlanFolder()
+{
+    lf_note("gf_createFlightPlanFolder");
+    return true;
+}
+
+bool gf_removeFlightPlanFolder()
+{
+    lf_note("gf_removeFlightPlanFolder");
+    return true;
+}

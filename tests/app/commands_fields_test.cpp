@@ -4,6 +4,7 @@
 #include "airports/airports.h"
 #include "app/commands.h"
 #include "app/mainloop.h"
+#include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/settingdisplay.h"
@@ -239,8 +240,11 @@ TEST_F(FieldTest, AnExistingInstallPathIsStoredAndRestartsTheProgram)
     EXPECT_EQ(fileValue("SIM_INSTALL_PATH"), gf_pathText(path));
     EXPECT_EQ(gf_statusLine().error, "") << "the held error is dropped";
     EXPECT_EQ(status(), "Install path exists, Tarnwick_P3D will restart");
-    EXPECT_EQ(pendingExitReason.load(), 3u) << "RESTART_IPP";
-    EXPECT_EQ(pendingExitSeconds.load(), 3u);
+    EXPECT_EQ(exitReason.load(), 3u) << "RESTART_IPP";
+    // The restart runs the start-up again in this process.
+    ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 2; }, std::chrono::seconds(20)));
+    EXPECT_TRUE(logHasLine("Exiting: RESTART_IPP"));
+    EXPECT_EQ(exitReason.load(), 0u);
 }
 
 TEST_F(FieldTest, AMissingInstallPathIsRefusedAndAnEmptyOneClearsTheSetting)
@@ -251,12 +255,12 @@ TEST_F(FieldTest, AMissingInstallPathIsRefusedAndAnEmptyOneClearsTheSetting)
     EXPECT_EQ(status(), "This install path does not exist: " + missing);
     EXPECT_TRUE(logHasLine("This install path does not exist: " + missing));
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "C:\\old");
-    EXPECT_EQ(pendingExits.load(), 0);
+    EXPECT_FALSE(exitFlag.load()) << "no exit";
 
     gf_showStatus("sentinel", false);
     paste(SIM_INSTALL_PATH, L"");
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "");
     EXPECT_EQ(fileValue("SIM_INSTALL_PATH"), "");
     EXPECT_EQ(status(), "");
-    EXPECT_EQ(pendingExits.load(), 0);
+    EXPECT_FALSE(exitFlag.load()) << "no exit";
 }

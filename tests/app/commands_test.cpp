@@ -5,6 +5,7 @@
 #include "airports/airports.h"
 #include "app/commands.h"
 #include "app/mainloop.h"
+#include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
@@ -282,8 +283,7 @@ TEST_F(MainWindowTest, CloseButtonStartsTheExitAndTheFinalQuitSavesThePosition)
     openWindow();
     SetWindowPos(window(), nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SendMessageW(window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(pendingExitReason.load(), 4u) << "USER CLOSED SIM";
-    EXPECT_EQ(pendingExitSeconds.load(), 0u);
+    EXPECT_EQ(exitReason.load(), 4u) << "USER CLOSED SIM";
     EXPECT_EQ(gf_statusLine().status, "Close window button clicked, closing Tarnwick_P3D ...");
     // The exit ends the loop through the final quit message.
     windowThread.join();

@@ -1,19 +1,27 @@
 #include "mainwindow_fixture.h"
 
+#include "app/programcontrol.h"
+#include "app/startup.h"
 #include "app/status.h"
 
 #include "support/parametersxml.h"
 
 #include <sstream>
 
+std::atomic<std::int32_t> MainWindowTest::startUps{0};
+
 void MainWindowTest::SetUp()
 {
+    startUps = 0;
+    startUpBody = [] { ++startUps; };
     dataFolder = std::filesystem::current_path();
     parametersFile = dataFolder / L"parameters.xml";
 }
 
 void MainWindowTest::TearDown()
 {
+    // An exit or restart that a test started ends before the window goes.
+    EXPECT_TRUE(gf_waitFor([] { return runningThreads.load() == 0; }, std::chrono::seconds(20)));
     if (windowThread.joinable())
         closeWindow();
 }

@@ -19,10 +19,6 @@
 #include <vector>
 
 // What the stand-ins of the subsystems not built yet were asked (their pending.cpp files).
-extern std::atomic<std::int32_t> pendingStartUps;
-extern std::atomic<std::uint32_t> pendingExitReason;
-extern std::atomic<std::uint32_t> pendingExitSeconds;
-extern std::atomic<std::int32_t> pendingExits;
 extern std::atomic<std::uint32_t> pendingFlyingLive;
 extern std::atomic<std::int32_t> pendingParkedLive;
 extern std::atomic<std::int32_t> pendingParkedStatic;
@@ -58,6 +54,9 @@ protected:
     static RECT windowRect(HWND window);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
     int logCount(const std::string& line);
+
+    // Start-up messages the window received: the start-up itself does not run here.
+    static std::atomic<std::int32_t> startUps;
 
     LogCapture log;
     std::thread windowThread;

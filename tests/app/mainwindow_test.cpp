@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
         }
     }
     EXPECT_EQ(MAX_FIT.window, nullptr);
-    EXPECT_EQ(pendingStartUps.load(), 1) << "initInstance posts the start-up message once";
+    EXPECT_EQ(startUps.load(), 1) << "initInstance posts the start-up message once";
 }
 
 TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)

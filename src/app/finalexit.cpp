@@ -1,0 +1,207 @@
+// The one exit path: stop, remove, tell RealTraffic, wait; then restart or quit.
+#include "app/finalexit.h"
+
+#include "airports/airports.h"
+#include "app/buildconfig.h"
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "app/reporter.h"
+#include "app/restart.h"
+#include "app/startup.h"
+#include "app/status.h"
+#include "foundation/log.h"
+#include "foundation/parametersfile.h"
+#include "foundation/settingscatalogue.h"
+#include "links/readers.h"
+#include "links/realtrafficserver.h"
+#include "links/simlink.h"
+#include "liveries/liveries.h"
+#include "traffic/traffic.h"
+
+#include <windows.h>
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <algorithm>
+#include <ctime>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+using namespace std::chrono_literals;
+
+namespace {
+// Taken by every request and by the end of an exit, so that a request that comes while
+// a restart finishes either cuts it short or waits for it.
+std::mutex exitMutex;
+// Counts the exits started; a restart posts its start-up message only while no later
+// exit has begun.
+std::uint64_t exitGeneration = 0;
+
+constexpr auto mainLoopStopLimit = 10s;
+constexpr int threadWaitSteps = 61;
+
+bool lf_isRestart(std::uint32_t reason) { return reason == 2 || reason == 3; }
+
+void lf_post(unsigned message)
+{
+    if (HWND window = mainWindow.window.load())
+        PostMessageW(window, message, 0, 0);
+}
+
+// The traffic tables belong to the main-loop thread: they are touched only once it ended.
+bool lf_waitForMainLoop()
+{
+    const auto end = std::chrono::steady_clock::now() + mainLoopStopLimit;
+    while (startUpRunning.load()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+void lf_removeInjectedAircraft()
+{
+    gf_removeLiveAircraft();
+    lf_removeStaticParked();
+    gf_queueWaitingRemovals();
+}
+
+void lf_waitForThreads()
+{
+    for (int step = 0; step < threadWaitSteps && runningThreads.load() > 1; ++step)
+        std::this_thread::sleep_for(100ms);
+}
+
+// Everything an exit does before it restarts or quits.
+void lf_stopEverything(std::uint32_t reason)
+{
+    gf_logFlushed(fmt::format("Exiting: {}", gf_exitReasonName(reason)));
+    if (reason == 2)
+        gf_showStatus("Prepare for a restart ...", true);
+    gf_stopReaders();
+    std::this_thread::sleep_for(500ms);
+    const bool trafficStopped = lf_waitForMainLoop();
+    if (trafficStopped)
+        lf_removeInjectedAircraft();
+    else
+        gf_logMarked("The main loop did not stop, the aircraft were not removed");
+    std::this_thread::sleep_for(1s); // the frame flush sends the removals meanwhile
+    gf_closeServer();
+    if (reason == 5) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(systemErrorPauseMs));
+    } else if (reason == 4) {
+        gf_logf("User closed {}", programName);
+        removalDone = true;
+    }
+    gf_requestSimConnectStop();
+    if (trafficStopped)
+        gf_clearLiveryChoices();
+    gf_removeFlightPlanFolder();
+    if (!lf_isRestart(reason)) {
+        BLOCK_CALLSIGN.setValue("");
+        LAST_EPOCH_TIME.value = static_cast<std::int32_t>(std::time(nullptr));
+        gf_saveParameterValue(LAST_EPOCH_TIME);
+        logMatchingSummary();
+        gf_logNoMatches();
+    }
+    gf_stopParking();
+    lf_waitForThreads();
+}
+
+// The end of a restart: the start-up runs again unless a later exit has begun.
+void lf_finishRestart(std::uint64_t generation, bool countedDown)
+{
+    std::lock_guard lock(exitMutex);
+    if (!countedDown || generation != exitGeneration)
+        return;
+    exitFlag = false;
+    lf_post(startUpMessage);
+}
+} // namespace
+
+const std::string& gf_exitReasonName(std::uint32_t reason)
+{
+    static const std::unordered_map<std::uint32_t, std::string> names{
+        {0, "NOT_YET_SET"}, {1, "SIM WAS CLOSED"},  {2, "RESTART"},
+        {3, "RESTART_IPP"}, {4, "USER CLOSED SIM"}, {5, "SYSTEM ERROR"}};
+    return names.at(reason);
+}
+
+void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds)
+{
+    std::lock_guard lock(exitMutex);
+    // Test and set in one step: of two requests at the same moment only one exits.
+    if (exitFlag.exchange(true))
+        return;
+    exitReason = reason;
+    ++exitGeneration;
+    try {
+        std::thread(FinalExit, static_cast<std::int32_t>(seconds)).detach();
+    } catch (...) {
+        exitFlag = false;
+        throw;
+    }
+}
+
+void FinalExit(std::int32_t seconds)
+{
+    ++runningThreads;
+    exitFlag = true;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(exitMutex);
+        generation = exitGeneration;
+    }
+    const std::uint32_t reason = exitReason.load();
+    bool restartDue = false;
+    bool failed = false;
+    try {
+        lf_stopEverything(reason);
+        if (lf_isRestart(reason)) {
+            gf_resetRunState(reason);
+            {
+                // From here on a new request is accepted; it ends the countdown.
+                std::lock_guard lock(exitMutex);
+                exitReason = 0;
+                exitFlag = false;
+            }
+            restartDue = gf_restartCountdown(seconds);
+        } else {
+            gf_releaseTrafficLists();
+        }
+    } catch (...) {
+        gf_reportException("FinalExit");
+        failed = true;
+    }
+    if (failed) {
+        // An exit that failed half-way cannot be trusted to restart: the program ends.
+        gf_logMarked("The exit did not complete, the program ends");
+        lf_post(finalQuitMessage);
+    } else if (lf_isRestart(reason)) {
+        lf_finishRestart(generation, restartDue);
+    } else {
+        // The exit flag stays set: nothing starts again while the process ends.
+        lf_post(finalQuitMessage);
+    }
+    gf_flushLog();
+    --runningThreads;
+}
+
+bool gf_restartCountdown(std::int32_t seconds)
+{
+    seconds = std::min(seconds, longestRestartCountdown);
+    if (seconds < 1)
+        return !gf_exitUnderWay();
+    gf_logf("Restarting after {} seconds\n\n\n\n\n", seconds);
+    for (std::int32_t left = seconds; left >= 1; --left) {
+        if (gf_exitUnderWay())
+            return false;
+        gf_showStatus(fmt::format("Restarting after {} second{}", left, left == 1 ? "" : "s"), false);
+        if (!gf_pauseUnlessExit(1s))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,101 @@
+// The main loop's clock and its tick.
+#include "app/mainloop.h"
+
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "app/reporter.h"
+#include "app/startup.h"
+#include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/weekslots.h"
+#include "links/readers.h"
+#include "links/simlink.h"
+#include "traffic/traffic.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+std::atomic<bool> reReadRequest{false};
+std::atomic<bool> staticFlushRequest{false};
+std::atomic<bool> callsignBlockRequest{false};
+std::atomic<bool> staticRenewalRequest{false};
+std::atomic<bool> noMatchClearRequest{false};
+std::atomic<bool> navLightsRequest{false};
+std::atomic<bool> autoRangeRequest{false};
+std::atomic<bool> liveTrimRequest{false};
+std::atomic<std::int32_t> secondsCounter{0};
+
+namespace {
+class TimerResolution {
+public:
+    TimerResolution() { timeBeginPeriod(1); }
+    ~TimerResolution() { timeEndPeriod(1); }
+    TimerResolution(const TimerResolution&) = delete;
+    TimerResolution& operator=(const TimerResolution&) = delete;
+};
+
+constexpr auto tickLength = 10ms;
+
+// What the window asked for that changes the traffic tables.
+void lf_windowRequests()
+{
+    if (navLightsRequest.exchange(false))
+        gf_sendNavLightsToParked(NAV_LIGHTS_WHILE_PARKED.value.load());
+    if (autoRangeRequest.exchange(false))
+        gf_autoRange();
+    if (liveTrimRequest.exchange(false))
+        lf_removeExcess();
+}
+
+void lf_runTicks()
+{
+    using Clock = std::chrono::steady_clock;
+    gf_updateStatusLights();
+    gf_flushLog();
+    secondsCounter = 0;
+    auto deadline = Clock::now() + tickLength;
+    currentWeekSlot = gf_currentWeekSlot().value();
+    lf_setAcceptReports(true);
+    TimerResolution resolution;
+    // Both run flags are looked at every tick, so that an exit is seen even while the
+    // simulator sends nothing.
+    while (!gf_exitUnderWay()) {
+        lf_mainTick();
+        if (deadline - Clock::now() >= 1ms)
+            std::this_thread::sleep_until(deadline);
+        // A report re-anchors the grid to the present; without one the grid is kept.
+        deadline = newSecond.load() ? Clock::now() + tickLength : deadline + tickLength;
+    }
+}
+} // namespace
+
+void mainLoop()
+{
+    try {
+        lf_runTicks();
+    } catch (...) {
+        gf_reportException("mainLoop");
+    }
+    // The readers go on receiving; nobody takes their reports any more.
+    lf_setAcceptReports(false);
+}
+
+void lf_mainTick()
+{
+    lf_windowRequests();
+    if (!flightRunning.load()) {
+        lf_flightNotRunning();
+        return;
+    }
+    lf_trafficTick();
+    bool reported = true;
+    if (!newSecond.compare_exchange_strong(reported, false))
+        return;
+    lf_everySecond();
+    lf_slowJobs(secondsCounter.load());
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The start-up's drivers of the livery scan and the add-on airport scan.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// With scan true the liveries are scanned, else the earlier result is read; either way
+// the livery indexes are built. UserErrorException 48 or 43 when the folders do not do.
+void gf_scanLiveriesAtStart(bool scan);
+// The add-on airport scan (SCAN_AIRPORTS on); UserErrorException 42, 49 or 5.
+void gf_scanAirportsAtStart();
+// Removes every entry of the folder; UserErrorException 5 when one cannot go.
+void lf_removeOldFiles(const std::filesystem::path& folder);
+// The names of the folder's regular files whose extension is ".XML" in any case.
+std::vector<std::string>& gf_scanXmlFolder(std::vector<std::string>& names, const std::filesystem::path& folder);

@@ -1,0 +1,8 @@
+#pragma once
+// The start of traffic: the live links brought up in order, then the main loop.
+
+// Runs on the start-up thread; returns when the main loop has ended, or as soon as an
+// exit cuts one of its waits short.
+void gf_startTraffic();
+// Waits for a running flight with a valid user position; false when an exit came first.
+bool gf_waitForFlight();

@@ -1,0 +1,141 @@
+// The start-up thread: run-folder check, preparation, scans, then the start of traffic.
+#include "app/startup.h"
+
+#include "app/detection.h"
+#include "app/finalexit.h"
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "app/reporter.h"
+#include "app/scans.h"
+#include "app/starttraffic.h"
+#include "app/status.h"
+#include "foundation/exceptions.h"
+#include "foundation/log.h"
+#include "foundation/parametersfile.h"
+#include "foundation/scanthrottle.h"
+#include "foundation/settingdisplay.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/textfiles.h"
+#include "foundation/winstring.h"
+#include "traffic/traffic.h"
+
+#include <fmt/format.h>
+
+#include <ctime>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+void (*startUpBody)() = lf_startUpTarnwick;
+std::atomic<bool> startUpRunning{false};
+
+std::atomic<std::int32_t> liveMaximum{300};
+std::atomic<std::int32_t> lateralRangeAtStart{40};
+std::atomic<bool> referenceDataRead{false};
+std::atomic<std::uint64_t> currentWeekSlot{0};
+
+namespace {
+bool lf_exitUnderWay() { return exitFlag.load() || removalDone.load(); }
+
+const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
+
+void lf_createMissing(const fs::path& folder)
+{
+    if (!fs::exists(folder))
+        fs::create_directory(folder);
+}
+
+// A missing scan result means the liveries must be scanned again.
+void lf_checkScanResult()
+{
+    const fs::path result = fs::path(L"output") / L"LiveriesScanned.xml";
+    if (fs::exists(result) || SCAN_LIVERIES.value.load())
+        return;
+    gf_showStatus(fmt::format("File {} is gone, rescan liveries", gf_pathText(result)), true);
+    gf_setCheckBox(SCAN_LIVERIES, true);
+    gf_saveBoolParameter(SCAN_LIVERIES);
+    gf_repaintBand(controlsBand);
+}
+
+void lf_countAddOnAirports()
+{
+    mainWindow.orbxAirportCount = gf_countDirEntries(fs::path(L"airports") / L"my_ORBX");
+    mainWindow.otherAirportCount = gf_countDirEntries(fs::path(L"airports") / L"my_thirdparty");
+    gf_repaintBand(countersBand);
+}
+
+void lf_runStartUp()
+{
+    if (!fs::is_directory(L"docs"))
+        throw zeb::UserErrorException(41, gf_formatWithProgramName("{} must be run from the {} folder!"));
+    lf_prepareStart();
+    const std::string since =
+        gf_sinceLastRunText(static_cast<std::int32_t>(std::time(nullptr)), LAST_EPOCH_TIME.value.load());
+    if (!since.empty())
+        gf_log(since);
+    lf_createMissing(fs::path(L"input") / L"my_regcodes");
+    lf_checkStockAirportsPath();
+    gf_initScanThrottle();
+    lf_checkScanResult();
+    gf_scanLiveriesAtStart(SCAN_LIVERIES.value.load());
+    if (lf_exitUnderWay())
+        return;
+    if (SCAN_AIRPORTS.value.load())
+        gf_scanAirportsAtStart();
+    lf_countAddOnAirports();
+    if (!lf_exitUnderWay())
+        gf_startTraffic();
+    else
+        gf_startFinalExit(4, 1); // an exit came during the scans; ignored while it runs
+}
+} // namespace
+
+std::string gf_formatWithProgramName(std::string_view text)
+{
+    return fmt::format(fmt::runtime(text), programName, programName);
+}
+
+std::string gf_sinceLastRunText(std::int32_t now, std::int32_t lastRun)
+{
+    // 32-bit arithmetic as the stored value; a wrap gives a large or negative difference.
+    const auto difference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(lastRun));
+    const std::int32_t minutes = difference / 60;
+    const std::int32_t seconds = difference - 60 * minutes;
+    if (minutes < 1)
+        return fmt::format("{} second{} since last run", seconds, lf_plural(seconds));
+    if (minutes < 524160)
+        return fmt::format("{} minute{} and {} second{} since last run", minutes, minutes > 1 ? "s" : "", seconds,
+                           lf_plural(seconds));
+    return {};
+}
+
+void lf_startUpTarnwick()
+{
+    ++runningThreads;
+    try {
+        lf_runStartUp();
+    } catch (...) {
+        gf_reportException("lf_startUpTarnwick");
+    }
+    // Nothing takes reports any more once the main loop is gone.
+    lf_setAcceptReports(false);
+    --runningThreads;
+}
+
+void gf_runStartUpThread()
+{
+    if (startUpRunning.exchange(true)) {
+        gf_logMarked("The start-up is still running, it is not started again");
+        return;
+    }
+    try {
+        std::jthread([] {
+            startUpBody();
+            startUpRunning = false;
+        }).detach();
+    } catch (...) {
+        startUpRunning = false;
+        throw;
+    }
+}
