@@ -138,9 +138,12 @@ void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds)
         return;
     exitReason = reason;
     ++exitGeneration;
+    // Counted before the thread starts, so that no wait for the threads misses it.
+    ++runningThreads;
     try {
         std::thread(FinalExit, static_cast<std::int32_t>(seconds)).detach();
     } catch (...) {
+        --runningThreads;
         exitFlag = false;
         throw;
     }
@@ -148,7 +151,6 @@ void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds)
 
 void FinalExit(std::int32_t seconds)
 {
-    ++runningThreads;
     exitFlag = true;
     std::uint64_t generation = 0;
     {

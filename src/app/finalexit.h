@@ -10,7 +10,8 @@ void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds);
 
 // The exit thread's body: readers stopped, aircraft removed, RealTraffic told, threads
 // waited for; then a restart (start-up message after the countdown) or the final quit
-// message. `seconds` is the length of a restart's countdown.
+// message. `seconds` is the length of a restart's countdown. Counted among the running
+// threads by gf_startFinalExit, which starts it.
 void FinalExit(std::int32_t seconds);
 // Counts down on the status line; false when another exit cut it short.
 bool gf_restartCountdown(std::int32_t seconds);

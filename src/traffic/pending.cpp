@@ -49,6 +49,7 @@ std::string gf_reservedStandName()
 
 std::atomic<bool> staticParkingRunning{false};
 
+#include "foundation/exceptions.h"
 #include "links/livereport.h"
 #include "links/realtrafficserver.h"
 
@@ -62,6 +63,7 @@ std::deque<std::string> pendingTrafficCalls;
 std::atomic<std::int32_t> pendingTicks{0};
 std::atomic<std::int32_t> pendingReportsTaken{0};
 std::atomic<bool> pendingStaticConflictFound{false};
+std::atomic<bool> pendingTickFails{false}; // the next tick raises a system error
 
 namespace {
 void lf_note(std::string call)
@@ -77,6 +79,8 @@ void lf_note(std::string call)
 // RealTraffic every 100th tick; nothing is created.
 void lf_trafficTick()
 {
+    if (pendingTickFails.exchange(false))
+        throw zeb::SysErrorException(0, "tick failed");
     ++pendingTicks;
     {
         std::lock_guard lock(reportDequeMutex);

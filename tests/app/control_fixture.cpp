@@ -1,0 +1,45 @@
+#include "control_fixture.h"
+
+#include "app/programcontrol.h"
+#include "app/status.h"
+#include "foundation/parametersfile.h"
+#include "support/parametersxml.h"
+
+#include <chrono>
+
+ProgramFolderTest::ProgramFolderTest()
+{
+    dataFolder = std::filesystem::current_path();
+    parametersFile = dataFolder / L"parameters.xml";
+    takeTrafficCalls();
+}
+
+ProgramFolderTest::~ProgramFolderTest() { waitForExitEnd(); }
+
+void ProgramFolderTest::writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const
+{
+    ASSERT_TRUE(gf_testWriteParameters(parametersFile, elements));
+}
+
+std::string ProgramFolderTest::stored(const std::string& key)
+{
+    const auto values = gf_testReadParameters(parametersFile).value_or(std::map<std::string, std::string>{});
+    const auto found = values.find(key);
+    return found == values.end() ? "<missing>" : found->second;
+}
+
+std::string ProgramFolderTest::errorLine() { return gf_statusLine().error; }
+std::string ProgramFolderTest::statusText() { return gf_statusLine().status; }
+
+std::vector<std::string> ProgramFolderTest::takeTrafficCalls()
+{
+    std::lock_guard lock(pendingTrafficMutex);
+    std::vector<std::string> calls(pendingTrafficCalls.begin(), pendingTrafficCalls.end());
+    pendingTrafficCalls.clear();
+    return calls;
+}
+
+bool ProgramFolderTest::waitForExitEnd()
+{
+    return gf_waitFor([] { return runningThreads.load() == 0; }, std::chrono::seconds(20));
+}

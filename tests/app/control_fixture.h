@@ -1,0 +1,56 @@
+#pragma once
+// A program folder for the program-control tests: the current folder, holding Log.txt and
+// parameters.xml (the data folder is redirected there). An exit that a test starts is
+// waited for before the folder goes.
+#include "foundation/logcapture.h"
+#include "support/waitfor.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What the stand-ins of the subsystems not built yet were asked (their pending.cpp files).
+extern std::mutex pendingTrafficMutex;
+extern std::deque<std::string> pendingTrafficCalls;
+extern std::atomic<std::int32_t> pendingTicks;
+extern std::atomic<std::int32_t> pendingAircraftDataReads;
+extern std::atomic<std::int32_t> pendingFixesReads;
+extern std::atomic<std::int32_t> pendingLiveryScans;
+extern std::atomic<bool> pendingLastScanWasScan;
+extern std::atomic<bool> pendingLiveriesFound;
+extern std::vector<std::string> pendingScanFolders;
+extern std::string pendingDateCode;
+extern std::atomic<std::int32_t> pendingAirportListReads;
+extern std::atomic<std::int32_t> pendingAirportScans;
+extern std::atomic<bool> pendingAirportsFound;
+extern std::vector<std::string> pendingAirportScanFolders;
+extern std::atomic<std::int32_t> pendingParkingStops;
+extern std::atomic<std::int32_t> pendingLiveRemovals;
+extern std::mutex pendingParkMutex;
+extern std::string pendingParkAirportCode;
+extern std::string pendingReservedStand;
+
+class ProgramFolderTest : public ::testing::Test {
+protected:
+    ProgramFolderTest();
+    ~ProgramFolderTest() override;
+
+    // Writes parameters.xml with these elements.
+    void writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const;
+    // The stored value of a setting; "<missing>" when it is not stored.
+    static std::string stored(const std::string& key);
+    bool logHasLine(const std::string& line) { return log.hasLine(line); }
+    bool logContains(const std::string& text) { return log.text().find(text) != std::string::npos; }
+    static std::string errorLine();
+    static std::string statusText();
+    // The traffic manager's stand-in calls since the last look.
+    static std::vector<std::string> takeTrafficCalls();
+    // Waits until the exit thread has ended.
+    static bool waitForExitEnd();
+
+    LogCapture log;
+};

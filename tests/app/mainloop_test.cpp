@@ -1,0 +1,311 @@
+// The main loop's tick and schedule, driven one tick at a time (a "second" is a tick in
+// which the simulator's user-aircraft report is pending).
+#include "control_fixture.h"
+
+#include "airports/airports.h"
+#include "app/mainloop.h"
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "app/status.h"
+#include "foundation/settingscatalogue.h"
+#include "links/livereport.h"
+#include "links/realtrafficserver.h"
+#include "links/simlink.h"
+#include "links/simqueues.h"
+#include "links/trafficreader.h"
+#include "liveries/liveries.h"
+
+#include <regex>
+#include <thread>
+
+extern std::atomic<bool> pendingTickFails;
+
+namespace {
+class Schedule : public ProgramFolderTest {
+protected:
+    Schedule()
+    {
+        flightRunning = true;
+        userOnGround = false;
+        COLLISION_USER_AIR.value = false;
+        COLLISION_USER_GND.value = false;
+        COLLISION_LIVE_PARKED_GND.value = false;
+        AUTO_RANGE.value = false;
+    }
+
+    // One tick with a pending report: the per-second pass runs.
+    static std::vector<std::string> second()
+    {
+        newSecond = true;
+        lf_mainTick();
+        return takeTrafficCalls();
+    }
+
+    static bool has(const std::vector<std::string>& calls, const std::string& call)
+    {
+        return std::ranges::find(calls, call) != calls.end();
+    }
+
+    static void reserveStand(const std::string& stand)
+    {
+        std::lock_guard lock(pendingParkMutex);
+        pendingReservedStand = stand;
+    }
+
+    static bool accepting()
+    {
+        std::lock_guard lock(reportDequeMutex);
+        return acceptReports;
+    }
+};
+} // namespace
+
+TEST_F(Schedule, EveryTickRunsTheUpkeepAndOnlyAReportRunsThePerSecondPass)
+{
+    for (int tick = 0; tick < 5; ++tick)
+        lf_mainTick();
+    EXPECT_EQ(pendingTicks.load(), 5);
+    EXPECT_EQ(secondsCounter.load(), 0);
+    EXPECT_EQ(mainWindow.secondsClock.load(), 0);
+    second();
+    EXPECT_EQ(pendingTicks.load(), 6);
+    EXPECT_EQ(secondsCounter.load(), 1);
+    EXPECT_EQ(mainWindow.secondsClock.load(), 1);
+    EXPECT_FALSE(newSecond.load()) << "the report is consumed";
+    lf_mainTick();
+    EXPECT_EQ(secondsCounter.load(), 1);
+}
+
+TEST_F(Schedule, SlowJobsRunOnTheirSeconds)
+{
+    reserveStand("D7");
+    for (std::int32_t n = 1; n <= 250; ++n) {
+        const std::vector<std::string> calls = second();
+        ASSERT_EQ(secondsCounter.load(), n);
+        SCOPED_TRACE(n);
+        EXPECT_EQ(has(calls, "lf_freeReservedStand"), n % 15 == 0);
+        EXPECT_EQ(has(calls, "lf_staticParking(false)"), n % 16 == 0 && n % 15 != 0) << "not at 240";
+        EXPECT_EQ(has(calls, "gf_removeParkedByNameEach"), n % 61 == 0 && n % 15 != 0);
+    }
+}
+
+TEST_F(Schedule, StatusLightsAreCheckedEvery59Seconds)
+{
+    mainWindow.readerLights = true;
+    mainWindow.trafficReaderState = 1;
+    secondsCounter = 57;
+    second();
+    EXPECT_EQ(mainWindow.trafficReaderState.load(), 1);
+    second();
+    EXPECT_EQ(mainWindow.trafficReaderState.load(), 2) << "no datagram since the last check";
+}
+
+TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
+{
+    reserveStand("D7");
+    reReadRequest = true;
+    noMatchClearRequest = true;
+    noMatchSet.insert("KLM B738 EHAM-EGLL");
+    AUTO_RANGE.value = true;
+    userOnGround = true;
+    LATERAL_RANGE.value = 40;
+    secondsCounter = 29;
+    const std::vector<std::string> calls = second();
+    EXPECT_EQ(calls, (std::vector<std::string>{"lf_freeReservedStand", "lf_checkParkAirports"}));
+    EXPECT_FALSE(reReadRequest.load());
+    EXPECT_FALSE(noMatchClearRequest.load());
+    EXPECT_TRUE(noMatchSet.empty());
+    EXPECT_EQ(LATERAL_RANGE.value.load(), 8) << "automatic range on the ground";
+
+    // At 45 s only the fifteen-second branch: no automatic range.
+    userOnGround = false;
+    secondsCounter = 44;
+    second();
+    EXPECT_EQ(LATERAL_RANGE.value.load(), 8);
+}
+
+TEST_F(Schedule, TheStaticRenewalRunsInTwoPhasesFifteenSecondsApart)
+{
+    {
+        std::lock_guard lock(pendingParkMutex);
+        pendingParkAirportCode = "EHAM";
+    }
+    parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
+    staticRenewalRequest = true;
+    secondsCounter = 14;
+    second();
+    EXPECT_EQ(renewalPhase.load(), 1);
+    EXPECT_TRUE(staticParkingRunning.load()) << "the parking controls are locked";
+    EXPECT_TRUE(trafficUdpReader.collectCallsigns.load());
+    EXPECT_TRUE(staticRenewalRequest.load());
+    EXPECT_FALSE(has(second(), "lf_staticParking(false)")) << "no static parking during the renewal";
+    gf_showError("held");
+    secondsCounter = 29;
+    const std::vector<std::string> calls = second();
+    EXPECT_TRUE(has(calls, "lf_parkingAdjustments"));
+    EXPECT_EQ(renewalPhase.load(), 0);
+    EXPECT_FALSE(staticRenewalRequest.load());
+    EXPECT_EQ(errorLine(), "");
+}
+
+TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
+{
+    staticParkingActive = true;
+    INITIAL_LOAD_ONLY.value = false;
+    secondsCounter = 59;
+    second();
+    EXPECT_EQ(mainWindow.minutesToRenewal.load(), 19);
+    EXPECT_FALSE(staticRenewalRequest.load());
+    secondsCounter = 1199;
+    second();
+    EXPECT_EQ(mainWindow.minutesToRenewal.load(), 20);
+    EXPECT_TRUE(staticRenewalRequest.load());
+    EXPECT_EQ(secondsCounter.load(), 1200);
+
+    staticRenewalRequest = false;
+    INITIAL_LOAD_ONLY.value = true;
+    secondsCounter = 86399;
+    const std::vector<std::string> calls = second();
+    EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
+    EXPECT_TRUE(has(calls, "gf_clearLiveryChoices"));
+    EXPECT_EQ(secondsCounter.load(), 0);
+}
+
+TEST_F(Schedule, PerSecondJobsInTheirOrder)
+{
+    flightPaused = true;
+    staticConflictChecks = {7, 8};
+    staticFlushRequest = true;
+    INITIAL_LOAD_ONLY.value = false;
+    userOnGround = true;
+    COLLISION_USER_GND.value = true;
+    COLLISION_LIVE_PARKED_GND.value = true;
+    BLOCK_CALLSIGN.assignValue("BAW12");
+    callsignBlockRequest = true;
+    const std::vector<std::string> calls = second();
+    EXPECT_EQ(calls, (std::vector<std::string>{"gf_checkStaticConflict 7", "lf_removeStaticParked",
+                                               "lf_userGroundConflict", "gf_liveParkedCollisions",
+                                               "gf_removeBlockedCallsign BAW12"}));
+    EXPECT_FALSE(flightPaused.load());
+    EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\n\d\d:\d\d:\d\d Flight resumed\r?\n)")));
+    EXPECT_TRUE(accepting());
+    EXPECT_TRUE(INITIAL_LOAD_ONLY.value.load()) << "flushed aircraft are not placed again";
+    EXPECT_EQ(stored("INITIAL_LOAD_ONLY"), "<missing>") << "in memory only";
+    EXPECT_FALSE(staticFlushRequest.load());
+    EXPECT_FALSE(callsignBlockRequest.load());
+
+    // The aircraft behind 7 is not held up when 7 is gone.
+    userOnGround = false;
+    COLLISION_USER_AIR.value = true;
+    COLLISION_LIVE_PARKED_GND.value = false;
+    EXPECT_EQ(second(), (std::vector<std::string>{"gf_checkStaticConflict 8", "gf_userAirConflicts"}));
+    EXPECT_TRUE(staticConflictChecks.empty());
+    BLOCK_CALLSIGN.assignValue("");
+    callsignBlockRequest = true;
+    COLLISION_USER_AIR.value = false;
+    EXPECT_TRUE(second().empty()) << "an emptied callsign only clears the request";
+    EXPECT_FALSE(callsignBlockRequest.load());
+}
+
+TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
+{
+    lf_setAcceptReports(true);
+    {
+        std::lock_guard lock(simQueues.mutex);
+        simQueues.positionsA.resize(3);
+        simQueues.positionsB.resize(2);
+    }
+    flightRunning = false;
+    reReadRequest = true;
+    lf_mainTick();
+    EXPECT_TRUE(flightPaused.load());
+    EXPECT_FALSE(accepting());
+    {
+        std::lock_guard lock(simQueues.mutex);
+        EXPECT_TRUE(simQueues.positionsA.empty());
+        EXPECT_TRUE(simQueues.positionsB.empty());
+    }
+    EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
+    EXPECT_EQ(takeTrafficCalls(), std::vector<std::string>{"lf_processBuffer"});
+    for (int tick = 1; tick < 99; ++tick)
+        lf_mainTick();
+    EXPECT_TRUE(reReadRequest.load()) << "once a second, not every tick";
+    lf_mainTick(); // the hundredth
+    EXPECT_FALSE(reReadRequest.load());
+    EXPECT_EQ(pendingTicks.load(), 0) << "no traffic upkeep without a flight";
+    EXPECT_EQ(secondsCounter.load(), 0) << "no per-second pass without a flight";
+
+    flightRunning = true;
+    second();
+    EXPECT_TRUE(accepting());
+    EXPECT_FALSE(flightPaused.load());
+}
+
+TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
+{
+    flightRunning = false;
+    NAV_LIGHTS_WHILE_PARKED.value = true;
+    navLightsRequest = true;
+    liveTrimRequest = true;
+    lf_mainTick();
+    const std::vector<std::string> calls = takeTrafficCalls();
+    EXPECT_TRUE(has(calls, "gf_sendNavLightsToParked(true)"));
+    EXPECT_TRUE(has(calls, "lf_removeExcess"));
+    EXPECT_FALSE(navLightsRequest.load());
+    EXPECT_FALSE(liveTrimRequest.load());
+    userOnGround = true;
+    LATERAL_RANGE.value = 40;
+    autoRangeRequest = true;
+    lf_mainTick();
+    EXPECT_EQ(LATERAL_RANGE.value.load(), 8);
+    EXPECT_EQ(lateralRadiusMetres.load(), 14816);
+}
+
+TEST_F(Schedule, AReaderErrorEndsTheProgramAtTheNextThirtySecondPass)
+{
+    readerError = true;
+    secondsCounter = 14;
+    second();
+    EXPECT_FALSE(exitFlag.load());
+    secondsCounter = 29;
+    second();
+    EXPECT_EQ(errorLine(), "1001: RT error");
+    EXPECT_EQ(exitReason.load(), 5u);
+    ASSERT_TRUE(waitForExitEnd());
+    EXPECT_TRUE(logHasLine("Exiting: SYSTEM ERROR"));
+}
+
+TEST(AutoRange, RadiusByTheUsersState)
+{
+    EXPECT_EQ(gf_autoRangeRadius(true, 35000, 18000, 100), 8);
+    EXPECT_EQ(gf_autoRangeRadius(false, 18001, 18000, 2), 40);
+    EXPECT_EQ(gf_autoRangeRadius(false, 18000, 18000, 5.0), 8);
+    EXPECT_EQ(gf_autoRangeRadius(false, 3000, 18000, 20.4), 23);
+    EXPECT_EQ(gf_autoRangeRadius(false, 3000, 18000, 5.2), 8);
+    EXPECT_EQ(gf_autoRangeRadius(false, 3000, 18000, 36.9), 40);
+    EXPECT_EQ(gf_autoRangeRadius(false, 3000, 18000, 37.0), 40);
+    EXPECT_EQ(gf_autoRangeRadius(false, 3000, 18000, 10000), 40) << "no park airport";
+}
+
+TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
+{
+    std::thread loop(mainLoop);
+    ASSERT_TRUE(gf_waitFor([] { return pendingTicks.load() >= 10; }));
+    EXPECT_TRUE(accepting());
+    exitFlag = true;
+    const bool ended = gf_waitFor([] { return !accepting(); }, std::chrono::seconds(2));
+    loop.join();
+    EXPECT_TRUE(ended);
+    exitFlag = false;
+}
+
+TEST_F(Schedule, AnExceptionInATickIsReportedAndEndsTheTrafficCleanly)
+{
+    pendingTickFails = true;
+    std::thread loop(mainLoop);
+    loop.join();
+    EXPECT_EQ(errorLine(), "mainLoop: sys error 0: tick failed");
+    EXPECT_FALSE(accepting()) << "no reports pile up without the main loop";
+    EXPECT_EQ(exitReason.load(), 5u);
+    ASSERT_TRUE(waitForExitEnd());
+}

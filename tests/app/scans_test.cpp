@@ -1,0 +1,160 @@
+// The start-up's livery and add-on airport scans, and the folder helpers they use.
+#include "control_fixture.h"
+
+#include "app/detection.h"
+#include "app/scans.h"
+#include "foundation/exceptions.h"
+#include "foundation/settingscatalogue.h"
+#include "support/tempfolder.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+class Scans : public ProgramFolderTest {
+protected:
+    template <typename Call>
+    static std::string userError(Call call)
+    {
+        try {
+            call();
+        } catch (const zeb::UserErrorException& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+};
+
+const std::string liveriesEnd = "-------------------------- liveries scan ends   --------------------------------";
+} // namespace
+
+TEST_F(Scans, ManualLiveryScanWithoutFoldersStopsBeforeScanning)
+{
+    LIG_AUTOMATIC.value = false;
+    EXPECT_EQ(userError([] { gf_scanLiveriesAtStart(true); }),
+              "48: Set lfolder parameter(-s) to your liveries first, see Manual 5.1 (or check Liveries automatic)");
+    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ liveries scan manual starts ++++++++++++++++++++++++++++++++"));
+}
+
+TEST_F(Scans, ManualLiveryScanTakesTheSetFoldersInOrderAndIsNotRepeated)
+{
+    LIG_AUTOMATIC.value = false;
+    LIG_PRIORITIZE.value = true;
+    SCAN_LIVERIES.value = true;
+    lfolder4.assignValue("D:\\AI\\second");
+    lfolder1.assignValue("D:\\AI\\first");
+    gf_scanLiveriesAtStart(true);
+    EXPECT_EQ(pendingScanFolders, (std::vector<std::string>{"D:\\AI\\first", "D:\\AI\\second"}));
+    EXPECT_TRUE(pendingLastScanWasScan.load());
+    EXPECT_EQ(statusText(), "Scanning prioritized for liveries ...");
+    EXPECT_FALSE(logHasLine("Scanning prioritized for liveries ..."));
+    EXPECT_FALSE(SCAN_LIVERIES.value.load());
+    EXPECT_EQ(stored("SCAN_LIVERIES"), "false");
+    EXPECT_TRUE(logHasLine(liveriesEnd));
+}
+
+TEST_F(Scans, WithoutScanOnlyTheEarlierResultIsReadBetweenThePlainFrame)
+{
+    LIG_AUTOMATIC.value = false; // no folders needed to read the result
+    gf_scanLiveriesAtStart(false);
+    EXPECT_EQ(pendingLiveryScans.load(), 1);
+    EXPECT_FALSE(pendingLastScanWasScan.load());
+    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ liveries scan starts ++++++++++++++++++++++++++++++++"));
+    EXPECT_TRUE(logHasLine(liveriesEnd));
+    EXPECT_EQ(statusText(), "");
+    EXPECT_EQ(stored("SCAN_LIVERIES"), "<missing>") << "nothing switched";
+}
+
+TEST_F(Scans, AnAutomaticScanThatFindsNothingAsksForFoldersAndStaysOn)
+{
+    LIG_AUTOMATIC.value = true;
+    SCAN_LIVERIES.value = true;
+    pendingLiveriesFound = false;
+    EXPECT_EQ(userError([] { gf_scanLiveriesAtStart(true); }),
+              "43: Automatic scan has not found any liveries, switch off automatic and set lfolder parameter(-s), "
+              "Manual 5.1");
+    EXPECT_TRUE(SCAN_LIVERIES.value.load());
+    EXPECT_TRUE(pendingScanFolders.empty()) << "automatic discovery gets no folder list";
+}
+
+TEST_F(Scans, ASuccessfulAirportScanReplacesTheGeneratedFilesAndIsNotRepeated)
+{
+    AFG_AUTOMATIC.value = true;
+    SCAN_AIRPORTS.value = true;
+    fs::create_directories(fs::path(L"airports") / L"my_ORBX");
+    gf_testWriteFile(fs::path(L"airports") / L"my_ORBX" / L"EGLL.xml", "old");
+    pendingAirportsFound = true;
+    gf_scanAirportsAtStart();
+    EXPECT_EQ(pendingAirportScans.load(), 1);
+    EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX" / L"EGLL.xml"));
+    EXPECT_TRUE(fs::is_directory(fs::path(L"airports") / L"my_thirdparty")) << "made when missing";
+    EXPECT_FALSE(SCAN_AIRPORTS.value.load());
+    EXPECT_EQ(stored("SCAN_AIRPORTS"), "false");
+    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ airports scan automatic starts +++++++++++++++++++++++++++++"));
+    EXPECT_TRUE(logHasLine("-------------------------- airports scan ends    ----------------------------"));
+}
+
+TEST_F(Scans, AnAirportScanThatFindsNothingWarnsAndScansAgainNextTime)
+{
+    AFG_AUTOMATIC.value = true;
+    SCAN_AIRPORTS.value = true;
+    fs::create_directory(L"airports");
+    pendingAirportsFound = false;
+    gf_scanAirportsAtStart();
+    EXPECT_EQ(statusText(), "Warning: Scan has not found any add-on airports");
+    EXPECT_TRUE(logHasLine("Warning: Scan has not found any add-on airports"));
+    EXPECT_TRUE(SCAN_AIRPORTS.value.load());
+}
+
+TEST_F(Scans, AManualAirportScanNeedsAddOnFoldersOutsideTheStockAirports)
+{
+    AFG_AUTOMATIC.value = false;
+    fs::create_directory(L"airports");
+    EXPECT_EQ(userError(gf_scanAirportsAtStart),
+              "49: Set afolder parameter(-s) to your add-on airports first, see Manual 6.1");
+    SIM_INSTALL_PATH.assignValue("C:\\Prepar3D v6");
+    lf_checkStockAirportsPath();
+    afolder1.assignValue("C:\\Prepar3D v6\\Scenery\\World");
+    EXPECT_EQ(userError(gf_scanAirportsAtStart),
+              "42: parameter afolder1 points to stock airports instead of add-on airports!");
+    afolder1.assignValue("E:\\Orbx");
+    gf_scanAirportsAtStart();
+    EXPECT_EQ(pendingAirportScanFolders, std::vector<std::string>{"E:\\Orbx"});
+    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ airports scan manual starts +++++++++++++++++++++++++++++"));
+}
+
+TEST_F(Scans, AGeneratedFolderThatCannotBeEmptiedStopsTheStartUp)
+{
+    AFG_AUTOMATIC.value = true;
+    const fs::path orbx = fs::path(L"airports") / L"my_ORBX";
+    fs::create_directories(orbx / L"sub");
+    gf_testWriteFile(orbx / L"sub" / L"kept.xml", "x");
+    const std::string error = userError(gf_scanAirportsAtStart);
+    EXPECT_EQ(error.rfind("5: ", 0), 0u) << error;
+    EXPECT_EQ(pendingAirportScans.load(), 0);
+}
+
+TEST_F(Scans, RemovingOldFilesOfAMissingFolderDoesNothing)
+{
+    EXPECT_NO_THROW(lf_removeOldFiles(L"no such folder"));
+    gf_testWriteFile(L"a file", "x");
+    EXPECT_NO_THROW(lf_removeOldFiles(L"a file"));
+    EXPECT_TRUE(fs::exists(L"a file"));
+}
+
+TEST_F(Scans, TheXmlListingTakesRegularFilesWithAnXmlExtensionInAnyCase)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / L"a.xml", "");
+    gf_testWriteFile(folder / L"B.XmL", "");
+    gf_testWriteFile(folder / L"c.txt", "");
+    gf_testWriteFile(folder / L"xml", "");
+    fs::create_directory(folder / L"d.xml");
+    std::vector<std::string> names{"left over"};
+    gf_scanXmlFolder(names, folder.path());
+    std::ranges::sort(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"B.XmL", "a.xml"}));
+    EXPECT_THROW(gf_scanXmlFolder(names, folder / L"missing"), fs::filesystem_error);
+}
