@@ -1,0 +1,169 @@
+// The start-up sequence before the start of traffic: run folder, daily download gate,
+// reference data once per process, the scan result check, an exit during the scans.
+#include "control_fixture.h"
+#include "updater_support.h"
+
+#include "app/programcontrol.h"
+#include "app/startup.h"
+#include "foundation/parametersfile.h"
+#include "foundation/registry.h"
+#include "foundation/winstring.h"
+#include "foundation/settingscatalogue.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+class StartUp : public ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        if (!StandInFolder::available(reason))
+            GTEST_SKIP() << reason;
+        fs::create_directory(L"docs");
+        fs::create_directory(L"input");
+    }
+
+    // The paths asked of the download server since the last look.
+    std::vector<std::string> takeRequests()
+    {
+        std::vector<std::string> all = server.requests();
+        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen), all.end());
+        seen = all.size();
+        return fresh;
+    }
+
+    static bool has(const std::vector<std::string>& list, const std::string& item)
+    {
+        return std::ranges::find(list, item) != list.end();
+    }
+
+    StandInFolder server;
+    std::size_t seen = 0;
+};
+} // namespace
+
+TEST_F(StartUp, FromAnotherFolderOnlyTheRunFolderErrorIsShown)
+{
+    fs::remove(L"docs");
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "41: Tarnwick_P3D must be run from the Tarnwick_P3D folder!");
+    EXPECT_FALSE(fs::exists(L"output"));
+    EXPECT_FALSE(fs::exists(parametersFile));
+    EXPECT_TRUE(takeRequests().empty()) << "no download";
+    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_FALSE(exitFlag.load()) << "the program stays open";
+    EXPECT_EQ(runningThreads.load(), 0);
+}
+
+TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationList)
+{
+    gf_testWriteFile(fs::path(L"input") / L"dbase.xml", "<dbase/>");
+    gf_testWriteFile(fs::path(L"input") / L"AIG-regcodes.xml", "<regcodes/>");
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240101"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    pendingDateCode = "20240102";
+    lf_prepareStart();
+    std::vector<std::string> requests = takeRequests();
+    EXPECT_TRUE(has(requests, "dbase/version.json")) << "a new day, although dbase.xml is there";
+    EXPECT_TRUE(has(requests, "release/version_P3D.json"));
+    EXPECT_TRUE(has(requests, "archive/p3d/version.json"));
+    EXPECT_EQ(std::ranges::count(requests, "aig/version.json"), 2);
+    EXPECT_EQ(requests.front(), "aig/version.json") << "the registration list comes first";
+    EXPECT_EQ(stored("DATA_CHECKED_AT_DATE"), "20240102");
+    EXPECT_EQ(pendingAircraftDataReads.load(), 1);
+    EXPECT_EQ(pendingFixesReads.load(), 1);
+    EXPECT_EQ(pendingAirportListReads.load(), 1);
+    for (const char* folder : {"output", "output/info", "output/errors", "airports", "airports/learned",
+                               "airports/learned/stock", "airports/learned/ORBX", "airports/learned/thirdparty"})
+        EXPECT_TRUE(fs::is_directory(folder)) << folder;
+    EXPECT_EQ(stored("PROGRAM_INSTALL_PATH"), gf_pathText(fs::current_path()));
+
+    // The same day again (a restart): no program check, no reference data read again.
+    lf_prepareStart();
+    requests = takeRequests();
+    EXPECT_EQ(std::ranges::count(requests, "aig/version.json"), 1);
+    EXPECT_FALSE(has(requests, "release/version_P3D.json"));
+    EXPECT_FALSE(has(requests, "dbase/version.json"));
+    EXPECT_EQ(pendingAircraftDataReads.load(), 1);
+    EXPECT_EQ(pendingFixesReads.load(), 1);
+
+    // A missing file is fetched on the same day.
+    fs::remove(fs::path(L"input") / L"dbase.xml");
+    fs::remove(fs::path(L"input") / L"AIG-regcodes.xml");
+    lf_prepareStart();
+    requests = takeRequests();
+    EXPECT_TRUE(has(requests, "dbase/version.json"));
+    EXPECT_EQ(std::ranges::count(requests, "aig/version.json"), 2);
+    EXPECT_FALSE(has(requests, "release/version_P3D.json"));
+}
+
+TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"},
+                     {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"},
+                     {"MAX_LIVE", "120"},
+                     {"LATERAL_RANGE", "25"},
+                     {"MAX_FIT", "9"},
+                     {"ARCHIVE_VERSION", "2417.3.1"}});
+    pendingDateCode = "20240102";
+    lf_prepareStart();
+    EXPECT_EQ(liveMaximum.load(), 120);
+    EXPECT_EQ(lateralRangeAtStart.load(), 25);
+    EXPECT_EQ(MAX_FIT_FL.value.load(), 5.0f);
+    EXPECT_EQ(archiveWeek.load(), 2417);
+}
+
+TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScans)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"},
+                     {"SCAN_LIVERIES", "false"},
+                     {"SCAN_AIRPORTS", "true"},
+                     {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    pendingDateCode = "20240102";
+    // An exit under way: the start-up stops after the liveries and starts no traffic.
+    exitFlag = true;
+    lf_startUpTarnwick();
+    const std::string shown = "File output\\LiveriesScanned.xml is gone, rescan liveries";
+    EXPECT_TRUE(logHasLine(shown));
+    EXPECT_EQ(stored("SCAN_LIVERIES"), "false") << "switched on, then off by the successful scan";
+    EXPECT_EQ(pendingLiveryScans.load(), 1);
+    EXPECT_TRUE(pendingLastScanWasScan.load());
+    EXPECT_EQ(pendingAirportScans.load(), 0);
+    EXPECT_FALSE(std::ranges::count(takeTrafficCalls(), "gf_reserveTrafficTables"));
+    EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
+    EXPECT_EQ(runningThreads.load(), 0);
+    exitFlag = false;
+}
+
+TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"}});
+    pendingDateCode = "20240102";
+    p3dv5Installed = false;
+    p3dv6Installed = false;
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "151: No P3D install path detected, type full Install Path above, and press Enter");
+    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_FALSE(exitFlag.load());
+}
+
+TEST(SinceLastRun, SecondsMinutesAndNothingAfterAYear)
+{
+    const std::int32_t now = 1700000000;
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 1), "1 second since last run");
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 59), "59 seconds since last run");
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 61), "1 minute and 1 second since last run");
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 120), "2 minutes and 0 seconds since last run");
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 524159 * 60), "524159 minutes and 0 seconds since last run");
+    EXPECT_EQ(gf_sinceLastRunText(now, now - 524160 * 60), "");
+    EXPECT_EQ(gf_sinceLastRunText(now, 0), "") << "never stored";
+    EXPECT_EQ(gf_sinceLastRunText(now, now + 5), "-5 second since last run") << "a clock set back: no plural";
+}
+
+TEST(ProgramName, BothPlaceholdersTakeTheName)
+{
+    EXPECT_EQ(gf_formatWithProgramName("{} must be run from the {} folder!"),
+              "Tarnwick_P3D must be run from the Tarnwick_P3D folder!");
+}
