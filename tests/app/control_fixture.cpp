@@ -11,10 +11,10 @@ ProgramFolderTest::ProgramFolderTest()
 {
     dataFolder = std::filesystem::current_path();
     parametersFile = dataFolder / L"parameters.xml";
-    takeTrafficCalls();
+    gf_testTrafficCalls();
 }
 
-ProgramFolderTest::~ProgramFolderTest() { waitForExitEnd(); }
+ProgramFolderTest::~ProgramFolderTest() { gf_testWaitForExitEnd(); }
 
 void ProgramFolderTest::writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const
 {
@@ -31,7 +31,7 @@ std::string ProgramFolderTest::stored(const std::string& key)
 std::string ProgramFolderTest::errorLine() { return gf_statusLine().error; }
 std::string ProgramFolderTest::statusText() { return gf_statusLine().status; }
 
-std::vector<std::string> ProgramFolderTest::takeTrafficCalls()
+std::vector<std::string> gf_testTrafficCalls()
 {
     std::lock_guard lock(pendingTrafficMutex);
     std::vector<std::string> calls(pendingTrafficCalls.begin(), pendingTrafficCalls.end());
@@ -39,7 +39,7 @@ std::vector<std::string> ProgramFolderTest::takeTrafficCalls()
     return calls;
 }
 
-bool ProgramFolderTest::waitForExitEnd()
+bool gf_testWaitForExitEnd()
 {
     return gf_waitFor([] { return runningThreads.load() == 0; }, std::chrono::seconds(20));
 }

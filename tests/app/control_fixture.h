@@ -34,6 +34,11 @@ extern std::mutex pendingParkMutex;
 extern std::string pendingParkAirportCode;
 extern std::string pendingReservedStand;
 
+// The traffic manager's stand-in calls since the last look.
+std::vector<std::string> gf_testTrafficCalls();
+// Waits until every counted thread (the exit thread among them) has ended.
+bool gf_testWaitForExitEnd();
+
 class ProgramFolderTest : public ::testing::Test {
 protected:
     ProgramFolderTest();
@@ -47,10 +52,8 @@ protected:
     bool logContains(const std::string& text) { return log.text().find(text) != std::string::npos; }
     static std::string errorLine();
     static std::string statusText();
-    // The traffic manager's stand-in calls since the last look.
-    static std::vector<std::string> takeTrafficCalls();
-    // Waits until the exit thread has ended.
-    static bool waitForExitEnd();
+    static std::vector<std::string> takeTrafficCalls() { return gf_testTrafficCalls(); }
+    static bool waitForExitEnd() { return gf_testWaitForExitEnd(); }
 
     LogCapture log;
 };

@@ -1,0 +1,146 @@
+// Exit and restart in this process, with the real main window: the start-up message is
+// only counted here.
+#include "control_fixture.h"
+#include "mainwindow_fixture.h"
+
+#include "app/finalexit.h"
+#include "app/mainloop.h"
+#include "app/painting.h"
+#include "app/programcontrol.h"
+#include "app/startup.h"
+#include "app/status.h"
+#include "foundation/settingscatalogue.h"
+#include "links/realtrafficserver.h"
+
+#include <stdexcept>
+#include <thread>
+
+namespace {
+class Exit : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        openWindow();
+        // The first start-up message has been handled.
+        ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 1 && !startUpRunning.load(); }));
+        gf_testTrafficCalls();
+    }
+
+    bool windowEnded()
+    {
+        const bool ended = gf_waitFor([this] { return !IsWindow(window()); }, std::chrono::seconds(20));
+        if (windowThread.joinable())
+            windowThread.join();
+        return ended;
+    }
+
+    int countLines(const std::string& start)
+    {
+        const std::string text = log.text();
+        int count = 0;
+        for (std::size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1))
+            ++count;
+        return count;
+    }
+};
+} // namespace
+
+TEST(ExitReasons, NamesOfTheTableAndAnUnknownNumber)
+{
+    EXPECT_EQ(gf_exitReasonName(0), "NOT_YET_SET");
+    EXPECT_EQ(gf_exitReasonName(1), "SIM WAS CLOSED");
+    EXPECT_EQ(gf_exitReasonName(3), "RESTART_IPP");
+    EXPECT_EQ(gf_exitReasonName(5), "SYSTEM ERROR");
+    EXPECT_THROW(gf_exitReasonName(6), std::out_of_range);
+}
+
+TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
+{
+    BLOCK_CALLSIGN.setValue("BAW12");
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
+    ASSERT_TRUE(windowEnded());
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(countLines("Exiting: "), 1);
+    EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+    EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
+    EXPECT_TRUE(removalDone.load());
+    EXPECT_EQ(pendingLiveRemovals.load(), 1);
+    EXPECT_EQ(gf_testTrafficCalls(),
+              (std::vector<std::string>{"lf_removeStaticParked", "gf_queueWaitingRemovals", "gf_clearLiveryChoices",
+                                        "gf_removeFlightPlanFolder", "gf_releaseTrafficLists"}));
+    EXPECT_EQ(pendingParkingStops.load(), 1);
+    EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "");
+    EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "");
+    EXPECT_NE(fileValue("LAST_EPOCH_TIME"), "0") << "the time of this run is kept";
+    EXPECT_EQ(startUps.load(), 1) << "no restart";
+}
+
+TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
+{
+    BLOCK_CALLSIGN.setValue("BAW12");
+    SCAN_LIVERIES.value = true;
+    SCAN_AIRPORTS.value = true;
+    secondsCounter = 77;
+    staticRenewalRequest = true;
+    readerError = true;
+    flightPaused = true;
+    mainWindow.trafficReaderState = 1;
+    gf_setDisplayText(&MainWindow::simulatorLine, "Prepar3D v5.3", countersBand);
+    gf_startFinalExit(2, 30);
+    ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 2; }, std::chrono::seconds(20)));
+    EXPECT_TRUE(logHasLine("Exiting: RESTART"));
+    EXPECT_TRUE(logHasLine("Prepare for a restart ..."));
+    EXPECT_TRUE(logHasLine("Restarting after 2 seconds")) << "the test build counts down from 2";
+    EXPECT_EQ(fileValue("SCAN_LIVERIES"), "false");
+    EXPECT_EQ(fileValue("SCAN_AIRPORTS"), "false");
+    EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "BAW12") << "a restart keeps the blocked callsign";
+    EXPECT_EQ(secondsCounter.load(), 0);
+    EXPECT_FALSE(staticRenewalRequest.load());
+    EXPECT_FALSE(readerError.load());
+    EXPECT_FALSE(flightPaused.load());
+    EXPECT_FALSE(exitFlag.load());
+    EXPECT_FALSE(removalDone.load());
+    EXPECT_EQ(exitReason.load(), 0u);
+    EXPECT_EQ(mainWindow.trafficReaderState.load(), 3);
+    EXPECT_EQ(gf_displayTexts().simulatorLine, "");
+    const std::vector<std::string> calls = gf_testTrafficCalls();
+    EXPECT_EQ(std::ranges::count(calls, "lf_resetTraffic"), 1);
+    EXPECT_EQ(std::ranges::count(calls, "gf_releaseTrafficLists"), 0);
+}
+
+TEST_F(Exit, ASettingRestartKeepsTheScansAndARestartWithoutSecondsStartsAtOnce)
+{
+    SCAN_LIVERIES.value = true;
+    gf_startFinalExit(3, 0);
+    ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 2; }, std::chrono::seconds(20)));
+    EXPECT_TRUE(logHasLine("Exiting: RESTART_IPP"));
+    EXPECT_EQ(log.text().find("Restarting after"), std::string::npos);
+    EXPECT_TRUE(SCAN_LIVERIES.value.load());
+    EXPECT_EQ(fileValue("SCAN_LIVERIES"), "<missing>");
+}
+
+TEST_F(Exit, ACloseDuringTheCountdownStandsAndNoStaleRestartFollows)
+{
+    gf_startFinalExit(2, 30);
+    ASSERT_TRUE(gf_waitFor([] { return gf_statusLine().status.rfind("Restarting after", 0) == 0; },
+                           std::chrono::seconds(20)));
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(windowEnded());
+    ASSERT_TRUE(gf_testWaitForExitEnd());
+    EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+    EXPECT_EQ(startUps.load(), 1) << "the restart was cut short";
+    EXPECT_TRUE(exitFlag.load());
+}
+
+TEST_F(Exit, TheAircraftAreRemovedOnlyAfterTheMainLoopHasStopped)
+{
+    startUpRunning = true; // a main loop that takes a while to see the exit
+    gf_startFinalExit(4, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(pendingLiveRemovals.load(), 0);
+    startUpRunning = false;
+    ASSERT_TRUE(windowEnded());
+    EXPECT_EQ(pendingLiveRemovals.load(), 1);
+}
