@@ -1,35 +1,126 @@
 #!/usr/bin/env bash
-# Builds Tarnwick, prepares a program folder and starts Tarnwick_P3D.exe under Wine and Xvfb.
-# A screenshot of the display is saved a few seconds after the start; after
-# TARNWICK_RUN_SECONDS the program is closed as a user would close its window.
+# Builds Tarnwick and runs Tarnwick_P3D.exe under Wine and Xvfb against the stand-ins: the
+# simulator stand-in (sim_standin.exe on the simulator's named pipe, same Wine prefix) and
+# the RealTraffic stand-in replaying tools/realtraffic/sample_traffic.txt. After
+# TARNWICK_RUN_SECONDS (default 60) the program's window is closed as a user would close
+# it; then a short summary is printed. Everything started here is stopped by its pid.
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 
+seconds=${TARNWICK_RUN_SECONDS:-60}
+wine=/usr/lib/wine/wine64
 run=$(mktemp -d /tmp/tarnwick-run.XXXXXX)
-cleanup() { wine_session_end; }
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  wine_session_end
+}
 trap cleanup EXIT
 wine_session_begin "$run"
+drive_c="$WINEPREFIX/drive_c"
+winpath() { echo "Z:${1//\//\\}"; }
 
+# The program folder, as the installer leaves it.
 program="$run/program"
-mkdir -p "$program/docs"
+mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
-( cd "$program" && exec /usr/lib/wine/wine64 Tarnwick_P3D.exe ) &
+
+# A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
+mkdir -p "$drive_c/Prepar3D v5/Scenery"
+$wine reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
+  >/dev/null 2>&1
+roaming="$drive_c/users/$(id -un)/AppData/Roaming"
+mkdir -p "$roaming/InsideSystems"
+: > "$roaming/InsideSystems/RealTraffic.jar"
+
+# The simulator: the user aircraft parked at Amsterdam, where the recorded traffic flies.
+cat > "$run/scenario.txt" <<'EOF'
+0 user Plane Latitude = 52.3086
+0 user Plane Longitude = 4.7639
+0 user Plane Heading degrees true = 1.57
+0 user Plane Altitude = -11
+0 user SIM ON GROUND = 1
+0 user ZULU TIME = 43200
+0 user ZULU DAY OF YEAR = 60
+0 user ZULU YEAR = 2024
+0 text TITLE = Stand-in Boeing 737-800 KLM
+0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
+EOF
+$wine "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) \
+  --scenario "$(winpath "$run/scenario.txt")" > "$run/simulator.txt" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null && break; sleep 0.1; done
+
+python3 "$here/tools/realtraffic/realtraffic_standin.py" live --file "$here/tools/realtraffic/sample_traffic.txt" \
+  --log "$run/realtraffic.txt" --timeout $((seconds + 90)) > /dev/null 2>&1 &
+pids+=($!)
+
+( cd "$program" && exec $wine Tarnwick_P3D.exe ) &
 app=$!
-shot=${TARNWICK_SCREENSHOT_SECONDS:-8}
+pids+=($app)
+echo "Tarnwick_P3D.exe runs for $seconds s (folder $program) ..."
+
+shot=$(( seconds > 30 ? 25 : seconds / 2 ))
 sleep "$shot"
 mkdir -p "$BUILD/screenshots"
-if /usr/bin/import -display "$DISPLAY" -window root "$BUILD/screenshots/run.png" 2>/dev/null; then
-  echo "Screenshot: $BUILD/screenshots/run.png"
+screenshot=""
+window=$(xdotool search --name '^Tarnwick_P3D$' 2>/dev/null | head -1 || true)
+if [ -n "$window" ] && /usr/bin/import -display "$DISPLAY" -window "$window" "$BUILD/screenshots/run.png" 2>/dev/null; then
+  screenshot="$BUILD/screenshots/run.png"
 fi
-left=$(( ${TARNWICK_RUN_SECONDS:-60} - shot ))
+left=$(( seconds - shot ))
 [ "$left" -gt 0 ] && sleep "$left"
+
 # taskkill without /f sends WM_CLOSE, as the window's close button does.
-/usr/lib/wine/wine64 taskkill /im Tarnwick_P3D.exe >/dev/null 2>&1 || true
-for _ in $(seq 150); do
-  kill -0 "$app" 2>/dev/null || break
+$wine taskkill /im Tarnwick_P3D.exe >/dev/null 2>&1 || true
+ended=no
+for _ in $(seq 300); do
+  if ! kill -0 "$app" 2>/dev/null; then ended=yes; break; fi
   sleep 0.1
 done
-kill "$app" 2>/dev/null || true
-wait "$app" || true
-echo "Log: $program/Log.txt"
-cat "$program/Log.txt" 2>/dev/null || echo "(no log written)"
+
+python3 - "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" "$screenshot" <<'EOF'
+import collections, re, sys
+log_path, sim_path, rt_path, ended, screenshot = sys.argv[1:6]
+
+def read(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read().splitlines()
+    except OSError:
+        return []
+
+log, sim, rt = read(log_path), read(sim_path), read(rt_path)
+def first(pattern):
+    return next((l.strip() for l in log if re.search(pattern, l)), None)
+
+names = {0x01: "open", 0x04: "map client event", 0x05: "transmit client event",
+         0x07: "add client event to group", 0x09: "set group priority",
+         0x0C: "add to data definition", 0x0D: "clear data definition", 0x0E: "request data on object",
+         0x0F: "request data on object type", 0x10: "set data on object", 0x17: "subscribe system event",
+         0x18: "unsubscribe system event", 0x29: "create AI aircraft", 0x2B: "release AI control",
+         0x2C: "remove AI object", 0x2D: "set AI flight plan"}
+asked = collections.Counter()
+for line in sim:
+    m = re.match(r"request 0x([0-9A-Fa-f]+) ", line)
+    if m:
+        asked[int(m.group(1), 16)] += 1
+
+print("---- summary")
+print("simulator:          " + (first(r" connected\s*$") or "not connected"))
+print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
+      + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))
+print("datagrams:          " + (first(r"datagrams received") or "none counted"))
+print("RealTraffic got:    %d position lines (Qs121=)" % sum(1 for l in rt if l.startswith("Qs121=")))
+print("simulator was asked:")
+for number, count in sorted(asked.items()):
+    print("  %5d x %s" % (count, names.get(number, "request 0x%02X" % number)))
+print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
+      + ("" if ended == "yes" else " (the process did not end in time)"))
+print("Log.txt:            " + log_path)
+print("screenshot:         " + (screenshot or "none (no window found)"))
+EOF

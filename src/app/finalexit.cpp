@@ -82,6 +82,8 @@ void lf_stopEverything(std::uint32_t reason)
     if (reason == 2)
         gf_showStatus("Prepare for a restart ...", true);
     gf_stopReaders();
+    gf_logf("{} traffic and {} QNH datagrams received", trafficUdpReader.datagramCounter.load(),
+            qnhUdpReader.datagramCounter.load());
     std::this_thread::sleep_for(500ms);
     const bool trafficStopped = lf_waitForMainLoop();
     if (trafficStopped)

@@ -40,11 +40,6 @@ bool lf_exitUnderWay() { return exitFlag.load() || removalDone.load(); }
 
 const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
 
-void lf_createMissing(const fs::path& folder)
-{
-    if (!fs::exists(folder))
-        fs::create_directory(folder);
-}
 
 // A missing scan result means the liveries must be scanned again.
 void lf_checkScanResult()
@@ -74,7 +69,8 @@ void lf_runStartUp()
         gf_sinceLastRunText(static_cast<std::int32_t>(std::time(nullptr)), LAST_EPOCH_TIME.value.load());
     if (!since.empty())
         gf_log(since);
-    lf_createMissing(fs::path(L"input") / L"my_regcodes");
+    // With "input" itself when that is missing too: a folder the installer makes.
+    fs::create_directories(fs::path(L"input") / L"my_regcodes");
     lf_checkStockAirportsPath();
     gf_initScanThrottle();
     lf_checkScanResult();
