@@ -2,6 +2,7 @@
 // A program folder for the program-control tests: the current folder, holding Log.txt and
 // parameters.xml (the data folder is redirected there). An exit that a test starts is
 // waited for before the folder goes.
+#include "foundation/exceptions.h"
 #include "foundation/logcapture.h"
 #include "support/waitfor.h"
 
@@ -38,6 +39,18 @@ extern std::string pendingReservedStand;
 std::vector<std::string> gf_testTrafficCalls();
 // Waits until every counted thread (the exit thread among them) has ended.
 bool gf_testWaitForExitEnd();
+
+// The text of the user error that the call raises, or "no error".
+template <typename Call>
+std::string gf_testUserError(Call call)
+{
+    try {
+        call();
+    } catch (const zeb::UserErrorException& e) {
+        return e.what();
+    }
+    return "no error";
+}
 
 class ProgramFolderTest : public ::testing::Test {
 protected:

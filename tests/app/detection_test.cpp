@@ -24,18 +24,6 @@ protected:
         p3dv6Installed = v6;
     }
 
-    // The user error's text, or "no error".
-    template <typename Call>
-    static std::string userError(Call call)
-    {
-        try {
-            call();
-        } catch (const zeb::UserErrorException& e) {
-            return e.what();
-        }
-        return "no error";
-    }
-
     RegistrySandbox registry;
 };
 
@@ -46,7 +34,7 @@ TEST_F(Detection, OnlyVersionFourIsNotDetectedAndTheUserMustTypeThePath)
 {
     installed(true, false, false);
     SIM_INSTALL_PATH.assignValue("stale");
-    EXPECT_EQ(userError(gf_detectSimulator), askForPath);
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator), askForPath);
     EXPECT_EQ(statusText(), "P3D not detected?");
     EXPECT_TRUE(logHasLine("P3D not detected?"));
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "");
@@ -57,17 +45,17 @@ TEST_F(Detection, WithoutASimulatorExplicitFoldersAreEnough)
 {
     installed(false, false, false);
     afolder7.assignValue("D:\\Addon Airports");
-    EXPECT_EQ(userError(gf_detectSimulator), "no error");
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator), "no error");
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "");
     afolder7.assignValue("");
     lfolder0.assignValue("D:\\AI");
-    EXPECT_EQ(userError(gf_detectSimulator), "no error");
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator), "no error");
 }
 
 TEST_F(Detection, TwoSupportedVersionsMustBeChosenByTheUser)
 {
     installed(false, true, true);
-    EXPECT_EQ(userError(gf_detectSimulator),
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator),
               "153: More than one P3D version detected, type full Install Path to wanted version above and press "
               "Enter");
 }
@@ -76,7 +64,7 @@ TEST_F(Detection, TheOneSupportedVersionGivesTheInstallPathFromTheRegistry)
 {
     installed(true, false, true);
     RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v6Key, L"SetupPath", L"E:\\Lockheed Martin\\Prepar3D v6\\");
-    EXPECT_EQ(userError(gf_detectSimulator), "no error");
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator), "no error");
     EXPECT_TRUE(logHasLine("P3Dv6detected"));
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "E:\\Lockheed Martin\\Prepar3D v6\\");
     EXPECT_EQ(stored("SIM_INSTALL_PATH"), "E:\\Lockheed Martin\\Prepar3D v6\\");
@@ -87,7 +75,7 @@ TEST_F(Detection, AnInstalledVersionWithoutSetupPathAsksForThePath)
     installed(false, true, false);
     RegistrySandbox::createKey(HKEY_LOCAL_MACHINE, v5Key);
     SIM_INSTALL_PATH.assignValue("stale");
-    EXPECT_EQ(userError(gf_detectSimulator), askForPath);
+    EXPECT_EQ(gf_testUserError(gf_detectSimulator), askForPath);
     EXPECT_TRUE(logHasLine("P3Dv5detected"));
     EXPECT_EQ(SIM_INSTALL_PATH.getValue(), "");
 }
@@ -108,7 +96,7 @@ TEST_F(Detection, TheVersionComesFromThePathBeforeTheSetting)
     P3D_VERSION.value = 5;
     EXPECT_EQ(gf_checkInstallPathVersion(), "5");
     P3D_VERSION.value = 4; // below the setting's limits; only another program writes that
-    EXPECT_EQ(userError(gf_checkInstallPathVersion),
+    EXPECT_EQ(gf_testUserError(gf_checkInstallPathVersion),
               "77: P3D install path does not contain v5 or v6? Use hidden parameter P3D_VERSION, set it at 5 or 6");
 }
 
@@ -140,7 +128,7 @@ TEST_F(Detection, AddOnFoldersInOrderAndNoneInsideTheStockAirports)
     EXPECT_EQ(folders, (std::vector<std::string>{"D:\\Addons\\EHAM", "D:\\Addons\\EGLL"}));
 
     afolder3.assignValue("C:\\Prepar3D v5\\Scenery\\0601");
-    EXPECT_EQ(userError([&] { lf_checkAddOnFolders(folders); }),
+    EXPECT_EQ(gf_testUserError([&] { lf_checkAddOnFolders(folders); }),
               "42: parameter afolder3 points to stock airports instead of add-on airports!");
 }
 
@@ -152,8 +140,8 @@ TEST_F(Detection, WithoutAnInstallPathNoFolderCountsAsStock)
     lf_checkStockAirportsPath();
     afolder0.assignValue("D:\\My Scenery\\EGLL");
     std::vector<std::string> folders;
-    EXPECT_EQ(userError([&] { lf_checkAddOnFolders(folders); }), "no error");
+    EXPECT_EQ(gf_testUserError([&] { lf_checkAddOnFolders(folders); }), "no error");
     stockAirportsPath.clear();
-    EXPECT_EQ(userError([&] { lf_checkAddOnFolders(folders); }), "no error");
+    EXPECT_EQ(gf_testUserError([&] { lf_checkAddOnFolders(folders); }), "no error");
     EXPECT_EQ(folders, std::vector<std::string>{"D:\\My Scenery\\EGLL"});
 }

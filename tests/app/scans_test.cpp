@@ -12,19 +12,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-class Scans : public ProgramFolderTest {
-protected:
-    template <typename Call>
-    static std::string userError(Call call)
-    {
-        try {
-            call();
-        } catch (const zeb::UserErrorException& e) {
-            return e.what();
-        }
-        return "no error";
-    }
-};
+using Scans = ProgramFolderTest;
 
 const std::string liveriesEnd = "-------------------------- liveries scan ends   --------------------------------";
 } // namespace
@@ -32,7 +20,7 @@ const std::string liveriesEnd = "-------------------------- liveries scan ends  
 TEST_F(Scans, ManualLiveryScanWithoutFoldersStopsBeforeScanning)
 {
     LIG_AUTOMATIC.value = false;
-    EXPECT_EQ(userError([] { gf_scanLiveriesAtStart(true); }),
+    EXPECT_EQ(gf_testUserError([] { gf_scanLiveriesAtStart(true); }),
               "48: Set lfolder parameter(-s) to your liveries first, see Manual 5.1 (or check Liveries automatic)");
     EXPECT_EQ(pendingLiveryScans.load(), 0);
     EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ liveries scan manual starts ++++++++++++++++++++++++++++++++"));
@@ -72,7 +60,7 @@ TEST_F(Scans, AnAutomaticScanThatFindsNothingAsksForFoldersAndStaysOn)
     LIG_AUTOMATIC.value = true;
     SCAN_LIVERIES.value = true;
     pendingLiveriesFound = false;
-    EXPECT_EQ(userError([] { gf_scanLiveriesAtStart(true); }),
+    EXPECT_EQ(gf_testUserError([] { gf_scanLiveriesAtStart(true); }),
               "43: Automatic scan has not found any liveries, switch off automatic and set lfolder parameter(-s), "
               "Manual 5.1");
     EXPECT_TRUE(SCAN_LIVERIES.value.load());
@@ -112,12 +100,12 @@ TEST_F(Scans, AManualAirportScanNeedsAddOnFoldersOutsideTheStockAirports)
 {
     AFG_AUTOMATIC.value = false;
     fs::create_directory(L"airports");
-    EXPECT_EQ(userError(gf_scanAirportsAtStart),
+    EXPECT_EQ(gf_testUserError(gf_scanAirportsAtStart),
               "49: Set afolder parameter(-s) to your add-on airports first, see Manual 6.1");
     SIM_INSTALL_PATH.assignValue("C:\\Prepar3D v6");
     lf_checkStockAirportsPath();
     afolder1.assignValue("C:\\Prepar3D v6\\Scenery\\World");
-    EXPECT_EQ(userError(gf_scanAirportsAtStart),
+    EXPECT_EQ(gf_testUserError(gf_scanAirportsAtStart),
               "42: parameter afolder1 points to stock airports instead of add-on airports!");
     afolder1.assignValue("E:\\Orbx");
     gf_scanAirportsAtStart();
@@ -131,7 +119,7 @@ TEST_F(Scans, AGeneratedFolderThatCannotBeEmptiedStopsTheStartUp)
     const fs::path orbx = fs::path(L"airports") / L"my_ORBX";
     fs::create_directories(orbx / L"sub");
     gf_testWriteFile(orbx / L"sub" / L"kept.xml", "x");
-    const std::string error = userError(gf_scanAirportsAtStart);
+    const std::string error = gf_testUserError(gf_scanAirportsAtStart);
     EXPECT_EQ(error.rfind("5: ", 0), 0u) << error;
     EXPECT_EQ(pendingAirportScans.load(), 0);
 }
