@@ -8,6 +8,9 @@
 struct MainWindow {
     std::mutex statusMutex;                    // also guards the texts below
     std::string realTrafficLine;               // RealTraffic's version and edition
+    std::string simulatorText;                 // the user aircraft's title
+    std::string simulatorLine;                 // the simulator's name and version
+    std::string userStand;                     // the stand of the user aircraft
 
     std::atomic<std::int32_t> qnh{0};          // below 1: not yet known
     // Reader lights: 1 receiving, 2 no datagram since the last check, 3 stopped.
@@ -16,6 +19,9 @@ struct MainWindow {
     std::atomic<bool> realTrafficWaiting{true};
     std::atomic<bool> readerLights{false};     // the reader lights are shown
     std::atomic<bool> realTrafficConnected{false};
+    std::atomic<bool> simulatorConnected{false};
+    std::atomic<bool> flightMark{false};
+    std::atomic<bool> userModelKnown{true};
 };
 extern MainWindow mainWindow;
 

@@ -11,15 +11,52 @@ const UserAircraft& gf_currentUserAircraft() { return pendingUserAircraft; }
 
 void gf_removeLiveAircraft() { ++pendingLiveRemovals; }
 
-#include <mutex>
-
 std::atomic<std::int32_t> tickCounter{0};
 
 std::mutex pendingParkMutex;
 std::optional<std::pair<double, double>> pendingParkAirport;
+std::string pendingParkAirportCode;
 
 std::optional<std::pair<double, double>> gf_parkAirportPosition()
 {
     std::lock_guard lock(pendingParkMutex);
     return pendingParkAirport;
+}
+
+std::string gf_parkAirportCode()
+{
+    std::lock_guard lock(pendingParkMutex);
+    return pendingParkAirportCode;
+}
+
+// The answers pushed so far, for tests to read under the mutex.
+std::mutex pendingInboundMutex;
+std::vector<InboundAnswer> pendingInbound;
+
+void lf_pushToBuffer(const InboundAnswer& answer)
+{
+    std::lock_guard lock(pendingInboundMutex);
+    pendingInbound.push_back(answer);
+}
+
+// The stand that tests put under the user aircraft; asked positions are counted.
+std::string pendingStandName;
+std::atomic<std::int32_t> pendingStandLookups{0};
+
+std::string lf_standNameAt(double, double)
+{
+    ++pendingStandLookups;
+    std::lock_guard lock(pendingParkMutex);
+    return pendingStandName;
+}
+
+std::mutex parkAirportsMutex;
+std::vector<ParkAirportEntry> parkAirports;
+// Each write records the entry that would have been written.
+std::vector<ParkAirportEntry> pendingParkAirportWrites;
+
+void lf_writeParkAirports()
+{
+    if (!parkAirports.empty())
+        pendingParkAirportWrites.push_back(parkAirports.front());
 }
