@@ -1,0 +1,108 @@
+#include "links/simlink_fixture.h"
+
+#include "app/programcontrol.h"
+#include "foundation/winstring.h"
+#include "links/simqueues.h"
+#include "links/standin.h"
+#include "simconnect/protocol.h"
+#include "support/simconnectenv.h"
+
+#include <filesystem>
+
+void SimLink::start(SimTransport transport, standin::Options options, bool startLink)
+{
+    pipeName = gf_testPipeName();
+    options.pipeName = transport == SimTransport::pipe ? gf_testPipePath(pipeName) : L"";
+    options.tcp = transport != SimTransport::pipe;
+    standIn = std::make_unique<standin::SimStandIn>(options);
+    writeConfig(transport);
+    if (!startLink)
+        return;
+    gf_startSimConnectThread();
+    ASSERT_TRUE(waitForSetup());
+}
+
+void SimLink::writePipeConfig()
+{
+    pipeName = gf_testPipeName();
+    writeConfig(SimTransport::pipe);
+}
+
+void SimLink::writeConfig(SimTransport transport)
+{
+    std::string section = "[SimConnect]\r\n";
+    if (transport == SimTransport::pipe)
+        section += "Protocol=Pipe\r\nAddress=.\r\nPort=" + gf_utf16ToUtf8(pipeName) + "\r\n";
+    else
+        section += "Protocol=IPv4\r\nAddress=127.0.0.1\r\nPort=" + std::to_string(standIn->port4()) + "\r\n";
+    gf_testWriteFile(std::filesystem::current_path() / L"SimConnect.cfg", section);
+}
+
+bool SimLink::waitForSetup(int session)
+{
+    return standIn->waitUntil(
+               [session](const std::vector<standin::Request>& all) {
+                   return std::count_if(all.begin(), all.end(), [session](const standin::Request& r) {
+                              return r.session == session && r.number == scReqSubscribeSystemEvent;
+                          }) == 6;
+               },
+               linkWait) &&
+           gf_waitFor([] { return flightRunning.load(); }, linkWait);
+}
+
+void SimLink::TearDown()
+{
+    gf_resetSimLink();
+    if (standIn)
+        standIn->stop();
+}
+
+std::vector<standin::Request> SimLink::requestsOf(std::uint32_t number, int session) const
+{
+    std::vector<standin::Request> found;
+    for (standin::Request& r : standIn->requests(number))
+        if (r.session == session)
+            found.push_back(std::move(r));
+    return found;
+}
+
+std::vector<InboundAnswer> SimLink::answers() const
+{
+    std::lock_guard lock(pendingInboundMutex);
+    return pendingInbound;
+}
+
+bool SimLink::waitForAnswer(const std::function<bool(const InboundAnswer&)>& match)
+{
+    return gf_waitFor([&] {
+        const std::vector<InboundAnswer> all = answers();
+        return std::any_of(all.begin(), all.end(), match);
+    }, linkWait);
+}
+
+bool SimLink::logHas(const std::string& part)
+{
+    return log.text().find(part) != std::string::npos;
+}
+
+bool SimLink::waitForLog(const std::string& part)
+{
+    return gf_waitFor([&] { return logHas(part); }, linkWait);
+}
+
+void SimLink::requestWithinRange()
+{
+    std::lock_guard lock(simQueues.mutex);
+    ASSERT_NE(simConnection, nullptr);
+    ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(simConnection, 101, 404, 20000, scObjectTypeAircraft), scOk);
+}
+
+bool SimLink::waitForThreadEnd()
+{
+    return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);
+}
+
+std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info)
+{
+    return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+}
