@@ -38,16 +38,23 @@ void SimLink::writeConfig(SimTransport transport)
     gf_testWriteFile(std::filesystem::current_path() / L"SimConnect.cfg", section);
 }
 
+namespace {
+// Every system event subscribed in this session: the set-up is complete.
+bool lf_subscribed(const standin::SimStandIn& standIn, int session)
+{
+    return standIn.waitUntil(
+        [session](const std::vector<standin::Request>& all) {
+            return std::count_if(all.begin(), all.end(), [session](const standin::Request& r) {
+                       return r.session == session && r.number == scReqSubscribeSystemEvent;
+                   }) == 6;
+        },
+        linkWait);
+}
+} // namespace
+
 bool SimLink::waitForSetup(int session)
 {
-    return standIn->waitUntil(
-               [session](const std::vector<standin::Request>& all) {
-                   return std::count_if(all.begin(), all.end(), [session](const standin::Request& r) {
-                              return r.session == session && r.number == scReqSubscribeSystemEvent;
-                          }) == 6;
-               },
-               linkWait) &&
-           gf_waitFor([] { return flightRunning.load(); }, linkWait);
+    return lf_subscribed(*standIn, session) && gf_waitFor([] { return flightRunning.load(); }, linkWait);
 }
 
 void SimLink::TearDown()
@@ -97,6 +104,11 @@ void SimLink::requestWithinRange()
     ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(simConnection, 101, 404, 20000, scObjectTypeAircraft), scOk);
 }
 
+bool SimLink::waitForLinkEnd(int session)
+{
+    return lf_subscribed(*standIn, session) && waitForThreadEnd();
+}
+
 bool SimLink::waitForThreadEnd()
 {
     return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);
@@ -105,4 +117,23 @@ bool SimLink::waitForThreadEnd()
 std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info)
 {
     return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+}
+
+bool SimLink::waitForUserBlock(const std::function<bool(const UserAircraft&)>& done)
+{
+    auto asked = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+    return gf_waitFor([&] {
+        if (std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(500)) {
+            asked = std::chrono::steady_clock::now();
+            requestUserPosition();
+        }
+        return done(gf_userAircraftBlock());
+    }, linkWait);
+}
+
+void SimLink::requestOnGround()
+{
+    std::lock_guard lock(simQueues.mutex);
+    ASSERT_NE(simConnection, nullptr);
+    ASSERT_EQ(SimConnect_RequestDataOnSimObject(simConnection, 108, 409, 0, scPeriodSecond, 0, 0, 0, 0), scOk);
 }

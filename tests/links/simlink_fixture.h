@@ -58,8 +58,14 @@ protected:
     bool waitForLog(const std::string& part);
     // Asks the simulator for the aircraft within range, as the traffic manager does.
     void requestWithinRange();
-    // Waits until the link ended its thread.
+    // Waits until the link ended its thread (which must have been running).
     bool waitForThreadEnd();
+    // Waits until a link just started has declared everything and ended again.
+    bool waitForLinkEnd(int session = 1);
+    // Asks for the user position (again every half second) until the block satisfies `done`.
+    bool waitForUserBlock(const std::function<bool(const UserAircraft&)>& done);
+    // Asks for the user's ground state every second, as the wait for a flight does.
+    void requestOnGround();
 
     LogCapture log; // a fresh current folder, which holds SimConnect.cfg too
     std::unique_ptr<standin::SimStandIn> standIn;
