@@ -68,6 +68,12 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     std::printf("flight: running\n");
+    {
+        // The ground state every second, as the start of traffic asks for it.
+        std::lock_guard lock(simQueues.mutex);
+        if (simConnection != nullptr)
+            SimConnect_RequestDataOnSimObject(simConnection, 108, 409, 0, 4, 0, 0, 0, 0);
+    }
     requestUserTitleAndModel();
     lf_waitFor([] { return !gf_userAircraftInfo().model.empty(); }, 5s);
     const UserAircraft before = requestUserPosition();
