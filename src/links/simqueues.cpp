@@ -15,6 +15,9 @@ static_assert(offsetof(AiPosition, objectId) == aiPositionBytes, "the eight valu
 
 namespace {
 constexpr std::size_t reservedEntries = 256;
+// Positions wait while this many packets are still unwritten: a simulator that reads slower
+// than the program sends then costs frames, not memory. The next tick's positions are fresher.
+constexpr std::size_t positionBacklogLimit = 256;
 
 void lf_queueEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value)
 {
@@ -25,6 +28,10 @@ void lf_queueEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t 
 void lf_sendPositions()
 {
     const std::uint32_t user = userObjectId;
+    if (sc_sendBacklog(simConnection) > positionBacklogLimit) {
+        simQueues.front->clear();
+        return;
+    }
     for (const AiPosition& position : *simQueues.front)
         if (position.objectId > user)
             SimConnect_SetDataOnSimObject(simConnection, defAiPosition, position.objectId, 0, 0, aiPositionBytes,

@@ -353,3 +353,39 @@ TEST_F(SimQueuesTest, TheThirdFailedRequestPausesAndRestarts)
     ASSERT_TRUE(waitForLog("SIMCON EXCEP 42"));
     EXPECT_EQ(sim().requestCount(), 0u);
 }
+
+TEST_F(SimQueuesTest, ASimulatorThatReadsSlowlyCostsFramesNotMemory)
+{
+    startManual();
+    std::vector<AiPosition> positions;
+    for (std::uint32_t i = 0; i < 300; ++i)
+        positions.push_back(lf_position(100 + i, 50.0 + i * 0.001));
+    sim().holdReading(true);
+    constexpr int frames = 20;
+    for (int frame = 0; frame < frames; ++frame) {
+        lf_handOver(positions);
+        ASSERT_TRUE(gf_waitFor([&] {
+            sim().stepFrames(1);
+            std::lock_guard lock(simQueues.mutex);
+            return simQueues.front->empty();
+        }));
+        std::lock_guard lock(simQueues.mutex);
+        EXPECT_LE(sc_sendBacklog(simConnection), 256u + positions.size()) << "frame " << frame;
+    }
+    queueNavLights(100, 1); // other work still goes out behind the waiting positions
+    ASSERT_TRUE(gf_waitFor([&] {
+        sim().stepFrames(1);
+        std::lock_guard lock(simQueues.mutex);
+        return simQueues.events.empty();
+    }));
+    sim().holdReading(false);
+    ASSERT_TRUE(sim().waitForRequests(scReqTransmitClientEvent, 1, linkWait));
+    EXPECT_LT(sim().countOf(scReqSetDataOnObject), frames * positions.size()) << "stale positions were dropped";
+    // Once the simulator reads again, every frame's positions go out.
+    const std::size_t before = sim().countOf(scReqSetDataOnObject);
+    lf_handOver(positions);
+    EXPECT_TRUE(gf_waitFor([&] {
+        sim().stepFrames(1);
+        return sim().countOf(scReqSetDataOnObject) >= before + positions.size();
+    }));
+}

@@ -272,6 +272,8 @@ void SimStandIn::readSession(Session* session)
     const HANDLE readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool halfClosed = false;
     for (;;) {
+        while (m_holdReading && WaitForSingleObject(m_stopEvent, 5) == WAIT_TIMEOUT) {
+        }
         DWORD got = 0;
         bool ok = false;
         if (session->pipe) {

@@ -3,6 +3,7 @@
 // listens on a named pipe and on TCP loopback, records every request packet and answers
 // as the simulator would. Tests can also make it send malformed streams.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -117,6 +118,8 @@ public:
     void sendException(std::uint32_t code, std::uint32_t sendId, std::uint32_t index);
 
     // Misbehaviour.
+    // A simulator too busy to read: nothing more is taken from the connections while held.
+    void holdReading(bool hold) { m_holdReading = hold; }
     void sendInOneWrite(const std::vector<Bytes>& packets);
     void sendSplit(const Bytes& bytes, int pieces); // separate writes, a short pause between
     void sendRaw(const Bytes& bytes) { send(bytes); }
@@ -180,6 +183,7 @@ private:
     void* m_stopEvent = nullptr;
     bool m_winsock = false;
     bool m_stopped = false;
+    std::atomic<bool> m_holdReading{false};
     std::vector<std::uintptr_t> m_listeners;
     std::vector<std::thread> m_threads;
 
