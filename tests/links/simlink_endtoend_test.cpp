@@ -76,6 +76,16 @@ private:
     bool m_started = false;
 };
 
+bool lf_waitForText(const fs::path& file, const std::string& text)
+{
+    for (int wait = 0; wait < 300; ++wait) {
+        if (gf_testReadFile(file).find(text) != std::string::npos)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
 class SimLinkEndToEnd : public ::testing::TestWithParam<Over> {};
 } // namespace
 
@@ -99,6 +109,8 @@ TEST_P(SimLinkEndToEnd, TheLinkProgramPlaysAgainstTheStandInProgramAndStopsClean
     Program standIn(build / L"tools" / L"simstandin" / L"sim_standin.exe", standInArguments, folder.path(),
                     folder / L"standin.txt");
     ASSERT_TRUE(standIn.started());
+    // Until the stand-in listens, a connect attempt would go on to the simulator's default pipe.
+    ASSERT_TRUE(lf_waitForText(folder / L"standin.txt", "sim_standin ready"));
     Program link(build / L"tools" / L"simlinkrun" / L"simlink_run.exe", L"--seconds 6 --callsign KLM1234",
                  folder.path(), folder / L"link.txt");
     ASSERT_TRUE(link.started());

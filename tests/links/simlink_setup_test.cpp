@@ -150,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Transports, SimLinkOverTransport, ::testing::Values(Sim
 
 TEST_F(SimLink, WaitsForTheSimulatorAndConnectsWhenItComes)
 {
+    SharedSimulatorLock nobodyOnTheDefaultPipe; // where the retries end up
     // The configuration names a pipe that nobody serves yet.
     writePipeConfig();
     gf_startSimConnectThread();
@@ -168,6 +169,7 @@ TEST_F(SimLink, WaitsForTheSimulatorAndConnectsWhenItComes)
 
 TEST_F(SimLink, AnExitEndsTheWaitForTheSimulator)
 {
+    SharedSimulatorLock nobodyOnTheDefaultPipe;
     writePipeConfig();
     gf_startSimConnectThread();
     ASSERT_TRUE(waitForLog("Waiting for Prepar3Dv5 ..."));
