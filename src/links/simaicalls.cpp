@@ -7,6 +7,14 @@
 #include "foundation/timehelpers.h"
 #include "simconnect/protocol.h"
 
+#include <vector>
+
+namespace {
+// Creations refused before sending, reported once the queue mutex is released: the traffic
+// manager takes the queue mutex while it holds the inbound buffer's. SimConnect thread only.
+std::vector<std::uint32_t> refusedFlights;
+} // namespace
+
 void createAiInSim(const CreationItem& item)
 {
     const std::string title(item.liveryTitle);
@@ -16,7 +24,7 @@ void createAiInSim(const CreationItem& item)
         gf_logf("! Simcon call to create ac in sim refused, too long for the simulator, hexid:{}, liv: \"{}\", "
                 "callsign: {}",
                 item.flightId, title, item.tailNumber);
-        lf_pushToBuffer({0, item.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
+        refusedFlights.push_back(item.flightId);
         return;
     }
     if (SimConnect_AICreateNonATCAircraft(simConnection, title.c_str(), item.tailNumber.c_str(), item.position,
@@ -33,6 +41,13 @@ void createAiInSim(const CreationItem& item)
         sendId = 0;
     }
     lf_addPendingCreation(sendId, item.flightId, item.tailNumber);
+}
+
+void lf_reportRefusedCreations()
+{
+    for (const std::uint32_t flightId : refusedFlights)
+        lf_pushToBuffer({0, flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
+    refusedFlights.clear();
 }
 
 void removeAiFromSim(std::uint32_t objectId)

@@ -91,24 +91,27 @@ void queueLights(std::uint32_t objectId, const std::array<std::uint32_t, 7>& val
 
 void flushSimQueues()
 {
-    std::unique_lock lock(simQueues.mutex, std::try_to_lock);
-    if (!lock.owns_lock())
-        return; // busy: everything waits for the next frame
-    if (simPaused) {
-        // Nothing new goes out while paused; aircraft already in the simulator still leave it,
-        // so that the removals of a coming restart are not lost.
-        simQueues.front->clear();
-        simQueues.events.clear();
+    {
+        std::unique_lock lock(simQueues.mutex, std::try_to_lock);
+        if (!lock.owns_lock())
+            return; // busy: everything waits for the next frame
+        if (simPaused) {
+            // Nothing new goes out while paused; aircraft already in the simulator still leave
+            // it, so that the removals of a coming restart are not lost.
+            simQueues.front->clear();
+            simQueues.events.clear();
+            simQueues.creations.clear();
+            lf_sendRemovals();
+            return;
+        }
+        lf_sendPositions();
+        lf_sendEvents();
+        for (const CreationItem& item : simQueues.creations)
+            createAiInSim(item);
         simQueues.creations.clear();
         lf_sendRemovals();
-        return;
     }
-    lf_sendPositions();
-    lf_sendEvents();
-    for (const CreationItem& item : simQueues.creations)
-        createAiInSim(item);
-    simQueues.creations.clear();
-    lf_sendRemovals();
+    lf_reportRefusedCreations();
 }
 
 void gf_emptySimQueues()

@@ -65,6 +65,8 @@ void flushSimQueues();
 // Called by the frame flush only, under the queue mutex.
 void createAiInSim(const CreationItem& item);
 void removeAiFromSim(std::uint32_t objectId);
+// Reports the creations that createAiInSim refused as failed; after the queue mutex is released.
+void lf_reportRefusedCreations();
 
 // Empties every queue, keeping the storage (restart).
 void gf_emptySimQueues();

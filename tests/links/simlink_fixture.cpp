@@ -137,3 +137,13 @@ void SimLink::requestOnGround()
     ASSERT_NE(simConnection, nullptr);
     ASSERT_EQ(SimConnect_RequestDataOnSimObject(simConnection, 108, 409, 0, scPeriodSecond, 0, 0, 0, 0), scOk);
 }
+
+CreationItem gf_testCreation(const std::string& callsign, std::uint32_t flightId, std::string_view title)
+{
+    CreationItem item;
+    item.position = {52.31, 4.76, 0, 0, 0, 90, 1, 0};
+    item.tailNumber = callsign;
+    item.liveryTitle = title;
+    item.flightId = flightId;
+    return item;
+}

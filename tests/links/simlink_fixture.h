@@ -72,4 +72,7 @@ protected:
     std::wstring pipeName;
 };
 
+// An aircraft on the ground at Amsterdam to be created with this callsign and livery.
+CreationItem gf_testCreation(const std::string& callsign, std::uint32_t flightId, std::string_view title = "Livery OK");
+
 std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info);

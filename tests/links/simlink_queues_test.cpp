@@ -15,16 +15,6 @@ AiPosition lf_position(std::uint32_t objectId, double latitude)
     return {latitude, 4.7, 0.01, -0.02, 1.5, 120.0, -5.0, 140.0, objectId};
 }
 
-CreationItem lf_creation(const std::string& callsign, std::uint32_t flightId, std::string_view title = "Livery OK")
-{
-    CreationItem item;
-    item.position = {52.31, 4.76, 0, 0, 0, 90, 1, 0};
-    item.tailNumber = callsign;
-    item.liveryTitle = title;
-    item.flightId = flightId;
-    return item;
-}
-
 // As the traffic manager hands over a tick's positions.
 void lf_handOver(const std::vector<AiPosition>& positions)
 {
@@ -79,7 +69,7 @@ TEST_F(SimQueuesTest, AFrameSendsPositionsEventsCreationsAndRemovalsInThisOrder)
         simQueues.events.push_back({6, 218, 2, 0}); // FLAPS_SET
     }
     queueEngineStart(6);
-    queueAiCreation(lf_creation("KLM1234", 0x4840D6));
+    queueAiCreation(gf_testCreation("KLM1234", 0x4840D6));
     queueAiRemoval(5);
     ASSERT_TRUE(frameUntil(scReqAiRemoveObject));
 
@@ -150,8 +140,8 @@ TEST_F(SimQueuesTest, ABusyFrameSendsNothingAndLosesNothing)
 TEST_F(SimQueuesTest, ACreationIsAnsweredTakenOverAndReported)
 {
     startManual();
-    queueAiCreation(lf_creation("KLM1234", 0x4840D6));
-    queueAiCreation(lf_creation("S17*", 17, "Parked Livery"));
+    queueAiCreation(gf_testCreation("KLM1234", 0x4840D6));
+    queueAiCreation(gf_testCreation("S17*", 17, "Parked Livery"));
     ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 2));
     const std::uint32_t live = createdObject("KLM1234");
     const std::uint32_t parked = createdObject("S17*");
@@ -225,7 +215,7 @@ TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)
     std::set<std::uint32_t> refused, accepted;
     for (std::uint32_t i = 0; i < 20; ++i) {
         const bool refuse = i % 2 == 0;
-        queueAiCreation(lf_creation(fmt::format("C{:02}", i), 20000 + i, refuse ? "Refused Livery" : "Livery OK"));
+        queueAiCreation(gf_testCreation(fmt::format("C{:02}", i), 20000 + i, refuse ? "Refused Livery" : "Livery OK"));
         (refuse ? refused : accepted).insert(20000 + i);
         ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, i + 1));
     }
@@ -249,9 +239,9 @@ TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)
 TEST_F(SimQueuesTest, ATailNumberTooLongFailsThatAircraftOnly)
 {
     startManual();
-    queueAiCreation(lf_creation("ABCDEFGHIJKL", 0x3C6444)); // 12 characters: no room for the end mark
-    queueAiCreation(lf_creation("ABCDEFGHIJK", 0x3C6445));
-    queueAiCreation(lf_creation("DLH1", 0x3C6446, std::string(256, 'L')));
+    queueAiCreation(gf_testCreation("ABCDEFGHIJKL", 0x3C6444)); // 12 characters: no room for the end mark
+    queueAiCreation(gf_testCreation("ABCDEFGHIJK", 0x3C6445));
+    queueAiCreation(gf_testCreation("DLH1", 0x3C6446, std::string(256, 'L')));
     ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft));
     ASSERT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.secondValue == 0x3C6446; }));
     const std::vector<InboundAnswer> failed = answers();
@@ -320,7 +310,7 @@ TEST_F(SimQueuesTest, WhilePausedOnlyRemovalsAreSent)
     lf_handOver({lf_position(other, 1.0)});
     queueCabinLights(other, 1);
     queueEngineShutdown(other);
-    queueAiCreation(lf_creation("KLM1234", 0x4840D6));
+    queueAiCreation(gf_testCreation("KLM1234", 0x4840D6));
     queueAiRemoval(other); // the removals of a coming restart
     ASSERT_TRUE(frameUntil(scReqAiRemoveObject));
     simPaused = false;
@@ -388,4 +378,23 @@ TEST_F(SimQueuesTest, ASimulatorThatReadsSlowlyCostsFramesNotMemory)
         sim().stepFrames(1);
         return sim().countOf(scReqSetDataOnObject) >= before + positions.size();
     }));
+}
+
+TEST_F(SimQueuesTest, TheFlushNeverWaitsForTheInboundBufferWhileHoldingTheQueues)
+{
+    startManual();
+    queueAiCreation(gf_testCreation("ABCDEFGHIJKLMNOP", 0x3C6444));
+    bool flushed = false;
+    {
+        // The traffic manager holds the inbound buffer while it handles answers, and takes
+        // the queue mutex meanwhile to queue events.
+        std::lock_guard inbound(pendingInboundMutex);
+        flushed = gf_waitFor([&] {
+            sim().stepFrames(1);
+            std::unique_lock queues(simQueues.mutex, std::try_to_lock);
+            return queues.owns_lock() && simQueues.creations.empty();
+        }, std::chrono::seconds(5));
+    }
+    EXPECT_TRUE(flushed);
+    EXPECT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.kind == AnswerKind::creationFailed; }));
 }

@@ -6,16 +6,6 @@
 
 namespace {
 class SimLinkRestart : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
-
-CreationItem lf_creation(const std::string& callsign)
-{
-    CreationItem item;
-    item.position = {52.31, 4.76, 0, 0, 0, 90, 1, 0};
-    item.tailNumber = callsign;
-    item.liveryTitle = "Livery OK";
-    item.flightId = 0x4840D6;
-    return item;
-}
 } // namespace
 
 TEST_F(SimLink, ARestartClosesTheConnectionAndStartsFromNothing)
@@ -27,7 +17,7 @@ TEST_F(SimLink, ARestartClosesTheConnectionAndStartsFromNothing)
     ASSERT_TRUE(waitForUserBlock([](const UserAircraft& u) { return u.latitude == 52.3; }));
     ASSERT_TRUE(gf_waitFor([] { return !gf_userAircraftInfo().title.empty(); }));
     // A creation sent and not yet answered, and queued work that the restart drops.
-    queueAiCreation(lf_creation("KLM1234"));
+    queueAiCreation(gf_testCreation("KLM1234", 0x4840D6));
     sim().stepFrames(1);
     ASSERT_TRUE(sim().waitForRequests(scReqAiCreateNonAtcAircraft, 1, linkWait));
     queueAiRemoval(12345);
