@@ -171,6 +171,12 @@ TEST_F(SimQueuesTest, ACreationIsAnsweredTakenOverAndReported)
         EXPECT_EQ(handOver, (std::vector<std::uint32_t>{103, 2151, 2161, 2171})) << object;
     }
 
+    // The program moves it from now on.
+    lf_handOver({lf_position(live, 52.32)});
+    ASSERT_TRUE(frameUntil(scReqSetDataOnObject));
+    EXPECT_EQ(sim().objectValue(live, "Plane Latitude"), 52.32);
+    EXPECT_EQ(sim().objectValue(live, "Plane Altitude"), 120.0);
+
     // Later reports of the live aircraft go to the traffic manager; the parked one's do not.
     {
         std::lock_guard lock(pendingInboundMutex);
