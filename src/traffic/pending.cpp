@@ -39,13 +39,11 @@ void lf_pushToBuffer(const InboundAnswer& answer)
     pendingInbound.push_back(answer);
 }
 
-// The stand that tests put under the user aircraft; asked positions are counted.
+// The stand that tests put under the user aircraft, wherever it is.
 std::string pendingStandName;
-std::atomic<std::int32_t> pendingStandLookups{0};
 
 std::string lf_standNameAt(double, double)
 {
-    ++pendingStandLookups;
     std::lock_guard lock(pendingParkMutex);
     return pendingStandName;
 }

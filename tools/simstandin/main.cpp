@@ -49,7 +49,7 @@ int wmain(int argc, wchar_t** argv)
     int seconds = 600;
     bool registerPorts = false;
     bool verbose = false;
-    std::vector<standin::ScenarioStep> scenario;
+    std::wstring scenarioFile;
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -75,18 +75,20 @@ int wmain(int argc, wchar_t** argv)
             seconds = std::stoi(argv[++i]);
         else if (arg == L"--verbose")
             verbose = true;
-        else if (arg == L"--scenario" && hasValue) {
-            try {
-                scenario = standin::gf_readScenario(argv[++i]);
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "sim_standin: %s\n", e.what());
-                return 2;
-            }
-        }
+        else if (arg == L"--scenario" && hasValue)
+            scenarioFile = argv[++i];
         else {
             std::fprintf(stderr, "sim_standin: unknown argument %s\n", gf_utf16ToUtf8(arg).c_str());
             return 2;
         }
+    }
+    std::vector<standin::ScenarioStep> scenario;
+    try {
+        if (!scenarioFile.empty())
+            scenario = standin::gf_readScenario(scenarioFile);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sim_standin: %s\n", e.what());
+        return 2;
     }
     standin::SimStandIn standIn(options);
     if (registerPorts)
