@@ -64,3 +64,10 @@ struct StandRecord {
         neighbours.reserve(8);
     }
 };
+
+#include <atomic>
+
+// Static parking is active at the park airport (its airport parking file is in use).
+extern std::atomic<bool> staticParkingActive;
+// Airports that the last airport scan put into the TO_BE_LEARNED_OFFLINE folder.
+extern std::atomic<std::int32_t> tbloAirportCount;

@@ -18,3 +18,5 @@ const std::string& downloadBaseUrl = productDownloadBaseUrl;
 const long downloadConnectSeconds = TARNWICK_TEST_BUILD ? 5 : 20;
 const long downloadLowSpeedBytes = TARNWICK_TEST_BUILD ? 1 : 100;
 const long downloadLowSpeedSeconds = TARNWICK_TEST_BUILD ? 2 : 30;
+
+const std::int32_t statusHoldSeconds = TARNWICK_TEST_BUILD ? 3 : 25;

@@ -1,5 +1,6 @@
 #pragma once
 // Constants that differ between the shipped program and the test build.
+#include <cstdint>
 #include <string>
 
 extern const bool isTestBuild;
@@ -14,3 +15,6 @@ extern std::string testDownloadBaseUrl; // test build only
 extern const long downloadConnectSeconds;
 extern const long downloadLowSpeedBytes;
 extern const long downloadLowSpeedSeconds;
+
+// Seconds of the status clock for which a status text stays on the status line.
+extern const std::int32_t statusHoldSeconds;

@@ -29,7 +29,9 @@ void gf_createButton(GuiButton& button, HWND parent, HINSTANCE instance, int x, 
 
 void gf_createEdit(ParameterControl& control, HWND parent, HINSTANCE instance, int x, int width, WNDPROC procedure)
 {
-    control.window = lf_createChild(L"Edit", L"", WS_BORDER, x, control.row, width, 16, control, parent, instance);
+    // Scrolls as the user types, so a value longer than the narrow field (a folder) can be entered.
+    control.window = lf_createChild(L"Edit", L"", WS_BORDER | ES_AUTOHSCROLL, x, control.row, width, 16, control,
+                                    parent, instance);
     if (control.window == nullptr)
         return;
     control.previousWindowProc =

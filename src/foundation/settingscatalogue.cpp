@@ -11,7 +11,7 @@ StringParameter AIG_VERSION("AIG_VERSION", "");
 StringParameter author("author", "");
 StringParameter date("date", "");
 StringParameter version("version", "");
-StringParameter copyright("copyright", "Copyright (c) Tarnwick_P3D. All rights reserved.");
+StringParameter copyright("copyright", "Copyright (c) Tarnwick_P3D"); // fits the window header
 StringParameter PROGRAM_VERSION("PROGRAM_VERSION", "");
 GuiStringParameter SIM_INSTALL_PATH("SIM_INSTALL_PATH", "", 32788, 119);
 GuiStringParameter BLOCK_CALLSIGN("BLOCK_CALLSIGN", "", 32828, 287);

@@ -3,6 +3,7 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 
+#include "app/finalexit.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
@@ -121,6 +122,7 @@ void onSimConnectOpen(const SimMessage& message)
     }
     frameCount = 0;
     mainWindow.simulatorConnected = true;
+    gf_repaintBand(countersBand);
     std::string name;
     for (const char c : received)
         if (std::isalnum(static_cast<unsigned char>(c)) || std::isspace(static_cast<unsigned char>(c)))
@@ -131,11 +133,7 @@ void onSimConnectOpen(const SimMessage& message)
         fmt::format("{} ({}.{}.{}.{})", name, message.u32(scOff::openVersion), message.u32(scOff::openVersion + 4),
                     message.u32(scOff::openVersion + 8), message.u32(scOff::openVersion + 12));
     gf_log(formed + " connected ");
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        mainWindow.simulatorLine = formed;
-    }
-    gf_repaintWindow();
+    gf_setDisplayText(&MainWindow::simulatorLine, formed, countersBand);
     if (!lf_versionAccepted(formed)) {
         EnableWindow(SIM_INSTALL_PATH.window, TRUE);
         throw zeb::UserErrorException(78, fmt::format("wrong P3D version \"{}\" connects ... ?", formed));
@@ -186,7 +184,7 @@ void onSimConnectEvent(const SimMessage& message)
         const bool running = message.u32(scOff::eventData) == 1;
         flightRunning = running;
         mainWindow.flightMark = running;
-        gf_repaintWindow();
+        gf_repaintBand(countersBand);
         break;
     }
     case evPositionChanged:

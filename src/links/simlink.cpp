@@ -2,6 +2,7 @@
 // the connection whenever it ends.
 #include "links/simlink.h"
 
+#include "app/finalexit.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
@@ -176,7 +177,7 @@ void gf_resetSimLink()
 void closeSimConnect()
 {
     mainWindow.simulatorConnected = false;
-    gf_repaintWindow();
+    gf_repaintBand(countersBand);
     ScConnection* connection = nullptr;
     {
         std::lock_guard lock(simQueues.mutex);

@@ -5,6 +5,7 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 
+#include "app/finalexit.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
@@ -67,14 +68,6 @@ std::string lf_modelCode(const std::string& text)
     return text;
 }
 
-void lf_showStand(const std::string& stand)
-{
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        mainWindow.userStand = stand;
-    }
-    gf_repaintWindow();
-}
 } // namespace
 
 UserAircraftInfo gf_userAircraftInfo()
@@ -131,7 +124,7 @@ void onUserPosition(const SimMessage& message)
         userInfo.stand = stand;
     }
     if (standChanged)
-        lf_showStand(stand);
+        gf_setDisplayText(&MainWindow::userStand, stand, countersBand);
     if (realTrafficProfessional)
         simulatorTime = lf_posixTime(received);
     userObjectId = message.u32(scOff::dataObjectId);
@@ -162,11 +155,7 @@ void readUserAircraftTitle(const SimMessage& message)
             return;
         userInfo.title = title;
     }
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        mainWindow.simulatorText = title;
-    }
-    gf_repaintWindow();
+    gf_setDisplayText(&MainWindow::simulatorText, title, countersBand);
     lf_logIndented("SimConnect: User aircraft title: " + title);
 }
 
@@ -205,6 +194,7 @@ void readUserAircraftModel(const SimMessage& message)
         lf_logIndented(line);
     }
     mainWindow.userModelKnown = known;
+    gf_repaintBand(countersBand);
     std::lock_guard lock(userMutex);
     userInfo.model = model;
     userInfo.halfWingspan = wingspan;

@@ -15,13 +15,23 @@ std::atomic<std::int32_t> tickCounter{0};
 
 std::mutex pendingParkMutex;
 std::optional<std::pair<double, double>> pendingParkAirport;
-std::string pendingParkAirportCode;
 
 std::optional<std::pair<double, double>> gf_parkAirportPosition()
 {
     std::lock_guard lock(pendingParkMutex);
     return pendingParkAirport;
 }
+
+// Tests set the figures that the stand-ins report.
+std::atomic<std::uint32_t> pendingFlyingLive{0};
+std::atomic<std::int32_t> pendingParkedLive{0};
+std::atomic<std::int32_t> pendingParkedStatic{0};
+std::string pendingParkAirportCode; // under pendingParkMutex
+std::string pendingReservedStand;
+
+std::uint32_t gf_countFlyingLive() { return pendingFlyingLive; }
+std::int32_t lf_listRatio2(bool) { return pendingParkedLive; }
+std::int32_t lf_listRatio1(bool) { return pendingParkedStatic; }
 
 std::string gf_parkAirportCode()
 {
@@ -58,3 +68,11 @@ void lf_writeParkAirports()
     if (!parkAirports.empty())
         pendingParkAirportWrites.push_back(parkAirports.front());
 }
+
+std::string gf_reservedStandName()
+{
+    std::lock_guard lock(pendingParkMutex);
+    return pendingReservedStand;
+}
+
+std::atomic<bool> staticParkingRunning{false};

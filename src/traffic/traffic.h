@@ -81,3 +81,15 @@ extern std::mutex parkAirportsMutex;
 extern std::vector<ParkAirportEntry> parkAirports;
 // Records the first entry of the park airports in the file. Call under parkAirportsMutex.
 void lf_writeParkAirports();
+
+// Main-loop thread only: the live aircraft created in the simulator and not parked.
+std::uint32_t gf_countFlyingLive();
+// Main-loop thread only: parked live aircraft; with show, the live parked-time figure is updated.
+std::int32_t lf_listRatio2(bool show);
+// Main-loop thread only: static parked aircraft; with show, the static parked-time figure is updated.
+std::int32_t lf_listRatio1(bool show);
+
+// The park airport's reserved stand, empty while none; any thread.
+std::string gf_reservedStandName();
+// Static parking is placing aircraft (the airport parking controls are disabled meanwhile).
+extern std::atomic<bool> staticParkingRunning;

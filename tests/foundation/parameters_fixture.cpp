@@ -1,5 +1,7 @@
 #include "parameters_fixture.h"
 
+#include "support/parametersxml.h"
+
 #include <filesystem>
 
 void gf_testResetSettings()
@@ -27,29 +29,17 @@ void ParametersTest::SetUp()
 
 void ParametersTest::writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const
 {
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child("parameters");
-    for (const auto& [name, value] : elements) {
-        pugi::xml_node node = root.append_child("parameter");
-        node.append_attribute("name") = name.c_str();
-        node.append_attribute("value") = value.c_str();
-    }
-    ASSERT_TRUE(document.save_file(parametersFile.c_str()));
+    ASSERT_TRUE(gf_testWriteParameters(parametersFile, elements));
 }
 
 std::map<std::string, std::string> ParametersTest::fileValues() const
 {
-    std::map<std::string, std::string> values;
-    pugi::xml_document document;
-    if (!document.load_file(parametersFile.c_str())) {
+    auto values = gf_testReadParameters(parametersFile);
+    if (!values) {
         ADD_FAILURE() << "parameters.xml does not load";
-        return values;
+        return {};
     }
-    for (pugi::xml_node node : document.child("parameters").children("parameter")) {
-        const pugi::xml_attribute value = node.attribute("value");
-        values.emplace(node.attribute("name").as_string(), value ? value.as_string() : "<none>");
-    }
-    return values;
+    return *values;
 }
 
 int ParametersTest::countInFile(const std::string& key) const

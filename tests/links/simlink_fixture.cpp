@@ -3,7 +3,6 @@
 #include "app/programcontrol.h"
 #include "foundation/winstring.h"
 #include "links/simqueues.h"
-#include "links/standin.h"
 #include "simconnect/protocol.h"
 #include "support/simconnectenv.h"
 

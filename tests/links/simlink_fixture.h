@@ -8,8 +8,8 @@
 #include "foundation/winstring.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
-#include "links/standin.h"
 #include "support/simconnectenv.h"
+#include "support/waitfor.h"
 #include "simstandin/simstandin.h"
 #include "traffic/traffic.h"
 

@@ -2,6 +2,7 @@
 // The RealTraffic stand-in (tools/realtraffic), run natively beside the Wine test program,
 // and bounded waits for what it causes.
 #include "support/tempfolder.h"
+#include "support/waitfor.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,15 +34,3 @@ private:
     bool m_taken = false;
 };
 
-// Polls the condition until it holds; false when the time is up first.
-template <typename Condition>
-bool gf_waitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(15))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}

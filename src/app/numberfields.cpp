@@ -1,0 +1,114 @@
+// Enter in a number field: the typed value is checked against the setting's limits,
+// stored, saved and confirmed; a refused value leaves the setting as it was.
+#include "app/commands.h"
+
+#include "app/fieldnumbers.h"
+#include "app/mainwindow.h"
+#include "app/status.h"
+#include "foundation/log.h"
+#include "foundation/parametersfile.h"
+#include "foundation/settingdisplay.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/winstring.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+// The field's text as UTF-8 (at most 511 characters); nothing when it cannot be converted.
+std::optional<std::string> lf_fieldText(const ParameterControl& field)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(field.window, text, 512);
+    try {
+        return gf_utf16ToUtf8(text);
+    } catch (const std::exception& e) {
+        gf_log(e.what());
+        return std::nullopt;
+    }
+}
+
+void lf_refuse(const std::string& text) { gf_showStatus(fmt::format("invalid input: {}", text), true); }
+
+template <typename Number>
+void lf_same(const Parameter& setting, Number value)
+{
+    gf_showStatus(fmt::format("Same {} value {}, no changes made", setting.key, value), true);
+}
+
+bool lf_commitInt(GuiIntParameter& setting, const std::string& text)
+{
+    if (text.empty()) {
+        if (&setting == &parking_percentage) { // kept with the airport parking files, not here
+            setting.value = 0;
+            return true;
+        }
+        setting.value = setting.clamp(setting.defaultValue);
+        gf_saveParameterValue(setting);
+        return true;
+    }
+    const FieldInt number = gf_parseFieldInt(text);
+    if (number.state != FieldParse::number || number.value < setting.minimum || number.value > setting.maximum) {
+        lf_refuse(text);
+        return false;
+    }
+    if (number.value == setting.value.load()) {
+        lf_same(setting, number.value);
+        return false;
+    }
+    setting.value = number.value;
+    if (&setting != &parking_percentage)
+        gf_saveParameterValue(setting);
+    return true;
+}
+
+// The hours are kept as whole half hours in MAX_FIT, which is what is saved.
+bool lf_commitFloat(GuiFloatParameter& setting, const std::string& text)
+{
+    if (text.empty()) {
+        setting.value = setting.clamp(setting.defaultValue);
+        MAX_FIT.value = MAX_FIT.clamp(MAX_FIT.defaultValue);
+        gf_saveParameterValue(MAX_FIT);
+        return true;
+    }
+    const FieldFloat number = gf_parseFieldFloat(text);
+    // Written so that NaN is refused too.
+    if (number.state != FieldParse::number || !(number.value >= setting.minimum && number.value <= setting.maximum)) {
+        lf_refuse(text);
+        return false;
+    }
+    if (number.value == setting.value.load()) {
+        lf_same(setting, number.value);
+        return false;
+    }
+    MAX_FIT.value = MAX_FIT.clamp(std::lround(2.0f * number.value) - 1);
+    gf_saveParameterValue(MAX_FIT);
+    setting.value = setting.clamp(static_cast<float>(MAX_FIT.value.load()) * 0.5f + 0.5f);
+    return true;
+}
+} // namespace
+
+bool procesTbInt(GuiIntParameter& setting)
+{
+    const std::optional<std::string> text = lf_fieldText(setting);
+    const bool changed = text && lf_commitInt(setting, *text);
+    if (changed)
+        gf_showStatus(fmt::format("The new {} is {}", setting.key, setting.value.load()), false);
+    gf_showIntParameter(setting);
+    // MAX_LIVE at its default shows an empty field.
+    if (&setting == &MAX_LIVE && MAX_LIVE.value.load() == MAX_LIVE.defaultValue)
+        gf_clearItemText(MAX_LIVE.controlId);
+    return changed;
+}
+
+bool procesTbFloat(GuiFloatParameter& setting)
+{
+    const std::optional<std::string> text = lf_fieldText(setting);
+    const bool changed = text && lf_commitFloat(setting, *text);
+    if (changed)
+        gf_showStatus(fmt::format("The new {} is {:.1F}", setting.key, setting.value.load()), false);
+    gf_showFloatParameter(setting);
+    return changed;
+}

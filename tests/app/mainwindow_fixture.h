@@ -1,0 +1,65 @@
+#pragma once
+// The real main window on a thread of its own with its own message loop, as initInstance
+// runs it, in a fresh current folder that also holds parameters.xml and Log.txt. Tests
+// drive it with window messages from the test thread.
+#include "app/mainwindow.h"
+#include "foundation/logcapture.h"
+#include "foundation/parametersfile.h"
+#include "foundation/winstring.h"
+#include "support/waitfor.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+// What the stand-ins of the subsystems not built yet were asked (their pending.cpp files).
+extern std::atomic<std::int32_t> pendingStartUps;
+extern std::atomic<std::uint32_t> pendingExitReason;
+extern std::atomic<std::uint32_t> pendingExitSeconds;
+extern std::atomic<std::int32_t> pendingExits;
+extern std::atomic<std::uint32_t> pendingFlyingLive;
+extern std::atomic<std::int32_t> pendingParkedLive;
+extern std::atomic<std::int32_t> pendingParkedStatic;
+extern std::mutex pendingParkMutex;
+extern std::string pendingParkAirportCode;
+extern std::string pendingReservedStand;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes parameters.xml with these elements before the window opens.
+    void writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const;
+    void openWindow();
+    // The final quit message, then waits for the message loop to end.
+    void closeWindow();
+    HWND window() const { return mainWindow.window.load(); }
+    // Enables every control, as the start-up does once the settings are read.
+    void enableAll() const;
+
+    void click(const ParameterControl& control) const;
+    // Types the text into the field (replacing its text), then Enter.
+    void type(const ParameterControl& field, const std::wstring& text) const;
+    // Puts the text into the field at once (as pasted), then Enter.
+    void paste(const ParameterControl& field, const std::wstring& text) const;
+    std::wstring fieldText(const ParameterControl& field) const;
+    bool checked(const GuiBoolParameter& setting) const;
+    bool enabled(const ParameterControl& control) const;
+
+    std::string status() const;
+    std::string fileValue(const std::string& key) const; // "<missing>" when not stored (or no file)
+    static RECT windowRect(HWND window);
+    bool logHasLine(const std::string& line) { return log.hasLine(line); }
+    int logCount(const std::string& line);
+
+    LogCapture log;
+    std::thread windowThread;
+    int exitCode = -1;
+};

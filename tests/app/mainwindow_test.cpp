@@ -1,0 +1,199 @@
+// The main window as initInstance opens it: its controls, its place on the screen, its
+// ending, and a screenshot in a known state.
+#include "mainwindow_canvas.h"
+#include "mainwindow_fixture.h"
+
+#include "app/painting.h"
+#include "app/status.h"
+#include "foundation/settingdisplay.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/winstring.h"
+
+#include <set>
+
+namespace {
+struct ControlPlace {
+    const ParameterControl& control;
+    const wchar_t* className;
+    int x;
+    int width;
+};
+
+// Every control of the window with its class, left edge and width.
+const ControlPlace controlPlaces[] = {
+    {SIM_INSTALL_PATH, L"Edit", 111, 1200},
+    {SCAN_LIVERIES, L"Button", 5, 12},
+    {LIG_AUTOMATIC, L"Button", 217, 12},
+    {LIG_PRIORITIZE, L"Button", 323, 12},
+    {SUPPRESS_STUB, L"Button", 430, 12},
+    {LOG, L"Button", 652, 12},
+    {ALWAYS_ON_TOP, L"Button", 748, 12},
+    {SCAN_AIRPORTS, L"Button", 5, 12},
+    {AFG_AUTOMATIC, L"Button", 217, 12},
+    {NAV_LIGHTS_WHILE_PARKED, L"Button", 652, 12},
+    {LEARN_SOFT, L"Button", 748, 12},
+    {MATCHING_DEPTH, L"Edit", 217, 24},
+    {LIGHT_AIRCRAFT, L"Button", 323, 12},
+    {HELICOPTERS, L"Button", 430, 12},
+    {HIGH_PERF_AIRCRAFT, L"Button", 536, 12},
+    {AEROWINX, L"Button", 652, 12},
+    {GUID_CHANGES, L"Button", 748, 12},
+    {LATERAL_RANGE, L"Edit", 217, 34},
+    {AUTO_RANGE, L"Button", 323, 12},
+    {MAX_LIVE, L"Edit", 576, 34},
+    {checkVersionButton, L"Button", 692, 120},
+    {COLLISION_USER_GND, L"Button", 217, 12},
+    {COLLISION_USER_AIR, L"Button", 323, 12},
+    {COLLISION_LIVE_PARKED_GND, L"Button", 430, 12},
+    {BLOCK_CALLSIGN, L"Edit", 217, 100},
+    {unblockButton, L"Button", 323, 70},
+    {AIRPORT_RANGE, L"Edit", 343, 34},
+    {AIRPORT_HEIGHT, L"Edit", 586, 50},
+    {PARK_FAKE, L"Button", 5, 12},
+    {WEEK, L"Button", 71, 12},
+    {PARK_SOFT, L"Button", 151, 12},
+    {parking_percentage, L"Edit", 217, 34},
+    {INITIAL_LOAD_ONLY, L"Button", 323, 12},
+    {MAX_FIT_FL, L"Edit", 460, 24},
+    {flushStaticButton, L"Button", 642, 90},
+    {rereadButton, L"Button", 758, 90},
+};
+
+RECT lf_clientRect(HWND parent, HWND child)
+{
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+} // namespace
+
+TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
+{
+    SCAN_AIRPORTS.value = false; // as if read so: the box follows the switch
+    openWindow();
+    std::set<const ParameterControl*> placed;
+    for (const ControlPlace& place : controlPlaces) {
+        const ParameterControl& control = place.control;
+        const auto& name = dynamic_cast<const Parameter&>(control).key;
+        SCOPED_TRACE(name);
+        placed.insert(&control);
+        ASSERT_NE(control.window, nullptr);
+        EXPECT_EQ(GetParent(control.window), window());
+        EXPECT_EQ(GetDlgCtrlID(control.window), control.controlId);
+        wchar_t className[32] = {};
+        GetClassNameW(control.window, className, 32);
+        EXPECT_EQ(_wcsicmp(className, place.className), 0);
+        const RECT rect = lf_clientRect(window(), control.window);
+        EXPECT_EQ(rect.left, place.x);
+        EXPECT_EQ(rect.right - rect.left, place.width);
+        if (const auto* setting = dynamic_cast<const GuiBoolParameter*>(&control)) {
+            EXPECT_EQ(rect.top, control.row + 2);
+            EXPECT_EQ(checked(*setting), setting->value.load());
+            EXPECT_TRUE(enabled(control));
+        } else if (const auto* button = dynamic_cast<const GuiButton*>(&control)) {
+            EXPECT_EQ(rect.top, control.row);
+            EXPECT_EQ(rect.bottom - rect.top, 20);
+            wchar_t caption[64] = {};
+            GetWindowTextW(control.window, caption, 64);
+            EXPECT_EQ(gf_utf16ToUtf8(caption), button->key);
+            EXPECT_FALSE(enabled(control)); // until the start-up has read the settings
+        } else {
+            EXPECT_EQ(rect.top, control.row);
+            EXPECT_EQ(rect.bottom - rect.top, 16);
+            EXPECT_FALSE(enabled(control));
+            EXPECT_NE(GetWindowLongPtrW(control.window, GWLP_WNDPROC), control.previousWindowProc);
+        }
+    }
+    EXPECT_FALSE(checked(SCAN_AIRPORTS));
+    // Every setting with a control has it, except MAX_FIT, which is edited through MAX_FIT_FL.
+    for (Parameter* setting : gf_allSettings()) {
+        auto* control = dynamic_cast<ParameterControl*>(setting);
+        if (control && setting != &MAX_FIT) {
+            EXPECT_TRUE(placed.count(control)) << setting->key;
+        }
+    }
+    EXPECT_EQ(MAX_FIT.window, nullptr);
+    EXPECT_EQ(pendingStartUps.load(), 1) << "initInstance posts the start-up message once";
+}
+
+TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)
+{
+    openWindow();
+    const RECT rect = windowRect(window());
+    EXPECT_EQ(rect.right - rect.left, 880);
+    EXPECT_EQ(rect.bottom - rect.top, 516);
+    EXPECT_EQ(rect.left, 400);
+    EXPECT_EQ(rect.top, 20);
+    wchar_t title[64] = {};
+    GetWindowTextW(window(), title, 64);
+    EXPECT_STREQ(title, L"Tarnwick_P3D");
+    const LONG_PTR style = GetWindowLongPtrW(window(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+}
+
+TEST_F(MainWindowTest, ScreenshotInAKnownState)
+{
+    openWindow();
+    enableAll();
+    for (GuiIntParameter* setting : {&MATCHING_DEPTH, &LATERAL_RANGE, &AIRPORT_RANGE, &AIRPORT_HEIGHT,
+                                     &parking_percentage})
+        gf_showIntParameter(*setting);
+    gf_showFloatParameter(MAX_FIT_FL);
+    BLOCK_CALLSIGN.assignValue("KLM123");
+    gf_showStringParameter(BLOCK_CALLSIGN);
+    SIM_INSTALL_PATH.assignValue("C:\\Program Files\\Lockheed Martin\\Prepar3D v5");
+    gf_showStringParameter(SIM_INSTALL_PATH);
+    gf_setDisplayText(&MainWindow::simulatorLine, "Prepar3D v5.4.9", countersBand);
+    gf_setDisplayText(&MainWindow::simulatorText, "Boeing 737-800 Tarnwick Air", countersBand);
+    gf_setDisplayText(&MainWindow::userStand, "GATE A12", countersBand);
+    gf_setDisplayText(&MainWindow::realTrafficLine, "RealTraffic 10.0.250 Professional", countersBand);
+    gf_setDisplayText(&MainWindow::airportNameText, "Amsterdam Schiphol", statisticsBand);
+    gf_setDisplayText(&MainWindow::airportPublisherText, "stock", statisticsBand);
+    gf_setDisplayText(&MainWindow::qualityText, "0.82", statisticsBand);
+    {
+        std::lock_guard lock(pendingParkMutex);
+        pendingParkAirportCode = "EHAM";
+        pendingReservedStand = "D7";
+    }
+    mainWindow.simulatorConnected = true;
+    mainWindow.flightMark = true;
+    mainWindow.realTrafficWaiting = false;
+    mainWindow.readerLights = true;
+    mainWindow.trafficReaderState = 1;
+    mainWindow.weatherReaderState = 1;
+    mainWindow.qnh = 1013;
+    mainWindow.liveCount = 27;
+    mainWindow.liveryCount = 5312;
+    mainWindow.orbxAirportCount = 12;
+    mainWindow.otherAirportCount = 4;
+    mainWindow.parkDataLoaded = true;
+    mainWindow.reservedStandValid = true;
+    mainWindow.standCount = 212;
+    mainWindow.parkedLiveCount = 9;
+    mainWindow.parkedStaticCount = 54;
+    mainWindow.maxPark = 63;
+    mainWindow.liveAverageFit = 3.5f;
+    mainWindow.staticAverageFit = 2.25f;
+    mainWindow.updateCount = 1234;
+    gf_showStatus("RealTraffic detected at this PC", false);
+    RedrawWindow(window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    SendMessageW(window(), WM_NULL, 0, 0);
+
+    RECT client{};
+    GetClientRect(window(), &client);
+    Canvas picture(client.right, client.bottom);
+    ASSERT_TRUE(picture.copyWindow(window()));
+    const auto folder = gf_testProgramFolder() / L"screenshots";
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(picture.saveBmp(folder / L"mainwindow.bmp"));
+    // The picture is the painted window, not an empty one.
+    EXPECT_EQ(picture.at(5, 460), colour::green);       // status strip
+    EXPECT_EQ(picture.at(410, 40), colour::green);      // simulator light
+    EXPECT_EQ(picture.at(440, 40), colour::green);      // RealTraffic light
+    EXPECT_EQ(picture.at(2, 250), colour::lightBlue);   // controls area
+    EXPECT_EQ(picture.at(860, 420), colour::black);     // statistics strip
+    EXPECT_TRUE(picture.has({3, 455, 300, 472}, colour::yellow)); // the status text
+}
