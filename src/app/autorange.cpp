@@ -28,8 +28,12 @@ void gf_autoRange()
 {
     const UserAircraft user = gf_userAircraftBlock();
     double distance = 10000;
-    if (const auto airport = gf_parkAirportPosition())
-        distance = gf_distanceNm({user.latitude, user.longitude}, *airport);
+    {
+        std::lock_guard lock(parkAirportsMutex);
+        if (!parkAirports.empty())
+            distance = gf_distanceNm(user.latitude, user.longitude, parkAirports.front().latitude,
+                                     parkAirports.front().longitude);
+    }
     const std::int32_t before = LATERAL_RANGE.value.load();
     gf_setRadius(gf_autoRangeRadius(userOnGround.load(), user.altitude, AIRPORT_HEIGHT.value.load(), distance));
     if (LATERAL_RANGE.value.load() != before)

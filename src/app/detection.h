@@ -1,6 +1,7 @@
 #pragma once
 // Where the simulator is installed and which version it is, the stock airports that
 // follow from it, and the add-on airport folders checked against them.
+#include "app/programcontrol.h"
 #include "foundation/settings.h"
 
 #include <filesystem>
@@ -14,8 +15,8 @@ extern std::filesystem::path stockAirportsPath;
 // SIM_INSTALL_PATH from the registry when it is empty at start-up; raises
 // UserErrorException 151 or 153 when the user must type it.
 void gf_detectSimulator();
-// "5" or "6": from SIM_INSTALL_PATH, else P3D_VERSION; UserErrorException 77 when neither tells.
-std::string gf_checkInstallPathVersion();
+// gf_checkInstallPathVersion (programcontrol.h): "5" or "6" from SIM_INSTALL_PATH, else
+// P3D_VERSION; UserErrorException 77 when neither tells.
 // Sets the stock airports path and shows when that folder is missing.
 void lf_checkStockAirportsPath();
 // The non-empty afolder values in order; UserErrorException 42 for one inside the stock airports.

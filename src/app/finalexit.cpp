@@ -132,8 +132,14 @@ const std::string& gf_exitReasonName(std::uint32_t reason)
     return names.at(reason);
 }
 
+void (*exitRequestRecorder)(std::uint32_t reason, std::uint32_t seconds) = nullptr;
+
 void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds)
 {
+    if (exitRequestRecorder != nullptr) {
+        exitRequestRecorder(reason, seconds);
+        return;
+    }
     std::lock_guard lock(exitMutex);
     // Test and set in one step: of two requests at the same moment only one exits.
     if (exitFlag.exchange(true))

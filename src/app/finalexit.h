@@ -7,6 +7,9 @@
 // 5 "SYSTEM ERROR". Ignored while an exit is under way; the reason is stored and the exit
 // thread started before it returns.
 void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds);
+// Tests of the other subsystems record the requests here instead; null (always in the
+// program): gf_startFinalExit exits.
+extern void (*exitRequestRecorder)(std::uint32_t reason, std::uint32_t seconds);
 
 // The exit thread's body: readers stopped, aircraft removed, RealTraffic told, threads
 // waited for; then a restart (start-up message after the countdown) or the final quit

@@ -19,10 +19,6 @@ extern std::atomic<bool> realTrafficOnThisPc;
 // Major number of the airport archive's version.
 extern std::atomic<std::int32_t> archiveWeek;
 
-// Every ending and in-process restart. Reasons: 1 "SIM WAS CLOSED", 2 "RESTART",
-// 3 "RESTART_IPP", 4 "USER CLOSED SIM", 5 "SYSTEM ERROR". Ignored while an exit is under way.
-void gf_startFinalExit(std::uint32_t reason, std::uint32_t seconds);
-
 #include <string>
 
 // "5" or "6", the simulator's major version from SIM_INSTALL_PATH or P3D_VERSION.

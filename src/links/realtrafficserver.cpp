@@ -92,13 +92,6 @@ long long lf_wholeNumber(double value)
         return 0;
     return std::llround(value);
 }
-
-// Nothing known yet: the simulator reports about 0,0 before a flight is loaded.
-bool lf_positionUnknown(double latitude, double longitude)
-{
-    return latitude >= 0 && latitude <= 0.0009 && longitude >= 0 && longitude <= 0.05;
-}
-
 } // namespace
 
 void gf_openServerSocket(const std::string& port)
@@ -256,7 +249,7 @@ std::string gf_formatPosition(double pitch, double bank, double heading, double 
 void gf_sendPosition()
 {
     const UserAircraft& user = gf_currentUserAircraft();
-    if (!realTrafficOnThisPc || lf_positionUnknown(user.latitude, user.longitude))
+    if (!realTrafficOnThisPc || gf_userPositionUnknown(user.latitude, user.longitude))
         return;
     if (!clientConnected) {
         if (exitReason == 0 && waitForClient()) {

@@ -22,6 +22,8 @@ struct DbRecord {
 int gf_sizeCategory(const std::string& type);
 // Half the type's wingspan in nautical miles.
 double gf_wingspan(const std::string& type);
+// The largest value of the wingspan table, in the unit of gf_wingspan.
+extern double largestWingspan;
 // The registration itself, then (for 5 or more characters, not "N...", no "-") with
 // "-" after its second and then after its first character.
 std::vector<std::string> gf_regcodeVariants(const std::string& registration);

@@ -17,6 +17,8 @@ int gf_sizeCategory(const std::string& type)
     return found == pendingLiveries::sizeClasses.end() ? 0 : found->second;
 }
 
+double largestWingspan = 0.0;
+
 double gf_wingspan(const std::string& type)
 {
     const auto found = pendingLiveries::wingspans.find(type);

@@ -1,6 +1,7 @@
 #pragma once
 // The program's own SimConnect client: request calls, connection and dispatch.
 // Every call returns a 32-bit Windows result code, 0 on success; nothing throws.
+#include <cstddef>
 #include <cstdint>
 
 class ScConnection;
@@ -37,6 +38,9 @@ ScResult SimConnect_Open(ScConnection** handle, const char* name, void* window, 
 ScResult SimConnect_Close(ScConnection* handle);
 ScResult SimConnect_CallDispatch(ScConnection* handle, ScDispatchProc routine, void* context);
 ScResult SimConnect_GetLastSentPacketID(ScConnection* handle, std::uint32_t* sendId);
+// Packets committed and still waiting for their write: grows while the server reads slower
+// than the client sends. 0 for a null handle.
+std::size_t sc_sendBacklog(ScConnection* handle);
 
 ScResult SimConnect_MapClientEventToSimEvent(ScConnection* handle, std::uint32_t eventId, const char* eventName);
 ScResult SimConnect_TransmitClientEvent(ScConnection* handle, std::uint32_t objectId, std::uint32_t eventId,

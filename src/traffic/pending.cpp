@@ -11,8 +11,6 @@ const UserAircraft& gf_currentUserAircraft() { return pendingUserAircraft; }
 
 void gf_removeLiveAircraft() { ++pendingLiveRemovals; }
 
-#include <mutex>
-
 std::atomic<std::int32_t> tickCounter{0};
 
 std::mutex pendingParkMutex;
@@ -41,6 +39,36 @@ std::string gf_parkAirportCode()
     return pendingParkAirportCode;
 }
 
+// The answers pushed so far, for tests to read under the mutex.
+std::mutex pendingInboundMutex;
+std::vector<InboundAnswer> pendingInbound;
+
+void lf_pushToBuffer(const InboundAnswer& answer)
+{
+    std::lock_guard lock(pendingInboundMutex);
+    pendingInbound.push_back(answer);
+}
+
+// The stand that tests put under the user aircraft, wherever it is.
+std::string pendingStandName;
+
+std::string lf_standNameAt(double, double)
+{
+    std::lock_guard lock(pendingParkMutex);
+    return pendingStandName;
+}
+
+std::mutex parkAirportsMutex;
+std::vector<ParkAirportEntry> parkAirports;
+// Each write records the entry that would have been written.
+std::vector<ParkAirportEntry> pendingParkAirportWrites;
+
+void lf_writeParkAirports()
+{
+    if (!parkAirports.empty())
+        pendingParkAirportWrites.push_back(parkAirports.front());
+}
+
 std::string gf_reservedStandName()
 {
     std::lock_guard lock(pendingParkMutex);
@@ -52,6 +80,7 @@ std::atomic<bool> staticParkingRunning{false};
 #include "foundation/exceptions.h"
 #include "links/livereport.h"
 #include "links/realtrafficserver.h"
+#include "links/simlink.h"
 
 #include <deque>
 #include <vector>
@@ -75,8 +104,8 @@ void lf_note(std::string call)
 }
 } // namespace
 
-// Reports are taken (two a tick) so that none pile up, and the user position goes to
-// RealTraffic every 100th tick; nothing is created.
+// Reports are taken (two a tick) so that none pile up; every 100th tick the user position
+// goes to RealTraffic and is asked of the simulator. Nothing is created.
 void lf_trafficTick()
 {
     if (pendingTickFails.exchange(false))
@@ -89,12 +118,22 @@ void lf_trafficTick()
             ++pendingReportsTaken;
         }
     }
-    if (tickCounter.load() % 100 == 0)
+    if (tickCounter.load() % 100 == 0) {
         gf_sendPosition();
+        pendingUserAircraft = requestUserPosition();
+    }
     ++tickCounter;
 }
 
-void lf_processBuffer() { lf_note("lf_processBuffer"); }
+// The answers are dropped, so that none pile up.
+void lf_processBuffer()
+{
+    {
+        std::lock_guard lock(pendingInboundMutex);
+        pendingInbound.clear();
+    }
+    lf_note("lf_processBuffer");
+}
 void lf_staticParking(bool initial) { lf_note(initial ? "lf_staticParking(true)" : "lf_staticParking(false)"); }
 
 void lf_setAcceptReports(bool accept)

@@ -1,41 +1,86 @@
 #pragma once
 // What the rest of the program uses of the traffic manager.
-#include <cstdint>
+#include "links/useraircraft.h"
+#include "simconnect/simconnect.h"
 
-// The user aircraft as the traffic manager last copied it from the simulator (every 100th
-// tick): degrees for the position, radians for the attitude, feet and knots.
-struct UserAircraft {
-    double latitude = 0.0;
-    double longitude = 0.0;
-    double pitch = 0.0;
-    double bank = 0.0;
-    double heading = 0.0;
-    double altitude = 0.0;
-    double altitudeAboveGround = 0.0;
-    double groundSpeed = 0.0;
-    std::int64_t zuluSeconds = 0;
-    std::int64_t zuluDayOfYear = 0;
-    std::int64_t zuluYear = 0;
-    std::int64_t lightStates = 0;
-};
-// Main-loop thread only.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The user aircraft block as the traffic manager last copied it from the simulator link
+// (every 100th tick). Main-loop thread only.
 const UserAircraft& gf_currentUserAircraft();
 
 // RealTraffic went away: every live aircraft leaves the simulator (created ones are
 // removed, queued creations withdrawn or marked for removal when they are answered).
 void gf_removeLiveAircraft();
 
-#include <atomic>
-#include <optional>
-#include <utility>
-
 // Ten-millisecond traffic ticks, counted up at the end of every tick of the main loop.
 extern std::atomic<std::int32_t> tickCounter;
 
 // The park airport's position (latitude, longitude in degrees) while one is set; any thread.
 std::optional<std::pair<double, double>> gf_parkAirportPosition();
+// The park airport's code, empty while none is set; any thread.
+std::string gf_parkAirportCode();
 
-#include <string>
+// Flight ids: live aircraft carry their hex id (always above this), static parked aircraft
+// a number from 1 up to it.
+inline constexpr std::uint32_t highestStaticFlightId = 10000;
+
+// One aircraft to be created in the simulator.
+struct CreationItem {
+    ScInitPosition position;      // heading, pitch and bank in degrees; airspeed 0
+    std::string tailNumber;       // the callsign, by which the new object is recognised
+    std::string_view liveryTitle; // a view into the livery list, which outlives the item
+    std::uint32_t flightId = 0;   // by which the simulator's answer finds the aircraft
+};
+
+// An answer of the simulator about an AI aircraft, handed from the simulator link to the
+// traffic manager.
+enum class AnswerKind : std::uint32_t {
+    liveCreated = 0,   // second value: flight id; second number: height above ground (ft)
+    staticCreated = 1, // second value: flight id
+    removed = 2,
+    objectData = 3,    // second value: on ground; numbers: ground altitude, height above ground (ft)
+    staticCg = 4,      // numbers: static centre of gravity to ground (ft), static pitch (radians)
+    blocked = 5,       // second value: flight id
+    creationFailed = 6 // second value: flight id; object id 0
+};
+
+struct InboundAnswer {
+    std::uint32_t objectId = 0;
+    std::uint32_t secondValue = 0;
+    std::int32_t settling = 0; // ticks in the settling list, -1 when finished
+    AnswerKind kind = AnswerKind::removed;
+    double firstNumber = 0.0;
+    double secondNumber = 0.0;
+};
+
+// Appends one answer to the inbound buffer (SimConnect thread); drained every traffic tick.
+void lf_pushToBuffer(const InboundAnswer& answer);
+
+// The name of the park airport's stand within 55 m of the position, nearest first; empty
+// when none, when no stands are loaded or while the user aircraft is not on the ground.
+std::string lf_standNameAt(double latitude, double longitude);
+
+// One line of my_park_airports.txt: an airport code and the stand reserved for the user.
+struct ParkAirportEntry {
+    std::string code;
+    std::string reservedStand; // empty when none
+    double latitude = 0.0;     // degrees, from the airport list
+    double longitude = 0.0;
+    double distance = 0.0;     // nautical miles from the user aircraft, 0 until computed
+};
+// The park airports, nearest first, and the lock under which they are read and changed.
+extern std::mutex parkAirportsMutex;
+extern std::vector<ParkAirportEntry> parkAirports;
+// Records the first entry of the park airports in the file. Call under parkAirportsMutex.
+void lf_writeParkAirports();
 
 // Main-loop thread only: the live aircraft created in the simulator and not parked.
 std::uint32_t gf_countFlyingLive();
@@ -44,8 +89,7 @@ std::int32_t lf_listRatio2(bool show);
 // Main-loop thread only: static parked aircraft; with show, the static parked-time figure is updated.
 std::int32_t lf_listRatio1(bool show);
 
-// The park airport's code, empty while none is set, and its reserved stand; any thread.
-std::string gf_parkAirportCode();
+// The park airport's reserved stand, empty while none; any thread.
 std::string gf_reservedStandName();
 // Static parking is placing aircraft (the airport parking controls are disabled meanwhile).
 extern std::atomic<bool> staticParkingRunning;

@@ -6,7 +6,9 @@
 //   --refuse TITLE   answer the creation of this title with exception 22 (repeatable)
 //   --name TEXT      simulator name in the open answer
 //   --seconds N      run time (default 600), then stop
+//   --scenario FILE  play the timed steps of this file (see scenario.h)
 //   --verbose        print every request
+#include "simstandin/scenario.h"
 #include "simstandin/simstandin.h"
 
 #include "foundation/winstring.h"
@@ -14,8 +16,11 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
+#include <exception>
 #include <string>
+#include <vector>
 
 namespace {
 void lf_registerPorts(const standin::SimStandIn& standIn)
@@ -44,6 +49,7 @@ int wmain(int argc, wchar_t** argv)
     int seconds = 600;
     bool registerPorts = false;
     bool verbose = false;
+    std::wstring scenarioFile;
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -69,20 +75,39 @@ int wmain(int argc, wchar_t** argv)
             seconds = std::stoi(argv[++i]);
         else if (arg == L"--verbose")
             verbose = true;
+        else if (arg == L"--scenario" && hasValue)
+            scenarioFile = argv[++i];
         else {
             std::fprintf(stderr, "sim_standin: unknown argument %s\n", gf_utf16ToUtf8(arg).c_str());
             return 2;
         }
     }
+    std::vector<standin::ScenarioStep> scenario;
+    try {
+        if (!scenarioFile.empty())
+            scenario = standin::gf_readScenario(scenarioFile);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sim_standin: %s\n", e.what());
+        return 2;
+    }
     standin::SimStandIn standIn(options);
     if (registerPorts)
         lf_registerPorts(standIn);
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t played = 0;
+    auto playDue = [&] {
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        for (; played < scenario.size() && scenario[played].at <= elapsed; ++played)
+            standin::gf_applyScenarioStep(standIn, scenario[played]);
+    };
+    playDue(); // the steps at 0 s hold before any client connects
     std::printf("sim_standin ready pipe=%s port4=%u port6=%u\n", gf_utf16ToUtf8(options.pipeName).c_str(),
                 standIn.port4(), standIn.port6());
     std::fflush(stdout);
     std::size_t printed = 0;
     for (int tick = 0; tick < seconds * 10; ++tick) {
         Sleep(100);
+        playDue();
         if (!verbose)
             continue;
         const std::vector<standin::Request> requests = standIn.requests();

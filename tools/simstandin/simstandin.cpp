@@ -138,9 +138,12 @@ SOCKET lf_listen(int family, std::uint16_t wanted, std::uint16_t& port)
 } // namespace
 
 SimStandIn::SimStandIn(Options options)
-    : m_options(std::move(options)), m_user{m_options.userTitle, m_options.userAtcId, {}},
-      m_nextObjectId(m_options.userObjectId + 1)
+    : m_options(std::move(options)), m_nextObjectId(m_options.userObjectId + 1)
 {
+    m_user.texts = {{"title", m_options.userTitle}, {"atc id", m_options.userAtcId},
+                    {"atc model", m_options.userAtcModel}};
+    for (const auto& [datum, value] : m_options.userValues)
+        m_user.values[gf_standInKey(datum)] = value;
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!m_options.pipeName.empty()) {
         // The first instance exists before the constructor returns, so a client may connect at once.
@@ -269,6 +272,8 @@ void SimStandIn::readSession(Session* session)
     const HANDLE readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool halfClosed = false;
     for (;;) {
+        while (m_holdReading && WaitForSingleObject(m_stopEvent, 5) == WAIT_TIMEOUT) {
+        }
         DWORD got = 0;
         bool ok = false;
         if (session->pipe) {
@@ -414,6 +419,23 @@ void SimStandIn::stepFrames(int count)
         sendSystemEvent("Frame", 0);
 }
 
+void SimStandIn::deliver(Work& work)
+{
+    for (auto& [session, out] : work)
+        for (const Bytes& packet : out)
+            session->write(packet);
+}
+
+void SimStandIn::periodicAnswers(Work& work)
+{
+    for (const auto& session : m_sessions) {
+        Outbox out;
+        for (const auto& [requestId, periodic] : m_clients[session->number].periodic)
+            answerData(session->number, scMsgObjectData, requestId, periodic.defineId, periodic.objectId, 1, 1, out);
+        work.emplace_back(session.get(), std::move(out));
+    }
+}
+
 void SimStandIn::tick()
 {
     using clock = std::chrono::steady_clock;
@@ -421,40 +443,111 @@ void SimStandIn::tick()
     auto nextSecond = clock::now() + std::chrono::seconds(1);
     while (WaitForSingleObject(m_stopEvent, 5) == WAIT_TIMEOUT) {
         const auto now = clock::now();
-        if (m_options.frameIntervalMs > 0 && now >= nextFrame) {
-            nextFrame += std::chrono::milliseconds(m_options.frameIntervalMs);
-            if (nextFrame < now)
-                nextFrame = now; // fell behind: no burst of frames
-            std::vector<std::pair<Session*, Outbox>> work;
-            {
-                std::lock_guard lock(m_lock);
+        Work work;
+        {
+            std::lock_guard lock(m_lock);
+            if (m_options.frameIntervalMs > 0 && now >= nextFrame) {
+                nextFrame += std::chrono::milliseconds(m_options.frameIntervalMs);
+                if (nextFrame < now)
+                    nextFrame = now; // fell behind: no burst of frames
                 for (const auto& session : m_sessions) {
                     Outbox out;
                     systemEvent(session->number, "Frame", 0, 0, false, out);
                     work.emplace_back(session.get(), std::move(out));
                 }
             }
-            for (auto& [session, out] : work)
-                for (const Bytes& packet : out)
-                    session->write(packet);
-        }
-        if (now >= nextSecond) {
-            nextSecond += std::chrono::seconds(1);
-            std::vector<std::pair<Session*, Outbox>> work;
-            {
-                std::lock_guard lock(m_lock);
-                for (const auto& session : m_sessions) {
-                    Outbox out;
-                    for (const auto& [requestId, periodic] : m_clients[session->number].periodic)
-                        answerData(session->number, scMsgObjectData, requestId, periodic.defineId, periodic.objectId, 1, 1, out);
-                    work.emplace_back(session.get(), std::move(out));
-                }
+            if (now >= nextSecond) {
+                nextSecond += std::chrono::seconds(1);
+                periodicAnswers(work);
             }
-            for (auto& [session, out] : work)
-                for (const Bytes& packet : out)
-                    session->write(packet);
         }
+        deliver(work);
     }
+}
+
+void SimStandIn::stepPeriodic()
+{
+    Work work;
+    {
+        std::lock_guard lock(m_lock);
+        periodicAnswers(work);
+    }
+    deliver(work);
+}
+
+void SimStandIn::announce(const std::string& name, std::uint32_t objectId, Work& work)
+{
+    for (const auto& session : m_sessions) {
+        Outbox out;
+        systemEvent(session->number, name, objectId, scObjectTypeAircraft, true, out);
+        work.emplace_back(session.get(), std::move(out));
+    }
+}
+
+void SimStandIn::setUserValue(const std::string& datum, double value)
+{
+    std::lock_guard lock(m_lock);
+    m_user.values[gf_standInKey(datum)] = value;
+}
+
+void SimStandIn::setUserText(const std::string& datum, const std::string& text)
+{
+    std::lock_guard lock(m_lock);
+    m_user.texts[gf_standInKey(datum)] = text;
+}
+
+std::uint32_t SimStandIn::addObject(const std::string& title, const std::string& atcId,
+                                    const std::map<std::string, double>& values)
+{
+    Work work;
+    std::uint32_t id = 0;
+    {
+        std::lock_guard lock(m_lock);
+        id = m_nextObjectId++;
+        Object& object = m_objects[id];
+        object.texts = {{"title", title}, {"atc id", atcId}};
+        for (const auto& [datum, value] : values)
+            object.values[gf_standInKey(datum)] = value;
+        announce("ObjectAdded", id, work);
+    }
+    deliver(work);
+    return id;
+}
+
+bool SimStandIn::removeObject(std::uint32_t objectId)
+{
+    Work work;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_objects.erase(objectId) == 0)
+            return false;
+        announce("ObjectRemoved", objectId, work);
+    }
+    deliver(work);
+    return true;
+}
+
+std::uint32_t SimStandIn::objectByAtcId(const std::string& atcId) const
+{
+    std::lock_guard lock(m_lock);
+    for (const auto& [id, object] : m_objects)
+        if (object.text("ATC ID") == atcId)
+            return id;
+    return 0;
+}
+
+double SimStandIn::objectValue(std::uint32_t objectId, const std::string& datum) const
+{
+    std::lock_guard lock(m_lock);
+    const Object* object = findObject(objectId);
+    return object == nullptr ? 0.0 : object->value(datum);
+}
+
+std::size_t SimStandIn::countOf(std::uint32_t number) const
+{
+    std::lock_guard lock(m_lock);
+    const auto found = m_counts.find(number);
+    return found == m_counts.end() ? 0 : found->second;
 }
 
 std::vector<Request> SimStandIn::requests() const

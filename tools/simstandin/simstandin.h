@@ -3,6 +3,7 @@
 // listens on a named pipe and on TCP loopback, records every request packet and answers
 // as the simulator would. Tests can also make it send malformed streams.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -42,11 +43,22 @@ struct Options {
     std::uint32_t userObjectId = 1;
     std::string userTitle = "Stand-in User Aircraft";
     std::string userAtcId = "TWK1";
+    std::string userAtcModel = "ATCCOM.AC_MODEL_B738.0.text";
+    // Further values of the user aircraft by datum name ("Plane Latitude", "SIM ON GROUND" ...);
+    // any datum not given reads 0.
+    std::map<std::string, double> userValues;
+    // What a new AI aircraft reports for "Static CG to Ground" (feet) and "Static Pitch" (radians).
+    double aiStaticCg = 9.5;
+    double aiStaticPitch = 0.0087;
+    bool recordRequests = true;   // off: only counted (long runs)
     int frameIntervalMs = 0;      // steady frames; 0: only the frames a test steps
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
 };
+
+// The key under which an object keeps a datum: its name in lower case.
+std::string gf_standInKey(const std::string& datum);
 
 // Builders of server packets: size, version and id, then the body.
 Bytes message(std::uint32_t id, const Bytes& body = {});
@@ -80,6 +92,23 @@ public:
     int sessionCount() const;
     bool waitForSession(int number, std::chrono::milliseconds timeout) const;
     std::vector<std::uint32_t> aiObjects() const;
+    // Requests of this number received so far, whether recorded or not.
+    std::size_t countOf(std::uint32_t number) const;
+    // A value of an AI aircraft (by datum name) as the program last set it; 0 when none.
+    double objectValue(std::uint32_t objectId, const std::string& datum) const;
+
+    // The user aircraft; the next answers report the new values.
+    void setUserValue(const std::string& datum, double value);
+    void setUserText(const std::string& datum, const std::string& text); // TITLE, ATC MODEL, ATC ID
+    // An AI aircraft of another program, announced to every client subscribed to
+    // "ObjectAdded"; its object id.
+    std::uint32_t addObject(const std::string& title, const std::string& atcId,
+                            const std::map<std::string, double>& values);
+    // Takes any AI aircraft out, announced with "ObjectRemoved"; false when unknown.
+    bool removeObject(std::uint32_t objectId);
+    std::uint32_t objectByAtcId(const std::string& atcId) const; // 0 when none
+    // Sends every answer that is due each second now, besides the steady ones.
+    void stepPeriodic();
 
     // Sent to the newest open client connection.
     void send(const Bytes& packet);
@@ -89,6 +118,8 @@ public:
     void sendException(std::uint32_t code, std::uint32_t sendId, std::uint32_t index);
 
     // Misbehaviour.
+    // A simulator too busy to read: nothing more is taken from the connections while held.
+    void holdReading(bool hold) { m_holdReading = hold; }
     void sendInOneWrite(const std::vector<Bytes>& packets);
     void sendSplit(const Bytes& bytes, int pieces); // separate writes, a short pause between
     void sendRaw(const Bytes& bytes) { send(bytes); }
@@ -102,10 +133,12 @@ private:
         std::string name;
         std::uint32_t type = 0;
     };
+    // An aircraft as its datums read: texts and numbers by lower-case datum name.
     struct Object {
-        std::string title;
-        std::string atcId;
-        std::array<double, 3> position{}; // latitude, longitude, altitude
+        std::map<std::string, std::string> texts;
+        std::map<std::string, double> values;
+        double value(const std::string& datum) const;
+        std::string text(const std::string& datum) const;
     };
     struct Periodic {
         std::uint32_t defineId = 0;
@@ -129,10 +162,17 @@ private:
 
     // Protocol, all under m_lock.
     void handleRequest(int session, Request request, Outbox& out);
+    void respond(int session, const Request& r, Outbox& out);
     void answerData(int session, std::uint32_t messageId, std::uint32_t requestId, std::uint32_t defineId,
                        std::uint32_t objectId, std::uint32_t entry, std::uint32_t count, Outbox& out);
     Bytes datumBytes(const Datum& datum, const Object& object) const;
     const Object* findObject(std::uint32_t objectId) const;
+    void setData(int session, const Request& request);
+    // Work for several sessions, built under m_lock and written after it is released.
+    using Work = std::vector<std::pair<Session*, Outbox>>;
+    void announce(const std::string& name, std::uint32_t objectId, Work& work); // to every client
+    void deliver(Work& work);
+    void periodicAnswers(Work& work);
     std::uint32_t subscribedEvent(int session, const std::string& name) const; // 0 when none
     void systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType,
                         bool withType, Outbox& out);
@@ -143,12 +183,14 @@ private:
     void* m_stopEvent = nullptr;
     bool m_winsock = false;
     bool m_stopped = false;
+    std::atomic<bool> m_holdReading{false};
     std::vector<std::uintptr_t> m_listeners;
     std::vector<std::thread> m_threads;
 
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     std::vector<Request> m_requests;
+    std::map<std::uint32_t, std::size_t> m_counts; // by request number
     std::vector<std::unique_ptr<Session>> m_sessions;
     std::map<int, ClientState> m_clients;
     Object m_user;

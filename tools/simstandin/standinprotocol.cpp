@@ -35,6 +35,14 @@ bool lf_sameName(const std::string& a, const std::string& b)
 }
 } // namespace
 
+std::string gf_standInKey(const std::string& datum)
+{
+    std::string key = datum;
+    for (char& c : key)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
 std::uint32_t Request::u32(std::size_t offset) const
 {
     std::uint32_t value = 0;
@@ -119,6 +127,18 @@ const SimStandIn::Object* SimStandIn::findObject(std::uint32_t objectId) const
     return found == m_objects.end() ? nullptr : &found->second;
 }
 
+double SimStandIn::Object::value(const std::string& datum) const
+{
+    const auto found = values.find(gf_standInKey(datum));
+    return found == values.end() ? 0.0 : found->second;
+}
+
+std::string SimStandIn::Object::text(const std::string& datum) const
+{
+    const auto found = texts.find(gf_standInKey(datum));
+    return found == texts.end() ? std::string() : found->second;
+}
+
 std::uint32_t SimStandIn::subscribedEvent(int session, const std::string& name) const
 {
     const auto client = m_clients.find(session);
@@ -156,13 +176,11 @@ void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t
 Bytes SimStandIn::datumBytes(const Datum& datum, const Object& object) const
 {
     Bytes bytes;
-    auto putDouble = [&bytes](double value) {
+    auto putRaw = [&bytes](const auto& value) {
         const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
-        bytes.insert(bytes.end(), raw, raw + 8);
+        bytes.insert(bytes.end(), raw, raw + sizeof value);
     };
-    const std::string text = lf_sameName(datum.name, "ATC ID") ? object.atcId
-                             : lf_sameName(datum.name, "TITLE") ? object.title
-                                                                : std::string();
+    const std::string text = object.text(datum.name);
     switch (datum.type) {
     case scDatumString32:
         lf_putText(bytes, text, 32);
@@ -171,15 +189,33 @@ Bytes SimStandIn::datumBytes(const Datum& datum, const Object& object) const
         lf_putText(bytes, text, (text.size() + 4) / 4 * 4); // NUL included, whole words
         break;
     case scDatumFloat64:
-        putDouble(lf_sameName(datum.name, "Plane Latitude")    ? object.position[0]
-                  : lf_sameName(datum.name, "Plane Longitude") ? object.position[1]
-                  : lf_sameName(datum.name, "Plane Altitude")  ? object.position[2]
-                                                               : 0.0);
+        putRaw(object.value(datum.name));
         break;
-    default: // 64-bit integers and anything else: eight zero bytes
+    case scDatumInt64:
+        putRaw(static_cast<std::int64_t>(object.value(datum.name)));
+        break;
+    default: // anything else: eight zero bytes
         bytes.insert(bytes.end(), 8, 0);
     }
     return bytes;
+}
+
+// The program moves its AI aircraft by writing their datums.
+void SimStandIn::setData(int session, const Request& r)
+{
+    const auto object = m_objects.find(r.u32(20));
+    const auto& definitions = m_clients[session].definitions;
+    const auto definition = definitions.find(r.u32(16));
+    if (object == m_objects.end() || definition == definitions.end())
+        return;
+    std::size_t offset = 36;
+    for (const Datum& datum : definition->second) {
+        if (datum.type == scDatumFloat64)
+            object->second.values[gf_standInKey(datum.name)] = r.f64(offset);
+        else if (datum.type == scDatumInt64)
+            object->second.values[gf_standInKey(datum.name)] = static_cast<double>(r.u32(offset));
+        offset += datum.type == scDatumString32 ? 32 : 8;
+    }
 }
 
 void SimStandIn::answerData(int session, std::uint32_t messageId, std::uint32_t requestId, std::uint32_t defineId,
@@ -208,7 +244,14 @@ void SimStandIn::handleRequest(int session, Request request, Outbox& out)
     request.version = request.u32(4);
     request.number = request.u32(8) - scRequestIdBase;
     request.sendId = request.u32(12);
-    const Request& r = m_requests.emplace_back(std::move(request));
+    ++m_counts[request.number];
+    respond(session, request, out);
+    if (m_options.recordRequests)
+        m_requests.push_back(std::move(request));
+}
+
+void SimStandIn::respond(int session, const Request& r, Outbox& out)
+{
     ClientState& client = m_clients[session];
     if (r.version != scProtocolVersion) {
         out.push_back(exceptionMessage(scExceptionVersionMismatch, r.sendId, 0));
@@ -270,7 +313,20 @@ void SimStandIn::handleRequest(int session, Request request, Outbox& out)
             break;
         }
         const std::uint32_t id = m_nextObjectId++;
-        m_objects[id] = Object{title, r.text(272, scTailNumberField), {r.f64(284), r.f64(292), r.f64(300)}};
+        const bool onGround = r.u32(332) != 0;
+        const double altitude = r.f64(300);
+        Object& object = m_objects[id];
+        object.texts = {{"title", title}, {"atc id", r.text(272, scTailNumberField)}};
+        object.values = {{"plane latitude", r.f64(284)},
+                         {"plane longitude", r.f64(292)},
+                         {"plane altitude", altitude},
+                         {"plane pitch degrees", r.f64(308)},
+                         {"plane bank degrees", r.f64(316)},
+                         {"plane heading degrees true", r.f64(324)},
+                         {"sim on ground", onGround ? 1.0 : 0.0},
+                         {"plane alt above ground", onGround ? 0.0 : altitude},
+                         {"static cg to ground", m_options.aiStaticCg},
+                         {"static pitch", m_options.aiStaticPitch}};
         systemEvent(session, "ObjectAdded", id, scObjectTypeAircraft, true, out);
         break;
     }
@@ -283,6 +339,9 @@ void SimStandIn::handleRequest(int session, Request request, Outbox& out)
         systemEvent(session, "ObjectRemoved", id, scObjectTypeAircraft, true, out);
         break;
     }
+    case scReqSetDataOnObject:
+        setData(session, r);
+        break;
     case scReqAiSetFlightPlan: {
         std::error_code error;
         if (!std::filesystem::exists(gf_u8path(r.text(20, scPathField)), error))

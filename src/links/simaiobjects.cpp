@@ -1,0 +1,136 @@
+// The AI aircraft as the simulator reports them: creations awaiting their answer, objects
+// announced and not yet identified, and the data that the traffic manager receives about them.
+#include "links/simids.h"
+#include "links/simlink.h"
+#include "links/simqueues.h"
+
+#include "foundation/log.h"
+#include "simconnect/protocol.h"
+#include "traffic/traffic.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr double nearbyHeightFeet = 2500.0;
+constexpr std::size_t reservedEntries = 256;
+constexpr std::uint32_t atcIdField = 32;
+
+// Offsets in the answer of definition 404: height above ground, ground altitude, on ground, ATC id.
+constexpr std::uint32_t nearbyHeight = scOff::dataStart;
+constexpr std::uint32_t nearbyGround = scOff::dataStart + 8;
+constexpr std::uint32_t nearbyOnGround = scOff::dataStart + 16;
+constexpr std::uint32_t nearbyAtcId = scOff::dataStart + 24;
+
+struct PendingCreation {
+    std::uint32_t sendId = 0;
+    std::uint32_t flightId = 0;
+    std::string callsign;
+};
+
+// SimConnect thread only.
+std::vector<PendingCreation> pendingCreations;
+std::vector<std::uint32_t> newObjects;
+
+// Removes the element by moving the last one into its place.
+template <typename Vector, typename Iterator>
+void lf_swapRemove(Vector& vector, Iterator at)
+{
+    *at = std::move(vector.back());
+    vector.pop_back();
+}
+} // namespace
+
+void lf_addPendingCreation(std::uint32_t sendId, std::uint32_t flightId, const std::string& callsign)
+{
+    pendingCreations.push_back({sendId, flightId, callsign});
+}
+
+std::uint32_t takePendingCreation(const std::string& callsign)
+{
+    const auto found = std::find_if(pendingCreations.begin(), pendingCreations.end(),
+                                    [&](const PendingCreation& pending) { return pending.callsign == callsign; });
+    if (found == pendingCreations.end())
+        return 0;
+    const std::uint32_t flightId = found->flightId;
+    lf_swapRemove(pendingCreations, found);
+    return flightId;
+}
+
+std::optional<std::uint32_t> lf_takePendingBySendId(std::uint32_t sendId)
+{
+    const auto found = std::find_if(pendingCreations.begin(), pendingCreations.end(),
+                                    [&](const PendingCreation& pending) { return pending.sendId == sendId; });
+    if (found == pendingCreations.end())
+        return std::nullopt;
+    const std::uint32_t flightId = found->flightId;
+    lf_swapRemove(pendingCreations, found);
+    return flightId;
+}
+
+void lf_noteNewObject(std::uint32_t objectId)
+{
+    newObjects.push_back(objectId);
+}
+
+bool lf_takeNewObject(std::uint32_t objectId)
+{
+    const auto found = std::find(newObjects.begin(), newObjects.end(), objectId);
+    if (found == newObjects.end())
+        return false;
+    lf_swapRemove(newObjects, found);
+    return true;
+}
+
+void lf_clearAiBookkeeping()
+{
+    pendingCreations.clear();
+    newObjects.clear();
+    pendingCreations.reserve(reservedEntries);
+    newObjects.reserve(reservedEntries);
+}
+
+void onSimObjectDataByType(const SimMessage& message)
+{
+    const std::uint32_t objectId = message.u32(scOff::dataObjectId);
+    if (message.u32(scOff::dataRequestId) != reqWithinRange || objectId <= userObjectId)
+        return;
+    if (!message.has(nearbyAtcId, atcIdField)) {
+        gf_logf("! SimConnect data of object {} of {} bytes is too short, skipped", objectId, message.size);
+        return;
+    }
+    const double height = message.read<double>(nearbyHeight).value_or(0.0);
+    const std::string atcId = message.text(nearbyAtcId, atcIdField);
+    if (lf_takeNewObject(objectId)) {
+        // Created a moment ago: the ATC id is the callsign it was created with.
+        const std::uint32_t flightId = takePendingCreation(atcId);
+        if (flightId == 0) {
+            gf_logMarked(fmt::format("just created, but not by {}, oid: {}, callsign \"{}\" unknown", simClientName,
+                                     objectId, atcId));
+            return;
+        }
+        releaseAndFreezeAi(objectId);
+        if (flightId <= highestStaticFlightId)
+            lf_pushToBuffer({objectId, flightId, 0, AnswerKind::staticCreated, 0.0, 0.0});
+        else
+            lf_pushToBuffer({objectId, flightId, 0, AnswerKind::liveCreated, 0.0, height});
+        return;
+    }
+    // Static parked aircraft carry a callsign ending in '*': their data is of no use.
+    if (height <= nearbyHeightFeet && (atcId.empty() || atcId.back() != '*'))
+        lf_pushToBuffer({objectId, static_cast<std::uint32_t>(message.read<std::int64_t>(nearbyOnGround).value_or(0)),
+                         0, AnswerKind::objectData, message.read<double>(nearbyGround).value_or(0.0), height});
+}
+
+void lf_onStaticCg(const SimMessage& message)
+{
+    const auto height = message.read<double>(scOff::dataStart);
+    const auto pitch = message.read<double>(scOff::dataStart + 8);
+    if (!height || !pitch) {
+        gf_logf("! SimConnect static CG of {} bytes is too short, skipped", message.size);
+        return;
+    }
+    lf_pushToBuffer({message.u32(scOff::dataObjectId), 0, 0, AnswerKind::staticCg, *height, *pitch});
+}

@@ -1,0 +1,210 @@
+// The SimConnect thread: connects, declares, dispatches every millisecond, and closes
+// the connection whenever it ends.
+#include "links/simlink.h"
+
+#include "app/finalexit.h"
+#include "app/mainwindow.h"
+#include "app/programcontrol.h"
+#include "app/status.h"
+#include "foundation/exceptions.h"
+#include "foundation/log.h"
+#include "foundation/timehelpers.h"
+#include "links/simqueues.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+ScConnection* simConnection = nullptr;
+std::atomic<bool> simulatorQuit{false};
+std::atomic<bool> flightRunning{false};
+std::atomic<bool> simPaused{false};
+std::atomic<std::int32_t> requestErrorCount{0};
+std::atomic<bool> newSecond{false};
+std::atomic<std::int64_t> simulatorTime{0};
+std::atomic<float> simFrameRate{0.0f};
+std::atomic<std::uint32_t> userObjectId{0};
+std::atomic<bool> userOnGround{false};
+std::atomic<bool> userOnGroundReceived{false};
+
+namespace {
+constexpr auto reconnectPause = 1s;
+constexpr auto pauseStep = 50ms;
+constexpr std::int32_t requestErrorsForRestart = 3;
+
+std::mutex threadObjectMutex; // the start-up and the exit thread both reach the thread object
+std::jthread simConnectThreadObject;
+
+class TimerResolution {
+public:
+    TimerResolution() { timeBeginPeriod(1); }
+    ~TimerResolution() { timeEndPeriod(1); }
+    TimerResolution(const TimerResolution&) = delete;
+    TimerResolution& operator=(const TimerResolution&) = delete;
+};
+
+bool lf_exitUnderWay() { return exitFlag || removalDone; }
+
+void lf_pause(const std::stop_token& stop, std::chrono::milliseconds length)
+{
+    const auto end = std::chrono::steady_clock::now() + length;
+    while (std::chrono::steady_clock::now() < end && !stop.stop_requested() && !lf_exitUnderWay())
+        std::this_thread::sleep_for(pauseStep);
+}
+
+// A fresh connection starts with nothing from the one before.
+void lf_beginSession(ScConnection* connection)
+{
+    simulatorQuit = false;
+    lf_clearAiBookkeeping();
+    std::lock_guard lock(simQueues.mutex);
+    simConnection = connection;
+}
+
+// Dispatches every millisecond until a stop; true when the simulator has gone (its quit
+// message, or a connection that broke).
+bool lf_dispatchLoop(ScConnection* connection, const std::stop_token& stop)
+{
+    TimerResolution resolution;
+    while (!stop.stop_requested()) {
+        const ScResult result = SimConnect_CallDispatch(connection, dispatchSimConnect, nullptr);
+        if (result != scOk || simulatorQuit)
+            return true;
+        std::this_thread::sleep_until(std::chrono::steady_clock::now() + 1ms);
+    }
+    return false;
+}
+
+void lf_connectAndRun(const std::stop_token& stop)
+{
+    bool first = true;
+    while (!stop.stop_requested() && !lf_exitUnderWay()) {
+        if (first) {
+            gf_showStatus(fmt::format("Waiting for Prepar3Dv{} ...", gf_checkInstallPathVersion()), true);
+            first = false;
+        }
+        ScConnection* connection = nullptr;
+        if (SimConnect_Open(&connection, simClientName, nullptr, 0, nullptr, 0) != scOk) {
+            lf_pause(stop, reconnectPause);
+            continue;
+        }
+        setupSimConnect(connection);
+        lf_beginSession(connection);
+        const bool gone = lf_dispatchLoop(connection, stop);
+        if (gone)
+            flightRunning = false;
+        closeSimConnect();
+        if (gone) {
+            lf_simulatorGone();
+            return;
+        }
+    }
+}
+
+void lf_failed(const std::string& text, bool userError)
+{
+    gf_showError(text);
+    flightRunning = false;
+    closeSimConnect();
+    // A user error keeps the program open for the user to act on it.
+    if (!userError)
+        lf_simulatorGone();
+}
+} // namespace
+
+void simConnectThread(std::stop_token stop)
+{
+    ++runningThreads;
+    try {
+        lf_connectAndRun(stop);
+    } catch (const zeb::UserErrorException& e) {
+        lf_failed(e.what(), true);
+    } catch (const std::exception& e) {
+        lf_failed(e.what(), false);
+    } catch (...) {
+        lf_failed("Exception in SimClient", false);
+    }
+    lf_saveUserStand();
+    --runningThreads;
+}
+
+void gf_startSimConnectThread()
+{
+    std::lock_guard lock(threadObjectMutex);
+    if (simConnectThreadObject.joinable()) {
+        simConnectThreadObject.request_stop();
+        simConnectThreadObject.join();
+    }
+    simConnectThreadObject = std::jthread(simConnectThread);
+}
+
+void gf_requestSimConnectStop()
+{
+    std::lock_guard lock(threadObjectMutex);
+    if (simConnectThreadObject.joinable())
+        simConnectThreadObject.request_stop();
+}
+
+void gf_resetSimLink()
+{
+    {
+        std::lock_guard lock(threadObjectMutex);
+        if (simConnectThreadObject.joinable()) {
+            simConnectThreadObject.request_stop();
+            simConnectThreadObject.join();
+        }
+    }
+    closeSimConnect(); // nothing left open, whatever ended the thread
+    flightRunning = false;
+    simPaused = false;
+    requestErrorCount = 0;
+    newSecond = false;
+    simulatorTime = 0;
+    simFrameRate = 0.0f;
+    simulatorQuit = false;
+    lf_clearUserAircraft();
+    lf_clearAiBookkeeping();
+    gf_emptySimQueues();
+}
+
+void closeSimConnect()
+{
+    mainWindow.simulatorConnected = false;
+    gf_repaintBand(countersBand);
+    ScConnection* connection = nullptr;
+    {
+        std::lock_guard lock(simQueues.mutex);
+        connection = simConnection;
+        simConnection = nullptr;
+    }
+    if (connection == nullptr)
+        return;
+    lf_clearDefinitions(connection);
+    if (SimConnect_Close(connection) != scOk)
+        gf_logMarked("SimConnect close failed!");
+}
+
+void lf_simulatorGone()
+{
+    if (lf_exitUnderWay())
+        return;
+    gf_logf("{} Flight Simulator no longer connected, {} will stop ...", gf_nowString(), simClientName);
+    gf_startFinalExit(1, 0);
+}
+
+void countRequestError()
+{
+    const std::int32_t count = ++requestErrorCount;
+    if (count < requestErrorsForRestart)
+        return;
+    gf_showStatus(fmt::format("SimConnect request error {}, see Log.txt", count), true);
+    simPaused = true;
+    gf_startFinalExit(2, 10);
+}

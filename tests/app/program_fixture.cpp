@@ -1,0 +1,210 @@
+#include "program_fixture.h"
+
+#include "foundation/registry.h"
+#include "foundation/winstring.h"
+#include "links/simids.h"
+#include "liveries/liveries.h"
+#include "simconnect/protocol.h"
+#include "support/parametersxml.h"
+
+#include <winsock2.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path lf_roaming() { return gf_shellFolderPath(); }
+
+fs::path lf_buildFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return fs::path(path).parent_path();
+}
+
+std::vector<std::string> lf_recordedTraffic()
+{
+    std::vector<std::string> lines;
+    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
+    std::ifstream in(gf_u8path(source ? source : ".") / L"tools" / L"realtraffic" / L"sample_traffic.txt");
+    for (std::string line; std::getline(in, line) && lines.size() < 200;)
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK lf_findWindow(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner == search->processId && std::wstring(name) == L"Tarnwick_P3D") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+void ProgramRun::SetUp()
+{
+    lock = std::make_unique<SharedSimulatorLock>();
+    program = std::make_unique<TempFolder>();
+    fs::create_directory(*program / L"docs");
+    fs::create_directory(*program / L"input");
+    fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
+    gf_testWriteFile(*program / L"input" / L"dbase.xml", "<dbase/>");
+    gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
+
+    // The data folder of this prefix's user, as a user who ran the program today left it.
+    std::error_code ignored;
+    fs::remove_all(lf_roaming() / L"Tarnwick_P3D", ignored);
+    fs::remove_all(lf_roaming() / L"InsideSystems", ignored); // RealTraffic is not on this computer
+    fs::create_directories(lf_roaming() / L"Tarnwick_P3D");
+    ASSERT_TRUE(gf_testWriteParameters(lf_roaming() / L"Tarnwick_P3D" / L"parameters.xml",
+                                       {{"SIM_INSTALL_PATH", gf_pathText(*program / L"Prepar3D v5")},
+                                        {"DATA_CHECKED_AT_DATE", gf_dateCode()},
+                                        {"SCAN_LIVERIES", "false"},
+                                        {"SCAN_AIRPORTS", "false"},
+                                        {"AUTO_RANGE", "false"}}));
+
+    standin::Options options;
+    options.pipeName = gf_defaultSimulatorPipePath();
+    options.tcp = false;
+    options.frameIntervalMs = 33;
+    options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1},
+                          {"Plane Altitude", 0},       {"ZULU YEAR", 2024},        {"ZULU DAY OF YEAR", 60},
+                          {"ZULU TIME", 43200}};
+    simulator = std::make_unique<standin::SimStandIn>(options);
+    sender = std::thread([this] { sendDatagrams(); });
+}
+
+void ProgramRun::TearDown()
+{
+    stopSending = true;
+    if (sender.joinable())
+        sender.join();
+    for (HANDLE process : processes) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 3);
+            WaitForSingleObject(process, 10000);
+        }
+        CloseHandle(process);
+    }
+    if (simulator)
+        simulator->stop();
+    std::error_code ignored;
+    fs::remove_all(lf_roaming() / L"Tarnwick_P3D", ignored);
+}
+
+HANDLE ProgramRun::start()
+{
+    std::wstring command = L"\"" + (lf_buildFolder() / L"Tarnwick_P3D_test.exe").wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, program->path().c_str(),
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    processes.push_back(process.hProcess);
+    return process.hProcess;
+}
+
+std::size_t ProgramRun::userPositionRequests() const
+{
+    const int session = simulator->sessionCount();
+    std::size_t count = 0;
+    for (const standin::Request& request : simulator->requests(scReqDataOnObject))
+        if (request.session == session && request.u32(scHeaderSize) == reqUserPosition)
+            ++count;
+    return count;
+}
+
+bool ProgramRun::waitForMainLoop(int count)
+{
+    // The title is asked once the flight is found; the main loop then asks for the user
+    // position once a second.
+    const int session = simulator->sessionCount();
+    const bool titled = gf_waitFor(
+        [&] {
+            for (const standin::Request& request : simulator->requests(scReqDataOnObject))
+                if (request.session == session && request.u32(scHeaderSize) == reqUserTitle)
+                    return true;
+            return false;
+        },
+        std::chrono::seconds(30));
+    if (!titled)
+        return false;
+    const std::size_t before = userPositionRequests();
+    return gf_waitFor([&] { return userPositionRequests() >= before + static_cast<std::size_t>(count); },
+                      std::chrono::seconds(30));
+}
+
+bool ProgramRun::closeWindow(HANDLE process)
+{
+    WindowSearch search{GetProcessId(process), nullptr};
+    if (!gf_waitFor([&] {
+            EnumWindows(lf_findWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        }))
+        return false;
+    return PostMessageW(search.found, WM_CLOSE, 0, 0) != FALSE;
+}
+
+long ProgramRun::waitForEnd(HANDLE process, std::chrono::seconds limit)
+{
+    if (WaitForSingleObject(process, static_cast<DWORD>(limit.count() * 1000)) != WAIT_OBJECT_0)
+        return -2;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return static_cast<long>(code);
+}
+
+std::string ProgramRun::logText() const { return gf_testReadFile(*program / L"Log.txt"); }
+
+bool ProgramRun::logHasLine(const std::string& line) const
+{
+    std::istringstream stream(logText());
+    for (std::string read; std::getline(stream, read);) {
+        if (!read.empty() && read.back() == '\r')
+            read.pop_back();
+        if (read == line)
+            return true;
+    }
+    return false;
+}
+
+void ProgramRun::sendDatagrams()
+{
+    const std::vector<std::string> traffic = lf_recordedTraffic();
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const auto sendTo = [&](std::uint16_t port, const std::string& text) {
+        to.sin_port = htons(port);
+        sendto(sock, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    };
+    for (std::size_t n = 0; !stopSending.load(); ++n) {
+        if (!traffic.empty())
+            sendTo(49005, traffic[n % traffic.size()]);
+        if (n % 10 == 0)
+            sendTo(49004, R"({"ICAO": "EHAM", "QNH": 1021})");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    closesocket(sock);
+    WSACleanup();
+}

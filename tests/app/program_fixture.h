@@ -1,0 +1,48 @@
+#pragma once
+// Tarnwick_P3D_test.exe as a process of its own in this Wine prefix, started in a fresh
+// program folder, against the simulator stand-in run in this test process on the
+// simulator's own pipe, with traffic and QNH datagrams sent from here. Such runs share
+// the single-instance mutex, the data folder, the simulator's pipe and the UDP ports with
+// every other run, so they hold the shared simulator lock.
+#include "simstandin/simstandin.h"
+#include "support/simconnectenv.h"
+#include "support/tempfolder.h"
+#include "support/waitfor.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program; its process handle, or null.
+    HANDLE start();
+    // Waits until the program's main loop asks for the user position `count` more times
+    // in the current simulator session.
+    bool waitForMainLoop(int count = 3);
+    // Sends WM_CLOSE to the program's main window, as its close button does.
+    bool closeWindow(HANDLE process);
+    // Waits for the process to end; its exit code, or -2 when it did not end in time.
+    static long waitForEnd(HANDLE process, std::chrono::seconds limit = std::chrono::seconds(30));
+    std::string logText() const;
+    bool logHasLine(const std::string& line) const;
+
+    std::unique_ptr<SharedSimulatorLock> lock;
+    std::unique_ptr<TempFolder> program;
+    std::unique_ptr<standin::SimStandIn> simulator;
+    std::vector<HANDLE> processes;
+
+private:
+    void sendDatagrams();
+    std::size_t userPositionRequests() const;
+
+    std::atomic<bool> stopSending{false};
+    std::thread sender;
+};
