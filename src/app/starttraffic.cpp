@@ -80,6 +80,8 @@ void lf_exchangeVersion()
     }
     if (realTrafficProfessional.load())
         gf_sendQs123(simulatorTime.load());
+    // RealTraffic is there (or the wait ended): the reader lights show what its datagrams do.
+    lf_showFlag(mainWindow.readerLights, true);
 }
 
 void lf_startReaders()

@@ -1,0 +1,204 @@
+// The whole start-up in this process with the real main window: the simulator stand-in on a
+// pipe of its own (SimConnect.cfg in the program folder), traffic from this test, and, for
+// RealTraffic on this computer, a TCP client played by the test.
+#include "control_fixture.h"
+#include "mainwindow_fixture.h"
+
+#include "app/mainloop.h"
+#include "app/programcontrol.h"
+#include "app/startup.h"
+#include "app/status.h"
+#include "foundation/registry.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/winstring.h"
+#include "liveries/liveries.h"
+#include "simstandin/simstandin.h"
+#include "support/simconnectenv.h"
+
+#include <winsock2.h>
+
+#include <memory>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+extern std::atomic<std::int32_t> pendingTicks;
+
+namespace {
+class WindowRun : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        lock = std::make_unique<SharedSimulatorLock>();
+        startUpBody = lf_startUpTarnwick;
+        fs::create_directory(L"docs");
+        fs::create_directories(fs::path(L"input") / L"my_regcodes");
+        fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
+        const std::wstring pipe = gf_testPipeName();
+        standin::Options options;
+        options.pipeName = gf_testPipePath(pipe);
+        options.tcp = false;
+        options.frameIntervalMs = 33;
+        options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1}};
+        simulator = std::make_unique<standin::SimStandIn>(options);
+        gf_testWriteFile(L"SimConnect.cfg", "[SimConnect]\r\nProtocol=Pipe\r\nAddress=.\r\nPort=" +
+                                                gf_utf16ToUtf8(pipe) + "\r\n");
+        pendingDateCode = "20240102";
+        parameters = {{"SIM_INSTALL_PATH", gf_pathText(fs::current_path() / L"Prepar3D v5")},
+                      {"DATA_CHECKED_AT_DATE", "20240102"},
+                      {"SCAN_LIVERIES", "false"},
+                      {"SCAN_AIRPORTS", "false"},
+                      {"AUTO_RANGE", "false"}};
+        traffic = std::thread([this] {
+            WSADATA data;
+            WSAStartup(MAKEWORD(2, 2), &data);
+            const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            to.sin_port = htons(49005);
+            const std::string record =
+                "RTTFC,8322022,52.5695,4.7186,0,0,1,136.66,9.20,SWR1034,A21N,F-ANP,LSZH,EHAM,1700000001.0,X2,SW1034,"
+                "adsb_icao,1175,-1,-1,0.780,0.0,3.8,139.17,139.17,0,none,A3,1012.8,35008,-1,139.17,autopilot|vnav|"
+                "lnav|tcas,0.0,-21.9,223,24,-30,0,1,895408,2774740477";
+            while (!stopTraffic.load()) {
+                sendto(sock, record.data(), static_cast<int>(record.size()), 0, reinterpret_cast<sockaddr*>(&to),
+                       sizeof to);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            closesocket(sock);
+            WSACleanup();
+        });
+    }
+
+    void TearDown() override
+    {
+        stopTraffic = true;
+        traffic.join();
+        MainWindowTest::TearDown();
+        simulator->stop();
+    }
+
+    bool mainLoopRuns() { return gf_waitFor([] { return pendingTicks.load() > 20; }, std::chrono::seconds(30)); }
+
+    std::unique_ptr<SharedSimulatorLock> lock;
+    std::unique_ptr<standin::SimStandIn> simulator;
+    std::vector<std::pair<std::string, std::string>> parameters;
+    std::atomic<bool> stopTraffic{false};
+    std::thread traffic;
+};
+
+// RealTraffic's side of the TCP link: connects, answers the version request with `reply`,
+// and keeps every line it receives.
+class RealTrafficClient {
+public:
+    RealTrafficClient(std::uint16_t port, std::string reply) : m_reply(std::move(reply))
+    {
+        m_thread = std::thread([this, port] { run(port); });
+    }
+    ~RealTrafficClient()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::string received()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+
+private:
+    void run(std::uint16_t port)
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        SOCKET sock = INVALID_SOCKET;
+        while (!m_stop.load() && sock == INVALID_SOCKET) {
+            sock = gf_testConnectTcp(port);
+            if (sock == INVALID_SOCKET)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        DWORD timeout = 100;
+        setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+        char buffer[4096];
+        while (!m_stop.load() && sock != INVALID_SOCKET) {
+            const int got = recv(sock, buffer, sizeof buffer, 0);
+            if (got == 0)
+                break;
+            if (got < 0)
+                continue;
+            std::lock_guard lock(m_mutex);
+            m_received.append(buffer, static_cast<std::size_t>(got));
+            if (!m_answered && m_received.find("Qs999=version\r\n") != std::string::npos) {
+                send(sock, m_reply.data(), static_cast<int>(m_reply.size()), 0);
+                m_answered = true;
+            }
+        }
+        if (sock != INVALID_SOCKET)
+            closesocket(sock);
+        WSACleanup();
+    }
+
+    std::string m_reply;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::string m_received;
+    bool m_answered = false;
+    std::thread m_thread;
+};
+} // namespace
+
+TEST_F(WindowRun, TheStartUpReachesTheMainLoopAndACloseLeavesNoThread)
+{
+    writeParameters(parameters);
+    openWindow();
+    ASSERT_TRUE(mainLoopRuns());
+    // What the start-up set up in the window.
+    EXPECT_TRUE(mainWindow.simulatorConnected.load());
+    EXPECT_TRUE(mainWindow.readerLights.load()) << "RealTraffic is not on this computer";
+    EXPECT_FALSE(mainWindow.realTrafficWaiting.load());
+    EXPECT_TRUE(enabled(rereadButton));
+    EXPECT_TRUE(enabled(checkVersionButton)) << "the day's check was done before";
+    EXPECT_FALSE(enabled(flushStaticButton));
+    EXPECT_TRUE(enabled(LATERAL_RANGE));
+    EXPECT_TRUE(enabled(SCAN_LIVERIES));
+    EXPECT_FALSE(enabled(parking_percentage));
+    EXPECT_EQ(fieldText(MAX_LIVE), L"") << "the default applies";
+    EXPECT_EQ(fieldText(SIM_INSTALL_PATH), gf_utf8ToUtf16(parameters[0].second));
+    EXPECT_TRUE(logHasLine("RealTraffic not detected at this PC"));
+    EXPECT_EQ(runningThreads.load(), 4) << "start-up, simulator link and the two readers";
+
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    windowThread.join();
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(gf_waitFor([] { return runningThreads.load() == 0; }, std::chrono::seconds(10)))
+        << runningThreads.load() << " threads left";
+    EXPECT_FALSE(startUpRunning.load());
+}
+
+TEST_F(WindowRun, ARealTrafficVersionReplyThatIsNoJsonDoesNotEndTheProgram)
+{
+    const fs::path realTraffic = gf_shellFolderPath() / L"InsideSystems";
+    fs::create_directories(realTraffic);
+    gf_testWriteFile(realTraffic / L"RealTraffic.jar", "");
+    const std::uint16_t port = gf_unusedTcpPort();
+    parameters.emplace_back("PORT_NUMBER", std::to_string(port));
+    writeParameters(parameters);
+    RealTrafficClient client(port, "RealTraffic 10.0, no JSON here\r\n");
+    openWindow();
+    const bool running = mainLoopRuns();
+    std::error_code ignored;
+    fs::remove_all(realTraffic, ignored);
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(logHasLine("RealTraffic detected at this PC"));
+    EXPECT_TRUE(log.text().find("===> RealTraffic version reply not readable: ") != std::string::npos);
+    EXPECT_FALSE(exitFlag.load());
+    EXPECT_EQ(gf_statusLine().error, "");
+    // The link goes on: positions are sent, and "exit" at the end.
+    EXPECT_TRUE(gf_waitFor([&] { return client.received().find("Qs121=") != std::string::npos; }));
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    windowThread.join();
+    EXPECT_TRUE(gf_waitFor([&] { return client.received().find("exit\r\n") != std::string::npos; }));
+    EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+}
