@@ -7,13 +7,11 @@
 #include "app/startup.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/timerresolution.h"
 #include "foundation/weekslots.h"
 #include "links/readers.h"
 #include "links/simlink.h"
 #include "traffic/traffic.h"
-
-#include <windows.h>
-#include <mmsystem.h>
 
 #include <chrono>
 #include <thread>
@@ -31,14 +29,6 @@ std::atomic<bool> liveTrimRequest{false};
 std::atomic<std::int32_t> secondsCounter{0};
 
 namespace {
-class TimerResolution {
-public:
-    TimerResolution() { timeBeginPeriod(1); }
-    ~TimerResolution() { timeEndPeriod(1); }
-    TimerResolution(const TimerResolution&) = delete;
-    TimerResolution& operator=(const TimerResolution&) = delete;
-};
-
 constexpr auto tickLength = 10ms;
 
 // What the window asked for that changes the traffic tables.

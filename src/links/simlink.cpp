@@ -9,10 +9,8 @@
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
+#include "foundation/timerresolution.h"
 #include "links/simqueues.h"
-
-#include <windows.h>
-#include <mmsystem.h>
 
 #include <fmt/format.h>
 
@@ -41,14 +39,6 @@ constexpr std::int32_t requestErrorsForRestart = 3;
 
 std::mutex threadObjectMutex; // the start-up and the exit thread both reach the thread object
 std::jthread simConnectThreadObject;
-
-class TimerResolution {
-public:
-    TimerResolution() { timeBeginPeriod(1); }
-    ~TimerResolution() { timeEndPeriod(1); }
-    TimerResolution(const TimerResolution&) = delete;
-    TimerResolution& operator=(const TimerResolution&) = delete;
-};
 
 bool lf_exitUnderWay() { return exitFlag || removalDone; }
 

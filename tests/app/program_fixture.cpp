@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -23,17 +22,6 @@ fs::path lf_buildFolder()
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return fs::path(path).parent_path();
-}
-
-std::vector<std::string> lf_recordedTraffic()
-{
-    std::vector<std::string> lines;
-    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
-    std::ifstream in(gf_u8path(source ? source : ".") / L"tools" / L"realtraffic" / L"sample_traffic.txt");
-    for (std::string line; std::getline(in, line) && lines.size() < 200;)
-        if (!line.empty())
-            lines.push_back(line);
-    return lines;
 }
 
 struct WindowSearch {
@@ -55,6 +43,51 @@ BOOL CALLBACK lf_findWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 } // namespace
+
+std::vector<std::string> gf_testRecordedTraffic()
+{
+    std::vector<std::string> lines;
+    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
+    std::ifstream in(gf_u8path(source ? source : ".") / L"tools" / L"realtraffic" / L"sample_traffic.txt");
+    for (std::string line; std::getline(in, line) && lines.size() < 200;)
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
+DatagramSender::DatagramSender(std::vector<std::string> records) : m_records(std::move(records))
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+DatagramSender::~DatagramSender()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+void DatagramSender::run()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const auto sendTo = [&](std::uint16_t port, const std::string& text) {
+        to.sin_port = htons(port);
+        sendto(sock, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    };
+    for (std::size_t n = 0; !m_stop.load(); ++n) {
+        if (!m_records.empty())
+            sendTo(49005, m_records[n % m_records.size()]);
+        if (n % 10 == 0)
+            sendTo(49004, R"({"ICAO": "EHAM", "QNH": 1021})");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    closesocket(sock);
+    WSACleanup();
+}
 
 void ProgramRun::SetUp()
 {
@@ -86,14 +119,12 @@ void ProgramRun::SetUp()
                           {"Plane Altitude", 0},       {"ZULU YEAR", 2024},        {"ZULU DAY OF YEAR", 60},
                           {"ZULU TIME", 43200}};
     simulator = std::make_unique<standin::SimStandIn>(options);
-    sender = std::thread([this] { sendDatagrams(); });
+    datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
 }
 
 void ProgramRun::TearDown()
 {
-    stopSending = true;
-    if (sender.joinable())
-        sender.join();
+    datagrams.reset();
     for (HANDLE process : processes) {
         if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
             TerminateProcess(process, 3);
@@ -173,38 +204,4 @@ long ProgramRun::waitForEnd(HANDLE process, std::chrono::seconds limit)
 
 std::string ProgramRun::logText() const { return gf_testReadFile(*program / L"Log.txt"); }
 
-bool ProgramRun::logHasLine(const std::string& line) const
-{
-    std::istringstream stream(logText());
-    for (std::string read; std::getline(stream, read);) {
-        if (!read.empty() && read.back() == '\r')
-            read.pop_back();
-        if (read == line)
-            return true;
-    }
-    return false;
-}
-
-void ProgramRun::sendDatagrams()
-{
-    const std::vector<std::string> traffic = lf_recordedTraffic();
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const auto sendTo = [&](std::uint16_t port, const std::string& text) {
-        to.sin_port = htons(port);
-        sendto(sock, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    };
-    for (std::size_t n = 0; !stopSending.load(); ++n) {
-        if (!traffic.empty())
-            sendTo(49005, traffic[n % traffic.size()]);
-        if (n % 10 == 0)
-            sendTo(49004, R"({"ICAO": "EHAM", "QNH": 1021})");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    closesocket(sock);
-    WSACleanup();
-}
+bool ProgramRun::logHasLine(const std::string& line) const { return gf_testHasLine(logText(), line); }

@@ -16,6 +16,26 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
+
+// Traffic records to port 49005 every 100 ms, in turn, and a QNH datagram to port 49004
+// every second, from a thread of its own, for as long as the object lives.
+class DatagramSender {
+public:
+    explicit DatagramSender(std::vector<std::string> records);
+    ~DatagramSender();
+    DatagramSender(const DatagramSender&) = delete;
+    DatagramSender& operator=(const DatagramSender&) = delete;
+
+private:
+    void run();
+
+    std::vector<std::string> m_records;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+// The first records of tools/realtraffic/sample_traffic.txt (flights around Amsterdam).
+std::vector<std::string> gf_testRecordedTraffic();
 
 class ProgramRun : public ::testing::Test {
 protected:
@@ -38,11 +58,8 @@ protected:
     std::unique_ptr<TempFolder> program;
     std::unique_ptr<standin::SimStandIn> simulator;
     std::vector<HANDLE> processes;
+    std::unique_ptr<DatagramSender> datagrams;
 
 private:
-    void sendDatagrams();
     std::size_t userPositionRequests() const;
-
-    std::atomic<bool> stopSending{false};
-    std::thread sender;
 };

@@ -3,6 +3,7 @@
 // RealTraffic on this computer, a TCP client played by the test.
 #include "control_fixture.h"
 #include "mainwindow_fixture.h"
+#include "program_fixture.h"
 
 #include "app/mainloop.h"
 #include "app/programcontrol.h"
@@ -50,32 +51,12 @@ protected:
                       {"SCAN_LIVERIES", "false"},
                       {"SCAN_AIRPORTS", "false"},
                       {"AUTO_RANGE", "false"}};
-        traffic = std::thread([this] {
-            WSADATA data;
-            WSAStartup(MAKEWORD(2, 2), &data);
-            const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            to.sin_port = htons(49005);
-            const std::string record =
-                "RTTFC,8322022,52.5695,4.7186,0,0,1,136.66,9.20,SWR1034,A21N,F-ANP,LSZH,EHAM,1700000001.0,X2,SW1034,"
-                "adsb_icao,1175,-1,-1,0.780,0.0,3.8,139.17,139.17,0,none,A3,1012.8,35008,-1,139.17,autopilot|vnav|"
-                "lnav|tcas,0.0,-21.9,223,24,-30,0,1,895408,2774740477";
-            while (!stopTraffic.load()) {
-                sendto(sock, record.data(), static_cast<int>(record.size()), 0, reinterpret_cast<sockaddr*>(&to),
-                       sizeof to);
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
-            closesocket(sock);
-            WSACleanup();
-        });
+        datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
     }
 
     void TearDown() override
     {
-        stopTraffic = true;
-        traffic.join();
+        datagrams.reset();
         MainWindowTest::TearDown();
         simulator->stop();
     }
@@ -85,8 +66,7 @@ protected:
     std::unique_ptr<SharedSimulatorLock> lock;
     std::unique_ptr<standin::SimStandIn> simulator;
     std::vector<std::pair<std::string, std::string>> parameters;
-    std::atomic<bool> stopTraffic{false};
-    std::thread traffic;
+    std::unique_ptr<DatagramSender> datagrams;
 };
 
 // RealTraffic's side of the TCP link: connects, answers the version request with `reply`,

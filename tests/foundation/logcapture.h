@@ -3,7 +3,6 @@
 #include "foundation/log.h"
 #include "support/tempfolder.h"
 
-#include <sstream>
 #include <string>
 
 class LogCapture {
@@ -20,17 +19,7 @@ public:
     }
 
     // Whether one whole line (without its line end) reads so.
-    bool hasLine(const std::string& line)
-    {
-        std::istringstream stream(text());
-        for (std::string read; std::getline(stream, read);) {
-            if (!read.empty() && read.back() == '\r')
-                read.pop_back();
-            if (read == line)
-                return true;
-        }
-        return false;
-    }
+    bool hasLine(const std::string& line) { return gf_testHasLine(text(), line); }
 
 private:
     TempFolder m_folder{true};

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -41,4 +42,16 @@ void gf_testWriteFile(const fs::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+bool gf_testHasLine(const std::string& text, const std::string& line)
+{
+    std::istringstream stream(text);
+    for (std::string read; std::getline(stream, read);) {
+        if (!read.empty() && read.back() == '\r')
+            read.pop_back();
+        if (read == line)
+            return true;
+    }
+    return false;
 }

@@ -22,3 +22,5 @@ private:
 // Whole-file helpers for tests.
 std::string gf_testReadFile(const std::filesystem::path& path);
 void gf_testWriteFile(const std::filesystem::path& path, const std::string& bytes);
+// Whether one whole line of the text (without its line end, LF or CR LF) reads so.
+bool gf_testHasLine(const std::string& text, const std::string& line);
