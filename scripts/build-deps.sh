@@ -8,8 +8,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$deps/include" "$deps/lib" "$deps/share/cmake"
 
 cd "$work"
-apt-get source -qq -o APT::Sandbox::User=root zlib libzip curl pugixml googletest >/dev/null 2>&1 \
-  || apt-get source -qq zlib libzip curl pugixml googletest >/dev/null
+apt-get source -qq -o APT::Sandbox::User=root zlib libzip curl pugixml googletest fmtlib >/dev/null 2>&1 \
+  || apt-get source -qq zlib libzip curl pugixml googletest fmtlib >/dev/null
 srcdir() { find "$work" -maxdepth 1 -type d -name "$1-*" | head -1; }
 
 export PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig" PKG_CONFIG_PATH=
@@ -47,12 +47,16 @@ cmake --build "$work/build-libzip" --target install >>"$work/libzip.log" 2>&1 ||
 build pugixml "$(srcdir pugixml)" -DPUGIXML_BUILD_TESTS=OFF
 cmake --build "$work/build-pugixml" --target install >>"$work/pugixml.log" 2>&1 || { tail -40 "$work/pugixml.log"; exit 1; }
 
+# {fmt} compiled once: its header-only form adds seconds to every file that formats.
+build fmt "$(srcdir fmtlib)" -DFMT_TEST=OFF -DFMT_DOC=OFF -DFMT_INSTALL=ON
+cmake --build "$work/build-fmt" --target install >>"$work/fmt.log" 2>&1 || { tail -40 "$work/fmt.log"; exit 1; }
+
 build googletest "$(srcdir googletest)" -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
 cmake --build "$work/build-googletest" --target install >>"$work/googletest.log" 2>&1 || { tail -40 "$work/googletest.log"; exit 1; }
 
-# Header-only libraries are copied from the host packages; /usr/include itself never
+# nlohmann-json is header-only: copied from the host package; /usr/include itself never
 # goes on a mingw include path.
-cp -r /usr/include/nlohmann /usr/include/fmt "$deps/include/"
+cp -r /usr/include/nlohmann "$deps/include/"
 cp -r /usr/share/cmake/nlohmann_json "$deps/share/cmake/"
 
 wait $curlpid

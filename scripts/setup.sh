@@ -32,7 +32,7 @@ if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
   $sudo apt-get update -qq >&2
 fi
 
-srcpkgs=(zlib libzip curl pugixml googletest)
+srcpkgs=(zlib libzip curl pugixml googletest fmtlib)
 versions=""
 for p in "${srcpkgs[@]}"; do
   versions+="$p=$(apt-cache showsrc "$p" 2>/dev/null | awk '/^Version:/{print $2; exit}');"

@@ -12,6 +12,7 @@
 #include "foundation/settingscatalogue.h"
 #include "links/realtrafficserver.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 

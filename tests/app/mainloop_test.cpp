@@ -15,6 +15,7 @@
 #include "links/trafficreader.h"
 #include "liveries/liveries.h"
 
+#include <algorithm>
 #include <regex>
 #include <thread>
 

@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -112,7 +114,12 @@ void ProgramRun::SetUp()
                                         {"AUTO_RANGE", "false"}}));
 
     standin::Options options;
-    options.pipeName = gf_defaultSimulatorPipePath();
+    // A pipe of its own, named in the program folder's SimConnect.cfg: a link of another test
+    // whose simulator has gone ends its search on the default pipe, and must not find this one.
+    const std::wstring pipe = gf_testPipeName();
+    gf_testWriteFile(*program / L"SimConnect.cfg",
+                     "[SimConnect]\r\nProtocol=Pipe\r\nAddress=.\r\nPort=" + gf_utf16ToUtf8(pipe) + "\r\n");
+    options.pipeName = gf_testPipePath(pipe);
     options.tcp = false;
     options.frameIntervalMs = 33;
     options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1},
@@ -124,6 +131,17 @@ void ProgramRun::SetUp()
 
 void ProgramRun::TearDown()
 {
+    if (HasFailure()) {
+        std::cout << "---- Log.txt of the program ----\n" << logText() << "---- end of Log.txt ----\n";
+        std::map<std::pair<int, std::uint32_t>, int> asked; // (session, request number) -> count
+        for (const standin::Request& request : simulator->requests()) {
+            ++asked[{request.session, request.number}];
+            if (request.number == 1)
+                std::cout << "session " << request.session << " opened by " << request.text(16, 256) << "\n";
+        }
+        for (const auto& [key, count] : asked)
+            std::cout << "session " << key.first << " request " << key.second << ": " << count << "\n";
+    }
     datagrams.reset();
     for (HANDLE process : processes) {
         if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {

@@ -1,9 +1,9 @@
 #pragma once
 // Tarnwick_P3D_test.exe as a process of its own in this Wine prefix, started in a fresh
-// program folder, against the simulator stand-in run in this test process on the
-// simulator's own pipe, with traffic and QNH datagrams sent from here. Such runs share
-// the single-instance mutex, the data folder, the simulator's pipe and the UDP ports with
-// every other run, so they hold the shared simulator lock.
+// program folder, against the simulator stand-in run in this test process on a pipe that
+// the folder's SimConnect.cfg names, with traffic and QNH datagrams sent from here. Such
+// runs share the single-instance mutex, the data folder and the UDP ports with every other
+// run, so they hold the shared simulator lock.
 #include "simstandin/simstandin.h"
 #include "support/simconnectenv.h"
 #include "support/tempfolder.h"
