@@ -28,22 +28,10 @@ void lf_logFailure(const std::string& url, const fs::path& path, const std::stri
     gf_logf("\"{}\" => \"{}\" download error: {}", url, gf_pathText(path), reason);
 }
 
-} // namespace
-
-CurlHandle gf_newCurlHandle()
+// The body into the file at `partial`; false, logged, unless all of it arrived with a
+// success status and was written.
+bool lf_fetchInto(CURL* handle, const std::string& url, const fs::path& path, const fs::path& partial)
 {
-    // libcurl's global set-up is not thread-safe; do it once before any handle exists.
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    return CurlHandle(curl_easy_init());
-}
-
-bool gf_download(CURL* handle, const std::string& url, const fs::path& path)
-{
-    if (handle == nullptr)
-        return false;
-    fs::path partial = path;
-    partial += L".part";
     std::unique_ptr<std::FILE, FileCloser> file(_wfopen(partial.c_str(), L"wb"));
     if (!file) {
         gf_logf("could not open file: {}", gf_pathText(path));
@@ -65,26 +53,39 @@ bool gf_download(CURL* handle, const std::string& url, const fs::path& path)
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     const bool closed = std::fclose(file.release()) == 0;
 
-    bool ok = false;
     if (code != CURLE_OK) {
         std::string reason = curl_easy_strerror(code);
         if (detail[0] != '\0' && reason != detail)
             reason += fmt::format(" ({})", detail);
         lf_logFailure(url, path, reason);
-    } else if (status != 0 && (status < 200 || status > 299)) {
+        return false;
+    }
+    if (status != 0 && (status < 200 || status > 299)) {
         // Not an error to libcurl (a redirect, say), but not the file either.
         lf_logFailure(url, path, fmt::format("HTTP status {}", status));
-    } else if (!closed) {
+        return false;
+    }
+    if (!closed) {
         lf_logFailure(url, path, "the file could not be written");
-    } else {
-        gf_replaceFile(partial, path);
-        ok = true;
+        return false;
     }
-    if (!ok) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-    }
-    return ok;
+    return true;
+}
+
+} // namespace
+
+CurlHandle gf_newCurlHandle()
+{
+    // libcurl's global set-up is not thread-safe; do it once before any handle exists.
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    return CurlHandle(curl_easy_init());
+}
+
+bool gf_download(CURL* handle, const std::string& url, const fs::path& path)
+{
+    return handle != nullptr &&
+           gf_writeReplacing(path, [&](const fs::path& partial) { return lf_fetchInto(handle, url, path, partial); });
 }
 
 Version gf_downloadFile(CURL* handle, const std::string& url)

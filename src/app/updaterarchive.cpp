@@ -46,32 +46,18 @@ bool lf_staysInside(const std::string& name)
     return true;
 }
 
-bool lf_endsWith(const std::string& text, std::string_view tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Written beside the target first, so the target is never left half-written. Folders
-// of the entry's path that do not exist yet (a publisher unknown to the reference
-// data, say) are made, so that every entry is extracted.
+// Folders of the entry's path that do not exist yet (a publisher unknown to the
+// reference data, say) are made, so that every entry is extracted.
 bool lf_writeEntry(const std::string& text, const fs::path& target)
 {
-    fs::path partial = target;
-    partial += L".part";
     std::error_code ignored;
     fs::create_directories(target.parent_path(), ignored);
-    if (!gf_writeTextFile(text, partial)) {
-        fs::remove(partial, ignored);
-        return false;
-    }
     try {
-        gf_replaceFile(partial, target);
+        return gf_writeReplacing(target, [&](const fs::path& partial) { return gf_writeTextFile(text, partial); });
     } catch (const fs::filesystem_error& error) {
         gf_log(error.what());
-        fs::remove(partial, ignored);
         return false;
     }
-    return true;
 }
 
 } // namespace
@@ -126,8 +112,7 @@ bool updateArchive()
         zip.close();
         gf_showStatus(fmt::format("{} extracted {} files", archiveZip, count), true);
     }
-    if (fs::exists(archiveZip))
-        fs::remove(archiveZip);
+    fs::remove(archiveZip);
     if (!complete) {
         // Not recorded, so the next daily check installs it again.
         gf_showStatus(fmt::format("Archive version {} was not installed completely, see Log.txt", serverText), true);
@@ -147,8 +132,8 @@ bool extractArchiveEntry(std::int32_t& count, const ZipArchive& zip, std::int64_
         gf_logMarked(fmt::format("could not read the name of entry {} of {}", index, archiveZip));
         return false;
     }
-    if (lf_endsWith(name, "/") || !lf_endsWith(name, ".xml"))
-        return true;
+    if (!name.ends_with(".xml"))
+        return true; // folders and other files are not airports
     if (!lf_staysInside(name)) {
         gf_logMarked(fmt::format("{} entry {} refused: it lies outside airports", archiveZip, name));
         return false;

@@ -56,8 +56,7 @@ bool lf_updateDataFile(const DataFile& data)
         gf_replaceFile(downloaded, data.installed);
         data.setting.setValue(server.toString());
     }
-    if (fs::exists(downloaded))
-        fs::remove(downloaded);
+    fs::remove(downloaded);
     return true;
 }
 
@@ -76,8 +75,7 @@ void updateAigRegcodes()
         return;
     // The list's place in older versions; a folder that holds files of the user stays.
     const fs::path oldFolder = fs::path("input") / "regcodesAIG";
-    if (fs::exists(oldFolder / "AIG-regcodes.xml"))
-        fs::remove(oldFolder / "AIG-regcodes.xml");
+    fs::remove(oldFolder / "AIG-regcodes.xml");
     if (fs::exists(oldFolder) && fs::is_empty(oldFolder))
         fs::remove(oldFolder);
 }

@@ -58,8 +58,7 @@ bool downloadInstaller(const Version& version)
                 extractInstaller(success, name, zip, index);
         }
     }
-    if (fs::exists(name))
-        fs::remove(name);
+    fs::remove(name);
     return success;
 }
 
@@ -68,24 +67,20 @@ void extractInstaller(bool& success, const fs::path& zipPath, const ZipArchive& 
     const std::string entry = zip.entryName(index);
     if (entry.empty() || entry.back() == '/')
         return; // a folder entry holds no installer
-    // Unpacked beside the installer's place; an installer that cannot be read whole
-    // never takes its place.
-    const fs::path partial = std::string(installerExe) + ".part";
-    int rc;
-    {
+    // An installer that cannot be read whole never takes the installer's place.
+    int rc = 0;
+    const bool written = gf_writeReplacing(installerExe, [&](const fs::path& partial) {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
         rc = out.is_open() ? zip.readContent(index, out, chunkBytes) : -1;
         out.close();
         if (rc == 0 && !out)
             rc = -1;
-    }
-    if (rc != 0) {
+        return rc == 0;
+    });
+    if (!written) {
         gf_logMarked(fmt::format("extracting error code : {}", rc));
-        std::error_code ignored;
-        fs::remove(partial, ignored);
         return;
     }
-    gf_replaceFile(partial, installerExe);
     gf_logf("{} extracted to {}", gf_pathText(zipPath), installerExe);
     success = true;
 }

@@ -15,9 +15,11 @@ Version lf_fetch(const std::string& path)
     return gf_downloadFile(handle.get(), downloadBaseUrl + path);
 }
 
-void lf_addPart(std::string& list, const std::string& part)
+// Adds "name (version)" to the comma-separated list when the server has a newer version.
+void lf_addNewer(std::string& list, const char* name, const Version& installed, const Version& server)
 {
-    list += list.empty() ? part : ", " + part;
+    if (installed < server)
+        list += fmt::format("{}{} ({})", list.empty() ? "" : ", ", name, server.toString());
 }
 
 } // namespace
@@ -31,18 +33,10 @@ Version fetchArchiveVersionJson() { return lf_fetch("archive/p3d/version.json");
 std::string checkVersions()
 {
     std::string list;
-    Version server = fetchProgramVersionJson();
-    if (server > programVersion)
-        lf_addPart(list, fmt::format("{} ({})", "Tarnwick_P3D", server.toString()));
-    server = fetchVersionJson("dbase");
-    if (Version(DBASE_VERSION.getValue()) < server)
-        lf_addPart(list, fmt::format("dbase ({})", server.toString()));
-    server = fetchArchiveVersionJson();
-    if (Version(ARCHIVE_VERSION.getValue()) < server)
-        lf_addPart(list, fmt::format("archive ({})", server.toString()));
-    server = fetchVersionJson("aig");
-    if (Version(AIG_VERSION.getValue()) < server)
-        lf_addPart(list, fmt::format("AIG-regcodes ({})", server.toString()));
+    lf_addNewer(list, "Tarnwick_P3D", programVersion, fetchProgramVersionJson());
+    lf_addNewer(list, "dbase", Version(DBASE_VERSION.getValue()), fetchVersionJson("dbase"));
+    lf_addNewer(list, "archive", Version(ARCHIVE_VERSION.getValue()), fetchArchiveVersionJson());
+    lf_addNewer(list, "AIG-regcodes", Version(AIG_VERSION.getValue()), fetchVersionJson("aig"));
     if (list.empty())
         return list;
     return fmt::format("New version{} for: {}", list.find(',') != std::string::npos ? "s" : "", list);

@@ -5,8 +5,6 @@
 #include "app/updater.h"
 #include "foundation/settingscatalogue.h"
 
-#include <algorithm>
-
 namespace {
 
 class CheckVersions : public UpdaterTest {

@@ -48,11 +48,6 @@ protected:
         GetParam().setting->assignValue(version);
         gf_testWriteFile(installed(), content);
     }
-    bool dataRequested() const
-    {
-        const auto asked = server.requests();
-        return std::find(asked.begin(), asked.end(), serverPath()) != asked.end();
-    }
     // Nothing of a download stays in the program folder.
     void expectNoLeftovers() const
     {
@@ -91,7 +86,7 @@ TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
         EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
         EXPECT_EQ(setting(), "1.2.3");
     }
-    EXPECT_FALSE(dataRequested());
+    EXPECT_FALSE(server.requested(serverPath()));
     EXPECT_FALSE(logged("Downloading"));
     expectNoLeftovers();
 }
@@ -117,7 +112,7 @@ TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
     GetParam().update();
     server.fault(versionPath(), "500");
     GetParam().update();
-    EXPECT_FALSE(dataRequested());
+    EXPECT_FALSE(server.requested(serverPath()));
     EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
     EXPECT_EQ(setting(), "1.0.0");
     EXPECT_EQ(stored(), "");

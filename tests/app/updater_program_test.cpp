@@ -26,11 +26,6 @@ class ProgramUpdate : public UpdaterTest {
 protected:
     ProgramUpdate() { PROGRAM_INSTALL_PATH.assignValue("C:\\Program Files\\Tarnwick_P3D"); }
 
-    bool installerRequested() const
-    {
-        const auto asked = server.requests();
-        return std::find(asked.begin(), asked.end(), "release/" + installerName) != asked.end();
-    }
     void expectGoesOn()
     {
         EXPECT_NO_THROW(updateProgram());
@@ -68,7 +63,7 @@ TEST_F(ProgramUpdate, SameOlderOrUnknownVersionDownloadsNothing)
     server.fault("release/version_P3D.json", "404");
     expectGoesOn();
     EXPECT_TRUE(logged("===> Program Version file not found?"));
-    EXPECT_FALSE(installerRequested());
+    EXPECT_FALSE(server.requested("release/" + installerName));
 }
 
 TEST_F(ProgramUpdate, BrokenInstallerDownloadsLetTheProgramGoOn)

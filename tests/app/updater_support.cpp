@@ -5,12 +5,12 @@
 #include "foundation/parametersfile.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
-#include "support/tempfolder.h"
+#include "support/parametersxml.h"
 
-#include <pugixml.hpp>
 #include <windows.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +85,12 @@ std::vector<std::string> StandInFolder::requests() const
     return lines;
 }
 
+bool StandInFolder::requested(const std::string& path) const
+{
+    const std::vector<std::string> asked = requests();
+    return std::find(asked.begin(), asked.end(), path) != asked.end();
+}
+
 std::string StandInFolder::url(const std::string& path) const
 {
     return downloadBaseUrl + path;
@@ -145,9 +151,11 @@ std::string UpdaterTest::logText()
 
 std::string UpdaterTest::storedValue(const std::string& key)
 {
-    pugi::xml_document document;
-    document.load_file(parametersFile.c_str());
-    return document.child("parameters").find_child_by_attribute("parameter", "name", key.c_str()).attribute("value").as_string();
+    const auto values = gf_testReadParameters(parametersFile);
+    if (!values)
+        return "";
+    const auto found = values->find(key);
+    return found == values->end() ? "" : found->second;
 }
 
 bool UpdaterTest::logged(const std::string& text)

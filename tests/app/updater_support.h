@@ -27,6 +27,8 @@ public:
     void fault(const std::string& path, const std::string& mode);
     // The paths asked for so far, in order.
     std::vector<std::string> requests() const;
+    // Whether the path was asked for so far.
+    bool requested(const std::string& path) const;
     std::string url(const std::string& path) const;
 
 private:
