@@ -59,19 +59,7 @@ void lf_rebuild(pugi::xml_document& document)
 {
     document.reset();
     document.append_child("parameters");
-    const ParameterLists lists = gf_parameterLists();
-    for (const BoolParameter* setting : lists.plainBools)
-        lf_addCurrent(document, *setting);
-    for (const GuiBoolParameter* setting : lists.checkBoxes)
-        lf_addCurrent(document, *setting);
-    for (const IntParameter* setting : lists.plainInts)
-        lf_addCurrent(document, *setting);
-    for (const GuiIntParameter* setting : lists.editInts)
-        lf_addCurrent(document, *setting);
-    for (const StringParameter* setting : lists.plainTexts)
-        lf_addCurrent(document, *setting);
-    for (const GuiStringParameter* setting : lists.editTexts)
-        lf_addCurrent(document, *setting);
+    gf_forEachStoredSetting(gf_parameterLists(), [&](const auto& setting) { lf_addCurrent(document, setting); });
 }
 
 template <typename Setting>

@@ -6,16 +6,14 @@
 
 namespace {
 // Every stored setting with the text its current value is written as.
+std::string valueText(const BoolParameter& s) { return s.value ? "true" : "false"; }
+std::string valueText(const IntParameter& s) { return std::to_string(s.value); }
+std::string valueText(const StringParameter& s) { return s.getValue(); }
+
 std::map<std::string, std::string> storedValuesInMemory()
 {
     std::map<std::string, std::string> values;
-    const ParameterLists lists = gf_parameterLists();
-    for (const BoolParameter* s : lists.plainBools) values[s->key] = s->value ? "true" : "false";
-    for (const GuiBoolParameter* s : lists.checkBoxes) values[s->key] = s->value ? "true" : "false";
-    for (const IntParameter* s : lists.plainInts) values[s->key] = std::to_string(s->value);
-    for (const GuiIntParameter* s : lists.editInts) values[s->key] = std::to_string(s->value);
-    for (const StringParameter* s : lists.plainTexts) values[s->key] = s->getValue();
-    for (const GuiStringParameter* s : lists.editTexts) values[s->key] = s->getValue();
+    gf_forEachStoredSetting(gf_parameterLists(), [&](const auto& s) { values[s.key] = valueText(s); });
     return values;
 }
 
