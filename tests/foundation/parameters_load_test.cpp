@@ -169,6 +169,31 @@ TEST_F(ParametersTest, ACorruptFileIsKeptAsideBeforeDefaultsAreWritten)
     EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
 }
 
+TEST_F(ParametersTest, ALaterCorruptFileReplacesTheCopyKeptBefore)
+{
+    gf_testWriteFile(folder / L"parameters.xml.bad", "damage of an earlier start");
+    const std::string damaged = "<parameters><parameter name=\"LOG\"";
+    gf_testWriteFile(parametersFile, damaged);
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), damaged);
+    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
+{
+    std::filesystem::create_directory(folder / L"parameters.xml.bad"); // a folder where the copy should go
+    const std::string damaged = "<parameters><parameter name=\"LOG\"";
+    gf_testWriteFile(parametersFile, damaged);
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
+    EXPECT_NE(logText().find("and not be kept as \"" + pathText() + ".bad\": "), std::string::npos);
+    EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
+}
+
 TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)
 {
     const std::string other = "<?xml version=\"1.0\"?>\n<settings><parameter name=\"LOG\" value=\"false\"/></settings>\n";
