@@ -27,9 +27,10 @@ fs::path lf_besideFile(const wchar_t* suffix)
 ParametersLoad lf_keepAside(const std::string& reason)
 {
     const fs::path bad = lf_besideFile(L".bad");
-    std::error_code error;
-    fs::copy_file(parametersFile, bad, fs::copy_options::overwrite_existing, error);
-    if (error) {
+    // Not std::filesystem::copy_file: this toolchain's one refuses to replace the copy of
+    // an earlier start, and the file would then never be written again.
+    if (!CopyFileW(parametersFile.c_str(), bad.c_str(), FALSE)) {
+        const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
         gf_logMarked(fmt::format("\"{}\" cannot be read ({}) and not be kept as \"{}\": {}",
                                  gf_pathText(parametersFile), reason, gf_pathText(bad), error.message()));
         return ParametersLoad::unreadable;
@@ -59,19 +60,7 @@ void lf_rebuild(pugi::xml_document& document)
 {
     document.reset();
     document.append_child("parameters");
-    const ParameterLists lists = gf_parameterLists();
-    for (const BoolParameter* setting : lists.plainBools)
-        lf_addCurrent(document, *setting);
-    for (const GuiBoolParameter* setting : lists.checkBoxes)
-        lf_addCurrent(document, *setting);
-    for (const IntParameter* setting : lists.plainInts)
-        lf_addCurrent(document, *setting);
-    for (const GuiIntParameter* setting : lists.editInts)
-        lf_addCurrent(document, *setting);
-    for (const StringParameter* setting : lists.plainTexts)
-        lf_addCurrent(document, *setting);
-    for (const GuiStringParameter* setting : lists.editTexts)
-        lf_addCurrent(document, *setting);
+    gf_forEachStoredSetting(gf_parameterLists(), [&](const auto& setting) { lf_addCurrent(document, setting); });
 }
 
 template <typename Setting>

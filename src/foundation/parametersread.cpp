@@ -25,60 +25,51 @@ bool lf_holds(const pugi::xml_node& parameters, const std::string& key)
     return static_cast<bool>(gf_findParameter(parameters.root(), key));
 }
 
+// The setting takes its default and is appended with it; a folder is not (a file holds no
+// empty folders).
+void lf_takeDefault(BoolParameter& setting, pugi::xml_node parameters) { gf_initBoolParameter(setting, parameters); }
+void lf_takeDefault(IntParameter& setting, pugi::xml_node parameters) { gf_initIntParameter(setting, parameters); }
+void lf_takeDefault(StringParameter& setting, pugi::xml_node parameters)
+{
+    if (gf_isFolderParameter(setting.key))
+        setting.assignValue(setting.defaultValue);
+    else
+        gf_initStringParameter(setting, parameters);
+}
+
+// False when the file holds no such setting.
+bool lf_read(BoolParameter& setting, pugi::xml_document& document) { return gf_readBoolParameter(setting, document); }
+bool lf_read(IntParameter& setting, pugi::xml_document& document) { return gf_readIntParameter(setting, document); }
+bool lf_read(StringParameter& setting, pugi::xml_document& document)
+{
+    if (!gf_isFolderParameter(setting.key))
+        return gf_readStringParameter(setting, document);
+    if (!gf_readFolderParameter(setting, document))
+        return false;
+    if (setting.getValue().empty()) { // an emptied folder leaves the file
+        pugi::xml_node node = gf_findParameter(document, setting.key);
+        node.parent().remove_child(node);
+        gf_logLine("Parameter " + setting.key + " removed");
+    }
+    return true;
+}
+
 // An absent or damaged file: every setting takes its default and a new file is built.
 void lf_takeDefaults(const ParameterLists& lists, pugi::xml_document& document)
 {
     document.reset();
     const pugi::xml_node parameters = document.append_child("parameters");
-    for (BoolParameter* setting : lists.plainBools)
-        gf_initBoolParameter(*setting, parameters);
-    for (GuiBoolParameter* setting : lists.checkBoxes)
-        gf_initBoolParameter(*setting, parameters);
-    for (IntParameter* setting : lists.plainInts)
-        gf_initIntParameter(*setting, parameters);
-    for (GuiIntParameter* setting : lists.editInts)
-        gf_initIntParameter(*setting, parameters);
-    for (StringParameter* setting : lists.plainTexts) {
-        if (gf_isFolderParameter(setting->key))
-            setting->assignValue(setting->defaultValue); // a new file holds no folders
-        else
-            gf_initStringParameter(*setting, parameters);
-    }
-    for (GuiStringParameter* setting : lists.editTexts)
-        gf_initStringParameter(*setting, parameters);
+    gf_forEachStoredSetting(lists, [&](auto& setting) { lf_takeDefault(setting, parameters); });
 }
 
 // A loaded file: missing settings take their defaults and are appended.
 void lf_readDocument(const ParameterLists& lists, pugi::xml_document& document)
 {
     const pugi::xml_node parameters = document.child("parameters");
-    for (BoolParameter* setting : lists.plainBools)
-        if (!gf_readBoolParameter(*setting, document))
-            gf_initBoolParameter(*setting, parameters);
-    for (GuiBoolParameter* setting : lists.checkBoxes)
-        if (!gf_readBoolParameter(*setting, document))
-            gf_initBoolParameter(*setting, parameters);
-    for (IntParameter* setting : lists.plainInts)
-        if (!gf_readIntParameter(*setting, document))
-            gf_initIntParameter(*setting, parameters);
-    for (GuiIntParameter* setting : lists.editInts)
-        if (!gf_readIntParameter(*setting, document))
-            gf_initIntParameter(*setting, parameters);
-    for (StringParameter* setting : lists.plainTexts) {
-        if (!gf_isFolderParameter(setting->key)) {
-            if (!gf_readStringParameter(*setting, document))
-                gf_initStringParameter(*setting, parameters);
-        } else if (!gf_readFolderParameter(*setting, document)) {
-            setting->assignValue(setting->defaultValue); // not appended
-        } else if (setting->getValue().empty()) {
-            pugi::xml_node node = gf_findParameter(document, setting->key);
-            node.parent().remove_child(node);
-            gf_logLine("Parameter " + setting->key + " removed");
-        }
-    }
-    for (GuiStringParameter* setting : lists.editTexts)
-        if (!gf_readStringParameter(*setting, document))
-            gf_initStringParameter(*setting, parameters);
+    gf_forEachStoredSetting(lists, [&](auto& setting) {
+        if (!lf_read(setting, document))
+            lf_takeDefault(setting, parameters);
+    });
 }
 
 // Outside the file lock: a control update is a message to the window thread, which

@@ -86,6 +86,24 @@ struct ParameterLists {
     std::vector<GuiStringParameter*> editTexts;
 };
 ParameterLists gf_parameterLists();
+// Calls visit(setting) for every entry of the lists, list by list in the order above, each
+// as its kind: BoolParameter&, IntParameter& or StringParameter&.
+template <typename Visit>
+void gf_forEachStoredSetting(const ParameterLists& lists, Visit&& visit)
+{
+    for (BoolParameter* setting : lists.plainBools)
+        visit(*setting);
+    for (BoolParameter* setting : lists.checkBoxes)
+        visit(*setting);
+    for (IntParameter* setting : lists.plainInts)
+        visit(*setting);
+    for (IntParameter* setting : lists.editInts)
+        visit(*setting);
+    for (StringParameter* setting : lists.plainTexts)
+        visit(*setting);
+    for (StringParameter* setting : lists.editTexts)
+        visit(*setting);
+}
 
 // Every setting object, stored or not, buttons included.
 const std::vector<Parameter*>& gf_allSettings();

@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-
 std::atomic<std::int64_t> trafficClockStamp{0};
 std::atomic<bool> trafficClockSwitch{false};
 
@@ -20,6 +19,13 @@ std::tm lf_utc(std::time_t time)
     }
     return utc;
 }
+
+// hh:mm:ss out of the asctime text.
+std::string lf_timeOfDay(std::time_t time)
+{
+    const std::string full = gf_utcTimeString(time);
+    return full.substr(full.size() - 13, 8);
+}
 } // namespace
 
 std::string gf_utcTimeString(std::time_t time)
@@ -32,11 +38,7 @@ std::string gf_utcTimeString(std::time_t time)
                        utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_year + 1900);
 }
 
-std::string gf_nowString()
-{
-    const std::string full = gf_utcTimeString(std::time(nullptr));
-    return full.substr(full.size() - 13, 8);
-}
+std::string gf_nowString() { return lf_timeOfDay(std::time(nullptr)); }
 
 std::string gf_timeStamp()
 {
@@ -60,11 +62,7 @@ std::time_t gf_trafficClock()
     return std::time(nullptr);
 }
 
-std::string gf_clockTimeText()
-{
-    const std::string full = gf_utcTimeString(gf_trafficClock());
-    return full.substr(full.size() - 13, 8);
-}
+std::string gf_clockTimeText() { return lf_timeOfDay(gf_trafficClock()); }
 
 std::uint32_t gf_halfHourOf(std::time_t time)
 {

@@ -14,6 +14,14 @@ pugi::xml_node lf_selectNamed(const pugi::xml_node& document, const char* query,
     const pugi::xpath_query compiled(query, &variables);
     return document.select_node(compiled).node();
 }
+
+// <element name="..." value="..."/> as the parent's last child.
+bool lf_appendNamed(pugi::xml_node parent, const char* element, const std::string& name, const std::string& value)
+{
+    pugi::xml_node node = parent.append_child(element);
+    return node && node.append_attribute("name").set_value(name.c_str()) &&
+           node.append_attribute("value").set_value(value.c_str());
+}
 } // namespace
 
 pugi::xml_node gf_findParameter(const pugi::xml_node& document, const std::string& name)
@@ -23,9 +31,7 @@ pugi::xml_node gf_findParameter(const pugi::xml_node& document, const std::strin
 
 bool addParameterNode(pugi::xml_node parameters, const std::string& name, const std::string& text)
 {
-    pugi::xml_node node = parameters.append_child("parameter");
-    return node && node.append_attribute("name").set_value(name.c_str()) &&
-           node.append_attribute("value").set_value(text.c_str());
+    return lf_appendNamed(parameters, "parameter", name, text);
 }
 
 bool gf_addValueParameter(pugi::xml_node parameters, const std::string& name, std::int32_t value)
@@ -40,9 +46,7 @@ bool gf_addBoolParameter(pugi::xml_node parameters, const std::string& name, boo
 
 bool gf_addMetaEntry(pugi::xml_node meta, const std::string& name, const std::string& value)
 {
-    pugi::xml_node info = meta.append_child("info");
-    return info && info.append_attribute("name").set_value(name.c_str()) &&
-           info.append_attribute("value").set_value(value.c_str());
+    return lf_appendNamed(meta, "info", name, value);
 }
 
 bool gf_writeMeta(pugi::xml_node node)

@@ -1,5 +1,6 @@
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
+#include "foundation/textfiles.h"
 #include "support/tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,7 @@ std::vector<std::string> lf_lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
+    gf_readLines(in, lines);
     return lines;
 }
 } // namespace

@@ -6,16 +6,14 @@
 
 namespace {
 // Every stored setting with the text its current value is written as.
+std::string valueText(const BoolParameter& s) { return s.value ? "true" : "false"; }
+std::string valueText(const IntParameter& s) { return std::to_string(s.value); }
+std::string valueText(const StringParameter& s) { return s.getValue(); }
+
 std::map<std::string, std::string> storedValuesInMemory()
 {
     std::map<std::string, std::string> values;
-    const ParameterLists lists = gf_parameterLists();
-    for (const BoolParameter* s : lists.plainBools) values[s->key] = s->value ? "true" : "false";
-    for (const GuiBoolParameter* s : lists.checkBoxes) values[s->key] = s->value ? "true" : "false";
-    for (const IntParameter* s : lists.plainInts) values[s->key] = std::to_string(s->value);
-    for (const GuiIntParameter* s : lists.editInts) values[s->key] = std::to_string(s->value);
-    for (const StringParameter* s : lists.plainTexts) values[s->key] = s->getValue();
-    for (const GuiStringParameter* s : lists.editTexts) values[s->key] = s->getValue();
+    gf_forEachStoredSetting(gf_parameterLists(), [&](const auto& s) { values[s.key] = valueText(s); });
     return values;
 }
 
@@ -169,6 +167,31 @@ TEST_F(ParametersTest, ACorruptFileIsKeptAsideBeforeDefaultsAreWritten)
     EXPECT_NE(log.find("kept as \"" + pathText() + ".bad\""), std::string::npos);
     EXPECT_TRUE(LOG.value.load());
     EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, ALaterCorruptFileReplacesTheCopyKeptBefore)
+{
+    gf_testWriteFile(folder / L"parameters.xml.bad", "damage of an earlier start");
+    const std::string damaged = "<parameters><parameter name=\"LOG\"";
+    gf_testWriteFile(parametersFile, damaged);
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), damaged);
+    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+}
+
+TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
+{
+    std::filesystem::create_directory(folder / L"parameters.xml.bad"); // a folder where the copy should go
+    const std::string damaged = "<parameters><parameter name=\"LOG\"";
+    gf_testWriteFile(parametersFile, damaged);
+
+    gf_readParameters(gf_parameterLists());
+
+    EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
+    EXPECT_NE(logText().find("and not be kept as \"" + pathText() + ".bad\": "), std::string::npos);
+    EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
 }
 
 TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)

@@ -80,12 +80,7 @@ TEST(SettingsCatalogue, StoredListsHoldCatalogueSettingsOfTheirKind)
     // Every switch with a check box, every text with an edit field and every number
     // without one is stored; no button and no float is.
     std::set<const Parameter*> stored;
-    for (auto* s : lists.plainBools) stored.insert(s);
-    for (auto* s : lists.checkBoxes) stored.insert(s);
-    for (auto* s : lists.plainInts) stored.insert(s);
-    for (auto* s : lists.editInts) stored.insert(s);
-    for (auto* s : lists.plainTexts) stored.insert(s);
-    for (auto* s : lists.editTexts) stored.insert(s);
+    gf_forEachStoredSetting(lists, [&](const Parameter& s) { stored.insert(&s); });
     for (const Parameter* setting : gf_allSettings()) {
         const bool isStored = stored.count(setting) != 0;
         if (dynamic_cast<const GuiBoolParameter*>(setting) || dynamic_cast<const GuiStringParameter*>(setting)) {
