@@ -36,11 +36,12 @@ std::vector<std::uint8_t> lf_positionPacket(std::uint32_t sendId)
 }
 
 // Runs `send` and returns packets per second until the stand-in has them all.
-double lf_measure(standin::SimStandIn& standIn, std::size_t before, const std::function<void()>& send)
+double lf_measure(standin::SimStandIn& standIn, const std::function<void()>& send)
 {
     const auto start = Clock::now();
     send();
-    const bool all = standIn.waitUntil([&](const auto& r) { return r.size() >= before + packetCount; }, patience);
+    const bool all = standIn.waitUntil(
+        [&](const auto& r) { return r.size() >= static_cast<std::size_t>(packetCount); }, patience);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!all)
         std::printf("  (the stand-in did not receive every packet in time)\n");
@@ -57,7 +58,7 @@ double lf_libraryRun(standin::SimStandIn& standIn, std::uint32_t configIndex)
     standIn.waitForRequests(scReqOpen, 1, std::chrono::seconds(10));
     standIn.clearRequests();
     const double values[8] = {51.47, -0.45, 0.01, 0.0, 1.57, 83.0, 0.0, 140.0};
-    const double rate = lf_measure(standIn, 0, [&] {
+    const double rate = lf_measure(standIn, [&] {
         for (int i = 0; i < packetCount; ++i)
             SimConnect_SetDataOnSimObject(connection, 402, 2, 0, 0, sizeof values, values);
     });
@@ -71,7 +72,7 @@ double lf_plainPipeRun(standin::SimStandIn& standIn, const std::wstring& pipePat
     if (pipe == INVALID_HANDLE_VALUE)
         return 0;
     standIn.clearRequests();
-    const double rate = lf_measure(standIn, 0, [&] {
+    const double rate = lf_measure(standIn, [&] {
         for (int i = 0; i < packetCount; ++i) {
             const std::vector<std::uint8_t> packet = lf_positionPacket(static_cast<std::uint32_t>(i + 1));
             DWORD written = 0;
@@ -94,7 +95,7 @@ double lf_plainTcpRun(standin::SimStandIn& standIn)
     const BOOL on = TRUE;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     standIn.clearRequests();
-    const double rate = lf_measure(standIn, 0, [&] {
+    const double rate = lf_measure(standIn, [&] {
         for (int i = 0; i < packetCount; ++i) {
             const std::vector<std::uint8_t> packet = lf_positionPacket(static_cast<std::uint32_t>(i + 1));
             send(s, reinterpret_cast<const char*>(packet.data()), static_cast<int>(packet.size()), 0);

@@ -15,10 +15,8 @@ enum ScCloseReason : std::uint32_t {
     scCloseFailed = 9,     // any other failure, also one that kept the I/O from starting
 };
 
-inline constexpr std::int32_t scStatusAbort = static_cast<std::int32_t>(0x80004004);
-inline constexpr std::int32_t scStatusNoMemory = static_cast<std::int32_t>(0x8007000E);
+// A malformed stream and a lack of memory record scAbort and scOutOfMemory (simconnect.h).
 inline constexpr std::int32_t scStatusZeroBytes = static_cast<std::int32_t>(0xC000013E);
-inline constexpr std::int32_t scStatusCancelled = static_cast<std::int32_t>(0xC0000120);
 inline constexpr std::uint32_t scStatusMoreData = 0x80000005;
 
 struct ScCompletionOutcome {

@@ -90,17 +90,14 @@ int sc_loadConfig(std::uint32_t configIndex, ScConfig& config)
     config = ScConfig{};
     if (configIndex == scNoConfigFile)
         return 0;
-    const std::vector<std::filesystem::path> files = sc_configFiles();
-    if (configIndex != 0) {
-        bool found = false;
-        for (const auto& file : files)
-            found = found || sc_findConfigSection(file, configIndex) == 0;
-        if (!found)
-            return 3;
-    }
-    for (const auto& file : files)
+    std::vector<std::filesystem::path> holding;
+    for (const auto& file : sc_configFiles())
         if (sc_findConfigSection(file, configIndex) == 0)
-            sc_readConfig(file, configIndex, config);
+            holding.push_back(file);
+    if (configIndex != 0 && holding.empty())
+        return 3;
+    for (const auto& file : holding)
+        sc_readConfig(file, configIndex, config);
     return 0;
 }
 

@@ -2,8 +2,6 @@
 
 #include <ws2tcpip.h>
 
-#include <algorithm>
-
 std::mutex scSendLock;
 
 namespace {
@@ -16,6 +14,15 @@ bool lf_noConnectionLeft()
 {
     std::lock_guard lock(connectionsLock);
     return connections.empty();
+}
+
+// Wakes the client, so that it calls the dispatch.
+void lf_notify(const ScConnection& connection)
+{
+    if (connection.window != nullptr && connection.messageId != 0)
+        PostMessageW(connection.window, connection.messageId, 0, 0);
+    if (connection.event != nullptr)
+        SetEvent(connection.event);
 }
 } // namespace
 
@@ -43,12 +50,8 @@ void ScConnection::start()
 bool ScConnection::close(std::uint32_t reason, std::int32_t status, std::uint32_t win32Code)
 {
     const bool closed = ScTransport::close(reason, status, win32Code);
-    if (closed && reason != 0) {
-        if (window != nullptr && messageId != 0)
-            PostMessageW(window, messageId, 0, 0);
-        if (event != nullptr)
-            SetEvent(event);
-    }
+    if (closed && reason != 0)
+        lf_notify(*this);
     return closed;
 }
 
@@ -58,10 +61,7 @@ void ScConnection::onPacket(ScPacketBuffer&& packet)
         std::lock_guard lock(receiveLock);
         receiveQueue.push_back(std::move(packet));
     }
-    if (window != nullptr && messageId != 0)
-        PostMessageW(window, messageId, 0, 0);
-    if (event != nullptr)
-        SetEvent(event);
+    lf_notify(*this);
 }
 
 ScConnection* sc_newConnection(ScKind kind)

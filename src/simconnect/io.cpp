@@ -1,5 +1,6 @@
 // Overlapped sends and receives of a transport, and their completion routine.
 #include "simconnect/closestatus.h"
+#include "simconnect/simconnect.h"
 #include "simconnect/transport.h"
 
 #include <cstddef>
@@ -8,13 +9,6 @@
 static_assert(offsetof(ScIoBlock, overlapped) == 0, "the completion finds its block from the OVERLAPPED");
 
 namespace {
-void lf_zeroOverlapped(ScIoBlock& block)
-{
-    const HANDLE event = block.overlapped.hEvent;
-    block.overlapped = OVERLAPPED{};
-    block.overlapped.hEvent = event;
-}
-
 // Closes the transport for an I/O that could not be started, so the client learns of it.
 void lf_closeForError(ScTransport& transport, DWORD error)
 {
@@ -26,27 +20,24 @@ void lf_onRead(ScTransport& transport, DWORD bytes)
 {
     transport.receive.writePos += bytes;
     std::vector<std::uint8_t> cut;
-    for (;;) {
-        switch (sc_cutPacket(transport.receive, transport.maxReceiveSize, cut)) {
-        case ScCut::packet:
-            transport.onPacket(ScPacketBuffer{std::move(cut), transport.connectionId, 0});
-            cut = {};
-            continue;
-        case ScCut::tooBig:
-            transport.close(scCloseTooBig, scStatusAbort, 0);
-            return;
-        case ScCut::badSize:
-            transport.close(scCloseBadSize, scStatusAbort, 0);
-            return;
-        case ScCut::noMemory:
-            transport.close(scCloseNoMemory, scStatusNoMemory, 0);
-            return;
-        case ScCut::needMore:
-            break;
-        }
-        break;
+    ScCut result;
+    while ((result = sc_cutPacket(transport.receive, transport.maxReceiveSize, cut)) == ScCut::packet) {
+        transport.onPacket(ScPacketBuffer{std::move(cut), transport.connectionId, 0});
+        cut = {};
     }
-    sc_startRead(transport);
+    switch (result) {
+    case ScCut::tooBig:
+        transport.close(scCloseTooBig, scAbort, 0);
+        return;
+    case ScCut::badSize:
+        transport.close(scCloseBadSize, scAbort, 0);
+        return;
+    case ScCut::noMemory:
+        transport.close(scCloseNoMemory, scOutOfMemory, 0);
+        return;
+    default: // more bytes are needed
+        sc_startRead(transport);
+    }
 }
 
 void lf_onCompletion(ScTransport& transport, ScIoBlock& block, DWORD code, DWORD bytes)
@@ -108,7 +99,7 @@ bool sc_sendNext(ScTransport& transport, bool fromCompletion)
     }
     transport.writing = std::move(next.data);
     ScIoBlock& block = transport.writeBlock;
-    lf_zeroOverlapped(block);
+    sc_clearOverlapped(block);
     sc_addRef(transport); // the caller holds a reference too, so this one never is the last
     const DWORD size = static_cast<DWORD>(transport.writing.size());
     bool started = false;
@@ -140,11 +131,11 @@ void sc_startRead(ScTransport& transport)
             return;
         ScReceiveBuffer& receive = transport.receive;
         if (!sc_makeRoom(receive)) {
-            transport.close(scCloseNoMemory, scStatusNoMemory, 0);
+            transport.close(scCloseNoMemory, scOutOfMemory, 0);
             return;
         }
         ScIoBlock& block = transport.readBlock;
-        lf_zeroOverlapped(block);
+        sc_clearOverlapped(block);
         sc_addRef(transport);
         std::uint8_t* room = receive.bytes.data() + receive.writePos;
         const DWORD roomSize = static_cast<DWORD>(receive.bytes.size() - receive.writePos);
@@ -176,7 +167,7 @@ void CALLBACK sc_ioCompletion(DWORD code, DWORD bytes, OVERLAPPED* overlapped)
     try {
         lf_onCompletion(transport, *block, code, bytes);
     } catch (const std::bad_alloc&) {
-        transport.close(scCloseNoMemory, scStatusNoMemory, 0);
+        transport.close(scCloseNoMemory, scOutOfMemory, 0);
     }
     sc_releaseTransport(transport);
 }

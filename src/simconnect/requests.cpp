@@ -17,14 +17,20 @@ ScResult lf_wordsRequest(ScConnection* handle, ScRequest number, std::initialize
         return true;
     });
 }
+
+// A request whose body is an event id and an event name.
+ScResult lf_eventNameRequest(ScConnection* handle, ScRequest number, std::uint32_t eventId, const char* eventName)
+{
+    return sc_buildRequest(handle, number, 276, [&](const ScPacketWriter& w) {
+        w.u32(16, eventId);
+        return w.text(20, scNameField, eventName);
+    });
+}
 } // namespace
 
 ScResult SimConnect_MapClientEventToSimEvent(ScConnection* handle, std::uint32_t eventId, const char* eventName)
 {
-    return sc_buildRequest(handle, scReqMapClientEvent, 276, [&](const ScPacketWriter& w) {
-        w.u32(16, eventId);
-        return w.text(20, scNameField, eventName);
-    });
+    return lf_eventNameRequest(handle, scReqMapClientEvent, eventId, eventName);
 }
 
 ScResult SimConnect_TransmitClientEvent(ScConnection* handle, std::uint32_t objectId, std::uint32_t eventId,
@@ -99,10 +105,7 @@ ScResult SimConnect_SetDataOnSimObject(ScConnection* handle, std::uint32_t defin
 
 ScResult SimConnect_SubscribeToSystemEvent(ScConnection* handle, std::uint32_t eventId, const char* eventName)
 {
-    return sc_buildRequest(handle, scReqSubscribeSystemEvent, 276, [&](const ScPacketWriter& w) {
-        w.u32(16, eventId);
-        return w.text(20, scNameField, eventName);
-    });
+    return lf_eventNameRequest(handle, scReqSubscribeSystemEvent, eventId, eventName);
 }
 
 ScResult SimConnect_UnsubscribeFromSystemEvent(ScConnection* handle, std::uint32_t eventId)

@@ -16,9 +16,7 @@ std::uint32_t lf_nextConnectionId()
 
 void lf_resetBlock(ScIoBlock& block, ScTransport* owner, std::uint8_t marker)
 {
-    const HANDLE event = block.overlapped.hEvent;
-    block = ScIoBlock{};
-    block.overlapped.hEvent = event;
+    sc_clearOverlapped(block);
     block.owner = owner;
     block.marker = marker;
 }
@@ -95,6 +93,13 @@ void sc_attach(ScTransport& transport, HANDLE handle, std::uint32_t family, std:
     lf_resetBlock(transport.readBlock, &transport, 0);
     lf_resetBlock(transport.writeBlock, &transport, 1);
     transport.connected = false;
+}
+
+void sc_clearOverlapped(ScIoBlock& block)
+{
+    const HANDLE event = block.overlapped.hEvent;
+    block.overlapped = OVERLAPPED{};
+    block.overlapped.hEvent = event;
 }
 
 void sc_addRef(ScTransport& transport)

@@ -78,6 +78,8 @@ public:
 // Takes over a connected pipe or socket; the transport is not yet started.
 void sc_attach(ScTransport& transport, HANDLE handle, std::uint32_t family, std::uint32_t maxReceiveSize,
                bool disableNagle);
+// Zeroes the block's OVERLAPPED for its next I/O; a pipe's event is kept.
+void sc_clearOverlapped(ScIoBlock& block);
 void sc_addRef(ScTransport& transport);
 void sc_releaseTransport(ScTransport& transport); // deletes the transport at the last reference
 

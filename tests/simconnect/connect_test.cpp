@@ -5,6 +5,7 @@
 #include "simconnect/simconnect.h"
 #include "support/registrysandbox.h"
 #include "support/simconnectenv.h"
+#include "support/waitfor.h"
 #include "testlink.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +32,7 @@ ScResult lf_openFromCurrentFolder(ScConnection*& connection, const std::string& 
 
 bool lf_waitForNoTransport()
 {
-    for (int i = 0; i < 200 && sc_liveTransports() > 0; ++i)
-        Sleep(25);
-    return sc_liveTransports() == 0;
+    return gf_waitFor([] { return sc_liveTransports() == 0; }, std::chrono::seconds(5));
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "support/simconnectenv.h"
 
+#include "simstandin/simstandin.h"
+
 #include <winsock2.h>
 #include <windows.h>
 
@@ -8,17 +10,8 @@
 
 void gf_setSimulatorPorts(const std::wstring& ipv4, const std::wstring& ipv6)
 {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Lockheed Martin\\Prepar3D v5", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
-    for (const auto& [name, value] : {std::pair{L"SimConnect_Port_IPv4", ipv4}, std::pair{L"SimConnect_Port_IPv6", ipv6}}) {
-        if (value.empty())
-            RegDeleteValueW(key, name);
-        else
-            RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
+    standin::gf_registerSimulatorPort(false, ipv4);
+    standin::gf_registerSimulatorPort(true, ipv6);
 }
 
 SharedSimulatorLock::SharedSimulatorLock()

@@ -12,7 +12,6 @@
 #include "simstandin/simstandin.h"
 
 #include "foundation/winstring.h"
-#include "simconnect/protocol.h"
 
 #include <windows.h>
 
@@ -23,21 +22,12 @@
 #include <vector>
 
 namespace {
+// Only the ports listened on: any other registered value is left as it is.
 void lf_registerPorts(const standin::SimStandIn& standIn)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Lockheed Martin\\Prepar3D v5", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    for (const auto& [name, port] : {std::pair{L"SimConnect_Port_IPv4", standIn.port4()},
-                                     std::pair{L"SimConnect_Port_IPv6", standIn.port6()}}) {
-        if (port == 0)
-            continue;
-        const std::wstring text = std::to_wstring(port);
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
+    for (const auto& [ipv6, port] : {std::pair{false, standIn.port4()}, std::pair{true, standIn.port6()}})
+        if (port != 0)
+            standin::gf_registerSimulatorPort(ipv6, std::to_wstring(port));
 }
 } // namespace
 

@@ -1,6 +1,8 @@
 // Reading and playing a stand-in scenario.
 #include "simstandin/scenario.h"
 
+#include "foundation/texthelpers.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -8,22 +10,14 @@
 namespace standin {
 
 namespace {
-std::string lf_trim(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 // "<name> = <value>"; false when there is no " = ".
 bool lf_splitAssignment(const std::string& rest, std::string& name, std::string& value)
 {
     const std::size_t at = rest.find(" = ");
     if (at == std::string::npos)
         return false;
-    name = lf_trim(rest.substr(0, at));
-    value = lf_trim(rest.substr(at + 3));
+    name = gf_trim(rest.substr(0, at));
+    value = gf_trim(rest.substr(at + 3));
     return !name.empty();
 }
 
@@ -34,7 +28,7 @@ bool lf_readStep(const std::string& line, ScenarioStep& step)
         return false;
     std::string rest;
     std::getline(in, rest);
-    rest = lf_trim(rest);
+    rest = gf_trim(rest);
     std::istringstream details(rest);
     if (step.what == "user") {
         std::string value;
@@ -54,7 +48,7 @@ bool lf_readStep(const std::string& line, ScenarioStep& step)
         if (!(details >> step.name >> step.numbers[0] >> step.numbers[1] >> step.numbers[2]))
             return false;
         std::getline(details, step.text);
-        step.text = lf_trim(step.text);
+        step.text = gf_trim(step.text);
         return !step.text.empty();
     }
     if (step.what == "remove")
@@ -73,7 +67,7 @@ std::vector<ScenarioStep> gf_readScenario(const std::filesystem::path& file)
     std::vector<ScenarioStep> steps;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        line = lf_trim(line);
+        line = gf_trim(line);
         if (line.empty() || line.front() == '#')
             continue;
         ScenarioStep step;

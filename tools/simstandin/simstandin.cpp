@@ -407,7 +407,7 @@ void SimStandIn::sendSystemEvent(const std::string& name, std::uint32_t data)
     Outbox out;
     {
         std::lock_guard lock(m_lock);
-        systemEvent(session->number, name, data, 0, false, out);
+        systemEvent(session->number, name, data, false, out);
     }
     for (const Bytes& packet : out)
         session->write(packet);
@@ -450,11 +450,7 @@ void SimStandIn::tick()
                 nextFrame += std::chrono::milliseconds(m_options.frameIntervalMs);
                 if (nextFrame < now)
                     nextFrame = now; // fell behind: no burst of frames
-                for (const auto& session : m_sessions) {
-                    Outbox out;
-                    systemEvent(session->number, "Frame", 0, 0, false, out);
-                    work.emplace_back(session.get(), std::move(out));
-                }
+                announce("Frame", 0, work);
             }
             if (now >= nextSecond) {
                 nextSecond += std::chrono::seconds(1);
@@ -475,11 +471,11 @@ void SimStandIn::stepPeriodic()
     deliver(work);
 }
 
-void SimStandIn::announce(const std::string& name, std::uint32_t objectId, Work& work)
+void SimStandIn::announce(const std::string& name, std::uint32_t data, Work& work)
 {
     for (const auto& session : m_sessions) {
         Outbox out;
-        systemEvent(session->number, name, objectId, scObjectTypeAircraft, true, out);
+        systemEvent(session->number, name, data, true, out);
         work.emplace_back(session.get(), std::move(out));
     }
 }

@@ -60,6 +60,10 @@ struct Options {
 // The key under which an object keeps a datum: its name in lower case.
 std::string gf_standInKey(const std::string& datum);
 
+// Sets the simulator's registered IPv6 or IPv4 port under HKEY_CURRENT_USER; an empty
+// text removes the value.
+void gf_registerSimulatorPort(bool ipv6, const std::wstring& port);
+
 // Builders of server packets: size, version and id, then the body.
 Bytes message(std::uint32_t id, const Bytes& body = {});
 Bytes exceptionMessage(std::uint32_t code, std::uint32_t sendId, std::uint32_t index);
@@ -170,12 +174,13 @@ private:
     void setData(int session, const Request& request);
     // Work for several sessions, built under m_lock and written after it is released.
     using Work = std::vector<std::pair<Session*, Outbox>>;
-    void announce(const std::string& name, std::uint32_t objectId, Work& work); // to every client
+    // A system event to every subscribed client: a frame, or an aircraft added or removed.
+    void announce(const std::string& name, std::uint32_t data, Work& work);
     void deliver(Work& work);
     void periodicAnswers(Work& work);
     std::uint32_t subscribedEvent(int session, const std::string& name) const; // 0 when none
-    void systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType,
-                        bool withType, Outbox& out);
+    // When the session subscribed to it; withType: an aircraft added or removed.
+    void systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out);
 
     const Options m_options;
     std::uint16_t m_port4 = 0;

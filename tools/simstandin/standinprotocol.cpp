@@ -27,11 +27,19 @@ void lf_putText(Bytes& bytes, const std::string& text, std::size_t field)
     bytes.insert(bytes.end(), field - length, 0);
 }
 
+// The body of an event message: group, event id and data.
+Bytes lf_eventBody(std::uint32_t eventId, std::uint32_t data)
+{
+    Bytes body;
+    lf_put32(body, systemEventGroup);
+    lf_put32(body, eventId);
+    lf_put32(body, data);
+    return body;
+}
+
 bool lf_sameName(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    return gf_standInKey(a) == gf_standInKey(b);
 }
 } // namespace
 
@@ -88,11 +96,7 @@ Bytes exceptionMessage(std::uint32_t code, std::uint32_t sendId, std::uint32_t i
 
 Bytes eventMessage(std::uint32_t eventId, std::uint32_t data)
 {
-    Bytes body;
-    lf_put32(body, systemEventGroup);
-    lf_put32(body, eventId);
-    lf_put32(body, data);
-    return message(scMsgEvent, body);
+    return message(scMsgEvent, lf_eventBody(eventId, data));
 }
 
 Bytes quitMessage()
@@ -150,16 +154,12 @@ std::uint32_t SimStandIn::subscribedEvent(int session, const std::string& name) 
     return 0;
 }
 
-void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType,
-                             bool withType, Outbox& out)
+void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out)
 {
     const std::uint32_t eventId = subscribedEvent(session, name);
     if (eventId == 0)
         return;
-    Bytes body;
-    lf_put32(body, systemEventGroup);
-    lf_put32(body, eventId);
-    lf_put32(body, data);
+    Bytes body = lf_eventBody(eventId, data);
     std::uint32_t id = scMsgEvent;
     if (lf_sameName(name, "Frame")) {
         id = scMsgEventFrame;
@@ -168,7 +168,7 @@ void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t
         body.insert(body.end(), raw, raw + 4);
     } else if (withType) {
         id = scMsgEventObjectAddRemove;
-        lf_put32(body, objectType);
+        lf_put32(body, scObjectTypeAircraft);
     }
     out.push_back(message(id, body));
 }
@@ -269,7 +269,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
     case scReqSubscribeSystemEvent:
         client.subscriptions[r.u32(16)] = r.text(20, scNameField);
         if (lf_sameName(r.text(20, scNameField), "Sim"))
-            systemEvent(session, "Sim", m_options.simRunning ? 1 : 0, 0, false, out);
+            systemEvent(session, "Sim", m_options.simRunning ? 1 : 0, false, out);
         break;
     case scReqUnsubscribeSystemEvent:
         client.subscriptions.erase(r.u32(16));
@@ -327,7 +327,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
                          {"plane alt above ground", onGround ? 0.0 : altitude},
                          {"static cg to ground", m_options.aiStaticCg},
                          {"static pitch", m_options.aiStaticPitch}};
-        systemEvent(session, "ObjectAdded", id, scObjectTypeAircraft, true, out);
+        systemEvent(session, "ObjectAdded", id, true, out);
         break;
     }
     case scReqAiRemoveObject: {
@@ -336,7 +336,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
             out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 1));
             break;
         }
-        systemEvent(session, "ObjectRemoved", id, scObjectTypeAircraft, true, out);
+        systemEvent(session, "ObjectRemoved", id, true, out);
         break;
     }
     case scReqSetDataOnObject:
