@@ -47,10 +47,10 @@ void lf_paintScanCounts()
 
     const std::int32_t orbx = mainWindow.orbxAirportCount.load();
     if (orbx > 0)
-        gf_drawText(141, 91, fmt::format("# {}: {}", "ORBX", orbx),
+        gf_drawText(141, 91, fmt::format("# ORBX: {}", orbx),
                     mainWindow.orbxAirportsDone.load() ? colour::green : colour::yellow);
     else
-        gf_drawText(141, 91, std::string("# ") + "ORBX" + ": ...", colour::yellow);
+        gf_drawText(141, 91, "# ORBX: ...", colour::yellow);
 
     const std::int32_t others = mainWindow.otherAirportCount.load();
     if (others > 0)

@@ -71,7 +71,7 @@ LRESULT lf_handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         gf_finalQuit(window);
         return 0;
     case versionCheckedMessage:
-        gf_versionChecked(window);
+        gf_versionChecked();
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
