@@ -49,7 +49,7 @@ void gf_checkVersion(HWND window)
     std::thread(lf_askServer, window).detach();
 }
 
-void gf_versionChecked(HWND)
+void gf_versionChecked()
 {
     std::optional<VersionAnswer> result;
     {

@@ -169,8 +169,7 @@ void gf_onCommand(HWND window, std::uint16_t controlId)
             break;
         }
     }
-    const RECT area{0, controlsBand.top, 880, controlsBand.bottom};
-    InvalidateRect(window, &area, TRUE);
+    gf_invalidateBand(window, controlsBand);
 }
 
 void lf_requestStaticRenewal()

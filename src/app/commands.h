@@ -34,6 +34,6 @@ void lf_requestStaticRenewal();
 // "Check version": the versions are asked on a thread of its own, whose answer comes back
 // to the window as versionCheckedMessage.
 void gf_checkVersion(HWND window);
-void gf_versionChecked(HWND window);
+void gf_versionChecked();
 // What asks the download server (replaced by tests).
 extern std::string (*versionCheck)();

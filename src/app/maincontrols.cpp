@@ -67,8 +67,7 @@ void gf_createControls(HWND window, const CREATESTRUCTW* create)
     gf_createButton(flushStaticButton, window, instance, 642, 90);
     gf_createButton(rereadButton, window, instance, 758, 90);
 
-    const RECT area{0, controlsBand.top, 880, controlsBand.bottom};
-    InvalidateRect(window, &area, TRUE);
+    gf_invalidateBand(window, controlsBand);
 }
 
 void disableControls()

@@ -10,7 +10,6 @@ MainWindow mainWindow;
 
 namespace {
 std::atomic<HWND> lastWindow{nullptr};
-constexpr int windowWidth = 880;
 } // namespace
 
 HWND gf_lastWindow() { return lastWindow.load(); }
@@ -24,12 +23,16 @@ void gf_repaintWindow()
         InvalidateRect(window, nullptr, TRUE);
 }
 
+void gf_invalidateBand(HWND window, WindowBand band)
+{
+    const RECT area{0, band.top, mainWindowWidth, band.bottom};
+    InvalidateRect(window, &area, TRUE);
+}
+
 void gf_repaintBand(WindowBand band)
 {
-    if (HWND window = mainWindow.window.load()) {
-        const RECT area{0, band.top, windowWidth, band.bottom};
-        InvalidateRect(window, &area, TRUE);
-    }
+    if (HWND window = mainWindow.window.load())
+        gf_invalidateBand(window, band);
 }
 
 void gf_setDisplayText(std::string MainWindow::*text, const std::string& value, WindowBand band)
@@ -41,16 +44,21 @@ void gf_setDisplayText(std::string MainWindow::*text, const std::string& value, 
     gf_repaintBand(band);
 }
 
-std::string gf_getItemText(std::uint16_t controlId)
+std::optional<std::string> gf_controlText(HWND control, int limit)
 {
-    wchar_t text[2048] = {};
-    GetDlgItemTextW(gf_lastWindow(), controlId, text, 2048);
+    std::wstring text(static_cast<std::size_t>(limit) + 1, L'\0');
+    GetWindowTextW(control, text.data(), limit + 1);
     try {
-        return gf_utf16ToUtf8(text);
+        return gf_utf16ToUtf8(text.c_str());
     } catch (const std::exception& e) {
         gf_log(e.what());
-        return {};
+        return std::nullopt;
     }
+}
+
+std::string gf_getItemText(std::uint16_t controlId)
+{
+    return gf_controlText(GetDlgItem(gf_lastWindow(), controlId), 2047).value_or(std::string());
 }
 
 void gf_clearItemText(std::uint16_t controlId)

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -76,6 +77,9 @@ struct MainWindow {
 };
 extern MainWindow mainWindow;
 
+inline constexpr int mainWindowWidth = 880;
+inline constexpr int mainWindowHeight = 516;
+
 // Client areas of the window, for repaints after a change.
 struct WindowBand {
     int top;
@@ -89,6 +93,8 @@ inline constexpr WindowBand statusBand{448, 476};
 // Both are safe from any thread and do nothing before the window exists.
 void gf_repaintWindow();
 void gf_repaintBand(WindowBand band);
+// The band of this window invalidated (also while the window is being created).
+void gf_invalidateBand(HWND window, WindowBand band);
 
 // A display text set under the status lock, then its band repainted.
 void gf_setDisplayText(std::string MainWindow::*text, const std::string& value, WindowBand band);
@@ -110,6 +116,9 @@ void gf_clampWindowPosition(std::int32_t previousX, std::int32_t previousY);
 void disableControls();
 void enableControls();
 
+// Text of a control as UTF-8, at most `limit` characters; nothing when it cannot be
+// converted, which is logged.
+std::optional<std::string> gf_controlText(HWND control, int limit);
 // Text of a control of the main window as UTF-8 (at most 2047 characters); empty when
 // it cannot be converted, which is logged.
 std::string gf_getItemText(std::uint16_t controlId);

@@ -13,8 +13,6 @@
 #include <thread>
 
 namespace {
-constexpr int windowWidth = 880;
-constexpr int windowHeight = 516;
 constexpr wchar_t className[] = L"Tarnwick_P3D";
 } // namespace
 
@@ -41,9 +39,9 @@ int gf_createMainWindow(HINSTANCE instance, const wchar_t* windowClassName)
         return 0;
     gf_loadWindowPosition();
     const WindowPlace place =
-        gf_visibleWindowPlace({MAIN_WINDOW_X.value.load(), MAIN_WINDOW_Y.value.load()}, windowWidth, windowHeight);
+        gf_visibleWindowPlace({MAIN_WINDOW_X.value.load(), MAIN_WINDOW_Y.value.load()}, mainWindowWidth, mainWindowHeight);
     HWND window = CreateWindowExW(0, windowClassName, className, WS_CAPTION | WS_SYSMENU, place.x, place.y,
-                                  windowWidth, windowHeight, nullptr, nullptr, instance, nullptr);
+                                  mainWindowWidth, mainWindowHeight, nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 0;
     mainWindow.window = window;

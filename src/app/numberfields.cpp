@@ -5,11 +5,9 @@
 #include "app/fieldnumbers.h"
 #include "app/mainwindow.h"
 #include "app/status.h"
-#include "foundation/log.h"
 #include "foundation/parametersfile.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
-#include "foundation/winstring.h"
 
 #include <fmt/format.h>
 
@@ -17,19 +15,6 @@
 #include <optional>
 
 namespace {
-// The field's text as UTF-8 (at most 511 characters); nothing when it cannot be converted.
-std::optional<std::string> lf_fieldText(const ParameterControl& field)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(field.window, text, 512);
-    try {
-        return gf_utf16ToUtf8(text);
-    } catch (const std::exception& e) {
-        gf_log(e.what());
-        return std::nullopt;
-    }
-}
-
 void lf_refuse(const std::string& text) { gf_showStatus(fmt::format("invalid input: {}", text), true); }
 
 template <typename Number>
@@ -92,7 +77,7 @@ bool lf_commitFloat(GuiFloatParameter& setting, const std::string& text)
 
 bool procesTbInt(GuiIntParameter& setting)
 {
-    const std::optional<std::string> text = lf_fieldText(setting);
+    const std::optional<std::string> text = gf_controlText(setting.window, 511);
     const bool changed = text && lf_commitInt(setting, *text);
     if (changed)
         gf_showStatus(fmt::format("The new {} is {}", setting.key, setting.value.load()), false);
@@ -105,7 +90,7 @@ bool procesTbInt(GuiIntParameter& setting)
 
 bool procesTbFloat(GuiFloatParameter& setting)
 {
-    const std::optional<std::string> text = lf_fieldText(setting);
+    const std::optional<std::string> text = gf_controlText(setting.window, 511);
     const bool changed = text && lf_commitFloat(setting, *text);
     if (changed)
         gf_showStatus(fmt::format("The new {} is {:.1F}", setting.key, setting.value.load()), false);

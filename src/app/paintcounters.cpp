@@ -37,26 +37,21 @@ void lf_paintSimulator(const DisplayTexts& texts)
     gf_drawText(5, 63, texts.simulatorText, mainWindow.userModelKnown.load() ? light : colour::yellow);
 }
 
+// "# {label}: {count}", or dots until the count is known.
+void lf_paintCount(int x, const char* label, std::int64_t count, COLORREF known, COLORREF unknown)
+{
+    if (count > 0)
+        gf_drawText(x, 91, fmt::format("# {}: {}", label, count), known);
+    else
+        gf_drawText(x, 91, fmt::format("# {}: ...", label), unknown);
+}
+
 void lf_paintScanCounts()
 {
-    const std::int64_t liveries = mainWindow.liveryCount.load();
-    if (liveries > 0)
-        gf_drawText(5, 91, fmt::format("# liveries: {}", liveries), colour::green);
-    else
-        gf_drawText(5, 91, "# liveries: ...", colour::red);
-
-    const std::int32_t orbx = mainWindow.orbxAirportCount.load();
-    if (orbx > 0)
-        gf_drawText(141, 91, fmt::format("# {}: {}", "ORBX", orbx),
-                    mainWindow.orbxAirportsDone.load() ? colour::green : colour::yellow);
-    else
-        gf_drawText(141, 91, std::string("# ") + "ORBX" + ": ...", colour::yellow);
-
-    const std::int32_t others = mainWindow.otherAirportCount.load();
-    if (others > 0)
-        gf_drawText(278, 91, fmt::format("# thirdp: {}", others), colour::green);
-    else
-        gf_drawText(278, 91, "# thirdp: ...", colour::yellow);
+    lf_paintCount(5, "liveries", mainWindow.liveryCount.load(), colour::green, colour::red);
+    lf_paintCount(141, "ORBX", mainWindow.orbxAirportCount.load(),
+                  mainWindow.orbxAirportsDone.load() ? colour::green : colour::yellow, colour::yellow);
+    lf_paintCount(278, "thirdp", mainWindow.otherAirportCount.load(), colour::green, colour::yellow);
 }
 
 void lf_paintRealTraffic(const DisplayTexts& texts)

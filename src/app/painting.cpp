@@ -20,7 +20,7 @@ constexpr RECT rowSeparators[] = {{0, 140, 880, 140}, {0, 168, 880, 168}, {0, 19
 void lf_paintStatusLine(const DisplayTexts& texts)
 {
     const bool error = !texts.error.empty();
-    gf_fillArea(0, statusBand.top, 880, statusBand.bottom, error ? colour::red : colour::green);
+    gf_fillArea(0, statusBand.top, mainWindowWidth, statusBand.bottom, error ? colour::red : colour::green);
     const std::string& text = error ? texts.error : texts.status;
     if (!text.empty())
         gf_drawText(3, 455, text, colour::yellow);
@@ -71,16 +71,15 @@ void gf_paintWindow(HDC context)
     paintContext = context;
     const DisplayTexts texts = gf_displayTexts();
 
-    gf_fillArea(0, 0, 880, countersBand.top, colour::black);
-    gf_fillArea(0, countersBand.top, 880, countersBand.bottom, colour::black);
-    gf_fillArea(0, controlsBand.top, 880, controlsBand.bottom, colour::lightBlue);
-    gf_fillArea(0, statisticsBand.top, 880, statisticsBand.bottom, colour::black);
-    gf_fillArea(0, statusBand.top, 880, statusBand.bottom, colour::green);
+    // Header and counters strip are one black area. The status strip is filled last, by the
+    // status line, which would cover anything drawn on it before.
+    gf_fillArea(0, 0, mainWindowWidth, countersBand.bottom, colour::black);
+    gf_fillArea(0, controlsBand.top, mainWindowWidth, controlsBand.bottom, colour::lightBlue);
+    gf_fillArea(0, statisticsBand.top, mainWindowWidth, statisticsBand.bottom, colour::black);
 
-    gf_drawLine(0, 28, 880, 28, colour::white);
-    gf_drawLine(0, 113, 880, 113, colour::white);
-    gf_drawLine(0, 449, 880, 449, colour::white);
-    gf_drawLine(0, 392, 880, 392, colour::white);
+    gf_drawLine(0, 28, mainWindowWidth, 28, colour::white);
+    gf_drawLine(0, 113, mainWindowWidth, 113, colour::white);
+    gf_drawLine(0, 392, mainWindowWidth, 392, colour::white);
     SetBkMode(context, TRANSPARENT);
 
     gf_drawText(3, 7, fmt::format("Version {}", programVersion.toString()), colour::green);

@@ -15,7 +15,6 @@
 #include <ctime>
 
 namespace {
-constexpr COLORREF controlsColour = RGB(153, 204, 255);
 std::atomic<bool> positionSaved{false};
 
 void lf_savePositionOnce(HWND window)
@@ -61,7 +60,7 @@ LRESULT lf_handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC: {
         HDC context = reinterpret_cast<HDC>(wParam);
         SetBkMode(context, OPAQUE);
-        SetBkColor(context, controlsColour);
+        SetBkColor(context, colour::lightBlue);
         return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
     }
     case startUpMessage:
@@ -71,7 +70,7 @@ LRESULT lf_handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         gf_finalQuit(window);
         return 0;
     case versionCheckedMessage:
-        gf_versionChecked(window);
+        gf_versionChecked();
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

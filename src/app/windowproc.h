@@ -2,7 +2,6 @@
 // The main window's procedure and the parts it runs on the window thread.
 #include <windows.h>
 
-#include <cstdint>
 #include <exception>
 
 LRESULT CALLBACK gf_wndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,6 @@
 
 #include "support/parametersxml.h"
 
-#include <sstream>
-
 std::atomic<std::int32_t> MainWindowTest::startUps{0};
 
 void MainWindowTest::SetUp()
@@ -100,16 +98,4 @@ RECT MainWindowTest::windowRect(HWND window)
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect;
-}
-
-int MainWindowTest::logCount(const std::string& line)
-{
-    std::istringstream stream(log.text());
-    int count = 0;
-    for (std::string read; std::getline(stream, read);) {
-        if (!read.empty() && read.back() == '\r')
-            read.pop_back();
-        count += read == line ? 1 : 0;
-    }
-    return count;
 }

@@ -53,7 +53,6 @@ protected:
     std::string fileValue(const std::string& key) const; // "<missing>" when not stored (or no file)
     static RECT windowRect(HWND window);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
-    int logCount(const std::string& line);
 
     // Start-up messages the window received: the start-up itself does not run here.
     static std::atomic<std::int32_t> startUps;
