@@ -19,7 +19,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <mutex>
 
 std::atomic<bool> realTrafficProfessional{false};

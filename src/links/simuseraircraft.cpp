@@ -7,7 +7,6 @@
 
 #include "app/finalexit.h"
 #include "app/mainwindow.h"
-#include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/flightident.h"
