@@ -6,6 +6,7 @@
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
+#include "links/useraircraft.h"
 #include "traffic/traffic.h"
 
 #include <fmt/format.h>
@@ -44,8 +45,6 @@ enum Field : std::size_t {
 
 // Beyond this a time stamp is in milliseconds.
 constexpr double lastSecondsStamp = 171644617100.79;
-constexpr double nullBoxLatitude = 0.0009;
-constexpr double nullBoxLongitude = 0.05;
 constexpr double parkAirportReachNm = 5.0;
 
 // A rejected record: dropped like any other, but told apart from the wanted drops.
@@ -139,7 +138,8 @@ void lf_readHeading(TrafficReader& reader)
     if (lf_field(reader, sourceField) != "adsb_icao")
         return;
     LiveReport& report = reader.report;
-    double heading = lf_number(lf_field(reader, trueHeadingField), "true heading:{}", lf_field(reader, trueHeadingField));
+    std::string_view headingText = lf_field(reader, trueHeadingField);
+    double heading = lf_number(headingText, "true heading:{}", headingText);
     if (heading > 360)
         lf_reject(fmt::format("true heading:{:.2F}", heading));
     if (heading < 0)
@@ -196,8 +196,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     report.latitude = lf_number(latitudeText, "lat:{}", latitudeText);
     report.longitude = lf_number(longitudeText, "lon:{}", longitudeText);
     if (report.latitude < -90 || report.latitude > 90 || report.longitude < -180 || report.longitude > 180 ||
-        (report.latitude >= 0 && report.latitude <= nullBoxLatitude && report.longitude >= 0 &&
-         report.longitude <= nullBoxLongitude))
+        gf_inNullBox(report.latitude, report.longitude))
         lf_reject(fmt::format("lalo:{},{}", report.latitude, report.longitude));
 
     double userLatitude, userLongitude, elevation;

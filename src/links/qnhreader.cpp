@@ -87,7 +87,5 @@ void qnhReader(std::uint16_t port) { gf_runReader(qnhUdpReader, port); }
 
 void gf_startQnhReader(std::uint16_t port)
 {
-    gf_stopReaderThread(qnhUdpReader);
-    qnhUdpReader.stop = false;
-    qnhUdpReader.thread = std::thread(qnhReader, port);
+    gf_startReaderThread(qnhUdpReader, qnhReader, port);
 }

@@ -4,6 +4,7 @@
 #include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
+#include "foundation/geometry.h"
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
 #include "links/readers.h"
@@ -18,7 +19,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <mutex>
 
 std::atomic<bool> realTrafficProfessional{false};
@@ -39,8 +39,6 @@ SOCKET listenSocket = INVALID_SOCKET;
 SOCKET clientSocket = INVALID_SOCKET;
 bool winsockStarted = false;
 std::array<char, receiveSize + 1> receiveBuffer{};
-
-std::string lf_lastErrorText() { return gf_winsockErrorText(WSAGetLastError()); }
 
 void lf_closeClient()
 {
@@ -122,18 +120,18 @@ void gf_openServerSocket(const std::string& port)
 
     listenSocket = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
     if (listenSocket == INVALID_SOCKET)
-        fail(2, "socket failed with error " + lf_lastErrorText());
+        fail(2, "socket failed with error " + gf_lastWinsockErrorText());
     u_long blocking = 0;
     if (ioctlsocket(listenSocket, FIONBIO, &blocking) == SOCKET_ERROR)
-        fail(3, "ioctlsocket failed with error " + lf_lastErrorText());
+        fail(3, "ioctlsocket failed with error " + gf_lastWinsockErrorText());
     BOOL reuse = TRUE;
     if (setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse) ==
         SOCKET_ERROR)
         fail(4, "setsockopt(SO_REUSEADDR) failed");
     if (bind(listenSocket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == SOCKET_ERROR)
-        fail(5, "Bind failed at port " + port + " with error " + lf_lastErrorText());
+        fail(5, "Bind failed at port " + port + " with error " + gf_lastWinsockErrorText());
     if (listen(listenSocket, SOMAXCONN) == SOCKET_ERROR)
-        fail(6, "listen failed with error " + lf_lastErrorText());
+        fail(6, "listen failed with error " + gf_lastWinsockErrorText());
     freeaddrinfo(found);
     serverOpen = true;
 }
@@ -157,8 +155,8 @@ bool waitForClient()
         BOOL noDelay = TRUE;
         if (setsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay) ==
             SOCKET_ERROR) {
-            gf_log(fmt::format("waitForClient interrupted: {}",
-                               fmt::format("{} setsockopt failed with error {}", gf_nowString(), lf_lastErrorText())));
+            gf_logf("waitForClient interrupted: {} setsockopt failed with error {}", gf_nowString(),
+                    gf_lastWinsockErrorText());
             closesocket(accepted);
             return false;
         }
@@ -173,7 +171,7 @@ bool sendDataPacket(const std::string& text)
     std::lock_guard lock(serverMutex);
     if (clientSocket != INVALID_SOCKET && lf_sendAll(text))
         return true;
-    gf_log(fmt::format("sendDataPacket to RealTraffic failed: {}", lf_lastErrorText()));
+    gf_log(fmt::format("sendDataPacket to RealTraffic failed: {}", gf_lastWinsockErrorText()));
     lf_closeClient();
     gf_log("RealTraffic client socket closed");
     return false;
@@ -190,7 +188,7 @@ std::string gf_receive()
             continue;
         int result = ready < 0 ? SOCKET_ERROR : recv(clientSocket, receiveBuffer.data(), receiveSize, 0);
         if (result == SOCKET_ERROR) {
-            gf_log(fmt::format("receive: {}", lf_lastErrorText()));
+            gf_log(fmt::format("receive: {}", gf_lastWinsockErrorText()));
             return {};
         }
         receiveBuffer[static_cast<std::size_t>(result)] = '\0';
@@ -240,10 +238,9 @@ void gf_checkRealTrafficVersion(const std::string& reply)
 std::string gf_formatPosition(double pitch, double bank, double heading, double altitude, double groundSpeed,
                               double latitude, double longitude)
 {
-    constexpr double toRadians = 0.017453292519943295;
     return fmt::format("Qs121={};{};{:.6f};{};{};{:.6f};{:.6f}\r\n", lf_wholeNumber(pitch * 100000),
                        lf_wholeNumber(bank * 100000), heading, lf_wholeNumber(altitude * 1000),
-                       lf_wholeNumber(groundSpeed * 1000), latitude * toRadians, longitude * toRadians);
+                       lf_wholeNumber(groundSpeed * 1000), latitude * degToRad, longitude * degToRad);
 }
 
 void gf_sendPosition()

@@ -11,6 +11,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -41,6 +42,18 @@ void lf_swapRemove(Vector& vector, Iterator at)
     *at = std::move(vector.back());
     vector.pop_back();
 }
+
+// The flight id of the first pending creation that matches, taken out.
+template <typename Match>
+std::optional<std::uint32_t> lf_takePending(Match match)
+{
+    const auto found = std::find_if(pendingCreations.begin(), pendingCreations.end(), match);
+    if (found == pendingCreations.end())
+        return std::nullopt;
+    const std::uint32_t flightId = found->flightId;
+    lf_swapRemove(pendingCreations, found);
+    return flightId;
+}
 } // namespace
 
 void lf_addPendingCreation(std::uint32_t sendId, std::uint32_t flightId, const std::string& callsign)
@@ -50,24 +63,12 @@ void lf_addPendingCreation(std::uint32_t sendId, std::uint32_t flightId, const s
 
 std::uint32_t takePendingCreation(const std::string& callsign)
 {
-    const auto found = std::find_if(pendingCreations.begin(), pendingCreations.end(),
-                                    [&](const PendingCreation& pending) { return pending.callsign == callsign; });
-    if (found == pendingCreations.end())
-        return 0;
-    const std::uint32_t flightId = found->flightId;
-    lf_swapRemove(pendingCreations, found);
-    return flightId;
+    return lf_takePending([&](const PendingCreation& pending) { return pending.callsign == callsign; }).value_or(0);
 }
 
 std::optional<std::uint32_t> lf_takePendingBySendId(std::uint32_t sendId)
 {
-    const auto found = std::find_if(pendingCreations.begin(), pendingCreations.end(),
-                                    [&](const PendingCreation& pending) { return pending.sendId == sendId; });
-    if (found == pendingCreations.end())
-        return std::nullopt;
-    const std::uint32_t flightId = found->flightId;
-    lf_swapRemove(pendingCreations, found);
-    return flightId;
+    return lf_takePending([&](const PendingCreation& pending) { return pending.sendId == sendId; });
 }
 
 void lf_noteNewObject(std::uint32_t objectId)

@@ -5,7 +5,6 @@
 
 #include "app/finalexit.h"
 #include "app/mainwindow.h"
-#include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/log.h"

@@ -40,12 +40,19 @@ constexpr std::int32_t requestErrorsForRestart = 3;
 std::mutex threadObjectMutex; // the start-up and the exit thread both reach the thread object
 std::jthread simConnectThreadObject;
 
-bool lf_exitUnderWay() { return exitFlag || removalDone; }
+// Under threadObjectMutex.
+void lf_stopAndJoinThread()
+{
+    if (simConnectThreadObject.joinable()) {
+        simConnectThreadObject.request_stop();
+        simConnectThreadObject.join();
+    }
+}
 
 void lf_pause(const std::stop_token& stop, std::chrono::milliseconds length)
 {
     const auto end = std::chrono::steady_clock::now() + length;
-    while (std::chrono::steady_clock::now() < end && !stop.stop_requested() && !lf_exitUnderWay())
+    while (std::chrono::steady_clock::now() < end && !stop.stop_requested() && !gf_exitUnderWay())
         std::this_thread::sleep_for(pauseStep);
 }
 
@@ -75,7 +82,7 @@ bool lf_dispatchLoop(ScConnection* connection, const std::stop_token& stop)
 void lf_connectAndRun(const std::stop_token& stop)
 {
     bool first = true;
-    while (!stop.stop_requested() && !lf_exitUnderWay()) {
+    while (!stop.stop_requested() && !gf_exitUnderWay()) {
         if (first) {
             gf_showStatus(fmt::format("Waiting for Prepar3Dv{} ...", gf_checkInstallPathVersion()), true);
             first = false;
@@ -128,10 +135,7 @@ void simConnectThread(std::stop_token stop)
 void gf_startSimConnectThread()
 {
     std::lock_guard lock(threadObjectMutex);
-    if (simConnectThreadObject.joinable()) {
-        simConnectThreadObject.request_stop();
-        simConnectThreadObject.join();
-    }
+    lf_stopAndJoinThread();
     simConnectThreadObject = std::jthread(simConnectThread);
 }
 
@@ -146,10 +150,7 @@ void gf_resetSimLink()
 {
     {
         std::lock_guard lock(threadObjectMutex);
-        if (simConnectThreadObject.joinable()) {
-            simConnectThreadObject.request_stop();
-            simConnectThreadObject.join();
-        }
+        lf_stopAndJoinThread();
     }
     closeSimConnect(); // nothing left open, whatever ended the thread
     flightRunning = false;
@@ -183,7 +184,7 @@ void closeSimConnect()
 
 void lf_simulatorGone()
 {
-    if (lf_exitUnderWay())
+    if (gf_exitUnderWay())
         return;
     gf_logf("{} Flight Simulator no longer connected, {} will stop ...", gf_nowString(), simClientName);
     gf_startFinalExit(1, 0);

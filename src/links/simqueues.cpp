@@ -28,14 +28,11 @@ void lf_queueEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t 
 void lf_sendPositions()
 {
     const std::uint32_t user = userObjectId;
-    if (sc_sendBacklog(simConnection) > positionBacklogLimit) {
-        simQueues.front->clear();
-        return;
-    }
-    for (const AiPosition& position : *simQueues.front)
-        if (position.objectId > user)
-            SimConnect_SetDataOnSimObject(simConnection, defAiPosition, position.objectId, 0, 0, aiPositionBytes,
-                                          &position);
+    if (sc_sendBacklog(simConnection) <= positionBacklogLimit)
+        for (const AiPosition& position : *simQueues.front)
+            if (position.objectId > user)
+                SimConnect_SetDataOnSimObject(simConnection, defAiPosition, position.objectId, 0, 0, aiPositionBytes,
+                                              &position);
     simQueues.front->clear();
 }
 

@@ -7,7 +7,6 @@
 
 #include "app/finalexit.h"
 #include "app/mainwindow.h"
-#include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/flightident.h"
@@ -43,8 +42,6 @@ std::string lf_cutText(const std::string& text, std::size_t length)
         --length;
     return text.substr(0, length);
 }
-
-bool lf_startsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
 
 // Seconds since 1970 of the simulator's zulu year, day of year and time of day.
 std::int64_t lf_posixTime(const UserAircraft& block)
@@ -178,7 +175,7 @@ void readUserAircraftModel(const SimMessage& message)
         wingspan = model.size() < 5 ? gf_wingspan(model) : largestWingspan;
         if (wingspan == largestWingspan) {
             for (const char* aerosoft : {"A319", "A320", "A321"})
-                if (lf_startsWith(title, fmt::format("Aerosoft {}", aerosoft).c_str())) {
+                if (title.starts_with(fmt::format("Aerosoft {}", aerosoft))) {
                     model = aerosoft;
                     line = "SimConnect: User aircraft model deduced from title: " + model;
                     wingspan = gf_wingspan(model);

@@ -44,9 +44,7 @@ void trafficReader(std::uint16_t port) { gf_runReader(trafficUdpReader, port); }
 
 void gf_startTrafficReader(std::uint16_t port)
 {
-    gf_stopReaderThread(trafficUdpReader);
-    trafficUdpReader.stop = false;
-    trafficUdpReader.thread = std::thread(trafficReader, port);
+    gf_startReaderThread(trafficUdpReader, trafficReader, port);
 }
 
 void gf_setUserPosition(double latitude, double longitude)

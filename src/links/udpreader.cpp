@@ -53,16 +53,14 @@ public:
     SOCKET handle;
 };
 
-std::string lf_lastErrorText() { return gf_winsockErrorText(WSAGetLastError()); }
-
 SOCKET lf_openSocket()
 {
     SOCKET handle = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (handle == INVALID_SOCKET)
-        throw zeb::SysErrorException(31, "failed to create the socket with error: " + lf_lastErrorText());
+        throw zeb::SysErrorException(31, "failed to create the socket with error: " + gf_lastWinsockErrorText());
     DWORD timeout = receiveTimeoutMs;
     if (setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout) != 0) {
-        std::string text = lf_lastErrorText();
+        std::string text = gf_lastWinsockErrorText();
         closesocket(handle);
         throw zeb::SysErrorException(31, "failed to create the socket with error: " + text);
     }
@@ -77,7 +75,7 @@ void lf_bindSocket(SOCKET handle, std::uint16_t port)
     address.sin_addr.s_addr = htonl(realTrafficOnThisPc ? INADDR_LOOPBACK : INADDR_ANY);
     address.sin_port = htons(port);
     if (bind(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR)
-        throw zeb::SysErrorException(32, "bind to stream socket failed with error: " + lf_lastErrorText());
+        throw zeb::SysErrorException(32, "bind to stream socket failed with error: " + gf_lastWinsockErrorText());
 }
 
 void lf_takeDatagram(UdpReader& reader, char* buffer, std::size_t length)
@@ -94,7 +92,7 @@ void lf_takeDatagram(UdpReader& reader, char* buffer, std::size_t length)
     reader.handleDatagram();
 }
 
-bool lf_mustStop(const UdpReader& reader) { return reader.stop || exitFlag || removalDone; }
+bool lf_mustStop(const UdpReader& reader) { return reader.stop || gf_exitUnderWay(); }
 
 void lf_receiveLoop(UdpReader& reader, ReaderSocket& socket, char* buffer)
 {
@@ -150,4 +148,11 @@ void gf_stopReaderThread(UdpReader& reader)
     reader.stop = true;
     if (reader.thread.joinable() && reader.thread.get_id() != std::this_thread::get_id())
         reader.thread.join();
+}
+
+void gf_startReaderThread(UdpReader& reader, void (*body)(std::uint16_t), std::uint16_t port)
+{
+    gf_stopReaderThread(reader);
+    reader.stop = false;
+    reader.thread = std::thread(body, port);
 }

@@ -46,3 +46,5 @@ void gf_runReader(UdpReader& reader, std::uint16_t port);
 
 // Stops the reader's thread, if any, and waits for it to end.
 void gf_stopReaderThread(UdpReader& reader);
+// Stops a previous thread of the reader, then starts `body` (which runs the reader) on a new one.
+void gf_startReaderThread(UdpReader& reader, void (*body)(std::uint16_t), std::uint16_t port);

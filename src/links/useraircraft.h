@@ -19,8 +19,11 @@ struct UserAircraft {
 };
 static_assert(sizeof(UserAircraft) == 96, "the block is received as raw bytes");
 
-// The simulator reports about 0,0 until a flight is loaded.
-inline bool gf_userPositionUnknown(double latitude, double longitude)
+// The small box north-east of 0,0 where positions that nobody knows end up.
+inline bool gf_inNullBox(double latitude, double longitude)
 {
     return latitude >= 0 && latitude <= 0.0009 && longitude >= 0 && longitude <= 0.05;
 }
+
+// The simulator reports about 0,0 until a flight is loaded.
+inline bool gf_userPositionUnknown(double latitude, double longitude) { return gf_inNullBox(latitude, longitude); }

@@ -1,5 +1,7 @@
 #include "links/winsockerrors.h"
 
+#include <winsock2.h>
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -75,3 +77,5 @@ std::string gf_winsockErrorText(std::int32_t code)
         text = entry->second;
     return fmt::format("{} {}", code, text);
 }
+
+std::string gf_lastWinsockErrorText() { return gf_winsockErrorText(WSAGetLastError()); }

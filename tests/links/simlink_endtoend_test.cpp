@@ -3,6 +3,7 @@
 #include "foundation/winstring.h"
 #include "support/simconnectenv.h"
 #include "support/tempfolder.h"
+#include "support/waitfor.h"
 
 #include <gtest/gtest.h>
 
@@ -78,12 +79,7 @@ private:
 
 bool lf_waitForText(const fs::path& file, const std::string& text)
 {
-    for (int wait = 0; wait < 300; ++wait) {
-        if (gf_testReadFile(file).find(text) != std::string::npos)
-            return true;
-        Sleep(50);
-    }
-    return false;
+    return gf_waitFor([&] { return gf_testReadFile(file).find(text) != std::string::npos; });
 }
 
 class SimLinkEndToEnd : public ::testing::TestWithParam<Over> {};

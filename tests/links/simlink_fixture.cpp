@@ -128,6 +128,13 @@ bool SimLink::waitForLinkEnd(int session)
     return lf_subscribed(*standIn, session) && waitForThreadEnd();
 }
 
+bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options& options)
+{
+    start(transport, options, false);
+    gf_startSimConnectThread();
+    return waitForLinkEnd();
+}
+
 bool SimLink::waitForThreadEnd()
 {
     return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);

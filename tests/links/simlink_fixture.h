@@ -63,6 +63,8 @@ protected:
     bool waitForThreadEnd();
     // Waits until a link just started has declared everything and ended again.
     bool waitForLinkEnd(int session = 1);
+    // Starts the stand-in and the link, and waits until the link has declared everything and ended.
+    bool runLinkUntilItEnds(SimTransport transport, const standin::Options& options);
     // Asks for the user position (again every half second) until the block satisfies `done`.
     bool waitForUserBlock(const std::function<bool(const UserAircraft&)>& done);
     // Asks for the user's ground state every second, as the wait for a flight does.

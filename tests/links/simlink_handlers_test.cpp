@@ -28,16 +28,32 @@ standin::Options lf_parkedAtAmsterdam()
 
 bool lf_atAmsterdam(const UserAircraft& user) { return user.latitude == amsterdamLatitude; }
 
+// Options of a simulator that names itself so.
+standin::Options lf_named(const std::string& simulatorName)
+{
+    standin::Options options;
+    options.simulatorName = simulatorName;
+    return options;
+}
+
+// EHAM the park airport, with stand E7 at the user's position.
+void lf_parkAtEham(std::vector<ParkAirportEntry> airports)
+{
+    {
+        std::lock_guard lock(pendingParkMutex);
+        pendingParkAirportCode = "EHAM";
+        pendingStandName = "E7";
+    }
+    std::lock_guard lock(parkAirportsMutex);
+    parkAirports = std::move(airports);
+}
+
 class SimLinkQuit : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
 } // namespace
 
 TEST_F(SimLink, TheOpenAnswerNamesTheSimulatorAndAWrongVersionEndsTheLinkOnly)
 {
-    standin::Options options;
-    options.simulatorName = "Lockheed Martin Prepar3D v6";
-    start(SimTransport::pipe, options, false);
-    gf_startSimConnectThread();
-    ASSERT_TRUE(waitForLinkEnd());
+    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::pipe, lf_named("Lockheed Martin Prepar3D v6")));
     EXPECT_TRUE(logHas("Lockheed Martin Prepar3D v6 (5.3.17.28160) connected "));
     EXPECT_TRUE(logHas("Error 78: wrong P3D version \"Lockheed Martin Prepar3D v6 (5.3.17.28160)\" connects ... ?"));
     EXPECT_EQ(requestsOf(scReqUnsubscribeSystemEvent).size(), 6u) << "the connection is closed";
@@ -57,11 +73,7 @@ TEST_F(SimLink, TheOpenAnswerNamesTheSimulatorAndAWrongVersionEndsTheLinkOnly)
 
 TEST_F(SimLink, TheSimulatorOfAnotherMakerIsRefused)
 {
-    standin::Options options;
-    options.simulatorName = "Kitty-Hawk";
-    start(SimTransport::ipv4, options, false);
-    gf_startSimConnectThread();
-    ASSERT_TRUE(waitForLinkEnd());
+    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::ipv4, lf_named("Kitty-Hawk")));
     EXPECT_TRUE(logHas("Error 78: KittyHawk, (MSFS) not being P3D connects ... ?"));
 }
 
@@ -329,15 +341,7 @@ TEST_F(SimLink, ANewFlightOrAMovedAircraftRestartsTheProgram)
 
 TEST_F(SimLink, TheUserStandIsRememberedWhenParkedAtTheParkAirport)
 {
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
-        pendingStandName = "E7";
-    }
-    {
-        std::lock_guard lock(parkAirportsMutex);
-        parkAirports = {{"EHAM", "D4", 52.3, 4.76, 0.0}, {"EHRD", "", 51.9, 4.4, 30.0}};
-    }
+    lf_parkAtEham({{"EHAM", "D4", 52.3, 4.76, 0.0}, {"EHRD", "", 51.9, 4.4, 30.0}});
     start(SimTransport::pipe, lf_parkedAtAmsterdam());
     ASSERT_TRUE(waitForUserBlock(lf_atAmsterdam));
     requestOnGround();
@@ -354,15 +358,7 @@ TEST_F(SimLink, TheUserStandIsRememberedWhenParkedAtTheParkAirport)
 
 TEST_F(SimLink, ATaxiingUserKeepsTheReservedStand)
 {
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
-        pendingStandName = "E7";
-    }
-    {
-        std::lock_guard lock(parkAirportsMutex);
-        parkAirports = {{"EHAM", "D4", 52.3, 4.76, 0.0}};
-    }
+    lf_parkAtEham({{"EHAM", "D4", 52.3, 4.76, 0.0}});
     standin::Options options = lf_parkedAtAmsterdam();
     options.userValues["Ground Velocity"] = 6.0;
     start(SimTransport::pipe, options);

@@ -8,6 +8,7 @@
 #include "foundation/log.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
+#include "support/waitfor.h"
 #include "traffic/traffic.h"
 
 #include <windows.h>
@@ -24,18 +25,6 @@ extern std::vector<InboundAnswer> pendingInbound;
 
 namespace {
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool lf_waitFor(Condition condition, std::chrono::milliseconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 std::vector<InboundAnswer> lf_answers()
 {
@@ -62,7 +51,7 @@ int wmain(int argc, wchar_t** argv)
     }
     gf_openLog();
     gf_startSimConnectThread();
-    if (!lf_waitFor([] { return flightRunning.load(); }, 20s)) {
+    if (!gf_waitFor([] { return flightRunning.load(); }, 20s)) {
         std::printf("flight: none\n");
         gf_resetSimLink();
         return 1;
@@ -75,9 +64,9 @@ int wmain(int argc, wchar_t** argv)
             SimConnect_RequestDataOnSimObject(simConnection, 108, 409, 0, 4, 0, 0, 0, 0);
     }
     requestUserTitleAndModel();
-    lf_waitFor([] { return !gf_userAircraftInfo().model.empty(); }, 5s);
+    gf_waitFor([] { return !gf_userAircraftInfo().model.empty(); }, 5s);
     const UserAircraft before = requestUserPosition();
-    lf_waitFor([&] { return requestUserPosition().latitude != before.latitude; }, 5s);
+    gf_waitFor([&] { return requestUserPosition().latitude != before.latitude; }, 5s);
     CreationItem item;
     item.position = {52.31, 4.76, 0, 0, 0, 90, 1, 0};
     item.tailNumber = callsign;
