@@ -39,6 +39,8 @@ extern std::string pendingReservedStand;
 std::vector<std::string> gf_testTrafficCalls();
 // Waits until every counted thread (the exit thread among them) has ended.
 bool gf_testWaitForExitEnd();
+// How often the part occurs in the text.
+int gf_testCountOf(const std::string& text, const std::string& part);
 
 // The text of the user error that the call raises, or "no error".
 template <typename Call>
