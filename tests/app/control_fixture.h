@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -68,6 +69,10 @@ protected:
     static std::string errorLine();
     static std::string statusText();
     static std::vector<std::string> takeTrafficCalls() { return gf_testTrafficCalls(); }
+    static bool has(const std::vector<std::string>& list, const std::string& item)
+    {
+        return std::ranges::find(list, item) != list.end();
+    }
     static bool waitForExitEnd() { return gf_testWaitForExitEnd(); }
 
     LogCapture log;
