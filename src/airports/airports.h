@@ -2,6 +2,7 @@
 // What the rest of the program uses of the airport data: stands and their options.
 #include "foundation/weekslots.h"
 
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -65,14 +66,10 @@ struct StandRecord {
     }
 };
 
-#include <atomic>
-
 // Static parking is active at the park airport (its airport parking file is in use).
 extern std::atomic<bool> staticParkingActive;
 // Airports that the last airport scan put into the TO_BE_LEARNED_OFFLINE folder.
 extern std::atomic<std::int32_t> tbloAirportCount;
-
-#include <filesystem>
 
 // The park airport's stands; main-loop thread only.
 extern std::vector<StandRecord> parkStands;

@@ -4,7 +4,6 @@
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
-#include "foundation/parametersfile.h"
 #include "foundation/registry.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"

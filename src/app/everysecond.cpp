@@ -2,7 +2,6 @@
 #include "app/mainloop.h"
 
 #include "app/counters.h"
-#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/log.h"

@@ -22,8 +22,8 @@
 
 #include <fmt/format.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <mutex>
 #include <thread>
@@ -40,7 +40,6 @@ std::mutex exitMutex;
 std::uint64_t exitGeneration = 0;
 
 constexpr auto mainLoopStopLimit = 10s;
-constexpr int threadWaitSteps = 61;
 
 bool lf_isRestart(std::uint32_t reason) { return reason == 2 || reason == 3; }
 
@@ -67,12 +66,6 @@ void lf_removeInjectedAircraft()
     gf_removeLiveAircraft();
     lf_removeStaticParked();
     gf_queueWaitingRemovals();
-}
-
-void lf_waitForThreads()
-{
-    for (int step = 0; step < threadWaitSteps && runningThreads.load() > 1; ++step)
-        std::this_thread::sleep_for(100ms);
 }
 
 // Everything an exit does before it restarts or quits.
@@ -110,7 +103,7 @@ void lf_stopEverything(std::uint32_t reason)
         gf_logNoMatches();
     }
     gf_stopParking();
-    lf_waitForThreads();
+    gf_waitForThreads(1); // all but this one
 }
 
 // The end of a restart: the start-up runs again unless a later exit has begun.

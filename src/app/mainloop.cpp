@@ -1,7 +1,6 @@
 // The main loop's clock and its tick.
 #include "app/mainloop.h"
 
-#include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/reporter.h"
 #include "app/startup.h"

@@ -6,6 +6,7 @@
 #include "app/detection.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
+#include "app/scans.h"
 #include "app/status.h"
 #include "app/updater.h"
 #include "foundation/log.h"
@@ -37,8 +38,7 @@ void lf_enable(std::initializer_list<const ParameterControl*> controls, bool ena
 
 void lf_scanAirportsNextTime()
 {
-    gf_setCheckBox(SCAN_AIRPORTS, true);
-    gf_saveBoolParameter(SCAN_AIRPORTS);
+    gf_setScanSetting(SCAN_AIRPORTS, true);
     gf_repaintWindow();
 }
 

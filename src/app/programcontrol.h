@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 // Long-running threads; the exit waits until only its own is left.
 extern std::atomic<std::int32_t> runningThreads;
@@ -19,8 +20,6 @@ extern std::atomic<bool> realTrafficOnThisPc;
 // Major number of the airport archive's version.
 extern std::atomic<std::int32_t> archiveWeek;
 
-#include <string>
-
 // "5" or "6", the simulator's major version from SIM_INSTALL_PATH or P3D_VERSION.
 std::string gf_checkInstallPathVersion();
 
@@ -28,3 +27,6 @@ std::string gf_checkInstallPathVersion();
 bool gf_exitUnderWay();
 // Sleeps for the duration, in short steps; false (at once) when an exit is under way.
 bool gf_pauseUnlessExit(std::chrono::milliseconds duration);
+// Waits while more than `left` counted threads run, in 100 ms steps, for about 6.1 s at
+// most; then goes on regardless.
+void gf_waitForThreads(std::int32_t left);

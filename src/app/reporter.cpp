@@ -9,16 +9,6 @@
 #include <fmt/format.h>
 
 #include <exception>
-#include <new>
-#include <stdexcept>
-
-namespace {
-void lf_endWith(std::string_view function, const std::exception& e)
-{
-    gf_showError(fmt::format("{}: {}", function, e.what()));
-    gf_startFinalExit(5, 0);
-}
-} // namespace
 
 void gf_reportException(std::string_view function) noexcept
 {
@@ -29,14 +19,10 @@ void gf_reportException(std::string_view function) noexcept
             gf_showError(e.what());
         } catch (const fmt::format_error& e) {
             gf_showError(fmt::format("std::format error: {}", e.what()));
-        } catch (const std::bad_alloc& e) {
-            lf_endWith(function, e);
-        } catch (const std::out_of_range& e) {
-            lf_endWith(function, e);
-        } catch (const std::runtime_error& e) {
-            lf_endWith(function, e);
         } catch (const std::exception& e) {
-            lf_endWith(function, e);
+            // Any other standard exception (no memory, a bad key, a system error) ends the program.
+            gf_showError(fmt::format("{}: {}", function, e.what()));
+            gf_startFinalExit(5, 0);
         } catch (...) {
             gf_showError("Unknown exception");
         }

@@ -5,22 +5,13 @@
 #include "app/mainloop.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
+#include "app/scans.h"
 #include "app/status.h"
-#include "foundation/parametersfile.h"
-#include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "links/readers.h"
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "traffic/traffic.h"
-
-namespace {
-void lf_switchOff(GuiBoolParameter& setting)
-{
-    gf_setCheckBox(setting, false);
-    gf_saveBoolParameter(setting);
-}
-} // namespace
 
 void gf_resetRunState(std::uint32_t reason)
 {
@@ -29,8 +20,8 @@ void gf_resetRunState(std::uint32_t reason)
     gf_resetTraffic();
     // A restart after a fault does not scan again.
     if (reason == 2) {
-        lf_switchOff(SCAN_LIVERIES);
-        lf_switchOff(SCAN_AIRPORTS);
+        gf_setScanSetting(SCAN_LIVERIES, false);
+        gf_setScanSetting(SCAN_AIRPORTS, false);
     }
     readerError = false;
     removalDone = false;

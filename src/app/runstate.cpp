@@ -13,7 +13,8 @@ std::atomic<std::int32_t> archiveWeek{0};
 
 namespace {
 constexpr std::chrono::milliseconds pauseStep{20};
-}
+constexpr int threadWaitSteps = 61;
+} // namespace
 
 bool gf_exitUnderWay() { return exitFlag.load() || removalDone.load(); }
 
@@ -28,4 +29,10 @@ bool gf_pauseUnlessExit(std::chrono::milliseconds duration)
             return true;
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, pauseStep));
     }
+}
+
+void gf_waitForThreads(std::int32_t left)
+{
+    for (int step = 0; step < threadWaitSteps && runningThreads.load() > left; ++step)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }

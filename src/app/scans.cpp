@@ -10,6 +10,7 @@
 #include "foundation/parametersfile.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/liveries.h"
 
@@ -21,8 +22,7 @@ namespace {
 // A scan that succeeded is not repeated at the next start.
 void lf_scanDone(GuiBoolParameter& setting)
 {
-    gf_setCheckBox(setting, false);
-    gf_saveBoolParameter(setting);
+    gf_setScanSetting(setting, false);
     gf_repaintBand(controlsBand);
 }
 
@@ -43,15 +43,13 @@ void lf_prepareGeneratedFolder(const fs::path& folder)
     else
         fs::create_directory(folder);
 }
-
-std::string lf_upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 } // namespace
+
+void gf_setScanSetting(GuiBoolParameter& setting, bool on)
+{
+    gf_setCheckBox(setting, on);
+    gf_saveBoolParameter(setting);
+}
 
 void gf_scanLiveriesAtStart(bool scan)
 {
@@ -121,7 +119,7 @@ std::vector<std::string>& gf_scanXmlFolder(std::vector<std::string>& names, cons
     names.clear();
     names.reserve(64);
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && lf_upper(gf_pathText(entry.path().extension())) == ".XML")
+        if (entry.is_regular_file() && gf_equalsUpper(".XML", gf_pathText(entry.path().extension())))
             names.push_back(gf_pathText(entry.path().filename()));
     return names;
 }

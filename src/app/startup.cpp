@@ -11,9 +11,7 @@
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
-#include "foundation/parametersfile.h"
 #include "foundation/scanthrottle.h"
-#include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
@@ -36,10 +34,7 @@ std::atomic<bool> referenceDataRead{false};
 std::atomic<std::uint64_t> currentWeekSlot{0};
 
 namespace {
-bool lf_exitUnderWay() { return exitFlag.load() || removalDone.load(); }
-
 const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
-
 
 // A missing scan result means the liveries must be scanned again.
 void lf_checkScanResult()
@@ -48,8 +43,7 @@ void lf_checkScanResult()
     if (fs::exists(result) || SCAN_LIVERIES.value.load())
         return;
     gf_showStatus(fmt::format("File {} is gone, rescan liveries", gf_pathText(result)), true);
-    gf_setCheckBox(SCAN_LIVERIES, true);
-    gf_saveBoolParameter(SCAN_LIVERIES);
+    gf_setScanSetting(SCAN_LIVERIES, true);
     gf_repaintBand(controlsBand);
 }
 
@@ -75,12 +69,12 @@ void lf_runStartUp()
     gf_initScanThrottle();
     lf_checkScanResult();
     gf_scanLiveriesAtStart(SCAN_LIVERIES.value.load());
-    if (lf_exitUnderWay())
+    if (gf_exitUnderWay())
         return;
     if (SCAN_AIRPORTS.value.load())
         gf_scanAirportsAtStart();
     lf_countAddOnAirports();
-    if (!lf_exitUnderWay())
+    if (!gf_exitUnderWay())
         gf_startTraffic();
     else
         gf_startFinalExit(4, 1); // an exit came during the scans; ignored while it runs

@@ -5,8 +5,7 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
+#include <exception>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
@@ -22,7 +21,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const int result = initInstance(instance);
     // The exit thread posts the quit message just before it ends; the threads it waited
     // for get the same bounded time again before the process ends.
-    for (int step = 0; step < 61 && runningThreads.load() > 0; ++step)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    gf_waitForThreads(0);
     return result;
 }

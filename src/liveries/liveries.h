@@ -2,6 +2,7 @@
 // What the rest of the program uses of the liveries: reference data, scan and matching.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,8 +41,6 @@ extern std::unordered_map<std::string, DbRecord> dbRecords;
 // The publisher of an archive entry: the first field of the first row of PublisherTable
 // with a field found in the text; "unknown" when none is.
 std::string gf_publisherOf(const std::string& text);
-
-#include <set>
 
 // A text that codes today's date (the same text all day); the start-up's daily gate.
 std::string gf_dateCode();

@@ -1,6 +1,10 @@
 // Stand-ins for the liveries services that are not built yet.
 #include "liveries/liveries.h"
 
+#include <fmt/format.h>
+
+#include <atomic>
+#include <ctime>
 #include <regex>
 
 std::vector<std::vector<std::string>> PublisherTable;
@@ -59,13 +63,6 @@ std::string gf_publisherOf(const std::string& text)
         }
     return "unknown";
 }
-
-#include "foundation/log.h"
-
-#include <atomic>
-#include <ctime>
-
-#include <fmt/format.h>
 
 // Tests read how often the start-up called these and what the scan was given.
 std::atomic<std::int32_t> pendingAircraftDataReads{0};

@@ -1,7 +1,14 @@
 // Stand-ins for the traffic manager services that are not built yet.
 #include "traffic/traffic.h"
 
+#include "foundation/exceptions.h"
+#include "links/livereport.h"
+#include "links/realtrafficserver.h"
+#include "links/simlink.h"
+
 #include <atomic>
+#include <deque>
+#include <vector>
 
 // Tests set the user aircraft here and count the removals.
 UserAircraft pendingUserAircraft;
@@ -77,21 +84,11 @@ std::string gf_reservedStandName()
 
 std::atomic<bool> staticParkingRunning{false};
 
-#include "foundation/exceptions.h"
-#include "links/livereport.h"
-#include "links/realtrafficserver.h"
-#include "links/simlink.h"
-
-#include <deque>
-#include <vector>
-
 // What the main loop, the start and the exit asked of the traffic manager, oldest first
 // (the newest few thousand), for tests to read under the mutex.
 std::mutex pendingTrafficMutex;
 std::deque<std::string> pendingTrafficCalls;
 std::atomic<std::int32_t> pendingTicks{0};
-std::atomic<std::int32_t> pendingReportsTaken{0};
-std::atomic<bool> pendingStaticConflictFound{false};
 std::atomic<bool> pendingTickFails{false}; // the next tick raises a system error
 
 namespace {
@@ -113,10 +110,8 @@ void lf_trafficTick()
     ++pendingTicks;
     {
         std::lock_guard lock(reportDequeMutex);
-        for (int taken = 0; taken < 2 && !reportDeque.empty(); ++taken) {
+        for (int taken = 0; taken < 2 && !reportDeque.empty(); ++taken)
             reportDeque.pop_front();
-            ++pendingReportsTaken;
-        }
     }
     if (tickCounter.load() % 100 == 0) {
         gf_sendPosition();
@@ -165,7 +160,7 @@ void lf_resetTraffic() { lf_note("lf_resetTraffic"); }
 bool gf_checkStaticConflict(std::uint32_t flightId, WeekSlot)
 {
     lf_note("gf_checkStaticConflict " + std::to_string(flightId));
-    return pendingStaticConflictFound.load();
+    return false; // the stand-in holds no aircraft
 }
 
 void gf_userAirConflicts() { lf_note("gf_userAirConflicts"); }

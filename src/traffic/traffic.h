@@ -1,5 +1,6 @@
 #pragma once
 // What the rest of the program uses of the traffic manager.
+#include "foundation/weekslots.h"
 #include "links/useraircraft.h"
 #include "simconnect/simconnect.h"
 
@@ -93,8 +94,6 @@ std::int32_t lf_listRatio1(bool show);
 std::string gf_reservedStandName();
 // Static parking is placing aircraft (the airport parking controls are disabled meanwhile).
 extern std::atomic<bool> staticParkingRunning;
-
-#include "foundation/weekslots.h"
 
 // The traffic manager's share of the main loop, the start of traffic and the exit; all on
 // the start-up and main-loop thread, except where said otherwise.

@@ -39,6 +39,14 @@ std::vector<std::string> gf_testTrafficCalls()
     return calls;
 }
 
+int gf_testCountOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 bool gf_testWaitForExitEnd()
 {
     return gf_waitFor([] { return runningThreads.load() == 0; }, std::chrono::seconds(20));

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -39,6 +40,8 @@ extern std::string pendingReservedStand;
 std::vector<std::string> gf_testTrafficCalls();
 // Waits until every counted thread (the exit thread among them) has ended.
 bool gf_testWaitForExitEnd();
+// How often the part occurs in the text.
+int gf_testCountOf(const std::string& text, const std::string& part);
 
 // The text of the user error that the call raises, or "no error".
 template <typename Call>
@@ -66,6 +69,10 @@ protected:
     static std::string errorLine();
     static std::string statusText();
     static std::vector<std::string> takeTrafficCalls() { return gf_testTrafficCalls(); }
+    static bool has(const std::vector<std::string>& list, const std::string& item)
+    {
+        return std::ranges::find(list, item) != list.end();
+    }
     static bool waitForExitEnd() { return gf_testWaitForExitEnd(); }
 
     LogCapture log;

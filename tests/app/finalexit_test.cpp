@@ -35,15 +35,6 @@ protected:
             windowThread.join();
         return ended;
     }
-
-    int countLines(const std::string& start)
-    {
-        const std::string text = log.text();
-        int count = 0;
-        for (std::size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1))
-            ++count;
-        return count;
-    }
 };
 } // namespace
 
@@ -63,7 +54,7 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
     ASSERT_TRUE(windowEnded());
     EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(countLines("Exiting: "), 1);
+    EXPECT_EQ(gf_testCountOf(log.text(), "Exiting: "), 1);
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
     EXPECT_TRUE(removalDone.load());

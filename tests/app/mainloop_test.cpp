@@ -15,7 +15,6 @@
 #include "links/trafficreader.h"
 #include "liveries/liveries.h"
 
-#include <algorithm>
 #include <regex>
 #include <thread>
 
@@ -40,11 +39,6 @@ protected:
         newSecond = true;
         lf_mainTick();
         return takeTrafficCalls();
-    }
-
-    static bool has(const std::vector<std::string>& calls, const std::string& call)
-    {
-        return std::ranges::find(calls, call) != calls.end();
     }
 
     static void reserveStand(const std::string& stand)

@@ -17,8 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-fs::path lf_roaming() { return gf_shellFolderPath(); }
-
 fs::path lf_buildFolder()
 {
     wchar_t path[MAX_PATH] = {};
@@ -45,6 +43,19 @@ BOOL CALLBACK lf_findWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 } // namespace
+
+standin::Options gf_testPipeSimulatorOptions(const fs::path& folder)
+{
+    const std::wstring pipe = gf_testPipeName();
+    gf_testWriteFile(folder / L"SimConnect.cfg",
+                     "[SimConnect]\r\nProtocol=Pipe\r\nAddress=.\r\nPort=" + gf_utf16ToUtf8(pipe) + "\r\n");
+    standin::Options options;
+    options.pipeName = gf_testPipePath(pipe);
+    options.tcp = false;
+    options.frameIntervalMs = 33;
+    options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1}};
+    return options;
+}
 
 std::vector<std::string> gf_testRecordedTraffic()
 {
@@ -102,29 +113,21 @@ void ProgramRun::SetUp()
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
 
     // The data folder of this prefix's user, as a user who ran the program today left it.
+    const fs::path roaming = gf_shellFolderPath();
     std::error_code ignored;
-    fs::remove_all(lf_roaming() / L"Tarnwick_P3D", ignored);
-    fs::remove_all(lf_roaming() / L"InsideSystems", ignored); // RealTraffic is not on this computer
-    fs::create_directories(lf_roaming() / L"Tarnwick_P3D");
-    ASSERT_TRUE(gf_testWriteParameters(lf_roaming() / L"Tarnwick_P3D" / L"parameters.xml",
+    fs::remove_all(roaming / L"Tarnwick_P3D", ignored);
+    fs::remove_all(roaming / L"InsideSystems", ignored); // RealTraffic is not on this computer
+    fs::create_directories(roaming / L"Tarnwick_P3D");
+    ASSERT_TRUE(gf_testWriteParameters(roaming / L"Tarnwick_P3D" / L"parameters.xml",
                                        {{"SIM_INSTALL_PATH", gf_pathText(*program / L"Prepar3D v5")},
                                         {"DATA_CHECKED_AT_DATE", gf_dateCode()},
                                         {"SCAN_LIVERIES", "false"},
                                         {"SCAN_AIRPORTS", "false"},
                                         {"AUTO_RANGE", "false"}}));
 
-    standin::Options options;
-    // A pipe of its own, named in the program folder's SimConnect.cfg: a link of another test
-    // whose simulator has gone ends its search on the default pipe, and must not find this one.
-    const std::wstring pipe = gf_testPipeName();
-    gf_testWriteFile(*program / L"SimConnect.cfg",
-                     "[SimConnect]\r\nProtocol=Pipe\r\nAddress=.\r\nPort=" + gf_utf16ToUtf8(pipe) + "\r\n");
-    options.pipeName = gf_testPipePath(pipe);
-    options.tcp = false;
-    options.frameIntervalMs = 33;
-    options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1},
-                          {"Plane Altitude", 0},       {"ZULU YEAR", 2024},        {"ZULU DAY OF YEAR", 60},
-                          {"ZULU TIME", 43200}};
+    standin::Options options = gf_testPipeSimulatorOptions(program->path());
+    options.userValues.insert(
+        {{"Plane Altitude", 0}, {"ZULU YEAR", 2024}, {"ZULU DAY OF YEAR", 60}, {"ZULU TIME", 43200}});
     simulator = std::make_unique<standin::SimStandIn>(options);
     datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
 }
@@ -153,7 +156,7 @@ void ProgramRun::TearDown()
     if (simulator)
         simulator->stop();
     std::error_code ignored;
-    fs::remove_all(lf_roaming() / L"Tarnwick_P3D", ignored);
+    fs::remove_all(gf_shellFolderPath() / L"Tarnwick_P3D", ignored);
 }
 
 HANDLE ProgramRun::start()

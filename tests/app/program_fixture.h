@@ -34,6 +34,10 @@ private:
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
+// The simulator stand-in on a pipe of its own, named in the folder's SimConnect.cfg (a link of
+// another test whose simulator has gone ends its search on the default pipe and must not find
+// this one), with the user aircraft on the ground at Amsterdam.
+standin::Options gf_testPipeSimulatorOptions(const std::filesystem::path& folder);
 // The first records of tools/realtraffic/sample_traffic.txt (flights around Amsterdam).
 std::vector<std::string> gf_testRecordedTraffic();
 

@@ -60,11 +60,7 @@ TEST_P(ReporterEnding, OtherStandardExceptionsEndTheProgramWithSystemError)
     // A second failure while the exit runs does not start another one.
     lf_report([] { throw std::runtime_error("again"); }, "FinalExit");
     ASSERT_TRUE(waitForExitEnd());
-    const std::string text = log.text();
-    std::size_t exits = 0;
-    for (std::size_t at = text.find("Exiting: "); at != std::string::npos; at = text.find("Exiting: ", at + 1))
-        ++exits;
-    EXPECT_EQ(exits, 1u);
+    EXPECT_EQ(gf_testCountOf(log.text(), "Exiting: "), 1);
     EXPECT_TRUE(logHasLine("Exiting: SYSTEM ERROR"));
 }
 

@@ -35,11 +35,6 @@ protected:
         return fresh;
     }
 
-    static bool has(const std::vector<std::string>& list, const std::string& item)
-    {
-        return std::ranges::find(list, item) != list.end();
-    }
-
     StandInFolder server;
     std::size_t seen = 0;
 };

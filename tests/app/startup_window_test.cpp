@@ -5,14 +5,12 @@
 #include "mainwindow_fixture.h"
 #include "program_fixture.h"
 
-#include "app/mainloop.h"
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
-#include "liveries/liveries.h"
 #include "simstandin/simstandin.h"
 #include "support/simconnectenv.h"
 
@@ -22,8 +20,6 @@
 #include <thread>
 
 namespace fs = std::filesystem;
-
-extern std::atomic<std::int32_t> pendingTicks;
 
 namespace {
 class WindowRun : public MainWindowTest {
@@ -36,15 +32,7 @@ protected:
         fs::create_directory(L"docs");
         fs::create_directories(fs::path(L"input") / L"my_regcodes");
         fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
-        const std::wstring pipe = gf_testPipeName();
-        standin::Options options;
-        options.pipeName = gf_testPipePath(pipe);
-        options.tcp = false;
-        options.frameIntervalMs = 33;
-        options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1}};
-        simulator = std::make_unique<standin::SimStandIn>(options);
-        gf_testWriteFile(L"SimConnect.cfg", "[SimConnect]\r\nProtocol=Pipe\r\nAddress=.\r\nPort=" +
-                                                gf_utf16ToUtf8(pipe) + "\r\n");
+        simulator = std::make_unique<standin::SimStandIn>(gf_testPipeSimulatorOptions(fs::current_path()));
         pendingDateCode = "20240102";
         parameters = {{"SIM_INSTALL_PATH", gf_pathText(fs::current_path() / L"Prepar3D v5")},
                       {"DATA_CHECKED_AT_DATE", "20240102"},
