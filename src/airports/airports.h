@@ -79,3 +79,10 @@ void gf_readAirports();
 bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
 // Ends a parking edit of the park airport's file, saving it when it changed.
 void gf_stopParking();
+
+// What the placeholders of the airport data record and answer until it is built.
+extern std::atomic<std::int32_t> pendingAirportListReads;
+extern std::atomic<std::int32_t> pendingAirportScans;
+extern std::atomic<bool> pendingAirportsFound;
+extern std::atomic<std::int32_t> pendingParkingStops;
+extern std::vector<std::string> pendingAirportScanFolders;

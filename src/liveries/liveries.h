@@ -1,5 +1,7 @@
 #pragma once
 // What the rest of the program uses of the liveries: reference data, scan and matching.
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -54,3 +56,12 @@ bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vect
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
+
+// What the placeholders of the liveries record and answer until they are built.
+extern std::atomic<std::int32_t> pendingAircraftDataReads;
+extern std::atomic<std::int32_t> pendingFixesReads;
+extern std::atomic<std::int32_t> pendingLiveryScans;
+extern std::atomic<bool> pendingLastScanWasScan;
+extern std::atomic<bool> pendingLiveriesFound;
+extern std::vector<std::string> pendingScanFolders;
+extern std::string pendingDateCode; // not empty: gf_dateCode answers it

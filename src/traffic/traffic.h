@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -151,3 +152,23 @@ void gf_clearLiveryChoices();
 // The flight plan folder "orig_dest" of the data folder; true when it exists (or is gone).
 bool gf_createFlightPlanFolder();
 bool gf_removeFlightPlanFolder();
+
+// What the placeholders of the traffic manager record and answer until it is built; tests
+// and tools read and set them.
+extern UserAircraft pendingUserAircraft;           // gf_currentUserAircraft's answer
+extern std::atomic<std::int32_t> pendingLiveRemovals;
+extern std::mutex pendingParkMutex;                // guards the park airport's records below
+extern std::optional<std::pair<double, double>> pendingParkAirport;
+extern std::string pendingParkAirportCode;
+extern std::atomic<std::uint32_t> pendingFlyingLive;
+extern std::atomic<std::int32_t> pendingParkedLive;
+extern std::atomic<std::int32_t> pendingParkedStatic;
+extern std::string pendingReservedStand;
+extern std::mutex pendingInboundMutex;             // guards pendingInbound
+extern std::vector<InboundAnswer> pendingInbound;
+extern std::string pendingStandName;
+extern std::vector<ParkAirportEntry> pendingParkAirportWrites;
+extern std::mutex pendingTrafficMutex;             // guards pendingTrafficCalls
+extern std::deque<std::string> pendingTrafficCalls;
+extern std::atomic<std::int32_t> pendingTicks;
+extern std::atomic<bool> pendingTickFails;         // the next tick raises a system error

@@ -2,9 +2,12 @@
 // A program folder for the program-control tests: the current folder, holding Log.txt and
 // parameters.xml (the data folder is redirected there). An exit that a test starts is
 // waited for before the folder goes.
+#include "airports/airports.h"
 #include "foundation/exceptions.h"
 #include "foundation/logcapture.h"
+#include "liveries/liveries.h"
 #include "support/waitfor.h"
+#include "traffic/traffic.h"
 
 #include <gtest/gtest.h>
 
@@ -14,27 +17,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// What the stand-ins of the subsystems not built yet were asked (their pending.cpp files).
-extern std::mutex pendingTrafficMutex;
-extern std::deque<std::string> pendingTrafficCalls;
-extern std::atomic<std::int32_t> pendingTicks;
-extern std::atomic<std::int32_t> pendingAircraftDataReads;
-extern std::atomic<std::int32_t> pendingFixesReads;
-extern std::atomic<std::int32_t> pendingLiveryScans;
-extern std::atomic<bool> pendingLastScanWasScan;
-extern std::atomic<bool> pendingLiveriesFound;
-extern std::vector<std::string> pendingScanFolders;
-extern std::string pendingDateCode;
-extern std::atomic<std::int32_t> pendingAirportListReads;
-extern std::atomic<std::int32_t> pendingAirportScans;
-extern std::atomic<bool> pendingAirportsFound;
-extern std::vector<std::string> pendingAirportScanFolders;
-extern std::atomic<std::int32_t> pendingParkingStops;
-extern std::atomic<std::int32_t> pendingLiveRemovals;
-extern std::mutex pendingParkMutex;
-extern std::string pendingParkAirportCode;
-extern std::string pendingReservedStand;
 
 // The traffic manager's stand-in calls since the last look.
 std::vector<std::string> gf_testTrafficCalls();

@@ -18,7 +18,6 @@
 #include <regex>
 #include <thread>
 
-extern std::atomic<bool> pendingTickFails;
 
 namespace {
 class Schedule : public ProgramFolderTest {

@@ -7,6 +7,7 @@
 #include "foundation/parametersfile.h"
 #include "foundation/winstring.h"
 #include "support/waitfor.h"
+#include "traffic/traffic.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -17,14 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-// What the stand-ins of the subsystems not built yet were asked (their pending.cpp files).
-extern std::atomic<std::uint32_t> pendingFlyingLive;
-extern std::atomic<std::int32_t> pendingParkedLive;
-extern std::atomic<std::int32_t> pendingParkedStatic;
-extern std::mutex pendingParkMutex;
-extern std::string pendingParkAirportCode;
-extern std::string pendingReservedStand;
 
 class MainWindowTest : public ::testing::Test {
 protected:

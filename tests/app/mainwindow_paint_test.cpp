@@ -12,9 +12,6 @@
 
 #include <gtest/gtest.h>
 
-extern std::mutex pendingParkMutex;
-extern std::string pendingParkAirportCode;
-
 namespace {
 class PaintTest : public ::testing::Test {
 protected:

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-extern std::optional<std::pair<double, double>> pendingParkAirport; // the traffic manager's stand-in
 
 namespace {
 

@@ -22,8 +22,6 @@
 #include <thread>
 #include <vector>
 
-extern UserAircraft pendingUserAircraft;              // the traffic manager's stand-in
-extern std::atomic<std::int32_t> pendingLiveRemovals; // counted by the same
 
 namespace {
 

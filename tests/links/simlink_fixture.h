@@ -22,17 +22,10 @@
 
 enum class SimTransport { pipe, ipv4 };
 
-// The placeholders' records, from src/*/pending.cpp, and the exit requests (recorded by
-// the fixture).
-extern std::mutex pendingInboundMutex;
-extern std::vector<InboundAnswer> pendingInbound;
+// The exit requests, recorded by the fixture.
 extern std::atomic<std::uint32_t> pendingExitReason;
 extern std::atomic<std::uint32_t> pendingExitSeconds;
 extern std::atomic<std::int32_t> pendingExits;
-extern std::mutex pendingParkMutex;
-extern std::string pendingParkAirportCode;
-extern std::string pendingStandName;
-extern std::vector<ParkAirportEntry> pendingParkAirportWrites;
 
 inline constexpr auto linkWait = std::chrono::seconds(15);
 

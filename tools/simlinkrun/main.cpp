@@ -20,9 +20,6 @@
 #include <thread>
 #include <vector>
 
-extern std::mutex pendingInboundMutex; // the traffic manager's stand-in: the answers pushed
-extern std::vector<InboundAnswer> pendingInbound;
-
 namespace {
 using namespace std::chrono_literals;
 
