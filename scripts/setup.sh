@@ -23,8 +23,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
+source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
+
 # Source packages need a deb-src entry; the security suite's source pool is not served here.
-if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
+if [ -z "$(source_version zlib)" ]; then
   uri=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
   [ -n "$uri" ] || uri=http://deb.debian.org/debian
   printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri" \
@@ -35,7 +37,7 @@ fi
 srcpkgs=(zlib libzip curl pugixml googletest fmtlib)
 versions=""
 for p in "${srcpkgs[@]}"; do
-  versions+="$p=$(apt-cache showsrc "$p" 2>/dev/null | awk '/^Version:/{print $2; exit}');"
+  versions+="$p=$(source_version "$p");"
 done
 stamp=$( { echo "$versions"; x86_64-w64-mingw32-g++-posix --version | head -1;
            cat "$here/scripts/build-deps.sh" "$here/cmake/mingw-toolchain.cmake"; } | sha256sum | cut -c1-16)
