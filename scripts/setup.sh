@@ -13,9 +13,11 @@ packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb nlohmann-json3-dev libfmt-
           x11-apps imagemagick xdotool fonts-wine fonts-liberation cmake ninja-build
           dpkg-dev python3)
 missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
+if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then # one call when all are there
+  for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+fi
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
