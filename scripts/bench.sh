@@ -14,9 +14,9 @@ cd "$BUILD"
 if [ $# -eq 0 ]; then
   for exe in bench_*.exe; do
     echo "== ${exe%.exe}"
-    /usr/lib/wine/wine64 "$exe"
+    $WINE "$exe"
   done
 else
   name=$1; shift
-  /usr/lib/wine/wine64 "bench_$name.exe" "$@"
+  $WINE "bench_$name.exe" "$@"
 fi

@@ -8,21 +8,10 @@ set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 
 seconds=${TARNWICK_RUN_SECONDS:-60}
-wine=/usr/lib/wine/wine64
 run=$(mktemp -d /tmp/tarnwick-run.XXXXXX)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-  wine_session_end
-}
-trap cleanup EXIT
+trap wine_session_end EXIT
 wine_session_begin "$run"
 drive_c="$WINEPREFIX/drive_c"
-winpath() { echo "Z:${1//\//\\}"; }
 
 # The program folder, as the installer leaves it.
 program="$run/program"
@@ -31,7 +20,7 @@ cp "$BUILD/Tarnwick_P3D.exe" "$program/"
 
 # A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
 mkdir -p "$drive_c/Prepar3D v5/Scenery"
-$wine reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
+$WINE reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
   >/dev/null 2>&1
 roaming="$drive_c/users/$(id -un)/AppData/Roaming"
 mkdir -p "$roaming/InsideSystems"
@@ -50,18 +39,18 @@ cat > "$run/scenario.txt" <<'EOF'
 0 text TITLE = Stand-in Boeing 737-800 KLM
 0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
 EOF
-$wine "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) \
+$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) \
   --scenario "$(winpath "$run/scenario.txt")" > "$run/simulator.txt" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null && break; sleep 0.1; done
+SESSION_PIDS+=($!)
+wait_for 10 grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null || true
 
 python3 "$here/tools/realtraffic/realtraffic_standin.py" live --file "$here/tools/realtraffic/sample_traffic.txt" \
   --log "$run/realtraffic.txt" --timeout $((seconds + 90)) > /dev/null 2>&1 &
-pids+=($!)
+SESSION_PIDS+=($!)
 
-( cd "$program" && exec $wine Tarnwick_P3D.exe ) &
+( cd "$program" && exec $WINE Tarnwick_P3D.exe ) &
 app=$!
-pids+=($app)
+SESSION_PIDS+=($app)
 echo "Tarnwick_P3D.exe runs for $seconds s (folder $program) ..."
 
 shot=$(( seconds > 30 ? 25 : seconds / 2 ))
@@ -69,19 +58,18 @@ sleep "$shot"
 mkdir -p "$BUILD/screenshots"
 screenshot=""
 window=$(xdotool search --name '^Tarnwick_P3D$' 2>/dev/null | head -1 || true)
-if [ -n "$window" ] && /usr/bin/import -display "$DISPLAY" -window "$window" "$BUILD/screenshots/run.png" 2>/dev/null; then
+# import waits for ever when the window is gone meanwhile (the program ended early).
+if [ -n "$window" ] && timeout 20 /usr/bin/import -display "$DISPLAY" -window "$window" "$BUILD/screenshots/run.png" 2>/dev/null; then
   screenshot="$BUILD/screenshots/run.png"
 fi
 left=$(( seconds - shot ))
 [ "$left" -gt 0 ] && sleep "$left"
 
 # taskkill without /f sends WM_CLOSE, as the window's close button does.
-$wine taskkill /im Tarnwick_P3D.exe >/dev/null 2>&1 || true
+$WINE taskkill /im Tarnwick_P3D.exe >/dev/null 2>&1 || true
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
 ended=no
-for _ in $(seq 300); do
-  if ! kill -0 "$app" 2>/dev/null; then ended=yes; break; fi
-  sleep 0.1
-done
+wait_for 30 app_ended && ended=yes
 
 python3 - "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" "$screenshot" <<'EOF'
 import collections, re, sys

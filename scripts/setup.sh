@@ -13,9 +13,11 @@ packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb nlohmann-json3-dev libfmt-
           x11-apps imagemagick xdotool fonts-wine fonts-liberation cmake ninja-build
           dpkg-dev python3)
 missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
+if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then # one call when all are there
+  for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+fi
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
@@ -23,8 +25,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
+source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
+
 # Source packages need a deb-src entry; the security suite's source pool is not served here.
-if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
+if [ -z "$(source_version zlib)" ]; then
   uri=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
   [ -n "$uri" ] || uri=http://deb.debian.org/debian
   printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri" \
@@ -35,7 +39,7 @@ fi
 srcpkgs=(zlib libzip curl pugixml googletest fmtlib)
 versions=""
 for p in "${srcpkgs[@]}"; do
-  versions+="$p=$(apt-cache showsrc "$p" 2>/dev/null | awk '/^Version:/{print $2; exit}');"
+  versions+="$p=$(source_version "$p");"
 done
 stamp=$( { echo "$versions"; x86_64-w64-mingw32-g++-posix --version | head -1;
            cat "$here/scripts/build-deps.sh" "$here/cmake/mingw-toolchain.cmake"; } | sha256sum | cut -c1-16)

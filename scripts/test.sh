@@ -5,10 +5,7 @@ set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 
 run=$(mktemp -d /tmp/tarnwick-test.XXXXXX)
-cleanup() {
-  if [ -n "${DOWNLOAD_PID:-}" ]; then kill "$DOWNLOAD_PID" 2>/dev/null || true; wait "$DOWNLOAD_PID" 2>/dev/null || true; fi
-  wine_session_end; rm -rf "$run"
-}
+cleanup() { wine_session_end; rm -rf "$run"; }
 trap cleanup EXIT
 wine_session_begin "$run"
 
@@ -19,10 +16,10 @@ wine_session_begin "$run"
 mkdir "$run/downloads"
 python3 "$here/tools/downloadserver/download_server.py" --root "$run/downloads" \
         --port-file "$run/download.port" --stall-seconds 20 &
-DOWNLOAD_PID=$!
-for _ in $(seq 100); do [ -s "$run/download.port" ] && break; sleep 0.1; done
+SESSION_PIDS+=($!)
+wait_for 10 test -s "$run/download.port" || true
 export TARNWICK_DOWNLOAD_PORT=$(cat "$run/download.port")
-export TARNWICK_DOWNLOAD_ROOT="Z:${run//\//\\}\\downloads"
+export TARNWICK_DOWNLOAD_ROOT=$(winpath "$run/downloads")
 
 # A test that fails is run once more: under Wine a test process now and then dies at its
 # start, before any test code runs. Both runs show in the output.
