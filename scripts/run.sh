@@ -9,7 +9,9 @@ source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 
 seconds=${TARNWICK_RUN_SECONDS:-60}
 run=$(mktemp -d /tmp/tarnwick-run.XXXXXX)
-trap wine_session_end EXIT
+# The program folder with its Log.txt stays for a look; the prefix copy (hundreds of MB) goes.
+cleanup() { wine_session_end; rm -rf "$run/prefix"; }
+trap cleanup EXIT
 wine_session_begin "$run"
 drive_c="$WINEPREFIX/drive_c"
 

@@ -84,10 +84,3 @@ bool Canvas::saveBmp(const std::filesystem::path& path) const
     out.write(reinterpret_cast<const char*>(m_bits), imageBytes);
     return static_cast<bool>(out);
 }
-
-std::filesystem::path gf_testProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
-}

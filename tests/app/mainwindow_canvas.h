@@ -32,6 +32,3 @@ private:
     HGDIOBJ m_previous = nullptr;
     std::uint32_t* m_bits = nullptr;
 };
-
-// The folder of the test program, where the build keeps its outputs.
-std::filesystem::path gf_testProgramFolder();

@@ -8,6 +8,7 @@
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
+#include "support/testpaths.h"
 #include "support/waitfor.h"
 
 #include <set>
@@ -191,7 +192,7 @@ TEST_F(MainWindowTest, ScreenshotInAKnownState)
     GetClientRect(window(), &client);
     Canvas picture(client.right, client.bottom);
     ASSERT_TRUE(picture.copyWindow(window()));
-    const auto folder = gf_testProgramFolder() / L"screenshots";
+    const auto folder = gf_testBuildFolder() / L"screenshots";
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(picture.saveBmp(folder / L"mainwindow.bmp"));
     // The picture is the painted window, not an empty one.

@@ -6,10 +6,10 @@
 #include "liveries/liveries.h"
 #include "simconnect/protocol.h"
 #include "support/parametersxml.h"
+#include "support/testpaths.h"
 
 #include <winsock2.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -17,13 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-fs::path lf_buildFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
 struct WindowSearch {
     DWORD processId;
     HWND found;
@@ -60,8 +53,7 @@ standin::Options gf_testPipeSimulatorOptions(const fs::path& folder)
 std::vector<std::string> gf_testRecordedTraffic()
 {
     std::vector<std::string> lines;
-    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
-    std::ifstream in(gf_u8path(source ? source : ".") / L"tools" / L"realtraffic" / L"sample_traffic.txt");
+    std::ifstream in(gf_testSourcePath("tools/realtraffic/sample_traffic.txt"));
     for (std::string line; std::getline(in, line) && lines.size() < 200;)
         if (!line.empty())
             lines.push_back(line);
@@ -161,7 +153,7 @@ void ProgramRun::TearDown()
 
 HANDLE ProgramRun::start()
 {
-    std::wstring command = L"\"" + (lf_buildFolder() / L"Tarnwick_P3D_test.exe").wstring() + L"\"";
+    std::wstring command = L"\"" + (gf_testBuildFolder() / L"Tarnwick_P3D_test.exe").wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -3,13 +3,13 @@
 #include "foundation/winstring.h"
 #include "support/simconnectenv.h"
 #include "support/tempfolder.h"
+#include "support/testpaths.h"
 #include "support/waitfor.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 #include <filesystem>
 
@@ -17,21 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 enum class Over { pipe, tcp };
-
-fs::path lf_buildFolder()
-{
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return fs::path(self).parent_path();
-}
-
-fs::path lf_sourceFile(const std::string& relative)
-{
-    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
-    if (source == nullptr)
-        throw std::runtime_error("TARNWICK_SOURCE_DIR is not set");
-    return fs::path(L"Z:" + gf_utf8ToUtf16(source)) / gf_utf8ToUtf16(relative);
-}
 
 // A program started with its output in a file; ended by force if it still runs at the end.
 class Program {
@@ -89,7 +74,7 @@ TEST_P(SimLinkEndToEnd, TheLinkProgramPlaysAgainstTheStandInProgramAndStopsClean
 {
     TempFolder folder;
     std::wstring standInArguments = L"--frame-ms 16 --seconds 60 --scenario \"" +
-                                    lf_sourceFile("tools/simstandin/scenario_example.txt").wstring() + L"\"";
+                                    gf_testSourcePath("tools/simstandin/scenario_example.txt").wstring() + L"\"";
     std::string config = "[SimConnect]\r\n";
     if (GetParam() == Over::pipe) {
         const std::wstring pipe = gf_testPipeName();
@@ -101,7 +86,7 @@ TEST_P(SimLinkEndToEnd, TheLinkProgramPlaysAgainstTheStandInProgramAndStopsClean
         config += "Protocol=IPv4\r\nAddress=127.0.0.1\r\nPort=" + std::to_string(port) + "\r\n";
     }
     gf_testWriteFile(folder / L"SimConnect.cfg", config);
-    const fs::path build = lf_buildFolder();
+    const fs::path build = gf_testBuildFolder();
     Program standIn(build / L"tools" / L"simstandin" / L"sim_standin.exe", standInArguments, folder.path(),
                     folder / L"standin.txt");
     ASSERT_TRUE(standIn.started());
@@ -135,7 +120,7 @@ TEST(SimLinkEndToEndScenario, ALineThatIsNotUnderstoodIsNamed)
 {
     TempFolder folder;
     gf_testWriteFile(folder / L"bad.txt", "# fine\n0 user Plane Latitude = 52.3\n3 object OTHER1 52.3 north 0 A320\n");
-    Program standIn(lf_buildFolder() / L"tools" / L"simstandin" / L"sim_standin.exe",
+    Program standIn(gf_testBuildFolder() / L"tools" / L"simstandin" / L"sim_standin.exe",
                     L"--no-tcp --no-pipe --scenario \"" + (folder / L"bad.txt").wstring() + L"\"", folder.path(),
                     folder / L"standin.txt");
     ASSERT_TRUE(standIn.started());

@@ -1,12 +1,12 @@
 #include "links/standin.h"
 
 #include "foundation/winstring.h"
+#include "support/testpaths.h"
 
 #include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -34,10 +34,7 @@ std::wstring lf_quote(const std::string& argument)
 
 std::string lf_standInScript()
 {
-    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
-    if (!source)
-        throw std::runtime_error("TARNWICK_SOURCE_DIR is not set");
-    return std::string(source) + "/tools/realtraffic/realtraffic_standin.py";
+    return gf_testSourceDir() + "/tools/realtraffic/realtraffic_standin.py";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
 #include "support/simconnectenv.h"
+#include "support/testpaths.h"
 #include "testlink.h"
 
 #include <gtest/gtest.h>
@@ -222,10 +223,7 @@ TEST(StandIn, AnswersAnotherProtocolVersionWithAMismatch)
 TEST(StandIn, RunsAsAProgram)
 {
     TempFolder current(true);
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::filesystem::path exe = std::filesystem::path(self).parent_path() / L"tools" / L"simstandin" /
-                                      L"sim_standin.exe";
+    const std::filesystem::path exe = gf_testBuildFolder() / L"tools" / L"simstandin" / L"sim_standin.exe";
     ASSERT_TRUE(std::filesystem::exists(exe)) << gf_utf16ToUtf8(exe.wstring());
     const std::wstring name = gf_testPipeName();
     std::wstring command = L"\"" + exe.wstring() + L"\" --pipe " + name + L" --no-tcp --seconds 30";
