@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,15 +45,14 @@ protected:
     // The stored value of a setting; "<missing>" when it is not stored.
     static std::string stored(const std::string& key);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
-    bool logContains(const std::string& text) { return log.text().find(text) != std::string::npos; }
+    // Whether the text stands anywhere in the log; a failure shows the log.
+    ::testing::AssertionResult logged(const std::string& text);
     static std::string errorLine();
     static std::string statusText();
-    static std::vector<std::string> takeTrafficCalls() { return gf_testTrafficCalls(); }
     static bool has(const std::vector<std::string>& list, const std::string& item)
     {
         return std::ranges::find(list, item) != list.end();
     }
-    static bool waitForExitEnd() { return gf_testWaitForExitEnd(); }
 
     LogCapture log;
 };

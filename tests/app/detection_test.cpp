@@ -3,7 +3,6 @@
 
 #include "app/detection.h"
 #include "app/status.h"
-#include "foundation/exceptions.h"
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"

@@ -2,22 +2,18 @@
 // which the simulator's user-aircraft report is pending).
 #include "control_fixture.h"
 
-#include "airports/airports.h"
 #include "app/mainloop.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
-#include "links/livereport.h"
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "links/trafficreader.h"
-#include "liveries/liveries.h"
 
 #include <regex>
 #include <thread>
-
 
 namespace {
 class Schedule : public ProgramFolderTest {
@@ -37,7 +33,7 @@ protected:
     {
         newSecond = true;
         lf_mainTick();
-        return takeTrafficCalls();
+        return gf_testTrafficCalls();
     }
 
     static void reserveStand(const std::string& stand)
@@ -220,7 +216,7 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
         EXPECT_TRUE(simQueues.positionsB.empty());
     }
     EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
-    EXPECT_EQ(takeTrafficCalls(), std::vector<std::string>{"lf_processBuffer"});
+    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_processBuffer"});
     for (int tick = 1; tick < 99; ++tick)
         lf_mainTick();
     EXPECT_TRUE(reReadRequest.load()) << "once a second, not every tick";
@@ -242,7 +238,7 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
     navLightsRequest = true;
     liveTrimRequest = true;
     lf_mainTick();
-    const std::vector<std::string> calls = takeTrafficCalls();
+    const std::vector<std::string> calls = gf_testTrafficCalls();
     EXPECT_TRUE(has(calls, "gf_sendNavLightsToParked(true)"));
     EXPECT_TRUE(has(calls, "lf_removeExcess"));
     EXPECT_FALSE(navLightsRequest.load());
@@ -265,7 +261,7 @@ TEST_F(Schedule, AReaderErrorEndsTheProgramAtTheNextThirtySecondPass)
     second();
     EXPECT_EQ(errorLine(), "1001: RT error");
     EXPECT_EQ(exitReason.load(), 5u);
-    ASSERT_TRUE(waitForExitEnd());
+    ASSERT_TRUE(gf_testWaitForExitEnd());
     EXPECT_TRUE(logHasLine("Exiting: SYSTEM ERROR"));
 }
 
@@ -301,5 +297,5 @@ TEST_F(Schedule, AnExceptionInATickIsReportedAndEndsTheTrafficCleanly)
     EXPECT_EQ(errorLine(), "mainLoop: sys error 0: tick failed");
     EXPECT_FALSE(accepting()) << "no reports pile up without the main loop";
     EXPECT_EQ(exitReason.load(), 5u);
-    ASSERT_TRUE(waitForExitEnd());
+    ASSERT_TRUE(gf_testWaitForExitEnd());
 }

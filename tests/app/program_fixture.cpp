@@ -16,27 +16,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK lf_findWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (owner == search->processId && std::wstring(name) == L"Tarnwick_P3D") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-} // namespace
-
 standin::Options gf_testPipeSimulatorOptions(const fs::path& folder)
 {
     const std::wstring pipe = gf_testPipeName();
@@ -48,6 +27,15 @@ standin::Options gf_testPipeSimulatorOptions(const fs::path& folder)
     options.frameIntervalMs = 33;
     options.userValues = {{"Plane Latitude", 52.3086}, {"Plane Longitude", 4.7639}, {"SIM ON GROUND", 1}};
     return options;
+}
+
+std::vector<std::pair<std::string, std::string>> gf_testRunParameters(const fs::path& simulator)
+{
+    return {{"SIM_INSTALL_PATH", gf_pathText(simulator)},
+            {"DATA_CHECKED_AT_DATE", gf_dateCode()},
+            {"SCAN_LIVERIES", "false"},
+            {"SCAN_AIRPORTS", "false"},
+            {"AUTO_RANGE", "false"}};
 }
 
 std::vector<std::string> gf_testRecordedTraffic()
@@ -111,11 +99,7 @@ void ProgramRun::SetUp()
     fs::remove_all(roaming / L"InsideSystems", ignored); // RealTraffic is not on this computer
     fs::create_directories(roaming / L"Tarnwick_P3D");
     ASSERT_TRUE(gf_testWriteParameters(roaming / L"Tarnwick_P3D" / L"parameters.xml",
-                                       {{"SIM_INSTALL_PATH", gf_pathText(*program / L"Prepar3D v5")},
-                                        {"DATA_CHECKED_AT_DATE", gf_dateCode()},
-                                        {"SCAN_LIVERIES", "false"},
-                                        {"SCAN_AIRPORTS", "false"},
-                                        {"AUTO_RANGE", "false"}}));
+                                       gf_testRunParameters(*program / L"Prepar3D v5")));
 
     standin::Options options = gf_testPipeSimulatorOptions(program->path());
     options.userValues.insert(
@@ -165,12 +149,12 @@ HANDLE ProgramRun::start()
     return process.hProcess;
 }
 
-std::size_t ProgramRun::userPositionRequests() const
+std::size_t ProgramRun::userRequests(std::uint32_t request) const
 {
     const int session = simulator->sessionCount();
     std::size_t count = 0;
-    for (const standin::Request& request : simulator->requests(scReqDataOnObject))
-        if (request.session == session && request.u32(scHeaderSize) == reqUserPosition)
+    for (const standin::Request& asked : simulator->requests(scReqDataOnObject))
+        if (asked.session == session && asked.u32(scHeaderSize) == request)
             ++count;
     return count;
 }
@@ -179,31 +163,28 @@ bool ProgramRun::waitForMainLoop(int count)
 {
     // The title is asked once the flight is found; the main loop then asks for the user
     // position once a second.
-    const int session = simulator->sessionCount();
-    const bool titled = gf_waitFor(
-        [&] {
-            for (const standin::Request& request : simulator->requests(scReqDataOnObject))
-                if (request.session == session && request.u32(scHeaderSize) == reqUserTitle)
-                    return true;
-            return false;
-        },
-        std::chrono::seconds(30));
-    if (!titled)
+    if (!gf_waitFor([&] { return userRequests(reqUserTitle) > 0; }, std::chrono::seconds(30)))
         return false;
-    const std::size_t before = userPositionRequests();
-    return gf_waitFor([&] { return userPositionRequests() >= before + static_cast<std::size_t>(count); },
+    const std::size_t before = userRequests(reqUserPosition);
+    return gf_waitFor([&] { return userRequests(reqUserPosition) >= before + static_cast<std::size_t>(count); },
                       std::chrono::seconds(30));
 }
 
 bool ProgramRun::closeWindow(HANDLE process)
 {
-    WindowSearch search{GetProcessId(process), nullptr};
-    if (!gf_waitFor([&] {
-            EnumWindows(lf_findWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        }))
-        return false;
-    return PostMessageW(search.found, WM_CLOSE, 0, 0) != FALSE;
+    // Other test processes have main windows of their own.
+    HWND found = nullptr;
+    const auto findOwn = [&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"Tarnwick_P3D", nullptr); w && !found;
+             w = FindWindowExW(nullptr, w, L"Tarnwick_P3D", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == GetProcessId(process))
+                found = w;
+        }
+        return found != nullptr;
+    };
+    return gf_waitFor(findOwn) && PostMessageW(found, WM_CLOSE, 0, 0) != FALSE;
 }
 
 long ProgramRun::waitForEnd(HANDLE process, std::chrono::seconds limit)

@@ -13,9 +13,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // Traffic records to port 49005 every 100 ms, in turn, and a QNH datagram to port 49004
@@ -38,6 +40,9 @@ private:
 // another test whose simulator has gone ends its search on the default pipe and must not find
 // this one), with the user aircraft on the ground at Amsterdam.
 standin::Options gf_testPipeSimulatorOptions(const std::filesystem::path& folder);
+// The settings of a user who ran the program today with the simulator in that folder: the
+// day's downloads are done, no scans, no automatic range. The install path comes first.
+std::vector<std::pair<std::string, std::string>> gf_testRunParameters(const std::filesystem::path& simulator);
 // The first records of tools/realtraffic/sample_traffic.txt (flights around Amsterdam).
 std::vector<std::string> gf_testRecordedTraffic();
 
@@ -65,5 +70,6 @@ protected:
     std::unique_ptr<DatagramSender> datagrams;
 
 private:
-    std::size_t userPositionRequests() const;
+    // How often the program asked for this data of the user aircraft in the current session.
+    std::size_t userRequests(std::uint32_t request) const;
 };

@@ -59,7 +59,7 @@ TEST_P(ReporterEnding, OtherStandardExceptionsEndTheProgramWithSystemError)
     EXPECT_TRUE(exitFlag.load());
     // A second failure while the exit runs does not start another one.
     lf_report([] { throw std::runtime_error("again"); }, "FinalExit");
-    ASSERT_TRUE(waitForExitEnd());
+    ASSERT_TRUE(gf_testWaitForExitEnd());
     EXPECT_EQ(gf_testCountOf(log.text(), "Exiting: "), 1);
     EXPECT_TRUE(logHasLine("Exiting: SYSTEM ERROR"));
 }

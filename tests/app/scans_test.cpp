@@ -3,7 +3,6 @@
 
 #include "app/detection.h"
 #include "app/scans.h"
-#include "foundation/exceptions.h"
 #include "foundation/settingscatalogue.h"
 #include "support/tempfolder.h"
 

@@ -1,6 +1,5 @@
 // The start-up sequence before the start of traffic: run folder, daily download gate,
 // reference data once per process, the scan result check, an exit during the scans.
-#include "control_fixture.h"
 #include "updater_support.h"
 
 #include "app/programcontrol.h"
@@ -15,16 +14,9 @@
 namespace fs = std::filesystem;
 
 namespace {
-class StartUp : public ProgramFolderTest {
+class StartUp : public UpdaterTest {
 protected:
-    void SetUp() override
-    {
-        std::string reason;
-        if (!StandInFolder::available(reason))
-            GTEST_SKIP() << reason;
-        fs::create_directory(L"docs");
-        fs::create_directory(L"input");
-    }
+    StartUp() { fs::create_directory(L"input"); }
 
     // The paths asked of the download server since the last look.
     std::vector<std::string> takeRequests()
@@ -35,7 +27,6 @@ protected:
         return fresh;
     }
 
-    StandInFolder server;
     std::size_t seen = 0;
 };
 } // namespace
@@ -126,7 +117,7 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     EXPECT_EQ(pendingLiveryScans.load(), 1);
     EXPECT_TRUE(pendingLastScanWasScan.load());
     EXPECT_EQ(pendingAirportScans.load(), 0);
-    EXPECT_FALSE(std::ranges::count(takeTrafficCalls(), "gf_reserveTrafficTables"));
+    EXPECT_FALSE(std::ranges::count(gf_testTrafficCalls(), "gf_reserveTrafficTables"));
     EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
     EXPECT_EQ(runningThreads.load(), 0);
     exitFlag = false;

@@ -11,8 +11,6 @@
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
-#include "simstandin/simstandin.h"
-#include "support/simconnectenv.h"
 
 #include <winsock2.h>
 
@@ -34,11 +32,7 @@ protected:
         fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
         simulator = std::make_unique<standin::SimStandIn>(gf_testPipeSimulatorOptions(fs::current_path()));
         pendingDateCode = "20240102";
-        parameters = {{"SIM_INSTALL_PATH", gf_pathText(fs::current_path() / L"Prepar3D v5")},
-                      {"DATA_CHECKED_AT_DATE", "20240102"},
-                      {"SCAN_LIVERIES", "false"},
-                      {"SCAN_AIRPORTS", "false"},
-                      {"AUTO_RANGE", "false"}};
+        parameters = gf_testRunParameters(fs::current_path() / L"Prepar3D v5");
         datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
     }
 

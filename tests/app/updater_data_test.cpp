@@ -13,8 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct DataCase {
-    const char* name;
-    const char* folder;        // on the server
+    const char* name;          // also the folder on the server
     const char* file;          // on the server and in "input"
     StringParameter* setting;
     std::function<void()> update;
@@ -32,11 +31,16 @@ protected:
         AIG_VERSION.assignValue("");
     }
 
-    std::string serverPath() const { return std::string(GetParam().folder) + "/" + GetParam().file; }
-    std::string versionPath() const { return std::string(GetParam().folder) + "/version.json"; }
+    std::string serverPath() const { return std::string(GetParam().name) + "/" + GetParam().file; }
+    std::string versionPath() const { return std::string(GetParam().name) + "/version.json"; }
     fs::path installed() const { return fs::path("input") / GetParam().file; }
-    std::string setting() const { return GetParam().setting->getValue(); }
-    std::string stored() const { return storedValue(GetParam().setting->key); }
+    std::string storedSetting() const { return stored(GetParam().setting->key); }
+    // The file in "input" and the version setting.
+    void expectInstalled(const std::string& content, const std::string& version) const
+    {
+        EXPECT_EQ(gf_testReadFile(installed()), content);
+        EXPECT_EQ(GetParam().setting->getValue(), version);
+    }
 
     void serve(const std::string& version, const std::string& content)
     {
@@ -61,9 +65,8 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     install("1.2.2", "<old/>");
     serve("{\"major\":1,\"minor\":2,\"patch\":3}\n", "<data>\n<new/>\n</data>\n");
     GetParam().update();
-    EXPECT_EQ(gf_testReadFile(installed()), "<data>\n<new/>\n</data>\n");
-    EXPECT_EQ(setting(), "1.2.3");
-    EXPECT_EQ(stored(), "1.2.3");
+    expectInstalled("<data>\n<new/>\n</data>\n", "1.2.3");
+    EXPECT_EQ(storedSetting(), "1.2.3");
     EXPECT_TRUE(logged(std::string("Downloading ") + GetParam().file + " version 1.2.3 ..."));
     expectNoLeftovers();
 
@@ -72,8 +75,7 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     GetParam().setting->assignValue("");
     serve("2.0.0\n", "<v2/>");
     GetParam().update();
-    EXPECT_EQ(gf_testReadFile(installed()), "<v2/>");
-    EXPECT_EQ(setting(), "2.0.0");
+    expectInstalled("<v2/>", "2.0.0");
 }
 
 TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
@@ -83,8 +85,7 @@ TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
         install("1.2.3", "<installed/>");
         serve(std::string(serverVersion) + "\n", "<server/>");
         GetParam().update();
-        EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
-        EXPECT_EQ(setting(), "1.2.3");
+        expectInstalled("<installed/>", "1.2.3");
     }
     EXPECT_FALSE(server.requested(serverPath()));
     EXPECT_FALSE(logged("Downloading"));
@@ -96,8 +97,7 @@ TEST_P(DataUpdate, MissingInstalledFileIsFetchedAgainAtTheSameVersion)
     GetParam().setting->assignValue("1.2.3");
     serve("1.2.3\n", "<again/>");
     GetParam().update();
-    EXPECT_EQ(gf_testReadFile(installed()), "<again/>");
-    EXPECT_EQ(setting(), "1.2.3");
+    expectInstalled("<again/>", "1.2.3");
 }
 
 TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
@@ -113,9 +113,8 @@ TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
     server.fault(versionPath(), "500");
     GetParam().update();
     EXPECT_FALSE(server.requested(serverPath()));
-    EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
-    EXPECT_EQ(setting(), "1.0.0");
-    EXPECT_EQ(stored(), "");
+    expectInstalled("<installed/>", "1.0.0");
+    EXPECT_EQ(storedSetting(), "<missing>");
     EXPECT_TRUE(logged(std::string("===> ") + GetParam().noVersionMessage));
     expectNoLeftovers();
 }
@@ -128,18 +127,17 @@ TEST_P(DataUpdate, BrokenDataDownloadsLeaveFileAndVersionAsTheyWere)
         SCOPED_TRACE(mode);
         server.fault(serverPath(), mode);
         GetParam().update();
-        EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
-        EXPECT_EQ(setting(), "1.0.0");
+        expectInstalled("<installed/>", "1.0.0");
     }
     // Answered with success, but an HTML page or nothing at all.
     server.fault(serverPath(), "");
     for (const char* body : {"<html><body><p>Please log in<br></body></html>", ""}) {
+        SCOPED_TRACE(body);
         server.put(serverPath(), body);
         GetParam().update();
-        EXPECT_EQ(gf_testReadFile(installed()), "<installed/>");
-        EXPECT_EQ(setting(), "1.0.0");
+        expectInstalled("<installed/>", "1.0.0");
     }
-    EXPECT_EQ(stored(), "");
+    EXPECT_EQ(storedSetting(), "<missing>");
     EXPECT_TRUE(logged("downloading " + installed().string() + " failed?"));
     EXPECT_TRUE(logged("is no XML file"));
     expectNoLeftovers();
@@ -151,14 +149,14 @@ TEST_P(DataUpdate, FailureWithoutInstalledFileLeavesNoFile)
     server.fault(serverPath(), "cut");
     GetParam().update();
     EXPECT_FALSE(fs::exists(installed()));
-    EXPECT_EQ(setting(), "");
+    EXPECT_EQ(GetParam().setting->getValue(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Updater, DataUpdate,
-    ::testing::Values(DataCase{"dbase", "dbase", "dbase.xml", &DBASE_VERSION, updateDbase,
+    ::testing::Values(DataCase{"dbase", "dbase.xml", &DBASE_VERSION, updateDbase,
                                "No dbase version info found at the Tarnwick server?"},
-                      DataCase{"aig", "aig", "AIG-regcodes.xml", &AIG_VERSION, updateAigRegcodes,
+                      DataCase{"aig", "AIG-regcodes.xml", &AIG_VERSION, updateAigRegcodes,
                                "No AIG regcodes version info found at the Tarnwick server?"}),
     [](const auto& info) { return std::string(info.param.name); });
 

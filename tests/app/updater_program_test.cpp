@@ -3,7 +3,6 @@
 #include "updater_support.h"
 
 #include "app/updater.h"
-#include "foundation/exceptions.h"
 #include "foundation/settingscatalogue.h"
 
 #include <filesystem>
@@ -14,13 +13,8 @@ namespace {
 
 const std::string installerName = "setup_Tarnwick_P3D_v9.4.0.zip";
 
-std::string lf_installerBytes()
-{
-    std::string bytes = "MZ";
-    for (int i = 0; i < 600000; ++i) // more than one chunk of the extraction
-        bytes += static_cast<char>((i * 13) % 251);
-    return bytes;
-}
+// More than one chunk of the extraction.
+const std::string installerBytes = "MZ" + gf_testBytes(600000);
 
 class ProgramUpdate : public UpdaterTest {
 protected:
@@ -37,17 +31,12 @@ protected:
 
 TEST_F(ProgramUpdate, NewerVersionIsUnpackedAndReportedAsUserError99)
 {
-    const std::string exe = lf_installerBytes();
     server.put("release/version_P3D.json", "{\"major\": 9, \"minor\": 4, \"patch\": 0}\n");
-    server.put("release/" + installerName, gf_testZip({{"Tarnwick_P3D/", ""}, {"Tarnwick_P3D/setup.exe", exe}}));
-    try {
-        updateProgram();
-        FAIL() << "no exception";
-    } catch (const zeb::UserErrorException& error) {
-        EXPECT_STREQ(error.what(), "New version 9.4.0 available. Exit here, and run as administrator:   "
-                                   "\"C:\\Program Files\\Tarnwick_P3D\\install_new_version.exe\"");
-    }
-    EXPECT_EQ(gf_testReadFile("install_new_version.exe"), exe);
+    server.put("release/" + installerName,
+               gf_testZip({{"Tarnwick_P3D/", ""}, {"Tarnwick_P3D/setup.exe", installerBytes}}));
+    EXPECT_EQ(gf_testUserError(updateProgram), "New version 9.4.0 available. Exit here, and run as administrator:   "
+                                               "\"C:\\Program Files\\Tarnwick_P3D\\install_new_version.exe\"");
+    EXPECT_EQ(gf_testReadFile("install_new_version.exe"), installerBytes);
     EXPECT_FALSE(fs::exists(installerName));
     EXPECT_TRUE(logged("downloaded " + installerName));
     EXPECT_TRUE(logged(installerName + " extracted to install_new_version.exe"));
@@ -69,7 +58,7 @@ TEST_F(ProgramUpdate, SameOlderOrUnknownVersionDownloadsNothing)
 TEST_F(ProgramUpdate, BrokenInstallerDownloadsLetTheProgramGoOn)
 {
     server.put("release/version_P3D.json", "9.4.0\n");
-    server.put("release/" + installerName, gf_testZip({{"setup.exe", lf_installerBytes()}}));
+    server.put("release/" + installerName, gf_testZip({{"setup.exe", installerBytes}}));
     for (const char* mode : {"404", "500", "cut", "stall"}) {
         SCOPED_TRACE(mode);
         server.fault("release/" + installerName, mode);
@@ -83,7 +72,7 @@ TEST_F(ProgramUpdate, BrokenInstallerDownloadsLetTheProgramGoOn)
     EXPECT_TRUE(logged("===> could not open " + installerName));
 
     // A damaged installer inside an intact zip.
-    std::string zip = gf_testZip({{"setup.exe", lf_installerBytes()}});
+    std::string zip = gf_testZip({{"setup.exe", installerBytes}});
     zip[30 + 9 + 100] ^= 0x44;
     server.put("release/" + installerName, zip);
     expectGoesOn();

@@ -1,11 +1,9 @@
 #include "updater_support.h"
 
 #include "app/buildconfig.h"
-#include "foundation/log.h"
 #include "foundation/parametersfile.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
-#include "support/parametersxml.h"
 
 #include <windows.h>
 #include <zip.h>
@@ -85,15 +83,19 @@ std::vector<std::string> StandInFolder::requests() const
     return lines;
 }
 
-bool StandInFolder::requested(const std::string& path) const
-{
-    const std::vector<std::string> asked = requests();
-    return std::find(asked.begin(), asked.end(), path) != asked.end();
-}
+bool StandInFolder::requested(const std::string& path) const { return std::ranges::count(requests(), path) > 0; }
 
 std::string StandInFolder::url(const std::string& path) const
 {
     return downloadBaseUrl + path;
+}
+
+std::string gf_testBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 13) % 251);
+    return bytes;
 }
 
 std::string gf_testZip(const std::vector<std::pair<std::string, std::string>>& entries)
@@ -122,43 +124,16 @@ std::string gf_testZip(const std::vector<std::pair<std::string, std::string>>& e
     return gf_testReadFile(path);
 }
 
-UpdaterTest::UpdaterTest() : m_program(true)
+UpdaterTest::UpdaterTest()
 {
     fs::create_directory("docs");
-    gf_openLog();
-    // parameters.xml of this test only, beside the program folder's files.
-    dataFolder = m_program.path() / L"data";
+    dataFolder = fs::current_path() / L"data";
     fs::create_directory(dataFolder);
     parametersFile = dataFolder / L"parameters.xml";
-}
-
-UpdaterTest::~UpdaterTest()
-{
-    gf_closeLog();
 }
 
 void UpdaterTest::SetUp()
 {
     std::string reason;
     ASSERT_TRUE(StandInFolder::available(reason)) << reason;
-}
-
-std::string UpdaterTest::logText()
-{
-    gf_flushLog();
-    return gf_testReadFile("Log.txt");
-}
-
-std::string UpdaterTest::storedValue(const std::string& key)
-{
-    const auto values = gf_testReadParameters(parametersFile);
-    if (!values)
-        return "";
-    const auto found = values->find(key);
-    return found == values->end() ? "" : found->second;
-}
-
-bool UpdaterTest::logged(const std::string& text)
-{
-    return logText().find(text) != std::string::npos;
 }

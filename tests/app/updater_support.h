@@ -2,6 +2,8 @@
 // The test's own folder on the download stand-in that scripts/test.sh starts for the run
 // (TARNWICK_DOWNLOAD_ROOT, TARNWICK_DOWNLOAD_PORT). While it lives, the test build's
 // download address points at it.
+#include "control_fixture.h"
+
 #include "support/tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -35,22 +37,18 @@ private:
     std::string m_name;
 };
 
+// Binary content of that size: every byte value, no run of one value.
+std::string gf_testBytes(std::size_t size);
 // A zip archive's bytes holding the given (name, content) entries in this order.
 std::string gf_testZip(const std::vector<std::pair<std::string, std::string>>& entries);
 
-// A program folder (the current folder, with "docs" and an open Log.txt) and a folder of
-// its own on the stand-in.
-class UpdaterTest : public ::testing::Test {
+// A program folder (the current folder, with "docs" and an open Log.txt; parameters.xml in
+// its "data" folder, so that a download's leftovers stand out) and a folder of its own on
+// the stand-in.
+class UpdaterTest : public ProgramFolderTest {
 protected:
     UpdaterTest();
-    ~UpdaterTest() override;
     void SetUp() override;
 
-    std::string logText();
-    bool logged(const std::string& text);
-    // The setting's value in parameters.xml; empty when it is not stored.
-    static std::string storedValue(const std::string& key);
-
-    TempFolder m_program;
     StandInFolder server;
 };
