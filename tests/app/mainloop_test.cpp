@@ -28,9 +28,11 @@ protected:
         AUTO_RANGE.value = false;
     }
 
-    // One tick with a pending report: the per-second pass runs.
-    static std::vector<std::string> second()
+    // One tick with a pending report: the per-second pass runs (as second `number` when given).
+    static std::vector<std::string> second(std::int32_t number = 0)
     {
+        if (number > 0)
+            secondsCounter = number - 1;
         newSecond = true;
         lf_mainTick();
         return gf_testTrafficCalls();
@@ -83,10 +85,9 @@ TEST_F(Schedule, StatusLightsAreCheckedEvery59Seconds)
 {
     mainWindow.readerLights = true;
     mainWindow.trafficReaderState = 1;
-    secondsCounter = 57;
-    second();
+    second(58);
     EXPECT_EQ(mainWindow.trafficReaderState.load(), 1);
-    second();
+    second(59);
     EXPECT_EQ(mainWindow.trafficReaderState.load(), 2) << "no datagram since the last check";
 }
 
@@ -99,8 +100,7 @@ TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
     AUTO_RANGE.value = true;
     userOnGround = true;
     LATERAL_RANGE.value = 40;
-    secondsCounter = 29;
-    const std::vector<std::string> calls = second();
+    const std::vector<std::string> calls = second(30);
     EXPECT_EQ(calls, (std::vector<std::string>{"lf_freeReservedStand", "lf_checkParkAirports"}));
     EXPECT_FALSE(reReadRequest.load());
     EXPECT_FALSE(noMatchClearRequest.load());
@@ -109,8 +109,7 @@ TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
 
     // At 45 s only the fifteen-second branch: no automatic range.
     userOnGround = false;
-    secondsCounter = 44;
-    second();
+    second(45);
     EXPECT_EQ(LATERAL_RANGE.value.load(), 8);
 }
 
@@ -122,16 +121,14 @@ TEST_F(Schedule, TheStaticRenewalRunsInTwoPhasesFifteenSecondsApart)
     }
     parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
     staticRenewalRequest = true;
-    secondsCounter = 14;
-    second();
+    second(15);
     EXPECT_EQ(renewalPhase.load(), 1);
     EXPECT_TRUE(staticParkingRunning.load()) << "the parking controls are locked";
     EXPECT_TRUE(trafficUdpReader.collectCallsigns.load());
     EXPECT_TRUE(staticRenewalRequest.load());
     EXPECT_FALSE(has(second(), "lf_staticParking(false)")) << "no static parking during the renewal";
     gf_showError("held");
-    secondsCounter = 29;
-    const std::vector<std::string> calls = second();
+    const std::vector<std::string> calls = second(30);
     EXPECT_TRUE(has(calls, "lf_parkingAdjustments"));
     EXPECT_EQ(renewalPhase.load(), 0);
     EXPECT_FALSE(staticRenewalRequest.load());
@@ -142,20 +139,17 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 {
     staticParkingActive = true;
     INITIAL_LOAD_ONLY.value = false;
-    secondsCounter = 59;
-    second();
+    second(60);
     EXPECT_EQ(mainWindow.minutesToRenewal.load(), 19);
     EXPECT_FALSE(staticRenewalRequest.load());
-    secondsCounter = 1199;
-    second();
+    second(1200);
     EXPECT_EQ(mainWindow.minutesToRenewal.load(), 20);
     EXPECT_TRUE(staticRenewalRequest.load());
     EXPECT_EQ(secondsCounter.load(), 1200);
 
     staticRenewalRequest = false;
     INITIAL_LOAD_ONLY.value = true;
-    secondsCounter = 86399;
-    const std::vector<std::string> calls = second();
+    const std::vector<std::string> calls = second(86400);
     EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
     EXPECT_TRUE(has(calls, "gf_clearLiveryChoices"));
     EXPECT_EQ(secondsCounter.load(), 0);
@@ -254,11 +248,9 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
 TEST_F(Schedule, AReaderErrorEndsTheProgramAtTheNextThirtySecondPass)
 {
     readerError = true;
-    secondsCounter = 14;
-    second();
+    second(15);
     EXPECT_FALSE(exitFlag.load());
-    secondsCounter = 29;
-    second();
+    second(30);
     EXPECT_EQ(errorLine(), "1001: RT error");
     EXPECT_EQ(exitReason.load(), 5u);
     ASSERT_TRUE(gf_testWaitForExitEnd());

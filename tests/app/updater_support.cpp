@@ -94,7 +94,7 @@ std::string gf_testBytes(std::size_t size)
 {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 13) % 251);
+        bytes[i] = static_cast<char>((i * 7) % 256);
     return bytes;
 }
 

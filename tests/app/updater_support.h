@@ -37,7 +37,7 @@ private:
     std::string m_name;
 };
 
-// Binary content of that size: every byte value, no run of one value.
+// Binary content of that size: every byte value, in a pattern that repeats every 256 bytes.
 std::string gf_testBytes(std::size_t size);
 // A zip archive's bytes holding the given (name, content) entries in this order.
 std::string gf_testZip(const std::vector<std::pair<std::string, std::string>>& entries);
