@@ -1,11 +1,8 @@
 #include "links/simlink_fixture.h"
 
 #include "app/finalexit.h"
-#include "app/programcontrol.h"
 #include "foundation/winstring.h"
-#include "links/simqueues.h"
 #include "simconnect/protocol.h"
-#include "support/simconnectenv.h"
 
 #include <filesystem>
 
@@ -41,10 +38,12 @@ void SimLink::start(SimTransport transport, standin::Options options, bool start
     ASSERT_TRUE(waitForSetup());
 }
 
-void SimLink::writePipeConfig()
+void SimLink::startWithoutSimulator()
 {
     pipeName = gf_testPipeName();
     writeConfig(SimTransport::pipe);
+    gf_startSimConnectThread();
+    ASSERT_TRUE(waitForLog("Waiting for Prepar3Dv5 ..."));
 }
 
 void SimLink::writeConfig(SimTransport transport)
@@ -123,16 +122,11 @@ void SimLink::requestWithinRange()
     ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(simConnection, 101, 404, 20000, scObjectTypeAircraft), scOk);
 }
 
-bool SimLink::waitForLinkEnd(int session)
-{
-    return lf_subscribed(*standIn, session) && waitForThreadEnd();
-}
-
 bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options& options)
 {
     start(transport, options, false);
     gf_startSimConnectThread();
-    return waitForLinkEnd();
+    return lf_subscribed(*standIn, 1) && waitForThreadEnd();
 }
 
 bool SimLink::waitForThreadEnd()
@@ -140,10 +134,22 @@ bool SimLink::waitForThreadEnd()
     return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);
 }
 
-std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info)
+bool SimLink::connectionClosed()
 {
-    return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+    std::lock_guard lock(simQueues.mutex);
+    return simConnection == nullptr;
 }
+
+std::string SimLink::status(std::string MainWindow::*text)
+{
+    std::lock_guard lock(mainWindow.statusMutex);
+    return mainWindow.*text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SimLinkOverTransport, ::testing::Values(SimTransport::pipe, SimTransport::ipv4),
+                         [](const ::testing::TestParamInfo<SimTransport>& info) {
+                             return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+                         });
 
 bool SimLink::waitForUserBlock(const std::function<bool(const UserAircraft&)>& done)
 {
