@@ -105,16 +105,6 @@ bool SimLink::waitForAnswer(const std::function<bool(const InboundAnswer&)>& mat
     }, linkWait);
 }
 
-bool SimLink::logHas(const std::string& part)
-{
-    return log.text().find(part) != std::string::npos;
-}
-
-bool SimLink::waitForLog(const std::string& part)
-{
-    return gf_waitFor([&] { return logHas(part); }, linkWait);
-}
-
 void SimLink::requestWithinRange()
 {
     std::lock_guard lock(simQueues.mutex);
@@ -127,11 +117,6 @@ bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options&
     start(transport, options, false);
     gf_startSimConnectThread();
     return lf_subscribed(*standIn, 1) && waitForThreadEnd();
-}
-
-bool SimLink::waitForThreadEnd()
-{
-    return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);
 }
 
 bool SimLink::connectionClosed()

@@ -48,12 +48,12 @@ protected:
     // Waits until the inbound buffer holds an answer that the predicate accepts.
     bool waitForAnswer(const std::function<bool(const InboundAnswer&)>& match);
     std::vector<InboundAnswer> answers() const;
-    bool logHas(const std::string& part);
-    bool waitForLog(const std::string& part);
+    bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
+    bool waitForLog(const std::string& part) { return gf_waitFor([&] { return logHas(part); }, linkWait); }
     // Asks the simulator for the aircraft within range, as the traffic manager does.
     void requestWithinRange();
     // Waits until the link ended its thread (which must have been running).
-    bool waitForThreadEnd();
+    bool waitForThreadEnd() { return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait); }
     // Starts the stand-in and the link, and waits until the link has declared everything and ended.
     bool runLinkUntilItEnds(SimTransport transport, const standin::Options& options);
     // Whether the link holds no connection.
