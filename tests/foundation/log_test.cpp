@@ -15,10 +15,11 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<std::string> lf_lines(const std::string& text)
+// The lines of a log file in the current folder.
+std::vector<std::string> lf_lines(const char* file = "Log.txt")
 {
     std::vector<std::string> lines;
-    std::istringstream in(text);
+    std::istringstream in(gf_testReadFile(file));
     gf_readLines(in, lines);
     return lines;
 }
@@ -29,7 +30,7 @@ TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
     TempFolder folder(true);
     gf_openLog();
     gf_closeLog();
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun) [A-Z][a-z]{2} [ 1-3]\d )"
                                                       R"(\d\d:\d\d:\d\d \d{4} \(utc\) Tarnwick_P3D version 9\.3\.0 )"
@@ -47,9 +48,9 @@ TEST(Log, ThirdStartKeepsTheTwoPreviousLogs)
         gf_log(run);
         gf_closeLog();
     }
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log00.txt")).at(1), "first run");
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log0.txt")).at(1), "second run");
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log.txt")).at(1), "third run");
+    EXPECT_EQ(lf_lines("Log00.txt").at(1), "first run");
+    EXPECT_EQ(lf_lines("Log0.txt").at(1), "second run");
+    EXPECT_EQ(lf_lines().at(1), "third run");
 }
 
 TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
@@ -62,7 +63,7 @@ TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
     gf_logf("{} Error {}, {}", errorMarker, 81, "text");
     gf_logMarked("flushes what came before");
     // Read while the log is still open: the marked line flushed everything before it.
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[1], "plain");
     EXPECT_EQ(lines[2], "          detail");
@@ -86,7 +87,7 @@ TEST(Log, LinesOfManyThreadsNeverMix)
     for (auto& writer : writers)
         writer.join();
     gf_closeLog();
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 1u + threads * perThread);
     const std::regex whole(R"((===> )?(\d):(\d+):([a-h])\4{199})");
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -135,7 +136,7 @@ TEST(Log, WritersAfterCloseWriteNothing)
     gf_closeLog();
     gf_log("after");
     gf_logMarked("after");
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "before");
 }
