@@ -23,11 +23,15 @@ std::vector<std::string> lf_lines(const char* file = "Log.txt")
     gf_readLines(in, lines);
     return lines;
 }
+
+// Each test starts in a fresh current folder.
+class Log : public ::testing::Test {
+    TempFolder m_folder{true};
+};
 } // namespace
 
-TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
+TEST_F(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_closeLog();
     const auto lines = lf_lines();
@@ -40,9 +44,8 @@ TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
     EXPECT_FALSE(fs::exists("Log00.txt"));
 }
 
-TEST(Log, ThirdStartKeepsTheTwoPreviousLogs)
+TEST_F(Log, ThirdStartKeepsTheTwoPreviousLogs)
 {
-    TempFolder folder(true);
     for (const char* run : {"first run", "second run", "third run"}) {
         gf_openLog();
         gf_log(run);
@@ -53,9 +56,8 @@ TEST(Log, ThirdStartKeepsTheTwoPreviousLogs)
     EXPECT_EQ(lf_lines().at(1), "third run");
 }
 
-TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
+TEST_F(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_log("plain");
     lf_logIndented("detail");
@@ -72,9 +74,8 @@ TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
     gf_closeLog();
 }
 
-TEST(Log, LinesOfManyThreadsNeverMix)
+TEST_F(Log, LinesOfManyThreadsNeverMix)
 {
-    TempFolder folder(true);
     gf_openLog();
     constexpr int threads = 8, perThread = 400;
     std::vector<std::thread> writers;
@@ -97,9 +98,8 @@ TEST(Log, LinesOfManyThreadsNeverMix)
     }
 }
 
-TEST(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
+TEST_F(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
 {
-    TempFolder folder(true);
     gf_testWriteFile("Log.txt", "previous run\n");
     // Another program holds Log.txt open for reading only: it can be copied but not rewritten.
     HANDLE holder = CreateFileW(L"Log.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -119,18 +119,16 @@ TEST(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
     CloseHandle(holder);
 }
 
-TEST(Log, AFailedCopyOfTheOldLogIsRaised)
+TEST_F(Log, AFailedCopyOfTheOldLogIsRaised)
 {
-    TempFolder folder(true);
     fs::create_directory("Log.txt"); // a folder where the file should be
     EXPECT_THROW(gf_openLog(), fs::filesystem_error);
     EXPECT_FALSE(gf_logIsOpen());
     gf_log("nothing");
 }
 
-TEST(Log, WritersAfterCloseWriteNothing)
+TEST_F(Log, WritersAfterCloseWriteNothing)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_log("before");
     gf_closeLog();

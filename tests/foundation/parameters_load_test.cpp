@@ -197,6 +197,7 @@ TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)
     gf_readParameters(gf_parameterLists());
 
     EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), other);
+    EXPECT_THAT(logText(), HasSubstr("kept as \"" + pathText() + ".bad\"")); // with no earlier copy
     pugi::xml_document document;
     ASSERT_TRUE(document.load_file(parametersFile.c_str()));
     EXPECT_TRUE(document.child("parameters"));

@@ -2,6 +2,7 @@
 // over every transport, including the streams a faulty server might send.
 #include "simconnect/connection.h"
 #include "simconnect/simconnect.h"
+#include "support/waitfor.h"
 #include "testlink.h"
 
 #include <gtest/gtest.h>
@@ -156,12 +157,8 @@ TEST(DispatchNotification, AWindowGetsTheMessageForEachPacketAndTheClose)
     ASSERT_EQ(SimConnect_Open(&link.connection, "Tarnwick_P3D", window, WM_APP + 7, nullptr, testConfigIndex), scOk);
     auto waitForMessage = [&] {
         MSG message{};
-        for (int i = 0; i < 500; ++i) {
-            if (PeekMessageW(&message, window, WM_APP + 7, WM_APP + 7, PM_REMOVE))
-                return true;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
-        }
-        return false;
+        return gf_waitFor([&] { return PeekMessageW(&message, window, WM_APP + 7, WM_APP + 7, PM_REMOVE) != 0; },
+                          testWait);
     };
     EXPECT_TRUE(waitForMessage()) << "for the open answer";
     ASSERT_EQ(link.dispatchPackets(1), scOk);

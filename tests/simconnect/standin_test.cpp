@@ -29,6 +29,20 @@ double lf_f64(const Packet& packet, std::size_t offset)
     return value;
 }
 
+// Opens and checks the open answer; the packets start empty afterwards.
+void lf_openLink(TestLink& link)
+{
+    ASSERT_EQ(link.open(), scOk);
+    ASSERT_EQ(link.dispatchPackets(1), scOk);
+    const Packet& open = link.packets[0];
+    ASSERT_EQ(gf_u32(open, 8), scMsgOpen);
+    ASSERT_EQ(open.size(), 284u);
+    EXPECT_EQ(lf_text(open, 12), "Lockheed Martin Prepar3D v5");
+    EXPECT_EQ(gf_u32(open, 268), 5u);
+    EXPECT_EQ(gf_u32(open, 272), 3u);
+    link.packets.clear();
+}
+
 // The packets with this message id, dispatching until there are `count`.
 std::vector<Packet> lf_messages(TestLink& link, std::uint32_t id, std::size_t count)
 {
@@ -44,18 +58,10 @@ std::vector<Packet> lf_messages(TestLink& link, std::uint32_t id, std::size_t co
 }
 } // namespace
 
-TEST(StandIn, AnswersTheOpenAndDataRequestsOnceAndEverySecond)
+TEST(StandIn, AnswersDataRequestsOnceAndEverySecond)
 {
     TestLink link(Transport::pipe);
-    ASSERT_EQ(link.open(), scOk);
-    ASSERT_EQ(link.dispatchPackets(1), scOk);
-    const Packet& open = link.packets[0];
-    ASSERT_EQ(gf_u32(open, 8), scMsgOpen);
-    ASSERT_EQ(open.size(), 284u);
-    EXPECT_EQ(lf_text(open, 12), "Lockheed Martin Prepar3D v5");
-    EXPECT_EQ(gf_u32(open, 268), 5u);
-    EXPECT_EQ(gf_u32(open, 272), 3u);
-    link.packets.clear();
+    lf_openLink(link);
     ScConnection* c = link.connection;
     SimConnect_AddToDataDefinition(c, 407, "TITLE", nullptr, scDatumStringVariable, 0, 0xFFFFFFFF);
     SimConnect_AddToDataDefinition(c, 409, "SIM ON GROUND", "Bool", scDatumInt64, 0, 0xFFFFFFFF);
@@ -86,7 +92,7 @@ TEST(StandIn, AnswersTheOpenAndDataRequestsOnceAndEverySecond)
 TEST(StandIn, CreatesRefusesListsAndRemovesAiAircraft)
 {
     TestLink link(Transport::ipv4, {.refusedTitles = {"Refused Livery"}});
-    ASSERT_TRUE(link.openPastAnswer());
+    lf_openLink(link);
     ScConnection* c = link.connection;
     SimConnect_SubscribeToSystemEvent(c, 202, "ObjectAdded");
     SimConnect_SubscribeToSystemEvent(c, 203, "ObjectRemoved");
@@ -132,7 +138,7 @@ TEST(StandIn, CreatesRefusesListsAndRemovesAiAircraft)
 TEST(StandIn, SendsSystemEventsFramesAndQuit)
 {
     TestLink link(Transport::ipv6);
-    ASSERT_TRUE(link.openPastAnswer());
+    lf_openLink(link);
     ScConnection* c = link.connection;
     SimConnect_SubscribeToSystemEvent(c, 201, "Sim");
     const std::vector<Packet> sim = lf_messages(link, scMsgEvent, 1);
@@ -160,7 +166,7 @@ TEST(StandIn, SendsSystemEventsFramesAndQuit)
 TEST(StandIn, SendsFramesAtASteadyRate)
 {
     TestLink link(Transport::pipe, {.frameIntervalMs = 10});
-    ASSERT_TRUE(link.openPastAnswer());
+    lf_openLink(link);
     SimConnect_SubscribeToSystemEvent(link.connection, 204, "Frame");
     EXPECT_GE(lf_messages(link, scMsgEventFrame, 10).size(), 10u);
 }
@@ -168,7 +174,7 @@ TEST(StandIn, SendsFramesAtASteadyRate)
 TEST(StandIn, ChecksTheFlightPlanFileExists)
 {
     TestLink link(Transport::pipe);
-    ASSERT_TRUE(link.openPastAnswer());
+    lf_openLink(link);
     gf_testWriteFile(link.folder / L"77.pln", "<plan/>");
     const std::string plan = gf_utf16ToUtf8((link.folder / L"77.pln").wstring());
     SimConnect_AISetAircraftFlightPlan(link.connection, 77, plan.c_str(), 110);
