@@ -56,8 +56,8 @@ TEST_F(TextFiles, EncodingIsTakenFromTheByteOrderMark)
         std::string bytes;
         TextEncoding encoding;
     } cases[] = {
-        {"le.txt", "\xFF\xFE" "A\0", Unicode},
-        {"be.txt", "\xFE\xFF" "\0A", Unicode_big_endian},
+        {"le.txt", std::string("\xFF\xFE" "A\0", 4), Unicode}, // with the zero byte
+        {"be.txt", std::string("\xFE\xFF" "\0A", 4), Unicode_big_endian},
         {"bom.txt", "\xEF\xBB\xBFx", UTF8_with_BOM},
         {"plain.txt", "plain", ANSI},
         {"one.txt", "\xFF", ANSI},
