@@ -7,7 +7,6 @@
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
-#include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "support/tempfolder.h"
 
@@ -17,8 +16,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        openWindow();
-        enableAll();
+        openEnabledWindow();
     }
 };
 } // namespace

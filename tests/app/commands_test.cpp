@@ -10,7 +10,7 @@
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
 
-#include <condition_variable>
+#include <future>
 #include <regex>
 
 namespace {
@@ -53,32 +53,16 @@ const SwitchMessages switchMessages[] = {
     {WEEK, nullptr, nullptr},
 };
 
-// The blocking stand-in of the download server for "Check version".
-std::mutex serverMutex;
-std::condition_variable serverWakes;
-bool serverAnswers = false;
-std::string serverList;
+// The blocking stand-in of the download server for "Check version": it answers when the test sets the list.
+std::promise<std::string> serverList;
+const std::shared_future<std::string> serverAnswer = serverList.get_future().share();
 
-std::string lf_slowServer()
-{
-    std::unique_lock lock(serverMutex);
-    serverWakes.wait(lock, [] { return serverAnswers; });
-    return serverList;
-}
-
-void lf_answer(const std::string& list)
-{
-    std::lock_guard lock(serverMutex);
-    serverList = list;
-    serverAnswers = true;
-    serverWakes.notify_all();
-}
+std::string lf_slowServer() { return serverAnswer.get(); }
 } // namespace
 
 TEST_F(MainWindowTest, EverySwitchIsStoredSavedAndAnsweredOnTheStatusLine)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     for (const SwitchMessages& entry : switchMessages) {
         GuiBoolParameter& setting = entry.setting;
         SCOPED_TRACE(setting.key);
@@ -100,24 +84,20 @@ TEST_F(MainWindowTest, EverySwitchIsStoredSavedAndAnsweredOnTheStatusLine)
 
 TEST_F(MainWindowTest, StayOnTopPlacesTheWindowAboveOthersAndBack)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     const auto topmost = [this] { return (GetWindowLongPtrW(window(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    RECT before{};
-    GetWindowRect(window(), &before);
+    const RECT before = windowRect(window());
     click(ALWAYS_ON_TOP);
     EXPECT_TRUE(topmost());
     click(ALWAYS_ON_TOP);
     EXPECT_FALSE(topmost());
-    RECT after{};
-    GetWindowRect(window(), &after);
+    const RECT after = windowRect(window());
     EXPECT_TRUE(EqualRect(&before, &after)) << "neither moved nor resized";
 }
 
 TEST_F(MainWindowTest, ButtonsRaiseTheirRequestAndDisableThemselves)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(rereadButton);
     EXPECT_TRUE(reReadRequest.load());
     EXPECT_FALSE(enabled(rereadButton));
@@ -135,8 +115,7 @@ TEST_F(MainWindowTest, ButtonsRaiseTheirRequestAndDisableThemselves)
 
 TEST_F(MainWindowTest, TrafficSwitchesAreRequestsToTheMainLoop)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(NAV_LIGHTS_WHILE_PARKED);
     EXPECT_TRUE(navLightsRequest.load());
     EXPECT_FALSE(NAV_LIGHTS_WHILE_PARKED.value.load());
@@ -145,8 +124,7 @@ TEST_F(MainWindowTest, TrafficSwitchesAreRequestsToTheMainLoop)
 TEST_F(MainWindowTest, AutoRangeOffRestoresTheManualRadiusAndOnAsksForTheAutomaticOne)
 {
     writeParameters({{"AUTO_RANGE", "true"}});
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     lateralRangeAtStart = 55; // what the start-up read, before any automatic range
     gf_setRadius(23);         // as the automatic range left it
     gf_showStatus("sentinel", false);
@@ -176,8 +154,7 @@ TEST_F(MainWindowTest, AutoRangeOffRestoresTheManualRadiusAndOnAsksForTheAutomat
 
 TEST_F(MainWindowTest, ParkingSwitchesAskForARenewalOnlyWhileStaticParkingIsActive)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(WEEK);
     EXPECT_FALSE(staticRenewalRequest.load());
     EXPECT_FALSE(airportSettingsChanged.load());
@@ -209,8 +186,7 @@ TEST_F(MainWindowTest, ParkingSwitchesAskForARenewalOnlyWhileStaticParkingIsActi
 TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
 {
     versionCheck = lf_slowServer;
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(checkVersionButton);
     EXPECT_FALSE(enabled(checkVersionButton));
     // The server has not answered, yet the window answers messages at once.
@@ -220,7 +196,7 @@ TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
     EXPECT_FALSE(LOG.value.load());
 
     DATA_CHECKED_AT_DATE.assignValue("20261206");
-    lf_answer("New versions for: Tarnwick_P3D (9.4.0), dbase (3.1.0)");
+    serverList.set_value("New versions for: Tarnwick_P3D (9.4.0), dbase (3.1.0)");
     ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "New versions for: Tarnwick_P3D (9.4.0), dbase (3.1.0) ==> exit Tarnwick_P3D and restart ...");
     EXPECT_EQ(DATA_CHECKED_AT_DATE.getValue(), "");
@@ -242,8 +218,7 @@ TEST_F(MainWindowTest, CheckVersionAsksTheDownloadServerWhileTheWindowServes)
     server.put("archive/p3d/version.json", "2.0.0\n");
     server.put("aig/version.json", "3.0.0\n");
     server.fault("dbase/version.json", "stall"); // given up after the low-speed time
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(checkVersionButton);
     ASSERT_TRUE(gf_waitFor([&] { return server.requests().size() >= 2; })) << "the stalling file is being fetched";
     DWORD_PTR result = 0;
@@ -257,8 +232,7 @@ TEST_F(MainWindowTest, CheckVersionWithNothingNewerSaysUpToDate)
 {
     versionCheck = [] { return std::string(); };
     DATA_CHECKED_AT_DATE.assignValue("20261206");
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(checkVersionButton);
     ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "Tarnwick_P3D is up to date");
@@ -269,8 +243,7 @@ TEST_F(MainWindowTest, CheckVersionWithNothingNewerSaysUpToDate)
 TEST_F(MainWindowTest, CheckVersionFailureIsReportedAndTheWindowCarriesOn)
 {
     versionCheck = []() -> std::string { throw std::runtime_error("no route to the server"); };
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     click(checkVersionButton);
     ASSERT_TRUE(gf_waitFor([this] { return !status().empty(); }));
     EXPECT_EQ(status(), "Check version failed: no route to the server");
@@ -290,6 +263,7 @@ TEST_F(MainWindowTest, CloseButtonStartsTheExitAndTheFinalQuitSavesThePosition)
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(fileValue("MAIN_WINDOW_X"), "123");
     EXPECT_EQ(fileValue("MAIN_WINDOW_Y"), "45");
+    EXPECT_EQ(MAIN_WINDOW_X.value.load(), 123);
     EXPECT_FALSE(logHasLine("Close window button clicked, closing Tarnwick_P3D ..."));
     // The last line is the time of the end.
     std::string text = log.text();

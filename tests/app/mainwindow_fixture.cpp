@@ -6,6 +6,8 @@
 
 #include "support/parametersxml.h"
 
+#include <map>
+
 std::atomic<std::int32_t> MainWindowTest::startUps{0};
 
 void MainWindowTest::SetUp()
@@ -43,8 +45,9 @@ void MainWindowTest::closeWindow()
     windowThread.join();
 }
 
-void MainWindowTest::enableAll() const
+void MainWindowTest::openEnabledWindow()
 {
+    openWindow();
     for (Parameter* setting : gf_allSettings())
         if (auto* control = dynamic_cast<ParameterControl*>(setting); control && control->window)
             EnableWindow(control->window, TRUE);
@@ -93,9 +96,11 @@ std::string MainWindowTest::fileValue(const std::string& key) const
     return found == values.end() ? "<missing>" : found->second;
 }
 
-RECT MainWindowTest::windowRect(HWND window)
+RECT MainWindowTest::windowRect(HWND window, HWND parent)
 {
     RECT rect{};
     GetWindowRect(window, &rect);
+    if (parent)
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }

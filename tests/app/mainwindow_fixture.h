@@ -7,14 +7,10 @@
 #include "foundation/parametersfile.h"
 #include "foundation/winstring.h"
 #include "support/waitfor.h"
-#include "traffic/traffic.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,11 +23,11 @@ protected:
     // Writes parameters.xml with these elements before the window opens.
     void writeParameters(const std::vector<std::pair<std::string, std::string>>& elements) const;
     void openWindow();
+    // Opens it with every control enabled, as the start-up leaves them once the settings are read.
+    void openEnabledWindow();
     // The final quit message, then waits for the message loop to end.
     void closeWindow();
     HWND window() const { return mainWindow.window.load(); }
-    // Enables every control, as the start-up does once the settings are read.
-    void enableAll() const;
 
     void click(const ParameterControl& control) const;
     // Types the text into the field (replacing its text), then Enter.
@@ -44,7 +40,8 @@ protected:
 
     std::string status() const;
     std::string fileValue(const std::string& key) const; // "<missing>" when not stored (or no file)
-    static RECT windowRect(HWND window);
+    // In screen coordinates, or in the client coordinates of the parent given.
+    static RECT windowRect(HWND window, HWND parent = nullptr);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
 
     // Start-up messages the window received: the start-up itself does not run here.

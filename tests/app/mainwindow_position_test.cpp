@@ -1,8 +1,6 @@
 // Where the main window opens and where it is remembered when the program ends.
 #include "mainwindow_fixture.h"
 
-#include "foundation/settingscatalogue.h"
-
 TEST_F(MainWindowTest, TheStoredPositionIsWhereTheWindowOpens)
 {
     writeParameters({{"MAIN_WINDOW_X", "250"}, {"MAIN_WINDOW_Y", "60"}});
@@ -53,17 +51,6 @@ TEST_F(MainWindowTest, AParametersFileThatDoesNotLoadLeavesTheDefaultsAndIsNotWr
     EXPECT_EQ(windowRect(window()).left, 400);
     EXPECT_EQ(windowRect(window()).top, 20);
     EXPECT_EQ(gf_testReadFile(parametersFile), "<parameters><parameter name=\"MAIN_WINDOW_X\" value=\"10\"");
-}
-
-TEST_F(MainWindowTest, TheFinalQuitSavesWhereTheWindowIs)
-{
-    openWindow();
-    SetWindowPos(window(), nullptr, 321, 99, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    closeWindow();
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(fileValue("MAIN_WINDOW_X"), "321");
-    EXPECT_EQ(fileValue("MAIN_WINDOW_Y"), "99");
-    EXPECT_EQ(MAIN_WINDOW_X.value.load(), 321);
 }
 
 TEST_F(MainWindowTest, AWindowFarOffTheLimitsKeepsItsLastPosition)

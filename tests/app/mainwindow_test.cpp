@@ -7,12 +7,10 @@
 #include "app/status.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
-#include "foundation/winstring.h"
 #include "support/testpaths.h"
-#include "support/waitfor.h"
+#include "traffic/traffic.h"
 
 #include <set>
-#include <thread>
 
 namespace {
 struct ControlPlace {
@@ -61,14 +59,6 @@ const ControlPlace controlPlaces[] = {
     {flushStaticButton, L"Button", 642, 90},
     {rereadButton, L"Button", 758, 90},
 };
-
-RECT lf_clientRect(HWND parent, HWND child)
-{
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 } // namespace
 
 TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
@@ -78,8 +68,7 @@ TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
     std::set<const ParameterControl*> placed;
     for (const ControlPlace& place : controlPlaces) {
         const ParameterControl& control = place.control;
-        const auto& name = dynamic_cast<const Parameter&>(control).key;
-        SCOPED_TRACE(name);
+        SCOPED_TRACE(dynamic_cast<const Parameter&>(control).key);
         placed.insert(&control);
         ASSERT_NE(control.window, nullptr);
         EXPECT_EQ(GetParent(control.window), window());
@@ -87,7 +76,7 @@ TEST_F(MainWindowTest, EveryControlOfTheCatalogueIsBuiltInItsPlaceWithItsState)
         wchar_t className[32] = {};
         GetClassNameW(control.window, className, 32);
         EXPECT_EQ(_wcsicmp(className, place.className), 0);
-        const RECT rect = lf_clientRect(window(), control.window);
+        const RECT rect = windowRect(control.window, window());
         EXPECT_EQ(rect.left, place.x);
         EXPECT_EQ(rect.right - rect.left, place.width);
         if (const auto* setting = dynamic_cast<const GuiBoolParameter*>(&control)) {
@@ -142,8 +131,7 @@ TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)
 
 TEST_F(MainWindowTest, ScreenshotInAKnownState)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     for (GuiIntParameter* setting : {&MATCHING_DEPTH, &LATERAL_RANGE, &AIRPORT_RANGE, &AIRPORT_HEIGHT,
                                      &parking_percentage})
         gf_showIntParameter(*setting);

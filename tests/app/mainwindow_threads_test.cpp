@@ -11,21 +11,23 @@
 #include "traffic/traffic.h"
 
 namespace {
-// The status strip as it is on the screen, after the window has painted what is pending.
-bool lf_statusTextShown(HWND window)
+// Whether the area of the window has the colour on the screen, once the window has painted what is pending.
+bool lf_windowHas(HWND window, const RECT& area, COLORREF colour)
 {
     UpdateWindow(window);
     Canvas picture;
     picture.copyWindow(window);
-    return picture.has({3, 452, 870, 474}, colour::yellow);
+    return picture.has(area, colour);
 }
+
+const RECT statusText{3, 452, 870, 474};
 } // namespace
 
 TEST_F(MainWindowTest, AStatusTextFromAnotherThreadIsShownAndClearedAfterItsHoldTime)
 {
     openWindow();
     std::thread([] { gf_showStatus("RealTraffic detected at this PC", true); }).join();
-    EXPECT_TRUE(gf_waitFor([this] { return lf_statusTextShown(window()); }));
+    EXPECT_TRUE(gf_waitFor([this] { return lf_windowHas(window(), statusText, colour::yellow); }));
     EXPECT_TRUE(logHasLine("RealTraffic detected at this PC"));
 
     // The main loop's seconds, in real time.
@@ -41,13 +43,12 @@ TEST_F(MainWindowTest, AStatusTextFromAnotherThreadIsShownAndClearedAfterItsHold
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(statusHoldSeconds - 1));
     stop = true;
     seconds.join();
-    EXPECT_TRUE(gf_waitFor([this] { return !lf_statusTextShown(window()); }));
+    EXPECT_TRUE(gf_waitFor([this] { return !lf_windowHas(window(), statusText, colour::yellow); }));
 }
 
 TEST_F(MainWindowTest, StaticParkingDisablesAndEnablesTheAirportParkingControls)
 {
-    openWindow();
-    enableAll();
+    openEnabledWindow();
     gf_showStatus("sentinel", false);
     const ParameterControl* const parking[] = {&parking_percentage, &INITIAL_LOAD_ONLY, &PARK_FAKE,
                                                &PARK_SOFT,          &WEEK,              &MAX_FIT_FL,
@@ -97,8 +98,5 @@ TEST_F(MainWindowTest, DisplayTextsWrittenWhileTheWindowPaintsStayWhole)
     stop = true;
     painter.join();
     gf_setDisplayText(&MainWindow::simulatorText, "Cessna 172", countersBand);
-    UpdateWindow(window());
-    Canvas picture;
-    picture.copyWindow(window());
-    EXPECT_TRUE(picture.has(picture.textArea(5, 63, "Cessna 172"), colour::yellow));
+    EXPECT_TRUE(lf_windowHas(window(), Canvas().textArea(5, 63, "Cessna 172"), colour::yellow));
 }

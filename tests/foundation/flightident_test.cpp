@@ -16,11 +16,7 @@
 namespace {
 FlightIdent lf_ident(std::string airline, std::string type, std::string callsign)
 {
-    FlightIdent ident;
-    ident.airline = std::move(airline);
-    ident.type = std::move(type);
-    ident.callsign = std::move(callsign);
-    return ident;
+    return {.airline = std::move(airline), .type = std::move(type), .callsign = std::move(callsign)};
 }
 
 StandRecord lf_stand(double radiusMetres)

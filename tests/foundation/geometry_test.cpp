@@ -146,14 +146,10 @@ TEST(GeometryCurve, StraightWhenTheControlPointIsHalfway)
     }
 }
 
-TEST(GeometryCurve, FailsWithoutWritingOutsideItsRangeOrWithoutACurve)
+TEST(GeometryCurve, FailsWithoutWritingOutsideItsRangeWithoutACurveOrWithoutDuration)
 {
     LatLon position{1.0, 2.0};
     double heading = 3.0;
-    const auto untouched = [&] {
-        EXPECT_EQ(position, (LatLon{1.0, 2.0}));
-        EXPECT_EQ(heading, 3.0);
-    };
     EXPECT_FALSE(gf_interpolateSegment(lf_segment(300.0, 400.0, 0.0, 200.0), position, heading, 9.999));
     EXPECT_FALSE(gf_interpolateSegment(lf_segment(300.0, 400.0, 0.0, 200.0), position, heading, 20.001));
     EXPECT_FALSE(gf_interpolateSegment(lf_segment(300.0, 400.0, noNumber, 200.0), position, heading, 15.0));
@@ -162,15 +158,8 @@ TEST(GeometryCurve, FailsWithoutWritingOutsideItsRangeOrWithoutACurve)
     EXPECT_FALSE(gf_interpolateSegment(lf_segment(noNumber, 400.0, 0.0, 200.0), position, heading, 15.0));
     // A reset segment: parameters and control point all NaN.
     EXPECT_FALSE(gf_interpolateSegment({52.0, 4.0, noNumber, 0.0, 0.0, noNumber, noNumber, noNumber}, position, heading, 0.5));
-    untouched();
-}
-
-TEST(GeometryCurve, EqualStartAndEndTimesGiveNoNumberlessPosition)
-{
-    LatLon position{1.0, 2.0};
-    double heading = 3.0;
-    const CurveSegment empty{52.0, 4.0, 5.0, 300.0, 400.0, 5.0, 200.0, 0.0};
-    EXPECT_FALSE(gf_interpolateSegment(empty, position, heading, 5.0));
-    EXPECT_EQ(position, (LatLon{1.0, 2.0}));
-    EXPECT_EQ(heading, 3.0);
+    // Equal start and end times: no position without a number in it.
+    EXPECT_FALSE(gf_interpolateSegment({52.0, 4.0, 5.0, 300.0, 400.0, 5.0, 200.0, 0.0}, position, heading, 5.0));
+    EXPECT_EQ(position, (LatLon{1.0, 2.0})) << "untouched";
+    EXPECT_EQ(heading, 3.0) << "untouched";
 }

@@ -15,21 +15,26 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<std::string> lf_lines(const std::string& text)
+// The lines of a log file in the current folder.
+std::vector<std::string> lf_lines(const char* file = "Log.txt")
 {
     std::vector<std::string> lines;
-    std::istringstream in(text);
+    std::istringstream in(gf_testReadFile(file));
     gf_readLines(in, lines);
     return lines;
 }
+
+// Each test starts in a fresh current folder.
+class Log : public ::testing::Test {
+    TempFolder m_folder{true};
+};
 } // namespace
 
-TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
+TEST_F(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_closeLog();
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun) [A-Z][a-z]{2} [ 1-3]\d )"
                                                       R"(\d\d:\d\d:\d\d \d{4} \(utc\) Tarnwick_P3D version 9\.3\.0 )"
@@ -39,22 +44,20 @@ TEST(Log, FirstStartWritesOnlyTheHeaderAndNoCopies)
     EXPECT_FALSE(fs::exists("Log00.txt"));
 }
 
-TEST(Log, ThirdStartKeepsTheTwoPreviousLogs)
+TEST_F(Log, ThirdStartKeepsTheTwoPreviousLogs)
 {
-    TempFolder folder(true);
     for (const char* run : {"first run", "second run", "third run"}) {
         gf_openLog();
         gf_log(run);
         gf_closeLog();
     }
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log00.txt")).at(1), "first run");
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log0.txt")).at(1), "second run");
-    EXPECT_EQ(lf_lines(gf_testReadFile("Log.txt")).at(1), "third run");
+    EXPECT_EQ(lf_lines("Log00.txt").at(1), "first run");
+    EXPECT_EQ(lf_lines("Log0.txt").at(1), "second run");
+    EXPECT_EQ(lf_lines().at(1), "third run");
 }
 
-TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
+TEST_F(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_log("plain");
     lf_logIndented("detail");
@@ -62,7 +65,7 @@ TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
     gf_logf("{} Error {}, {}", errorMarker, 81, "text");
     gf_logMarked("flushes what came before");
     // Read while the log is still open: the marked line flushed everything before it.
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[1], "plain");
     EXPECT_EQ(lines[2], "          detail");
@@ -71,9 +74,8 @@ TEST(Log, MarkedLinesAreOnDiskAtOnceAndIndentedLinesHaveTenBlanks)
     gf_closeLog();
 }
 
-TEST(Log, LinesOfManyThreadsNeverMix)
+TEST_F(Log, LinesOfManyThreadsNeverMix)
 {
-    TempFolder folder(true);
     gf_openLog();
     constexpr int threads = 8, perThread = 400;
     std::vector<std::thread> writers;
@@ -86,7 +88,7 @@ TEST(Log, LinesOfManyThreadsNeverMix)
     for (auto& writer : writers)
         writer.join();
     gf_closeLog();
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 1u + threads * perThread);
     const std::regex whole(R"((===> )?(\d):(\d+):([a-h])\4{199})");
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -96,9 +98,8 @@ TEST(Log, LinesOfManyThreadsNeverMix)
     }
 }
 
-TEST(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
+TEST_F(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
 {
-    TempFolder folder(true);
     gf_testWriteFile("Log.txt", "previous run\n");
     // Another program holds Log.txt open for reading only: it can be copied but not rewritten.
     HANDLE holder = CreateFileW(L"Log.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -118,24 +119,22 @@ TEST(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
     CloseHandle(holder);
 }
 
-TEST(Log, AFailedCopyOfTheOldLogIsRaised)
+TEST_F(Log, AFailedCopyOfTheOldLogIsRaised)
 {
-    TempFolder folder(true);
     fs::create_directory("Log.txt"); // a folder where the file should be
     EXPECT_THROW(gf_openLog(), fs::filesystem_error);
     EXPECT_FALSE(gf_logIsOpen());
     gf_log("nothing");
 }
 
-TEST(Log, WritersAfterCloseWriteNothing)
+TEST_F(Log, WritersAfterCloseWriteNothing)
 {
-    TempFolder folder(true);
     gf_openLog();
     gf_log("before");
     gf_closeLog();
     gf_log("after");
     gf_logMarked("after");
-    const auto lines = lf_lines(gf_testReadFile("Log.txt"));
+    const auto lines = lf_lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "before");
 }

@@ -3,6 +3,7 @@
 #include "foundation/parametersfile.h"
 #include "logcapture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 

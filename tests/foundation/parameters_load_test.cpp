@@ -4,6 +4,9 @@
 
 #include <set>
 
+using ::testing::HasSubstr;
+using ::testing::Not;
+
 namespace {
 // Every stored setting with the text its current value is written as.
 std::string valueText(const BoolParameter& s) { return s.value ? "true" : "false"; }
@@ -30,7 +33,7 @@ TEST_F(ParametersTest, WithoutAFileEverySettingTakesItsDefaultAndANewFileHoldsTh
 {
     gf_readParameters(gf_parameterLists());
 
-    EXPECT_NE(logText().find(pathText() + " not found, default values taken:"), std::string::npos);
+    EXPECT_THAT(logText(), HasSubstr(pathText() + " not found, default values taken:"));
     const auto expected = withoutFolders(storedValuesInMemory());
     EXPECT_EQ(fileValues(), expected);
     for (const Parameter* setting : gf_allSettings())
@@ -48,7 +51,7 @@ TEST_F(ParametersTest, AnEmptyParametersElementIsFilledWithEveryDefault)
 
     gf_readParameters(gf_parameterLists());
 
-    EXPECT_NE(logText().find("from \"" + pathText() + "\""), std::string::npos);
+    EXPECT_THAT(logText(), HasSubstr("from \"" + pathText() + "\""));
     EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
     EXPECT_EQ(MAX_LIVE.value.load(), MAX_LIVE.defaultValue);
     EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
@@ -57,22 +60,26 @@ TEST_F(ParametersTest, AnEmptyParametersElementIsFilledWithEveryDefault)
 
 TEST_F(ParametersTest, NumbersOutOfLimitsAreClampedInMemoryAndKeptInTheFile)
 {
-    writeParameters({{"MAX_LIVE", "500"},
-                     {"LATERAL_RANGE", "1"},
-                     {"AIRPORT_HEIGHT", "abc"},
-                     {"LAST_EPOCH_TIME", "99999999999"},
-                     {"CUSTOM_PARKING_PERCENTAGE", "-7"},
-                     {"MATCHING_DEPTH", " 3"}});
+    const struct {
+        IntParameter& setting;
+        const char* text;
+        std::int32_t value;
+    } numbers[] = {{MAX_LIVE, "500", 300},
+                   {LATERAL_RANGE, "1", 2},
+                   {AIRPORT_HEIGHT, "abc", 2000}, // no number reads 0, clamped
+                   {LAST_EPOCH_TIME, "99999999999", 2147483647},
+                   {CUSTOM_PARKING_PERCENTAGE, "-7", -1},
+                   {MATCHING_DEPTH, " 3", 3}};
+    std::vector<std::pair<std::string, std::string>> elements;
+    for (const auto& number : numbers)
+        elements.emplace_back(number.setting.key, number.text);
+    writeParameters(elements);
 
     gf_setupParameters();
 
-    EXPECT_EQ(MAX_LIVE.value.load(), 300);
+    for (const auto& number : numbers)
+        EXPECT_EQ(number.setting.value.load(), number.value) << number.setting.key << "=" << number.text;
     EXPECT_TRUE(logHasLine("MAX_LIVE=300"));
-    EXPECT_EQ(AIRPORT_HEIGHT.value.load(), 2000); // no number reads 0, clamped
-    EXPECT_EQ(LAST_EPOCH_TIME.value.load(), 2147483647);
-    EXPECT_EQ(CUSTOM_PARKING_PERCENTAGE.value.load(), -1);
-    EXPECT_EQ(MATCHING_DEPTH.value.load(), 3);
-    EXPECT_EQ(LATERAL_RANGE.value.load(), 2);
     EXPECT_EQ(lateralRadiusNm.load(), 2.0);
     EXPECT_EQ(lateralRadiusMetres.load(), 2 * 1852);
 
@@ -86,13 +93,17 @@ TEST_F(ParametersTest, NumbersOutOfLimitsAreClampedInMemoryAndKeptInTheFile)
 
 TEST_F(ParametersTest, SwitchesReadTheirFirstLetterAndAMissingValueIsOff)
 {
-    writeParameters({{"RANDOM", "yes"},
-                     {"LOG", "0"},
-                     {"AEROWINX", "Yes"},
-                     {"SUPPRESS_STUB", "no"},
-                     {"WEEK", "T"},
-                     {"PARK_FAKE", "1"},
-                     {"SCAN_AIRPORTS", "TRUE"}});
+    const struct {
+        BoolParameter& setting;
+        const char* text;
+        bool on;
+    } switches[] = {{RANDOM, "yes", true},         {LOG, "0", false},  {AEROWINX, "Yes", true},
+                    {SUPPRESS_STUB, "no", false},  {WEEK, "T", true},  {PARK_FAKE, "1", true},
+                    {SCAN_AIRPORTS, "TRUE", true}};
+    std::vector<std::pair<std::string, std::string>> elements;
+    for (const auto& flag : switches)
+        elements.emplace_back(flag.setting.key, flag.text);
+    writeParameters(elements);
     {
         // An element without a value: off, not its default (on).
         pugi::xml_document document;
@@ -104,13 +115,8 @@ TEST_F(ParametersTest, SwitchesReadTheirFirstLetterAndAMissingValueIsOff)
 
     gf_readParameters(gf_parameterLists());
 
-    EXPECT_TRUE(RANDOM.value.load());
-    EXPECT_FALSE(LOG.value.load());
-    EXPECT_TRUE(AEROWINX.value.load());
-    EXPECT_FALSE(SUPPRESS_STUB.value.load());
-    EXPECT_TRUE(WEEK.value.load());
-    EXPECT_TRUE(PARK_FAKE.value.load());
-    EXPECT_TRUE(SCAN_AIRPORTS.value.load());
+    for (const auto& flag : switches)
+        EXPECT_EQ(flag.setting.value.load(), flag.on) << flag.setting.key << "=" << flag.text;
     EXPECT_FALSE(GUID_CHANGES.value.load());
     EXPECT_FALSE(COLLISION_LIVE_PARKED_GND.value.load());
     EXPECT_EQ(countInFile("COLLISION_LIVE_PARKED_GND"), 1);
@@ -144,17 +150,18 @@ TEST_F(ParametersTest, EmptyFolderSettingsAreRemovedAndSetOnesKept)
     gf_readParameters(gf_parameterLists());
 
     const std::string log = logText();
-    EXPECT_NE(log.find("Parameter lfolder3 removed"), std::string::npos);
+    EXPECT_THAT(log, HasSubstr("Parameter lfolder3 removed"));
     EXPECT_TRUE(logHasLine("lfolder4=D:\\AI liveries"));
-    EXPECT_EQ(log.find("lfolder5="), std::string::npos); // missing folders are neither logged nor added
+    EXPECT_THAT(log, Not(HasSubstr("lfolder5="))); // missing folders are neither logged nor added
     EXPECT_EQ(countInFile("lfolder3"), 0);
     EXPECT_EQ(countInFile("lfolder5"), 0);
     EXPECT_EQ(fileValues()["lfolder4"], "D:\\AI liveries");
     EXPECT_EQ(afolder0.getValue(), "E:\\Sceneries");
 }
 
-TEST_F(ParametersTest, ACorruptFileIsKeptAsideBeforeDefaultsAreWritten)
+TEST_F(ParametersTest, ACorruptFileIsKeptAsideOverAnEarlierCopyBeforeDefaultsAreWritten)
 {
+    gf_testWriteFile(folder / L"parameters.xml.bad", "damage of an earlier start");
     const std::string damaged = "<?xml version=\"1.0\"?>\n<parameters>\n\t<parameter name=\"LOG\" value=\"fal";
     gf_testWriteFile(parametersFile, damaged);
     LOG.value = false;
@@ -163,21 +170,9 @@ TEST_F(ParametersTest, ACorruptFileIsKeptAsideBeforeDefaultsAreWritten)
 
     EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), damaged);
     const std::string log = logText();
-    EXPECT_NE(log.find("===> \"" + pathText() + "\" cannot be read ("), std::string::npos);
-    EXPECT_NE(log.find("kept as \"" + pathText() + ".bad\""), std::string::npos);
+    EXPECT_THAT(log, HasSubstr("===> \"" + pathText() + "\" cannot be read ("));
+    EXPECT_THAT(log, HasSubstr("kept as \"" + pathText() + ".bad\""));
     EXPECT_TRUE(LOG.value.load());
-    EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
-}
-
-TEST_F(ParametersTest, ALaterCorruptFileReplacesTheCopyKeptBefore)
-{
-    gf_testWriteFile(folder / L"parameters.xml.bad", "damage of an earlier start");
-    const std::string damaged = "<parameters><parameter name=\"LOG\"";
-    gf_testWriteFile(parametersFile, damaged);
-
-    gf_readParameters(gf_parameterLists());
-
-    EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), damaged);
     EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
 }
 
@@ -190,7 +185,7 @@ TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
     gf_readParameters(gf_parameterLists());
 
     EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
-    EXPECT_NE(logText().find("and not be kept as \"" + pathText() + ".bad\": "), std::string::npos);
+    EXPECT_THAT(logText(), HasSubstr("and not be kept as \"" + pathText() + ".bad\": "));
     EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
 }
 
@@ -202,6 +197,7 @@ TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)
     gf_readParameters(gf_parameterLists());
 
     EXPECT_EQ(gf_testReadFile(folder / L"parameters.xml.bad"), other);
+    EXPECT_THAT(logText(), HasSubstr("kept as \"" + pathText() + ".bad\"")); // with no earlier copy
     pugi::xml_document document;
     ASSERT_TRUE(document.load_file(parametersFile.c_str()));
     EXPECT_TRUE(document.child("parameters"));

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+using ::testing::HasSubstr;
+using ::testing::Not;
+
 namespace {
 const char* const obsoleteKeys[] = {"TIME_COMPRESSION_CHECK", "SECONDS_DELAY",    "FLIGHTPLANS_FOLDER",
                                     "CALLSIGN_OBJECTID",      "DESTINATION_AIRPORT", "DESTINATION_GATE",
@@ -15,7 +18,7 @@ TEST_F(ParametersTest, ANewFileGetsTheProgramVersionWithoutMigration)
     gf_setupParameters();
     EXPECT_EQ(PROGRAM_VERSION.getValue(), programVersion.toString());
     EXPECT_EQ(fileValues()["PROGRAM_VERSION"], programVersion.toString());
-    EXPECT_EQ(logText().find("This is a version update"), std::string::npos);
+    EXPECT_THAT(logText(), Not(HasSubstr("This is a version update")));
 }
 
 TEST_F(ParametersTest, AnOlderVersionIsMigratedOnceAndItsVersionSavedLast)
@@ -57,7 +60,7 @@ TEST_F(ParametersTest, AnOlderVersionIsMigratedOnceAndItsVersionSavedLast)
     gf_closeLog();
     gf_openLog();
     gf_setupParameters();
-    EXPECT_EQ(logText().find("This is a version update"), std::string::npos);
+    EXPECT_THAT(logText(), Not(HasSubstr("This is a version update")));
     EXPECT_EQ(LAST_EPOCH_TIME.value.load(), 5);
 }
 
@@ -69,7 +72,7 @@ TEST_F(ParametersTest, ANewerStoredVersionIsOverwrittenWithoutMigration)
     EXPECT_EQ(values.at("PROGRAM_VERSION"), programVersion.toString());
     EXPECT_EQ(values.at("LAST_EPOCH_TIME"), "1700000000");
     EXPECT_EQ(values.count("SECONDS_DELAY"), 1u);
-    EXPECT_EQ(logText().find("This is a version update"), std::string::npos);
+    EXPECT_THAT(logText(), Not(HasSubstr("This is a version update")));
 }
 
 TEST_F(ParametersTest, AnInstallerThatCannotBeRemovedDoesNotStopTheMigration)
@@ -80,7 +83,7 @@ TEST_F(ParametersTest, AnInstallerThatCannotBeRemovedDoesNotStopTheMigration)
 
     gf_setupParameters();
 
-    EXPECT_NE(logText().find("===> could not remove install_new_version.exe"), std::string::npos);
+    EXPECT_THAT(logText(), HasSubstr("===> could not remove install_new_version.exe"));
     const auto values = fileValues();
     EXPECT_EQ(values.at("LAST_EPOCH_TIME"), "0");
     EXPECT_EQ(values.at("PROGRAM_VERSION"), programVersion.toString());

@@ -8,13 +8,18 @@ namespace {
 const std::wstring v4 = L"SOFTWARE\\Lockheed Martin\\Prepar3D v4";
 const std::wstring v5 = L"SOFTWARE\\Lockheed Martin\\Prepar3D v5";
 const std::wstring v6 = L"SOFTWARE\\Lockheed Martin\\Prepar3D v6";
+
+void lf_setSetupPath(const std::wstring& key, const std::wstring& path, DWORD type = REG_SZ)
+{
+    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, key, L"SetupPath", path, type);
+}
 } // namespace
 
 TEST(Registry, InstalledVersionsAreTheKeysThatExist)
 {
     RegistrySandbox registry;
     EXPECT_FALSE(gf_simulatorInstalled(5));
-    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v5, L"SetupPath", L"C:\\Program Files\\Lockheed Martin\\Prepar3D v5\\");
+    lf_setSetupPath(v5, L"C:\\Program Files\\Lockheed Martin\\Prepar3D v5\\");
     EXPECT_FALSE(gf_simulatorInstalled(4));
     EXPECT_TRUE(gf_simulatorInstalled(5));
     EXPECT_FALSE(gf_simulatorInstalled(6));
@@ -25,8 +30,8 @@ TEST(Registry, InstalledVersionsAreTheKeysThatExist)
 TEST(Registry, SetupPathMustBeAPlainString)
 {
     RegistrySandbox registry;
-    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v4, L"SetupPath", L"%ProgramFiles%\\P3D", REG_EXPAND_SZ);
-    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v5, L"SetupPath", L"");
+    lf_setSetupPath(v4, L"%ProgramFiles%\\P3D", REG_EXPAND_SZ);
+    lf_setSetupPath(v5, L"");
     RegistrySandbox::createKey(HKEY_LOCAL_MACHINE, v6);
     EXPECT_TRUE(gf_simulatorInstalled(4));
     EXPECT_TRUE(gf_simulatorSetupPath(4).empty());
@@ -39,10 +44,10 @@ TEST(Registry, LongAndNonAsciiPathsAreReadWhole)
 {
     RegistrySandbox registry;
     const std::wstring longPath = L"D:\\" + std::wstring(3000, L'x') + L"\\Prepar3D v6";
-    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v6, L"SetupPath", longPath);
+    lf_setSetupPath(v6, longPath);
     EXPECT_EQ(gf_simulatorSetupPath(6).wstring(), longPath);
     const std::wstring accented = L"C:\\Users\\J\u00fcrgen\\Prepar3D v5";
-    RegistrySandbox::setString(HKEY_LOCAL_MACHINE, v5, L"SetupPath", accented);
+    lf_setSetupPath(v5, accented);
     EXPECT_EQ(gf_simulatorSetupPath(5).wstring(), accented);
     EXPECT_EQ(gf_pathText(gf_simulatorSetupPath(5)), "C:\\Users\\J\xC3\xBCrgen\\Prepar3D v5");
 }

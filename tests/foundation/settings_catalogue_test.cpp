@@ -44,18 +44,18 @@ TEST(SettingsCatalogue, KeysAndControlIdsAreUnique)
 TEST(SettingsCatalogue, DefaultsLieWithinLimitsAndValuesStartAtDefaults)
 {
     int numbers = 0;
+    const auto expectNumberWithinLimits = [&](const auto& number) {
+        ++numbers;
+        EXPECT_LE(number.minimum, number.maximum) << number.key;
+        EXPECT_EQ(number.clamp(number.defaultValue), number.defaultValue) << number.key;
+        EXPECT_EQ(number.value.load(), number.defaultValue) << number.key;
+    };
     for (const Parameter* setting : gf_allSettings()) {
-        if (const auto* number = dynamic_cast<const IntParameter*>(setting)) {
-            ++numbers;
-            EXPECT_LE(number->minimum, number->maximum) << setting->key;
-            EXPECT_EQ(number->clamp(number->defaultValue), number->defaultValue) << setting->key;
-            EXPECT_EQ(number->value.load(), number->defaultValue) << setting->key;
-        } else if (const auto* real = dynamic_cast<const FloatParameter*>(setting)) {
-            ++numbers;
-            EXPECT_LE(real->minimum, real->maximum) << setting->key;
-            EXPECT_EQ(real->clamp(real->defaultValue), real->defaultValue) << setting->key;
-            EXPECT_EQ(real->value.load(), real->defaultValue) << setting->key;
-        } else if (const auto* flag = dynamic_cast<const BoolParameter*>(setting)) {
+        if (const auto* number = dynamic_cast<const IntParameter*>(setting))
+            expectNumberWithinLimits(*number);
+        else if (const auto* real = dynamic_cast<const FloatParameter*>(setting))
+            expectNumberWithinLimits(*real);
+        else if (const auto* flag = dynamic_cast<const BoolParameter*>(setting)) {
             EXPECT_EQ(flag->value.load(), flag->defaultValue) << setting->key;
         } else if (const auto* text = dynamic_cast<const StringParameter*>(setting)) {
             EXPECT_EQ(text->getValue(), text->defaultValue) << setting->key;

@@ -4,9 +4,6 @@
 #include "foundation/version.h"
 #include "foundation/xmlblocks.h"
 
-#include <ctime>
-#include <regex>
-
 TEST_F(ParametersTest, AMetaBlockIsWrittenAndCheckedWithoutTouchingParametersXml)
 {
     pugi::xml_document document;
@@ -58,12 +55,4 @@ TEST_F(ParametersTest, ParameterElementsAreFoundByNameWhateverTheName)
     EXPECT_EQ(gf_intAttribute(gf_findParameter(document, "MAX_LIVE"), "value"), -12);
     EXPECT_EQ(gf_intAttribute(gf_findParameter(document, "MAX_LIVE"), "other"), 0);
     EXPECT_EQ(gf_intAttribute(gf_findParameter(document, "MISSING"), "value"), 0);
-}
-
-TEST(SettingsTimeStamp, IsTodaysMonthDayAndYear)
-{
-    const std::string stamp = gf_timeStamp();
-    EXPECT_TRUE(std::regex_match(stamp, std::regex("[A-Z][a-z]{2} [ 1-3][0-9], [0-9]{4}"))) << stamp;
-    const std::string now = gf_utcTimeString(std::time(nullptr));
-    EXPECT_EQ(stamp.substr(stamp.size() - 4), now.substr(now.size() - 4));
 }

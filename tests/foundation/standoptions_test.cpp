@@ -8,26 +8,16 @@
 #include <stdexcept>
 
 namespace {
-StandOption lf_option(std::int32_t seq, std::int32_t day, std::string hours, bool soft = false, std::string reg = "")
+StandOption lf_option(std::int32_t seq, std::int32_t day, const std::string& hours, bool soft = false,
+                      std::string reg = "")
 {
-    StandOption option;
-    option.airl = "KLM";
-    option.type = "B738";
-    option.reg = std::move(reg);
-    option.callsign = "KLM1";
-    option.hh = lf_hours2bitset(hours);
-    option.seq = seq;
-    option.day = day;
-    option.soft = soft;
-    return option;
+    return {.airl = "KLM", .type = "B738", .reg = std::move(reg), .callsign = "KLM1", .hh = lf_hours2bitset(hours),
+            .seq = seq, .day = day, .soft = soft};
 }
 
 FlightIdent lf_ident(std::string airline, std::string type)
 {
-    FlightIdent ident;
-    ident.airline = std::move(airline);
-    ident.type = std::move(type);
-    return ident;
+    return {.airline = std::move(airline), .type = std::move(type)};
 }
 } // namespace
 

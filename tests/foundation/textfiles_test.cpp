@@ -1,8 +1,8 @@
-#include "foundation/log.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
-#include "support/tempfolder.h"
+#include "logcapture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -10,6 +10,8 @@
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+
+using ::testing::HasSubstr;
 
 namespace {
 // UTF-16 bytes of a text of BMP characters, in the given byte order, with or without mark.
@@ -27,24 +29,35 @@ std::string lf_utf16(const std::u16string& text, bool littleEndian, bool mark = 
     return bytes;
 }
 
-Lines lf_read(const fs::path& path, int expected = 1)
+Lines lf_read(const fs::path& path)
 {
     Lines lines;
-    EXPECT_EQ(gf_readExtTextFileToStringVector(path, lines), expected);
+    EXPECT_EQ(gf_readExtTextFileToStringVector(path, lines), 1) << gf_pathText(path);
     return lines;
 }
+
+class TextFiles : public ::testing::Test {
+protected:
+    // Writes the bytes to a file of the folder and reads its lines back.
+    Lines readBack(const char* name, const std::string& bytes)
+    {
+        gf_testWriteFile(folder / name, bytes);
+        return lf_read(folder / name);
+    }
+
+    TempFolder folder;
+};
 } // namespace
 
-TEST(TextFiles, EncodingIsTakenFromTheByteOrderMark)
+TEST_F(TextFiles, EncodingIsTakenFromTheByteOrderMark)
 {
-    TempFolder folder;
     const struct {
         const char* name;
         std::string bytes;
         TextEncoding encoding;
     } cases[] = {
-        {"le.txt", "\xFF\xFE" "A\0", Unicode},
-        {"be.txt", "\xFE\xFF" "\0A", Unicode_big_endian},
+        {"le.txt", std::string("\xFF\xFE" "A\0", 4), Unicode}, // with the zero byte
+        {"be.txt", std::string("\xFE\xFF" "\0A", 4), Unicode_big_endian},
         {"bom.txt", "\xEF\xBB\xBFx", UTF8_with_BOM},
         {"plain.txt", "plain", ANSI},
         {"one.txt", "\xFF", ANSI},
@@ -57,63 +70,49 @@ TEST(TextFiles, EncodingIsTakenFromTheByteOrderMark)
     EXPECT_EQ(gf_detectEncoding(folder / "missing.txt"), none_found);
 }
 
-TEST(TextFiles, Utf16FilesInBothByteOrdersGiveUtf8Lines)
+TEST_F(TextFiles, Utf16FilesInBothByteOrdersGiveUtf8Lines)
 {
-    TempFolder folder;
-    for (bool littleEndian : {true, false}) {
-        const fs::path file = folder / (littleEndian ? "le.txt" : "be.txt");
-        gf_testWriteFile(file, lf_utf16(u"AB\r\nCD\r\n\r\nZ\u00fcrich \u20ac\r\n", littleEndian));
-        EXPECT_EQ(lf_read(file), (Lines{"AB", "CD", "", "Z\xC3\xBCrich \xE2\x82\xAC"}));
-    }
+    for (bool littleEndian : {true, false})
+        EXPECT_EQ(readBack(littleEndian ? "le.txt" : "be.txt",
+                           lf_utf16(u"AB\r\nCD\r\n\r\nZ\u00fcrich \u20ac\r\n", littleEndian)),
+                  (Lines{"AB", "CD", "", "Z\xC3\xBCrich \xE2\x82\xAC"}));
 }
 
-TEST(TextFiles, LastLineWithoutLineEndKeepsItsLastCharacter)
+TEST_F(TextFiles, LastLineWithoutLineEndKeepsItsLastCharacter)
 {
-    TempFolder folder;
-    gf_testWriteFile(folder / "u16.txt", lf_utf16(u"AB\r\nCD", true));
-    EXPECT_EQ(lf_read(folder / "u16.txt"), (Lines{"AB", "CD"}));
-    gf_testWriteFile(folder / "lf.txt", lf_utf16(u"AB\nCD\n", true)); // LF only: nothing is cut
-    EXPECT_EQ(lf_read(folder / "lf.txt"), (Lines{"AB", "CD"}));
-    gf_testWriteFile(folder / "u8.txt", "one\r\ntwo\nthree");
-    EXPECT_EQ(lf_read(folder / "u8.txt"), (Lines{"one", "two", "three"}));
+    EXPECT_EQ(readBack("u16.txt", lf_utf16(u"AB\r\nCD", true)), (Lines{"AB", "CD"}));
+    EXPECT_EQ(readBack("lf.txt", lf_utf16(u"AB\nCD\n", true)), (Lines{"AB", "CD"})); // LF only: nothing is cut
+    EXPECT_EQ(readBack("u8.txt", "one\r\ntwo\nthree"), (Lines{"one", "two", "three"}));
 }
 
-TEST(TextFiles, Utf8MarkIsRemovedFromTheFirstLineOfThisReadOnly)
+TEST_F(TextFiles, Utf8MarkIsRemovedFromTheFirstLineOfThisReadOnly)
 {
-    TempFolder folder;
     gf_testWriteFile(folder / "bom.txt", "\xEF\xBB\xBF" "first\r\nsecond\r\n");
-    gf_testWriteFile(folder / "nobom.txt", "first\r\nsecond\r\n");
     Lines lines{"kept from before"};
     EXPECT_EQ(gf_readExtTextFileToStringVector(folder / "bom.txt", lines), 1);
     EXPECT_EQ(lines, (Lines{"kept from before", "first", "second"}));
-    EXPECT_EQ(lf_read(folder / "nobom.txt"), (Lines{"first", "second"}));
+    EXPECT_EQ(readBack("nobom.txt", "first\r\nsecond\r\n"), (Lines{"first", "second"}));
 }
 
-TEST(TextFiles, AnsiBytesAreKeptAsTheyAre)
+TEST_F(TextFiles, AnsiBytesAreKeptAsTheyAre)
 {
-    TempFolder folder;
-    gf_testWriteFile(folder / "ansi.txt", "Z\xFCrich\r\n");
-    EXPECT_EQ(lf_read(folder / "ansi.txt"), (Lines{"Z\xFCrich"}));
+    EXPECT_EQ(readBack("ansi.txt", "Z\xFCrich\r\n"), (Lines{"Z\xFCrich"}));
 }
 
-TEST(TextFiles, InvalidUtf16StopsTheReadAndKeepsTheLinesBefore)
+TEST(TextFileLog, InvalidUtf16StopsTheReadAndKeepsTheLinesBefore)
 {
-    TempFolder folder(true);
-    gf_openLog();
+    LogCapture log;
     gf_testWriteFile("bad.txt", lf_utf16(u"good\r\nbad \xD800 here\r\nnever\r\n", true));
     Lines lines;
     EXPECT_EQ(gf_readExtTextFileToStringVector("bad.txt", lines), 0);
     EXPECT_EQ(lines, (Lines{"good"}));
     EXPECT_EQ(gf_readExtTextFileToStringVector("missing.txt", lines), 0);
-    gf_closeLog();
-    const std::string log = gf_testReadFile("Log.txt");
-    EXPECT_NE(log.find("conversion from error from utf16 to utf8, code: 1113"), std::string::npos) << log;
-    EXPECT_NE(log.find("cannot open file missing.txt for character encoding, err: 2"), std::string::npos) << log;
+    EXPECT_THAT(log.text(), HasSubstr("conversion from error from utf16 to utf8, code: 1113"));
+    EXPECT_THAT(log.text(), HasSubstr("cannot open file missing.txt for character encoding, err: 2"));
 }
 
-TEST(TextFiles, FileLinesReserveOnlyForAPositiveCount)
+TEST_F(TextFiles, FileLinesReserveOnlyForAPositiveCount)
 {
-    TempFolder folder;
     gf_testWriteFile(folder / "three.txt", "a\nb\nc\n");
     gf_testWriteFile(folder / "empty.txt", "");
     FileLines record{folder / "three.txt", {}};
@@ -128,9 +127,8 @@ TEST(TextFiles, FileLinesReserveOnlyForAPositiveCount)
     EXPECT_EQ(gf_readFileLines(missing, 10), nullptr);
 }
 
-TEST(TextFiles, WrittenFilesReadBackLineForLine)
+TEST_F(TextFiles, WrittenFilesReadBackLineForLine)
 {
-    TempFolder folder;
     EXPECT_TRUE(gf_writeTextFile("EHAM,EGLL", folder / "one.txt"));
     EXPECT_EQ(lf_read(folder / "one.txt"), (Lines{"EHAM,EGLL"}));
     const Lines lines{"first", "", "third \xE2\x82\xAC"};
@@ -140,26 +138,22 @@ TEST(TextFiles, WrittenFilesReadBackLineForLine)
     EXPECT_FALSE(gf_writeLinesToFile(lines, folder / "no such folder" / "x.txt"));
 }
 
-TEST(TextFiles, SaveFileLogsTheOutcome)
+TEST(TextFileLog, SaveFileLogsTheOutcome)
 {
-    TempFolder folder(true);
-    gf_openLog();
+    LogCapture log;
     pugi::xml_document document;
     document.append_child("parameters").append_child("parameter").append_attribute("name") = "LOG";
     EXPECT_TRUE(gf_saveFile(document, "saved.xml"));
     EXPECT_FALSE(gf_saveFile(document, gf_u8path("missing/saved.xml")));
-    gf_closeLog();
     pugi::xml_document back;
     ASSERT_TRUE(back.load_file(L"saved.xml"));
     EXPECT_STREQ(back.child("parameters").child("parameter").attribute("name").value(), "LOG");
-    const std::string log = gf_testReadFile("Log.txt");
-    EXPECT_NE(log.find("\"saved.xml\" saved"), std::string::npos);
-    EXPECT_NE(log.find("could not save to \"missing/saved.xml\""), std::string::npos);
+    EXPECT_THAT(log.text(), HasSubstr("\"saved.xml\" saved"));
+    EXPECT_THAT(log.text(), HasSubstr("could not save to \"missing/saved.xml\""));
 }
 
-TEST(TextFiles, BackupKeepsTwoCopiesAndNeedsAnExtension)
+TEST_F(TextFiles, BackupKeepsTwoCopiesAndNeedsAnExtension)
 {
-    TempFolder folder;
     const fs::path file = folder / "data.txt";
     gf_backupFile(file); // nothing there yet: nothing happens
     EXPECT_FALSE(fs::exists(folder / "data0.txt"));
@@ -174,9 +168,8 @@ TEST(TextFiles, BackupKeepsTwoCopiesAndNeedsAnExtension)
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 4);
 }
 
-TEST(TextFiles, CountDirEntriesCountsOnlyFiles)
+TEST_F(TextFiles, CountDirEntriesCountsOnlyFiles)
 {
-    TempFolder folder;
     gf_testWriteFile(folder / "a.txt", "a");
     gf_testWriteFile(folder / "b.txt", "b");
     fs::create_directory(folder / "sub");

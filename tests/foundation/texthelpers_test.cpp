@@ -1,11 +1,13 @@
-#include "foundation/log.h"
 #include "foundation/texthelpers.h"
 #include "liveries/liveries.h"
-#include "support/tempfolder.h"
+#include "logcapture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using Items = std::vector<std::string>;
+
+using ::testing::HasSubstr;
 
 TEST(TextHelpers, SplittingTrimsItemsAndKeepsInnerEmptyOnes)
 {
@@ -77,8 +79,7 @@ TEST(TextHelpers, BannerLinesOfEqualLength)
 
 TEST(TextHelpers, HalfHourSetsAndTheirText)
 {
-    TempFolder folder(true);
-    gf_openLog();
+    LogCapture log;
     const auto read = lf_hours2bitset("0,1,47");
     EXPECT_TRUE(read.test(0) && read.test(1) && read.test(47));
     EXPECT_EQ(read.count(), 3u);
@@ -91,11 +92,9 @@ TEST(TextHelpers, HalfHourSetsAndTheirText)
     EXPECT_EQ(gf_joinComma(lf_hours2bitset("7,x,9")), "7");
     EXPECT_EQ(gf_joinComma(lf_hours2bitset("8,99999999999,9")), "8");
     EXPECT_EQ(gf_joinComma(lf_hours2bitset("-1,9")), "");
-    gf_closeLog();
-    const std::string log = gf_testReadFile("Log.txt");
-    EXPECT_NE(log.find("===> exception invalid bitset position in lf_hours2bitset"), std::string::npos);
-    EXPECT_NE(log.find("===> exception invalid stoi argument in lf_hours2bitset"), std::string::npos);
-    EXPECT_NE(log.find("===> exception stoi argument out of range in lf_hours2bitset"), std::string::npos);
+    EXPECT_THAT(log.text(), HasSubstr("===> exception invalid bitset position in lf_hours2bitset"));
+    EXPECT_THAT(log.text(), HasSubstr("===> exception invalid stoi argument in lf_hours2bitset"));
+    EXPECT_THAT(log.text(), HasSubstr("===> exception stoi argument out of range in lf_hours2bitset"));
 
     std::bitset<48> all;
     all.set();

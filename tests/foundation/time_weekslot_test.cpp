@@ -2,6 +2,7 @@
 #include "foundation/weekslots.h"
 #include "logcapture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +10,9 @@
 #include <limits>
 #include <regex>
 #include <thread>
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace {
 // Known instants (UTC), worked out apart from the program.
@@ -88,28 +92,22 @@ TEST_F(TrafficClock, NoStampOrAnUnusableOneMeansTheSystemClock)
     }
 }
 
-TEST_F(TrafficClock, HalfHoursOfTheDay)
+TEST_F(TrafficClock, HalfHoursAndWeekSlotsAcrossSundayMidnight)
 {
-    use(wednesdayHalfPast);
-    EXPECT_EQ(gf_currentHalfHour(), 25u);
-    use(wednesdayHalfPast - 1);
-    EXPECT_EQ(gf_currentHalfHour(), 24u);
-    use(sundayLastSecond);
-    EXPECT_EQ(gf_currentHalfHour(), 47u);
-    use(mondayMidnight);
-    EXPECT_EQ(gf_currentHalfHour(), 0u);
-    use(saturdayMorning);
-    EXPECT_EQ(gf_currentHalfHour(), 14u);
-}
-
-TEST_F(TrafficClock, WeekSlotsAcrossSundayMidnight)
-{
-    use(sundayLastSecond);
-    EXPECT_EQ(gf_currentWeekSlot(), (WeekSlot{7, 47}));
-    use(mondayMidnight);
-    EXPECT_EQ(gf_currentWeekSlot(), (WeekSlot{1, 0}));
-    use(wednesdayHalfPast);
-    EXPECT_EQ(gf_currentWeekSlot(), (WeekSlot{3, 25}));
+    const struct {
+        const char* name;
+        std::time_t time;
+        WeekSlot slot;
+    } instants[] = {
+        {"Wed 12:30:00", wednesdayHalfPast, {3, 25}}, {"Wed 12:29:59", wednesdayHalfPast - 1, {3, 24}},
+        {"Sun 23:59:59", sundayLastSecond, {7, 47}},  {"Mon 00:00:00", mondayMidnight, {1, 0}},
+        {"Sat 07:05:09", saturdayMorning, {6, 14}},
+    };
+    for (const auto& instant : instants) {
+        use(instant.time);
+        EXPECT_EQ(gf_currentHalfHour(), instant.slot.halfHour) << instant.name;
+        EXPECT_EQ(gf_currentWeekSlot(), instant.slot) << instant.name;
+    }
     // Every day of one week, at 23:45 and at 00:15 of the next.
     for (int day = 0; day < 7; ++day) {
         const std::time_t lateEvening = mondayMidnight + day * 86400 + 23 * 3600 + 45 * 60;
@@ -183,10 +181,10 @@ TEST(WeekSlots, DecodesExactDayCodesAndLogsOthers)
     EXPECT_EQ(lf_decodeDay("Mon"), 1u);
     EXPECT_EQ(lf_decodeDay("Wed"), 3u);
     EXPECT_EQ(lf_decodeDay("Sun"), 7u);
-    EXPECT_EQ(log.text().find("lf_decodeDay"), std::string::npos);
+    EXPECT_THAT(log.text(), Not(HasSubstr("lf_decodeDay")));
     EXPECT_EQ(lf_decodeDay("mon"), 0u);
     EXPECT_EQ(lf_decodeDay("Monday"), 0u);
     const std::string text = log.text();
-    EXPECT_TRUE(log.hasLine("lf_decodeDay ?  mon")) << text;
-    EXPECT_TRUE(log.hasLine("lf_decodeDay ?  Monday")) << text;
+    EXPECT_TRUE(log.hasLine("lf_decodeDay ?  mon"));
+    EXPECT_TRUE(log.hasLine("lf_decodeDay ?  Monday"));
 }

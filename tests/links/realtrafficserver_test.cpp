@@ -22,38 +22,9 @@
 #include <thread>
 #include <vector>
 
-
 namespace {
 
 const std::string examplePosition = "Qs121=1000;-2000;1.500000;35000000;450000;0.912807;0.083078";
-
-// Closes the server after a while, so that a client that never comes cannot hang a test.
-class Watchdog {
-public:
-    Watchdog()
-        : m_thread([this] {
-              std::unique_lock lock(m_mutex);
-              if (!m_done.wait_for(lock, std::chrono::seconds(25), [this] { return m_cancelled; }))
-                  gf_closeServer();
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_cancelled = true;
-        }
-        m_done.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_cancelled = false;
-    std::thread m_thread;
-};
 
 class RealTrafficServer : public ::testing::Test {
 protected:
@@ -62,14 +33,8 @@ protected:
         realTrafficOnThisPc = true;
         exitReason = 0;
         archiveWeek = 42;
-        pendingUserAircraft = UserAircraft{};
-        pendingUserAircraft.pitch = 0.01;
-        pendingUserAircraft.bank = -0.02;
-        pendingUserAircraft.heading = 1.5;
-        pendingUserAircraft.altitude = 35000;
-        pendingUserAircraft.groundSpeed = 450;
-        pendingUserAircraft.latitude = 52.3;
-        pendingUserAircraft.longitude = 4.76;
+        pendingUserAircraft = {.latitude = 52.3, .longitude = 4.76, .pitch = 0.01, .bank = -0.02, .heading = 1.5,
+                               .altitude = 35000, .groundSpeed = 450};
     }
     void TearDown() override { gf_closeServer(); }
 
@@ -104,7 +69,15 @@ protected:
 
     LogCapture log;
     TempFolder files;
-    Watchdog watchdog;
+    // Closes the server after a while, so that a client that never comes cannot hang a test.
+    std::jthread watchdog{[](std::stop_token stop) {
+        std::mutex mutex;
+        std::condition_variable_any stopped;
+        std::unique_lock lock(mutex);
+        stopped.wait_for(lock, stop, std::chrono::seconds(25), [] { return false; });
+        if (!stop.stop_requested())
+            gf_closeServer();
+    }};
 };
 
 TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtClose)

@@ -62,11 +62,6 @@ private:
     bool m_started = false;
 };
 
-bool lf_waitForText(const fs::path& file, const std::string& text)
-{
-    return gf_waitFor([&] { return gf_testReadFile(file).find(text) != std::string::npos; });
-}
-
 class SimLinkEndToEnd : public ::testing::TestWithParam<Over> {};
 } // namespace
 
@@ -91,7 +86,8 @@ TEST_P(SimLinkEndToEnd, TheLinkProgramPlaysAgainstTheStandInProgramAndStopsClean
                     folder / L"standin.txt");
     ASSERT_TRUE(standIn.started());
     // Until the stand-in listens, a connect attempt would go on to the simulator's default pipe.
-    ASSERT_TRUE(lf_waitForText(folder / L"standin.txt", "sim_standin ready"));
+    ASSERT_TRUE(gf_waitFor(
+        [&] { return gf_testReadFile(folder / L"standin.txt").find("sim_standin ready") != std::string::npos; }));
     Program link(build / L"tools" / L"simlinkrun" / L"simlink_run.exe", L"--seconds 6 --callsign KLM1234",
                  folder.path(), folder / L"link.txt");
     ASSERT_TRUE(link.started());

@@ -1,11 +1,8 @@
 #include "links/simlink_fixture.h"
 
 #include "app/finalexit.h"
-#include "app/programcontrol.h"
 #include "foundation/winstring.h"
-#include "links/simqueues.h"
 #include "simconnect/protocol.h"
-#include "support/simconnectenv.h"
 
 #include <filesystem>
 
@@ -41,10 +38,12 @@ void SimLink::start(SimTransport transport, standin::Options options, bool start
     ASSERT_TRUE(waitForSetup());
 }
 
-void SimLink::writePipeConfig()
+void SimLink::startWithoutSimulator()
 {
     pipeName = gf_testPipeName();
     writeConfig(SimTransport::pipe);
+    gf_startSimConnectThread();
+    ASSERT_TRUE(waitForLog("Waiting for Prepar3Dv5 ..."));
 }
 
 void SimLink::writeConfig(SimTransport transport)
@@ -106,16 +105,6 @@ bool SimLink::waitForAnswer(const std::function<bool(const InboundAnswer&)>& mat
     }, linkWait);
 }
 
-bool SimLink::logHas(const std::string& part)
-{
-    return log.text().find(part) != std::string::npos;
-}
-
-bool SimLink::waitForLog(const std::string& part)
-{
-    return gf_waitFor([&] { return logHas(part); }, linkWait);
-}
-
 void SimLink::requestWithinRange()
 {
     std::lock_guard lock(simQueues.mutex);
@@ -123,27 +112,29 @@ void SimLink::requestWithinRange()
     ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(simConnection, 101, 404, 20000, scObjectTypeAircraft), scOk);
 }
 
-bool SimLink::waitForLinkEnd(int session)
-{
-    return lf_subscribed(*standIn, session) && waitForThreadEnd();
-}
-
 bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options& options)
 {
     start(transport, options, false);
     gf_startSimConnectThread();
-    return waitForLinkEnd();
+    return lf_subscribed(*standIn, 1) && waitForThreadEnd();
 }
 
-bool SimLink::waitForThreadEnd()
+bool SimLink::connectionClosed()
 {
-    return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait);
+    std::lock_guard lock(simQueues.mutex);
+    return simConnection == nullptr;
 }
 
-std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info)
+std::string SimLink::status(std::string MainWindow::*text)
 {
-    return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+    std::lock_guard lock(mainWindow.statusMutex);
+    return mainWindow.*text;
 }
+
+INSTANTIATE_TEST_SUITE_P(Transports, SimLinkOverTransport, ::testing::Values(SimTransport::pipe, SimTransport::ipv4),
+                         [](const ::testing::TestParamInfo<SimTransport>& info) {
+                             return info.param == SimTransport::pipe ? "Pipe" : "Tcp";
+                         });
 
 bool SimLink::waitForUserBlock(const std::function<bool(const UserAircraft&)>& done)
 {

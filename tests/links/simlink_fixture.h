@@ -5,7 +5,6 @@
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "foundation/logcapture.h"
-#include "foundation/winstring.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "support/simconnectenv.h"
@@ -38,8 +37,9 @@ protected:
     void start(SimTransport transport, standin::Options options = {}, bool startLink = true);
     // Writes SimConnect.cfg for the stand-in (done by start()).
     void writeConfig(SimTransport transport);
-    // Writes SimConnect.cfg naming a fresh pipe (pipeName) that nobody serves yet.
-    void writePipeConfig();
+    // Starts the link with a SimConnect.cfg naming a fresh pipe (pipeName) that nobody serves
+    // yet, and waits until it says it waits for the simulator.
+    void startWithoutSimulator();
     bool waitForSetup(int session = 1);
 
     standin::SimStandIn& sim() { return *standIn; }
@@ -48,16 +48,18 @@ protected:
     // Waits until the inbound buffer holds an answer that the predicate accepts.
     bool waitForAnswer(const std::function<bool(const InboundAnswer&)>& match);
     std::vector<InboundAnswer> answers() const;
-    bool logHas(const std::string& part);
-    bool waitForLog(const std::string& part);
+    bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
+    bool waitForLog(const std::string& part) { return gf_waitFor([&] { return logHas(part); }, linkWait); }
     // Asks the simulator for the aircraft within range, as the traffic manager does.
     void requestWithinRange();
     // Waits until the link ended its thread (which must have been running).
-    bool waitForThreadEnd();
-    // Waits until a link just started has declared everything and ended again.
-    bool waitForLinkEnd(int session = 1);
+    bool waitForThreadEnd() { return gf_waitFor([] { return runningThreads.load() == 0; }, linkWait); }
     // Starts the stand-in and the link, and waits until the link has declared everything and ended.
     bool runLinkUntilItEnds(SimTransport transport, const standin::Options& options);
+    // Whether the link holds no connection.
+    static bool connectionClosed();
+    // A text of the main window's status, read under its mutex.
+    static std::string status(std::string MainWindow::*text);
     // Asks for the user position (again every half second) until the block satisfies `done`.
     bool waitForUserBlock(const std::function<bool(const UserAircraft&)>& done);
     // Asks for the user's ground state every second, as the wait for a flight does.
@@ -68,7 +70,8 @@ protected:
     std::wstring pipeName;
 };
 
+// The same, once over a pipe and once over TCP.
+class SimLinkOverTransport : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
+
 // An aircraft on the ground at Amsterdam to be created with this callsign and livery.
 CreationItem gf_testCreation(const std::string& callsign, std::uint32_t flightId, std::string_view title = "Livery OK");
-
-std::string gf_transportLabel(const ::testing::TestParamInfo<SimTransport>& info);

@@ -28,14 +28,6 @@ standin::Options lf_parkedAtAmsterdam()
 
 bool lf_atAmsterdam(const UserAircraft& user) { return user.latitude == amsterdamLatitude; }
 
-// Options of a simulator that names itself so.
-standin::Options lf_named(const std::string& simulatorName)
-{
-    standin::Options options;
-    options.simulatorName = simulatorName;
-    return options;
-}
-
 // EHAM the park airport, with stand E7 at the user's position.
 void lf_parkAtEham(std::vector<ParkAirportEntry> airports)
 {
@@ -47,22 +39,17 @@ void lf_parkAtEham(std::vector<ParkAirportEntry> airports)
     std::lock_guard lock(parkAirportsMutex);
     parkAirports = std::move(airports);
 }
-
-class SimLinkQuit : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
 } // namespace
 
 TEST_F(SimLink, TheOpenAnswerNamesTheSimulatorAndAWrongVersionEndsTheLinkOnly)
 {
-    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::pipe, lf_named("Lockheed Martin Prepar3D v6")));
+    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::pipe, {.simulatorName = "Lockheed Martin Prepar3D v6"}));
     EXPECT_TRUE(logHas("Lockheed Martin Prepar3D v6 (5.3.17.28160) connected "));
     EXPECT_TRUE(logHas("Error 78: wrong P3D version \"Lockheed Martin Prepar3D v6 (5.3.17.28160)\" connects ... ?"));
     EXPECT_EQ(requestsOf(scReqUnsubscribeSystemEvent).size(), 6u) << "the connection is closed";
     EXPECT_EQ(pendingExits, 0) << "the program stays open for the user to set the install path";
     EXPECT_FALSE(flightRunning);
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        EXPECT_EQ(mainWindow.simulatorLine, "Lockheed Martin Prepar3D v6 (5.3.17.28160)");
-    }
+    EXPECT_EQ(status(&MainWindow::simulatorLine), "Lockheed Martin Prepar3D v6 (5.3.17.28160)");
 
     // The install path says version 6: accepted.
     SIM_INSTALL_PATH.assignValue("D:\\Lockheed Martin\\Prepar3D V6");
@@ -73,7 +60,7 @@ TEST_F(SimLink, TheOpenAnswerNamesTheSimulatorAndAWrongVersionEndsTheLinkOnly)
 
 TEST_F(SimLink, TheSimulatorOfAnotherMakerIsRefused)
 {
-    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::ipv4, lf_named("Kitty-Hawk")));
+    ASSERT_TRUE(runLinkUntilItEnds(SimTransport::ipv4, {.simulatorName = "Kitty-Hawk"}));
     EXPECT_TRUE(logHas("Error 78: KittyHawk, (MSFS) not being P3D connects ... ?"));
 }
 
@@ -108,10 +95,7 @@ TEST_F(SimLink, TheUserPositionIsKeptWholeWithTheStandAndTheSimulatorTime)
     EXPECT_EQ(userObjectId, 7u);
     EXPECT_EQ(simulatorTime, 1709164800 + 3600) << "29 February 2024, 01:00 UTC";
     EXPECT_EQ(gf_userAircraftInfo().stand, "E7");
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        EXPECT_EQ(mainWindow.userStand, "E7");
-    }
+    EXPECT_EQ(status(&MainWindow::userStand), "E7");
 
     // Off the stand, and the time is no longer kept for the standard edition.
     {
@@ -123,10 +107,7 @@ TEST_F(SimLink, TheUserPositionIsKeptWholeWithTheStandAndTheSimulatorTime)
     sim().setUserValue("Plane Longitude", 4.77);
     ASSERT_TRUE(waitForUserBlock([](const UserAircraft& u) { return u.zuluYear == 2025; }));
     EXPECT_EQ(gf_userAircraftInfo().stand, "");
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        EXPECT_EQ(mainWindow.userStand, "");
-    }
+    EXPECT_EQ(status(&MainWindow::userStand), "");
     EXPECT_EQ(simulatorTime, 1709164800 + 3600);
     EXPECT_EQ(pendingExits, 0);
 }
@@ -173,17 +154,12 @@ TEST_F(SimLink, TheGroundStateIsTakenOnlyOnceThePositionIsKnown)
 
 TEST_F(SimLink, TheTitleIsCutTo48CharactersAndShown)
 {
-    standin::Options options;
-    options.userTitle = std::string(40, 'T') + "12345678" + "ABCDEFGHIJKL"; // 60 characters
-    start(SimTransport::pipe, options);
+    start(SimTransport::pipe, {.userTitle = std::string(40, 'T') + "12345678" + "ABCDEFGHIJKL"}); // 60 characters
     requestUserTitleAndModel();
     ASSERT_TRUE(gf_waitFor([] { return !gf_userAircraftInfo().title.empty(); }));
     const std::string title = std::string(40, 'T') + "12345678";
     EXPECT_EQ(gf_userAircraftInfo().title, title);
-    {
-        std::lock_guard lock(mainWindow.statusMutex);
-        EXPECT_EQ(mainWindow.simulatorText, title);
-    }
+    EXPECT_EQ(status(&MainWindow::simulatorText), title);
     EXPECT_TRUE(waitForLog("SimConnect: User aircraft title: "));
     EXPECT_TRUE(log.hasLine("          SimConnect: User aircraft title: " + title));
 
@@ -199,9 +175,7 @@ TEST_F(SimLink, TheModelCodeGivesTheWingspanAndSizeClass)
                                   {"E190", 14.3 / 1852}, {"A388", 39.9 / 1852}};
     pendingLiveries::sizeClasses = {{"B738", 2}, {"A320", 2}, {"B38", 4}};
     largestWingspan = 39.9 / 1852;
-    standin::Options options;
-    options.userAtcModel = "ATCCOM.AC_MODEL_B738.0.text";
-    start(SimTransport::pipe, options);
+    start(SimTransport::pipe, {.userAtcModel = "ATCCOM.AC_MODEL_B738.0.text"});
 
     auto modelBecomes = [&](const std::string& atcModel, const std::string& title, const std::string& model) {
         sim().setUserText("ATC MODEL", atcModel);
@@ -242,16 +216,13 @@ TEST_F(SimLink, TheModelCodeGivesTheWingspanAndSizeClass)
 
 TEST_F(SimLink, AnEmptyModelIsAUserErrorThatEndsTheLink)
 {
-    standin::Options options;
-    options.userAtcModel = "";
-    start(SimTransport::pipe, options);
+    start(SimTransport::pipe, {.userAtcModel = ""});
     requestUserTitleAndModel();
     ASSERT_TRUE(waitForThreadEnd());
     EXPECT_TRUE(logHas("Error 71: atc_model= in [General] section of your aircraft.cfg is empty or missing"));
     EXPECT_FALSE(flightRunning) << "no flight is used without the link";
     EXPECT_EQ(pendingExits, 0);
-    std::lock_guard lock(simQueues.mutex);
-    EXPECT_EQ(simConnection, nullptr);
+    EXPECT_TRUE(connectionClosed());
 }
 
 TEST_F(SimLink, ExceptionsFromTheSimulator)
@@ -284,7 +255,7 @@ TEST_F(SimLink, ExceptionsFromTheSimulator)
     EXPECT_TRUE(logHas("Error 95: Simconnect Version Mismatch, dwindex: 3 "));
 }
 
-TEST_P(SimLinkQuit, TheQuitEndsTheLinkAndTheProgram)
+TEST_P(SimLinkOverTransport, TheQuitEndsTheLinkAndTheProgram)
 {
     start(GetParam());
     sim().sendQuit();
@@ -296,21 +267,6 @@ TEST_P(SimLinkQuit, TheQuitEndsTheLinkAndTheProgram)
     EXPECT_EQ(pendingExitSeconds, 0u);
     EXPECT_EQ(requestsOf(scReqUnsubscribeSystemEvent).size(), 6u) << "closed in order";
 }
-
-TEST_P(SimLinkQuit, ABrokenConnectionEndsTheLinkAndTheProgram)
-{
-    start(GetParam());
-    sim().closeAbruptly();
-    ASSERT_TRUE(waitForThreadEnd()) << "no dispatching on a dead connection";
-    EXPECT_FALSE(flightRunning);
-    EXPECT_EQ(pendingExitReason, 1u);
-    EXPECT_EQ(pendingExits, 1);
-    std::lock_guard lock(simQueues.mutex);
-    EXPECT_EQ(simConnection, nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(Transports, SimLinkQuit, ::testing::Values(SimTransport::pipe, SimTransport::ipv4),
-                         gf_transportLabel);
 
 TEST_F(SimLink, AQuitDuringAnExitStartsNoOtherExit)
 {

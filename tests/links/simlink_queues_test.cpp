@@ -41,14 +41,19 @@ protected:
         ASSERT_TRUE(waitForUserBlock([](const UserAircraft&) { return userObjectId == userId; }));
         sim().clearRequests();
     }
+    // Steps one frame at a time until the condition holds.
+    bool stepUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = linkWait)
+    {
+        return gf_waitFor([&] {
+            sim().stepFrames(1);
+            return done();
+        }, limit);
+    }
     // Steps frames until the request of this number has arrived `count` times (a frame that
     // finds the queues busy sends nothing).
     bool frameUntil(std::uint32_t number, std::size_t count = 1)
     {
-        return gf_waitFor([&] {
-            sim().stepFrames(1);
-            return sim().waitForRequests(number, count, std::chrono::milliseconds(20));
-        }, linkWait);
+        return stepUntil([&] { return sim().waitForRequests(number, count, std::chrono::milliseconds(20)); });
     }
     std::uint32_t createdObject(const std::string& callsign)
     {
@@ -82,13 +87,12 @@ TEST_F(SimQueuesTest, AFrameSendsPositionsEventsCreationsAndRemovalsInThisOrder)
         scReqTransmitClientEvent,   scReqAiCreateNonAtcAircraft, scReqAiRemoveObject};
     ASSERT_EQ(lf_numbers(sent), expected);
     EXPECT_EQ(sent[0].size, 100u);
-    EXPECT_EQ(sent[0].u32(16), 402u);
-    EXPECT_EQ(sent[0].u32(20), 5u);
-    EXPECT_EQ(sent[0].u32(24), 0u);
-    EXPECT_EQ(sent[0].u32(28), 1u);
-    EXPECT_EQ(sent[0].u32(32), 64u);
+    const std::uint32_t fields[] = {402, 5, 0, 1, 64}; // definition, object, flags, count, size
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(sent[0].u32(16 + 4 * i), fields[i]) << "at " << 16 + 4 * i;
+    const double values[] = {3.0, 4.7, 0.01, -0.02, 1.5, 120.0, -5.0, 140.0};
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(sent[0].f64(36 + 8 * i), (std::array{3.0, 4.7, 0.01, -0.02, 1.5, 120.0, -5.0, 140.0})[i]);
+        EXPECT_EQ(sent[0].f64(36 + 8 * i), values[i]) << "at " << 36 + 8 * i;
     EXPECT_EQ(sent[1].f64(36), 4.0);
     const std::uint32_t lights[] = {208, 207, 211, 209, 210, 213, 212};
     for (int i = 0; i < 7; ++i) {
@@ -121,9 +125,7 @@ TEST_F(SimQueuesTest, AFrameSendsPositionsEventsCreationsAndRemovalsInThisOrder)
 
 TEST_F(SimQueuesTest, ABusyFrameSendsNothingAndLosesNothing)
 {
-    standin::Options options;
-    options.frameRate = 45.0f;
-    startManual(options);
+    startManual({.frameRate = 45.0f});
     lf_handOver({lf_position(9, 1.0)});
     queueNavLights(9, 1);
     {
@@ -203,9 +205,7 @@ TEST_F(SimQueuesTest, ACreationIsAnsweredTakenOverAndReported)
 
 TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)
 {
-    standin::Options options;
-    options.refusedTitles = {"Refused Livery"};
-    startManual(options, SimTransport::ipv4);
+    startManual({.refusedTitles = {"Refused Livery"}}, SimTransport::ipv4);
     sim().setUserValue("Plane Latitude", 52.3);
     // Another thread asks the simulator all the time, as the traffic manager and the start do.
     std::jthread asker([](std::stop_token stop) {
@@ -360,8 +360,7 @@ TEST_F(SimQueuesTest, ASimulatorThatReadsSlowlyCostsFramesNotMemory)
     constexpr int frames = 20;
     for (int frame = 0; frame < frames; ++frame) {
         lf_handOver(positions);
-        ASSERT_TRUE(gf_waitFor([&] {
-            sim().stepFrames(1);
+        ASSERT_TRUE(stepUntil([] {
             std::lock_guard lock(simQueues.mutex);
             return simQueues.front->empty();
         }));
@@ -369,8 +368,7 @@ TEST_F(SimQueuesTest, ASimulatorThatReadsSlowlyCostsFramesNotMemory)
         EXPECT_LE(sc_sendBacklog(simConnection), 256u + positions.size()) << "frame " << frame;
     }
     queueNavLights(100, 1); // other work still goes out behind the waiting positions
-    ASSERT_TRUE(gf_waitFor([&] {
-        sim().stepFrames(1);
+    ASSERT_TRUE(stepUntil([] {
         std::lock_guard lock(simQueues.mutex);
         return simQueues.events.empty();
     }));
@@ -380,10 +378,7 @@ TEST_F(SimQueuesTest, ASimulatorThatReadsSlowlyCostsFramesNotMemory)
     // Once the simulator reads again, every frame's positions go out.
     const std::size_t before = sim().countOf(scReqSetDataOnObject);
     lf_handOver(positions);
-    EXPECT_TRUE(gf_waitFor([&] {
-        sim().stepFrames(1);
-        return sim().countOf(scReqSetDataOnObject) >= before + positions.size();
-    }));
+    EXPECT_TRUE(stepUntil([&] { return sim().countOf(scReqSetDataOnObject) >= before + positions.size(); }));
 }
 
 TEST_F(SimQueuesTest, TheFlushNeverWaitsForTheInboundBufferWhileHoldingTheQueues)
@@ -395,8 +390,7 @@ TEST_F(SimQueuesTest, TheFlushNeverWaitsForTheInboundBufferWhileHoldingTheQueues
         // The traffic manager holds the inbound buffer while it handles answers, and takes
         // the queue mutex meanwhile to queue events.
         std::lock_guard inbound(pendingInboundMutex);
-        flushed = gf_waitFor([&] {
-            sim().stepFrames(1);
+        flushed = stepUntil([] {
             std::unique_lock queues(simQueues.mutex, std::try_to_lock);
             return queues.owns_lock() && simQueues.creations.empty();
         }, std::chrono::seconds(5));

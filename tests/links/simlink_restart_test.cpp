@@ -4,15 +4,9 @@
 
 #include "simconnect/protocol.h"
 
-namespace {
-class SimLinkRestart : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
-} // namespace
-
 TEST_F(SimLink, ARestartClosesTheConnectionAndStartsFromNothing)
 {
-    standin::Options options;
-    options.userValues = {{"Plane Latitude", 52.3}, {"Plane Longitude", 4.7}};
-    start(SimTransport::pipe, options);
+    start(SimTransport::pipe, {.userValues = {{"Plane Latitude", 52.3}, {"Plane Longitude", 4.7}}});
     requestUserTitleAndModel();
     ASSERT_TRUE(waitForUserBlock([](const UserAircraft& u) { return u.latitude == 52.3; }));
     ASSERT_TRUE(gf_waitFor([] { return !gf_userAircraftInfo().title.empty(); }));
@@ -50,12 +44,15 @@ TEST_F(SimLink, ARestartClosesTheConnectionAndStartsFromNothing)
         EXPECT_NE(answer.kind, AnswerKind::liveCreated);
 }
 
-TEST_P(SimLinkRestart, ALostConnectionEndsTheLinkAndARestartConnectsAgain)
+TEST_P(SimLinkOverTransport, ABrokenConnectionEndsTheLinkAndTheProgramAndARestartConnectsAgain)
 {
     start(GetParam());
     sim().closeAbruptly();
-    ASSERT_TRUE(waitForThreadEnd());
+    ASSERT_TRUE(waitForThreadEnd()) << "no dispatching on a dead connection";
+    EXPECT_FALSE(flightRunning);
     EXPECT_EQ(pendingExitReason, 1u);
+    EXPECT_EQ(pendingExits, 1);
+    EXPECT_TRUE(connectionClosed());
     // What the restart of the program does with the link.
     gf_resetSimLink();
     gf_startSimConnectThread();
@@ -63,9 +60,6 @@ TEST_P(SimLinkRestart, ALostConnectionEndsTheLinkAndARestartConnectsAgain)
     EXPECT_EQ(sim().sessionCount(), 2);
     EXPECT_EQ(runningThreads, 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(Transports, SimLinkRestart, ::testing::Values(SimTransport::pipe, SimTransport::ipv4),
-                         gf_transportLabel);
 
 TEST_F(SimLink, StartingAgainStopsThePreviousThreadFirst)
 {

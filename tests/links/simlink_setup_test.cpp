@@ -2,8 +2,6 @@
 // over a pipe and over TCP; the close whenever it stops; the retry while there is no simulator.
 #include "links/simlink_fixture.h"
 
-#include "app/programcontrol.h"
-#include "links/standin.h"
 #include "simconnect/protocol.h"
 
 #include <cstring>
@@ -106,8 +104,6 @@ void lf_expectSequence(const std::vector<standin::Request>& requests, std::size_
         EXPECT_EQ(requests[first + i].bytes, expected[i].bytes) << "request " << i << " of the sequence";
     }
 }
-
-class SimLinkOverTransport : public SimLink, public ::testing::WithParamInterface<SimTransport> {};
 } // namespace
 
 TEST_P(SimLinkOverTransport, DeclaresEverythingAfterTheOpenAndTakesItBackAtTheStop)
@@ -139,28 +135,17 @@ TEST_P(SimLinkOverTransport, DeclaresEverythingAfterTheOpenAndTakesItBackAtTheSt
     EXPECT_EQ(closing.size(), close.size());
     EXPECT_FALSE(mainWindow.simulatorConnected);
     EXPECT_EQ(pendingExits, 0) << "a stop is no reason to end the program";
-    {
-        std::lock_guard lock(simQueues.mutex);
-        EXPECT_EQ(simConnection, nullptr);
-    }
+    EXPECT_TRUE(connectionClosed());
 }
-
-INSTANTIATE_TEST_SUITE_P(Transports, SimLinkOverTransport, ::testing::Values(SimTransport::pipe, SimTransport::ipv4),
-                         gf_transportLabel);
 
 TEST_F(SimLink, WaitsForTheSimulatorAndConnectsWhenItComes)
 {
     SharedSimulatorLock nobodyOnTheDefaultPipe; // where the retries end up
-    // The configuration names a pipe that nobody serves yet.
-    writePipeConfig();
-    gf_startSimConnectThread();
-    ASSERT_TRUE(waitForLog("Waiting for Prepar3Dv5 ..."));
+    startWithoutSimulator();
     std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // at least one retry
     EXPECT_FALSE(flightRunning);
-    standin::Options options;
-    options.pipeName = gf_testPipePath(pipeName);
-    options.tcp = false;
-    standIn = std::make_unique<standin::SimStandIn>(options);
+    standIn = std::make_unique<standin::SimStandIn>(
+        standin::Options{.pipeName = gf_testPipePath(pipeName), .tcp = false});
     ASSERT_TRUE(waitForSetup());
     EXPECT_EQ(sim().sessionCount(), 1);
     const std::string text = log.text();
@@ -170,9 +155,7 @@ TEST_F(SimLink, WaitsForTheSimulatorAndConnectsWhenItComes)
 TEST_F(SimLink, AnExitEndsTheWaitForTheSimulator)
 {
     SharedSimulatorLock nobodyOnTheDefaultPipe;
-    writePipeConfig();
-    gf_startSimConnectThread();
-    ASSERT_TRUE(waitForLog("Waiting for Prepar3Dv5 ..."));
+    startWithoutSimulator();
     exitFlag = true;
     EXPECT_TRUE(waitForThreadEnd());
     exitFlag = false;

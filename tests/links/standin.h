@@ -4,11 +4,9 @@
 #include "support/tempfolder.h"
 #include "support/waitfor.h"
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 // The Linux path of a Windows path, for the native stand-in.

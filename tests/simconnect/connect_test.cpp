@@ -15,13 +15,6 @@
 #include <thread>
 
 namespace {
-standin::Options lf_tcpOnly()
-{
-    standin::Options options;
-    options.pipeName.clear();
-    return options;
-}
-
 // Opens with index 0 from a SimConnect.cfg in the current folder (none when empty).
 ScResult lf_openFromCurrentFolder(ScConnection*& connection, const std::string& cfg)
 {
@@ -41,7 +34,7 @@ TEST(Connect, WithoutAnyFileTheChainGoesPipeThenIpv6ThenIpv4)
     SharedSimulatorLock lock; // nobody serves the default pipe meanwhile
     RegistrySandbox registry;
     TempFolder current(true);
-    standin::SimStandIn standIn(lf_tcpOnly());
+    standin::SimStandIn standIn(standin::Options{}); // no pipe: TCP only
     ASSERT_NE(standIn.port6(), 0) << "[::1] is needed here";
     const std::wstring unused = std::to_wstring(gf_unusedTcpPort());
 
@@ -70,11 +63,8 @@ TEST(Connect, AnIpv4SectionWithoutPortFallsBackToTheDefaultPipe)
     SharedSimulatorLock lock;
     RegistrySandbox registry;
     TempFolder current(true);
-    standin::Options pipeOnly;
-    pipeOnly.pipeName = gf_defaultSimulatorPipePath();
-    pipeOnly.tcp = false;
-    standin::SimStandIn onPipe(pipeOnly);
-    standin::SimStandIn onTcp(lf_tcpOnly());
+    standin::SimStandIn onPipe({.pipeName = gf_defaultSimulatorPipePath(), .tcp = false});
+    standin::SimStandIn onTcp(standin::Options{});
     gf_setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
 
     ScConnection* connection = nullptr;
@@ -94,7 +84,7 @@ TEST(Connect, AnAddressElsewhereEndsTheSearchAtTheFirstFailure)
 {
     RegistrySandbox registry;
     TempFolder current(true);
-    standin::SimStandIn onTcp(lf_tcpOnly());
+    standin::SimStandIn onTcp(standin::Options{});
     gf_setSimulatorPorts(std::to_wstring(onTcp.port4()), std::to_wstring(onTcp.port6()));
     gf_testWriteFile(current / L"SimConnect.cfg",
                      "[SimConnect.2]\r\nProtocol=Pipe\r\nAddress=localhost\r\nPort=" +
@@ -210,8 +200,7 @@ void lf_expectAccessDeniedClose(ScConnection* connection)
     EXPECT_EQ(error.reason, 9u);
     EXPECT_EQ(error.win32Code, 5u);
     EXPECT_EQ(static_cast<std::uint32_t>(error.status), 0x80070005u);
-    EXPECT_EQ(SimConnect_CallDispatch(connection, [](const std::uint8_t*, std::uint32_t, void*) {}, nullptr),
-              error.status);
+    EXPECT_EQ(SimConnect_CallDispatch(connection, gf_ignorePacket, nullptr), error.status);
     EXPECT_EQ(SimConnect_ClearDataDefinition(connection, 2), error.status);
 }
 } // namespace

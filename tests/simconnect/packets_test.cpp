@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
@@ -41,13 +42,6 @@ std::vector<standin::Request> lf_lastRequests(const TestLink& link, std::size_t 
         return {};
     return std::vector<standin::Request>(all.end() - static_cast<std::ptrdiff_t>(count), all.end());
 }
-
-std::uint32_t lf_lastSent(ScConnection* connection)
-{
-    std::uint32_t id = 0;
-    EXPECT_EQ(SimConnect_GetLastSentPacketID(connection, &id), scOk);
-    return id;
-}
 } // namespace
 
 TEST(Packets, EveryCallSendsItsExactBytes)
@@ -55,13 +49,11 @@ TEST(Packets, EveryCallSendsItsExactBytes)
     TestLink link(Transport::pipe);
     ASSERT_EQ(link.open(), scOk);
     ScConnection* c = link.connection;
-    EXPECT_EQ(lf_lastSent(c), 1u);
+    EXPECT_EQ(gf_lastSentId(c), 1u);
 
     const ScInitPosition position{51.47, -0.4543, 83.0, -1.5, 0.25, 270.0, 1, 0};
-    const std::uint8_t data[64] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                                   17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
-                                   33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
-                                   49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+    std::uint8_t data[64];
+    std::iota(std::begin(data), std::end(data), std::uint8_t{1});
     EXPECT_EQ(SimConnect_MapClientEventToSimEvent(c, 220, "GEAR_SET"), scOk);
     EXPECT_EQ(SimConnect_TransmitClientEvent(c, 12, 215, 1, 301, 0x10), scOk);
     EXPECT_EQ(SimConnect_AddClientEventToNotificationGroup(c, 301, 208, 1), scOk);
@@ -77,7 +69,7 @@ TEST(Packets, EveryCallSendsItsExactBytes)
     EXPECT_EQ(SimConnect_AIReleaseControl(c, 77, 103), scOk);
     EXPECT_EQ(SimConnect_AIRemoveObject(c, 77, 105), scOk);
     EXPECT_EQ(SimConnect_AISetAircraftFlightPlan(c, 77, "C:\\plans\\77.pln", 110), scOk);
-    EXPECT_EQ(lf_lastSent(c), 16u);
+    EXPECT_EQ(gf_lastSentId(c), 16u);
 
     std::uint32_t client = 0;
     std::memcpy(&client, "\0D3P", 4);
@@ -119,7 +111,7 @@ TEST(Packets, StringFieldsTakeOneCharacterLessThanTheirSize)
 
     // A name of 256 characters fails, is not sent, and its send id is skipped.
     EXPECT_EQ(SimConnect_SubscribeToSystemEvent(c, 201, name256.c_str()), scNameTooLong);
-    EXPECT_EQ(lf_lastSent(c), 2u);
+    EXPECT_EQ(gf_lastSentId(c), 2u);
     EXPECT_EQ(SimConnect_SubscribeToSystemEvent(c, 201, name255.c_str()), scOk);
     EXPECT_EQ(SimConnect_AddToDataDefinition(c, 1, "TITLE", name256.c_str(), 11, 0, 0), scNameTooLong);
     EXPECT_EQ(SimConnect_AddToDataDefinition(c, 1, "TITLE", nullptr, 11, 0, 0), scOk);
@@ -142,7 +134,7 @@ TEST(Packets, StringFieldsTakeOneCharacterLessThanTheirSize)
     EXPECT_EQ(received[2].bytes[283], 0);
     EXPECT_EQ(received[3].sendId, 10u);
     EXPECT_EQ(received[3].text(20, 260), std::string(259, 'p'));
-    EXPECT_EQ(lf_lastSent(c), 11u) << "the failed map call used up an id too";
+    EXPECT_EQ(gf_lastSentId(c), 11u) << "the failed map call used up an id too";
     EXPECT_EQ(link.standIn->requestCount(), 5u);
 }
 
@@ -173,9 +165,9 @@ TEST(Packets, TheSendIdWrapsToOneNeverZero)
     ASSERT_EQ(link.open(), scOk);
     link.connection->sendId = 0xFFFFFFFE;
     EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 1), scOk);
-    EXPECT_EQ(lf_lastSent(link.connection), 0xFFFFFFFFu);
+    EXPECT_EQ(gf_lastSentId(link.connection), 0xFFFFFFFFu);
     EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 2), scOk);
-    EXPECT_EQ(lf_lastSent(link.connection), 1u);
+    EXPECT_EQ(gf_lastSentId(link.connection), 1u);
     const auto received = lf_lastRequests(link, 3, 2);
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0].sendId, 0xFFFFFFFFu);
@@ -189,7 +181,7 @@ TEST(Packets, NullArgumentsAndNullHandles)
     EXPECT_EQ(SimConnect_ClearDataDefinition(nullptr, 1), scFail);
     EXPECT_EQ(SimConnect_AICreateNonATCAircraft(nullptr, "T", "X", position, 1), scFail);
     EXPECT_EQ(SimConnect_GetLastSentPacketID(nullptr, &id), scFail);
-    EXPECT_EQ(SimConnect_CallDispatch(nullptr, [](const std::uint8_t*, std::uint32_t, void*) {}, nullptr), scFail);
+    EXPECT_EQ(SimConnect_CallDispatch(nullptr, gf_ignorePacket, nullptr), scFail);
     EXPECT_EQ(SimConnect_Close(nullptr), scFail);
 
     TestLink link(Transport::pipe);
@@ -208,15 +200,18 @@ TEST(Packets, NullArgumentsAndNullHandles)
 
 TEST(Packets, ACallOnAConnectionTheServerClosedReturnsTheCloseStatus)
 {
-    TestLink link(Transport::ipv4);
-    ASSERT_EQ(link.open(), scOk);
-    ASSERT_TRUE(link.standIn->waitForRequests(scReqOpen, 1, testWait));
-    link.standIn->closeGracefully();
-    const ScResult status = link.dispatchUntilClosed();
-    EXPECT_EQ(static_cast<std::uint32_t>(status), 0xC000013Eu) << "a read of 0 bytes";
-    EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 1), status);
-    EXPECT_EQ(SimConnect_SetDataOnSimObject(link.connection, 1, 2, 0, 0, 0, nullptr), status);
-    EXPECT_EQ(lf_lastSent(link.connection), 1u) << "nothing was built";
-    EXPECT_EQ(SimConnect_CallDispatch(link.connection, [](const std::uint8_t*, std::uint32_t, void*) {}, nullptr),
-              status);
+    for (const Transport transport : {Transport::ipv4, Transport::ipv6}) {
+        SCOPED_TRACE(gf_transportName(transport));
+        TestLink link(transport);
+        ASSERT_EQ(link.open(), scOk);
+        ASSERT_TRUE(link.standIn->waitForRequests(scReqOpen, 1, testWait));
+        link.standIn->closeGracefully();
+        const ScResult status = link.dispatchUntilClosed();
+        EXPECT_EQ(static_cast<std::uint32_t>(status), 0xC000013Eu) << "a read of 0 bytes";
+        EXPECT_EQ(sc_lastError(*link.connection).reason, 4u);
+        EXPECT_EQ(SimConnect_ClearDataDefinition(link.connection, 1), status);
+        EXPECT_EQ(SimConnect_SetDataOnSimObject(link.connection, 1, 2, 0, 0, 0, nullptr), status);
+        EXPECT_EQ(gf_lastSentId(link.connection), 1u) << "nothing was built";
+        EXPECT_EQ(SimConnect_CallDispatch(link.connection, gf_ignorePacket, nullptr), status);
+    }
 }

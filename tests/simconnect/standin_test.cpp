@@ -4,6 +4,7 @@
 #include "simconnect/simconnect.h"
 #include "support/simconnectenv.h"
 #include "support/testpaths.h"
+#include "support/waitfor.h"
 #include "testlink.h"
 
 #include <gtest/gtest.h>
@@ -85,16 +86,12 @@ TEST(StandIn, AnswersDataRequestsOnceAndEverySecond)
     const std::vector<Packet> exceptions = lf_messages(link, scMsgException, 1);
     ASSERT_EQ(exceptions.size(), 1u);
     EXPECT_EQ(gf_u32(exceptions[0], 12), scExceptionUnrecognizedId);
-    std::uint32_t sendId = 0;
-    SimConnect_GetLastSentPacketID(c, &sendId);
-    EXPECT_EQ(gf_u32(exceptions[0], 16), sendId);
+    EXPECT_EQ(gf_u32(exceptions[0], 16), gf_lastSentId(c));
 }
 
 TEST(StandIn, CreatesRefusesListsAndRemovesAiAircraft)
 {
-    standin::Options options;
-    options.refusedTitles = {"Refused Livery"};
-    TestLink link(Transport::ipv4, options);
+    TestLink link(Transport::ipv4, {.refusedTitles = {"Refused Livery"}});
     lf_openLink(link);
     ScConnection* c = link.connection;
     SimConnect_SubscribeToSystemEvent(c, 202, "ObjectAdded");
@@ -104,8 +101,7 @@ TEST(StandIn, CreatesRefusesListsAndRemovesAiAircraft)
     const ScInitPosition position{51.5, -0.45, 80, 0, 0, 90, 1, 0};
     SimConnect_AICreateNonATCAircraft(c, "Airbus A320 BAW", "BAW12", position, 104);
     SimConnect_AICreateNonATCAircraft(c, "Refused Livery", "EZY1", position, 104);
-    std::uint32_t refusedSendId = 0;
-    SimConnect_GetLastSentPacketID(c, &refusedSendId);
+    const std::uint32_t refusedSendId = gf_lastSentId(c);
 
     const std::vector<Packet> added = lf_messages(link, scMsgEventObjectAddRemove, 1);
     ASSERT_EQ(added.size(), 1u);
@@ -169,9 +165,7 @@ TEST(StandIn, SendsSystemEventsFramesAndQuit)
 
 TEST(StandIn, SendsFramesAtASteadyRate)
 {
-    standin::Options options;
-    options.frameIntervalMs = 10;
-    TestLink link(Transport::pipe, options);
+    TestLink link(Transport::pipe, {.frameIntervalMs = 10});
     lf_openLink(link);
     SimConnect_SubscribeToSystemEvent(link.connection, 204, "Frame");
     EXPECT_GE(lf_messages(link, scMsgEventFrame, 10).size(), 10u);
@@ -189,13 +183,11 @@ TEST(StandIn, ChecksTheFlightPlanFileExists)
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(gf_u32(failed[0], 12), scExceptionLoadFlightPlanFailed);
     EXPECT_EQ(gf_u32(failed[0], 16), 3u);
-
 }
 
 TEST(StandIn, AnswersAnotherProtocolVersionWithAMismatch)
 {
-    standin::Options options;
-    standin::SimStandIn standIn(options);
+    standin::SimStandIn standIn(standin::Options{});
     WSADATA data{};
     WSAStartup(MAKEWORD(2, 2), &data);
     const SOCKET s = gf_testConnectTcp(standIn.port4());
@@ -242,18 +234,11 @@ TEST(StandIn, RunsAsAProgram)
     }
     ASSERT_EQ(opened, scOk);
     std::vector<std::uint32_t> ids;
-    const auto end = GetTickCount64() + 10000;
-    while (ids.empty() && GetTickCount64() < end) {
-        SimConnect_CallDispatch(
-            connection,
-            [](const std::uint8_t* packet, std::uint32_t, void* context) {
-                std::uint32_t id = 0;
-                std::memcpy(&id, packet + 8, 4);
-                static_cast<std::vector<std::uint32_t>*>(context)->push_back(id);
-            },
-            &ids);
-        Sleep(10);
-    }
+    const auto collectId = [](const std::uint8_t* packet, std::uint32_t, void* context) {
+        static_cast<std::vector<std::uint32_t>*>(context)->push_back(gf_u32(Packet(packet, packet + 12), 8));
+    };
+    gf_waitFor([&] { return SimConnect_CallDispatch(connection, collectId, &ids) != scOk || !ids.empty(); },
+               std::chrono::seconds(10));
     EXPECT_EQ(ids, std::vector<std::uint32_t>{scMsgOpen});
     EXPECT_EQ(SimConnect_Close(connection), scOk);
     TerminateProcess(process.hProcess, 0);

@@ -1,7 +1,10 @@
 #include "testlink.h"
 
 #include "foundation/winstring.h"
+#include "simconnect/protocol.h"
 #include "support/simconnectenv.h"
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -33,6 +36,15 @@ std::uint32_t gf_u32(const std::vector<std::uint8_t>& bytes, std::size_t offset)
     if (offset + 4 <= bytes.size())
         std::memcpy(&value, bytes.data() + offset, 4);
     return value;
+}
+
+void gf_ignorePacket(const std::uint8_t*, std::uint32_t, void*) {}
+
+std::uint32_t gf_lastSentId(ScConnection* connection)
+{
+    std::uint32_t id = 0;
+    EXPECT_EQ(SimConnect_GetLastSentPacketID(connection, &id), scOk);
+    return id;
 }
 
 TestLink::TestLink(Transport transport, standin::Options options, const std::string& extraKeys)
@@ -69,6 +81,14 @@ TestLink::~TestLink()
 ScResult TestLink::open()
 {
     return SimConnect_Open(&connection, "Tarnwick_P3D", nullptr, 0, event, testConfigIndex);
+}
+
+bool TestLink::openPastAnswer()
+{
+    if (open() != scOk || dispatchPackets(1) != scOk || gf_u32(packets[0], 8) != scMsgOpen)
+        return false;
+    packets.clear();
+    return true;
 }
 
 ScResult TestLink::dispatchUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)

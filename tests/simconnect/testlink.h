@@ -15,6 +15,10 @@ enum class Transport { pipe, ipv4, ipv6 };
 
 std::string gf_transportName(Transport transport);
 std::uint32_t gf_u32(const std::vector<std::uint8_t>& bytes, std::size_t offset);
+// A dispatch routine that drops every packet.
+void gf_ignorePacket(const std::uint8_t* packet, std::uint32_t size, void* context);
+// The send id of the last request built on the connection (0, and a failure, when the call fails).
+std::uint32_t gf_lastSentId(ScConnection* connection);
 
 inline constexpr std::uint32_t testConfigIndex = 1;
 inline constexpr auto testWait = std::chrono::seconds(10);
@@ -26,6 +30,9 @@ public:
     ~TestLink();
 
     ScResult open();
+    // Opens and dispatches the open answer, so that later packets are counted from 0;
+    // false when either fails or the first packet is not the open answer.
+    bool openPastAnswer();
     // Dispatches until `done` holds or a call reports a close (its status is returned);
     // 1 when the time ran out.
     ScResult dispatchUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = testWait);
