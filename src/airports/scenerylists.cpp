@@ -47,6 +47,17 @@ std::vector<std::wstring> lf_lowerComponents(const fs::path& path)
     }
     return parts;
 }
+// The file's lines in its encoding; false, with the " not found!" line, when it is missing.
+bool lf_readListFile(const fs::path& file, std::vector<std::string>& lines)
+{
+    std::error_code error;
+    if (!fs::exists(file, error)) {
+        gf_log(gf_pathText(file) + " not found!");
+        return false;
+    }
+    gf_readExtTextFileToStringVector(file, lines);
+    return true;
+}
 } // namespace
 
 fs::path gf_simulatorDataFolder()
@@ -133,13 +144,9 @@ void lf_readAreaSection(AreaState& state, const std::string& line, std::vector<s
 void lf_readSceneryCfgFile(const fs::path& file, std::vector<std::string>& paths)
 {
     gf_logf("\nReading: {} for airport add-ons ...", gf_pathText(file));
-    std::error_code error;
-    if (!fs::exists(file, error)) {
-        gf_log(gf_pathText(file) + " not found!");
-        return;
-    }
     std::vector<std::string> lines;
-    gf_readExtTextFileToStringVector(file, lines);
+    if (!lf_readListFile(file, lines))
+        return;
     AreaState state;
     for (const std::string& line : lines)
         lf_readAreaSection(state, line, paths);
@@ -166,13 +173,9 @@ void lf_addSceneryPath(std::vector<std::string>& paths, bool& found, const std::
 void lf_readSceneryAddOnsXmlFile(const fs::path& file, std::vector<std::string>& paths)
 {
     gf_logf("\nReading {} for add-on airport ...", gf_pathText(file));
-    std::error_code error;
-    if (!fs::exists(file, error)) {
-        gf_log(gf_pathText(file) + " not found!");
-        return;
-    }
     std::vector<std::string> lines;
-    gf_readExtTextFileToStringVector(file, lines);
+    if (!lf_readListFile(file, lines))
+        return;
     bool found = false;
     for (const std::string& line : lines)
         lf_addSceneryPath(paths, found, line);
