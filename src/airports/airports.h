@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -79,6 +80,9 @@ void gf_readAirports();
 bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
 // Ends a parking edit of the park airport's file, saving it when it changed.
 void gf_stopParking();
+// Sets the flag when the line holds "Active" and "True" (as written, in capitals or in
+// small letters); never clears it.
+void lf_isActiveTrue(bool& flag, std::string_view line);
 
 // What the placeholders of the airport data record and answer until it is built.
 extern std::atomic<std::int32_t> pendingAirportListReads;
