@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -192,6 +193,9 @@ void gf_saveAirportFile();
 extern std::atomic<std::int32_t> tbloAirportCount;
 // Generates the airport parking files of the add-on airports; true when some were found.
 bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
+// Sets the flag when the line holds "Active" and "True" (as written, in capitals or in
+// small letters); never clears it.
+void lf_isActiveTrue(bool& flag, std::string_view line);
 
 // What the placeholders of the airport data record and answer until it is built.
 extern std::atomic<std::int32_t> pendingAirportScans;
