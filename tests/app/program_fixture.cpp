@@ -6,6 +6,7 @@
 #include "liveries/liveries.h"
 #include "refgen/refgen.h"
 #include "simconnect/protocol.h"
+#include "support/airportlist.h"
 #include "support/parametersxml.h"
 #include "support/testpaths.h"
 
@@ -92,6 +93,7 @@ void ProgramRun::SetUp()
     fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
     refgen::writeReferenceFiles(refgen::baseWorld(), *program / L"input");
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
+    gf_testWriteAirportList(program->path());
 
     // The data folder of this prefix's user, as a user who ran the program today left it.
     const fs::path roaming = gf_shellFolderPath();
