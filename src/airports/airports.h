@@ -86,7 +86,4 @@ void lf_isActiveTrue(bool& flag, std::string_view line);
 
 // What the placeholders of the airport data record and answer until it is built.
 extern std::atomic<std::int32_t> pendingAirportListReads;
-extern std::atomic<std::int32_t> pendingAirportScans;
-extern std::atomic<bool> pendingAirportsFound;
 extern std::atomic<std::int32_t> pendingParkingStops;
-extern std::vector<std::string> pendingAirportScanFolders;

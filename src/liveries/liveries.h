@@ -40,6 +40,9 @@ extern std::map<std::string, double> wingspans;  // absent: 0.0
 extern std::unordered_map<std::string, DbRecord> dbRecords;
 } // namespace pendingLiveries
 
+// The regular expression ".*" + pattern + ".*" matches the whole text, in any letter case;
+// false for a pattern that is no regular expression.
+bool gf_regexContains(const std::string& text, const std::string& pattern);
 // The publisher of an archive entry: the first field of the first row of PublisherTable
 // with a field found in the text; "unknown" when none is.
 std::string gf_publisherOf(const std::string& text);

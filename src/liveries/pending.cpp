@@ -48,6 +48,15 @@ bool lf_findDbRecord(const std::string& variant, std::optional<DbRecord>& record
     return true;
 }
 
+bool gf_regexContains(const std::string& text, const std::string& pattern)
+{
+    try {
+        return std::regex_match(text, std::regex(".*" + pattern + ".*", std::regex::ECMAScript | std::regex::icase));
+    } catch (const std::regex_error&) {
+        return false;
+    }
+}
+
 std::string gf_publisherOf(const std::string& text)
 {
     for (const std::vector<std::string>& row : PublisherTable)
