@@ -11,7 +11,6 @@
 #include <numbers>
 #include <random>
 
-using bglw::Airport;
 using bglw::Helipad;
 using bglw::Name;
 using bglw::Parking;
@@ -23,9 +22,9 @@ constexpr float noNumber = std::numeric_limits<float>::quiet_NaN();
 constexpr double twoPi = 2.0 * std::numbers::pi;
 const std::string marker = "===> ";
 
-Airport lf_airport(std::vector<bglw::Subrecord> subrecords, std::string ident = "EHAM")
+bglw::Airport lf_airport(std::vector<bglw::Subrecord> subrecords, std::string ident = "EHAM")
 {
-    return Airport{.ident = std::move(ident), .subrecords = std::move(subrecords)};
+    return bglw::Airport{.ident = std::move(ident), .subrecords = std::move(subrecords)};
 }
 
 Parking lf_stand(std::uint32_t number, float radius = 20.0f, std::uint32_t type = 1)
@@ -49,7 +48,7 @@ bool lf_has(const std::vector<std::string>& lines, const std::string& line)
 
 TEST(BglReader, HeadersAndSectionsThatHoldNoAirportSectionGiveNothingSilently)
 {
-    const Airport eham = lf_airport({ParkingList{.entries = {lf_stand(1)}}});
+    const bglw::Airport eham = lf_airport({ParkingList{.entries = {lf_stand(1)}}});
     bglw::File otherHeader = gf_testBglFile({eham});
     otherHeader.headerSize = 0x40;
     bglw::File flagged = gf_testBglFile({eham});
@@ -78,7 +77,7 @@ TEST(BglReader, BothLayoutsGiveTheSameAirport)
                       .latitude = -33.946111, .longitude = -151.177222};
         Parking ramp{.nameCode = 1, .type = 8, .number = 7, .radius = 10.0f, .heading = 359.5f,
                      .latitude = 89.999999, .longitude = 179.999999, .airlineCodes = {1}};
-        Airport airport = lf_airport({Name{"Amsterdam Schiphol"}, ParkingList{.entries = {gate, cargo, ramp}}});
+        bglw::Airport airport = lf_airport({Name{"Amsterdam Schiphol"}, ParkingList{.entries = {gate, cargo, ramp}}});
         airport.newLayout = newLayout;
         airport.altitudeMillimetres = -3353;
         const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
@@ -121,7 +120,7 @@ TEST(BglReader, OnlyFourCharacterCodesOfLettersAndDigitsAreConverted)
         {codeWord({1, 19, 12, 24}), ""},         {bglw::gf_bglIdentWord("EHAM") | 0x1F, "EHAM"},
         {37u << 5, ""}};
     for (const auto& [word, code] : codes) {
-        Airport airport = lf_airport({ParkingList{.entries = {lf_stand(1)}}});
+        bglw::Airport airport = lf_airport({ParkingList{.entries = {lf_stand(1)}}});
         airport.identWord = word;
         const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
         EXPECT_EQ(read.airports.empty() ? "" : read.airports[0].file.identifier, code) << std::hex << word;
@@ -136,7 +135,7 @@ TEST(BglReader, AltitudesAreSignedMillimetresWithinTheirLimits)
     const std::pair<std::int32_t, std::int32_t> altitudes[] = {
         {-3353, -11}, {-6096, -20}, {-6250, 0}, {3048000, 10000}, {3048200, 0}, {0, 0}, {1000, 3}};
     for (const auto& [millimetres, feet] : altitudes) {
-        Airport airport = lf_airport({});
+        bglw::Airport airport = lf_airport({});
         airport.altitudeMillimetres = millimetres;
         const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
         ASSERT_EQ(read.airports.size(), 1u);
@@ -173,7 +172,7 @@ TEST(BglReader, ParkingEntriesAreCheckedAndSharedIdsGetLettersBySize)
     std::vector<Parking> entries{lf_stand(1, 10.0f), lf_stand(1, 30.0f), lf_stand(1, 20.0f), lf_stand(2, 1.0f),
                                  lf_stand(3, 200.0f), lf_stand(4, noNumber), lf_stand(5, 1.5f), lf_stand(6, 20.0f, 0),
                                  lf_stand(7, 20.0f, 12), boxed, south};
-    Airport airport = lf_airport({ParkingList{.entries = entries}, ParkingList{.entries = {lf_stand(99)}},
+    bglw::Airport airport = lf_airport({ParkingList{.entries = entries}, ParkingList{.entries = {lf_stand(99)}},
                                   Helipad{.latitude = 52.0, .longitude = 4.0}});
     const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
     ASSERT_EQ(read.airports.size(), 1u);
@@ -200,7 +199,7 @@ TEST(BglReader, ParkingEntriesAreCheckedAndSharedIdsGetLettersBySize)
 
 TEST(BglReader, HelipadsAreNumberedStandsOfHalfTheirSize)
 {
-    Airport airport = lf_airport({Name{"Heli"},
+    bglw::Airport airport = lf_airport({Name{"Heli"},
                                   Helipad{.latitude = 52.1, .longitude = 4.1, .size = 30.0f, .heading = 0.0f},
                                   Helipad{.latitude = 52.1, .longitude = 4.1, .size = 30.0f},
                                   Helipad{.latitude = 52.2, .longitude = 4.2, .size = 20.0f, .heading = 270.0f},
@@ -239,7 +238,7 @@ TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)
     for (const std::int32_t size : {0, 2, -8, 1 << 20}) {
         bglw::File broken = gf_testBglFile({lf_airport({}, "EHAM")});
         broken.sections[0].records.emplace_back(std::in_place_type<Raw>, Raw{.id = 0x0044, .size = size, .body = {0}});
-        broken.sections[0].records.emplace_back(std::in_place_type<Airport>, lf_airport({}, "EHRD"));
+        broken.sections[0].records.emplace_back(std::in_place_type<bglw::Airport>, lf_airport({}, "EHRD"));
         const BglRead read = gf_testReadBgl(broken);
         ASSERT_EQ(read.airports.size(), 1u) << size;
         EXPECT_EQ(read.airports[0].file.identifier, "EHAM");
@@ -259,7 +258,7 @@ TEST(BglReader, NoInputMakesItFail)
     const std::vector<std::uint8_t> bytes = bglw::gf_bglBytes(gf_testBglFile(
         {lf_airport({Name{"Fuzz"}, Helipad{.latitude = 1.0, .longitude = 1.0},
                      ParkingList{.entries = {lf_stand(1), lf_stand(1), lf_stand(2)}}}),
-         Airport{.newLayout = true, .ident = "EHRD", .subrecords = {ParkingList{.entries = {lf_stand(3)}}}}}));
+         bglw::Airport{.newLayout = true, .ident = "EHRD", .subrecords = {ParkingList{.entries = {lf_stand(3)}}}}}));
     for (std::size_t length = 0; length <= bytes.size(); ++length)
         gf_testReadBgl(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + length));
     std::mt19937 random(20240607);
