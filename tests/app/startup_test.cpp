@@ -85,6 +85,20 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
     EXPECT_FALSE(has(requests, "release/version_P3D.json"));
 }
 
+TEST_F(StartUp, AProgramFolderWithoutInputGetsItBeforeTheDownloadsInstallThere)
+{
+    fs::remove_all(L"input");
+    for (const char* data : {"aig/AIG-regcodes.xml", "dbase/dbase.xml"}) {
+        server.put(fs::path(data).parent_path().string() + "/version.json", "1.0.0");
+        server.put(data, "<installed/>");
+    }
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240101"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    pendingDateCode = "20240102";
+    EXPECT_NO_THROW(lf_prepareStart());
+    EXPECT_EQ(gf_testReadFile(fs::path(L"input") / L"AIG-regcodes.xml"), "<installed/>");
+    EXPECT_EQ(gf_testReadFile(fs::path(L"input") / L"dbase.xml"), "<installed/>");
+}
+
 TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
 {
     writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"},
