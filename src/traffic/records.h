@@ -1,0 +1,221 @@
+#pragma once
+// The aircraft records of the traffic manager and the tables that own them. Each record is
+// the head of the next: ActHead (identity and profile) in StaticAct (simulator object, stand,
+// status) in Act (a live aircraft with its path and movement state). Main-loop thread only.
+#include "airports/airports.h"
+#include "foundation/aircraftprofile.h"
+#include "foundation/geometry.h"
+#include "foundation/weekslots.h"
+#include "traffic/traffic.h"
+
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <string>
+#include <vector>
+
+// Status of a record.
+inline constexpr std::uint32_t statusNew = 0;      // nothing sent to the simulator
+inline constexpr std::uint32_t statusQueued = 1;   // creation queued
+inline constexpr std::uint32_t statusCreated = 2;  // created and settled
+inline constexpr std::uint32_t statusRecreate = 3; // livery change pending
+inline constexpr std::uint32_t statusRemoving = 4; // being removed
+
+// Phase of a live aircraft.
+inline constexpr std::uint32_t phasePushBack = 0;  // push back prepared, engine start countdown
+inline constexpr std::uint32_t phaseLeaving = 1;   // leaving the stand
+inline constexpr std::uint32_t phaseGround = 2;    // moving on the ground
+inline constexpr std::uint32_t phaseTakeOff = 3;   // rotation and initial climb
+inline constexpr std::uint32_t phaseAirborne = 4;
+inline constexpr std::uint32_t phaseToStand = 5;   // taxiing to the assigned stand
+inline constexpr std::uint32_t phaseAtStand = 6;
+inline constexpr std::uint32_t phaseInitial = 7;   // not yet moved
+
+// One point of a live aircraft's path: the position part of a report.
+struct PathPoint {
+    double latitude = 0.0; // degrees
+    double longitude = 0.0;
+    double roll = 0.0; // radians
+    std::uint8_t rollPresent = 0;
+    double heading = 0.0; // radians, the report's true heading
+    std::uint8_t headingPresent = 0;
+    double altitude = 0.0;      // feet; 0 on the ground
+    double speed = 0.0;         // ground speed, knots
+    double track = 0.0;         // degrees
+    double verticalSpeed = 0.0; // feet per minute
+    double trueAirSpeed = 0.0;  // knots
+    std::uint32_t tick = 0;     // main-loop tick at which the point falls due
+    std::uint8_t airborne = 0;
+    std::uint8_t hold = 0; // the aircraft does not move toward this point
+    std::uint8_t headingFromAdsb = 0;
+};
+
+// One static parked aircraft; also the simulator part of a live one.
+struct StaticAct {
+    ActHead head;
+    std::uint32_t objectId = 0; // 0 while the simulator has given none
+    double latitude = 0.0;      // the stand, degrees
+    double longitude = 0.0;
+    double heading = 0.0; // at the stand, radians
+    WeekSlot parkedSlot;
+    std::uint32_t linkedFlightId = 0;
+    std::uint32_t standNumber = 0; // 0: no stand
+    std::uint32_t status = statusNew;
+    std::uint32_t throttleStep = 5; // 5: none sent yet
+    std::uint32_t flapsStep = 4;    // 4: none sent yet
+    std::uint8_t standCargo = 0;
+    std::uint8_t linkedFlightKnown = 0;
+    std::uint8_t removeWhenCreated = 0; // its creation can no longer be cancelled: remove once created
+
+    StaticAct() = default;
+    StaticAct(ActHead&& movedHead, std::uint32_t stand, double standLatitude, double standLongitude,
+              double standHeading, bool cargo);
+};
+
+// One live aircraft following RealTraffic reports.
+struct Act {
+    StaticAct base;
+    double latitude = 0.0; // present position, degrees
+    double longitude = 0.0;
+    double pitch = 0.0; // radians, negative = nose up
+    double bank = 0.0;
+    double heading = 0.0; // radians, in [0, 2π)
+    double altitude = 0.0; // feet
+    double rate1 = 0.0;    // vertical rate per second sent with each position
+    double rate2 = 0.0;    // speed sent with each position; 0 while the front point holds
+    std::deque<PathPoint> path; // front first
+    double reportTime = 0.0;    // time stamp of the last applied report
+    std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
+    std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted
+    std::uint32_t phase = phaseInitial;
+    std::uint32_t previousPhase = phaseInitial;
+    std::uint8_t remove = 0; // dropped by the movement pass after its walk
+    std::uint8_t onGround = 0;
+
+    // Movement state.
+    double latStep = 0.0, lonStep = 0.0; // degrees per tick
+    double pitchStep = 0.0;
+    double bankStep = 0.0;
+    double headingStep = 0.0;
+    double altitudeStep = 0.0;
+    double verticalRate = 0.0; // feet per minute
+    double keptSpeed = 0.0;    // knots; negative in phase 0
+    CurveSegment curve{nan, nan, nan, 0.0, 0.0, nan, nan, nan};
+    double curveProgress = 0.0;
+    double progressStep = 0.0;
+    double curveAngle = 0.0; // degrees
+    PathPoint savedPushPoint;
+    double standCheckLatitude = 0.0, standCheckLongitude = 0.0;
+    std::int32_t earlyDelay = 1000, lateDelay = 1000; // ticks
+    std::int32_t pushState = 0;
+    std::int32_t rotationCounter = 1;
+    std::uint32_t movingAwayCount = 0;
+    double targetBearing = 0.0;        // radians
+    double heightAboveGround = 2500.0; // feet, as the simulator reports it
+    double groundHeight = 0.0;
+    double rollOutHeading = 0.0;
+    double largestLeaveDistance = 900.0; // nautical miles; 900 = none yet
+    double firstStandDistance = 0.0, latestStandDistance = 0.0;
+    double groundTurnAngle = 0.0; // degrees
+    double forcedHeading = 0.0;   // radians
+    std::uint8_t forcedHeadingSet = 0;
+    std::uint8_t pushRight = 0, pushDirectionKnown = 0;
+    double groundElevation = 0.0;
+    std::uint8_t groundElevationKnown = 0;
+    std::uint32_t flareStage = 0;
+    std::uint8_t landing = 0;
+    std::uint8_t landed = 0;
+    std::uint8_t towed = 0;
+    std::uint8_t goAround = 0;
+    std::uint8_t takeOff = 0;
+    std::uint8_t highLightsSet = 0, lowLightsSet = 0;
+    std::uint8_t noseLowering = 0;
+    std::uint8_t landingRoll = 0;
+    std::uint8_t leavingStand = 0;
+    std::uint8_t groundTurn = 0;
+
+    // Bookkeeping of creation, parking and removal.
+    double lastStepHeading = 0.0;    // radians: heading of the last path step
+    std::int64_t groundTimer = 0;    // cleared whenever the aircraft is put on the ground
+    std::int64_t parkedSince = 0;    // steady clock reading when it was placed at its stand
+    std::uint8_t parksLogged = 0;    // its "parks" line was written (a re-created aircraft)
+    std::uint8_t inUsersWay = 0;     // its creation waits for the user aircraft to move on
+    std::uint8_t flightPlanSet = 0;  // a flight plan file was written for its object
+    std::uint8_t keepStand = 0;      // it has reported at its stand
+
+    static constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+    ActHead& ident() { return base.head; }
+    const ActHead& ident() const { return base.head; }
+    const std::string& callsign() const { return base.head.identity.callsign; }
+};
+
+// Moves the head's texts (leaving the source's empty) and copies the rest.
+void lf_moveActHead(ActHead& target, ActHead& source);
+// A new live aircraft: no stand, phase 7, the path copied.
+Act lf_newAct(ActHead&& head, const std::deque<PathPoint>& path, double reportTime);
+
+// One stand found by the stand search of static parking.
+struct FitRecord {
+    std::string airline;
+    std::string type;
+    std::uint32_t standNumber = 0;
+    std::int32_t level = 0; // half hours before the slot at which the option holds
+    std::string registration;
+    std::string callsign;
+    std::string secondCallsign;
+    std::uint8_t selector = 0; // which of the two callsigns the placed aircraft carries
+};
+
+// One static aircraft that the static parking calculation wants placed.
+struct StaticCandidate {
+    std::uint32_t linkedFlightId = 0;
+    std::int32_t level = 0; // half hours by which the parked slot is set back
+    std::string airline;
+    std::string type;
+    std::uint32_t standNumber = 0;
+    std::string callsign;
+    std::string secondCallsign;
+    std::string registration;
+    std::uint8_t selector = 0;
+    std::uint8_t linkedFlightKnown = 0;
+};
+
+// The traffic tables.
+extern std::vector<StaticAct> staticActs;   // static parked aircraft
+extern std::vector<Act> liveActs;           // live aircraft
+// parkStands (the park airport's stands) is kept with the airport data.
+struct LearnedHalfHour {
+    std::uint32_t flightId = 0;
+    std::uint32_t halfHour = 0;
+};
+extern std::vector<LearnedHalfHour> learningList;
+extern std::deque<CreationItem> staticCreationItems;
+extern std::deque<CreationItem> liveCreationItems;
+extern std::deque<std::uint32_t> removalQueue;     // object ids, one sent every 10 ticks
+extern std::vector<std::uint32_t> creationRequests; // flight ids, taken last first
+extern std::vector<StaticCandidate> standCandidates;
+extern std::vector<std::string> ghostList;        // callsigns of removed ghosts
+extern std::vector<InboundAnswer> settlingList;
+extern bool landingFlag; // an aircraft is landing: the within-range request goes out more often
+
+// Lookups in table order; the first match wins, null when none.
+Act* gf_findAct(std::uint32_t flightId);
+Act* gf_findActByObject(std::uint32_t objectId);
+StaticAct* gf_findStatic(std::uint32_t flightId);
+StaticAct* gf_findStaticByObject(std::uint32_t objectId);
+// The first park stand with this number or name; null when none.
+StandRecord* gf_findStand(std::uint32_t standNumber);
+StandRecord* lf_findStandByName(const std::string& name);
+// The stand's name for log lines: "sid==0?" for no stand, "unknown" when not among the stands.
+std::string gf_standLogName(std::uint32_t standNumber);
+
+// Drops every queued static creation for this callsign and its record; true when one was.
+bool lf_cancelStaticCreation(const std::string& callsign);
+// Notes that a stand was learned from the flight in this slot; false when the flight was
+// learned fewer than 3 half hours ago (unless forced).
+bool lf_allowLearning(WeekSlot slot, std::uint32_t flightId, bool force);
+// Records the half hour at which a stand was learned from the flight.
+void gf_noteLearned(std::uint32_t flightId, std::uint32_t halfHour);
+// Marks the stand as taken by static parking and its neighbours as beside a taken stand.
+void lf_markStandAndNeighbours(StandRecord& stand);
