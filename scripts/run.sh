@@ -19,6 +19,7 @@ drive_c="$WINEPREFIX/drive_c"
 program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml" # the real airport list
 
 # A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
 mkdir -p "$drive_c/Prepar3D v5/Scenery"
@@ -101,6 +102,7 @@ for line in sim:
         asked[int(m.group(1), 16)] += 1
 
 print("---- summary")
+print("airport list:       " + (first(r"^\d+ airports read from ") or "not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
 print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
       + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))
