@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include <cmath>
 #include <numbers>
 #include <tuple>
 
@@ -206,4 +207,41 @@ TEST_F(ParkFiles, AStandIdThatComesTwiceEndsTheReading)
         EXPECT_STREQ(e.what(), "94: Parking position A1 appears more than once?");
     }
     EXPECT_EQ(stands.size(), 2u);
+}
+
+TEST(ParkRecords, ParametersPositionsAndOptionMatches)
+{
+    pugi::xml_document document;
+    document.load_string("<parameters><parameter name=\"bare\" /><parameter name=\"n\" value=\"0x10\" />"
+                         "<parameter name=\"yes\" value=\"Y\" /><parameter name=\"it's\" value=\"x\" /></parameters>");
+    EXPECT_EQ(gf_readValueAttr<std::int32_t>(document, "bare"), 0);
+    EXPECT_EQ(gf_readValueAttr<bool>(document, "bare"), false);
+    EXPECT_EQ(gf_readValueAttr<std::string>(document, "bare"), "");
+    EXPECT_EQ(gf_readValueAttr<std::int32_t>(document, "missing"), std::nullopt);
+    EXPECT_EQ(gf_readValueAttr<std::int32_t>(document, "n"), 16);
+    EXPECT_EQ(gf_readValueAttr<bool>(document, "yes"), true);
+    EXPECT_EQ(gf_readValueAttr<std::string>(document, "it's"), "x");
+
+    const std::tuple<double, double, bool> positions[] = {
+        {0.0005, 0.01, false}, {0.0, 0.0, false}, {0.0009, 0.05, false}, {0.0005, 0.06, true},
+        {-0.0001, 0.01, true}, {0.001, 0.0, true}, {std::nan(""), 0.0, true}};
+    for (const auto& [latitude, longitude, set] : positions)
+        EXPECT_EQ(gf_positionIsSet(latitude, longitude), set) << latitude << " " << longitude;
+
+    StandOption a;
+    a.airl = "KLM";
+    a.type = "B738";
+    a.day = 2;
+    a.hh = 0b0110;
+    StandOption b = a;
+    b.hh = 0b0100;
+    EXPECT_TRUE(lf_optionMatches(a, b));
+    b.hh = 0b1000;
+    EXPECT_FALSE(lf_optionMatches(a, b)) << "no half hour in common";
+    b.hh = a.hh;
+    b.soft = true;
+    EXPECT_FALSE(lf_optionMatches(a, b));
+    StandOption empty = a;
+    empty.hh.reset();
+    EXPECT_FALSE(lf_optionMatches(empty, empty));
 }
