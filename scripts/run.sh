@@ -20,6 +20,9 @@ program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
 cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml" # the real airport list
+# Reference data, registration lists and a livery list, as the download server and an
+# earlier scan would have left them.
+$WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
 
 # A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
 mkdir -p "$drive_c/Prepar3D v5/Scenery"
@@ -103,6 +106,8 @@ for line in sim:
 
 print("---- summary")
 print("airport list:       " + (first(r"^\d+ airports read from ") or "not read"))
+print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
+      + (first(r'fixes\.xml" read') or "fixes not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
 print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
       + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))

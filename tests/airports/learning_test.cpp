@@ -87,7 +87,7 @@ TEST_F(Learning, LearnedStandsAndOptionsAreSavedWhereTheyAreReadAndComeBackTheSa
     CUSTOM_PARKING_PERCENTAGE.value = -1;
     AUTO_RANGE.value = false;
     PARK_FAKE.value = true;
-    pendingLiveries::wingspans = {{"A320", 17.95 / 1852}, {"B738", 17.9 / 1852}, {"B77W", 30.5 / 1852}};
+    gf_testReadReferenceData();
     gf_testWriteApf(
         learned,
         gf_testApfText({{"airport_name", "Schiphol"}, {"LATERAL_RANGE", "25"}, {"parking_percentage", "150"},

@@ -108,7 +108,7 @@ TEST_F(ParkFiles, AGeneratedFileHoldsEveryStandInFullAndReadsBackToTheSameBytes)
 
 TEST_F(ParkFiles, ALearnedFileWritesWhatChangedAndTheLearnedOptions)
 {
-    pendingLiveries::dbRecords["PH-BXA"] = {"KLM", "B738", "", false};
+    gf_testReadReferenceData();
     MAX_LIVE.value = 120;
     std::vector<StandRecord> stands{lf_stand("M1"), lf_stand("R1", 30.0), lf_stand("K1", 30.0, true), lf_stand("P1")};
     stands[0].manual = stands[0].radius_change = 1;
@@ -157,15 +157,14 @@ TEST_F(ParkFiles, ALearnedFileWritesWhatChangedAndTheLearnedOptions)
 
 TEST_F(ParkFiles, TheStandReaderSplitsCallsignsSkipsTowsAndTakesTheReferenceRecord)
 {
-    pendingLiveries::dbRecords["PH-BXA"] = {"KLM", "B738", "", false};
-    pendingLiveries::dbRecords["G-EZAA"] = {"EZY", "A319", "EJU", false};
+    gf_testReadReferenceData(); // PH-BXA: KLM B738; PH-HSA: KLM B738 flown by TRA
     const std::vector<StandRecord> stands = lf_readStands(
         "\t<parkpos id=\"A1\" latitude=\"52.3\" longitude=\"4.76\" heading=\"180\" radius=\"1852\" cargo=\"true\">\n"
         "\t\t<opt airl=\"KLM\" type=\"B738\" cs=\"KLM123:ABC\" day=\"2\" hh=\"1,2\" />\n"
         "\t\t<opt airl=\"KLM\" type=\"B738\" cs=\"TOW 12\" />\n"
         "\t\t<opt airl=\"KLM\" type=\"B738\" cs=\"KLM123:A:B\" hh=\"5,x,7\" soft=\"yes\" />\n"
         "\t\t<opt reg=\"PH-BXA\" airl=\"TRA\" type=\"B737\" />\n"
-        "\t\t<opt reg=\"GEZAA\" />\n"
+        "\t\t<opt reg=\"PHHSA\" />\n"
         "\t\t<opt reg=\"N123\" airl=\"UAL\" />\n"
         "\t</parkpos>\n"
         "\t<parkpos id=\"B1\" />\n");
@@ -185,7 +184,7 @@ TEST_F(ParkFiles, TheStandReaderSplitsCallsignsSkipsTowsAndTakesTheReferenceReco
     EXPECT_TRUE(second.soft);
     EXPECT_TRUE(log.hasLine("===> exception invalid stoi argument in lf_hours2bitset"));
     EXPECT_EQ(std::tie(a1.options[2].airl, a1.options[2].type), std::make_tuple("KLM", "B738")) << "the reference wins";
-    EXPECT_EQ(std::tie(a1.options[3].airl, a1.options[3].type), std::make_tuple("EJU", "A319")) << "its operator first";
+    EXPECT_EQ(std::tie(a1.options[3].airl, a1.options[3].type), std::make_tuple("TRA", "B738")) << "its operator first";
     EXPECT_EQ(std::tie(a1.options[4].airl, a1.options[4].type), std::make_tuple("UAL", ""));
     EXPECT_EQ(a1.options[4].mark, 0);
     const StandRecord& b1 = stands[1];

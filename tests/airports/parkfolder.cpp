@@ -3,9 +3,12 @@
 #include "app/commands.h"
 #include "foundation/settingscatalogue.h"
 #include "liveries/liveries.h"
+#include "refgen/refgen.h"
 #include "traffic/traffic.h"
 
 #include <fmt/format.h>
+
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -39,6 +42,20 @@ void gf_testSetParkAirport(const std::string& code)
     pendingParkAirportCode = code;
 }
 
+void gf_testReadReferenceData(const std::vector<std::pair<std::string, double>>& wingspans)
+{
+    refgen::World world = refgen::baseWorld();
+    for (const auto& [code, metres] : wingspans) {
+        const auto found = std::ranges::find(world.types, code, &refgen::TypeSpec::code);
+        if (found != world.types.end())
+            found->wingspanMetres = metres;
+        else
+            world.types.push_back({code, 2, metres});
+    }
+    refgen::writeReferenceFiles(world, L"input");
+    gf_readAircraftData();
+}
+
 ParkFolder::ParkFolder()
 {
     parkStands.clear();
@@ -53,8 +70,6 @@ ParkFolder::ParkFolder()
 ParkFolder::~ParkFolder()
 {
     gf_testSetParkAirport("");
-    pendingLiveries::wingspans.clear();
-    pendingLiveries::dbRecords.clear();
 }
 
 std::string ParkFolder::load(const fs::path& path)

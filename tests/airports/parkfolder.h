@@ -21,6 +21,9 @@ void gf_testWriteApf(const std::filesystem::path& path, const std::string& text)
 std::string gf_testParkpos(const std::string& id, double latitude, double longitude, double radiusMetres,
                            const std::string& more = "");
 void gf_testSetParkAirport(const std::string& code);
+// Reads the reference data of the generator's base world, with these full wingspans (metres)
+// for the types named (types it lacks are added as Large).
+void gf_testReadReferenceData(const std::vector<std::pair<std::string, double>>& wingspans = {});
 
 class ParkFolder : public ::testing::Test {
 protected:
