@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
+#include "liveries/liveries.h"
 #include "liveries/referencedata.h"
 
 #include <fmt/format.h>
