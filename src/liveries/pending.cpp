@@ -7,8 +7,6 @@ std::atomic<bool> pendingLastScanWasScan{false};
 std::atomic<bool> pendingLiveriesFound{true};
 std::vector<std::string> pendingScanFolders; // written by the start-up thread only
 
-std::set<std::string> noMatchSet;
-
 bool gf_scanLiveries(bool scan, bool, bool, const std::vector<std::string>& folders)
 {
     ++pendingLiveryScans;
@@ -16,6 +14,3 @@ bool gf_scanLiveries(bool scan, bool, bool, const std::vector<std::string>& fold
     pendingScanFolders = folders;
     return pendingLiveriesFound.load();
 }
-
-void gf_logNoMatches() {}
-void logMatchingSummary() {}
