@@ -80,6 +80,9 @@ bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
 // Ends a parking edit of the park airport's file, saving it when it changed.
 void gf_stopParking();
 
+// The airport parking file in use forgotten: no identity, change counter 0 (traffic reset).
+void gf_clearApfFile();
+
 // What the placeholders of the airport data record and answer until it is built.
 extern std::atomic<std::int32_t> pendingAirportListReads;
 extern std::atomic<std::int32_t> pendingAirportScans;
