@@ -190,6 +190,7 @@ void lf_resetTraffic()
     parkStands.clear();
     gf_publishStands();
     currentQnh = 1013;
-    gf_clearApfFile();
+    parkFile = ParkFile{};
+    apfEditCount = 0;
     noMatchSet.clear();
 }

@@ -5,6 +5,7 @@
 #include "links/simids.h"
 #include "liveries/liveries.h"
 #include "simconnect/protocol.h"
+#include "support/airportlist.h"
 #include "support/parametersxml.h"
 #include "support/testpaths.h"
 
@@ -91,6 +92,7 @@ void ProgramRun::SetUp()
     fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
     gf_testWriteFile(*program / L"input" / L"dbase.xml", "<dbase/>");
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
+    gf_testWriteAirportList(program->path());
 
     // The data folder of this prefix's user, as a user who ran the program today left it.
     const fs::path roaming = gf_shellFolderPath();

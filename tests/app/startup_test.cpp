@@ -2,6 +2,9 @@
 // reference data once per process, the scan result check, an exit during the scans.
 #include "updater_support.h"
 
+#include "support/airportlist.h"
+
+#include "airports/airports.h"
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "foundation/parametersfile.h"
@@ -16,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 class StartUp : public UpdaterTest {
 protected:
-    StartUp() { fs::create_directory(L"input"); }
+    StartUp() { gf_testWriteAirportList(fs::current_path()); }
 
     // The paths asked of the download server since the last look.
     std::vector<std::string> takeRequests()
@@ -60,7 +63,7 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
     EXPECT_EQ(stored("DATA_CHECKED_AT_DATE"), "20240102");
     EXPECT_EQ(pendingAircraftDataReads.load(), 1);
     EXPECT_EQ(pendingFixesReads.load(), 1);
-    EXPECT_EQ(pendingAirportListReads.load(), 1);
+    EXPECT_EQ(gf_findAirport("EHAM")->alt, -11.0) << "the airport list is read";
     for (const char* folder : {"output", "output/info", "output/errors", "airports", "airports/learned",
                                "airports/learned/stock", "airports/learned/ORBX", "airports/learned/thirdparty"})
         EXPECT_TRUE(fs::is_directory(folder)) << folder;
@@ -133,6 +136,16 @@ TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)
     EXPECT_EQ(errorLine(), "151: No P3D install path detected, type full Install Path above, and press Enter");
     EXPECT_EQ(pendingLiveryScans.load(), 0);
     EXPECT_FALSE(exitFlag.load());
+}
+
+TEST_F(StartUp, AMissingAirportListStopsTheStartUpWithItsError)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    pendingDateCode = "20240102";
+    fs::remove(fs::path(L"input") / L"airports_p3d.xml");
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "88: input\\airports_p3d.xml not loaded File was not found");
+    EXPECT_EQ(pendingLiveryScans.load(), 0);
 }
 
 TEST(SinceLastRun, SecondsMinutesAndNothingAfterAYear)

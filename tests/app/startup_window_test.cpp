@@ -5,6 +5,8 @@
 #include "mainwindow_fixture.h"
 #include "program_fixture.h"
 
+#include "support/airportlist.h"
+
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
@@ -29,6 +31,7 @@ protected:
         startUpBody = lf_startUpTarnwick;
         fs::create_directory(L"docs");
         fs::create_directories(fs::path(L"input") / L"my_regcodes");
+        gf_testWriteAirportList(fs::current_path());
         fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
         simulator = std::make_unique<standin::SimStandIn>(gf_testPipeSimulatorOptions(fs::current_path()));
         pendingDateCode = "20240102";
