@@ -4,6 +4,7 @@
 #include "foundation/winstring.h"
 #include "links/simids.h"
 #include "liveries/liveries.h"
+#include "refgen/refgen.h"
 #include "simconnect/protocol.h"
 #include "support/airportlist.h"
 #include "support/parametersxml.h"
@@ -90,7 +91,7 @@ void ProgramRun::SetUp()
     fs::create_directory(*program / L"docs");
     fs::create_directory(*program / L"input");
     fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
-    gf_testWriteFile(*program / L"input" / L"dbase.xml", "<dbase/>");
+    refgen::writeReferenceFiles(refgen::baseWorld(), *program / L"input");
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
     gf_testWriteAirportList(program->path());
 
