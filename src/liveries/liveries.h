@@ -1,15 +1,13 @@
 #pragma once
 // What the rest of the program uses of the liveries: reference data, scan and matching.
+#include "foundation/aircraftprofile.h"
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
 #include <vector>
-
-struct AircraftProfile;
-struct Act;
 
 // Publishers of the reference data: each group the publisher's name, then the names
 // under which its sceneries appear.
@@ -52,26 +50,29 @@ void gf_readFixes();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
 // livery indexes; true when liveries were found.
 bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vector<std::string>& folders);
+// The livery indexes of the scanned liveries (in scannedLiveries), the registration codes
+// and the similar models; start-up thread, before traffic.
+void processScannedLiveries();
+
+struct Act;
+struct StaticAct;
+struct StandRecord;
+// The livery of a live flight (its title stays empty when none matches); the step that
+// found it is counted.
+void matchLiveryLive(Act& act);
+// The livery of a static parked aircraft on this stand; true when it has one.
+bool matchLiveryParked(StaticAct& act, const StandRecord& stand);
+// The simulator refused the aircraft: its livery is not given again. The 20th refusal
+// throws UserErrorException 81.
+void gf_liveryNotCreated(const ActHead& head);
 // The identity texts of live flights for which no livery matched.
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
-
-// Chooses a livery for a live flight and stores its title in the record (empty when none).
-void matchLiveryLive(Act& act);
-// The simulator refused to create the record's livery: logged, and the title is never chosen
-// again; raises UserErrorException 81 once 20 titles failed.
-void gf_liveryNotCreated(const AircraftProfile& head);
-// Whether the title is among those the simulator refused.
-bool gf_isFailedLivery(std::string_view title);
-// Empties the per-step match counters (traffic reset).
-void gf_resetMatchState();
+// The traffic reset: the step counters and noMatchSet empty; refused titles stay refused.
+void gf_resetMatchingState();
 
 // What the placeholders of the liveries record and answer until they are built.
-namespace pendingLiveries {
-extern std::string_view liveryTitle; // what matchLiveryLive chooses; empty: none
-extern std::set<std::string, std::less<>> failedTitles;
-} // namespace pendingLiveries
 extern std::atomic<std::int32_t> pendingLiveryScans;
 extern std::atomic<bool> pendingLastScanWasScan;
 extern std::atomic<bool> pendingLiveriesFound;

@@ -169,7 +169,7 @@ void lf_resetTraffic()
     settlingList.clear();
     ghostList.clear();
     standCandidates.clear();
-    gf_resetMatchState();
+    gf_resetMatchingState();
     creationRequests.clear();
     {
         std::lock_guard lock(parkAirportsMutex);
@@ -192,5 +192,4 @@ void lf_resetTraffic()
     currentQnh = 1013;
     parkFile = ParkFile{};
     apfEditCount = 0;
-    noMatchSet.clear();
 }

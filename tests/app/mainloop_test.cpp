@@ -155,16 +155,7 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 
     staticRenewalRequest = false;
     INITIAL_LOAD_ONLY.value = true;
-    // A flight seen before the daily reset gets its livery chosen afresh after it.
-    Act seen = gf_testAct(0x400009, statusNew, 0, "KLM9");
-    pendingLiveries::liveryTitle = "KLM old";
-    ASSERT_TRUE(lf_matchLivery(seen));
-    pendingLiveries::liveryTitle = "KLM new";
     second(86400);
-    Act again = gf_testAct(0x400009, statusNew, 0, "KLM9");
-    ASSERT_TRUE(lf_matchLivery(again));
-    pendingLiveries::liveryTitle = {};
-    EXPECT_EQ(again.base.head.liveryTitle, "KLM new");
     EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
     EXPECT_EQ(secondsCounter.load(), 0);
 }
