@@ -19,6 +19,7 @@ drive_c="$WINEPREFIX/drive_c"
 program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml" # the real airport list
 # Reference data, registration lists and a livery list, as the download server and an
 # earlier scan would have left them.
 $WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
@@ -119,6 +120,7 @@ for line in sim:
         asked[int(m.group(1), 16)] += 1
 
 print("---- summary")
+print("airport list:       " + (first(r"^\d+ airports read from ") or "not read"))
 print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
       + (first(r'fixes\.xml" read') or "fixes not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
