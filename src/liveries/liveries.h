@@ -50,8 +50,9 @@ std::string gf_dateCode();
 void gf_readAircraftData();
 void gf_readFixes();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
-// livery indexes; true when liveries were found.
-bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vector<std::string>& folders);
+// livery indexes; true, also when an exit ended the scan; UserErrorException 51 to 53
+// when there are none. Discovery appends the add-on package folders to `folders`.
+bool gf_scanLiveries(bool scan, bool discover, bool removeDuplicates, std::vector<std::string>& folders);
 // The identity texts of live flights for which no livery matched.
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
@@ -60,8 +61,4 @@ void logMatchingSummary();
 // What the placeholders of the liveries record and answer until they are built.
 extern std::atomic<std::int32_t> pendingAircraftDataReads;
 extern std::atomic<std::int32_t> pendingFixesReads;
-extern std::atomic<std::int32_t> pendingLiveryScans;
-extern std::atomic<bool> pendingLastScanWasScan;
-extern std::atomic<bool> pendingLiveriesFound;
-extern std::vector<std::string> pendingScanFolders;
 extern std::string pendingDateCode; // not empty: gf_dateCode answers it

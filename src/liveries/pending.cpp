@@ -67,10 +67,6 @@ std::string gf_publisherOf(const std::string& text)
 // Tests read how often the start-up called these and what the scan was given.
 std::atomic<std::int32_t> pendingAircraftDataReads{0};
 std::atomic<std::int32_t> pendingFixesReads{0};
-std::atomic<std::int32_t> pendingLiveryScans{0};
-std::atomic<bool> pendingLastScanWasScan{false};
-std::atomic<bool> pendingLiveriesFound{true};
-std::vector<std::string> pendingScanFolders; // written by the start-up thread only
 std::string pendingDateCode;                 // not empty: gf_dateCode answers it
 
 std::set<std::string> noMatchSet;
@@ -87,14 +83,6 @@ std::string gf_dateCode()
 
 void gf_readAircraftData() { ++pendingAircraftDataReads; }
 void gf_readFixes() { ++pendingFixesReads; }
-
-bool gf_scanLiveries(bool scan, bool, bool, const std::vector<std::string>& folders)
-{
-    ++pendingLiveryScans;
-    pendingLastScanWasScan = scan;
-    pendingScanFolders = folders;
-    return pendingLiveriesFound.load();
-}
 
 void gf_logNoMatches() {}
 void logMatchingSummary() {}
