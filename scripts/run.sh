@@ -19,6 +19,9 @@ drive_c="$WINEPREFIX/drive_c"
 program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+# Reference data, registration lists and a livery list, as the download server and an
+# earlier scan would have left them.
+$WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
 
 # A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
 mkdir -p "$drive_c/Prepar3D v5/Scenery"
@@ -101,6 +104,8 @@ for line in sim:
         asked[int(m.group(1), 16)] += 1
 
 print("---- summary")
+print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
+      + (first(r'fixes\.xml" read') or "fixes not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
 print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
       + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))

@@ -2,16 +2,14 @@
 // What the rest of the program uses of the liveries: reference data, scan and matching.
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-// Publishers of the reference data: each row the publisher's name, then the names
+// Publishers of the reference data: each group the publisher's name, then the names
 // under which its sceneries appear.
-extern std::vector<std::vector<std::string>> PublisherTable;
+extern std::vector<std::vector<std::string>> publisherGroups;
 
 // One registration record of the reference data.
 struct DbRecord {
@@ -23,30 +21,28 @@ struct DbRecord {
 
 // Size class of a type: 0 Light, 1 Buzjets, 2 Large, 3 Heavy, 4 HighPerf, 5 Rotorcraft.
 int gf_sizeCategory(const std::string& type);
-// Half the type's wingspan in nautical miles.
+// Half the type's wingspan in nautical miles; the mean of its size class when not listed.
 double gf_wingspan(const std::string& type);
-// The largest value of the wingspan table, in the unit of gf_wingspan.
-extern double largestWingspan;
+// The largest half wingspan of the reference data, in the unit of gf_wingspan.
+extern double maxHalfWingspan;
+// Whether the reference data list the type among their aircraft.
+bool gf_isKnownAircraft(const std::string& type);
 // The registration itself, then (for 5 or more characters, not "N...", no "-") with
 // "-" after its second and then after its first character.
 std::vector<std::string> gf_regcodeVariants(const std::string& registration);
 // True when the registration data holds this spelling; the record is copied into `record`.
 bool lf_findDbRecord(const std::string& variant, std::optional<DbRecord>& record);
+// The type of the registration's record (first spelling found), or empty.
+std::string gf_dbTypeOfReg(const std::string& registration);
 
-// Stand-in answers until the reference data are read; tests fill them.
-namespace pendingLiveries {
-extern std::map<std::string, int> sizeClasses;   // absent: 0
-extern std::map<std::string, double> wingspans;  // absent: 0.0
-extern std::unordered_map<std::string, DbRecord> dbRecords;
-} // namespace pendingLiveries
-
-// The publisher of an archive entry: the first field of the first row of PublisherTable
-// with a field found in the text; "unknown" when none is.
+// The publisher of an archive entry: the first name of the first publisher group with a
+// name found in the text; "unknown" when none is.
 std::string gf_publisherOf(const std::string& text);
 
-// A text that codes today's date (the same text all day); the start-up's daily gate.
+// A text that codes today's date (UTC; the same text all day); the start-up's daily gate.
 std::string gf_dateCode();
-// The aircraft and airline reference data of "input/dbase.xml", and the code fixes.
+// The aircraft and airline reference data of "input\dbase.xml", and the code fixes of
+// "input\fixes.xml"; UserErrorException when a file cannot be used.
 void gf_readAircraftData();
 void gf_readFixes();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
@@ -58,7 +54,3 @@ extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
 
-// What the placeholders of the liveries record and answer until they are built.
-extern std::atomic<std::int32_t> pendingAircraftDataReads;
-extern std::atomic<std::int32_t> pendingFixesReads;
-extern std::string pendingDateCode; // not empty: gf_dateCode answers it

@@ -1,6 +1,7 @@
 // Stand-ins for the traffic manager services that are not built yet.
 #include "traffic/traffic.h"
 
+#include "app/startup.h"
 #include "foundation/exceptions.h"
 #include "links/livereport.h"
 #include "links/realtrafficserver.h"
@@ -45,6 +46,8 @@ std::string gf_parkAirportCode()
     std::lock_guard lock(pendingParkMutex);
     return pendingParkAirportCode;
 }
+
+WeekSlot gf_staticWeekSlot() { return WeekSlot::fromValue(currentWeekSlot.load()); }
 
 // The answers pushed so far, for tests to read under the mutex.
 std::mutex pendingInboundMutex;

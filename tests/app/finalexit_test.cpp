@@ -13,6 +13,7 @@
 #include "links/realtrafficserver.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -47,9 +48,30 @@ TEST(ExitReasons, NamesOfTheTableAndAnUnknownNumber)
     EXPECT_THROW(gf_exitReasonName(6), std::out_of_range);
 }
 
+namespace {
+// A parking edit at EHAM with one learned option, as the traffic manager leaves it.
+void lf_startParkingEdit()
+{
+    {
+        std::lock_guard lock(pendingParkMutex);
+        pendingParkAirportCode = "EHAM";
+    }
+    parkFile.path = std::filesystem::path(L"airports") / L"archive" / L"stock" / L"EHAM.xml";
+    parkFile.publisher = "stock";
+    parkStands.clear();
+    parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
+    parkStands.back().options.push_back({.airl = "KLM", .type = "B738", .seq = 1, .day = 3, .mark = 1});
+    staticParkingActive = true;
+    apfEditCount = 1;
+}
+
+const std::filesystem::path learnedEham = std::filesystem::path(L"airports") / L"learned" / L"stock" / L"EHAM.xml";
+} // namespace
+
 TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
 {
     BLOCK_CALLSIGN.setValue("BAW12");
+    lf_startParkingEdit();
     SendMessageW(window(), WM_CLOSE, 0, 0);
     SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
     ASSERT_TRUE(windowEnded());
@@ -62,7 +84,8 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_EQ(gf_testTrafficCalls(),
               (std::vector<std::string>{"lf_removeStaticParked", "gf_queueWaitingRemovals", "gf_clearLiveryChoices",
                                         "gf_removeFlightPlanFolder", "gf_releaseTrafficLists"}));
-    EXPECT_EQ(pendingParkingStops.load(), 1);
+    EXPECT_TRUE(std::filesystem::exists(learnedEham)) << "the parking edit was saved";
+    EXPECT_FALSE(staticParkingActive.load());
     EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "");
     EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "");
     EXPECT_NE(fileValue("LAST_EPOCH_TIME"), "0") << "the time of this run is kept";
@@ -135,4 +158,17 @@ TEST_F(Exit, TheAircraftAreRemovedOnlyAfterTheMainLoopHasStopped)
     startUpRunning = false;
     ASSERT_TRUE(windowEnded());
     EXPECT_EQ(pendingLiveRemovals.load(), 1);
+}
+
+TEST_F(Exit, AMainLoopThatDoesNotStopKeepsItsStandsUnsaved)
+{
+    lf_startParkingEdit();
+    startUpRunning = true; // never sees the exit
+    gf_startFinalExit(4, 0);
+    ASSERT_TRUE(windowEnded());
+    EXPECT_TRUE(logHasLine("===> The main loop did not stop, the parking changes were not saved"));
+    EXPECT_FALSE(std::filesystem::exists(learnedEham));
+    EXPECT_TRUE(staticParkingActive.load());
+    startUpRunning = false;
+    staticParkingActive = false;
 }
