@@ -5,7 +5,7 @@
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/cfgkeys.h"
-#include "liveries/dontuse.h"
+#include "liveries/regcodes.h"
 #include "liveries/referencedata.h"
 #include "liveries/scanreports.h"
 

@@ -14,9 +14,9 @@
 #include "liveries/addondiscovery.h"
 #include "liveries/cfgkeys.h"
 #include "liveries/cfgscan.h"
-#include "liveries/dontuse.h"
+#include "liveries/regcodes.h"
 #include "liveries/liveries.h"
-#include "liveries/liveryindex.h"
+#include "liveries/indexes.h"
 #include "liveries/scanreports.h"
 
 #include <fmt/format.h>
@@ -184,7 +184,7 @@ void lf_removeOldReports()
 {
     try {
         for (const fs::path* file : std::initializer_list<const fs::path*>{&emptyCfgFiles.path, &skippedOnPriority.path, &liveriesScannedPath,
-                                     &inlineRegcodesPath, &invalidAirlineCodes.path, &invalidAircraftCodes.path,
+                                     &inlineReportPath, &invalidAirlineCodes.path, &invalidAircraftCodes.path,
                                      &codeFixes.path, &invalidCfgFiles.path, &incompleteSections.path})
             fs::remove(*file);
         fs::remove(errorsFolder);

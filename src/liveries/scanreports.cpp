@@ -3,7 +3,7 @@
 #include "foundation/log.h"
 #include "foundation/textfiles.h"
 #include "liveries/cfgkeys.h"
-#include "liveries/dontuse.h"
+#include "liveries/regcodes.h"
 #include "liveries/fltsimsection.h"
 #include "liveries/liveries.h"
 #include "liveries/liverydata.h"

@@ -105,8 +105,9 @@ TEST(KeyReading, SectionHeadersGiveTheirNumberAsWritten)
     for (const auto& c : cases) {
         EXPECT_EQ(lf_getFltsimNumber(c.line), c.number) << c.line;
         const std::optional<std::string> byRegex = lf_byRegex(c.line, "\\s*(\\[fltsim\\.)(\\d+)\\]\\s*");
-        if (byRegex)
+        if (byRegex) {
             EXPECT_EQ(*byRegex, c.number) << c.line << " (regular expression)";
+        }
     }
 }
 

@@ -315,19 +315,22 @@ void TreeBuilder::writeErrors()
 
 void TreeBuilder::writeDamagedFiles(const fs::path& base)
 {
-    const auto noSections = [&](const char* folder, const std::string& bytes) {
+    // Without sections the file gives nothing; without atc_model it is reported for that too.
+    const auto noSections = [&](const char* folder, const std::string& bytes, bool atcModel) {
         CfgFile file = newFile(0, base / folder, "B738", 0);
         lf_writeBytes(file.folder / L"aircraft.cfg", bytes);
         m_tree.configFiles.push_back(file.folder / L"aircraft.cfg");
         report("AircraftCfgWithNoFltsimSection.txt", file.path());
+        if (!atcModel)
+            report("InvalidAircraftCfgFiles.txt", "Line atc_model= is missing in [General] section of " + file.path());
     };
-    noSections("No sections", "[General]\r\natc_model=B738\r\n");
-    noSections("Empty", "");
+    noSections("No sections", "[General]\r\natc_model=B738\r\n", true);
+    noSections("Empty", "", false);
     std::string binary;
     for (int i = 0; binary.size() < 4096; ++i)
         if (const char byte = static_cast<char>(i * 7 % 256); byte != '[')
             binary += byte;
-    noSections("Binary", binary);
+    noSections("Binary", binary, false);
 
     const auto files = [&](const char* folder, const char* atcModel, auto&& fill) {
         CfgFile file = newFile(0, base / gf_u8path(folder), "B738", 0);
@@ -402,7 +405,7 @@ void TreeBuilder::writeRefusedSections(const fs::path& base)
             "{} {} has more than one atc_parking_codes key");
     refused({"Two types", "KLM", "GATE", "", "", "1", "", {"atc_parking_types=RAMP"}}, incomplete,
             "{} {} has more than one atc_parking_types key");
-    refused({"Two registrations", "KLM", "GATE", "PH-AAA", "", "1", "", {"//atc_id=PH-AAB"}}, incomplete,
+    refused({"Two registrations", "KLM", "GATE", "PH-AAA", "", "1", "", {"//atc_id=PH-AAB", "visual_damage=0"}}, incomplete,
             "{}, {}, has more than one atc_id key");
     refused({"Missing model", "KLM", "GATE", "", "nothere", "1"}, incomplete, "{}\\model.nothere {} does not exist");
     fs::remove(file.folder / L"model.nothere");
