@@ -29,10 +29,10 @@ void lf_closeSection(SectionWalk& walk)
         return;
     if (walk.kind == PackageKind::ordinary) {
         std::list<LiveryData> liveries =
-            lf_procesFltSimSection(walk.priority, walk.section, walk.type, walk.file, walk.folder);
+            lf_procesFltSimSection(walk.priority, walk.section, walk.type, walk.file, walk.folder, walk.listing.get());
         walk.result.merge(liveries, lf_lessByNames);
     } else if (LiveryData livery = lf_procesIvaoFltSimSection(walk.priority, walk.section, walk.type, walk.file,
-                                                               walk.folder);
+                                                               walk.folder, walk.listing.get());
                !livery.airl.empty()) {
         std::list<LiveryData> one{std::move(livery)};
         walk.result.merge(one, lf_lessByNames);
@@ -70,13 +70,15 @@ std::list<LiveryData> lf_walkSections(SectionWalk& walk, const std::vector<std::
 }
 } // namespace
 
-std::list<LiveryData> lf_searchLiveriesinFile(int priority, const fs::path& file)
+std::list<LiveryData> lf_searchLiveriesinFile(int priority, const fs::path& file,
+                                              std::shared_ptr<const FolderListing> listing)
 {
     try {
         std::vector<std::string> lines;
         if (!lf_readCfgLines(file, lines, PackageKind::ordinary) || !lf_checkFltsimNumbers(lines, file))
             return {};
-        SectionWalk walk{PackageKind::ordinary, priority, lf_checkAtcModel(file, lines), file, file.parent_path()};
+        SectionWalk walk{PackageKind::ordinary, priority, lf_checkAtcModel(file, lines), file, file.parent_path(),
+                         std::move(listing)};
         if (walk.type.empty())
             return {};
         return lf_walkSections(walk, lines);
@@ -86,9 +88,10 @@ std::list<LiveryData> lf_searchLiveriesinFile(int priority, const fs::path& file
     }
 }
 
-std::list<LiveryData> lf_searchLiveriesinIvaoFile(int priority, const fs::path& file)
+std::list<LiveryData> lf_searchLiveriesinIvaoFile(int priority, const fs::path& file,
+                                                  std::shared_ptr<const FolderListing> listing)
 {
-    SectionWalk walk{PackageKind::ivao, priority, lf_fixIvaoModel(file), file, file.parent_path()};
+    SectionWalk walk{PackageKind::ivao, priority, lf_fixIvaoModel(file), file, file.parent_path(), std::move(listing)};
     if (walk.type.empty())
         return {};
     std::vector<std::string> lines;

@@ -4,15 +4,19 @@
 
 #include <filesystem>
 #include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// An aircraft.cfg or sim.cfg of an ordinary package.
-std::list<LiveryData> lf_searchLiveriesinFile(int priority, const std::filesystem::path& file);
+// An aircraft.cfg or sim.cfg of an ordinary package; the listing of its folder, when given,
+// answers whether the folders and files its sections name are there.
+std::list<LiveryData> lf_searchLiveriesinFile(int priority, const std::filesystem::path& file,
+                                              std::shared_ptr<const FolderListing> listing = nullptr);
 // An aircraft.cfg of an IVAO_MTL package.
-std::list<LiveryData> lf_searchLiveriesinIvaoFile(int priority, const std::filesystem::path& file);
+std::list<LiveryData> lf_searchLiveriesinIvaoFile(int priority, const std::filesystem::path& file,
+                                                  std::shared_ptr<const FolderListing> listing = nullptr);
 
 // The sections of one file, walked line by line.
 struct SectionWalk {
@@ -21,6 +25,7 @@ struct SectionWalk {
     std::string type; // of the whole file
     std::filesystem::path file;
     std::filesystem::path folder;
+    std::shared_ptr<const FolderListing> listing; // of the folder, or null
     bool inside = false;
     std::vector<std::string> section; // the open section, header first
     std::list<LiveryData> result;     // in livery order
@@ -40,4 +45,5 @@ std::string lf_fixIvaoModel(const std::filesystem::path& file);
 std::optional<std::string> gf_titleAirline(std::string_view title, std::string_view type);
 // The section's one livery; a record without airline when it gives none.
 LiveryData lf_procesIvaoFltSimSection(int priority, std::vector<std::string>& lines, const std::string& type,
-                                      const std::filesystem::path& file, const std::filesystem::path& folder);
+                                      const std::filesystem::path& file, const std::filesystem::path& folder,
+                                      const FolderListing* listing = nullptr);

@@ -65,22 +65,10 @@ bool lf_reject(const std::string& message)
     return false;
 }
 
-// A path that is missing; other failures to look at it throw.
-bool lf_missing(const fs::path& path, fs::file_type wanted)
-{
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found)
-        return true;
-    if (error)
-        throw fs::filesystem_error("status", path, error);
-    return status.type() != wanted;
-}
-
 // "model.name", or "model" for an empty value (Windows drops a trailing dot).
-fs::path lf_variantFolder(const fs::path& folder, const char* key, const std::string& value)
+fs::path lf_variantName(const char* key, const std::string& value)
 {
-    return folder / gf_u8path(value.empty() ? std::string(key) : std::string(key) + "." + value);
+    return gf_u8path(value.empty() ? std::string(key) : std::string(key) + "." + value);
 }
 } // namespace
 
@@ -142,19 +130,16 @@ bool lf_readSectionValues(const std::vector<std::string>& lines, const std::stri
 }
 
 bool lf_sectionFilesExist(const fs::path& folder, const std::string& header, PackageKind kind,
-                          const SectionValues& values)
+                          const SectionValues& values, const FolderListing* listing)
 {
-    const fs::path model = lf_variantFolder(folder, "model", values.model);
-    const fs::path texture = lf_variantFolder(folder, "texture", values.texture);
-    const fs::path air = folder / gf_u8path(values.sim + ".air");
-    std::pair<fs::path, fs::file_type> checks[3] = {{model, fs::file_type::directory},
-                                                    {texture, fs::file_type::directory},
-                                                    {air, fs::file_type::regular}};
+    std::pair<fs::path, fs::file_type> checks[3] = {{lf_variantName("model", values.model), fs::file_type::directory},
+                                                    {lf_variantName("texture", values.texture), fs::file_type::directory},
+                                                    {gf_u8path(values.sim + ".air"), fs::file_type::regular}};
     if (kind == PackageKind::ivao)
         std::swap(checks[1], checks[2]);
-    for (const auto& [path, type] : checks)
-        if (lf_missing(path, type))
-            return lf_reject(fmt::format("{} {} does not exist", gf_scanPathText(path), header));
+    for (const auto& [name, type] : checks)
+        if (!gf_pathIs(folder, name, type, listing))
+            return lf_reject(fmt::format("{} {} does not exist", gf_scanPathText(folder / name), header));
     return true;
 }
 
@@ -201,7 +186,7 @@ std::string lf_fixAirline(std::string code, const fs::path& file, const std::str
 } // namespace
 
 std::list<LiveryData> lf_procesFltSimSection(int priority, std::vector<std::string>& lines, const std::string& fileType,
-                                             const fs::path& file, const fs::path& folder)
+                                             const fs::path& file, const fs::path& folder, const FolderListing* listing)
 {
     std::list<LiveryData> result;
     try {
@@ -212,7 +197,7 @@ std::list<LiveryData> lf_procesFltSimSection(int priority, std::vector<std::stri
         const std::string folderText = gf_scanPathText(folder);
         SectionValues values;
         if (!lf_readSectionValues(lines, folderText, PackageKind::ordinary, values) ||
-            !lf_sectionFilesExist(folder, header, PackageKind::ordinary, values))
+            !lf_sectionFilesExist(folder, header, PackageKind::ordinary, values, listing))
             return result;
         if (values.title.empty()) {
             lf_reject(fmt::format("{} {} misses title", folderText, header));

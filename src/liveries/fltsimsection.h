@@ -1,5 +1,6 @@
 #pragma once
 // One [fltsim.N] section of an aircraft.cfg turned into liveries, on the file's scan task.
+#include "liveries/folderlisting.h"
 #include "liveries/liverydata.h"
 
 #include <filesystem>
@@ -23,9 +24,10 @@ enum class PackageKind { ordinary, ivao };
 
 // One record per valid airline code of the section, all with its title; empty when the
 // section is refused (reported) or gives no livery. Trailing empty and "//" lines are
-// removed from `lines`.
+// removed from `lines`. The listing of the folder, when given, spares file system queries.
 std::list<LiveryData> lf_procesFltSimSection(int priority, std::vector<std::string>& lines, const std::string& fileType,
-                                             const std::filesystem::path& file, const std::filesystem::path& folder);
+                                             const std::filesystem::path& file, const std::filesystem::path& folder,
+                                             const FolderListing* listing = nullptr);
 // A record, or (checkUnique, title already taken in this scan) an empty one.
 LiveryData lf_makeLiveryData(int priority, const std::string& airl, const std::string& type, bool cargo,
                              const std::string& title, const std::string& atcid, bool checkUnique);
@@ -36,7 +38,7 @@ void gf_clearScannedTitles();
 bool lf_readSectionValues(const std::vector<std::string>& lines, const std::string& folderText, PackageKind kind,
                           SectionValues& values);
 bool lf_sectionFilesExist(const std::filesystem::path& folder, const std::string& header, PackageKind kind,
-                          const SectionValues& values);
+                          const SectionValues& values, const FolderListing* listing);
 // True when the title is one the user does not want, or a stub the settings hide.
 bool lf_unwantedTitle(const std::string& title);
 // Removes trailing empty and "//" lines.

@@ -96,7 +96,7 @@ std::optional<std::string> gf_titleAirline(std::string_view title, std::string_v
 }
 
 LiveryData lf_procesIvaoFltSimSection(int priority, std::vector<std::string>& lines, const std::string& type,
-                                      const fs::path& file, const fs::path& folder)
+                                      const fs::path& file, const fs::path& folder, const FolderListing* listing)
 {
     lf_dropTrailingLines(lines);
     if (lines.empty())
@@ -105,7 +105,7 @@ LiveryData lf_procesIvaoFltSimSection(int priority, std::vector<std::string>& li
     const std::string folderText = gf_scanPathText(folder);
     SectionValues values;
     if (!lf_readSectionValues(lines, folderText, PackageKind::ivao, values) ||
-        !lf_sectionFilesExist(folder, header, PackageKind::ivao, values))
+        !lf_sectionFilesExist(folder, header, PackageKind::ivao, values, listing))
         return {};
     if (values.title.empty()) {
         gf_addIncompleteSection(fmt::format("{} {} misses title", folderText, header));

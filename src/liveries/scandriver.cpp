@@ -14,6 +14,7 @@
 #include "liveries/addondiscovery.h"
 #include "liveries/cfgkeys.h"
 #include "liveries/cfgscan.h"
+#include "liveries/folderlisting.h"
 #include "liveries/regcodes.h"
 #include "liveries/liveries.h"
 #include "liveries/indexes.h"
@@ -21,6 +22,9 @@
 
 #include <fmt/format.h>
 
+#include <windows.h>
+
+#include <algorithm>
 #include <deque>
 #include <future>
 #include <map>
@@ -30,21 +34,23 @@ namespace fs = std::filesystem;
 
 namespace {
 using Liveries = std::list<LiveryData>;
-using Reader = Liveries (*)(int, const fs::path&);
+using Listing = std::shared_ptr<const FolderListing>;
+using Reader = Liveries (*)(int, const fs::path&, Listing);
 using Pending = std::deque<std::future<Liveries>>;
 
 // One file on its own thread; the running count falls once, however the reader ends.
-Liveries lf_runScanTask(Reader reader, int priority, const fs::path& file)
+Liveries lf_runScanTask(Reader reader, int priority, const fs::path& file, Listing listing)
 {
     struct Slot {
         ~Slot() { gf_endScanTask(); }
     } slot;
-    return reader(priority, file);
+    return reader(priority, file, std::move(listing));
 }
 
-void lf_startTask(Pending& pending, Reader reader, int priority, const fs::path& file)
+void lf_startTask(Pending& pending, Reader reader, int priority, const fs::path& file, const Listing& listing)
 {
-    std::packaged_task<Liveries()> task([reader, priority, file] { return lf_runScanTask(reader, priority, file); });
+    std::packaged_task<Liveries()> task(
+        [reader, priority, file, listing] { return lf_runScanTask(reader, priority, file, listing); });
     std::future<Liveries> result = task.get_future();
     runningScanTasks.fetch_add(1);
     try {
@@ -71,12 +77,15 @@ void lf_collectOldest(Pending& pending, bool merge, std::string_view where)
     }
 }
 
-bool lf_isConfigFile(const fs::directory_entry& entry)
+bool lf_isConfigFile(const FolderEntry& entry, const fs::path& path)
 {
-    if (!entry.is_regular_file() || !gf_equalsUpper(".CFG", gf_pathText(entry.path().extension())))
+    const fs::path name(entry.name);
+    if (!gf_equalsUpper(".CFG", gf_pathText(name.extension())))
         return false;
-    const std::string stem = gf_pathText(entry.path().stem());
-    return gf_equalsUpper("AIRCRAFT", stem) || gf_equalsUpper("SIM", stem);
+    const std::string stem = gf_pathText(name.stem());
+    if (!gf_equalsUpper("AIRCRAFT", stem) && !gf_equalsUpper("SIM", stem))
+        return false;
+    return entry.type == fs::file_type::regular || (entry.type == fs::file_type::symlink && fs::is_regular_file(path));
 }
 
 Reader lf_readerFor(const std::string& pathText)
@@ -85,47 +94,77 @@ Reader lf_readerFor(const std::string& pathText)
     return ivao ? lf_searchLiveriesinIvaoFile : lf_searchLiveriesinFile;
 }
 
-// One entry of the walk: not descended into when its path below the folder holds
-// "airport" or is too long; a configuration file is read on a task.
-void lf_examineEntry(Pending& pending, fs::recursive_directory_iterator& walk, std::size_t folderLength,
-                     int priority)
+// One folder tree, depth first in listing order as a recursive directory iterator goes.
+struct FolderWalk {
+    int priority;
+    std::size_t folderLength; // of the scanned folder's text: the rules test what lies below
+    Pending pending;
+    std::error_code error; // the listing that failed ends the walk
+    fs::path failed;       // its folder
+};
+
+// The model and texture folders beside an aircraft's configuration file hold its files,
+// never another aircraft (the simulator would not load one there); they are most of the
+// folders of a livery tree, and listing each costs more than reading the file.
+bool lf_isLiveryDataFolder(const std::wstring& name)
 {
-    const fs::directory_entry& entry = *walk;
-    const std::string text = gf_scanPathText(entry.path());
-    if (text.find("airport", std::min(folderLength, text.size())) != std::string::npos || text.size() >= 250)
-        walk.disable_recursion_pending();
-    if (!lf_isConfigFile(entry))
+    const auto is = [&](std::wstring_view key) {
+        return name.size() >= key.size() && CompareStringOrdinal(name.data(), static_cast<int>(key.size()), key.data(),
+                                                                 static_cast<int>(key.size()), TRUE) == CSTR_EQUAL &&
+               (name.size() == key.size() || name[key.size()] == L'.');
+    };
+    return is(L"model") || is(L"texture");
+}
+
+// A configuration file is read on a task; a folder is entered unless its path below the
+// scanned folder holds "airport" or its path is too long, or it is a livery data folder.
+void lf_walkFolder(FolderWalk& walk, const fs::path& folder)
+{
+    const Listing listing = gf_listFolder(folder, walk.error);
+    if (!listing) {
+        walk.failed = folder;
         return;
-    gf_waitForScanSlot();
-    if (gf_exitUnderWay())
-        return;
-    lf_startTask(pending, lf_readerFor(text), priority, entry.path());
-    if (pending.size() > static_cast<std::size_t>(scanTaskLimit))
-        lf_collectOldest(pending, true, "inner");
+    }
+    const bool aircraftFolder = std::ranges::any_of(
+        listing->entries, [&](const FolderEntry& entry) { return lf_isConfigFile(entry, folder / entry.name); });
+    for (const FolderEntry& entry : listing->entries) {
+        if (walk.error || gf_exitUnderWay())
+            return;
+        const fs::path path = folder / entry.name;
+        bool enter = false;
+        try {
+            const std::string text = gf_scanPathText(path);
+            enter = entry.type == fs::file_type::directory && text.size() < 250 &&
+                    text.find("airport", std::min(walk.folderLength, text.size())) == std::string::npos &&
+                    !(aircraftFolder && lf_isLiveryDataFolder(entry.name));
+            if (lf_isConfigFile(entry, path)) {
+                gf_waitForScanSlot();
+                if (gf_exitUnderWay())
+                    return;
+                lf_startTask(walk.pending, lf_readerFor(text), walk.priority, path, listing);
+                if (walk.pending.size() > static_cast<std::size_t>(scanTaskLimit))
+                    lf_collectOldest(walk.pending, true, "inner");
+            }
+        } catch (const std::exception& e) {
+            gf_logMarked(fmt::format("liveries search in {} aborted, cause: {}", gf_scanPathText(path), e.what()));
+        }
+        if (enter)
+            lf_walkFolder(walk, path);
+    }
 }
 } // namespace
 
 void lf_scanLiveryFolder(int priority, const fs::path& folder)
 {
-    Pending pending;
-    const std::size_t folderLength = gf_scanPathText(folder).size();
-    std::error_code error;
-    fs::recursive_directory_iterator walk(folder, error);
-    for (; !error && walk != fs::recursive_directory_iterator() && !gf_exitUnderWay(); walk.increment(error)) {
-        try {
-            lf_examineEntry(pending, walk, folderLength, priority);
-        } catch (const std::exception& e) {
-            gf_logMarked(
-                fmt::format("liveries search in {} aborted, cause: {}", gf_scanPathText(walk->path()), e.what()));
-        }
-    }
-    if (error)
-        gf_logMarked(fmt::format("liveries search in folder {} aborted because of iterator problem: {}",
-                                 gf_scanPathText(folder), error.message()));
+    FolderWalk walk{priority, gf_scanPathText(folder).size()};
+    lf_walkFolder(walk, folder);
+    if (walk.error)
+        gf_logMarked(fmt::format("liveries search in folder {} aborted because of iterator problem: {} [{}]",
+                                 gf_scanPathText(folder), walk.error.message(), gf_scanPathText(walk.failed)));
     // After a failed walk or during an exit the started tasks are waited for and dropped.
-    const bool merge = !error && !gf_exitUnderWay();
-    while (!pending.empty())
-        lf_collectOldest(pending, merge, "outer");
+    const bool merge = !walk.error && !gf_exitUnderWay();
+    while (!walk.pending.empty())
+        lf_collectOldest(walk.pending, merge, "outer");
 }
 
 void lf_scanLiveryPaths(ScanState& state, const std::string& entry)

@@ -75,9 +75,10 @@ bool gf_writeReportFile(const std::vector<std::string>& lines, const fs::path& p
 }
 
 namespace {
+// A file in the folder's place fails the creation, and the error names it.
 void lf_ensureFolder(const fs::path& folder)
 {
-    if (!fs::exists(folder))
+    if (!fs::is_directory(folder))
         fs::create_directory(folder);
 }
 

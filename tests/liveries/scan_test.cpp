@@ -17,6 +17,7 @@
 #include "refgen/packagetree.h"
 
 #include <fmt/format.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <sstream>
@@ -231,6 +232,20 @@ TEST_F(LiveryScan, FolderPrioritiesAndTheLiveriesSkippedOnPriority)
     EXPECT_TRUE(log.hasLine("1 invalid airline code, see output\\errors\\InvalidAirlineCodes.txt"));
 }
 
+TEST_F(LiveryScan, AReportThatCannotBeWrittenIsNamedInTheLog)
+{
+    // A folder that holds a file stands where the report goes.
+    const fs::path inTheWay = lf_reportPath("InvalidAirlineCodes.txt");
+    fs::create_directories(inTheWay);
+    gf_testWriteFile(inTheWay / L"x", "");
+    refgen::writeConfigFile(files / L"a" / L"b", "B738", {{"Kept KLM", "KLM", "GATE"}, {"Unknown", "QQQQ", "GATE"}});
+    std::vector<std::string> folders{gf_scanPathText(files / L"a")};
+    EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
+    EXPECT_TRUE(log.hasLine("===> could not write output\\errors\\InvalidAirlineCodes.txt"));
+    EXPECT_TRUE(log.hasLine("1 invalid airline code, see output\\errors\\InvalidAirlineCodes.txt"));
+    EXPECT_EQ(saved(), std::vector<std::string>{"KLM|B738|Kept KLM||false"}) << "the scan goes on";
+}
+
 TEST_F(LiveryScan, WithoutAnyLiveryTheScanFailsAndWritesNoList)
 {
     const fs::path root = files / L"nothing";
@@ -243,6 +258,23 @@ TEST_F(LiveryScan, WithoutAnyLiveryTheScanFailsAndWritesNoList)
     EXPECT_FALSE(fs::exists(liveriesScannedPath)) << "the earlier list is gone";
     EXPECT_EQ(mainWindow.liveryCount.load(), 0);
     EXPECT_TRUE(log.hasLine("No liveries found in " + folders.front()));
+}
+
+TEST_F(LiveryScan, AFolderThatCannotBeListedEndsItsWalkWithoutResultsAndTheScanGoesOn)
+{
+    const fs::path broken = files / L"broken", fine = files / L"fine";
+    refgen::writeConfigFile(broken / L"a", "B738", {{"Dropped KLM", "KLM", "GATE"}});
+    // Listed, but never opened: Windows drops the trailing dot of a path.
+    const std::wstring unlisted = L"\\\\?\\" + (broken / L"b.").wstring();
+    ASSERT_TRUE(CreateDirectoryW(unlisted.c_str(), nullptr));
+    refgen::writeConfigFile(fine / L"a", "B738", {{"Kept KLM", "KLM", "GATE"}});
+    std::vector<std::string> folders{gf_scanPathText(broken), gf_scanPathText(fine)};
+    EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
+    RemoveDirectoryW(unlisted.c_str());
+    EXPECT_EQ(saved(), std::vector<std::string>{"KLM|B738|Kept KLM||false"});
+    EXPECT_TRUE(logged("liveries search in folder " + folders[0] + " aborted because of iterator problem: "));
+    EXPECT_TRUE(log.hasLine("No liveries found in " + folders[0]));
+    EXPECT_EQ(runningScanTasks.load(), 0);
 }
 
 TEST_F(LiveryScan, AnExitDuringTheScanEndsItWithoutResultsOrTasks)

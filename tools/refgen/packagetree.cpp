@@ -303,6 +303,9 @@ void TreeBuilder::writeErrors()
     expect(shown, {"KLM", "B738", "Airport Traffic KLM 737", "", 0, false});
     finish(shown, true, "atc_model=B738");
     write(shown, TextForm::utf8);
+    // A texture folder beside an aircraft's file holds no aircraft the simulator loads.
+    CfgFile inTexture = newFile(m_scanned.size(), shown.folder / L"texture.1", "B738", 0);
+    mustNotAppear(inTexture);
 
     // A title of the first folder, again in the last one.
     CfgFile later = newFile(m_scanned.size() - 1, m_scanned.back() / L"B738 repeated", "B738", 0);
@@ -569,7 +572,8 @@ void TreeBuilder::complete()
 
 PackageTree TreeBuilder::build()
 {
-    addScanned(m_root / L"AI Manual", true);
+    if (m_options.manualFolder || m_options.addOnsCfg.empty())
+        addScanned(m_root / L"AI Manual", true);
     if (m_options.addOnsCfg.empty())
         addScanned(m_root / L"AI Second", true);
     else

@@ -21,6 +21,8 @@ struct TreeOptions {
     bool errors = false;
     std::size_t sectionsPerFile = 24;
     // Where the simulator's files go; empty addOnsCfg: no discovery files, two manual folders.
+    // Without the manual folder every livery lies in the discovered ones.
+    bool manualFolder = true;
     std::filesystem::path addOnsCfg;
     std::filesystem::path simObjectsCfg;
     std::filesystem::path installFolder; // SimObjects\MyTraffic of simobjects.cfg lies here
