@@ -196,8 +196,3 @@ bool gf_scanAirports(bool automatic, const std::vector<std::string>& folders);
 // Sets the flag when the line holds "Active" and "True" (as written, in capitals or in
 // small letters); never clears it.
 void lf_isActiveTrue(bool& flag, std::string_view line);
-
-// What the placeholders of the airport data record and answer until it is built.
-extern std::atomic<std::int32_t> pendingAirportScans;
-extern std::atomic<bool> pendingAirportsFound;
-extern std::vector<std::string> pendingAirportScanFolders;

@@ -1,5 +1,7 @@
 #pragma once
 // What the rest of the program uses of the liveries: reference data, scan and matching.
+#include "foundation/aircraftprofile.h"
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -49,8 +51,25 @@ void gf_readFixes();
 // livery indexes; true, also when an exit ended the scan; UserErrorException 51 to 53
 // when there are none. Discovery appends the add-on package folders to `folders`.
 bool gf_scanLiveries(bool scan, bool discover, bool removeDuplicates, std::vector<std::string>& folders);
+// The livery indexes of the scanned liveries (in scannedLiveries), the registration codes
+// and the similar models; start-up thread, before traffic.
+void processScannedLiveries();
+
+struct Act;
+struct StaticAct;
+struct StandRecord;
+// The livery of a live flight (its title stays empty when none matches); the step that
+// found it is counted.
+void matchLiveryLive(Act& act);
+// The livery of a static parked aircraft on this stand; true when it has one.
+bool matchLiveryParked(StaticAct& act, const StandRecord& stand);
+// The simulator refused the aircraft: its livery is not given again. The 20th refusal
+// throws UserErrorException 81.
+void gf_liveryNotCreated(const ActHead& head);
 // The identity texts of live flights for which no livery matched.
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
+// The traffic reset: the step counters and noMatchSet empty; refused titles stay refused.
+void gf_resetMatchingState();
 

@@ -51,3 +51,17 @@ std::string gf_dbOperatorOfReg(const std::string& registration);
 bool gf_regexContains(const std::string& text, const std::string& pattern);
 // A true flag of the data files: the text begins with 1, t, T, y or Y.
 bool gf_flagText(const char* text);
+
+// Similar models with installed liveries, rebuilt after every index build.
+// Model -> the other members of its similar group (all, and those with liveries).
+extern std::unordered_map<std::string, std::vector<std::string>> similarAll;
+extern std::unordered_map<std::string, std::vector<std::string>> similarInstalled;
+// Airline -> model it has no livery of -> similar models it has liveries of.
+extern std::unordered_map<std::string, std::unordered_map<std::string, std::vector<std::string>>> airlineSimilar;
+void gf_readSimilarModels();
+// The similar models of the model (shuffled in place while RANDOM is on), or for a Light,
+// Buzjets or Rotorcraft model one installed model of its class; possibly empty. Valid
+// until the next call.
+const std::vector<std::string>& gf_similarModels(const std::string& model);
+// The airline's installed models similar to the model (shuffled in place); possibly empty.
+const std::vector<std::string>& gf_airlineSimilarModels(const std::string& airline, const std::string& model);

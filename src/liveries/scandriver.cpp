@@ -17,7 +17,6 @@
 #include "liveries/folderlisting.h"
 #include "liveries/regcodes.h"
 #include "liveries/liveries.h"
-#include "liveries/indexes.h"
 #include "liveries/scanreports.h"
 
 #include <fmt/format.h>
