@@ -3,6 +3,7 @@
 #include "liveries/cfgscan.h"
 
 #include "foundation/log.h"
+#include "foundation/texthelpers.h"
 #include "liveries/cfgkeys.h"
 #include "liveries/fltsimsection.h"
 #include "liveries/referencedata.h"
@@ -16,18 +17,6 @@ namespace {
 bool lf_isWordChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-bool lf_equalsNoCase(std::string_view text, std::string_view upper)
-{
-    if (text.size() != upper.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
-        if (c != upper[i])
-            return false;
-    }
-    return true;
 }
 
 // Drops the variant mark of a model: "B738w", "B744F", "T154B2", gliders.
@@ -56,19 +45,20 @@ std::optional<std::string> gf_ivaoFolderModel(std::string_view path)
         return std::nullopt;
     const std::size_t nameAt = path.size() - fileName.size();
     const char dot = path[nameAt + 8];
-    if (!lf_equalsNoCase(path.substr(nameAt, 8), "AIRCRAFT") || dot == '\n' || dot == '\r' ||
-        !lf_equalsNoCase(path.substr(nameAt + 9), "CFG") || path[nameAt - 1] != '\\')
+    if (!gf_equalsUpper("AIRCRAFT", path.substr(nameAt, 8)) || dot == '\n' || dot == '\r' ||
+        !gf_equalsUpper("CFG", path.substr(nameAt + 9)) || path[nameAt - 1] != '\\')
         return std::nullopt;
+    // The folder holding the file: word characters only, "IVAO_" and the model.
     std::size_t start = nameAt - 1;
     while (start > 0 && lf_isWordChar(path[start - 1]))
         --start;
-    constexpr std::string_view parent = "\\IVAO_MTL\\IVAO_";
-    const std::size_t modelAt = start + 5;
-    if (start < parent.size() - 5 + 1 || modelAt >= nameAt - 1 ||
-        !lf_equalsNoCase(path.substr(start - (parent.size() - 5), parent.size()), parent) ||
-        path.substr(0, start - (parent.size() - 5)).find_first_of("\r\n") != std::string_view::npos)
+    const std::string_view folder = path.substr(start, nameAt - 1 - start);
+    constexpr std::string_view mtl = "\\IVAO_MTL\\"; // with something before it
+    if (folder.size() <= 5 || !gf_equalsUpper("IVAO_", folder.substr(0, 5)) || start <= mtl.size() ||
+        !gf_equalsUpper(mtl, path.substr(start - mtl.size(), mtl.size())) ||
+        path.substr(0, start - mtl.size()).find_first_of("\r\n") != std::string_view::npos)
         return std::nullopt;
-    return std::string(path.substr(modelAt, nameAt - 1 - modelAt));
+    return std::string(folder.substr(5));
 }
 
 std::string lf_fixIvaoModel(const fs::path& file)

@@ -15,8 +15,8 @@
 #include "liveries/cfgkeys.h"
 #include "liveries/cfgscan.h"
 #include "liveries/folderlisting.h"
-#include "liveries/regcodes.h"
 #include "liveries/liveries.h"
+#include "liveries/regcodes.h"
 #include "liveries/scanreports.h"
 
 #include <fmt/format.h>
