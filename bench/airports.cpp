@@ -1,5 +1,6 @@
 // Closest-airport lookups per second over the real airport list (TARNWICK_AIRPORT_LIST),
 // and the load (with its learned file) and save times of a 300-stand park airport.
+#include "figures.h"
 #include "airports/airports.h"
 #include "app/commands.h"
 #include "foundation/winstring.h"
@@ -58,6 +59,8 @@ void lf_lookups()
         const double seconds = lf_milliseconds(Clock::now() - start) / 1000.0;
         std::printf("round %d: %zu airports, %.0f closest-airport lookups/s (%d found)\n", round, airportList.size(),
                     lookups / seconds, found);
+        if (round == 3)
+            gf_benchFigure("closest-airport lookups", lookups / seconds, "per s", 0);
     }
 }
 
@@ -117,6 +120,10 @@ void lf_loadAndSave()
         const double save = lf_milliseconds(Clock::now() - start);
         std::printf("round %d: load with learned file %.1f ms (%zu stands, %zu options%s), save %.1f ms\n", round,
                     load, parkStands.size(), options, result.empty() ? "" : ", failed", save);
+        if (round == 3) {
+            gf_benchFigure("load of a 300-stand airport", load, "ms");
+            gf_benchFigure("save of a 300-stand airport", save, "ms");
+        }
     }
     gf_stopParking();
 }

@@ -1,6 +1,7 @@
 // Livery matches per second and the share of each step, for a mix of flights against a
 // generated world of about 30,000 liveries (RANDOM on, LOG off, depth 4).
 // Usage: bench_livery_matching.exe [liveries] [matches]
+#include "figures.h"
 #include "foundation/settingscatalogue.h"
 #include "liveries/liveries.h"
 #include "liveries/liverydata.h"
@@ -118,6 +119,8 @@ int main(int argc, char** argv)
                world.registrations.size(), buildSeconds);
     fmt::print("{} matches in {:.3f} s: {:.0f} matches per second, {:.2f} us each\n", matches, seconds,
                matches / seconds, seconds * 1e6 / matches);
+    gf_benchFigure("livery matches", matches / seconds, "per s", 0);
+    gf_benchFigure("livery index build", buildSeconds, "s", 2);
     fmt::print("share per step (of all flights):\n");
     for (std::size_t step = 0; step < stepCounters.size(); ++step)
         fmt::print("  step {}: {:5.1f} %\n", step + 1, 100.0 * stepCounters[step] / matches);

@@ -2,6 +2,7 @@
 // second, the ratio to merely reading the same configuration files on as many threads from
 // a warm cache (goal: within 1.5x), and the peak memory of the process (goal: under 250 MB).
 // Usage: bench_liveryscan.exe [liveries]
+#include "figures.h"
 #include "foundation/log.h"
 #include "foundation/scanthrottle.h"
 #include "foundation/textfiles.h"
@@ -84,6 +85,9 @@ int main(int argc, char** argv)
     fmt::print("scan: {:.3f} s, {:.0f} liveries/s, {:.2f} x reading only (goal 1.5)\n", scan,
                static_cast<double>(tree.liveries.size()) / scan, scan / read);
     fmt::print("peak memory: {:.0f} MB (before the scan {:.0f} MB; goal under 250)\n", lf_peakMegabytes(), memoryBefore);
+    gf_benchFigure("livery scan", static_cast<double>(tree.liveries.size()) / scan, "liveries/s", 0);
+    gf_benchFigure("livery scan / reading only", scan / read, "x (goal 1.5)", 2);
+    gf_benchFigure("livery scan peak memory", lf_peakMegabytes(), "MB (goal 250)", 0);
 
     gf_closeLog();
     fs::current_path(folder.parent_path());

@@ -1,6 +1,7 @@
 // Sends 100,000 position packets (SimConnect_SetDataOnSimObject, 100 bytes) to the
 // simulator stand-in over the pipe and over TCP, and the same bytes with plain blocking
 // writes, the limit to compare with. Prints packets per second.
+#include "figures.h"
 #include "foundation/winstring.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
@@ -123,10 +124,14 @@ int main()
         << "[SimConnect.2]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" << standIn.port4() << "\nDisableNagle=1\n";
 
     std::printf("%d SetDataOnSimObject packets of 100 bytes to the simulator stand-in\n", packetCount);
-    std::printf("pipe: client library %10.0f packets/s, plain blocking writes %10.0f packets/s\n",
-                lf_libraryRun(standIn, 1), lf_plainPipeRun(standIn, options.pipeName));
-    std::printf("TCP:  client library %10.0f packets/s, plain blocking writes %10.0f packets/s\n",
-                lf_libraryRun(standIn, 2), lf_plainTcpRun(standIn));
+    const double pipeLibrary = lf_libraryRun(standIn, 1);
+    std::printf("pipe: client library %10.0f packets/s, plain blocking writes %10.0f packets/s\n", pipeLibrary,
+                lf_plainPipeRun(standIn, options.pipeName));
+    const double tcpLibrary = lf_libraryRun(standIn, 2);
+    std::printf("TCP:  client library %10.0f packets/s, plain blocking writes %10.0f packets/s\n", tcpLibrary,
+                lf_plainTcpRun(standIn));
+    gf_benchFigure("SimConnect packets by pipe", pipeLibrary, "per s", 0);
+    gf_benchFigure("SimConnect packets by TCP", tcpLibrary, "per s", 0);
 
     standIn.stop();
     fs::current_path(fs::temp_directory_path());

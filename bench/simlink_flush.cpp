@@ -3,6 +3,7 @@
 // Prints positions flushed per second and the process's memory every five seconds, so that
 // growth over a long run shows.
 //   bench_simlink_flush [seconds = 20] [positions per tick = 400] [pipe | tcp]
+#include "figures.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
@@ -138,6 +139,8 @@ int main(int argc, char** argv)
     std::printf("positions flushed per second: %.0f (%zu in %.1f s)\n", total / elapsed, total, elapsed);
     std::printf("peak working set: %.1f MB, peak pagefile usage: %.1f MB\n", memory.peakWorkingMb,
                 memory.peakPagefileMb);
+    gf_benchFigure("positions flushed to the simulator", total / elapsed, "per s", 0);
+    gf_benchFigure("flush peak working set", memory.peakWorkingMb, "MB");
     gf_resetSimLink();
     standIn.stop();
     std::error_code ignored;

@@ -3,6 +3,7 @@
 // queues drained as the frame flush would. Prints the mean and the 99th percentile of one
 // tick in microseconds (goal: at most 200 µs).
 //   bench_traffic_tick [ticks = 20000] [live = 500] [static = 250]
+#include "figures.h"
 #include "links/livereport.h"
 #include "links/simqueues.h"
 #include "traffic/manager.h"
@@ -99,5 +100,7 @@ int main(int argc, char** argv)
     std::ranges::sort(micros);
     std::printf("traffic tick: %u live, %u static, %d ticks: mean %.1f us, p99 %.1f us, max %.1f us\n", live, parked,
                 ticks, sum / ticks, micros[static_cast<std::size_t>(ticks * 0.99)], micros.back());
+    gf_benchFigure("traffic tick mean", sum / ticks, "us");
+    gf_benchFigure("traffic tick p99", micros[static_cast<std::size_t>(ticks * 0.99)], "us");
     return 0;
 }

@@ -1,22 +1,55 @@
 #!/usr/bin/env bash
-# Builds Tarnwick and runs the benchmarks under Wine, each printing its figures.
+# Builds Tarnwick and runs the benchmarks under Wine, each printing its figures, and ends
+# with one table of every benchmark's headline figures.
 # Without arguments all of them; otherwise the named ones with their arguments, e.g.
 #   scripts/bench.sh simlink_flush 60 300 tcp
+#   scripts/bench.sh soak 3
+# The soak and the fidelity benchmark run the whole program in the world of
+# scripts/world.sh; TARNWICK_SOAK_MINUTES and TARNWICK_FIDELITY_MINUTES (default 10 each)
+# set their length when they run without arguments.
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
+source "$here/scripts/world.sh"
 
 run=$(mktemp -d /tmp/tarnwick-bench.XXXXXX)
 cleanup() { wine_session_end; rm -rf "$run"; }
 trap cleanup EXIT
 wine_session_begin "$run"
+figures="$run/figures.tsv"
+: > "$figures"
+
+# bench NAME ARGS...: runs one benchmark, shows its output and keeps its figure lines.
+bench() {
+  local name=$1; shift
+  local args=("$@")
+  echo "== $name"
+  case $name in
+    soak|fidelity)
+      local minutes=${1:-}
+      [ -z "$minutes" ] && { [ "$name" = soak ] && minutes=${TARNWICK_SOAK_MINUTES:-10} || minutes=${TARNWICK_FIDELITY_MINUTES:-10}; }
+      # A world of its own each time, with traffic for the whole length.
+      local world="$run/world-$name"
+      mkdir -p "$world"
+      world_prepare "$world" $(( minutes * 60 + 60 ))
+      args=("$world" "$minutes")
+      ;;
+  esac
+  local out="$run/$name.out"
+  $WINE "$BUILD/bench_$name.exe" "${args[@]}" > "$out" 2>&1 || echo "(bench_$name ended with an error)" >> "$out"
+  grep -v $'^figure\t' "$out" || true
+  grep $'^figure\t' "$out" | sed "s/^figure/$name/" >> "$figures" || true
+}
 
 cd "$BUILD"
 if [ $# -eq 0 ]; then
   for exe in bench_*.exe; do
-    echo "== ${exe%.exe}"
-    $WINE "$exe"
+    name=${exe#bench_}
+    bench "${name%.exe}"
   done
 else
-  name=$1; shift
-  $WINE "bench_$name.exe" "$@"
+  bench "$@"
 fi
+
+echo
+echo "== figures"
+awk -F'\t' '{ printf "%-16s %-44s %14s  %s\n", $1, $2, $3, $4 }' "$figures"

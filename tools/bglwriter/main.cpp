@@ -5,13 +5,21 @@
 #include <cwchar>
 #include <exception>
 #include <string>
+#include <variant>
 
 int wmain(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     try {
         if (command == L"sample" && argc == 3) {
-            bglw::gf_writeSampleScenery(argv[2]);
+            // The stands, one a line, for the traffic and the map of the run.
+            for (const bglw::Airport& airport : bglw::gf_writeSampleScenery(argv[2]))
+                for (const bglw::Subrecord& subrecord : airport.subrecords)
+                    if (const auto* list = std::get_if<bglw::ParkingList>(&subrecord))
+                        for (const bglw::Parking& p : list->entries)
+                            std::printf("stand %s %u %s %.7f %.7f %.1f %.1f\n", airport.ident.c_str(), p.number,
+                                        p.nameCode == 1 ? "ramp" : "gate", p.latitude, p.longitude, p.heading,
+                                        p.radius);
             std::printf("sample scenery written\n");
             return 0;
         }

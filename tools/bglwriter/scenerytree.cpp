@@ -53,17 +53,18 @@ Airport gf_sampleAirport(const std::string& ident, const std::string& name, doub
     return airport;
 }
 
-void gf_writeSampleScenery(const fs::path& folder)
+std::vector<Airport> gf_writeSampleScenery(const fs::path& folder)
 {
     const fs::path amsterdam = folder / L"Schiphol" / L"scenery";
     const fs::path rotterdam = folder / L"Orbx EHRD" / L"scenery";
     fs::create_directories(amsterdam);
     fs::create_directories(rotterdam);
-    gf_writeBgl(File{.sections = {Section{.records = {gf_sampleAirport("EHAM", "Amsterdam Schiphol", 52.3086, 4.7639, 24, 2)}}}},
-                amsterdam / L"AF2_EHAM.bgl");
+    Airport eham = gf_sampleAirport("EHAM", "Amsterdam Schiphol", 52.3086, 4.7639, 24, 2);
+    gf_writeBgl(File{.sections = {Section{.records = {eham}}}}, amsterdam / L"AF2_EHAM.bgl");
     Airport ehrd = gf_sampleAirport("EHRD", "Rotterdam The Hague", 51.9569, 4.4375, 8, 0);
     ehrd.altitudeMillimetres = -4572;
     gf_writeBgl(File{.sections = {Section{.records = {ehrd}}}}, rotterdam / L"ADE_EHRD.bgl");
+    return {eham, ehrd};
 }
 
 TreeSummary gf_writeSceneryTree(const fs::path& folder, std::uint64_t megabytes)

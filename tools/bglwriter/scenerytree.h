@@ -14,8 +14,8 @@ Airport gf_sampleAirport(const std::string& ident, const std::string& name, doub
                          int stands, int helipads);
 
 // Schiphol\scenery\AF2_EHAM.bgl (Amsterdam: 24 stands, 2 helipads) and
-// Orbx EHRD\scenery\ADE_EHRD.bgl (Rotterdam: 8 stands), under the folder.
-void gf_writeSampleScenery(const std::filesystem::path& folder);
+// Orbx EHRD\scenery\ADE_EHRD.bgl (Rotterdam: 8 stands), under the folder; the airports written.
+std::vector<Airport> gf_writeSampleScenery(const std::filesystem::path& folder);
 
 struct TreeSummary {
     int sceneries = 0;

@@ -23,6 +23,7 @@ import threading
 import time
 
 HOST = "127.0.0.1"
+CONNECTED = threading.Event()  # the TCP client has reached the program's server once
 
 # A real record as RealTraffic sends it (without the last field, authentication).
 EXAMPLE_RECORD = (
@@ -72,9 +73,10 @@ def restamped(line, stamp):
     return ",".join(fields)
 
 
-def replay(port, lines, speed, deadline, restamp=False):
+def replay(port, lines, speed, deadline, restamp=False, sent=None):
     """Sends each line at its recorded pace divided by speed (0: as fast as possible);
-    with restamp, each record carries the time at which it is sent, as live data does."""
+    with restamp, each record carries the time at which it is sent, as live data does.
+    A sent Recorder gets each line with the Unix time at which it went out."""
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
         first_record = None
         start = time.monotonic()
@@ -92,6 +94,8 @@ def replay(port, lines, speed, deadline, restamp=False):
             if restamp:
                 line = restamped(line, time.time())
             sock.sendto(line.encode("latin-1"), (HOST, port))
+            if sent:
+                sent.line(f"{time.time():.6f}\t{line}")
 
 
 def read_recording(path):
@@ -141,9 +145,10 @@ def run_client(args, recorder, stop):
             recorder.line("#no-server")
             return
         recorder.line("#connected")
+        CONNECTED.set()
         ended = client_session(args, sock, recorder, deadline, stop)
         sock.close()
-        if ended == "exit" or reconnects <= 0 or time.monotonic() >= deadline:
+        if time.monotonic() >= deadline or (not args.stay and (ended == "exit" or reconnects <= 0)):
             return
         reconnects -= 1
         time.sleep(args.reconnect_delay)
@@ -289,6 +294,8 @@ def main(argv):
         p.add_argument("--reconnects", type=int, default=0, help="connect again this many times")
         p.add_argument("--reconnect-delay", type=float, default=0.5)
         p.add_argument("--timeout", type=float, default=60.0, help="end after this many seconds")
+        p.add_argument("--stay", action="store_true",
+                       help="connect again after every session, also after \"exit\", until the time-out")
         if name == "live":
             p.add_argument("--file", help="recording to replay to port 49005")
             p.add_argument("--speed", type=float, default=1.0)
@@ -296,6 +303,9 @@ def main(argv):
             p.add_argument("--traffic-port", type=int, default=49005)
             p.add_argument("--qnh-port", type=int, default=49004)
             p.add_argument("--no-client", action="store_true", help="RealTraffic on another computer")
+            p.add_argument("--after-connect", type=float, metavar="SECONDS",
+                           help="start the traffic this long after the program's server was first reached")
+            p.add_argument("--sent", help="append each record sent, after its Unix time and a tab, to this file")
 
     p = commands.add_parser("generate", help="write a recording")
     p.add_argument("--out", required=True)
@@ -331,6 +341,7 @@ def main(argv):
         recorder = Recorder(args.log)
         deadline = time.monotonic() + args.timeout
         lines = read_recording(args.file) if args.file else [EXAMPLE_RECORD]
+        sent = Recorder(args.sent) if args.sent else None
 
         def weather():
             while not stop.is_set():
@@ -338,8 +349,11 @@ def main(argv):
                 stop.wait(10.0)
 
         def traffic():
+            if args.after_connect is not None:
+                CONNECTED.wait(max(0.0, deadline - time.monotonic()))
+                stop.wait(args.after_connect)
             while not stop.is_set():
-                replay(args.traffic_port, lines, args.speed, deadline, restamp=True)
+                replay(args.traffic_port, lines, args.speed, deadline, restamp=True, sent=sent)
                 stop.wait(1.0)
 
         workers = [threading.Thread(target=weather, daemon=True), threading.Thread(target=traffic, daemon=True)]

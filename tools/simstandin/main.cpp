@@ -7,6 +7,7 @@
 //   --name TEXT      simulator name in the open answer
 //   --seconds N      run time (default 600), then stop
 //   --scenario FILE  play the timed steps of this file (see scenario.h)
+//   --record FILE    write every AI creation, position and removal to FILE (see aitrack.h)
 //   --verbose        print every request
 #include "simstandin/scenario.h"
 #include "simstandin/simstandin.h"
@@ -67,6 +68,8 @@ int wmain(int argc, wchar_t** argv)
             verbose = true;
         else if (arg == L"--scenario" && hasValue)
             scenarioFile = argv[++i];
+        else if (arg == L"--record" && hasValue)
+            options.recordFile = argv[++i];
         else {
             std::fprintf(stderr, "sim_standin: unknown argument %s\n", gf_utf16ToUtf8(arg).c_str());
             return 2;
@@ -98,6 +101,7 @@ int wmain(int argc, wchar_t** argv)
     for (int tick = 0; tick < seconds * 10; ++tick) {
         Sleep(100);
         playDue();
+        standIn.flushAiTrack();
         if (!verbose)
             continue;
         const std::vector<standin::Request> requests = standIn.requests();
@@ -108,5 +112,8 @@ int wmain(int argc, wchar_t** argv)
         std::fflush(stdout);
     }
     standIn.stop();
+    const standin::AiFigures ai = standIn.aiFigures();
+    std::printf("sim_standin AI aircraft: %zu created, %zu removed, %zu left, peak %zu, %zu positions\n", ai.created,
+                ai.removed, ai.present, ai.peak, ai.positions);
     return 0;
 }

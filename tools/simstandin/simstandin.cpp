@@ -336,6 +336,10 @@ void SimStandIn::readSession(Session* session)
     CloseHandle(readEvent);
     if (!halfClosed)
         session->close(false);
+    {
+        std::lock_guard lock(m_lock);
+        m_track->sessionClosed(session->number);
+    }
     session->readerDone = true;
     m_changed.notify_all();
 }
@@ -517,6 +521,7 @@ bool SimStandIn::removeObject(std::uint32_t objectId)
         std::lock_guard lock(m_lock);
         if (m_objects.erase(objectId) == 0)
             return false;
+        m_track->removed(objectId);
         announce("ObjectRemoved", objectId, work);
     }
     deliver(work);

@@ -2,6 +2,8 @@
 // A stand-in for the simulator's SimConnect server, for tests and end-to-end runs:
 // listens on a named pipe and on TCP loopback, records every request packet and answers
 // as the simulator would. Tests can also make it send malformed streams.
+#include "simstandin/aitrack.h"
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -55,6 +57,7 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    std::wstring recordFile;      // every AI creation, position and removal (see aitrack.h); empty: none
 };
 
 // The key under which an object keeps a datum: its name in lower case.
@@ -114,6 +117,11 @@ public:
     // Takes any AI aircraft out, announced with "ObjectRemoved"; false when unknown.
     bool removeObject(std::uint32_t objectId);
     std::uint32_t objectByAtcId(const std::string& atcId) const; // 0 when none
+    // What happened to the AI aircraft that clients created.
+    AiFigures aiFigures() const;
+    // AI aircraft still in the simulator that sessions before this one created.
+    std::size_t aiObjectsBefore(int session) const;
+    void flushAiTrack();
     // Sends every answer that is due each second now, besides the steady ones.
     void stepPeriodic();
 
@@ -175,6 +183,7 @@ private:
     Bytes datumBytes(const Datum& datum, const Object& object) const;
     const Object* findObject(std::uint32_t objectId) const;
     void setData(int session, const Request& request);
+    void trackAi(int session, const Request& request, std::uint32_t nextObjectIdBefore);
     // Work for several sessions, built under m_lock and written after it is released.
     using Work = std::vector<std::pair<Session*, Outbox>>;
     // A system event to every subscribed client: a frame, or an aircraft added or removed.
@@ -204,6 +213,7 @@ private:
     Object m_user;
     std::map<std::uint32_t, Object> m_objects; // AI aircraft
     std::uint32_t m_nextObjectId = 0;
+    std::unique_ptr<AiTrack> m_track = std::make_unique<AiTrack>(m_options.recordFile);
 };
 
 } // namespace standin

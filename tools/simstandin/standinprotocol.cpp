@@ -245,9 +245,65 @@ void SimStandIn::handleRequest(int session, Request request, Outbox& out)
     request.number = request.u32(8) - scRequestIdBase;
     request.sendId = request.u32(12);
     ++m_counts[request.number];
+    const std::uint32_t nextObjectId = m_nextObjectId;
     respond(session, request, out);
+    trackAi(session, request, nextObjectId);
     if (m_options.recordRequests)
         m_requests.push_back(std::move(request));
+}
+
+// Creations, positions and removals of AI aircraft, as the request left them.
+void SimStandIn::trackAi(int session, const Request& r, std::uint32_t nextObjectIdBefore)
+{
+    if (r.version != scProtocolVersion)
+        return;
+    switch (r.number) {
+    case scReqAiCreateNonAtcAircraft:
+        if (m_nextObjectId != nextObjectIdBefore) {
+            const Object& made = m_objects[nextObjectIdBefore];
+            m_track->created(session, nextObjectIdBefore, made.text("ATC ID"), made.text("TITLE"),
+                             made.value("Plane Latitude"), made.value("Plane Longitude"), made.value("Plane Altitude"),
+                             r.u32(332) != 0);
+        }
+        break;
+    case scReqAiRemoveObject:
+        if (!m_objects.contains(r.u32(16)))
+            m_track->removed(r.u32(16));
+        break;
+    case scReqSetDataOnObject: {
+        const auto object = m_objects.find(r.u32(20));
+        const auto& definitions = m_clients[session].definitions;
+        const auto definition = definitions.find(r.u32(16));
+        if (object == m_objects.end() || definition == definitions.end() ||
+            std::none_of(definition->second.begin(), definition->second.end(),
+                         [](const Datum& d) { return lf_sameName(d.name, "Plane Latitude"); }))
+            break;
+        const Object& moved = object->second;
+        m_track->moved(object->first, moved.value("Plane Latitude"), moved.value("Plane Longitude"),
+                       moved.value("Plane Altitude"), moved.value("Plane Heading degrees true"));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+AiFigures SimStandIn::aiFigures() const
+{
+    std::lock_guard lock(m_lock);
+    return m_track->figures();
+}
+
+std::size_t SimStandIn::aiObjectsBefore(int session) const
+{
+    std::lock_guard lock(m_lock);
+    return m_track->presentBefore(session);
+}
+
+void SimStandIn::flushAiTrack()
+{
+    std::lock_guard lock(m_lock);
+    m_track->flush();
 }
 
 void SimStandIn::respond(int session, const Request& r, Outbox& out)

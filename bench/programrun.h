@@ -1,0 +1,184 @@
+#pragma once
+// The whole program under a benchmark: Tarnwick_P3D.exe in the world that scripts/world.sh
+// prepared below a run folder, the simulator stand-in in this process (on the simulator's
+// named pipe, in the same Wine prefix) and the RealTraffic stand-in beside it, replaying the
+// world's traffic. Everything started here ends by itself within its time bound.
+#include "foundation/winstring.h"
+#include "simstandin/scenario.h"
+#include "simstandin/simstandin.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace programrun {
+
+// The Windows path of a Linux path (Z: is the root).
+inline std::filesystem::path gf_windowsPath(const std::string& linuxPath)
+{
+    std::wstring path = L"Z:" + gf_utf8ToUtf16(linuxPath);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+// Windows command-line quoting, which Wine undoes for a Linux program.
+inline std::wstring lf_quote(const std::string& argument)
+{
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : gf_utf8ToUtf16(argument)) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+// Starts a Linux program (Wine cannot wait for it: it must end by itself).
+inline void gf_startLinux(const std::string& program, const std::vector<std::string>& arguments)
+{
+    std::wstring command = lf_quote(program);
+    for (const std::string& argument : arguments)
+        command += L" " + lf_quote(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
+        throw std::runtime_error("cannot start " + program);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// Runs a script of the source tree with Debian's Python and waits until it has written
+// `done` (at most `bound`); false when it did not.
+inline bool gf_runPython(const std::string& script, std::vector<std::string> arguments, const std::string& done,
+                         std::chrono::seconds bound)
+{
+    arguments.insert(arguments.begin(), std::string(TARNWICK_SOURCE_DIR) + "/" + script);
+    gf_startLinux("/usr/bin/python3", arguments);
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (std::chrono::steady_clock::now() < end) {
+        if (std::filesystem::exists(gf_windowsPath(done)))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+}
+
+struct Sample {
+    double workingSetMb = 0.0;
+    unsigned long handles = 0;
+};
+
+class ProgramRun {
+public:
+    // `run` is the Linux path of the world's run folder; the RealTraffic stand-in serves for
+    // `seconds` and a little longer. With a record file the simulator stand-in writes its AI
+    // track there and the RealTraffic stand-in the records it sent beside it (sent.txt).
+    ProgramRun(const std::string& run, int seconds, const std::string& recordFile = {})
+        : m_run(run), m_program(gf_windowsPath(run + "/program"))
+    {
+        standin::Options options;
+        options.pipeName = L"\\\\.\\pipe\\Lockheed Martin Prepar3D v5\\SimConnect";
+        options.frameIntervalMs = 33;
+        options.recordRequests = false; // a long run: counted only
+        if (!recordFile.empty())
+            options.recordFile = gf_windowsPath(recordFile).wstring();
+        m_sim = std::make_unique<standin::SimStandIn>(options);
+        for (const standin::ScenarioStep& step : standin::gf_readScenario(gf_windowsPath(run + "/scenario.txt")))
+            standin::gf_applyScenarioStep(*m_sim, step);
+
+        std::vector<std::string> realTraffic{std::string(TARNWICK_SOURCE_DIR) + "/tools/realtraffic/realtraffic_standin.py",
+                                             "live", "--file", run + "/traffic.txt", "--after-connect", "3", "--stay",
+                                             "--log", run + "/realtraffic.txt", "--timeout",
+                                             std::to_string(seconds + 120)};
+        if (!recordFile.empty()) {
+            realTraffic.push_back("--sent");
+            realTraffic.push_back(run + "/sent.txt");
+        }
+        gf_startLinux("/usr/bin/python3", realTraffic);
+
+        const std::wstring exe = (m_program / L"Tarnwick_P3D.exe").wstring();
+        std::wstring command = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, m_program.c_str(),
+                            &startup, &process))
+            throw std::runtime_error("cannot start Tarnwick_P3D.exe");
+        CloseHandle(process.hThread);
+        m_process = process.hProcess;
+    }
+    ~ProgramRun()
+    {
+        if (alive())
+            TerminateProcess(m_process, 1); // only after a failed close
+        CloseHandle(m_process);
+        m_sim->stop();
+    }
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    standin::SimStandIn& sim() { return *m_sim; }
+    bool alive() const { return WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+
+    Sample sample() const
+    {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(m_process, &counters, sizeof counters);
+        DWORD handles = 0;
+        GetProcessHandleCount(m_process, &handles);
+        return {counters.WorkingSetSize / (1024.0 * 1024.0), handles};
+    }
+
+    // Closes the main window as the user does and waits for the process to end; the
+    // seconds it took, or a negative number when it did not end within the bound.
+    double close(std::chrono::seconds bound, DWORD& exitCode)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        if (HWND window = FindWindowW(nullptr, L"Tarnwick_P3D"))
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        const DWORD wait = WaitForSingleObject(m_process, static_cast<DWORD>(bound.count() * 1000));
+        exitCode = STILL_ACTIVE;
+        GetExitCodeProcess(m_process, &exitCode);
+        return wait == WAIT_OBJECT_0
+                   ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
+                   : -1.0;
+    }
+
+    // The lines of the program's Log.txt that begin with the text.
+    std::vector<std::string> logLines(const std::string& begin) const
+    {
+        std::ifstream log(m_program / L"Log.txt");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(log, line);)
+            if (line.rfind(begin, 0) == 0)
+                lines.push_back(line);
+        return lines;
+    }
+
+private:
+    std::string m_run;
+    std::filesystem::path m_program;
+    std::unique_ptr<standin::SimStandIn> m_sim;
+    HANDLE m_process = nullptr;
+};
+
+} // namespace programrun

@@ -1,0 +1,67 @@
+# Sourced by run.sh and bench.sh after env.sh and wine_session_begin: the world in which
+# Tarnwick runs here. world_prepare RUN SECONDS writes, in the Wine prefix and below RUN:
+#   RUN/program        the program folder as the installer leaves it, with the real airport
+#                      list, the reference data, registration lists and a livery list
+#   RUN/stands.txt     the stands of the add-on sceneries ("stand <airport> <number> ...")
+#   RUN/traffic.txt    SECONDS of live traffic around Amsterdam (tools/realtraffic/run_traffic.py)
+#   RUN/scenario.txt   the simulator: the user aircraft parked at stand 1 of Amsterdam
+# and a Prepar3D v5 installation as the registry shows it, its add-on sceneries (Amsterdam
+# and an ORBX Rotterdam with an archived parking file) and AI aircraft packages, and
+# RealTraffic as installed on this computer.
+
+# The user aircraft's two airports: stand 1 of each sample scenery (latitude, longitude).
+WORLD_HOME=(52.3086 4.7639)
+WORLD_AWAY=(51.9569 4.4375)
+
+world_prepare() {
+  local run=$1 seconds=$2
+  local drive_c="$WINEPREFIX/drive_c" program="$run/program"
+  mkdir -p "$program/docs" "$program/input"
+  cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+  cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml"
+  # Reference data, registration lists and a livery list, as the download server and an
+  # earlier scan would have left them.
+  $WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
+
+  mkdir -p "$drive_c/Prepar3D v5/Scenery"
+  $WINE reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
+    >/dev/null 2>&1
+  # The add-on sceneries, named by a UTF-16 scenery.cfg; the writer lists their stands.
+  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" sample 'C:\Addon Sceneries' | grep '^stand ' > "$run/stands.txt"
+  local p3d_data="$drive_c/ProgramData/Lockheed Martin/Prepar3D v5"
+  mkdir -p "$p3d_data"
+  { printf '\xFF\xFE'; printf '%s\r\n' '[General]' 'Title=Prepar3D Scenery' \
+      '[Area.001]' 'Title=Amsterdam Schiphol' 'Local=C:\Addon Sceneries\Schiphol' 'Active=TRUE' \
+      '[Area.002]' 'Title=Orbx Rotterdam' 'Local=C:\Addon Sceneries\Orbx EHRD' 'Active=TRUE' \
+      | iconv -f UTF-8 -t UTF-16LE; } > "$p3d_data/scenery.cfg"
+  mkdir -p "$program/airports/archive/ORBX"
+  { printf '<?xml version="1.0"?>\n<meta />\n<parameters>\n'
+    printf '\t<parameter name="publisher" value="ORBX" />\n\t<parameter name="num_parkpos" value="8" />\n'
+    printf '</parameters>\n<parkpositions />\n'; } > "$program/airports/archive/ORBX/EHRD.xml"
+
+  local roaming="$drive_c/users/$(id -un)/AppData/Roaming"
+  mkdir -p "$roaming/InsideSystems"
+  : > "$roaming/InsideSystems/RealTraffic.jar"
+  # AI aircraft packages of a few hundred liveries of the same world, covering the airlines
+  # and types of the traffic, which the automatic livery scan finds through the simulator's
+  # add-ons.cfg and simobjects.cfg.
+  $WINE "$BUILD/tools/refgen/refgen.exe" packages 'C:\AI Traffic' \
+    "C:\\users\\$(id -un)\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg" \
+    'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' 'C:\Prepar3D v5' 400 >> "$run/refgen.txt" 2>&1
+
+  python3 "$here/tools/realtraffic/run_traffic.py" --stands "$run/stands.txt" --airport EHAM \
+    --seconds "$seconds" --out "$run/traffic.txt"
+
+  cat > "$run/scenario.txt" <<EOF
+0 user Plane Latitude = ${WORLD_HOME[0]}
+0 user Plane Longitude = ${WORLD_HOME[1]}
+0 user Plane Heading degrees true = 0
+0 user Plane Altitude = -11
+0 user SIM ON GROUND = 1
+0 user ZULU TIME = 43200
+0 user ZULU DAY OF YEAR = 60
+0 user ZULU YEAR = 2024
+0 text TITLE = Stand-in Boeing 737-800 KLM
+0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
+EOF
+}

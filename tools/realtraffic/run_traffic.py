@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""The traffic of the run command: live flights around the user's airport, written from a
+few waypoints per flight as RTTFC records at RealTraffic's pace, in time order.
+
+Each wave of PERIOD seconds has two departures that push back from stands, taxi out and
+take off, two arrivals that land and taxi onto stands, three overflights and, through all
+waves, aircraft that stay parked at their stands. The next wave departs from the stands at
+which the last one's arrivals parked, and arrives at those its departures left.
+
+  run_traffic.py --stands FILE --airport EHAM --out FILE [--seconds N]
+
+The stands file holds the lines "stand <airport> <number> <gate|ramp> <lat> <lon> <heading>
+<radius>" that bgl_writer prints for its sample scenery.
+"""
+import argparse
+import math
+import sys
+
+import scripted_flights as sf
+
+PERIOD = 300.0         # seconds between waves
+START = 1700000000.0   # time stamp of the first record
+# Where the waves depart from and arrive at, and where aircraft stay parked (stand numbers).
+STAND_PAIRS = ((11, 13), (14, 15))
+PARKED_STANDS = (21, 22, 23)
+# Runway 24 of the stand-in airport, south of the stands: threshold and heading.
+RUNWAY_OFFSET_M = (-300.0, -650.0)  # east, north of the first stand
+RUNWAY_HEADING = 240.0
+
+# (callsign stem, type, registration, wake category): flights that show each step of the
+# livery match: registration, airline and model, a similar model, and a generic livery.
+DEPARTURES = (("KLM14", "B738", "PH-BXA", "A3"), ("DLH2", "A321", "D-AISX", "A3"))
+ARRIVALS = (("KLM18", "E190", "PH-EZX", "A3"), ("EZY78", "A319", "G-EZAA", "A3"))
+OVERFLIGHTS = (("UAE14", "A388", "A6-EDA", "A5"), ("AFR12", "A320", "F-HBNC", "A3"), ("BAW3", "A320", "G-EUYA", "A3"))
+PARKED = (("KLM60", "B744", "PH-CKA", "A5"), ("RYR33", "B738", "EI-DCL", "A3"), ("TRA51", "B738", "PH-HSA", "A3"))
+
+
+def read_stands(path, airport):
+    stands = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) == 8 and fields[0] == "stand" and fields[1] == airport:
+                stands[int(fields[2])] = (float(fields[4]), float(fields[5]), float(fields[6]))
+    if not stands:
+        raise SystemExit(f"run_traffic: no stands of {airport} in {path}")
+    return stands
+
+
+def ident(stem, number, kind, reg, category, hexid, origin, destination):
+    return {"hex": hexid, "callsign": f"{stem}{number}", "type": kind, "registration": reg,
+            "from": origin, "to": destination, "category": category}
+
+
+def overflight(centre, bearing, passing_nm, altitude, speed, seconds):
+    """Straight across the airport's surroundings, passing_nm to the side of it."""
+    frame = sf.Frame(*centre)
+    half = speed * sf.KNOT * seconds / 2.0
+    side = sf.ahead((0.0, 0.0), bearing + 90.0, passing_nm * 1852.0)
+    start = sf.ahead(side, bearing + 180.0, half)
+    route = sf.Route(start, altitude, bearing)
+    route.points[0] = (0.0, start, altitude, speed, bearing)
+    route.go(sf.ahead(side, bearing, half), speed, altitude=altitude, heading=bearing)
+    return frame, route
+
+
+def parked(stand, elevation, seconds):
+    frame = sf.Frame(stand[0], stand[1])
+    route = sf.Route((0.0, 0.0), elevation, stand[2])
+    route.wait(seconds)
+    return frame, route
+
+
+def flights(stands, elevation, seconds):
+    """All records of the run, time order."""
+    first = stands[min(stands)]
+    frame = sf.Frame(first[0], first[1])
+    runway = (*frame.position(*RUNWAY_OFFSET_M), RUNWAY_HEADING)
+    centre = (first[0], first[1])
+    lines = []
+
+    def add(route_frame, route, who, offset, interval=2.0, ground=elevation):
+        for line in sf.records(route_frame, route, ground, who, START + offset, interval):
+            if float(line.split(",")[14]) <= START + seconds:
+                lines.append(line)
+
+    hexid = 4840000
+    for k, (stem, kind, reg, category) in enumerate(PARKED):
+        hexid += 1
+        f, r = parked(stands[PARKED_STANDS[k]], elevation, seconds)
+        add(f, r, ident(stem, "1", kind, reg, category, hexid, "EHAM", "EGLL"), 0.0, interval=10.0)
+    for wave in range(int(math.ceil(seconds / PERIOD))):
+        at = wave * PERIOD
+        out_stands, in_stands = STAND_PAIRS[wave % 2], STAND_PAIRS[(wave + 1) % 2]
+        for k, (stem, kind, reg, category) in enumerate(DEPARTURES):
+            hexid += 1
+            hold = 20.0 + 40.0 * k
+            f, r = sf.departure(stands[out_stands[k]], runway, elevation, hold, 120.0)
+            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EHAM", "LFPG"), at)
+        for k, (stem, kind, reg, category) in enumerate(ARRIVALS):
+            hexid += 1
+            # Parked until just before the next wave departs from the same stand.
+            f, r = sf.arrival(stands[in_stands[k]], runway, elevation, 4.0 + 2.0 * k, 1.0)
+            r.wait(max(0.0, PERIOD - 10.0 - r.last[0] - 30.0 * k))
+            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 30.0 * k)
+        for k, (stem, kind, reg, category) in enumerate(OVERFLIGHTS):
+            hexid += 1
+            f, r = overflight(centre, 70.0 + 120.0 * k + 20.0 * wave, 2.0 + 1.5 * k, 3000.0 + 2500.0 * k,
+                              220.0 + 40.0 * k, 240.0)
+            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EDDF", "EGLL"), at + 15.0 * k,
+                interval=3.0)
+    lines.sort(key=lambda line: float(line.split(",")[14]))
+    return lines
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--stands", required=True)
+    parser.add_argument("--airport", default="EHAM")
+    parser.add_argument("--elevation", type=float, default=-11.0, help="airport elevation, feet")
+    parser.add_argument("--seconds", type=float, default=600.0, help="length of the traffic")
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args(argv)
+    lines = flights(read_stands(args.stands, args.airport), args.elevation, args.seconds)
+    with open(args.out, "w", encoding="latin-1", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
