@@ -84,6 +84,9 @@ void gf_stopParking();
 // small letters); never clears it.
 void lf_isActiveTrue(bool& flag, std::string_view line);
 
+// The airport parking file in use forgotten: no identity, change counter 0 (traffic reset).
+void gf_clearApfFile();
+
 // What the placeholders of the airport data record and answer until it is built.
 extern std::atomic<std::int32_t> pendingAirportListReads;
 extern std::atomic<std::int32_t> pendingAirportScans;

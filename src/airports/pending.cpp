@@ -23,3 +23,5 @@ bool gf_scanAirports(bool, const std::vector<std::string>& folders)
 }
 
 void gf_stopParking() { ++pendingParkingStops; }
+
+void gf_clearApfFile() {}

@@ -6,8 +6,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
+
+struct AircraftProfile;
+struct Act;
 
 // Publishers of the reference data: each row the publisher's name, then the names
 // under which its sceneries appear.
@@ -38,6 +42,8 @@ namespace pendingLiveries {
 extern std::map<std::string, int> sizeClasses;   // absent: 0
 extern std::map<std::string, double> wingspans;  // absent: 0.0
 extern std::unordered_map<std::string, DbRecord> dbRecords;
+extern std::string_view liveryTitle;            // what matchLiveryLive chooses; empty: none
+extern std::set<std::string, std::less<>> failedTitles;
 } // namespace pendingLiveries
 
 // The publisher of an archive entry: the first field of the first row of PublisherTable
@@ -56,6 +62,20 @@ bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vect
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
+
+// Whether the reference data lists the type among its aircraft.
+bool gf_isKnownAircraft(const std::string& type);
+// The type of the registration data for the registration's first spelling that hits; empty when none.
+std::string gf_dbTypeOfReg(const std::string& registration);
+// Chooses a livery for a live flight and stores its title in the record (empty when none).
+void matchLiveryLive(Act& act);
+// The simulator refused to create the record's livery: logged, and the title is never chosen
+// again; raises UserErrorException 81 once 20 titles failed.
+void gf_liveryNotCreated(const AircraftProfile& head);
+// Whether the title is among those the simulator refused.
+bool gf_isFailedLivery(std::string_view title);
+// Empties the per-step match counters (traffic reset).
+void gf_resetMatchState();
 
 // What the placeholders of the liveries record and answer until they are built.
 extern std::atomic<std::int32_t> pendingAircraftDataReads;

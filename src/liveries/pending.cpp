@@ -1,6 +1,9 @@
 // Stand-ins for the liveries services that are not built yet.
 #include "liveries/liveries.h"
 
+#include "foundation/log.h"
+#include "traffic/records.h"
+
 #include <fmt/format.h>
 
 #include <atomic>
@@ -13,6 +16,8 @@ namespace pendingLiveries {
 std::map<std::string, int> sizeClasses;
 std::map<std::string, double> wingspans;
 std::unordered_map<std::string, DbRecord> dbRecords;
+std::string_view liveryTitle;
+std::set<std::string, std::less<>> failedTitles;
 } // namespace pendingLiveries
 
 int gf_sizeCategory(const std::string& type)
@@ -98,3 +103,30 @@ bool gf_scanLiveries(bool scan, bool, bool, const std::vector<std::string>& fold
 
 void gf_logNoMatches() {}
 void logMatchingSummary() {}
+
+bool gf_isKnownAircraft(const std::string& type) { return pendingLiveries::sizeClasses.contains(type); }
+
+std::string gf_dbTypeOfReg(const std::string& registration)
+{
+    for (const std::string& spelling : gf_regcodeVariants(registration)) {
+        std::optional<DbRecord> record;
+        if (lf_findDbRecord(spelling, record))
+            return record->type;
+    }
+    return {};
+}
+
+void matchLiveryLive(Act& act)
+{
+    act.base.head.liveryTitle = pendingLiveries::liveryTitle;
+}
+
+void gf_liveryNotCreated(const AircraftProfile& head)
+{
+    gf_logf("{} \"{}\" could not be created by your Sim!", head.identity.callsign, head.liveryTitle);
+    pendingLiveries::failedTitles.emplace(head.liveryTitle);
+}
+
+bool gf_isFailedLivery(std::string_view title) { return pendingLiveries::failedTitles.contains(title); }
+
+void gf_resetMatchState() {}

@@ -11,6 +11,8 @@
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
 #include "links/realtrafficserver.h"
+#include "links/simqueues.h"
+#include "support/trafficacts.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -50,6 +52,10 @@ TEST(ExitReasons, NamesOfTheTableAndAnUnknownNumber)
 TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
 {
     BLOCK_CALLSIGN.setValue("BAW12");
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
+    removalQueue.push_back(78);
+    ASSERT_TRUE(gf_createFlightPlanFolder());
     SendMessageW(window(), WM_CLOSE, 0, 0);
     SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
     ASSERT_TRUE(windowEnded());
@@ -58,10 +64,9 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
     EXPECT_TRUE(removalDone.load());
-    EXPECT_EQ(pendingLiveRemovals.load(), 1);
-    EXPECT_EQ(gf_testTrafficCalls(),
-              (std::vector<std::string>{"lf_removeStaticParked", "gf_queueWaitingRemovals", "gf_clearLiveryChoices",
-                                        "gf_removeFlightPlanFolder", "gf_releaseTrafficLists"}));
+    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77})) << "the waiting removal first";
+    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_removeStaticParked"});
+    EXPECT_FALSE(std::filesystem::exists(dataFolder / L"orig_dest"));
     EXPECT_EQ(pendingParkingStops.load(), 1);
     EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "");
     EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "");
@@ -80,6 +85,8 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     flightPaused = true;
     mainWindow.trafficReaderState = 1;
     gf_setDisplayText(&MainWindow::simulatorLine, "Prepar3D v5.3", countersBand);
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusNew, 0);
     gf_startFinalExit(2, 30);
     ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 2; }, std::chrono::seconds(20)));
     EXPECT_TRUE(logHasLine("Exiting: RESTART"));
@@ -97,9 +104,7 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     EXPECT_EQ(exitReason.load(), 0u);
     EXPECT_EQ(mainWindow.trafficReaderState.load(), 3);
     EXPECT_EQ(gf_displayTexts().simulatorLine, "");
-    const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_EQ(std::ranges::count(calls, "lf_resetTraffic"), 1);
-    EXPECT_EQ(std::ranges::count(calls, "gf_releaseTrafficLists"), 0);
+    EXPECT_TRUE(liveActs.empty()) << "the traffic tables are reset";
 }
 
 TEST_F(Exit, ASettingRestartKeepsTheScansAndARestartWithoutSecondsStartsAtOnce)
@@ -128,11 +133,13 @@ TEST_F(Exit, ACloseDuringTheCountdownStandsAndNoStaleRestartFollows)
 
 TEST_F(Exit, TheAircraftAreRemovedOnlyAfterTheMainLoopHasStopped)
 {
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
     startUpRunning = true; // a main loop that takes a while to see the exit
     gf_startFinalExit(4, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_EQ(pendingLiveRemovals.load(), 0);
+    EXPECT_EQ(liveActs.front().base.status, statusCreated);
     startUpRunning = false;
     ASSERT_TRUE(windowEnded());
-    EXPECT_EQ(pendingLiveRemovals.load(), 1);
+    EXPECT_EQ(liveActs.front().base.status, statusRemoving);
 }

@@ -8,9 +8,13 @@
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
 #include "links/realtrafficserver.h"
+#include "links/simids.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "links/trafficreader.h"
+#include "liveries/liveries.h"
+#include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 #include <regex>
 #include <thread>
@@ -22,6 +26,8 @@ protected:
     {
         flightRunning = true;
         userOnGround = false;
+        tickCounter = 0;
+        gf_testClearTraffic();
         COLLISION_USER_AIR.value = false;
         COLLISION_USER_GND.value = false;
         COLLISION_LIVE_PARKED_GND.value = false;
@@ -56,11 +62,11 @@ TEST_F(Schedule, EveryTickRunsTheUpkeepAndOnlyAReportRunsThePerSecondPass)
 {
     for (int tick = 0; tick < 5; ++tick)
         lf_mainTick();
-    EXPECT_EQ(pendingTicks.load(), 5);
+    EXPECT_EQ(tickCounter.load(), 5);
     EXPECT_EQ(secondsCounter.load(), 0);
     EXPECT_EQ(mainWindow.secondsClock.load(), 0);
     second();
-    EXPECT_EQ(pendingTicks.load(), 6);
+    EXPECT_EQ(tickCounter.load(), 6);
     EXPECT_EQ(secondsCounter.load(), 1);
     EXPECT_EQ(mainWindow.secondsClock.load(), 1);
     EXPECT_FALSE(newSecond.load()) << "the report is consumed";
@@ -116,8 +122,7 @@ TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
 TEST_F(Schedule, TheStaticRenewalRunsInTwoPhasesFifteenSecondsApart)
 {
     {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
+        gf_setParkAirport({.code = "EHAM"});
     }
     parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
     staticRenewalRequest = true;
@@ -149,9 +154,17 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 
     staticRenewalRequest = false;
     INITIAL_LOAD_ONLY.value = true;
-    const std::vector<std::string> calls = second(86400);
+    // A flight seen before the daily reset gets its livery chosen afresh after it.
+    Act seen = gf_testAct(0x400009, statusNew, 0, "KLM9");
+    pendingLiveries::liveryTitle = "KLM old";
+    ASSERT_TRUE(lf_matchLivery(seen));
+    pendingLiveries::liveryTitle = "KLM new";
+    second(86400);
+    Act again = gf_testAct(0x400009, statusNew, 0, "KLM9");
+    ASSERT_TRUE(lf_matchLivery(again));
+    pendingLiveries::liveryTitle = {};
+    EXPECT_EQ(again.base.head.liveryTitle, "KLM new");
     EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
-    EXPECT_TRUE(has(calls, "gf_clearLiveryChoices"));
     EXPECT_EQ(secondsCounter.load(), 0);
 }
 
@@ -201,6 +214,7 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
     }
     flightRunning = false;
     reReadRequest = true;
+    lf_pushToBuffer({.objectId = 999, .kind = AnswerKind::removed});
     lf_mainTick();
     EXPECT_TRUE(flightPaused.load());
     EXPECT_FALSE(accepting());
@@ -210,13 +224,13 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
         EXPECT_TRUE(simQueues.positionsB.empty());
     }
     EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
-    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_processBuffer"});
+    EXPECT_TRUE(inboundBuffer.empty()) << "the simulator's answers are still taken";
     for (int tick = 1; tick < 99; ++tick)
         lf_mainTick();
     EXPECT_TRUE(reReadRequest.load()) << "once a second, not every tick";
     lf_mainTick(); // the hundredth
     EXPECT_FALSE(reReadRequest.load());
-    EXPECT_EQ(pendingTicks.load(), 0) << "no traffic upkeep without a flight";
+    EXPECT_EQ(tickCounter.load(), 0) << "no traffic upkeep without a flight";
     EXPECT_EQ(secondsCounter.load(), 0) << "no per-second pass without a flight";
 
     flightRunning = true;
@@ -231,10 +245,16 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
     NAV_LIGHTS_WHILE_PARKED.value = true;
     navLightsRequest = true;
     liveTrimRequest = true;
+    MAX_LIVE.value = 1;
+    gf_testAddAct(0x400001, statusCreated, 41, "KLM1", 52.3, 4.76).phase = phaseAtStand;
+    gf_testAddAct(0x400002, statusCreated, 42, "KLM2", 53.3, 4.76);
     lf_mainTick();
-    const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_TRUE(has(calls, "gf_sendNavLightsToParked(true)"));
-    EXPECT_TRUE(has(calls, "lf_removeExcess"));
+    MAX_LIVE.value = MAX_LIVE.defaultValue;
+    ASSERT_EQ(simQueues.events.size(), 1u) << "the parked one's navigation lights";
+    EXPECT_EQ(simQueues.events[0].objectId, 41u);
+    EXPECT_EQ(simQueues.events[0].eventId, ceNavLights);
+    EXPECT_EQ(simQueues.events[0].value, 1u);
+    EXPECT_EQ(liveActs[1].base.status, statusRemoving) << "the farther one";
     EXPECT_FALSE(navLightsRequest.load());
     EXPECT_FALSE(liveTrimRequest.load());
     userOnGround = true;
@@ -272,7 +292,7 @@ TEST(AutoRange, RadiusByTheUsersState)
 TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
 {
     std::thread loop(mainLoop);
-    ASSERT_TRUE(gf_waitFor([] { return pendingTicks.load() >= 10; }));
+    ASSERT_TRUE(gf_waitFor([] { return tickCounter.load() >= 10; }));
     EXPECT_TRUE(accepting());
     exitFlag = true;
     const bool ended = gf_waitFor([] { return !accepting(); }, std::chrono::seconds(2));
@@ -283,10 +303,19 @@ TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
 
 TEST_F(Schedule, AnExceptionInATickIsReportedAndEndsTheTrafficCleanly)
 {
-    pendingTickFails = true;
-    std::thread loop(mainLoop);
+    // A report of a type whose size class has no motion values fails its tick.
+    pendingLiveries::sizeClasses["ZZZZ"] = 9;
+    LiveReport report{.ident = {.type = "ZZZZ", .callsign = "ZZZ1"}, .hexid = 0x400001};
+    std::thread loop([&report] {
+        {
+            std::lock_guard lock(reportDequeMutex);
+            reportDeque.push_back(report);
+        }
+        mainLoop();
+    });
     loop.join();
-    EXPECT_EQ(errorLine(), "mainLoop: sys error 0: tick failed");
+    pendingLiveries::sizeClasses.erase("ZZZZ");
+    EXPECT_TRUE(errorLine().starts_with("mainLoop: ")) << errorLine();
     EXPECT_FALSE(accepting()) << "no reports pile up without the main loop";
     EXPECT_EQ(exitReason.load(), 5u);
     ASSERT_TRUE(gf_testWaitForExitEnd());
