@@ -69,6 +69,8 @@ struct StandRecord {
 
 // Static parking is active at the park airport (its airport parking file is in use).
 extern std::atomic<bool> staticParkingActive;
+// Learned stand updates since the park airport's parking file was loaded.
+extern std::atomic<std::int32_t> apfEditCount;
 // Airports that the last airport scan put into the TO_BE_LEARNED_OFFLINE folder.
 extern std::atomic<std::int32_t> tbloAirportCount;
 

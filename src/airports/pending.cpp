@@ -2,6 +2,7 @@
 #include "airports/airports.h"
 
 std::atomic<bool> staticParkingActive{false};
+std::atomic<std::int32_t> apfEditCount{0};
 std::atomic<std::int32_t> tbloAirportCount{0};
 
 // Tests read how often these were called and set what the scan finds.
