@@ -28,9 +28,12 @@ void lf_turnToward(Act& act, double target)
     act.heading = lf_normalHeading(act.heading + (d > 0 ? step : -step));
 }
 
-// Moves a value toward a target by a step, not beyond it.
+// Moves a value toward a target by a step, not beyond it; the last step lands on the
+// target even when the sum of the steps falls a rounding short of it.
 double lf_moveToward(double value, double step, double target)
 {
+    if (std::abs(target - value) <= std::abs(step) * (1.0 + 1e-9))
+        return target;
     const double moved = value + step;
     return step >= 0 ? std::min(moved, target) : std::max(moved, target);
 }

@@ -8,7 +8,7 @@
 #include <cmath>
 
 namespace {
-constexpr double turnedOff = 15.0; // degrees off the roll-out heading
+constexpr double turnedOff = 15.0 - 1e-9; // degrees off the roll-out heading, less rounding
 constexpr double slow = 90.0;      // knots
 
 // Spoiler handle and both throttle levers back to zero (not for light aircraft, which have none).
