@@ -19,11 +19,28 @@ drive_c="$WINEPREFIX/drive_c"
 program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+# Reference data, registration lists and a livery list, as the download server and an
+# earlier scan would have left them.
+$WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
 
 # A Prepar3D v5 installation as the registry shows it, and RealTraffic on this computer.
 mkdir -p "$drive_c/Prepar3D v5/Scenery"
 $WINE reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
   >/dev/null 2>&1
+# An add-on scenery made by the BGL writer (Amsterdam with stands and helipads, and an ORBX
+# Rotterdam whose parking file is archived), named by a UTF-16 scenery.cfg.
+$WINE "$BUILD/tools/bglwriter/bgl_writer.exe" sample 'C:\Addon Sceneries' >/dev/null
+p3d_data="$drive_c/ProgramData/Lockheed Martin/Prepar3D v5"
+mkdir -p "$p3d_data"
+{ printf '\xFF\xFE'; printf '%s\r\n' '[General]' 'Title=Prepar3D Scenery' \
+    '[Area.001]' 'Title=Amsterdam Schiphol' 'Local=C:\Addon Sceneries\Schiphol' 'Active=TRUE' \
+    '[Area.002]' 'Title=Orbx Rotterdam' 'Local=C:\Addon Sceneries\Orbx EHRD' 'Active=TRUE' \
+    | iconv -f UTF-8 -t UTF-16LE; } > "$p3d_data/scenery.cfg"
+mkdir -p "$program/airports/archive/ORBX"
+{ printf '<?xml version="1.0"?>\n<meta />\n<parameters>\n'
+  printf '\t<parameter name="publisher" value="ORBX" />\n\t<parameter name="num_parkpos" value="8" />\n'
+  printf '</parameters>\n<parkpositions />\n'; } > "$program/airports/archive/ORBX/EHRD.xml"
+
 roaming="$drive_c/users/$(id -un)/AppData/Roaming"
 mkdir -p "$roaming/InsideSystems"
 : > "$roaming/InsideSystems/RealTraffic.jar"
@@ -73,9 +90,10 @@ app_ended() { ! kill -0 "$app" 2>/dev/null; }
 ended=no
 wait_for 30 app_ended && ended=yes
 
-python3 - "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" "$screenshot" <<'EOF'
+python3 - "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" "$screenshot" \
+  "$program/output/info/AirportsScanLog.txt" <<'EOF'
 import collections, re, sys
-log_path, sim_path, rt_path, ended, screenshot = sys.argv[1:6]
+log_path, sim_path, rt_path, ended, screenshot, scan_path = sys.argv[1:7]
 
 def read(path):
     try:
@@ -101,6 +119,8 @@ for line in sim:
         asked[int(m.group(1), 16)] += 1
 
 print("---- summary")
+print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
+      + (first(r'fixes\.xml" read') or "fixes not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
 print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
       + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))
@@ -109,6 +129,13 @@ print("RealTraffic got:    %d position lines (Qs121=)" % sum(1 for l in rt if l.
 print("simulator was asked:")
 for number, count in sorted(asked.items()):
     print("  %5d x %s" % (count, names.get(number, "request 0x%02X" % number)))
+scan = read(scan_path)
+generated = [m.group(1) for m in (re.match(r"Generated (\w+)\.xml: ", l) for l in scan) if m]
+linked = [m.group(1) for m in (re.match(r"(?:ORBX airport|thirdparty) (\w+) linked to ", l) for l in scan) if m]
+print("add-on airports:    %d found (%s), %d parking files generated, %d linked to archived files"
+      % (len(set(generated + linked)), ", ".join(sorted(set(generated + linked))) or "none",
+         len(generated), len(linked)))
+print("AirportsScanLog.txt: " + (scan_path if scan else "not written"))
 print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
       + ("" if ended == "yes" else " (the process did not end in time)"))
 print("Log.txt:            " + log_path)

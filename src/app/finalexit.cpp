@@ -102,7 +102,11 @@ void lf_stopEverything(std::uint32_t reason)
         logMatchingSummary();
         gf_logNoMatches();
     }
-    gf_stopParking();
+    // The park airport's stands belong to the main loop: saved only once it has ended.
+    if (trafficStopped)
+        gf_stopParking();
+    else
+        gf_logMarked("The main loop did not stop, the parking changes were not saved");
     gf_waitForThreads(1); // all but this one
 }
 

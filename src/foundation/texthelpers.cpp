@@ -56,8 +56,8 @@ void gf_normalizeList(std::string& text)
 void gf_addSplitFields(const std::vector<std::string>& texts)
 {
     for (const std::string& text : texts) {
-        PublisherTable.push_back(gf_splitFields(text));
-        PublisherTable.back().shrink_to_fit();
+        publisherGroups.push_back(gf_splitFields(text));
+        publisherGroups.back().shrink_to_fit();
     }
 }
 

@@ -172,8 +172,8 @@ void readUserAircraftModel(const SimMessage& message)
     if (model.find("camerapod") != std::string::npos || model.find("Crew Vessel") != std::string::npos) {
         wingspan = gf_wingspan("E190");
     } else {
-        wingspan = model.size() < 5 ? gf_wingspan(model) : largestWingspan;
-        if (wingspan == largestWingspan) {
+        wingspan = model.size() < 5 ? gf_wingspan(model) : maxHalfWingspan;
+        if (wingspan == maxHalfWingspan) {
             for (const char* aerosoft : {"A319", "A320", "A321"})
                 if (title.starts_with(fmt::format("Aerosoft {}", aerosoft))) {
                     model = aerosoft;
@@ -182,7 +182,7 @@ void readUserAircraftModel(const SimMessage& message)
                     break;
                 }
         }
-        known = wingspan != largestWingspan;
+        known = wingspan != maxHalfWingspan;
         if (!known)
             gf_showStatus("User aircraft wing span unknown, max is taken instead, please report in my Forum!", false);
         sizeClass = gf_sizeCategory(model);

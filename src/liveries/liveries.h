@@ -1,21 +1,17 @@
 #pragma once
 // What the rest of the program uses of the liveries: reference data, scan and matching.
+#include "foundation/aircraftprofile.h"
+
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
-struct AircraftProfile;
-struct Act;
-
-// Publishers of the reference data: each row the publisher's name, then the names
+// Publishers of the reference data: each group the publisher's name, then the names
 // under which its sceneries appear.
-extern std::vector<std::vector<std::string>> PublisherTable;
+extern std::vector<std::vector<std::string>> publisherGroups;
 
 // One registration record of the reference data.
 struct DbRecord {
@@ -27,61 +23,57 @@ struct DbRecord {
 
 // Size class of a type: 0 Light, 1 Buzjets, 2 Large, 3 Heavy, 4 HighPerf, 5 Rotorcraft.
 int gf_sizeCategory(const std::string& type);
-// Half the type's wingspan in nautical miles.
+// Half the type's wingspan in nautical miles; the mean of its size class when not listed.
 double gf_wingspan(const std::string& type);
-// The largest value of the wingspan table, in the unit of gf_wingspan.
-extern double largestWingspan;
+// The largest half wingspan of the reference data, in the unit of gf_wingspan.
+extern double maxHalfWingspan;
+// Whether the reference data list the type among their aircraft.
+bool gf_isKnownAircraft(const std::string& type);
 // The registration itself, then (for 5 or more characters, not "N...", no "-") with
 // "-" after its second and then after its first character.
 std::vector<std::string> gf_regcodeVariants(const std::string& registration);
 // True when the registration data holds this spelling; the record is copied into `record`.
 bool lf_findDbRecord(const std::string& variant, std::optional<DbRecord>& record);
+// The type of the registration's record (first spelling found), or empty.
+std::string gf_dbTypeOfReg(const std::string& registration);
 
-// Stand-in answers until the reference data are read; tests fill them.
-namespace pendingLiveries {
-extern std::map<std::string, int> sizeClasses;   // absent: 0
-extern std::map<std::string, double> wingspans;  // absent: 0.0
-extern std::unordered_map<std::string, DbRecord> dbRecords;
-extern std::string_view liveryTitle;            // what matchLiveryLive chooses; empty: none
-extern std::set<std::string, std::less<>> failedTitles;
-} // namespace pendingLiveries
-
-// The publisher of an archive entry: the first field of the first row of PublisherTable
-// with a field found in the text; "unknown" when none is.
+// The publisher of an archive entry: the first name of the first publisher group with a
+// name found in the text; "unknown" when none is.
 std::string gf_publisherOf(const std::string& text);
 
-// A text that codes today's date (the same text all day); the start-up's daily gate.
+// A text that codes today's date (UTC; the same text all day); the start-up's daily gate.
 std::string gf_dateCode();
-// The aircraft and airline reference data of "input/dbase.xml", and the code fixes.
+// The aircraft and airline reference data of "input\dbase.xml", and the code fixes of
+// "input\fixes.xml"; UserErrorException when a file cannot be used.
 void gf_readAircraftData();
 void gf_readFixes();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
 // livery indexes; true when liveries were found.
 bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vector<std::string>& folders);
+// The livery indexes of the scanned liveries (in scannedLiveries), the registration codes
+// and the similar models; start-up thread, before traffic.
+void processScannedLiveries();
+
+struct Act;
+struct StaticAct;
+struct StandRecord;
+// The livery of a live flight (its title stays empty when none matches); the step that
+// found it is counted.
+void matchLiveryLive(Act& act);
+// The livery of a static parked aircraft on this stand; true when it has one.
+bool matchLiveryParked(StaticAct& act, const StandRecord& stand);
+// The simulator refused the aircraft: its livery is not given again. The 20th refusal
+// throws UserErrorException 81.
+void gf_liveryNotCreated(const ActHead& head);
 // The identity texts of live flights for which no livery matched.
 extern std::set<std::string> noMatchSet;
 void gf_logNoMatches();
 void logMatchingSummary();
-
-// Whether the reference data lists the type among its aircraft.
-bool gf_isKnownAircraft(const std::string& type);
-// The type of the registration data for the registration's first spelling that hits; empty when none.
-std::string gf_dbTypeOfReg(const std::string& registration);
-// Chooses a livery for a live flight and stores its title in the record (empty when none).
-void matchLiveryLive(Act& act);
-// The simulator refused to create the record's livery: logged, and the title is never chosen
-// again; raises UserErrorException 81 once 20 titles failed.
-void gf_liveryNotCreated(const AircraftProfile& head);
-// Whether the title is among those the simulator refused.
-bool gf_isFailedLivery(std::string_view title);
-// Empties the per-step match counters (traffic reset).
-void gf_resetMatchState();
+// The traffic reset: the step counters and noMatchSet empty; refused titles stay refused.
+void gf_resetMatchingState();
 
 // What the placeholders of the liveries record and answer until they are built.
-extern std::atomic<std::int32_t> pendingAircraftDataReads;
-extern std::atomic<std::int32_t> pendingFixesReads;
 extern std::atomic<std::int32_t> pendingLiveryScans;
 extern std::atomic<bool> pendingLastScanWasScan;
 extern std::atomic<bool> pendingLiveriesFound;
 extern std::vector<std::string> pendingScanFolders;
-extern std::string pendingDateCode; // not empty: gf_dateCode answers it

@@ -8,6 +8,7 @@
 #include "foundation/settingscatalogue.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
+#include "liveries/matching.h"
 
 #include <algorithm>
 #include <cmath>
@@ -224,7 +225,7 @@ bool lf_matchLivery(Act& act)
     if (!head.liveryTitle.empty())
         return true;
     if (const auto cached = liveryCache.find(head.flightId); cached != liveryCache.end()) {
-        if (gf_isFailedLivery(cached->second)) {
+        if (gf_isFailedTitle(cached->second)) {
             liveryCache.erase(cached);
         } else {
             head.liveryTitle = cached->second;

@@ -1,6 +1,8 @@
 // Stand-ins for the traffic manager services that are not built yet.
 #include "traffic/manager.h"
 
+#include "app/startup.h"
+
 #include <atomic>
 #include <deque>
 #include <vector>
@@ -45,6 +47,8 @@ std::string pendingReservedStand; // under pendingParkMutex
 
 std::int32_t lf_listRatio2(bool) { return pendingParkedLive; }
 std::int32_t lf_listRatio1(bool) { return pendingParkedStatic; }
+
+WeekSlot gf_staticWeekSlot() { return WeekSlot::fromValue(currentWeekSlot.load()); }
 
 std::string gf_reservedStandName()
 {

@@ -169,7 +169,7 @@ void lf_resetTraffic()
     settlingList.clear();
     ghostList.clear();
     standCandidates.clear();
-    gf_resetMatchState();
+    gf_resetMatchingState();
     creationRequests.clear();
     {
         std::lock_guard lock(parkAirportsMutex);
@@ -190,6 +190,6 @@ void lf_resetTraffic()
     parkStands.clear();
     gf_publishStands();
     currentQnh = 1013;
-    gf_clearApfFile();
-    noMatchSet.clear();
+    parkFile = ParkFile{};
+    apfEditCount = 0;
 }

@@ -31,6 +31,8 @@ extern std::atomic<std::int32_t> tickCounter;
 std::optional<std::pair<double, double>> gf_parkAirportPosition();
 // The park airport's code, empty while none is set; any thread.
 std::string gf_parkAirportCode();
+// The week slot for which static parking is computed; main-loop thread.
+WeekSlot gf_staticWeekSlot();
 
 // Flight ids: live aircraft carry their hex id (always above this), static parked aircraft
 // a number from 1 up to it.

@@ -28,14 +28,6 @@ std::string ProgramFolderTest::stored(const std::string& key)
     return found == values.end() ? "<missing>" : found->second;
 }
 
-::testing::AssertionResult ProgramFolderTest::logged(const std::string& text)
-{
-    const std::string all = log.text();
-    if (all.find(text) != std::string::npos)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "\"" << text << "\" is not in the log:\n" << all;
-}
-
 std::string ProgramFolderTest::errorLine() { return gf_statusLine().error; }
 std::string ProgramFolderTest::statusText() { return gf_statusLine().status; }
 

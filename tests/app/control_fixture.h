@@ -6,6 +6,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/logcapture.h"
 #include "liveries/liveries.h"
+#include "support/errortext.h"
 #include "support/waitfor.h"
 #include "traffic/traffic.h"
 
@@ -27,12 +28,7 @@ int gf_testCountOf(const std::string& text, const std::string& part);
 template <typename Call>
 std::string gf_testUserError(Call call)
 {
-    try {
-        call();
-    } catch (const zeb::UserErrorException& e) {
-        return e.what();
-    }
-    return "no error";
+    return gf_testErrorText<zeb::UserErrorException>(call);
 }
 
 class ProgramFolderTest : public ::testing::Test {
@@ -46,7 +42,7 @@ protected:
     static std::string stored(const std::string& key);
     bool logHasLine(const std::string& line) { return log.hasLine(line); }
     // Whether the text stands anywhere in the log; a failure shows the log.
-    ::testing::AssertionResult logged(const std::string& text);
+    ::testing::AssertionResult logged(const std::string& text) { return log.holds(text); }
     static std::string errorLine();
     static std::string statusText();
     static bool has(const std::vector<std::string>& list, const std::string& item)

@@ -13,8 +13,10 @@
 #include "links/realtrafficserver.h"
 #include "links/simqueues.h"
 #include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -49,6 +51,23 @@ TEST(ExitReasons, NamesOfTheTableAndAnUnknownNumber)
     EXPECT_THROW(gf_exitReasonName(6), std::out_of_range);
 }
 
+namespace {
+// A parking edit at EHAM with one learned option, as the traffic manager leaves it.
+void lf_startParkingEdit()
+{
+    gf_setParkAirport({.code = "EHAM"});
+    parkFile.path = std::filesystem::path(L"airports") / L"archive" / L"stock" / L"EHAM.xml";
+    parkFile.publisher = "stock";
+    parkStands.clear();
+    parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
+    parkStands.back().options.push_back({.airl = "KLM", .type = "B738", .seq = 1, .day = 3, .mark = 1});
+    staticParkingActive = true;
+    apfEditCount = 1;
+}
+
+const std::filesystem::path learnedEham = std::filesystem::path(L"airports") / L"learned" / L"stock" / L"EHAM.xml";
+} // namespace
+
 TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
 {
     BLOCK_CALLSIGN.setValue("BAW12");
@@ -56,6 +75,7 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     gf_testAddAct(0x400001, statusCreated, 77);
     removalQueue.push_back(78);
     ASSERT_TRUE(gf_createFlightPlanFolder());
+    lf_startParkingEdit();
     SendMessageW(window(), WM_CLOSE, 0, 0);
     SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
     ASSERT_TRUE(windowEnded());
@@ -67,7 +87,8 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77})) << "the waiting removal first";
     EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_removeStaticParked"});
     EXPECT_FALSE(std::filesystem::exists(dataFolder / L"orig_dest"));
-    EXPECT_EQ(pendingParkingStops.load(), 1);
+    EXPECT_TRUE(std::filesystem::exists(learnedEham)) << "the parking edit was saved";
+    EXPECT_FALSE(staticParkingActive.load());
     EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "");
     EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "");
     EXPECT_NE(fileValue("LAST_EPOCH_TIME"), "0") << "the time of this run is kept";
@@ -142,4 +163,17 @@ TEST_F(Exit, TheAircraftAreRemovedOnlyAfterTheMainLoopHasStopped)
     startUpRunning = false;
     ASSERT_TRUE(windowEnded());
     EXPECT_EQ(liveActs.front().base.status, statusRemoving);
+}
+
+TEST_F(Exit, AMainLoopThatDoesNotStopKeepsItsStandsUnsaved)
+{
+    lf_startParkingEdit();
+    startUpRunning = true; // never sees the exit
+    gf_startFinalExit(4, 0);
+    ASSERT_TRUE(windowEnded());
+    EXPECT_TRUE(logHasLine("===> The main loop did not stop, the parking changes were not saved"));
+    EXPECT_FALSE(std::filesystem::exists(learnedEham));
+    EXPECT_TRUE(staticParkingActive.load());
+    startUpRunning = false;
+    staticParkingActive = false;
 }

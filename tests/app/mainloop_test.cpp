@@ -12,6 +12,7 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "links/trafficreader.h"
+#include "foundation/exceptions.h"
 #include "liveries/liveries.h"
 #include "support/trafficacts.h"
 #include "traffic/manager.h"
@@ -154,16 +155,7 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 
     staticRenewalRequest = false;
     INITIAL_LOAD_ONLY.value = true;
-    // A flight seen before the daily reset gets its livery chosen afresh after it.
-    Act seen = gf_testAct(0x400009, statusNew, 0, "KLM9");
-    pendingLiveries::liveryTitle = "KLM old";
-    ASSERT_TRUE(lf_matchLivery(seen));
-    pendingLiveries::liveryTitle = "KLM new";
     second(86400);
-    Act again = gf_testAct(0x400009, statusNew, 0, "KLM9");
-    ASSERT_TRUE(lf_matchLivery(again));
-    pendingLiveries::liveryTitle = {};
-    EXPECT_EQ(again.base.head.liveryTitle, "KLM new");
     EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
     EXPECT_EQ(secondsCounter.load(), 0);
 }
@@ -303,19 +295,12 @@ TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
 
 TEST_F(Schedule, AnExceptionInATickIsReportedAndEndsTheTrafficCleanly)
 {
-    // A report of a type whose size class has no motion values fails its tick.
-    pendingLiveries::sizeClasses["ZZZZ"] = 9;
-    LiveReport report{.ident = {.type = "ZZZZ", .callsign = "ZZZ1"}, .hexid = 0x400001};
-    std::thread loop([&report] {
-        {
-            std::lock_guard lock(reportDequeMutex);
-            reportDeque.push_back(report);
-        }
-        mainLoop();
-    });
+    // The first tick's request to the simulator fails with a system error.
+    simRequestSeam = [](const SimRequest&) -> bool { throw zeb::SysErrorException(0, "tick failed"); };
+    std::thread loop(mainLoop);
     loop.join();
-    pendingLiveries::sizeClasses.erase("ZZZZ");
-    EXPECT_TRUE(errorLine().starts_with("mainLoop: ")) << errorLine();
+    simRequestSeam = nullptr;
+    EXPECT_EQ(errorLine(), "mainLoop: sys error 0: tick failed");
     EXPECT_FALSE(accepting()) << "no reports pile up without the main loop";
     EXPECT_EQ(exitReason.load(), 5u);
     ASSERT_TRUE(gf_testWaitForExitEnd());

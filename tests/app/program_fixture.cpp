@@ -4,7 +4,9 @@
 #include "foundation/winstring.h"
 #include "links/simids.h"
 #include "liveries/liveries.h"
+#include "refgen/refgen.h"
 #include "simconnect/protocol.h"
+#include "support/airportlist.h"
 #include "support/parametersxml.h"
 #include "support/testpaths.h"
 
@@ -89,8 +91,9 @@ void ProgramRun::SetUp()
     fs::create_directory(*program / L"docs");
     fs::create_directory(*program / L"input");
     fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
-    gf_testWriteFile(*program / L"input" / L"dbase.xml", "<dbase/>");
+    refgen::writeReferenceFiles(refgen::baseWorld(), *program / L"input");
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
+    gf_testWriteAirportList(program->path());
 
     // The data folder of this prefix's user, as a user who ran the program today left it.
     const fs::path roaming = gf_shellFolderPath();

@@ -1,9 +1,12 @@
 // The start-up's livery and add-on airport scans, and the folder helpers they use.
 #include "control_fixture.h"
 
+#include "airports/scenerylists.h"
 #include "app/detection.h"
 #include "app/scans.h"
 #include "foundation/settingscatalogue.h"
+#include "bglwriter/scenerytree.h"
+#include "foundation/winstring.h"
 #include "support/tempfolder.h"
 
 #include <algorithm>
@@ -68,18 +71,22 @@ TEST_F(Scans, AnAutomaticScanThatFindsNothingAsksForFoldersAndStaysOn)
 
 TEST_F(Scans, ASuccessfulAirportScanReplacesTheGeneratedFilesAndIsNotRepeated)
 {
-    AFG_AUTOMATIC.value = true;
+    AFG_AUTOMATIC.value = false;
     SCAN_AIRPORTS.value = true;
     fs::create_directories(fs::path(L"airports") / L"my_ORBX");
     gf_testWriteFile(fs::path(L"airports") / L"my_ORBX" / L"EGLL.xml", "old");
-    pendingAirportsFound = true;
+    fs::create_directories(fs::path(L"Sceneries") / L"Schiphol");
+    bglw::gf_writeBgl(bglw::File{.sections = {bglw::Section{.records = {bglw::gf_sampleAirport(
+                                     "EHAM", "Amsterdam", 52.3, 4.76, 4, 1)}}}},
+                      fs::path(L"Sceneries") / L"Schiphol" / L"AF2_EHAM.bgl");
+    afolder3.assignValue(gf_pathText(fs::absolute(L"Sceneries")));
     gf_scanAirportsAtStart();
-    EXPECT_EQ(pendingAirportScans.load(), 1);
     EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX" / L"EGLL.xml"));
-    EXPECT_TRUE(fs::is_directory(fs::path(L"airports") / L"my_thirdparty")) << "made when missing";
+    EXPECT_TRUE(fs::exists(fs::path(L"airports") / L"my_thirdparty" / L"EHAM.xml")) << "made when missing";
     EXPECT_FALSE(SCAN_AIRPORTS.value.load());
     EXPECT_EQ(stored("SCAN_AIRPORTS"), "false");
-    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ airports scan automatic starts +++++++++++++++++++++++++++++"));
+    EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ airports scan manual starts +++++++++++++++++++++++++++++"));
+    EXPECT_TRUE(logHasLine("Airports scan successful"));
     EXPECT_TRUE(logHasLine("-------------------------- airports scan ends    ----------------------------"));
 }
 
@@ -87,11 +94,14 @@ TEST_F(Scans, AnAirportScanThatFindsNothingWarnsAndScansAgainNextTime)
 {
     AFG_AUTOMATIC.value = true;
     SCAN_AIRPORTS.value = true;
+    SIM_INSTALL_PATH.assignValue("C:\\Prepar3D v5");
+    programDataRedirect = fs::absolute(L"ProgramData"); // without scenery.cfg and scenery_add-ons.xml
     fs::create_directory(L"airports");
-    pendingAirportsFound = false;
     gf_scanAirportsAtStart();
+    programDataRedirect.clear();
     EXPECT_EQ(statusText(), "Warning: Scan has not found any add-on airports");
     EXPECT_TRUE(logHasLine("Warning: Scan has not found any add-on airports"));
+    EXPECT_TRUE(logged("scenery.cfg not found!"));
     EXPECT_TRUE(SCAN_AIRPORTS.value.load());
 }
 
@@ -108,7 +118,7 @@ TEST_F(Scans, AManualAirportScanNeedsAddOnFoldersOutsideTheStockAirports)
               "42: parameter afolder1 points to stock airports instead of add-on airports!");
     afolder1.assignValue("E:\\Orbx");
     gf_scanAirportsAtStart();
-    EXPECT_EQ(pendingAirportScanFolders, std::vector<std::string>{"E:\\Orbx"});
+    EXPECT_TRUE(logHasLine("E:\\Orbx does not exist, skipped!"));
     EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ airports scan manual starts +++++++++++++++++++++++++++++"));
 }
 
@@ -120,7 +130,7 @@ TEST_F(Scans, AGeneratedFolderThatCannotBeEmptiedStopsTheStartUp)
     gf_testWriteFile(orbx / L"sub" / L"kept.xml", "x");
     const std::string error = gf_testUserError(gf_scanAirportsAtStart);
     EXPECT_EQ(error.rfind("5: ", 0), 0u) << error;
-    EXPECT_EQ(pendingAirportScans.load(), 0);
+    EXPECT_EQ(gf_testCountOf(log.text(), "for airport add-ons"), 0) << "no scan";
 }
 
 TEST_F(Scans, RemovingOldFilesOfAMissingFolderDoesNothing)

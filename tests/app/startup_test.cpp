@@ -2,12 +2,17 @@
 // reference data once per process, the scan result check, an exit during the scans.
 #include "updater_support.h"
 
+#include "support/airportlist.h"
+
+#include "airports/airports.h"
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "foundation/parametersfile.h"
 #include "foundation/registry.h"
 #include "foundation/winstring.h"
 #include "foundation/settingscatalogue.h"
+#include "liveries/scrambling.h"
+#include "refgen/refgen.h"
 
 #include <algorithm>
 
@@ -16,7 +21,13 @@ namespace fs = std::filesystem;
 namespace {
 class StartUp : public UpdaterTest {
 protected:
-    StartUp() { fs::create_directory(L"input"); }
+    StartUp()
+    {
+        gf_testWriteAirportList(fs::current_path());
+        refgen::writeReferenceFiles(refgen::baseWorld(), L"input");
+        dateCodeInstant = noonJanuary2;
+    }
+    ~StartUp() override { dateCodeInstant = 0; }
 
     // The paths asked of the download server since the last look.
     std::vector<std::string> takeRequests()
@@ -28,6 +39,8 @@ protected:
     }
 
     std::size_t seen = 0;
+    static constexpr std::int64_t noonJanuary2 = 1704196800; // 2024-01-02 12:00 UTC
+    const std::string today = gf_dateCodeAt(noonJanuary2);
 };
 } // namespace
 
@@ -46,10 +59,9 @@ TEST_F(StartUp, FromAnotherFolderOnlyTheRunFolderErrorIsShown)
 
 TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationList)
 {
-    gf_testWriteFile(fs::path(L"input") / L"dbase.xml", "<dbase/>");
     gf_testWriteFile(fs::path(L"input") / L"AIG-regcodes.xml", "<regcodes/>");
-    writeParameters({{"DATA_CHECKED_AT_DATE", "20240101"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
-    pendingDateCode = "20240102";
+    writeParameters({{"DATA_CHECKED_AT_DATE", gf_dateCodeAt(noonJanuary2 - 86400)},
+                     {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
     lf_prepareStart();
     std::vector<std::string> requests = takeRequests();
     EXPECT_TRUE(has(requests, "dbase/version.json")) << "a new day, although dbase.xml is there";
@@ -57,10 +69,14 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
     EXPECT_TRUE(has(requests, "archive/p3d/version.json"));
     EXPECT_EQ(std::ranges::count(requests, "aig/version.json"), 2);
     EXPECT_EQ(requests.front(), "aig/version.json") << "the registration list comes first";
-    EXPECT_EQ(stored("DATA_CHECKED_AT_DATE"), "20240102");
-    EXPECT_EQ(pendingAircraftDataReads.load(), 1);
-    EXPECT_EQ(pendingFixesReads.load(), 1);
-    EXPECT_EQ(pendingAirportListReads.load(), 1);
+    EXPECT_EQ(stored("DATA_CHECKED_AT_DATE"), today);
+    const auto readsOfReferenceData = [&] {
+        const std::string text = log.text();
+        return std::pair{gf_testCountOf(text, " dbase records from \"input\\dbase.xml\" read"),
+                         gf_testCountOf(text, "\"input\\fixes.xml\" read")};
+    };
+    EXPECT_EQ(readsOfReferenceData(), std::pair(1, 1));
+    EXPECT_EQ(gf_findAirport("EHAM")->alt, -11.0) << "the airport list is read";
     for (const char* folder : {"output", "output/info", "output/errors", "airports", "airports/learned",
                                "airports/learned/stock", "airports/learned/ORBX", "airports/learned/thirdparty"})
         EXPECT_TRUE(fs::is_directory(folder)) << folder;
@@ -72,8 +88,7 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
     EXPECT_EQ(std::ranges::count(requests, "aig/version.json"), 1);
     EXPECT_FALSE(has(requests, "release/version_P3D.json"));
     EXPECT_FALSE(has(requests, "dbase/version.json"));
-    EXPECT_EQ(pendingAircraftDataReads.load(), 1);
-    EXPECT_EQ(pendingFixesReads.load(), 1);
+    EXPECT_EQ(readsOfReferenceData(), std::pair(1, 1));
 
     // A missing file is fetched on the same day.
     fs::remove(fs::path(L"input") / L"dbase.xml");
@@ -87,13 +102,12 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
 
 TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
 {
-    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"},
+    writeParameters({{"DATA_CHECKED_AT_DATE", today},
                      {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"},
                      {"MAX_LIVE", "120"},
                      {"LATERAL_RANGE", "25"},
                      {"MAX_FIT", "9"},
                      {"ARCHIVE_VERSION", "2417.3.1"}});
-    pendingDateCode = "20240102";
     lf_prepareStart();
     EXPECT_EQ(liveMaximum.load(), 120);
     EXPECT_EQ(lateralRangeAtStart.load(), 25);
@@ -103,11 +117,10 @@ TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
 
 TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScans)
 {
-    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"},
+    writeParameters({{"DATA_CHECKED_AT_DATE", today},
                      {"SCAN_LIVERIES", "false"},
                      {"SCAN_AIRPORTS", "true"},
                      {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
-    pendingDateCode = "20240102";
     // An exit under way: the start-up stops after the liveries and starts no traffic.
     exitFlag = true;
     lf_startUpTarnwick();
@@ -116,7 +129,7 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     EXPECT_EQ(stored("SCAN_LIVERIES"), "false") << "switched on, then off by the successful scan";
     EXPECT_EQ(pendingLiveryScans.load(), 1);
     EXPECT_TRUE(pendingLastScanWasScan.load());
-    EXPECT_EQ(pendingAirportScans.load(), 0);
+    EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX")) << "no airport scan";
     EXPECT_FALSE(std::ranges::count(gf_testTrafficCalls(), "gf_reserveTrafficTables"));
     EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
     EXPECT_EQ(runningThreads.load(), 0);
@@ -125,14 +138,22 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
 
 TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)
 {
-    writeParameters({{"DATA_CHECKED_AT_DATE", "20240102"}});
-    pendingDateCode = "20240102";
+    writeParameters({{"DATA_CHECKED_AT_DATE", today}});
     p3dv5Installed = false;
     p3dv6Installed = false;
     lf_startUpTarnwick();
     EXPECT_EQ(errorLine(), "151: No P3D install path detected, type full Install Path above, and press Enter");
     EXPECT_EQ(pendingLiveryScans.load(), 0);
     EXPECT_FALSE(exitFlag.load());
+}
+
+TEST_F(StartUp, AMissingAirportListStopsTheStartUpWithItsError)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    fs::remove(fs::path(L"input") / L"airports_p3d.xml");
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "88: input\\airports_p3d.xml not loaded File was not found");
+    EXPECT_EQ(pendingLiveryScans.load(), 0);
 }
 
 TEST(SinceLastRun, SecondsMinutesAndNothingAfterAYear)

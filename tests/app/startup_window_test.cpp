@@ -5,12 +5,16 @@
 #include "mainwindow_fixture.h"
 #include "program_fixture.h"
 
+#include "support/airportlist.h"
+
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
+#include "liveries/scrambling.h"
+#include "refgen/refgen.h"
 
 #include <winsock2.h>
 
@@ -29,9 +33,11 @@ protected:
         startUpBody = lf_startUpTarnwick;
         fs::create_directory(L"docs");
         fs::create_directories(fs::path(L"input") / L"my_regcodes");
+        gf_testWriteAirportList(fs::current_path());
         fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
         simulator = std::make_unique<standin::SimStandIn>(gf_testPipeSimulatorOptions(fs::current_path()));
-        pendingDateCode = "20240102";
+        refgen::writeReferenceFiles(refgen::baseWorld(), L"input");
+        dateCodeInstant = 1704196800; // 2024-01-02 12:00 UTC, so the day cannot change meanwhile
         parameters = gf_testRunParameters(fs::current_path() / L"Prepar3D v5");
         datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
     }

@@ -25,7 +25,7 @@ protected:
     {
         fs::create_directory("airports");
         ARCHIVE_VERSION.assignValue("");
-        PublisherTable.clear();
+        publisherGroups.clear();
         gf_addSplitFields({"FlyTampa, FlyTampa_, FT_", "Aerosoft, AS_"});
         server.put("docs/P3D_archive.txt", "archive notes\n");
         server.put("docs/P3D_archive.csv", "code;publisher\n");
@@ -246,7 +246,7 @@ TEST_F(ArchiveUpdate, MissingDocumentsDoNotUndoTheArchive)
 
 TEST_F(ArchiveUpdate, PublisherNamesThatAreNoFolderAreLoggedAndTheEntryStillExtracted)
 {
-    PublisherTable.clear();
+    publisherGroups.clear();
     gf_addSplitFields({"..\\..\\Up, Climb_", "Bad<Name>, Odd_"});
     serve("1.0.0", {{"archive/thirdparty/Climb_/EHAM.xml", "<c/>"}, {"archive/thirdparty/Odd_/EGLL.xml", "<o/>"}});
     EXPECT_TRUE(updateArchive());

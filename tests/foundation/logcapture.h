@@ -3,6 +3,8 @@
 #include "foundation/log.h"
 #include "support/tempfolder.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 class LogCapture {
@@ -20,6 +22,15 @@ public:
 
     // Whether one whole line (without its line end) reads so.
     bool hasLine(const std::string& line) { return gf_testHasLine(text(), line); }
+
+    // Whether the text stands anywhere in the log; a failure shows the log.
+    ::testing::AssertionResult holds(const std::string& part)
+    {
+        const std::string all = text();
+        if (all.find(part) != std::string::npos)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "\"" << part << "\" is not in the log:\n" << all;
+    }
 
 private:
     TempFolder m_folder{true};

@@ -1,6 +1,6 @@
 #include "foundation/standoptions.h"
 #include "foundation/texthelpers.h"
-#include "liveries/liveries.h"
+#include "liveries/referencedata.h"
 #include "logcapture.h"
 
 #include <gtest/gtest.h>
@@ -108,7 +108,7 @@ TEST(StandOptions, AddingNumbersAfterTheLastNumberedOption)
 
 TEST(StandOptions, AddingTakesAirlineAndTypeFromTheRegistrationRecord)
 {
-    pendingLiveries::dbRecords["PH-BXA"] = DbRecord{"KLM", "B738", "", false};
+    dbRecords["PH-BXA"] = DbRecord{"KLM", "B738", "", false};
     StandOptions options;
     const FlightIdent ident = lf_ident("XXX", "A320");
     gf_addSlotRecord(options, ident, false, {2, 12}, "KLM1", "PHBXA"); // found as PH-BXA

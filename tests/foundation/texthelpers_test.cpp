@@ -45,11 +45,11 @@ TEST(TextHelpers, NormalizeListRemovesBlanksOnlyWhenThereAreAny)
 
 TEST(TextHelpers, PublisherRowsAreAppendedInOrder)
 {
-    PublisherTable.clear();
+    publisherGroups.clear();
     gf_addSplitFields({"ORBX, FTX, Orbx Systems", "Aerosoft"});
-    ASSERT_EQ(PublisherTable.size(), 2u);
-    EXPECT_EQ(PublisherTable[0], (Items{"ORBX", "FTX", "Orbx Systems"}));
-    EXPECT_EQ(PublisherTable[1], (Items{"Aerosoft"}));
+    ASSERT_EQ(publisherGroups.size(), 2u);
+    EXPECT_EQ(publisherGroups[0], (Items{"ORBX", "FTX", "Orbx Systems"}));
+    EXPECT_EQ(publisherGroups[1], (Items{"Aerosoft"}));
 }
 
 TEST(TextHelpers, SmallFormatters)

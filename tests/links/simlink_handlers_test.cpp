@@ -2,7 +2,7 @@
 #include "links/simlink_fixture.h"
 
 #include "foundation/settingscatalogue.h"
-#include "liveries/liveries.h"
+#include "liveries/referencedata.h"
 #include "links/realtrafficserver.h"
 #include "simconnect/protocol.h"
 
@@ -177,10 +177,11 @@ TEST_F(SimLink, TheTitleIsCutTo48CharactersAndShown)
 
 TEST_F(SimLink, TheModelCodeGivesTheWingspanAndSizeClass)
 {
-    pendingLiveries::wingspans = {{"B738", 17.9 / 1852}, {"B38", 20.0 / 1852}, {"A320", 17.05 / 1852},
+    wingspans = {{"B738", 17.9 / 1852}, {"B38", 20.0 / 1852}, {"A320", 17.05 / 1852},
                                   {"E190", 14.3 / 1852}, {"A388", 39.9 / 1852}};
-    pendingLiveries::sizeClasses = {{"B738", 2}, {"A320", 2}, {"B38", 4}};
-    largestWingspan = 39.9 / 1852;
+    largeTypes = {"B738", "A320"};
+    highPerformanceTypes = {"B38"};
+    maxHalfWingspan = 39.9 / 1852;
     start(SimTransport::pipe, {.userAtcModel = "ATCCOM.AC_MODEL_B738.0.text"});
 
     auto modelBecomes = [&](const std::string& atcModel, const std::string& title, const std::string& model) {
@@ -209,7 +210,7 @@ TEST_F(SimLink, TheModelCodeGivesTheWingspanAndSizeClass)
     ASSERT_TRUE(modelBecomes("SOMETHING_LONG", "Home-made jet", "SOMETHING_LONG"));
     info = gf_userAircraftInfo();
     EXPECT_FALSE(info.wingspanKnown);
-    EXPECT_DOUBLE_EQ(info.halfWingspan, largestWingspan);
+    EXPECT_DOUBLE_EQ(info.halfWingspan, maxHalfWingspan);
     EXPECT_FALSE(mainWindow.userModelKnown);
 
     // A camera pod flies with the span of an E190.

@@ -1,0 +1,156 @@
+// The add-on airport scan: every .bgl file of the add-on sceneries is read by a task of its
+// own, at most as many at once as the scan throttle allows.
+#include "airports/airportscan.h"
+
+#include "airports/airportfiles.h"
+#include "airports/airports.h"
+#include "airports/bglreader.h"
+#include "airports/scenerylists.h"
+#include "app/programcontrol.h"
+#include "app/status.h"
+#include "foundation/log.h"
+#include "foundation/scanthrottle.h"
+#include "foundation/textfiles.h"
+#include "foundation/winstring.h"
+
+#include <fmt/format.h>
+
+#include <deque>
+#include <future>
+
+namespace fs = std::filesystem;
+
+namespace {
+const fs::path scanLogPath = fs::path(L"output") / L"info" / L"AirportsScanLog.txt";
+
+// Waits for the oldest task; its failure is reported by `report` and the walk goes on.
+template <typename Report>
+void lf_collectOldest(std::deque<std::future<void>>& futures, Report report)
+{
+    std::future<void> oldest = std::move(futures.front());
+    futures.pop_front();
+    try {
+        oldest.get();
+    } catch (const std::exception& e) {
+        report(e);
+    }
+}
+
+void lf_startTask(std::deque<std::future<void>>& futures, const fs::path& path)
+{
+    gf_waitForScanSlot();
+    // The slot is counted before the task can end and release it.
+    runningScanTasks.fetch_add(1);
+    try {
+        futures.push_back(std::async(std::launch::async, lf_toParkingPositions, path));
+    } catch (...) {
+        gf_endScanTask();
+        throw;
+    }
+}
+
+// A candidate: a .bgl file outside statics and heliports whose header names airports.
+bool lf_isCandidate(const fs::directory_entry& entry, const std::string& text)
+{
+    return entry.is_regular_file() && lf_isBglFile(gf_pathText(entry.path().extension())) &&
+           text.find("statics") == std::string::npos && text.find("_heliports") == std::string::npos &&
+           lf_bglHasAirports(entry.path());
+}
+} // namespace
+
+std::atomic<std::int32_t> tbloAirportCount{0};
+
+bool lf_isBglFile(const std::string& extension) { return extension == ".BGL" || extension == ".bgl"; }
+
+void lf_scanSceneryFolder(const fs::path& folder)
+{
+    const std::string folderText = gf_pathText(folder);
+    gf_addAirportsLogLine("Scanning for addon airports in " + folderText);
+    std::deque<std::future<void>> futures;
+    std::error_code error;
+    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        try {
+            const std::string text = gf_pathText(entry.path());
+            if (lf_insideStockAirports(text)) {
+                entries.disable_recursion_pending();
+                continue;
+            }
+            if (!lf_isCandidate(entry, text))
+                continue;
+            if (gf_exitUnderWay())
+                break;
+            lf_startTask(futures, entry.path());
+            if (futures.size() > static_cast<std::size_t>(scanTaskLimit))
+                lf_collectOldest(futures, [&](const std::exception& e) {
+                    gf_addAirportsLogLine(fmt::format("{} airports search aborted, futs inner, \n{}\n{}\n{}",
+                                                      errorMarker, e.what(), futures.size(), text));
+                });
+        } catch (const std::exception& e) {
+            gf_addAirportsLogLine(
+                fmt::format("{} airports search in folder {} aborted, cause: {}", errorMarker, folderText, e.what()));
+        }
+    }
+    if (error)
+        gf_addAirportsLogLine(fmt::format("{} airports search in folder {} aborted because of iterator problem: {}",
+                                          errorMarker, folderText, error.message()));
+    // Every started task is awaited, also after a failed iteration.
+    while (!futures.empty())
+        lf_collectOldest(futures, [&](const std::exception& e) {
+            gf_addAirportsLogLine(fmt::format("{} airports search in {} aborted, futs outer error: {}", errorMarker,
+                                              folderText, e.what()));
+        });
+}
+
+void lf_scanSceneryPaths(const std::string& path)
+{
+    if (path.empty())
+        return;
+    const fs::path folder = gf_u8path(path);
+    std::error_code error;
+    if (!fs::exists(folder, error)) {
+        gf_showStatus(path + " does not exist, skipped!", true);
+    } else if (fs::is_directory(folder, error)) {
+        if (!lf_insideStockAirports(path))
+            lf_scanSceneryFolder(folder);
+    } else {
+        gf_showStatus(path + " is not a folder name, skipped!", true);
+    }
+}
+
+bool gf_scanAirports(bool discover, const std::vector<std::string>& folders)
+{
+    std::error_code error;
+    if (fs::exists(scanLogPath, error) && !fs::remove(scanLogPath, error))
+        gf_log("problems with removing previous files (maybe still open?)");
+    tbloAirportCount = 0;
+    // The result tells what this scan found, also after a restart in the same process.
+    airportFileCount = 0;
+    gf_takeAirportsLogLines();
+    std::vector<std::string> paths = folders;
+    if (discover) {
+        lf_readSceneryCfg(paths);
+        lf_readSceneryAddOnsXml(paths);
+    }
+    for (const std::string& path : paths) {
+        if (gf_exitUnderWay())
+            break;
+        lf_scanSceneryPaths(path);
+    }
+    if (gf_exitUnderWay()) {
+        gf_takeAirportsLogLines();
+        return false;
+    }
+    if (gf_writeLinesToFile(gf_takeAirportsLogLines(), scanLogPath))
+        gf_log(gf_pathText(scanLogPath) + " written");
+    else
+        gf_logMarked(gf_pathText(scanLogPath) + " could not be written");
+    gf_clearStatus();
+    lf_prepareOfflineLearning();
+    if (airportFileCount.load() > 0) {
+        gf_log("Airports scan successful");
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,120 @@
+// A .bgl file as words: its header, the airport sections and the walk over their records.
+#include "airports/bglreader.h"
+
+#include "airports/airportfiles.h"
+#include "foundation/log.h"
+#include "foundation/scanthrottle.h"
+#include "foundation/winstring.h"
+
+#include <fmt/format.h>
+
+#include <fstream>
+#include <unordered_set>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr std::size_t headerWords = 14;
+constexpr std::uint32_t headerSize = 0x38;
+constexpr std::uint32_t airportSection = 3;
+constexpr std::size_t sectionEntryWords = 5;
+
+// Converts the airport records met on a walk from `first` to the end of the file.
+void lf_walkRecords(const BglWords& words, std::size_t first, const std::string& path,
+                    std::unordered_set<std::size_t>& converted, const std::function<void(BglAirport&)>& handle)
+{
+    for (std::size_t index = first; index < words.size();) {
+        const std::optional<std::size_t> end = gf_bglRecordEnd(words, index, words.size());
+        if (!end)
+            return; // a record that does not move the walk forward or runs past the file
+        const std::uint16_t id = gf_bglRecordId(words, index);
+        // Several sections' walks reach the same records: each airport is converted once.
+        if ((id == bglAirportId || id == bglAirportNewId) && converted.insert(index).second)
+            lf_processAirport(words, index, *end, id == bglAirportNewId, path, handle);
+        index = *end;
+    }
+}
+} // namespace
+
+std::optional<std::size_t> gf_bglRecordEnd(const BglWords& words, std::size_t index, std::size_t end)
+{
+    if (index + 1 >= end)
+        return std::nullopt;
+    const auto size = static_cast<std::int32_t>(words[index] >> 16 | (words[index + 1] & 0xFFFFu) << 16);
+    const std::int32_t sizeInWords = size / 4;
+    if (sizeInWords < 1 || static_cast<std::size_t>(sizeInWords) > end - index)
+        return std::nullopt;
+    return index + static_cast<std::size_t>(sizeInWords);
+}
+
+BglWords gf_readBglWords(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in.is_open())
+        return {};
+    const std::streamoff size = in.tellg();
+    if (size <= 0)
+        return {};
+    BglWords words((static_cast<std::size_t>(size) + 3) / 4, 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(words.data()), size);
+    if (in.gcount() != size)
+        return {};
+    return words;
+}
+
+void gf_readBglAirports(const BglWords& words, const std::string& path, const std::function<void(BglAirport&)>& handle)
+{
+    // A file shorter than its header, or with another header size, has no airports for us.
+    if (words.size() <= headerWords || words[1] != headerSize)
+        return;
+    std::unordered_set<std::size_t> converted;
+    const std::uint32_t sections = words[5];
+    for (std::uint32_t i = 0; i < sections; ++i) {
+        const std::size_t entry = headerWords + sectionEntryWords * i;
+        if (entry + sectionEntryWords > words.size())
+            return;
+        // Sections with 20-byte subsection entries (flag bit 16) are not airport sections we read.
+        if (words[entry] != airportSection || (words[entry + 1] & 0x10000u) != 0)
+            continue;
+        const std::size_t table = words[entry + 3] / 4;
+        if (table + 2 >= words.size())
+            continue;
+        lf_walkRecords(words, words[table + 2] / 4, path, converted, handle);
+    }
+}
+
+void lf_toParkingPositions(const fs::path& path)
+{
+    struct SlotRelease {
+        ~SlotRelease() { gf_endScanTask(); }
+    } release;
+    const std::string pathText = gf_pathText(path);
+    try {
+        gf_readBglAirports(gf_readBglWords(path), pathText, gf_linkOrWriteAirport);
+    } catch (const std::exception&) {
+        gf_addAirportsLogLine(fmt::format("{}!? Exception in lf_toParkingPositions: {}", errorMarker, pathText));
+        throw;
+    }
+}
+
+bool lf_bglHasAirports(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in.is_open())
+        return false;
+    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    std::uint32_t header[headerWords] = {};
+    if (size < sizeof header || !in.seekg(0) || !in.read(reinterpret_cast<char*>(header), sizeof header))
+        return false;
+    const std::uint64_t count = header[5];
+    if (count == 0 || size <= sizeof header + 20 * count)
+        return false;
+    std::vector<std::uint32_t> table(sectionEntryWords * count);
+    if (!in.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size() * 4)))
+        return false;
+    for (std::size_t i = 0; i < count; ++i)
+        if (table[sectionEntryWords * i] == airportSection)
+            return true;
+    return false;
+}

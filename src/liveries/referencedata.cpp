@@ -1,0 +1,203 @@
+// input\dbase.xml: known types and their size classes, similar types, airlines, cargo
+// operators, publishers, wingspans and registration records. Codes are stored scrambled.
+#include "liveries/referencedata.h"
+
+#include "foundation/exceptions.h"
+#include "foundation/log.h"
+#include "foundation/texthelpers.h"
+#include "foundation/winstring.h"
+#include "liveries/scrambling.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::set<std::string> knownTypes;
+std::set<std::string> heavyTypes;
+std::set<std::string> largeTypes;
+std::set<std::string> buzjetTypes;
+std::set<std::string> highPerformanceTypes;
+std::set<std::string> rotorcraftTypes;
+std::set<std::string> cargoTypes;
+std::set<std::string> icaoAirlines;
+std::set<std::string> cargoOperators;
+std::vector<std::vector<std::string>> similarGroups;
+std::vector<std::vector<std::string>> publisherGroups;
+std::map<std::string, double> wingspans;
+double maxHalfWingspan = 0.0;
+std::array<double, 6> classDefaultWingspans{};
+std::unordered_map<std::string, DbRecord> dbRecords;
+
+namespace {
+constexpr double nmPerMetre = 0.0005399568034557236;
+
+void lf_clearReferenceData()
+{
+    for (std::set<std::string>* set : {&knownTypes, &heavyTypes, &largeTypes, &buzjetTypes, &highPerformanceTypes,
+                                       &rotorcraftTypes, &cargoTypes, &icaoAirlines, &cargoOperators})
+        set->clear();
+    similarGroups.clear();
+    publisherGroups.clear();
+    wingspans.clear();
+    maxHalfWingspan = 0.0;
+    classDefaultWingspans.fill(0.0);
+    dbRecords.clear();
+}
+
+std::string lf_readTypeAttribute(const pugi::xml_node& node, const char* name)
+{
+    const std::string text = gf_attributeText(node, name);
+    return text.empty() ? text : gf_decryptType(text);
+}
+
+void lf_readSimilarTypes(const pugi::xml_node& document)
+{
+    similarGroups.reserve(64);
+    for (const pugi::xml_node similar : document.child("similar_types").children("similar")) {
+        std::vector<std::string> group = gf_splitComma(gf_attributeText(similar, "types"));
+        for (std::string& type : group)
+            type = gf_decryptType(type);
+        std::ranges::sort(group);
+        similarGroups.push_back(std::move(group));
+    }
+    similarGroups.shrink_to_fit();
+}
+
+void lf_readPublishers(const pugi::xml_node& document, const std::string& path)
+{
+    try {
+        publisherGroups.reserve(640);
+        std::vector<std::string> texts;
+        for (const pugi::xml_node pub : document.child("publishers").children("pub"))
+            texts.push_back(gf_attributeText(pub, "names"));
+        std::ranges::sort(texts);
+        texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+        gf_addSplitFields(texts);
+        publisherGroups.shrink_to_fit();
+    } catch (const std::exception& e) {
+        throw zeb::SysErrorException(299, fmt::format("exception {} in reading publishers from \"{}\"", e.what(), path));
+    }
+}
+
+// True when at least one entry was taken.
+bool lf_readWingspans(const pugi::xml_node& document, const std::string& path)
+{
+    bool accepted = false;
+    try {
+        for (const pugi::xml_node entry : document.child("wingspans").children("wingspan")) {
+            const std::string type = lf_readTypeAttribute(entry, "type");
+            if (!knownTypes.contains(type)) {
+                gf_logMarked(fmt::format("wingspan model {} is no valid model, skipped", type));
+                continue;
+            }
+            const double half = std::strtod(gf_attributeText(entry, "meters").c_str(), nullptr) * 0.5 * nmPerMetre;
+            wingspans.emplace(type, half);
+            maxHalfWingspan = std::max(maxHalfWingspan, half);
+            accepted = true;
+        }
+    } catch (const std::exception& e) {
+        throw zeb::SysErrorException(288, fmt::format("exception {} in reading wingspans from \"{}\"", e.what(), path));
+    }
+    return accepted;
+}
+
+// The mean half wingspan of each size class; a class without entries keeps 0.0.
+void lf_computeClassDefaults()
+{
+    std::array<double, 6> sums{};
+    std::array<int, 6> counts{};
+    for (const auto& [type, half] : wingspans) {
+        const int c = gf_sizeCategory(type);
+        sums[c] += half;
+        ++counts[c];
+    }
+    for (std::size_t c = 0; c < sums.size(); ++c)
+        classDefaultWingspans[c] = counts[c] > 0 ? sums[c] / counts[c] : 0.0;
+}
+
+void lf_readRegistrations(const pugi::xml_node& document)
+{
+    dbRecords.clear();
+    for (const pugi::xml_node db : document.child("dbase").children("db")) {
+        std::string reg = gf_decryptRegcode(gf_attributeText(db, "reg"));
+        DbRecord record{gf_decryptAirline(gf_attributeText(db, "airl")), lf_readTypeAttribute(db, "type"),
+                        gf_decryptAirline(gf_attributeText(db, "opr")), gf_flagText(db.attribute("cargo").value())};
+        if (!dbRecords.emplace(reg, std::move(record)).second)
+            gf_logMarked(fmt::format("regcode {} already exists", reg));
+    }
+}
+} // namespace
+
+bool gf_flagText(const char* text)
+{
+    switch (text ? text[0] : '\0') {
+    case '1': case 't': case 'T': case 'y': case 'Y':
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string gf_attributeText(const pugi::xml_node& node, const char* name)
+{
+    return node ? node.attribute(name).value() : "";
+}
+
+void gf_readXmlSection(const pugi::xml_node& document, const char* section, const char* element,
+                       const char* attribute, std::set<std::string>& set)
+{
+    for (const pugi::xml_node child : document.child(section).children(element))
+        for (std::string& item : gf_splitComma(gf_attributeText(child, attribute)))
+            set.insert(std::move(item));
+    if (set.empty())
+        throw zeb::UserErrorException(
+            61, fmt::format("In an xml file section {} {} {} is empty ", section, element, attribute));
+}
+
+void gf_readTypeSection(const pugi::xml_node& document, const char* section, std::set<std::string>& set,
+                        const char* element)
+{
+    std::set<std::string> stored;
+    gf_readXmlSection(document, section, element, "types", stored);
+    for (const std::string& type : stored)
+        set.insert(gf_decryptType(type));
+}
+
+void gf_readAirlineSection(const pugi::xml_node& document, const char* section, std::set<std::string>& set)
+{
+    std::set<std::string> stored;
+    gf_readXmlSection(document, section, "ICAO", "codes", stored);
+    for (const std::string& code : stored)
+        set.insert(gf_decryptAirline(code));
+}
+
+void gf_readAircraftData()
+{
+    const fs::path file = fs::path(L"input") / L"dbase.xml";
+    const std::string path = gf_pathText(file);
+    pugi::xml_document document;
+    const pugi::xml_parse_result loaded = document.load_file(file.c_str());
+    if (!loaded)
+        throw zeb::UserErrorException(60, fmt::format("\"{}\" not read because of {}", path, loaded.description()));
+
+    lf_clearReferenceData();
+    gf_readTypeSection(document, "aircrafts", knownTypes, "aircraft");
+    gf_readTypeSection(document, "high_performance", highPerformanceTypes, "hpf");
+    gf_readTypeSection(document, "heavy", heavyTypes, "hvy");
+    gf_readTypeSection(document, "large", largeTypes, "lar");
+    gf_readTypeSection(document, "buzjet", buzjetTypes, "bzj");
+    gf_readTypeSection(document, "rotorcraft", rotorcraftTypes, "rot");
+    gf_readTypeSection(document, "cargo_types", cargoTypes, "cargo_type");
+    lf_readSimilarTypes(document);
+    gf_readAirlineSection(document, "ICAO_airlines", icaoAirlines);
+    gf_readAirlineSection(document, "cargo_operators", cargoOperators);
+    lf_readPublishers(document, path);
+    if (lf_readWingspans(document, path))
+        lf_computeClassDefaults();
+    lf_readRegistrations(document);
+    gf_logf("{} dbase records from \"{}\" read", dbRecords.size(), path);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Reading .bgl files made by the writer: the airports the reader hands over and its lines.
+#include "airports/bglreader.h"
+#include "bglwriter/bglwriter.h"
+
+#include <string>
+#include <vector>
+
+struct BglRead {
+    std::vector<BglAirport> airports;
+    std::vector<std::string> lines; // the report lines the reading added
+};
+
+// The words of the bytes, as the reader reads a file.
+BglWords gf_testWords(const std::vector<std::uint8_t>& bytes);
+BglRead gf_testReadBgl(const std::vector<std::uint8_t>& bytes);
+BglRead gf_testReadBgl(const bglw::File& file);
+// A file of one airport section holding the airports.
+bglw::File gf_testBglFile(std::vector<bglw::Airport> airports);
