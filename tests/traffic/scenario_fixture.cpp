@@ -6,6 +6,8 @@
 #include "links/readers.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
+#include "liveries/liverydata.h"
+#include "refgen/refgen.h"
 #include "support/realtrafficstandin.h"
 #include "support/simconnectenv.h"
 #include "support/trafficacts.h"
@@ -36,9 +38,11 @@ void Scenario::SetUp()
 {
     gf_testClearTraffic();
     staticConflictChecks.clear();
-    pendingLiveries::sizeClasses["A320"] = 2;
-    pendingLiveries::wingspans["A320"] = 17.9 / metresPerNm;
-    pendingLiveries::liveryTitle = "Airbus A320 KLM";
+    refgen::writeProgramFiles(refgen::baseWorld(), L".");
+    gf_readAircraftData();
+    gf_readFixes();
+    lf_readLiveriesScanned();
+    processScannedLiveries();
     LOG.value = true;
     RANDOM.value = false;
     lateralRadiusNm = 8.0;
@@ -138,7 +142,8 @@ void Scenario::fly(const std::vector<std::string>& flight, const std::function<b
                    double seconds)
 {
     std::vector<std::string> arguments{"flight", "--port", std::to_string(readerPort), "--speed", std::to_string(pace),
-                                       "--hex", std::to_string(hexid), "--stand", standArgument(),
+                                       "--hex", std::to_string(hexid), "--stand", standArgument(), "--type", "B738",
+                                       "--registration", "PH-BXA",
                                        "--elevation", std::to_string(elevation)};
     arguments.insert(arguments.end(), flight.begin(), flight.end());
     gf_startStandIn(arguments);
