@@ -7,6 +7,9 @@
 #include "foundation/sizeclasses.h"
 #include "foundation/standoptions.h"
 #include "links/qnhreader.h"
+#include "liveries/liveries.h"
+#include "liveries/liverydata.h"
+#include "refgen/refgen.h"
 
 #include <algorithm>
 #include <mutex>
@@ -138,4 +141,13 @@ double Motion::halfSpan(std::uint32_t sizeClass) { return spans[sizeClass]; }
 LatLon gf_offset(LatLon from, double bearingDegrees, double distanceNm)
 {
     return gf_destinationPoint(from, bearingDegrees * degToRad, distanceNm * feetPerNm);
+}
+
+void gf_loadReferenceWorld()
+{
+    refgen::writeProgramFiles(refgen::baseWorld(), L".");
+    gf_readAircraftData();
+    gf_readFixes();
+    lf_readLiveriesScanned();
+    processScannedLiveries();
 }

@@ -41,5 +41,9 @@ protected:
     std::uint32_t nextFlightId = 0x400001;
 };
 
+// The generated reference data and liveries written into the current folder and read as
+// the start-up reads them.
+void gf_loadReferenceWorld();
+
 // A position the distance (nautical miles) from another along the bearing (degrees).
 LatLon gf_offset(LatLon from, double bearingDegrees, double distanceNm);

@@ -1,13 +1,13 @@
 #include "traffic/scenario_fixture.h"
 
+#include "traffic/motion_fixture.h"
+
 #include "app/mainloop.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timerresolution.h"
 #include "links/readers.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
-#include "liveries/liverydata.h"
-#include "refgen/refgen.h"
 #include "support/realtrafficstandin.h"
 #include "support/simconnectenv.h"
 #include "support/trafficacts.h"
@@ -38,11 +38,7 @@ void Scenario::SetUp()
 {
     gf_testClearTraffic();
     staticConflictChecks.clear();
-    refgen::writeProgramFiles(refgen::baseWorld(), L".");
-    gf_readAircraftData();
-    gf_readFixes();
-    lf_readLiveriesScanned();
-    processScannedLiveries();
+    gf_loadReferenceWorld();
     LOG.value = true;
     RANDOM.value = false;
     lateralRadiusNm = 8.0;
