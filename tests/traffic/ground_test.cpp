@@ -12,11 +12,11 @@ double lf_metresApart(LatLon a, LatLon b) { return gf_distanceNm(a, b) * metresP
 
 class Ground : public Motion {
 protected:
-    // A Large aircraft parked at a stand heading east, whose newest report lies along the bearing.
-    Act& parkedLeaving(double reportBearing)
+    // An aircraft parked at a stand heading east, whose newest report lies along the bearing.
+    Act& parkedLeaving(double reportBearing, std::uint32_t sizeClass = largeClass)
     {
         StandRecord& stand = addStand("B7", standPosition, 90.0, 20.0);
-        Act& a = addAct(largeClass, standPosition, 90.0, phaseAtStand);
+        Act& a = addAct(sizeClass, standPosition, 90.0, phaseAtStand);
         a.base.latitude = standPosition.first;
         a.base.longitude = standPosition.second;
         a.base.heading = 90.0 * degToRad;
@@ -41,15 +41,8 @@ TEST_F(Ground, AReportWithin90DegreesOfTheStandHeadingPullsOutOtherwiseItPushesB
 
 TEST_F(Ground, AHeavyPullsOutOneSpanAheadAtItsPushSpeed)
 {
-    StandRecord& stand = addStand("H1", standPosition, 90.0, 40.0);
-    Act& a = addAct(heavyClass, standPosition, 90.0, phaseAtStand);
-    a.base.latitude = standPosition.first;
-    a.base.longitude = standPosition.second;
-    a.base.heading = 90.0 * degToRad;
-    a.base.standNumber = stand.standNumber;
+    Act& a = parkedLeaving(90.0, heavyClass);
     a.base.head.wingspan = 0.018;
-    a.leavingStand = 1;
-    a.path = {point(standPosition, 0.0, 0), point(gf_offset(standPosition, 90.0, 0.05), 8.0, 3000)};
     const std::int64_t now = gf_now();
     lf_groundStep(a);
     ASSERT_EQ(a.path.size(), 1u) << "the reached point is dropped";
