@@ -149,13 +149,13 @@ TEST_F(Ground, ASharp50DegreeTurnOnASlowLongSegmentGetsAMidpointAFastOneACurve)
     }
 }
 
-TEST_F(Ground, ACurveAcrossTheAntimeridianIsMetresLongNotAWorldAway)
+TEST_F(Ground, ACurveOrAStepAcrossTheAntimeridianIsMetresLongNotAWorldAway)
 {
     const LatLon west{-16.5, 179.9998};
-    Act& a = addAct(largeClass, west, 90.0, phaseGround);
     const LatLon next = gf_offset(west, 90.0, 40.0 * metre);
     const LatLon third = gf_offset(next, 135.0, 40.0 * metre);
     ASSERT_LT(next.second, 0.0) << "the corner lies across the line";
+    Act a = gf_testAct(1, statusCreated, 1, "KLM1", west.first, west.second);
     a.path = {point(west, 10.0, 0), point(next, 10.0, 500), point(third, 10.0, 1000)};
     lf_setCurve(a);
     EXPECT_NEAR(std::hypot(a.curve.controlEast, a.curve.controlNorth), 40.0, 0.5);
@@ -166,4 +166,8 @@ TEST_F(Ground, ACurveAcrossTheAntimeridianIsMetresLongNotAWorldAway)
     EXPECT_GE(a.longitude, -180.0);
     EXPECT_LT(a.longitude, -179.9);
     EXPECT_LT(lf_metresApart({a.latitude, a.longitude}, next), 40.0);
+
+    addAct(largeClass, west, 90.0, phaseGround).path = {point(west, 10.0, 0), point(next, 10.0, 500)};
+    run(1);
+    EXPECT_LT(std::abs(liveActs.back().lonStep), 1e-5) << "east across the line, not west round the globe";
 }
