@@ -1,8 +1,10 @@
 # Sourced by the scripts: prepares the machine (first time only), configures and builds.
-# Sets TARNWICK_DEPS, TARNWICK_PREFIX, BUILD and WINE, and defines the helpers below.
+# Sets TARNWICK_AIRPORT_LIST, TARNWICK_DEPS, TARNWICK_PREFIX, BUILD and WINE, and defines
+# the helpers below.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-setup=$("$here/scripts/setup.sh" | tail -2) # a failed setup stops the script here
+setup=$("$here/scripts/setup.sh" | tail -3) # a failed setup stops the script here
 eval "$setup"
+export TARNWICK_AIRPORT_LIST # the real airport list, for tests and benchmarks
 BUILD=${TARNWICK_BUILD:-$here/build}
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$here" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-toolchain.cmake" \

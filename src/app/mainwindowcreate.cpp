@@ -1,6 +1,7 @@
 // The window class, the creation of the main window and the message loop.
 #include "app/mainwindow.h"
 
+#include "app/status.h"
 #include "app/windowposition.h"
 #include "app/windowproc.h"
 #include "foundation/log.h"
@@ -56,6 +57,8 @@ int initInstance(HINSTANCE instance)
         gf_log("initInstance failed");
         return 0;
     }
+    if (const std::string problem = gf_logOpenProblem(); !problem.empty())
+        gf_showStatus(problem, false);
     std::error_code error;
     if (!std::filesystem::exists(dataFolder, error) && !std::filesystem::create_directory(dataFolder, error) &&
         error)

@@ -21,6 +21,7 @@ void lf_paintStatusLine(const DisplayTexts& texts)
 {
     const bool error = !texts.error.empty();
     gf_fillArea(0, statusBand.top, mainWindowWidth, statusBand.bottom, error ? colour::red : colour::green);
+    gf_drawLine(0, 449, mainWindowWidth, 449, colour::white); // the strip's border, over its fill
     const std::string& text = error ? texts.error : texts.status;
     if (!text.empty())
         gf_drawText(3, 455, text, colour::yellow);
@@ -72,7 +73,7 @@ void gf_paintWindow(HDC context)
     const DisplayTexts texts = gf_displayTexts();
 
     // Header and counters strip are one black area. The status strip is filled last, by the
-    // status line, which would cover anything drawn on it before.
+    // status line, which draws its own border.
     gf_fillArea(0, 0, mainWindowWidth, countersBand.bottom, colour::black);
     gf_fillArea(0, controlsBand.top, mainWindowWidth, controlsBand.bottom, colour::lightBlue);
     gf_fillArea(0, statisticsBand.top, mainWindowWidth, statisticsBand.bottom, colour::black);

@@ -92,7 +92,8 @@ void lf_createAirportsFolder()
     const fs::path output = L"output";
     const fs::path airports = L"airports";
     const fs::path learned = airports / L"learned";
-    for (const fs::path& folder : {output, output / L"info", output / L"errors", airports, learned,
+    // "input" before the downloads that install into it.
+    for (const fs::path& folder : {fs::path(L"input"), output, output / L"info", output / L"errors", airports, learned,
                                    learned / L"stock", learned / L"ORBX", learned / L"thirdparty"})
         if (!fs::exists(folder))
             fs::create_directory(folder);

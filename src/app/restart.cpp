@@ -8,6 +8,7 @@
 #include "app/scans.h"
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
 #include "links/readers.h"
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
@@ -31,6 +32,8 @@ void gf_resetRunState(std::uint32_t reason)
     secondsCounter = 0;
     renewalPhase = 0;
     callsignBlockRequest = false;
+    autoRangeRequest = false;
+    trafficClockSwitch = false;
     stockAirportsPath.clear();
     gf_setRadius(LATERAL_RANGE.clamp(LATERAL_RANGE.value.load()));
     // Stops and joins the SimConnect thread, closes its connection, forgets the user

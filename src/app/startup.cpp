@@ -21,6 +21,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -63,7 +65,6 @@ void lf_runStartUp()
         gf_sinceLastRunText(static_cast<std::int32_t>(std::time(nullptr)), LAST_EPOCH_TIME.value.load());
     if (!since.empty())
         gf_log(since);
-    // With "input" itself when that is missing too: a folder the installer makes.
     fs::create_directories(fs::path(L"input") / L"my_regcodes");
     lf_checkStockAirportsPath();
     gf_initScanThrottle();
@@ -113,19 +114,38 @@ void lf_startUpTarnwick()
     --runningThreads;
 }
 
+namespace {
+std::mutex startUpMutex;
+// Set when the latest start-up thread has ended; null before the first.
+std::shared_ptr<std::atomic<bool>> latestStartUpEnded;
+
+void lf_endStartUp(const std::shared_ptr<std::atomic<bool>>& ended)
+{
+    std::lock_guard lock(startUpMutex);
+    *ended = true;
+    ended->notify_all();
+    if (latestStartUpEnded == ended)
+        startUpRunning = false;
+}
+} // namespace
+
 void gf_runStartUpThread()
 {
-    if (startUpRunning.exchange(true)) {
-        gf_logMarked("The start-up is still running, it is not started again");
-        return;
-    }
-    try {
-        std::jthread([] {
+    std::lock_guard lock(startUpMutex);
+    std::shared_ptr<std::atomic<bool>> previous = latestStartUpEnded;
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    // One start-up at a time: a start message that comes while one runs starts after it ends.
+    std::thread thread([previous, ended] {
+        if (previous)
+            previous->wait(false);
+        // An exit that began meanwhile decides what runs next (a restart sends its own message).
+        if (previous && gf_exitUnderWay())
+            gf_logMarked("A start-up waited for the one before it and was dropped by the exit under way");
+        else
             startUpBody();
-            startUpRunning = false;
-        }).detach();
-    } catch (...) {
-        startUpRunning = false;
-        throw;
-    }
+        lf_endStartUp(ended);
+    });
+    thread.detach();
+    latestStartUpEnded = ended;
+    startUpRunning = true;
 }

@@ -5,19 +5,20 @@
 #include <string>
 #include <string_view>
 
-// The start-up message: starts the start-up thread and lets it go. A second start-up
-// while one still runs is refused (logged), so that two main loops never run.
+// The start-up message: starts the start-up thread and lets it go. A start-up asked for
+// while one still runs begins when that one has ended, so that two main loops never run;
+// it is dropped when an exit has begun by then.
 void gf_runStartUpThread();
 // What the start-up thread runs: lf_startUpTarnwick (tests of the window replace it).
 extern void (*startUpBody)();
-// The start-up (and, after it, main-loop) thread is running.
+// A start-up (and, after it, main-loop) thread is running or waits to run.
 extern std::atomic<bool> startUpRunning;
 
 // The start-up thread's body; never lets an exception out.
 void lf_startUpTarnwick();
 // Folders, settings, downloads, reference data, simulator and RealTraffic, airport list.
 void lf_prepareStart();
-// "output" with "info" and "errors", "airports" with "learned" and its three sub-folders.
+// "input", "output" with "info" and "errors", "airports" with "learned" and its three sub-folders.
 void lf_createAirportsFolder();
 // The template with both placeholders filled with the program's name.
 std::string gf_formatWithProgramName(std::string_view text);

@@ -13,6 +13,7 @@ const std::string errorMarker = "===> ";
 
 namespace {
 const char* const logFileName = "Log.txt";
+std::string logOpenProblem; // under logMutex
 
 enum class LineEnd { plain, flushed };
 
@@ -31,7 +32,13 @@ void lf_write(std::string_view prefix, std::string_view text, LineEnd end)
 
 void gf_openLog()
 {
-    gf_backupFile(logFileName);
+    // Copies that cannot be made (a locked or read-only Log0.txt) must not cost this run its log.
+    std::string backupFailure;
+    try {
+        gf_backupFile(logFileName);
+    } catch (const std::exception& e) {
+        backupFailure = fmt::format("Log0.txt and Log00.txt not kept: {}", e.what());
+    }
     std::lock_guard lock(logMutex);
     if (logStream.is_open())
         logStream.close();
@@ -39,11 +46,22 @@ void gf_openLog()
     logStream.open(std::filesystem::path(logFileName), std::ios::out | std::ios::trunc);
     if (!logStream.is_open()) {
         logStream.clear();
-        throw zeb::SysErrorException(40, std::string("Failed to write file ") + logFileName);
+        const zeb::SysErrorException failure(40, std::string("Failed to write file ") + logFileName);
+        logOpenProblem = failure.what();
+        throw failure;
     }
+    logOpenProblem = backupFailure;
     logStream << fmt::format("{} (utc) {} version {} for {}", gf_utcTimeString(std::time(nullptr)),
                              "Tarnwick_P3D", programVersion.toString(), "Prepar3D v5/v6")
               << '\n';
+    if (!backupFailure.empty())
+        logStream << errorMarker << backupFailure << std::endl;
+}
+
+std::string gf_logOpenProblem()
+{
+    std::lock_guard lock(logMutex);
+    return logOpenProblem;
 }
 
 void gf_closeLog()

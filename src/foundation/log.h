@@ -12,8 +12,12 @@ extern std::mutex logMutex;
 extern const std::string errorMarker; // "===> ", first argument of error templates
 
 // Keeps Log0.txt and Log00.txt, truncates Log.txt and writes the header line.
-// Raises SysErrorException 40 when Log.txt cannot be opened.
+// Raises SysErrorException 40 when Log.txt cannot be opened; copies that cannot be kept
+// are a marked line of the new log.
 void gf_openLog();
+// What went wrong at the last gf_openLog (the copies or the log itself), for the status
+// line; empty when nothing did.
+std::string gf_logOpenProblem();
 void gf_closeLog();
 bool gf_logIsOpen();
 void gf_flushLog();

@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -49,6 +50,24 @@ int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::stri
 }
 
 namespace {
+bool lf_isUtf8(const std::string& line)
+{
+    if (std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return true;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()), nullptr,
+                               0) != 0;
+}
+
+std::string lf_windows1252ToUtf8(const std::string& line)
+{
+    constexpr UINT windows1252 = 1252;
+    const int length = static_cast<int>(line.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(windows1252, 0, line.data(), length, nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(windows1252, 0, line.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return gf_utf16ToUtf8(wide);
+}
+
 void lf_dropCarriageReturn(std::string& line)
 {
     if (!line.empty() && line.back() == '\r')
@@ -109,11 +128,18 @@ int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<s
         return 0;
     const std::size_t first = lines.size();
     gf_readLines(in, lines);
-    if (encoding == UTF8_with_BOM && lines.size() > first) {
-        std::string& line = lines[first];
-        const std::size_t mark = line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : line.rfind("\xEF\xBB", 0) == 0 ? 2 : 0;
-        line.erase(0, mark);
+    if (encoding == UTF8_with_BOM) {
+        if (lines.size() > first) {
+            std::string& line = lines[first];
+            const std::size_t mark = line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : line.rfind("\xEF\xBB", 0) == 0 ? 2 : 0;
+            line.erase(0, mark);
+        }
+        return 1;
     }
+    // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252.
+    for (std::size_t i = first; i < lines.size(); ++i)
+        if (!lf_isUtf8(lines[i]))
+            lines[i] = lf_windows1252ToUtf8(lines[i]);
     return 1;
 }
 

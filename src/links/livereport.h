@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory_resource>
 #include <mutex>
 
 struct LiveReport {
@@ -30,9 +31,10 @@ struct LiveReport {
 };
 
 // Appended by the traffic reader, taken from the front by the traffic manager; both
-// the deque and the acceptance flag only under the mutex.
+// the deque and the acceptance flag only under the mutex. Its storage comes from a pool
+// of its own (used under the same mutex): a report costs no trip to the heap.
 extern std::mutex reportDequeMutex;
-extern std::deque<LiveReport> reportDeque;
+extern std::pmr::deque<LiveReport> reportDeque;
 extern bool acceptReports;
 
 // A report stays usable for this many main-loop ticks (30 s).

@@ -11,12 +11,18 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
+namespace {
+std::pmr::unsynchronized_pool_resource reportPool;
+} // namespace
 std::mutex reportDequeMutex;
-std::deque<LiveReport> reportDeque;
+std::pmr::deque<LiveReport> reportDeque{&reportPool};
 bool acceptReports = false;
 
 namespace {
@@ -83,16 +89,23 @@ double lf_number(std::string_view field, fmt::format_string<Args...> message, Ar
     return value;
 }
 
+// Whether the field is one of the words; compared in line, as this runs many times a record.
+template <std::size_t... N>
+bool lf_isOneOf(std::string_view field, const char (&... words)[N])
+{
+    return ((field.size() == N - 1 && std::memcmp(field.data(), words, N - 1) == 0) || ...);
+}
+
 // "null" stands for a missing text.
 void lf_assignText(std::string& text, std::string_view field)
 {
-    if (field != "null")
+    if (!lf_isOneOf(field, "null"))
         text.assign(field);
 }
 
 void gf_readSecondIdent(LiveReport& report, std::string_view field)
 {
-    if (field.size() < 13 && field != "null")
+    if (field.size() < 13 && !lf_isOneOf(field, "null"))
         report.ident.registration.assign(field);
 }
 
@@ -100,15 +113,9 @@ bool gf_checkCategory(std::string_view category, std::string_view type)
 {
     if (category.empty())
         return true;
-    for (std::string_view excluded : {"B1", "B2", "B4", "C1", "C2"})
-        if (category == excluded)
-            return false;
-    if (type.size() > 4)
+    if (lf_isOneOf(category, "B1", "B2", "B4", "C1", "C2"))
         return false;
-    for (std::string_view excluded : {"GRND", "GLID", "SERV", "BALL", "PARA", "SHIP"})
-        if (type == excluded)
-            return false;
-    return true;
+    return type.size() <= 4 && !lf_isOneOf(type, "GRND", "GLID", "SERV", "BALL", "PARA", "SHIP");
 }
 
 // False when the callsign drops the record.
@@ -116,16 +123,17 @@ bool gf_checkCallsign(LiveReport& report, std::string_view field)
 {
     std::string& callsign = report.ident.callsign;
     lf_assignText(callsign, field);
-    if (callsign.starts_with("TOW "))
+    if (lf_isOneOf(std::string_view(callsign).substr(0, 4), "TOW "))
         return false;
     if (callsign.find('@') != std::string::npos)
         callsign.clear();
-    return callsign != "ERARMTR0";
+    return !lf_isOneOf(callsign, "ERARMTR0");
 }
 
 void lf_collectCallsign(TrafficReader& reader, std::string_view field)
 {
-    if (!reader.collectCallsigns || field.empty() || field == "null" || field.find('@') != std::string_view::npos)
+    if (!reader.collectCallsigns || field.empty() || lf_isOneOf(field, "null") ||
+        field.find('@') != std::string_view::npos)
         return;
     std::lock_guard lock(reader.callsignMutex);
     // The flag is tested again under the lock, so nothing slips in after a hand-over.
@@ -135,7 +143,7 @@ void lf_collectCallsign(TrafficReader& reader, std::string_view field)
 
 void lf_readHeading(TrafficReader& reader)
 {
-    if (lf_field(reader, sourceField) != "adsb_icao")
+    if (!lf_isOneOf(lf_field(reader, sourceField), "adsb_icao"))
         return;
     LiveReport& report = reader.report;
     std::string_view headingText = lf_field(reader, trueHeadingField);
@@ -163,6 +171,28 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
     return groundSpeed <= 35;
 }
 
+// Whether the report lies beyond the live radius from the user. Most records are decided by
+// two bounds of the great-circle distance that need no trigonometry (one nautical mile is
+// one arc minute): it is at least the way along the meridian, and at most the way along the
+// user's parallel and then the meridian. The rest is measured.
+bool lf_beyondRadius(TrafficReader& reader, double userLatitude, double userLongitude, double latitude,
+                     double longitude, double radius)
+{
+    constexpr double margin = 1e-9; // far beyond the rounding of either side
+    const double meridianNm = std::fabs(latitude - userLatitude) * 60;
+    if (meridianNm > radius * (1 + margin))
+        return true;
+    if (userLatitude != reader.cosineLatitude) {
+        reader.cosineLatitude = userLatitude;
+        reader.cosine = std::cos(userLatitude * degToRad);
+    }
+    double longitudeDifference = std::fabs(longitude - userLongitude);
+    longitudeDifference = std::min(longitudeDifference, 360 - longitudeDifference);
+    if (meridianNm + longitudeDifference * 60 * reader.cosine < radius * (1 - margin))
+        return false;
+    return gf_distanceNm(userLatitude, userLongitude, latitude, longitude) > radius;
+}
+
 double lf_assumedAirSpeed(double altitude)
 {
     if (altitude <= 2000)
@@ -180,7 +210,9 @@ double lf_assumedAirSpeed(double altitude)
 bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 {
     LiveReport& report = reader.report;
-    report = LiveReport{};
+    // Empty texts, numbers 0, flags cleared; built in place, as this runs for every record.
+    std::destroy_at(&report);
+    std::construct_at(&report);
 
     std::string_view stampField = lf_field(reader, timeStampField);
     double stamp = lf_number(stampField, "timestamp:{}", stampField);
@@ -188,7 +220,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     gf_setTrafficClockStamp(report.timeStamp);
 
     gf_readSecondIdent(report, lf_field(reader, secondIdentField));
-    if (report.ident.registration.empty() && lf_field(reader, flagField) == "F")
+    if (report.ident.registration.empty() && lf_isOneOf(lf_field(reader, flagField), "F"))
         return false;
 
     std::string_view latitudeText = lf_field(reader, latitudeField);
@@ -208,14 +240,15 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         elevation = reader.parkElevation;
         elevationKnown = reader.parkElevationKnown;
     }
-    if (gf_distanceNm(userLatitude, userLongitude, report.latitude, report.longitude) > lateralRadiusNm.load())
+    if (lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude,
+                        lateralRadiusNm.load()))
         return false;
 
     std::string_view callsignText = lf_field(reader, callsignField);
     lf_collectCallsign(reader, callsignText);
 
     std::string_view type = lf_field(reader, typeField);
-    if (type != "null" && type != "0" && type != "ZZZZ")
+    if (!lf_isOneOf(type, "null", "0", "ZZZZ"))
         report.ident.type.assign(type);
     if (!gf_checkCategory(lf_field(reader, categoryField), report.ident.type))
         return false;

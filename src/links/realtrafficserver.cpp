@@ -1,5 +1,6 @@
 #include "links/realtrafficserver.h"
 
+#include "app/buildconfig.h"
 #include "app/mainwindow.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
@@ -18,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 
@@ -28,12 +30,13 @@ std::atomic<bool> readerError{false};
 
 namespace {
 
-// Blocking waits return this often, so that a close from another thread is seen.
+// Waits on a socket return this often, so that a close from another thread is seen.
 constexpr long waitStepMs = 100;
 constexpr std::size_t receiveSize = 8192;
 
-// The sockets are used by the main-loop thread and closed by the exit thread: every use
-// is under this lock, and no call blocks longer than one wait step while holding it.
+// The sockets are used by the main-loop thread and closed by the exit thread. Both are
+// non-blocking: every call under this lock returns at once, and the waits for a socket
+// (at most one step each) are made outside it, so a close never waits for a send.
 std::mutex serverMutex;
 SOCKET listenSocket = INVALID_SOCKET;
 SOCKET clientSocket = INVALID_SOCKET;
@@ -60,27 +63,77 @@ void lf_closeSockets()
     serverOpen = false;
 }
 
-// Waits one step for the socket to become readable: 1 readable, 0 not yet, -1 error.
-int lf_waitReadable(SOCKET socket)
+// Waits one step for the socket to become readable (or writable). A socket closed
+// meanwhile only ends the step early; the caller looks again under the lock.
+void lf_waitStep(SOCKET socket, bool forWriting)
 {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(socket, &readable);
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(socket, &set);
     timeval timeout{0, waitStepMs * 1000};
-    int result = select(0, &readable, nullptr, nullptr, &timeout);
-    return result == SOCKET_ERROR ? -1 : (result > 0 ? 1 : 0);
+    select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, nullptr, &timeout);
 }
 
-bool lf_sendAll(const std::string& text)
+// Sends the whole text: 0, or the Winsock error; WSAETIMEDOUT when the client has taken
+// nothing for the send time (it no longer reads).
+int lf_sendAll(std::string_view text)
 {
+    auto lastProgress = std::chrono::steady_clock::now();
     std::size_t sent = 0;
     while (sent < text.size()) {
-        int result = send(clientSocket, text.data() + sent, static_cast<int>(text.size() - sent), 0);
-        if (result == SOCKET_ERROR)
-            return false;
-        sent += static_cast<std::size_t>(result);
+        SOCKET socket = INVALID_SOCKET;
+        {
+            std::lock_guard lock(serverMutex);
+            if (clientSocket == INVALID_SOCKET)
+                return WSAENOTCONN;
+            const int result = send(clientSocket, text.data() + sent, static_cast<int>(text.size() - sent), 0);
+            if (result != SOCKET_ERROR) {
+                sent += static_cast<std::size_t>(result);
+                lastProgress = std::chrono::steady_clock::now();
+                continue;
+            }
+            if (const int error = WSAGetLastError(); error != WSAEWOULDBLOCK)
+                return error;
+            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::milliseconds(realTrafficSendMs))
+                return WSAETIMEDOUT;
+            socket = clientSocket;
+        }
+        lf_waitStep(socket, true);
     }
-    return true;
+    return 0;
+}
+
+// Up to receiveSize bytes from the client, waiting until `end`; empty when nothing came,
+// the client closed or failed, or an exit is under way.
+std::string lf_receiveSome(std::chrono::steady_clock::time_point end)
+{
+    for (;;) {
+        SOCKET socket = INVALID_SOCKET;
+        {
+            std::lock_guard lock(serverMutex);
+            if (clientSocket == INVALID_SOCKET || gf_exitUnderWay())
+                return {};
+            const int result = recv(clientSocket, receiveBuffer.data(), receiveSize, 0);
+            if (result != SOCKET_ERROR) {
+                receiveBuffer[static_cast<std::size_t>(result)] = '\0';
+                return std::string(receiveBuffer.data());
+            }
+            if (WSAGetLastError() != WSAEWOULDBLOCK) {
+                gf_log(fmt::format("receive: {}", gf_lastWinsockErrorText()));
+                return {};
+            }
+            if (std::chrono::steady_clock::now() >= end)
+                return {};
+            socket = clientSocket;
+        }
+        lf_waitStep(socket, false);
+    }
+}
+
+bool lf_setNonBlocking(SOCKET socket)
+{
+    u_long nonBlocking = 1;
+    return ioctlsocket(socket, FIONBIO, &nonBlocking) != SOCKET_ERROR;
 }
 
 // Whole numbers as RealTraffic documents them; what the simulator never sends gives 0.
@@ -121,13 +174,14 @@ void gf_openServerSocket(const std::string& port)
     listenSocket = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
     if (listenSocket == INVALID_SOCKET)
         fail(2, "socket failed with error " + gf_lastWinsockErrorText());
-    u_long blocking = 0;
-    if (ioctlsocket(listenSocket, FIONBIO, &blocking) == SOCKET_ERROR)
+    // Non-blocking, and so is the client socket that accept gives.
+    if (!lf_setNonBlocking(listenSocket))
         fail(3, "ioctlsocket failed with error " + gf_lastWinsockErrorText());
-    BOOL reuse = TRUE;
-    if (setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse) ==
-        SOCKET_ERROR)
-        fail(4, "setsockopt(SO_REUSEADDR) failed");
+    // On Windows SO_REUSEADDR would let the bind take a port in use; this makes it fail instead.
+    BOOL exclusive = TRUE;
+    if (setsockopt(listenSocket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+                   sizeof exclusive) == SOCKET_ERROR)
+        fail(4, "setsockopt(SO_EXCLUSIVEADDRUSE) failed");
     if (bind(listenSocket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == SOCKET_ERROR)
         fail(5, "Bind failed at port " + port + " with error " + gf_lastWinsockErrorText());
     if (listen(listenSocket, SOMAXCONN) == SOCKET_ERROR)
@@ -141,59 +195,65 @@ bool waitForClient()
     if (clientConnected)
         return false;
     for (;;) {
-        std::lock_guard lock(serverMutex);
-        if (listenSocket == INVALID_SOCKET || gf_exitUnderWay())
-            return false;
-        int ready = lf_waitReadable(listenSocket);
-        if (ready < 0)
-            return false;
-        if (ready == 0)
-            continue;
-        SOCKET accepted = accept(listenSocket, nullptr, nullptr);
-        if (accepted == INVALID_SOCKET)
-            return false;
-        BOOL noDelay = TRUE;
-        if (setsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay) ==
-            SOCKET_ERROR) {
-            gf_logf("waitForClient interrupted: {} setsockopt failed with error {}", gf_nowString(),
-                    gf_lastWinsockErrorText());
-            closesocket(accepted);
-            return false;
+        SOCKET listening = INVALID_SOCKET;
+        {
+            std::lock_guard lock(serverMutex);
+            if (listenSocket == INVALID_SOCKET || gf_exitUnderWay())
+                return false;
+            SOCKET accepted = accept(listenSocket, nullptr, nullptr);
+            if (accepted != INVALID_SOCKET) {
+                BOOL noDelay = TRUE;
+                if (!lf_setNonBlocking(accepted) ||
+                    setsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                               sizeof noDelay) == SOCKET_ERROR) {
+                    gf_logf("waitForClient interrupted: {} setsockopt failed with error {}", gf_nowString(),
+                            gf_lastWinsockErrorText());
+                    closesocket(accepted);
+                    return false;
+                }
+                clientSocket = accepted;
+                clientConnected = true;
+                return true;
+            }
+            // A connection that went away before it was taken is only a wait more.
+            const int error = WSAGetLastError();
+            if (error != WSAEWOULDBLOCK && error != WSAECONNRESET)
+                return false;
+            listening = listenSocket;
         }
-        clientSocket = accepted;
-        clientConnected = true;
-        return true;
+        lf_waitStep(listening, false);
     }
 }
 
 bool sendDataPacket(const std::string& text)
 {
-    std::lock_guard lock(serverMutex);
-    if (clientSocket != INVALID_SOCKET && lf_sendAll(text))
+    const int error = lf_sendAll(text);
+    if (error == 0)
         return true;
-    gf_log(fmt::format("sendDataPacket to RealTraffic failed: {}", gf_lastWinsockErrorText()));
+    std::lock_guard lock(serverMutex);
+    gf_log(fmt::format("sendDataPacket to RealTraffic failed: {}", gf_winsockErrorText(error)));
     lf_closeClient();
     gf_log("RealTraffic client socket closed");
     return false;
 }
 
-std::string gf_receive()
+std::string gf_receive() { return lf_receiveSome(std::chrono::steady_clock::time_point::max()); }
+
+std::string gf_receiveVersionReply()
 {
-    for (;;) {
-        std::lock_guard lock(serverMutex);
-        if (clientSocket == INVALID_SOCKET || gf_exitUnderWay())
-            return {};
-        int ready = lf_waitReadable(clientSocket);
-        if (ready == 0)
-            continue;
-        int result = ready < 0 ? SOCKET_ERROR : recv(clientSocket, receiveBuffer.data(), receiveSize, 0);
-        if (result == SOCKET_ERROR) {
-            gf_log(fmt::format("receive: {}", gf_lastWinsockErrorText()));
-            return {};
-        }
-        receiveBuffer[static_cast<std::size_t>(result)] = '\0';
-        return std::string(receiveBuffer.data());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(realTrafficReplyMs);
+    std::string reply;
+    while (reply.size() < receiveSize) {
+        const std::string part = lf_receiveSome(end);
+        if (part.empty())
+            break;
+        reply += part;
+        if (nlohmann::json::accept(reply))
+            return reply;
     }
+    if (std::chrono::steady_clock::now() >= end)
+        gf_logMarked(fmt::format("RealTraffic's version reply incomplete after {} ms: \"{}\"", realTrafficReplyMs, reply));
+    return reply;
 }
 
 void gf_waitForRealTraffic()
@@ -204,7 +264,7 @@ void gf_waitForRealTraffic()
     gf_resetTraffic();
     if (waitForClient()) {
         sendDataPacket("Qs999=version\r\n");
-        gf_checkRealTrafficVersion(gf_receive());
+        gf_checkRealTrafficVersion(gf_receiveVersionReply());
         mainWindow.realTrafficConnected = true;
         gf_log("RealTraffic connected");
     }
@@ -274,8 +334,9 @@ void gf_sendQs123(std::int64_t seconds)
 void gf_closeServer()
 {
     std::lock_guard lock(serverMutex);
+    // One try: a RealTraffic that no longer reads does not hold up the exit.
     if (clientConnected && clientSocket != INVALID_SOCKET)
-        lf_sendAll("exit\r\n");
+        send(clientSocket, "exit\r\n", 6, 0);
     lf_closeSockets();
 }
 

@@ -21,11 +21,15 @@ void gf_openServerSocket(const std::string& port);
 // Waits until a client connects; true when one was accepted now. False at once while a
 // client is connected, and as soon as the server is closed or an exit is under way.
 bool waitForClient();
-// Sends the text; on failure the client is dropped and false returned.
+// Sends the text; on failure, or when the client has taken nothing for a while (it no
+// longer reads), the client is dropped and false returned.
 bool sendDataPacket(const std::string& text);
 // One receive of up to 8192 bytes from the client; empty on failure, when it closed, or
 // as soon as an exit is under way.
 std::string gf_receive();
+// The answer to "Qs999=version": received until it is one complete JSON value, the client
+// closes, or the reply time is up (then what came, and a marked log line).
+std::string gf_receiveVersionReply();
 // At start: waits for RealTraffic to connect and asks for its version (RealTraffic on this
 // computer only).
 void gf_waitForRealTraffic();

@@ -10,9 +10,13 @@
 #include <vector>
 
 namespace {
-// Creations refused before sending, reported once the queue mutex is released: the traffic
-// manager takes the queue mutex while it holds the inbound buffer's. SimConnect thread only.
-std::vector<std::uint32_t> refusedFlights;
+struct Refusal {
+    std::uint32_t flightId;
+    bool liveryBlamed;
+};
+// Creations that never reached the simulator, reported once the queue mutex is released: the
+// traffic manager takes the queue mutex while it holds the inbound buffer's. SimConnect thread only.
+std::vector<Refusal> refusals;
 } // namespace
 
 void createAiInSim(const CreationItem& item)
@@ -24,13 +28,14 @@ void createAiInSim(const CreationItem& item)
         gf_logf("! Simcon call to create ac in sim refused, too long for the simulator, hexid:{}, liv: \"{}\", "
                 "callsign: {}",
                 item.flightId, title, item.tailNumber);
-        refusedFlights.push_back(item.flightId);
+        refusals.push_back({item.flightId, title.size() >= scNameField});
         return;
     }
     if (SimConnect_AICreateNonATCAircraft(simConnection, title.c_str(), item.tailNumber.c_str(), item.position,
                                           reqCreateAircraft) != scOk) {
         gf_logf("! Simcon call to create ac in sim failed, hexid:{}, liv: \"{}\", callsign: {}", item.flightId, title,
                 item.tailNumber);
+        refusals.push_back({item.flightId, false});
         countRequestError();
         return;
     }
@@ -43,11 +48,13 @@ void createAiInSim(const CreationItem& item)
     lf_addPendingCreation(sendId, item.flightId, item.tailNumber);
 }
 
+void lf_dropCreation(const CreationItem& item) { refusals.push_back({item.flightId, false}); }
+
 void lf_reportRefusedCreations()
 {
-    for (const std::uint32_t flightId : refusedFlights)
-        lf_pushToBuffer({0, flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
-    refusedFlights.clear();
+    for (const Refusal& refusal : refusals)
+        lf_pushToBuffer({0, refusal.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0, refusal.liveryBlamed});
+    refusals.clear();
 }
 
 void removeAiFromSim(std::uint32_t objectId)

@@ -109,6 +109,9 @@ void lf_addDatums(ScConnection* connection, const auto& datums)
 
 void setupSimConnect(ScConnection* connection)
 {
+    // The events come first; the dispatch, which handles them, runs only once all is declared.
+    for (const NamedEvent& event : systemEvents)
+        SimConnect_SubscribeToSystemEvent(connection, event.id, event.name);
     lf_addDatums(connection, readDatums);
     for (const NamedEvent& event : clientEvents)
         SimConnect_MapClientEventToSimEvent(connection, event.id, event.name);
@@ -116,9 +119,6 @@ void setupSimConnect(ScConnection* connection)
     for (const std::uint32_t event : groupEvents)
         SimConnect_AddClientEventToNotificationGroup(connection, notificationGroup, event, 1);
     SimConnect_SetNotificationGroupPriority(connection, notificationGroup, 1);
-    // Last, so that the simulator's first events find everything declared.
-    for (const NamedEvent& event : systemEvents)
-        SimConnect_SubscribeToSystemEvent(connection, event.id, event.name);
 }
 
 void lf_clearDefinitions(ScConnection* connection)

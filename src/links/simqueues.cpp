@@ -92,19 +92,19 @@ void flushSimQueues()
         std::unique_lock lock(simQueues.mutex, std::try_to_lock);
         if (!lock.owns_lock())
             return; // busy: everything waits for the next frame
-        if (simPaused) {
+        const bool paused = simPaused.load();
+        if (paused) {
             // Nothing new goes out while paused; aircraft already in the simulator still leave
-            // it, so that the removals of a coming restart are not lost.
+            // it, so that the removals of a coming restart are not lost. The traffic manager
+            // learns of each creation dropped.
             simQueues.front->clear();
             simQueues.events.clear();
-            simQueues.creations.clear();
-            lf_sendRemovals();
-            return;
+        } else {
+            lf_sendPositions();
+            lf_sendEvents();
         }
-        lf_sendPositions();
-        lf_sendEvents();
         for (const CreationItem& item : simQueues.creations)
-            createAiInSim(item);
+            paused ? lf_dropCreation(item) : createAiInSim(item);
         simQueues.creations.clear();
         lf_sendRemovals();
     }

@@ -3,6 +3,9 @@
 #include "app/mainwindow.h"
 #include "foundation/log.h"
 
+#include <emmintrin.h>
+
+#include <bit>
 #include <utility>
 
 TrafficReader trafficUdpReader;
@@ -12,24 +15,43 @@ TrafficReader::TrafficReader() : UdpReader("Traffic Reader", UdpReader::TrafficR
     fields.reserve(64);
 }
 
-void lf_splitFields(std::string_view datagram, std::vector<std::string_view>& fields)
+bool lf_splitFields(std::string_view datagram, std::vector<std::string_view>& fields)
 {
     fields.clear();
+    const char* const text = datagram.data();
+    const std::size_t size = datagram.size();
     std::size_t start = 0;
-    for (std::size_t comma = datagram.find(','); comma != std::string_view::npos; comma = datagram.find(',', start)) {
-        fields.push_back(datagram.substr(start, comma - start));
+    const auto take = [&](std::size_t comma) {
+        fields.emplace_back(text + start, comma - start);
         start = comma + 1;
+    };
+    // Sixteen bytes at a time: every record passes here, and the C library's byte search is slow.
+    const __m128i comma = _mm_set1_epi8(','), blank = _mm_set1_epi8(' ');
+    unsigned blanks = 0;
+    std::size_t at = 0;
+    for (; at + 16 <= size; at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        blanks |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, blank)));
+        for (auto commas = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, comma))); commas != 0;
+             commas &= commas - 1)
+            take(at + static_cast<std::size_t>(std::countr_zero(commas)));
     }
-    if (start < datagram.size())
-        fields.push_back(datagram.substr(start));
+    for (; at < size; ++at) {
+        if (text[at] == ',')
+            take(at);
+        else if (text[at] == ' ')
+            blanks = 1;
+    }
+    if (start < size)
+        fields.emplace_back(text + start, size - start);
+    return blanks != 0;
 }
 
 // Ground vehicles are not traffic.
 void TrafficReader::handleDatagram()
 {
-    if (datagram.find(" VEH") != std::string_view::npos)
+    if (lf_splitFields(datagram, fields) && datagram.find(" VEH") != std::string_view::npos)
         return;
-    lf_splitFields(datagram, fields);
     processLine(*this);
 }
 

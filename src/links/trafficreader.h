@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,6 +24,8 @@ public:
     // Reader thread only.
     LiveReport report;
     std::vector<std::string_view> fields; // views into the datagram
+    double cosineLatitude = std::numeric_limits<double>::quiet_NaN(); // the user latitude of `cosine`
+    double cosine = 1.0;
 
     // Set by other threads, read for every record.
     std::mutex inputMutex;
@@ -39,7 +42,8 @@ public:
 extern TrafficReader trafficUdpReader;
 
 // Fields between commas; a text after the last comma is a field only when it is not empty.
-void lf_splitFields(std::string_view datagram, std::vector<std::string_view>& fields);
+// True when the datagram holds a blank (only then can it be a ground vehicle's).
+bool lf_splitFields(std::string_view datagram, std::vector<std::string_view>& fields);
 // Parses the reader's fields into its report and, when the record is wanted and traffic
 // is accepted, appends a copy to the report deque. Bad records are dropped silently.
 void processLine(TrafficReader& reader);

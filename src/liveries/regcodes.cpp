@@ -29,6 +29,31 @@ std::unordered_set<std::string_view> specialTitles;
 
 const char* lf_plural(std::int32_t count) { return count == 1 ? "" : "s"; }
 
+// A code of 1 to 12 characters enters or replaces its title; `context` names the title
+// (AIG-regcodes.xml) or the file in a length complaint.
+void lf_enterRegcode(const std::string& code, std::string_view title, bool special, const std::string& context,
+                     RegcodeCounts& counts)
+{
+    if (code.empty() || code.size() > 12) {
+        offlineRegcodeLines.push_back(fmt::format("{}wrong regcode length \"{}\" in {}", errorMarker, code, context));
+        return;
+    }
+    const auto [entry, added] = regcodeTitles.emplace(code, title);
+    if (!added && entry->second != title) {
+        offlineRegcodeLines.push_back(
+            fmt::format("   regcode {} for \"{}\", instead of for \"{}\"", code, title, entry->second));
+        entry->second = title;
+        ++counts.replaced;
+    } else {
+        ++counts.added;
+    }
+    if (special) {
+        specialLiveries.push_back(title);
+        specialTitles.insert(title);
+        ++counts.special;
+    }
+}
+
 std::string lf_summary(const std::string& path, const RegcodeCounts& counts)
 {
     std::string line = fmt::format("{}: {} new regcode{} added", path, counts.added, lf_plural(counts.added));
@@ -39,7 +64,7 @@ std::string lf_summary(const std::string& path, const RegcodeCounts& counts)
     return line;
 }
 
-void lf_readRegcodeXml()
+void readRegcodeXmlFiles()
 {
     const std::string path = gf_pathText(aigRegcodesPath);
     offlineRegcodeLines.push_back("Processing " + path);
@@ -55,12 +80,12 @@ void lf_readRegcodeXml()
             continue;
         const bool special = gf_flagText(livery.attribute("special").value());
         for (const std::string& code : gf_splitComma(livery.attribute("reg").value()))
-            lf_checkRegcode(gf_decryptRegcode(code), title, special, std::string(title), counts);
+            checkRegcodeXml(code, title, special, counts);
     }
     offlineRegcodeLines.push_back(lf_summary(path, counts));
 }
 
-void lf_readRegcodeTexts()
+void readRegcodeTxtFiles()
 {
     offlineRegcodeLines.push_back("Processing files in " + gf_pathText(myRegcodesFolder));
     for (const fs::path& file : lf_regcodeTextFiles()) {
@@ -135,27 +160,15 @@ void processInlineRegcodes()
     gf_logMarked(fmt::format("{} in-line regcode clashes, see \"{}\"", clashLines.size(), gf_pathText(inlineReportPath)));
 }
 
-void lf_checkRegcode(const std::string& code, std::string_view title, bool special, const std::string& context,
+void checkRegcodeXml(const std::string& stored, std::string_view title, bool special, RegcodeCounts& counts)
+{
+    lf_enterRegcode(gf_decryptRegcode(stored), title, special, std::string(title), counts);
+}
+
+void checkRegcodeTxt(const std::string& code, std::string_view title, bool special, const std::string& path,
                      RegcodeCounts& counts)
 {
-    if (code.empty() || code.size() > 12) {
-        offlineRegcodeLines.push_back(fmt::format("{}wrong regcode length \"{}\" in {}", errorMarker, code, context));
-        return;
-    }
-    const auto [entry, added] = regcodeTitles.emplace(code, title);
-    if (!added && entry->second != title) {
-        offlineRegcodeLines.push_back(
-            fmt::format("   regcode {} for \"{}\", instead of for \"{}\"", code, title, entry->second));
-        entry->second = title;
-        ++counts.replaced;
-    } else {
-        ++counts.added;
-    }
-    if (special) {
-        specialLiveries.push_back(title);
-        specialTitles.insert(title);
-        ++counts.special;
-    }
+    lf_enterRegcode(code, title, special, path, counts);
 }
 
 void parseRegcodeLine(const std::string& line, const std::string& path, RegcodeCounts& counts)
@@ -176,17 +189,17 @@ void parseRegcodeLine(const std::string& line, const std::string& path, RegcodeC
         return;
     const bool special = fields.size() == 3 || codes.size() == 1;
     for (const std::string& code : codes)
-        lf_checkRegcode(code, title, special, path, counts);
+        checkRegcodeTxt(code, title, special, path, counts);
 }
 
 void processOfflineRegcodes()
 {
     offlineRegcodeLines.clear();
     if (fs::exists(aigRegcodesPath))
-        lf_readSource(aigRegcodesPath, lf_readRegcodeXml);
+        lf_readSource(aigRegcodesPath, readRegcodeXmlFiles);
     lf_readSource(myRegcodesFolder, [] {
         if (gf_countDirEntries(myRegcodesFolder) > 0)
-            lf_readRegcodeTexts();
+            readRegcodeTxtFiles();
     });
     if (fs::exists(offlineReportPath))
         fs::remove(offlineReportPath);

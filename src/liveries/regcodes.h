@@ -45,9 +45,9 @@ struct RegcodeCounts {
     std::int32_t replaced = 0;
     std::int32_t special = 0;
 };
-// One plain code of a file for the title; `context` names the title (AIG-regcodes.xml)
-// or the file (text files) in a length complaint.
-void lf_checkRegcode(const std::string& code, std::string_view title, bool special, const std::string& context,
+// One code of AIG-regcodes.xml (stored scrambled) or of a text file for the title.
+void checkRegcodeXml(const std::string& stored, std::string_view title, bool special, RegcodeCounts& counts);
+void checkRegcodeTxt(const std::string& code, std::string_view title, bool special, const std::string& path,
                      RegcodeCounts& counts);
 // One line of a text file: "title;codes" or "title;codes;#".
 void parseRegcodeLine(const std::string& line, const std::string& path, RegcodeCounts& counts);

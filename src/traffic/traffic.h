@@ -65,6 +65,10 @@ struct InboundAnswer {
     AnswerKind kind = AnswerKind::removed;
     double firstNumber = 0.0;
     double secondNumber = 0.0;
+    // creationFailed: the simulator refused the livery (or its title did not fit). False when
+    // the request never reached the simulator (a failed send, a paused simulator, a callsign
+    // too long): the aircraft is not created, and the livery is not to blame.
+    bool liveryBlamed = true;
 };
 
 // Appends one answer to the inbound buffer (SimConnect thread); drained every traffic tick.

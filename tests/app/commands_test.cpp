@@ -128,6 +128,7 @@ TEST_F(MainWindowTest, AutoRangeOffRestoresTheManualRadiusAndOnAsksForTheAutomat
     lateralRangeAtStart = 55; // what the start-up read, before any automatic range
     gf_setRadius(23);         // as the automatic range left it
     gf_showStatus("sentinel", false);
+    autoRangeRequest = true; // not yet carried out by the main loop
 
     click(AUTO_RANGE);
     EXPECT_FALSE(AUTO_RANGE.value.load());
@@ -138,7 +139,7 @@ TEST_F(MainWindowTest, AutoRangeOffRestoresTheManualRadiusAndOnAsksForTheAutomat
     EXPECT_EQ(lateralRadiusMetres.load(), 55 * 1852);
     EXPECT_EQ(fieldText(LATERAL_RANGE), L"55");
     EXPECT_EQ(status(), "");
-    EXPECT_FALSE(autoRangeRequest.load());
+    EXPECT_FALSE(autoRangeRequest.load()) << "switched off, the waiting request is void";
 
     type(LATERAL_RANGE, L"70");
     click(AUTO_RANGE);
@@ -189,6 +190,7 @@ TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
     openEnabledWindow();
     click(checkVersionButton);
     EXPECT_FALSE(enabled(checkVersionButton));
+    EXPECT_EQ(runningThreads.load(), 1) << "counted: an exit waits for the check";
     // The server has not answered, yet the window answers messages at once.
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result), 0);
@@ -202,6 +204,7 @@ TEST_F(MainWindowTest, CheckVersionAsksTheServerWithoutBlockingTheWindow)
     EXPECT_EQ(DATA_CHECKED_AT_DATE.getValue(), "");
     EXPECT_EQ(fileValue("DATA_CHECKED_AT_DATE"), "") << "the daily downloads run at the next start";
     EXPECT_FALSE(enabled(checkVersionButton));
+    EXPECT_TRUE(gf_waitFor([] { return runningThreads.load() == 0; }));
 }
 
 TEST_F(MainWindowTest, CheckVersionAsksTheDownloadServerWhileTheWindowServes)

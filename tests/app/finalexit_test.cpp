@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
 #include "links/simqueues.h"
 #include "support/trafficacts.h"
@@ -21,6 +22,25 @@
 #include <thread>
 
 namespace {
+// Start-ups that do not end while holdStartUp is set, as a main loop that does not stop.
+std::atomic<bool> holdStartUp{false};
+
+class HeldStartUp : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        holdStartUp = true;
+        startUpBody = [] {
+            ++startUps;
+            while (holdStartUp)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        };
+        openWindow();
+        ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 1; }));
+    }
+};
+
 class Exit : public MainWindowTest {
 protected:
     void SetUp() override
@@ -104,6 +124,8 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     staticRenewalRequest = true;
     readerError = true;
     flightPaused = true;
+    autoRangeRequest = true;
+    trafficClockSwitch = true;
     mainWindow.trafficReaderState = 1;
     gf_setDisplayText(&MainWindow::simulatorLine, "Prepar3D v5.3", countersBand);
     gf_testClearTraffic();
@@ -120,6 +142,8 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     EXPECT_FALSE(staticRenewalRequest.load());
     EXPECT_FALSE(readerError.load());
     EXPECT_FALSE(flightPaused.load());
+    EXPECT_FALSE(autoRangeRequest.load());
+    EXPECT_FALSE(trafficClockSwitch.load());
     EXPECT_FALSE(exitFlag.load());
     EXPECT_FALSE(removalDone.load());
     EXPECT_EQ(exitReason.load(), 0u);
@@ -144,6 +168,7 @@ TEST_F(Exit, ACloseDuringTheCountdownStandsAndNoStaleRestartFollows)
     gf_startFinalExit(2, 30);
     ASSERT_TRUE(gf_waitFor([] { return gf_statusLine().status.rfind("Restarting after", 0) == 0; },
                            std::chrono::seconds(20)));
+    EXPECT_TRUE(gf_testHasLine(gf_testReadFile("Log.txt"), "Restarting after 2 seconds")) << "on disk at once";
     SendMessageW(window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(windowEnded());
     ASSERT_TRUE(gf_testWaitForExitEnd());
@@ -176,4 +201,33 @@ TEST_F(Exit, AMainLoopThatDoesNotStopKeepsItsStandsUnsaved)
     EXPECT_TRUE(staticParkingActive.load());
     startUpRunning = false;
     staticParkingActive = false;
+}
+
+TEST_F(HeldStartUp, AStartMessageWhileAStartUpRunsStartsItWhenThatOneEnds)
+{
+    SendMessageW(window(), startUpMessage, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(startUps.load(), 1) << "never two at once";
+    holdStartUp = false;
+    EXPECT_TRUE(gf_waitFor([] { return startUps.load() == 2 && !startUpRunning.load(); }));
+}
+
+TEST_F(HeldStartUp, ARestartWhoseMainLoopDoesNotStopEndsTheProgramInsteadOfHalfResetting)
+{
+    gf_testTrafficCalls();
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
+    gf_startFinalExit(2, 0);
+    const bool ended = gf_waitFor([this] { return !IsWindow(window()); }, std::chrono::seconds(20));
+    holdStartUp = false;
+    ASSERT_TRUE(ended);
+    windowThread.join();
+    const std::string text = "Tarnwick_P3D ends: its main loop did not stop for the restart, start it again";
+    EXPECT_TRUE(logHasLine("===> " + text));
+    EXPECT_EQ(gf_statusLine().error, text);
+    const std::vector<std::string> calls = gf_testTrafficCalls();
+    EXPECT_EQ(std::ranges::count(calls, "lf_removeStaticParked"), 0);
+    ASSERT_EQ(liveActs.size(), 1u) << "nothing reset under the running loop";
+    EXPECT_EQ(liveActs[0].base.status, statusCreated) << "nor removed";
+    EXPECT_EQ(startUps.load(), 1);
 }

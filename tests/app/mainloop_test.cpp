@@ -222,7 +222,8 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
         EXPECT_TRUE(simQueues.positionsA.empty());
         EXPECT_TRUE(simQueues.positionsB.empty());
     }
-    EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
+    // On disk at once, unflushed lines before it too.
+    EXPECT_TRUE(std::regex_search(gf_testReadFile("Log.txt"), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
     EXPECT_TRUE(inboundBuffer.empty()) << "the simulator's answers are still taken";
     for (int tick = 1; tick < 99; ++tick)
         lf_mainTick();
@@ -258,6 +259,11 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
     EXPECT_FALSE(liveTrimRequest.load());
     userOnGround = true;
     LATERAL_RANGE.value = 40;
+    autoRangeRequest = true;
+    lf_mainTick();
+    EXPECT_EQ(LATERAL_RANGE.value.load(), 40) << "AUTO_RANGE is off: the waiting request is void";
+    EXPECT_FALSE(autoRangeRequest.load());
+    AUTO_RANGE.value = true;
     autoRangeRequest = true;
     lf_mainTick();
     EXPECT_EQ(LATERAL_RANGE.value.load(), 8);

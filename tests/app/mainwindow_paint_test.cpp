@@ -152,11 +152,13 @@ TEST_F(PaintTest, HeaderStripsAndStatusLine)
     EXPECT_EQ(canvas.at(870, 440), colour::black);
     EXPECT_EQ(canvas.at(870, 470), colour::green);
     EXPECT_EQ(canvas.at(870, 392), colour::white);
+    EXPECT_EQ(canvas.at(870, 449), colour::white);
     EXPECT_TRUE(drawn(3, 455, "status text", colour::yellow));
 
     gf_showError("Reader error");
     paint();
     EXPECT_EQ(canvas.at(870, 470), colour::red);
+    EXPECT_EQ(canvas.at(870, 449), colour::white);
     EXPECT_TRUE(drawn(3, 455, "Reader error", colour::yellow));
 
     gf_clearError();

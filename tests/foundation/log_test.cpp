@@ -119,12 +119,28 @@ TEST_F(Log, AnUnwritableLogIsAnErrorAndLeavesTheWritersHarmless)
     CloseHandle(holder);
 }
 
-TEST_F(Log, AFailedCopyOfTheOldLogIsRaised)
+TEST_F(Log, CopiesThatCannotBeKeptCostNeitherTheLogNorAWord)
 {
-    fs::create_directory("Log.txt"); // a folder where the file should be
-    EXPECT_THROW(gf_openLog(), fs::filesystem_error);
+    gf_testWriteFile("Log.txt", "previous run\n");
+    gf_testWriteFile("Log0.txt", "run before\n");
+    // Another program holds Log0.txt open: it can be copied but not replaced.
+    HANDLE holder = CreateFileW(L"Log0.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    gf_openLog();
+    gf_log("this run");
+    gf_closeLog();
+    CloseHandle(holder);
+    const auto lines = lf_lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].rfind("===> Log0.txt and Log00.txt not kept: ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "this run");
+    EXPECT_EQ(gf_logOpenProblem(), lines[1].substr(errorMarker.size())) << "shown on the status line";
+
+    fs::remove("Log.txt");
+    fs::create_directory("Log.txt"); // a folder where the file should be: no log at all
+    EXPECT_THROW(gf_openLog(), zeb::SysErrorException);
     EXPECT_FALSE(gf_logIsOpen());
-    gf_log("nothing");
+    EXPECT_EQ(gf_logOpenProblem(), "sys error 40: Failed to write file Log.txt");
 }
 
 TEST_F(Log, WritersAfterCloseWriteNothing)

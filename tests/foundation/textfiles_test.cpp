@@ -94,9 +94,10 @@ TEST_F(TextFiles, Utf8MarkIsRemovedFromTheFirstLineOfThisReadOnly)
     EXPECT_EQ(readBack("nobom.txt", "first\r\nsecond\r\n"), (Lines{"first", "second"}));
 }
 
-TEST_F(TextFiles, AnsiBytesAreKeptAsTheyAre)
+TEST_F(TextFiles, WindowsLatinLinesWithoutMarkBecomeUtf8AndUtf8LinesStay)
 {
-    EXPECT_EQ(readBack("ansi.txt", "Z\xFCrich\r\n"), (Lines{"Z\xFCrich"}));
+    EXPECT_EQ(readBack("ansi.txt", "Z\xFCrich \x80 5\r\nZ\xC3\xBCrich\r\n"),
+              (Lines{"Z\xC3\xBCrich \xE2\x82\xAC 5", "Z\xC3\xBCrich"}));
 }
 
 TEST(TextFileLog, InvalidUtf16StopsTheReadAndKeepsTheLinesBefore)

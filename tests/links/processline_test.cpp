@@ -366,6 +366,12 @@ TEST(SplitFields, EmptyStretchesAreFieldsButATrailingCommaAddsNone)
     EXPECT_EQ(fields, (std::vector<std::string_view>{""}));
     lf_splitFields("one", fields);
     EXPECT_EQ(fields, (std::vector<std::string_view>{"one"}));
+    // Longer texts go sixteen bytes at a time: commas at both ends of a block and in the rest.
+    EXPECT_FALSE(lf_splitFields("0123456789abcde,0123456789abcdef,,x,0123456789abcdefghij,", fields));
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"0123456789abcde", "0123456789abcdef", "", "x",
+                                                     "0123456789abcdefghij"}));
+    EXPECT_TRUE(lf_splitFields("0123456789abcdef01 3", fields));
+    EXPECT_TRUE(lf_splitFields("01234 6789abcdef013", fields));
 }
 
 TEST(CallsignsSeen, CollectedOnlyWhileAskedAndHandedOverOnce)

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <future>
@@ -135,6 +136,64 @@ TEST_F(RealTrafficServer, AClientThatHangsUpGivesNoVersion)
     gf_waitForRealTraffic();
     EXPECT_FALSE(realTrafficProfessional);
     EXPECT_TRUE(log.hasLine("No RealTraffic version received?"));
+}
+
+TEST_F(RealTrafficServer, AReplyInTwoPiecesIsReadWholeAndNoReplyEndsTheWait)
+{
+    gf_openServerSocket("47132");
+    startClient(47132, {"--version", "10.0.124", "--level", "1", "--split-reply", "0.5"});
+    gf_waitForRealTraffic();
+    EXPECT_FALSE(realTrafficProfessional);
+    EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.124 edition:  stnd, archive: week 42");
+
+    gf_closeServer();
+    ASSERT_TRUE(clientSaw("exit"));
+    std::filesystem::remove(clientLog());
+    gf_openServerSocket("47132");
+    realTrafficProfessional = true;
+    startClient(47132, {"--no-reply"});
+    auto waited = std::async(std::launch::async, [] { gf_waitForRealTraffic(); });
+    ASSERT_EQ(waited.wait_for(std::chrono::seconds(15)), std::future_status::ready) << "the watchdog closes at 25 s";
+    EXPECT_TRUE(clientConnected);
+    EXPECT_FALSE(realTrafficProfessional);
+    EXPECT_TRUE(log.hasLine("No RealTraffic version received?"));
+    EXPECT_TRUE(logHas("===> RealTraffic's version reply incomplete after 2000 ms: \"\""));
+}
+
+TEST_F(RealTrafficServer, AClientThatStopsReadingHoldsUpNeitherTheSendsNorTheClose)
+{
+    gf_openServerSocket("47133");
+    startClient(47133, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientSaw("#stopped-reading"));
+    // As the main loop would, with much more at once, so that the client's buffers fill soon.
+    std::atomic<int> chunks{0};
+    auto sender = std::async(std::launch::async, [&] {
+        const std::string chunk(1 << 20, 'x');
+        while (sendDataPacket(chunk))
+            ++chunks;
+    });
+    ASSERT_TRUE(gf_waitFor([&] { return chunks.load() > 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the sender waits for room now
+    auto closed = std::async(std::launch::async, [] { gf_closeServer(); });
+    EXPECT_EQ(closed.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "the exit goes on";
+    EXPECT_EQ(sender.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(clientConnected);
+    EXPECT_TRUE(log.hasLine("RealTraffic client socket closed"));
+
+    // Without a close, a client that takes nothing for the send time is dropped.
+    gf_openServerSocket("47133");
+    startClient(47133, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    sender = std::async(std::launch::async, [] {
+        const std::string chunk(1 << 20, 'x');
+        while (sendDataPacket(chunk)) {
+        }
+    });
+    EXPECT_EQ(sender.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_FALSE(clientConnected);
+    EXPECT_TRUE(logHas("sendDataPacket to RealTraffic failed: 10060 "));
 }
 
 TEST_F(RealTrafficServer, VersionRepliesThatAreNotJsonRaiseTheParserError)
@@ -272,6 +331,13 @@ TEST_F(RealTrafficServer, APortInUseIsReportedWithTheWinsockText)
     EXPECT_TRUE(serverOpen);
 
     EXPECT_THROW(gf_openServerSocket("no port"), zeb::SysErrorException);
+
+    // Held by a program that lets others share it: still taken, or RealTraffic would find
+    // one of two servers.
+    TakenPort shared(true, 47134, true);
+    ASSERT_TRUE(shared.taken());
+    EXPECT_THROW(gf_openServerSocket("47134"), zeb::SysErrorException);
+    EXPECT_FALSE(serverOpen);
 }
 
 } // namespace

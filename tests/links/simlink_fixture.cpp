@@ -57,14 +57,14 @@ void SimLink::writeConfig(SimTransport transport)
 }
 
 namespace {
-// Every system event subscribed in this session: the set-up is complete.
-bool lf_subscribed(const standin::SimStandIn& standIn, int session)
+// The notification group's priority, the last of the set-up, came in this session.
+bool lf_setUpDone(const standin::SimStandIn& standIn, int session)
 {
     return standIn.waitUntil(
         [session](const std::vector<standin::Request>& all) {
-            return std::count_if(all.begin(), all.end(), [session](const standin::Request& r) {
-                       return r.session == session && r.number == scReqSubscribeSystemEvent;
-                   }) == 6;
+            return std::any_of(all.begin(), all.end(), [session](const standin::Request& r) {
+                return r.session == session && r.number == scReqSetGroupPriority;
+            });
         },
         linkWait);
 }
@@ -72,7 +72,7 @@ bool lf_subscribed(const standin::SimStandIn& standIn, int session)
 
 bool SimLink::waitForSetup(int session)
 {
-    return lf_subscribed(*standIn, session) && gf_waitFor([] { return flightRunning.load(); }, linkWait);
+    return lf_setUpDone(*standIn, session) && gf_waitFor([] { return flightRunning.load(); }, linkWait);
 }
 
 void SimLink::TearDown()
@@ -116,7 +116,7 @@ bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options&
 {
     start(transport, options, false);
     gf_startSimConnectThread();
-    return lf_subscribed(*standIn, 1) && waitForThreadEnd();
+    return lf_setUpDone(*standIn, 1) && waitForThreadEnd();
 }
 
 bool SimLink::connectionClosed()

@@ -207,23 +207,19 @@ TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)
 {
     startManual({.refusedTitles = {"Refused Livery"}}, SimTransport::ipv4);
     sim().setUserValue("Plane Latitude", 52.3);
-    // Another thread asks the simulator all the time, as the traffic manager and the start do.
-    std::jthread asker([](std::stop_token stop) {
-        while (!stop.stop_requested()) {
-            requestUserPosition();
-            {
-                std::lock_guard lock(simQueues.mutex);
-                SimConnect_RequestDataOnSimObjectType(simConnection, 101, 404, 20000, scObjectTypeAircraft);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // a frame finds the queues free now and then
-        }
-    });
     std::set<std::uint32_t> refused, accepted;
-    for (std::uint32_t i = 0; i < 20; ++i) {
-        const bool refuse = i % 2 == 0;
-        queueAiCreation(gf_testCreation(fmt::format("C{:02}", i), 20000 + i, refuse ? "Refused Livery" : "Livery OK"));
-        (refuse ? refused : accepted).insert(20000 + i);
-        ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, i + 1));
+    for (std::uint32_t round = 0; round < 10; ++round) {
+        // Requests of other threads come between the frames, so the creations' send ids are
+        // not in a row.
+        requestUserPosition();
+        requestWithinRange();
+        for (const std::uint32_t flight : {20000 + 2 * round, 20001 + 2 * round}) {
+            const bool refuse = flight % 2 == 0;
+            queueAiCreation(gf_testCreation(fmt::format("C{}", flight), flight, refuse ? "Refused Livery" : "Livery OK"));
+            (refuse ? refused : accepted).insert(flight);
+        }
+        sim().stepFrames(1);
+        ASSERT_TRUE(sim().waitForRequests(scReqAiCreateNonAtcAircraft, 2 * round + 2, linkWait)) << round;
     }
     auto flightsOf = [&](AnswerKind kind) {
         std::set<std::uint32_t> flights;
@@ -232,11 +228,10 @@ TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)
                 flights.insert(answer.secondValue);
         return flights;
     };
+    requestWithinRange(); // names the created aircraft
     EXPECT_TRUE(gf_waitFor([&] {
         return flightsOf(AnswerKind::creationFailed).size() == 10 && flightsOf(AnswerKind::liveCreated).size() == 10;
     }));
-    asker.request_stop();
-    asker.join();
     EXPECT_EQ(flightsOf(AnswerKind::creationFailed), refused);
     EXPECT_EQ(flightsOf(AnswerKind::liveCreated), accepted);
     EXPECT_EQ(requestErrorCount, 0);
@@ -257,6 +252,8 @@ TEST_F(SimQueuesTest, ATailNumberTooLongFailsThatAircraftOnly)
         EXPECT_EQ(answer.objectId, 0u);
     }
     EXPECT_EQ(failed[0].secondValue, 0x3C6444u);
+    EXPECT_FALSE(failed[0].liveryBlamed) << "the callsign did not fit";
+    EXPECT_TRUE(failed[1].liveryBlamed) << "the title did not fit";
     EXPECT_EQ(sim().countOf(scReqAiCreateNonAtcAircraft), 1u);
     EXPECT_EQ(sim().requests(scReqAiCreateNonAtcAircraft)[0].text(272, 12), "ABCDEFGHIJK");
     EXPECT_EQ(requestErrorCount, 0) << "no fault of the connection";
@@ -327,6 +324,25 @@ TEST_F(SimQueuesTest, WhilePausedOnlyRemovalsAreSent)
               (std::vector<std::uint32_t>{scReqAiRemoveObject, scReqAiRemoveObject}))
         << "the rest was dropped, not delayed";
     EXPECT_TRUE(sim().aiObjects().empty());
+    const std::vector<InboundAnswer> dropped = answers();
+    ASSERT_EQ(dropped.size(), 2u) << "the dropped creation and the removal";
+    EXPECT_EQ(dropped[0].kind, AnswerKind::creationFailed);
+    EXPECT_EQ(dropped[0].secondValue, 0x4840D6u);
+    EXPECT_FALSE(dropped[0].liveryBlamed);
+}
+
+TEST_F(SimQueuesTest, ACreationThatCannotBeSentIsReportedAndCounted)
+{
+    // No connection: every request fails to go out.
+    queueAiCreation(gf_testCreation("KLM1234", 0x4840D6));
+    flushSimQueues();
+    const std::vector<InboundAnswer> failed = answers();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].kind, AnswerKind::creationFailed);
+    EXPECT_EQ(failed[0].secondValue, 0x4840D6u);
+    EXPECT_FALSE(failed[0].liveryBlamed);
+    EXPECT_EQ(requestErrorCount, 1);
+    EXPECT_TRUE(logHas("! Simcon call to create ac in sim failed, hexid:4735190"));
 }
 
 TEST_F(SimQueuesTest, TheThirdFailedRequestPausesAndRestarts)

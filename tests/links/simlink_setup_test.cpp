@@ -38,6 +38,11 @@ Expected lf_datum(std::uint32_t define, const char* name, const char* unit, std:
 std::vector<Expected> lf_expectedSetup()
 {
     std::vector<Expected> all;
+    const std::pair<std::uint32_t, const char*> systemEvents[] = {
+        {201, "Sim"}, {202, "ObjectAdded"}, {203, "ObjectRemoved"}, {205, "PositionChanged"},
+        {206, "FlightLoaded"}, {204, "Frame"}};
+    for (const auto& [id, name] : systemEvents)
+        all.push_back(std::move(Expected(276, 0x17).u32(16, id).text(20, name)));
     all.push_back(lf_datum(407, "TITLE", "", 11));
     all.push_back(lf_datum(408, "ATC MODEL", "", 6));
     all.push_back(lf_datum(409, "SIM ON GROUND", "Bool", 2));
@@ -84,11 +89,6 @@ std::vector<Expected> lf_expectedSetup()
     for (const std::uint32_t id : {208, 207, 211, 209, 210, 213, 212, 214, 218, 219, 220, 222, 223, 215, 216, 217})
         all.push_back(std::move(Expected(28, 0x07).u32(16, 301).u32(20, id).u32(24, 1)));
     all.push_back(std::move(Expected(24, 0x09).u32(16, 301).u32(20, 1)));
-    const std::pair<std::uint32_t, const char*> systemEvents[] = {
-        {201, "Sim"}, {202, "ObjectAdded"}, {203, "ObjectRemoved"}, {205, "PositionChanged"},
-        {206, "FlightLoaded"}, {204, "Frame"}};
-    for (const auto& [id, name] : systemEvents)
-        all.push_back(std::move(Expected(276, 0x17).u32(16, id).text(20, name)));
     return all;
 }
 

@@ -82,17 +82,20 @@ bool gf_runStandIn(const TempFolder& folder, const std::vector<std::string>& arg
     return gf_waitFor([&] { return fs::exists(done); }, std::chrono::seconds(30));
 }
 
-TakenPort::TakenPort(bool stream, std::uint16_t port)
+TakenPort::TakenPort(bool stream, std::uint16_t port, bool shared)
 {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     m_socket = socket(AF_INET, stream ? SOCK_STREAM : SOCK_DGRAM, stream ? IPPROTO_TCP : IPPROTO_UDP);
+    BOOL reuse = TRUE;
+    if (shared)
+        setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
     m_taken = bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              (!stream || listen(m_socket, 1) == 0);
+              (!stream || shared || listen(m_socket, 1) == 0);
 }
 
 TakenPort::~TakenPort()

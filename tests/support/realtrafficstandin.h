@@ -17,10 +17,12 @@ void gf_startStandIn(const std::vector<std::string>& arguments);
 // Runs the stand-in and waits until it has finished (false after the time limit).
 bool gf_runStandIn(const TempFolder& folder, const std::vector<std::string>& arguments);
 
-// A socket of another program on 127.0.0.1 and the port, for as long as it lives.
+// A socket of another program on 127.0.0.1 and the port, for as long as it lives. A shared
+// one is bound with SO_REUSEADDR, which on Windows lets others bind the port too, and does
+// not listen yet.
 class TakenPort {
 public:
-    TakenPort(bool stream, std::uint16_t port);
+    TakenPort(bool stream, std::uint16_t port, bool shared = false);
     ~TakenPort();
     TakenPort(const TakenPort&) = delete;
     TakenPort& operator=(const TakenPort&) = delete;

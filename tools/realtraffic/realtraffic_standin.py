@@ -152,6 +152,17 @@ def run_client(args, recorder, stop):
         time.sleep(args.reconnect_delay)
 
 
+def send_reply(sock, reply, split_pause):
+    """With a pause, in two pieces: TCP may hand a reply over in parts."""
+    if split_pause is None:
+        sock.sendall(reply)
+        return
+    half = len(reply) // 2
+    sock.sendall(reply[:half])
+    time.sleep(split_pause)
+    sock.sendall(reply[half:])
+
+
 def client_session(args, sock, recorder, deadline, stop):
     """Returns "exit", "closed", "dropped" or "timeout"."""
     sock.settimeout(0.2)
@@ -177,7 +188,11 @@ def client_session(args, sock, recorder, deadline, stop):
                 recorder.line("#dropped")
                 return "dropped"
             if line == "Qs999=version" and not args.no_reply:
-                sock.sendall(version_reply(args).encode("utf-8"))
+                send_reply(sock, version_reply(args).encode("utf-8"), args.split_reply)
+                if args.stop_reading:
+                    recorder.line("#stopped-reading")
+                    stop.wait(max(0.0, deadline - time.monotonic()))
+                    return "timeout"
             elif line == "exit":
                 return "exit"
             elif line.startswith("Qs121="):
@@ -270,6 +285,8 @@ def main(argv):
         p.add_argument("--reply", help="answer the version request with this text instead")
         p.add_argument("--no-reply", action="store_true", help="never answer the version request")
         p.add_argument("--hang-up", action="store_true", help="close when asked for the version")
+        p.add_argument("--split-reply", type=float, help="send the version reply in two pieces, this many seconds apart")
+        p.add_argument("--stop-reading", action="store_true", help="read nothing after the version reply")
         p.add_argument("--log", help="append every line received to this file")
         p.add_argument("--drop-after", type=int, default=0, help="close after this many Qs121 lines")
         p.add_argument("--reconnects", type=int, default=0, help="connect again this many times")
