@@ -73,7 +73,7 @@ TEST_F(Airborne, TheDescentRateFollowsThePointsAndTheQnh)
 
 TEST_F(Airborne, TheApproachBeginsBelowTheClassApproachHeightWithin10Nm)
 {
-    setPark(park, 0.0);
+    gf_testPark(park, 0.0);
     for (const auto& [sizeClass, approaching] : {std::pair{heavyClass, true}, std::pair{lightClass, false}}) {
         Act& a = flying(sizeClass, 2000.0, 2000.0, 1500.0, -500.0);
         a.path[0].verticalSpeed = -500.0;
@@ -89,7 +89,7 @@ TEST_F(Airborne, TheApproachBeginsBelowTheClassApproachHeightWithin10Nm)
 
 TEST_F(Airborne, AnApproachThatClimbsAwayGoesAroundOnce)
 {
-    setPark(park, 0.0);
+    gf_testPark(park, 0.0);
     Act& a = flying(largeClass, 1500.0, 1500.0, 2500.0, 1500.0);
     a.landing = 1;
     a.flareStage = 0;

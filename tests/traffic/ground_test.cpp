@@ -15,7 +15,7 @@ protected:
     // An aircraft parked at a stand heading east, whose newest report lies along the bearing.
     Act& parkedLeaving(double reportBearing, std::uint32_t sizeClass = largeClass)
     {
-        StandRecord& stand = addStand("B7", standPosition, 90.0, 20.0);
+        StandRecord& stand = gf_testAddStand("B7", standPosition, 90.0, 20.0);
         Act& a = addAct(sizeClass, standPosition, 90.0, phaseAtStand);
         a.base.latitude = standPosition.first;
         a.base.longitude = standPosition.second;

@@ -23,8 +23,8 @@ protected:
     void SetUp() override
     {
         Motion::SetUp();
-        setPark(apron);
-        addStand("D4", apron, 0.0, 30.0);
+        gf_testPark(apron);
+        gf_testAddStand("D4", apron, 0.0, 30.0);
     }
     StandRecord& stand() { return parkStands.front(); }
     Act& flight(const std::string& registration = "PH-BXA")

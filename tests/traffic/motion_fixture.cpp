@@ -7,9 +7,6 @@
 #include "foundation/sizeclasses.h"
 #include "foundation/standoptions.h"
 #include "links/qnhreader.h"
-#include "liveries/liveries.h"
-#include "liveries/liverydata.h"
-#include "refgen/refgen.h"
 
 #include <algorithm>
 #include <mutex>
@@ -99,13 +96,13 @@ PathPoint Motion::point(LatLon at, double speed, std::int64_t dueIn, double alti
             .airborne = static_cast<std::uint8_t>(altitude > 0.0 ? 1 : 0)};
 }
 
-void Motion::setPark(LatLon at, double elevation)
+void gf_testPark(LatLon at, double elevation)
 {
     gf_setParkAirport({.code = "EHAM", .iata = "AMS", .latitude = at.first, .longitude = at.second,
                        .elevation = elevation});
 }
 
-StandRecord& Motion::addStand(const std::string& name, LatLon at, double headingDegrees, double radiusMetres)
+StandRecord& gf_testAddStand(const std::string& name, LatLon at, double headingDegrees, double radiusMetres)
 {
     StandRecord& stand =
         parkStands.emplace_back(name, StandOptions{}, at.first, at.second, headingDegrees * degToRad, radiusMetres,
@@ -143,11 +140,3 @@ LatLon gf_offset(LatLon from, double bearingDegrees, double distanceNm)
     return gf_destinationPoint(from, bearingDegrees * degToRad, distanceNm * feetPerNm);
 }
 
-void gf_loadReferenceWorld()
-{
-    refgen::writeProgramFiles(refgen::baseWorld(), L".");
-    gf_readAircraftData();
-    gf_readFixes();
-    lf_readLiveriesScanned();
-    processScannedLiveries();
-}

@@ -25,9 +25,6 @@ protected:
                 const std::string& callsign = "KLM1");
     // A point at the position with the speed, due after the ticks.
     static PathPoint point(LatLon at, double speed, std::int64_t dueIn, double altitude = 0.0);
-    // The park airport at the position and a stand (heading in degrees, radius in metres).
-    static void setPark(LatLon at, double elevation = 0.0);
-    static StandRecord& addStand(const std::string& name, LatLon at, double headingDegrees, double radiusMetres);
     // Runs the movement pass, one tick after the other.
     static void run(std::int64_t ticks);
     // The client events queued since the last call (taken out of the queue).
@@ -41,9 +38,9 @@ protected:
     std::uint32_t nextFlightId = 0x400001;
 };
 
-// The generated reference data and liveries written into the current folder and read as
-// the start-up reads them.
-void gf_loadReferenceWorld();
+// The park airport at the position and a stand (heading in degrees, radius in metres).
+void gf_testPark(LatLon at, double elevation = 0.0);
+StandRecord& gf_testAddStand(const std::string& name, LatLon at, double headingDegrees, double radiusMetres);
 
 // A position the distance (nautical miles) from another along the bearing (degrees).
 LatLon gf_offset(LatLon from, double bearingDegrees, double distanceNm);

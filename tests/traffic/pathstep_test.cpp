@@ -42,7 +42,7 @@ TEST_F(Motion, AnAircraftWithin2MetresOfItsStandParksFartherOffItTaxisOntoItAgai
     for (const auto& [offset, parked] : {std::pair{1.5, true}, std::pair{2.5, false}}) {
         gf_testClearTraffic();
         takeEvents();
-        StandRecord& s = addStand("A1", stand, 180.0, 30.0);
+        StandRecord& s = gf_testAddStand("A1", stand, 180.0, 30.0);
         Act& added = addAct(largeClass, gf_offset(stand, 90.0, offset * metre), 180.0, phaseToStand);
         added.base.latitude = stand.first;
         added.base.longitude = stand.second;
@@ -89,7 +89,7 @@ TEST_F(Motion, WithoutReportsAnAircraftIsPredictedAFixedNumberOfPointsThenRemove
 
 TEST_F(Motion, AParkedAircraftIsPredictedOneWeekAheadAndRemovedAfterIt)
 {
-    StandRecord& s = addStand("A1", amsterdam, 90.0, 30.0);
+    StandRecord& s = gf_testAddStand("A1", amsterdam, 90.0, 30.0);
     s.occupied = 1;
     Act& added = addAct(largeClass, amsterdam, 90.0, phaseAtStand);
     added.base.standNumber = s.standNumber;
@@ -152,7 +152,7 @@ TEST_F(Motion, AHeavyRotatesFor250TicksClimbsOutFor400AndRaisesTheGearAfter300)
 
 TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
 {
-    setPark(amsterdam, 0.0);
+    gf_testPark(amsterdam, 0.0);
     Act& added = addAct(largeClass, gf_offset(amsterdam, 270.0, 1.0), 90.0, phaseAirborne);
     const std::uint32_t id = added.base.head.flightId;
     added.landing = 1;

@@ -2,9 +2,9 @@
 // reader at their ticks against a simulator that answers on the next tick, give the same
 // positions and events when run twice.
 #include "traffic/motion_fixture.h"
+#include "traffic/traffic_fixture.h"
 
 #include "app/startup.h"
-#include "foundation/logcapture.h"
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
 #include "links/readers.h"
@@ -20,63 +20,6 @@ constexpr LatLon standPosition{52.3086, 4.7639};
 constexpr double elevation = 40.0;
 constexpr std::uint32_t hexid = 4660001;
 
-// The simulator, answering on the next tick what the traffic tick asked of it.
-class SimulatorPlayer {
-public:
-    SimulatorPlayer() { simRequestSeam = &SimulatorPlayer::request; }
-    ~SimulatorPlayer() { simRequestSeam = nullptr; }
-
-    // Answers what the last tick queued and asked; returns the client events it sent.
-    std::vector<ClientEventItem> answer()
-    {
-        std::vector<CreationItem> creations;
-        std::vector<std::uint32_t> removals;
-        std::vector<ClientEventItem> events;
-        {
-            std::lock_guard lock(simQueues.mutex);
-            creations.swap(simQueues.creations);
-            removals.swap(simQueues.removals);
-            events.swap(simQueues.events);
-            for (const AiPosition& p : *simQueues.front)
-                altitudes[p.objectId] = p.altitude;
-            simQueues.front->clear();
-        }
-        for (const CreationItem& item : creations) {
-            const std::uint32_t id = nextObject++;
-            altitudes[id] = item.position.altitude;
-            lf_pushToBuffer({id, item.flightId, 0, AnswerKind::liveCreated, 0.0, height(id)});
-        }
-        for (const std::uint32_t id : removals) {
-            altitudes.erase(id);
-            lf_pushToBuffer({id, 0, 0, AnswerKind::removed, 0.0, 0.0});
-        }
-        for (const std::uint32_t id : std::exchange(staticCgAsked, {}))
-            lf_pushToBuffer({id, 0, 0, AnswerKind::staticCg, 9.5, 0.0087});
-        if (std::exchange(withinRangeAsked, false))
-            for (const auto& [id, altitude] : altitudes)
-                if (height(id) <= 2500.0)
-                    lf_pushToBuffer({id, height(id) <= 9.5 + 1.0 ? 1u : 0u, 0, AnswerKind::objectData, elevation,
-                                     height(id)});
-        return events;
-    }
-
-private:
-    static bool request(const SimRequest& r)
-    {
-        if (r.id == reqWithinRange)
-            withinRangeAsked = true;
-        else if (r.id == reqStaticCg)
-            staticCgAsked.push_back(r.objectId);
-        return true;
-    }
-    double height(std::uint32_t id) const { return altitudes.at(id) - elevation; }
-
-    static inline bool withinRangeAsked = false;
-    static inline std::vector<std::uint32_t> staticCgAsked;
-    std::map<std::uint32_t, double> altitudes; // by object id
-    std::uint32_t nextObject = 100;
-};
-
 // What a run saw of the flight: its position each tick and the events sent to it.
 struct Trace {
     std::vector<std::array<double, 4>> positions;
@@ -85,12 +28,23 @@ struct Trace {
     bool operator==(const Trace&) const = default;
 };
 
-class Replay : public Motion {
+// The traffic fixture's simulator also tells the aircraft within range whether they stand
+// on the ground, from the altitudes the program gave them.
+class Replay : public TrafficTest {
 protected:
-    void SetUp() override
+    void answerWithinRange()
     {
-        Motion::SetUp();
-        gf_loadReferenceWorld();
+        for (const AiPosition& p : positions)
+            altitudes[p.objectId] = p.altitude;
+        if (requestsOf(reqWithinRange) == withinRangeAnswered)
+            return;
+        withinRangeAnswered = requestsOf(reqWithinRange);
+        for (const std::uint32_t id : objects) {
+            const auto known = altitudes.find(id);
+            const double height = known == altitudes.end() ? 0.0 : known->second - elevation;
+            if (height <= 2500.0)
+                lf_pushToBuffer({id, height <= 8.0 + 1.0 ? 1u : 0u, 0, AnswerKind::objectData, elevation, height});
+        }
     }
 
     // The stand-in's records of a scripted flight.
@@ -114,14 +68,19 @@ protected:
     Trace replay(const std::vector<std::string>& records)
     {
         gf_testClearTraffic();
-        setPark(standPosition, elevation);
-        addStand("C4", standPosition, 90.0, 20.0);
+        gf_clearLiveryChoices();
+        objects.clear();
+        altitudes.clear();
+        withinRangeAnswered = requestsOf(reqWithinRange);
+        gf_testPark(standPosition, elevation);
+        gf_testAddStand("C4", standPosition, 90.0, 20.0);
         gf_setUserPosition(standPosition.first, standPosition.second);
         gf_setParkElevation(elevation);
+        staticParkingActive = true;
+        lateralRadiusNm = 8.0;
         lf_setAcceptReports(true);
         gf_seedRandomEngine(11);
         tickCounter = 500000;
-        SimulatorPlayer sim;
         Trace trace;
         const double first = lf_stamp(records.front());
         std::size_t next = 0;
@@ -130,10 +89,12 @@ protected:
                 trafficUdpReader.datagram = records[next++];
                 trafficUdpReader.handleDatagram();
             }
-            lf_trafficTick();
-            for (const ClientEventItem& e : sim.answer())
+            events.clear();
+            runTicks(1);
+            answerWithinRange();
+            for (const ClientEventItem& e : events)
                 trace.events.push_back(e.eventId * 100000 + e.value);
-            const Act* a = act(hexid);
+            const Act* a = gf_findAct(hexid);
             if (a == nullptr && !trace.positions.empty())
                 break;
             if (a == nullptr || a->base.status != statusCreated)
@@ -157,7 +118,10 @@ protected:
         return stamp;
     }
 
-    LogCapture log; // a fresh current folder for the generated files
+    ~Replay() override { staticParkingActive = false; }
+
+    std::map<std::uint32_t, double> altitudes; // by object id, as last sent
+    std::size_t withinRangeAnswered = 0;
     TempFolder folder;
 };
 } // namespace
@@ -179,5 +143,6 @@ TEST_F(Replay, BothFlightsRunTwiceGiveTheSamePositionsAndEvents)
         EXPECT_GT(once.phases.size(), 3u);
         EXPECT_GT(once.events.size(), 10u);
         EXPECT_TRUE(once == again) << "ticks " << once.positions.size() << " and " << again.positions.size();
+
     }
 }

@@ -38,17 +38,13 @@ void Scenario::SetUp()
 {
     gf_testClearTraffic();
     staticConflictChecks.clear();
-    gf_loadReferenceWorld();
+    gf_testLoadWorld();
     LOG.value = true;
     RANDOM.value = false;
     lateralRadiusNm = 8.0;
     lateralRadiusMetres = 8 * 1852;
-    gf_setParkAirport({.code = "EHAM", .iata = "AMS", .latitude = standPosition.first,
-                       .longitude = standPosition.second, .elevation = elevation});
-    StandRecord& stand = parkStands.emplace_back("C4", std::vector<StandOption>{}, standPosition.first,
-                                                 standPosition.second, standHeading * degToRad, 20.0, false, false,
-                                                 false);
-    stand.standNumber = 1;
+    gf_testPark(standPosition, elevation);
+    gf_testAddStand("C4", standPosition, standHeading, 20.0);
     gf_publishStands();
     staticParkingActive = true;
 

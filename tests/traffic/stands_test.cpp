@@ -43,7 +43,7 @@ TEST_F(Stands, ASlightlySmallStandCloseByIsTakenAndWidenedAFartherOneIsNot)
     constexpr double reach = 0.029697624190064796;
     for (const auto& [away, taken] : {std::pair{10.0, true}, std::pair{25.0, false}}) {
         gf_testClearTraffic();
-        addStand("S1", gf_offset(apron, 90.0, away * metre), 0.0, 13.0);
+        gf_testAddStand("S1", gf_offset(apron, 90.0, away * metre), 0.0, 13.0);
         Act& a = aircraft(15.0);
         EXPECT_EQ(lf_findStandNear(apron.first, apron.second, a, reach, false) != nullptr, taken) << away << " m";
         EXPECT_EQ(parkStands[0].radius_change, taken ? 1 : 0);
@@ -53,8 +53,8 @@ TEST_F(Stands, ASlightlySmallStandCloseByIsTakenAndWidenedAFartherOneIsNot)
     }
     for (const auto& [away, widened] : {std::pair{10.0, true}, std::pair{25.0, false}}) {
         gf_testClearTraffic();
-        addStand("FIT", gf_offset(apron, 0.0, 30.0 * metre), 0.0, 20.0);
-        addStand("SMALL", gf_offset(apron, 180.0, away * metre), 0.0, 13.0);
+        gf_testAddStand("FIT", gf_offset(apron, 0.0, 30.0 * metre), 0.0, 20.0);
+        gf_testAddStand("SMALL", gf_offset(apron, 180.0, away * metre), 0.0, 13.0);
         Act& a = aircraft(15.0);
         const StandRecord* found = lf_findStandNear(apron.first, apron.second, a, reach, false);
         ASSERT_NE(found, nullptr);
@@ -65,9 +65,9 @@ TEST_F(Stands, ASlightlySmallStandCloseByIsTakenAndWidenedAFartherOneIsNot)
 
 TEST_F(Stands, AStandingAircraftFallsBackOnAStandWhoseOptionNamesIt)
 {
-    StandRecord& stand = addStand("O1", gf_offset(apron, 90.0, 80.0 * metre), 0.0, 20.0);
+    StandRecord& stand = gf_testAddStand("O1", gf_offset(apron, 90.0, 80.0 * metre), 0.0, 20.0);
     stand.options.push_back(lf_option("KLM", "KLM1", 3, {20}));
-    addStand("OCC", gf_offset(apron, 0.0, 5.0 * metre), 0.0, 20.0).occupied = 1;
+    gf_testAddStand("OCC", gf_offset(apron, 0.0, 5.0 * metre), 0.0, 20.0).occupied = 1;
     Act& a = aircraft(15.0);
     const StandRecord* held = lf_findStandNear(apron.first, apron.second, a, 0.029697624190064796, true);
     ASSERT_NE(held, nullptr);
@@ -77,14 +77,14 @@ TEST_F(Stands, AStandingAircraftFallsBackOnAStandWhoseOptionNamesIt)
 
 TEST_F(Stands, HelipadsAreForRotorcraftOnlyAndARotorcraftFallsBackOnTheRamp)
 {
-    StandRecord& pad = addStand("H1", apron, 0.0, 20.0);
+    StandRecord& pad = gf_testAddStand("H1", apron, 0.0, 20.0);
     pad.heli = 1;
     Act& plane = aircraft(10.0);
     EXPECT_EQ(lf_findStandNear(apron.first, apron.second, plane, 0.03, false), nullptr);
     Act& heli = addAct(rotorcraftClass, apron, 0.0, phaseGround, "PHHEL");
     EXPECT_EQ(lf_findStandNear(apron.first, apron.second, heli, 0.03, false), &parkStands[0]);
     parkStands[0].options.push_back(lf_option("KLM", "X", 3, {20}));  // the pad is booked
-    StandRecord& ramp = addStand("R1", gf_offset(apron, 90.0, 0.1), 0.0, 20.0);
+    StandRecord& ramp = gf_testAddStand("R1", gf_offset(apron, 90.0, 0.1), 0.0, 20.0);
     ramp.ramp = 1;
     const StandRecord* chosen = lf_chooseStand({3, 20}, *act(heli.base.head.flightId), true);
     ASSERT_NE(chosen, nullptr);
@@ -93,8 +93,8 @@ TEST_F(Stands, HelipadsAreForRotorcraftOnlyAndARotorcraftFallsBackOnTheRamp)
 
 TEST_F(Stands, TheChoiceTriesGatesFirstAtKAirportsAndLightAircraftOnlyOnTheRamp)
 {
-    addStand("G1", apron, 0.0, 20.0);
-    StandRecord& ramp = addStand("R1", gf_offset(apron, 90.0, 0.1), 0.0, 20.0);
+    gf_testAddStand("G1", apron, 0.0, 20.0);
+    StandRecord& ramp = gf_testAddStand("R1", gf_offset(apron, 90.0, 0.1), 0.0, 20.0);
     ramp.ramp = 1;
     gf_setParkAirport({.code = "KJFK", .latitude = apron.first, .longitude = apron.second});
     Act& large = aircraft(17.9);
@@ -113,7 +113,7 @@ TEST_F(Stands, AFullyBookedSmallAirportIsTriedAgainHalfAnHourLater)
     for (const auto& [stands, found] : {std::pair{8, true}, std::pair{11, false}}) {
         gf_testClearTraffic();
         for (int i = 0; i < stands; ++i)
-            addStand("S" + std::to_string(i), gf_offset(apron, 90.0, 0.05 * i), 0.0, 20.0)
+            gf_testAddStand("S" + std::to_string(i), gf_offset(apron, 90.0, 0.05 * i), 0.0, 20.0)
                 .options.push_back(lf_option("DLH", "DLH9", 5, {47}));
         Act& a = aircraft(17.9);
         const StandRecord* chosen = lf_chooseStand({5, 47}, a, true);
@@ -126,7 +126,7 @@ TEST_F(Stands, AFullyBookedSmallAirportIsTriedAgainHalfAnHourLater)
 
 TEST_F(Stands, TheCoupledCallsignComesFromAnOptionWithinTheClassWindow)
 {
-    StandRecord& stand = addStand("C1", apron, 0.0, 30.0);
+    StandRecord& stand = gf_testAddStand("C1", apron, 0.0, 30.0);
     for (const auto& [sizeClass, halfHour, coupled] :
          {std::tuple{heavyClass, 19u, true}, std::tuple{heavyClass, 20u, false}, std::tuple{largeClass, 15u, true},
           std::tuple{largeClass, 16u, false}}) {
@@ -165,7 +165,7 @@ TEST_F(Stands, ANewcomerDisplacesAParkedAircraftUnlessItIsItsGhostOrTheOtherKeep
         std::string parked, newcomer;
         bool keep, refused;
     };
-    const StandRecord& stand = addStand("A1", apron, 0.0, 30.0);
+    const StandRecord& stand = gf_testAddStand("A1", apron, 0.0, 30.0);
     for (const Case& c : {Case{"ABC1", "ABC1_", false, true}, Case{"ABC1_", "ABC1", false, false},
                           Case{"BAW12", "BAW123", false, false}, Case{"BAW123", "BAW12", false, false},
                           Case{"DLH4", "DLH4", true, false}, Case{"DLH4", "KLM5", true, true},
@@ -184,10 +184,10 @@ TEST_F(Stands, ANewcomerDisplacesAParkedAircraftUnlessItIsItsGhostOrTheOtherKeep
 
 TEST_F(Stands, AnAircraftBesideStaysWhenTheSpansFitAndBlocksWhenTheyOverlap)
 {
-    addStand("A1", apron, 0.0, 30.0);
+    gf_testAddStand("A1", apron, 0.0, 30.0);
     for (const auto& [apartMetres, blocks] : {std::pair{36.0, false}, std::pair{35.0, true}}) {
         liveActs.clear();
-        StandRecord& beside = addStand("A2", gf_offset(apron, 90.0, apartMetres * metre), 0.0, 30.0);
+        StandRecord& beside = gf_testAddStand("A2", gf_offset(apron, 90.0, apartMetres * metre), 0.0, 30.0);
         parkedAt(beside, "DLH4", 17.5);
         Act& newcomer = aircraft(18.0, apron, "KLM5");
         StandContext context{beside.standNumber, &newcomer, true, &parkStands[0]};
@@ -199,8 +199,8 @@ TEST_F(Stands, AnAircraftBesideStaysWhenTheSpansFitAndBlocksWhenTheyOverlap)
 
 TEST_F(Stands, ATaxiingAircraftTakesTheStandItStopsAtClearingItAndBesideIt)
 {
-    addStand("A1", apron, 180.0, 30.0);
-    addStand("A2", gf_offset(apron, 90.0, 30.0 * metre), 0.0, 30.0);
+    gf_testAddStand("A1", apron, 180.0, 30.0);
+    gf_testAddStand("A2", gf_offset(apron, 90.0, 30.0 * metre), 0.0, 30.0);
     parkStands[0].neighbours = {parkStands[1].standNumber};
     parkStands[0].occupied = 1;
     parkedAt(parkStands[0], "OLD1");
