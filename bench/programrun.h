@@ -98,6 +98,7 @@ public:
         options.pipeName = L"\\\\.\\pipe\\Lockheed Martin Prepar3D v5\\SimConnect";
         options.frameIntervalMs = 33;
         options.recordRequests = false; // a long run: counted only
+        options.groundElevation = -11.0; // the airports of the world lie about there
         if (!recordFile.empty())
             options.recordFile = gf_windowsPath(recordFile).wstring();
         m_sim = std::make_unique<standin::SimStandIn>(options);

@@ -22,7 +22,7 @@ world_prepare "$run" "$seconds"
 program="$run/program"
 
 # The simulator records every AI aircraft it is asked to create, move and remove.
-$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) \
+$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) --ground -11 \
   --scenario "$(winpath "$run/scenario.txt")" --record "$(winpath "$run/aitrack.txt")" > "$run/simulator.txt" 2>&1 &
 SESSION_PIDS+=($!)
 wait_for 10 grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null || true

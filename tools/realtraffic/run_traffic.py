@@ -23,9 +23,11 @@ START = 1700000000.0   # time stamp of the first record
 # Where the waves depart from and arrive at, and where aircraft stay parked (stand numbers).
 STAND_PAIRS = ((11, 13), (14, 15))
 PARKED_STANDS = (21, 22, 23)
-# Runway 24 of the stand-in airport, south of the stands: threshold and heading.
-RUNWAY_OFFSET_M = (-300.0, -650.0)  # east, north of the first stand
-RUNWAY_HEADING = 240.0
+# Two parallel runways 27 south of the stands: threshold (metres east and north of the first
+# stand) and heading. Departures line up close to the stands; arrivals touch down far enough
+# east that their roll-out ends beside the stands.
+DEPARTURE_RUNWAY = (200.0, -400.0, 270.0)
+ARRIVAL_RUNWAY = (1950.0, -250.0, 270.0)
 
 # (callsign stem, type, registration, wake category): flights that show each step of the
 # livery match: registration, airline and model, a similar model, and a generic livery.
@@ -75,7 +77,8 @@ def flights(stands, elevation, seconds):
     """All records of the run, time order."""
     first = stands[min(stands)]
     frame = sf.Frame(first[0], first[1])
-    runway = (*frame.position(*RUNWAY_OFFSET_M), RUNWAY_HEADING)
+    takeoff = (*frame.position(*DEPARTURE_RUNWAY[:2]), DEPARTURE_RUNWAY[2])
+    landing = (*frame.position(*ARRIVAL_RUNWAY[:2]), ARRIVAL_RUNWAY[2])
     centre = (first[0], first[1])
     lines = []
 
@@ -95,14 +98,14 @@ def flights(stands, elevation, seconds):
         for k, (stem, kind, reg, category) in enumerate(DEPARTURES):
             hexid += 1
             hold = 20.0 + 40.0 * k
-            f, r = sf.departure(stands[out_stands[k]], runway, elevation, hold, 120.0)
+            f, r = sf.departure(stands[out_stands[k]], takeoff, elevation, hold, 120.0)
             add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EHAM", "LFPG"), at)
         for k, (stem, kind, reg, category) in enumerate(ARRIVALS):
             hexid += 1
             # Parked until just before the next wave departs from the same stand.
-            f, r = sf.arrival(stands[in_stands[k]], runway, elevation, 4.0 + 2.0 * k, 1.0)
-            r.wait(max(0.0, PERIOD - 10.0 - r.last[0] - 30.0 * k))
-            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 30.0 * k)
+            f, r = sf.arrival(stands[in_stands[k]], landing, elevation, 4.0 + 0.5 * k, 1.0)
+            r.wait(max(0.0, PERIOD - 10.0 - r.last[0] - 20.0 * k))
+            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 20.0 * k)
         for k, (stem, kind, reg, category) in enumerate(OVERFLIGHTS):
             hexid += 1
             f, r = overflight(centre, 70.0 + 120.0 * k + 20.0 * wave, 2.0 + 1.5 * k, 3000.0 + 2500.0 * k,

@@ -7,6 +7,7 @@
 //   --name TEXT      simulator name in the open answer
 //   --seconds N      run time (default 600), then stop
 //   --scenario FILE  play the timed steps of this file (see scenario.h)
+//   --ground FEET    the ground under every AI aircraft, so that its height and on-ground state follow
 //   --record FILE    write every AI creation, position and removal to FILE (see aitrack.h)
 //   --verbose        print every request
 #include "simstandin/scenario.h"
@@ -68,6 +69,8 @@ int wmain(int argc, wchar_t** argv)
             verbose = true;
         else if (arg == L"--scenario" && hasValue)
             scenarioFile = argv[++i];
+        else if (arg == L"--ground" && hasValue)
+            options.groundElevation = std::stod(argv[++i]);
         else if (arg == L"--record" && hasValue)
             options.recordFile = argv[++i];
         else {
