@@ -38,6 +38,26 @@ world_prepare() {
   { printf '<?xml version="1.0"?>\n<meta />\n<parameters>\n'
     printf '\t<parameter name="publisher" value="ORBX" />\n\t<parameter name="num_parkpos" value="8" />\n'
     printf '</parameters>\n<parkpositions />\n'; } > "$program/airports/archive/ORBX/EHRD.xml"
+  # The park airport under the user aircraft: what earlier runs learned at the stands of the
+  # scanned Amsterdam (gates g2 to g10, every day and half hour), so static aircraft are placed.
+  local learned="$program/airports/learned/thirdparty/unknown" hours gate day type
+  mkdir -p "$learned"
+  { printf '<?xml version="1.0"?>\n<meta>\n\t<info name="author" value="Tarnwick_P3D" />\n'
+    printf '\t<info name="version" value="9.3.0" />\n\t<info name="date" value="Jan  1, 2024" />\n</meta>\n'
+    printf '<parameters>\n\t<parameter name="airport_name" value="Amsterdam Schiphol" />\n'
+    printf '\t<parameter name="parking_percentage" value="40" />\n</parameters>\n<parkpositions>\n'
+    hours=$(seq -s, 0 47)
+    local types=(B738 A320 E190 B738 A319 B77W A320 B738 E190)
+    for gate in 2 3 4 5 6 7 8 9 10; do
+      type=${types[gate - 2]}
+      printf '\t<parkpos id="g%d">\n' "$gate"
+      for day in 1 2 3 4 5 6 7; do
+        printf '\t\t<opt airl="KLM" type="%s" cs="KLM%d:KLM%d" day="%d" hh="%s" />\n' \
+          "$type" $((1000 + gate)) $((2000 + gate)) "$day" "$hours"
+      done
+      printf '\t</parkpos>\n'
+    done
+    printf '</parkpositions>\n'; } > "$learned/EHAM.xml"
 
   local roaming="$drive_c/users/$(id -un)/AppData/Roaming"
   mkdir -p "$roaming/InsideSystems"

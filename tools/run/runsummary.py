@@ -60,6 +60,8 @@ print("add-on airports:    %d found (%s), %s generated, %s to archived files"
       % (len(set(generated + linked)), ", ".join(sorted(set(generated + linked))) or "none",
          plural(len(generated), "parking file"), plural(len(linked), "link")))
 print("AirportsScanLog.txt: " + (scan_path if scan else "not written"))
+print("static parking:     " + (first(r"^The park airport is ") or "no park airport") + ", "
+      + (first(r"^\d+ positions \(") or first(r"^no parking positions found") or "not calculated"))
 steps = []
 for n, line in enumerate(log):
     if line.startswith("Matches at step:"):
