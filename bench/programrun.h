@@ -10,7 +10,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -81,6 +83,40 @@ inline bool gf_runPython(const std::string& script, std::vector<std::string> arg
     return false;
 }
 
+// The handles a process holds. GetProcessHandleCount answers only for the calling process
+// under Wine, so the system's handle list is counted instead.
+inline unsigned long lf_handleCount(DWORD processId)
+{
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQuerySystemInformation")));
+    if (query == nullptr)
+        return 0;
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(16 /* handle information */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+            const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+            unsigned long mine = 0;
+            for (ULONG i = 0; i < count; ++i)
+                mine += entries[i].ownerPid == processId;
+            return mine;
+        }
+        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 65536));
+    }
+    return 0;
+}
+
 struct Sample {
     double workingSetMb = 0.0;
     unsigned long handles = 0;
@@ -145,7 +181,8 @@ public:
         counters.cb = sizeof counters;
         GetProcessMemoryInfo(m_process, &counters, sizeof counters);
         DWORD handles = 0;
-        GetProcessHandleCount(m_process, &handles);
+        if (!GetProcessHandleCount(m_process, &handles) || handles == 0)
+            handles = lf_handleCount(GetProcessId(m_process));
         return {counters.WorkingSetSize / (1024.0 * 1024.0), handles};
     }
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     const auto start = Clock::now();
 
     programrun::Sample first, middle, last;
-    bool middleTaken = false;
+    bool firstTaken = false, middleTaken = false;
     int restarts = 0, restartsInBound = 0;
     std::size_t leftAfterRestarts = 0;
     int sessionsSeen = 0;
@@ -79,8 +79,10 @@ int main(int argc, char** argv)
                 sessionsSeen = sessions;
             }
             const auto elapsed = Clock::now() - start;
-            if (first.handles == 0 && elapsed >= 45s)
+            if (!firstTaken && elapsed >= 45s) {
                 lf_print("start", first = program.sample());
+                firstTaken = true;
+            }
             if (!middleTaken && elapsed >= length / 2) {
                 lf_print("middle", middle = program.sample());
                 middleTaken = true;

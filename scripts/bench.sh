@@ -12,7 +12,12 @@ source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"
 
 run=$(mktemp -d /tmp/tarnwick-bench.XXXXXX)
-cleanup() { wine_session_end; rm -rf "$run"; }
+# The worlds of the program runs (with their Log.txt) stay for a look; the rest goes.
+cleanup() {
+  wine_session_end
+  rm -rf "$run/prefix"
+  ls -d "$run"/world-* >/dev/null 2>&1 && echo "program runs kept in $run" || rm -rf "$run"
+}
 trap cleanup EXIT
 wine_session_begin "$run"
 figures="$run/figures.tsv"

@@ -12,7 +12,8 @@
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
-#include "traffic/traffic.h"
+#include "traffic/motion.h"
+#include "traffic/parking.h"
 
 #include <windows.h>
 
@@ -24,16 +25,35 @@ namespace {
 // Ticks until the next once-a-second job while no flight runs.
 std::int32_t notRunningCountdown = 100;
 
-// One identifier a second. An aircraft removed since its identifier was pushed is simply
-// dropped, so that the identifiers behind it are not held up.
+} // namespace
+
+// One identifier a second: the first static parked aircraft that stands for the new live one
+// leaves. An aircraft removed since its identifier was pushed is simply dropped, so that the
+// identifiers behind it are not held up.
 void lf_checkStaticConflict()
 {
     if (staticConflictChecks.empty())
         return;
-    gf_checkStaticConflict(staticConflictChecks.front(), WeekSlot::fromValue(currentWeekSlot.load()));
+    Act* act = gf_findAct(staticConflictChecks.front());
     staticConflictChecks.pop_front();
+    if (!act)
+        return;
+    FlightIdent& ident = act->base.head.identity;
+    if ((ident.word & coupledSearched) == 0) {
+        lf_searchForCoupledCsAroundThisTime(WeekSlot::fromValue(currentWeekSlot.load()), *act);
+        ident.word |= coupledSearched;
+    }
+    if (ident.callsign.empty())
+        return;
+    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), act->onGround != 0};
+    for (StaticAct& parked : staticActs)
+        if (lf_newLiveAircraft(context, parked) == 1) {
+            lf_removeAircraft(parked);
+            return;
+        }
 }
 
+namespace {
 void lf_flushStatic()
 {
     if (!staticFlushRequest.load())
@@ -51,16 +71,45 @@ void lf_userCollisions()
         if (COLLISION_USER_GND.value.load())
             lf_userGroundConflict();
     } else if (COLLISION_USER_AIR.value.load()) {
-        gf_userAirConflicts();
+        for (Act& act : liveActs) // at most one a second
+            if (lf_userAirConflict(act))
+                return;
     }
 }
 
+} // namespace
+
+// Live aircraft taxiing (not landing) that moved since their last check, against the static
+// parked aircraft: the first one they would touch leaves.
+void lf_liveParkedCollisions()
+{
+    if (staticActs.empty() || liveActs.empty())
+        return;
+    for (Act& act : liveActs) {
+        if (act.base.status != statusCreated || !act.onGround ||
+            (act.phase != phaseGround && act.phase != phaseToStand) || act.landing || act.flareStage != 0 ||
+            (act.latitude == act.collisionCheckLatitude && act.longitude == act.collisionCheckLongitude))
+            continue;
+        act.collisionCheckLatitude = act.latitude;
+        act.collisionCheckLongitude = act.longitude;
+        const Act live = act; // the static table may change under the walk
+        for (StaticAct& parked : staticActs)
+            if (lf_collisionAvoidance(live, parked))
+                break;
+    }
+}
+
+namespace {
 void lf_blockCallsign()
 {
     if (!callsignBlockRequest.load())
         return;
     if (const std::string callsign = BLOCK_CALLSIGN.getValue(); !callsign.empty())
-        gf_removeBlockedCallsign(callsign);
+        for (Act& act : liveActs)
+            if (act.callsign() == callsign && act.base.status == statusCreated) {
+                lf_removeAircraft(act);
+                break;
+            }
     callsignBlockRequest = false;
 }
 } // namespace
@@ -79,7 +128,7 @@ void lf_everySecond()
     lf_flushStatic();
     lf_userCollisions();
     if (COLLISION_LIVE_PARKED_GND.value.load())
-        gf_liveParkedCollisions();
+        lf_liveParkedCollisions();
     lf_blockCallsign();
 }
 

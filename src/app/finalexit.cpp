@@ -16,7 +16,8 @@
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
-#include "traffic/traffic.h"
+#include "links/simqueues.h"
+#include "traffic/parking.h"
 
 #include <windows.h>
 
@@ -59,11 +60,26 @@ bool lf_waitForMainLoop()
     return true;
 }
 
+// Every object id waiting in the traffic manager's removal queue goes to the simulator now.
+void lf_queueWaitingRemovals()
+{
+    for (; !removalQueue.empty(); removalQueue.pop_front())
+        queueAiRemoval(removalQueue.front());
+}
+
 void lf_removeInjectedAircraft()
 {
     gf_removeLiveAircraft();
     lf_removeStaticParked();
-    gf_queueWaitingRemovals();
+    lf_queueWaitingRemovals();
+}
+
+// A creation that had already gone to the simulator is answered only now: its aircraft,
+// marked to go once created, is removed here, or it would stay in the simulator.
+void lf_removeLateCreations()
+{
+    lf_processBuffer();
+    lf_removeInjectedAircraft();
 }
 
 // Everything an exit does before it restarts or quits; false when the start-up and main-loop
@@ -84,6 +100,10 @@ bool lf_stopEverything(std::uint32_t reason)
         gf_logMarked(fmt::format("The main loop did not stop within {} s, the aircraft were not removed",
                                  mainLoopStopSeconds));
     std::this_thread::sleep_for(1s); // the frame flush sends the removals meanwhile
+    if (trafficStopped) {
+        lf_removeLateCreations();
+        std::this_thread::sleep_for(500ms);
+    }
     gf_closeServer();
     if (reason == 5) {
         std::this_thread::sleep_for(std::chrono::milliseconds(systemErrorPauseMs));

@@ -10,7 +10,8 @@
 #include "foundation/weekslots.h"
 #include "links/readers.h"
 #include "links/simlink.h"
-#include "traffic/traffic.h"
+#include "links/simqueues.h"
+#include "traffic/records.h"
 
 #include <chrono>
 #include <thread>
@@ -33,8 +34,15 @@ constexpr auto tickLength = 10ms;
 // What the window asked for that changes the traffic tables.
 void lf_windowRequests()
 {
-    if (navLightsRequest.exchange(false))
-        gf_sendNavLightsToParked(NAV_LIGHTS_WHILE_PARKED.value.load());
+    if (navLightsRequest.exchange(false)) {
+        const std::uint32_t on = NAV_LIGHTS_WHILE_PARKED.value.load() ? 1 : 0;
+        for (const StaticAct& parked : staticActs)
+            if (parked.status == statusCreated)
+                queueNavLights(parked.objectId, on);
+        for (const Act& act : liveActs)
+            if (act.base.status == statusCreated && act.phase == phaseAtStand)
+                queueNavLights(act.base.objectId, on);
+    }
     // A request that waited while the switch went off is void.
     if (autoRangeRequest.exchange(false) && AUTO_RANGE.value.load())
         gf_autoRange();

@@ -32,6 +32,10 @@ void mainLoop();
 // One tick of 10 ms.
 void lf_mainTick();
 void lf_everySecond();
+// Two of the per-second jobs: the front of the static-conflict check list against the static
+// parked aircraft, and taxiing live aircraft against them.
+void lf_checkStaticConflict();
+void lf_liveParkedCollisions();
 void lf_flightNotRunning();
 void lf_reReadIfRequested();
 // The jobs of second n that are not done every second: 15, 16, 59 and 61 s and slower.

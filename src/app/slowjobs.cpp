@@ -12,7 +12,7 @@
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
-#include "traffic/traffic.h"
+#include "traffic/parking.h"
 
 namespace {
 // Phase 0: the parking controls are locked and the reader collects the callsigns it sees;
@@ -62,8 +62,9 @@ void lf_slowJobs(std::int32_t n)
         lf_staticParking(false);
     if (n % 59 == 0)
         gf_updateStatusLights();
-    if (n % 61 == 0)
-        gf_removeParkedByNameEach();
+    if (n % 61 == 0 && !staticActs.empty())
+        for (Act& act : liveActs)
+            lf_removeParkedByName(act);
 }
 
 void lf_every30Seconds(std::int32_t n)

@@ -14,6 +14,7 @@
 
 std::atomic<std::int64_t> steadyClockShift{0};
 std::atomic<std::int64_t> systemClockShift{0};
+std::atomic<std::int64_t> pinnedClock{0};
 
 namespace {
 std::mutex parkAirportMutex;
@@ -28,10 +29,17 @@ void lf_reserve(Vector& vector, std::size_t entries)
 }
 } // namespace
 
-std::int64_t gf_steadyTicks() { return std::chrono::steady_clock::now().time_since_epoch().count() + steadyClockShift; }
+std::int64_t gf_steadyTicks()
+{
+    if (const std::int64_t pinned = pinnedClock.load())
+        return pinned;
+    return std::chrono::steady_clock::now().time_since_epoch().count() + steadyClockShift;
+}
 
 std::int64_t gf_systemTicks()
 {
+    if (const std::int64_t pinned = pinnedClock.load())
+        return pinned;
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) + systemClockShift;
@@ -87,12 +95,6 @@ void gf_removeLiveAircraft()
                 still->base.removeWhenCreated = 1;
 }
 
-void gf_queueWaitingRemovals()
-{
-    for (; !removalQueue.empty(); removalQueue.pop_front())
-        queueAiRemoval(removalQueue.front());
-}
-
 void gf_reserveTrafficTables()
 {
     lf_reserve(liveActs, 512);
@@ -122,12 +124,3 @@ std::uint32_t gf_countFlyingLive()
     }));
 }
 
-void gf_sendNavLightsToParked(bool on)
-{
-    for (const StaticAct& parked : staticActs)
-        if (parked.status == statusCreated)
-            queueNavLights(parked.objectId, on ? 1 : 0);
-    for (const Act& act : liveActs)
-        if (act.base.status == statusCreated && act.phase == phaseAtStand)
-            queueNavLights(act.base.objectId, on ? 1 : 0);
-}

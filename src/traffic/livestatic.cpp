@@ -6,9 +6,6 @@
 #include "foundation/settingscatalogue.h"
 
 namespace {
-// The identity word's mark: the coupled-callsign search was made for this flight.
-constexpr std::uint64_t coupledSearched = 1;
-
 const char* lf_where(const LiveContext& context) { return context.onGround ? "on ground" : "airborne"; }
 
 bool lf_eitherField(const std::string& callsign, const FlightIdent& parked)
@@ -47,25 +44,4 @@ std::int32_t lf_newLiveAircraft(const LiveContext& context, const StaticAct& par
         return 1;
     }
     return 0;
-}
-
-bool gf_checkStaticConflict(std::uint32_t flightId, WeekSlot slot)
-{
-    Act* act = gf_findAct(flightId);
-    if (!act)
-        return false;
-    FlightIdent& ident = act->base.head.identity;
-    if ((ident.word & coupledSearched) == 0) {
-        lf_searchForCoupledCsAroundThisTime(slot, *act);
-        ident.word |= coupledSearched;
-    }
-    if (ident.callsign.empty())
-        return true;
-    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), act->onGround != 0};
-    for (StaticAct& parked : staticActs)
-        if (lf_newLiveAircraft(context, parked) == 1) {
-            lf_removeAircraft(parked);
-            break;
-        }
-    return true;
 }

@@ -14,6 +14,7 @@
 // Clocks. Tests shift them; the shift is 0 in the program.
 extern std::atomic<std::int64_t> steadyClockShift; // added to the steady clock, its own units
 extern std::atomic<std::int64_t> systemClockShift; // added to the system clock, 100 ns units
+extern std::atomic<std::int64_t> pinnedClock;      // not 0: both clocks read this (runs that must repeat)
 std::int64_t gf_steadyTicks();
 std::int64_t gf_systemTicks(); // 100 ns units since 1601, as the system clock reports
 // The current week slot as the main loop last set it.

@@ -53,7 +53,15 @@ struct LiveContext {
     std::string callsignStem; // the callsign without its last character
     bool onGround = false;
 };
+// 1 when the static aircraft stands for the new live one (the caller removes it), else 0.
 std::int32_t lf_newLiveAircraft(const LiveContext& context, const StaticAct& parked);
+// The identity word's mark: the coupled-callsign search was made for this flight.
+inline constexpr std::uint64_t coupledSearched = 1;
+// The user aircraft in the air against one live aircraft; true when it was removed.
+bool lf_userAirConflict(Act& act);
+// A live aircraft on the ground against the static parked aircraft of its callsign or
+// registration: the first such one leaves.
+void lf_removeParkedByName(Act& act);
 
 // ---- Placement ----
 std::string lf_staticCallsign(const StaticCandidate& candidate, std::uint32_t flightId);

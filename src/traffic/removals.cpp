@@ -40,7 +40,6 @@ void lf_freeReservedStand()
         }
 }
 
-namespace {
 void lf_removeParkedByName(Act& act)
 {
     if (!act.onGround || act.base.status != statusCreated)
@@ -55,15 +54,6 @@ void lf_removeParkedByName(Act& act)
             return;
         }
     }
-}
-} // namespace
-
-void gf_removeParkedByNameEach()
-{
-    if (staticActs.empty())
-        return;
-    for (Act& act : liveActs)
-        lf_removeParkedByName(act);
 }
 
 bool lf_removeByCallsign(const std::string& callsign)
@@ -83,11 +73,3 @@ bool lf_removeByCallsign(const std::string& callsign)
     return found;
 }
 
-void gf_removeBlockedCallsign(const std::string& callsign)
-{
-    for (Act& act : liveActs)
-        if (act.callsign() == callsign && act.base.status == statusCreated) {
-            lf_removeAircraft(act);
-            return;
-        }
-}

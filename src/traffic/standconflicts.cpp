@@ -78,22 +78,6 @@ bool lf_collisionAvoidance(const Act& live, StaticAct& parked)
     return true;
 }
 
-void gf_liveParkedCollisions()
-{
-    for (Act& act : liveActs) {
-        if (act.base.status != statusCreated || !act.onGround ||
-            (act.phase != phaseGround && act.phase != phaseToStand) || act.landing || act.flareStage != 0 ||
-            (act.latitude == act.collisionCheckLatitude && act.longitude == act.collisionCheckLongitude))
-            continue;
-        act.collisionCheckLatitude = act.latitude;
-        act.collisionCheckLongitude = act.longitude;
-        const Act live = act; // the static table may change under the walk
-        for (StaticAct& parked : staticActs)
-            if (lf_collisionAvoidance(live, parked))
-                break;
-    }
-}
-
 bool lf_standWanted(StandContext& context, Act& other)
 {
     if (!gf_parkedAt(other, context.standNumber))

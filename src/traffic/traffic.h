@@ -137,28 +137,12 @@ bool lf_checkParkAirports(bool reRead, std::string& message);
 // Empties every traffic table and queue (restart).
 void lf_resetTraffic();
 
-// The per-second jobs that walk the traffic tables.
-// The live aircraft with this flight id against the static parked ones; false when the
-// aircraft is gone.
-bool gf_checkStaticConflict(std::uint32_t flightId, WeekSlot slot);
-// The user aircraft in the air against each live aircraft until the first conflict.
-void gf_userAirConflicts();
-// Taxiing live aircraft against the static parked ones (both tables not empty).
-void gf_liveParkedCollisions();
-// The first created live aircraft with this callsign leaves.
-void gf_removeBlockedCallsign(const std::string& callsign);
-// Every 61 s: live aircraft parked by name at a stand (static parked table not empty).
-void gf_removeParkedByNameEach();
-// The navigation lights of the parked aircraft switched as NAV_LIGHTS_WHILE_PARKED says.
-void gf_sendNavLightsToParked(bool on);
 
 // Start and end of traffic.
 // Room in the traffic tables before the traffic starts.
 void gf_reserveTrafficTables();
 // The lists the start of traffic reserved, emptied at a final exit.
 void gf_releaseTrafficLists();
-// Hands every object id still waiting for removal to the simulator's queue.
-void gf_queueWaitingRemovals();
 // Forgets the livery chosen for each aircraft.
 void gf_clearLiveryChoices();
 // The flight plan folder "orig_dest" of the data folder; true when it exists (or is gone).

@@ -22,6 +22,8 @@ bool lf_touchesUser(const UserAircraft& user, double userRadius, double latitude
 {
     return gf_distanceNm(user.latitude, user.longitude, latitude, longitude) <= (userRadius + radius) * 1.1;
 }
+} // namespace
+
 bool lf_userAirConflict(Act& act)
 {
     if (act.base.status != statusCreated)
@@ -43,15 +45,6 @@ bool lf_userAirConflict(Act& act)
     if (inTheWay)
         lf_removeAircraft(act);
     return inTheWay;
-}
-
-} // namespace
-
-void gf_userAirConflicts()
-{
-    for (Act& act : liveActs)
-        if (lf_userAirConflict(act))
-            return;
 }
 
 void lf_userGroundConflict()

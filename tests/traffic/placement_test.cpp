@@ -1,6 +1,8 @@
 // Static aircraft placement from candidates, and a new live aircraft against the static ones.
 #include "parking_fixture.h"
 
+#include "app/mainloop.h"
+#include "app/startup.h"
 #include "foundation/settingscatalogue.h"
 
 namespace {
@@ -141,9 +143,13 @@ TEST_F(Placement, TheConflictCheckRemovesOnlyTheFirstStaticAndSearchesTheCoupled
     addStatic(1, "KLM1*", "B738", 501).head.identity.optionCallsign = "KLM1";
     addStatic(2, "KLM1*", "B738", 502).head.identity.optionCallsign = "KLM1";
     addLive(5, "KLM1");
-    EXPECT_TRUE(gf_checkStaticConflict(5, {1, 20}));
+    currentWeekSlot = WeekSlot{1, 20}.value();
+    staticConflictChecks = {5, 6};
+    lf_checkStaticConflict();
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{501});
     EXPECT_EQ(liveActs[0].base.head.identity.word & 1, 1u);
-    EXPECT_FALSE(gf_checkStaticConflict(6, {1, 20}));
+    lf_checkStaticConflict(); // an aircraft gone meanwhile is passed over
+    EXPECT_TRUE(staticConflictChecks.empty());
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{501});
 }
 } // namespace

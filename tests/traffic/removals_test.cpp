@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -55,7 +56,7 @@ TEST_F(Removals, InTheAirOnlyAircraftWhoseLinePassesCloseToTheUserGo)
         liveActs.clear();
         setUser(amsLatitude, amsLongitude, false, 3000.0);
         Act& act = flying(1, c.nm, c.bearing, c.heading, c.altitude);
-        gf_userAirConflicts();
+        lf_userAirConflict(act);
         EXPECT_EQ(act.base.status == statusRemoving, c.removed);
     }
 }
@@ -69,10 +70,12 @@ TEST_F(Removals, LowAboveTheGroundTaxiingAircraftOnTheUsersLineGoOnePerSecond)
     }
     Act& beside = flying(3, 0.8, east, east);
     beside.onGround = 1;
-    gf_userAirConflicts();
+    // The main loop's walk: each second, up to the first aircraft removed.
+    const auto second = [] { std::ranges::any_of(liveActs, [](Act& act) { return lf_userAirConflict(act); }); };
+    second();
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(1)});
-    gf_userAirConflicts();
-    gf_userAirConflicts();
+    second();
+    second();
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(1), objectOf(2)}));
 }
 
@@ -203,10 +206,10 @@ TEST_F(Removals, AStaticAircraftGoesWhenItsRealAircraftParksLive)
     addStatic(1, "KLM1*", "B738", 501);
     addStatic(2, "KLM9*", "B738", 502).head.identity.registration = "PH-BXA";
     Act& live = addLive(1, "KLM1");
-    gf_removeParkedByNameEach();
+    lf_removeParkedByName(live);
     live.base.head.identity.callsign = "KLM5";
     live.base.head.identity.registration = "PH-BXA";
-    gf_removeParkedByNameEach();
+    lf_removeParkedByName(live);
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, 502}));
 }
 } // namespace

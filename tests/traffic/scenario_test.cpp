@@ -4,6 +4,7 @@
 
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
+#include "links/simqueues.h"
 
 #include <fmt/format.h>
 
@@ -80,7 +81,8 @@ TEST_F(TrafficRun, NoObjectIsLeftBehindThroughGhostsIdentityChangesFailuresAndTh
     // The end of traffic: created ones are removed, queued ones withdrawn or marked.
     for (int round = 0; round < 10 && !(objects.empty() && liveActs.empty()); ++round) {
         gf_removeLiveAircraft();
-        gf_queueWaitingRemovals();
+        for (; !removalQueue.empty(); removalQueue.pop_front())
+            queueAiRemoval(removalQueue.front());
         runTicks(250);
     }
     EXPECT_TRUE(objects.empty()) << "every object the simulator made was removed";

@@ -2,6 +2,7 @@
 // coupled callsigns, and who yields at a stand.
 #include "traffic/motion_fixture.h"
 
+#include "app/mainloop.h"
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
 
@@ -151,10 +152,10 @@ TEST_F(Stands, AStaticAircraftGivesWayToATaxiingLiveOneWithinTheirSpansAndATenth
         const LatLon at = gf_offset(apron, 45.0, apart);
         parked.latitude = at.first;
         parked.longitude = at.second;
-        gf_liveParkedCollisions();
+        lf_liveParkedCollisions();
         EXPECT_EQ(staticActs[0].status, removed ? statusRemoving : statusCreated) << apart << " nm";
         staticActs[0].status = statusCreated;
-        gf_liveParkedCollisions();
+        lf_liveParkedCollisions();
         EXPECT_EQ(staticActs[0].status, statusCreated) << "checked again only after the aircraft moved";
     }
 }

@@ -48,8 +48,9 @@ protected:
 
     std::size_t requestsOf(std::uint32_t id) const;
     LogCapture log;
+    // What the frame flush and the simulator do with this tick's queues.
+    void lf_answer();
 
 private:
-    void lf_answer();
     std::size_t answeredRequests = 0;
 };
