@@ -124,6 +124,8 @@ void lf_enforceMaxPark(std::int32_t extra);
 // options already fill it); set when the park airport is loaded.
 extern std::atomic<bool> softLearningAllowed;
 bool gf_softLearningAllowed();
+// Forgets the park airport's choice, reserved stand, maximum and renewal lists (restart).
+void gf_resetStaticParking();
 // Turns the last stand candidate into a static parked aircraft with its creation queued.
 void lf_placeStaticParked();
 // Withdraws the queued creations of this callsign, flagging their records; true when one was.

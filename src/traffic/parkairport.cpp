@@ -194,6 +194,19 @@ void lf_clearParkAirport()
     gf_repaintWindow();
 }
 
+void gf_resetStaticParking()
+{
+    parkLoadRequest = false;
+    parkMaximum = 0;
+    givenUpCode.clear();
+    lastChoiceMessage.clear();
+    gf_setReservedStandName("");
+    softLearningAllowed = true;
+    liveStayers.clear();
+    staticStayers.clear();
+    staticRemovals.clear();
+}
+
 void lf_giveUpParkAirport()
 {
     givenUpCode = gf_parkAirportCode();

@@ -152,4 +152,17 @@ TEST_F(ParkChoice, FlyingAwayRemovesEveryStaticAndTheLiveAircraftAtTheStands)
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, parked.base.objectId}));
     EXPECT_TRUE(logged("EHAM (AMS) is out of sight (30.0 nm), parked aircraft will be removed"));
 }
+
+TEST_F(ParkChoice, ARestartForgetsTheChoiceAndTheReservedStand)
+{
+    setUser(amsLatitude, amsLongitude, true);
+    lf_staticParking(true);
+    gf_setReservedStandName("B12");
+    lf_resetTraffic();
+    EXPECT_FALSE(parkLoadRequest);
+    EXPECT_EQ(gf_reservedStandName(), "");
+    lf_staticParking(false); // chosen anew, not loaded without a park airport
+    EXPECT_EQ(gf_parkAirportCode(), "EHAM");
+    EXPECT_TRUE(parkStands.empty());
+}
 } // namespace
