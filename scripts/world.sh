@@ -6,12 +6,11 @@
 #   RUN/traffic.txt    SECONDS of live traffic around Amsterdam (tools/realtraffic/run_traffic.py)
 #   RUN/scenario.txt   the simulator: the user aircraft parked at stand 1 of Amsterdam
 # and a Prepar3D v5 installation as the registry shows it, its add-on sceneries (Amsterdam
-# and an ORBX Rotterdam with an archived parking file) and AI aircraft packages, and
-# RealTraffic as installed on this computer.
+# and an ORBX Rotterdam with an archived parking file), a learned parking file of Amsterdam,
+# AI aircraft packages, and RealTraffic as installed on this computer.
 
-# The user aircraft's two airports: stand 1 of each sample scenery (latitude, longitude).
+# Where the user aircraft stands: stand 1 of the sample Amsterdam (latitude, longitude).
 WORLD_HOME=(52.3086 4.7639)
-WORLD_AWAY=(51.9569 4.4375)
 
 world_prepare() {
   local run=$1 seconds=$2
