@@ -21,12 +21,6 @@ std::atomic<bool> flightPaused{false};
 std::atomic<std::int32_t> renewalPhase{0};
 std::deque<std::uint32_t> staticConflictChecks;
 
-namespace {
-// Ticks until the next once-a-second job while no flight runs.
-std::int32_t notRunningCountdown = 100;
-
-} // namespace
-
 // One identifier a second: the first static parked aircraft that stands for the new live one
 // leaves. An aircraft removed since its identifier was pushed is simply dropped, so that the
 // identifiers behind it are not held up.
@@ -54,6 +48,9 @@ void lf_checkStaticConflict()
 }
 
 namespace {
+// Ticks until the next once-a-second job while no flight runs.
+std::int32_t notRunningCountdown = 100;
+
 void lf_flushStatic()
 {
     if (!staticFlushRequest.load())
@@ -76,7 +73,6 @@ void lf_userCollisions()
                 return;
     }
 }
-
 } // namespace
 
 // Live aircraft taxiing (not landing) that moved since their last check, against the static

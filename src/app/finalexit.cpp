@@ -74,12 +74,18 @@ void lf_removeInjectedAircraft()
     lf_queueWaitingRemovals();
 }
 
-// A creation that had already gone to the simulator is answered only now: its aircraft,
-// marked to go once created, is removed here, or it would stay in the simulator.
+// A creation that had already gone to the simulator is answered only now. Its aircraft has
+// an object but will never finish settling: it is removed here, or it would stay behind.
 void lf_removeLateCreations()
 {
     lf_processBuffer();
-    lf_removeInjectedAircraft();
+    for (Act& act : liveActs)
+        if (act.base.objectId != 0 && act.base.status != statusRemoving)
+            lf_removeAircraft(act);
+    for (StaticAct& parked : staticActs)
+        if (parked.objectId != 0 && parked.status != statusRemoving)
+            lf_removeAircraft(parked);
+    lf_queueWaitingRemovals();
 }
 
 // Everything an exit does before it restarts or quits; false when the start-up and main-loop

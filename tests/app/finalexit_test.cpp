@@ -92,6 +92,9 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     BLOCK_CALLSIGN.setValue("BAW12");
     gf_testClearTraffic();
     gf_testAddAct(0x400001, statusCreated, 77);
+    // A creation already handed to the simulator, answered only while the exit runs.
+    gf_testAddAct(0x400002, statusQueued, 0, "KLM2");
+    lf_pushToBuffer({80, 0x400002, 0, AnswerKind::liveCreated, 0.0, 0.0});
     staticActs.emplace_back().status = statusCreated;
     staticActs.back().objectId = 79;
     removalQueue.push_back(78);
@@ -105,8 +108,8 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
     EXPECT_TRUE(removalDone.load());
-    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77, 79}))
-        << "the waiting removal first, then the live and the static parked aircraft";
+    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77, 79, 80}))
+        << "the waiting removal first, then the live and the static parked aircraft, then the one created late";
     EXPECT_FALSE(std::filesystem::exists(dataFolder / L"orig_dest"));
     EXPECT_TRUE(std::filesystem::exists(learnedEham)) << "the parking edit was saved";
     EXPECT_FALSE(staticParkingActive.load());
