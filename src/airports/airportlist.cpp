@@ -87,6 +87,12 @@ void gf_readAirports()
     airportListRead = true;
 }
 
+void gf_forgetAirportList()
+{
+    airportList.clear();
+    airportListRead = false;
+}
+
 std::optional<Airport> gf_findAirport(const std::string& code)
 {
     const auto found = std::ranges::find(airportList, code, &Airport::code);
