@@ -135,6 +135,8 @@ Outcome lf_runApf(const std::string& input)
         lf_readParkPositions(document, stands);
     } catch (const zeb::UserErrorException&) { // a stand id that comes twice
         return Outcome::refused;
+    } catch (const std::invalid_argument&) { // no number, or no stand: the file is refused
+        return Outcome::refused;
     }
     lf_checkStands(stands, input.size());
     return stands.empty() ? Outcome::refused : Outcome::accepted;
@@ -172,6 +174,8 @@ void lf_checkPaths(const std::vector<std::string>& paths, std::size_t inputSize)
         gf_checkUtf8(path, "a scenery path");
     }
 }
+
+void lf_setUpSceneryLists() { SIM_INSTALL_PATH.assignValue("C:\\Lockheed Martin\\Prepar3D v5"); }
 
 Outcome lf_runSceneryCfg(const std::string& input)
 {
@@ -276,8 +280,8 @@ std::vector<Target> gf_airportsTargets()
                        },
                        lf_runLearned, 1 << 16});
     targets.push_back({"bgl", ".bgl scenery files", lf_bglSeeds, [] {}, lf_runBgl, 1 << 16});
-    targets.push_back({"scenery_cfg", "scenery.cfg", lf_sceneryCfgSeeds, [] {}, lf_runSceneryCfg, 1 << 16});
-    targets.push_back({"scenery_addons", "scenery_add-ons.xml", lf_sceneryAddOnsSeeds, [] {}, lf_runSceneryAddOns,
+    targets.push_back({"scenery_cfg", "scenery.cfg", lf_sceneryCfgSeeds, lf_setUpSceneryLists, lf_runSceneryCfg, 1 << 16});
+    targets.push_back({"scenery_addons", "scenery_add-ons.xml", lf_sceneryAddOnsSeeds, lf_setUpSceneryLists, lf_runSceneryAddOns,
                        1 << 16});
     return targets;
 }

@@ -64,7 +64,17 @@ Outcome lf_userErrorRefuses(Read read)
 Outcome lf_runDbase(const std::string& input)
 {
     gf_writeFile((inputFolder / L"dbase.xml").string(), input);
-    const Outcome outcome = lf_userErrorRefuses(gf_readAircraftData);
+    Outcome outcome = Outcome::refused;
+    try {
+        outcome = lf_userErrorRefuses(gf_readAircraftData);
+    } catch (const zeb::SysErrorException&) { // publishers or wingspans unreadable
+        return Outcome::refused;
+    } catch (const std::runtime_error& error) {
+        // A stored airline code of the wrong length stops the start-up with its message.
+        if (!std::string_view(error.what()).starts_with("decrypt airl"))
+            throw;
+        return Outcome::refused;
+    }
     if (outcome == Outcome::refused)
         return outcome;
     gf_check(knownTypes.size() + dbRecords.size() + icaoAirlines.size() <= input.size(), "more codes than bytes");

@@ -39,7 +39,6 @@ std::string_view lf_datagram(const std::string& input)
     return view;
 }
 
-std::unique_ptr<TrafficReader> trafficReader;
 
 void lf_checkReport(const LiveReport& r)
 {
@@ -54,7 +53,7 @@ void lf_checkReport(const LiveReport& r)
 
 Outcome lf_runRecord(const std::string& input)
 {
-    TrafficReader& reader = *trafficReader;
+    TrafficReader& reader = trafficUdpReader;
     reader.datagram = lf_datagram(input);
     reader.handleDatagram();
     std::lock_guard lock(reportDequeMutex);
@@ -174,7 +173,6 @@ std::vector<Target> gf_realTrafficTargets()
                            return seeds;
                        },
                        [] {
-                           trafficReader = std::make_unique<TrafficReader>();
                            gf_setUserPosition(52.3, 4.76); // the sample's area
                            lateralRadiusNm = 300.0;
                            std::lock_guard lock(reportDequeMutex);
