@@ -47,6 +47,8 @@ StandOption lf_readOption(const pugi::xml_node& opt)
         std::tie(option.airl, option.type) = lf_readOptAirlType(opt);
     option.soft = opt.attribute("soft").as_bool(false);
     option.day = opt.attribute("day").as_int(0);
+    if (option.day < 0 || option.day > 7)
+        option.day = 0; // no weekday: read as a file that gives none
     option.hh = lf_hours2bitset(opt.attribute("hh").as_string());
     return option;
 }

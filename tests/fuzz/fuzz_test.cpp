@@ -17,8 +17,8 @@ namespace {
 
 class Fuzz : public ::testing::TestWithParam<std::string> {
 protected:
-    void SetUp() override { logStream.open("NUL"); }
-    void TearDown() override { logStream.close(); }
+    void SetUp() override { fuzz::gf_discardLog(); }
+    void TearDown() override { fuzz::gf_closeDiscardedLog(); }
 
     fuzz::Target target()
     {

@@ -1,11 +1,14 @@
 #include "fuzz/fuzz.h"
 
+#include "foundation/log.h"
+
 #include <fmt/format.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <streambuf>
 
 namespace fuzz {
 
@@ -69,6 +72,27 @@ void gf_checkUtf8(std::string_view text, const std::string& what)
 {
     if (!gf_isUtf8(text))
         throw Insane(fmt::format("{} is no UTF-8: \"{}\"", what, std::string(text.substr(0, 60))));
+}
+
+namespace {
+class Discard : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+Discard discard;
+} // namespace
+
+void gf_discardLog()
+{
+    logStream.open("NUL");
+    static_cast<std::ostream&>(logStream).rdbuf(&discard);
+}
+
+void gf_closeDiscardedLog()
+{
+    static_cast<std::ostream&>(logStream).rdbuf(logStream.rdbuf());
+    logStream.close();
 }
 
 void gf_writeFile(const std::string& path, std::string_view bytes)

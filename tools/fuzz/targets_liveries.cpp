@@ -90,6 +90,8 @@ Outcome lf_runFixes(const std::string& input)
 {
     gf_writeFile((inputFolder / L"fixes.xml").string(), input);
     const Outcome outcome = lf_userErrorRefuses(gf_readFixes);
+    if (outcome == Outcome::refused)
+        return outcome; // the fixes read before stay
     gf_check(modelFixes.size() + pvtFixes.size() + govFixes.size() <= input.size(), "more fixes than bytes");
     for (const auto& [wrong, correct] : modelFixes)
         gf_check(gf_isKnownAircraft(correct), "a fix to an unknown type " + correct);
