@@ -3,7 +3,7 @@
 #include "airports/airports.h"
 #include "app/commands.h"
 #include "foundation/winstring.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <windows.h>
 
@@ -97,10 +97,7 @@ void lf_makeAirport()
 void lf_loadAndSave()
 {
     fs::create_directories(apfFolders::archiveStock);
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EBIG";
-    }
+    gf_setParkAirport({.code = "EBIG"});
     lf_makeAirport();
     std::printf("learned file: %.0f kB, %zu stands\n",
                 static_cast<double>(fs::file_size(apfFolders::learned / L"stock" / L"EBIG.xml")) / 1024.0,

@@ -134,9 +134,10 @@ for number, count in sorted(asked.items()):
 scan = read(scan_path)
 generated = [m.group(1) for m in (re.match(r"Generated (\w+)\.xml: ", l) for l in scan) if m]
 linked = [m.group(1) for m in (re.match(r"(?:ORBX airport|thirdparty) (\w+) linked to ", l) for l in scan) if m]
-print("add-on airports:    %d found (%s), %d parking files generated, %d linked to archived files"
+plural = lambda n, word: "%d %s%s" % (n, word, "" if n == 1 else "s")
+print("add-on airports:    %d found (%s), %s generated, %s to archived files"
       % (len(set(generated + linked)), ", ".join(sorted(set(generated + linked))) or "none",
-         len(generated), len(linked)))
+         plural(len(generated), "parking file"), plural(len(linked), "link")))
 print("AirportsScanLog.txt: " + (scan_path if scan else "not written"))
 print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
       + ("" if ended == "yes" else " (the process did not end in time)"))

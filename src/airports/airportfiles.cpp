@@ -5,11 +5,14 @@
 #include "foundation/log.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
+#include "liveries/liveries.h"
 #include "liveries/referencedata.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -17,8 +20,14 @@ namespace fs = std::filesystem;
 std::atomic<std::int32_t> airportFileCount{0};
 
 namespace {
-// Two tasks may hold the same airport (two files of one scenery): one writes at a time.
-std::mutex airportFileMutex;
+// Two tasks may hold the same airport (two files of one scenery): one writes its files at a
+// time. The lock is chosen by the airport's code, so other airports are written meanwhile.
+std::array<std::mutex, 64> airportFileMutexes;
+
+std::mutex& lf_airportFileMutex(const std::string& code)
+{
+    return airportFileMutexes[std::hash<std::string>{}(code) % airportFileMutexes.size()];
+}
 
 // Writes the link to the archived file; a failed write is reported and links nothing.
 std::optional<fs::path> lf_writeLink(const fs::path& folder, const BglAirport& airport, const fs::path& found)
@@ -26,7 +35,7 @@ std::optional<fs::path> lf_writeLink(const fs::path& folder, const BglAirport& a
     const fs::path link = folder / lf_apfFileNameTxt(airport.file.identifier);
     bool written = false;
     {
-        const std::lock_guard lock(airportFileMutex);
+        const std::lock_guard lock(lf_airportFileMutex(airport.file.identifier));
         written = gf_writeTextFile(fmt::format("{}", gf_pathText(found)), link);
     }
     if (!written) {
@@ -125,7 +134,7 @@ void lf_writeAirportFile(BglAirport& airport)
     const fs::path path = folder / lf_apfFileNameXml(file.identifier);
     bool written = false;
     {
-        const std::lock_guard lock(airportFileMutex);
+        const std::lock_guard lock(lf_airportFileMutex(file.identifier));
         written = gf_writeParkPositions(file, path, false);
     }
     if (!written)

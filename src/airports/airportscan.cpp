@@ -136,7 +136,13 @@ bool gf_scanAirports(bool discover, const std::vector<std::string>& folders)
     for (const std::string& path : paths) {
         if (gf_exitUnderWay())
             break;
-        lf_scanSceneryPaths(path);
+        try {
+            lf_scanSceneryPaths(path);
+        } catch (const fs::filesystem_error& e) {
+            if (e.code() != std::errc::illegal_byte_sequence)
+                throw;
+            gf_logMarked(path + " is no path text, skipped!");
+        }
     }
     if (gf_exitUnderWay()) {
         gf_takeAirportsLogLines();

@@ -73,7 +73,7 @@ std::optional<std::string> lf_uniqueId(BglAirport& airport, const std::string& i
     return std::nullopt;
 }
 
-void lf_readParkingEntry(const BglWords& words, std::size_t at, BglAirport& airport, const std::string& path)
+void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, const std::string& path)
 {
     const std::uint32_t head = words[at];
     const float radius = lf_float(words[at + 1]);
@@ -108,7 +108,7 @@ void lf_readParkingEntry(const BglWords& words, std::size_t at, BglAirport& airp
 }
 
 // The entries of one parking list, none read past the list's end.
-void lf_readParkingList(const BglWords& words, std::size_t index, std::size_t end, BglAirport& airport,
+void lf_readParkingList(BglWords words, std::size_t index, std::size_t end, BglAirport& airport,
                         bool newLayout, const std::string& path)
 {
     const std::size_t entryWords = newLayout ? 10 : 9;
@@ -120,7 +120,7 @@ void lf_readParkingList(const BglWords& words, std::size_t index, std::size_t en
     }
 }
 
-void lf_readHelipads(const BglWords& words, std::size_t index, std::size_t end, BglAirport& airport,
+void lf_readHelipads(BglWords words, std::size_t index, std::size_t end, BglAirport& airport,
                      const std::string& path)
 {
     if (index + 7 >= end)
@@ -186,7 +186,7 @@ std::string lf_decodeIdentifierOrRegionCode(std::uint32_t word, bool& ok)
     return text;
 }
 
-std::string lf_decodeAirportNAME(const BglWords& words, std::size_t index, std::size_t end)
+std::string lf_decodeAirportNAME(BglWords words, std::size_t index, std::size_t end)
 {
     const int declared = static_cast<int>(words[index] >> 16) - 6;
     if (declared <= 0)
@@ -230,7 +230,7 @@ void lf_sortPositions(ApfFile& airport)
     }
 }
 
-void lf_processAirport(const BglWords& words, std::size_t index, std::size_t end, bool newLayout,
+void lf_processAirport(BglWords words, std::size_t index, std::size_t end, bool newLayout,
                        const std::string& path, const std::function<void(BglAirport&)>& handle)
 {
     const std::size_t firstSubrecord = index + (newLayout ? 15 : 14);

@@ -7,6 +7,7 @@
 #include "foundation/winstring.h"
 
 #include <fmt/format.h>
+#include <windows.h>
 
 #include <fstream>
 #include <unordered_set>
@@ -20,7 +21,7 @@ constexpr std::uint32_t airportSection = 3;
 constexpr std::size_t sectionEntryWords = 5;
 
 // Converts the airport records met on a walk from `first` to the end of the file.
-void lf_walkRecords(const BglWords& words, std::size_t first, const std::string& path,
+void lf_walkRecords(BglWords words, std::size_t first, const std::string& path,
                     std::unordered_set<std::size_t>& converted, const std::function<void(BglAirport&)>& handle)
 {
     for (std::size_t index = first; index < words.size();) {
@@ -36,7 +37,7 @@ void lf_walkRecords(const BglWords& words, std::size_t first, const std::string&
 }
 } // namespace
 
-std::optional<std::size_t> gf_bglRecordEnd(const BglWords& words, std::size_t index, std::size_t end)
+std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t index, std::size_t end)
 {
     if (index + 1 >= end)
         return std::nullopt;
@@ -47,23 +48,36 @@ std::optional<std::size_t> gf_bglRecordEnd(const BglWords& words, std::size_t in
     return index + static_cast<std::size_t>(sizeInWords);
 }
 
-BglWords gf_readBglWords(const fs::path& path)
+BglFileView::BglFileView(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in.is_open())
-        return {};
-    const std::streamoff size = in.tellg();
-    if (size <= 0)
-        return {};
-    BglWords words((static_cast<std::size_t>(size) + 3) / 4, 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(words.data()), size);
-    if (in.gcount() != size)
-        return {};
-    return words;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    m_file = file;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0)
+        return;
+    m_mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (m_mapping == nullptr)
+        return;
+    m_view = MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, 0);
+    // The bytes past the end of the file up to the page's end read as zeros.
+    if (m_view != nullptr)
+        m_words = BglWords(static_cast<const std::uint32_t*>(m_view), (static_cast<std::size_t>(size.QuadPart) + 3) / 4);
 }
 
-void gf_readBglAirports(const BglWords& words, const std::string& path, const std::function<void(BglAirport&)>& handle)
+BglFileView::~BglFileView()
+{
+    if (m_view != nullptr)
+        UnmapViewOfFile(m_view);
+    if (m_mapping != nullptr)
+        CloseHandle(m_mapping);
+    if (m_file != nullptr)
+        CloseHandle(m_file);
+}
+
+void gf_readBglAirports(BglWords words, const std::string& path, const std::function<void(BglAirport&)>& handle)
 {
     // A file shorter than its header, or with another header size, has no airports for us.
     if (words.size() <= headerWords || words[1] != headerSize)
@@ -91,7 +105,8 @@ void lf_toParkingPositions(const fs::path& path)
     } release;
     const std::string pathText = gf_pathText(path);
     try {
-        gf_readBglAirports(gf_readBglWords(path), pathText, gf_linkOrWriteAirport);
+        const BglFileView file(path);
+        gf_readBglAirports(file.words(), pathText, gf_linkOrWriteAirport);
     } catch (const std::exception&) {
         gf_addAirportsLogLine(fmt::format("{}!? Exception in lf_toParkingPositions: {}", errorMarker, pathText));
         throw;

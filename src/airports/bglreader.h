@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,12 +23,27 @@ struct BglAirport {
 };
 
 // The file as little-endian words; a trailing piece of 1 to 3 bytes is padded with zeros.
-using BglWords = std::vector<std::uint32_t>;
-// Empty when the file cannot be read.
-BglWords gf_readBglWords(const std::filesystem::path& path);
+using BglWords = std::span<const std::uint32_t>;
+
+// A .bgl file mapped into memory read-only: the reader touches only the pages it reads.
+// No words when the file cannot be opened or is empty.
+class BglFileView {
+public:
+    explicit BglFileView(const std::filesystem::path& path);
+    ~BglFileView();
+    BglFileView(const BglFileView&) = delete;
+    BglFileView& operator=(const BglFileView&) = delete;
+    BglWords words() const { return m_words; }
+
+private:
+    void* m_file = nullptr;
+    void* m_mapping = nullptr;
+    const void* m_view = nullptr;
+    BglWords m_words;
+};
 // Converts every airport of the words once and hands it to `handle`. Every read stays
 // within its record, subrecord and the file; a malformed record ends its walk.
-void gf_readBglAirports(const BglWords& words, const std::string& path,
+void gf_readBglAirports(BglWords words, const std::string& path,
                         const std::function<void(BglAirport&)>& handle);
 
 // The scan task of one .bgl file: its airports are linked or written as generated parking
@@ -36,15 +52,15 @@ void lf_toParkingPositions(const std::filesystem::path& path);
 // The record walk, shared by the file's and the airport's walks.
 inline constexpr std::uint16_t bglAirportId = 0x003C;
 inline constexpr std::uint16_t bglAirportNewId = 0x00AB; // one more header word
-inline std::uint16_t gf_bglRecordId(const BglWords& words, std::size_t index)
+inline std::uint16_t gf_bglRecordId(BglWords words, std::size_t index)
 {
     return static_cast<std::uint16_t>(words[index] & 0xFFFFu);
 }
 // The word after the record at `index` (its byte size in bytes 2-5, in whole words); none
 // when that does not move forward or runs past `end`.
-std::optional<std::size_t> gf_bglRecordEnd(const BglWords& words, std::size_t index, std::size_t end);
+std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t index, std::size_t end);
 // Converts the airport record from `index` to `end` and hands it to `handle`.
-void lf_processAirport(const BglWords& words, std::size_t index, std::size_t end, bool newLayout,
+void lf_processAirport(BglWords words, std::size_t index, std::size_t end, bool newLayout,
                        const std::string& path, const std::function<void(BglAirport&)>& handle);
 
 // The quick test: the header and section table name an airport section.
@@ -53,7 +69,7 @@ bool lf_bglHasAirports(const std::filesystem::path& path);
 // The packed four-letter code; ok only for four characters of '0'-'9' and 'A'-'Z'.
 std::string lf_decodeIdentifierOrRegionCode(std::uint32_t word, bool& ok);
 // The name subrecord at `index`, read no further than `end` (a word index).
-std::string lf_decodeAirportNAME(const BglWords& words, std::size_t index, std::size_t end);
+std::string lf_decodeAirportNAME(BglWords words, std::size_t index, std::size_t end);
 std::string lf_decodeParkingName(std::uint32_t code);
 // Stands that share an id: the largest keeps it, the others get letters by falling size.
 void lf_sortPositions(ApfFile& airport);

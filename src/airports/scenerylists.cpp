@@ -107,10 +107,17 @@ void lf_readLocalKey(const std::string& base, std::vector<std::string>& paths, c
     if (equals == std::string::npos)
         return;
     std::string value = gf_trim(line.substr(equals + 1));
-    if (value.find(":\\") == std::string::npos)
-        value = gf_pathText(gf_u8path(base) / gf_u8path(value));
-    if (lf_insideStockAirports(value))
+    try {
+        if (value.find(":\\") == std::string::npos)
+            value = gf_pathText(gf_u8path(base) / gf_u8path(value));
+        if (lf_insideStockAirports(value))
+            return;
+    } catch (const fs::filesystem_error& e) {
+        if (e.code() != std::errc::illegal_byte_sequence)
+            throw;
+        gf_logMarked(value + " is no path text, skipped!");
         return;
+    }
     gf_logf("      found:{}", value);
     paths.push_back(std::move(value));
 }

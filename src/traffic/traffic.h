@@ -17,6 +17,8 @@
 // The user aircraft block as the traffic manager last copied it from the simulator link
 // (every 100th tick). Main-loop thread only.
 const UserAircraft& gf_currentUserAircraft();
+// Replaces that copy until the next one is taken (the start of traffic and tests).
+void gf_setCurrentUserAircraft(const UserAircraft& user);
 
 // RealTraffic went away: every live aircraft leaves the simulator (created ones are
 // removed, queued creations withdrawn or marked for removal when they are answered).
@@ -74,7 +76,11 @@ void lf_pushToBuffer(const InboundAnswer& answer);
 
 // The name of the park airport's stand within 55 m of the position, nearest first; empty
 // when none, when no stands are loaded or while the user aircraft is not on the ground.
+// Any thread: it reads the copy of the stands that gf_publishStands made.
 std::string lf_standNameAt(double latitude, double longitude);
+// Publishes a copy of the park airport's stands for lf_standNameAt; call after the stands
+// were loaded or changed. Main-loop thread.
+void gf_publishStands();
 
 // One line of my_park_airports.txt: an airport code and the stand reserved for the user.
 struct ParkAirportEntry {
@@ -161,20 +167,10 @@ bool gf_removeFlightPlanFolder();
 
 // What the placeholders of the traffic manager record and answer until it is built; tests
 // and tools read and set them.
-extern UserAircraft pendingUserAircraft;           // gf_currentUserAircraft's answer
-extern std::atomic<std::int32_t> pendingLiveRemovals;
-extern std::mutex pendingParkMutex;                // guards the park airport's records below
-extern std::optional<std::pair<double, double>> pendingParkAirport;
-extern std::string pendingParkAirportCode;
-extern std::atomic<std::uint32_t> pendingFlyingLive;
 extern std::atomic<std::int32_t> pendingParkedLive;
 extern std::atomic<std::int32_t> pendingParkedStatic;
+extern std::mutex pendingParkMutex;                // guards pendingReservedStand
 extern std::string pendingReservedStand;
-extern std::mutex pendingInboundMutex;             // guards pendingInbound
-extern std::vector<InboundAnswer> pendingInbound;
-extern std::string pendingStandName;
 extern std::vector<ParkAirportEntry> pendingParkAirportWrites;
 extern std::mutex pendingTrafficMutex;             // guards pendingTrafficCalls
 extern std::deque<std::string> pendingTrafficCalls;
-extern std::atomic<std::int32_t> pendingTicks;
-extern std::atomic<bool> pendingTickFails;         // the next tick raises a system error

@@ -67,6 +67,12 @@ TEST_F(AirportFiles, AnUnknownPublisherGetsAGeneratedFileWithoutFolderLines)
         gf_linkOrWriteAirport(ehrd);
         EXPECT_TRUE(has(lines(), line)) << line;
     }
+    // The stands are written by id (the helipads were read first), with the scenery's path.
+    BglAirport sorted = airport("EHRD", 3, 2, "D:\\x.bgl");
+    gf_linkOrWriteAirport(sorted);
+    const std::string text = gf_testReadFile(apfFolders::myThirdparty / L"EHRD.xml");
+    EXPECT_LT(text.find("id=\"g3\""), text.find("id=\"helipad1\"")) << text;
+    EXPECT_NE(text.find("name=\"BGLpath\" value=\"D:\\x.bgl\""), std::string::npos) << text;
     BglAirport empty = airport("EHXX", 0, 0, "D:\\x.bgl");
     gf_linkOrWriteAirport(empty);
     EXPECT_FALSE(fs::exists(apfFolders::myThirdparty / L"EHXX.xml"));

@@ -156,7 +156,8 @@ TEST_F(AirportScan, AfolderPathsAreScannedWithAtMostTheLimitOfTasks)
         while (scanning)
             most = std::max(most.load(), runningScanTasks.load());
     });
-    const bool found = gf_scanAirports(false, {"", gf_pathText(root / L"Many"), gf_pathText(root / L"Lone.bgl")});
+    const bool found =
+        gf_scanAirports(false, {"", "D:\\\xFF", gf_pathText(root / L"Many"), gf_pathText(root / L"Lone.bgl")});
     scanning = false;
     watcher.join();
     EXPECT_TRUE(found);
@@ -164,6 +165,7 @@ TEST_F(AirportScan, AfolderPathsAreScannedWithAtMostTheLimitOfTasks)
     EXPECT_EQ(runningScanTasks.load(), 0);
     EXPECT_EQ(airportFileCount.load(), 25);
     EXPECT_TRUE(log.hasLine(gf_pathText(root / L"Lone.bgl") + " is not a folder name, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> D:\\\xFF is no path text, skipped!"));
 }
 
 TEST_F(AirportScan, AnExitStopsTheWalkAndTheScanEndsWithoutReport)

@@ -2,6 +2,7 @@
 #include "bgltestfiles.h"
 
 #include "foundation/log.h"
+#include "support/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,23 @@ TEST(BglReader, HeadersAndSectionsThatHoldNoAirportSectionGiveNothingSilently)
     for (std::size_t length : {0u, 3u, 7u, 56u, 59u})
         EXPECT_TRUE(gf_testReadBgl(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + length)).airports.empty());
     EXPECT_EQ(gf_testReadBgl(bytes).airports.size(), 1u);
+}
+
+TEST(BglReader, AFileIsReadAsWordsWithItsLastPiecePaddedWithZeros)
+{
+    TempFolder folder;
+    gf_testWriteFile(folder / L"five.bgl", std::string("\x01\x02\x03\x04\x05", 5));
+    gf_testWriteFile(folder / L"empty.bgl", "");
+    const BglFileView five(folder / L"five.bgl");
+    EXPECT_EQ((std::vector<std::uint32_t>(five.words().begin(), five.words().end())),
+              (std::vector<std::uint32_t>{0x04030201, 0x05}));
+    EXPECT_TRUE(BglFileView(folder / L"empty.bgl").words().empty());
+    EXPECT_TRUE(BglFileView(folder / L"missing.bgl").words().empty());
+    EXPECT_FALSE(lf_bglHasAirports(folder / L"five.bgl"));
+    EXPECT_FALSE(lf_bglHasAirports(folder / L"missing.bgl"));
+    const std::vector<std::uint8_t> bytes = bglw::gf_bglBytes(gf_testBglFile({lf_airport({})}));
+    gf_testWriteFile(folder / L"airport.bgl", std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(lf_bglHasAirports(folder / L"airport.bgl"));
 }
 
 TEST(BglReader, BothLayoutsGiveTheSameAirport)

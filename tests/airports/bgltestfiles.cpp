@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-BglWords gf_testWords(const std::vector<std::uint8_t>& bytes)
+std::vector<std::uint32_t> gf_testWords(const std::vector<std::uint8_t>& bytes)
 {
-    BglWords words((bytes.size() + 3) / 4, 0);
+    std::vector<std::uint32_t> words((bytes.size() + 3) / 4, 0);
     if (!bytes.empty())
         std::memcpy(words.data(), bytes.data(), bytes.size());
     return words;

@@ -12,7 +12,7 @@ struct BglRead {
 };
 
 // The words of the bytes, as the reader reads a file.
-BglWords gf_testWords(const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint32_t> gf_testWords(const std::vector<std::uint8_t>& bytes);
 BglRead gf_testReadBgl(const std::vector<std::uint8_t>& bytes);
 BglRead gf_testReadBgl(const bglw::File& file);
 // A file of one airport section holding the airports.

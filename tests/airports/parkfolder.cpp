@@ -4,7 +4,7 @@
 #include "foundation/settingscatalogue.h"
 #include "liveries/liveries.h"
 #include "refgen/refgen.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <fmt/format.h>
 
@@ -38,8 +38,7 @@ std::string gf_testParkpos(const std::string& id, double latitude, double longit
 
 void gf_testSetParkAirport(const std::string& code)
 {
-    std::lock_guard lock(pendingParkMutex);
-    pendingParkAirportCode = code;
+    gf_setParkAirport({.code = code});
 }
 
 void gf_testReadReferenceData(const std::vector<std::pair<std::string, double>>& wingspans)

@@ -12,6 +12,9 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
+#include "links/simqueues.h"
+#include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -72,10 +75,7 @@ namespace {
 // A parking edit at EHAM with one learned option, as the traffic manager leaves it.
 void lf_startParkingEdit()
 {
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
-    }
+    gf_setParkAirport({.code = "EHAM"});
     parkFile.path = std::filesystem::path(L"airports") / L"archive" / L"stock" / L"EHAM.xml";
     parkFile.publisher = "stock";
     parkStands.clear();
@@ -91,6 +91,10 @@ const std::filesystem::path learnedEham = std::filesystem::path(L"airports") / L
 TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
 {
     BLOCK_CALLSIGN.setValue("BAW12");
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
+    removalQueue.push_back(78);
+    ASSERT_TRUE(gf_createFlightPlanFolder());
     lf_startParkingEdit();
     SendMessageW(window(), WM_CLOSE, 0, 0);
     SendMessageW(window(), WM_CLOSE, 0, 0); // a second close while the first exit runs
@@ -100,10 +104,9 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
     EXPECT_TRUE(removalDone.load());
-    EXPECT_EQ(pendingLiveRemovals.load(), 1);
-    EXPECT_EQ(gf_testTrafficCalls(),
-              (std::vector<std::string>{"lf_removeStaticParked", "gf_queueWaitingRemovals", "gf_clearLiveryChoices",
-                                        "gf_removeFlightPlanFolder", "gf_releaseTrafficLists"}));
+    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77})) << "the waiting removal first";
+    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_removeStaticParked"});
+    EXPECT_FALSE(std::filesystem::exists(dataFolder / L"orig_dest"));
     EXPECT_TRUE(std::filesystem::exists(learnedEham)) << "the parking edit was saved";
     EXPECT_FALSE(staticParkingActive.load());
     EXPECT_EQ(BLOCK_CALLSIGN.getValue(), "");
@@ -125,6 +128,8 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     trafficClockSwitch = true;
     mainWindow.trafficReaderState = 1;
     gf_setDisplayText(&MainWindow::simulatorLine, "Prepar3D v5.3", countersBand);
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusNew, 0);
     gf_startFinalExit(2, 30);
     ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 2; }, std::chrono::seconds(20)));
     EXPECT_TRUE(logHasLine("Exiting: RESTART"));
@@ -144,9 +149,7 @@ TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
     EXPECT_EQ(exitReason.load(), 0u);
     EXPECT_EQ(mainWindow.trafficReaderState.load(), 3);
     EXPECT_EQ(gf_displayTexts().simulatorLine, "");
-    const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_EQ(std::ranges::count(calls, "lf_resetTraffic"), 1);
-    EXPECT_EQ(std::ranges::count(calls, "gf_releaseTrafficLists"), 0);
+    EXPECT_TRUE(liveActs.empty()) << "the traffic tables are reset";
 }
 
 TEST_F(Exit, ASettingRestartKeepsTheScansAndARestartWithoutSecondsStartsAtOnce)
@@ -176,13 +179,15 @@ TEST_F(Exit, ACloseDuringTheCountdownStandsAndNoStaleRestartFollows)
 
 TEST_F(Exit, TheAircraftAreRemovedOnlyAfterTheMainLoopHasStopped)
 {
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
     startUpRunning = true; // a main loop that takes a while to see the exit
     gf_startFinalExit(4, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_EQ(pendingLiveRemovals.load(), 0);
+    EXPECT_EQ(liveActs.front().base.status, statusCreated);
     startUpRunning = false;
     ASSERT_TRUE(windowEnded());
-    EXPECT_EQ(pendingLiveRemovals.load(), 1);
+    EXPECT_EQ(liveActs.front().base.status, statusRemoving);
 }
 
 TEST_F(Exit, AMainLoopThatDoesNotStopKeepsItsStandsUnsaved)
@@ -210,6 +215,8 @@ TEST_F(HeldStartUp, AStartMessageWhileAStartUpRunsStartsItWhenThatOneEnds)
 TEST_F(HeldStartUp, ARestartWhoseMainLoopDoesNotStopEndsTheProgramInsteadOfHalfResetting)
 {
     gf_testTrafficCalls();
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
     gf_startFinalExit(2, 0);
     const bool ended = gf_waitFor([this] { return !IsWindow(window()); }, std::chrono::seconds(20));
     holdStartUp = false;
@@ -219,8 +226,8 @@ TEST_F(HeldStartUp, ARestartWhoseMainLoopDoesNotStopEndsTheProgramInsteadOfHalfR
     EXPECT_TRUE(logHasLine("===> " + text));
     EXPECT_EQ(gf_statusLine().error, text);
     const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_EQ(std::ranges::count(calls, "lf_resetTraffic"), 0) << "nothing reset under the running loop";
     EXPECT_EQ(std::ranges::count(calls, "lf_removeStaticParked"), 0);
-    EXPECT_EQ(pendingLiveRemovals.load(), 0);
+    ASSERT_EQ(liveActs.size(), 1u) << "nothing reset under the running loop";
+    EXPECT_EQ(liveActs[0].base.status, statusCreated) << "nor removed";
     EXPECT_EQ(startUps.load(), 1);
 }

@@ -8,9 +8,14 @@
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
 #include "links/realtrafficserver.h"
+#include "links/simids.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "links/trafficreader.h"
+#include "foundation/exceptions.h"
+#include "liveries/liveries.h"
+#include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 #include <regex>
 #include <thread>
@@ -22,6 +27,8 @@ protected:
     {
         flightRunning = true;
         userOnGround = false;
+        tickCounter = 0;
+        gf_testClearTraffic();
         COLLISION_USER_AIR.value = false;
         COLLISION_USER_GND.value = false;
         COLLISION_LIVE_PARKED_GND.value = false;
@@ -56,11 +63,11 @@ TEST_F(Schedule, EveryTickRunsTheUpkeepAndOnlyAReportRunsThePerSecondPass)
 {
     for (int tick = 0; tick < 5; ++tick)
         lf_mainTick();
-    EXPECT_EQ(pendingTicks.load(), 5);
+    EXPECT_EQ(tickCounter.load(), 5);
     EXPECT_EQ(secondsCounter.load(), 0);
     EXPECT_EQ(mainWindow.secondsClock.load(), 0);
     second();
-    EXPECT_EQ(pendingTicks.load(), 6);
+    EXPECT_EQ(tickCounter.load(), 6);
     EXPECT_EQ(secondsCounter.load(), 1);
     EXPECT_EQ(mainWindow.secondsClock.load(), 1);
     EXPECT_FALSE(newSecond.load()) << "the report is consumed";
@@ -116,8 +123,7 @@ TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
 TEST_F(Schedule, TheStaticRenewalRunsInTwoPhasesFifteenSecondsApart)
 {
     {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
+        gf_setParkAirport({.code = "EHAM"});
     }
     parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
     staticRenewalRequest = true;
@@ -149,9 +155,8 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 
     staticRenewalRequest = false;
     INITIAL_LOAD_ONLY.value = true;
-    const std::vector<std::string> calls = second(86400);
+    second(86400);
     EXPECT_FALSE(staticRenewalRequest.load()) << "no renewal with initial load only";
-    EXPECT_TRUE(has(calls, "gf_clearLiveryChoices"));
     EXPECT_EQ(secondsCounter.load(), 0);
 }
 
@@ -201,6 +206,7 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
     }
     flightRunning = false;
     reReadRequest = true;
+    lf_pushToBuffer({.objectId = 999, .kind = AnswerKind::removed});
     lf_mainTick();
     EXPECT_TRUE(flightPaused.load());
     EXPECT_FALSE(accepting());
@@ -211,13 +217,13 @@ TEST_F(Schedule, WithoutAFlightTheReducedTickKeepsTheLinksAlive)
     }
     // On disk at once, unflushed lines before it too.
     EXPECT_TRUE(std::regex_search(gf_testReadFile("Log.txt"), std::regex(R"(\d\d:\d\d:\d\d Flight not running)")));
-    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_processBuffer"});
+    EXPECT_TRUE(inboundBuffer.empty()) << "the simulator's answers are still taken";
     for (int tick = 1; tick < 99; ++tick)
         lf_mainTick();
     EXPECT_TRUE(reReadRequest.load()) << "once a second, not every tick";
     lf_mainTick(); // the hundredth
     EXPECT_FALSE(reReadRequest.load());
-    EXPECT_EQ(pendingTicks.load(), 0) << "no traffic upkeep without a flight";
+    EXPECT_EQ(tickCounter.load(), 0) << "no traffic upkeep without a flight";
     EXPECT_EQ(secondsCounter.load(), 0) << "no per-second pass without a flight";
 
     flightRunning = true;
@@ -232,10 +238,16 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
     NAV_LIGHTS_WHILE_PARKED.value = true;
     navLightsRequest = true;
     liveTrimRequest = true;
+    MAX_LIVE.value = 1;
+    gf_testAddAct(0x400001, statusCreated, 41, "KLM1", 52.3, 4.76).phase = phaseAtStand;
+    gf_testAddAct(0x400002, statusCreated, 42, "KLM2", 53.3, 4.76);
     lf_mainTick();
-    const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_TRUE(has(calls, "gf_sendNavLightsToParked(true)"));
-    EXPECT_TRUE(has(calls, "lf_removeExcess"));
+    MAX_LIVE.value = MAX_LIVE.defaultValue;
+    ASSERT_EQ(simQueues.events.size(), 1u) << "the parked one's navigation lights";
+    EXPECT_EQ(simQueues.events[0].objectId, 41u);
+    EXPECT_EQ(simQueues.events[0].eventId, ceNavLights);
+    EXPECT_EQ(simQueues.events[0].value, 1u);
+    EXPECT_EQ(liveActs[1].base.status, statusRemoving) << "the farther one";
     EXPECT_FALSE(navLightsRequest.load());
     EXPECT_FALSE(liveTrimRequest.load());
     userOnGround = true;
@@ -278,7 +290,7 @@ TEST(AutoRange, RadiusByTheUsersState)
 TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
 {
     std::thread loop(mainLoop);
-    ASSERT_TRUE(gf_waitFor([] { return pendingTicks.load() >= 10; }));
+    ASSERT_TRUE(gf_waitFor([] { return tickCounter.load() >= 10; }));
     EXPECT_TRUE(accepting());
     exitFlag = true;
     const bool ended = gf_waitFor([] { return !accepting(); }, std::chrono::seconds(2));
@@ -289,9 +301,11 @@ TEST_F(Schedule, TheLoopEndsOnAnExitEvenWhileTheSimulatorSendsNothing)
 
 TEST_F(Schedule, AnExceptionInATickIsReportedAndEndsTheTrafficCleanly)
 {
-    pendingTickFails = true;
+    // The first tick's request to the simulator fails with a system error.
+    simRequestSeam = [](const SimRequest&) -> bool { throw zeb::SysErrorException(0, "tick failed"); };
     std::thread loop(mainLoop);
     loop.join();
+    simRequestSeam = nullptr;
     EXPECT_EQ(errorLine(), "mainLoop: sys error 0: tick failed");
     EXPECT_FALSE(accepting()) << "no reports pile up without the main loop";
     EXPECT_EQ(exitReason.load(), 5u);

@@ -8,7 +8,7 @@
 #include "app/status.h"
 #include "foundation/logcapture.h"
 #include "foundation/settingscatalogue.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <gtest/gtest.h>
 
@@ -241,8 +241,7 @@ TEST_F(PaintTest, StatisticsOnlyWithAParkAirportAndItsDataOnlyWhenLoaded)
     EXPECT_FALSE(canvas.has(strip, colour::yellow));
 
     {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EGLL";
+        gf_setParkAirport({.code = "EGLL"});
     }
     paint();
     EXPECT_TRUE(drawn(5, 399, "EGLL", colour::yellow));

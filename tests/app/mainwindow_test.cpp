@@ -8,7 +8,7 @@
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "support/testpaths.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <set>
 
@@ -148,8 +148,8 @@ TEST_F(MainWindowTest, ScreenshotInAKnownState)
     gf_setDisplayText(&MainWindow::airportPublisherText, "stock", statisticsBand);
     gf_setDisplayText(&MainWindow::qualityText, "0.82", statisticsBand);
     {
+        gf_setParkAirport({.code = "EHAM"});
         std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
         pendingReservedStand = "D7";
     }
     mainWindow.simulatorConnected = true;

@@ -8,7 +8,8 @@
 #include "app/painting.h"
 #include "app/status.h"
 #include "foundation/settingscatalogue.h"
-#include "traffic/traffic.h"
+#include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 namespace {
 // Whether the area of the window has the colour on the screen, once the window has painted what is pending.
@@ -69,7 +70,10 @@ TEST_F(MainWindowTest, StaticParkingDisablesAndEnablesTheAirportParkingControls)
 TEST_F(MainWindowTest, CountersFollowTheTrafficManager)
 {
     openWindow();
-    pendingFlyingLive = 12;
+    gf_testClearTraffic();
+    for (std::uint32_t id = 1; id <= 12; ++id)
+        gf_testAddAct(0x400000 + id, statusCreated, 100 + id);
+    gf_testAddAct(0x500000, statusCreated, 99).phase = phaseAtStand; // parked: not counted
     pendingParkedLive = 3;
     pendingParkedStatic = 40;
     std::thread([] { gf_refreshCounters(); }).join();

@@ -49,7 +49,11 @@ protected:
         simulator->stop();
     }
 
-    bool mainLoopRuns() { return gf_waitFor([] { return pendingTicks.load() > 20; }, std::chrono::seconds(30)); }
+    bool mainLoopRuns()
+    {
+        const std::int32_t start = tickCounter.load();
+        return gf_waitFor([start] { return tickCounter.load() > start + 20; }, std::chrono::seconds(30));
+    }
 
     std::unique_ptr<SharedSimulatorLock> lock;
     std::unique_ptr<standin::SimStandIn> simulator;

@@ -5,7 +5,7 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 #include "links/trafficreader.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,7 @@ protected:
     {
         reader = std::make_unique<TrafficReader>();
         setUser(-33.9, 152.99);
-        pendingParkAirport.reset();
+        gf_setParkAirport({});
         std::lock_guard lock(reportDequeMutex);
         reportDeque.clear();
         acceptReports = true;
@@ -272,10 +272,10 @@ TEST_F(ProcessLine, AReportNeedsASecondIdentifierOrACallsign)
 TEST_F(ProcessLine, GroundReportsFarFromTheParkAirportAreDropped)
 {
     const std::string onGround = lf_record({{4, "0"}, {8, "12"}});
-    pendingParkAirport = std::make_pair(-33.9107, 153.1102); // about 6 nm east
+    gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.1102}); // about 6 nm east
     EXPECT_FALSE(accepted(onGround));
     EXPECT_TRUE(accepted(example));
-    pendingParkAirport = std::make_pair(-33.9107, 153.0302); // 2 nm east
+    gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.0302}); // 2 nm east
     EXPECT_TRUE(accepted(onGround));
 }
 

@@ -7,7 +7,9 @@
 #include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
 #include "links/standin.h"
-#include "traffic/traffic.h"
+#include "links/simqueues.h"
+#include "support/trafficacts.h"
+#include "traffic/manager.h"
 
 #include <winsock2.h>
 
@@ -34,10 +36,13 @@ protected:
         realTrafficOnThisPc = true;
         exitReason = 0;
         archiveWeek = 42;
-        pendingUserAircraft = {.latitude = 52.3, .longitude = 4.76, .pitch = 0.01, .bank = -0.02, .heading = 1.5,
-                               .altitude = 35000, .groundSpeed = 450};
+        user = {.latitude = 52.3, .longitude = 4.76, .pitch = 0.01, .bank = -0.02, .heading = 1.5,
+                .altitude = 35000, .groundSpeed = 450};
+        gf_setCurrentUserAircraft(user);
     }
     void TearDown() override { gf_closeServer(); }
+
+    UserAircraft user;
 
     // Starts the stand-in as the client of the server on this port.
     void startClient(std::uint16_t port, std::vector<std::string> options = {})
@@ -208,14 +213,16 @@ TEST_F(RealTrafficServer, PositionAndTimeLinesAsRealTrafficDocumentsThem)
     gf_sendPosition();
     gf_sendQs123(1700000000);
     gf_sendQs123(0); // no time yet: nothing
-    pendingUserAircraft.latitude = 0.0005; // no flight loaded: nothing
-    pendingUserAircraft.longitude = 0.01;
+    user.latitude = 0.0005; // no flight loaded: nothing
+    user.longitude = 0.01;
+    gf_setCurrentUserAircraft(user);
     gf_sendPosition();
-    pendingUserAircraft.latitude = -33.9;
-    pendingUserAircraft.longitude = 151.2;
-    pendingUserAircraft.pitch = -0.000004;
-    pendingUserAircraft.altitude = 12.3456;
-    pendingUserAircraft.groundSpeed = 0.0;
+    user.latitude = -33.9;
+    user.longitude = 151.2;
+    user.pitch = -0.000004;
+    user.altitude = 12.3456;
+    user.groundSpeed = 0.0;
+    gf_setCurrentUserAircraft(user);
     gf_sendPosition();
     ASSERT_TRUE(clientSaw("Qs121=0;-2000;1.500000;12346;0;-0.591667;2.638938"));
     const std::vector<std::string> expected{"#connected", "Qs999=version", examplePosition, "Qs123=1700000000000",
@@ -245,13 +252,14 @@ TEST_F(RealTrafficServer, ADroppedClientRemovesTheLiveTrafficAndIsWaitedForAgain
     startClient(47126, {"--drop-after", "2", "--reconnects", "1", "--reconnect-delay", "0.5"});
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
-    pendingLiveRemovals = 0;
+    gf_testClearTraffic();
+    gf_testAddAct(0x400001, statusCreated, 77);
     ASSERT_TRUE(gf_waitFor([] {
         gf_sendPosition();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return !clientConnected;
     }));
-    EXPECT_EQ(pendingLiveRemovals, 1);
+    EXPECT_EQ(removalQueue, std::deque<std::uint32_t>{77}) << "the live aircraft leave the simulator";
     EXPECT_TRUE(logHas("sendDataPacket to RealTraffic failed: "));
     EXPECT_TRUE(log.hasLine("RealTraffic client socket closed"));
     EXPECT_TRUE(logHas(" RealTraffic gone? Wait for RealTraffic to re-connect ..."));

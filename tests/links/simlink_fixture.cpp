@@ -93,8 +93,8 @@ std::vector<standin::Request> SimLink::requestsOf(std::uint32_t number, int sess
 
 std::vector<InboundAnswer> SimLink::answers() const
 {
-    std::lock_guard lock(pendingInboundMutex);
-    return pendingInbound;
+    std::lock_guard lock(inboundMutex);
+    return inboundBuffer;
 }
 
 bool SimLink::waitForAnswer(const std::function<bool(const InboundAnswer&)>& match)

@@ -10,7 +10,7 @@
 #include "support/simconnectenv.h"
 #include "support/waitfor.h"
 #include "simstandin/simstandin.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <gtest/gtest.h>
 

@@ -28,14 +28,22 @@ standin::Options lf_parkedAtAmsterdam()
 
 bool lf_atAmsterdam(const UserAircraft& user) { return user.latitude == amsterdamLatitude; }
 
+// Stand E7 of the park airport at the user's position (and D1 100 m north of it).
+void lf_standE7AtAmsterdam()
+{
+    parkStands.clear();
+    parkStands.emplace_back("D1", std::vector<StandOption>{}, amsterdamLatitude + 0.0009, amsterdamLongitude, 0.0,
+                            40.0, false, false, false);
+    parkStands.emplace_back("E7", std::vector<StandOption>{}, amsterdamLatitude, amsterdamLongitude + 0.00001, 0.0,
+                            40.0, false, false, false);
+    gf_publishStands();
+}
+
 // EHAM the park airport, with stand E7 at the user's position.
 void lf_parkAtEham(std::vector<ParkAirportEntry> airports)
 {
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingParkAirportCode = "EHAM";
-        pendingStandName = "E7";
-    }
+    gf_setParkAirport({.code = "EHAM"});
+    lf_standE7AtAmsterdam();
     std::lock_guard lock(parkAirportsMutex);
     parkAirports = std::move(airports);
 }
@@ -78,13 +86,13 @@ TEST_F(SimLink, TheUserPositionIsKeptWholeWithTheStandAndTheSimulatorTime)
 {
     standin::Options options = lf_parkedAtAmsterdam();
     options.userObjectId = 7;
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingStandName = "E7";
-    }
+    lf_standE7AtAmsterdam();
     start(SimTransport::pipe, options);
     realTrafficProfessional = true;
     ASSERT_TRUE(waitForUserBlock(lf_atAmsterdam));
+    // The stand is named once the simulator has said that the user aircraft is on the ground.
+    requestOnGround();
+    ASSERT_TRUE(waitForUserBlock([](const UserAircraft&) { return gf_userAircraftInfo().stand == "E7"; }));
     const UserAircraft user = gf_userAircraftBlock();
     EXPECT_EQ(user.longitude, amsterdamLongitude);
     EXPECT_EQ(user.heading, 1.5);
@@ -98,10 +106,8 @@ TEST_F(SimLink, TheUserPositionIsKeptWholeWithTheStandAndTheSimulatorTime)
     EXPECT_EQ(status(&MainWindow::userStand), "E7");
 
     // Off the stand, and the time is no longer kept for the standard edition.
-    {
-        std::lock_guard lock(pendingParkMutex);
-        pendingStandName.clear();
-    }
+    parkStands.clear();
+    gf_publishStands();
     realTrafficProfessional = false;
     sim().setUserValue("ZULU YEAR", 2025);
     sim().setUserValue("Plane Longitude", 4.77);

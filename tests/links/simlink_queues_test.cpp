@@ -181,8 +181,8 @@ TEST_F(SimQueuesTest, ACreationIsAnsweredTakenOverAndReported)
 
     // Later reports of the live aircraft go to the traffic manager; the parked one's do not.
     {
-        std::lock_guard lock(pendingInboundMutex);
-        pendingInbound.clear();
+        std::lock_guard lock(inboundMutex);
+        inboundBuffer.clear();
     }
     requestWithinRange();
     ASSERT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.kind == AnswerKind::objectData; }));
@@ -405,7 +405,7 @@ TEST_F(SimQueuesTest, TheFlushNeverWaitsForTheInboundBufferWhileHoldingTheQueues
     {
         // The traffic manager holds the inbound buffer while it handles answers, and takes
         // the queue mutex meanwhile to queue events.
-        std::lock_guard inbound(pendingInboundMutex);
+        std::lock_guard inbound(inboundMutex);
         flushed = stepUntil([] {
             std::unique_lock queues(simQueues.mutex, std::try_to_lock);
             return queues.owns_lock() && simQueues.creations.empty();

@@ -48,14 +48,15 @@ TEST_F(IndexBuild, TheGeneratedWorldGivesItsIndexesCodesAndReport)
     EXPECT_TRUE(findLiveryTitle("Cessna 172 Generic") == "Cessna 172 Generic");
     EXPECT_TRUE(findLiveryTitle("Airbus A320 Generic OLD").empty());
 
-    // In-line codes, AIG-regcodes.xml, my.txt and the UTF-16 file mine16.txt.
-    EXPECT_EQ(regcodeTitles.size(), 18u + 3u + 3u + 1u);
+    // In-line codes, AIG-regcodes.xml, my.txt, the UTF-16 file mine16.txt and minebom.txt.
+    EXPECT_EQ(regcodeTitles.size(), 18u + 3u + 3u + 1u + 1u);
     EXPECT_EQ(regcodeTitle("PH-BXA"), "Boeing 737-800 KLM PH-BXA");
     EXPECT_EQ(regcodeTitle("PH-BXC"), "Boeing 737-800 KLM Skyteam");
     EXPECT_EQ(regcodeTitle("D-AIZC"), "Airbus A320 Lufthansa");
     EXPECT_EQ(regcodeTitle("PH-BXE"), "Boeing 737-800 KLM PH-BXA");
     EXPECT_EQ(regcodeTitle("F-HBNB"), world.liveries[10].title);
-    EXPECT_EQ(specialLiveries.size(), 5u);
+    EXPECT_EQ(regcodeTitle("A6-EDB"), "Airbus A380 Emirates") << "the mark is no part of the title";
+    EXPECT_EQ(specialLiveries.size(), 6u);
     EXPECT_TRUE(gf_isSpecialTitle("Boeing 737-800 KLM Skyteam") && gf_isSpecialTitle("Boeing 737-800 Ryanair"));
     EXPECT_FALSE(gf_isSpecialTitle("Airbus A320 Lufthansa"));
     const std::string offline = report();
@@ -67,11 +68,11 @@ TEST_F(IndexBuild, TheGeneratedWorldGivesItsIndexesCodesAndReport)
         EXPECT_TRUE(gf_testHasLine(offline, line)) << line << "\n" << offline;
     EXPECT_FALSE(fs::exists(inlineReportPath));
 
-    for (const char* line : {"Processing scanned liveries", "25 registration codes",
+    for (const char* line : {"Processing scanned liveries", "26 registration codes",
                              "11 airlines, 11 pax aircraft models and 2 cargo aircraft models",
                              "Offline regcode files processed, results can be found in "
                              "\"output\\info\\OfflineRegcodes.txt\"",
-                             "5 special liveries", "3 models have a generic livery", "  A320,B738,C172",
+                             "6 special liveries", "3 models have a generic livery", "  A320,B738,C172",
                              "Category Light: 3 pax liveries", "  C172,PA28", "Category Buzjets: 1 pax liverie",
                              "Category Heavy: 3 pax liveries and 3 cargo liveries", "  A388,B744,B77W,MD11",
                              "Category HighPerf: No livery found",

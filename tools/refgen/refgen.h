@@ -78,7 +78,8 @@ void writeLiveriesScanned(const std::vector<LiveryData>& liveries, const std::fi
 void writeTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines, Encoding encoding);
 
 // input\dbase.xml, input\fixes.xml, input\AIG-regcodes.xml, input\my_regcodes\*.txt
-// (UTF-16 LE with mark for names ending in "16.txt", else UTF-8) and
+// (UTF-16 LE with mark for names ending in "16.txt", UTF-8 with mark for "bom.txt", else
+// UTF-8) and
 // output\LiveriesScanned.xml below the program folder.
 void writeProgramFiles(const World& world, const std::filesystem::path& programFolder);
 // Only the reference files of the input folder that the start-up reads: dbase.xml, fixes.xml.

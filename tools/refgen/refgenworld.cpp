@@ -65,7 +65,8 @@ World baseWorld()
     world.myRegcodes = {{"my.txt",
                          {"Boeing 737-800 Ryanair;EI-DCM", "Boeing 737-800 KLM PH-BXA;PH-BXD,PH-BXE;#",
                           "Old Livery Not Wanted"}},
-                        {"mine16.txt", {"Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau;F-HBNB"}}};
+                        {"mine16.txt", {"Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau;F-HBNB"}},
+                        {"minebom.txt", {"Airbus A380 Emirates;A6-EDB"}}};
     return world;
 }
 

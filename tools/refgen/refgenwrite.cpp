@@ -243,7 +243,9 @@ void writeProgramFiles(const World& world, const fs::path& programFolder)
     writeAigRegcodes(world, input / L"AIG-regcodes.xml");
     for (const auto& [name, lines] : world.myRegcodes)
         writeTextLines(input / L"my_regcodes" / gf_utf8ToUtf16(name), lines,
-                       name.ends_with("16.txt") ? Encoding::utf16le : Encoding::utf8);
+                       name.ends_with("16.txt")    ? Encoding::utf16le
+                       : name.ends_with("bom.txt") ? Encoding::utf8Bom
+                                                   : Encoding::utf8);
     writeLiveriesScanned(world.liveries, programFolder / L"output" / L"LiveriesScanned.xml");
 }
 

@@ -9,7 +9,7 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "support/waitfor.h"
-#include "traffic/traffic.h"
+#include "traffic/manager.h"
 
 #include <windows.h>
 
@@ -25,8 +25,8 @@ using namespace std::chrono_literals;
 
 std::vector<InboundAnswer> lf_answers()
 {
-    std::lock_guard lock(pendingInboundMutex);
-    return pendingInbound;
+    std::lock_guard lock(inboundMutex);
+    return inboundBuffer;
 }
 } // namespace
 

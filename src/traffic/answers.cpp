@@ -1,0 +1,238 @@
+// The simulator's answers about the AI aircraft, handed over by the SimConnect thread and
+// handled on the main loop: creations, failures, removals, ground contact, static CG, blocks.
+#include "traffic/manager.h"
+
+#include "app/mainloop.h"
+#include "foundation/log.h"
+#include "foundation/timehelpers.h"
+#include "links/simids.h"
+#include "liveries/liveries.h"
+#include "simconnect/protocol.h"
+
+#include <algorithm>
+#include <filesystem>
+
+std::mutex inboundMutex;
+std::vector<InboundAnswer> inboundBuffer;
+
+namespace {
+constexpr std::uint32_t lowestObjectId = 3;
+
+// Removes the record by moving the last one into its place.
+void lf_dropAct(Act& act)
+{
+    if (&act != &liveActs.back())
+        act = std::move(liveActs.back());
+    liveActs.pop_back();
+}
+
+void lf_dropStatic(const StaticAct& act)
+{
+    staticActs.erase(staticActs.begin() + (&act - staticActs.data()));
+}
+
+void lf_deleteFlightPlan(std::uint32_t objectId)
+{
+    try {
+        const std::filesystem::path file(gf_flightPlanPath(objectId));
+        if (std::filesystem::exists(file))
+            std::filesystem::remove(file);
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("flight plan {} not deleted: {}", gf_flightPlanName(objectId), e.what()));
+    }
+}
+
+void lf_objectRemoved(std::uint32_t objectId)
+{
+    if (Act* act = gf_findActByObject(objectId)) {
+        if (act->base.status == statusRecreate) {
+            act->base.status = statusNew;
+            act->parksLogged = 1;
+            act->base.throttleStep = 5;
+            act->base.flapsStep = 4;
+            act->base.objectId = 0;
+            return;
+        }
+        if (act->flightPlanSet)
+            lf_deleteFlightPlan(objectId);
+        lf_dropAct(*act);
+    } else if (const StaticAct* parked = gf_findStaticByObject(objectId)) {
+        lf_dropStatic(*parked);
+    }
+}
+
+void lf_landed(Act& act)
+{
+    if (act.base.status == statusRemoving || act.phase == phaseTakeOff)
+        return;
+    if (!act.landing && act.flareStage == 0) {
+        act.onGround = 1;
+        act.groundTimer = 0;
+        act.rotationCounter = 1;
+        return;
+    }
+    act.landed = 1;
+    act.landingRoll = 1;
+    landingFlag = false;
+    act.rollOutHeading = act.heading;
+    const FlightIdent& ident = act.base.head.identity;
+    const bool home = !ident.departure.empty() && !ident.destination.empty() &&
+                      ident.destination == gf_parkAirport().iata;
+    lf_logIndented(fmt::format("{:8} landed{} {}", ident.callsign, home ? " from " + ident.departure : "",
+                               gf_clockTimeText()));
+    lf_queueSpoilers(act.base, true);
+    if (act.base.head.sizeClass != 0) {
+        const double other = act.base.head.fsltlLivery ? -100.0 : 100.0;
+        gf_simRequest({.id = defSpoilersThrottles, .objectId = act.base.objectId, .values = {100.0, other, other}});
+    }
+    const double slots = act.base.head.rollOutSlots;
+    if (slots <= 0) {
+        gf_logf("{} ! onGround slots {:.1F}", ident.callsign, slots);
+        act.pitchStep = act.base.head.staticPitch;
+        act.bankStep = 0.0;
+    } else {
+        act.pitchStep = (act.base.head.staticPitch - act.pitch) / slots;
+        act.bankStep = -act.bank / slots;
+    }
+    staticConflictChecks.push_back(act.base.head.flightId);
+    act.onGround = 1;
+    act.groundTimer = 0;
+    act.rotationCounter = 1;
+}
+
+bool lf_blocked(Act& act, std::uint32_t flightId)
+{
+    if (act.base.head.flightId != flightId)
+        return false;
+    if (act.base.status == statusNew) {
+        gf_logf("{} will be removed from buffer while blocked", gf_formatColumns(act.base.head.identity));
+        act.remove = 1;
+    } else if (act.base.status == statusCreated) {
+        gf_logf("{} removed from simulator immediately while blocked", gf_formatColumns(act.base.head.identity));
+        lf_removeAircraft(act);
+    }
+    return true;
+}
+
+// Only liveries that the simulator refused count as failed: a callsign too long for its
+// field was never sent.
+void lf_creationFailed(const ActHead& head)
+{
+    if (head.identity.callsign.size() < scTailNumberField)
+        gf_liveryNotCreated(head);
+}
+
+void lf_failed(std::uint32_t flightId)
+{
+    if (flightId > highestStaticFlightId) {
+        if (Act* act = gf_findAct(flightId)) {
+            const ActHead head = act->base.head;
+            lf_dropAct(*act);
+            lf_creationFailed(head);
+        }
+    } else if (const StaticAct* parked = gf_findStatic(flightId)) {
+        const ActHead head = parked->head;
+        lf_dropStatic(*parked);
+        lf_creationFailed(head);
+    }
+}
+
+// A creation answered with an object id that no AI aircraft can have.
+bool lf_impossibleObject(const InboundAnswer& answer)
+{
+    if (answer.objectId >= lowestObjectId)
+        return false;
+    if (answer.kind == AnswerKind::liveCreated) {
+        Act* act = gf_findAct(answer.secondValue);
+        gf_logMarked(fmt::format("{} objectId in liveAIAdded {}", act ? act->callsign() : "", answer.objectId));
+        if (act && act->base.status == statusQueued)
+            act->remove = 1;
+    } else if (const StaticAct* parked = gf_findStatic(answer.secondValue)) {
+        gf_logMarked(fmt::format("{} objectId in static creation {}", parked->head.identity.callsign, answer.objectId));
+        if (parked->status == statusQueued)
+            lf_dropStatic(*parked);
+    }
+    return true;
+}
+
+void lf_objectData(Act& act, const InboundAnswer& answer)
+{
+    if (answer.secondValue == 1 && !act.onGround && act.rotationCounter <= 1)
+        lf_landed(act);
+    act.heightAboveGround = answer.secondNumber;
+    if (act.onGround || act.rotationCounter >= 2)
+        act.altitude = act.base.head.staticCgHeight + answer.firstNumber;
+}
+
+void lf_staticCg(Act& act, const InboundAnswer& answer)
+{
+    ActHead& head = act.base.head;
+    const double height = answer.firstNumber;
+    if (height < 1.0 || height > 35.0)
+        gf_logMarked(fmt::format("{}: static CG {:.1F}ft wrong?", gf_formatColumns(head.identity), height));
+    else
+        head.staticCgHeight = height;
+    const double pitch = answer.secondNumber;
+    head.staticPitch = pitch <= -0.017453292519943295 || pitch > 0.04363323129985824 ? 0.012217304763960306 : pitch;
+}
+} // namespace
+
+void lf_pushToBuffer(const InboundAnswer& answer)
+{
+    std::lock_guard lock(inboundMutex);
+    inboundBuffer.push_back(answer);
+}
+
+void lf_processAnswer(const InboundAnswer& answer)
+{
+    switch (answer.kind) {
+    case AnswerKind::liveCreated:
+        if (lf_impossibleObject(answer))
+            return;
+        if (Act* act = gf_findAct(answer.secondValue); act && act->base.status == statusQueued && !act->remove)
+            liveAIAdded(*act, answer);
+        settlingList.push_back(answer);
+        return;
+    case AnswerKind::staticCreated:
+        if (!lf_impossibleObject(answer))
+            settlingList.push_back(answer);
+        return;
+    case AnswerKind::removed:
+        lf_objectRemoved(answer.objectId);
+        return;
+    case AnswerKind::objectData:
+        if (Act* act = gf_findActByObject(answer.objectId))
+            lf_objectData(*act, answer);
+        return;
+    case AnswerKind::staticCg:
+        if (Act* act = gf_findActByObject(answer.objectId))
+            lf_staticCg(*act, answer);
+        return;
+    case AnswerKind::blocked:
+        for (Act& act : liveActs)
+            if (lf_blocked(act, answer.secondValue))
+                return;
+        return;
+    case AnswerKind::creationFailed:
+        lf_failed(answer.secondValue);
+        return;
+    }
+}
+
+void lf_processBuffer()
+{
+    // Taken out under the lock, so that the SimConnect thread never waits for the handling.
+    static std::vector<InboundAnswer> answers; // main-loop thread only; its room is reused
+    answers.clear();
+    {
+        std::lock_guard lock(inboundMutex);
+        answers.swap(inboundBuffer);
+    }
+    for (const InboundAnswer& answer : answers)
+        lf_processAnswer(answer);
+    bool finished = false;
+    for (InboundAnswer& entry : settlingList)
+        gf_allLightsToggle(finished, entry);
+    if (finished)
+        std::erase_if(settlingList, [](const InboundAnswer& entry) { return entry.settling < 0; });
+}

@@ -1,0 +1,301 @@
+// An accepted report extends the aircraft's path: by phase it becomes a new point at the
+// back, records a push direction, or starts the departure from a stand.
+#include "traffic/manager.h"
+
+#include "foundation/settingscatalogue.h"
+#include "links/simqueues.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr std::size_t longestPath = 200;
+constexpr double nearStand = 0.0458963282937365;   // 85 m
+constexpr double farFromStand = 0.10799136069114472; // 200 m
+constexpr double threeMetres = 0.0016198704103671706;
+constexpr double holdReach = 0.011879049676025918; // 22 m
+constexpr double samePlace = 0.00015;              // degrees
+
+bool lf_samePosition(const PathPoint& a, const PathPoint& b)
+{
+    return a.latitude == b.latitude && a.longitude == b.longitude;
+}
+
+double lf_distance(const PathPoint& a, const PathPoint& b)
+{
+    return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude);
+}
+
+// Degrees between the aircraft's heading and the bearing from a point to p.
+double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
+{
+    const double bearing = gf_initialBearing({from.latitude, from.longitude}, {p.latitude, p.longitude});
+    return std::abs(gf_angleDiff(act.heading, bearing)) * radToDeg;
+}
+
+bool lf_standingTest(Act& act, PathPoint& p)
+{
+    if (act.path.empty())
+        return true;
+    const PathPoint& last = act.path.back();
+    const bool same = lf_samePosition(p, last);
+    if (same)
+        p.hold = 1;
+    if (act.base.head.sizeClass == 5)
+        return true;
+    const bool flyingObject = p.airborne || (act.base.status == statusCreated && !act.onGround);
+    if (same) {
+        if (flyingObject || (act.takeOff && p.speed > 0 && last.speed >= 30.0))
+            return false;
+        p.speed = 0.0;
+        return true;
+    }
+    if (std::abs(p.latitude - last.latitude) <= samePlace && std::abs(p.longitude - last.longitude) <= samePlace) {
+        if (flyingObject || (act.takeOff && p.speed > 0 && last.speed >= 50.0))
+            return false;
+        const std::uint32_t due = p.tick;
+        p = last;
+        p.tick = due;
+        p.speed = 0.0;
+        p.hold = 1;
+        return true;
+    }
+    if (p.speed != 0.0 || (!act.takeOff && !p.airborne))
+        return true;
+    return last.speed < 50.0;
+}
+
+bool lf_applyLandingReport(Act& act, PathPoint& p)
+{
+    if (act.path.empty())
+        return true;
+    if (lf_samePosition(p, act.path.back()))
+        return false;
+    if (act.path.size() == 1) {
+        const double off = lf_offHeading(act, act.path.back(), p);
+        if (act.landing) {
+            if (off >= 90.0)
+                return false;
+        } else if (off >= 150.0) {
+            if (act.predictionCount > 0)
+                return false;
+            PathPoint& only = act.path.front();
+            only.latitude = act.latitude;
+            only.longitude = act.longitude;
+            only.tick = static_cast<std::uint32_t>(gf_now() + 1);
+        }
+    } else if (lf_offHeading(act, act.path.back(), p) >= 90.0) {
+        act.path.pop_back();
+        if (act.path.size() >= 2 && lf_offHeading(act, act.path.back(), p) >= 90.0)
+            act.path.pop_back();
+    }
+    if (act.predictionCount > 0) {
+        act.predictionCount = 0;
+        gf_setDelays(act);
+    }
+    const PathPoint& last = act.path.back();
+    if (lf_samePosition(p, last)) {
+        p.hold = 1;
+    } else {
+        p.hold = 0;
+        if (p.speed > last.speed && p.speed > 40.0)
+            p.speed = last.speed;
+    }
+    return true;
+}
+
+void lf_leavingStand(Act& act)
+{
+    if (act.predictionCount >= 1) {
+        if (act.phase == phaseAtStand && act.landed && !act.path.empty()) {
+            const std::int64_t e = gf_now() - act.path.front().tick + 60480000;
+            const std::uint32_t c = act.base.head.sizeClass;
+            if ((c == 3 && e < 360000) || (c == 2 && e < 150000) || (c == 1 && e < 90000))
+                act.towed = 1;
+            act.landed = 0;
+            act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
+        }
+        act.predictionCount = 0;
+        gf_setDelays(act);
+    }
+    StandRecord* stand = gf_findStand(act.base.standNumber);
+    if (stand == nullptr)
+        return;
+    const WeekSlot slot = gf_slotNow();
+    if (!act.base.head.identity.airline.empty() && stand->cargo == act.base.head.cargo &&
+        lf_learnRealOption(stand->standNumber, act, true, slot, true))
+        gf_noteLearned(act.base.head.flightId, slot.halfHour);
+    stand = gf_findStand(act.base.standNumber);
+    if (stand)
+        stand->occupied = 0;
+}
+
+// Phases 5 and 6: reports at or near the stand; false drops the point.
+bool lf_reportAtStand(Act& act, PathPoint& p)
+{
+    act.keepStand = 1;
+    const double d = gf_distanceNm(act.base.latitude, act.base.longitude, p.latitude, p.longitude);
+    const double reach = act.previousPhase == phaseToStand ? 2 * nearStand : nearStand;
+    const double span = act.base.head.wingspan;
+    if (d <= reach) {
+        act.arrivedTicks = gf_systemTicks();
+        if (act.firstStandDistance == 0.0 && act.latestStandDistance == 0.0) {
+            act.firstStandDistance = act.latestStandDistance = d;
+            act.movingAwayCount = 0;
+            return false;
+        }
+        if (d <= act.latestStandDistance + threeMetres) {
+            if (d <= act.latestStandDistance - threeMetres)
+                act.movingAwayCount = 0;
+            return false;
+        }
+        ++act.movingAwayCount;
+        act.latestStandDistance = d;
+        const double away = d - act.firstStandDistance;
+        if (!((act.movingAwayCount >= 3 && away >= span / 2) || away > span))
+            return false;
+    } else if (act.phase == phaseToStand) {
+        gf_setPhase(act, phaseGround);
+        p.hold = 0;
+        return true;
+    } else if (d > farFromStand) {
+        lf_removeAircraft(act);
+        return false;
+    }
+    p.hold = 0;
+    act.leavingStand = 1;
+    if (act.previousPhase != phaseAtStand) {
+        lf_leavingStand(act);
+        gf_setPhase(act, phaseAtStand);
+    }
+    return true;
+}
+
+void lf_goAround(Act& act)
+{
+    gf_setPhase(act, phaseGround);
+    act.takeOff = 1;
+    lf_queueThrottle(act.base, 3);
+    lf_queueSpoilers(act.base, true);
+    lf_queueFlaps(act.base, 1);
+    act.landing = act.landed = act.landingRoll = 0;
+    queueLights(act.base.objectId, {1, 1, 1, 1, 1, 1, 0});
+    gf_setDelays(act);
+}
+
+// Trims standing points that the new point makes pointless and times it after the last.
+void lf_prepareAppend(Act& act, PathPoint& p)
+{
+    std::deque<PathPoint>& path = act.path;
+    if (!p.airborne && !path.empty() && path.back().hold) {
+        if (p.hold) {
+            if (std::all_of(path.begin(), path.end(), [](const PathPoint& point) { return point.hold != 0; }))
+                path.resize(1);
+        } else {
+            for (std::size_t k = 3; k <= 7 && path.size() >= k; ++k) {
+                const std::size_t index = path.size() - k + 1;
+                if (path[index].hold)
+                    continue;
+                const bool soon = (static_cast<std::int64_t>(path.back().tick) - path[index].tick) / 100 < 15;
+                if (soon || lf_distance(p, path[index]) <= holdReach)
+                    path.resize(index + 1);
+                break;
+            }
+        }
+    }
+    if (!path.empty() && p.tick <= path.back().tick)
+        p.tick = path.back().tick + 1;
+}
+
+void lf_append(Act& act, PathPoint& p)
+{
+    lf_prepareAppend(act, p);
+    if (!act.takeOff && act.onGround && act.base.status == statusCreated && !act.path.empty()) {
+        const PathPoint& last = act.path.back();
+        if (act.landingRoll) {
+            if (last.airborne && p.airborne)
+                lf_goAround(act);
+        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && last.speed >= 43.0))) {
+            lf_beginTakeOff(act);
+        }
+    }
+    act.path.push_back(p);
+    if (act.path.size() == 2 && act.path.front().hold && !p.hold) {
+        act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
+        act.path.front().speed = p.speed;
+    }
+}
+} // namespace
+
+void gf_setDelays(Act& act)
+{
+    act.earlyDelay = 3000;
+    act.lateDelay = act.takeOff ? 5000 : 3000;
+}
+
+void lf_applyReport(Act& act, PathPoint p)
+{
+    if (act.path.size() > longestPath) {
+        if (act.base.status == statusNew)
+            act.remove = 1;
+        else
+            lf_removeAircraft(act);
+        return;
+    }
+    switch (act.phase) {
+    case phaseInitial:
+        if (lf_standingTest(act, p)) {
+            lf_prepareAppend(act, p);
+            act.path.push_back(p);
+        }
+        return;
+    case phasePushBack:
+        if (act.pushState == 2) {
+            const double track = p.track != 0.0 ? p.track : (p.headingPresent ? p.heading * radToDeg : 0.0);
+            if (track != 0.0) {
+                act.pushRight = gf_angleDiff(act.heading, track * degToRad) > 0.0;
+                act.pushDirectionKnown = 1;
+            }
+        }
+        return;
+    case phaseLeaving: {
+        const double d = gf_distanceNm(act.latitude, act.longitude, p.latitude, p.longitude);
+        const double span = act.base.head.wingspan;
+        if (!((d > 2.75 * span && d > act.largestLeaveDistance) || d > 6.0 * span)) {
+            act.largestLeaveDistance = d;
+            return;
+        }
+        p.hold = 0;
+        if (act.predictionCount > 0) {
+            if (!act.path.empty())
+                act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
+            act.predictionCount = 0;
+            gf_setDelays(act);
+        }
+        act.pushState = 0;
+        gf_setPhase(act, phaseGround);
+        break;
+    }
+    case phaseToStand:
+    case phaseAtStand:
+        if (act.base.status < statusCreated || !lf_reportAtStand(act, p))
+            return;
+        break;
+    default:
+        if (act.landing || act.landingRoll) {
+            if (!lf_applyLandingReport(act, p))
+                return;
+            break;
+        }
+        if (!lf_standingTest(act, p))
+            return;
+        if (act.predictionCount > 0) {
+            if (!act.onGround && !act.path.empty() && lf_offHeading(act, act.path.back(), p) >= 100.0)
+                return;
+            act.predictionCount = 0;
+            gf_setDelays(act);
+        }
+        break;
+    }
+    lf_append(act, p);
+}

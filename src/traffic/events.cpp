@@ -1,0 +1,97 @@
+// Client events for one aircraft (spoilers, flaps, gear, throttle, shut-down and lights)
+// and the removal of one aircraft.
+#include "traffic/manager.h"
+
+#include "foundation/log.h"
+#include "foundation/random.h"
+#include "foundation/settingscatalogue.h"
+#include "links/simids.h"
+#include "links/simqueues.h"
+
+#include <array>
+
+namespace {
+constexpr std::uint32_t rotorcraft = 5;
+constexpr std::array<std::uint32_t, 5> flapsValues{0, 3072, 10240, 16383, 0};
+constexpr std::array<std::uint32_t, 5> throttleValues{0, 4914, 8191, 11468, 16383};
+
+void lf_queueEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value)
+{
+    std::lock_guard lock(simQueues.mutex);
+    simQueues.events.push_back({objectId, eventId, value, 0});
+}
+} // namespace
+
+void lf_queueSpoilers(const StaticAct& act, bool extended)
+{
+    if (act.head.sizeClass != rotorcraft)
+        lf_queueEvent(act.objectId, ceSpoilers, extended ? 16383 : 0);
+}
+
+void lf_queueFlaps(StaticAct& act, std::uint32_t step)
+{
+    if (step == act.flapsStep || act.head.sizeClass == rotorcraft)
+        return;
+    lf_queueEvent(act.objectId, ceFlaps, flapsValues.at(step));
+    act.flapsStep = step;
+}
+
+void lf_queueGear(const StaticAct& act, bool down)
+{
+    if (act.head.sizeClass != rotorcraft)
+        lf_queueEvent(act.objectId, ceGear, down ? 1 : 0);
+}
+
+void lf_queueThrottle(StaticAct& act, std::uint32_t step)
+{
+    if (step == act.throttleStep)
+        return;
+    if (step < throttleValues.size())
+        lf_queueEvent(act.objectId, ceThrottle, throttleValues[step]);
+    act.throttleStep = step;
+}
+
+void lf_shutDownAtStand(StaticAct& act)
+{
+    lf_queueThrottle(act, 0);
+    lf_queueFlaps(act, 0);
+    queueEngineShutdown(act.objectId);
+    std::uint32_t cabin = 0;
+    if (!act.standCargo)
+        cabin = RANDOM.value.load() ? (gf_randomEngine()() % 10 <= 8 ? 1 : 0) : 1;
+    queueLights(act.objectId, {NAV_LIGHTS_WHILE_PARKED.value.load() ? 1u : 0u, 0, 0, 0, 0, 1, cabin});
+}
+
+namespace {
+// Frees the stand and marks the record as being removed; false when it has no object yet.
+bool lf_startRemoval(StaticAct& act)
+{
+    if (act.standNumber != 0)
+        if (StandRecord* stand = gf_findStand(act.standNumber))
+            stand->occupied = 0;
+    if (act.objectId == 0) {
+        gf_logMarked(fmt::format("removing act {} with objectId=0 ?", gf_formatColumns(act.head.identity)));
+        return false;
+    }
+    act.status = statusRemoving;
+    removalQueue.push_back(act.objectId);
+    return true;
+}
+} // namespace
+
+void lf_removeAircraft(StaticAct& act)
+{
+    // Without an object the creation is still on its way: the aircraft goes once created.
+    if (!lf_startRemoval(act))
+        act.removeWhenCreated = 1;
+}
+
+void lf_removeAircraft(Act& act)
+{
+    // Without an object the record is dropped; an answer for it finds no record and its
+    // object is removed once it has settled.
+    if (!lf_startRemoval(act.base)) {
+        act.base.status = statusRemoving;
+        act.remove = 1;
+    }
+}

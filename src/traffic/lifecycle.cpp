@@ -1,0 +1,133 @@
+// The traffic manager's share of the start and the end of traffic, its clocks, the park
+// airport's record and the counts that the main window shows.
+#include "traffic/manager.h"
+
+#include "app/startup.h"
+#include "links/simqueues.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <optional>
+
+std::atomic<std::int64_t> steadyClockShift{0};
+std::atomic<std::int64_t> systemClockShift{0};
+
+namespace {
+std::mutex parkAirportMutex;
+ParkAirport parkAirport; // under parkAirportMutex
+
+// Room only where there is less.
+template <typename Vector>
+void lf_reserve(Vector& vector, std::size_t entries)
+{
+    if (vector.capacity() < entries)
+        vector.reserve(entries);
+}
+} // namespace
+
+std::int64_t gf_steadyTicks() { return std::chrono::steady_clock::now().time_since_epoch().count() + steadyClockShift; }
+
+std::int64_t gf_systemTicks()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) + systemClockShift;
+}
+
+WeekSlot gf_slotNow() { return WeekSlot::fromValue(currentWeekSlot.load()); }
+
+void gf_setParkAirport(const ParkAirport& airport)
+{
+    std::lock_guard lock(parkAirportMutex);
+    parkAirport = airport.code.empty() ? ParkAirport{} : airport;
+}
+
+ParkAirport gf_parkAirport()
+{
+    std::lock_guard lock(parkAirportMutex);
+    return parkAirport;
+}
+
+std::optional<std::pair<double, double>> gf_parkAirportPosition()
+{
+    std::lock_guard lock(parkAirportMutex);
+    if (parkAirport.code.empty())
+        return std::nullopt;
+    return std::pair{parkAirport.latitude, parkAirport.longitude};
+}
+
+std::string gf_parkAirportCode()
+{
+    std::lock_guard lock(parkAirportMutex);
+    return parkAirport.code;
+}
+
+void lf_setAcceptReports(bool accept)
+{
+    std::lock_guard lock(reportDequeMutex);
+    acceptReports = accept;
+}
+
+void gf_removeLiveAircraft()
+{
+    std::vector<std::uint32_t> queued;
+    for (Act& act : liveActs) {
+        if (act.base.status == statusCreated)
+            lf_removeAircraft(act);
+        else if (act.base.status == statusQueued)
+            queued.push_back(act.base.head.flightId);
+    }
+    // Withdrawing a queued creation takes its record out of the table.
+    for (const std::uint32_t flightId : queued)
+        if (Act* act = gf_findAct(flightId); act && !lf_removeByCallsign(act->callsign()))
+            if (Act* still = gf_findAct(flightId))
+                still->base.removeWhenCreated = 1;
+}
+
+void gf_queueWaitingRemovals()
+{
+    for (; !removalQueue.empty(); removalQueue.pop_front())
+        queueAiRemoval(removalQueue.front());
+}
+
+void gf_reserveTrafficTables()
+{
+    lf_reserve(liveActs, 512);
+    lf_reserve(staticActs, 256);
+    lf_reserve(parkStands, 512);
+    {
+        std::lock_guard lock(inboundMutex);
+        lf_reserve(inboundBuffer, 256);
+    }
+    lf_reserve(settlingList, 128);
+    lf_reserve(creationRequests, 64);
+    lf_reserve(standCandidates, 256);
+    lf_reserve(learningList, 256);
+    lf_reserve(ghostList, 64);
+}
+
+void gf_releaseTrafficLists()
+{
+    ghostList.clear();
+    ghostList.shrink_to_fit();
+}
+
+std::uint32_t gf_countFlyingLive()
+{
+    return static_cast<std::uint32_t>(std::count_if(liveActs.begin(), liveActs.end(), [](const Act& act) {
+        return act.base.status == statusCreated && act.phase != phaseAtStand;
+    }));
+}
+
+void gf_sendNavLightsToParked(bool on)
+{
+    for (const StaticAct& parked : staticActs)
+        if (parked.status == statusCreated)
+            queueNavLights(parked.objectId, on ? 1 : 0);
+    for (const Act& act : liveActs)
+        if (act.base.status == statusCreated && act.phase == phaseAtStand)
+            queueNavLights(act.base.objectId, on ? 1 : 0);
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The traffic manager's own operations, shared by its source files. Main-loop thread only,
+// except where said otherwise.
+#include "links/livereport.h"
+#include "traffic/records.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+
+// Clocks. Tests shift them; the shift is 0 in the program.
+extern std::atomic<std::int64_t> steadyClockShift; // added to the steady clock, its own units
+extern std::atomic<std::int64_t> systemClockShift; // added to the system clock, 100 ns units
+std::int64_t gf_steadyTicks();
+std::int64_t gf_systemTicks(); // 100 ns units since 1601, as the system clock reports
+// The current week slot as the main loop last set it.
+WeekSlot gf_slotNow();
+// The tick counter as 64 bits, for arithmetic with due ticks.
+inline std::int64_t gf_now() { return tickCounter.load(); }
+
+// The park airport: code, IATA code, position and elevation; set by the park airport choice.
+struct ParkAirport {
+    std::string code;
+    std::string iata;
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double elevation = 0.0; // feet
+};
+// Sets or (with an empty code) clears the park airport; any thread.
+void gf_setParkAirport(const ParkAirport& airport);
+// A copy of the park airport; code empty when none is set; any thread.
+ParkAirport gf_parkAirport();
+
+// Per-tick upkeep.
+void gf_publishStandsWhenChanged();
+void lf_groundMovementTick();
+// The inbound buffer of the simulator's answers.
+extern std::mutex inboundMutex;
+extern std::vector<InboundAnswer> inboundBuffer;
+// Matching and updating of reports.
+void lf_processReport(const LiveReport& report);
+PathPoint gf_pointOfReport(const LiveReport& report);
+bool lf_updateAct(const LiveReport& report, Act& act);
+bool lf_ghostOwnerExists(const std::string& callsign);
+void lf_removeGhost(const std::string& callsign);
+// Report application to the path.
+void lf_applyReport(Act& act, PathPoint p);
+// The early and late delays after a take-off roll or a prediction ended.
+void gf_setDelays(Act& act);
+// Creation.
+void lf_decideAll(Act& act);
+void lf_decideAircraft(Act& act);
+bool lf_matchLivery(Act& act);
+void liveAIAdded(Act& act, const InboundAnswer& answer);
+void gf_allLightsToggle(bool& finished, InboundAnswer& entry);
+void lf_liveSettled(Act& act);
+// Answers of the simulator.
+void lf_processAnswer(const InboundAnswer& answer);
+// Events and removal of one aircraft.
+void lf_queueSpoilers(const StaticAct& act, bool extended);
+void lf_queueFlaps(StaticAct& act, std::uint32_t step);
+void lf_queueGear(const StaticAct& act, bool down);
+void lf_queueThrottle(StaticAct& act, std::uint32_t step);
+void lf_shutDownAtStand(StaticAct& act);
+// Frees the stand, sets status 4 and queues the object's removal. A static aircraft without
+// object is removed once created; a live one without object is dropped from the table.
+void lf_removeAircraft(StaticAct& act);
+void lf_removeAircraft(Act& act);
+// Every phase change keeps the phase it left.
+void gf_setPhase(Act& act, std::uint32_t phase);
+// Farthest-first trimming.
+bool lf_removeFarthest(double distance);
+void lf_clearStaticParking();
+// The callsigns that static parking's stand search must leave out.
+extern std::set<std::string, std::less<>> searchCallsigns;
+// Flight plans.
+std::string gf_flightPlanName(std::uint32_t objectId);
+std::wstring gf_flightPlanPath(std::uint32_t objectId);
+bool gf_writeFlightPlan(const std::wstring& path, const ActHead& head);
+// The livery chosen per flight id.
+void gf_forgetCachedLivery(std::uint32_t flightId);
+
+// The requests that the traffic manager sends to the simulator itself (not through the
+// queues), each under the queue mutex; false when the call failed.
+struct SimRequest {
+    std::uint32_t id = 0;       // 101 within range, 102 static CG, 110 flight plan, 214 lights toggle, 401 touch-down data
+    std::uint32_t objectId = 0; // 0 for the within-range request
+    std::uint32_t radius = 0;   // metres, within range
+    std::string path;           // flight plan file
+    std::array<double, 3> values{}; // touch-down data
+};
+bool gf_simRequest(const SimRequest& request);
+// While set, the requests go here instead of the simulator (tests).
+extern bool (*simRequestSeam)(const SimRequest& request);
+
+// Calls into the path stepping, ground movement, stand choice, learning and stand
+// conflicts (built with the ground movement).
+void lf_groundStep(Act& act);
+void lf_followCurve(Act& act);
+StandRecord* lf_findStandNear(double latitude, double longitude, Act& act, double radius, bool hold);
+bool lf_learnRealOption(std::uint32_t standNumber, Act& act, bool chain, WeekSlot slot, bool end);
+void lf_beginTakeOff(Act& act);
+void lf_teachCargo(Act& act);
+struct StandContext {
+    std::uint32_t standNumber = 0;
+    Act* newcomer = nullptr;
+    bool goAhead = true; // cleared when the newcomer is refused
+};
+bool lf_standWanted(StandContext& context, Act& other);
+bool lf_adjacentColliding(StandContext& context, Act& other);
+void lf_clearStand(Act& act, StandRecord& stand);
+
+// Calls into static parking and the user-aircraft removals (built with static parking).
+void lf_enforceMaxPark(std::int32_t extra);
+void lf_placeStaticParked();
+bool lf_removeByCallsign(const std::string& callsign);

@@ -1,0 +1,302 @@
+// Report matching: which known aircraft a report belongs to, which reports are ignored,
+// identity changes of created aircraft, ghosts, and new aircraft from unmatched reports.
+#include "traffic/manager.h"
+
+#include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
+#include "liveries/liveries.h"
+
+#include <cmath>
+#include <unordered_map>
+
+namespace {
+struct Motion {
+    double turnRate;
+    double accelLimit;
+    double pushSpeed;
+};
+
+const std::unordered_map<std::uint32_t, Motion>& lf_motionTable()
+{
+    static const std::unordered_map<std::uint32_t, Motion> table{
+        {0, {0.002617993877991494, 0.5, 5.0}},  {1, {0.0017453292519943294, 0.75, 4.5}},
+        {2, {0.0012217304763960306, 0.6, 4.0}}, {3, {0.0008726646259971647, 0.5, 3.0}},
+        {4, {0.0017453292519943294, 1.0, 4.5}}, {5, {0.0034906585039886587, 0.75, 5.0}}};
+    return table;
+}
+
+// Reports just above the park airport are neither new aircraft nor first points.
+bool lf_inNearField(double altitude)
+{
+    const ParkAirport park = gf_parkAirport();
+    const double elevation = park.code.empty() ? -1000.0 : park.elevation;
+    return altitude > 0.0 && altitude < 10000.0 && std::abs(altitude - elevation) <= 120.0;
+}
+
+// Degrees between two tracks, 0..180.
+double lf_trackDifference(double a, double b)
+{
+    const double d = std::fmod(std::abs(a - b), 360.0);
+    return d > 180.0 ? 360.0 - d : d;
+}
+
+// Seconds that a distance (nm) takes at a speed (kt); 15 s at no speed.
+double lf_secondsFor(double distance, double speed) { return speed == 0.0 ? 15.0 : distance / speed * 3600.0; }
+
+bool lf_reportIgnored(const LiveReport& r, const Act& act)
+{
+    const double t = r.timeStamp;
+    const double t0 = act.reportTime;
+    const double g = r.groundSpeed;
+    const PathPoint& last = act.path.back();
+    const double g0 = last.speed;
+    if (t == t0 || t - t0 <= 1.0)
+        return true;
+    if ((g0 > 5 && g >= 10 * g0) || (g > 5 && g0 >= 10 * g))
+        return true;
+    if ((g0 <= 5 && g >= 80) || (g <= 5 && g0 >= 80))
+        return true;
+    if (act.predictionCount >= 1)
+        return false;
+    const double turn = lf_trackDifference(r.track, last.track);
+    if (r.airborne)
+        return g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
+    return g <= 30 && turn <= 2.0 && t - t0 <= std::min(lf_secondsFor(0.010799136069114472, g), 15.0);
+}
+
+void lf_takeRoute(FlightIdent& ident, const FlightIdent& reported)
+{
+    if (!reported.departure.empty())
+        ident.departure = reported.departure;
+    if (!reported.destination.empty())
+        ident.destination = reported.destination;
+}
+
+// False when the route was filled in or replaced.
+bool lf_checkRoute(Act& act, const LiveReport& r)
+{
+    FlightIdent& ident = act.base.head.identity;
+    bool changed = false;
+    for (auto [own, reported] : {std::pair{&ident.departure, &r.ident.departure},
+                                 std::pair{&ident.destination, &r.ident.destination}})
+        if (own->empty() && !reported->empty()) {
+            *own = *reported;
+            changed = true;
+        }
+    const bool bothDiffer = ident.departure != r.ident.departure && ident.destination != r.ident.destination &&
+                            !r.ident.departure.empty() && !r.ident.destination.empty();
+    const bool returning = !ident.departure.empty() && ident.departure == gf_parkAirport().iata &&
+                           r.ident.destination == ident.departure;
+    if (!ident.departure.empty() && !ident.destination.empty() && bothDiffer && !returning) {
+        lf_takeRoute(ident, r.ident);
+        changed = true;
+        if (act.onGround && act.phase != phaseToStand && act.phase != phaseAtStand) {
+            gf_setPhase(act, phaseGround);
+            act.forcedHeading = act.heading;
+        }
+    }
+    return !changed;
+}
+
+// Holds the aircraft where it is while its old object is removed; it is created again
+// under its new identity.
+void lf_prepareLiveryChange(Act& act)
+{
+    const std::int64_t next = gf_now() + 1;
+    if (act.path.empty())
+        act.path.push_back({.latitude = act.latitude, .longitude = act.longitude, .altitude = act.altitude});
+    if (act.phase != phaseAtStand) {
+        PathPoint here = act.path.front();
+        here.latitude = act.latitude;
+        here.longitude = act.longitude;
+        here.roll = act.bank;
+        here.rollPresent = 1;
+        here.altitude = act.altitude;
+        here.tick = static_cast<std::uint32_t>(next);
+        PathPoint& front = act.path.front();
+        front.hold = front.latitude == act.latitude && front.longitude == act.longitude;
+        act.path.push_front(here);
+    } else {
+        PathPoint former = act.path.front();
+        if (act.path.size() >= 2) {
+            gf_logf("{:8}: {} {} livery change stream.size: {} !", gf_standLogName(act.base.standNumber),
+                    act.callsign(), gf_nowString(), act.path.size());
+            act.path.resize(1);
+        }
+        act.path.front().hold = 1;
+        act.path.front().track = act.heading * radToDeg;
+        former.hold = 1;
+        former.tick = static_cast<std::uint32_t>(next);
+        act.path.push_front(former);
+    }
+    act.base.status = statusRecreate;
+}
+
+// False stops the update: the report is not applied.
+bool lf_checkIdentity(Act& act, const LiveReport& r)
+{
+    if (act.landing || act.landed)
+        return true;
+    FlightIdent& ident = act.base.head.identity;
+    if (act.base.status == statusNew) {
+        lf_takeRoute(ident, r.ident);
+        if (ident.registration.empty())
+            ident.registration = r.ident.registration;
+        if (ident.callsign.empty())
+            ident.callsign = r.ident.callsign;
+        return true;
+    }
+    if (act.base.status != statusCreated || act.phase < phaseGround)
+        return true;
+    const bool routeKept = lf_checkRoute(act, r);
+    const std::string& callsign = r.ident.callsign;
+    if (!callsign.empty() && callsign != ident.callsign && callsign != ident.registration) {
+        // A ghost's report is refused while the flight it belongs to is shown.
+        const bool ghost = callsign.back() == '_';
+        if (ghost && lf_ghostOwnerExists(callsign))
+            return false;
+        ident.callsign = callsign;
+        ident.optionCallsign = callsign;
+        ident.optionSecond.clear();
+        if (!ghost)
+            lf_removeGhost(callsign);
+    } else if (routeKept) {
+        return true;
+    }
+    if (!GUID_CHANGES.value.load())
+        return true;
+    if (LOG.value.load())
+        lf_logIndented(gf_formatColumns(ident));
+    lf_prepareLiveryChange(act);
+    act.forcedHeading = act.heading;
+    act.forcedHeadingSet = 1;
+    removalQueue.push_back(act.base.objectId);
+    return false;
+}
+
+void lf_newActFromReport(const LiveReport& r)
+{
+    const auto sizeClass = static_cast<std::uint32_t>(gf_sizeCategory(r.ident.type));
+    if ((sizeClass == 0 && !LIGHT_AIRCRAFT.value.load()) || (sizeClass == 5 && !HELICOPTERS.value.load()) ||
+        (sizeClass == 4 && !HIGH_PERF_AIRCRAFT.value.load()))
+        return;
+    if (lf_inNearField(r.altitude))
+        return;
+    FlightIdent ident = r.ident;
+    ident.optionCallsign = ident.callsign;
+    ident.optionSecond.clear();
+    ident.word = 0;
+    ActHead head(ident);
+    head.sizeClass = sizeClass;
+    head.flightId = r.hexid;
+    const Motion& motion = lf_motionTable().at(sizeClass);
+    head.turnRate = head.turnStep = motion.turnRate;
+    head.accelLimit = motion.accelLimit;
+    head.pushSpeed = motion.pushSpeed;
+    liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(r)}, r.timeStamp));
+}
+
+void lf_resolveType(const LiveReport& report)
+{
+    LiveReport r = report;
+    if (r.ident.type.empty())
+        r.ident.type = gf_dbTypeOfReg(r.ident.registration);
+    if (!gf_isKnownAircraft(r.ident.type)) {
+        r.ident.type = gf_dbTypeOfReg(r.ident.registration);
+        if (r.ident.type.empty())
+            return;
+    }
+    lf_newActFromReport(r);
+}
+} // namespace
+
+PathPoint gf_pointOfReport(const LiveReport& r)
+{
+    return {.latitude = r.latitude,
+            .longitude = r.longitude,
+            .roll = r.roll,
+            .rollPresent = r.hasRoll,
+            .heading = r.heading,
+            .headingPresent = r.hasHeading,
+            .altitude = r.altitude,
+            .speed = r.groundSpeed,
+            .track = r.track,
+            .verticalSpeed = r.verticalSpeed,
+            .trueAirSpeed = r.trueAirSpeed,
+            .tick = static_cast<std::uint32_t>(r.expiry),
+            .airborne = r.airborne,
+            .hold = 0,
+            .headingFromAdsb = r.headingFromAdsb};
+}
+
+void gf_setPhase(Act& act, std::uint32_t phase)
+{
+    if (act.phase == phase)
+        return;
+    act.previousPhase = act.phase;
+    act.phase = phase;
+}
+
+bool lf_updateAct(const LiveReport& r, Act& act)
+{
+    if (act.base.head.flightId != r.hexid)
+        return false;
+    if (act.base.status == statusRecreate || act.base.status == statusRemoving)
+        return true;
+    if (!act.path.empty() && lf_reportIgnored(r, act))
+        return true;
+    if (act.base.status == statusNew && lf_inNearField(r.altitude))
+        return true;
+    if (!lf_checkIdentity(act, r))
+        return true;
+    act.reportTime = r.timeStamp;
+    lf_applyReport(act, gf_pointOfReport(r));
+    return true;
+}
+
+void lf_processReport(const LiveReport& report)
+{
+    for (Act& act : liveActs)
+        if (lf_updateAct(report, act))
+            return;
+    const std::string& callsign = report.ident.callsign;
+    if (!callsign.empty())
+        for (const Act& act : liveActs)
+            if (act.callsign() == callsign && act.base.head.identity.type == report.ident.type)
+                return; // already shown under another hex id
+    lf_resolveType(report);
+}
+
+bool lf_ghostOwnerExists(const std::string& callsign)
+{
+    if (callsign.empty())
+        return false;
+    const std::string_view owner(callsign.data(), callsign.size() - 1);
+    for (const Act& act : liveActs)
+        if (act.base.status != statusRemoving && act.callsign() == owner)
+            return true;
+    return false;
+}
+
+void lf_removeGhost(const std::string& callsign)
+{
+    const std::string ghostCallsign = callsign + "_";
+    for (Act& ghost : liveActs) {
+        if (ghost.callsign() != ghostCallsign || ghost.base.status == statusRemoving)
+            continue;
+        if (LOG.value.load()) {
+            if (ghost.phase == phaseAtStand)
+                gf_logf("{:8}: {:8} is a ghost and will be removed, continue with {}",
+                        gf_standLogName(ghost.base.standNumber), ghostCallsign, callsign);
+            else
+                gf_logf("          {:8} is a ghost and will be removed, continue with {}", ghostCallsign, callsign);
+        }
+        ghostList.push_back(ghostCallsign);
+        if (ghost.base.status != statusNew)
+            lf_removeAircraft(ghost);
+        else
+            ghost.remove = 1;
+        return;
+    }
+}

@@ -1,0 +1,44 @@
+// The requests that the traffic manager sends to the simulator directly, each under the
+// queue mutex so that no other request is built at the same time.
+#include "traffic/manager.h"
+
+#include "links/simids.h"
+#include "links/simlink.h"
+#include "links/simqueues.h"
+
+bool (*simRequestSeam)(const SimRequest& request) = nullptr;
+
+namespace {
+constexpr std::uint32_t periodOnce = 1;
+constexpr std::uint32_t aircraftObjects = 2;
+
+ScResult lf_send(const SimRequest& r)
+{
+    switch (r.id) {
+    case reqWithinRange:
+        return SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, r.radius,
+                                                     aircraftObjects);
+    case reqStaticCg:
+        return SimConnect_RequestDataOnSimObject(simConnection, reqStaticCg, defStaticCg, r.objectId, periodOnce, 0, 0,
+                                                 0, 0);
+    case reqFlightPlan:
+        return SimConnect_AISetAircraftFlightPlan(simConnection, r.objectId, r.path.c_str(), reqFlightPlan);
+    case ceAllLightsToggle:
+        return SimConnect_TransmitClientEvent(simConnection, r.objectId, ceAllLightsToggle, 0, notificationGroup, 0);
+    case defSpoilersThrottles:
+        return SimConnect_SetDataOnSimObject(simConnection, defSpoilersThrottles, r.objectId, 0, 0,
+                                             sizeof(r.values), r.values.data());
+    default:
+        return scFail;
+    }
+}
+} // namespace
+
+bool gf_simRequest(const SimRequest& request)
+{
+    std::lock_guard lock(simQueues.mutex);
+    if (simRequestSeam)
+        return simRequestSeam(request);
+    // Without a connection nothing can be asked; the link's own requests do the same.
+    return simConnection == nullptr || lf_send(request) == scOk;
+}

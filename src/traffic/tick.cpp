@@ -1,0 +1,195 @@
+// The traffic manager's heartbeat: one 10 ms tick of upkeep, the movement pass and the reset.
+#include "traffic/manager.h"
+
+#include "app/mainwindow.h"
+#include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
+#include "links/qnhreader.h"
+#include "links/realtrafficserver.h"
+#include "links/simlink.h"
+#include "links/simqueues.h"
+#include "liveries/liveries.h"
+
+#include <algorithm>
+
+std::atomic<std::int32_t> tickCounter{0};
+std::atomic<bool> staticParkingRunning{false};
+
+namespace {
+UserAircraft currentUser;
+
+void lf_paceQueues()
+{
+    const std::int64_t now = gf_now();
+    if (now % 10 != 0)
+        return;
+    if (!removalQueue.empty()) {
+        queueAiRemoval(removalQueue.front());
+        removalQueue.pop_front();
+    }
+    if (now % 50 != 0)
+        return;
+    if (!liveCreationItems.empty()) {
+        queueAiCreation(liveCreationItems.front());
+        liveCreationItems.pop_front();
+        return;
+    }
+    if (!staticCreationItems.empty()) {
+        queueAiCreation(staticCreationItems.front());
+        staticCreationItems.pop_front();
+    }
+    if (!standCandidates.empty())
+        lf_placeStaticParked();
+}
+
+void lf_takeReports()
+{
+    std::lock_guard lock(reportDequeMutex);
+    for (int taken = 0; taken < 2 && !reportDeque.empty(); ++taken) {
+        lf_processReport(reportDeque.front());
+        reportDeque.pop_front();
+    }
+}
+
+CreationItem lf_creationItemOf(const Act& act)
+{
+    CreationItem item;
+    item.position.latitude = act.latitude;
+    item.position.longitude = act.longitude;
+    item.position.altitude = act.altitude;
+    item.position.pitch = act.pitch * radToDeg;
+    item.position.bank = act.bank * radToDeg;
+    item.position.heading = act.heading * radToDeg;
+    item.position.onGround = act.path.empty() || act.path.front().airborne ? 0 : 1;
+    item.position.airspeed = 0;
+    item.tailNumber = act.callsign();
+    item.liveryTitle = act.base.head.liveryTitle;
+    item.flightId = act.base.head.flightId;
+    return item;
+}
+
+void lf_takeCreationRequest()
+{
+    if (creationRequests.empty())
+        return;
+    const std::uint32_t flightId = creationRequests.back();
+    creationRequests.pop_back();
+    if (const Act* act = gf_findAct(flightId))
+        liveCreationItems.push_back(lf_creationItemOf(*act));
+}
+
+void lf_requestWithinRange()
+{
+    const std::int64_t period = landingFlag ? 20 : 100;
+    if (gf_now() % period != 0 || simPaused.load())
+        return;
+    SimRequest request{.id = 101, .radius = static_cast<std::uint32_t>(std::max(lateralRadiusMetres.load(), 0))};
+    if (!gf_simRequest(request)) {
+        gf_logMarked("SimConnect request ac within range fails");
+        countRequestError();
+    }
+}
+
+// The positions filled by the movement pass, handed to the frame flush.
+std::vector<AiPosition> positionsBeingFilled;
+
+void lf_handOverPositions()
+{
+    std::unique_lock lock(simQueues.mutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        if (simFrameRate.load() <= 50.0f) {
+            positionsBeingFilled.clear();
+            return;
+        }
+        lock.lock();
+    }
+    simQueues.back->swap(positionsBeingFilled);
+    std::swap(simQueues.front, simQueues.back);
+    positionsBeingFilled.clear();
+}
+} // namespace
+
+const UserAircraft& gf_currentUserAircraft() { return currentUser; }
+
+void gf_setCurrentUserAircraft(const UserAircraft& user) { currentUser = user; }
+
+void lf_trafficTick()
+{
+    lf_processBuffer();
+    gf_publishStandsWhenChanged();
+    lf_groundMovementTick();
+    lf_paceQueues();
+    lf_takeReports();
+    lf_takeCreationRequest();
+    lf_requestWithinRange();
+    if (gf_now() % 100 == 0) {
+        gf_sendPosition();
+        currentUser = requestUserPosition();
+    }
+    ++tickCounter;
+}
+
+void lf_groundMovementTick()
+{
+    bool anyRemoved = false;
+    for (std::size_t i = 0; i < liveActs.size(); ++i) {
+        Act& act = liveActs[i];
+        if (act.base.status == statusCreated) {
+            if (!act.path.empty() && gf_now() >= act.path.front().tick) {
+                lf_groundStep(act);
+                act.rate1 = act.verticalRate / 60.0;
+                act.rate2 = !act.path.empty() && act.path.front().hold ? 0.0 : act.keptSpeed;
+            }
+            if (act.base.status == statusCreated) {
+                if (!act.path.empty() && !act.path.front().hold)
+                    lf_followCurve(act);
+                positionsBeingFilled.push_back({act.latitude, act.longitude, act.pitch, act.bank, act.heading,
+                                                act.altitude, act.rate1, act.rate2, act.base.objectId});
+            }
+        } else if (act.base.status == statusNew) {
+            lf_decideAll(act);
+        }
+        anyRemoved = anyRemoved || act.remove;
+    }
+    if (anyRemoved)
+        std::erase_if(liveActs, [](const Act& act) { return act.remove != 0; });
+    lf_handOverPositions();
+}
+
+void lf_resetTraffic()
+{
+    gf_setParkAirport({});
+    const bool livePainted = mainWindow.parkedLiveCount.exchange(0) != 0;
+    if (mainWindow.parkedStaticCount.exchange(0) != 0 || livePainted)
+        gf_repaintBand(statisticsBand);
+    {
+        std::lock_guard lock(inboundMutex);
+        inboundBuffer.clear();
+    }
+    settlingList.clear();
+    ghostList.clear();
+    standCandidates.clear();
+    gf_resetMatchingState();
+    creationRequests.clear();
+    {
+        std::lock_guard lock(parkAirportsMutex);
+        parkAirports.clear();
+    }
+    removalQueue.clear();
+    liveCreationItems.clear();
+    staticCreationItems.clear();
+    staticActs.clear();
+    {
+        std::lock_guard lock(reportDequeMutex);
+        reportDeque.clear();
+    }
+    landingFlag = false;
+    if (staticParkingRunning.exchange(false))
+        gf_repaintBand(controlsBand);
+    liveActs.clear();
+    parkStands.clear();
+    gf_publishStands();
+    currentQnh = 1013;
+    parkFile = ParkFile{};
+    apfEditCount = 0;
+}

@@ -1,0 +1,292 @@
+// The creation decision, the creation answer with its flight plan and static-CG request,
+// settling with the lights, and every kind of answer of the simulator.
+#include "traffic_fixture.h"
+
+#include "foundation/parametersfile.h"
+#include "foundation/settingscatalogue.h"
+#include "links/simids.h"
+#include "support/tempfolder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A KLM B738 from EHAM to LHR with two ground points, the first due at `due`.
+Act& lf_flight(std::uint32_t hexid, const std::string& callsign, std::uint32_t due, bool airborne = false)
+{
+    Act& act = gf_testAddAct(hexid, statusNew, 0, callsign);
+    FlightIdent& ident = act.base.head.identity;
+    ident.airline = "KLM";
+    ident.type = "B738";
+    ident.departure = "EHAM";
+    ident.destination = "EGLL";
+    act.base.head.sizeClass = 2;
+    act.phase = phaseInitial;
+    act.onGround = 0;
+    const double altitude = airborne ? 3000.0 : 0.0;
+    act.path = {{.latitude = 52.30, .longitude = 4.76, .altitude = altitude, .speed = 20, .track = 90,
+                 .tick = due, .airborne = airborne},
+                {.latitude = 52.30, .longitude = 4.77, .altitude = altitude, .speed = 20, .track = 90,
+                 .tick = due + 500, .airborne = airborne}};
+    return act;
+}
+
+std::vector<std::uint32_t> lf_eventIds(const std::vector<ClientEventItem>& events)
+{
+    std::vector<std::uint32_t> ids;
+    for (const ClientEventItem& e : events)
+        ids.push_back(e.eventId);
+    return ids;
+}
+} // namespace
+
+TEST_F(TrafficTest, TheDecisionWaitsRefusesAndDropsPoints)
+{
+    // One report is never created: it goes 100 ticks before its point (300 when it moves).
+    for (const double speed : {0.0, 3.0}) {
+        liveActs.clear();
+        tickCounter = 0;
+        Act& single = lf_flight(0x400001, "KLM1", 500);
+        single.path.resize(1);
+        single.path[0].speed = speed;
+        const std::int32_t margin = speed == 0.0 ? 100 : 300;
+        runTicks(500 - margin);
+        EXPECT_EQ(liveActs.size(), 1u) << speed;
+        runTicks(1);
+        EXPECT_TRUE(liveActs.empty()) << speed;
+    }
+    liveActs.clear();
+    lf_flight(0x400002, "KLM123456", 0);              // nine characters
+    lf_flight(0x400003, "@@@@@@@@", 0);               // no callsign, unknown registration
+    lf_flight(0x400004, "@@@@@@@@", 0).base.head.identity.registration = "PH-BXB";
+    Act& mixed = lf_flight(0x400005, "KLM5", 0);
+    mixed.path[1].airborne = 1;
+    runTicks(1);
+    ASSERT_EQ(liveActs.size(), 2u);
+    EXPECT_EQ(liveActs[0].callsign(), "PH-BXB") << "the registration stands in";
+    EXPECT_EQ(liveActs[0].base.status, statusQueued);
+    EXPECT_EQ(liveActs[1].path.size(), 1u) << "a mixed path loses its oldest point";
+
+    // A full creation queue holds new aircraft back.
+    liveCreationItems.resize(12);
+    Act& waiting = lf_flight(0x400006, "KLM6", 0);
+    waiting.path.push_back(waiting.path.back());
+    lf_decideAll(waiting);
+    EXPECT_EQ(waiting.path.size(), 2u);
+    EXPECT_EQ(waiting.base.status, statusNew);
+}
+
+TEST_F(TrafficTest, TheCreationAttitudeFollowsTheFirstPoint)
+{
+    for (const auto& [verticalSpeed, degrees] : {std::pair{-4000.0, 2.5}, std::pair{3000.0, -11.8}}) {
+        liveActs.clear();
+        Act& act = lf_flight(0x400001, "KLM1", 0, true);
+        act.path[0].verticalSpeed = verticalSpeed;
+        lf_decideAircraft(act);
+        EXPECT_NEAR(act.pitch * radToDeg, degrees, 1e-9);
+        EXPECT_EQ(act.phase, phaseAirborne);
+        EXPECT_NEAR(act.heading * radToDeg, 89.996, 0.01) << "toward the second point";
+    }
+}
+
+TEST_F(TrafficTest, ACreatedAircraftGetsItsPlanItsCgItsLightsAndSettles)
+{
+    lf_flight(0x484001, "KLM1", 0);
+    runTicks(1);
+    ASSERT_EQ(liveCreationItems.size(), 1u);
+    const CreationItem& item = liveCreationItems.front();
+    EXPECT_EQ(item.tailNumber, "KLM1");
+    EXPECT_EQ(item.position.onGround, 1u);
+    EXPECT_NEAR(item.position.pitch, 0.6, 1e-9);
+    EXPECT_FALSE(item.liveryTitle.empty());
+    runTicks(51); // sent on tick 50, answered, handled on tick 51
+    Act& act = liveActs.front();
+    ASSERT_EQ(act.base.objectId, 100u);
+    EXPECT_TRUE(act.onGround);
+    EXPECT_EQ(gf_testReadFile(dataFolder / L"orig_dest" / L"100.pln"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<SimBase.Document Type=\"AceXML\" version=\"4,3\">\n"
+              "<FlightPlan.FlightPlan>\n"
+              "<FPType>IFR</FPType>\n"
+              "<DepartureID>EHAM</DepartureID>\n"
+              "<DestinationID>EGLL</DestinationID>\n"
+              "</FlightPlan.FlightPlan>\n"
+              "</SimBase.Document>\n");
+    EXPECT_EQ(requestsOf(reqFlightPlan), 1u);
+    EXPECT_EQ(requestsOf(reqStaticCg), 1u);
+    runTicks(1);
+    EXPECT_EQ(act.base.head.staticCgHeight, 8.0) << "the answer to the static-CG request";
+    runTicks(49);
+    EXPECT_EQ(requestsOf(ceAllLightsToggle), 1u) << "50 ticks after the answer";
+    runTicks(50);
+    EXPECT_EQ(requestsOf(ceAllLightsToggle), 2u);
+    runTicks(99);
+    EXPECT_EQ(act.base.status, statusQueued);
+    events.clear();
+    runTicks(1); // the 201st
+    EXPECT_EQ(act.base.status, statusCreated);
+    EXPECT_TRUE(settlingList.empty());
+    EXPECT_EQ(lf_eventIds(events), (std::vector<std::uint32_t>{ceSpoilers, ceEngineStart, ceNavLights, ceBeaconLights,
+                                                               ceLandingLights, ceTaxiLights, ceStrobes, ceLogoLights,
+                                                               ceCabinLights, ceThrottle, ceFlaps}));
+    EXPECT_EQ(events[5].value, 1u) << "taxi lights while moving";
+}
+
+TEST_F(TrafficTest, SettledLightsFollowGroundStandAndAir)
+{
+    struct Case {
+        bool airborne;
+        std::uint32_t phase;
+        double altitude, height;
+        std::array<std::uint32_t, 7> lights;
+    };
+    NAV_LIGHTS_WHILE_PARKED.value = false;
+    const Case cases[] = {{false, phaseGround, 0, 0, {1, 1, 0, 1, 0, 1, 1}},
+                          {false, phaseAtStand, 0, 0, {0, 0, 0, 0, 0, 1, 1}},
+                          {true, phaseAirborne, 9000, 2500, {1, 1, 1, 0, 1, 1, 1}},
+                          {true, phaseAirborne, 12000, 1500, {1, 1, 0, 0, 1, 0, 0}}};
+    for (const Case& c : cases) {
+        Act act = gf_testAct(0x400001, statusQueued, 61, "KLM1");
+        act.path[0].airborne = c.airborne;
+        act.phase = c.phase;
+        act.altitude = c.altitude;
+        act.heightAboveGround = c.height;
+        lf_liveSettled(act);
+        std::vector<ClientEventItem> lights;
+        std::ranges::copy_if(simQueues.events, std::back_inserter(lights),
+                             [](const ClientEventItem& e) { return e.eventId >= ceBeaconLights && e.eventId <= ceLogoLights; });
+        ASSERT_EQ(lights.size(), 7u);
+        for (std::size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(lights[i].value, c.lights[i]) << "phase " << c.phase << " light " << i;
+        gf_emptySimQueues();
+    }
+}
+
+TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
+{
+    // Static CG: a wrong height is logged and kept out; an odd pitch is replaced.
+    Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1");
+    act.base.head.staticCgHeight = 7.0;
+    lf_processAnswer({61, 0, 0, AnswerKind::staticCg, 0.5, 0.05});
+    EXPECT_EQ(act.base.head.staticCgHeight, 7.0);
+    EXPECT_EQ(act.base.head.staticPitch, 0.012217304763960306);
+    EXPECT_TRUE(log.holds("static CG 0.5ft wrong?"));
+    lf_processAnswer({61, 0, 0, AnswerKind::staticCg, 9.0, -0.01});
+    EXPECT_EQ(act.base.head.staticCgHeight, 9.0);
+    EXPECT_EQ(act.base.head.staticPitch, -0.01);
+
+    // Touch-down of a landing aircraft: spoilers, the wheel data, the roll-out.
+    act.onGround = 0;
+    act.landing = 1;
+    act.base.head.rollOutSlots = 4;
+    act.pitch = -0.05;
+    act.base.head.fsltlLivery = 1;
+    lf_processAnswer({61, 1, 0, AnswerKind::objectData, 2.0, 3.0});
+    EXPECT_TRUE(act.landed && act.onGround);
+    EXPECT_EQ(act.altitude, 11.0) << "static CG height plus the ground's";
+    ASSERT_EQ(requestsOf(defSpoilersThrottles), 1u);
+    EXPECT_EQ(requests.back().values, (std::array<double, 3>{100.0, -100.0, -100.0}));
+    EXPECT_DOUBLE_EQ(act.pitchStep, (-0.01 + 0.05) / 4);
+    lf_processAnswer({99, 1, 0, AnswerKind::objectData, 2.0, 3.0}); // no such object: nothing
+
+    // Blocked: a new record is dropped, a created one removed.
+    gf_testAddAct(0x400002, statusNew, 0, "KLM2");
+    lf_processAnswer({0, 0x400002, 0, AnswerKind::blocked, 0, 0});
+    lf_processAnswer({0, 0x400001, 0, AnswerKind::blocked, 0, 0});
+    EXPECT_TRUE(liveActs[1].remove);
+    EXPECT_EQ(liveActs[0].base.status, statusRemoving);
+
+    // Failed creations: 10001 and above are live, 10000 and below static; a tail number too
+    // long for the simulator was never sent, so its livery is not blamed.
+    liveActs.clear();
+    gf_testAddAct(10001, statusQueued, 0, "KLM3").base.head.liveryTitle = "Boeing 737-800 KLM Skyteam";
+    gf_testAddAct(10002, statusQueued, 0, "KLM0123456789").base.head.liveryTitle = "Boeing 737-800 Generic";
+    for (std::uint32_t id : {9999u, 10000u}) {
+        ActHead head;
+        head.flightId = id;
+        staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
+    }
+    for (std::uint32_t id : {10000u, 10001u, 10002u})
+        lf_processAnswer({0, id, 0, AnswerKind::creationFailed, 0, 0});
+    EXPECT_TRUE(liveActs.empty());
+    ASSERT_EQ(staticActs.size(), 1u);
+    EXPECT_EQ(staticActs[0].head.flightId, 9999u);
+    EXPECT_TRUE(log.holds("\"Boeing 737-800 KLM Skyteam\" could not be created by your Sim!"));
+    EXPECT_EQ(log.text().find("Boeing 737-800 Generic"), std::string::npos);
+
+    // Removed: a static record leaves the table in order; an impossible object id is never settled.
+    staticActs[0].objectId = 71;
+    lf_processAnswer({71, 0, 0, AnswerKind::removed, 0, 0});
+    EXPECT_TRUE(staticActs.empty());
+    gf_testAddAct(0x400003, statusQueued, 0, "KLM3");
+    lf_processAnswer({2, 0x400003, 0, AnswerKind::liveCreated, 0, 0});
+    EXPECT_TRUE(settlingList.empty());
+    EXPECT_TRUE(liveActs.back().remove);
+    EXPECT_TRUE(log.holds("KLM3 objectId in liveAIAdded 2"));
+}
+
+TEST_F(TrafficTest, AnAnswerWhoseRecordIsGoneHasItsObjectRemoved)
+{
+    lf_processAnswer({81, 0x400001, 0, AnswerKind::liveCreated, 0, 0});
+    lf_processAnswer({82, 17, 0, AnswerKind::staticCreated, 0, 0});
+    objects = {81, 82};
+    runTicks(201);
+    EXPECT_TRUE(settlingList.empty());
+    runTicks(20);
+    EXPECT_TRUE(objects.empty()) << "both objects were removed from the simulator";
+}
+
+TEST_F(TrafficTest, RemovalsFreeTheStandAndNeverStrandARecord)
+{
+    parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
+    parkStands.back().standNumber = 5;
+    parkStands.back().occupied = 1;
+    Act& queued = gf_testAddAct(0x400001, statusQueued, 0, "KLM1");
+    queued.base.standNumber = 5;
+    lf_removeAircraft(queued);
+    EXPECT_EQ(parkStands[0].occupied, 0);
+    EXPECT_TRUE(queued.remove) << "a live record without object leaves the table";
+    EXPECT_TRUE(removalQueue.empty());
+    EXPECT_TRUE(log.holds("removing act KLM1"));
+    ActHead head;
+    staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
+    staticActs[0].status = statusQueued;
+    lf_removeAircraft(staticActs[0]);
+    EXPECT_EQ(staticActs[0].status, statusQueued);
+    EXPECT_TRUE(staticActs[0].removeWhenCreated) << "it goes once created";
+}
+
+TEST_F(TrafficTest, FarthestFirstTrimming)
+{
+    gf_setCurrentUserAircraft({.latitude = 50.0, .longitude = 0.0});
+    const double nmNorth = 1.0 / 60.0; // one arc minute
+    for (const auto& [id, nm, status] : {std::tuple{1u, 20.0, statusCreated}, std::tuple{2u, 20.05, statusCreated},
+                                         std::tuple{3u, 41.0, statusQueued}, std::tuple{4u, 10.0, statusCreated}})
+        gf_testAddAct(0x400000 + id, status, 60 + id, "KLM", 50.0 + nm * nmNorth, 0.0);
+    EXPECT_TRUE(lf_removeFarthest(20.0)) << "none more than 0.1 nm beyond";
+    EXPECT_FALSE(lf_removeFarthest(-1.0));
+    EXPECT_EQ(liveActs[0].base.status, statusRemoving) << "the first of two within 0.1 nm";
+    EXPECT_EQ(liveActs[1].base.status, statusCreated);
+    MAX_LIVE.value = 1;
+    lf_removeExcess();
+    EXPECT_EQ(liveActs[1].base.status, statusRemoving);
+    EXPECT_EQ(liveActs[2].base.status, statusQueued) << "only created aircraft count and go";
+    EXPECT_EQ(liveActs[3].base.status, statusCreated);
+}
+
+TEST_F(TrafficTest, FlightPlansAreWrittenForTheTypeAndEscaped)
+{
+    ActHead head;
+    head.identity.departure = "E&M";
+    head.identity.destination = "<X>";
+    head.sizeClass = 5;
+    const std::wstring path = gf_flightPlanPath(123);
+    ASSERT_TRUE(gf_writeFlightPlan(path, head));
+    const std::string text = gf_testReadFile(path);
+    EXPECT_NE(text.find("<FPType>VFR</FPType>\n<DepartureID>E&amp;M</DepartureID>\n"
+                        "<DestinationID>&lt;X&gt;</DestinationID>\n"),
+              std::string::npos);
+    EXPECT_FALSE(gf_writeFlightPlan(gf_flightPlanPath(1) + L"\\no\\such\\folder.pln", head));
+    EXPECT_TRUE(gf_removeFlightPlanFolder());
+    EXPECT_TRUE(gf_removeFlightPlanFolder()) << "already gone";
+}

@@ -1,0 +1,157 @@
+// Report matching: ignored reports, the near-field band, ghosts and identity changes, and how
+// an accepted report extends the path.
+#include "traffic_fixture.h"
+
+#include "foundation/settingscatalogue.h"
+
+namespace {
+// A created ground aircraft (or airborne at 35000 ft) whose last report came at 1000 s.
+Act& lf_known(double speed, bool airborne, std::int32_t predictions = 0)
+{
+    Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1", 52.3, 4.76);
+    PathPoint& last = act.path.back();
+    last.speed = speed;
+    last.track = 90.0;
+    last.airborne = airborne;
+    last.altitude = airborne ? 35000.0 : 0.0;
+    act.onGround = !airborne;
+    act.reportTime = 1000.0;
+    act.predictionCount = predictions;
+    return act;
+}
+} // namespace
+
+TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
+{
+    struct Case {
+        double lastSpeed, speed, seconds;
+        bool airborne;
+        std::int32_t predictions;
+        bool ignored;
+    };
+    const Case cases[] = {
+        {10, 10, 0.8, false, 1, true},    {4, 85, 5.0, false, 0, true},     {6, 59, 5.0, false, 0, false},
+        {6, 60, 5.0, false, 0, true},     {480, 480, 1.8, true, 0, true},   {480, 480, 1.9, true, 0, false},
+        {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},   {0, 0, 14.0, false, 0, true},
+        {0, 0, 16.0, false, 0, false},    {10, 10, 3.8, false, 1, false},
+    };
+    for (const Case& c : cases) {
+        liveActs.clear();
+        Act& act = lf_known(c.lastSpeed, c.airborne, c.predictions);
+        LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
+                              c.airborne ? 35000.0 : 0.0);
+        r.track = 90.0;
+        EXPECT_TRUE(lf_updateAct(r, act));
+        EXPECT_EQ(act.reportTime != 1000.0, !c.ignored)
+            << c.lastSpeed << " kt to " << c.speed << " kt after " << c.seconds << " s";
+    }
+    EXPECT_FALSE(lf_updateAct(report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500), liveActs.front()));
+}
+
+TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
+{
+    gf_setParkAirport({.code = "EHAM", .iata = "AMS", .latitude = 52.3, .longitude = 4.76, .elevation = 50.0});
+    lf_processReport(report(0x400001, "KLM1", 52.3, 4.76, 0, 1000.0, 500));
+    ASSERT_EQ(liveActs.size(), 1u);
+    EXPECT_EQ(liveActs[0].base.head.sizeClass, 2u);
+    EXPECT_EQ(liveActs[0].base.head.pushSpeed, 4.0);
+    lf_processReport(report(0x400002, "KLM1", 52.4, 4.76, 0, 1000.0, 500)); // shown under another hex id
+    lf_processReport(report(0x400003, "KLM3", 52.4, 4.76, 0, 1000.0, 500, true, 150.0)); // near the field
+    LiveReport noType = report(0x400004, "KLM4", 52.4, 4.76, 0, 1000.0, 500);
+    noType.ident.type.clear();
+    noType.ident.registration = "PH-ZZZ"; // not in the registration data
+    lf_processReport(noType);
+    LiveReport light = report(0x400005, "PVT5", 52.4, 4.76, 0, 1000.0, 500);
+    light.ident.type = "C172";
+    LIGHT_AIRCRAFT.value = false;
+    lf_processReport(light);
+    EXPECT_EQ(liveActs.size(), 1u);
+    noType.ident.registration = "PH-BXA"; // a B738 of the registration data
+    lf_processReport(noType);
+    ASSERT_EQ(liveActs.size(), 2u);
+    EXPECT_EQ(liveActs[1].base.head.identity.type, "B738");
+    // A report in the near-field band does not feed a new aircraft either.
+    lf_processReport(report(0x400001, "KLM1", 52.31, 4.76, 0, 1010.0, 600, true, 150.0));
+    EXPECT_EQ(liveActs[0].reportTime, 1000.0);
+}
+
+TEST_F(TrafficTest, AGhostGivesWayToItsFlightAndItsReportsAreRefusedMeanwhile)
+{
+    gf_testAddAct(0x400001, statusCreated, 61, "ABC123_").phase = phaseGround;
+    Act& other = gf_testAddAct(0x400002, statusCreated, 62, "XYZ9");
+    other.reportTime = 1000.0;
+    lf_removeGhost("ABC123");
+    EXPECT_EQ(liveActs[0].base.status, statusRemoving);
+    EXPECT_EQ(ghostList, std::vector<std::string>{"ABC123_"});
+    EXPECT_EQ(removalQueue, std::deque<std::uint32_t>{61});
+
+    gf_testAddAct(0x400003, statusCreated, 63, "ABC123");
+    lf_processReport(report(0x400002, "ABC123_", 52.31, 4.76, 10, 1010.0, 600));
+    EXPECT_EQ(liveActs[1].callsign(), "XYZ9") << "a ghost's report while its flight is shown";
+    EXPECT_EQ(liveActs[1].reportTime, 1000.0);
+}
+
+TEST_F(TrafficTest, AChangedIdentityRemovesTheObjectAndCreatesTheAircraftAgain)
+{
+    Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1");
+    act.reportTime = 1000.0;
+    act.heading = 1.0;
+    lf_processReport(report(0x400001, "KLM2", 52.31, 4.76, 10, 1010.0, 600));
+    EXPECT_EQ(act.callsign(), "KLM2");
+    EXPECT_EQ(act.base.status, statusRecreate);
+    EXPECT_TRUE(act.forcedHeadingSet);
+    EXPECT_EQ(removalQueue, std::deque<std::uint32_t>{61});
+    ASSERT_EQ(act.path.size(), 2u) << "held where it is";
+    EXPECT_EQ(act.path.front().latitude, act.latitude);
+    lf_processAnswer({61, 0, 0, AnswerKind::removed, 0.0, 0.0});
+    EXPECT_EQ(act.base.status, statusNew);
+    EXPECT_EQ(act.base.objectId, 0u);
+    EXPECT_EQ(act.base.throttleStep, 5u);
+}
+
+TEST_F(TrafficTest, AcceptedReportsExtendThePath)
+{
+    // Standing points after the newest moving one among the 2nd to 6th from the back go when
+    // the aircraft moves again soon; the front point is never looked at.
+    Act& act = lf_known(10, false);
+    act.path = {{.latitude = 52.30, .tick = 100}, {.latitude = 52.301, .tick = 200},
+                {.latitude = 52.302, .tick = 300, .hold = 1}, {.latitude = 52.302, .tick = 400, .hold = 1}};
+    lf_applyReport(act, {.latitude = 52.31, .speed = 10, .tick = 350});
+    ASSERT_EQ(act.path.size(), 3u);
+    EXPECT_EQ(act.path[1].tick, 200u) << "the standing points went";
+    act.path = {{.latitude = 52.30, .tick = 100}, {.latitude = 52.302, .tick = 300, .hold = 1},
+                {.latitude = 52.302, .tick = 400, .hold = 1}};
+    lf_applyReport(act, {.latitude = 52.31, .speed = 10, .tick = 500});
+    EXPECT_EQ(act.path.size(), 4u);
+
+    // The same position again: a standing point on the ground, dropped in the air.
+    act.path.resize(1);
+    lf_applyReport(act, act.path.back());
+    EXPECT_TRUE(act.path.back().hold);
+    EXPECT_EQ(act.path.back().speed, 0.0);
+    Act& flying = lf_known(300, true);
+    flying.base.head.flightId = 0x400009;
+    PathPoint same = flying.path.back();
+    lf_applyReport(flying, same);
+    EXPECT_EQ(flying.path.size(), 1u);
+
+    // Two ground reports at 43 kt or more start the take-off roll.
+    for (const double speed : {42.0, 45.0}) {
+        Act& rolling = lf_known(speed, false);
+        lf_applyReport(rolling, {.latitude = 52.32, .speed = speed, .tick = 900});
+        EXPECT_EQ(rolling.takeOff != 0, speed >= 43.0) << speed;
+        liveActs.pop_back();
+    }
+
+    // A parked aircraft reported 250 m from its stand leaves; a path of more than 200 points too.
+    Act& parked = lf_known(0, false);
+    parked.phase = phaseAtStand;
+    parked.base.latitude = 52.3;
+    parked.base.longitude = 4.76;
+    lf_applyReport(parked, {.latitude = 52.30225, .longitude = 4.76, .tick = 900});
+    EXPECT_EQ(parked.base.status, statusRemoving);
+    Act& longPath = gf_testAddAct(0x400010, statusNew, 0, "KLM10");
+    longPath.path.resize(201);
+    lf_applyReport(longPath, {.latitude = 52.32, .speed = 10, .tick = 900});
+    EXPECT_TRUE(longPath.remove);
+}

@@ -1,0 +1,68 @@
+// The tick's pacing: one removal every 10 ticks, one creation every 50 (live before static,
+// static placement only on a 50th tick without a live one), two reports and one creation
+// request a tick, and the within-range request.
+#include "traffic_fixture.h"
+
+#include "foundation/settingscatalogue.h"
+#include "links/simlink.h"
+
+TEST_F(TrafficTest, TheTickPacesRemovalsCreationsReportsAndRequests)
+{
+    removalQueue = {201, 202};
+    liveActs.push_back(gf_testAct(0x400001, statusQueued, 0, "KLM1"));
+    liveActs.push_back(gf_testAct(0x400002, statusQueued, 0, "KLM2"));
+    creationRequests = {0x400001, 0x400002, 0x499999}; // the last one has no record
+    staticCreationItems.push_back({.tailNumber = "KLM7*", .flightId = 7});
+    standCandidates.resize(2);
+    for (std::uint32_t n : {1u, 2u, 3u})
+        queueReport(report(0x500000 + n, "DLH" + std::to_string(n), 50.0 + n, 8.0, 0.0, 1000.0, 5000));
+
+    runTicks(1); // tick 0: every modulus holds
+    ASSERT_EQ(creations.size(), 1u) << "no live item yet: the static one goes";
+    EXPECT_EQ(creations[0].tailNumber, "KLM7*");
+    EXPECT_EQ(standCandidates.size(), 1u) << "static placement went on";
+    EXPECT_EQ(removals, std::vector<std::uint32_t>{201});
+    EXPECT_EQ(liveActs.size(), 4u) << "two reports a tick";
+    EXPECT_TRUE(liveCreationItems.empty()) << "a request without record is dropped";
+    ASSERT_EQ(requestsOf(101), 1u);
+    EXPECT_EQ(requests[0].radius, static_cast<std::uint32_t>(lateralRadiusMetres.load()));
+
+    runTicks(49);
+    EXPECT_EQ(liveActs.size(), 5u);
+    EXPECT_EQ(removals, (std::vector<std::uint32_t>{201, 202}));
+    ASSERT_EQ(liveCreationItems.size(), 2u);
+    EXPECT_EQ(liveCreationItems.front().flightId, 0x400002u) << "the request pushed last first";
+    runTicks(1); // tick 50
+    ASSERT_EQ(creations.size(), 2u);
+    EXPECT_EQ(creations[1].tailNumber, "KLM2");
+    EXPECT_EQ(standCandidates.size(), 1u) << "no static placement beside a live creation";
+    runTicks(100); // ticks 51 to 150
+    ASSERT_EQ(creations.size(), 3u);
+    EXPECT_TRUE(standCandidates.empty());
+    EXPECT_EQ(requestsOf(101), 2u);
+
+    simPaused = true;
+    runTicks(100);
+    EXPECT_EQ(requestsOf(101), 2u) << "nothing asked while paused";
+    simPaused = false;
+    landingFlag = true;
+    runTicks(100);
+    EXPECT_EQ(requestsOf(101), 7u) << "every 20 ticks while an aircraft lands";
+}
+
+TEST_F(TrafficTest, CreatedAircraftAreMovedAndHandedToTheFrameFlush)
+{
+    Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1", 52.3, 4.76);
+    act.path.front().tick = 1000;
+    act.verticalRate = 600.0;
+    act.keptSpeed = 12.0;
+    gf_testAddAct(0x400002, statusNew, 0, "KLM2").path.clear(); // no points: dropped
+    runTicks(1);
+    ASSERT_EQ(positions.size(), 1u);
+    EXPECT_EQ(positions[0].objectId, 61u);
+    EXPECT_EQ(positions[0].latitude, 52.3);
+    EXPECT_EQ(liveActs.size(), 1u);
+    tickCounter = 1000; // the point falls due: the path step runs
+    runTicks(1);
+    EXPECT_EQ(liveActs.front().rate1, 10.0);
+}
