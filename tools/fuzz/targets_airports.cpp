@@ -45,7 +45,10 @@ std::vector<BglAirport> lf_sampleAirports()
     const std::vector<std::uint8_t> bytes = bglw::gf_bglBytes(lf_bglFiles().front());
     const std::string path = "sample.bgl";
     gf_writeFile(path, std::string(bytes.begin(), bytes.end()));
-    gf_readBglAirports(gf_readBglWords(fs::path(path)), path, [&](BglAirport& airport) { airports.push_back(airport); });
+    {
+        const BglFileView view{fs::path(path)};
+        gf_readBglAirports(view.words(), path, [&](BglAirport& airport) { airports.push_back(airport); });
+    }
     fs::remove(path);
     return airports;
 }
@@ -69,7 +72,8 @@ Outcome lf_runBgl(const std::string& input)
     const std::string path = "fuzz.bgl";
     gf_writeFile(path, input);
     const bool quick = lf_bglHasAirports(fs::path(path));
-    const BglWords words = gf_readBglWords(fs::path(path));
+    const BglFileView view{fs::path(path)}; // unmapped before the next input is written
+    const BglWords words = view.words();
     gf_check(words.size() * 4 <= input.size() + 3, "more words than bytes");
     std::size_t count = 0;
     gf_readBglAirports(words, path, [&](BglAirport& airport) {
