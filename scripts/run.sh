@@ -45,6 +45,11 @@ mkdir -p "$program/airports/archive/ORBX"
 roaming="$drive_c/users/$(id -un)/AppData/Roaming"
 mkdir -p "$roaming/InsideSystems"
 : > "$roaming/InsideSystems/RealTraffic.jar"
+# AI aircraft packages of a few hundred liveries of the same world, which the automatic
+# livery scan finds through the simulator's add-ons.cfg and simobjects.cfg.
+$WINE "$BUILD/tools/refgen/refgen.exe" packages 'C:\AI Traffic' \
+  "C:\\users\\$(id -un)\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg" \
+  'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' 'C:\Prepar3D v5' 400 >> "$run/refgen.txt" 2>&1
 
 # The simulator: the user aircraft parked at Amsterdam, where the recorded traffic flies.
 cat > "$run/scenario.txt" <<'EOF'
@@ -123,6 +128,13 @@ print("---- summary")
 print("airport list:       " + (first(r"^\d+ airports read from ") or "not read"))
 print("reference data:     " + (first(r"dbase records from") or "not read") + "; "
       + (first(r'fixes\.xml" read') or "fixes not read"))
+print("livery scan:")
+for line in log:
+    if re.match(r"(\d+ liveries? |No liveries )found in |\d+ in total$", line):
+        print("  " + line.strip())
+print("livery list:        " + (first(r" liveries in output") or first(r"^No scan done") or "none"))
+print("livery indexes:     " + (first(r" registration codes$") or "not built") + "; "
+      + (first(r" pax aircraft models and ") or ""))
 print("simulator:          " + (first(r" connected\s*$") or "not connected"))
 print("RealTraffic:        " + ("connected" if first(r"^RealTraffic connected") else "not connected")
       + (", " + first(r"^RT.* edition:") if first(r"^RT.* edition:") else ", version not read"))

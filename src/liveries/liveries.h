@@ -48,8 +48,9 @@ std::string gf_dateCode();
 void gf_readAircraftData();
 void gf_readFixes();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
-// livery indexes; true when liveries were found.
-bool gf_scanLiveries(bool scan, bool automatic, bool prioritize, const std::vector<std::string>& folders);
+// livery indexes; true, also when an exit ended the scan; UserErrorException 51 to 53
+// when there are none. Discovery appends the add-on package folders to `folders`.
+bool gf_scanLiveries(bool scan, bool discover, bool removeDuplicates, std::vector<std::string>& folders);
 // The livery indexes of the scanned liveries (in scannedLiveries), the registration codes
 // and the similar models; start-up thread, before traffic.
 void processScannedLiveries();
@@ -72,8 +73,3 @@ void logMatchingSummary();
 // The traffic reset: the step counters and noMatchSet empty; refused titles stay refused.
 void gf_resetMatchingState();
 
-// What the placeholders of the liveries record and answer until they are built.
-extern std::atomic<std::int32_t> pendingLiveryScans;
-extern std::atomic<bool> pendingLastScanWasScan;
-extern std::atomic<bool> pendingLiveriesFound;
-extern std::vector<std::string> pendingScanFolders;

@@ -92,6 +92,8 @@ void ProgramRun::SetUp()
     fs::create_directory(*program / L"input");
     fs::create_directories(*program / L"Prepar3D v5" / L"Scenery");
     refgen::writeReferenceFiles(refgen::baseWorld(), *program / L"input");
+    // The result of an earlier livery scan, which the start-up reads instead of scanning.
+    refgen::writeLiveriesScanned(refgen::baseWorld().liveries, *program / L"output" / L"LiveriesScanned.xml");
     gf_testWriteFile(*program / L"input" / L"AIG-regcodes.xml", "<regcodes/>");
     gf_testWriteAirportList(program->path());
 

@@ -7,14 +7,39 @@
 #include "foundation/settingscatalogue.h"
 #include "bglwriter/scenerytree.h"
 #include "foundation/winstring.h"
+#include "liveries/liverydata.h"
+#include "refgen/packagetree.h"
 #include "support/tempfolder.h"
+
+#include <fmt/format.h>
 
 #include <algorithm>
 
 namespace fs = std::filesystem;
 
 namespace {
-using Scans = ProgramFolderTest;
+class Scans : public ProgramFolderTest {
+protected:
+    Scans()
+    {
+        for (const wchar_t* folder : {L"input", L"output\\info", L"output\\errors"})
+            fs::create_directories(folder);
+        refgen::writeReferenceFiles(refgen::baseWorld(), L"input");
+        gf_readAircraftData();
+        gf_readFixes();
+        SIM_INSTALL_PATH.assignValue("C:\\Prepar3D v5");
+    }
+    ~Scans() override { SIM_INSTALL_PATH.assignValue(""); }
+
+    // A folder of liveries with one aircraft.cfg of one livery.
+    std::string liveryFolder(const wchar_t* name, const std::string& title)
+    {
+        refgen::writeConfigFile(liveries / name / L"B738", "B738", {{title, "KLM", "GATE"}});
+        return gf_pathText(liveries / name);
+    }
+
+    TempFolder liveries;
+};
 
 const std::string liveriesEnd = "-------------------------- liveries scan ends   --------------------------------";
 } // namespace
@@ -22,9 +47,10 @@ const std::string liveriesEnd = "-------------------------- liveries scan ends  
 TEST_F(Scans, ManualLiveryScanWithoutFoldersStopsBeforeScanning)
 {
     LIG_AUTOMATIC.value = false;
+    refgen::writeLiveriesScanned(refgen::baseWorld().liveries, liveriesScannedPath);
     EXPECT_EQ(gf_testUserError([] { gf_scanLiveriesAtStart(true); }),
               "48: Set lfolder parameter(-s) to your liveries first, see Manual 5.1 (or check Liveries automatic)");
-    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_TRUE(fs::exists(liveriesScannedPath)) << "no scan removed the earlier result";
     EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ liveries scan manual starts ++++++++++++++++++++++++++++++++"));
 }
 
@@ -33,12 +59,13 @@ TEST_F(Scans, ManualLiveryScanTakesTheSetFoldersInOrderAndIsNotRepeated)
     LIG_AUTOMATIC.value = false;
     LIG_PRIORITIZE.value = true;
     SCAN_LIVERIES.value = true;
-    lfolder4.assignValue("D:\\AI\\second");
-    lfolder1.assignValue("D:\\AI\\first");
+    lfolder4.assignValue(liveryFolder(L"second", "KLM second"));
+    lfolder1.assignValue(liveryFolder(L"first", "KLM first"));
     gf_scanLiveriesAtStart(true);
-    EXPECT_EQ(pendingScanFolders, (std::vector<std::string>{"D:\\AI\\first", "D:\\AI\\second"}));
-    EXPECT_TRUE(pendingLastScanWasScan.load());
-    EXPECT_EQ(statusText(), "Scanning prioritized for liveries ...");
+    const std::string text = log.text();
+    EXPECT_LT(text.find("1 liverie found in " + lfolder1.getValue()), text.find("1 liverie found in " + lfolder4.getValue()));
+    EXPECT_TRUE(logged("1 liverie skipped on priority")) << "prioritized";
+    EXPECT_EQ(statusText(), "");
     EXPECT_FALSE(logHasLine("Scanning prioritized for liveries ..."));
     EXPECT_FALSE(SCAN_LIVERIES.value.load());
     EXPECT_EQ(stored("SCAN_LIVERIES"), "false");
@@ -48,25 +75,23 @@ TEST_F(Scans, ManualLiveryScanTakesTheSetFoldersInOrderAndIsNotRepeated)
 TEST_F(Scans, WithoutScanOnlyTheEarlierResultIsReadBetweenThePlainFrame)
 {
     LIG_AUTOMATIC.value = false; // no folders needed to read the result
+    refgen::writeLiveriesScanned(refgen::baseWorld().liveries, liveriesScannedPath);
     gf_scanLiveriesAtStart(false);
-    EXPECT_EQ(pendingLiveryScans.load(), 1);
-    EXPECT_FALSE(pendingLastScanWasScan.load());
+    EXPECT_TRUE(logged(fmt::format("No scan done, {} liveries read from output\\LiveriesScanned.xml",
+                                   refgen::baseWorld().liveries.size())));
     EXPECT_TRUE(logHasLine("++++++++++++++++++++++++ liveries scan starts ++++++++++++++++++++++++++++++++"));
     EXPECT_TRUE(logHasLine(liveriesEnd));
     EXPECT_EQ(statusText(), "");
-    EXPECT_EQ(stored("SCAN_LIVERIES"), "<missing>") << "nothing switched";
+    EXPECT_NE(stored("SCAN_LIVERIES"), "false") << "the next start reads it again";
 }
 
-TEST_F(Scans, AnAutomaticScanThatFindsNothingAsksForFoldersAndStaysOn)
+TEST_F(Scans, AnAutomaticScanThatFindsNothingFailsAndStaysOn)
 {
     LIG_AUTOMATIC.value = true;
     SCAN_LIVERIES.value = true;
-    pendingLiveriesFound = false;
-    EXPECT_EQ(gf_testUserError([] { gf_scanLiveriesAtStart(true); }),
-              "43: Automatic scan has not found any liveries, switch off automatic and set lfolder parameter(-s), "
-              "Manual 5.1");
+    EXPECT_EQ(gf_testUserError([] { gf_scanLiveriesAtStart(true); }), "53: no liveries found");
     EXPECT_TRUE(SCAN_LIVERIES.value.load());
-    EXPECT_TRUE(pendingScanFolders.empty()) << "automatic discovery gets no folder list";
+    EXPECT_TRUE(logged("0 AI add-on packages found")) << "the packages were looked for";
 }
 
 TEST_F(Scans, ASuccessfulAirportScanReplacesTheGeneratedFilesAndIsNotRepeated)

@@ -52,7 +52,7 @@ TEST_F(StartUp, FromAnotherFolderOnlyTheRunFolderErrorIsShown)
     EXPECT_FALSE(fs::exists(L"output"));
     EXPECT_FALSE(fs::exists(parametersFile));
     EXPECT_TRUE(takeRequests().empty()) << "no download";
-    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_EQ(log.text().find("liveries scan"), std::string::npos) << "no livery scan";
     EXPECT_FALSE(exitFlag.load()) << "the program stays open";
     EXPECT_EQ(runningThreads.load(), 0);
 }
@@ -146,8 +146,7 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     const std::string shown = "File output\\LiveriesScanned.xml is gone, rescan liveries";
     EXPECT_TRUE(logHasLine(shown));
     EXPECT_EQ(stored("SCAN_LIVERIES"), "false") << "switched on, then off by the successful scan";
-    EXPECT_EQ(pendingLiveryScans.load(), 1);
-    EXPECT_TRUE(pendingLastScanWasScan.load());
+    EXPECT_TRUE(logged("liveries scan automatic starts"));
     EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX")) << "no airport scan";
     EXPECT_FALSE(std::ranges::count(gf_testTrafficCalls(), "gf_reserveTrafficTables"));
     EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
@@ -162,7 +161,7 @@ TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)
     p3dv6Installed = false;
     lf_startUpTarnwick();
     EXPECT_EQ(errorLine(), "151: No P3D install path detected, type full Install Path above, and press Enter");
-    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_EQ(log.text().find("liveries scan"), std::string::npos) << "no livery scan";
     EXPECT_FALSE(exitFlag.load());
 }
 
@@ -172,7 +171,7 @@ TEST_F(StartUp, AMissingAirportListStopsTheStartUpWithItsError)
     fs::remove(fs::path(L"input") / L"airports_p3d.xml");
     lf_startUpTarnwick();
     EXPECT_EQ(errorLine(), "88: input\\airports_p3d.xml not loaded File was not found");
-    EXPECT_EQ(pendingLiveryScans.load(), 0);
+    EXPECT_EQ(log.text().find("liveries scan"), std::string::npos) << "no livery scan";
 }
 
 TEST(SinceLastRun, SecondsMinutesAndNothingAfterAYear)

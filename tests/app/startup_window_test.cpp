@@ -37,6 +37,7 @@ protected:
         fs::create_directories(fs::path(L"Prepar3D v5") / L"Scenery");
         simulator = std::make_unique<standin::SimStandIn>(gf_testPipeSimulatorOptions(fs::current_path()));
         refgen::writeReferenceFiles(refgen::baseWorld(), L"input");
+        refgen::writeLiveriesScanned(refgen::baseWorld().liveries, fs::path(L"output") / L"LiveriesScanned.xml");
         dateCodeInstant = 1704196800; // 2024-01-02 12:00 UTC, so the day cannot change meanwhile
         parameters = gf_testRunParameters(fs::current_path() / L"Prepar3D v5");
         datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());

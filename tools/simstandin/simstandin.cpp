@@ -539,6 +539,16 @@ double SimStandIn::objectValue(std::uint32_t objectId, const std::string& datum)
     return object == nullptr ? 0.0 : object->value(datum);
 }
 
+bool SimStandIn::setObjectValue(std::uint32_t objectId, const std::string& datum, double value)
+{
+    std::lock_guard lock(m_lock);
+    const auto found = m_objects.find(objectId);
+    if (found == m_objects.end())
+        return false;
+    found->second.values[gf_standInKey(datum)] = value;
+    return true;
+}
+
 std::size_t SimStandIn::countOf(std::uint32_t number) const
 {
     std::lock_guard lock(m_lock);

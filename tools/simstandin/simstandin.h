@@ -100,6 +100,9 @@ public:
     std::size_t countOf(std::uint32_t number) const;
     // A value of an AI aircraft (by datum name) as the program last set it; 0 when none.
     double objectValue(std::uint32_t objectId, const std::string& datum) const;
+    // Sets what an AI aircraft reports for a datum ("SIM ON GROUND", "Plane Alt Above Ground",
+    // "Ground Altitude" ...) from the next answer on; false for an unknown object.
+    bool setObjectValue(std::uint32_t objectId, const std::string& datum, double value);
 
     // The user aircraft; the next answers report the new values.
     void setUserValue(const std::string& datum, double value);
