@@ -134,9 +134,9 @@ int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<s
             const std::size_t mark = line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : line.rfind("\xEF\xBB", 0) == 0 ? 2 : 0;
             line.erase(0, mark);
         }
+        return 1;
     }
-    // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252; a line
-    // that is no UTF-8 despite the mark is read the same way, so no broken text gets in.
+    // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252.
     for (std::size_t i = first; i < lines.size(); ++i)
         if (!lf_isUtf8(lines[i]))
             lines[i] = lf_windows1252ToUtf8(lines[i]);

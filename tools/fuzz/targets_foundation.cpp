@@ -62,9 +62,13 @@ Outcome lf_runTextFile(const std::string& input)
     std::vector<std::string> lines;
     if (!gf_readExtTextFileToStringVector(fs::path(L"fuzz.txt"), lines))
         return Outcome::refused;
+    // A file with the UTF-8 mark gives its bytes as they stand (its readers check them);
+    // any other encoding is converted, so its lines must be UTF-8.
+    const bool marked = input.starts_with("\xEF\xBB");
     std::size_t bytes = 0;
     for (const std::string& line : lines) {
-        gf_checkUtf8(line, "a line");
+        if (!marked)
+            gf_checkUtf8(line, "a line");
         gf_check(line.find('\n') == std::string::npos, "a line holds a line end");
         bytes += line.size();
     }
