@@ -32,16 +32,13 @@ std::int64_t lf_nowMs()
         .count();
 }
 
-std::string lf_failureFile(const std::string& target, std::uint64_t seed, std::uint64_t index)
-{
-    return fmt::format("{}/{}-s{}-i{}.bin", handlerOptions.failureFolder, target, seed, index);
-}
-
-std::string lf_saveInput(const std::string& target, std::uint64_t index, const std::string& input)
+// The input's file: <target>-s<seed>-i<index>.bin, which --replay takes.
+std::string lf_saveInput(const RunOptions& options, const std::string& target, std::uint64_t index,
+                         const std::string& input)
 {
     std::error_code ignored;
-    std::filesystem::create_directories(handlerOptions.failureFolder, ignored);
-    const std::string file = lf_failureFile(target, handlerOptions.seed, index);
+    std::filesystem::create_directories(options.failureFolder, ignored);
+    const std::string file = fmt::format("{}/{}-s{}-i{}.bin", options.failureFolder, target, options.seed, index);
     gf_writeFile(file, input);
     return file;
 }
@@ -53,7 +50,7 @@ std::string lf_saveInput(const std::string& target, std::uint64_t index, const s
     const char* target = current.target.load();
     std::string file = "(no input under way)";
     if (input != nullptr && target != nullptr)
-        file = lf_saveInput(target, current.index, *input);
+        file = lf_saveInput(handlerOptions, target, current.index, *input);
     std::fprintf(stdout, "FAIL %s %llu: %s (%s)\n", target ? target : "?",
                  static_cast<unsigned long long>(current.index.load()), what, file.c_str());
     std::fflush(stdout);
@@ -152,7 +149,7 @@ Stats gf_runTarget(const Target& target, const std::vector<std::string>& seeds, 
             ++stats.failures;
             std::string file = "not kept";
             if (stats.failures <= 20)
-                file = lf_saveInput(target.name, index, input);
+                file = lf_saveInput(options, target.name, index, input);
             stats.failureLines.push_back(fmt::format("{}: {} ({})", index, failure, file));
             std::fprintf(stdout, "FAIL %s %llu: %s (%s)\n", target.name.c_str(),
                          static_cast<unsigned long long>(index), failure.c_str(), file.c_str());

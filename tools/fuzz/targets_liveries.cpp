@@ -128,8 +128,6 @@ Outcome lf_runMyRegcodes(const std::string& input)
     dontUseTitles.clear();
     readDontUseTitlesTxt();
     lf_checkRegcodes(input);
-    for (const std::string& title : dontUseTitles)
-        gf_checkUtf8(title, "a don't-use title");
     return regcodeTitles.empty() && dontUseTitles.empty() ? Outcome::refused : Outcome::accepted;
 }
 
