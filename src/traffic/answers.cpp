@@ -71,8 +71,11 @@ void lf_landed(Act& act)
         act.rotationCounter = 1;
         return;
     }
+    // Touch-down: the roll-out begins and the nose comes down over the roll-out slots.
     act.landed = 1;
     act.landingRoll = 1;
+    act.noseLowering = 1;
+    act.landing = 0;
     landingFlag = false;
     act.rollOutHeading = act.heading;
     const FlightIdent& ident = act.base.head.identity;

@@ -116,7 +116,7 @@ bool lf_standRefused(Act& act, const StandRecord& stand)
     if (!context.goAhead)
         return true;
     for (const std::uint32_t adjacent : stand.neighbours) {
-        StandContext beside{adjacent, &act, true};
+        StandContext beside{adjacent, &act, true, &stand};
         for (Act& other : liveActs)
             if (&other != &act && lf_adjacentColliding(beside, other))
                 break;

@@ -108,12 +108,18 @@ struct StandContext {
     std::uint32_t standNumber = 0;
     Act* newcomer = nullptr;
     bool goAhead = true; // cleared when the newcomer is refused
+    const StandRecord* stand = nullptr; // the stand the newcomer takes (for its adjacent stands)
 };
 bool lf_standWanted(StandContext& context, Act& other);
 bool lf_adjacentColliding(StandContext& context, Act& other);
 void lf_clearStand(Act& act, StandRecord& stand);
+// The other leg of a live flight from the stand options around this time (once per aircraft).
+void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Calls into static parking and the user-aircraft removals (built with static parking).
 void lf_enforceMaxPark(std::int32_t extra);
+// Static parking allows soft learning at the present park airport.
+bool gf_softLearningAllowed();
+extern std::atomic<bool> pendingSoftLearning; // the placeholder's answer
 void lf_placeStaticParked();
 bool lf_removeByCallsign(const std::string& callsign);

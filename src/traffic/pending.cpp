@@ -22,36 +22,6 @@ void lf_note(std::string call)
 }
 } // namespace
 
-// ---- Path stepping, ground movement, stand choice, learning and stand conflicts ----
-
-// The aircraft stays where it is: its reached point is dropped, and at the end of its path
-// it is removed.
-void lf_groundStep(Act& act)
-{
-    if (act.path.size() > 1)
-        act.path.pop_front();
-    else
-        lf_removeAircraft(act);
-}
-
-void lf_followCurve(Act&) {}
-
-StandRecord* lf_findStandNear(double, double, Act&, double, bool) { return nullptr; }
-
-bool lf_learnRealOption(std::uint32_t, Act&, bool, WeekSlot, bool) { return false; }
-
-void lf_beginTakeOff(Act& act) { act.takeOff = 1; }
-
-void lf_teachCargo(Act&) {}
-
-bool lf_standWanted(StandContext&, Act&) { return false; }
-
-bool lf_adjacentColliding(StandContext&, Act&) { return false; }
-
-void lf_clearStand(Act&, StandRecord&) {}
-
-void gf_liveParkedCollisions() { lf_note("gf_liveParkedCollisions"); }
-
 // ---- Static parking, park airports and the user-aircraft removals ----
 
 void lf_enforceMaxPark(std::int32_t) {}
@@ -64,6 +34,10 @@ void lf_placeStaticParked()
 }
 
 bool lf_removeByCallsign(const std::string&) { return false; }
+
+// Soft learning is allowed at every park airport until static parking decides it.
+std::atomic<bool> pendingSoftLearning{true};
+bool gf_softLearningAllowed() { return pendingSoftLearning.load(); }
 
 // Tests set the figures and the reserved stand that the stand-ins report.
 std::atomic<std::int32_t> pendingParkedLive{0};

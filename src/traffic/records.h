@@ -142,6 +142,7 @@ struct Act {
     std::uint8_t inUsersWay = 0;     // its creation waits for the user aircraft to move on
     std::uint8_t flightPlanSet = 0;  // a flight plan file was written for its object
     std::uint8_t keepStand = 0;      // it has reported at its stand
+    double collisionCheckLatitude = 0.0, collisionCheckLongitude = 0.0; // position last checked against static aircraft
 
     static constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 

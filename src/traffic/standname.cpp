@@ -16,7 +16,20 @@ struct StandPlace {
 
 std::mutex standPlacesMutex;
 std::vector<StandPlace> standPlaces;
-std::size_t publishedCount = 0; // main-loop thread only
+// What the published copy was made from, to see a reload (main-loop thread only).
+struct StandsSeen {
+    std::size_t count = 0;
+    double firstLatitude = 0.0, lastLongitude = 0.0;
+    bool operator==(const StandsSeen&) const = default;
+};
+StandsSeen published;
+
+StandsSeen lf_seen()
+{
+    if (parkStands.empty())
+        return {};
+    return {parkStands.size(), parkStands.front().latitude, parkStands.back().longitude};
+}
 struct CachedName {
     double latitude;
     double longitude;
@@ -33,7 +46,7 @@ void gf_publishStands()
     places.reserve(parkStands.size());
     for (const StandRecord& stand : parkStands)
         places.push_back({stand.id, stand.latitude, stand.longitude});
-    publishedCount = parkStands.size();
+    published = lf_seen();
     std::lock_guard lock(standPlacesMutex);
     standPlaces = std::move(places);
     lastAsked.reset();
@@ -41,7 +54,7 @@ void gf_publishStands()
 
 void gf_publishStandsWhenChanged()
 {
-    if (parkStands.size() != publishedCount)
+    if (!(lf_seen() == published))
         gf_publishStands();
 }
 

@@ -171,10 +171,17 @@ TEST_F(Schedule, PerSecondJobsInTheirOrder)
     COLLISION_LIVE_PARKED_GND.value = true;
     BLOCK_CALLSIGN.assignValue("BAW12");
     callsignBlockRequest = true;
+    // A taxiing live aircraft on top of a static parked one: the static one makes way.
+    gf_testAddAct(0x500001, statusCreated, 21, "KLM5");
+    StaticAct& parked = staticActs.emplace_back();
+    parked.status = statusCreated;
+    parked.objectId = 22;
+    parked.latitude = liveActs.front().latitude;
+    parked.longitude = liveActs.front().longitude;
     const std::vector<std::string> calls = second();
     EXPECT_EQ(calls, (std::vector<std::string>{"gf_checkStaticConflict 7", "lf_removeStaticParked",
-                                               "lf_userGroundConflict", "gf_liveParkedCollisions",
-                                               "gf_removeBlockedCallsign BAW12"}));
+                                               "lf_userGroundConflict", "gf_removeBlockedCallsign BAW12"}));
+    EXPECT_EQ(staticActs.front().status, statusRemoving) << "the live aircraft was checked against the static one";
     EXPECT_FALSE(flightPaused.load());
     EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\n\d\d:\d\d:\d\d Flight resumed\r?\n)")));
     EXPECT_TRUE(accepting());

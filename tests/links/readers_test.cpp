@@ -5,7 +5,7 @@
 #include "foundation/timehelpers.h"
 #include "links/readers.h"
 #include "links/realtrafficserver.h"
-#include "links/standin.h"
+#include "support/realtrafficstandin.h"
 
 #include <gtest/gtest.h>
 

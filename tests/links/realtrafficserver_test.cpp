@@ -6,7 +6,7 @@
 #include "foundation/textfiles.h"
 #include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
-#include "links/standin.h"
+#include "support/realtrafficstandin.h"
 #include "links/simqueues.h"
 #include "support/trafficacts.h"
 #include "traffic/manager.h"

@@ -1,6 +1,9 @@
 #include "support/trafficacts.h"
 
 #include "links/simqueues.h"
+#include "liveries/liveries.h"
+#include "liveries/liverydata.h"
+#include "refgen/refgen.h"
 #include "traffic/manager.h"
 
 Act gf_testAct(std::uint32_t flightId, std::uint32_t status, std::uint32_t objectId, const std::string& callsign,
@@ -47,4 +50,13 @@ void gf_testClearTraffic()
         inboundBuffer.clear();
     }
     gf_emptySimQueues();
+}
+
+void gf_testLoadWorld()
+{
+    refgen::writeProgramFiles(refgen::baseWorld(), L".");
+    gf_readAircraftData();
+    gf_readFixes();
+    lf_readLiveriesScanned();
+    processScannedLiveries();
 }

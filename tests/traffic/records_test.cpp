@@ -1,5 +1,6 @@
 // The traffic tables: cancelling queued static creations and the learning list's spacing.
-#include "traffic/records.h"
+#include "links/simlink.h"
+#include "traffic/manager.h"
 
 #include <gtest/gtest.h>
 
@@ -62,4 +63,25 @@ TEST(TrafficTables, ANewActStartsUnplacedWithItsPath)
     EXPECT_EQ(act.base.throttleStep, 5u) << "the first throttle request is always sent";
     EXPECT_EQ(act.base.flapsStep, 4u);
     EXPECT_TRUE(std::isnan(act.curve.controlNorth)) << "no curve";
+}
+
+TEST(TrafficTables, TheStandAtAPositionIsTheNearestWithin55MetresWhileTheUserIsOnTheGround)
+{
+    const double metre = 1.0 / 1852.0 / 60.0; // of latitude, in degrees
+    parkStands.clear();
+    parkStands.emplace_back("A", std::vector<StandOption>{}, 52.0 + 50 * metre, 4.0, 0.0, 40.0, false, false, false);
+    parkStands.emplace_back("B", std::vector<StandOption>{}, 52.0 - 54 * metre, 4.0, 0.0, 40.0, false, false, false);
+    gf_publishStandsWhenChanged();
+    userOnGround = true;
+    EXPECT_EQ(lf_standNameAt(52.0, 4.0), "A");
+    userOnGround = false;
+    EXPECT_EQ(lf_standNameAt(52.0, 4.0), "") << "only while the user aircraft is on the ground";
+    userOnGround = true;
+    parkStands[0].latitude = 52.0 + 56 * metre; // stands of another airport: a new copy, no cached name
+    parkStands[1].latitude = 52.0 - 56 * metre;
+    gf_publishStandsWhenChanged();
+    EXPECT_EQ(lf_standNameAt(52.0, 4.0), "");
+    parkStands.clear();
+    gf_publishStands();
+    userOnGround = false;
 }

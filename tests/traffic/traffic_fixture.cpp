@@ -5,8 +5,6 @@
 #include "foundation/settingscatalogue.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
-#include "liveries/liverydata.h"
-#include "refgen/refgen.h"
 #include "simconnect/protocol.h"
 
 #include <algorithm>
@@ -16,11 +14,7 @@ std::vector<SimRequest> TrafficTest::requests;
 void TrafficTest::SetUpTestSuite()
 {
     TempFolder world(true);
-    refgen::writeProgramFiles(refgen::baseWorld(), L".");
-    gf_readAircraftData();
-    gf_readFixes();
-    lf_readLiveriesScanned();
-    processScannedLiveries();
+    gf_testLoadWorld();
 }
 
 TrafficTest::TrafficTest()

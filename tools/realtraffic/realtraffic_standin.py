@@ -12,6 +12,7 @@ Commands:
   client    be the TCP client: answer "Qs999=version", record every line received
   live      all three at once, for running the program by hand
   generate  write a recording of realistic records around a position
+  flight    a scripted departure or arrival at a stand, sent at RealTraffic's pace or written out
 """
 import argparse
 import json
@@ -21,6 +22,8 @@ import socket
 import sys
 import threading
 import time
+
+import scripted_flights
 
 HOST = "127.0.0.1"
 
@@ -306,6 +309,13 @@ def main(argv):
     p.add_argument("--seed", type=int, default=1)
     p.add_argument("--start", type=float, default=1700000000.0, help="first time stamp")
 
+    p = commands.add_parser("flight", help="a scripted departure or arrival")
+    scripted_flights.add_arguments(p)
+    p.add_argument("--port", type=int, default=49005)
+    p.add_argument("--speed", type=float, default=1.0, help="pace; 2 sends twice as fast as real time")
+    p.add_argument("--out", help="write the records to this file instead of sending them")
+    p.add_argument("--timeout", type=float, default=600.0)
+
     args = parser.parse_args(argv)
 
     if args.command == "traffic":
@@ -350,6 +360,13 @@ def main(argv):
         else:
             run_client(args, recorder, stop)
         stop.set()
+    elif args.command == "flight":
+        lines = scripted_flights.scripted(args)
+        if args.out:
+            with open(args.out, "w", encoding="latin-1", newline="\n") as f:
+                f.write("\n".join(lines) + "\n")
+        else:
+            replay(args.port, lines, args.speed, time.monotonic() + args.timeout)
     elif args.command == "generate":
         lines = generate(args.count, args.lat, args.lon, args.radius, args.seed, args.start)
         with open(args.out, "w", encoding="latin-1", newline="\n") as f:

@@ -137,8 +137,10 @@ SOCKET lf_listen(int family, std::uint16_t wanted, std::uint16_t& port)
 }
 } // namespace
 
+// AI aircraft get object ids well above the user's, as in the simulator, where the few
+// lowest ids are never an AI aircraft's.
 SimStandIn::SimStandIn(Options options)
-    : m_options(std::move(options)), m_nextObjectId(m_options.userObjectId + 1)
+    : m_options(std::move(options)), m_nextObjectId(m_options.userObjectId + 100)
 {
     m_user.texts = {{"title", m_options.userTitle}, {"atc id", m_options.userAtcId},
                     {"atc model", m_options.userAtcModel}};

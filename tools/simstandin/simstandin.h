@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -55,6 +56,10 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    // When a number: the ground under every AI aircraft (feet). Its height above the ground
+    // follows the altitude the program gives it, and it is on the ground when that height
+    // is at most its static CG height (and a foot).
+    double groundElevation = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The key under which an object keeps a datum: its name in lower case.
@@ -175,6 +180,8 @@ private:
     Bytes datumBytes(const Datum& datum, const Object& object) const;
     const Object* findObject(std::uint32_t objectId) const;
     void setData(int session, const Request& request);
+    // The ground values of an AI aircraft from its altitude (with groundElevation).
+    void groundObject(Object& object) const;
     // Work for several sessions, built under m_lock and written after it is released.
     using Work = std::vector<std::pair<Session*, Outbox>>;
     // A system event to every subscribed client: a frame, or an aircraft added or removed.

@@ -5,6 +5,7 @@
 #include "simconnect/protocol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -216,6 +217,18 @@ void SimStandIn::setData(int session, const Request& r)
             object->second.values[gf_standInKey(datum.name)] = static_cast<double>(r.u32(offset));
         offset += datum.type == scDatumString32 ? 32 : 8;
     }
+    groundObject(object->second);
+}
+
+void SimStandIn::groundObject(Object& object) const
+{
+    const double elevation = m_options.groundElevation;
+    if (std::isnan(elevation))
+        return;
+    const double height = object.value("Plane Altitude") - elevation;
+    object.values["ground altitude"] = elevation;
+    object.values["plane alt above ground"] = height;
+    object.values["sim on ground"] = height <= object.value("Static CG to Ground") + 1.0 ? 1.0 : 0.0;
 }
 
 void SimStandIn::answerData(int session, std::uint32_t messageId, std::uint32_t requestId, std::uint32_t defineId,
@@ -327,6 +340,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
                          {"plane alt above ground", onGround ? 0.0 : altitude},
                          {"static cg to ground", m_options.aiStaticCg},
                          {"static pitch", m_options.aiStaticPitch}};
+        groundObject(object);
         systemEvent(session, "ObjectAdded", id, true, out);
         break;
     }

@@ -1,4 +1,4 @@
-#include "links/standin.h"
+#include "support/realtrafficstandin.h"
 
 #include "foundation/winstring.h"
 #include "support/testpaths.h"

@@ -1,0 +1,192 @@
+// The per-tick update of a moving aircraft: a step along its curve or straight segment, the
+// turn toward its target, the landing flare and nose lowering, rotation and climb-out.
+#include "traffic/motion.h"
+
+#include "foundation/log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+constexpr double flarePitch = -0.06981317007977318; // -4 degrees, nose up
+constexpr double flareCeiling = 400.0;               // feet above the ground
+
+double lf_normalHeading(double heading)
+{
+    heading = std::fmod(heading, twoPi);
+    return heading < 0.0 ? heading + twoPi : heading;
+}
+
+// Turns the heading toward the target by at most turnStep, the short way.
+void lf_turnToward(Act& act, double target)
+{
+    const double d = gf_angleDiff(act.heading, target);
+    if (std::abs(d) <= halfDegree)
+        return;
+    const double step = std::min(act.base.head.turnStep, std::abs(d));
+    act.heading = lf_normalHeading(act.heading + (d > 0 ? step : -step));
+}
+
+// Moves a value toward a target by a step, not beyond it; the last step lands on the
+// target even when the sum of the steps falls a rounding short of it.
+double lf_moveToward(double value, double step, double target)
+{
+    if (std::abs(target - value) <= std::abs(step) * (1.0 + 1e-9))
+        return target;
+    const double moved = value + step;
+    return step >= 0 ? std::min(moved, target) : std::max(moved, target);
+}
+
+void lf_followSegment(Act& act)
+{
+    if (gf_curveSet(act)) {
+        act.curveProgress = std::min(act.curveProgress + act.progressStep, 0.999999);
+        LatLon position;
+        double curveHeading = 0.0;
+        if (!gf_interpolateSegment(act.curve, position, curveHeading, act.curveProgress)) {
+            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), act.curveProgress);
+            return;
+        }
+        act.latitude = position.first;
+        act.longitude = position.second;
+        lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
+        return;
+    }
+    switch (act.phase) {
+    case phaseToStand:
+        lf_turnToward(act, act.targetBearing);
+        break;
+    case phasePushBack:
+    case phaseLeaving:
+    case phaseGround:
+        if (act.groundTurn)
+            lf_turnToward(act, act.targetBearing);
+        break;
+    default:
+        act.heading = lf_normalHeading(act.heading + act.headingStep);
+    }
+    if (act.phase != phaseLeaving) {
+        act.latitude += act.latStep;
+        act.longitude += act.lonStep;
+    }
+}
+
+// The flare stages, each taken once as its height above the ground is reached.
+void lf_flare(Act& act)
+{
+    if (!act.groundElevationKnown) {
+        const ParkAirport park = gf_parkAirport();
+        if (!park.code.empty()) {
+            act.groundElevation = park.elevation;
+            act.groundElevationKnown = 1;
+        }
+    }
+    act.groundHeight = act.altitude - act.groundElevation;
+    const double height = std::min(act.heightAboveGround, act.groundHeight);
+    if (height > flareCeiling)
+        return;
+    const double cg = act.base.head.staticCgHeight;
+    PathPoint& front = act.path.front();
+    if (act.flareStage == 0 && height <= cg + 30.0) {
+        act.flareStage = 1;
+        act.pitchStep = (flarePitch - act.pitch) / std::max<double>(act.base.head.flareTicks, 1.0);
+        act.altitudeStep = -0.1;
+        front.verticalSpeed = -601.0;
+        landingFlag = true;
+    }
+    if (act.flareStage == 1 && height <= cg + 20.0) {
+        act.flareStage = 2;
+        act.altitudeStep = -0.075;
+        front.verticalSpeed = -450.0;
+    }
+    if (act.flareStage == 2 && height <= cg + 10.0) {
+        act.flareStage = 3;
+        lf_queueThrottle(act.base, 0);
+        act.altitudeStep = -0.05;
+        front.verticalSpeed = -300.0;
+    }
+    if (act.flareStage == 3 && height <= cg + 3.0) {
+        act.flareStage = 4;
+        act.altitudeStep = -0.025;
+        front.verticalSpeed = -150.0;
+    }
+}
+
+// In the air outside the climb-out: pitch, bank and altitude move by their steps; during
+// the flare the nose comes up no further than the flare pitch.
+void lf_airborneAttitude(Act& act)
+{
+    act.pitch += act.pitchStep;
+    if (act.flareStage != 0)
+        act.pitch = std::max(act.pitch, flarePitch);
+    act.bank += act.bankStep;
+    act.altitude += act.altitudeStep;
+}
+
+void lf_lowerNose(Act& act)
+{
+    const double staticPitch = act.base.head.staticPitch;
+    act.pitch += act.pitchStep;
+    const bool passed = act.pitchStep >= 0 ? act.pitch >= staticPitch : act.pitch <= staticPitch;
+    if (passed) {
+        act.pitch = staticPitch;
+        act.pitchStep = act.bank = act.bankStep = 0.0;
+        act.noseLowering = 0;
+        act.flareStage = 0;
+    }
+    act.bank += act.bankStep;
+}
+
+// Rotation for rotationTicks ticks, then the climb-out toward the climb pitch.
+void lf_climbOut(Act& act)
+{
+    const ActHead& head = act.base.head;
+    const std::int32_t counter = act.rotationCounter--;
+    if (counter >= 1) {
+        act.onGround = 0;
+        act.pitch = lf_moveToward(act.pitch, act.pitchStep, head.rotationPitch);
+        return;
+    }
+    act.bank += act.bankStep;
+    const double pitchUp = (head.climbPitch - head.rotationPitch) / std::max<double>(head.pitchUpTicks, 1.0);
+    act.pitch = lf_moveToward(act.pitch, pitchUp, head.climbPitch);
+    if (counter > -100 && counter < 0)
+        act.altitude += act.altitudeStep / 10.0;
+    else if (counter > -200 && counter <= -100)
+        act.altitude += act.altitudeStep / 5.0;
+    else if (counter > -300 && counter <= -200)
+        act.altitude += act.altitudeStep / 2.0;
+    else if (counter <= -300) {
+        if (counter == -300)
+            lf_queueGear(act.base, false);
+        act.altitude += act.altitudeStep;
+        if (counter < -300 && act.pitch == head.climbPitch) {
+            act.pitchStep = 0.0;
+            if (act.heightAboveGround >= 800.0) {
+                lf_queueThrottle(act.base, head.sizeClass == rotorcraftClass ? 4 : 3);
+                gf_setPhase(act, phaseAirborne);
+                act.rotationCounter = 1;
+            }
+        }
+    }
+}
+} // namespace
+
+void lf_followCurve(Act& act)
+{
+    lf_followSegment(act);
+    if (act.phase != phaseTakeOff && !act.onGround) {
+        if (act.landing)
+            lf_flare(act);
+        lf_airborneAttitude(act);
+    }
+    if (act.noseLowering)
+        lf_lowerNose(act);
+    if (act.phase == phaseTakeOff)
+        lf_climbOut(act);
+    if (act.longitude > 180.0)
+        act.longitude -= 360.0;
+    else if (act.longitude < -180.0)
+        act.longitude += 360.0;
+}

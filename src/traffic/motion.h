@@ -1,0 +1,74 @@
+#pragma once
+// Movement of live aircraft along their paths (ground and air), their stands and what the
+// stands learn from them. Shared by the movement's source files; main-loop thread only.
+#include "traffic/manager.h"
+
+#include <cstdint>
+
+inline constexpr double feetPerNm = 6076.11549;
+inline constexpr double ticksPerHour = 360000.0;
+inline constexpr double halfDegree = 0.5 * degToRad;
+inline constexpr std::uint32_t rotorcraftClass = 5;
+
+// Degrees of longitude from one position east to another, the short way round the globe.
+inline double gf_longitudeDelta(double to, double from)
+{
+    const double d = to - from;
+    return d > 180.0 ? d - 360.0 : d < -180.0 ? d + 360.0 : d;
+}
+
+// Path stepping.
+void lf_phaseStep(Act& act);
+bool lf_extendPath(Act& act);
+void lf_predictPoint(Act& act);
+void lf_arrivedAtStand(Act& act);
+// The ground step: take-off decision, throttle, attitude on the ground (n: ticks to the next point).
+void lf_groundMove(Act& act, std::int64_t n);
+void lf_tookOff(Act& act);
+// Clears the curve of the present segment.
+void gf_resetCurve(Act& act);
+bool gf_curveSet(const Act& act);
+
+// Timing of points.
+// Ticks to travel the distance at the speed, to the nearest tick.
+std::int64_t gf_travelTicks(double distanceNm, double speedKnots);
+// The speed of the segment from the front to the next point, at least 1 kt.
+double lf_segmentSpeed(const Act& act);
+// now + n, kept within the next point's own tick less the early delay and plus the late
+// delay unless a prediction runs, and never before now.
+std::uint32_t lf_boundedTick(const Act& act, std::int64_t n);
+// Ticks from now to the point, signed (a point already due gives a negative count).
+std::int64_t gf_ticksUntil(const PathPoint& point);
+// Shrinks the early and late delays by 100 ticks, not below 1000.
+void gf_shrinkDelays(Act& act);
+
+// Ground handling: leaving the stand, taxi shaping and ground timing.
+void lf_groundHandling(Act& act);
+void lf_pullOut(Act& act);
+void lf_pushBack(Act& act);
+void lf_pathToStand(Act& act, double latitude, double longitude, double heading);
+void lf_setCurve(Act& act);
+void lf_insertMidpoint(Act& act);
+void lf_splitSpeedChange(Act& act);
+double lf_turnToNextLeg(const Act& act);
+void lf_timeGroundPoint(Act& act);
+
+// Airborne step, approach and landing roll.
+void lf_airborneStep(Act& act);
+void lf_landingRoll(Act& act);
+double lf_descentRate(const Act& act);
+
+// Stands.
+bool lf_takeStand(Act& act, bool landed);
+StandRecord* lf_chooseStand(WeekSlot slot, const Act& act, bool retry);
+bool lf_learnSoftOption(std::uint32_t standNumber, const Act& act, bool chain, WeekSlot slot);
+void lf_learnSoftStand(Act& act);
+// Parked (phase 6) and created at the stand.
+inline bool gf_parkedAt(const Act& act, std::uint32_t standNumber)
+{
+    return act.phase == phaseAtStand && act.base.status == statusCreated && act.base.standNumber == standNumber;
+}
+// A created static aircraft close to the taxiing live one goes; true when it went.
+bool lf_collisionAvoidance(const Act& live, StaticAct& parked);
+// One more learned stand change: counted, and shown when the shown count differs.
+void gf_countParkingEdit();

@@ -1,0 +1,261 @@
+// The path step: when the front point of a created aircraft falls due, the next segment is
+// planned and the reached point dropped; a path that runs out is extended by predictions,
+// and an aircraft without any is removed.
+#include "traffic/motion.h"
+
+#include "foundation/settingscatalogue.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool lf_samePosition(const PathPoint& a, const PathPoint& b)
+{
+    return a.latitude == b.latitude && a.longitude == b.longitude;
+}
+
+// Airborne timing of the next point (a Rotorcraft hovers at a hold point as on the ground).
+void lf_timeAirPoint(Act& act)
+{
+    PathPoint& front = act.path[0];
+    PathPoint& next = act.path[1];
+    if (next.hold) {
+        if (act.base.head.sizeClass == rotorcraftClass)
+            lf_timeGroundPoint(act);
+        return;
+    }
+    const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
+    double speed = lf_segmentSpeed(act);
+    if (act.landing && !next.airborne)
+        speed = front.speed > 0.0 ? front.speed : 100.0;
+    next.tick = lf_boundedTick(act, std::max<std::int64_t>(gf_travelTicks(d, speed), 25));
+}
+
+// Whether the aircraft's class may be shown at all.
+bool lf_classShown(std::uint32_t sizeClass)
+{
+    switch (sizeClass) {
+    case 0:
+        return LIGHT_AIRCRAFT.value.load();
+    case 4:
+        return HIGH_PERF_AIRCRAFT.value.load();
+    case rotorcraftClass:
+        return HELICOPTERS.value.load();
+    default:
+        return true;
+    }
+}
+
+// How many points a path without reports is predicted ahead; 0: none.
+std::int32_t lf_predictionsWanted(const Act& act)
+{
+    if (!lf_classShown(act.base.head.sizeClass))
+        return 0;
+    if (act.onGround)
+        return act.phase == phaseAtStand || act.phase == phaseLeaving || act.phase == phasePushBack ? 1 : 10;
+    const UserAircraft& user = gf_currentUserAircraft();
+    if (gf_userPositionUnknown(user.latitude, user.longitude))
+        return 8;
+    const double d = gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude);
+    return d < lateralRadiusNm.load() - 0.5 ? 8 : 0;
+}
+
+double lf_takeOffSpeed(double last, double& verticalSpeed)
+{
+    if (last <= 30.0)
+        return 40.0;
+    if (last <= 60.0)
+        return 80.0;
+    if (last <= 100.0)
+        return 110.0;
+    if (last <= 140.0) {
+        verticalSpeed = 600.0;
+        return 150.0;
+    }
+    if (last <= 160.0) {
+        verticalSpeed = 1200.0;
+        return 170.0;
+    }
+    verticalSpeed = 2400.0;
+    return 180.0;
+}
+
+double lf_rollOutSpeed(double last)
+{
+    if (last >= 140.0)
+        return 100.0;
+    if (last >= 100.0)
+        return 80.0;
+    if (last >= 80.0)
+        return 60.0;
+    if (last >= 60.0)
+        return 30.0;
+    return 20.0;
+}
+} // namespace
+
+std::int64_t gf_ticksUntil(const PathPoint& point) { return static_cast<std::int64_t>(point.tick) - gf_now(); }
+
+std::int64_t gf_travelTicks(double distanceNm, double speedKnots)
+{
+    return std::llround(distanceNm / speedKnots * ticksPerHour);
+}
+
+double lf_segmentSpeed(const Act& act)
+{
+    const PathPoint& front = act.path[0];
+    const PathPoint& next = act.path[1];
+    if (front.speed != 0.0 || next.speed != 0.0)
+        return std::max((front.speed + next.speed) / 2.0, 1.0);
+    const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
+    const std::int64_t gap = std::max<std::int64_t>(static_cast<std::int64_t>(next.tick) - front.tick, 25);
+    return std::max(d * ticksPerHour / static_cast<double>(gap), 1.0);
+}
+
+std::uint32_t lf_boundedTick(const Act& act, std::int64_t n)
+{
+    const std::int64_t now = gf_now();
+    std::int64_t tick = now + n;
+    if (act.predictionCount <= 0) {
+        const std::int64_t own = act.path[1].tick;
+        tick = std::clamp(tick, own - act.earlyDelay, own + act.lateDelay);
+    }
+    return static_cast<std::uint32_t>(std::max(tick, now));
+}
+
+void gf_shrinkDelays(Act& act)
+{
+    if (act.earlyDelay > 1000)
+        act.earlyDelay = std::max(act.earlyDelay - 100, 1000);
+    if (act.lateDelay > 1000)
+        act.lateDelay = std::max(act.lateDelay - 100, 1000);
+}
+
+void gf_resetCurve(Act& act)
+{
+    constexpr double none = Act::nan;
+    act.curve.t0 = act.curve.t1 = none;
+    act.curve.controlEast = act.curve.controlNorth = none;
+    act.curveProgress = 0.0;
+}
+
+bool gf_curveSet(const Act& act) { return !std::isnan(act.curve.controlEast) && !std::isnan(act.curve.controlNorth); }
+
+void lf_groundStep(Act& act)
+{
+    for (;;) {
+        while (act.path.size() >= 2) {
+            if (act.onGround || !act.path[1].hold || act.base.head.sizeClass == rotorcraftClass) {
+                lf_phaseStep(act);
+                return;
+            }
+            act.path.pop_front(); // an airborne aircraft does not wait at a hold point
+        }
+        if (act.path.empty() || !lf_extendPath(act))
+            break;
+    }
+    if (act.phase != phaseAtStand)
+        lf_learnSoftStand(act);
+    lf_removeAircraft(act);
+}
+
+void lf_phaseStep(Act& act)
+{
+    gf_resetCurve(act);
+    {
+        const PathPoint& front = act.path[0];
+        PathPoint& next = act.path[1];
+        if (!next.hold && lf_samePosition(front, next))
+            next.hold = 1;
+        if (!next.hold)
+            act.targetBearing = gf_initialBearing({front.latitude, front.longitude}, {next.latitude, next.longitude});
+    }
+    if (act.onGround)
+        lf_groundHandling(act);
+    else
+        lf_timeAirPoint(act);
+    // The ground handling may have laid a new path; it always leaves two points or more.
+    const PathPoint& next = act.path[1];
+    if (next.hold) {
+        act.latStep = act.lonStep = 0.0;
+        if (!act.takeOff && !act.landing)
+            gf_shrinkDelays(act);
+    } else {
+        // The airborne step may skip ground points, so the steps aim at the next point it leaves.
+        if (!act.onGround)
+            lf_airborneStep(act);
+        const PathPoint& target = act.path[1];
+        const std::int64_t n = std::max<std::int64_t>(gf_ticksUntil(target), 25);
+        act.latStep = (target.latitude - act.latitude) / static_cast<double>(n);
+        act.lonStep = gf_longitudeDelta(target.longitude, act.longitude) / static_cast<double>(n);
+        if (act.onGround)
+            lf_groundMove(act, n);
+    }
+    act.path.pop_front();
+}
+
+bool lf_extendPath(Act& act)
+{
+    if (act.phase == phaseToStand)
+        lf_arrivedAtStand(act);
+    if (act.predictionCount < 0)
+        return false;
+    if (act.predictionCount == 1) {
+        act.predictionCount = -1;
+        return false;
+    }
+    if (act.predictionCount > 1) {
+        --act.predictionCount;
+    } else {
+        const std::int32_t wanted = lf_predictionsWanted(act);
+        if (wanted == 0)
+            return false;
+        act.predictionCount = wanted;
+    }
+    lf_predictPoint(act);
+    return true;
+}
+
+void lf_predictPoint(Act& act)
+{
+    PathPoint p = act.path.back();
+    const PathPoint& last = act.path.back();
+    const double interval = act.onGround ? 3.0 : 8.0; // seconds
+    const bool rollingOut = act.landing || act.landingRoll;
+    if (last.hold || act.phase == phaseAtStand) {
+        p.speed = 0.0;
+    } else if (act.onGround && !rollingOut) {
+        p.speed = act.takeOff ? lf_takeOffSpeed(last.speed, p.verticalSpeed) : 0.0;
+    } else if (act.onGround) {
+        p.speed = lf_rollOutSpeed(last.speed);
+        p.verticalSpeed = 0.0;
+    } else if (!(act.landing && act.predictionCount - 1 < 4)) {
+        // The counter still holds this prediction: a landing aircraft keeps its speed for the last few.
+        p.speed = std::max(last.speed * (act.landing ? 0.9 : 0.95), 1.0);
+    }
+    if (p.speed > 0.0) {
+        const double feet = interval * 100.0 * p.speed * feetPerNm / ticksPerHour;
+        const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, act.heading, feet);
+        p.latitude = to.first;
+        p.longitude = to.second;
+    }
+    p.hold = lf_samePosition(p, last) ? 1 : 0;
+    if (!act.onGround && act.landing && act.flareStage == 0) {
+        p.verticalSpeed = -667.0;
+        p.altitude -= 10.005 * interval;
+    } else if (act.phase == phaseTakeOff) {
+        p.verticalSpeed = 1500.0;
+        p.altitude += 25.0 * interval;
+    }
+    if (p.altitude <= 0.0)
+        p.altitude = 0.0;
+    p.airborne = p.altitude > 0.0 ? 1 : 0;
+    std::int64_t due = static_cast<std::int64_t>(last.tick) + static_cast<std::int64_t>(interval * 100.0);
+    if (act.phase == phaseLeaving || act.phase == phaseAtStand) {
+        due = static_cast<std::int64_t>(last.tick) + (act.phase == phaseLeaving ? 30000 : 60480000);
+        if (StandRecord* stand = gf_findStand(act.base.standNumber))
+            stand->occupied = 0;
+    }
+    p.tick = static_cast<std::uint32_t>(due);
+    act.path.push_back(p);
+}

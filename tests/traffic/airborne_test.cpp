@@ -1,0 +1,171 @@
+// The airborne step: altitude and pitch steps, descent rates, lights by altitude, the
+// approach and go-around, and the roll-out after touch-down.
+#include "traffic/motion_fixture.h"
+
+#include "app/mainloop.h"
+#include "links/qnhreader.h"
+#include "links/simids.h"
+
+#include <array>
+#include <cmath>
+#include <future>
+
+namespace {
+const LatLon park{52.3086, 4.7639};
+constexpr double largePitchRate = 0.00013089969389957473;
+} // namespace
+
+class Airborne : public Motion {
+protected:
+    // An aircraft of the class flying east at the altitude, height above ground given, with a
+    // next point at the altitude and vertical speed 1000 ticks ahead.
+    Act& flying(std::uint32_t sizeClass, double altitude, double height, double nextAltitude, double nextRate)
+    {
+        const LatLon at = gf_offset(park, 270.0, 8.0);
+        Act& a = addAct(sizeClass, at, 90.0, phaseAirborne);
+        a.altitude = altitude;
+        a.heightAboveGround = height;
+        a.path = {point(at, 250.0, 0, altitude), point(gf_offset(at, 90.0, 0.6), 250.0, 1000, nextAltitude)};
+        a.path[1].verticalSpeed = nextRate;
+        return a;
+    }
+    static std::int64_t ticksToNext(const Act& a) { return static_cast<std::int64_t>(a.path[1].tick) - gf_now(); }
+};
+
+TEST_F(Airborne, NearTheGroundALevelAircraftStillClimbsAFifthOfAFootPerTick)
+{
+    for (const auto& [height, step] : {std::pair{800.0, 0.2}, std::pair{1200.0, 0.0}}) {
+        Act& a = flying(largeClass, 3000.0, height, 3000.0, 0.0);
+        lf_airborneStep(a);
+        EXPECT_DOUBLE_EQ(a.altitudeStep, step) << height << " ft above the ground";
+    }
+}
+
+TEST_F(Airborne, ThePitchFollowsTheVerticalSpeedAtMostTheClassRatePerTick)
+{
+    for (const auto& [rate, degrees] : {std::pair{2400.0, -11.8}, std::pair{-3000.0, 2.5}, std::pair{-4000.0, 2.5}}) {
+        Act& a = flying(largeClass, 5000.0, 3000.0, 5000.0, rate);
+        a.pitch = (degrees > 0.0 ? -10.0 : 10.0) * degToRad;
+        lf_airborneStep(a);
+        EXPECT_DOUBLE_EQ(std::abs(a.pitchStep), largePitchRate) << "from level, the rate limits";
+        Act& near = flying(largeClass, 5000.0, 3000.0, 5000.0, rate);
+        near.pitch = (degrees + 0.01) * degToRad;
+        lf_airborneStep(near);
+        EXPECT_NEAR((near.pitch + near.pitchStep * static_cast<double>(ticksToNext(near))) * radToDeg, degrees, 1e-9)
+            << rate << " ft/min";
+    }
+}
+
+TEST_F(Airborne, TheDescentRateFollowsThePointsAndTheQnh)
+{
+    struct Case {
+        std::int32_t qnh;
+        double front, next, height, rate;
+    };
+    for (const Case& c : {Case{1020, -700, -800, 500, -792}, Case{1020, -700, -800, 90, -600},
+                          Case{1013, -400, -400, 500, -601}}) {
+        currentQnh = c.qnh;
+        Act& a = flying(largeClass, 2000.0, c.height, 1500.0, c.next);
+        a.path[0].verticalSpeed = c.front;
+        EXPECT_DOUBLE_EQ(lf_descentRate(a), c.rate) << c.qnh << " hPa, " << c.height << " ft";
+    }
+}
+
+TEST_F(Airborne, TheApproachBeginsBelowTheClassApproachHeightWithin10Nm)
+{
+    gf_testPark(park, 0.0);
+    for (const auto& [sizeClass, approaching] : {std::pair{heavyClass, true}, std::pair{lightClass, false}}) {
+        Act& a = flying(sizeClass, 2000.0, 2000.0, 1500.0, -500.0);
+        a.path[0].verticalSpeed = -500.0;
+        a.base.standNumber = 4;
+        lf_airborneStep(a);
+        EXPECT_EQ(a.landing, approaching ? 1 : 0) << "class " << sizeClass;
+        EXPECT_EQ(a.base.standNumber, approaching ? 0u : 4u) << "an approaching aircraft gives up its stand";
+        EXPECT_EQ(hasEvent(takeEvents(), ceFlaps, 16383), approaching);
+    }
+    ASSERT_FALSE(staticConflictChecks.empty());
+    EXPECT_EQ(staticConflictChecks.back(), liveActs[0].base.head.flightId);
+}
+
+TEST_F(Airborne, AnApproachThatClimbsAwayGoesAroundOnce)
+{
+    gf_testPark(park, 0.0);
+    Act& a = flying(largeClass, 1500.0, 1500.0, 2500.0, 1500.0);
+    a.landing = 1;
+    a.flareStage = 0;
+    a.path[0].verticalSpeed = 900.0;
+    lf_airborneStep(a);
+    EXPECT_EQ(a.goAround, 1);
+    EXPECT_EQ(a.landing, 0);
+    const std::vector<ClientEventItem> first = takeEvents();
+    EXPECT_TRUE(hasEvent(first, ceThrottle, 16383));
+    EXPECT_TRUE(hasEvent(first, ceGear, 0));
+    a.landing = 1; // a report brought it back into the approach
+    lf_airborneStep(a);
+    EXPECT_FALSE(hasEvent(takeEvents(), ceGear, 0)) << "only once";
+}
+
+TEST_F(Airborne, Crossing10000FeetSetsEachLightSetOnceEachWay)
+{
+    const LatLon at = gf_offset(park, 270.0, 30.0);
+    Act& a = addAct(largeClass, at, 90.0, phaseAirborne);
+    const std::uint32_t id = a.base.head.flightId;
+    a.altitude = 8000.0;
+    a.heightAboveGround = 2500.0;
+    const double altitudes[] = {8000, 9000, 10500, 11500, 12000, 10800, 9500, 8000, 7000};
+    a.path.clear();
+    for (int i = 0; i < 9; ++i)
+        a.path.push_back(point(gf_offset(at, 90.0, 1.0 * i), 250.0, 500 * i, altitudes[i]));
+    int cruise = 0, low = 0;
+    for (int t = 0; t < 6000; ++t) {
+        run(1);
+        for (const ClientEventItem& e : takeEvents()) {
+            cruise += e.eventId == ceCabinLights && e.value == 1 && act(id)->highLightsSet && !act(id)->lowLightsSet;
+            low += e.eventId == ceLandingLights && e.value == 1;
+        }
+    }
+    EXPECT_EQ(low, 2) << "below 10000 ft at the start and after the descent";
+    EXPECT_EQ(cruise, 1);
+}
+
+TEST_F(Airborne, TheRollOutEndsAt15DegreesOffTheRunwayAndRetractsBelow90Knots)
+{
+    std::vector<SimRequest> requests;
+    static std::vector<SimRequest>* recorded = nullptr;
+    static bool heldByCaller = false;
+    recorded = &requests;
+    simRequestSeam = [](const SimRequest& r) {
+        // The request goes out under the queue mutex: no other thread can take it meanwhile.
+        heldByCaller = !std::async(std::launch::async, [] {
+                            const bool got = simQueues.mutex.try_lock();
+                            if (got)
+                                simQueues.mutex.unlock();
+                            return got;
+                        }).get();
+        recorded->push_back(r);
+        return true;
+    };
+    struct Case {
+        double offDegrees, speed;
+        bool ended, retracted;
+    };
+    for (const Case& c : {Case{14.9, 95, false, false}, Case{15.0, 95, true, true}, Case{3.0, 90, false, true}}) {
+        requests.clear();
+        heldByCaller = false;
+        Act& a = addAct(largeClass, park, 0.0, phaseGround);
+        a.landingRoll = 1;
+        a.rollOutHeading = 1.0;
+        a.heading = 1.0 + c.offDegrees * degToRad;
+        a.path.front().speed = c.speed;
+        lf_landingRoll(a);
+        EXPECT_EQ(a.landingRoll, c.ended ? 0 : 1) << c.offDegrees << " degrees";
+        EXPECT_EQ(hasEvent(takeEvents(), ceSpoilers, 0), c.retracted) << c.speed << " kt";
+        ASSERT_EQ(requests.size(), c.retracted ? 1u : 0u);
+        if (c.retracted) {
+            EXPECT_EQ(requests.front().id, defSpoilersThrottles);
+            EXPECT_EQ(requests.front().values, (std::array<double, 3>{0.0, 0.0, 0.0}));
+            EXPECT_TRUE(heldByCaller);
+        }
+    }
+    simRequestSeam = nullptr;
+}

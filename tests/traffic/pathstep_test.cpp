@@ -1,0 +1,185 @@
+// Path stepping: standing still at a repeated position, arrival at the stand, predictions
+// until the aircraft ends, rotation and climb-out, and the landing flare.
+#include "traffic/motion_fixture.h"
+
+#include "links/simids.h"
+
+#include <cmath>
+
+namespace {
+const LatLon amsterdam{52.3086, 4.7639};
+} // namespace
+
+TEST_F(Motion, ARepeatedPositionHoldsTheAircraftUntilItsTick)
+{
+    Act& added = addAct(largeClass, amsterdam, 90.0, phaseGround);
+    const std::uint32_t id = added.base.head.flightId;
+    added.path = {point(amsterdam, 0.0, 0), point(amsterdam, 0.0, 500), point(gf_offset(amsterdam, 90.0, 0.05), 10.0, 1500)};
+    run(499);
+    EXPECT_EQ(act(id)->path.front().hold, 1);
+    EXPECT_EQ(act(id)->latitude, amsterdam.first);
+    EXPECT_EQ(act(id)->longitude, amsterdam.second);
+    EXPECT_EQ(act(id)->rate2, 0.0);
+    run(100);
+    EXPECT_GT(act(id)->longitude, amsterdam.second) << "moving on after the hold";
+}
+
+TEST_F(Motion, AHoldBehindAnEarlierPointLastsTheShortestHoldNotAFrozenCount)
+{
+    Act& added = addAct(largeClass, amsterdam, 90.0, phaseGround);
+    const std::uint32_t id = added.base.head.flightId;
+    const std::int64_t start = gf_now();
+    added.path = {point(amsterdam, 0.0, 0), point(amsterdam, 0.0, -200)};
+    added.path.front().tick = static_cast<std::uint32_t>(start + 1); // put in front "due on the next tick"
+    added.predictionCount = 3; // no bounds while predicting
+    run(2);
+    EXPECT_EQ(act(id)->path.front().tick, static_cast<std::uint32_t>(start + 1 + 25));
+}
+
+TEST_F(Motion, AnAircraftWithin2MetresOfItsStandParksFartherOffItTaxisOntoItAgain)
+{
+    const LatLon stand = gf_offset(amsterdam, 0.0, 0.3);
+    for (const auto& [offset, parked] : {std::pair{1.5, true}, std::pair{2.5, false}}) {
+        gf_testClearTraffic();
+        takeEvents();
+        StandRecord& s = gf_testAddStand("A1", stand, 180.0, 30.0);
+        Act& added = addAct(largeClass, gf_offset(stand, 90.0, offset * metre), 180.0, phaseToStand);
+        added.base.latitude = stand.first;
+        added.base.longitude = stand.second;
+        added.base.standNumber = s.standNumber;
+        const std::uint32_t id = added.base.head.flightId;
+        run(1);
+        ASSERT_NE(act(id), nullptr);
+        EXPECT_EQ(act(id)->phase, parked ? phaseAtStand : phaseToStand) << offset << " m off";
+        EXPECT_EQ(hasEvent(takeEvents(), ceEngineShutdown, 0), parked);
+        EXPECT_EQ(act(id)->base.parkedSlot == gf_slotNow(), parked);
+    }
+}
+
+TEST_F(Motion, WithoutReportsAnAircraftIsPredictedAFixedNumberOfPointsThenRemoved)
+{
+    struct Case {
+        std::uint32_t phase;
+        std::int32_t points;
+    };
+    for (const Case& c : {Case{phaseAirborne, 8}, Case{phaseGround, 10}}) {
+        gf_testClearTraffic();
+        Act& added = addAct(largeClass, amsterdam, 90.0, c.phase);
+        if (c.phase == phaseAirborne)
+            added.path.front() = point(amsterdam, 250.0, 0, 5000.0);
+        else
+            added.takeOff = 1; // rolling, so that the predictions move
+        const std::uint32_t id = added.base.head.flightId;
+        std::int32_t predicted = 0;
+        std::uint32_t lastTick = added.path.back().tick;
+        for (std::int64_t t = 0; t < 20000 && act(id)->base.status == statusCreated; ++t) {
+            run(1);
+            const Act& a = *act(id);
+            if (a.path.back().tick != lastTick) {
+                ++predicted;
+                lastTick = a.path.back().tick;
+            }
+        }
+        EXPECT_EQ(predicted, c.points);
+        EXPECT_EQ(act(id)->base.status, statusRemoving);
+        ASSERT_EQ(removalQueue.size(), 1u);
+        EXPECT_EQ(removalQueue.front(), act(id)->base.objectId);
+    }
+}
+
+TEST_F(Motion, AParkedAircraftIsPredictedOneWeekAheadAndRemovedAfterIt)
+{
+    StandRecord& s = gf_testAddStand("A1", amsterdam, 90.0, 30.0);
+    s.occupied = 1;
+    Act& added = addAct(largeClass, amsterdam, 90.0, phaseAtStand);
+    added.base.standNumber = s.standNumber;
+    added.path.front().hold = 1;
+    const std::uint32_t id = added.base.head.flightId;
+    const std::int64_t start = gf_now();
+    run(1);
+    ASSERT_EQ(act(id)->path.size(), 1u);
+    EXPECT_EQ(act(id)->path.front().tick, static_cast<std::uint32_t>(start + 60480000));
+    EXPECT_EQ(parkStands.front().occupied, 0) << "no longer known to be there";
+    tickCounter = static_cast<std::int32_t>(act(id)->path.front().tick);
+    run(1);
+    EXPECT_EQ(act(id)->base.status, statusRemoving);
+}
+
+TEST_F(Motion, AFarAircraftWithoutReportsIsNotPredicted)
+{
+    UserAircraft user;
+    user.latitude = 50.0;
+    user.longitude = 4.0;
+    gf_setCurrentUserAircraft(user);
+    Act& added = addAct(largeClass, amsterdam, 90.0, phaseAirborne);
+    added.path.front() = point(amsterdam, 250.0, 0, 5000.0);
+    run(1);
+    EXPECT_EQ(act(added.base.head.flightId)->base.status, statusRemoving) << "138 nm away with a 40 nm range";
+}
+
+TEST_F(Motion, AHeavyRotatesFor250TicksClimbsOutFor400AndRaisesTheGearAfter300)
+{
+    Act& added = addAct(heavyClass, amsterdam, 90.0, phaseGround);
+    const std::uint32_t id = added.base.head.flightId;
+    added.takeOff = 1;
+    added.path = {point(amsterdam, 150.0, 0), point(gf_offset(amsterdam, 90.0, 1.0), 170.0, 2000, 500.0),
+                  point(gf_offset(amsterdam, 90.0, 3.0), 180.0, 6000, 1500.0)};
+    added.path[1].verticalSpeed = added.path[2].verticalSpeed = 2000.0;
+    const std::int64_t start = gf_now();
+    std::int64_t rotated = -1, climbing = -1, gearUp = -1, airborne = -1;
+    for (std::int64_t t = 0; t < 700; ++t) {
+        run(1);
+        const Act& a = *act(id);
+        if (rotated < 0 && a.pitch == a.base.head.rotationPitch)
+            rotated = t;
+        if (climbing < 0 && a.pitch == a.base.head.climbPitch)
+            climbing = t;
+        if (gearUp < 0 && hasEvent(takeEvents(), ceGear, 0))
+            gearUp = t;
+        if (airborne < 0 && a.phase == phaseAirborne)
+            airborne = t;
+        EXPECT_FALSE(std::isnan(a.altitude));
+    }
+    EXPECT_EQ(act(id)->previousPhase, phaseTakeOff);
+    EXPECT_EQ(rotated, 249) << "the 250th tick reaches the rotation pitch";
+    EXPECT_EQ(climbing, 649) << "400 ticks later the climb pitch";
+    EXPECT_EQ(gearUp, 550);
+    EXPECT_EQ(airborne, 649);
+    EXPECT_GT(act(id)->altitude, 0.0);
+    EXPECT_EQ(act(id)->onGround, 0);
+    (void)start;
+}
+
+TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
+{
+    gf_testPark(amsterdam, 0.0);
+    Act& added = addAct(largeClass, gf_offset(amsterdam, 270.0, 1.0), 90.0, phaseAirborne);
+    const std::uint32_t id = added.base.head.flightId;
+    added.landing = 1;
+    added.heightAboveGround = 60.0;
+    added.altitude = 9.5 + 45.0;
+    added.base.throttleStep = 1;
+    added.path = {point(gf_offset(amsterdam, 270.0, 1.0), 130.0, 0, added.altitude),
+                  point(gf_offset(amsterdam, 270.0, 0.5), 130.0, 1400, 0.0)};
+    const double stages[] = {30.0, 20.0, 10.0, 3.0};
+    std::uint32_t stage = 0;
+    for (std::int64_t t = 0; t < 1300 && stage < 4; ++t) {
+        const double before = act(id)->altitude - 9.5;
+        run(1);
+        const Act& a = *act(id);
+        EXPECT_GE(a.pitch, -0.06981317007977318 - 1e-12) << "never beyond the flare pitch";
+        const std::vector<ClientEventItem> events = takeEvents();
+        if (a.flareStage == stage)
+            continue;
+        ASSERT_EQ(a.flareStage, stage + 1) << "one stage at a time at this sink rate";
+        EXPECT_LE(before, stages[stage]) << "stage " << a.flareStage;
+        EXPECT_GT(before, stages[stage] - 0.2);
+        EXPECT_EQ(hasEvent(events, ceThrottle, 0), a.flareStage == 3);
+        if (a.flareStage == 1) {
+            EXPECT_TRUE(landingFlag);
+        }
+        stage = a.flareStage;
+    }
+    EXPECT_EQ(stage, 4u);
+    EXPECT_DOUBLE_EQ(act(id)->altitudeStep, -0.025);
+}

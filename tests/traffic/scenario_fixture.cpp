@@ -1,0 +1,152 @@
+#include "traffic/scenario_fixture.h"
+
+#include "traffic/motion_fixture.h"
+
+#include "app/mainloop.h"
+#include "foundation/settingscatalogue.h"
+#include "foundation/timerresolution.h"
+#include "links/readers.h"
+#include "links/simlink.h"
+#include "liveries/liveries.h"
+#include "support/realtrafficstandin.h"
+#include "support/simconnectenv.h"
+#include "support/trafficacts.h"
+#include "support/waitfor.h"
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace {
+constexpr LatLon standPosition{52.3086, 4.7639};
+constexpr double standHeading = 90.0;
+constexpr LatLon userPosition{52.3200, 4.7900}; // on the ground, 1.2 nm away
+constexpr int pace = 10;                         // times real time
+std::uint16_t readerPort = 0;
+
+bool lf_notNumber(const Act& a)
+{
+    for (const double v : {a.latitude, a.longitude, a.altitude, a.heading, a.pitch, a.bank})
+        if (std::isnan(v))
+            return true;
+    return false;
+}
+} // namespace
+
+void Scenario::SetUp()
+{
+    gf_testClearTraffic();
+    staticConflictChecks.clear();
+    gf_testLoadWorld();
+    LOG.value = true;
+    RANDOM.value = false;
+    lateralRadiusNm = 8.0;
+    lateralRadiusMetres = 8 * 1852;
+    gf_testPark(standPosition, elevation);
+    gf_testAddStand("C4", standPosition, standHeading, 20.0);
+    gf_publishStands();
+    staticParkingActive = true;
+
+    standin::Options options;
+    options.tcp = true;
+    options.frameIntervalMs = 5;
+    options.recordRequests = false;
+    options.groundElevation = elevation;
+    options.userValues = {{"Plane Latitude", userPosition.first}, {"Plane Longitude", userPosition.second},
+                          {"Plane Altitude", elevation + 5.0}, {"SIM ON GROUND", 1.0}};
+    sim = std::make_unique<standin::SimStandIn>(options);
+    gf_testWriteFile(std::filesystem::current_path() / L"SimConnect.cfg",
+                     "[SimConnect]\r\nProtocol=IPv4\r\nAddress=127.0.0.1\r\nPort=" + std::to_string(sim->port4()) +
+                         "\r\n");
+    gf_startSimConnectThread();
+    ASSERT_TRUE(gf_waitFor([] { return flightRunning.load() && simConnection != nullptr; }, std::chrono::seconds(20)));
+
+    gf_setUserPosition(userPosition.first, userPosition.second);
+    gf_setParkElevation(elevation);
+    {
+        std::lock_guard lock(reportDequeMutex);
+        reportDeque.clear();
+        acceptReports = true;
+    }
+    readerPort = gf_unusedTcpPort();
+    gf_startTrafficReader(readerPort);
+}
+
+void Scenario::TearDown()
+{
+    gf_stopReaders();
+    gf_resetSimLink();
+    if (sim)
+        sim->stop();
+    gf_testClearTraffic();
+    gf_clearParkElevation();
+    staticParkingActive = false;
+    LOG.value = false;
+}
+
+std::string Scenario::standArgument()
+{
+    return fmt::format("{},{},{}", standPosition.first, standPosition.second, standHeading);
+}
+
+std::string Scenario::runwayArgument(double bearingFromStand, double metres, double heading)
+{
+    const LatLon threshold =
+        gf_destinationPoint(standPosition, bearingFromStand * degToRad, metres / metresPerNm * feetPerNm);
+    return fmt::format("{:.7f},{:.7f},{}", threshold.first, threshold.second, heading);
+}
+
+namespace {
+// What one tick did to the watched flight.
+void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
+{
+    Act* before = gf_findAct(flightId);
+    const bool moving = before && before->base.status == statusCreated;
+    const double heading = moving ? before->heading : 0.0;
+    const double turnStep = moving ? before->base.head.turnStep : 0.0;
+    const bool curve = moving && gf_curveSet(*before);
+    if (moving && !before->path.empty())
+        watch.overdue = std::max(watch.overdue, gf_now() - static_cast<std::int64_t>(before->path.front().tick));
+    lf_trafficTick();
+    const Act* a = gf_findAct(flightId);
+    if (a == nullptr) {
+        watch.gone = watch.seen;
+        return;
+    }
+    if (a->base.status != statusCreated)
+        return;
+    watch.seen = true;
+    watch.objectId = a->base.objectId;
+    if (watch.phases.empty() || watch.phases.back() != a->phase)
+        watch.phases.push_back(a->phase);
+    watch.noNumber = watch.noNumber || lf_notNumber(*a);
+    watch.highest = std::max(watch.highest, a->altitude - elevation);
+    const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
+    if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {
+        const double turned = std::abs(gf_angleDiff(heading, a->heading));
+        watch.turnedTooFast = std::max(watch.turnedTooFast, turned - std::max(turnStep, a->base.head.turnStep));
+    }
+}
+} // namespace
+
+void Scenario::fly(const std::vector<std::string>& flight, const std::function<bool(const FlightWatch&)>& done,
+                   double seconds)
+{
+    std::vector<std::string> arguments{"flight", "--port", std::to_string(readerPort), "--speed", std::to_string(pace),
+                                       "--hex", std::to_string(hexid), "--stand", standArgument(), "--type", "B738",
+                                       "--registration", "PH-BXA",
+                                       "--elevation", std::to_string(elevation)};
+    arguments.insert(arguments.end(), flight.begin(), flight.end());
+    gf_startStandIn(arguments);
+    using Clock = std::chrono::steady_clock;
+    const auto tick = std::chrono::microseconds(10000 / pace);
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    auto deadline = Clock::now();
+    const TimerResolution resolution;
+    while (Clock::now() < end && !done(watch)) {
+        lf_watchTick(watch, hexid, elevation);
+        deadline += tick;
+        std::this_thread::sleep_until(deadline);
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+// A scripted flight from the RealTraffic stand-in, through the program's traffic reader,
+// traffic manager and simulator link, into the simulator stand-in; the traffic ticks run
+// ten times faster than real time, as do the stand-in's records.
+#include "foundation/logcapture.h"
+#include "simstandin/simstandin.h"
+#include "traffic/motion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What one flight did, as seen each tick.
+struct FlightWatch {
+    std::vector<std::uint32_t> phases; // each new phase once, in order
+    std::uint32_t objectId = 0;
+    bool seen = false;
+    bool gone = false; // seen, then no longer in the live table
+    std::int64_t overdue = 0;    // ticks by which a front point was passed unreached, at most
+    double turnedTooFast = 0.0;  // radians beyond the turn step in one tick on the ground, at most
+    bool noNumber = false;       // a position or attitude was not a number
+    double highest = 0.0;        // feet above the airport
+};
+
+class Scenario : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t hexid = 4660001;
+    static constexpr double elevation = 40.0;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sends the scripted flight (the stand-in's "flight" arguments) and runs the traffic
+    // until `done` or the time limit (wall seconds).
+    void fly(const std::vector<std::string>& flight, const std::function<bool(const FlightWatch&)>& done,
+             double seconds);
+    bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
+
+    // The park airport's one stand and runway threshold: latitude, longitude, heading.
+    static std::string standArgument();
+    static std::string runwayArgument(double bearingFromStand, double metres, double heading);
+
+    LogCapture log;
+    std::unique_ptr<standin::SimStandIn> sim;
+    FlightWatch watch;
+};
