@@ -148,6 +148,8 @@ void lf_addSimObjectsEntryPath(SectionContext& context, const std::string& line)
     if (!lf_isPathLine(line) || equals == std::string::npos)
         return;
     const std::string value = gf_trim(line.substr(equals + 1));
+    if (value.empty())
+        return; // no folder: not the program's folder either
     if (line.find("SimObjects") == std::string::npos) {
         context.paths.push_back(value);
         return;

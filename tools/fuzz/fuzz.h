@@ -38,6 +38,7 @@ std::vector<Target> gf_realTrafficTargets();
 std::vector<Target> gf_simConnectTargets();
 std::vector<Target> gf_foundationTargets();
 std::vector<Target> gf_liveriesTargets();
+std::vector<Target> gf_liveryScanTargets();
 std::vector<Target> gf_airportsTargets();
 
 // Checks of what readers accept; each raises Insane naming `what`.
