@@ -41,6 +41,26 @@ mkdir -p "$program/airports/archive/ORBX"
 { printf '<?xml version="1.0"?>\n<meta />\n<parameters>\n'
   printf '\t<parameter name="publisher" value="ORBX" />\n\t<parameter name="num_parkpos" value="8" />\n'
   printf '</parameters>\n<parkpositions />\n'; } > "$program/airports/archive/ORBX/EHRD.xml"
+# The park airport under the user aircraft: what earlier runs learned at the stands of the
+# scanned Amsterdam (gates g2 to g10, every day and half hour), so static aircraft are placed.
+learned="$program/airports/learned/thirdparty/unknown"
+mkdir -p "$learned"
+{ printf '<?xml version="1.0"?>\n<meta>\n\t<info name="author" value="Tarnwick_P3D" />\n'
+  printf '\t<info name="version" value="9.3.0" />\n\t<info name="date" value="Jan  1, 2024" />\n</meta>\n'
+  printf '<parameters>\n\t<parameter name="airport_name" value="Amsterdam Schiphol" />\n'
+  printf '\t<parameter name="parking_percentage" value="40" />\n</parameters>\n<parkpositions>\n'
+  hours=$(seq -s, 0 47)
+  types=(B738 A320 E190 B738 A319 B77W A320 B738 E190)
+  for gate in 2 3 4 5 6 7 8 9 10; do
+    type=${types[gate - 2]}
+    printf '\t<parkpos id="g%d">\n' "$gate"
+    for day in 1 2 3 4 5 6 7; do
+      printf '\t\t<opt airl="KLM" type="%s" cs="KLM%d:KLM%d" day="%d" hh="%s" />\n' \
+        "$type" $((1000 + gate)) $((2000 + gate)) "$day" "$hours"
+    done
+    printf '\t</parkpos>\n'
+  done
+  printf '</parkpositions>\n'; } > "$learned/EHAM.xml"
 
 roaming="$drive_c/users/$(id -un)/AppData/Roaming"
 mkdir -p "$roaming/InsideSystems"
@@ -64,7 +84,8 @@ cat > "$run/scenario.txt" <<'EOF'
 0 text TITLE = Stand-in Boeing 737-800 KLM
 0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
 EOF
-$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) \
+# Its AI aircraft get object ids from 101 on, as the simulator's own objects come first.
+$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) --user-object 100 \
   --scenario "$(winpath "$run/scenario.txt")" > "$run/simulator.txt" 2>&1 &
 SESSION_PIDS+=($!)
 wait_for 10 grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null || true
@@ -151,6 +172,8 @@ print("add-on airports:    %d found (%s), %s generated, %s to archived files"
       % (len(set(generated + linked)), ", ".join(sorted(set(generated + linked))) or "none",
          plural(len(generated), "parking file"), plural(len(linked), "link")))
 print("AirportsScanLog.txt: " + (scan_path if scan else "not written"))
+print("static parking:     " + (first(r"^The park airport is ") or "no park airport") + ", "
+      + (first(r"^\d+ positions \(") or first(r"^no parking positions found") or "not calculated"))
 print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
       + ("" if ended == "yes" else " (the process did not end in time)"))
 print("Log.txt:            " + log_path)

@@ -170,6 +170,9 @@ std::pair<std::int32_t, std::int32_t> lf_weighStands(const std::vector<StandReco
 
 // The park airport's stands; main-loop thread only.
 extern std::vector<StandRecord> parkStands;
+// Numbers the stands 1, 2, ... and makes neighbours of stands whose radii reach past 1.1
+// times their distance.
+void gf_numberAndLinkStands(std::vector<StandRecord>& stands);
 // What the park airport's parking file set; main-loop thread only.
 struct ParkFile {
     std::string airportName;

@@ -48,21 +48,6 @@ void lf_defaultParkingPercentage()
     gf_showIntParameter(parking_percentage);
 }
 
-// Stands overlap when their radii reach past 1.1 times their distance.
-void lf_numberAndLinkStands(std::vector<StandRecord>& stands)
-{
-    std::uint32_t number = 0;
-    for (StandRecord& stand : stands)
-        stand.standNumber = ++number;
-    for (StandRecord& a : stands) {
-        a.neighbours.clear();
-        for (const StandRecord& b : stands)
-            if (b.standNumber != a.standNumber &&
-                a.radius + b.radius > 1.1 * gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude))
-                a.neighbours.push_back(b.standNumber);
-        a.neighbours.shrink_to_fit();
-    }
-}
 
 // The elevation for the traffic reader comes from the airport list; the file's serves
 // an airport that the list lacks.
@@ -128,7 +113,7 @@ std::string lf_readApf(const fs::path& path, std::pair<std::int32_t, std::int32_
 
     mainWindow.standCount = static_cast<std::int32_t>(parkStands.size());
     gf_repaintWindow();
-    lf_numberAndLinkStands(parkStands);
+    gf_numberAndLinkStands(parkStands);
     gf_logf("Airport file read from \"{}\" for {}", parkFile.handmade ? gf_pathText(learned) : pathText,
             parkFile.airportName);
     lf_showParkFile(quality);
@@ -143,6 +128,21 @@ std::string lf_readApf(const fs::path& path, std::pair<std::int32_t, std::int32_
     return parkStands.empty() ? "no stands found" : "";
 }
 } // namespace
+
+void gf_numberAndLinkStands(std::vector<StandRecord>& stands)
+{
+    std::uint32_t number = 0;
+    for (StandRecord& stand : stands)
+        stand.standNumber = ++number;
+    for (StandRecord& a : stands) {
+        a.neighbours.clear();
+        for (const StandRecord& b : stands)
+            if (b.standNumber != a.standNumber &&
+                a.radius + b.radius > 1.1 * gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude))
+                a.neighbours.push_back(b.standNumber);
+        a.neighbours.shrink_to_fit();
+    }
+}
 
 std::string gf_readApf(const fs::path& path, std::pair<std::int32_t, std::int32_t>& quality)
 {

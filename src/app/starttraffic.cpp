@@ -113,6 +113,9 @@ void lf_startTrafficSteps()
     gf_startSimConnectThread();
     if (!gf_waitForFlight())
         return;
+    // The traffic manager's copy of the user aircraft, which the main loop refreshes: the park
+    // airports and the first static parking need the position before the first tick.
+    gf_setCurrentUserAircraft(gf_userAircraftBlock());
     lf_readParkAirports(false);
     gf_enableControl(rereadButton);
     gf_flushLog();

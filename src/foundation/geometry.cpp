@@ -66,6 +66,11 @@ double gf_angleDiff(double a, double b)
     return 0.0;
 }
 
+double gf_lineOffsetFeet(double distanceNm, double lineDirection, double bearing)
+{
+    return distanceNm * feetPerNm * std::abs(std::sin(lineDirection - bearing));
+}
+
 bool gf_interpolateSegment(const CurveSegment& segment, LatLon& position, double& heading, double t)
 {
     const CurveSegment& s = segment;

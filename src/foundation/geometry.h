@@ -10,6 +10,7 @@ inline constexpr double degToRad = 0.017453292519943295;
 inline constexpr double radToDeg = 57.29577951308232;
 inline constexpr double twoPi = 6.283185307179586;
 inline constexpr double metresPerNm = 1852.0;
+inline constexpr double feetPerNm = 6076.11549;
 
 // Haversine distance in nautical miles (one per arc minute).
 double gf_distanceNm(const LatLon& a, const LatLon& b);
@@ -23,6 +24,12 @@ LatLon gf_destinationPoint(const LatLon& start, double bearing, double distanceF
 double gf_initialBearing(const LatLon& from, const LatLon& to);
 // The signed turn from heading a to heading b (radians), in [-π, π].
 double gf_angleDiff(double a, double b);
+
+// How far (feet) a point passes a straight line: the point lies `distanceNm` away along
+// `bearing` from a point of the line, which runs along `lineDirection` (radians). Either way
+// round: the offset of an aircraft from the user's line of motion, or of the user from the
+// aircraft's.
+double gf_lineOffsetFeet(double distanceNm, double lineDirection, double bearing);
 
 // A quadratic curve in a flat frame of metres north and east of its first point.
 // The control point holds NaN while no curve is set.

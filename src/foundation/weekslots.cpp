@@ -41,19 +41,30 @@ const std::string& gf_dayName(std::uint32_t weekday)
 
 std::string gf_dayHourText(WeekSlot slot) { return fmt::format("day={} hh={}", slot.weekday, slot.halfHour); }
 
+bool gf_slotLater(WeekSlot a, WeekSlot b)
+{
+    if (a.weekday == 1 && b.weekday == 7)
+        return true;
+    if (a.weekday == 7 && b.weekday == 1)
+        return false;
+    if (a.weekday != b.weekday)
+        return a.weekday > b.weekday;
+    return a.halfHour > b.halfHour;
+}
+
+WeekSlot gf_slotBefore(WeekSlot slot, std::int32_t halfHours)
+{
+    auto halfHour = static_cast<std::int32_t>(slot.halfHour) - halfHours;
+    std::uint32_t weekday = slot.weekday;
+    for (; halfHour < 0; halfHour += 48)
+        weekday = weekday <= 1 ? 7 : weekday - 1;
+    return {weekday, static_cast<std::uint32_t>(halfHour)};
+}
+
 std::int32_t gf_slotDistance(WeekSlot a, WeekSlot b)
 {
-    const auto isLater = [](WeekSlot x, WeekSlot y) {
-        if (x.weekday == 1 && y.weekday == 7)
-            return true;
-        if (x.weekday == 7 && y.weekday == 1)
-            return false;
-        if (x.weekday != y.weekday)
-            return x.weekday > y.weekday;
-        return x.halfHour > y.halfHour;
-    };
-    const WeekSlot later = isLater(a, b) ? a : b;
-    const WeekSlot earlier = isLater(a, b) ? b : a;
+    const WeekSlot later = gf_slotLater(a, b) ? a : b;
+    const WeekSlot earlier = gf_slotLater(a, b) ? b : a;
     std::int32_t distance = (static_cast<std::int32_t>(later.weekday) - static_cast<std::int32_t>(earlier.weekday)) * 48 +
                             (static_cast<std::int32_t>(later.halfHour) - static_cast<std::int32_t>(earlier.halfHour));
     if (later.weekday == 1 && earlier.weekday == 7)

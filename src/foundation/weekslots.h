@@ -28,5 +28,10 @@ std::uint32_t lf_decodeDay(std::string_view text);
 const std::string& gf_dayName(std::uint32_t weekday);
 // "day={} hh={}"
 std::string gf_dayHourText(WeekSlot slot);
+// Whether a is later than b: Monday follows Sunday, otherwise the greater weekday, then the
+// greater half hour.
+bool gf_slotLater(WeekSlot a, WeekSlot b);
+// The slot so many half hours earlier, going back over midnight (Monday back to Sunday).
+WeekSlot gf_slotBefore(WeekSlot slot, std::int32_t halfHours);
 // Half hours from the earlier to the later slot; Monday follows Sunday.
 std::int32_t gf_slotDistance(WeekSlot a, WeekSlot b);

@@ -15,7 +15,6 @@
 #include <unordered_map>
 
 namespace {
-constexpr double feetPerNm = 6076.11549;
 constexpr double standReach = 0.029697624190064796; // 55 m
 constexpr double standStill = 0.018898488120950324; // 35 m
 constexpr std::size_t fullCreationQueue = 11;
@@ -52,7 +51,7 @@ bool lf_inUsersWay(Act& act)
         if (act.inUsersWay)
             return true;
         if (d <= 1.5 && user.altitudeAboveGround < 1000.0 &&
-            std::abs(std::sin(gf_angleDiff(user.heading, fromUser))) * d * feetPerNm <= 500.0) {
+            gf_lineOffsetFeet(d, user.heading, fromUser) <= 500.0) {
             act.inUsersWay = 1;
             return true;
         }
@@ -61,7 +60,7 @@ bool lf_inUsersWay(Act& act)
     const PathPoint& next = act.path[1];
     const double motion = gf_initialBearing({first.latitude, first.longitude}, {next.latitude, next.longitude});
     if (d <= 6.0 && std::abs(first.altitude - user.altitude) < 3000.0 &&
-        d * feetPerNm * std::abs(std::sin(motion - fromUser)) <= 4000.0) {
+        gf_lineOffsetFeet(d, motion, fromUser) <= 4000.0) {
         act.inUsersWay = 1;
         return true;
     }

@@ -116,10 +116,16 @@ void lf_clearStand(Act& act, StandRecord& stand);
 // The other leg of a live flight from the stand options around this time (once per aircraft).
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
-// Calls into static parking and the user-aircraft removals (built with static parking).
+// Static parking and the user-aircraft removals.
+// Removes parked aircraft over the park maximum; extra 1 for a live aircraft about to park.
 void lf_enforceMaxPark(std::int32_t extra);
-// Static parking allows soft learning at the present park airport.
+// Static parking allows soft learning at the present park airport (not where the real
+// options already fill it); set when the park airport is loaded.
+extern std::atomic<bool> softLearningAllowed;
 bool gf_softLearningAllowed();
-extern std::atomic<bool> pendingSoftLearning; // the placeholder's answer
+// Forgets the park airport's choice, reserved stand, maximum and renewal lists (restart).
+void gf_resetStaticParking();
+// Turns the last stand candidate into a static parked aircraft with its creation queued.
 void lf_placeStaticParked();
+// Withdraws the queued creations of this callsign, flagging their records; true when one was.
 bool lf_removeByCallsign(const std::string& callsign);

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-inline constexpr double feetPerNm = 6076.11549;
 inline constexpr double ticksPerHour = 360000.0;
 inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;

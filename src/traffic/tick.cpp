@@ -178,6 +178,7 @@ void lf_resetTraffic()
     removalQueue.clear();
     liveCreationItems.clear();
     staticCreationItems.clear();
+    gf_resetStaticParking();
     staticActs.clear();
     {
         std::lock_guard lock(reportDequeMutex);

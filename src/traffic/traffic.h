@@ -164,13 +164,3 @@ void gf_clearLiveryChoices();
 // The flight plan folder "orig_dest" of the data folder; true when it exists (or is gone).
 bool gf_createFlightPlanFolder();
 bool gf_removeFlightPlanFolder();
-
-// What the placeholders of the traffic manager record and answer until it is built; tests
-// and tools read and set them.
-extern std::atomic<std::int32_t> pendingParkedLive;
-extern std::atomic<std::int32_t> pendingParkedStatic;
-extern std::mutex pendingParkMutex;                // guards pendingReservedStand
-extern std::string pendingReservedStand;
-extern std::vector<ParkAirportEntry> pendingParkAirportWrites;
-extern std::mutex pendingTrafficMutex;             // guards pendingTrafficCalls
-extern std::deque<std::string> pendingTrafficCalls;

@@ -11,7 +11,6 @@ ProgramFolderTest::ProgramFolderTest()
 {
     dataFolder = std::filesystem::current_path();
     parametersFile = dataFolder / L"parameters.xml";
-    gf_testTrafficCalls();
 }
 
 ProgramFolderTest::~ProgramFolderTest() { gf_testWaitForExitEnd(); }
@@ -31,13 +30,6 @@ std::string ProgramFolderTest::stored(const std::string& key)
 std::string ProgramFolderTest::errorLine() { return gf_statusLine().error; }
 std::string ProgramFolderTest::statusText() { return gf_statusLine().status; }
 
-std::vector<std::string> gf_testTrafficCalls()
-{
-    std::lock_guard lock(pendingTrafficMutex);
-    std::vector<std::string> calls(pendingTrafficCalls.begin(), pendingTrafficCalls.end());
-    pendingTrafficCalls.clear();
-    return calls;
-}
 
 int gf_testCountOf(const std::string& text, const std::string& part)
 {

@@ -17,8 +17,6 @@
 #include <utility>
 #include <vector>
 
-// The traffic manager's stand-in calls since the last look.
-std::vector<std::string> gf_testTrafficCalls();
 // Waits until every counted thread (the exit thread among them) has ended.
 bool gf_testWaitForExitEnd();
 // How often the part occurs in the text.

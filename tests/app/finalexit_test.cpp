@@ -49,7 +49,6 @@ protected:
         openWindow();
         // The first start-up message has been handled.
         ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 1 && !startUpRunning.load(); }));
-        gf_testTrafficCalls();
     }
 
     bool windowEnded()
@@ -93,6 +92,8 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     BLOCK_CALLSIGN.setValue("BAW12");
     gf_testClearTraffic();
     gf_testAddAct(0x400001, statusCreated, 77);
+    staticActs.emplace_back().status = statusCreated;
+    staticActs.back().objectId = 79;
     removalQueue.push_back(78);
     ASSERT_TRUE(gf_createFlightPlanFolder());
     lf_startParkingEdit();
@@ -104,8 +105,8 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
     EXPECT_TRUE(logHasLine("User closed Tarnwick_P3D"));
     EXPECT_TRUE(removalDone.load());
-    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77})) << "the waiting removal first";
-    EXPECT_EQ(gf_testTrafficCalls(), std::vector<std::string>{"lf_removeStaticParked"});
+    EXPECT_EQ(simQueues.removals, (std::vector<std::uint32_t>{78, 77, 79}))
+        << "the waiting removal first, then the live and the static parked aircraft";
     EXPECT_FALSE(std::filesystem::exists(dataFolder / L"orig_dest"));
     EXPECT_TRUE(std::filesystem::exists(learnedEham)) << "the parking edit was saved";
     EXPECT_FALSE(staticParkingActive.load());
@@ -214,9 +215,10 @@ TEST_F(HeldStartUp, AStartMessageWhileAStartUpRunsStartsItWhenThatOneEnds)
 
 TEST_F(HeldStartUp, ARestartWhoseMainLoopDoesNotStopEndsTheProgramInsteadOfHalfResetting)
 {
-    gf_testTrafficCalls();
     gf_testClearTraffic();
-    gf_testAddAct(0x400001, statusCreated, 77);
+    gf_testAddAct(0x400001, statusCreated, 41);
+    staticActs.emplace_back().status = statusCreated;
+    staticActs.back().objectId = 42;
     gf_startFinalExit(2, 0);
     const bool ended = gf_waitFor([this] { return !IsWindow(window()); }, std::chrono::seconds(20));
     holdStartUp = false;
@@ -225,9 +227,9 @@ TEST_F(HeldStartUp, ARestartWhoseMainLoopDoesNotStopEndsTheProgramInsteadOfHalfR
     const std::string text = "Tarnwick_P3D ends: its main loop did not stop for the restart, start it again";
     EXPECT_TRUE(logHasLine("===> " + text));
     EXPECT_EQ(gf_statusLine().error, text);
-    const std::vector<std::string> calls = gf_testTrafficCalls();
-    EXPECT_EQ(std::ranges::count(calls, "lf_removeStaticParked"), 0);
     ASSERT_EQ(liveActs.size(), 1u) << "nothing reset under the running loop";
-    EXPECT_EQ(liveActs[0].base.status, statusCreated) << "nor removed";
+    EXPECT_EQ(liveActs[0].base.status, statusCreated) << "nothing removed";
+    ASSERT_EQ(staticActs.size(), 1u);
+    EXPECT_EQ(staticActs[0].status, statusCreated);
     EXPECT_EQ(startUps.load(), 1);
 }

@@ -15,7 +15,7 @@
 #include "foundation/exceptions.h"
 #include "liveries/liveries.h"
 #include "support/trafficacts.h"
-#include "traffic/manager.h"
+#include "traffic/parking.h"
 
 #include <regex>
 #include <thread>
@@ -36,20 +36,47 @@ protected:
     }
 
     // One tick with a pending report: the per-second pass runs (as second `number` when given).
-    static std::vector<std::string> second(std::int32_t number = 0)
+    static void second(std::int32_t number = 0)
     {
         if (number > 0)
             secondsCounter = number - 1;
         newSecond = true;
         lf_mainTick();
-        return gf_testTrafficCalls();
     }
 
-    static void reserveStand(const std::string& stand)
+    // A stand of the park airport with this number.
+    static void addStand(const std::string& name, std::uint32_t number)
     {
-        std::lock_guard lock(pendingParkMutex);
-        pendingReservedStand = stand;
+        parkStands.emplace_back(name, std::vector<StandOption>{}, 52.3 + 0.01 * number, 4.76, 0.0, 40.0, false, false,
+                                false);
+        parkStands.back().standNumber = number;
     }
+    // A created static parked aircraft at the stand.
+    static void addStatic(std::uint32_t stand, const std::string& callsign, std::uint32_t objectId,
+                          const std::string& optionCallsign = "")
+    {
+        ActHead head;
+        head.identity.callsign = callsign;
+        head.identity.optionCallsign = optionCallsign;
+        StaticAct& parked = staticActs.emplace_back(std::move(head), stand, 52.3, 4.76, 0.0, false);
+        parked.status = statusCreated;
+        parked.objectId = objectId;
+    }
+    // A created live aircraft that stays where it is.
+    static Act& addStill(std::uint32_t flightId, std::uint32_t objectId, const std::string& callsign, double latitude,
+                         double longitude)
+    {
+        Act& act = gf_testAddAct(flightId, statusCreated, objectId, callsign, latitude, longitude);
+        act.path.clear();
+        return act;
+    }
+    static int removedStatics(const std::string& callsign)
+    {
+        return static_cast<int>(std::count_if(staticActs.begin(), staticActs.end(), [&](const StaticAct& parked) {
+            return parked.head.identity.callsign == callsign && parked.status == statusRemoving;
+        }));
+    }
+    static std::vector<std::uint32_t> removals() { return {removalQueue.begin(), removalQueue.end()}; }
 
     static bool accepting()
     {
@@ -77,14 +104,27 @@ TEST_F(Schedule, EveryTickRunsTheUpkeepAndOnlyAReportRunsThePerSecondPass)
 
 TEST_F(Schedule, SlowJobsRunOnTheirSeconds)
 {
-    reserveStand("D7");
+    // Each job leaves a trace: the reserved stand loses one static aircraft, static parking
+    // unlocks the parking controls once nothing is left to place, and the parked-by-name
+    // check removes a static aircraft that a live one stands for.
+    addStand("D7", 1);
+    addStand("E1", 2);
+    gf_setReservedStandName("D7");
+    for (std::uint32_t i = 0; i < 20; ++i) {
+        addStatic(1, "RES*", 500 + i);
+        addStatic(2, "KLM1*", 600 + i);
+    }
+    addStill(0x400001, 41, "KLM1", 53.0, 5.0);
     for (std::int32_t n = 1; n <= 250; ++n) {
-        const std::vector<std::string> calls = second();
+        staticParkingRunning = true;
+        const int reserved = removedStatics("RES*");
+        const int named = removedStatics("KLM1*");
+        second();
         ASSERT_EQ(secondsCounter.load(), n);
         SCOPED_TRACE(n);
-        EXPECT_EQ(has(calls, "lf_freeReservedStand"), n % 15 == 0);
-        EXPECT_EQ(has(calls, "lf_staticParking(false)"), n % 16 == 0 && n % 15 != 0) << "not at 240";
-        EXPECT_EQ(has(calls, "gf_removeParkedByNameEach"), n % 61 == 0 && n % 15 != 0);
+        EXPECT_EQ(removedStatics("RES*") - reserved, n % 15 == 0 ? 1 : 0);
+        EXPECT_EQ(!staticParkingRunning.load(), n % 16 == 0 && n % 15 != 0) << "not at 240";
+        EXPECT_EQ(removedStatics("KLM1*") - named, n % 61 == 0 && n % 15 != 0 ? 1 : 0);
     }
 }
 
@@ -100,15 +140,18 @@ TEST_F(Schedule, StatusLightsAreCheckedEvery59Seconds)
 
 TEST_F(Schedule, TheFifteenSecondBranchRunsInOrderThenTheThirtySecondJobs)
 {
-    reserveStand("D7");
+    addStand("D7", 1);
+    addStatic(1, "RES*", 77);
+    gf_setReservedStandName("D7");
     reReadRequest = true;
     noMatchClearRequest = true;
     noMatchSet.insert("KLM B738 EHAM-EGLL");
     AUTO_RANGE.value = true;
     userOnGround = true;
     LATERAL_RANGE.value = 40;
-    const std::vector<std::string> calls = second(30);
-    EXPECT_EQ(calls, (std::vector<std::string>{"lf_freeReservedStand", "lf_checkParkAirports"}));
+    second(30);
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{77}) << "the reserved stand is cleared";
+    EXPECT_TRUE(log.text().find("park airports and stands are okay") != std::string::npos);
     EXPECT_FALSE(reReadRequest.load());
     EXPECT_FALSE(noMatchClearRequest.load());
     EXPECT_TRUE(noMatchSet.empty());
@@ -132,10 +175,11 @@ TEST_F(Schedule, TheStaticRenewalRunsInTwoPhasesFifteenSecondsApart)
     EXPECT_TRUE(staticParkingRunning.load()) << "the parking controls are locked";
     EXPECT_TRUE(trafficUdpReader.collectCallsigns.load());
     EXPECT_TRUE(staticRenewalRequest.load());
-    EXPECT_FALSE(has(second(), "lf_staticParking(false)")) << "no static parking during the renewal";
+    second();
+    EXPECT_TRUE(staticParkingRunning.load()) << "no static parking during the renewal";
     gf_showError("held");
-    const std::vector<std::string> calls = second(30);
-    EXPECT_TRUE(has(calls, "lf_parkingAdjustments"));
+    second(30);
+    EXPECT_TRUE(log.text().find("Parking adjustments: 0 to be removed, 0 to be added") != std::string::npos);
     EXPECT_EQ(renewalPhase.load(), 0);
     EXPECT_FALSE(staticRenewalRequest.load());
     EXPECT_EQ(errorLine(), "");
@@ -162,44 +206,52 @@ TEST_F(Schedule, MinutesToRenewalTheTwentyMinuteRequestAndTheDailyReset)
 
 TEST_F(Schedule, PerSecondJobsInTheirOrder)
 {
+    // Each job removes one aircraft, so the removal queue shows their order.
+    addStand("A1", 1);
+    addStatic(1, "KLM7*", 501, "KLM7");
+    addStatic(1, "OTH*", 502);
+    addStill(7, 71, "KLM7", 53.0, 5.0);
+    addStill(0x600000, 601, "DLH6", 0.0, 0.0); // where the user aircraft stands
+    addStill(0x700000, 701, "BAW12", 53.0, 5.0);
+    Act& ahead = addStill(0x800000, 801, "AFR8", 0.01, 0.0); // head-on, 0.6 nm north
+    ahead.onGround = 0;
+    ahead.heading = 3.141592653589793;
+    // A taxiing live aircraft on top of a static parked one: the static one makes way.
+    gf_testAddAct(0x500001, statusCreated, 21, "KLM5", 52.0, 4.0);
+    addStatic(1, "UNDER*", 22);
+    staticActs.back().latitude = 52.0;
+    staticActs.back().longitude = 4.0;
     flightPaused = true;
     staticConflictChecks = {7, 8};
-    staticFlushRequest = true;
-    INITIAL_LOAD_ONLY.value = false;
     userOnGround = true;
     COLLISION_USER_GND.value = true;
     COLLISION_LIVE_PARKED_GND.value = true;
     BLOCK_CALLSIGN.assignValue("BAW12");
     callsignBlockRequest = true;
-    // A taxiing live aircraft on top of a static parked one: the static one makes way.
-    gf_testAddAct(0x500001, statusCreated, 21, "KLM5");
-    StaticAct& parked = staticActs.emplace_back();
-    parked.status = statusCreated;
-    parked.objectId = 22;
-    parked.latitude = liveActs.front().latitude;
-    parked.longitude = liveActs.front().longitude;
-    const std::vector<std::string> calls = second();
-    EXPECT_EQ(calls, (std::vector<std::string>{"gf_checkStaticConflict 7", "lf_removeStaticParked",
-                                               "lf_userGroundConflict", "gf_removeBlockedCallsign BAW12"}));
-    EXPECT_EQ(staticActs.front().status, statusRemoving) << "the live aircraft was checked against the static one";
+    second();
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, 601, 22, 701}));
     EXPECT_FALSE(flightPaused.load());
     EXPECT_TRUE(std::regex_search(log.text(), std::regex(R"(\n\d\d:\d\d:\d\d Flight resumed\r?\n)")));
     EXPECT_TRUE(accepting());
-    EXPECT_TRUE(INITIAL_LOAD_ONLY.value.load()) << "flushed aircraft are not placed again";
-    EXPECT_EQ(stored("INITIAL_LOAD_ONLY"), "<missing>") << "in memory only";
-    EXPECT_FALSE(staticFlushRequest.load());
     EXPECT_FALSE(callsignBlockRequest.load());
 
-    // The aircraft behind 7 is not held up when 7 is gone.
+    // The aircraft behind 7 is not held up when 7 is gone; the flush comes before the air check.
     userOnGround = false;
     COLLISION_USER_AIR.value = true;
     COLLISION_LIVE_PARKED_GND.value = false;
-    EXPECT_EQ(second(), (std::vector<std::string>{"gf_checkStaticConflict 8", "gf_userAirConflicts"}));
+    staticFlushRequest = true;
+    INITIAL_LOAD_ONLY.value = false;
+    second();
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, 601, 22, 701, 502, 801}));
     EXPECT_TRUE(staticConflictChecks.empty());
+    EXPECT_TRUE(INITIAL_LOAD_ONLY.value.load()) << "flushed aircraft are not placed again";
+    EXPECT_EQ(stored("INITIAL_LOAD_ONLY"), "<missing>") << "in memory only";
+    EXPECT_FALSE(staticFlushRequest.load());
     BLOCK_CALLSIGN.assignValue("");
     callsignBlockRequest = true;
     COLLISION_USER_AIR.value = false;
-    EXPECT_TRUE(second().empty()) << "an emptied callsign only clears the request";
+    second();
+    EXPECT_EQ(removals().size(), 6u) << "an emptied callsign only clears the request";
     EXPECT_FALSE(callsignBlockRequest.load());
 }
 

@@ -8,7 +8,7 @@
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
 #include "support/testpaths.h"
-#include "traffic/manager.h"
+#include "traffic/parking.h"
 
 #include <set>
 
@@ -149,8 +149,7 @@ TEST_F(MainWindowTest, ScreenshotInAKnownState)
     gf_setDisplayText(&MainWindow::qualityText, "0.82", statisticsBand);
     {
         gf_setParkAirport({.code = "EHAM"});
-        std::lock_guard lock(pendingParkMutex);
-        pendingReservedStand = "D7";
+        gf_setReservedStandName("D7");
     }
     mainWindow.simulatorConnected = true;
     mainWindow.flightMark = true;

@@ -73,15 +73,17 @@ TEST_F(MainWindowTest, CountersFollowTheTrafficManager)
     gf_testClearTraffic();
     for (std::uint32_t id = 1; id <= 12; ++id)
         gf_testAddAct(0x400000 + id, statusCreated, 100 + id);
-    gf_testAddAct(0x500000, statusCreated, 99).phase = phaseAtStand; // parked: not counted
-    pendingParkedLive = 3;
-    pendingParkedStatic = 40;
+    for (std::uint32_t id = 1; id <= 3; ++id) // parked: not counted as flying
+        gf_testAddAct(0x500000 + id, statusCreated, 200 + id).phase = phaseAtStand;
+    StaticAct parked;
+    parked.status = statusCreated;
+    staticActs.assign(40, parked);
     std::thread([] { gf_refreshCounters(); }).join();
     EXPECT_EQ(mainWindow.liveCount.load(), 12u);
     EXPECT_EQ(mainWindow.parkedLiveCount.load(), 3);
     EXPECT_EQ(mainWindow.parkedStaticCount.load(), 40u);
 
-    pendingParkedStatic = 41;
+    staticActs.push_back(parked);
     std::thread([] { gf_refreshCounters(); }).join();
     EXPECT_EQ(mainWindow.parkedStaticCount.load(), 41u);
     EXPECT_EQ(mainWindow.parkedLiveCount.load(), 3);

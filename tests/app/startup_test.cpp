@@ -148,7 +148,7 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     EXPECT_EQ(stored("SCAN_LIVERIES"), "false") << "switched on, then off by the successful scan";
     EXPECT_TRUE(logged("liveries scan automatic starts"));
     EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX")) << "no airport scan";
-    EXPECT_FALSE(std::ranges::count(gf_testTrafficCalls(), "gf_reserveTrafficTables"));
+    EXPECT_FALSE(fs::exists(dataFolder / L"orig_dest")) << "no traffic started";
     EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
     EXPECT_EQ(runningThreads.load(), 0);
     exitFlag = false;

@@ -13,8 +13,6 @@ const LatLon YSSY{-33.946111, 151.177222};
 const LatLon NZAA{-37.008056, 174.791667};
 const LatLon PHNL{21.318681, -157.922428};
 
-// Feet per nautical mile implied by the Earth radius in feet that the destination uses.
-constexpr double feetPerNm = 6076.11549;
 constexpr double noNumber = std::numeric_limits<double>::quiet_NaN();
 
 void expectNear(const LatLon& actual, const LatLon& expected, double tolerance)

@@ -1,6 +1,7 @@
 // What each message of the simulator does to the program's state, against the stand-in.
 #include "links/simlink_fixture.h"
 
+#include "foundation/parametersfile.h"
 #include "foundation/settingscatalogue.h"
 #include "liveries/referencedata.h"
 #include "links/realtrafficserver.h"
@@ -44,6 +45,7 @@ void lf_parkAtEham(std::vector<ParkAirportEntry> airports)
 {
     gf_setParkAirport({.code = "EHAM"});
     lf_standE7AtAmsterdam();
+    dataFolder = std::filesystem::current_path(); // the park airports file is written here
     std::lock_guard lock(parkAirportsMutex);
     parkAirports = std::move(airports);
 }
@@ -314,9 +316,7 @@ TEST_F(SimLink, TheUserStandIsRememberedWhenParkedAtTheParkAirport)
     ASSERT_TRUE(waitForLog("===> Flight loaded"));
     std::lock_guard lock(parkAirportsMutex);
     EXPECT_EQ(parkAirports.front().reservedStand, "E7");
-    ASSERT_EQ(pendingParkAirportWrites.size(), 1u);
-    EXPECT_EQ(pendingParkAirportWrites[0].code, "EHAM");
-    EXPECT_EQ(pendingParkAirportWrites[0].reservedStand, "E7");
+    EXPECT_EQ(gf_testReadFile(dataFolder / L"my_park_airports.txt"), "EHAM,E7\r\n");
 }
 
 TEST_F(SimLink, ATaxiingUserKeepsTheReservedStand)
@@ -331,7 +331,7 @@ TEST_F(SimLink, ATaxiingUserKeepsTheReservedStand)
     gf_resetSimLink(); // the end of the thread tries too
     std::lock_guard lock(parkAirportsMutex);
     EXPECT_EQ(parkAirports.front().reservedStand, "D4");
-    EXPECT_TRUE(pendingParkAirportWrites.empty());
+    EXPECT_FALSE(std::filesystem::exists(dataFolder / L"my_park_airports.txt"));
 }
 
 TEST_F(SimLink, UnknownAndShortMessagesAreSkipped)

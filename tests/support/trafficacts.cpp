@@ -4,7 +4,7 @@
 #include "liveries/liveries.h"
 #include "liveries/liverydata.h"
 #include "refgen/refgen.h"
-#include "traffic/manager.h"
+#include "traffic/parking.h"
 
 Act gf_testAct(std::uint32_t flightId, std::uint32_t status, std::uint32_t objectId, const std::string& callsign,
                double latitude, double longitude)
@@ -45,6 +45,7 @@ void gf_testClearTraffic()
     gf_publishStands();
     landingFlag = false;
     gf_setParkAirport({});
+    gf_setReservedStandName("");
     {
         std::lock_guard lock(inboundMutex);
         inboundBuffer.clear();

@@ -123,7 +123,7 @@ TEST_F(Learning, AFlightEndingNearTheParkAirportWithoutAStandLearnsASoftOption)
             EXPECT_EQ(learningList.size(), 1u);
         }
     }
-    pendingSoftLearning = false;
+    softLearningAllowed = false;
     Act& a = flight();
     lf_learnSoftStand(a);
     EXPECT_TRUE(stand().options.empty()) << "not while static parking forbids it";

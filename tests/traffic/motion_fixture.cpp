@@ -49,7 +49,7 @@ void Motion::SetUp()
     currentWeekSlot = WeekSlot{3, 20}.value();
     apfEditCount = 0;
     staticParkingActive = true;
-    pendingSoftLearning = true;
+    softLearningAllowed = true;
     for (auto* setting : {&LIGHT_AIRCRAFT, &HELICOPTERS, &HIGH_PERF_AIRCRAFT, &LEARN_SOFT})
         setting->value = true;
     LOG.value = false;

@@ -13,7 +13,9 @@ TEST_F(TrafficTest, TheTickPacesRemovalsCreationsReportsAndRequests)
     liveActs.push_back(gf_testAct(0x400002, statusQueued, 0, "KLM2"));
     creationRequests = {0x400001, 0x400002, 0x499999}; // the last one has no record
     staticCreationItems.push_back({.tailNumber = "KLM7*", .flightId = 7});
-    standCandidates.resize(2);
+    standCandidates.resize(2); // for a stand that is not there: each placement drops one
+    parkStands.emplace_back("A1", std::vector<StandOption>{}, 52.3, 4.76, 0.0, 40.0, false, false, false);
+    parkStands.back().standNumber = 1;
     for (std::uint32_t n : {1u, 2u, 3u})
         queueReport(report(0x500000 + n, "DLH" + std::to_string(n), 50.0 + n, 8.0, 0.0, 1000.0, 5000));
 

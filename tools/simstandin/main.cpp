@@ -5,6 +5,7 @@
 //   --frame-ms N     a frame every N ms (default 33)
 //   --refuse TITLE   answer the creation of this title with exception 22 (repeatable)
 //   --name TEXT      simulator name in the open answer
+//   --user-object N  the user aircraft's object id; AI aircraft get the ids after it (default 1)
 //   --seconds N      run time (default 600), then stop
 //   --scenario FILE  play the timed steps of this file (see scenario.h)
 //   --verbose        print every request
@@ -61,6 +62,8 @@ int wmain(int argc, wchar_t** argv)
             options.refusedTitles.push_back(gf_utf16ToUtf8(argv[++i]));
         else if (arg == L"--name" && hasValue)
             options.simulatorName = gf_utf16ToUtf8(argv[++i]);
+        else if (arg == L"--user-object" && hasValue)
+            options.userObjectId = static_cast<std::uint32_t>(std::stoul(argv[++i]));
         else if (arg == L"--seconds" && hasValue)
             seconds = std::stoi(argv[++i]);
         else if (arg == L"--verbose")

@@ -1,0 +1,151 @@
+// The aircraft parked at the park airport: their counts and average parked times for the
+// main window, the park maximum, and the live aircraft that have stood too long.
+#include "traffic/parking.h"
+
+#include "app/mainwindow.h"
+#include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+namespace {
+std::uint32_t lf_parkedMinutes(const Act& act)
+{
+    const std::chrono::steady_clock::duration parked(gf_steadyTicks() - act.parkedSince);
+    const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(parked).count();
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(0, minutes));
+}
+
+constexpr std::uint32_t heavyClass = 3;
+constexpr std::uint32_t heavyParkedMinutes = 180;
+constexpr std::uint32_t parkedMinutes = 90;
+
+bool lf_parkedLive(const Act& act) { return act.phase == phaseAtStand && act.base.status == statusCreated; }
+
+// Half hours per aircraft, as the main window shows it; 0 without aircraft.
+void lf_showFigure(std::atomic<float>& figure, std::int64_t sum, std::int32_t count)
+{
+    const float value = count > 0 ? static_cast<float>(sum) / static_cast<float>(2 * count) + 0.5f : 0.0f;
+    if (figure.exchange(value) != value)
+        gf_repaintBand(statisticsBand);
+}
+
+struct ParkedTime {
+    std::uint32_t flightId = 0;
+    std::uint32_t minutes = 0;
+};
+
+// The parked live aircraft, longest parked first.
+std::vector<ParkedTime> lf_longestParkedFirst()
+{
+    std::vector<ParkedTime> parked;
+    for (const Act& act : liveActs)
+        if (lf_parkedLive(act))
+            parked.push_back({act.base.head.flightId, lf_parkedMinutes(act)});
+    std::stable_sort(parked.begin(), parked.end(),
+                     [](const ParkedTime& a, const ParkedTime& b) { return a.minutes > b.minutes; });
+    return parked;
+}
+bool lf_addStaticParkedTime(std::int64_t& sum, bool show, WeekSlot now, const StaticAct& parked)
+{
+    if (parked.status != statusCreated && parked.status != statusRemoving)
+        return false;
+    if (show && !gf_slotLater(parked.parkedSlot, now))
+        sum += gf_slotDistance(parked.parkedSlot, now);
+    return true;
+}
+
+} // namespace
+
+std::int32_t lf_listRatio1(bool show)
+{
+    const WeekSlot now = gf_slotNow();
+    std::int64_t sum = 0;
+    std::int32_t count = 0;
+    for (const StaticAct& parked : staticActs)
+        count += lf_addStaticParkedTime(sum, show, now, parked) ? 1 : 0;
+    if (show && !WEEK.value.load())
+        lf_showFigure(mainWindow.staticAverageFit, sum, count);
+    return count;
+}
+
+std::int32_t lf_listRatio2(bool show)
+{
+    const WeekSlot now = gf_slotNow();
+    std::int64_t sum = 0;
+    std::int32_t count = 0;
+    for (const Act& act : liveActs)
+        if (lf_parkedLive(act)) {
+            ++count;
+            sum += gf_slotDistance(act.base.parkedSlot, now);
+        }
+    if (show)
+        lf_showFigure(mainWindow.liveAverageFit, sum, count);
+    return count;
+}
+
+void lf_enforceMaxPark(std::int32_t extra)
+{
+    const std::int32_t live = lf_listRatio2(true) + extra;
+    // A maximum below 1 means none (no park airport, or one without stands).
+    if (parkMaximum < 1)
+        return;
+    if (!INITIAL_LOAD_ONLY.value.load() && live > parkMaximum) {
+        const std::vector<ParkedTime> parked = lf_longestParkedFirst();
+        if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId)) {
+            gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
+            lf_removeAircraft(*act);
+        }
+    }
+    const std::int32_t statics = lf_listRatio1(false);
+    if (statics + live <= parkMaximum)
+        return;
+    // The static aircraft placed last goes.
+    StaticAct* latest = nullptr;
+    for (StaticAct& parked : staticActs)
+        if (parked.status == statusCreated && (!latest || gf_slotLater(parked.parkedSlot, latest->parkedSlot)))
+            latest = &parked;
+    if (latest)
+        lf_removeAircraft(*latest);
+}
+
+void lf_listParkedLive()
+{
+    liveStayers.clear();
+    const bool initialOnly = INITIAL_LOAD_ONLY.value.load();
+    for (Act& act : liveActs) {
+        if (!lf_parkedLive(act))
+            continue;
+        if (act.keepStand) {
+            liveStayers.push_back({act.callsign(), act.base.standNumber, 0});
+            continue;
+        }
+        const std::uint32_t minutes = lf_parkedMinutes(act);
+        const std::uint32_t limit = act.base.head.sizeClass == heavyClass ? heavyParkedMinutes : parkedMinutes;
+        if (!initialOnly && minutes > limit)
+            lf_removeAircraft(act);
+        else
+            liveStayers.push_back({act.callsign(), act.base.standNumber, minutes});
+    }
+    // Shortest parked first: the renewal removes from the end.
+    std::stable_sort(liveStayers.begin(), liveStayers.end(),
+                     [](const LiveStayer& a, const LiveStayer& b) { return a.minutes < b.minutes; });
+}
+
+void lf_removeLongestParked(std::size_t count)
+{
+    std::set<std::uint32_t> chosen;
+    for (const ParkedTime& parked : lf_longestParkedFirst())
+        if (chosen.size() < count)
+            chosen.insert(parked.flightId);
+    for (Act& act : liveActs)
+        if (chosen.contains(act.base.head.flightId)) {
+            gf_logf("live parked {} at {} removed", gf_formatColumns(act.base.head.identity),
+                    gf_standLogName(act.base.standNumber));
+            lf_removeAircraft(act);
+        }
+}

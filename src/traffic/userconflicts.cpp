@@ -1,0 +1,78 @@
+// Aircraft in the user's way, once a second: in the air, those whose line passes close to the
+// user aircraft; on the ground, those the user aircraft would touch.
+#include "traffic/parking.h"
+
+#include "links/simlink.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+constexpr double groundCheckHeight = 500.0; // feet above the ground
+constexpr double groundCheckRange = 1.0;    // nautical miles
+constexpr double groundLineOffset = 50.0;   // feet
+constexpr double airCheckRange = 4.0;       // nautical miles
+constexpr double airCheckLevels = 1000.0;   // feet
+constexpr double airLineOffset = 700.0;     // feet
+
+// The user position at which the static parked aircraft were last tested.
+std::optional<LatLon> lastCheckedUser;
+
+bool lf_touchesUser(const UserAircraft& user, double userRadius, double latitude, double longitude, double radius)
+{
+    return gf_distanceNm(user.latitude, user.longitude, latitude, longitude) <= (userRadius + radius) * 1.1;
+}
+bool lf_userAirConflict(Act& act)
+{
+    if (act.base.status != statusCreated)
+        return false;
+    const UserAircraft& user = gf_currentUserAircraft();
+    const LatLon from{user.latitude, user.longitude};
+    const LatLon to{act.latitude, act.longitude};
+    const double distance = gf_distanceNm(from, to);
+    const double bearing = gf_initialBearing(from, to);
+    bool inTheWay = false;
+    if (act.onGround)
+        // Ahead of the user aircraft on its line, while it is low and near.
+        inTheWay = user.altitudeAboveGround < groundCheckHeight && distance <= groundCheckRange &&
+                   gf_lineOffsetFeet(distance, user.heading, bearing) <= groundLineOffset;
+    else
+        // The aircraft's own line passes close to the user aircraft.
+        inTheWay = distance <= airCheckRange && std::abs(act.altitude - user.altitude) < airCheckLevels &&
+                   gf_lineOffsetFeet(distance, act.heading, bearing) <= airLineOffset;
+    if (inTheWay)
+        lf_removeAircraft(act);
+    return inTheWay;
+}
+
+} // namespace
+
+void gf_userAirConflicts()
+{
+    for (Act& act : liveActs)
+        if (lf_userAirConflict(act))
+            return;
+}
+
+void lf_userGroundConflict()
+{
+    const UserAircraft& user = gf_currentUserAircraft();
+    const double userRadius = gf_userAircraftInfo().halfWingspan;
+    for (Act& act : liveActs)
+        if (act.onGround && act.base.status == statusCreated &&
+            lf_touchesUser(user, userRadius, act.latitude, act.longitude, act.base.head.wingspan)) {
+            lf_removeAircraft(act);
+            return;
+        }
+    // Static aircraft stand still: they are tested again only after the user has moved.
+    const LatLon position{user.latitude, user.longitude};
+    if (lastCheckedUser == position)
+        return;
+    lastCheckedUser = position;
+    for (StaticAct& parked : staticActs)
+        if (parked.status == statusCreated &&
+            lf_touchesUser(user, userRadius, parked.latitude, parked.longitude, parked.head.wingspan)) {
+            lf_removeAircraft(parked);
+            return;
+        }
+}

@@ -1,0 +1,178 @@
+// Static parking end to end: the main loop's ticks and seconds (a second every 100 ticks),
+// the simulator link's own thread against the in-process stand-in, and RealTraffic lines
+// through the traffic reader's parser. The user aircraft stands at Amsterdam, whose parking
+// file fills five stands; a live flight with a static aircraft's registration takes its
+// place, and climbing away takes every static aircraft out of the simulator.
+#include "links/simlink_fixture.h"
+
+#include "airports/airports.h"
+#include "app/mainloop.h"
+#include "app/startup.h"
+#include "foundation/parametersfile.h"
+#include "foundation/settingscatalogue.h"
+#include "links/trafficreader.h"
+#include "liveries/liveries.h"
+#include "liveries/liverydata.h"
+#include "refgen/refgen.h"
+#include "support/trafficacts.h"
+#include "traffic/parking.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+using namespace std::chrono_literals;
+
+constexpr double userLatitude = 52.3086;
+constexpr double userLongitude = 4.7639;
+constexpr double standLatitude = 52.3106;
+constexpr double firstStandLongitude = 4.7660;
+constexpr double standSpacing = 0.0015; // about 100 m
+
+// Five stands north-east of the user aircraft, each used every half hour of every day by a
+// KLM Boeing 737-800 flying as KLM100n; the third one's aircraft is PH-BXA.
+void lf_writeParkingFile()
+{
+    std::string hours = "0";
+    for (int h = 1; h < 48; ++h)
+        hours += fmt::format(",{}", h);
+    std::string stands;
+    for (int stand = 1; stand <= 5; ++stand) {
+        stands += fmt::format("\t<parkpos id=\"A{}\" latitude=\"{:.6f}\" longitude=\"{:.6f}\" radius=\"25\" "
+                              "heading=\"180\">\n",
+                              stand, standLatitude, firstStandLongitude + standSpacing * (stand - 1));
+        for (int day = 1; day <= 7; ++day)
+            stands += fmt::format(
+                "\t\t<opt airl=\"KLM\" type=\"B738\" cs=\"KLM100{}\" reg=\"{}\" day=\"{}\" hh=\"{}\" />\n", stand,
+                stand == 3 ? "PH-BXA" : "", day, hours);
+        stands += "\t</parkpos>\n";
+    }
+    const std::filesystem::path folder = apfFolders::myThirdparty;
+    std::filesystem::create_directories(folder);
+    gf_testWriteFile(folder / L"EHAM.xml",
+                     "<?xml version=\"1.0\"?>\n<meta>\n\t<info name=\"author\" value=\"Tarnwick_P3D\" />\n"
+                     "\t<info name=\"version\" value=\"9.3.0\" />\n\t<info name=\"date\" value=\"Jan  1, 2024\" />\n"
+                     "</meta>\n<parameters>\n\t<parameter name=\"airport_name\" value=\"Amsterdam Schiphol\" />\n"
+                     "\t<parameter name=\"altitude\" value=\"-11\" />\n</parameters>\n<parkpositions>\n" +
+                         stands + "</parkpositions>\n");
+}
+
+// PH-BXA taxiing east at 10 kt on the apron, 400 m from the user aircraft.
+std::string lf_arrivingLine(double longitude, double stamp)
+{
+    return fmt::format("RTTFC,4811111,52.3050,{:.5f},0,0,1,90.0,10.0,KLM9,B738,PH-BXA,EGLL,EHAM,{:.1f},X2,KL9,mlat,0,"
+                       "-1,-1,0.780,0.0,0.0,90.0,90.0,0,none,A3,1012.8,35008,-1,90.0,none,0.0,-21.9,223,24,-30,0,1,1",
+                       longitude, stamp);
+}
+
+const std::vector<std::string> staticTails{"KLM1001*", "KLM1002*", "KLM1003*", "KLM1004*", "KLM1005*"};
+
+class StaticParkingEndToEnd : public SimLink {
+protected:
+    void SetUp() override
+    {
+        dataFolder = std::filesystem::current_path();
+        refgen::writeProgramFiles(refgen::baseWorld(), L".");
+        gf_readAircraftData();
+        gf_readFixes();
+        lf_readLiveriesScanned();
+        processScannedLiveries();
+        airportList = {{"EHAM", "AMS", userLatitude, userLongitude, -11.0}};
+        lf_writeParkingFile();
+        gf_testClearTraffic();
+        gf_createFlightPlanFolder();
+        CUSTOM_PARKING_PERCENTAGE.value = 100;
+        AUTO_RANGE.value = false;
+        secondsCounter = 0;
+        lf_setAcceptReports(true);
+        reader.userLatitude = userLatitude;
+        reader.userLongitude = userLongitude;
+    }
+    void TearDown() override
+    {
+        lf_setAcceptReports(false);
+        SimLink::TearDown();
+        lf_clearParkAirport();
+        gf_testClearTraffic();
+        airportList.clear();
+        CUSTOM_PARKING_PERCENTAGE.value = -1;
+    }
+
+    // The main loop's ticks, a millisecond apart, with a second every 100 ticks.
+    bool runUntil(const std::function<bool()>& done, int limit = 20000)
+    {
+        for (int i = 0; i < limit && !done(); ++i) {
+            if (tickCounter.load() % 100 == 0)
+                newSecond = true;
+            lf_mainTick();
+            std::this_thread::sleep_for(1ms);
+        }
+        return done();
+    }
+    bool standing(const std::string& tail) const { return standIn->objectByAtcId(tail) != 0; }
+    void receive(const std::string& line)
+    {
+        reader.datagram = line;
+        reader.handleDatagram();
+    }
+
+    TrafficReader reader;
+};
+} // namespace
+
+TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRealAircraftAndLeaveWithTheUser)
+{
+    start(SimTransport::pipe, {.userObjectId = 7,
+                               .userValues = {{"Plane Latitude", userLatitude},
+                                              {"Plane Longitude", userLongitude},
+                                              {"SIM ON GROUND", 1}},
+                               .frameIntervalMs = 10});
+    ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
+    requestOnGround();
+    ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
+    tickCounter = 0;
+    gf_setCurrentUserAircraft(gf_userAircraftBlock());
+    lf_staticParking(true); // as the start of traffic does
+    ASSERT_EQ(gf_parkAirportCode(), "EHAM");
+
+    // The next static parking loads the airport; its five candidates are placed one per 50 ticks.
+    ASSERT_TRUE(runUntil([] { return !standCandidates.empty(); }));
+    EXPECT_EQ(standCandidates.size(), 5u);
+    for (int ticks = 0; ticks < 1000 && !standCandidates.empty(); ++ticks) {
+        const std::size_t before = standCandidates.size();
+        const std::int32_t tick = tickCounter.load();
+        runUntil([] { return false; }, 1);
+        if (standCandidates.size() != before) {
+            EXPECT_EQ(tick % 50, 0) << "placed on a 50th tick";
+            EXPECT_EQ(standCandidates.size(), before - 1) << "one at a time";
+        }
+    }
+    ASSERT_TRUE(runUntil([&] { return std::ranges::all_of(staticTails, [&](auto& t) { return standing(t); }); }));
+    for (int stand = 1; stand <= 5; ++stand) {
+        const std::uint32_t id = standIn->objectByAtcId(staticTails[stand - 1]);
+        EXPECT_NEAR(standIn->objectValue(id, "Plane Latitude"), standLatitude, 1e-6);
+        EXPECT_NEAR(standIn->objectValue(id, "Plane Longitude"), firstStandLongitude + standSpacing * (stand - 1),
+                    1e-6);
+    }
+    ASSERT_TRUE(runUntil([] {
+        return std::ranges::all_of(staticActs, [](const StaticAct& s) { return s.status == statusCreated; });
+    }));
+
+    // The real PH-BXA reports on the apron: the static aircraft standing for it goes.
+    receive(lf_arrivingLine(4.77000, 1700000000.0));
+    runUntil([] { return false; }, 500);
+    receive(lf_arrivingLine(4.77037, 1700000005.0)); // 25 m further east
+    ASSERT_TRUE(runUntil([&] { return !standing("KLM1003*"); }));
+    for (const std::string& tail : staticTails)
+        EXPECT_EQ(standing(tail), tail != "KLM1003*") << tail;
+
+    // The user aircraft climbs away: every static aircraft leaves with the park airport.
+    standIn->setUserValue("SIM ON GROUND", 0);
+    standIn->setUserValue("Plane Altitude", 20000);
+    ASSERT_TRUE(runUntil([&] { return std::ranges::none_of(staticTails, [&](auto& t) { return standing(t); }); }));
+    EXPECT_TRUE(gf_parkAirportCode().empty());
+    EXPECT_TRUE(log.holds("is out of sight"));
+    EXPECT_TRUE(runUntil([] { return staticActs.empty(); })) << "every removal was answered";
+}

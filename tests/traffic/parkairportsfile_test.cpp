@@ -1,0 +1,130 @@
+// The park airports file on real files: reading and checking its lines, the airports of the
+// add-on folder, the sort by distance, writing the user's stand, and a failed write.
+#include "parking_fixture.h"
+
+#include "airports/airports.h"
+#include "app/mainwindow.h"
+#include "foundation/parametersfile.h"
+#include "support/tempfolder.h"
+
+#include <fmt/format.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+class ParkAirportsFile : public ParkingTest {
+protected:
+    ParkAirportsFile()
+    {
+        // EHAM's parking file knows the stand B12.
+        gf_testWriteParkingFile(apfFolders::myOrbx, "EHAM",
+                                gf_testParkpos("B12", amsLatitude, amsLongitude, "KLM", "B738", "KLM1"));
+    }
+
+    static void writeList(const std::string& text) { gf_testWriteFile(gf_parkAirportsPath(), text); }
+    static std::vector<std::string> listed()
+    {
+        std::vector<std::string> entries;
+        for (const ParkAirportEntry& entry : parkAirports)
+            entries.push_back(entry.reservedStand.empty() ? entry.code : entry.code + "," + entry.reservedStand);
+        return entries;
+    }
+};
+
+TEST_F(ParkAirportsFile, LinesAreCheckedOneByOne)
+{
+    struct Case {
+        std::string text;
+        bool accepted;
+        std::vector<std::string> entries;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"EHAM\n", true, {"EHAM"}, "1 park airport read from \"my_park_airports.txt\""},
+        {"EHAM, B12\nEGLL\n", true, {"EHAM,B12", "EGLL"}, "2 park airports read"},
+        {"EHAM,Z99\n", false, {"EHAM,Z99"}, "EHAM stand Z99 is unknown"},
+        {"EHAM,B12,X\n\nEGLL\n", true, {"EGLL"}, "my_park_airports.txt:EHAM,B12,X wrong syntax, skipped"},
+        {"XXXX\nEGLL\n", false, {"EGLL"}, "airport XXXX is unknown"},
+        {"EGLL\nEGLL,B12\n", true, {"EGLL"}, "my_park_airports.txt:EGLL double, skipped"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        writeList(c.text);
+        EXPECT_EQ(lf_readParkAirports(false), c.accepted);
+        EXPECT_EQ(mainWindow.parkAirportListed.load(), c.accepted);
+        EXPECT_EQ(listed(), c.entries);
+        EXPECT_TRUE(logged(c.logged));
+    }
+}
+
+TEST_F(ParkAirportsFile, AMissingFileGivesAnEmptyListAndTheAddOnFolderAddsItsAirports)
+{
+    EXPECT_TRUE(lf_readParkAirports(false));
+    EXPECT_TRUE(parkAirports.empty());
+    EXPECT_TRUE(logged("my_park_airports.txt not found"));
+
+    gf_testWriteParkingFile(apfFolders::myThirdparty, "EHRD", "");
+    gf_testWriteParkingFile(apfFolders::myThirdparty, "ZZZZ", ""); // not an airport of the list
+    writeList("EGLL\n");
+    EXPECT_TRUE(lf_readParkAirports(false));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"EGLL", "EHRD"}));
+    EXPECT_TRUE(logged("1 park airport added from \"airports\\my_thirdparty\""));
+}
+
+TEST_F(ParkAirportsFile, ThousandsOfAirportsWarnAboveThreeThousand)
+{
+    for (const int count : {3000, 3001}) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            const std::string code = fmt::format("X{:04}", i);
+            airportList.push_back({code, "", 10.0, 10.0, 0.0});
+            text += code + "\n";
+        }
+        writeList(text);
+        lf_readParkAirports(false);
+        EXPECT_EQ(parkAirports.size(), static_cast<std::size_t>(count));
+        EXPECT_EQ(log.text().find("a lot of airports (3001)") != std::string::npos, count == 3001);
+    }
+}
+
+TEST_F(ParkAirportsFile, AFreshListIsSortedByDistanceEvenWhenTheUserHasNotMoved)
+{
+    setUser(52.0, 4.4, false, 3000.0); // near Rotterdam
+    writeList("EGLL\nEHAM\nEHRD\n");
+    lf_readParkAirports(false);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"EHRD", "EHAM", "EGLL"}));
+    EXPECT_NEAR(parkAirports.front().distance, gf_distanceNm(52.0, 4.4, 51.9569, 4.4372), 1e-9);
+    lf_readParkAirports(false);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"EHRD", "EHAM", "EGLL"}));
+}
+
+TEST_F(ParkAirportsFile, WritingReplacesTheAirportsLineOrAddsOneAndKeepsTheFileSorted)
+{
+    writeList("EHRD\nEHAM,A1\nEGLL\n");
+    parkAirports = {{"EHAM", "B12", amsLatitude, amsLongitude, 0.0}};
+    lf_writeParkAirports();
+    EXPECT_EQ(gf_testReadFile(gf_parkAirportsPath()), "EGLL\r\nEHAM,B12\r\nEHRD\r\n");
+    EXPECT_TRUE(logged("my_park_airports.txt:EHAM,B12 updated stand"));
+
+    parkAirports = {{"EHLE", "", 52.4603, 5.52722, 0.0}};
+    lf_writeParkAirports();
+    EXPECT_EQ(gf_testReadFile(gf_parkAirportsPath()), "EGLL\r\nEHAM,B12\r\nEHLE\r\nEHRD\r\n");
+    EXPECT_TRUE(logged("my_park_airports.txt:EHLE new entry"));
+
+    fs::remove(gf_parkAirportsPath());
+    lf_writeParkAirports();
+    EXPECT_EQ(gf_testReadFile(gf_parkAirportsPath()), "EHLE\r\n");
+    EXPECT_TRUE(logged("my_park_airports.txt created with EHLE"));
+}
+
+TEST_F(ParkAirportsFile, AFailedWriteLeavesTheOldFileWhole)
+{
+    writeList("EGLL\nEHAM,A1\n");
+    // The temporary file cannot be made: a folder stands in its place.
+    fs::create_directories(fs::path(gf_parkAirportsPath()) += L".part");
+    parkAirports = {{"EHAM", "B12", amsLatitude, amsLongitude, 0.0}};
+    lf_writeParkAirports();
+    EXPECT_EQ(gf_testReadFile(gf_parkAirportsPath()), "EGLL\nEHAM,A1\n");
+    EXPECT_TRUE(logged("my_park_airports.txt could not be"));
+}
+} // namespace

@@ -1,0 +1,212 @@
+// Aircraft taken out for other reasons than the live data: in the user's way, over the park
+// maximum, parked too long, on the reserved stand, and queued creations withdrawn.
+#include "parking_fixture.h"
+
+#include "foundation/settingscatalogue.h"
+#include "links/simlink.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+
+namespace {
+using namespace std::chrono_literals;
+
+class Removals : public ParkingTest {
+protected:
+    // A created airborne live aircraft `nm` from the user along `bearing` (radians).
+    Act& flying(std::uint32_t flightId, double nm, double bearing, double heading, double altitude = 3000.0)
+    {
+        const LatLon at = gf_destinationPoint({amsLatitude, amsLongitude}, bearing, nm * feetPerNm);
+        Act& act = addLive(flightId, fmt::format("F{}", flightId), 0, at.first, at.second);
+        act.onGround = 0;
+        act.phase = phaseAirborne;
+        act.heading = heading;
+        act.altitude = altitude;
+        return act;
+    }
+    static void parkedFor(Act& act, std::chrono::minutes minutes)
+    {
+        act.parkedSince = gf_steadyTicks() - std::chrono::steady_clock::duration(minutes).count();
+    }
+    static std::uint32_t objectOf(std::uint32_t flightId) { return flightId + 1000; }
+};
+
+constexpr double north = 0.0;
+constexpr double east = 1.5707963267948966;
+constexpr double south = 3.141592653589793;
+
+TEST_F(Removals, InTheAirOnlyAircraftWhoseLinePassesCloseToTheUserGo)
+{
+    struct Case {
+        const char* what;
+        double nm, bearing, heading, altitude;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"head-on 3.9 nm ahead", 3.9, north, south, 3000.0, true},
+        {"head-on 4.1 nm ahead", 4.1, north, south, 3000.0, false},
+        {"parallel 3.9 nm abeam", 3.9, east, north, 3000.0, false},
+        {"crossing 3.9 nm ahead", 3.9, north, east, 3000.0, false},
+        {"head-on 1000 ft above", 3.9, north, south, 4000.0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        liveActs.clear();
+        setUser(amsLatitude, amsLongitude, false, 3000.0);
+        Act& act = flying(1, c.nm, c.bearing, c.heading, c.altitude);
+        gf_userAirConflicts();
+        EXPECT_EQ(act.base.status == statusRemoving, c.removed);
+    }
+}
+
+TEST_F(Removals, LowAboveTheGroundTaxiingAircraftOnTheUsersLineGoOnePerSecond)
+{
+    setUser(amsLatitude, amsLongitude, false, 300.0);
+    for (const std::uint32_t id : {1u, 2u}) {
+        Act& act = flying(id, 0.8, north, east);
+        act.onGround = 1;
+    }
+    Act& beside = flying(3, 0.8, east, east);
+    beside.onGround = 1;
+    gf_userAirConflicts();
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(1)});
+    gf_userAirConflicts();
+    gf_userAirConflicts();
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(1), objectOf(2)}));
+}
+
+TEST_F(Removals, OnTheGroundStaticAircraftAreTestedOnceUntilTheUserMoves)
+{
+    addStand("A1", 0.0);
+    addStand("A2", 100.0);
+    StandRecord& stand = parkStands[0];
+    const LatLon near = gf_destinationPoint({stand.latitude, stand.longitude}, east, 15.0 / 0.3048);
+    setUser(near.first, near.second, true);
+    addStatic(2, "KLM2*", "B738", 502); // 100 m away: stays
+    lf_userGroundConflict();
+    EXPECT_TRUE(removals().empty());
+
+    addStatic(1, "KLM1*", "B738", 501).head.wingspan = 0.01; // 18.5 m, 15 m from the user
+    lf_userGroundConflict();
+    EXPECT_TRUE(removals().empty());
+    setUser(near.first + 1e-6, near.second, true);
+    lf_userGroundConflict();
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{501});
+
+    Act& live = addLive(7, "DLH7", 0, near.first, near.second + 0.0001);
+    live.base.head.wingspan = 0.01;
+    lf_userGroundConflict();
+    EXPECT_EQ(live.base.status, statusRemoving);
+}
+
+TEST_F(Removals, QueuedCreationsAreWithdrawnInTheExitsWalkWithoutSkippingAny)
+{
+    for (const std::uint32_t id : {1u, 2u, 3u, 4u}) {
+        Act& act = addLive(id, fmt::format("Q{}", id));
+        act.base.status = statusQueued;
+        if (id != 4) // the fourth one's request has not become an item yet
+            liveCreationItems.push_back({{}, act.callsign(), {}, id});
+    }
+    addLive(5, "C5");
+    gf_removeLiveAircraft();
+    EXPECT_TRUE(liveCreationItems.empty());
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(liveActs[i].remove, 1) << liveActs[i].callsign();
+    EXPECT_EQ(liveActs[3].base.removeWhenCreated, 1);
+    EXPECT_EQ(liveActs[4].base.status, statusRemoving);
+    EXPECT_FALSE(lf_removeByCallsign("Q1"));
+}
+
+TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic)
+{
+    for (int i = 0; i < 4; ++i)
+        addStand(fmt::format("S{}", i), 100.0 * i);
+    parkedFor(addLive(1, "L1", 1), 50min);
+    parkedFor(addLive(2, "L2", 2), 80min);
+    addStatic(3, "S3*", "B738", 503).parkedSlot = {1, 10};
+    addStatic(4, "S4*", "B738", 504).parkedSlot = {1, 12};
+    StaticAct queued = staticActs.back(); // not yet created
+    queued.status = statusQueued;
+    staticActs.push_back(queued);
+
+    parkMaximum = 0;
+    lf_enforceMaxPark(1);
+    EXPECT_TRUE(removals().empty());
+
+    parkMaximum = 1;
+    INITIAL_LOAD_ONLY.value = true;
+    lf_enforceMaxPark(1);
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{504});
+    INITIAL_LOAD_ONLY.value = false;
+    lf_enforceMaxPark(1);
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{504, objectOf(2), 503}));
+    EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
+}
+
+TEST_F(Removals, LiveAircraftParkedTooLongGoAtARenewalUnlessInitialLoadOnly)
+{
+    for (int i = 0; i < 3; ++i)
+        addStand(fmt::format("S{}", i), 100.0 * i);
+    Act& heavy = addLive(1, "H1", 1);
+    heavy.base.head.sizeClass = 3;
+    parkedFor(heavy, 170min);
+    parkedFor(addLive(2, "L2", 2), 91min);
+    parkedFor(addLive(3, "L3", 3), 89min);
+    addLive(4, "K3", 3).keepStand = 1;
+
+    INITIAL_LOAD_ONLY.value = true;
+    lf_listParkedLive();
+    EXPECT_EQ(liveStayers.size(), 4u);
+    EXPECT_TRUE(removals().empty());
+
+    INITIAL_LOAD_ONLY.value = false;
+    lf_listParkedLive();
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(2)});
+    ASSERT_EQ(liveStayers.size(), 3u);
+    EXPECT_EQ(liveStayers.front().callsign, "K3");
+    EXPECT_EQ(liveStayers.back().callsign, "H1");
+}
+
+TEST_F(Removals, StaticAircraftLeaveEachAsItsStatusAllows)
+{
+    addStand("A1", 0.0);
+    addStatic(1, "KLM1*", "B738", 501);
+    StaticAct& queued = addStatic(1, "KLM2*");
+    queued.status = statusQueued;
+    staticCreationItems.push_back({{}, "KLM2*", {}, queued.head.flightId});
+    addStatic(1, "KLM3*").status = statusQueued; // its item has already been sent
+    lf_removeStaticParked();
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{501});
+    ASSERT_EQ(staticActs.size(), 2u);
+    EXPECT_EQ(staticActs[1].head.identity.callsign, "KLM3*");
+    EXPECT_EQ(staticActs[1].removeWhenCreated, 1);
+}
+
+TEST_F(Removals, TheReservedStandIsClearedStaticFirst)
+{
+    addStand("A1", 0.0);
+    addStand("A2", 100.0);
+    gf_setReservedStandName("A2");
+    addLive(1, "L1", 2);
+    addStatic(2, "KLM2*", "B738", 502);
+    lf_freeReservedStand();
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{502});
+    lf_freeReservedStand();
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{502, objectOf(1)}));
+}
+
+TEST_F(Removals, AStaticAircraftGoesWhenItsRealAircraftParksLive)
+{
+    addStand("A1", 0.0);
+    addStand("A2", 100.0);
+    addStatic(1, "KLM1*", "B738", 501);
+    addStatic(2, "KLM9*", "B738", 502).head.identity.registration = "PH-BXA";
+    Act& live = addLive(1, "KLM1");
+    gf_removeParkedByNameEach();
+    live.base.head.identity.callsign = "KLM5";
+    live.base.head.identity.registration = "PH-BXA";
+    gf_removeParkedByNameEach();
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, 502}));
+}
+} // namespace
