@@ -42,6 +42,9 @@ std::vector<std::string> lf_targetNames()
 TEST_P(Fuzz, ShortPassAndKeptCases)
 {
     fuzz::Target tested = target();
+    // The samples first: the kept cases overwrite the files some targets take them from.
+    const std::vector<std::string> seeds = tested.seeds();
+    ASSERT_FALSE(seeds.empty());
     fuzz::RunOptions options;
     options.boundMs = 2000; // the time bound is the full run's: the test machine is shared
     options.failureFolder = (folder.path() / L"failures").string();
@@ -55,8 +58,6 @@ TEST_P(Fuzz, ShortPassAndKeptCases)
         double heapMb = 0;
         EXPECT_EQ(fuzz::gf_runInput(tested, gf_testReadFile(entry.path()), options, outcome, ms, heapMb), "") << name;
     }
-    const std::vector<std::string> seeds = tested.seeds();
-    ASSERT_FALSE(seeds.empty());
     tested.setUp();
     options.seed = 20240601;
     options.count = tested.name == "rt_server" ? 300 : 2000;
