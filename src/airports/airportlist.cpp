@@ -60,9 +60,16 @@ void lf_readAirportList()
     const pugi::xml_node airports = document.child("airports");
     if (!airports)
         throw std::runtime_error(pathText + " not found");
-    for (const pugi::xml_node airport : airports.children("airport"))
-        airportList.push_back({airport.attribute("code").as_string(), airport.attribute("iata").as_string(),
-                               lf_stod(airport, "lat"), lf_stod(airport, "lon"), lf_stof(airport, "alt")});
+    for (const pugi::xml_node airport : airports.children("airport")) {
+        Airport entry{airport.attribute("code").as_string(), airport.attribute("iata").as_string(),
+                      lf_stod(airport, "lat"), lf_stod(airport, "lon"), lf_stof(airport, "alt")};
+        // "nan", "inf" and positions off the globe read as numbers, but no aircraft stands there.
+        if (!(std::fabs(entry.lat) <= 90 && std::fabs(entry.lon) <= 180 && std::isfinite(entry.alt))) {
+            gf_logf("airport {} at {}, {} skipped", entry.code, entry.lat, entry.lon);
+            continue;
+        }
+        airportList.push_back(std::move(entry));
+    }
     std::stable_sort(airportList.begin(), airportList.end(),
                      [](const Airport& a, const Airport& b) { return a.code < b.code; });
     gf_logf("{} airports read from \"{}\"", airportList.size(), pathText);
@@ -85,6 +92,12 @@ void gf_readAirports()
         throw zeb::UserErrorException(88, e.what());
     }
     airportListRead = true;
+}
+
+void gf_forgetAirportList()
+{
+    airportList.clear();
+    airportListRead = false;
 }
 
 std::optional<Airport> gf_findAirport(const std::string& code)

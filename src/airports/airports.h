@@ -32,6 +32,8 @@ extern std::vector<Airport> airportList;
 // Reads input\airports_p3d.xml once per process; UserErrorException 88 (87 for a query
 // error) when it cannot.
 void gf_readAirports();
+// Forgets the list, so that the next gf_readAirports reads the file anew (tests).
+void gf_forgetAirportList();
 std::optional<Airport> gf_findAirport(const std::string& code);
 // The airport at which an aircraft at this position stands: the closest within 5 nm;
 // when a second one lies within 5 nm, the one with the closer stand.

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
@@ -46,6 +47,8 @@ StandOption lf_readOption(const pugi::xml_node& opt)
         std::tie(option.airl, option.type) = lf_readOptAirlType(opt);
     option.soft = opt.attribute("soft").as_bool(false);
     option.day = opt.attribute("day").as_int(0);
+    if (option.day < 0 || option.day > 7)
+        option.day = 0; // no weekday: read as a file that gives none
     option.hh = lf_hours2bitset(opt.attribute("hh").as_string());
     return option;
 }
@@ -59,7 +62,7 @@ double lf_standNumber(const pugi::xml_node& parkpos, const char* name)
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text, &end);
-    if (end == text || errno == ERANGE)
+    if (end == text || errno == ERANGE || !std::isfinite(value))
         throw std::invalid_argument(fmt::format("parkpos {}: {} \"{}\" is no number",
                                                 parkpos.attribute("id").as_string(), name, text));
     return value;
@@ -76,6 +79,9 @@ void lf_readParkPositions(const pugi::xml_node& document, std::vector<StandRecor
         const double latitude = lf_standNumber(parkpos, "latitude");
         const double longitude = lf_standNumber(parkpos, "longitude");
         const double radius = lf_standNumber(parkpos, "radius");
+        if (std::fabs(latitude) > 90 || std::fabs(longitude) > 180 || radius < 0)
+            throw std::invalid_argument(fmt::format("parkpos {}: {}, {} with radius {} is no stand", id, latitude,
+                                                    longitude, radius));
         std::vector<StandOption> options;
         options.reserve(128);
         std::int32_t seq = 1;

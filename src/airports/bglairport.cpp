@@ -137,7 +137,7 @@ void lf_readHelipads(BglWords words, std::size_t index, std::size_t end, BglAirp
         return;
     }
     const double radius = lf_float(words[index + 7]) / 2.0;
-    if (!std::isfinite(radius)) {
+    if (!std::isfinite(radius) || radius <= 0) { // a helipad has a size
         lf_skipRadius(radius, path);
         return;
     }

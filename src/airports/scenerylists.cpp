@@ -110,6 +110,8 @@ void lf_readLocalKey(const std::string& base, std::vector<std::string>& paths, c
     try {
         if (value.find(":\\") == std::string::npos)
             value = gf_pathText(gf_u8path(base) / gf_u8path(value));
+        else
+            gf_u8path(value); // an absolute path must be path text too
         if (lf_insideStockAirports(value))
             return;
     } catch (const fs::filesystem_error& e) {

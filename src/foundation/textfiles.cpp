@@ -179,7 +179,7 @@ bool gf_writeLinesToFile(const std::vector<std::string>& lines, const fs::path& 
     if (!out.is_open())
         return false;
     for (const std::string& line : lines)
-        out << line << std::endl;
+        out << line << '\n'; // one write at the close, not one per line
     return static_cast<bool>(out);
 }
 

@@ -19,6 +19,8 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
+
 #include <chrono>
 #include <mutex>
 
@@ -98,6 +100,14 @@ void onUserPosition(const SimMessage& message)
         return;
     }
     UserAircraft received = *block;
+    // A damaged block would move the user aircraft nowhere: the last good one stays.
+    const bool finite = std::isfinite(received.pitch) && std::isfinite(received.bank) &&
+                        std::isfinite(received.heading) && std::isfinite(received.altitude) &&
+                        std::isfinite(received.altitudeAboveGround) && std::isfinite(received.groundSpeed);
+    if (!finite || !(std::fabs(received.latitude) <= 90) || !(std::fabs(received.longitude) <= 180)) {
+        gf_logf("! SimConnect user position {}, {} is no position, skipped", received.latitude, received.longitude);
+        return;
+    }
     if (received.altitude < 0)
         received.altitude = 0;
     const LatLon position{received.latitude, received.longitude};

@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 #include <unordered_set>
 
@@ -132,9 +133,17 @@ bool lf_readSectionValues(const std::vector<std::string>& lines, const std::stri
 bool lf_sectionFilesExist(const fs::path& folder, const std::string& header, PackageKind kind,
                           const SectionValues& values, const FolderListing* listing)
 {
-    std::pair<fs::path, fs::file_type> checks[3] = {{lf_variantName("model", values.model), fs::file_type::directory},
-                                                    {lf_variantName("texture", values.texture), fs::file_type::directory},
-                                                    {gf_u8path(values.sim + ".air"), fs::file_type::regular}};
+    std::array<std::pair<fs::path, fs::file_type>, 3> checks;
+    try {
+        checks = {{{lf_variantName("model", values.model), fs::file_type::directory},
+                   {lf_variantName("texture", values.texture), fs::file_type::directory},
+                   {gf_u8path(values.sim + ".air"), fs::file_type::regular}}};
+    } catch (const fs::filesystem_error& e) {
+        // One section's broken value must not cost the file's other liveries.
+        if (e.code() != std::errc::illegal_byte_sequence)
+            throw;
+        return lf_reject(fmt::format("{} {} names a file that is no path text", gf_scanPathText(folder), header));
+    }
     if (kind == PackageKind::ivao)
         std::swap(checks[1], checks[2]);
     for (const auto& [name, type] : checks)

@@ -11,6 +11,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -95,6 +96,11 @@ bool lf_readWingspans(const pugi::xml_node& document, const std::string& path)
                 continue;
             }
             const double half = std::strtod(gf_attributeText(entry, "meters").c_str(), nullptr) * 0.5 * nmPerMetre;
+            // "nan", "inf" and negative spans are no sizes: the type keeps its class's mean.
+            if (!(std::isfinite(half) && half >= 0)) {
+                gf_logMarked(fmt::format("wingspan of model {} is no size, skipped", type));
+                continue;
+            }
             wingspans.emplace(type, half);
             maxHalfWingspan = std::max(maxHalfWingspan, half);
             accepted = true;
