@@ -67,7 +67,12 @@ std::wstring gf_utf8ToUtf16(std::string_view text)
 
 std::filesystem::path gf_u8path(std::string_view utf8)
 {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    // Not the library's own conversion: it lets UTF-8 encoded surrogates through.
+    try {
+        return std::filesystem::path(gf_utf8ToUtf16(utf8));
+    } catch (const Utf8ConversionException&) {
+        throw std::filesystem::filesystem_error("no UTF-8 path text", std::make_error_code(std::errc::illegal_byte_sequence));
+    }
 }
 
 std::string gf_pathText(const std::filesystem::path& path)

@@ -29,6 +29,7 @@ std::wstring gf_utf8ToUtf16(std::string_view text);
 
 #include <filesystem>
 // Paths from and to UTF-8 text; a path built from a narrow string would be read
-// in the ANSI code page.
+// in the ANSI code page. A text that is no UTF-8 raises std::filesystem::filesystem_error
+// with std::errc::illegal_byte_sequence.
 std::filesystem::path gf_u8path(std::string_view utf8);
 std::string gf_pathText(const std::filesystem::path& path);

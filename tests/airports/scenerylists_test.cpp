@@ -67,12 +67,15 @@ TEST(SceneryLists, ScenerycfgGivesTheLocalFoldersOfActiveAreasOnly)
     EXPECT_EQ(again, (std::vector<std::string>{"C:\\Prepar3D v5\\Addon Scenery\\MyAirport", "D:\\Bay Area"}));
 
     // A UTF-8 file is taken as it is: a Local value that is no UTF-8 is skipped.
+    // So is an absolute one with an encoded surrogate.
     gf_testWriteFile("scenery8.cfg", "\xEF\xBB\xBF[Area.001]\r\nLocal=Bad\xFF\r\nActive=TRUE\r\n"
-                                     "[Area.002]\r\nLocal=D:\\Good\r\nActive=TRUE\r\n");
+                                     "[Area.002]\r\nLocal=D:\\Good\r\nActive=TRUE\r\n"
+                                     "[Area.003]\r\nLocal=C:\\S\xED\xA0\x80.\r\nActive=TRUE\r\n");
     std::vector<std::string> utf8;
     lf_readSceneryCfgFile(L"scenery8.cfg", utf8);
     EXPECT_EQ(utf8, std::vector<std::string>{"D:\\Good"});
     EXPECT_TRUE(log.hasLine("===> Bad\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> C:\\S\xED\xA0\x80. is no path text, skipped!"));
 
     lf_readSceneryCfgFile(L"missing.cfg", again);
     EXPECT_TRUE(log.hasLine("missing.cfg not found!"));

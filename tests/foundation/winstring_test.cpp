@@ -47,3 +47,24 @@ TEST(WinString, PathsFromUtf8ReachNonAsciiFolders)
     EXPECT_TRUE(std::filesystem::exists(folder.path() / gf_utf8ToUtf16(name) / L"parameters.xml"));
     EXPECT_EQ(gf_pathText(path.filename()), name);
 }
+
+// A text that is no UTF-8 is no path, however the standard library would read it.
+TEST(WinString, PathsFromTextThatIsNoUtf8AreRefused)
+{
+    const std::string texts[] = {
+        std::string("C:\\Addons\\S\xED\xA0\x80") + "chiphol", // an encoded surrogate
+        "D:\\\xC0\xAF",                                       // an overlong slash
+        "D:\\\xF4\x90\x80\x80",                               // beyond U+10FFFF
+        "D:\\\xE2\x82",                                       // cut short
+        "D:\\\xFF",
+    };
+    for (const std::string& text : texts) {
+        try {
+            gf_u8path(text);
+            ADD_FAILURE() << text;
+        } catch (const std::filesystem::filesystem_error& e) {
+            EXPECT_EQ(e.code(), std::errc::illegal_byte_sequence) << text;
+        }
+    }
+    EXPECT_EQ(gf_u8path("").native(), L"");
+}

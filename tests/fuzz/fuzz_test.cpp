@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -46,7 +49,6 @@ TEST_P(Fuzz, ShortPassAndKeptCases)
     const std::vector<std::string> seeds = tested.seeds();
     ASSERT_FALSE(seeds.empty());
     fuzz::RunOptions options;
-    options.boundMs = 2000; // the time bound is the full run's: the test machine is shared
     options.failureFolder = (folder.path() / L"failures").string();
     for (const fs::directory_entry& entry : fs::directory_iterator(gf_testSourcePath("tests/fuzz/cases"))) {
         const std::string name = entry.path().filename().string();
@@ -54,9 +56,8 @@ TEST_P(Fuzz, ShortPassAndKeptCases)
             continue;
         tested.setUp();
         fuzz::Outcome outcome = fuzz::Outcome::refused;
-        double ms = 0;
-        double heapMb = 0;
-        EXPECT_EQ(fuzz::gf_runInput(tested, gf_testReadFile(entry.path()), options, outcome, ms, heapMb), "") << name;
+        fuzz::InputCost cost;
+        EXPECT_EQ(fuzz::gf_runInput(tested, gf_testReadFile(entry.path()), options, outcome, cost), "") << name;
     }
     tested.setUp();
     options.seed = 20240601;
@@ -65,6 +66,36 @@ TEST_P(Fuzz, ShortPassAndKeptCases)
     EXPECT_EQ(stats.failures, 0u) << ::testing::PrintToString(stats.failureLines);
     EXPECT_GT(stats.accepted, 0u) << "the reader accepted none of its own samples";
     EXPECT_GT(stats.refused, 0u) << "the reader refused no garbage";
+}
+
+// Slowness is the input's own processor time: waiting for the processor on a busy machine
+// (here a sleep) makes no input slow, work does.
+TEST(FuzzBounds, SlownessIsTheInputsProcessorTime)
+{
+    const struct {
+        const char* what;
+        std::function<void()> cost;
+        bool slow;
+    } cases[] = {
+        {"waiting", [] { Sleep(300); }, false},
+        {"working", [] {
+             const double start = fuzz::gf_threadCpuMs();
+             while (fuzz::gf_threadCpuMs() - start < 300.0) {
+             }
+         }, true},
+    };
+    for (const auto& c : cases) {
+        fuzz::Target target{"bound", "a test", [] { return std::vector<std::string>{""}; }, [] {},
+                            [&](const std::string&) {
+                                c.cost();
+                                return fuzz::Outcome::refused;
+                            }};
+        fuzz::Outcome outcome = fuzz::Outcome::accepted;
+        fuzz::InputCost cost;
+        const std::string failure = fuzz::gf_runInput(target, "", fuzz::RunOptions{}, outcome, cost);
+        EXPECT_EQ(failure.starts_with("slow: "), c.slow) << c.what << ": " << failure;
+        EXPECT_GE(cost.wallMs, 290.0) << c.what;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, Fuzz, ::testing::ValuesIn(lf_targetNames()),

@@ -15,7 +15,9 @@ struct RunOptions {
     std::uint64_t seed = 1;
     std::uint64_t count = 1000;
     std::uint64_t first = 0;           // number of the first input
-    double boundMs = 100.0;            // slowest an input may be (best of three tries)
+    // Most processor time of this thread an input may take (best of three tries). Unlike the
+    // time passed it does not grow while other work keeps the machine busy.
+    double boundMs = 100.0;
     std::int64_t hangMs = 20000;       // the process ends with the input saved
     std::uint64_t memoryBound = 256ull << 20; // heap growth of one input
     std::string failureFolder = "fuzz-failures";
@@ -28,16 +30,27 @@ struct Stats {
     std::uint64_t accepted = 0;
     std::uint64_t refused = 0;
     std::uint64_t failures = 0;
-    double slowestMs = 0.0;
+    double slowestCpuMs = 0.0;  // the processor time of the slowest input
     std::uint64_t slowestIndex = 0;
+    double slowestWallMs = 0.0; // the most time that passed for one input
     double peakMemoryMb = 0.0;     // the process's private bytes, the largest seen
     double peakInputHeapMb = 0.0;  // the heap growth of the hungriest input
     std::vector<std::string> failureLines; // "index: reason (file)"
 };
 
-// The failure of one input, or empty; `outcome` and `ms` as it ran.
+// What one input cost, the best of its tries.
+struct InputCost {
+    double cpuMs = 0.0;  // processor time of the running thread, counted in clock ticks (10-16 ms)
+    double wallMs = 0.0; // time passed
+    double heapMb = 0.0; // heap growth
+};
+
+// The failure of one input, or empty; `outcome` and `cost` as it ran.
 std::string gf_runInput(const Target& target, const std::string& input, const RunOptions& options, Outcome& outcome,
-                        double& ms, double& heapMb);
+                        InputCost& cost);
+
+// The processor time the calling thread has used, in ms.
+double gf_threadCpuMs();
 
 Stats gf_runTarget(const Target& target, const std::vector<std::string>& seeds, const RunOptions& options);
 

@@ -1,7 +1,7 @@
 // fuzz.exe: feeds mutated and random inputs to every reader of outside input.
 //   fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--no-header]
 //   fuzz.exe --replay FILE [--target NAME]   (the target is the file name's start otherwise)
-//   fuzz.exe --list
+//   fuzz.exe --list | --header
 #include "fuzz/fuzz.h"
 #include "fuzz/harness.h"
 
@@ -23,7 +23,7 @@ namespace {
 int lf_usage()
 {
     std::fputs("usage: fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--no-header]\n"
-               "       fuzz.exe --replay FILE [--target NAME]\n       fuzz.exe --list\n",
+               "       fuzz.exe --replay FILE [--target NAME]\n       fuzz.exe --list | --header\n",
                stderr);
     return 2;
 }
@@ -76,6 +76,10 @@ int wmain(int argc, wchar_t** argv)
                 header = false;
             else if (a == "--list")
                 list = true;
+            else if (a == "--header") {
+                std::printf("%s\n", fuzz::gf_tableHeader().c_str());
+                return 0;
+            }
             else if (a == "--no-log")
                 noLog = true;
             else if (a == "--verbose")
@@ -119,12 +123,11 @@ int wmain(int argc, wchar_t** argv)
         const std::string input = fuzz::gf_readFile(replayFile);
         target.setUp();
         fuzz::Outcome outcome = fuzz::Outcome::refused;
-        double ms = 0;
-        double heapMb = 0;
-        const std::string failure = fuzz::gf_runInput(target, input, options, outcome, ms, heapMb);
-        std::printf("%s: %zu bytes, %s, %.2f ms, %.2f MB: %s\n", target.name.c_str(), input.size(),
-                    outcome == fuzz::Outcome::accepted ? "accepted" : "refused", ms, heapMb,
-                    failure.empty() ? "ok" : failure.c_str());
+        fuzz::InputCost cost;
+        const std::string failure = fuzz::gf_runInput(target, input, options, outcome, cost);
+        std::printf("%s: %zu bytes, %s, %.0f ms processor time, %.2f ms passed, %.2f MB: %s\n", target.name.c_str(),
+                    input.size(), outcome == fuzz::Outcome::accepted ? "accepted" : "refused", cost.cpuMs,
+                    cost.wallMs, cost.heapMb, failure.empty() ? "ok" : failure.c_str());
         failed = failure.empty() ? 0 : 1;
     } else {
         if (header)
