@@ -51,6 +51,7 @@ int main()
         if (round == 2) {
             gf_benchFigure("great-circle distance", distance, "ns");
             gf_benchFigure("destination point", destination, "ns");
+            gf_benchFigure("initial bearing", bearing, "ns");
         }
     }
     return sink == 12345.678 ? 1 : 0;
