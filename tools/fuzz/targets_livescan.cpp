@@ -31,10 +31,11 @@ Tree tree;
 
 void lf_setUpTree()
 {
-    static bool made = false;
-    if (made)
-        return;
+    // Made once per run folder: a test run gives each target a folder of its own.
+    static fs::path madeIn;
     const fs::path root = fs::current_path();
+    if (root == madeIn)
+        return;
     const refgen::World world = refgen::baseWorld();
     refgen::writeProgramFiles(world, root);
     gf_readAircraftData();
@@ -61,7 +62,7 @@ void lf_setUpTree()
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root / L"tree"))
         if (entry.path().filename() == L"add-on.xml")
             tree.addOnXml = entry.path();
-    made = true;
+    madeIn = root;
 }
 
 std::vector<std::string> lf_fileSeeds(fs::path Tree::*file, bool configs)
