@@ -75,7 +75,7 @@ int main()
                 standCount, realFitLevel, softFitLevel, candidates);
     std::printf("  %d rounds: mean %.2f ms, median %.2f ms, max %.2f ms\n", rounds, sum / rounds, times[rounds / 2],
                 times.back());
-    gf_benchFigure("static parking calculation, 300 stands (median)", times[rounds / 2], "ms", 2);
-    gf_benchFigure("static parking calculation, 300 stands (max)", times.back(), "ms", 2);
+    gf_benchFigure("static parking, 300 stands, median", times[rounds / 2], "ms", 2);
+    gf_benchFigure("static parking, 300 stands, max", times.back(), "ms", 2);
     return candidates == 0 ? 1 : 0;
 }
