@@ -20,6 +20,9 @@ split=${FUZZ_SPLIT:-1}
 seed=${FUZZ_SEED:-1}
 
 run=$(mktemp -d /tmp/tarnwick-fuzz.XXXXXX)
+# The inputs' files are written in memory where the machine has it: some readers save what
+# they read, and a million saves would wait for the disk.
+work=$(mktemp -d /dev/shm/tarnwick-fuzz.XXXXXX 2>/dev/null || mktemp -d "$run/work.XXXXXX")
 # Each job slot has a prefix and wineserver of its own: the file targets talk to the
 # wineserver at every input, and one shared server would serialise them all.
 slot_prefix() { echo "$run/prefix-$1"; }
@@ -31,7 +34,7 @@ cleanup() {
     WINEPREFIX=$(slot_prefix "$slot") /usr/bin/wineserver -w >/dev/null 2>&1 || true
   done
   wine_session_end
-  rm -rf "$run"
+  rm -rf "$run" "$work"
 }
 trap cleanup EXIT
 wine_session_begin "$run"
@@ -78,7 +81,7 @@ for name in "${targets[@]}"; do
     last=$(( count * (part + 1) / split ))
     free_slot
     WINEPREFIX=${slot_prefixes[$slot]} $WINE "$fuzz" --target "$name" --first "$first" --count "$(( last - first ))" \
-          --seed "$seed" --failures "$(winpath "$failures")" --no-header \
+          --seed "$seed" --failures "$(winpath "$failures")" --work "$(winpath "$work")" --no-header \
           >"$run/$name.$part.out" 2>"$run/$name.$part.err" &
     slot_pids[$slot]=$!
   done

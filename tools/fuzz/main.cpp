@@ -1,5 +1,6 @@
 // fuzz.exe: feeds mutated and random inputs to every reader of outside input.
-//   fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--no-header]
+//   fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--work DIR] [--no-header]
+// --work names the folder in which the run makes its own (default: the temporary folder).
 //   fuzz.exe --replay FILE [--target NAME]   (the target is the file name's start otherwise)
 //   fuzz.exe --list | --header
 #include "fuzz/fuzz.h"
@@ -22,16 +23,17 @@ namespace {
 
 int lf_usage()
 {
-    std::fputs("usage: fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--no-header]\n"
+    std::fputs("usage: fuzz.exe [--target NAME]... [--count N] [--seed S] [--first I] [--failures DIR] [--work DIR]\n"
+               "                [--no-header]\n"
                "       fuzz.exe --replay FILE [--target NAME]\n       fuzz.exe --list | --header\n",
                stderr);
     return 2;
 }
 
 // A folder of its own as the current folder: the readers work relative to it.
-fs::path lf_enterWorkFolder()
+fs::path lf_enterWorkFolder(const fs::path& parent)
 {
-    const fs::path folder = fs::temp_directory_path() / (L"tarnwick-fuzz-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path folder = parent / (L"tarnwick-fuzz-" + std::to_wstring(GetCurrentProcessId()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::current_path(folder);
@@ -49,6 +51,7 @@ int wmain(int argc, wchar_t** argv)
     options.count = 1000000;
     std::vector<std::string> names;
     std::string replay;
+    std::string workParent; // where the run's folder is made
     bool header = true;
     bool list = false;
     bool noLog = false;
@@ -70,6 +73,8 @@ int wmain(int argc, wchar_t** argv)
                 options.first = std::stoull(value());
             else if (a == "--failures")
                 options.failureFolder = value();
+            else if (a == "--work")
+                workParent = value();
             else if (a == "--replay")
                 replay = value();
             else if (a == "--no-header")
@@ -113,7 +118,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
 
-    const fs::path work = lf_enterWorkFolder();
+    const fs::path work = lf_enterWorkFolder(workParent.empty() ? fs::temp_directory_path() : gf_u8path(workParent));
     if (!noLog)
         fuzz::gf_discardLog();
     fuzz::gf_installCrashHandlers(options);
