@@ -80,8 +80,10 @@ for name in "${targets[@]}"; do
     first=$(( count * part / split ))
     last=$(( count * (part + 1) / split ))
     free_slot
+    # A folder for each process: processes of different prefixes may get the same Windows pid.
+    mkdir -p "$work/$name.$part"
     WINEPREFIX=${slot_prefixes[$slot]} $WINE "$fuzz" --target "$name" --first "$first" --count "$(( last - first ))" \
-          --seed "$seed" --failures "$(winpath "$failures")" --work "$(winpath "$work")" --no-header \
+          --seed "$seed" --failures "$(winpath "$failures")" --work "$(winpath "$work/$name.$part")" --no-header \
           >"$run/$name.$part.out" 2>"$run/$name.$part.err" &
     slot_pids[$slot]=$!
   done
