@@ -15,8 +15,9 @@ struct RunOptions {
     std::uint64_t seed = 1;
     std::uint64_t count = 1000;
     std::uint64_t first = 0;           // number of the first input
-    // Most processor time of this thread an input may take (best of three tries). Unlike the
-    // time passed it does not grow while other work keeps the machine busy.
+    // Most processor time of this thread an input may take (best of three tries); the readers
+    // run on the calling thread. Unlike the time passed it does not grow while other work
+    // keeps the machine busy.
     double boundMs = 100.0;
     std::int64_t hangMs = 20000;       // the process ends with the input saved
     std::uint64_t memoryBound = 256ull << 20; // heap growth of one input
