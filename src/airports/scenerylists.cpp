@@ -107,19 +107,13 @@ void lf_readLocalKey(const std::string& base, std::vector<std::string>& paths, c
     if (equals == std::string::npos)
         return;
     std::string value = gf_trim(line.substr(equals + 1));
-    try {
-        if (value.find(":\\") == std::string::npos)
-            value = gf_pathText(gf_u8path(base) / gf_u8path(value));
-        else
-            gf_u8path(value); // an absolute path must be path text too
-        if (lf_insideStockAirports(value))
-            return;
-    } catch (const fs::filesystem_error& e) {
-        if (e.code() != std::errc::illegal_byte_sequence)
-            throw;
-        gf_logMarked(value + " is no path text, skipped!");
+    const bool relative = value.find(":\\") == std::string::npos;
+    if (!gf_isPathText(value) || (relative && !gf_isPathText(base)))
         return;
-    }
+    if (relative)
+        value = gf_pathText(gf_u8path(base) / gf_u8path(value));
+    if (lf_insideStockAirports(value))
+        return;
     gf_logf("      found:{}", value);
     paths.push_back(std::move(value));
 }
@@ -172,7 +166,7 @@ void lf_readSceneryCfg(std::vector<std::string>& paths)
 void lf_addSceneryPath(std::vector<std::string>& paths, bool& found, const std::string& line)
 {
     std::string path = gf_extractPath(line);
-    if (path.empty())
+    if (path.empty() || !gf_isPathText(path))
         return;
     found = true;
     gf_logf("found path:{}", path);

@@ -1,6 +1,7 @@
 #include "foundation/texthelpers.h"
 
 #include "foundation/log.h"
+#include "foundation/winstring.h"
 #include "liveries/liveries.h"
 
 #include <fmt/format.h>
@@ -81,6 +82,19 @@ std::string gf_extractPath(std::string_view text)
     if (open == std::string_view::npos || close == std::string_view::npos || close < open + 6)
         return {};
     return std::string(text.substr(open + 6, close - open - 6));
+}
+
+bool gf_isPathText(const std::string& text)
+{
+    try {
+        gf_u8path(text);
+        return true;
+    } catch (const std::filesystem::filesystem_error& e) {
+        if (e.code() != std::errc::illegal_byte_sequence)
+            throw;
+        gf_logMarked(text + " is no path text, skipped!");
+        return false;
+    }
 }
 
 std::string gf_bannerLine(std::int64_t width, std::int64_t extra, bool leadingLineFeed, bool trailingLineFeed,

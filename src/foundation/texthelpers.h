@@ -24,6 +24,9 @@ void gf_addSplitFields(const std::vector<std::string>& texts);
 
 bool gf_equalsUpper(std::string_view upper, std::string_view text);
 std::string gf_extractPath(std::string_view text);
+// False, with the marked line "<text> is no path text, skipped!", when a path read from a
+// file is no UTF-8: one broken entry is skipped instead of ending the reading.
+bool gf_isPathText(const std::string& text);
 std::string gf_bannerLine(std::int64_t width, std::int64_t extra, bool leadingLineFeed, bool trailingLineFeed,
                           std::string_view title);
 std::string gf_formatFixed6(const std::pair<double, double>& position);

@@ -68,20 +68,6 @@ void lf_readSectionLine(SectionContext& context, const std::string& line,
 // A header line that closes the last section.
 const std::string endOfSections = "[";
 
-// A path of these files that is no valid text names no folder; it is skipped with a
-// marked line, so one broken entry does not end the scan.
-bool lf_isPathText(const std::string& path)
-{
-    try {
-        gf_u8path(path);
-        return true;
-    } catch (const fs::filesystem_error& e) {
-        if (e.code() != std::errc::illegal_byte_sequence)
-            throw;
-        gf_logMarked(path + " is no path text, skipped!");
-        return false;
-    }
-}
 } // namespace
 
 fs::path gf_addOnsCfgPath()
@@ -103,7 +89,7 @@ void lf_readPackagePath(SectionContext& context, const std::string& line)
     if (!lf_isPathLine(line) || equals == std::string::npos)
         return;
     gf_log(fmt::format("path found:{}", line.substr(equals + 1)));
-    if (std::string path = gf_trim(line.substr(equals + 1)); lf_isPathText(path))
+    if (std::string path = gf_trim(line.substr(equals + 1)); gf_isPathText(path))
         context.paths.push_back(std::move(path));
 }
 
@@ -117,7 +103,7 @@ void lf_readSimObjectsPaths(bool& armed, const std::string& package, const std::
     armed = false;
     const std::string path = gf_extractPath(line);
     if (path.empty() || lf_containsAny(path, {"Lights Reborn", "Aerosoft Geneva Professional"}) ||
-        !lf_isPathText(path))
+        !gf_isPathText(path))
         return;
     // A relative path names a folder of the package.
     const std::string folder = lf_folderText(gf_u8path(package) / gf_u8path(path));
@@ -165,7 +151,7 @@ void lf_addSimObjectsEntryPath(SectionContext& context, const std::string& line)
     if (!lf_isPathLine(line) || equals == std::string::npos)
         return;
     const std::string value = gf_trim(line.substr(equals + 1));
-    if (value.empty() || !lf_isPathText(value))
+    if (value.empty() || !gf_isPathText(value))
         return; // no folder: not the program's folder either
     if (line.find("SimObjects") == std::string::npos) {
         context.paths.push_back(value);

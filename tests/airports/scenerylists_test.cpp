@@ -93,4 +93,13 @@ TEST(SceneryLists, SceneryAddOnsXmlGivesEveryPathWithoutFilters)
     EXPECT_EQ(paths, (std::vector<std::string>{"D:\\Addons\\EHAM", "C:\\P3D\\Scenery\\World"}));
     EXPECT_TRUE(log.hasLine("found path:D:\\Addons\\EHAM"));
     EXPECT_TRUE(log.hasLine("2 scenery add-on paths found"));
+
+    // A UTF-8 file is taken as it is: a path that is no UTF-8 is skipped.
+    gf_testWriteFile("scenery_add-ons8.xml", "\xEF\xBB\xBF<Root>\n<Path>D:\\Bad\xFF</Path>\n"
+                                            "<Path>C:\\S\xED\xA0\x80.</Path>\n<Path>D:\\Good</Path>\n</Root>\n");
+    std::vector<std::string> utf8;
+    lf_readSceneryAddOnsXmlFile(L"scenery_add-ons8.xml", utf8);
+    EXPECT_EQ(utf8, std::vector<std::string>{"D:\\Good"});
+    EXPECT_TRUE(log.hasLine("===> D:\\Bad\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> C:\\S\xED\xA0\x80. is no path text, skipped!"));
 }
