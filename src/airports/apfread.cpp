@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <stdexcept>
 
@@ -59,6 +60,12 @@ double lf_standNumber(const pugi::xml_node& parkpos, const char* name)
     if (!attribute)
         return 0.0;
     const char* text = attribute.value();
+    // No coordinate or size is written with more characters, and the library's conversion
+    // takes time that grows with the square of their count.
+    constexpr std::size_t longestNumber = 64;
+    if (const std::size_t length = std::strlen(text); length > longestNumber)
+        throw std::invalid_argument(fmt::format("parkpos {}: {} of {} characters is no number",
+                                                parkpos.attribute("id").as_string(), name, length));
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text, &end);

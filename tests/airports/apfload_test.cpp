@@ -81,6 +81,8 @@ TEST_F(Loading, EveryOutcomeOfALoad)
         {gf_testApfText({{"altitude", "0"}}, oneStand + oneStand), "94: Parking position A1 appears more than once?"},
         {gf_testApfText({{"altitude", "0"}}, "\t<parkpos id=\"A1\" latitude=\"north\" />\n"),
          "exception in readApf: parkpos A1: latitude \"north\" is no number"},
+        {gf_testApfText({{"altitude", "0"}}, "\t<parkpos id=\"A1\" latitude=\"52." + std::string(10000, '3') + "\" />\n"),
+         "exception in readApf: parkpos A1: latitude of 10003 characters is no number"},
         {gf_testApfText({{"altitude", "0"}}, ""), "no stands found"},
     };
     for (const Case& c : cases) {
