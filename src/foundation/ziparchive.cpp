@@ -2,9 +2,35 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <fstream>
 #include <vector>
 
 namespace {
+
+// The end record of a zip lies in its last 64 KB (a comment of at most 65535 bytes and the
+// record). libzip checks every record signature found there against the central directory,
+// at about a millisecond each: an archive whose end holds more of them than any written one
+// is damaged, or made to stall the reader for seconds.
+constexpr int mostEndRecords = 8;
+
+bool lf_fewEndRecords(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return true; // libzip tells why it cannot open it
+    const std::streamoff size = in.tellg();
+    const std::streamoff tail = std::min<std::streamoff>(size, 65535 + 22);
+    std::string bytes(static_cast<std::size_t>(tail), '\0');
+    in.seekg(size - tail);
+    in.read(bytes.data(), tail);
+    const std::string_view signature("PK\x05\x06", 4);
+    int found = 0;
+    for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 1))
+        if (++found > mostEndRecords)
+            return false;
+    return true;
+}
 
 struct FileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
@@ -20,6 +46,8 @@ void ZipArchive::Discard::operator()(zip* archive) const
 
 ZipArchive::ZipArchive(const std::filesystem::path& path)
 {
+    if (!lf_fewEndRecords(path))
+        return;
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_win32w_create(path.c_str(), 0, -1, &error);

@@ -48,4 +48,21 @@ TEST(ZipArchive, ListsAndReadsEntriesInTheirOrder)
     EXPECT_FALSE(ZipArchive(folder / L"missing.zip").isOpen());
 }
 
+// An archive whose end holds many end records is not opened: libzip would try each against
+// the central directory, a millisecond apiece.
+TEST(ZipArchive, AnArchiveEndingInManyEndRecordsIsNotOpened)
+{
+    TempFolder folder;
+    const std::string zip = gf_testZip({{"archive/stock/EHAM.xml", lf_longText()}});
+    const std::string endRecord = zip.substr(zip.size() - 22);
+    ASSERT_TRUE(endRecord.starts_with("PK\x05\x06"));
+    for (const auto& [copies, opens] : {std::pair{0, true}, std::pair{7, true}, std::pair{2000, false}}) {
+        std::string bytes = zip;
+        for (int i = 0; i < copies; ++i)
+            bytes += endRecord;
+        gf_testWriteFile(folder / L"a.zip", bytes);
+        EXPECT_EQ(ZipArchive(folder / L"a.zip").isOpen(), opens) << copies << " more end records";
+    }
+}
+
 } // namespace
