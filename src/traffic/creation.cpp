@@ -3,7 +3,6 @@
 // request with the attitude it starts with.
 #include "traffic/manager.h"
 
-#include "app/mainloop.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simlink.h"

@@ -15,6 +15,11 @@ inline double gf_longitudeDelta(double to, double from)
     const double d = to - from;
     return d > 180.0 ? d - 360.0 : d < -180.0 ? d + 360.0 : d;
 }
+// A longitude moved less than once round the globe beyond ±180°, back into [-180, 180].
+inline double gf_wrapLongitude(double longitude)
+{
+    return longitude > 180.0 ? longitude - 360.0 : longitude < -180.0 ? longitude + 360.0 : longitude;
+}
 
 // Path stepping.
 void lf_phaseStep(Act& act);
