@@ -49,6 +49,13 @@ std::int32_t lf_newLiveAircraft(const LiveContext& context, const StaticAct& par
 
 std::deque<std::uint32_t> staticConflictChecks;
 
+bool gf_sameAircraft(const StaticAct& parked, const Act& live)
+{
+    const FlightIdent& a = parked.head.identity;
+    const FlightIdent& b = live.base.head.identity;
+    return a.callsign == b.callsign + "*" || (!b.registration.empty() && a.registration == b.registration);
+}
+
 // One identifier a second: the first static parked aircraft that stands for the new live one
 // leaves. An aircraft removed since its identifier was pushed is simply dropped, so that the
 // identifiers behind it are not held up.

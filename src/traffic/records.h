@@ -151,6 +151,14 @@ struct Act {
     const std::string& callsign() const { return base.head.identity.callsign; }
 };
 
+// Parked at its stand (phase 6) and created in the simulator.
+inline bool gf_parked(const Act& act) { return act.phase == phaseAtStand && act.base.status == statusCreated; }
+// Parked and created at this stand.
+inline bool gf_parkedAt(const Act& act, std::uint32_t standNumber)
+{
+    return gf_parked(act) && act.base.standNumber == standNumber;
+}
+
 // The two landing flags: the approach has begun, or the flare has (it lasts until the nose
 // is down after the touch-down). Identity changes, the touch-down handling and the ground
 // conflicts go by them.
