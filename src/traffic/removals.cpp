@@ -18,6 +18,8 @@ void lf_removeStaticParked()
         lf_withdrawCreation(false, flightId, callsign);
 }
 
+// A record whose own creation was withdrawn is gone (static) or flagged (live); one that is
+// still there has left for the simulator.
 void lf_withdrawCreation(bool live, std::uint32_t flightId, const std::string& callsign)
 {
     if (live) {
