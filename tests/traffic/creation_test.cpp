@@ -5,6 +5,7 @@
 #include "foundation/parametersfile.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simids.h"
+#include "liveries/matching.h"
 #include "support/tempfolder.h"
 
 #include <algorithm>
@@ -206,8 +207,9 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
         head.flightId = id;
         staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
     }
-    for (std::uint32_t id : {10000u, 10001u, 10002u})
+    for (std::uint32_t id : {10000u, 10001u})
         lf_processAnswer({0, id, 0, AnswerKind::creationFailed, 0, 0});
+    lf_processAnswer({0, 10002, 0, AnswerKind::creationFailed, 0, 0, false}); // as the link reports it
     EXPECT_TRUE(liveActs.empty());
     ASSERT_EQ(staticActs.size(), 1u);
     EXPECT_EQ(staticActs[0].head.flightId, 9999u);
@@ -223,6 +225,54 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
     EXPECT_TRUE(settlingList.empty());
     EXPECT_TRUE(liveActs.back().remove);
     EXPECT_TRUE(log.holds("KLM3 objectId in liveAIAdded 2"));
+}
+
+TEST_F(TrafficTest, OnlyASimulatorRefusalBlamesTheLivery)
+{
+    // The simulator link's failed creations: dropped while paused, a send that failed and a
+    // tail number too long are no fault of the livery; twenty of them must not end the
+    // program with error 81. A refusal by the simulator is.
+    static const std::string title = "Boeing 737-800 KLM Skyteam";
+    failedTitles.clear();
+    struct Case {
+        std::uint32_t flightId;
+        bool liveryBlamed;
+    };
+    std::vector<Case> cases;
+    for (std::uint32_t n = 0; n < 25; ++n)
+        cases.push_back({n % 2 == 0 ? 10001 + n : 1 + n, false}); // live and static
+    cases.push_back({20001, true});
+    cases.push_back({100, true});
+    std::size_t blamed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flightId);
+        if (c.flightId > highestStaticFlightId) {
+            gf_testAddAct(c.flightId, statusQueued, 0, "KLM3").base.head.liveryTitle = title;
+        } else {
+            ActHead head;
+            head.flightId = c.flightId;
+            head.liveryTitle = title;
+            staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
+        }
+        EXPECT_NO_THROW(lf_processAnswer({0, c.flightId, 0, AnswerKind::creationFailed, 0, 0, c.liveryBlamed}));
+        EXPECT_TRUE(liveActs.empty() && staticActs.empty()) << "the record goes in every case";
+        blamed += c.liveryBlamed ? 1 : 0;
+        EXPECT_EQ(failedTitles.size(), blamed);
+    }
+    failedTitles.clear();
+}
+
+TEST_F(TrafficTest, TheResetLeavesNoListBehind)
+{
+    // What a run leaves: a stand learned from a flight, arrivals waiting for their check
+    // against the static aircraft.
+    ASSERT_TRUE(lf_allowLearning(WeekSlot{1, 20}, 0x400001, false));
+    ASSERT_FALSE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "too soon within one run";
+    staticConflictChecks = {0x400001, 0x400002};
+    lf_resetTraffic();
+    EXPECT_TRUE(learningList.empty());
+    EXPECT_TRUE(staticConflictChecks.empty());
+    EXPECT_TRUE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "a new run learns from the flight at once";
 }
 
 TEST_F(TrafficTest, AnAnswerWhoseRecordIsGoneHasItsObjectRemoved)

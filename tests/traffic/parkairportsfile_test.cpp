@@ -4,10 +4,15 @@
 
 #include "airports/airports.h"
 #include "app/mainwindow.h"
+#include "app/status.h"
 #include "foundation/parametersfile.h"
 #include "support/tempfolder.h"
+#include "support/waitfor.h"
 
 #include <fmt/format.h>
+
+#include <mutex>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -115,6 +120,23 @@ TEST_F(ParkAirportsFile, WritingReplacesTheAirportsLineOrAddsOneAndKeepsTheFileS
     lf_writeParkAirports();
     EXPECT_EQ(gf_testReadFile(gf_parkAirportsPath()), "EHLE\r\n");
     EXPECT_TRUE(logged("my_park_airports.txt created with EHLE"));
+}
+
+TEST_F(ParkAirportsFile, TheParkingFilesAreReadWhileAnotherThreadHoldsTheList)
+{
+    writeList("EHAM,B12\nEGLL,Z98\n");
+    gf_clearStatus();
+    // The simulator thread saving the user's stand holds the list meanwhile.
+    std::unique_lock held(parkAirportsMutex);
+    parkAirports = {{"EHRD", "", 51.9569, 4.4372, 0.0}};
+    std::thread reader([] { lf_readParkAirports(false); });
+    const bool readMeanwhile =
+        gf_waitFor([] { return gf_statusLine().status == "EGLL stand Z98 is unknown"; }, std::chrono::seconds(10));
+    EXPECT_EQ(listed(), std::vector<std::string>{"EHRD"}) << "the old list holds until the new one is complete";
+    held.unlock();
+    reader.join();
+    EXPECT_TRUE(readMeanwhile) << "the reading waited for the list's lock";
+    EXPECT_EQ(listed(), (std::vector<std::string>{"EHAM,B12", "EGLL,Z98"}));
 }
 
 TEST_F(ParkAirportsFile, AFailedWriteLeavesTheOldFileWhole)
