@@ -129,7 +129,8 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
         {"a later stand naming the flight", {{"S18", 18}, {"N40", 40, true}}, "S18"},
         {"too small to fit", {{"S15", 15}, {"S30", 30}}, "S30"},
         {"booked at the half hour", {{"B18", 18, false, true}, {"S40", 40}}, "S40"},
-        {"equal fits: the later one", {{"A30", 30}, {"B30", 30}}, "B30"},
+        {"the same fit naming the flight", {{"S18", 18}, {"N18", 18, true}}, "N18"},
+        {"equal fits: the later one", {{"A30", 30}, {"B30", 30}}, "B30"}, // the last row: drawn with RANDOM on
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
@@ -141,9 +142,14 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
             if (s.booked)
                 added.options.push_back(lf_option("DLH", "DLH9", 3, {20}));
         }
-        const StandRecord* chosen = lf_chooseStand({3, 20}, aircraft(17.9), false);
-        ASSERT_NE(chosen, nullptr) << c.what;
-        EXPECT_EQ(chosen->id, c.chosen) << c.what;
+        const Act& a = aircraft(17.9);
+        ASSERT_EQ(lf_chooseStand({3, 20}, a, false)->id, c.chosen) << c.what;
+        RANDOM.value = &c != std::end(cases) - 1;
+        for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+            gf_seedRandomEngine(seed);
+            EXPECT_EQ(lf_chooseStand({3, 20}, a, false)->id, c.chosen) << c.what << ", RANDOM on, seed " << seed;
+        }
+        RANDOM.value = false;
     }
 }
 
