@@ -162,6 +162,19 @@ TEST_F(StaticCalc, MaxFitLimitsHowFarBackTheOptionsMayHold)
     EXPECT_TRUE(staticParkingRunning.load());
 }
 
+TEST_F(StaticCalc, EachCalculationIsForTheHalfHourItRunsIn)
+{
+    // No renewal runs between them (none does during a flight or with INITIAL_LOAD_ONLY).
+    addStand("A1", 0.0, {{.day = 1, .halfHours = {20}, .callsign = "KLM1"}});
+    addStand("A2", 100.0, {{.day = 3, .halfHours = {40}, .callsign = "KLM2"}});
+    MAX_FIT.value = 0;
+    for (const auto& [slot, stand] : {std::pair{WeekSlot{1, 20}, "A1@0"}, std::pair{WeekSlot{3, 40}, "A2@0"}}) {
+        setSlot(slot.weekday, slot.halfHour);
+        lf_calcStaticParking();
+        EXPECT_EQ(candidateStands(), std::vector<std::string>{stand}) << "day " << slot.weekday;
+    }
+}
+
 TEST_F(StaticCalc, TheReservedStandAndTheStandUnderTheUserNeverGetAStaticAircraft)
 {
     const OptionSpec now{.halfHours = {20}};
