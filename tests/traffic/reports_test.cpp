@@ -156,6 +156,14 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
                 {.latitude = 52.302, .tick = 400, .hold = 1}};
     lf_applyReport(act, {.latitude = 52.31, .speed = 10, .tick = 500});
     EXPECT_EQ(act.path.size(), 4u);
+    // An aircraft not yet decided keeps them; its point is only timed after the last.
+    Act& fresh = gf_testAddAct(0x400011, statusNew, 0, "KLM11");
+    fresh.phase = phaseInitial;
+    fresh.path = {{.latitude = 52.30, .tick = 100}, {.latitude = 52.301, .tick = 200},
+                  {.latitude = 52.302, .tick = 300, .hold = 1}, {.latitude = 52.302, .tick = 400, .hold = 1}};
+    lf_applyReport(fresh, {.latitude = 52.31, .speed = 10, .tick = 350});
+    ASSERT_EQ(fresh.path.size(), 5u);
+    EXPECT_EQ(fresh.path.back().tick, 401u);
 
     // The same position again: a standing point on the ground, dropped in the air.
     act.path.resize(1);
