@@ -26,11 +26,26 @@ double lf_distance(const PathPoint& a, const PathPoint& b)
     return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
-// Degrees between the aircraft's heading and the bearing from a point to p.
-double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
+// Degrees between a direction (radians) and the bearing from a point to p.
+double lf_offDirection(double direction, const PathPoint& from, const PathPoint& p)
 {
     const double bearing = gf_initialBearing({from.latitude, from.longitude}, {p.latitude, p.longitude});
-    return std::abs(gf_angleDiff(act.heading, bearing)) * radToDeg;
+    return std::abs(gf_angleDiff(direction, bearing)) * radToDeg;
+}
+
+double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
+{
+    return lf_offDirection(act.heading, from, p);
+}
+
+// A point behind an airborne aircraft is an old position sent again with a new time, unless
+// the report's own track leads there as well: a real turn, which the heading, following the
+// reports half a minute behind, does not show yet.
+bool lf_goesBack(const Act& act, const PathPoint& p)
+{
+    const PathPoint& last = act.path.back();
+    return lf_offHeading(act, last, p) >= 100.0 &&
+           (p.track == 0.0 || lf_offDirection(p.track * degToRad, last, p) >= 100.0);
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -289,9 +304,9 @@ void lf_applyReport(Act& act, PathPoint p)
         }
         if (!lf_standingTest(act, p))
             return;
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act, p))
+            return;
         if (act.predictionCount > 0) {
-            if (!act.onGround && !act.path.empty() && lf_offHeading(act, act.path.back(), p) >= 100.0)
-                return;
             act.predictionCount = 0;
             gf_setDelays(act);
         }
