@@ -206,7 +206,9 @@ TEST_F(Margin, AFlightReportedPastTheMarginFliesOutItsPointsAndEndsWithoutPredic
 {
     lf_leaving();
     objects.insert(61);
-    LiveReport left = report(flight, "", lf_east(11.2).first, lf_east(11.2).second, 0.0, 1004.0, 500);
+    LiveReport left = report(flight, "KLM1", lf_east(11.2).first, lf_east(11.2).second, 250.0, 1004.0, 500, true,
+                             5000.0);
+    left.track = 90.0;
     left.reach = beyondMargin;
     queueReport(left);
     const double farthest = flyOut(3000);
