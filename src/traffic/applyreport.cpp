@@ -38,13 +38,12 @@ double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
     return lf_offDirection(act.heading, from, p);
 }
 
-// A point behind an airborne aircraft is an old position sent again with a new time, unless
-// the report's own track leads there as well: a real turn, which the heading, following the
-// reports half a minute behind, does not show yet.
-bool lf_goesBack(const Act& act, const PathPoint& p)
+// A point behind an airborne aircraft going this way (radians) is an old position sent again
+// with a new time, unless the report's own track leads there as well: a real turn, which the
+// heading, following the reports half a minute behind, does not show yet.
+bool lf_goesBack(double heading, const PathPoint& last, const PathPoint& p)
 {
-    const PathPoint& last = act.path.back();
-    return lf_offHeading(act, last, p) >= 100.0 &&
+    return lf_offDirection(heading, last, p) >= 100.0 &&
            (p.track == 0.0 || lf_offDirection(p.track * degToRad, last, p) >= 100.0);
 }
 
@@ -258,12 +257,16 @@ void lf_applyReport(Act& act, PathPoint p)
         return;
     }
     switch (act.phase) {
-    case phaseInitial:
-        if (lf_standingTest(act, p)) {
+    case phaseInitial: {
+        // Not moved yet: the way it goes is the last report's.
+        const bool back = p.airborne && !act.path.empty() && act.path.back().track != 0.0 &&
+                          lf_goesBack(act.path.back().track * degToRad, act.path.back(), p);
+        if (!back && lf_standingTest(act, p)) {
             lf_prepareAppend(act, p);
             act.path.push_back(p);
         }
         return;
+    }
     case phasePushBack:
         if (act.pushState == 2) {
             const double track = p.track != 0.0 ? p.track : (p.headingPresent ? p.heading * radToDeg : 0.0);
@@ -304,7 +307,7 @@ void lf_applyReport(Act& act, PathPoint p)
         }
         if (!lf_standingTest(act, p))
             return;
-        if (!act.onGround && !act.path.empty() && lf_goesBack(act, p))
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path.back(), p))
             return;
         if (act.predictionCount > 0) {
             act.predictionCount = 0;

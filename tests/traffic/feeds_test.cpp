@@ -54,6 +54,7 @@ struct FeedCase {
     Fault fault;
     double turnRate; // degrees a second from 40 s on, half round
     int dropped;     // reports taken but not added to the path
+    int faultAt = 60; // seconds
 };
 
 // What the aircraft did while it was shown.
@@ -86,7 +87,7 @@ protected:
         reader->handleDatagram();
     }
 
-    // Records every 4 s for 140 s, the fault at 60 s; the aircraft watched each tick.
+    // Records every 4 s for 140 s, the fault among them; the aircraft watched each tick.
     Flown fly(const FeedCase& c)
     {
         const std::vector<State> route = lf_route(40.0, c.turnRate, c.turnRate > 0.0 ? 180.0 / c.turnRate : 0.0);
@@ -99,10 +100,10 @@ protected:
             const bool due = tick % 400 == 0 && second <= 140;
             const double stamp = 1000.0 + second;
             std::string record;
-            if (due && !(c.fault == Fault::gap && second >= 60 && second < 90)) {
-                const bool faulty = second == 60;
+            if (due && !(c.fault == Fault::gap && second >= c.faultAt && second < c.faultAt + 30)) {
+                const bool faulty = second == c.faultAt;
                 if (faulty && c.fault == Fault::oldPosition)
-                    record = lf_record(route[28], 250.0, stamp);
+                    record = lf_record(route[std::max(0, second - 32)], 250.0, stamp);
                 else
                     record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp);
                 feed(record);
@@ -114,7 +115,8 @@ protected:
             if (a == nullptr)
                 continue;
             if (!record.empty() && a->reportTime == stamp && !a->path.empty() &&
-                std::abs(a->path.back().latitude - reader->report.latitude) > 1e-9)
+                (a->path.back().latitude != reader->report.latitude ||
+                 a->path.back().longitude != reader->report.longitude))
                 ++flown.dropped;
             if (a->base.status != statusCreated)
                 continue;
@@ -145,6 +147,7 @@ TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
     const FeedCase cases[] = {
         {"an old position with a new time", Fault::oldPosition, 0.0, 1},
         {"an old position with a new time in a turn", Fault::oldPosition, 3.0, 1},
+        {"an old position with a new time before the aircraft is shown", Fault::oldPosition, 0.0, 1, 24},
         {"a record sent again unchanged", Fault::sentAgain, 0.0, 0},
         {"a gap of 30 s", Fault::gap, 0.0, 0},
         {"a speed of 0 in the air", Fault::noSpeed, 0.0, 0},
