@@ -135,6 +135,8 @@ def left_radius(tracks, track, user, radius, margin):
             continue
         last = positions[-1]
         passed = next((p[0] for p in points if p[0] >= obj["created"] and nm(p[1], p[2]) > radius + margin), None)
+        if passed is not None and obj["removed"] is not None and passed > obj["removed"]:
+            passed = None  # removed before
         flights.append({"callsign": obj["tail"], "last nm": nm(last[1], last[2]),
                         "last off track m": off_track(points, last[1], last[2]),
                         "worst off track m": max(off_track(points, p[1], p[2]) for p in beyond),
