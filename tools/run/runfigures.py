@@ -126,6 +126,8 @@ def off_track(points, lat, lon):
 def left_radius(tracks, track, user, radius, margin):
     """The live flights shown beyond the radius: how they followed their reports out."""
     nm = lambda lat, lon: metres(user, (lat, lon)) / 1852.0
+    # The program removes what it still shows when it ends, just before it closes its link.
+    exit_time = min((t for t, _, _ in track.closed), default=None)
     flights = []
     for obj_id, obj in sorted(track.objects.items()):
         points = tracks.get(obj["tail"])
@@ -142,7 +144,9 @@ def left_radius(tracks, track, user, radius, margin):
                         "worst off track m": max(off_track(points, p[1], p[2]) for p in beyond),
                         "seconds beyond": beyond[-1][0] - beyond[0][0], "removed": obj["removed"],
                         "removed after passing s": None if passed is None or obj["removed"] is None
-                        else obj["removed"] - passed, "reports passed the margin": passed is not None})
+                        else obj["removed"] - passed, "reports passed the margin": passed is not None,
+                        "removed at the exit": exit_time is not None and obj["removed"] is not None
+                        and exit_time - 10.0 <= obj["removed"] <= exit_time})
     return flights
 
 
@@ -150,13 +154,15 @@ def print_left_radius(flights, radius, margin):
     for f in flights:
         if f["removed after passing s"] is not None:
             end = f"removed {f['removed after passing s']:.1f} s after its report passed {radius + margin:g} nm"
+        elif f["removed at the exit"]:
+            end = "removed at the program's exit"
         elif f["removed"] is not None:
             end = "removed before its reports passed the margin"
         else:
             end = "still shown at the end"
         print(f"left the radius:    {f['callsign']} followed {f['seconds beyond']:.0f} s beyond the {radius:g} nm radius"
               f" (margin {margin:g} nm): last position sent {f['last nm']:.2f} nm from the user,"
-              f" {f['last off track m']:.0f} m from its reported track (at most {f['worst off track m']:.0f} m"
+              f" {f['last off track m']:.1f} m from its reported track (at most {f['worst off track m']:.1f} m"
               f" beyond the radius); {end}")
     if not flights:
         print(f"left the radius:    no flight shown beyond the {radius:g} nm radius")
