@@ -4,6 +4,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/geometry.h"
 #include "foundation/log.h"
+#include "foundation/numbertext.h"
 #include "foundation/winstring.h"
 
 #include <fmt/format.h>
@@ -24,7 +25,7 @@ bool airportListRead = false;
 
 constexpr double airportReachNm = 5.0;
 
-// The standard library's conversions, with the texts that the list's errors carry.
+// The C library's conversions (a text too long is none), with the texts that the list's errors carry.
 template <typename Number, Number (*convert)(const char*, char**)>
 Number lf_number(const pugi::xml_node& airport, const char* name, const char* function)
 {
@@ -41,12 +42,12 @@ Number lf_number(const pugi::xml_node& airport, const char* name, const char* fu
 
 double lf_stod(const pugi::xml_node& airport, const char* name)
 {
-    return lf_number<double, std::strtod>(airport, name, "stod");
+    return lf_number<double, gf_strtod>(airport, name, "stod");
 }
 
 double lf_stof(const pugi::xml_node& airport, const char* name)
 {
-    return lf_number<float, std::strtof>(airport, name, "stof");
+    return lf_number<float, gf_strtof>(airport, name, "stof");
 }
 
 void lf_readAirportList()

@@ -3,6 +3,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/geometry.h"
+#include "foundation/numbertext.h"
 #include "foundation/texthelpers.h"
 #include "liveries/liveries.h"
 
@@ -60,10 +61,7 @@ double lf_standNumber(const pugi::xml_node& parkpos, const char* name)
     if (!attribute)
         return 0.0;
     const char* text = attribute.value();
-    // No coordinate or size is written with more characters, and the library's conversion
-    // takes time that grows with the square of their count.
-    constexpr std::size_t longestNumber = 64;
-    if (const std::size_t length = std::strlen(text); length > longestNumber)
+    if (const std::size_t length = std::strlen(text); length > longestNumberText)
         throw std::invalid_argument(fmt::format("parkpos {}: {} of {} characters is no number",
                                                 parkpos.attribute("id").as_string(), name, length));
     errno = 0;

@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
+#include "foundation/numbertext.h"
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/scrambling.h"
@@ -95,9 +96,12 @@ bool lf_readWingspans(const pugi::xml_node& document, const std::string& path)
                 gf_logMarked(fmt::format("wingspan model {} is no valid model, skipped", type));
                 continue;
             }
-            const double half = std::strtod(gf_attributeText(entry, "meters").c_str(), nullptr) * 0.5 * nmPerMetre;
-            // "nan", "inf" and negative spans are no sizes: the type keeps its class's mean.
-            if (!(std::isfinite(half) && half >= 0)) {
+            const std::string meters = gf_attributeText(entry, "meters");
+            char* end = nullptr;
+            const double half = gf_strtod(meters.c_str(), &end) * 0.5 * nmPerMetre;
+            // "nan", "inf", negative spans and texts that are no number are no sizes: the type
+            // keeps its class's mean.
+            if (end == meters.c_str() || !(std::isfinite(half) && half >= 0)) {
                 gf_logMarked(fmt::format("wingspan of model {} is no size, skipped", type));
                 continue;
             }

@@ -80,12 +80,17 @@ TEST_F(AirportList, DisplayNames)
 TEST_F(AirportList, AFailedReadTellsWhyAndTheNextGoodOneListsEachAirportOnce)
 {
     EXPECT_EQ(readError(), "88: input\\airports_p3d.xml not loaded File was not found");
-    const std::pair<const char*, const char*> broken[] = {
+    const std::string longLatitude = "52." + std::string(100, '3');
+    const std::string longAltitude = "-1" + std::string(100, '1');
+    const std::pair<std::string, const char*> broken[] = {
         {"<airport code=\"EHAM\" lat=\"52.3\" lon=\"4.7\" alt=\"-11\" />\n<airport code=\"EGLL\" lon=\"-0.4\" alt=\"83\" />\n",
          "88: invalid stod argument"},
         {"<airport code=\"EHAM\" lat=\"1e999\" lon=\"4.7\" alt=\"-11\" />\n", "88: stod argument out of range"},
         {"<airport code=\"EHAM\" lat=\"52.3\" lon=\"4.7\" alt=\"high\" />\n", "88: invalid stof argument"},
         {"<airport code=\"EHAM\" lat=\"52.3\" lon=\"4.7\" alt=\"1e99\" />\n", "88: stof argument out of range"},
+        // Numbers too long to be any (their conversion would take time growing with the square of the digits).
+        {"<airport code=\"EHAM\" lat=\"" + longLatitude + "\" lon=\"4.7\" alt=\"-11\" />\n", "88: invalid stod argument"},
+        {"<airport code=\"EHAM\" lat=\"52.3\" lon=\"4.7\" alt=\"" + longAltitude + "\" />\n", "88: invalid stof argument"},
         {"<airport code=\"EHAM\" lat=\"52.3\" lon=\"4.7\" alt=\"-11\"", "88: input\\airports_p3d.xml not loaded"},
     };
     for (const auto& [airports, error] : broken) {

@@ -77,8 +77,16 @@ TEST_F(ReferenceData, AClassWithoutSpansDefaultsToZeroAndUnknownSpanTypesAreSkip
     // A span for a type that the aircraft list lacks.
     std::string text = gf_testReadFile(input / L"dbase.xml");
     text.insert(text.find("</wingspans>"), "<wingspan type=\"" + refgen::encryptType("XX99") + "\" meters=\"50\" />");
+    // Spans that are no number, one of them too long to be one, for types without a span.
+    for (const auto& [type, meters] : {std::pair{"B752", "35." + std::string(100, '5')}, std::pair{"SR22", std::string("wide")}})
+        text.insert(text.find("</wingspans>"),
+                    "<wingspan type=\"" + refgen::encryptType(type) + "\" meters=\"" + meters + "\" />");
     gf_testWriteFile(input / L"dbase.xml", text);
     gf_readAircraftData();
+    for (const char* type : {"B752", "SR22"}) {
+        EXPECT_FALSE(wingspans.contains(type)) << type;
+        EXPECT_TRUE(log.hasLine(std::string("===> wingspan of model ") + type + " is no size, skipped")) << type;
+    }
     EXPECT_EQ(classDefaultWingspans[5], 0.0);
     EXPECT_EQ(gf_wingspan("EC35"), 0.0);
     EXPECT_GT(classDefaultWingspans[2], 0.0);
