@@ -1,6 +1,6 @@
 #pragma once
 // One [fltsim.N] section of an aircraft.cfg turned into liveries, on the file's scan task.
-#include "liveries/folderlisting.h"
+#include "foundation/folderlisting.h"
 #include "liveries/liverydata.h"
 
 #include <filesystem>
