@@ -99,7 +99,7 @@ void gf_readBglAirports(BglWords words, const std::string& path, const std::func
     }
 }
 
-void lf_toParkingPositions(const fs::path& path)
+void lf_toParkingPositions(const fs::path& path, const std::function<void(BglAirport&)>& handle)
 {
     struct SlotRelease {
         ~SlotRelease() { gf_endScanTask(); }
@@ -107,7 +107,7 @@ void lf_toParkingPositions(const fs::path& path)
     const std::string pathText = gf_pathText(path);
     try {
         const BglFileView file(path);
-        gf_readBglAirports(file.words(), pathText, gf_linkOrWriteAirport);
+        gf_readBglAirports(file.words(), pathText, handle);
     } catch (const std::exception&) {
         gf_addAirportsLogLine(fmt::format("{}!? Exception in lf_toParkingPositions: {}", errorMarker, pathText));
         throw;

@@ -47,9 +47,11 @@ private:
 void gf_readBglAirports(BglWords words, const std::string& path,
                         const std::function<void(BglAirport&)>& handle);
 
+void gf_linkOrWriteAirport(BglAirport& airport);
 // The scan task of one .bgl file: its airports are linked or written as generated parking
 // files. Releases its scan slot however it ends; a failure is reported and passed on.
-void lf_toParkingPositions(const std::filesystem::path& path);
+void lf_toParkingPositions(const std::filesystem::path& path,
+                           const std::function<void(BglAirport&)>& handle = gf_linkOrWriteAirport);
 // Records and subrecords start at any byte: each is stepped over by its exact declared size.
 // The positions below are byte offsets into the file's words.
 inline std::uint32_t gf_bglWordAt(BglWords words, std::size_t at)
