@@ -46,6 +46,7 @@ struct Options {
     std::string simulatorName = "Lockheed Martin Prepar3D v5";
     std::array<std::uint32_t, 4> simulatorVersion{5, 3, 17, 28160};
     std::uint32_t userObjectId = 1;
+    // Texts here and below are bytes as the simulator sends them: in the system's code page.
     std::string userTitle = "Stand-in User Aircraft";
     std::string userAtcId = "TWK1";
     std::string userAtcModel = "ATCCOM.AC_MODEL_B738.0.text";
