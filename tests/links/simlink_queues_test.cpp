@@ -278,7 +278,8 @@ TEST_F(SimQueuesTest, TitlesAndTailNumbersGoInTheSimulatorsCodePageAndAreMeasure
         std::string sentCallsign, sentTitle; // Windows-1252
     };
     const Case cases[] = {
-        {"D-\xC3\x84" "BC", "Fokker 100 D\xC3\xBCsseldorf", 0x3C0001, true, false, "D-\xC4" "BC", "Fokker 100 D\xFCsseldorf"},
+        {"D-\xC3\x84" "BC", "Fokker 100 D\xC3\xBCsseldorf", 0x3C0001, true, false, "D-\xC4" "BC",
+         "Fokker 100 D\xFCsseldorf"},
         {"\xC3\x84" "BCDEFGHIJK", longTitle, 0x3C0002, true, false, "\xC4" "BCDEFGHIJK",
          std::string(240, 'L') + std::string(15, '\xFC')},
         {"KLM7", "Boeing 737 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1", 0x3C0003, false, true}, // Greek

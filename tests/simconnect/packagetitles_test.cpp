@@ -54,8 +54,8 @@ TEST(StandInPackages, KnowsTheTitlesOfTheirFltsimSectionsInTheCodePage)
     lf_writeFile(root / L"d" / L"aircraft.cfg.bak", "[fltsim.0]\ntitle=Backup\n");
     lf_writeFile(root / L"e" / L"aircraft.cfg", "[fltsim.0]\ntitle=Raw D\xC3\xBCsseldorf\n");
     EXPECT_EQ(standin::gf_readPackageTitles({root / L"a", root / L"b", root / L"c", root / L"d", root / L"e"}),
-              (std::set<std::string>{"Ansi D\xFCsseldorf", "Big S\xE3o Paulo", "Mark Ch\xE2teau", "Raw D\xC3\xBCsseldorf",
-                                     "Second", "Spaced", "Wide Z\xFCrich"}));
+              (std::set<std::string>{"Ansi D\xFCsseldorf", "Big S\xE3o Paulo", "Mark Ch\xE2teau",
+                                     "Raw D\xC3\xBCsseldorf", "Second", "Spaced", "Wide Z\xFCrich"}));
     EXPECT_TRUE(standin::gf_readPackageTitles({root / L"missing"}).empty());
 }
 
@@ -74,7 +74,8 @@ TEST(StandInPackages, RefusesTheCreationOfATitleThatNoPackageHas)
     const std::uint32_t refusedSendId = gf_lastSentId(c);
     link.dispatchUntil([&] { return lf_count(link, scMsgEventObjectAddRemove) + lf_count(link, scMsgException) >= 2; });
     ASSERT_EQ(lf_count(link, scMsgEventObjectAddRemove), 1u);
-    const auto refused = std::ranges::find_if(link.packets, [](const Packet& p) { return gf_u32(p, 8) == scMsgException; });
+    const auto refused =
+        std::ranges::find_if(link.packets, [](const Packet& p) { return gf_u32(p, 8) == scMsgException; });
     ASSERT_NE(refused, link.packets.end());
     EXPECT_EQ(gf_u32(*refused, 12), scExceptionCreateObjectFailed);
     EXPECT_EQ(gf_u32(*refused, 16), refusedSendId);

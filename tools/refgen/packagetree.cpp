@@ -285,8 +285,8 @@ void TreeBuilder::writePlaceTitles()
         LiveryData livery = *found;
         livery.title += std::string(" ") + place.place;
         const std::size_t scanned = number % m_scanned.size();
-        CfgFile file = newFile(scanned, m_scanned[scanned] / gf_u8path(fmt::format("{} places {}", livery.type, number)),
-                               livery.type, 0);
+        const fs::path folder = m_scanned[scanned] / gf_u8path(fmt::format("{} places {}", livery.type, number));
+        CfgFile file = newFile(scanned, folder, livery.type, 0);
         section(file, {livery.title, livery.airl, livery.cargo ? "CARGO" : "GATE", livery.atcid, "", "1"});
         expect(file, livery);
         finish(file, true, "atc_model=" + livery.type);

@@ -44,7 +44,8 @@ void AiTrack::refused(int session, const std::string& tailNumber, const std::str
 {
     ++m_figures.refused;
     if (m_file != nullptr)
-        std::fprintf(m_file, "%.6f\trefused\t%d\t%s\t%s\n", gf_unixSeconds(), session, tailNumber.c_str(), title.c_str());
+        std::fprintf(m_file, "%.6f\trefused\t%d\t%s\t%s\n", gf_unixSeconds(), session, tailNumber.c_str(),
+                     title.c_str());
 }
 
 void AiTrack::moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -12,28 +13,32 @@ namespace fs = std::filesystem;
 
 namespace standin {
 namespace {
+// Characters the code page lacks become its default character, as in the simulator.
 std::string lf_toAnsi(const std::wstring& wide)
 {
-    if (wide.empty())
-        return {};
     const int length = static_cast<int>(wide.size());
-    std::string ansi(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), needed, nullptr, nullptr);
     return ansi;
+}
+
+std::wstring lf_fromUtf8(std::string_view bytes)
+{
+    const int length = static_cast<int>(bytes.size());
+    const int needed = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, wide.data(), needed);
+    return wide;
 }
 
 // The file's text in the system's code page.
 std::string lf_ansiText(const std::string& bytes)
 {
-    const auto starts = [&](std::string_view mark) { return bytes.starts_with(mark); };
-    if (starts("\xEF\xBB\xBF")) {
-        const int length = static_cast<int>(bytes.size() - 3);
-        std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, nullptr, 0)), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, wide.data(), static_cast<int>(wide.size()));
-        return lf_toAnsi(wide);
-    }
-    const bool little = starts("\xFF\xFE");
-    if (!little && !starts("\xFE\xFF"))
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return lf_toAnsi(lf_fromUtf8(std::string_view(bytes).substr(3)));
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF"))
         return bytes;
     std::wstring wide;
     for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
@@ -53,7 +58,8 @@ std::string_view lf_trim(std::string_view text)
 
 bool lf_equalsLower(std::string_view text, std::string_view lower)
 {
-    return std::ranges::equal(text, lower, [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return std::ranges::equal(text, lower,
+                              [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 bool lf_isAircraftFile(const fs::path& file)

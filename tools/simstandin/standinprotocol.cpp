@@ -274,7 +274,8 @@ void SimStandIn::trackAi(int session, const Request& r, std::uint32_t nextObject
     case scReqAiCreateNonAtcAircraft:
         if (m_nextObjectId != nextObjectIdBefore) {
             const Object& made = m_objects[nextObjectIdBefore];
-            m_track->created(session, nextObjectIdBefore, gf_ansiToUtf8(made.text("ATC ID")), gf_ansiToUtf8(made.text("TITLE")),
+            m_track->created(session, nextObjectIdBefore, gf_ansiToUtf8(made.text("ATC ID")),
+                             gf_ansiToUtf8(made.text("TITLE")),
                              made.value("Plane Latitude"), made.value("Plane Longitude"), made.value("Plane Altitude"),
                              r.u32(332) != 0);
         }
