@@ -82,6 +82,8 @@ sleep 2 # the simulator stand-in writes its record each 100 ms
 
 python3 "$here/tools/run/runsummary.py" "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" \
   "$screenshot" "$program/output/info/AirportsScanLog.txt" "$run/processor.txt" "$run/aitrack.txt"
-# Debian's Python, which has the plotting library of the set-up.
+# Debian's Python, which has the plotting library of the set-up. The user stays on the
+# ground: AUTO_RANGE gives the live radius of 8 nm; shown flights are followed 3 nm beyond it.
 /usr/bin/python3 "$here/tools/run/runfigures.py" --sent "$run/sent.txt" --sim "$run/aitrack.txt" \
-  --stands "$run/stands.txt" --airport EHAM --map "$BUILD/screenshots/traffic.png"
+  --stands "$run/stands.txt" --airport EHAM --map "$BUILD/screenshots/traffic.png" \
+  --user "${WORLD_HOME[0]},${WORLD_HOME[1]}" --radius 8 --margin 3
