@@ -82,22 +82,14 @@ int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::stri
 }
 
 namespace {
+constexpr unsigned windows1252 = 1252;
+
 bool lf_isUtf8(const std::string& line)
 {
     if (std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return true;
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()), nullptr,
                                0) != 0;
-}
-
-std::string lf_windows1252ToUtf8(const std::string& line)
-{
-    constexpr UINT windows1252 = 1252;
-    const int length = static_cast<int>(line.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(windows1252, 0, line.data(), length, nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(windows1252, 0, line.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return gf_utf16ToUtf8(wide);
 }
 
 void lf_dropCarriageReturn(std::string& line)
@@ -176,7 +168,7 @@ int lf_textLines(TextEncoding encoding, const std::string& bytes, std::vector<st
     // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252.
     for (std::size_t i = first; i < lines.size(); ++i)
         if (!lf_isUtf8(lines[i]))
-            lines[i] = lf_windows1252ToUtf8(lines[i]);
+            lines[i] = gf_codePageToUtf8(lines[i], windows1252);
     return 1;
 }
 } // namespace
