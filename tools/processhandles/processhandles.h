@@ -1,6 +1,6 @@
 #pragma once
 // The handles a process holds, read from the system's handle list: GetProcessHandleCount
-// answers nothing useful under Wine, and the list works for any process of the prefix.
+// answers 0 under Wine, even for the calling process; the list serves any process.
 #include <windows.h>
 
 #include <algorithm>
