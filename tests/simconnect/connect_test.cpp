@@ -1,5 +1,6 @@
 // Finding and making the connection, and ending it, against the stand-in.
 #include "foundation/winstring.h"
+#include "processhandles/processhandles.h"
 #include "simconnect/connection.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
@@ -7,7 +8,6 @@
 #include "support/simconnectenv.h"
 #include "support/waitfor.h"
 #include "testlink.h"
-#include "processhandles/processhandles.h"
 
 #include <gtest/gtest.h>
 
