@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -91,10 +93,56 @@ inline unsigned long lf_handleCount(DWORD processId)
     return processhandles::gf_handleCount(processId);
 }
 
+// Processor seconds (user and kernel) that a Linux process has used, from /proc: under Wine
+// GetProcessTimes answers only for the calling process. The process is found by its
+// command line, which holds the program's full path. Linux counts in 1/100 s on x86.
+inline double lf_linuxProcessorSeconds(const std::wstring& program)
+{
+    const std::string wanted = gf_utf16ToUtf8(program);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos)
+            continue;
+        std::ifstream commandLine(entry.path() / L"cmdline", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(commandLine)), std::istreambuf_iterator<char>());
+        if (text.find(wanted) == std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / L"stat");
+        std::string line;
+        std::getline(stat, line);
+        const std::size_t close = line.rfind(')'); // the name in brackets may hold blanks
+        if (close == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(close + 2));
+        std::string field;
+        double ticks = 0.0;
+        for (int n = 3; n <= 15 && fields >> field; ++n)
+            if (n == 14 || n == 15) // utime, stime
+                ticks += std::stod(field);
+        return ticks / 100.0;
+    }
+    return 0.0;
+}
+
+inline double lf_fileTimeSeconds(const FILETIME& time)
+{
+    return static_cast<double>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+}
+
 struct Sample {
     double workingSetMb = 0.0;
     unsigned long handles = 0;
+    double processorSeconds = 0.0;
+    std::chrono::steady_clock::time_point at{};
 };
+
+// The processor time between two samples as a share of one core, in per cent.
+inline double gf_processorShare(const Sample& from, const Sample& to)
+{
+    const double seconds = std::chrono::duration<double>(to.at - from.at).count();
+    return seconds > 0.0 ? 100.0 * (to.processorSeconds - from.processorSeconds) / seconds : 0.0;
+}
 
 class ProgramRun {
 public:
@@ -157,7 +205,13 @@ public:
         DWORD handles = 0;
         if (!GetProcessHandleCount(m_process, &handles) || handles == 0)
             handles = lf_handleCount(GetProcessId(m_process));
-        return {counters.WorkingSetSize / (1024.0 * 1024.0), handles};
+        FILETIME created, ended, kernel, user;
+        double processor = 0.0;
+        if (GetProcessTimes(m_process, &created, &ended, &kernel, &user))
+            processor = (lf_fileTimeSeconds(kernel) + lf_fileTimeSeconds(user));
+        if (processor == 0.0)
+            processor = lf_linuxProcessorSeconds((m_program / L"Tarnwick_P3D.exe").wstring());
+        return {counters.WorkingSetSize / (1024.0 * 1024.0), handles, processor, std::chrono::steady_clock::now()};
     }
 
     // Closes the main window as the user does and waits for the process to end; the

@@ -133,6 +133,11 @@ int main(int argc, char** argv)
         middle.handles > 0 ? 100.0 * (static_cast<double>(last.handles) / middle.handles - 1.0) : 0.0;
     std::printf("end against middle: working set %+.1f %%, handles %+.1f %% (goal: within 10 %%)\n", growth,
                 handleGrowth);
+    // Start to middle holds the scans of the first start; middle to end is the program at work.
+    const double shareEarly = programrun::gf_processorShare(first, middle);
+    const double share = programrun::gf_processorShare(middle, last);
+    std::printf("processor: %.1f %% of one core from start to middle, %.1f %% from middle to end (goal under 5 %%)\n",
+                shareEarly, share);
 
     gf_benchFigure("soak working set start", first.workingSetMb, "MB");
     gf_benchFigure("soak working set middle", middle.workingSetMb, "MB");
@@ -143,6 +148,8 @@ int main(int argc, char** argv)
     gf_benchFigure("soak handles after restart 1", handlesAfterFirstRestart, "", 0);
     gf_benchFigure("soak handles after the last restart", handlesAfterLastRestart, "", 0);
     gf_benchFigure("soak working set end/middle", growth, "% (goal within 10)");
+    gf_benchFigure("soak handles end/middle", handleGrowth, "% (goal within 10)");
+    gf_benchFigure("soak processor, middle to end", share, "% of one core (goal under 5)", 2);
     gf_benchFigure("soak restarts", restarts, fmt::format("({} within {} s)", restartsInBound, restartBound.count()), 0);
     gf_benchFigure("soak AI objects left after restarts", static_cast<double>(leftAfterRestarts), "(goal 0)", 0);
     gf_benchFigure("soak AI objects left at the end", static_cast<double>(ai.present), "(goal 0)", 0);

@@ -28,17 +28,36 @@ SESSION_PIDS+=($!)
 wait_for 10 grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null || true
 
 # The traffic begins once the program serves RealTraffic, as live data would reach it.
-python3 "$here/tools/realtraffic/realtraffic_standin.py" live --file "$run/traffic.txt" --after-connect 3 \
+# The first 40 s after RealTraffic connects carry no traffic: the program's processor use
+# is measured connected and idle there, and then again with the traffic.
+idle=40
+python3 "$here/tools/realtraffic/realtraffic_standin.py" live --file "$run/traffic.txt" --after-connect $idle \
   --sent "$run/sent.txt" --log "$run/realtraffic.txt" --timeout $((seconds + 90)) > /dev/null 2>&1 &
 SESSION_PIDS+=($!)
 
 ( cd "$program" && exec $WINE Tarnwick_P3D.exe ) &
 app=$!
 SESSION_PIDS+=($app)
+started=$(date +%s)
 echo "Tarnwick_P3D.exe runs for $seconds s (folder $program) ..."
 
+# The program's processor seconds so far (user and kernel; Linux counts in 1/USER_HZ s)
+# and the time, as one line "seconds time".
+hz=$(getconf CLK_TCK)
+processor_sample() { awk -v hz="$hz" -v now="$(date +%s.%N)" '{ print ($14 + $15) / hz, now }' "/proc/$app/stat" 2>/dev/null; }
+# The share of one core between two samples, in per cent.
+processor_share() { echo "$1 $2" | awk '{ printf "%.1f", ($4 > $2) ? 100 * ($3 - $1) / ($4 - $2) : 0 }'; }
+# RealTraffic's stand-in logs what the program sends it from the moment it connects.
+wait_for 150 test -s "$run/realtraffic.txt" || true
+sleep 10 # the statics of the start are placed
+idle_from=$(processor_sample)
+sleep $((idle - 15))
+idle_to=$(processor_sample)
+sleep 15 # the traffic arrives
+traffic_from=$(processor_sample)
+
 shot=$(( seconds > 60 ? seconds * 2 / 3 : seconds / 2 ))
-sleep "$shot"
+sleep $(( shot > $(date +%s) - started ? shot - ($(date +%s) - started) : 0 ))
 mkdir -p "$BUILD/screenshots"
 screenshot=""
 window=$(xdotool search --name '^Tarnwick_P3D$' 2>/dev/null | head -1 || true)
@@ -46,8 +65,11 @@ window=$(xdotool search --name '^Tarnwick_P3D$' 2>/dev/null | head -1 || true)
 if [ -n "$window" ] && timeout 20 /usr/bin/import -display "$DISPLAY" -window "$window" "$BUILD/screenshots/run.png" 2>/dev/null; then
   screenshot="$BUILD/screenshots/run.png"
 fi
-left=$(( seconds - shot ))
+left=$(( seconds - ($(date +%s) - started) ))
 [ "$left" -gt 0 ] && sleep "$left"
+traffic_to=$(processor_sample)
+{ echo "processor:          $(processor_share "$idle_from" "$idle_to") % of one core connected and idle (goal under 2 %)," \
+       "$(processor_share "$traffic_from" "$traffic_to") % with the traffic (goal under 5 %)"; } > "$run/processor.txt"
 
 # taskkill without /f sends WM_CLOSE, as the window's close button does.
 $WINE taskkill /im Tarnwick_P3D.exe >/dev/null 2>&1 || true
@@ -57,7 +79,7 @@ wait_for 30 app_ended && ended=yes
 sleep 2 # the simulator stand-in writes its record each 100 ms
 
 python3 "$here/tools/run/runsummary.py" "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" \
-  "$screenshot" "$program/output/info/AirportsScanLog.txt"
+  "$screenshot" "$program/output/info/AirportsScanLog.txt" "$run/processor.txt"
 # Debian's Python, which has the plotting library of the set-up.
 /usr/bin/python3 "$here/tools/run/runfigures.py" --sent "$run/sent.txt" --sim "$run/aitrack.txt" \
   --stands "$run/stands.txt" --airport EHAM --map "$BUILD/screenshots/traffic.png"

@@ -19,34 +19,6 @@
 
 std::atomic<bool> flightPaused{false};
 std::atomic<std::int32_t> renewalPhase{0};
-std::deque<std::uint32_t> staticConflictChecks;
-
-// One identifier a second: the first static parked aircraft that stands for the new live one
-// leaves. An aircraft removed since its identifier was pushed is simply dropped, so that the
-// identifiers behind it are not held up.
-void lf_checkStaticConflict()
-{
-    if (staticConflictChecks.empty())
-        return;
-    Act* act = gf_findAct(staticConflictChecks.front());
-    staticConflictChecks.pop_front();
-    if (!act)
-        return;
-    FlightIdent& ident = act->base.head.identity;
-    if ((ident.word & coupledSearched) == 0) {
-        lf_searchForCoupledCsAroundThisTime(WeekSlot::fromValue(currentWeekSlot.load()), *act);
-        ident.word |= coupledSearched;
-    }
-    if (ident.callsign.empty())
-        return;
-    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), act->onGround != 0};
-    for (StaticAct& parked : staticActs)
-        if (lf_newLiveAircraft(context, parked) == 1) {
-            lf_removeAircraft(parked);
-            return;
-        }
-}
-
 namespace {
 // Ticks until the next once-a-second job while no flight runs.
 std::int32_t notRunningCountdown = 100;
@@ -83,7 +55,7 @@ void lf_liveParkedCollisions()
         return;
     for (Act& act : liveActs) {
         if (act.base.status != statusCreated || !act.onGround ||
-            (act.phase != phaseGround && act.phase != phaseToStand) || act.landing || act.flareStage != 0 ||
+            (act.phase != phaseGround && act.phase != phaseToStand) || gf_landingFlagsSet(act) ||
             (act.latitude == act.collisionCheckLatitude && act.longitude == act.collisionCheckLongitude))
             continue;
         act.collisionCheckLatitude = act.latitude;

@@ -7,6 +7,7 @@
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timerresolution.h"
+#include "foundation/waits.h"
 #include "foundation/weekslots.h"
 #include "links/readers.h"
 #include "links/simlink.h"
@@ -64,8 +65,7 @@ void lf_runTicks()
     // simulator sends nothing.
     while (!gf_exitUnderWay()) {
         lf_mainTick();
-        if (deadline - Clock::now() >= 1ms)
-            std::this_thread::sleep_until(deadline);
+        gf_sleepUntil(deadline);
         // A report re-anchors the grid to the present; without one the grid is kept.
         deadline = newSecond.load() ? Clock::now() + tickLength : deadline + tickLength;
     }

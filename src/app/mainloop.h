@@ -4,7 +4,6 @@
 // counter. Runs on the start-up thread after the start of traffic.
 #include <atomic>
 #include <cstdint>
-#include <deque>
 
 // Requests to the main loop. Only the main-loop thread changes the traffic tables, so the
 // window thread raises these and the main loop carries them out and clears them.
@@ -23,18 +22,13 @@ extern std::atomic<std::int32_t> secondsCounter;
 extern std::atomic<bool> flightPaused;
 // The static renewal's phase: 0 idle, 1 first phase done.
 extern std::atomic<std::int32_t> renewalPhase;
-// Live aircraft (by flight id) whose arrival may clash with a static parked aircraft; the
-// traffic manager pushes, the per-second job takes one. Main-loop thread only.
-extern std::deque<std::uint32_t> staticConflictChecks;
 
 // Runs until an exit; an exception is reported and ends the loop.
 void mainLoop();
 // One tick of 10 ms.
 void lf_mainTick();
 void lf_everySecond();
-// Two of the per-second jobs: the front of the static-conflict check list against the static
-// parked aircraft, and taxiing live aircraft against them.
-void lf_checkStaticConflict();
+// One of the per-second jobs: taxiing live aircraft against the static parked aircraft.
 void lf_liveParkedCollisions();
 void lf_flightNotRunning();
 void lf_reReadIfRequested();

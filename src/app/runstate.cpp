@@ -1,6 +1,8 @@
 // The program's run state, shared by the start-up, the main loop, the links and the exit.
 #include "app/programcontrol.h"
 
+#include "foundation/waits.h"
+
 #include <algorithm>
 #include <thread>
 
@@ -27,7 +29,7 @@ bool gf_pauseUnlessExit(std::chrono::milliseconds duration)
         const auto now = std::chrono::steady_clock::now();
         if (now >= end)
             return true;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, pauseStep));
+        gf_sleepFor(std::min<std::chrono::steady_clock::duration>(end - now, pauseStep));
     }
 }
 

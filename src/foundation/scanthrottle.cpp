@@ -3,12 +3,20 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 std::atomic<std::int32_t> runningScanTasks{0};
 std::int32_t scanTaskLimit = 1;
+
+namespace {
+// A task's end wakes the walker: the scans run while the user flies, so the walker must
+// not spin for its slot.
+std::mutex slotMutex;
+std::condition_variable slotFreed;
+} // namespace
 
 void gf_initScanThrottle()
 {
@@ -19,11 +27,18 @@ void gf_initScanThrottle()
 
 void gf_waitForScanSlot()
 {
-    while (runningScanTasks.load() >= scanTaskLimit)
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::microseconds(10));
+    std::unique_lock lock(slotMutex);
+    slotFreed.wait(lock, [] { return runningScanTasks.load() < scanTaskLimit; });
 }
 
-void gf_endScanTask() { runningScanTasks.fetch_sub(1); }
+void gf_endScanTask()
+{
+    {
+        std::lock_guard lock(slotMutex); // no wake-up lost between the walker's test and its wait
+        runningScanTasks.fetch_sub(1);
+    }
+    slotFreed.notify_all();
+}
 
 std::string gf_formatNumber(float value)
 {

@@ -10,6 +10,7 @@
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
 #include "foundation/timerresolution.h"
+#include "foundation/waits.h"
 #include "links/simqueues.h"
 
 #include <fmt/format.h>
@@ -28,6 +29,7 @@ std::atomic<std::int32_t> requestErrorCount{0};
 std::atomic<bool> newSecond{false};
 std::atomic<std::int64_t> simulatorTime{0};
 std::atomic<float> simFrameRate{0.0f};
+std::atomic<std::uint64_t> dispatchPasses{0};
 std::atomic<std::uint32_t> userObjectId{0};
 std::atomic<bool> userOnGround{false};
 std::atomic<bool> userOnGroundReceived{false};
@@ -35,16 +37,33 @@ std::atomic<bool> userOnGroundReceived{false};
 namespace {
 constexpr auto reconnectPause = 1s;
 constexpr auto pauseStep = 50ms;
+constexpr DWORD idleWaitMs = 50; // only a safety net: every packet and a stop set the event
 constexpr std::int32_t requestErrorsForRestart = 3;
 
 std::mutex threadObjectMutex; // the start-up and the exit thread both reach the thread object
 std::jthread simConnectThreadObject;
 
+// Set by the client library when a packet arrives or the connection breaks, and by a stop
+// request. One for the whole process: a late completion of a closed connection may still
+// set it.
+HANDLE lf_packetEvent()
+{
+    static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    return event;
+}
+
+// Under threadObjectMutex.
+void lf_requestStop()
+{
+    simConnectThreadObject.request_stop();
+    SetEvent(lf_packetEvent()); // the dispatch loop may be waiting for a packet
+}
+
 // Under threadObjectMutex.
 void lf_stopAndJoinThread()
 {
     if (simConnectThreadObject.joinable()) {
-        simConnectThreadObject.request_stop();
+        lf_requestStop();
         simConnectThreadObject.join();
     }
 }
@@ -53,7 +72,7 @@ void lf_pause(const std::stop_token& stop, std::chrono::milliseconds length)
 {
     const auto end = std::chrono::steady_clock::now() + length;
     while (std::chrono::steady_clock::now() < end && !stop.stop_requested() && !gf_exitUnderWay())
-        std::this_thread::sleep_for(pauseStep);
+        gf_sleepFor(pauseStep);
 }
 
 // A fresh connection starts with nothing from the one before.
@@ -65,8 +84,10 @@ void lf_beginSession(ScConnection* connection)
     simConnection = connection;
 }
 
-// Dispatches every millisecond until a stop; true when the simulator has gone (its quit
-// message, or a connection that broke).
+// Dispatches until a stop, a millisecond apart at the most; true when the simulator has
+// gone (its quit message, or a connection that broke). While nothing arrives the loop
+// sleeps on the packet event: a wake-up every millisecond would cost the simulator a
+// share of a core for nothing.
 bool lf_dispatchLoop(ScConnection* connection, const std::stop_token& stop)
 {
     TimerResolution resolution;
@@ -74,7 +95,9 @@ bool lf_dispatchLoop(ScConnection* connection, const std::stop_token& stop)
         const ScResult result = SimConnect_CallDispatch(connection, dispatchSimConnect, nullptr);
         if (result != scOk || simulatorQuit)
             return true;
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + 1ms);
+        dispatchPasses.fetch_add(1, std::memory_order_relaxed);
+        gf_sleepFor(1ms);
+        WaitForSingleObject(lf_packetEvent(), idleWaitMs);
     }
     return false;
 }
@@ -88,7 +111,7 @@ void lf_connectAndRun(const std::stop_token& stop)
             first = false;
         }
         ScConnection* connection = nullptr;
-        if (SimConnect_Open(&connection, simClientName, nullptr, 0, nullptr, 0) != scOk) {
+        if (SimConnect_Open(&connection, simClientName, nullptr, 0, lf_packetEvent(), 0) != scOk) {
             lf_pause(stop, reconnectPause);
             continue;
         }
@@ -143,7 +166,7 @@ void gf_requestSimConnectStop()
 {
     std::lock_guard lock(threadObjectMutex);
     if (simConnectThreadObject.joinable())
-        simConnectThreadObject.request_stop();
+        lf_requestStop();
 }
 
 void gf_resetSimLink()

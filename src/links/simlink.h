@@ -31,6 +31,9 @@ extern std::atomic<bool> newSecond;
 // Simulator time in seconds since 1970 (UTC), kept while RealTraffic is the professional edition.
 extern std::atomic<std::int64_t> simulatorTime;
 extern std::atomic<float> simFrameRate;
+// Passes of the dispatch loop since the start: each waits a millisecond, so the loop
+// leaves the processor to the simulator.
+extern std::atomic<std::uint64_t> dispatchPasses;
 // The user aircraft's object id; AI objects have greater ids.
 extern std::atomic<std::uint32_t> userObjectId;
 // The user aircraft is on the ground, and that has been reported at least once.

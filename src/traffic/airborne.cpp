@@ -3,7 +3,6 @@
 // go-around.
 #include "traffic/motion.h"
 
-#include "app/mainloop.h"
 #include "foundation/sizeclasses.h"
 #include "links/qnhreader.h"
 #include "links/simqueues.h"

@@ -2,12 +2,10 @@
 // handled on the main loop: creations, failures, removals, ground contact, static CG, blocks.
 #include "traffic/manager.h"
 
-#include "app/mainloop.h"
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
 #include "links/simids.h"
 #include "liveries/liveries.h"
-#include "simconnect/protocol.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -65,7 +63,7 @@ void lf_landed(Act& act)
 {
     if (act.base.status == statusRemoving || act.phase == phaseTakeOff)
         return;
-    if (!act.landing && act.flareStage == 0) {
+    if (!gf_landingFlagsSet(act)) {
         act.onGround = 1;
         act.groundTimer = 0;
         act.rotationCounter = 1;
@@ -117,27 +115,28 @@ bool lf_blocked(Act& act, std::uint32_t flightId)
     return true;
 }
 
-// Only liveries that the simulator refused count as failed: a callsign too long for its
-// field was never sent.
-void lf_creationFailed(const ActHead& head)
+// The aircraft is not created either way; its livery counts as failed only when the
+// simulator refused it, not when the creation never reached the simulator (a pause, a failed
+// send, a tail number too long).
+void lf_failed(const InboundAnswer& answer)
 {
-    if (head.identity.callsign.size() < scTailNumberField)
-        gf_liveryNotCreated(head);
-}
-
-void lf_failed(std::uint32_t flightId)
-{
+    const std::uint32_t flightId = answer.secondValue;
+    ActHead head;
     if (flightId > highestStaticFlightId) {
-        if (Act* act = gf_findAct(flightId)) {
-            const ActHead head = act->base.head;
-            lf_dropAct(*act);
-            lf_creationFailed(head);
-        }
-    } else if (const StaticAct* parked = gf_findStatic(flightId)) {
-        const ActHead head = parked->head;
+        Act* act = gf_findAct(flightId);
+        if (!act)
+            return;
+        head = act->base.head;
+        lf_dropAct(*act);
+    } else {
+        const StaticAct* parked = gf_findStatic(flightId);
+        if (!parked)
+            return;
+        head = parked->head;
         lf_dropStatic(*parked);
-        lf_creationFailed(head);
     }
+    if (answer.liveryBlamed)
+        gf_liveryNotCreated(head);
 }
 
 // A creation answered with an object id that no AI aircraft can have.
@@ -217,7 +216,7 @@ void lf_processAnswer(const InboundAnswer& answer)
                 return;
         return;
     case AnswerKind::creationFailed:
-        lf_failed(answer.secondValue);
+        lf_failed(answer);
         return;
     }
 }

@@ -183,6 +183,13 @@ void lf_goAround(Act& act)
     gf_setDelays(act);
 }
 
+// A new point falls due after the last one.
+void lf_timeAfterLast(const Act& act, PathPoint& p)
+{
+    if (!act.path.empty() && p.tick <= act.path.back().tick)
+        p.tick = act.path.back().tick + 1;
+}
+
 // Trims standing points that the new point makes pointless and times it after the last.
 void lf_prepareAppend(Act& act, PathPoint& p)
 {
@@ -203,8 +210,7 @@ void lf_prepareAppend(Act& act, PathPoint& p)
             }
         }
     }
-    if (!path.empty() && p.tick <= path.back().tick)
-        p.tick = path.back().tick + 1;
+    lf_timeAfterLast(act, p);
 }
 
 void lf_append(Act& act, PathPoint& p)
@@ -243,9 +249,9 @@ void lf_applyReport(Act& act, PathPoint p)
         return;
     }
     switch (act.phase) {
-    case phaseInitial:
+    case phaseInitial: // every point stays until the aircraft is decided
         if (lf_standingTest(act, p)) {
-            lf_prepareAppend(act, p);
+            lf_timeAfterLast(act, p);
             act.path.push_back(p);
         }
         return;

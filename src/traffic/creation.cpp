@@ -3,7 +3,6 @@
 // request with the attitude it starts with.
 #include "traffic/manager.h"
 
-#include "app/mainloop.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simlink.h"
@@ -104,9 +103,7 @@ void lf_takeRegistrationData(ActHead& head)
 // Refused when another aircraft holds the stand or stands too close beside it.
 bool lf_standRefused(Act& act, const StandRecord& stand)
 {
-    const std::string reserved = gf_reservedStandName();
-    const std::string userStand = gf_userAircraftInfo().stand;
-    if ((!reserved.empty() && stand.id == reserved) || (!userStand.empty() && stand.id == userStand))
+    if (gf_userStand(stand))
         return true;
     StandContext context{stand.standNumber, &act, true};
     for (Act& other : liveActs)

@@ -185,8 +185,5 @@ void lf_followCurve(Act& act)
         lf_lowerNose(act);
     if (act.phase == phaseTakeOff)
         lf_climbOut(act);
-    if (act.longitude > 180.0)
-        act.longitude -= 360.0;
-    else if (act.longitude < -180.0)
-        act.longitude += 360.0;
+    act.longitude = gf_wrapLongitude(act.longitude);
 }

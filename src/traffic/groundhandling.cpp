@@ -170,6 +170,7 @@ void lf_pullOut(Act& act)
     act.path.push_back(point);
     gf_setPhase(act, phaseGround);
     act.targetBearing = act.heading;
+    act.groundTurn = 0; // straight out; any turn of the arrival is over
     queueLights(act.base.objectId, taxiLights);
     queueEngineStart(act.base.objectId);
     lf_queueThrottle(act.base, 0);
@@ -190,6 +191,7 @@ void lf_pushBack(Act& act)
     const LatLon e = gf_destinationPoint(present, back, 2.5 * stand->radius * feetPerNm);
     act.path.front().speed = speed;
     act.targetBearing = act.heading;
+    act.groundTurn = 0; // the push follows its own path; any turn of the arrival is over
     const std::int64_t now = gf_now();
     const std::int64_t tE = gf_travelTicks(gf_distanceNm(present, e), speed);
     act.path.resize(1);

@@ -79,20 +79,19 @@ void lf_setAcceptReports(bool accept)
     acceptReports = accept;
 }
 
-void gf_removeLiveAircraft()
+void gf_removeLiveAircraft(bool atStandsOnly)
 {
-    std::vector<std::uint32_t> queued;
+    std::vector<std::pair<std::uint32_t, std::string>> queued;
     for (Act& act : liveActs) {
+        if (atStandsOnly && act.phase != phaseAtStand)
+            continue;
         if (act.base.status == statusCreated)
             lf_removeAircraft(act);
         else if (act.base.status == statusQueued)
-            queued.push_back(act.base.head.flightId);
+            queued.emplace_back(act.base.head.flightId, act.callsign());
     }
-    // Withdrawing a queued creation takes its record out of the table.
-    for (const std::uint32_t flightId : queued)
-        if (Act* act = gf_findAct(flightId); act && !lf_removeByCallsign(act->callsign()))
-            if (Act* still = gf_findAct(flightId))
-                still->base.removeWhenCreated = 1;
+    for (const auto& [flightId, callsign] : queued)
+        lf_withdrawCreation(true, flightId, callsign);
 }
 
 void gf_reserveTrafficTables()

@@ -1,5 +1,6 @@
 // A new live aircraft against the static parked ones: when its real aircraft is one that a
-// static aircraft stands for, the static aircraft goes, so no aircraft is shown twice.
+// static aircraft stands for, the static aircraft goes, so no aircraft is shown twice. The
+// aircraft to check wait in the static-conflict list, one is taken a second.
 #include "traffic/parking.h"
 
 #include "foundation/log.h"
@@ -44,4 +45,39 @@ std::int32_t lf_newLiveAircraft(const LiveContext& context, const StaticAct& par
         return 1;
     }
     return 0;
+}
+
+std::deque<std::uint32_t> staticConflictChecks;
+
+bool gf_sameAircraft(const StaticAct& parked, const Act& live)
+{
+    const FlightIdent& a = parked.head.identity;
+    const FlightIdent& b = live.base.head.identity;
+    return a.callsign == b.callsign + "*" || (!b.registration.empty() && a.registration == b.registration);
+}
+
+// One identifier a second: the first static parked aircraft that stands for the new live one
+// leaves. An aircraft removed since its identifier was pushed is simply dropped, so that the
+// identifiers behind it are not held up.
+void lf_checkStaticConflict()
+{
+    if (staticConflictChecks.empty())
+        return;
+    Act* act = gf_findAct(staticConflictChecks.front());
+    staticConflictChecks.pop_front();
+    if (!act)
+        return;
+    FlightIdent& ident = act->base.head.identity;
+    if ((ident.word & coupledSearched) == 0) {
+        lf_searchForCoupledCsAroundThisTime(gf_slotNow(), *act);
+        ident.word |= coupledSearched;
+    }
+    if (ident.callsign.empty())
+        return;
+    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), act->onGround != 0};
+    for (StaticAct& parked : staticActs)
+        if (lf_newLiveAircraft(context, parked) == 1) {
+            lf_removeAircraft(parked);
+            return;
+        }
 }

@@ -130,3 +130,11 @@ void gf_resetStaticParking();
 void lf_placeStaticParked();
 // Withdraws the queued creations of this callsign, flagging their records; true when one was.
 bool lf_removeByCallsign(const std::string& callsign);
+// Withdraws the queued creation of a live or static aircraft; when it has left for the
+// simulator already, the aircraft goes once created.
+void lf_withdrawCreation(bool live, std::uint32_t flightId, const std::string& callsign);
+// The static aircraft stands for the live one: its callsign is the live one's with "*", or
+// both carry the same registration.
+bool gf_sameAircraft(const StaticAct& parked, const Act& live);
+// The reserved stand, or the stand the user's aircraft stands at: no other aircraft takes it.
+bool gf_userStand(const StandRecord& stand);

@@ -15,6 +15,11 @@ inline double gf_longitudeDelta(double to, double from)
     const double d = to - from;
     return d > 180.0 ? d - 360.0 : d < -180.0 ? d + 360.0 : d;
 }
+// A longitude moved less than once round the globe beyond ±180°, back into [-180, 180].
+inline double gf_wrapLongitude(double longitude)
+{
+    return longitude > 180.0 ? longitude - 360.0 : longitude < -180.0 ? longitude + 360.0 : longitude;
+}
 
 // Path stepping.
 void lf_phaseStep(Act& act);
@@ -62,11 +67,6 @@ bool lf_takeStand(Act& act, bool landed);
 StandRecord* lf_chooseStand(WeekSlot slot, const Act& act, bool retry);
 bool lf_learnSoftOption(std::uint32_t standNumber, const Act& act, bool chain, WeekSlot slot);
 void lf_learnSoftStand(Act& act);
-// Parked (phase 6) and created at the stand.
-inline bool gf_parkedAt(const Act& act, std::uint32_t standNumber)
-{
-    return act.phase == phaseAtStand && act.base.status == statusCreated && act.base.standNumber == standNumber;
-}
 // A created static aircraft close to the taxiing live one goes; true when it went.
 bool lf_collisionAvoidance(const Act& live, StaticAct& parked);
 // One more learned stand change: counted, and shown when the shown count differs.

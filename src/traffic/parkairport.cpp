@@ -60,20 +60,7 @@ void lf_leaveParkAirport()
 {
     standCandidates.clear();
     lf_removeStaticParked();
-    std::vector<std::string> queued;
-    for (Act& act : liveActs) {
-        if (act.phase != phaseAtStand)
-            continue;
-        if (act.base.status == statusCreated)
-            lf_removeAircraft(act);
-        else if (act.base.status == statusQueued)
-            queued.push_back(act.callsign());
-    }
-    for (const std::string& callsign : queued)
-        if (!lf_removeByCallsign(callsign))
-            for (Act& act : liveActs)
-                if (act.callsign() == callsign && act.base.status == statusQueued)
-                    act.base.removeWhenCreated = 1;
+    gf_removeLiveAircraft(true);
     for (Act& act : liveActs) {
         if (act.base.status != statusCreated)
             continue;
@@ -101,6 +88,13 @@ std::string gf_reservedStandName()
 {
     std::lock_guard lock(reservedMutex);
     return reservedStand;
+}
+
+bool gf_userStand(const StandRecord& stand)
+{
+    const std::string reserved = gf_reservedStandName();
+    const std::string userStand = gf_userAircraftInfo().stand;
+    return (!reserved.empty() && stand.id == reserved) || (!userStand.empty() && stand.id == userStand);
 }
 
 void gf_setReservedStandName(const std::string& name)

@@ -49,13 +49,12 @@ bool lf_writeLines(const fs::path& path, const std::vector<std::string>& lines)
     }
     return false;
 }
-bool lf_isParkAirport(const std::string& code)
+bool lf_isListed(const std::vector<ParkAirportEntry>& list, const std::string& code)
 {
-    return std::any_of(parkAirports.begin(), parkAirports.end(),
-                       [&code](const ParkAirportEntry& entry) { return entry.code == code; });
+    return std::any_of(list.begin(), list.end(), [&code](const ParkAirportEntry& entry) { return entry.code == code; });
 }
 
-void lf_parseParkAirportLine(const std::string& line, bool& accepted)
+void lf_parseParkAirportLine(const std::string& line, std::vector<ParkAirportEntry>& list, bool& accepted)
 {
     if (gf_trim(line).empty())
         return;
@@ -71,7 +70,7 @@ void lf_parseParkAirportLine(const std::string& line, bool& accepted)
         accepted = false;
         return;
     }
-    if (lf_isParkAirport(code)) {
+    if (lf_isListed(list, code)) {
         gf_logMarked(fmt::format("{}:{} double, skipped", lf_fileName(), code));
         return;
     }
@@ -80,10 +79,10 @@ void lf_parseParkAirportLine(const std::string& line, bool& accepted)
         gf_showStatus(fmt::format("{} stand {} is unknown", code, stand), true);
         accepted = false;
     }
-    parkAirports.push_back({code, stand, airport->lat, airport->lon, 0.0});
+    list.push_back({code, stand, airport->lat, airport->lon, 0.0});
 }
 
-void lf_addParkAirportsFromFolder()
+void lf_addParkAirportsFromFolder(std::vector<ParkAirportEntry>& list)
 {
     const fs::path folder = apfFolders::myThirdparty;
     if (!fs::is_directory(folder))
@@ -93,10 +92,10 @@ void lf_addParkAirportsFromFolder()
         if (!entry.is_regular_file())
             continue;
         const std::string code = gf_pathText(entry.path().stem());
-        if (lf_isParkAirport(code))
+        if (lf_isListed(list, code))
             continue;
         if (const std::optional<Airport> airport = gf_findAirport(code)) {
-            parkAirports.push_back({code, "", airport->lat, airport->lon, 0.0});
+            list.push_back({code, "", airport->lat, airport->lon, 0.0});
             ++added;
         }
     }
@@ -136,25 +135,28 @@ void gf_sortParkAirports(double latitude, double longitude, bool force)
 
 bool lf_readParkAirports(bool reRead)
 {
+    // The parking files of the reserved stands are read outside the lock, so that the
+    // simulator thread saving the user's stand never waits for them; the new list is swapped in.
     bool accepted = true;
     const fs::path path = gf_parkAirportsPath();
+    std::vector<ParkAirportEntry> list;
+    std::vector<std::string> lines;
+    if (!fs::exists(path) || gf_readExtTextFileToStringVector(path, lines) == 0)
+        gf_log(gf_pathText(path) + " not found");
+    for (const std::string& line : lines)
+        lf_parseParkAirportLine(line, list, accepted);
+    const std::size_t count = list.size();
+    if (count > 0)
+        gf_logf("{} park airport{} read from \"{}\"", count, lf_plural(count), lf_fileName());
+    if (count > manyParkAirports)
+        gf_showStatus(fmt::format("Warning: There are a lot of airports ({}) in {}, that will cost Tarnwick much "
+                                  "cpu time, and may give stutters",
+                                  count, lf_fileName()),
+                      true);
+    lf_addParkAirportsFromFolder(list);
     {
         std::lock_guard lock(parkAirportsMutex);
-        parkAirports.clear();
-        std::vector<std::string> lines;
-        if (!fs::exists(path) || gf_readExtTextFileToStringVector(path, lines) == 0)
-            gf_log(gf_pathText(path) + " not found");
-        for (const std::string& line : lines)
-            lf_parseParkAirportLine(line, accepted);
-        const std::size_t count = parkAirports.size();
-        if (count > 0)
-            gf_logf("{} park airport{} read from \"{}\"", count, lf_plural(count), lf_fileName());
-        if (count > manyParkAirports)
-            gf_showStatus(fmt::format("Warning: There are a lot of airports ({}) in {}, that will cost Tarnwick much "
-                                      "cpu time, and may give stutters",
-                                      count, lf_fileName()),
-                          true);
-        lf_addParkAirportsFromFolder();
+        parkAirports.swap(list);
     }
     if (reRead)
         gf_forgetGivenUpAirport();

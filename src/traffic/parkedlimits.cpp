@@ -24,8 +24,6 @@ constexpr std::uint32_t heavyClass = 3;
 constexpr std::uint32_t heavyParkedMinutes = 180;
 constexpr std::uint32_t parkedMinutes = 90;
 
-bool lf_parkedLive(const Act& act) { return act.phase == phaseAtStand && act.base.status == statusCreated; }
-
 // Half hours per aircraft, as the main window shows it; 0 without aircraft.
 void lf_showFigure(std::atomic<float>& figure, std::int64_t sum, std::int32_t count)
 {
@@ -44,7 +42,7 @@ std::vector<ParkedTime> lf_longestParkedFirst()
 {
     std::vector<ParkedTime> parked;
     for (const Act& act : liveActs)
-        if (lf_parkedLive(act))
+        if (gf_parked(act))
             parked.push_back({act.base.head.flightId, lf_parkedMinutes(act)});
     std::stable_sort(parked.begin(), parked.end(),
                      [](const ParkedTime& a, const ParkedTime& b) { return a.minutes > b.minutes; });
@@ -79,7 +77,7 @@ std::int32_t lf_listRatio2(bool show)
     std::int64_t sum = 0;
     std::int32_t count = 0;
     for (const Act& act : liveActs)
-        if (lf_parkedLive(act)) {
+        if (gf_parked(act)) {
             ++count;
             sum += gf_slotDistance(act.base.parkedSlot, now);
         }
@@ -118,7 +116,7 @@ void lf_listParkedLive()
     liveStayers.clear();
     const bool initialOnly = INITIAL_LOAD_ONLY.value.load();
     for (Act& act : liveActs) {
-        if (!lf_parkedLive(act))
+        if (!gf_parked(act))
             continue;
         if (act.keepStand) {
             liveStayers.push_back({act.callsign(), act.base.standNumber, 0});

@@ -55,6 +55,8 @@ struct LiveContext {
 };
 // 1 when the static aircraft stands for the new live one (the caller removes it), else 0.
 std::int32_t lf_newLiveAircraft(const LiveContext& context, const StaticAct& parked);
+// The front of the static-conflict list against the static parked aircraft (once a second).
+void lf_checkStaticConflict();
 // The identity word's mark: the coupled-callsign search was made for this flight.
 inline constexpr std::uint64_t coupledSearched = 1;
 // The user aircraft in the air against one live aircraft; true when it was removed.
@@ -65,7 +67,7 @@ void lf_removeParkedByName(Act& act);
 
 // ---- Placement ----
 std::string lf_staticCallsign(const StaticCandidate& candidate, std::uint32_t flightId);
-// The next static flight id: 1 to highestStaticFlightId - 1, then 1 again.
+// The next static flight id that no static aircraft holds: 1 to highestStaticFlightId - 1, then 1 again.
 std::uint32_t gf_nextStaticFlightId();
 extern std::uint32_t staticFlightIdCounter;
 

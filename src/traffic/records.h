@@ -151,6 +151,19 @@ struct Act {
     const std::string& callsign() const { return base.head.identity.callsign; }
 };
 
+// Parked at its stand (phase 6) and created in the simulator.
+inline bool gf_parked(const Act& act) { return act.phase == phaseAtStand && act.base.status == statusCreated; }
+// Parked and created at this stand.
+inline bool gf_parkedAt(const Act& act, std::uint32_t standNumber)
+{
+    return gf_parked(act) && act.base.standNumber == standNumber;
+}
+
+// The two landing flags: the approach has begun, or the flare has (it lasts until the nose
+// is down after the touch-down). Identity changes, the touch-down handling and the ground
+// conflicts go by them.
+inline bool gf_landingFlagsSet(const Act& act) { return act.landing != 0 || act.flareStage != 0; }
+
 // Moves the head's texts (leaving the source's empty) and copies the rest.
 void lf_moveActHead(ActHead& target, ActHead& source);
 // A new live aircraft: no stand, phase 7, the path copied.
@@ -198,6 +211,9 @@ extern std::vector<std::uint32_t> creationRequests; // flight ids, taken last fi
 extern std::vector<StaticCandidate> standCandidates;
 extern std::vector<std::string> ghostList;        // callsigns of removed ghosts
 extern std::vector<InboundAnswer> settlingList;
+// Live aircraft (by flight id) whose arrival may clash with a static parked aircraft; the
+// landing, the arrival at a stand and the creation push, the per-second job takes one.
+extern std::deque<std::uint32_t> staticConflictChecks;
 extern bool landingFlag; // an aircraft is landing: the within-range request goes out more often
 
 // Lookups in table order; the first match wins, null when none.

@@ -6,19 +6,31 @@
 
 void lf_removeStaticParked()
 {
-    std::vector<std::string> queued;
+    std::vector<std::pair<std::uint32_t, std::string>> queued;
     for (StaticAct& parked : staticActs) {
         if (parked.status == statusCreated)
             lf_removeAircraft(parked);
         else if (parked.status == statusQueued)
-            queued.push_back(parked.head.identity.callsign);
+            queued.emplace_back(parked.head.flightId, parked.head.identity.callsign);
     }
-    // Withdrawing a queued creation erases its record, so the table is walked again.
-    for (const std::string& callsign : queued)
-        if (!lf_cancelStaticCreation(callsign))
-            for (StaticAct& parked : staticActs)
-                if (parked.status == statusQueued && parked.head.identity.callsign == callsign)
-                    parked.removeWhenCreated = 1;
+    // Withdrawing a queued creation erases its record, so the table is not walked meanwhile.
+    for (const auto& [flightId, callsign] : queued)
+        lf_withdrawCreation(false, flightId, callsign);
+}
+
+// A record whose own creation was withdrawn is gone (static) or flagged (live); one that is
+// still there has left for the simulator.
+void lf_withdrawCreation(bool live, std::uint32_t flightId, const std::string& callsign)
+{
+    if (live) {
+        lf_removeByCallsign(callsign);
+        if (Act* act = gf_findAct(flightId); act && !act->remove)
+            act->base.removeWhenCreated = 1;
+    } else {
+        lf_cancelStaticCreation(callsign);
+        if (StaticAct* parked = gf_findStatic(flightId))
+            parked->removeWhenCreated = 1;
+    }
 }
 
 void lf_freeReservedStand()
@@ -34,7 +46,7 @@ void lf_freeReservedStand()
             return;
         }
     for (Act& act : liveActs)
-        if (act.base.standNumber == number && act.phase == phaseAtStand && act.base.status == statusCreated) {
+        if (gf_parkedAt(act, number)) {
             lf_removeAircraft(act);
             return;
         }
@@ -44,16 +56,11 @@ void lf_removeParkedByName(Act& act)
 {
     if (!act.onGround || act.base.status != statusCreated)
         return;
-    const FlightIdent& live = act.base.head.identity;
-    for (StaticAct& parked : staticActs) {
-        const FlightIdent& ident = parked.head.identity;
-        if (parked.status == statusCreated &&
-            (ident.callsign == live.callsign + "*" ||
-             (!live.registration.empty() && ident.registration == live.registration))) {
+    for (StaticAct& parked : staticActs)
+        if (parked.status == statusCreated && gf_sameAircraft(parked, act)) {
             lf_removeAircraft(parked);
             return;
         }
-    }
 }
 
 bool lf_removeByCallsign(const std::string& callsign)

@@ -132,7 +132,7 @@ std::int32_t lf_ageAt(WeekSlot parked, WeekSlot slot)
 void lf_removeLiveAt(std::uint32_t standNumber)
 {
     for (Act& act : liveActs)
-        if (act.base.standNumber == standNumber && act.phase == phaseAtStand && act.base.status == statusCreated) {
+        if (gf_parkedAt(act, standNumber)) {
             lf_removeAircraft(act);
             return;
         }

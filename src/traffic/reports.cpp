@@ -136,7 +136,7 @@ void lf_prepareLiveryChange(Act& act)
 // False stops the update: the report is not applied.
 bool lf_checkIdentity(Act& act, const LiveReport& r)
 {
-    if (act.landing || act.landed)
+    if (gf_landingFlagsSet(act))
         return true;
     FlightIdent& ident = act.base.head.identity;
     if (act.base.status == statusNew) {

@@ -2,7 +2,6 @@
 // the aircraft's cargo kind and its real option.
 #include "traffic/motion.h"
 
-#include "app/mainloop.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
@@ -18,6 +17,7 @@ void lf_arrivedAtStand(Act& act)
         return;
     }
     gf_setPhase(act, phaseAtStand);
+    act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again
     if (StandRecord* stand = gf_findStand(act.base.standNumber))
         stand->occupied = 1;
     act.base.parkedSlot = gf_slotNow();

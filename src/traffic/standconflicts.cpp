@@ -19,13 +19,6 @@ std::string lf_ghostOf(const std::string& callsign)
 
 bool lf_isGhost(const std::string& callsign) { return !callsign.empty() && callsign.back() == '_'; }
 
-bool lf_sameAircraft(const StaticAct& parked, const Act& live)
-{
-    const FlightIdent& a = parked.head.identity;
-    const FlightIdent& b = live.base.head.identity;
-    return a.callsign == b.callsign + "*" || (!b.registration.empty() && a.registration == b.registration);
-}
-
 // A static aircraft at the stand makes place: removed, or its queued creation withdrawn.
 bool lf_makesPlaceFor(const Act& act, const StandRecord& stand, StaticAct& parked)
 {
@@ -33,7 +26,7 @@ bool lf_makesPlaceFor(const Act& act, const StandRecord& stand, StaticAct& parke
         return false;
     const FlightIdent& ident = parked.head.identity;
     const std::string line = fmt::format("{:8}: {:8} {} makes place for{} {} {} {}", stand.id, ident.callsign,
-                                         gf_airlineTypeText(ident), lf_sameAircraft(parked, act) ? " the same live version" : "",
+                                         gf_airlineTypeText(ident), gf_sameAircraft(parked, act) ? " the same live version" : "",
                                          act.callsign(), gf_airlineTypeText(act.base.head.identity), gf_clockTimeText());
     if (parked.status == statusCreated) {
         if (lf_logging())
@@ -43,11 +36,8 @@ bool lf_makesPlaceFor(const Act& act, const StandRecord& stand, StaticAct& parke
     }
     if (lf_logging())
         gf_log("queued " + line);
-    const std::string callsign = ident.callsign; // the record goes with its creation
-    const std::uint32_t flightId = parked.head.flightId;
-    if (!lf_cancelStaticCreation(callsign))
-        if (StaticAct* still = gf_findStatic(flightId))
-            still->removeWhenCreated = 1;
+    // Copies: the record goes with its creation.
+    lf_withdrawCreation(false, parked.head.flightId, std::string(ident.callsign));
     return true;
 }
 

@@ -51,9 +51,7 @@ bool lf_takeStand(Act& act, bool landed)
     StandRecord* stand = lf_findStandNear(last.latitude, last.longitude, act, landed ? holdReach : moveReach, landed);
     if (stand == nullptr)
         return false;
-    const std::string reserved = gf_reservedStandName();
-    const std::string userStand = gf_userAircraftInfo().stand;
-    if ((!reserved.empty() && stand->id == reserved) || (!userStand.empty() && stand->id == userStand))
+    if (gf_userStand(*stand))
         return false;
     for (Act& other : liveActs)
         if (lf_removeParkedLiveAt(act, *stand, other))

@@ -43,7 +43,13 @@ bool lf_liveInTheWay(const StaticCandidate& candidate, const StandRecord* stand)
 std::uint32_t gf_nextStaticFlightId()
 {
     // 0 means "no aircraft" to the simulator link, so the ids run 1 .. 9999, then 1 again.
-    staticFlightIdCounter = staticFlightIdCounter + 1 >= highestStaticFlightId ? 1 : staticFlightIdCounter + 1;
+    // After the wrap an id still held by a static aircraft is passed over: its answers would
+    // find the old record first.
+    for (std::uint32_t tried = 1; tried < highestStaticFlightId; ++tried) {
+        staticFlightIdCounter = staticFlightIdCounter + 1 >= highestStaticFlightId ? 1 : staticFlightIdCounter + 1;
+        if (!gf_findStatic(staticFlightIdCounter))
+            break;
+    }
     return staticFlightIdCounter;
 }
 

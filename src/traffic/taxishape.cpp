@@ -40,7 +40,8 @@ void lf_insertMidpoint(Act& act)
     const PathPoint& next = path[1];
     PathPoint middle = front;
     middle.latitude = (front.latitude + next.latitude) / 2.0;
-    middle.longitude = (front.longitude + next.longitude) / 2.0;
+    // Half the short way round, so that a segment across the ±180° meridian keeps its midpoint.
+    middle.longitude = gf_wrapLongitude(front.longitude + gf_longitudeDelta(next.longitude, front.longitude) / 2.0);
     middle.speed = (front.speed + next.speed) / 2.0;
     middle.altitude = (front.altitude + next.altitude) / 2.0;
     middle.tick = static_cast<std::uint32_t>((static_cast<std::int64_t>(front.tick) + next.tick) / 2);

@@ -168,6 +168,8 @@ void lf_resetTraffic()
     }
     settlingList.clear();
     ghostList.clear();
+    learningList.clear();
+    staticConflictChecks.clear();
     standCandidates.clear();
     gf_resetMatchingState();
     creationRequests.clear();

@@ -21,8 +21,9 @@ const UserAircraft& gf_currentUserAircraft();
 void gf_setCurrentUserAircraft(const UserAircraft& user);
 
 // RealTraffic went away: every live aircraft leaves the simulator (created ones are
-// removed, queued creations withdrawn or marked for removal when they are answered).
-void gf_removeLiveAircraft();
+// removed, queued creations withdrawn or marked for removal when they are answered); with
+// atStandsOnly, the aircraft at their stands only.
+void gf_removeLiveAircraft(bool atStandsOnly = false);
 
 // Ten-millisecond traffic ticks, counted up at the end of every tick of the main loop.
 extern std::atomic<std::int32_t> tickCounter;

@@ -224,6 +224,8 @@ TEST(BglReader, HelipadsAreNumberedStandsOfHalfTheirSize)
                                   Helipad{.latitude = 52.3, .longitude = 4.3, .size = 20.0f, .heading = std::nullopt},
                                   Helipad{.latitude = 52.4, .longitude = 4.4, .size = noNumber},
                                   Helipad{.latitude = 52.5, .longitude = 4.5, .size = 20.0f, .heading = noNumber},
+                                  Helipad{.latitude = 52.6, .longitude = 4.6, .size = 0.0f},
+                                  Helipad{.latitude = 52.7, .longitude = 4.7, .size = -10.0f},
                                   Helipad{.latitude = 0.0, .longitude = 0.0}});
     const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
     const BglAirport& got = read.airports[0];
@@ -238,7 +240,10 @@ TEST(BglReader, HelipadsAreNumberedStandsOfHalfTheirSize)
     EXPECT_DOUBLE_EQ(got.file.stands[0].radius * 1852.0, 15.0);
     EXPECT_EQ(read.lines, (std::vector<std::string>{"double helipad Heli (skipped) 52.100000,4.100000",
                                                     "skipped position with radius NAN meters, in D:\\Scenery\\test.bgl",
-                                                    "lat/lon helipad incorrect (skipped): 0.000000,0.000000"}));
+                                                    "skipped position with radius 0.0 meters, in D:\\Scenery\\test.bgl",
+                                                    "skipped position with radius -5.0 meters, in D:\\Scenery\\test.bgl",
+                                                    "lat/lon helipad incorrect (skipped): 0.000000,0.000000"}))
+        << "no aircraft fits a pad without size; one of negative size would get the whole parking file refused";
 }
 
 TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)

@@ -257,4 +257,9 @@ TEST_F(Learning, ASaveThatFailsIsShownAndWrittenAtTheNextChance)
         << lf_status();
     ASSERT_EQ(load(archived), "");
     EXPECT_EQ(parkStands[1].options.size(), 1u);
+
+    // Once written, the text that failed is not written again at the next stop.
+    gf_clearStatus();
+    gf_stopParking();
+    EXPECT_EQ(lf_status(), "");
 }

@@ -7,6 +7,7 @@
 #include "foundation/settingscatalogue.h"
 #include "liveries/liveries.h"
 
+#include <fmt/format.h>
 #include <pugixml.hpp>
 
 #include <cmath>
@@ -190,6 +191,33 @@ TEST_F(ParkFiles, TheStandReaderSplitsCallsignsSkipsTowsAndTakesTheReferenceReco
     const StandRecord& b1 = stands[1];
     EXPECT_EQ(std::tie(b1.latitude, b1.longitude, b1.radius), std::make_tuple(0.0, 0.0, 0.0)) << "missing attributes";
     EXPECT_FALSE(b1.cargo || b1.ramp || b1.heli);
+}
+
+TEST_F(ParkFiles, WeekdaysOneToSevenComeBackAsTheyWereAndOthersAsNone)
+{
+    for (const auto& [text, day] : {std::pair{"1", 1}, std::pair{"2", 2}, std::pair{"3", 3}, std::pair{"4", 4},
+                                    std::pair{"5", 5}, std::pair{"6", 6}, std::pair{"7", 7}, std::pair{"0", 0},
+                                    std::pair{"8", 0}, std::pair{"-1", 0}, std::pair{"2147483648", 0}}) {
+        SCOPED_TRACE(text);
+        const std::string parkpos = fmt::format("\t<parkpos id=\"A1\" latitude=\"52.3\" longitude=\"4.76\" "
+                                                "radius=\"20\">\n\t\t<opt airl=\"KLM\" type=\"B738\" day=\"{}\" "
+                                                "hh=\"5\" />\n\t</parkpos>\n",
+                                                text);
+        std::vector<StandRecord> stands = lf_readStands(parkpos);
+        ASSERT_EQ(stands.at(0).options.size(), 1u);
+        EXPECT_EQ(stands[0].options[0].day, day);
+        stands[0].options[0].mark = 1;
+        const std::string written = *gf_parkPositionsText(lf_file(stands), true, false);
+        EXPECT_TRUE(gf_testHasLine(written, fmt::format("\t\t<opt reg=\"\" airl=\"KLM\" type=\"B738\" day=\"{}\" "
+                                                        "hh=\"5\" />",
+                                                        day)))
+            << written;
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(written.c_str()));
+        std::vector<StandRecord> again;
+        lf_readParkPositions(document, again);
+        EXPECT_EQ(again.at(0).options.at(0).day, day);
+    }
 }
 
 TEST_F(ParkFiles, AStandIdThatComesTwiceEndsTheReading)

@@ -33,11 +33,13 @@ standin::Options gf_testPipeSimulatorOptions(const fs::path& folder)
 
 std::vector<std::pair<std::string, std::string>> gf_testRunParameters(const fs::path& simulator)
 {
+    // A server port of its own: RealTraffic's default may be taken by another run meanwhile.
     return {{"SIM_INSTALL_PATH", gf_pathText(simulator)},
             {"DATA_CHECKED_AT_DATE", gf_dateCode()},
             {"SCAN_LIVERIES", "false"},
             {"SCAN_AIRPORTS", "false"},
-            {"AUTO_RANGE", "false"}};
+            {"AUTO_RANGE", "false"},
+            {"PORT_NUMBER", std::to_string(gf_unusedTcpPort())}};
 }
 
 std::vector<std::string> gf_testRecordedTraffic()

@@ -41,7 +41,8 @@ private:
 // this one), with the user aircraft on the ground at Amsterdam.
 standin::Options gf_testPipeSimulatorOptions(const std::filesystem::path& folder);
 // The settings of a user who ran the program today with the simulator in that folder: the
-// day's downloads are done, no scans, no automatic range. The install path comes first.
+// day's downloads are done, no scans, no automatic range, a RealTraffic server port that no
+// other run uses (PORT_NUMBER, the last entry). The install path comes first.
 std::vector<std::pair<std::string, std::string>> gf_testRunParameters(const std::filesystem::path& simulator);
 // The first records of tools/realtraffic/sample_traffic.txt (flights around Amsterdam).
 std::vector<std::string> gf_testRecordedTraffic();

@@ -155,8 +155,8 @@ TEST_F(WindowRun, ARealTrafficVersionReplyThatIsNoJsonDoesNotEndTheProgram)
     const fs::path realTraffic = gf_shellFolderPath() / L"InsideSystems";
     fs::create_directories(realTraffic);
     gf_testWriteFile(realTraffic / L"RealTraffic.jar", "");
-    const std::uint16_t port = gf_unusedTcpPort();
-    parameters.emplace_back("PORT_NUMBER", std::to_string(port));
+    ASSERT_EQ(parameters.back().first, "PORT_NUMBER");
+    const auto port = static_cast<std::uint16_t>(std::stoi(parameters.back().second));
     writeParameters(parameters);
     RealTrafficClient client(port, "RealTraffic 10.0, no JSON here\r\n");
     openWindow();

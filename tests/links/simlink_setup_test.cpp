@@ -152,6 +152,20 @@ TEST_F(SimLink, WaitsForTheSimulatorAndConnectsWhenItComes)
     EXPECT_EQ(text.find("Waiting for Prepar3Dv5"), text.rfind("Waiting for Prepar3Dv5")) << "said once";
 }
 
+// The loop dispatches every millisecond and waits in between: a wait cut short would
+// have it spin a processor core that the simulator needs.
+TEST_F(SimLink, TheDispatchLoopWaitsAMillisecondEachPass)
+{
+    start(SimTransport::pipe);
+    const auto before = dispatchPasses.load();
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto passes = dispatchPasses.load() - before;
+    EXPECT_GT(passes, 0u);
+    EXPECT_LE(static_cast<double>(passes), 1000.0 * seconds + 10) << passes << " passes in " << seconds << " s";
+}
+
 TEST_F(SimLink, AnExitEndsTheWaitForTheSimulator)
 {
     SharedSimulatorLock nobodyOnTheDefaultPipe;

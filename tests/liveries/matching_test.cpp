@@ -126,6 +126,32 @@ TEST_F(Matching, EachStepAtEachDepthWithRandomOff)
     LOG.value = true;
 }
 
+TEST_F(Matching, OnlyLightBizjetAndRotorcraftFlightsFallBackOnTheModelAlone)
+{
+    world.liveries.push_back({"KLM", "F16", "F-16 KLM Demo", ""});
+    buildIndexes();
+    const LiveCase cases[] = {
+        {"Light: its model", "ABC", "PA28", "", false, 3, "Piper Cherokee D-EABC", 5},
+        {"Light: not at depth 2", "ABC", "PA28", "", false, 2, "", 0},
+        {"Buzjets: its model", "ABC", "CL35", "", false, 3, "Challenger 350 Private", 5},
+        {"Buzjets: a similar model", "ABC", "C25A", "", false, 3, "Challenger 350 Private", 6},
+        {"Large: its airline's", "KLM", "E190", "", false, 2, "Embraer 190 KLM Cityhopper", 2},
+        {"Large: never by model", "ABC", "E190", "", false, 4, "", 0},
+        {"Heavy: its airline's", "DLH", "A388", "", false, 2, "Airbus A380 Lufthansa", 2},
+        {"Heavy: never by model", "ABC", "A388", "", false, 4, "", 0},
+        {"HighPerf: its airline's", "KLM", "F16", "", false, 2, "F-16 KLM Demo", 2},
+        {"HighPerf: never by model", "ABC", "F16", "", false, 4, "", 0},
+        {"Rotorcraft: its model", "ABC", "EC35", "", false, 3, "EC135 ADAC", 5},
+        {"Rotorcraft: a similar model", "ABC", "AS50", "", false, 3, "EC135 ADAC", 6},
+    };
+    for (const LiveCase& c : cases) {
+        EXPECT_EQ(matchLive(live(c.airline, c.type), c.depth), std::pair(std::string(c.title), c.step)) << c.what;
+        StaticAct parkedOne = parked(c.airline, c.type);
+        EXPECT_EQ(matchLiveryParked(parkedOne, stand(false)), *c.title != '\0') << c.what;
+        EXPECT_EQ(parkedOne.head.liveryTitle, c.title) << c.what << ", parked";
+    }
+}
+
 TEST_F(Matching, SpecialAndRefusedLiveriesAreLeftWhileOthersRemain)
 {
     // KLM B738: FSLTL_Orange, Skyteam (special), PH-BXA (special), PH-BXB.

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <numeric>
+#include <thread>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
@@ -213,5 +214,35 @@ TEST(Packets, ACallOnAConnectionTheServerClosedReturnsTheCloseStatus)
         EXPECT_EQ(SimConnect_SetDataOnSimObject(link.connection, 1, 2, 0, 0, 0, nullptr), status);
         EXPECT_EQ(gf_lastSentId(link.connection), 1u) << "nothing was built";
         EXPECT_EQ(SimConnect_CallDispatch(link.connection, gf_ignorePacket, nullptr), status);
+    }
+}
+
+TEST(Packets, RequestsFromSeveralThreadsArriveWholeWithConsecutiveSendIds)
+{
+    TestLink link(Transport::pipe);
+    ASSERT_EQ(link.open(), scOk);
+    ScConnection* c = link.connection;
+    constexpr std::uint32_t threads = 4, each = 250;
+    std::vector<std::thread> senders;
+    for (std::uint32_t t = 0; t < threads; ++t)
+        senders.emplace_back([c, t] {
+            for (std::uint32_t i = 0; i < each; ++i)
+                EXPECT_EQ(SimConnect_TransmitClientEvent(c, t, 1000 + i, t * each + i, 301, 0x10), scOk);
+        });
+    for (std::thread& sender : senders)
+        sender.join();
+
+    const auto received = lf_lastRequests(link, 1 + threads * each, threads * each);
+    ASSERT_EQ(received.size(), threads * each);
+    std::uint32_t sent[threads] = {};
+    for (std::uint32_t k = 0; k < received.size(); ++k) {
+        const standin::Request& r = received[k];
+        const std::uint32_t t = r.bytes.size() >= 20 ? r.u32(16) : threads;
+        ASSERT_LT(t, threads) << "packet " << k;
+        const std::uint32_t i = sent[t]++;
+        EXPECT_EQ(r.bytes, Expected(36, 0x05, 2 + k).u32(16, t).u32(20, 1000 + i).u32(24, t * each + i).u32(28, 301)
+                               .u32(32, 0x10)
+                               .bytes())
+            << "packet " << k << ": thread " << t << ", its request " << i;
     }
 }

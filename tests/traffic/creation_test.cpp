@@ -5,10 +5,13 @@
 #include "foundation/parametersfile.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simids.h"
+#include "links/simlink.h"
+#include "liveries/matching.h"
 #include "support/tempfolder.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 // A KLM B738 from EHAM to LHR with two ground points, the first due at `due`.
@@ -61,11 +64,13 @@ TEST_F(TrafficTest, TheDecisionWaitsRefusesAndDropsPoints)
     lf_flight(0x400004, "@@@@@@@@", 0).base.head.identity.registration = "PH-BXB";
     Act& mixed = lf_flight(0x400005, "KLM5", 0);
     mixed.path[1].airborne = 1;
+    lf_flight(0x400007, "KLM12345", 0); // eight characters
     runTicks(1);
-    ASSERT_EQ(liveActs.size(), 2u);
+    ASSERT_EQ(liveActs.size(), 3u);
     EXPECT_EQ(liveActs[0].callsign(), "PH-BXB") << "the registration stands in";
     EXPECT_EQ(liveActs[0].base.status, statusQueued);
     EXPECT_EQ(liveActs[1].path.size(), 1u) << "a mixed path loses its oldest point";
+    EXPECT_EQ(liveActs[2].base.status, statusQueued) << "eight characters are created";
 
     // A full creation queue holds new aircraft back.
     liveCreationItems.resize(12);
@@ -74,6 +79,66 @@ TEST_F(TrafficTest, TheDecisionWaitsRefusesAndDropsPoints)
     lf_decideAll(waiting);
     EXPECT_EQ(waiting.path.size(), 2u);
     EXPECT_EQ(waiting.base.status, statusNew);
+}
+
+TEST_F(TrafficTest, TheUsersSurroundingsHoldTheCreationBack)
+{
+    // The user at 50N 4E heading north; the first point `nm` away on the bearing from the
+    // user, the next one 0.5 nm on along `motion`. Held: the oldest point is dropped.
+    struct Case {
+        const char* what;
+        bool userOnGround, collision, inWay;
+        double userSpeed, userHeight, bearing, nm, speed, motion, altitude; // altitude above 0: airborne
+        bool held;
+    };
+    const double m = 1.0 / metresPerNm, ft = 1.0 / feetPerNm;
+    const auto beside = [](double feet, double nm) { return std::asin(feet / (nm * feetPerNm)) * radToDeg; };
+    const Case cases[] = {
+        {"ground: 140 m off", true, true, false, 0, 0, 90, 140 * m, 0, 90, 0, true},
+        {"ground: 160 m off", true, true, false, 0, 0, 90, 160 * m, 0, 90, 0, false},
+        {"ground: the rule off", true, false, false, 0, 0, 90, 140 * m, 0, 90, 0, false},
+        {"ground, in the way: the user taxies at 9 kt", true, false, true, 9, 0, 90, 2, 0, 90, 0, true},
+        {"ground, in the way: 510 m off, both at 7 kt", true, false, true, 7, 0, 90, 510 * m, 7, 90, 0, false},
+        {"ground, in the way: 490 m off", true, false, true, 0, 0, 90, 490 * m, 0, 90, 0, true},
+        {"ground, in the way: the aircraft moves at 9 kt", true, false, true, 0, 0, 90, 2, 9, 90, 0, true},
+        {"air: a ground aircraft 1.4 nm ahead", false, true, false, 0, 900, 0, 1.4, 0, 90, 0, true},
+        {"air: 1.6 nm ahead", false, true, false, 0, 900, 0, 1.6, 0, 90, 0, false},
+        {"air: the user 1100 ft up", false, true, false, 0, 1100, 0, 1.4, 0, 90, 0, false},
+        {"air: 480 ft beside the user's line", false, true, false, 0, 900, beside(480, 1.4), 1.4, 0, 90, 0, true},
+        {"air: 520 ft beside", false, true, false, 0, 900, beside(520, 1.4), 1.4, 0, 90, 0, false},
+        {"air: in the way already", false, true, true, 0, 5000, 0, 5, 0, 90, 0, true},
+        {"air: the rule off", false, false, false, 0, 900, 0, 1.4, 0, 90, 0, false},
+        {"air: flying 5.9 nm off along the line", false, true, false, 0, 0, 0, 5.9, 250, 0, 5000, true},
+        {"air: 6.1 nm off", false, true, false, 0, 0, 0, 6.1, 250, 0, 5000, false},
+        {"air: 2900 ft above the user", false, true, false, 0, 0, 0, 5, 250, 0, 7900, true},
+        {"air: 3100 ft above", false, true, false, 0, 0, 0, 5, 250, 0, 8100, false},
+        {"air: crossing 3900 ft off", false, true, false, 0, 0, 0, 3900 * ft, 250, 90, 5000, true},
+        {"air: crossing 4100 ft off", false, true, false, 0, 0, 0, 4100 * ft, 250, 90, 5000, false},
+    };
+    const LatLon user{50.0, 4.0};
+    for (const Case& c : cases) {
+        liveActs.clear();
+        userOnGround = c.userOnGround;
+        COLLISION_USER_GND.value = c.collision;
+        COLLISION_USER_AIR.value = c.collision;
+        gf_setCurrentUserAircraft({.latitude = user.first, .longitude = user.second, .altitude = 5000.0,
+                                   .altitudeAboveGround = c.userHeight, .groundSpeed = c.userSpeed});
+        Act& act = lf_flight(0x400001, "KLM1", 0, c.altitude > 0);
+        act.inUsersWay = c.inWay;
+        const LatLon first = gf_destinationPoint(user, c.bearing * degToRad, c.nm * feetPerNm);
+        const LatLon next = gf_destinationPoint(first, c.motion * degToRad, 0.5 * feetPerNm);
+        for (PathPoint& p : act.path) {
+            p.speed = c.speed;
+            p.altitude = c.altitude;
+        }
+        std::tie(act.path[0].latitude, act.path[0].longitude) = first;
+        std::tie(act.path[1].latitude, act.path[1].longitude) = next;
+        lf_decideAll(act);
+        EXPECT_EQ(act.path.size(), c.held ? 1u : 2u) << c.what;
+        EXPECT_EQ(act.base.status, c.held ? statusNew : statusQueued) << c.what;
+        if (!c.userOnGround && c.held)
+            EXPECT_TRUE(act.inUsersWay) << c.what;
+    }
 }
 
 TEST_F(TrafficTest, TheCreationAttitudeFollowsTheFirstPoint)
@@ -206,8 +271,9 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
         head.flightId = id;
         staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
     }
-    for (std::uint32_t id : {10000u, 10001u, 10002u})
+    for (std::uint32_t id : {10000u, 10001u})
         lf_processAnswer({0, id, 0, AnswerKind::creationFailed, 0, 0});
+    lf_processAnswer({0, 10002, 0, AnswerKind::creationFailed, 0, 0, false}); // as the link reports it
     EXPECT_TRUE(liveActs.empty());
     ASSERT_EQ(staticActs.size(), 1u);
     EXPECT_EQ(staticActs[0].head.flightId, 9999u);
@@ -223,6 +289,54 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
     EXPECT_TRUE(settlingList.empty());
     EXPECT_TRUE(liveActs.back().remove);
     EXPECT_TRUE(log.holds("KLM3 objectId in liveAIAdded 2"));
+}
+
+TEST_F(TrafficTest, OnlyASimulatorRefusalBlamesTheLivery)
+{
+    // The simulator link's failed creations: dropped while paused, a send that failed and a
+    // tail number too long are no fault of the livery; twenty of them must not end the
+    // program with error 81. A refusal by the simulator is.
+    static const std::string title = "Boeing 737-800 KLM Skyteam";
+    failedTitles.clear();
+    struct Case {
+        std::uint32_t flightId;
+        bool liveryBlamed;
+    };
+    std::vector<Case> cases;
+    for (std::uint32_t n = 0; n < 25; ++n)
+        cases.push_back({n % 2 == 0 ? 10001 + n : 1 + n, false}); // live and static
+    cases.push_back({20001, true});
+    cases.push_back({100, true});
+    std::size_t blamed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flightId);
+        if (c.flightId > highestStaticFlightId) {
+            gf_testAddAct(c.flightId, statusQueued, 0, "KLM3").base.head.liveryTitle = title;
+        } else {
+            ActHead head;
+            head.flightId = c.flightId;
+            head.liveryTitle = title;
+            staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false);
+        }
+        EXPECT_NO_THROW(lf_processAnswer({0, c.flightId, 0, AnswerKind::creationFailed, 0, 0, c.liveryBlamed}));
+        EXPECT_TRUE(liveActs.empty() && staticActs.empty()) << "the record goes in every case";
+        blamed += c.liveryBlamed ? 1 : 0;
+        EXPECT_EQ(failedTitles.size(), blamed);
+    }
+    failedTitles.clear();
+}
+
+TEST_F(TrafficTest, TheResetLeavesNoListBehind)
+{
+    // What a run leaves: a stand learned from a flight, arrivals waiting for their check
+    // against the static aircraft.
+    ASSERT_TRUE(lf_allowLearning(WeekSlot{1, 20}, 0x400001, false));
+    ASSERT_FALSE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "too soon within one run";
+    staticConflictChecks = {0x400001, 0x400002};
+    lf_resetTraffic();
+    EXPECT_TRUE(learningList.empty());
+    EXPECT_TRUE(staticConflictChecks.empty());
+    EXPECT_TRUE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "a new run learns from the flight at once";
 }
 
 TEST_F(TrafficTest, AnAnswerWhoseRecordIsGoneHasItsObjectRemoved)

@@ -171,3 +171,60 @@ TEST_F(Ground, ACurveOrAStepAcrossTheAntimeridianIsMetresLongNotAWorldAway)
     run(1);
     EXPECT_LT(std::abs(liveActs.back().lonStep), 1e-5) << "east across the line, not west round the globe";
 }
+
+TEST_F(Ground, AStraightPushBackAfterALiveArrivalNeverSpinsTheAircraft)
+{
+    // Taxiing in heading north onto a stand east of it: the heading lags the turn, so the
+    // ground turn is under way while the aircraft arrives.
+    const StandRecord& stand = gf_testAddStand("B7", standPosition, 90.0, 20.0);
+    const LatLon from = gf_offset(standPosition, 250.0, 80.0 * metre);
+    Act& a = addAct(largeClass, from, 0.0, phaseToStand);
+    const std::uint32_t id = a.base.head.flightId;
+    a.base.latitude = standPosition.first;
+    a.base.longitude = standPosition.second;
+    a.base.heading = stand.heading;
+    a.base.standNumber = stand.standNumber;
+    a.path = {point(from, 5.0, 0)};
+    lf_pathToStand(a, standPosition.first, standPosition.second, stand.heading);
+    bool turning = false;
+    for (int t = 0; t < 20000 && act(id)->phase == phaseToStand; ++t) {
+        run(1);
+        turning = turning || act(id)->groundTurn;
+    }
+    ASSERT_EQ(act(id)->phase, phaseAtStand);
+    ASSERT_TRUE(turning) << "the arrival turned on the ground";
+
+    // A report behind the stand: a push back whose direction nobody knows goes straight back.
+    Act& parked = *act(id);
+    parked.leavingStand = 1;
+    parked.path = {point(standPosition, 0.0, 0), point(gf_offset(standPosition, 270.0, 0.02), 3.0, 1000)};
+    const double atStand = parked.heading;
+    double turnedMost = 0.0;
+    for (int t = 0; t < 6000; ++t) {
+        const double before = act(id)->heading;
+        run(1);
+        turnedMost = std::max(turnedMost, std::abs(gf_angleDiff(before, act(id)->heading)));
+    }
+    EXPECT_NE(act(id)->phase, phaseAtStand) << "it left the stand";
+    EXPECT_LE(turnedMost, act(id)->base.head.turnRate * 3.0 + 1e-12) << "no spin at the push back";
+    EXPECT_LT(std::abs(gf_angleDiff(atStand, act(id)->heading)) * radToDeg, 3.0) << "still facing the stand's way";
+}
+
+TEST_F(Ground, AMidpointAcrossTheAntimeridianKeepsTheTaxiingAircraftOnItsWay)
+{
+    // A speed change over 150 m gets a midpoint; the segment crosses the line.
+    const LatLon west{-16.5, 179.9995};
+    const LatLon east = gf_offset(west, 90.0, 150.0 * metre);
+    ASSERT_LT(east.second, 0.0);
+    Act& a = addAct(largeClass, west, 90.0, phaseGround);
+    const std::uint32_t id = a.base.head.flightId;
+    a.path = {point(west, 10.0, 0), point(east, 20.0, 3600)};
+    double longest = 0.0;
+    for (int t = 0; t < 3600 && act(id); ++t) {
+        const LatLon before{act(id)->latitude, act(id)->longitude};
+        run(1);
+        if (act(id))
+            longest = std::max(longest, lf_metresApart(before, {act(id)->latitude, act(id)->longitude}));
+    }
+    EXPECT_LT(longest, 1.0) << "metres in one tick";
+}

@@ -4,10 +4,15 @@
 
 #include "airports/airports.h"
 #include "app/mainwindow.h"
+#include "app/status.h"
 #include "foundation/parametersfile.h"
 #include "support/tempfolder.h"
+#include "support/waitfor.h"
 
 #include <fmt/format.h>
+
+#include <mutex>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -117,6 +122,23 @@ TEST_F(ParkAirportsFile, WritingReplacesTheAirportsLineOrAddsOneAndKeepsTheFileS
     EXPECT_TRUE(logged("my_park_airports.txt created with EHLE"));
 }
 
+TEST_F(ParkAirportsFile, TheParkingFilesAreReadWhileAnotherThreadHoldsTheList)
+{
+    writeList("EHAM,B12\nEGLL,Z98\n");
+    gf_clearStatus();
+    // The simulator thread saving the user's stand holds the list meanwhile.
+    std::unique_lock held(parkAirportsMutex);
+    parkAirports = {{"EHRD", "", 51.9569, 4.4372, 0.0}};
+    std::thread reader([] { lf_readParkAirports(false); });
+    const bool readMeanwhile =
+        gf_waitFor([] { return gf_statusLine().status == "EGLL stand Z98 is unknown"; }, std::chrono::seconds(10));
+    EXPECT_EQ(listed(), std::vector<std::string>{"EHRD"}) << "the old list holds until the new one is complete";
+    held.unlock();
+    reader.join();
+    EXPECT_TRUE(readMeanwhile) << "the reading waited for the list's lock";
+    EXPECT_EQ(listed(), (std::vector<std::string>{"EHAM,B12", "EGLL,Z98"}));
+}
+
 TEST_F(ParkAirportsFile, AFailedWriteLeavesTheOldFileWhole)
 {
     writeList("EGLL\nEHAM,A1\n");
@@ -128,3 +150,49 @@ TEST_F(ParkAirportsFile, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_TRUE(logged("my_park_airports.txt could not be"));
 }
 } // namespace
+
+TEST_F(ParkAirportsFile, AReReadMovesTheReservedStandOnlyWhenTheUserStandsAtNone)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        bool reRead, running;
+        LatLon user;
+        std::string reserved; // before
+        bool moved;
+    };
+    const LatLon nearby{amsLatitude - 0.005, amsLongitude}, unknown{0.0, 0.0}, rotterdam{51.95, 4.43},
+                 atA1{-1.0, -1.0};
+    const Case cases[] = {
+        {"the file names another stand", "EHAM,B12\n", true, false, nearby, "A1", true},
+        {"no re-read", "EHAM,B12\n", false, false, nearby, "A1", false},
+        {"static parking runs", "EHAM,B12\n", true, true, nearby, "A1", false},
+        {"the user's position is unknown", "EHAM,B12\n", true, false, unknown, "A1", false},
+        {"the user stands at a stand", "EHAM,B12\n", true, false, atA1, "A1", false},
+        {"the same stand", "EHAM,B12\n", true, false, nearby, "B12", false},
+        {"no stand in the file", "EHAM\n", true, false, nearby, "A1", false},
+        {"another airport is nearer", "EHAM,B12\nEHRD\n", true, false, rotterdam, "A1", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parkStands.clear();
+        staticActs.clear();
+        removalQueue.clear();
+        addStand("A1", 0.0).excluded = 1;
+        addStand("B12", 100.0);
+        addStatic(2, "KLM9*", "B738", 77);
+        gf_setParkAirport({.code = "EHAM", .latitude = amsLatitude, .longitude = amsLongitude});
+        gf_setReservedStandName(c.reserved);
+        const LatLon user = c.user == atA1 ? LatLon{parkStands[0].latitude, parkStands[0].longitude} : c.user;
+        setUser(user.first, user.second, true);
+        staticParkingRunning = c.running;
+        writeList(c.text);
+        std::string message;
+        EXPECT_TRUE(lf_checkParkAirports(c.reRead, message));
+        EXPECT_EQ(message, c.moved ? "reserved stand changed from \"A1\" to \"B12\"" : "park airports and stands are okay");
+        EXPECT_EQ(gf_reservedStandName(), c.moved ? "B12" : c.reserved);
+        EXPECT_EQ(parkStands[0].excluded, c.moved ? 0 : 1);
+        EXPECT_EQ(parkStands[1].excluded, c.moved ? 1 : 0);
+        EXPECT_EQ(removals(), c.moved ? std::vector<std::uint32_t>{77} : std::vector<std::uint32_t>{});
+    }
+}

@@ -4,6 +4,8 @@
 
 #include "links/simids.h"
 
+#include <fmt/format.h>
+
 #include <cmath>
 
 namespace {
@@ -182,4 +184,61 @@ TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
     }
     EXPECT_EQ(stage, 4u);
     EXPECT_DOUBLE_EQ(act(id)->altitudeStep, -0.025);
+}
+
+TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesItsIntervalAhead)
+{
+    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked };
+    struct Case {
+        State state;
+        double lastSpeed;
+        std::int32_t predictions; // this one included
+        double speed, verticalSpeed, climb;
+        std::int64_t ticks; // after the last point
+    };
+    const Case cases[] = {
+        {rolling, 30, 10, 40, 0, 0, 300},       {rolling, 31, 10, 80, 0, 0, 300},
+        {rolling, 60, 10, 80, 0, 0, 300},       {rolling, 61, 10, 110, 0, 0, 300},
+        {rolling, 100, 10, 110, 0, 0, 300},     {rolling, 101, 10, 150, 600, 0, 300},
+        {rolling, 140, 10, 150, 600, 0, 300},   {rolling, 141, 10, 170, 1200, 0, 300},
+        {rolling, 160, 10, 170, 1200, 0, 300},  {rolling, 161, 10, 180, 2400, 0, 300},
+        {taxiing, 20, 10, 0, 0, 0, 300},        {rollingOut, 140, 10, 100, 0, 0, 300},
+        {rollingOut, 139, 10, 80, 0, 0, 300},   {rollingOut, 100, 10, 80, 0, 0, 300},
+        {rollingOut, 99, 10, 60, 0, 0, 300},    {rollingOut, 80, 10, 60, 0, 0, 300},
+        {rollingOut, 79, 10, 30, 0, 0, 300},    {rollingOut, 60, 10, 30, 0, 0, 300},
+        {rollingOut, 59, 10, 20, 0, 0, 300},    {flying, 200, 8, 190, 0, 0, 800},
+        {flying, 0.5, 8, 1, 0, 0, 800},         {landing, 200, 5, 180, -667, -80.04, 800},
+        {landing, 200, 4, 200, -667, -80.04, 800}, {climbing, 160, 8, 152, 1500, 200, 800},
+        {leaving, 5, 1, 0, 0, 0, 30000},        {parked, 0, 1, 0, 0, 0, 60480000},
+    };
+    const std::uint32_t phases[] = {phaseGround, phaseGround, phaseGround, phaseAirborne,
+                                    phaseAirborne, phaseTakeOff, phaseLeaving, phaseAtStand};
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        StandRecord& stand = gf_testAddStand("A1", amsterdam, 90.0, 40.0);
+        stand.occupied = 1;
+        const bool air = c.state == flying || c.state == landing || c.state == climbing;
+        Act& a = addAct(largeClass, amsterdam, 90.0, phases[c.state]);
+        a.onGround = !air;
+        a.base.standNumber = stand.standNumber;
+        a.takeOff = c.state == rolling;
+        a.landingRoll = c.state == rollingOut;
+        a.landing = c.state == landing;
+        a.predictionCount = c.predictions;
+        const PathPoint last = a.path.front() = point(amsterdam, c.lastSpeed, 0, air ? 3000.0 : 0.0);
+        lf_predictPoint(a);
+        ASSERT_EQ(a.path.size(), 2u);
+        const PathPoint& p = a.path.back();
+        const std::string what = fmt::format("state {} at {} kt", static_cast<int>(c.state), c.lastSpeed);
+        EXPECT_EQ(p.speed, c.speed) << what;
+        EXPECT_EQ(p.verticalSpeed, c.verticalSpeed) << what;
+        EXPECT_NEAR(p.altitude - last.altitude, c.climb, 1e-9) << what;
+        const double seconds = air ? 8.0 : 3.0;
+        EXPECT_NEAR(gf_distanceNm(last.latitude, last.longitude, p.latitude, p.longitude), c.speed * seconds / 3600.0,
+                    1e-7)
+            << what;
+        EXPECT_EQ(p.hold, c.speed == 0.0 ? 1 : 0) << what;
+        EXPECT_EQ(static_cast<std::int64_t>(p.tick) - last.tick, c.ticks) << what;
+        EXPECT_EQ(stand.occupied, c.state == leaving || c.state == parked ? 0 : 1) << what;
+    }
 }

@@ -35,6 +35,36 @@ TEST_F(Placement, StaticFlightIdsRunFromOneTo9999AndNeverZero)
     EXPECT_EQ(gf_nextStaticFlightId(), 2u);
 }
 
+TEST_F(Placement, AfterTheWrapAnIdInUseIsSkippedSoTheNewAircraftSettles)
+{
+    useReferenceWorld();
+    addStand("A1", 0.0);
+    addStand("A2", 100.0);
+    staticFlightIdCounter = 0;
+    const std::uint32_t oldId = addStatic(1, "KLM7*", "B738", 501).head.flightId; // id 1, created long ago
+    staticFlightIdCounter = 9998;
+    standCandidates = {candidate(2, "KLM1")};
+    lf_placeStaticParked();
+    ASSERT_EQ(staticActs.size(), 2u);
+    EXPECT_EQ(staticActs[1].head.flightId, 9999u);
+    staticActs[1].status = statusCreated; // settled meanwhile
+    staticActs[1].objectId = 502;
+    standCandidates = {candidate(1, "KLM1")};
+    lf_placeStaticParked();
+    ASSERT_EQ(staticActs.size(), 3u);
+    const std::uint32_t newId = staticActs[2].head.flightId;
+    EXPECT_NE(newId, oldId);
+    EXPECT_NE(newId, 9999u);
+    // The simulator creates it; once settled it is the new record that holds the object.
+    lf_pushToBuffer({503, newId, 0, AnswerKind::staticCreated, 0.0, 0.0});
+    for (int tick = 0; tick <= 201; ++tick)
+        lf_processBuffer();
+    EXPECT_EQ(staticActs[2].status, statusCreated);
+    EXPECT_EQ(staticActs[2].objectId, 503u);
+    EXPECT_EQ(staticActs[0].objectId, 501u);
+    EXPECT_TRUE(removals().empty()) << "no object was taken for a stray one";
+}
+
 TEST_F(Placement, ACandidateBecomesAQueuedStaticAircraftWithALivery)
 {
     useReferenceWorld();

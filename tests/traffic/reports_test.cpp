@@ -109,6 +109,39 @@ TEST_F(TrafficTest, AChangedIdentityRemovesTheObjectAndCreatesTheAircraftAgain)
     EXPECT_EQ(act.base.throttleStep, 5u);
 }
 
+TEST_F(TrafficTest, TheIdentityWaitsOnlyWhileTheApproachOrTheFlareRuns)
+{
+    struct Case {
+        const char* what;
+        std::uint8_t landing;
+        std::uint32_t flareStage;
+        std::uint8_t landed;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"on the approach", 1, 0, 0, false},
+        {"in the flare", 1, 2, 0, false},
+        {"touched down, the nose still coming down", 0, 4, 1, false},
+        {"taxiing in after the landing", 0, 0, 1, true},
+        {"taxiing", 0, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        liveActs.clear();
+        removalQueue.clear();
+        Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1");
+        act.phase = phaseGround;
+        act.onGround = 1;
+        act.reportTime = 1000.0;
+        act.landing = c.landing;
+        act.flareStage = c.flareStage;
+        act.landed = c.landed;
+        lf_processReport(report(0x400001, "KLM2", 52.31, 4.76, 10, 1010.0, 600));
+        EXPECT_EQ(act.base.status == statusRecreate, c.changed);
+        EXPECT_EQ(act.callsign(), c.changed ? "KLM2" : "KLM1");
+    }
+}
+
 TEST_F(TrafficTest, AcceptedReportsExtendThePath)
 {
     // Standing points after the newest moving one among the 2nd to 6th from the back go when
@@ -123,6 +156,14 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
                 {.latitude = 52.302, .tick = 400, .hold = 1}};
     lf_applyReport(act, {.latitude = 52.31, .speed = 10, .tick = 500});
     EXPECT_EQ(act.path.size(), 4u);
+    // An aircraft not yet decided keeps them; its point is only timed after the last.
+    Act& fresh = gf_testAddAct(0x400011, statusNew, 0, "KLM11");
+    fresh.phase = phaseInitial;
+    fresh.path = {{.latitude = 52.30, .tick = 100}, {.latitude = 52.301, .tick = 200},
+                  {.latitude = 52.302, .tick = 300, .hold = 1}, {.latitude = 52.302, .tick = 400, .hold = 1}};
+    lf_applyReport(fresh, {.latitude = 52.31, .speed = 10, .tick = 350});
+    ASSERT_EQ(fresh.path.size(), 5u);
+    EXPECT_EQ(fresh.path.back().tick, 401u);
 
     // The same position again: a standing point on the ground, dropped in the air.
     act.path.resize(1);

@@ -109,6 +109,50 @@ TEST_F(Stands, TheChoiceTriesGatesFirstAtKAirportsAndLightAircraftOnlyOnTheRamp)
     EXPECT_EQ(lf_chooseStand({3, 20}, *act(light.base.head.flightId), true), nullptr) << "no ramp stand left";
 }
 
+TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesTheFlight)
+{
+    struct Stand {
+        const char* name;
+        double radiusMetres;
+        bool named = false, booked = false;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Stand> stands;
+        const char* chosen;
+    };
+    // A Large aircraft of half span 17.9 m: its size steps are 21 m.
+    const Case cases[] = {
+        {"the best of three fits", {{"S60", 60}, {"S40", 40}, {"S18", 18}}, "S18"},
+        {"a worse fit after a better one", {{"S18", 18}, {"S60", 60}}, "S18"},
+        {"an earlier stand naming the flight", {{"N40", 40, true}, {"S18", 18}}, "N40"},
+        {"a later stand naming the flight", {{"S18", 18}, {"N40", 40, true}}, "S18"},
+        {"too small to fit", {{"S15", 15}, {"S30", 30}}, "S30"},
+        {"booked at the half hour", {{"B18", 18, false, true}, {"S40", 40}}, "S40"},
+        {"the same fit naming the flight", {{"S18", 18}, {"N18", 18, true}}, "N18"},
+        {"equal fits: the later one", {{"A30", 30}, {"B30", 30}}, "B30"}, // the last row: drawn with RANDOM on
+    };
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        gf_setParkAirport({.code = "KJFK", .latitude = apron.first, .longitude = apron.second});
+        for (const Stand& s : c.stands) {
+            StandRecord& added = gf_testAddStand(s.name, apron, 0.0, s.radiusMetres);
+            if (s.named)
+                added.options.push_back(lf_option("KLM", "KLM1", 4, {20}));
+            if (s.booked)
+                added.options.push_back(lf_option("DLH", "DLH9", 3, {20}));
+        }
+        const Act& a = aircraft(17.9);
+        ASSERT_EQ(lf_chooseStand({3, 20}, a, false)->id, c.chosen) << c.what;
+        RANDOM.value = &c != std::end(cases) - 1;
+        for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+            gf_seedRandomEngine(seed);
+            EXPECT_EQ(lf_chooseStand({3, 20}, a, false)->id, c.chosen) << c.what << ", RANDOM on, seed " << seed;
+        }
+        RANDOM.value = false;
+    }
+}
+
 TEST_F(Stands, AFullyBookedSmallAirportIsTriedAgainHalfAnHourLater)
 {
     for (const auto& [stands, found] : {std::pair{8, true}, std::pair{11, false}}) {

@@ -8,7 +8,9 @@
 #include "foundation/settingscatalogue.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -160,6 +162,19 @@ TEST_F(StaticCalc, MaxFitLimitsHowFarBackTheOptionsMayHold)
     EXPECT_TRUE(staticParkingRunning.load());
 }
 
+TEST_F(StaticCalc, EachCalculationIsForTheHalfHourItRunsIn)
+{
+    // No renewal runs between them (none does during a flight or with INITIAL_LOAD_ONLY).
+    addStand("A1", 0.0, {{.day = 1, .halfHours = {20}, .callsign = "KLM1"}});
+    addStand("A2", 100.0, {{.day = 3, .halfHours = {40}, .callsign = "KLM2"}});
+    MAX_FIT.value = 0;
+    for (const auto& [slot, stand] : {std::pair{WeekSlot{1, 20}, "A1@0"}, std::pair{WeekSlot{3, 40}, "A2@0"}}) {
+        setSlot(slot.weekday, slot.halfHour);
+        lf_calcStaticParking();
+        EXPECT_EQ(candidateStands(), std::vector<std::string>{stand}) << "day " << slot.weekday;
+    }
+}
+
 TEST_F(StaticCalc, TheReservedStandAndTheStandUnderTheUserNeverGetAStaticAircraft)
 {
     const OptionSpec now{.halfHours = {20}};
@@ -184,6 +199,44 @@ TEST_F(StaticCalc, SoftOptionsFillAShortageOnlyWhenAllowed)
     EXPECT_EQ(candidateStands().size(), 2u);
     EXPECT_TRUE(mainWindow.softMarker.load());
     EXPECT_EQ(softFitLevel, 0);
+}
+
+TEST_F(StaticCalc, BeyondTheWantedCountTheLowerLevelsStayAndTheLastLevelGivesTheRest)
+{
+    struct Case {
+        std::vector<std::uint32_t> levels; // of the stands S0, S1, ...
+        std::int32_t percent;
+        std::uint32_t lastLevel;       // the level that fills the count
+        std::vector<std::string> kept; // with RANDOM off
+    };
+    const Case cases[] = {
+        {{0, 1, 1, 1}, 50, 1, {"S1@1", "S0@0"}},
+        {{0, 1, 1, 1}, 75, 1, {"S1@1", "S2@1", "S0@0"}},
+        {{1, 1, 1, 0}, 50, 1, {"S0@1", "S3@0"}},
+        {{2, 0, 2, 1, 0, 2}, 50, 1, {"S3@1", "S1@0", "S4@0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fmt::format("{}% of levels {}", c.percent, fmt::join(c.levels, ",")));
+        parkStands.clear();
+        for (std::size_t i = 0; i < c.levels.size(); ++i)
+            addStand(fmt::format("S{}", i), 100.0 * static_cast<double>(i),
+                     {{.halfHours = {20 - c.levels[i]}, .callsign = fmt::format("KLM{}", i)}});
+        parking_percentage.value = c.percent;
+        RANDOM.value = false;
+        lf_calcStaticParking();
+        EXPECT_EQ(candidateStands(), c.kept);
+        RANDOM.value = true;
+        for (const std::uint32_t seed : {1u, 2u, 3u, 4u, 5u}) {
+            gf_seedRandomEngine(seed);
+            lf_calcStaticParking();
+            const std::vector<std::string> drawn = candidateStands();
+            EXPECT_EQ(drawn.size(), c.kept.size()) << "seed " << seed;
+            for (std::size_t i = 0; i < c.levels.size(); ++i)
+                if (c.levels[i] < c.lastLevel)
+                    EXPECT_NE(std::ranges::find(drawn, fmt::format("S{}@{}", i, c.levels[i])), drawn.end())
+                        << "seed " << seed << ", S" << i;
+        }
+    }
 }
 
 TEST_F(StaticCalc, TheLastLevelIsDrawnAtRandomKeepingTheCountAndRepeatsWithTheSeed)

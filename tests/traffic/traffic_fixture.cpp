@@ -79,8 +79,10 @@ void TrafficTest::lf_answer()
         for (const CreationItem& item : simQueues.creations) {
             creations.push_back(item);
             const bool live = item.flightId > highestStaticFlightId;
-            if (item.tailNumber.size() >= scTailNumberField || refusedTitles.contains(item.liveryTitle)) {
-                answers.push_back({0, item.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
+            // A tail number too long is never sent (the link blames no livery for it).
+            const bool tooLong = item.tailNumber.size() >= scTailNumberField;
+            if (tooLong || refusedTitles.contains(item.liveryTitle)) {
+                answers.push_back({0, item.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0, !tooLong});
                 continue;
             }
             objects.insert(nextObjectId);

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The summary of scripts/run.sh, from the program's Log.txt and what the stand-ins saw.
 
-  runsummary.py LOG SIMULATOR REALTRAFFIC ENDED SCREENSHOT SCANLOG
+  runsummary.py LOG SIMULATOR REALTRAFFIC ENDED SCREENSHOT SCANLOG [PROCESSOR]
 """
 import collections
 import re
 import sys
 
 log_path, sim_path, rt_path, ended, screenshot, scan_path = sys.argv[1:7]
+processor_path = sys.argv[7] if len(sys.argv) > 7 else None
 STEP_NAMES = ("registration", "airline and model", "similar model", "generic", "model", "similar type")
 
 def read(path):
@@ -72,5 +73,7 @@ else:
     print("livery match:       no summary logged")
 print("exit:               " + (first(r"^Exiting: ") or "no exit logged")
       + ("" if ended == "yes" else " (the process did not end in time)"))
+for line in read(processor_path) if processor_path else []:
+    print(line)
 print("Log.txt:            " + log_path)
 print("screenshot:         " + (screenshot or "none (no window found)"))

@@ -1,0 +1,155 @@
+// Reports of created aircraft at and around their stand and while landing: when a report
+// counts as leaving, the short stay of a landed aircraft, and reports against the heading.
+#include "traffic/motion_fixture.h"
+
+#include <fmt/format.h>
+
+namespace {
+const LatLon stand{52.3086, 4.7639};
+constexpr std::uint32_t bizjetClass = 1;
+
+// A report `metres` from the position along the bearing.
+PathPoint lf_reportAt(LatLon from, double bearingDegrees, double metres, double speed = 5.0)
+{
+    PathPoint p;
+    std::tie(p.latitude, p.longitude) = gf_offset(from, bearingDegrees, metres * metre);
+    p.speed = speed;
+    p.tick = static_cast<std::uint32_t>(gf_now() + 300);
+    return p;
+}
+} // namespace
+
+TEST_F(Motion, ALeavingAircraftHasLeftBeyondTwoAndThreeQuarterSpansAndFartherThanBeforeOrBeyondSix)
+{
+    struct Case {
+        double largest, report; // spans
+        bool left;
+    };
+    for (const Case c : {Case{0, 2.7, false}, Case{0, 2.8, true}, Case{3.0, 2.9, false}, Case{6.5, 5.9, false},
+                         Case{6.5, 6.1, true}}) {
+        gf_testClearTraffic();
+        Act& a = addAct(largeClass, stand, 0.0, phaseLeaving);
+        const double span = a.base.head.wingspan;
+        a.largestLeaveDistance = c.largest * span;
+        a.predictionCount = 2;
+        lf_applyReport(a, lf_reportAt(stand, 0.0, c.report * span / metre));
+        const std::string what = fmt::format("{} spans after {}", c.report, c.largest);
+        EXPECT_EQ(a.phase, c.left ? phaseGround : phaseLeaving) << what;
+        EXPECT_EQ(a.path.size(), c.left ? 2u : 1u) << what;
+        EXPECT_EQ(a.predictionCount, c.left ? 0 : 2) << what;
+        if (c.left)
+            EXPECT_EQ(a.path.front().tick, static_cast<std::uint32_t>(gf_now() + 1)) << what;
+        else
+            EXPECT_NEAR(a.largestLeaveDistance, c.report * span, 1e-9) << what;
+    }
+}
+
+TEST_F(Motion, AParkedAircraftLeavesAfterThreeStepsAwayOfHalfASpanOrOneJumpOfASpan)
+{
+    struct Case {
+        const char* what;
+        std::uint32_t sizeClass;
+        std::vector<double> metres; // from the stand, in order
+        int leaves;                 // the report that leaves, -1: none
+    };
+    // Half spans: 17.9 m Large, 32.4 m Heavy.
+    const Case cases[] = {
+        {"three steps to 12 m", largeClass, {1, 5, 9, 13}, 3},
+        {"2 m nearer counts on", largeClass, {1, 5, 9, 7, 13}, 4},
+        {"steps of 3 m or less do not count", largeClass, {1, 3.9, 6.8, 9.7, 12.6}, -1},
+        {"a Heavy's three steps stay within its half span", heavyClass, {1, 5, 9, 13, 17.5}, 4},
+        {"3 m nearer counts again", heavyClass, {1, 5, 9, 13, 9.5, 17, 21, 25}, 7},
+        {"one jump beyond a span", largeClass, {1, 20}, 1},
+        {"one jump within a span", largeClass, {1, 18}, -1},
+        {"beyond 85 m at once", largeClass, {100}, 0},
+    };
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        Act& a = addAct(c.sizeClass, stand, 0.0, phaseAtStand);
+        std::tie(a.base.latitude, a.base.longitude) = stand;
+        int left = -1;
+        for (std::size_t i = 0; i < c.metres.size() && left < 0; ++i) {
+            lf_applyReport(a, lf_reportAt(stand, 0.0, c.metres[i]));
+            if (a.leavingStand)
+                left = static_cast<int>(i);
+        }
+        EXPECT_EQ(left, c.leaves) << c.what;
+        EXPECT_EQ(a.path.size(), c.leaves < 0 ? 1u : 2u) << c.what;
+        EXPECT_TRUE(a.keepStand) << c.what;
+    }
+}
+
+TEST_F(Motion, ALandedAircraftLeavingSoonAfterParkingIsTowed)
+{
+    struct Case {
+        std::uint32_t sizeClass;
+        std::int64_t parkedTicks;
+        bool landed, towed;
+    };
+    const Case cases[] = {{heavyClass, 359999, true, true}, {heavyClass, 360000, true, false},
+                          {largeClass, 149999, true, true}, {largeClass, 150000, true, false},
+                          {bizjetClass, 89999, true, true}, {bizjetClass, 90000, true, false},
+                          {lightClass, 100, true, false},   {heavyClass, 100, false, false}};
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        gf_testAddStand("A1", stand, 0.0, 40.0);
+        Act& a = addAct(c.sizeClass, stand, 0.0, phaseAtStand);
+        std::tie(a.base.latitude, a.base.longitude) = stand;
+        a.base.standNumber = 1;
+        a.previousPhase = phaseToStand; // it arrived there
+        a.landed = c.landed;
+        a.predictionCount = 1;
+        a.path.front().tick = static_cast<std::uint32_t>(gf_now() - c.parkedTicks + 60480000);
+        lf_applyReport(a, lf_reportAt(stand, 0.0, 180.0)); // beyond twice 85 m
+        const std::string what = fmt::format("class {} parked {} ticks", c.sizeClass, c.parkedTicks);
+        EXPECT_EQ(a.towed != 0, c.towed) << what;
+        EXPECT_FALSE(a.landed) << what;
+        EXPECT_EQ(a.path.front().tick == static_cast<std::uint32_t>(gf_now() + 1), c.landed) << what;
+        EXPECT_EQ(a.predictionCount, 0) << what;
+        EXPECT_EQ(a.phase, phaseAtStand) << what;
+    }
+}
+
+TEST_F(Motion, ReportsWhileLandingAgainstTheHeadingAreDroppedOrTakeBackTheLastPoints)
+{
+    // The aircraft heads north; its path runs north 100 m apart; p lies from the last point
+    // at the bearing and distance. Size: the path's size after the report.
+    struct Case {
+        const char* what;
+        bool landing; // else rolling out after touch-down
+        std::size_t points;
+        double bearing, metres;
+        std::int32_t predictions;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {"landing: 89 degrees off", true, 1, 89, 100, 0, 2},
+        {"landing: 91 degrees off", true, 1, 91, 100, 0, 1},
+        {"rolling: 149 degrees off", false, 1, 149, 100, 0, 2},
+        {"rolling: 151 degrees off while predicting", false, 1, 151, 100, 2, 1},
+        {"rolling: 151 degrees off restarts from here", false, 1, 151, 100, 0, 2},
+        {"landing: 91 degrees off the last of two", true, 2, 91, 100, 0, 2},
+        {"landing: 89 degrees off the last of two", true, 2, 89, 100, 0, 3},
+        {"the one before is off too", true, 3, 150, 200, 0, 2},
+        {"the one before is not", true, 3, 120, 100, 0, 3},
+    };
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        const LatLon behind = gf_offset(stand, 180.0, 50.0 * metre);
+        Act& a = addAct(largeClass, behind, 0.0, phaseGround);
+        a.landing = c.landing;
+        a.landingRoll = !c.landing;
+        a.predictionCount = c.predictions;
+        a.path.clear();
+        for (std::size_t i = 0; i < c.points; ++i)
+            a.path.push_back(point(gf_offset(stand, 0.0, 100.0 * metre * static_cast<double>(i)), 30.0,
+                                   100 * static_cast<std::int64_t>(i)));
+        const PathPoint last = a.path.back();
+        lf_applyReport(a, lf_reportAt({last.latitude, last.longitude}, c.bearing, c.metres, 20.0));
+        EXPECT_EQ(a.path.size(), c.size) << c.what;
+        if (c.size > 1 && c.predictions == 0 && c.points == 1 && !c.landing && c.bearing > 150)
+            EXPECT_NEAR(a.path.front().latitude, behind.first, 1e-9) << c.what << ": from the present position";
+        else
+            EXPECT_NEAR(a.path.front().latitude, stand.first, 1e-9) << c.what;
+    }
+}
