@@ -157,6 +157,8 @@ public:
         options.frameIntervalMs = 33;
         options.recordRequests = false; // a long run: counted only
         options.groundElevation = -11.0; // the airports of the world lie about there
+        // The world's AI aircraft: the simulator refuses any other title (scripts/world.sh).
+        options.packageFolders = {L"C:\\AI Traffic", L"C:\\Prepar3D v5\\SimObjects"};
         if (!recordFile.empty())
             options.recordFile = gf_windowsPath(recordFile).wstring();
         m_sim = std::make_unique<standin::SimStandIn>(options);

@@ -28,7 +28,18 @@ struct LiveReport {
     double timeStamp = 0.0;     // seconds since 1970
     std::uint32_t hexid = 0;
     std::uint32_t checksum = 0;
+    std::uint8_t reach = 0;     // a ReportReach: where the report lies against the live radius
 };
+
+// A flight already shown keeps its reports beyond the live radius out to this margin, so that
+// a departure leaving the radius follows its real turn and climb there. 3 nm is about as far
+// as its predictions carried it before (8 points 8 s apart at a climbing departure's speed,
+// about a minute); past the margin it is gone for good.
+inline constexpr double shownMarginNm = 3.0;
+
+// Where a report lies: new flights are taken only within the radius; beyond the margin a
+// shown flight's report says no more than that it has left.
+enum ReportReach : std::uint8_t { withinRadius = 0, withinMargin = 1, beyondMargin = 2 };
 
 // Appended by the traffic reader, taken from the front by the traffic manager; both
 // the deque and the acceptance flag only under the mutex. Its storage comes from a pool

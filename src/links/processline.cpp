@@ -193,6 +193,13 @@ bool lf_beyondRadius(TrafficReader& reader, double userLatitude, double userLong
     return gf_distanceNm(userLatitude, userLongitude, latitude, longitude) > radius;
 }
 
+void lf_readHexid(const TrafficReader& reader, LiveReport& report)
+{
+    std::string_view hexidText = lf_field(reader, hexidField);
+    if (!lf_readUnsigned(hexidText, report.hexid))
+        lf_reject(fmt::format("hexid incorrect {}", hexidText));
+}
+
 double lf_assumedAirSpeed(double altitude)
 {
     if (altitude <= 2000)
@@ -240,9 +247,19 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         elevation = reader.parkElevation;
         elevationKnown = reader.parkElevationKnown;
     }
-    if (lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude,
-                        lateralRadiusNm.load()))
-        return false;
+    const double radius = lateralRadiusNm.load();
+    if (lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude, radius)) {
+        // Beyond the radius only the flights already shown are followed, out to the margin;
+        // past it their report is handed over bare, to tell that they have left.
+        lf_readHexid(reader, report);
+        if (!gf_flightShown(reader, report.hexid))
+            return false;
+        const bool left = lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude,
+                                          radius + shownMarginNm);
+        report.reach = left ? beyondMargin : withinMargin;
+        if (left)
+            return true;
+    }
 
     std::string_view callsignText = lf_field(reader, callsignField);
     lf_collectCallsign(reader, callsignText);
@@ -255,9 +272,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 
     lf_readHeading(reader);
 
-    std::string_view hexidText = lf_field(reader, hexidField);
-    if (!lf_readUnsigned(hexidText, report.hexid))
-        lf_reject(fmt::format("hexid incorrect {}", hexidText));
+    lf_readHexid(reader, report);
     if (report.hexid <= 10000)
         return false;
 

@@ -5,6 +5,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <bit>
 #include <utility>
 
@@ -74,6 +75,19 @@ void gf_setUserPosition(double latitude, double longitude)
     std::lock_guard lock(trafficUdpReader.inputMutex);
     trafficUdpReader.userLatitude = latitude;
     trafficUdpReader.userLongitude = longitude;
+}
+
+void gf_setShownFlights(std::vector<std::uint32_t> flights, TrafficReader& reader)
+{
+    std::sort(flights.begin(), flights.end());
+    std::lock_guard lock(reader.shownMutex);
+    reader.shownFlights.swap(flights);
+}
+
+bool gf_flightShown(TrafficReader& reader, std::uint32_t hexid)
+{
+    std::lock_guard lock(reader.shownMutex);
+    return std::binary_search(reader.shownFlights.begin(), reader.shownFlights.end(), hexid);
 }
 
 void gf_setParkElevation(double feet)

@@ -34,6 +34,11 @@ public:
     double parkElevation = 0.0;           // feet
     bool parkElevationKnown = false;
 
+    // The hex ids of the flights that the traffic manager shows, sorted; published by the
+    // main loop when they change, looked up only for records beyond the live radius.
+    std::mutex shownMutex;
+    std::vector<std::uint32_t> shownFlights;
+
     // Callsigns seen while collecting, for the static parking.
     std::mutex callsignMutex;
     std::set<std::string, std::less<>> callsignsSeen;
@@ -59,6 +64,9 @@ void gf_setUserPosition(double latitude, double longitude);
 // The park airport's elevation while its parking file is loaded, cleared with the park airport.
 void gf_setParkElevation(double feet);
 void gf_clearParkElevation();
+// The flights shown now (any order); their reports are followed beyond the live radius.
+void gf_setShownFlights(std::vector<std::uint32_t> flights, TrafficReader& reader = trafficUdpReader);
+bool gf_flightShown(TrafficReader& reader, std::uint32_t hexid);
 // Empties the callsigns seen and starts collecting them.
 void gf_startCollectingCallsigns();
 // Stops collecting and hands the callsigns seen over, leaving the set empty.

@@ -26,11 +26,25 @@ double lf_distance(const PathPoint& a, const PathPoint& b)
     return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
-// Degrees between the aircraft's heading and the bearing from a point to p.
-double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
+// Degrees between a direction (radians) and the bearing from a point to p.
+double lf_offDirection(double direction, const PathPoint& from, const PathPoint& p)
 {
     const double bearing = gf_initialBearing({from.latitude, from.longitude}, {p.latitude, p.longitude});
-    return std::abs(gf_angleDiff(act.heading, bearing)) * radToDeg;
+    return std::abs(gf_angleDiff(direction, bearing)) * radToDeg;
+}
+
+double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
+{
+    return lf_offDirection(act.heading, from, p);
+}
+
+// A point behind an airborne aircraft going this way (radians) is an old position sent again
+// with a new time, unless the report's own track leads there as well: a real turn, which the
+// heading, following the reports half a minute behind, does not show yet.
+bool lf_goesBack(double heading, const PathPoint& last, const PathPoint& p)
+{
+    return lf_offDirection(heading, last, p) >= 100.0 &&
+           (p.track == 0.0 || lf_offDirection(p.track * degToRad, last, p) >= 100.0);
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -249,12 +263,16 @@ void lf_applyReport(Act& act, PathPoint p)
         return;
     }
     switch (act.phase) {
-    case phaseInitial: // every point stays until the aircraft is decided
-        if (lf_standingTest(act, p)) {
+    case phaseInitial: { // the points stay untrimmed until the aircraft is decided
+        // Not moved yet: the way it goes is the last report's.
+        const bool back = p.airborne && !act.path.empty() && act.path.back().track != 0.0 &&
+                          lf_goesBack(act.path.back().track * degToRad, act.path.back(), p);
+        if (!back && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
         }
         return;
+    }
     case phasePushBack:
         if (act.pushState == 2) {
             const double track = p.track != 0.0 ? p.track : (p.headingPresent ? p.heading * radToDeg : 0.0);
@@ -295,9 +313,9 @@ void lf_applyReport(Act& act, PathPoint p)
         }
         if (!lf_standingTest(act, p))
             return;
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path.back(), p))
+            return;
         if (act.predictionCount > 0) {
-            if (!act.onGround && !act.path.empty() && lf_offHeading(act, act.path.back(), p) >= 100.0)
-                return;
             act.predictionCount = 0;
             gf_setDelays(act);
         }

@@ -57,7 +57,8 @@ std::int32_t lf_predictionsWanted(const Act& act)
     if (gf_userPositionUnknown(user.latitude, user.longitude))
         return 8;
     const double d = gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude);
-    return d < lateralRadiusNm.load() - 0.5 ? 8 : 0;
+    // A shown flight is followed beyond the radius out to the margin, through gaps as well.
+    return d < lateralRadiusNm.load() + shownMarginNm - 0.5 ? 8 : 0;
 }
 
 double lf_takeOffSpeed(double last, double& verticalSpeed)

@@ -244,6 +244,14 @@ bool lf_updateAct(const LiveReport& r, Act& act)
         return false;
     if (act.base.status == statusRecreate || act.base.status == statusRemoving)
         return true;
+    if (r.reach == beyondMargin) {
+        // Gone beyond the margin: it flies out the points it has and ends, never predicted.
+        if (act.base.status == statusNew)
+            act.remove = 1;
+        else
+            act.predictionCount = -1;
+        return true;
+    }
     if (!act.path.empty() && lf_reportIgnored(r, act))
         return true;
     if (act.base.status == statusNew && lf_inNearField(r.altitude))
@@ -260,6 +268,8 @@ void lf_processReport(const LiveReport& report)
     for (Act& act : liveActs)
         if (lf_updateAct(report, act))
             return;
+    if (report.reach != withinRadius)
+        return; // a flight followed beyond the radius that is no longer shown
     const std::string& callsign = report.ident.callsign;
     if (!callsign.empty())
         for (const Act& act : liveActs)

@@ -8,6 +8,7 @@
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
+#include "links/trafficreader.h"
 #include "liveries/liveries.h"
 
 #include <algorithm>
@@ -90,6 +91,21 @@ void lf_requestWithinRange()
     }
 }
 
+// The traffic reader follows the flights shown beyond the live radius: it is told their hex
+// ids whenever the table's flights change (table order, so an unchanged table costs a compare).
+std::vector<std::uint32_t> shownFlights;
+
+void lf_publishShownFlights()
+{
+    if (std::equal(liveActs.begin(), liveActs.end(), shownFlights.begin(), shownFlights.end(),
+                   [](const Act& act, std::uint32_t id) { return act.base.head.flightId == id; }))
+        return;
+    shownFlights.clear();
+    for (const Act& act : liveActs)
+        shownFlights.push_back(act.base.head.flightId);
+    gf_setShownFlights(shownFlights);
+}
+
 // The positions filled by the movement pass, handed to the frame flush.
 std::vector<AiPosition> positionsBeingFilled;
 
@@ -126,6 +142,7 @@ void lf_trafficTick()
         gf_sendPosition();
         currentUser = requestUserPosition();
     }
+    lf_publishShownFlights();
     ++tickCounter;
 }
 
@@ -190,6 +207,7 @@ void lf_resetTraffic()
     if (staticParkingRunning.exchange(false))
         gf_repaintBand(controlsBand);
     liveActs.clear();
+    lf_publishShownFlights();
     parkStands.clear();
     gf_publishStands();
     currentQnh = 1013;

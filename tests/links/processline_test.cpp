@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -166,6 +167,37 @@ TEST_F(ProcessLine, ReportsBeyondTheLiveRadiusAreDropped)
     EXPECT_FALSE(accepted(example));
     lateralRadiusNm = 60.0;
     EXPECT_TRUE(accepted(example));
+}
+
+TEST_F(ProcessLine, FlightsAlreadyShownAreFollowedBeyondTheRadiusToTheMargin)
+{
+    const double radius = lateralRadiusNm.exchange(8.0);
+    struct Case {
+        double userEastNm; // how far east of the report the user is
+        bool shown;
+        std::optional<std::uint8_t> reach; // none: dropped
+    };
+    const Case cases[] = {{5.0, false, withinRadius}, {5.0, true, withinRadius},   {9.5, false, std::nullopt},
+                          {9.5, true, withinMargin},  {10.9, true, withinMargin},  {11.1, true, beyondMargin},
+                          {40.0, true, beyondMargin}, {11.1, false, std::nullopt}};
+    const double nmOfLongitude = 1.0 / 60.0 / std::cos(-33.9107 * degToRad);
+    for (const Case& c : cases) {
+        setUser(-33.9107, 152.9902 + c.userEastNm * nmOfLongitude);
+        gf_setShownFlights(c.shown ? std::vector<std::uint32_t>{4000001, 11234042, 11234043}
+                                   : std::vector<std::uint32_t>{11234043},
+                           *reader);
+        const std::optional<LiveReport> r = parse(example);
+        ASSERT_EQ(r.has_value(), c.reach.has_value()) << c.userEastNm << " nm, shown " << c.shown;
+        if (!r)
+            continue;
+        EXPECT_EQ(r->reach, *c.reach) << c.userEastNm << " nm";
+        EXPECT_EQ(r->hexid, 11234042u);
+        EXPECT_DOUBLE_EQ(r->latitude, -33.9107);
+        EXPECT_DOUBLE_EQ(r->timeStamp, 1645144774.2);
+        // Beyond the margin the report only says that the flight has left.
+        EXPECT_EQ(r->ident.callsign.empty(), *c.reach == beyondMargin);
+    }
+    lateralRadiusNm = radius;
 }
 
 TEST_F(ProcessLine, HexIdsOfTenThousandOrLessAreDroppedAndOthersMustBeNumbers)

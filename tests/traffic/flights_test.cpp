@@ -1,8 +1,19 @@
-// Two flights end to end through both stand-ins: a departure from the stand to beyond the
-// range, and an arrival from the final approach onto the stand.
+// Flights end to end through both stand-ins: a departure from the stand to beyond the range,
+// one that turns and climbs beyond the live radius, and an arrival from the final approach
+// onto the stand.
 #include "traffic/scenario_fixture.h"
 
+#include "app/mainloop.h"
+#include "foundation/settingscatalogue.h"
+#include "links/simids.h"
+#include "links/simlink.h"
+#include "links/simqueues.h"
+#include "simconnect/protocol.h"
+#include "simconnect/simconnect.h"
+
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 // Whether the phases were passed in this order (others may lie between).
@@ -15,6 +26,24 @@ bool lf_inOrder(const std::vector<std::uint32_t>& seen, const std::vector<std::u
             return false;
     }
     return true;
+}
+
+// Nautical miles from a position to the nearest leg of a track (flat, near the origin).
+double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origin, double latitude, double longitude)
+{
+    const double east = std::cos(origin.first * degToRad) * 60.0;
+    const auto x = [&](double lon) { return (lon - origin.second) * east; };
+    const auto y = [&](double lat) { return (lat - origin.first) * 60.0; };
+    double nearest = 1e9;
+    for (std::size_t i = 1; i < track.size(); ++i) {
+        const double ax = x(track[i - 1][1]), ay = y(track[i - 1][0]);
+        const double dx = x(track[i][1]) - ax, dy = y(track[i][0]) - ay;
+        const double px = x(longitude) - ax, py = y(latitude) - ay;
+        const double length = dx * dx + dy * dy;
+        const double f = length > 0.0 ? std::clamp((px * dx + py * dy) / length, 0.0, 1.0) : 0.0;
+        nearest = std::min(nearest, std::hypot(px - f * dx, py - f * dy));
+    }
+    return nearest;
 }
 
 std::string lf_text(const std::vector<std::uint32_t>& phases)
@@ -59,4 +88,65 @@ TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
     ASSERT_NE(watch.objectId, 0u);
     EXPECT_EQ(sim->objectValue(watch.objectId, "SIM ON GROUND"), 1.0);
     EXPECT_NEAR(sim->objectValue(watch.objectId, "Plane Latitude"), parkStands.front().latitude, 1e-6);
+}
+
+TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMargin)
+{
+    // Straight on beyond 8 nm, then a right turn to the south, climbing, well past the margin.
+    const std::vector<std::string> flight{"--kind", "departure", "--runway", runwayArgument(200.0, 400.0, 90.0),
+                                          "--hold-before", "60", "--climb", "170", "--turn", "90", "--onward", "150"};
+    std::vector<std::array<double, 3>> reported; // latitude, longitude, altitude of each record
+    for (const std::string& record : script(flight)) {
+        std::vector<std::string> fields;
+        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1)
+            fields.push_back(record.substr(start, (comma = record.find(',', start)) - start));
+        reported.push_back({std::atof(fields[2].c_str()), std::atof(fields[3].c_str()), std::atof(fields[4].c_str())});
+    }
+    ASSERT_GT(reported.size(), 100u);
+
+    // The radius that AUTO_RANGE gives once the simulator tells that the user is on the ground.
+    AUTO_RANGE.value = true;
+    lateralRadiusNm = 40.0;
+    {
+        std::lock_guard lock(simQueues.mutex);
+        ASSERT_EQ(SimConnect_RequestDataOnSimObject(simConnection, reqUserOnGround, defOnGround, 0, scPeriodSecond, 0,
+                                                    0, 0, 0),
+                  scOk);
+    }
+    fly(flight,
+        [](const FlightWatch& w) {
+            if (userOnGround.load() && lateralRadiusNm.load() != 8.0)
+                gf_autoRange();
+            return w.gone;
+        },
+        150.0);
+    const double radius = lateralRadiusNm.load();
+    EXPECT_EQ(radius, 8.0) << "the automatic radius of a user on the ground";
+    EXPECT_TRUE(watch.gone);
+    EXPECT_TRUE(sim->aiObjects().empty()) << "removed from the simulator";
+
+    // Beyond the radius every position sent lies on the reported track, turn and climb
+    // included, out to the margin and no farther.
+    std::size_t beyond = 0;
+    double farthest = 0.0, worst = 0.0;
+    std::array<double, 3> last{};
+    for (const auto& p : watch.positions) {
+        const double d = gf_distanceNm(user.first, user.second, p[0], p[1]);
+        if (d <= radius)
+            continue;
+        ++beyond;
+        worst = std::max(worst, lf_offTrack(reported, user, p[0], p[1]));
+        if (d > farthest) {
+            farthest = d;
+            last = p;
+        }
+    }
+    EXPECT_GT(beyond, 5000u) << "ticks beyond the radius";
+    EXPECT_LT(worst, 0.1) << "nm off the reported track";
+    EXPECT_GT(farthest, radius + shownMarginNm - 0.3);
+    EXPECT_LT(farthest, radius + shownMarginNm + 0.05);
+    const auto nearest = std::min_element(reported.begin(), reported.end(), [&](const auto& a, const auto& b) {
+        return gf_distanceNm(a[0], a[1], last[0], last[1]) < gf_distanceNm(b[0], b[1], last[0], last[1]);
+    });
+    EXPECT_NEAR(last[2], (*nearest)[2], 300.0) << "feet, still climbing as reported";
 }

@@ -16,12 +16,12 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace {
 constexpr LatLon standPosition{52.3086, 4.7639};
 constexpr double standHeading = 90.0;
-constexpr LatLon userPosition{52.3200, 4.7900}; // on the ground, 1.2 nm away
 constexpr int pace = 10;                         // times real time
 std::uint16_t readerPort = 0;
 
@@ -53,7 +53,7 @@ void Scenario::SetUp()
     options.frameIntervalMs = 5;
     options.recordRequests = false;
     options.groundElevation = elevation;
-    options.userValues = {{"Plane Latitude", userPosition.first}, {"Plane Longitude", userPosition.second},
+    options.userValues = {{"Plane Latitude", user.first}, {"Plane Longitude", user.second},
                           {"Plane Altitude", elevation + 5.0}, {"SIM ON GROUND", 1.0}};
     sim = std::make_unique<standin::SimStandIn>(options);
     gf_testWriteFile(std::filesystem::current_path() / L"SimConnect.cfg",
@@ -62,7 +62,7 @@ void Scenario::SetUp()
     gf_startSimConnectThread();
     ASSERT_TRUE(gf_waitFor([] { return flightRunning.load() && simConnection != nullptr; }, std::chrono::seconds(20)));
 
-    gf_setUserPosition(userPosition.first, userPosition.second);
+    gf_setUserPosition(user.first, user.second);
     gf_setParkElevation(elevation);
     {
         std::lock_guard lock(reportDequeMutex);
@@ -122,6 +122,7 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
         watch.phases.push_back(a->phase);
     watch.noNumber = watch.noNumber || lf_notNumber(*a);
     watch.highest = std::max(watch.highest, a->altitude - elevation);
+    watch.positions.push_back({a->latitude, a->longitude, a->altitude});
     const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
     if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {
         const double turned = std::abs(gf_angleDiff(heading, a->heading));
@@ -130,14 +131,34 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
 }
 } // namespace
 
+std::vector<std::string> Scenario::flightArguments(const std::vector<std::string>& flight)
+{
+    std::vector<std::string> arguments{"flight", "--hex", std::to_string(hexid), "--stand", standArgument(),
+                                       "--type", "B738", "--registration", "PH-BXA", "--elevation",
+                                       std::to_string(elevation)};
+    arguments.insert(arguments.end(), flight.begin(), flight.end());
+    return arguments;
+}
+
+std::vector<std::string> Scenario::script(const std::vector<std::string>& flight)
+{
+    const TempFolder folder;
+    std::vector<std::string> arguments = flightArguments(flight);
+    arguments.insert(arguments.end(), {"--out", gf_unixPath(folder / L"flight.txt")});
+    EXPECT_TRUE(gf_runStandIn(folder, arguments));
+    std::istringstream text(gf_testReadFile(folder / L"flight.txt"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
 void Scenario::fly(const std::vector<std::string>& flight, const std::function<bool(const FlightWatch&)>& done,
                    double seconds)
 {
-    std::vector<std::string> arguments{"flight", "--port", std::to_string(readerPort), "--speed", std::to_string(pace),
-                                       "--hex", std::to_string(hexid), "--stand", standArgument(), "--type", "B738",
-                                       "--registration", "PH-BXA",
-                                       "--elevation", std::to_string(elevation)};
-    arguments.insert(arguments.end(), flight.begin(), flight.end());
+    std::vector<std::string> arguments = flightArguments(flight);
+    arguments.insert(arguments.end(), {"--port", std::to_string(readerPort), "--speed", std::to_string(pace)});
     gf_startStandIn(arguments);
     using Clock = std::chrono::steady_clock;
     const auto tick = std::chrono::microseconds(10000 / pace);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,12 +25,14 @@ struct FlightWatch {
     double turnedTooFast = 0.0;  // radians beyond the turn step in one tick on the ground, at most
     bool noNumber = false;       // a position or attitude was not a number
     double highest = 0.0;        // feet above the airport
+    std::vector<std::array<double, 3>> positions; // latitude, longitude, altitude: each tick while created
 };
 
 class Scenario : public ::testing::Test {
 protected:
     static constexpr std::uint32_t hexid = 4660001;
     static constexpr double elevation = 40.0;
+    static constexpr LatLon user{52.3200, 4.7900}; // on the ground, 1.2 nm from the stand
 
     void SetUp() override;
     void TearDown() override;
@@ -38,6 +41,10 @@ protected:
     // until `done` or the time limit (wall seconds).
     void fly(const std::vector<std::string>& flight, const std::function<bool(const FlightWatch&)>& done,
              double seconds);
+    // The stand-in's arguments for the scripted flight (its "flight" arguments).
+    static std::vector<std::string> flightArguments(const std::vector<std::string>& flight);
+    // The records that the stand-in sends for the flight.
+    static std::vector<std::string> script(const std::vector<std::string>& flight);
     bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
 
     // The park airport's one stand and runway threshold: latitude, longitude, heading.

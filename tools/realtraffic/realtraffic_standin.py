@@ -12,7 +12,8 @@ Commands:
   client    be the TCP client: answer "Qs999=version", record every line received
   live      all three at once, for running the program by hand
   generate  write a recording of realistic records around a position
-  flight    a scripted departure or arrival at a stand, sent at RealTraffic's pace or written out
+  flight    a scripted departure, climb-out or arrival, with the faults of a live feed on request,
+            sent at RealTraffic's pace or written out
 """
 import argparse
 import json

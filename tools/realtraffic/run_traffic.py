@@ -3,9 +3,12 @@
 few waypoints per flight as RTTFC records at RealTraffic's pace, in time order.
 
 Each wave of PERIOD seconds has two departures that push back from stands, taxi out and
-take off, two arrivals that land and taxi onto stands, three overflights and, through all
+take off, a departure climbing out that turns beyond the live radius and flies on past its
+margin, two arrivals that land and taxi onto stands, three overflights and, through all
 waves, aircraft that stay parked at their stands. The next wave departs from the stands at
-which the last one's arrivals parked, and arrives at those its departures left.
+which the last one's arrivals parked, and arrives at those its departures left. Some flights
+carry the faults of a live feed: a record sent again unchanged, an old position sent again
+with a new time, a gap of 30 s.
 
   run_traffic.py --stands FILE --airport EHAM --out FILE [--seconds N]
 
@@ -34,6 +37,15 @@ ARRIVAL_RUNWAY = (1950.0, -250.0, 270.0)
 DEPARTURES = (("KLM14", "B738", "PH-BXA", "A3"), ("DLH2", "A321", "D-AISX", "A3"))
 ARRIVALS = (("KLM18", "E190", "PH-EZX", "A3"), ("EZY78", "A319", "G-EZAA", "A3"))
 OVERFLIGHTS = (("UAE14", "A388", "A6-EDA", "A5"), ("AFR12", "A320", "F-HBNC", "A3"), ("BAW3", "A320", "G-EUYA", "A3"))
+# Seen from 4 nm past the departure runway, climbing straight out beyond the 8 nm radius of the
+# user on the ground, turning right by 60 degrees there and on past the 3 nm margin, early in
+# each wave so that a short run sees it go.
+LEAVING = ("TRA52", "B738", "PH-HSB", "A3")
+LEAVING_OUT = (4.0, 85.0, 60.0, 110.0)  # nm past the threshold, s straight on, degrees, s on
+# Feed faults (seconds after the flight's first record).
+LEAVING_FAULTS = {"again": [20.0], "stale": [(40.0, 20.0)]}
+ARRIVAL_FAULTS = {"again": [30.0]}
+OVERFLIGHT_FAULTS = {"gap": [(90.0, 30.0)]}
 PARKED = (("KLM60", "B744", "PH-CKA", "A5"), ("RYR33", "B738", "EI-DCL", "A3"), ("TRA51", "B738", "PH-HSA", "A3"))
 
 
@@ -82,8 +94,8 @@ def flights(stands, elevation, seconds):
     centre = (first[0], first[1])
     lines = []
 
-    def add(route_frame, route, who, offset, interval=2.0, ground=elevation):
-        for line in sf.records(route_frame, route, ground, who, START + offset, interval):
+    def add(route_frame, route, who, offset, interval=2.0, ground=elevation, faults=None):
+        for line in sf.records(route_frame, route, ground, who, START + offset, interval, faults):
             if float(line.split(",")[14]) <= START + seconds:
                 lines.append(line)
 
@@ -100,18 +112,24 @@ def flights(stands, elevation, seconds):
             hold = 20.0 + 40.0 * k
             f, r = sf.departure(stands[out_stands[k]], takeoff, elevation, hold, 120.0)
             add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EHAM", "LFPG"), at)
+        hexid += 1
+        stem, kind, reg, category = LEAVING
+        f, r = sf.climb_out(takeoff, elevation, *LEAVING_OUT)
+        add(f, r, ident(stem, f"{wave}", kind, reg, category, hexid, "EHAM", "EGKK"), at + 5.0,
+            faults=LEAVING_FAULTS)
         for k, (stem, kind, reg, category) in enumerate(ARRIVALS):
             hexid += 1
             # Parked until just before the next wave departs from the same stand.
             f, r = sf.arrival(stands[in_stands[k]], landing, elevation, 4.0 + 0.5 * k, 1.0)
             r.wait(max(0.0, PERIOD - 10.0 - r.last[0] - 20.0 * k))
-            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 20.0 * k)
+            add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 20.0 * k,
+                faults=ARRIVAL_FAULTS if k == 1 else None)
         for k, (stem, kind, reg, category) in enumerate(OVERFLIGHTS):
             hexid += 1
             f, r = overflight(centre, 70.0 + 120.0 * k + 20.0 * wave, 2.0 + 1.5 * k, 3000.0 + 2500.0 * k,
                               220.0 + 40.0 * k, 240.0)
             add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EDDF", "EGLL"), at + 15.0 * k,
-                interval=3.0)
+                interval=3.0, faults=OVERFLIGHT_FAULTS if k == 0 else None)
     lines.sort(key=lambda line: float(line.split(",")[14]))
     return lines
 

@@ -1,6 +1,8 @@
-"""Scripted flights for the RealTraffic stand-in: a departure from a stand and an arrival
-onto one, each laid out from a few waypoints and written as RTTFC records at RealTraffic's
-pace (one record of the aircraft every couple of seconds).
+"""Scripted flights for the RealTraffic stand-in: a departure from a stand, a departure seen
+from its climb-out, and an arrival onto a stand, each laid out from a few waypoints and
+written as RTTFC records at RealTraffic's pace (one record of the aircraft every couple of
+seconds), with the faults of a live feed on request: a record sent again unchanged, a gap,
+and an old position sent again with a new time.
 
 A waypoint is (seconds, position, altitude ft, ground speed kt, heading deg); between two
 waypoints the aircraft moves evenly. Positions are computed in a flat frame of metres
@@ -79,8 +81,9 @@ class Route:
         return p, a0 + f * (a1 - a0), (s0 + f * (s1 - s0)) if moving else 0.0, (h0 + f * turn) % 360.0, track, climb
 
 
-def departure(stand, runway, elevation, hold_before, climb_seconds):
-    """Parked, pushed back with a swing of the tail, taxi to the runway, take-off and climb."""
+def departure(stand, runway, elevation, hold_before, climb_seconds, turn=0.0, onward=0.0):
+    """Parked, pushed back with a swing of the tail, taxi to the runway, take-off and climb,
+    then a turn and on."""
     frame = Frame(stand[0], stand[1])
     h = stand[2]
     threshold = frame.point(runway[0], runway[1])
@@ -104,6 +107,36 @@ def departure(stand, runway, elevation, hold_before, climb_seconds):
     lift = route.last[1]
     climbed = ahead(lift, r, 175.0 * KNOT * climb_seconds)
     route.go(climbed, 170.0, altitude=elevation + 2000.0 * climb_seconds / 60.0, heading=r, end_speed=180.0)
+    turn_and_go(route, r, turn, onward)
+    return frame, route
+
+
+def turn_and_go(route, heading, turn, onward, speed=180.0, climb=2000.0, rate=3.0, step=2.0):
+    """A turn of `turn` degrees (positive to the right) at `rate` degrees a second, then
+    `onward` seconds straight on, at the speed (kt) and climbing (ft/min)."""
+    for _ in range(int(round(abs(turn) / (rate * step)))):
+        _, p, alt, _, _ = route.last
+        turned = heading + math.copysign(rate * step, turn)
+        point = ahead(p, heading + math.copysign(rate * step / 2.0, turn), speed * KNOT * step)
+        route.go(point, speed, altitude=alt + climb * step / 60.0, heading=turned % 360.0)
+        heading = turned
+    if onward > 0:
+        _, p, alt, _, _ = route.last
+        route.go(ahead(p, heading, speed * KNOT * onward), speed, altitude=alt + climb * onward / 60.0,
+                 heading=heading % 360.0)
+
+
+def climb_out(runway, elevation, distance_nm, climb_seconds, turn=0.0, onward=0.0):
+    """A departure seen from its climb-out: distance_nm past the runway threshold at 1500 ft
+    above it, climbing straight on, then turning and on."""
+    frame = Frame(runway[0], runway[1])
+    r = runway[2]
+    start = ahead((0.0, 0.0), r, distance_nm * 1852.0)
+    route = Route(start, elevation + 1500.0, r)
+    route.points[0] = (0.0, start, elevation + 1500.0, 170.0, r)
+    route.go(ahead(start, r, 175.0 * KNOT * climb_seconds), 170.0,
+             altitude=elevation + 1500.0 + 2000.0 * climb_seconds / 60.0, heading=r, end_speed=180.0)
+    turn_and_go(route, r, turn, onward)
     return frame, route
 
 
@@ -130,43 +163,69 @@ def arrival(stand, runway, elevation, distance_nm, hold_after):
     return frame, route
 
 
-def records(frame, route, elevation, ident, start, interval):
-    """The route as RTTFC records, one every interval seconds."""
+def records(frame, route, elevation, ident, start, interval, faults=None):
+    """The route as RTTFC records, one every interval seconds. Faults of a live feed, in
+    seconds after the first record (each at the first record at or after its time):
+    "again": [s] the record sent again unchanged; "gap": [(s, length)] no records for length
+    seconds; "stale": [(s, age)] the record of age seconds before, sent again with the time of s."""
+    faults = faults or {}
+    again = sorted(faults.get("again", []))
+    stale = sorted(faults.get("stale", []))
+    gaps = faults.get("gap", [])
     lines = []
     t = 0.0
     end = route.last[0]
     while t <= end + 1e-9:
-        p, alt, speed, heading, track, climb = route.state(t)
+        if any(s <= t < s + length for s, length in gaps):
+            t += interval
+            continue
+        at = t
+        if stale and t >= stale[0][0]:
+            at = max(0.0, t - stale.pop(0)[1])
+        p, alt, speed, heading, track, climb = route.state(at)
         lat, lon = frame.position(*p)
         on_ground = alt <= elevation + 1.0
         altitude = 0 if on_ground else round(alt)
-        lines.append(",".join(str(x) for x in [
+        line = ",".join(str(x) for x in [
             "RTTFC", ident["hex"], f"{lat:.6f}", f"{lon:.6f}", altitude, 0 if on_ground else round(climb),
             1 if on_ground else 0, f"{track:.2f}", f"{speed:.2f}", ident["callsign"], ident["type"],
             ident["registration"], ident["from"], ident["to"], f"{start + t:.1f}", "X2",
             ident["callsign"][:2] + ident["callsign"][3:], "adsb_icao", altitude + 1175, -1,
             round(speed) if speed > 0 else -1, "0.780", "0.0", "0.0", f"{heading:.2f}", f"{heading:.2f}", 0, "none",
             ident["category"], "1012.8", 35008, -1, f"{heading:.2f}", "autopilot|vnav|lnav|tcas", "0.0", "-21.9",
-            223, 24, -30, 0, 1, 100000 + len(lines), 1000 + len(lines)]))
+            223, 24, -30, 0, 1, 100000 + len(lines), 1000 + len(lines)])
+        lines.append(line)
+        if again and t >= again[0]:
+            again.pop(0)
+            lines.append(line)
         t += interval
     return lines
+
+
+def pair(text):
+    """"a,b" as two numbers."""
+    a, b = (float(x) for x in text.split(","))
+    return a, b
 
 
 def scripted(args):
     stand = tuple(float(x) for x in args.stand.split(","))
     runway = tuple(float(x) for x in args.runway.split(","))
     if args.kind == "departure":
-        frame, route = departure(stand, runway, args.elevation, args.hold_before, args.climb)
+        frame, route = departure(stand, runway, args.elevation, args.hold_before, args.climb, args.turn, args.onward)
+    elif args.kind == "climbout":
+        frame, route = climb_out(runway, args.elevation, args.distance, args.climb, args.turn, args.onward)
     else:
         frame, route = arrival(stand, runway, args.elevation, args.distance, args.hold_after)
     ident = {"hex": args.hex, "callsign": args.callsign, "type": args.type, "registration": args.registration,
              "from": getattr(args, "from"), "to": args.to, "category": args.category}
-    return records(frame, route, args.elevation, ident, args.start, args.interval)
+    faults = {"again": args.again, "gap": args.gap, "stale": args.stale}
+    return records(frame, route, args.elevation, ident, args.start, args.interval, faults)
 
 
 def add_arguments(p):
-    p.add_argument("--kind", choices=["departure", "arrival"], required=True)
-    p.add_argument("--stand", required=True, help="latitude,longitude,heading of the stand")
+    p.add_argument("--kind", choices=["departure", "climbout", "arrival"], required=True)
+    p.add_argument("--stand", default="0,0,0", help="latitude,longitude,heading of the stand")
     p.add_argument("--runway", required=True, help="latitude,longitude,heading of the runway threshold")
     p.add_argument("--elevation", type=float, default=0.0, help="airport elevation, feet")
     p.add_argument("--hex", type=int, default=4660001)
@@ -180,5 +239,14 @@ def add_arguments(p):
     p.add_argument("--interval", type=float, default=2.0, help="seconds between records")
     p.add_argument("--hold-before", type=float, default=90.0, help="seconds parked before the push back")
     p.add_argument("--hold-after", type=float, default=120.0, help="seconds parked after the arrival")
-    p.add_argument("--climb", type=float, default=240.0, help="seconds of climb after lift-off")
-    p.add_argument("--distance", type=float, default=9.0, help="nautical miles out at the start of the approach")
+    p.add_argument("--climb", type=float, default=240.0, help="seconds of straight climb after lift-off")
+    p.add_argument("--turn", type=float, default=0.0, help="then a turn of this many degrees (+ right), 3 a second")
+    p.add_argument("--onward", type=float, default=0.0, help="then this many seconds straight on, climbing")
+    p.add_argument("--distance", type=float, default=9.0,
+                   help="nautical miles out at the start of the approach, or past the threshold at the climb-out")
+    p.add_argument("--again", type=float, action="append", default=[], metavar="S",
+                   help="the record at S seconds sent again unchanged (repeatable)")
+    p.add_argument("--gap", type=pair, action="append", default=[], metavar="S,LENGTH",
+                   help="no records for LENGTH seconds from S (repeatable)")
+    p.add_argument("--stale", type=pair, action="append", default=[], metavar="S,AGE",
+                   help="at S seconds the position of AGE seconds before, with the time of S (repeatable)")

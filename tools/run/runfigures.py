@@ -2,13 +2,16 @@
 """Figures and the traffic map of a run, from what the two stand-ins recorded.
 
   runfigures.py --sent SENT --sim TRACK [--stands STANDS --airport EHAM] [--map PNG]
-                [--delay 30] [--json FILE]
+                [--delay 30] [--json FILE] [--user LAT,LON --radius NM --margin NM]
 
 SENT is the RealTraffic stand-in's log of the records it sent ("<unix time>\\t<record>"),
 TRACK the simulator stand-in's AI track (see tools/simstandin/aitrack.h), STANDS the
 stand lines that bgl_writer prints. The program shows each live aircraft DELAY seconds
 behind its reports; fidelity is the distance between each position sent to the simulator
-and the reported track at that delayed time, on the ground and in the air.
+and the reported track at that delayed time, on the ground and in the air. With the user's
+position and the live radius, each flight that left the radius while shown is followed out:
+how far beyond the radius the positions sent went, how near its reported track they stayed,
+and when it was removed after its reports passed the margin beyond the radius.
 """
 import argparse
 import bisect
@@ -105,6 +108,64 @@ def fidelity(tracks, track, delay):
             if wanted is not None:
                 (ground if wanted[2] else air).append(metres((lat, lon), wanted[:2]))
     return ground, air
+
+
+def off_track(points, lat, lon):
+    """Metres from a position to the nearest leg of the reported track (flat near the position)."""
+    east = math.cos(math.radians(lat)) * 111320.0
+    nearest = float("inf")
+    for (_, la0, lo0, _, _), (_, la1, lo1, _, _) in zip(points, points[1:]):
+        ax, ay = (lo0 - lon) * east, (la0 - lat) * 111320.0
+        dx, dy = (lo1 - lo0) * east, (la1 - la0) * 111320.0
+        length = dx * dx + dy * dy
+        f = max(0.0, min(1.0, -(ax * dx + ay * dy) / length)) if length > 0 else 0.0
+        nearest = min(nearest, math.hypot(ax + f * dx, ay + f * dy))
+    return nearest
+
+
+def left_radius(tracks, track, user, radius, margin):
+    """The live flights shown beyond the radius: how they followed their reports out."""
+    nm = lambda lat, lon: metres(user, (lat, lon)) / 1852.0
+    # The program removes what it still shows when it ends, just before it closes its link.
+    exit_time = min((t for t, _, _ in track.closed), default=None)
+    flights = []
+    for obj_id, obj in sorted(track.objects.items()):
+        points = tracks.get(obj["tail"])
+        positions = track.positions.get(obj_id, [])
+        beyond = [p for p in positions if nm(p[1], p[2]) > radius]
+        if obj["static"] or not points or not beyond:
+            continue
+        last = positions[-1]
+        passed = next((p[0] for p in points if p[0] >= obj["created"] and nm(p[1], p[2]) > radius + margin), None)
+        if passed is not None and obj["removed"] is not None and passed > obj["removed"]:
+            passed = None  # removed before
+        flights.append({"callsign": obj["tail"], "last nm": nm(last[1], last[2]),
+                        "last off track m": off_track(points, last[1], last[2]),
+                        "worst off track m": max(off_track(points, p[1], p[2]) for p in beyond),
+                        "seconds beyond": beyond[-1][0] - beyond[0][0], "removed": obj["removed"],
+                        "removed after passing s": None if passed is None or obj["removed"] is None
+                        else obj["removed"] - passed, "reports passed the margin": passed is not None,
+                        "removed at the exit": exit_time is not None and obj["removed"] is not None
+                        and exit_time - 10.0 <= obj["removed"] <= exit_time})
+    return flights
+
+
+def print_left_radius(flights, radius, margin):
+    for f in flights:
+        if f["removed after passing s"] is not None:
+            end = f"removed {f['removed after passing s']:.1f} s after its report passed {radius + margin:g} nm"
+        elif f["removed at the exit"]:
+            end = "removed at the program's exit"
+        elif f["removed"] is not None:
+            end = "removed before its reports passed the margin"
+        else:
+            end = "still shown at the end"
+        print(f"left the radius:    {f['callsign']} followed {f['seconds beyond']:.0f} s beyond the {radius:g} nm radius"
+              f" (margin {margin:g} nm): last position sent {f['last nm']:.2f} nm from the user,"
+              f" {f['last off track m']:.1f} m from its reported track (at most {f['worst off track m']:.1f} m"
+              f" beyond the radius); {end}")
+    if not flights:
+        print(f"left the radius:    no flight shown beyond the {radius:g} nm radius")
 
 
 def percentile(values, p):
@@ -215,10 +276,17 @@ def main(argv):
     parser.add_argument("--map")
     parser.add_argument("--delay", type=float, default=30.0, help="seconds the program shows aircraft behind")
     parser.add_argument("--json", help="write the figures to this file too")
+    parser.add_argument("--user", help="latitude,longitude of the user aircraft")
+    parser.add_argument("--radius", type=float, default=8.0, help="the live radius, nm")
+    parser.add_argument("--margin", type=float, default=3.0, help="beyond it, how far shown flights are followed, nm")
     args = parser.parse_args(argv)
     tracks, track = read_sent(args.sent), Track(args.sim)
     figures = summary(tracks, track, args.delay)
     print_summary(figures, args.delay)
+    if args.user:
+        user = tuple(float(x) for x in args.user.split(","))
+        figures["left the radius"] = left_radius(tracks, track, user, args.radius, args.margin)
+        print_left_radius(figures["left the radius"], args.radius, args.margin)
     if args.json:  # whole or not at all, for a reader that waits for it
         with open(args.json + ".part", "w", encoding="utf-8") as f:
             json.dump(figures, f, indent=1)
