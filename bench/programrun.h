@@ -4,6 +4,7 @@
 // named pipe, in the same Wine prefix) and the RealTraffic stand-in beside it, replaying the
 // world's traffic. Everything started here ends by itself within its time bound.
 #include "foundation/winstring.h"
+#include "processhandles/processhandles.h"
 #include "simstandin/scenario.h"
 #include "simstandin/simstandin.h"
 
@@ -85,38 +86,11 @@ inline bool gf_runPython(const std::string& script, std::vector<std::string> arg
     return false;
 }
 
-// The handles a process holds. GetProcessHandleCount answers only for the calling process
-// under Wine, so the system's handle list is counted instead.
+// The handles a process holds. GetProcessHandleCount answers 0 under Wine, so the system's
+// handle list is counted instead.
 inline unsigned long lf_handleCount(DWORD processId)
 {
-    struct Entry {
-        ULONG ownerPid;
-        BYTE objectType;
-        BYTE flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQuerySystemInformation")));
-    if (query == nullptr)
-        return 0;
-    std::vector<std::uint8_t> buffer(1 << 20);
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        ULONG needed = 0;
-        const LONG status = query(16 /* handle information */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == 0) {
-            const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-            const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-            unsigned long mine = 0;
-            for (ULONG i = 0; i < count; ++i)
-                mine += entries[i].ownerPid == processId;
-            return mine;
-        }
-        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 65536));
-    }
-    return 0;
+    return processhandles::gf_handleCount(processId);
 }
 
 // Processor seconds (user and kernel) that a Linux process has used, from /proc: under Wine
@@ -183,6 +157,8 @@ public:
         options.frameIntervalMs = 33;
         options.recordRequests = false; // a long run: counted only
         options.groundElevation = -11.0; // the airports of the world lie about there
+        // The world's AI aircraft: the simulator refuses any other title (scripts/world.sh).
+        options.packageFolders = {L"C:\\AI Traffic", L"C:\\Prepar3D v5\\SimObjects"};
         if (!recordFile.empty())
             options.recordFile = gf_windowsPath(recordFile).wstring();
         m_sim = std::make_unique<standin::SimStandIn>(options);

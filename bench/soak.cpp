@@ -1,7 +1,8 @@
 // Soak: the whole program against both stand-ins for a settable time, the user aircraft
 // moving between two airports every minute (a jump the program answers with a restart).
-// Prints the program's working set and handle count at the start, middle and end, the AI
-// objects left in the simulator after each restart and at the end, and the exits.
+// Prints the program's working set and handle count at the start, middle and end, the
+// handles once each restart has settled, the AI objects left in the simulator after each
+// restart and at the end, and the exits.
 // Arguments: <run folder prepared by scripts/world.sh (Linux path)> [minutes, default 10].
 #include "figures.h"
 #include "programrun.h"
@@ -30,6 +31,8 @@ constexpr Place places[] = {{"Amsterdam", 52.3086, 4.7639, -11.0}, {"Rotterdam",
 // The last exit must end within this; a restart's exit and countdown within the next.
 constexpr auto finalExitBound = 20s;
 constexpr auto restartBound = 50s;
+// A restart's handles are counted this long after it connected, once its start-up is done.
+constexpr auto restartSettled = 20s;
 
 void lf_print(const char* when, const programrun::Sample& s)
 {
@@ -58,6 +61,8 @@ int main(int argc, char** argv)
     int sessionsSeen = 0;
     auto movedAt = start;
     bool waitingForRestart = false;
+    auto handlesDue = Clock::time_point::max();
+    unsigned long handlesAfterFirstRestart = 0, handlesAfterLastRestart = 0;
     for (int minute = 1; Clock::now() < start + length && program.alive(); ++minute) {
         const auto due = start + std::chrono::minutes(minute);
         while (Clock::now() < due && Clock::now() < start + length && program.alive()) {
@@ -75,8 +80,18 @@ int main(int argc, char** argv)
                                 took, left);
                     std::fflush(stdout);
                     waitingForRestart = false;
+                    handlesDue = Clock::now() + restartSettled;
                 }
                 sessionsSeen = sessions;
+            }
+            if (Clock::now() >= handlesDue) {
+                handlesAfterLastRestart = program.sample().handles;
+                if (restarts == 1)
+                    handlesAfterFirstRestart = handlesAfterLastRestart;
+                std::printf("restart %d: %lu handles %lld s after it connected\n", restarts, handlesAfterLastRestart,
+                            static_cast<long long>(restartSettled.count()));
+                std::fflush(stdout);
+                handlesDue = Clock::time_point::max();
             }
             const auto elapsed = Clock::now() - start;
             if (!firstTaken && elapsed >= 45s) {
@@ -130,6 +145,8 @@ int main(int argc, char** argv)
     gf_benchFigure("soak handles start", first.handles, "", 0);
     gf_benchFigure("soak handles middle", middle.handles, "", 0);
     gf_benchFigure("soak handles end", last.handles, "", 0);
+    gf_benchFigure("soak handles after restart 1", handlesAfterFirstRestart, "", 0);
+    gf_benchFigure("soak handles after the last restart", handlesAfterLastRestart, "", 0);
     gf_benchFigure("soak working set end/middle", growth, "% (goal within 10)");
     gf_benchFigure("soak handles end/middle", handleGrowth, "% (goal within 10)");
     gf_benchFigure("soak processor, middle to end", share, "% of one core (goal under 5)", 2);

@@ -21,8 +21,10 @@ wine_session_begin "$run"
 world_prepare "$run" "$seconds"
 program="$run/program"
 
-# The simulator records every AI aircraft it is asked to create, move and remove.
+# The simulator records every AI aircraft it is asked to create, move and remove; it knows
+# the titles of the installed AI aircraft and refuses to create any other.
 $WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) --ground -11 \
+  --packages "$WORLD_AI_PACKAGES" --packages "$WORLD_SIM_FOLDER\SimObjects" \
   --scenario "$(winpath "$run/scenario.txt")" --record "$(winpath "$run/aitrack.txt")" > "$run/simulator.txt" 2>&1 &
 SESSION_PIDS+=($!)
 wait_for 10 grep -q "sim_standin ready" "$run/simulator.txt" 2>/dev/null || true
@@ -79,7 +81,7 @@ wait_for 30 app_ended && ended=yes
 sleep 2 # the simulator stand-in writes its record each 100 ms
 
 python3 "$here/tools/run/runsummary.py" "$program/Log.txt" "$run/simulator.txt" "$run/realtraffic.txt" "$ended" \
-  "$screenshot" "$program/output/info/AirportsScanLog.txt" "$run/processor.txt"
+  "$screenshot" "$program/output/info/AirportsScanLog.txt" "$run/processor.txt" "$run/aitrack.txt"
 # Debian's Python, which has the plotting library of the set-up. The user stays on the
 # ground: AUTO_RANGE gives the live radius of 8 nm; shown flights are followed 3 nm beyond it.
 /usr/bin/python3 "$here/tools/run/runfigures.py" --sent "$run/sent.txt" --sim "$run/aitrack.txt" \

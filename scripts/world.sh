@@ -11,6 +11,9 @@
 
 # Where the user aircraft stands: stand 1 of the sample Amsterdam (latitude, longitude).
 WORLD_HOME=(52.3086 4.7639)
+# The AI aircraft packages and the simulator's own folder (Windows paths).
+WORLD_AI_PACKAGES='C:\AI Traffic'
+WORLD_SIM_FOLDER='C:\Prepar3D v5'
 
 world_prepare() {
   local run=$1 seconds=$2
@@ -64,9 +67,9 @@ world_prepare() {
   # AI aircraft packages of a few hundred liveries of the same world, covering the airlines
   # and types of the traffic, which the automatic livery scan finds through the simulator's
   # add-ons.cfg and simobjects.cfg.
-  $WINE "$BUILD/tools/refgen/refgen.exe" packages 'C:\AI Traffic' \
+  $WINE "$BUILD/tools/refgen/refgen.exe" packages "$WORLD_AI_PACKAGES" \
     "C:\\users\\$(id -un)\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg" \
-    'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' 'C:\Prepar3D v5' 400 >> "$run/refgen.txt" 2>&1
+    'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' "$WORLD_SIM_FOLDER" 400 >> "$run/refgen.txt" 2>&1
 
   python3 "$here/tools/realtraffic/run_traffic.py" --stands "$run/stands.txt" --airport EHAM \
     --seconds "$seconds" --out "$run/traffic.txt"

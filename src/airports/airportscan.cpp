@@ -1,5 +1,5 @@
 // The add-on airport scan: every .bgl file of the add-on sceneries is read by a task of its
-// own, at most as many at once as the scan throttle allows.
+// own on the workers of a pool, at most as many at once as the scan throttle allows.
 #include "airports/airportscan.h"
 
 #include "airports/airportfiles.h"
@@ -9,44 +9,34 @@
 #include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/log.h"
+#include "foundation/scanpool.h"
 #include "foundation/scanthrottle.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 
 #include <fmt/format.h>
 
-#include <deque>
-#include <future>
 
 namespace fs = std::filesystem;
 
 namespace {
 const fs::path scanLogPath = fs::path(L"output") / L"info" / L"AirportsScanLog.txt";
 
-// Waits for the oldest task; its failure is reported by `report` and the walk goes on.
-template <typename Report>
-void lf_collectOldest(std::deque<std::future<void>>& futures, Report report)
+// The file's task, on a worker of the pool; a failure is reported and the walk goes on.
+void lf_startTask(ScanPool& pool, const fs::path& path, const std::string& folderText, const AirportHandler& handle)
 {
-    std::future<void> oldest = std::move(futures.front());
-    futures.pop_front();
-    try {
-        oldest.get();
-    } catch (const std::exception& e) {
-        report(e);
-    }
-}
-
-void lf_startTask(std::deque<std::future<void>>& futures, const fs::path& path)
-{
-    gf_waitForScanSlot();
-    // The slot is counted before the task can end and release it.
-    runningScanTasks.fetch_add(1);
-    try {
-        futures.push_back(std::async(std::launch::async, lf_toParkingPositions, path));
-    } catch (...) {
-        gf_endScanTask();
-        throw;
-    }
+    pool.add([path, &folderText, &handle] {
+        if (gf_exitUnderWay())
+            return;
+        // The slot is counted before the task can end and release it.
+        runningScanTasks.fetch_add(1);
+        try {
+            lf_toParkingPositions(path, handle);
+        } catch (const std::exception& e) {
+            gf_addAirportsLogLine(fmt::format("{} airports search in {} aborted, futs outer error: {}", errorMarker,
+                                              folderText, e.what()));
+        }
+    });
 }
 
 // A candidate: a .bgl file outside statics and heliports whose header names airports.
@@ -62,11 +52,11 @@ std::atomic<std::int32_t> tbloAirportCount{0};
 
 bool lf_isBglFile(const std::string& extension) { return extension == ".BGL" || extension == ".bgl"; }
 
-void lf_scanSceneryFolder(const fs::path& folder)
+void lf_scanSceneryFolder(const fs::path& folder, const AirportHandler& handle)
 {
     const std::string folderText = gf_pathText(folder);
     gf_addAirportsLogLine("Scanning for addon airports in " + folderText);
-    std::deque<std::future<void>> futures;
+    ScanPool pool;
     std::error_code error;
     fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
     for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
@@ -81,12 +71,7 @@ void lf_scanSceneryFolder(const fs::path& folder)
                 continue;
             if (gf_exitUnderWay())
                 break;
-            lf_startTask(futures, entry.path());
-            if (futures.size() > static_cast<std::size_t>(scanTaskLimit))
-                lf_collectOldest(futures, [&](const std::exception& e) {
-                    gf_addAirportsLogLine(fmt::format("{} airports search aborted, futs inner, \n{}\n{}\n{}",
-                                                      errorMarker, e.what(), futures.size(), text));
-                });
+            lf_startTask(pool, entry.path(), folderText, handle);
         } catch (const std::exception& e) {
             gf_addAirportsLogLine(
                 fmt::format("{} airports search in folder {} aborted, cause: {}", errorMarker, folderText, e.what()));
@@ -96,11 +81,7 @@ void lf_scanSceneryFolder(const fs::path& folder)
         gf_addAirportsLogLine(fmt::format("{} airports search in folder {} aborted because of iterator problem: {}",
                                           errorMarker, folderText, error.message()));
     // Every started task is awaited, also after a failed iteration.
-    while (!futures.empty())
-        lf_collectOldest(futures, [&](const std::exception& e) {
-            gf_addAirportsLogLine(fmt::format("{} airports search in {} aborted, futs outer error: {}", errorMarker,
-                                              folderText, e.what()));
-        });
+    pool.wait();
 }
 
 void lf_scanSceneryPaths(const std::string& path)

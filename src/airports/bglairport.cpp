@@ -75,8 +75,8 @@ std::optional<std::string> lf_uniqueId(BglAirport& airport, const std::string& i
 
 void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, const std::string& path)
 {
-    const std::uint32_t head = words[at];
-    const float radius = lf_float(words[at + 1]);
+    const std::uint32_t head = gf_bglWordAt(words, at);
+    const float radius = lf_float(gf_bglWordAt(words, at + 4));
     if (!std::isfinite(radius) || radius <= 1.0f || radius >= 200.0f) {
         lf_skipRadius(radius, path);
         return;
@@ -85,8 +85,8 @@ void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, co
     const std::uint32_t type = head >> 8 & 0xFu;
     if (type < 1 || type > 11)
         return;
-    const double latitude = lf_latitude(words[at + 8]);
-    const double longitude = lf_longitude(words[at + 7]);
+    const double latitude = lf_latitude(gf_bglWordAt(words, at + 32));
+    const double longitude = lf_longitude(gf_bglWordAt(words, at + 28));
     if (!lf_positionUsable(latitude, longitude)) {
         gf_addAirportsLogLine(fmt::format("lat/lon: {}, incorrect (skipped) ", gf_formatFixed6({latitude, longitude})));
         return;
@@ -99,7 +99,7 @@ void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, co
         return;
     }
     StandRecord& stand = airport.file.stands.emplace_back(*unique, std::vector<StandOption>{}, latitude, longitude,
-                                                          lf_heading(lf_float(words[at + 2])), radius, type == 5,
+                                                          lf_heading(lf_float(gf_bglWordAt(words, at + 8))), radius, type == 5,
                                                           type < 8, false);
     if (suffixed) {
         stand.suffix = 1;
@@ -107,26 +107,25 @@ void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, co
     }
 }
 
-// The entries of one parking list, none read past the list's end.
-void lf_readParkingList(BglWords words, std::size_t index, std::size_t end, BglAirport& airport,
-                        bool newLayout, const std::string& path)
+// The entries of one parking list from byte `at`, none read past the list's end.
+void lf_readParkingList(BglWords words, std::size_t at, std::size_t end, BglAirport& airport, bool newLayout,
+                        const std::string& path)
 {
-    const std::size_t entryWords = newLayout ? 10 : 9;
-    const std::uint32_t count = words[index + 1] >> 16;
-    std::size_t at = index + 2;
-    for (std::uint32_t entry = 0; entry < count && at + entryWords <= end; ++entry) {
-        lf_readParkingEntry(words, at, airport, path);
-        at += entryWords + (words[at] >> 24);
+    const std::size_t entryBytes = newLayout ? 40 : 36;
+    const std::uint32_t count = gf_bglHalfAt(words, at + 6);
+    std::size_t entryAt = at + 8;
+    for (std::uint32_t entry = 0; entry < count && entryAt + entryBytes <= end; ++entry) {
+        lf_readParkingEntry(words, entryAt, airport, path);
+        entryAt += entryBytes + 4 * std::size_t{gf_bglWordAt(words, entryAt) >> 24};
     }
 }
 
-void lf_readHelipads(BglWords words, std::size_t index, std::size_t end, BglAirport& airport,
-                     const std::string& path)
+void lf_readHelipads(BglWords words, std::size_t at, std::size_t end, BglAirport& airport, const std::string& path)
 {
-    if (index + 7 >= end)
+    if (at + 32 > end)
         return; // too short to hold the helipad's size
-    const double latitude = lf_latitude(words[index + 4]);
-    const double longitude = lf_longitude(words[index + 3]);
+    const double latitude = lf_latitude(gf_bglWordAt(words, at + 16));
+    const double longitude = lf_longitude(gf_bglWordAt(words, at + 12));
     const std::string position = gf_formatFixed6({latitude, longitude});
     if (!lf_positionUsable(latitude, longitude)) {
         gf_addAirportsLogLine("lat/lon helipad incorrect (skipped): " + position);
@@ -136,13 +135,13 @@ void lf_readHelipads(BglWords words, std::size_t index, std::size_t end, BglAirp
         gf_addAirportsLogLine("double helipad " + airport.file.airport_name + " (skipped) " + position);
         return;
     }
-    const double radius = lf_float(words[index + 7]) / 2.0;
+    const double radius = lf_float(gf_bglWordAt(words, at + 28)) / 2.0;
     if (!std::isfinite(radius) || radius <= 0) { // a helipad has a size
         lf_skipRadius(radius, path);
         return;
     }
     // The heading follows the size, when the subrecord is long enough to hold it.
-    const float heading = index + 8 < end ? lf_float(words[index + 8]) : 0.0f;
+    const float heading = at + 36 <= end ? lf_float(gf_bglWordAt(words, at + 32)) : 0.0f;
     airport.helipadPositions.emplace_back(latitude, longitude);
     airport.file.stands.emplace_back(fmt::format("helipad{}", airport.helipadNumber), std::vector<StandOption>{},
                                      latitude, longitude, lf_heading(heading), radius, false, false, true);
@@ -186,16 +185,16 @@ std::string lf_decodeIdentifierOrRegionCode(std::uint32_t word, bool& ok)
     return text;
 }
 
-std::string lf_decodeAirportNAME(BglWords words, std::size_t index, std::size_t end)
+std::string lf_decodeAirportNAME(BglWords words, std::size_t at, std::size_t end)
 {
-    const int declared = static_cast<int>(words[index] >> 16) - 6;
+    const int declared = static_cast<int>(gf_bglHalfAt(words, at + 2)) - 6;
     if (declared <= 0)
         return {};
-    const std::size_t first = index * 4 + 6;
-    const std::size_t last = std::min(first + std::min<std::size_t>(declared, maxNameBytes), end * 4);
-    std::string bytes;
-    for (std::size_t at = first; at < last; ++at)
-        bytes.push_back(static_cast<char>(words[at / 4] >> (8 * (at % 4)) & 0xFFu));
+    const std::size_t first = at + 6;
+    const std::size_t last = std::min(first + std::min<std::size_t>(declared, maxNameBytes), end);
+    if (first >= last)
+        return {};
+    std::string bytes(reinterpret_cast<const char*>(words.data()) + first, last - first);
     while (!bytes.empty() && bytes.back() == '\0')
         bytes.pop_back();
     return lf_nameText(bytes);
@@ -230,37 +229,42 @@ void lf_sortPositions(ApfFile& airport)
     }
 }
 
-void lf_processAirport(BglWords words, std::size_t index, std::size_t end, bool newLayout,
+void lf_processAirport(BglWords words, std::size_t at, std::size_t end, bool newLayout,
                        const std::string& path, const std::function<void(BglAirport&)>& handle)
 {
-    const std::size_t firstSubrecord = index + (newLayout ? 15 : 14);
+    const std::size_t firstSubrecord = at + (newLayout ? 60 : 56);
     if (firstSubrecord > end)
         return; // too short for an airport's fields
     bool ok = false;
-    std::string identifier = lf_decodeIdentifierOrRegionCode(words[index + 10], ok);
+    std::string identifier = lf_decodeIdentifierOrRegionCode(gf_bglWordAt(words, at + 40), ok);
     if (!ok)
         return;
     BglAirport airport;
     airport.file.identifier = std::move(identifier);
-    airport.file.altitude = lf_altitudeFeet(words[index + 5]);
+    airport.file.altitude = lf_altitudeFeet(gf_bglWordAt(words, at + 20));
     airport.file.BGLpath = path;
     airport.file.publisher = "unknown";
     bool named = false, conflicting = false;
     const std::uint16_t listId = newLayout ? parkingListNewId : parkingListId;
-    for (std::size_t at = firstSubrecord; at < end;) {
-        const std::optional<std::size_t> subEnd = gf_bglRecordEnd(words, at, end);
-        if (!subEnd)
+    for (std::size_t sub = firstSubrecord; sub < end;) {
+        const std::optional<std::size_t> subEnd = gf_bglRecordEnd(words, sub, end);
+        if (!subEnd) {
+            // What follows is lost: say so rather than hand over a silently shortened airport.
+            gf_addAirportsLogLine(fmt::format("{}{}: airport {}: the record at byte {} does not fit before the "
+                                              "airport's end at byte {}, the rest of the airport is not read",
+                                              errorMarker, path, airport.file.identifier, sub, end));
             break;
-        const std::uint16_t id = gf_bglRecordId(words, at);
+        }
+        const std::uint16_t id = gf_bglRecordId(words, sub);
         if (id == nameId) {
-            lf_takeName(airport, named, conflicting, lf_decodeAirportNAME(words, at, *subEnd));
+            lf_takeName(airport, named, conflicting, lf_decodeAirportNAME(words, sub, *subEnd));
         } else if (id == helipadId) {
-            lf_readHelipads(words, at, *subEnd, airport, path);
+            lf_readHelipads(words, sub, *subEnd, airport, path);
         } else if (id == listId) {
-            lf_readParkingList(words, at, *subEnd, airport, newLayout, path);
+            lf_readParkingList(words, sub, *subEnd, airport, newLayout, path);
             break; // only the first parking list counts
         }
-        at = *subEnd;
+        sub = *subEnd;
     }
     if (conflicting)
         airport.file.airport_name.clear();

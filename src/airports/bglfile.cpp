@@ -20,32 +20,32 @@ constexpr std::uint32_t headerSize = 0x38;
 constexpr std::uint32_t airportSection = 3;
 constexpr std::size_t sectionEntryWords = 5;
 
-// Converts the airport records met on a walk from `first` to the end of the file.
+// Converts the airport records met on a walk from byte `first` to the end of the file.
 void lf_walkRecords(BglWords words, std::size_t first, const std::string& path,
                     std::unordered_set<std::size_t>& converted, const std::function<void(BglAirport&)>& handle)
 {
-    for (std::size_t index = first; index < words.size();) {
-        const std::optional<std::size_t> end = gf_bglRecordEnd(words, index, words.size());
+    const std::size_t fileEnd = words.size() * 4;
+    for (std::size_t at = first; at < fileEnd;) {
+        const std::optional<std::size_t> end = gf_bglRecordEnd(words, at, fileEnd);
         if (!end)
-            return; // a record that does not move the walk forward or runs past the file
-        const std::uint16_t id = gf_bglRecordId(words, index);
+            return; // a record shorter than its header or running past the file
+        const std::uint16_t id = gf_bglRecordId(words, at);
         // Several sections' walks reach the same records: each airport is converted once.
-        if ((id == bglAirportId || id == bglAirportNewId) && converted.insert(index).second)
-            lf_processAirport(words, index, *end, id == bglAirportNewId, path, handle);
-        index = *end;
+        if ((id == bglAirportId || id == bglAirportNewId) && converted.insert(at).second)
+            lf_processAirport(words, at, *end, id == bglAirportNewId, path, handle);
+        at = *end;
     }
 }
 } // namespace
 
-std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t index, std::size_t end)
+std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t at, std::size_t end)
 {
-    if (index + 1 >= end)
+    if (at >= end || end - at < bglRecordHeaderBytes)
         return std::nullopt;
-    const auto size = static_cast<std::int32_t>(words[index] >> 16 | (words[index + 1] & 0xFFFFu) << 16);
-    const std::int32_t sizeInWords = size / 4;
-    if (sizeInWords < 1 || static_cast<std::size_t>(sizeInWords) > end - index)
+    const auto size = static_cast<std::int32_t>(gf_bglWordAt(words, at + 2));
+    if (size < static_cast<std::int32_t>(bglRecordHeaderBytes) || static_cast<std::size_t>(size) > end - at)
         return std::nullopt;
-    return index + static_cast<std::size_t>(sizeInWords);
+    return at + static_cast<std::size_t>(size);
 }
 
 BglFileView::BglFileView(const fs::path& path)
@@ -91,14 +91,15 @@ void gf_readBglAirports(BglWords words, const std::string& path, const std::func
         // Sections with 20-byte subsection entries (flag bit 16) are not airport sections we read.
         if (words[entry] != airportSection || (words[entry + 1] & 0x10000u) != 0)
             continue;
-        const std::size_t table = words[entry + 3] / 4;
-        if (table + 2 >= words.size())
+        // Word 2 of the section's first subsection entry: the byte of its first record.
+        const std::size_t first = std::size_t{words[entry + 3]} + 8;
+        if (first + 4 > words.size() * 4)
             continue;
-        lf_walkRecords(words, words[table + 2] / 4, path, converted, handle);
+        lf_walkRecords(words, gf_bglWordAt(words, first), path, converted, handle);
     }
 }
 
-void lf_toParkingPositions(const fs::path& path)
+void lf_toParkingPositions(const fs::path& path, const std::function<void(BglAirport&)>& handle)
 {
     struct SlotRelease {
         ~SlotRelease() { gf_endScanTask(); }
@@ -106,7 +107,7 @@ void lf_toParkingPositions(const fs::path& path)
     const std::string pathText = gf_pathText(path);
     try {
         const BglFileView file(path);
-        gf_readBglAirports(file.words(), pathText, gf_linkOrWriteAirport);
+        gf_readBglAirports(file.words(), pathText, handle);
     } catch (const std::exception&) {
         gf_addAirportsLogLine(fmt::format("{}!? Exception in lf_toParkingPositions: {}", errorMarker, pathText));
         throw;

@@ -4,6 +4,7 @@
 #include "airports/airports.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -46,21 +47,34 @@ private:
 void gf_readBglAirports(BglWords words, const std::string& path,
                         const std::function<void(BglAirport&)>& handle);
 
+void gf_linkOrWriteAirport(BglAirport& airport);
 // The scan task of one .bgl file: its airports are linked or written as generated parking
 // files. Releases its scan slot however it ends; a failure is reported and passed on.
-void lf_toParkingPositions(const std::filesystem::path& path);
-// The record walk, shared by the file's and the airport's walks.
+void lf_toParkingPositions(const std::filesystem::path& path,
+                           const std::function<void(BglAirport&)>& handle = gf_linkOrWriteAirport);
+// Records and subrecords start at any byte: each is stepped over by its exact declared size.
+// The positions below are byte offsets into the file's words.
+inline std::uint32_t gf_bglWordAt(BglWords words, std::size_t at)
+{
+    std::uint32_t word;
+    std::memcpy(&word, reinterpret_cast<const unsigned char*>(words.data()) + at, sizeof word);
+    return word;
+}
+inline std::uint16_t gf_bglHalfAt(BglWords words, std::size_t at)
+{
+    std::uint16_t half;
+    std::memcpy(&half, reinterpret_cast<const unsigned char*>(words.data()) + at, sizeof half);
+    return half;
+}
 inline constexpr std::uint16_t bglAirportId = 0x003C;
 inline constexpr std::uint16_t bglAirportNewId = 0x00AB; // one more header word
-inline std::uint16_t gf_bglRecordId(BglWords words, std::size_t index)
-{
-    return static_cast<std::uint16_t>(words[index] & 0xFFFFu);
-}
-// The word after the record at `index` (its byte size in bytes 2-5, in whole words); none
-// when that does not move forward or runs past `end`.
-std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t index, std::size_t end);
-// Converts the airport record from `index` to `end` and hands it to `handle`.
-void lf_processAirport(BglWords words, std::size_t index, std::size_t end, bool newLayout,
+inline constexpr std::size_t bglRecordHeaderBytes = 6;   // id and size
+inline std::uint16_t gf_bglRecordId(BglWords words, std::size_t at) { return gf_bglHalfAt(words, at); }
+// The byte after the record at `at` (its size in bytes 2-5); none when the record is shorter
+// than its own header or runs past `end`.
+std::optional<std::size_t> gf_bglRecordEnd(BglWords words, std::size_t at, std::size_t end);
+// Converts the airport record from byte `at` to `end` and hands it to `handle`.
+void lf_processAirport(BglWords words, std::size_t at, std::size_t end, bool newLayout,
                        const std::string& path, const std::function<void(BglAirport&)>& handle);
 
 // The quick test: the header and section table name an airport section.
@@ -68,8 +82,8 @@ bool lf_bglHasAirports(const std::filesystem::path& path);
 
 // The packed four-letter code; ok only for four characters of '0'-'9' and 'A'-'Z'.
 std::string lf_decodeIdentifierOrRegionCode(std::uint32_t word, bool& ok);
-// The name subrecord at `index`, read no further than `end` (a word index).
-std::string lf_decodeAirportNAME(BglWords words, std::size_t index, std::size_t end);
+// The name subrecord at byte `at`, read no further than byte `end`.
+std::string lf_decodeAirportNAME(BglWords words, std::size_t at, std::size_t end);
 std::string lf_decodeParkingName(std::uint32_t code);
 // Stands that share an id: the largest keeps it, the others get letters by falling size.
 void lf_sortPositions(ApfFile& airport);

@@ -9,9 +9,51 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
+#include <string_view>
 
 namespace fs = std::filesystem;
+
+namespace {
+TextEncoding lf_encodingOf(std::string_view start)
+{
+    if (start.size() < 2)
+        return ANSI;
+    const auto b0 = static_cast<unsigned char>(start[0]), b1 = static_cast<unsigned char>(start[1]);
+    if (b0 == 0xFF && b1 == 0xFE)
+        return Unicode;
+    if (b0 == 0xFE && b1 == 0xFF)
+        return Unicode_big_endian;
+    if (b0 == 0xEF && b1 == 0xBB)
+        return UTF8_with_BOM;
+    return ANSI;
+}
+
+// The whole file in one read: a file opened twice, or read in small pieces, costs far more
+// than its bytes under Wine, where each open is a round trip to the server. `openError` is
+// the error of an open that failed, 0 when a later step failed.
+bool lf_readWhole(const fs::path& path, DWORD sharing, std::string& bytes, DWORD& openError)
+{
+    openError = 0;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        openError = GetLastError();
+        return false;
+    }
+    LARGE_INTEGER size{};
+    bool read = GetFileSizeEx(file, &size) != 0;
+    if (read) {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t got = 0;
+        for (DWORD part = 1; read && part > 0 && got < bytes.size(); got += part)
+            read = ReadFile(file, bytes.data() + got, static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 30)),
+                            &part, nullptr) != 0;
+        bytes.resize(got);
+    }
+    CloseHandle(file);
+    return read;
+}
+} // namespace
 
 TextEncoding gf_detectEncoding(const fs::path& path)
 {
@@ -21,28 +63,18 @@ TextEncoding gf_detectEncoding(const fs::path& path)
         gf_logf("cannot open file {} for character encoding, err: {}", gf_pathText(path), GetLastError());
         return none_found;
     }
-    unsigned char mark[2] = {};
+    char mark[2] = {};
     DWORD got = 0;
     const BOOL read = ReadFile(file, mark, sizeof mark, &got, nullptr);
     CloseHandle(file);
-    if (!read || got < 2)
-        return ANSI;
-    if (mark[0] == 0xFF && mark[1] == 0xFE)
-        return Unicode;
-    if (mark[0] == 0xFE && mark[1] == 0xFF)
-        return Unicode_big_endian;
-    if (mark[0] == 0xEF && mark[1] == 0xBB)
-        return UTF8_with_BOM;
-    return ANSI;
+    return read ? lf_encodingOf(std::string_view(mark, got)) : ANSI;
 }
 
 int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::string>& lines)
 {
     try {
-        const TextEncoding encoding = gf_detectEncoding(path);
-        if (encoding == none_found)
-            return 0;
-        return gf_openTextStream(encoding, path, lines);
+        TextEncoding encoding = none_found;
+        return gf_readTextFile(path, lines, encoding);
     } catch (const std::exception& e) {
         gf_logf("gf_readExtTextFileToStringVector {}", e.what());
         return 0;
@@ -50,22 +82,14 @@ int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::stri
 }
 
 namespace {
+constexpr unsigned windows1252 = 1252;
+
 bool lf_isUtf8(const std::string& line)
 {
     if (std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return true;
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()), nullptr,
                                0) != 0;
-}
-
-std::string lf_windows1252ToUtf8(const std::string& line)
-{
-    constexpr UINT windows1252 = 1252;
-    const int length = static_cast<int>(line.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(windows1252, 0, line.data(), length, nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(windows1252, 0, line.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return gf_utf16ToUtf8(wide);
 }
 
 void lf_dropCarriageReturn(std::string& line)
@@ -75,12 +99,8 @@ void lf_dropCarriageReturn(std::string& line)
 }
 
 // UTF-16 with its byte order from the mark (big-endian without one); lines end at U+000A.
-int lf_readUtf16(const fs::path& path, std::vector<std::string>& lines)
+int lf_utf16Lines(const std::string& bytes, std::vector<std::string>& lines)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
-        return 0;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t at = 0;
     bool littleEndian = false;
     if (bytes.size() >= 2) {
@@ -117,17 +137,26 @@ int lf_readUtf16(const fs::path& path, std::vector<std::string>& lines)
     }
     return 1;
 }
-} // namespace
 
-int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<std::string>& lines)
+// The bytes' lines in the encoding; a line ends at LF or CR LF, and a last piece without
+// a line end counts when it is not empty.
+int lf_textLines(TextEncoding encoding, const std::string& bytes, std::vector<std::string>& lines)
 {
     if (encoding == Unicode || encoding == Unicode_big_endian)
-        return lf_readUtf16(path, lines);
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
-        return 0;
+        return lf_utf16Lines(bytes, lines);
     const std::size_t first = lines.size();
-    gf_readLines(in, lines);
+    lines.reserve(first + static_cast<std::size_t>(std::ranges::count(bytes, '\n')) + 1);
+    const std::string_view text(bytes);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        std::string_view line = text.substr(at, end == std::string_view::npos ? end : end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos)
+            break;
+        at = end + 1;
+    }
     if (encoding == UTF8_with_BOM) {
         if (lines.size() > first) {
             std::string& line = lines[first];
@@ -139,8 +168,34 @@ int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<s
     // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252.
     for (std::size_t i = first; i < lines.size(); ++i)
         if (!lf_isUtf8(lines[i]))
-            lines[i] = lf_windows1252ToUtf8(lines[i]);
+            lines[i] = gf_codePageToUtf8(lines[i], windows1252);
     return 1;
+}
+} // namespace
+
+int gf_readTextFile(const fs::path& path, std::vector<std::string>& lines, TextEncoding& encoding)
+{
+    std::string bytes;
+    DWORD openError = 0;
+    encoding = none_found;
+    if (!lf_readWhole(path, FILE_SHARE_READ, bytes, openError)) {
+        if (openError != 0)
+            gf_logf("cannot open file {} for character encoding, err: {}", gf_pathText(path), openError);
+        else
+            gf_logf("cannot read file {}", gf_pathText(path));
+        return 0;
+    }
+    encoding = lf_encodingOf(bytes);
+    return lf_textLines(encoding, bytes, lines);
+}
+
+int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<std::string>& lines)
+{
+    std::string bytes;
+    DWORD openError = 0;
+    if (!lf_readWhole(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes, openError))
+        return 0;
+    return lf_textLines(encoding, bytes, lines);
 }
 
 void gf_readLines(std::istream& stream, std::vector<std::string>& lines)

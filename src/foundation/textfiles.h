@@ -19,6 +19,9 @@ struct FileLines {
 TextEncoding gf_detectEncoding(const std::filesystem::path& path);
 // Appends the file's lines as UTF-8; 1 when read, 0 otherwise.
 int gf_readExtTextFileToStringVector(const std::filesystem::path& path, std::vector<std::string>& lines);
+// Appends the file's lines in the encoding of its mark, reading it once; `encoding` is
+// none_found when it cannot be read. 1 when read, 0 otherwise.
+int gf_readTextFile(const std::filesystem::path& path, std::vector<std::string>& lines, TextEncoding& encoding);
 int gf_openTextStream(TextEncoding encoding, const std::filesystem::path& path, std::vector<std::string>& lines);
 // Appends every line of an open stream (CR LF or LF ends a line), then clears its state.
 void gf_readLines(std::istream& stream, std::vector<std::string>& lines);

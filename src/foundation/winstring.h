@@ -28,8 +28,21 @@ std::string gf_utf16ToUtf8(std::wstring_view text);
 std::wstring gf_utf8ToUtf16(std::string_view text);
 
 #include <filesystem>
+#include <optional>
 // Paths from and to UTF-8 text; a path built from a narrow string would be read
 // in the ANSI code page. A text that is no UTF-8 raises std::filesystem::filesystem_error
 // with std::errc::illegal_byte_sequence.
 std::filesystem::path gf_u8path(std::string_view utf8);
 std::string gf_pathText(const std::filesystem::path& path);
+
+// Texts in a Windows code page, such as the simulator's: its narrow texts are in the
+// system's ANSI code page (CP_ACP). Empty when the code page cannot hold every character
+// of the text (no best-fit look-alikes) or the text is no UTF-8.
+std::optional<std::string> gf_utf8ToCodePage(std::string_view utf8, unsigned codePage);
+std::optional<std::string> gf_utf8ToAnsi(std::string_view utf8);
+unsigned gf_ansiCodePage(); // GetACP()
+// Bytes that the code page does not define become U+FFFD or their look-alike; never raises.
+std::string gf_codePageToUtf8(std::string_view bytes, unsigned codePage);
+std::string gf_ansiToUtf8(std::string_view ansi);
+// A path in the ANSI code page; its short form when the long one cannot be held there.
+std::optional<std::string> gf_pathToAnsi(const std::filesystem::path& path);

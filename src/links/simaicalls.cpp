@@ -5,8 +5,10 @@
 
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
+#include "foundation/winstring.h"
 #include "simconnect/protocol.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -21,20 +23,23 @@ std::vector<Refusal> refusals;
 
 void createAiInSim(const CreationItem& item)
 {
-    const std::string title(item.liveryTitle);
-    if (item.tailNumber.size() >= scTailNumberField || title.size() >= scNameField) {
-        // The simulator's fields cannot hold it: this aircraft is not created, and that is no
-        // fault of the connection.
-        gf_logf("! Simcon call to create ac in sim refused, too long for the simulator, hexid:{}, liv: \"{}\", "
+    // The simulator knows its liveries by their titles in the system's code page.
+    const std::optional<std::string> title = gf_utf8ToAnsi(item.liveryTitle);
+    const std::optional<std::string> tailNumber = gf_utf8ToAnsi(item.tailNumber);
+    if (!title || !tailNumber || tailNumber->size() >= scTailNumberField || title->size() >= scNameField) {
+        // The simulator cannot take it: this aircraft is not created, and that is no fault of
+        // the connection.
+        gf_logf("! Simcon call to create ac in sim refused, {} for the simulator, hexid:{}, liv: \"{}\", "
                 "callsign: {}",
-                item.flightId, title, item.tailNumber);
-        refusals.push_back({item.flightId, title.size() >= scNameField});
+                title && tailNumber ? "too long" : "not in the code page", item.flightId, item.liveryTitle,
+                item.tailNumber);
+        refusals.push_back({item.flightId, !title || title->size() >= scNameField});
         return;
     }
-    if (SimConnect_AICreateNonATCAircraft(simConnection, title.c_str(), item.tailNumber.c_str(), item.position,
+    if (SimConnect_AICreateNonATCAircraft(simConnection, title->c_str(), tailNumber->c_str(), item.position,
                                           reqCreateAircraft) != scOk) {
-        gf_logf("! Simcon call to create ac in sim failed, hexid:{}, liv: \"{}\", callsign: {}", item.flightId, title,
-                item.tailNumber);
+        gf_logf("! Simcon call to create ac in sim failed, hexid:{}, liv: \"{}\", callsign: {}", item.flightId,
+                item.liveryTitle, item.tailNumber);
         refusals.push_back({item.flightId, false});
         countRequestError();
         return;

@@ -5,6 +5,7 @@
 #include "links/simqueues.h"
 
 #include "foundation/log.h"
+#include "foundation/winstring.h"
 #include "simconnect/protocol.h"
 #include "traffic/traffic.h"
 
@@ -103,7 +104,7 @@ void onSimObjectDataByType(const SimMessage& message)
         return;
     }
     const double height = message.read<double>(nearbyHeight).value_or(0.0);
-    const std::string atcId = message.text(nearbyAtcId, atcIdField);
+    const std::string atcId = gf_ansiToUtf8(message.text(nearbyAtcId, atcIdField)); // in the system's code page
     if (lf_takeNewObject(objectId)) {
         // Created a moment ago: the ATC id is the callsign it was created with.
         const std::uint32_t flightId = takePendingCreation(atcId);

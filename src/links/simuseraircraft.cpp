@@ -12,6 +12,7 @@
 #include "foundation/flightident.h"
 #include "foundation/geometry.h"
 #include "foundation/log.h"
+#include "foundation/winstring.h"
 #include "liveries/liveries.h"
 #include "links/realtrafficserver.h"
 #include "simconnect/protocol.h"
@@ -35,14 +36,14 @@ UserAircraft userBlock;
 LatLon previousPosition{0.0, 0.0};
 UserAircraftInfo userInfo;
 
-// Cut to at most `length` bytes without splitting a UTF-8 character.
+// Cut to at most `length` characters of UTF-8.
 std::string lf_cutText(const std::string& text, std::size_t length)
 {
-    if (text.size() <= length)
-        return text;
-    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-        --length;
-    return text.substr(0, length);
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && characters++ == length)
+            return text.substr(0, at);
+    return text;
 }
 
 // Seconds since 1970 of the simulator's zulu year, day of year and time of day.
@@ -150,7 +151,8 @@ void onUserOnGround(const SimMessage& message)
 
 void readUserAircraftTitle(const SimMessage& message)
 {
-    const std::string text = message.text(scOff::dataStart, message.size);
+    // The simulator's texts are in the system's code page.
+    const std::string text = gf_ansiToUtf8(message.text(scOff::dataStart, message.size));
     if (text.empty()) {
         gf_log("! title of your ac is empty?");
         return;
@@ -170,7 +172,7 @@ void readUserAircraftModel(const SimMessage& message)
 {
     if (!message.has(scOff::dataStart, modelField))
         throw zeb::UserErrorException(73, "It looks like you have not selected an aircraft as user vehicle");
-    const std::string text = message.text(scOff::dataStart, modelField);
+    const std::string text = gf_ansiToUtf8(message.text(scOff::dataStart, modelField));
     if (text.empty())
         throw zeb::UserErrorException(71, "atc_model= in [General] section of your aircraft.cfg is empty or missing");
     std::string model = lf_modelCode(text);

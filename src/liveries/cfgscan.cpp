@@ -6,21 +6,15 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
-
 namespace fs = std::filesystem;
 
 bool lf_readCfgLines(const fs::path& file, std::vector<std::string>& lines, PackageKind kind)
 {
-    const TextEncoding encoding = gf_detectEncoding(file);
-    if (encoding == none_found) {
-        if (kind == PackageKind::ivao)
-            gf_logMarked(fmt::format("no character set found for {}", gf_scanPathText(file)));
-        return false;
-    }
-    // A guess at the line count that a huge or binary file cannot inflate.
-    lines.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(fs::file_size(file) / 32 + 16, 4096)));
-    return gf_openTextStream(encoding, file, lines) == 1;
+    TextEncoding encoding = none_found;
+    const int read = gf_readTextFile(file, lines, encoding);
+    if (encoding == none_found && kind == PackageKind::ivao)
+        gf_logMarked(fmt::format("no character set found for {}", gf_scanPathText(file)));
+    return read == 1;
 }
 
 void lf_closeSection(SectionWalk& walk)

@@ -159,6 +159,14 @@ bool lf_unwantedTitle(const std::string& title)
     return SUPPRESS_STUB.value.load() && title.ends_with("_STUB");
 }
 
+bool lf_titleInCodePage(const std::string& folderText, const std::string& header, const std::string& title)
+{
+    if (gf_utf8ToAnsi(title))
+        return true;
+    return lf_reject(fmt::format("{} {} title \"{}\" has characters that the simulator's code page {} lacks",
+                                 folderText, header, title, gf_ansiCodePage()));
+}
+
 LiveryData lf_makeLiveryData(int priority, const std::string& airl, const std::string& type, bool cargo,
                              const std::string& title, const std::string& atcid, bool checkUnique)
 {
@@ -212,7 +220,7 @@ std::list<LiveryData> lf_procesFltSimSection(int priority, std::vector<std::stri
             lf_reject(fmt::format("{} {} misses title", folderText, header));
             return result;
         }
-        if (lf_unwantedTitle(values.title))
+        if (lf_unwantedTitle(values.title) || !lf_titleInCodePage(folderText, header, values.title))
             return result;
         if (values.codes.empty()) {
             lf_reject(fmt::format("{} {} empty ", folderText, header) + "atc_parking_codes=");

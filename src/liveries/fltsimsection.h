@@ -1,6 +1,6 @@
 #pragma once
 // One [fltsim.N] section of an aircraft.cfg turned into liveries, on the file's scan task.
-#include "liveries/folderlisting.h"
+#include "foundation/folderlisting.h"
 #include "liveries/liverydata.h"
 
 #include <filesystem>
@@ -41,5 +41,8 @@ bool lf_sectionFilesExist(const std::filesystem::path& folder, const std::string
                           const SectionValues& values, const FolderListing* listing);
 // True when the title is one the user does not want, or a stub the settings hide.
 bool lf_unwantedTitle(const std::string& title);
+// True when the simulator can be asked for the title: it knows its liveries by their titles
+// in the system's code page. Otherwise the section is refused (reported).
+bool lf_titleInCodePage(const std::string& folderText, const std::string& header, const std::string& title);
 // Removes trailing empty and "//" lines.
 void lf_dropTrailingLines(std::vector<std::string>& lines);

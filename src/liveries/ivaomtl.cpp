@@ -101,7 +101,7 @@ LiveryData lf_procesIvaoFltSimSection(int priority, std::vector<std::string>& li
         gf_addIncompleteSection(fmt::format("{} {} misses title", folderText, header));
         return {};
     }
-    if (lf_unwantedTitle(values.title))
+    if (lf_unwantedTitle(values.title) || !lf_titleInCodePage(folderText, header, values.title))
         return {};
     std::optional<std::string> airline = gf_titleAirline(values.title, type);
     if (!airline) {

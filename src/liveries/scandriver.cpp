@@ -6,7 +6,9 @@
 #include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
+#include "foundation/folderlisting.h"
 #include "foundation/log.h"
+#include "foundation/scanpool.h"
 #include "foundation/scanthrottle.h"
 #include "foundation/textfiles.h"
 #include "foundation/texthelpers.h"
@@ -14,7 +16,6 @@
 #include "liveries/addondiscovery.h"
 #include "liveries/cfgkeys.h"
 #include "liveries/cfgscan.h"
-#include "liveries/folderlisting.h"
 #include "liveries/liveries.h"
 #include "liveries/regcodes.h"
 #include "liveries/scanreports.h"
@@ -24,10 +25,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
-#include <future>
 #include <map>
-#include <thread>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -35,56 +36,35 @@ namespace {
 using Liveries = std::list<LiveryData>;
 using Listing = std::shared_ptr<const FolderListing>;
 using Reader = Liveries (*)(int, const fs::path&, Listing);
-using Pending = std::deque<std::future<Liveries>>;
 
-// One file on its own thread; the running count falls once, however the reader ends.
+// One file on a worker; the running count rises before the reader runs and falls once,
+// however it ends.
 Liveries lf_runScanTask(Reader reader, int priority, const fs::path& file, Listing listing)
 {
+    runningScanTasks.fetch_add(1);
     struct Slot {
         ~Slot() { gf_endScanTask(); }
     } slot;
     return reader(priority, file, std::move(listing));
 }
 
-void lf_startTask(Pending& pending, Reader reader, int priority, const fs::path& file, const Listing& listing)
+// aircraft.cfg or sim.cfg in any letter case: the stem and extension tests of the name.
+bool lf_isConfigName(std::wstring_view name)
 {
-    std::packaged_task<Liveries()> task(
-        [reader, priority, file, listing] { return lf_runScanTask(reader, priority, file, listing); });
-    std::future<Liveries> result = task.get_future();
-    runningScanTasks.fetch_add(1);
-    try {
-        std::thread(std::move(task)).detach();
-    } catch (...) {
-        gf_endScanTask();
-        throw;
-    }
-    pending.push_back(std::move(result));
+    const auto equalsAscii = [&](std::wstring_view lower) {
+        return name.size() == lower.size() && std::ranges::equal(name, lower, [](wchar_t c, wchar_t l) {
+                   return (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == l;
+               });
+    };
+    return equalsAscii(L"aircraft.cfg") || equalsAscii(L"sim.cfg");
 }
 
-// Waits for the oldest result and merges it, or only waits when the results are dropped.
-void lf_collectOldest(Pending& pending, bool merge, std::string_view where)
+bool lf_isConfigFile(const FolderEntry& entry, const fs::path& folder)
 {
-    std::future<Liveries> oldest = std::move(pending.front());
-    pending.pop_front();
-    try {
-        Liveries liveries = oldest.get();
-        if (merge)
-            scannedLiveries.merge(liveries, lf_lessByNames);
-    } catch (const std::exception& e) {
-        if (merge)
-            gf_logMarked(fmt::format("liveries search aborted, futs {}, {}", where, e.what()));
-    }
-}
-
-bool lf_isConfigFile(const FolderEntry& entry, const fs::path& path)
-{
-    const fs::path name(entry.name);
-    if (!gf_equalsUpper(".CFG", gf_pathText(name.extension())))
+    if (!lf_isConfigName(entry.name))
         return false;
-    const std::string stem = gf_pathText(name.stem());
-    if (!gf_equalsUpper("AIRCRAFT", stem) && !gf_equalsUpper("SIM", stem))
-        return false;
-    return entry.type == fs::file_type::regular || (entry.type == fs::file_type::symlink && fs::is_regular_file(path));
+    return entry.type == fs::file_type::regular ||
+           (entry.type == fs::file_type::symlink && fs::is_regular_file(folder / entry.name));
 }
 
 Reader lf_readerFor(const std::string& pathText)
@@ -93,13 +73,21 @@ Reader lf_readerFor(const std::string& pathText)
     return ivao ? lf_searchLiveriesinIvaoFile : lf_searchLiveriesinFile;
 }
 
-// One folder tree, depth first in listing order as a recursive directory iterator goes.
-struct FolderWalk {
+// What one file gave: its liveries, or the message of its failure. Written by its task only.
+struct FileResult {
+    Liveries liveries;
+    std::optional<std::string> failure;
+};
+
+// One folder tree, depth first in listing order as a recursive directory iterator goes; the
+// files are read by the workers of the pool.
+struct LiveryWalk {
     int priority;
     std::size_t folderLength; // of the scanned folder's text: the rules test what lies below
-    Pending pending;
-    std::error_code error; // the listing that failed ends the walk
-    fs::path failed;       // its folder
+    ScanPool& pool;
+    std::deque<FileResult> results; // one per file in walk order; a deque keeps them in place
+    std::error_code error;          // the listing that failed ends the walk
+    fs::path failed;                // its folder
 };
 
 // The model and texture folders beside an aircraft's configuration file hold its files,
@@ -115,55 +103,78 @@ bool lf_isLiveryDataFolder(const std::wstring& name)
     return is(L"model") || is(L"texture");
 }
 
+void lf_startFile(LiveryWalk& walk, Reader reader, fs::path file, Listing listing)
+{
+    FileResult& result = walk.results.emplace_back();
+    walk.pool.add([&result, reader, priority = walk.priority, file = std::move(file), listing = std::move(listing)] {
+        if (gf_exitUnderWay())
+            return;
+        try {
+            result.liveries = lf_runScanTask(reader, priority, file, listing);
+        } catch (const std::exception& e) {
+            result.failure = e.what();
+        }
+    });
+}
+
 // A configuration file is read on a task; a folder is entered unless its path below the
 // scanned folder holds "airport" or its path is too long, or it is a livery data folder.
-void lf_walkFolder(FolderWalk& walk, const fs::path& folder)
+void lf_walkFolder(LiveryWalk& walk, const fs::path& folder)
 {
     const Listing listing = gf_listFolder(folder, walk.error);
     if (!listing) {
         walk.failed = folder;
         return;
     }
-    const bool aircraftFolder = std::ranges::any_of(
-        listing->entries, [&](const FolderEntry& entry) { return lf_isConfigFile(entry, folder / entry.name); });
+    // The entries' texts as the folder's path would give them, without a path object each.
+    std::string prefix = gf_scanPathText(folder / L"x");
+    prefix.pop_back();
+    const bool aircraftFolder =
+        std::ranges::any_of(listing->entries, [&](const FolderEntry& entry) { return lf_isConfigFile(entry, folder); });
     for (const FolderEntry& entry : listing->entries) {
         if (walk.error || gf_exitUnderWay())
             return;
-        const fs::path path = folder / entry.name;
         bool enter = false;
         try {
-            const std::string text = gf_scanPathText(path);
+            const std::string text = prefix + gf_pathText(fs::path(entry.name));
             enter = entry.type == fs::file_type::directory && text.size() < 250 &&
                     text.find("airport", std::min(walk.folderLength, text.size())) == std::string::npos &&
                     !(aircraftFolder && lf_isLiveryDataFolder(entry.name));
-            if (lf_isConfigFile(entry, path)) {
-                gf_waitForScanSlot();
-                if (gf_exitUnderWay())
-                    return;
-                lf_startTask(walk.pending, lf_readerFor(text), walk.priority, path, listing);
-                if (walk.pending.size() > static_cast<std::size_t>(scanTaskLimit))
-                    lf_collectOldest(walk.pending, true, "inner");
-            }
+            if (lf_isConfigFile(entry, folder))
+                lf_startFile(walk, lf_readerFor(text), folder / entry.name, listing);
         } catch (const std::exception& e) {
-            gf_logMarked(fmt::format("liveries search in {} aborted, cause: {}", gf_scanPathText(path), e.what()));
+            gf_logMarked(fmt::format("liveries search in {} aborted, cause: {}", gf_scanPathText(folder / entry.name),
+                                     e.what()));
         }
         if (enter)
-            lf_walkFolder(walk, path);
+            lf_walkFolder(walk, folder / entry.name);
     }
 }
 } // namespace
 
 void lf_scanLiveryFolder(int priority, const fs::path& folder)
 {
-    FolderWalk walk{priority, gf_scanPathText(folder).size()};
+    ScanPool pool;
+    LiveryWalk walk{priority, gf_scanPathText(folder).size(), pool};
     lf_walkFolder(walk, folder);
     if (walk.error)
         gf_logMarked(fmt::format("liveries search in folder {} aborted because of iterator problem: {} [{}]",
                                  gf_scanPathText(folder), walk.error.message(), gf_scanPathText(walk.failed)));
     // After a failed walk or during an exit the started tasks are waited for and dropped.
-    const bool merge = !walk.error && !gf_exitUnderWay();
-    while (!walk.pending.empty())
-        lf_collectOldest(walk.pending, merge, "outer");
+    pool.wait();
+    if (walk.error || gf_exitUnderWay())
+        return;
+    // In walk order, as merging each file's sorted list in turn would: one stable sort of
+    // them all in that order gives the same list, without walking the whole list per file.
+    Liveries found;
+    for (FileResult& result : walk.results) {
+        if (result.failure)
+            gf_logMarked(fmt::format("liveries search aborted, futs outer, {}", *result.failure));
+        else
+            found.splice(found.end(), result.liveries);
+    }
+    found.sort(lf_lessByNames);
+    scannedLiveries.merge(found, lf_lessByNames);
 }
 
 void lf_scanLiveryPaths(ScanState& state, const std::string& entry)
@@ -231,7 +242,17 @@ void lf_removeOldReports()
     }
 }
 
+LiveryScanTimes liveryScanTimes;
+
 namespace {
+double lf_secondsSince(std::chrono::steady_clock::time_point& since)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - since).count();
+    since = now;
+    return seconds;
+}
+
 // Nothing of a scan outlives it: lists, titles and liveries are emptied.
 void lf_dropScan()
 {
@@ -264,9 +285,12 @@ bool gf_scanLiveries(bool scan, bool discover, bool removeDuplicates, std::vecto
         lf_readAddOnsCfg(folders);
         lf_readSimObjectsCfg(folders);
     }
+    liveryScanTimes = {};
+    auto since = std::chrono::steady_clock::now();
     ScanState state;
     for (const std::string& folder : folders)
         lf_scanLiveryPaths(state, folder);
+    liveryScanTimes.walk = lf_secondsSince(since);
     if (gf_exitUnderWay()) {
         lf_dropScan();
         return true;
@@ -289,8 +313,11 @@ bool gf_scanLiveries(bool scan, bool discover, bool removeDuplicates, std::vecto
     lf_showLiveryCount();
     lf_clearScanLists();
     gf_clearStatus();
+    liveryScanTimes.reports = lf_secondsSince(since);
     lf_writeLiveriesScanned();
+    liveryScanTimes.save = lf_secondsSince(since);
     processScannedLiveries();
+    liveryScanTimes.indexBuild = lf_secondsSince(since);
     scannedLiveries.clear();
     return true;
 }

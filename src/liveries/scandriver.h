@@ -11,6 +11,17 @@ struct ScanState {
     std::size_t countAfterPrevious = 0; // list count after the previous folder
 };
 
+// Where the last scan's time went, in seconds: the walk with its reading tasks, the reports
+// (conversion lines, priority duplicates, report files), saving LiveriesScanned.xml and the
+// index build.
+struct LiveryScanTimes {
+    double walk = 0;
+    double reports = 0;
+    double save = 0;
+    double indexBuild = 0;
+};
+extern LiveryScanTimes liveryScanTimes;
+
 // One entry of the folder list: skipped when empty, missing or no folder (logged), else
 // walked with the next priority and its count logged.
 void lf_scanLiveryPaths(ScanState& state, const std::string& entry);

@@ -2,6 +2,7 @@
 // One end of a connection to the simulator: a named pipe or a socket with overlapped
 // I/O completed on the system thread pool. Each pending I/O holds a reference, so the
 // object outlives its I/O after the client's close.
+#include "foundation/recursivemutex.h"
 #include "simconnect/cutter.h"
 
 #include <winsock2.h>
@@ -56,7 +57,7 @@ public:
     const ScKind kind;
     HANDLE handle = INVALID_HANDLE_VALUE; // the pipe, or the socket
     std::atomic<bool> connected{false};   // changed under stateLock
-    std::recursive_mutex stateLock;
+    RecursiveMutex stateLock;
     ScLastError lastError;                // under stateLock
     std::atomic<std::uint32_t> connectionId{0};
     std::atomic<std::uint32_t> refs{1};

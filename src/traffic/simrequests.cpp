@@ -6,6 +6,11 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 
+#include "foundation/log.h"
+#include "foundation/winstring.h"
+
+#include <optional>
+
 bool (*simRequestSeam)(const SimRequest& request) = nullptr;
 
 namespace {
@@ -21,8 +26,15 @@ ScResult lf_send(const SimRequest& r)
     case reqStaticCg:
         return SimConnect_RequestDataOnSimObject(simConnection, reqStaticCg, defStaticCg, r.objectId, periodOnce, 0, 0,
                                                  0, 0);
-    case reqFlightPlan:
-        return SimConnect_AISetAircraftFlightPlan(simConnection, r.objectId, r.path.c_str(), reqFlightPlan);
+    case reqFlightPlan: {
+        // The simulator reads the path in the system's code page.
+        const std::optional<std::string> path = gf_pathToAnsi(gf_u8path(r.path));
+        if (!path) {
+            gf_logf("! flight plan {} has no name in the simulator's code page", r.path);
+            return scFail;
+        }
+        return SimConnect_AISetAircraftFlightPlan(simConnection, r.objectId, path->c_str(), reqFlightPlan);
+    }
     case ceAllLightsToggle:
         return SimConnect_TransmitClientEvent(simConnection, r.objectId, ceAllLightsToggle, 0, notificationGroup, 0);
     case defSpoilersThrottles:

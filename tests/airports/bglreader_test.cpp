@@ -274,6 +274,35 @@ TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)
     ASSERT_EQ(cut.airports.size(), 2u);
     EXPECT_EQ(cut.airports[0].file.airport_name, "Cut");
     EXPECT_EQ(lf_ids(cut.airports[1]), (std::vector<std::string>{"p1", "p2"}));
+    // The airport whose walk ended early is named in a marked line; the other, read to its
+    // end, is not.
+    ASSERT_EQ(cut.lines.size(), 1u);
+    EXPECT_TRUE(cut.lines[0].starts_with(marker + "D:\\Scenery\\test.bgl: airport EHAM: ")) << cut.lines[0];
+    EXPECT_NE(cut.lines[0].find("the rest of the airport is not read"), std::string::npos) << cut.lines[0];
+}
+
+TEST(BglReader, RecordsAreSteppedByTheirExactSizeAtAnyByte)
+{
+    // Unpadded names of every length modulo 4 put the records after them at any byte: the
+    // helipad and stands after the name, and the next airport after this one.
+    const std::string names[] = {"Schiphol Oost Heli", "Amsterdam Schiphol1", "Amsterdam Schiphol 2",
+                                 "Amsterdam Schiphol 3x"};
+    for (const bool newLayout : {false, true}) {
+        for (const std::string& name : names) {
+            bglw::Airport first = lf_airport({Name{name, false}, Helipad{.latitude = 52.1, .longitude = 4.1},
+                                              ParkingList{.entries = {lf_stand(1), lf_stand(2)}}});
+            bglw::Airport second = lf_airport({Name{"Rotterdam", false}, ParkingList{.entries = {lf_stand(7)}}}, "EHRD");
+            first.newLayout = second.newLayout = newLayout;
+            const BglRead read = gf_testReadBgl(gf_testBglFile({first, second}));
+            ASSERT_EQ(read.airports.size(), 2u) << name;
+            EXPECT_EQ(read.airports[0].file.airport_name, name);
+            EXPECT_EQ(lf_ids(read.airports[0]), (std::vector<std::string>{"helipad1", "p1", "p2"})) << name;
+            EXPECT_EQ(read.airports[1].file.identifier, "EHRD");
+            EXPECT_EQ(read.airports[1].file.airport_name, "Rotterdam");
+            EXPECT_EQ(lf_ids(read.airports[1]), std::vector<std::string>{"p7"});
+            EXPECT_TRUE(read.lines.empty()) << name;
+        }
+    }
 }
 
 TEST(BglReader, NoInputMakesItFail)

@@ -1,5 +1,11 @@
-// The program as its own process: the simulator quits; a restart in the same process.
+// The program as its own process: the simulator quits; restarts in the same process.
 #include "program_fixture.h"
+
+#include "processhandles/processhandles.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
 
 TEST_F(ProgramRun, TheSimulatorQuittingEndsTheProgram)
 {
@@ -30,4 +36,43 @@ TEST_F(ProgramRun, ARestartRunsTheStartUpAgainInTheSameProcess)
     EXPECT_TRUE(logHasLine("Exiting: RESTART"));
     EXPECT_TRUE(logHasLine("Restarting after 2 seconds"));
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+}
+
+namespace {
+// The fewest handles the program holds over a second, so that a thread that is just
+// starting or ending does not count.
+unsigned long lf_steadyHandles(HANDLE process)
+{
+    unsigned long fewest = ~0ul;
+    for (int sample = 0; sample < 5; ++sample) {
+        fewest = std::min(fewest, processhandles::gf_handleCount(GetProcessId(process)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return fewest;
+}
+} // namespace
+
+TEST_F(ProgramRun, RestartsLeaveNoHandlesOpen)
+{
+    HANDLE process = start();
+    ASSERT_NE(process, nullptr);
+    ASSERT_TRUE(simulator->waitForSession(1, std::chrono::seconds(30)));
+    ASSERT_TRUE(waitForMainLoop());
+    // The user aircraft jumps to and fro; the first restart may still make what the process
+    // keeps for good, so the count after it is the measure.
+    unsigned long first = 0;
+    std::map<std::string, int> firstTypes;
+    for (int restart = 1; restart <= 5; ++restart) {
+        simulator->setUserValue("Plane Latitude", restart % 2 == 1 ? 53.3086 : 52.3086);
+        ASSERT_TRUE(simulator->waitForSession(restart + 1, std::chrono::seconds(40))) << "restart " << restart;
+        ASSERT_TRUE(waitForMainLoop()) << "restart " << restart;
+        if (restart == 1) {
+            first = lf_steadyHandles(process);
+            firstTypes = processhandles::gf_handleTypes(GetProcessId(process));
+        }
+    }
+    EXPECT_LE(lf_steadyHandles(process), first + 1)
+        << processhandles::gf_typeChanges(firstTypes, processhandles::gf_handleTypes(GetProcessId(process)));
+    ASSERT_TRUE(closeWindow(process));
+    EXPECT_EQ(waitForEnd(process), 0);
 }

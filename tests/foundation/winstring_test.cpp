@@ -1,9 +1,11 @@
 #include "foundation/winstring.h"
+#include "support/codepage.h"
 #include "support/tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 using win32::Utf8ConversionException;
 
@@ -67,4 +69,49 @@ TEST(WinString, PathsFromTextThatIsNoUtf8AreRefused)
         }
     }
     EXPECT_EQ(gf_u8path("").native(), L"");
+}
+
+TEST(WinString, TheAnsiCodePageHoldsWhatItHasAndNothingElse)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    struct Case {
+        std::string utf8;
+        std::optional<std::string> ansi;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"KLM 737", "KLM 737"},
+        {"D\xC3\xBCsseldorf S\xC3\xA3o Paulo", "D\xFCsseldorf S\xE3o Paulo"},
+        {"Ch\xC3\xA2teau \xE2\x80\x93 \xE2\x82\xAC", "Ch\xE2teau \x96 \x80"}, // en dash and euro in 0x80..0x9F
+        {"\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1", std::nullopt},            // Greek
+        {"Tokyo \xE6\x9D\xB1\xE4\xBA\xAC", std::nullopt},                        // CJK
+        {"\xC5\x81\xC3\xB3\x64\xC5\xBA", std::nullopt}, // Polish: best fit would give "Lodz"
+        {"\xC3\x28", std::nullopt},                     // no UTF-8
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(gf_utf8ToAnsi(c.utf8), c.ansi) << c.utf8;
+        if (c.ansi) {
+            EXPECT_EQ(gf_ansiToUtf8(*c.ansi), c.utf8);
+        }
+    }
+    EXPECT_EQ(gf_codePageToUtf8("\x81", 1252), "\xC2\x81") << "an undefined byte keeps a character of its own";
+}
+
+TEST(WinString, APathTheAnsiCodePageCannotHoldIsGivenInItsShortForm)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    TempFolder folder;
+    const auto held = folder.path() / gf_u8path("Z\xC3\xBCrich");
+    const auto greek = folder.path() / gf_u8path("\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 plans");
+    for (const auto& path : {held, greek}) {
+        std::filesystem::create_directory(path);
+        gf_testWriteFile(path / "plan.pln", "x");
+    }
+    const std::optional<std::string> heldText = gf_pathToAnsi(held / "plan.pln");
+    ASSERT_TRUE(heldText);
+    EXPECT_EQ(gf_ansiToUtf8(*heldText), gf_pathText(held / "plan.pln")) << "the long form where it can";
+    const std::optional<std::string> greekText = gf_pathToAnsi(greek / "plan.pln");
+    ASSERT_TRUE(greekText);
+    EXPECT_TRUE(std::filesystem::exists(gf_u8path(gf_ansiToUtf8(*greekText)))) << *greekText;
+    EXPECT_FALSE(gf_pathToAnsi(greek / "missing.pln")) << "no short form of a file that is not there";
 }

@@ -6,6 +6,9 @@
 #include "liveries/referencedata.h"
 #include "links/realtrafficserver.h"
 #include "simconnect/protocol.h"
+#include "support/codepage.h"
+
+#include <fmt/format.h>
 
 namespace {
 constexpr double amsterdamLatitude = 52.3086;
@@ -175,6 +178,31 @@ TEST_F(SimLink, TheTitleIsCutTo48CharactersAndShown)
     requestUserTitleAndModel();
     EXPECT_TRUE(waitForLog("! title of your ac is empty?"));
     EXPECT_EQ(gf_userAircraftInfo().title, title);
+}
+
+TEST_F(SimLink, TextsOfTheSimulatorInItsCodePageArriveAsUtf8)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    // 60 characters in Windows-1252, as the simulator sends them; cut to 48 characters.
+    const std::string ansiTitle = "Fokker 100 D\xFCsseldorf \xC4\xD6\xDC " + std::string(34, '\xE9');
+    const std::string title = "Fokker 100 D\xC3\xBCsseldorf \xC3\x84\xC3\x96\xC3\x9C " + [] {
+        std::string accents;
+        for (int i = 0; i < 22; ++i)
+            accents += "\xC3\xA9";
+        return accents;
+    }();
+    start(SimTransport::pipe, {.userTitle = ansiTitle});
+    requestUserTitleAndModel();
+    ASSERT_TRUE(gf_waitFor([] { return !gf_userAircraftInfo().title.empty(); }));
+    EXPECT_EQ(gf_userAircraftInfo().title, title);
+    EXPECT_EQ(status(&MainWindow::simulatorText), title);
+    EXPECT_TRUE(waitForLog("SimConnect: User aircraft title: " + title));
+
+    // An aircraft of another program, named by its ATC id.
+    const std::uint32_t other = sim().addObject("Other", "D-\xC4" "BC", {});
+    sim().stepFrames(1);
+    requestWithinRange();
+    EXPECT_TRUE(waitForLog(fmt::format("oid: {}, callsign \"D-\xC3\x84" "BC\" unknown", other)));
 }
 
 TEST_F(SimLink, TheModelCodeGivesTheWingspanAndSizeClass)

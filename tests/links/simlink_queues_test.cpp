@@ -3,7 +3,9 @@
 #include "links/simlink_fixture.h"
 
 #include "simconnect/protocol.h"
+#include "support/codepage.h"
 
+#include <algorithm>
 #include <set>
 #include <thread>
 
@@ -259,6 +261,53 @@ TEST_F(SimQueuesTest, ATailNumberTooLongFailsThatAircraftOnly)
     EXPECT_EQ(requestErrorCount, 0) << "no fault of the connection";
     EXPECT_FALSE(simPaused);
     EXPECT_TRUE(logHas("too long for the simulator, hexid:3957828, liv: \"Livery OK\", callsign: ABCDEFGHIJKL"));
+}
+
+TEST_F(SimQueuesTest, TitlesAndTailNumbersGoInTheSimulatorsCodePageAndAreMeasuredAsSent)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    startManual();
+    sim().setUserValue("Plane Latitude", 52.3);
+    std::string longTitle(240, 'L'); // 255 characters, 270 bytes of UTF-8
+    for (int i = 0; i < 15; ++i)
+        longTitle += "\xC3\xBC";
+    struct Case {
+        std::string callsign, title;
+        std::uint32_t flight;
+        bool created, liveryBlamed;
+        std::string sentCallsign, sentTitle; // Windows-1252
+    };
+    const Case cases[] = {
+        {"D-\xC3\x84" "BC", "Fokker 100 D\xC3\xBCsseldorf", 0x3C0001, true, false, "D-\xC4" "BC",
+         "Fokker 100 D\xFCsseldorf"},
+        {"\xC3\x84" "BCDEFGHIJK", longTitle, 0x3C0002, true, false, "\xC4" "BCDEFGHIJK",
+         std::string(240, 'L') + std::string(15, '\xFC')},
+        {"KLM7", "Boeing 737 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1", 0x3C0003, false, true}, // Greek
+        {"\xCE\xA9" "1", "Livery OK", 0x3C0004, false, false},
+    };
+    for (const Case& c : cases)
+        queueAiCreation(gf_testCreation(c.callsign, c.flight, c.title));
+    ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 2));
+    const std::vector<standin::Request> sent = sim().requests(scReqAiCreateNonAtcAircraft);
+    ASSERT_EQ(sent.size(), 2u);
+    requestWithinRange(); // the simulator names the new aircraft by their tail numbers
+    for (const std::uint32_t flight : {0x3C0001u, 0x3C0002u})
+        ASSERT_TRUE(waitForAnswer([flight](const InboundAnswer& a) { return a.secondValue == flight; })) << flight;
+    const std::vector<InboundAnswer> all = answers();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const auto answer = std::ranges::find(all, c.flight, &InboundAnswer::secondValue);
+        ASSERT_NE(answer, all.end()) << i;
+        EXPECT_EQ(answer->kind, c.created ? AnswerKind::liveCreated : AnswerKind::creationFailed) << i;
+        if (!c.created) {
+            EXPECT_EQ(answer->liveryBlamed, c.liveryBlamed) << i;
+            continue;
+        }
+        EXPECT_EQ(sent[i].text(272, scTailNumberField), c.sentCallsign) << i; // the created ones come first
+        EXPECT_EQ(sent[i].text(16, scNameField), c.sentTitle) << i;
+    }
+    EXPECT_TRUE(logHas("not in the code page for the simulator, hexid:3932163"));
+    EXPECT_EQ(requestErrorCount, 0);
 }
 
 TEST_F(SimQueuesTest, AircraftOfOtherProgramsAreNamedAndThenReported)

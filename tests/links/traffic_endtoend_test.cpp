@@ -8,8 +8,11 @@
 #include "links/trafficreader.h"
 #include "liveries/liveries.h"
 #include "liveries/liverydata.h"
+#include "refgen/packagetree.h"
 #include "refgen/refgen.h"
 #include "simconnect/protocol.h"
+#include "support/codepage.h"
+#include "support/tempfolder.h"
 #include "support/trafficacts.h"
 #include "traffic/manager.h"
 
@@ -114,4 +117,32 @@ TEST_F(TrafficEndToEnd, ARecordedFlightIsCreatedSettledMovedAndRemoved)
     ASSERT_TRUE(tickUntil([&] { return liveActs.empty(); }));
     EXPECT_EQ(sim().objectByAtcId("KLM1"), 0u);
     EXPECT_TRUE(settlingList.empty());
+}
+
+// A livery of a Windows-1252 file without a mark, scanned, matched and created: the simulator
+// knows its title in its code page, and refuses any other.
+TEST_F(TrafficEndToEnd, ALiveryTitleBeyondAsciiIsAskedForInTheSimulatorsCodePage)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    const std::filesystem::path packages = std::filesystem::current_path() / L"AI";
+    refgen::writeConfigFile(packages / L"B738", "B738",
+                            {{"Boeing 737-800 KLM D\xC3\xBCsseldorf", "KLM", "GATE", "PH-BXA"}}, "aircraft.cfg",
+                            refgen::TextForm::ansi);
+    ASSERT_NE(gf_testReadFile(packages / L"B738" / L"aircraft.cfg").find("D\xFCsseldorf"), std::string::npos);
+    for (const wchar_t* folder : {L"output\\info", L"output\\errors"})
+        std::filesystem::create_directories(folder);
+    std::vector<std::string> folders{gf_pathText(packages)};
+    ASSERT_TRUE(gf_scanLiveries(true, false, false, folders));
+
+    start(SimTransport::pipe, {.userObjectId = 7, .frameIntervalMs = 10, .packageFolders = {packages}});
+    ASSERT_EQ(sim().knownTitleCount(), 1u);
+    receive(lf_line(52.30000, 1700000000.0));
+    tickUntil([] { return tickCounter.load() >= 500; });
+    receive(lf_line(52.30600, 1700000005.0));
+    ASSERT_TRUE(tickUntil([&] { return sim().objectByAtcId("KLM1") != 0 || sim().aiFigures().refused > 0; }));
+    const std::vector<standin::Request> created = sim().requests(scReqAiCreateNonAtcAircraft);
+    ASSERT_FALSE(created.empty());
+    EXPECT_EQ(created[0].text(16, scNameField), "Boeing 737-800 KLM D\xFCsseldorf");
+    EXPECT_EQ(sim().aiFigures().refused, 0u);
+    EXPECT_NE(sim().objectByAtcId("KLM1"), 0u);
 }

@@ -15,6 +15,7 @@
 #include "liveries/liverydata.h"
 #include "liveries/scanreports.h"
 #include "refgen/packagetree.h"
+#include "support/codepage.h"
 
 #include <fmt/format.h>
 #include <windows.h>
@@ -246,6 +247,30 @@ TEST_F(LiveryScan, AReportThatCannotBeWrittenIsNamedInTheLog)
     EXPECT_TRUE(log.hasLine("===> could not write output\\errors\\InvalidAirlineCodes.txt"));
     EXPECT_TRUE(log.hasLine("1 invalid airline code, see output\\errors\\InvalidAirlineCodes.txt"));
     EXPECT_EQ(saved(), std::vector<std::string>{"KLM|B738|Kept KLM||false"}) << "the scan goes on";
+}
+
+TEST_F(LiveryScan, ATitleTheSimulatorsCodePageCannotHoldIsRefusedWithItsReportLine)
+{
+    SKIP_UNLESS_ANSI_IS_1252();
+    const std::string greek = "Boeing 737-800 KLM \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1";
+    const std::string held = "Boeing 737-800 KLM Z\xC3\xBCrich";
+    const std::string cjk = "B738 KLM \xE6\x9D\xB1\xE4\xBA\xAC";
+    const fs::path ordinary = files / L"ai" / L"B738", ivao = files / L"ai" / L"IVAO_MTL" / L"IVAO_B738";
+    refgen::writeConfigFile(ordinary, "B738", {{greek, "KLM", "GATE"}, {held, "KLM", "GATE"}}, "aircraft.cfg",
+                            refgen::TextForm::utf16le);
+    refgen::writeConfigFile(ivao, "B738", {{cjk, "", "GATE"}, {"B738 KLM IVAO", "", "GATE"}}, "aircraft.cfg",
+                            refgen::TextForm::utf8Bom);
+    std::vector<std::string> folders{gf_scanPathText(files / L"ai")};
+    EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
+    EXPECT_EQ(saved(), (std::vector<std::string>{"KLM|B738|B738 KLM IVAO||false", "KLM|B738|" + held + "||false"}));
+    std::vector<std::string> lines;
+    gf_readExtTextFileToStringVector(lf_reportPath("IncompleFltsimSections.txt"), lines);
+    std::ranges::sort(lines);
+    const auto line = [](const fs::path& folder, const std::string& title) {
+        return fmt::format("{} [fltsim.0] title \"{}\" has characters that the simulator's code page 1252 lacks",
+                           gf_scanPathText(folder), title);
+    };
+    EXPECT_EQ(lines, (std::vector<std::string>{line(ordinary, greek), line(ivao, cjk)}));
 }
 
 TEST_F(LiveryScan, WithoutAnyLiveryTheScanFailsAndWritesNoList)

@@ -1,5 +1,6 @@
 // Finding and making the connection, and ending it, against the stand-in.
 #include "foundation/winstring.h"
+#include "processhandles/processhandles.h"
 #include "simconnect/connection.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
@@ -157,6 +158,42 @@ TEST(Connect, ClosingWhileIoIsPendingEndsCleanly)
         EXPECT_EQ(sc_liveConnections(), 0);
         EXPECT_FALSE(sc_winsockStarted()) << "cleaned up after the last connection";
     }
+}
+
+namespace {
+// Makes a second thread wait on the lock once, as the I/O threads and the dispatch do now
+// and then; the thread library gives a lock its wait object only then.
+template <class Mutex>
+void lf_waitOnce(Mutex& mutex)
+{
+    std::unique_lock held(mutex);
+    std::thread waiter([&mutex] { std::lock_guard lock(mutex); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    held.unlock();
+    waiter.join();
+}
+} // namespace
+
+TEST(Connect, AClosedConnectionLeavesNoHandleBehind)
+{
+    const auto openWaitedOnAndClose = [] {
+        TestLink link(Transport::pipe);
+        ASSERT_EQ(link.open(), scOk);
+        lf_waitOnce(link.connection->stateLock);
+        lf_waitOnce(link.connection->sendQueueLock);
+        lf_waitOnce(link.connection->receiveLock);
+        EXPECT_EQ(SimConnect_Close(link.connection), scOk);
+        link.connection = nullptr;
+        ASSERT_TRUE(lf_waitForNoTransport());
+    };
+    openWaitedOnAndClose(); // what stays for the life of the process is made now
+    const DWORD self = GetCurrentProcessId();
+    const auto typesBefore = processhandles::gf_handleTypes(self);
+    const unsigned long before = processhandles::gf_handleCount(self);
+    for (int round = 0; round < 5; ++round)
+        openWaitedOnAndClose();
+    EXPECT_LE(processhandles::gf_handleCount(self), before + 2) // a thread-pool thread may come or go
+        << processhandles::gf_typeChanges(typesBefore, processhandles::gf_handleTypes(self));
 }
 
 namespace {

@@ -136,8 +136,9 @@ TEST_F(TrafficTest, TheUsersSurroundingsHoldTheCreationBack)
         lf_decideAll(act);
         EXPECT_EQ(act.path.size(), c.held ? 1u : 2u) << c.what;
         EXPECT_EQ(act.base.status, c.held ? statusNew : statusQueued) << c.what;
-        if (!c.userOnGround && c.held)
+        if (!c.userOnGround && c.held) {
             EXPECT_TRUE(act.inUsersWay) << c.what;
+        }
     }
 }
 

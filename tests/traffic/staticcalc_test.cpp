@@ -232,9 +232,10 @@ TEST_F(StaticCalc, BeyondTheWantedCountTheLowerLevelsStayAndTheLastLevelGivesThe
             const std::vector<std::string> drawn = candidateStands();
             EXPECT_EQ(drawn.size(), c.kept.size()) << "seed " << seed;
             for (std::size_t i = 0; i < c.levels.size(); ++i)
-                if (c.levels[i] < c.lastLevel)
+                if (c.levels[i] < c.lastLevel) {
                     EXPECT_NE(std::ranges::find(drawn, fmt::format("S{}@{}", i, c.levels[i])), drawn.end())
                         << "seed " << seed << ", S" << i;
+                }
         }
     }
 }

@@ -1,6 +1,6 @@
 // The .bgl layout: a 56-byte header, 20-byte section entries, one 16-byte subsection entry
 // per section, then each section's records. Records and subrecords start with a 16-bit id
-// and a 32-bit size in bytes that spans the first two words.
+// and a 32-bit size in bytes; the next one starts that many bytes on.
 #include "bglwriter/bglwriter.h"
 
 #include <bit>
@@ -11,25 +11,33 @@
 namespace bglw {
 namespace {
 
-class Words {
+// Records may end at any byte: a name is padded to a whole word only when asked.
+class Bytes {
 public:
-    void add(std::uint32_t word) { m_words.push_back(word); }
-    void addFloat(float value) { add(std::bit_cast<std::uint32_t>(value)); }
-    // id in bytes 0-1, size in bytes 2-5, `extra` in bytes 6-7.
-    void header(std::uint16_t id, std::int32_t size, std::uint16_t extra = 0)
+    void add(std::uint32_t word)
     {
-        const auto bytes = static_cast<std::uint32_t>(size);
-        add(id | (bytes & 0xFFFFu) << 16);
-        add(bytes >> 16 | static_cast<std::uint32_t>(extra) << 16);
+        for (int k = 0; k < 4; ++k)
+            m_bytes.push_back(static_cast<std::uint8_t>(word >> (8 * k)));
     }
-    void append(const Words& other) { m_words.insert(m_words.end(), other.m_words.begin(), other.m_words.end()); }
-    std::size_t size() const { return m_words.size(); }
-    std::int32_t bytes() const { return static_cast<std::int32_t>(m_words.size() * 4); }
-    std::uint32_t& operator[](std::size_t i) { return m_words[i]; }
-    const std::vector<std::uint32_t>& words() const { return m_words; }
+    void add16(std::uint16_t half)
+    {
+        m_bytes.push_back(static_cast<std::uint8_t>(half));
+        m_bytes.push_back(static_cast<std::uint8_t>(half >> 8));
+    }
+    void addFloat(float value) { add(std::bit_cast<std::uint32_t>(value)); }
+    void addText(const std::string& text) { m_bytes.insert(m_bytes.end(), text.begin(), text.end()); }
+    // id in bytes 0-1, size in bytes 2-5.
+    void header(std::uint16_t id, std::int32_t size)
+    {
+        add16(id);
+        add(static_cast<std::uint32_t>(size));
+    }
+    void append(const Bytes& other) { m_bytes.insert(m_bytes.end(), other.m_bytes.begin(), other.m_bytes.end()); }
+    std::int32_t size() const { return static_cast<std::int32_t>(m_bytes.size()); }
+    std::vector<std::uint8_t> take() { return std::move(m_bytes); }
 
 private:
-    std::vector<std::uint32_t> m_words;
+    std::vector<std::uint8_t> m_bytes;
 };
 
 std::uint32_t lf_raw(double value)
@@ -40,36 +48,28 @@ std::uint32_t lf_raw(double value)
     return rounded >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(rounded);
 }
 
-void lf_writeRaw(Words& out, const Raw& raw)
+void lf_writeRaw(Bytes& out, const Raw& raw)
 {
     out.header(raw.id, raw.size);
+    out.add16(0);
     for (std::uint32_t word : raw.body)
         out.add(word);
 }
 
-void lf_writeName(Words& out, const Name& name)
+void lf_writeName(Bytes& out, const Name& name)
 {
     std::string bytes = name.bytes;
-    while ((6 + bytes.size()) % 4 != 0)
+    while (name.padded && (6 + bytes.size()) % 4 != 0)
         bytes.push_back('\0');
-    // The characters begin at byte 6, in the high half of the second word.
-    std::string tail = std::string(2, '\0') + bytes;
-    Words body;
-    for (std::size_t at = 0; at < tail.size(); at += 4) {
-        std::uint32_t word = 0;
-        for (std::size_t k = 0; k < 4; ++k)
-            word |= static_cast<std::uint32_t>(static_cast<unsigned char>(tail[at + k])) << (8 * k);
-        body.add(word);
-    }
+    // The characters begin at byte 6.
     out.header(nameId, static_cast<std::int32_t>(6 + bytes.size()));
-    out[out.size() - 1] |= body[0]; // bytes 6-7
-    for (std::size_t i = 1; i < body.size(); ++i)
-        out.add(body[i]);
+    out.addText(bytes);
 }
 
-void lf_writeHelipad(Words& out, const Helipad& pad)
+void lf_writeHelipad(Bytes& out, const Helipad& pad)
 {
     out.header(helipadId, pad.heading ? 36 : 32);
+    out.add16(0);
     out.add(0);
     out.add(gf_bglLongitudeRaw(pad.longitude));
     out.add(gf_bglLatitudeRaw(pad.latitude));
@@ -80,9 +80,9 @@ void lf_writeHelipad(Words& out, const Helipad& pad)
         out.addFloat(*pad.heading);
 }
 
-void lf_writeParkingList(Words& out, const ParkingList& list, bool newLayout)
+void lf_writeParkingList(Bytes& out, const ParkingList& list, bool newLayout)
 {
-    Words entries;
+    Bytes entries;
     for (const Parking& p : list.entries) {
         entries.add((p.nameCode & 0x3Fu) | (p.type & 0xFu) << 8 | (p.number & 0xFFFu) << 12 |
                     static_cast<std::uint32_t>(p.airlineCodes.size() & 0xFF) << 24);
@@ -98,13 +98,14 @@ void lf_writeParkingList(Words& out, const ParkingList& list, bool newLayout)
             entries.add(code);
     }
     const std::uint16_t id = list.id.value_or(newLayout ? parkingListNewId : parkingListId);
-    out.header(id, 8 + entries.bytes(), list.count.value_or(static_cast<std::uint16_t>(list.entries.size())));
+    out.header(id, 8 + entries.size());
+    out.add16(list.count.value_or(static_cast<std::uint16_t>(list.entries.size())));
     out.append(entries);
 }
 
-void lf_writeAirport(Words& out, const Airport& airport)
+void lf_writeAirport(Bytes& out, const Airport& airport)
 {
-    Words subrecords;
+    Bytes subrecords;
     for (const Subrecord& sub : airport.subrecords) {
         if (const auto* name = std::get_if<Name>(&sub))
             lf_writeName(subrecords, *name);
@@ -117,7 +118,8 @@ void lf_writeAirport(Words& out, const Airport& airport)
     }
     const std::size_t headWords = airport.newLayout ? 15 : 14;
     out.header(airport.newLayout ? airportNewId : airportId,
-               static_cast<std::int32_t>(headWords * 4) + subrecords.bytes());
+               static_cast<std::int32_t>(headWords * 4) + subrecords.size());
+    out.add16(0);
     for (std::size_t word = 2; word < headWords; ++word) {
         if (word == 5)
             out.add(static_cast<std::uint32_t>(airport.altitudeMillimetres));
@@ -155,11 +157,11 @@ std::uint32_t gf_bglLongitudeRaw(double longitude)
 std::vector<std::uint8_t> gf_bglBytes(const File& file)
 {
     const std::size_t sections = file.sections.size();
-    Words out;
+    Bytes out;
     for (std::uint32_t word = 0; word < headerBytes / 4; ++word)
         out.add(word == 1 ? file.headerSize : word == 5 ? file.sectionCount.value_or(sections) : 0);
 
-    std::vector<Words> bodies(sections);
+    std::vector<Bytes> bodies(sections);
     for (std::size_t i = 0; i < sections; ++i)
         for (const Record& record : file.sections[i].records) {
             if (const auto* airport = std::get_if<Airport>(&record))
@@ -170,10 +172,10 @@ std::vector<std::uint8_t> gf_bglBytes(const File& file)
 
     const std::uint32_t tables = headerBytes + static_cast<std::uint32_t>(20 * sections);
     std::uint32_t recordAt = tables + static_cast<std::uint32_t>(16 * sections);
-    Words subsections;
+    Bytes subsections;
     for (std::size_t i = 0; i < sections; ++i) {
         const Section& section = file.sections[i];
-        const auto size = static_cast<std::uint32_t>(bodies[i].bytes());
+        const auto size = static_cast<std::uint32_t>(bodies[i].size());
         out.add(section.type);
         out.add(section.flags);
         out.add(1); // one subsection
@@ -186,15 +188,9 @@ std::vector<std::uint8_t> gf_bglBytes(const File& file)
         recordAt += size;
     }
     out.append(subsections);
-    for (const Words& body : bodies)
+    for (const Bytes& body : bodies)
         out.append(body);
-
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(out.size() * 4);
-    for (std::uint32_t word : out.words())
-        for (int k = 0; k < 4; ++k)
-            bytes.push_back(static_cast<std::uint8_t>(word >> (8 * k)));
-    return bytes;
+    return out.take();
 }
 
 void gf_writeBgl(const File& file, const std::filesystem::path& path)

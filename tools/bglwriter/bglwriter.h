@@ -39,9 +39,11 @@ struct Helipad {
     std::optional<float> heading = 0.0f; // degrees; none: a short subrecord without that word
 };
 
-// The name's bytes as they stand in the file, NUL-padded to a whole word.
+// The name's bytes as they stand in the file, NUL-padded to a whole word unless `padded`
+// is off: then its size counts the bytes alone and the next record starts unaligned.
 struct Name {
     std::string bytes;
+    bool padded = true;
 };
 
 struct ParkingList {
@@ -50,8 +52,8 @@ struct ParkingList {
     std::optional<std::uint16_t> id;    // none: the list id of the airport's layout
 };
 
-// A record or subrecord whose size field is written as given, followed by its body words;
-// the walk of a reader skips it by that size.
+// A record or subrecord whose size field is written as given, then two zero bytes and its
+// body words; the walk of a reader skips it by that size.
 struct Raw {
     std::uint16_t id = 0;
     std::int32_t size = 8;

@@ -14,6 +14,7 @@
 #include "traffic/traffic.h"
 #include "foundation/exceptions.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fuzz {
@@ -122,7 +123,10 @@ void lf_checkLinkState()
                                user.groundSpeed})
         gf_checkFinite(value, "a number of the user aircraft");
     const UserAircraftInfo info = gf_userAircraftInfo();
-    gf_check(info.title.size() <= 48, "a user aircraft title of more than 48 bytes");
+    gf_checkUtf8(info.title, "the user aircraft title");
+    const auto characters =
+        std::ranges::count_if(info.title, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    gf_check(characters <= 48, "a user aircraft title of more than 48 characters");
     gf_checkFinite(info.halfWingspan, "the user's half wingspan");
     gf_checkFinite(simFrameRate.load(), "the frame rate");
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <tuple>
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace refgen {
 namespace {
-enum class TextForm { ansi, utf8, utf8Bom, utf16le, utf16be };
+constexpr unsigned windows1252 = 1252;
 
 // A path as the scan shows it: UTF-8 with backslashes.
 std::string lf_text(const fs::path& path)
@@ -40,7 +41,13 @@ std::string lf_encode(const std::vector<std::string>& lines, TextForm form)
     std::string text;
     for (const std::string& line : lines)
         text += line + "\r\n";
-    if (form == TextForm::ansi || form == TextForm::utf8)
+    if (form == TextForm::ansi) {
+        const std::optional<std::string> bytes = gf_utf8ToCodePage(text, windows1252);
+        if (!bytes)
+            throw std::runtime_error("a text that Windows-1252 cannot hold: " + text.substr(0, 200));
+        return *bytes;
+    }
+    if (form == TextForm::utf8)
         return text;
     if (form == TextForm::utf8Bom)
         return "\xEF\xBB\xBF" + text;
@@ -50,6 +57,32 @@ std::string lf_encode(const std::vector<std::string>& lines, TextForm form)
         bytes += form == TextForm::utf16le ? std::string{low, high} : std::string{high, low};
     }
     return bytes;
+}
+
+// Liveries of the world that the run's traffic flies, retitled with places in letters that
+// Windows-1252 holds, each in a file of its own encoding: the simulator knows them in its
+// code page, and must be asked for them so.
+struct PlaceTitle {
+    const char* title; // the world's
+    const char* place;
+    TextForm form;
+};
+constexpr PlaceTitle placeTitles[] = {
+    {"Embraer 190 KLM Cityhopper", "D\xC3\xBCsseldorf", TextForm::ansi},
+    {"Airbus A319 easyJet", "Z\xC3\xBCrich", TextForm::utf8Bom},
+    {"Boeing 747-400 KLM Cargo", "S\xC3\xA3o Paulo", TextForm::utf16le},
+};
+
+bool lf_isPlaceTitle(const std::string& title)
+{
+    return std::ranges::any_of(placeTitles, [&](const PlaceTitle& place) { return title == place.title; });
+}
+
+bool lf_isAscii(const std::vector<std::string>& lines)
+{
+    return std::ranges::all_of(lines, [](const std::string& line) {
+        return std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    });
 }
 
 // One aircraft.cfg (or sim.cfg) while it is written.
@@ -87,6 +120,7 @@ private:
     void mustNotAppear(CfgFile& file);
 
     void writeLiveries();
+    void writePlaceTitles();
     void writeIvao();
     void writeDontUseSections(CfgFile& file);
     void writeErrors();
@@ -170,6 +204,10 @@ void finish(CfgFile& file, bool generalFirst = true, const std::string& atcModel
 
 void TreeBuilder::write(const CfgFile& file, TextForm form, std::string extraBytes)
 {
+    // Without a mark the simulator reads the bytes in its code page, where the scan takes
+    // UTF-8 for UTF-8: the two would name a livery differently.
+    if (form == TextForm::utf8 && !lf_isAscii(file.lines))
+        form = TextForm::utf8Bom;
     lf_writeBytes(file.folder / gf_u8path(file.name), lf_encode(file.lines, form) + extraBytes);
     if (file.scanned < m_scanned.size())
         m_tree.configFiles.push_back(file.folder / gf_u8path(file.name));
@@ -188,7 +226,7 @@ void TreeBuilder::writeLiveries()
     std::map<std::string, std::vector<const LiveryData*>> byType;
     std::set<std::string> titles;
     for (const LiveryData& livery : m_world.liveries)
-        if (titles.insert(livery.title).second) // a title belongs to one section
+        if (!lf_isPlaceTitle(livery.title) && titles.insert(livery.title).second) // a title belongs to one section
             byType[livery.type].push_back(&livery);
     std::size_t number = 0;
     for (const auto& [type, liveries] : byType) {
@@ -234,6 +272,26 @@ void TreeBuilder::writeLiveries()
                 lf_writeBytes(file.folder / L"aircraft.txt", "[fltsim.7]\r\ntitle=\r\n");
             }
         }
+    }
+}
+
+void TreeBuilder::writePlaceTitles()
+{
+    std::size_t number = 0;
+    for (const PlaceTitle& place : placeTitles) {
+        const auto found = std::ranges::find(m_world.liveries, place.title, &LiveryData::title);
+        if (found == m_world.liveries.end())
+            continue;
+        LiveryData livery = *found;
+        livery.title += std::string(" ") + place.place;
+        const std::size_t scanned = number % m_scanned.size();
+        const fs::path folder = m_scanned[scanned] / gf_u8path(fmt::format("{} places {}", livery.type, number));
+        CfgFile file = newFile(scanned, folder, livery.type, 0);
+        section(file, {livery.title, livery.airl, livery.cargo ? "CARGO" : "GATE", livery.atcid, "", "1"});
+        expect(file, livery);
+        finish(file, true, "atc_model=" + livery.type);
+        write(file, place.form);
+        ++number;
     }
 }
 
@@ -581,6 +639,7 @@ PackageTree TreeBuilder::build()
     for (const fs::path& folder : m_scanned)
         m_tree.folderCounts.emplace_back(lf_text(folder), 0);
     writeLiveries();
+    writePlaceTitles();
     writeIvao();
     // A livery whose registration record gives another airline and type.
     if (m_registrations.contains("PH-HSA") && m_types.contains("B737")) {
@@ -598,7 +657,7 @@ PackageTree TreeBuilder::build()
 } // namespace
 
 void writeConfigFile(const fs::path& folder, const std::string& type, const std::vector<SectionSpec>& sections,
-                     const std::string& name)
+                     const std::string& name, TextForm form)
 {
     CfgFile file;
     file.folder = folder;
@@ -607,7 +666,7 @@ void writeConfigFile(const fs::path& folder, const std::string& type, const std:
     for (const SectionSpec& spec : sections)
         section(file, spec);
     finish(file, true, "atc_model=" + type);
-    lf_writeBytes(folder / gf_u8path(name), lf_encode(file.lines, TextForm::utf8));
+    lf_writeBytes(folder / gf_u8path(name), lf_encode(file.lines, form));
 }
 
 PackageTree writePackageTree(const World& world, const fs::path& root, const TreeOptions& options)

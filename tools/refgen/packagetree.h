@@ -38,6 +38,10 @@ struct PackageTree {
     std::vector<std::filesystem::path> configFiles; // the aircraft.cfg and sim.cfg files the scan reads
 };
 
+// How a configuration file is encoded: Windows-1252 or UTF-8 without a byte-order mark,
+// UTF-8 with one, UTF-16 little- or big-endian with one.
+enum class TextForm { ansi, utf8, utf8Bom, utf16le, utf16be };
+
 // How one [fltsim.N] section is written; the model and texture folders it names are made.
 struct SectionSpec {
     std::string title;   // empty: no title line
@@ -50,9 +54,10 @@ struct SectionSpec {
     std::vector<std::string> extra; // further lines after the keys
 };
 
-// One configuration file of the type with these sections (UTF-8), and its .air file.
+// One configuration file of the type with these sections, and its .air file.
 void writeConfigFile(const std::filesystem::path& folder, const std::string& type,
-                     const std::vector<SectionSpec>& sections, const std::string& name = "aircraft.cfg");
+                     const std::vector<SectionSpec>& sections, const std::string& name = "aircraft.cfg",
+                     TextForm form = TextForm::utf8);
 
 // Needs the world's reference files in the program's input folder (writeProgramFiles or
 // writeReferenceFiles plus AIG-regcodes.xml and my_regcodes), so that its codes, types,

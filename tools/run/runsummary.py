@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The summary of scripts/run.sh, from the program's Log.txt and what the stand-ins saw.
 
-  runsummary.py LOG SIMULATOR REALTRAFFIC ENDED SCREENSHOT SCANLOG [PROCESSOR]
+  runsummary.py LOG SIMULATOR REALTRAFFIC ENDED SCREENSHOT SCANLOG [PROCESSOR [AITRACK]]
 """
 import collections
 import re
@@ -9,6 +9,7 @@ import sys
 
 log_path, sim_path, rt_path, ended, screenshot, scan_path = sys.argv[1:7]
 processor_path = sys.argv[7] if len(sys.argv) > 7 else None
+track_path = sys.argv[8] if len(sys.argv) > 8 else ""
 STEP_NAMES = ("registration", "airline and model", "similar model", "generic", "model", "similar type")
 
 def read(path):
@@ -53,6 +54,18 @@ print("RealTraffic got:    %d position lines (Qs121=)" % sum(1 for l in rt if l.
 print("simulator was asked:")
 for number, count in sorted(asked.items()):
     print("  %5d x %s" % (count, names.get(number, "request 0x%02X" % number)))
+# The simulator stand-in's record: "<t> create <session> <id> <tail> ... <title>" and
+# "<t> refused <session> <tail> <title>", tab-separated.
+track = [l.split("\t") for l in read(track_path)] if track_path else []
+created_titles = collections.Counter(f[9] for f in track if len(f) >= 10 and f[1] == "create")
+refused_titles = collections.Counter(f[4] for f in track if len(f) >= 5 and f[1] == "refused")
+if track_path:
+    print("simulator refused:  %d creation%s%s" % (sum(refused_titles.values()),
+          "" if sum(refused_titles.values()) == 1 else "s",
+          "".join("\n  %d x %s" % (n, t) for t, n in sorted(refused_titles.items()))))
+    beyond = {t: n for t, n in created_titles.items() if not t.isascii()}
+    print("non-ASCII titles:   %d created of %d titles" % (sum(beyond.values()), len(created_titles))
+          + "".join("\n  %d x %s" % (n, t) for t, n in sorted(beyond.items())))
 scan = read(scan_path)
 generated = [m.group(1) for m in (re.match(r"Generated (\w+)\.xml: ", l) for l in scan) if m]
 linked = [m.group(1) for m in (re.match(r"(?:ORBX airport|thirdparty) (\w+) linked to ", l) for l in scan) if m]

@@ -40,6 +40,14 @@ void AiTrack::created(int session, std::uint32_t objectId, const std::string& ta
                      objectId, tailNumber.c_str(), latitude, longitude, altitude, onGround ? 1 : 0, title.c_str());
 }
 
+void AiTrack::refused(int session, const std::string& tailNumber, const std::string& title)
+{
+    ++m_figures.refused;
+    if (m_file != nullptr)
+        std::fprintf(m_file, "%.6f\trefused\t%d\t%s\t%s\n", gf_unixSeconds(), session, tailNumber.c_str(),
+                     title.c_str());
+}
+
 void AiTrack::moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians)
 {
     if (!m_sessionOf.contains(objectId))

@@ -3,8 +3,9 @@
 // position and removal, as lines of a text file (for the run's map and fidelity figures)
 // and as running figures (for summaries and the soak).
 //
-// File lines, tab-separated, the first field the Unix time in seconds:
+// File lines, tab-separated, the first field the Unix time in seconds; texts in UTF-8:
 //   <t> create <session> <object id> <tail number> <lat> <lon> <alt ft> <on ground 0/1> <title>
+//   <t> refused <session> <tail number> <title>       (a creation the simulator refused)
 //   <t> pos    <object id> <lat> <lon> <alt ft> <heading degrees>
 //   <t> remove <object id>
 //   <t> closed <session> <AI objects of that session still in the simulator>
@@ -18,6 +19,7 @@ namespace standin {
 
 struct AiFigures {
     std::size_t created = 0;   // objects made for clients
+    std::size_t refused = 0;   // creations refused
     std::size_t removed = 0;   // of those, removed by a client
     std::size_t positions = 0; // positions written to them
     std::size_t peak = 0;      // most of them in the simulator at one time
@@ -38,6 +40,7 @@ public:
 
     void created(int session, std::uint32_t objectId, const std::string& tailNumber, const std::string& title,
                  double latitude, double longitude, double altitude, bool onGround);
+    void refused(int session, const std::string& tailNumber, const std::string& title);
     void moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians);
     void removed(std::uint32_t objectId);
     void sessionClosed(int session);

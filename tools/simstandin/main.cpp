@@ -4,6 +4,8 @@
 //   --register       write the TCP ports as the simulator's registered ports (HKCU)
 //   --frame-ms N     a frame every N ms (default 33)
 //   --refuse TITLE   answer the creation of this title with exception 22 (repeatable)
+//   --packages DIR   an AI aircraft package folder (repeatable): the creation of a title that
+//                    none of their aircraft has is refused, as the simulator does
 //   --name TEXT      simulator name in the open answer
 //   --user-object N  the user aircraft's object id; AI aircraft get the ids after it (default 1)
 //   --seconds N      run time (default 600), then stop
@@ -62,6 +64,8 @@ int wmain(int argc, wchar_t** argv)
             options.frameIntervalMs = std::stoi(argv[++i]);
         else if (arg == L"--refuse" && hasValue)
             options.refusedTitles.push_back(gf_utf16ToUtf8(argv[++i]));
+        else if (arg == L"--packages" && hasValue)
+            options.packageFolders.emplace_back(argv[++i]);
         else if (arg == L"--name" && hasValue)
             options.simulatorName = gf_utf16ToUtf8(argv[++i]);
         else if (arg == L"--user-object" && hasValue)
@@ -102,6 +106,8 @@ int wmain(int argc, wchar_t** argv)
     playDue(); // the steps at 0 s hold before any client connects
     std::printf("sim_standin ready pipe=%s port4=%u port6=%u\n", gf_utf16ToUtf8(options.pipeName).c_str(),
                 standIn.port4(), standIn.port6());
+    if (!options.packageFolders.empty())
+        std::printf("sim_standin knows %zu titles of AI aircraft\n", standIn.knownTitleCount());
     std::fflush(stdout);
     std::size_t printed = 0;
     for (int tick = 0; tick < seconds * 10; ++tick) {
@@ -119,7 +125,7 @@ int wmain(int argc, wchar_t** argv)
     }
     standIn.stop();
     const standin::AiFigures ai = standIn.aiFigures();
-    std::printf("sim_standin AI aircraft: %zu created, %zu removed, %zu left, peak %zu, %zu positions\n", ai.created,
-                ai.removed, ai.present, ai.peak, ai.positions);
+    std::printf("sim_standin AI aircraft: %zu created, %zu refused, %zu removed, %zu left, peak %zu, %zu positions\n",
+                ai.created, ai.refused, ai.removed, ai.present, ai.peak, ai.positions);
     return 0;
 }

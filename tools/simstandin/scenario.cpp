@@ -2,6 +2,7 @@
 #include "simstandin/scenario.h"
 
 #include "foundation/texthelpers.h"
+#include "foundation/winstring.h"
 
 #include <fstream>
 #include <sstream>
@@ -80,20 +81,22 @@ std::vector<ScenarioStep> gf_readScenario(const std::filesystem::path& file)
 
 void gf_applyScenarioStep(SimStandIn& standIn, const ScenarioStep& step)
 {
+    // The file is UTF-8; the simulator's texts are in the system's code page.
+    const auto simulatorText = [](const std::string& text) { return gf_utf8ToAnsi(text).value_or(text); };
     if (step.what == "user") {
         standIn.setUserValue(step.name, step.numbers[0]);
     } else if (step.what == "text") {
-        standIn.setUserText(step.name, step.text);
+        standIn.setUserText(step.name, simulatorText(step.text));
     } else if (step.what == "object") {
         const bool onGround = step.numbers[2] <= 0.0;
-        standIn.addObject(step.text, step.name,
+        standIn.addObject(simulatorText(step.text), simulatorText(step.name),
                           {{"Plane Latitude", step.numbers[0]},
                            {"Plane Longitude", step.numbers[1]},
                            {"Plane Altitude", step.numbers[2]},
                            {"Plane Alt Above Ground", step.numbers[2]},
                            {"SIM ON GROUND", onGround ? 1.0 : 0.0}});
     } else if (step.what == "remove") {
-        standIn.removeObject(standIn.objectByAtcId(step.name));
+        standIn.removeObject(standIn.objectByAtcId(simulatorText(step.name)));
     } else if (step.what == "event") {
         standIn.sendSystemEvent(step.name, static_cast<std::uint32_t>(step.numbers[0]));
     } else if (step.what == "quit") {

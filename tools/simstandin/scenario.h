@@ -8,7 +8,8 @@
 //   <seconds> event <system event name> <data> e.g. FlightLoaded 0
 //   <seconds> quit                             the simulator says it quits
 //   <seconds> close                            the connection breaks
-// Blank lines and lines starting with '#' are skipped.
+// Blank lines and lines starting with '#' are skipped. The file is UTF-8; its texts reach the
+// program in the system's code page, as the simulator's do.
 #include "simstandin/simstandin.h"
 
 #include <array>

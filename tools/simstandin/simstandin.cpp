@@ -1,6 +1,8 @@
 // The stand-in's listeners, client connections and the sending side.
 #include "simstandin/simstandin.h"
 
+#include "simstandin/packagetitles.h"
+
 #include "simconnect/protocol.h"
 
 #include <winsock2.h>
@@ -140,7 +142,8 @@ SOCKET lf_listen(int family, std::uint16_t wanted, std::uint16_t& port)
 // AI aircraft get object ids well above the user's, as in the simulator, where the few
 // lowest ids are never an AI aircraft's.
 SimStandIn::SimStandIn(Options options)
-    : m_options(std::move(options)), m_nextObjectId(m_options.userObjectId + 100)
+    : m_options(std::move(options)), m_knownTitles(gf_readPackageTitles(m_options.packageFolders)),
+      m_nextObjectId(m_options.userObjectId + 100)
 {
     m_user.texts = {{"title", m_options.userTitle}, {"atc id", m_options.userAtcId},
                     {"atc model", m_options.userAtcModel}};

@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,6 +46,7 @@ struct Options {
     std::string simulatorName = "Lockheed Martin Prepar3D v5";
     std::array<std::uint32_t, 4> simulatorVersion{5, 3, 17, 28160};
     std::uint32_t userObjectId = 1;
+    // Texts here and below are bytes as the simulator sends them: in the system's code page.
     std::string userTitle = "Stand-in User Aircraft";
     std::string userAtcId = "TWK1";
     std::string userAtcModel = "ATCCOM.AC_MODEL_B738.0.text";
@@ -58,6 +61,10 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    // The simulator's AI aircraft packages. When any is given, the stand-in knows the titles
+    // of their aircraft (packagetitles.h) and answers the creation of any other title with
+    // exception 22, as the simulator does; else it creates any title.
+    std::vector<std::filesystem::path> packageFolders;
     std::wstring recordFile;      // every AI creation, position and removal (see aitrack.h); empty: none
     // When a number: the ground under every AI aircraft (feet). Its height above the ground
     // follows the altitude the program gives it, and it is on the ground when that height
@@ -93,6 +100,7 @@ public:
     std::uint16_t port4() const { return m_port4; } // 0 when not listening
     std::uint16_t port6() const { return m_port6; }
     const Options& options() const { return m_options; }
+    std::size_t knownTitleCount() const { return m_knownTitles.size(); } // of the package folders
 
     // What the clients sent.
     std::vector<Request> requests() const;
@@ -202,6 +210,7 @@ private:
     void systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out);
 
     const Options m_options;
+    const std::set<std::string> m_knownTitles; // in the system's code page
     std::uint16_t m_port4 = 0;
     std::uint16_t m_port6 = 0;
     void* m_stopEvent = nullptr;

@@ -274,7 +274,8 @@ void SimStandIn::trackAi(int session, const Request& r, std::uint32_t nextObject
     case scReqAiCreateNonAtcAircraft:
         if (m_nextObjectId != nextObjectIdBefore) {
             const Object& made = m_objects[nextObjectIdBefore];
-            m_track->created(session, nextObjectIdBefore, made.text("ATC ID"), made.text("TITLE"),
+            m_track->created(session, nextObjectIdBefore, gf_ansiToUtf8(made.text("ATC ID")),
+                             gf_ansiToUtf8(made.text("TITLE")),
                              made.value("Plane Latitude"), made.value("Plane Longitude"), made.value("Plane Altitude"),
                              r.u32(332) != 0);
         }
@@ -375,9 +376,11 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
         break;
     }
     case scReqAiCreateNonAtcAircraft: {
+        // Titles and tail numbers come in the system's code page, and are compared as they come.
         const std::string title = r.text(16, scNameField);
-        if (std::any_of(m_options.refusedTitles.begin(), m_options.refusedTitles.end(),
-                        [&](const std::string& refused) { return refused == title; })) {
+        if (std::ranges::find(m_options.refusedTitles, title) != m_options.refusedTitles.end() ||
+            (!m_options.packageFolders.empty() && !m_knownTitles.contains(title))) {
+            m_track->refused(session, gf_ansiToUtf8(r.text(272, scTailNumberField)), gf_ansiToUtf8(title));
             out.push_back(exceptionMessage(scExceptionCreateObjectFailed, r.sendId, 1));
             break;
         }
@@ -414,7 +417,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
         break;
     case scReqAiSetFlightPlan: {
         std::error_code error;
-        if (!std::filesystem::exists(gf_u8path(r.text(20, scPathField)), error))
+        if (!std::filesystem::exists(gf_u8path(gf_ansiToUtf8(r.text(20, scPathField))), error))
             out.push_back(exceptionMessage(scExceptionLoadFlightPlanFailed, r.sendId, 2));
         break;
     }

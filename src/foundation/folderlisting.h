@@ -3,6 +3,7 @@
 // large tree asks the file system once per folder instead of once per entry.
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,13 +19,15 @@ class FolderListing {
 public:
     std::vector<FolderEntry> entries; // in listing order, without "." and ".."
 
-    void add(FolderEntry entry);
     // The kind of the named entry in any letter case, trailing dots and blanks ignored as
     // Windows ignores them; not_found when the folder does not list it.
     std::filesystem::file_type typeOf(std::wstring_view name) const;
 
 private:
-    std::unordered_map<std::wstring, std::filesystem::file_type> m_byName; // lower case
+    // Built at the first question, by whichever reader asks first: the walk that lists the
+    // folder never asks.
+    mutable std::once_flag m_indexed;
+    mutable std::unordered_map<std::wstring, std::filesystem::file_type> m_byName; // lower case
 };
 
 // The folder's entries; null, with the error set, when it cannot be listed.

@@ -1,4 +1,4 @@
-#include "liveries/folderlisting.h"
+#include "foundation/folderlisting.h"
 
 #include <windows.h>
 
@@ -32,14 +32,12 @@ struct FindHandle {
 };
 } // namespace
 
-void FolderListing::add(FolderEntry entry)
-{
-    m_byName.emplace(lf_key(entry.name), entry.type);
-    entries.push_back(std::move(entry));
-}
-
 fs::file_type FolderListing::typeOf(std::wstring_view name) const
 {
+    std::call_once(m_indexed, [this] {
+        for (const FolderEntry& entry : entries)
+            m_byName.emplace(lf_key(entry.name), entry.type);
+    });
     const auto found = m_byName.find(lf_key(name));
     return found == m_byName.end() ? fs::file_type::not_found : found->second;
 }
@@ -60,7 +58,7 @@ std::shared_ptr<const FolderListing> gf_listFolder(const fs::path& folder, std::
     do {
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
-            listing->add({std::wstring(name), lf_typeOf(data)});
+            listing->entries.push_back({std::wstring(name), lf_typeOf(data)});
     } while (FindNextFileW(find.handle, &data));
     if (const DWORD code = GetLastError(); code != ERROR_NO_MORE_FILES) {
         error.assign(static_cast<int>(code), std::system_category());
