@@ -58,20 +58,23 @@ TEST_F(ProgramRun, RestartsLeaveNoHandlesOpen)
     ASSERT_NE(process, nullptr);
     ASSERT_TRUE(simulator->waitForSession(1, std::chrono::seconds(30)));
     ASSERT_TRUE(waitForMainLoop());
-    // The user aircraft jumps to and fro; the first restart may still make what the process
-    // keeps for good, so the count after it is the measure.
+    // The user aircraft jumps to and fro. The thread library gives a lock its event when two
+    // threads first meet at it, so the program's long-lived locks add a few handles at any
+    // time, most in the first restarts; a leak adds more than one with every restart. So the
+    // count after the second restart is the measure, and seven more may add no more than three.
+    constexpr int restarts = 9;
     unsigned long first = 0;
     std::map<std::string, int> firstTypes;
-    for (int restart = 1; restart <= 5; ++restart) {
+    for (int restart = 1; restart <= restarts; ++restart) {
         simulator->setUserValue("Plane Latitude", restart % 2 == 1 ? 53.3086 : 52.3086);
         ASSERT_TRUE(simulator->waitForSession(restart + 1, std::chrono::seconds(40))) << "restart " << restart;
         ASSERT_TRUE(waitForMainLoop()) << "restart " << restart;
-        if (restart == 1) {
+        if (restart == 2) {
             first = lf_steadyHandles(process);
             firstTypes = processhandles::gf_handleTypes(GetProcessId(process));
         }
     }
-    EXPECT_LE(lf_steadyHandles(process), first + 1)
+    EXPECT_LE(lf_steadyHandles(process), first + 3)
         << processhandles::gf_typeChanges(firstTypes, processhandles::gf_handleTypes(GetProcessId(process)));
     ASSERT_TRUE(closeWindow(process));
     EXPECT_EQ(waitForEnd(process), 0);
