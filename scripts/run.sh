@@ -86,4 +86,4 @@ python3 "$here/tools/run/runsummary.py" "$program/Log.txt" "$run/simulator.txt" 
 # ground: AUTO_RANGE gives the live radius of 8 nm; shown flights are followed 3 nm beyond it.
 /usr/bin/python3 "$here/tools/run/runfigures.py" --sent "$run/sent.txt" --sim "$run/aitrack.txt" \
   --stands "$run/stands.txt" --airport EHAM --map "$BUILD/screenshots/traffic.png" \
-  --user "${WORLD_HOME[0]},${WORLD_HOME[1]}" --radius 8 --margin 3
+  --user "${WORLD_HOME[0]},${WORLD_HOME[1]}" --radius 8 --margin 3 --log "$program/Log.txt"

@@ -16,8 +16,7 @@
 #include "links/realtrafficserver.h"
 #include "links/simlink.h"
 #include "liveries/liveries.h"
-#include "links/simqueues.h"
-#include "traffic/parking.h"
+#include "traffic/traffic.h"
 
 #include <windows.h>
 
@@ -60,34 +59,6 @@ bool lf_waitForMainLoop()
     return true;
 }
 
-// Every object id waiting in the traffic manager's removal queue goes to the simulator now.
-void lf_queueWaitingRemovals()
-{
-    for (; !removalQueue.empty(); removalQueue.pop_front())
-        queueAiRemoval(removalQueue.front());
-}
-
-void lf_removeInjectedAircraft()
-{
-    gf_removeLiveAircraft();
-    lf_removeStaticParked();
-    lf_queueWaitingRemovals();
-}
-
-// A creation that had already gone to the simulator is answered only now. Its aircraft has
-// an object but will never finish settling: it is removed here, or it would stay behind.
-void lf_removeLateCreations()
-{
-    lf_processBuffer();
-    for (Act& act : liveActs)
-        if (act.base.objectId != 0 && act.base.status != statusRemoving)
-            lf_removeAircraft(act);
-    for (StaticAct& parked : staticActs)
-        if (parked.objectId != 0 && parked.status != statusRemoving)
-            lf_removeAircraft(parked);
-    lf_queueWaitingRemovals();
-}
-
 // Everything an exit does before it restarts or quits; false when the start-up and main-loop
 // thread did not end, so that nothing it uses may be reset or released.
 bool lf_stopEverything(std::uint32_t reason)
@@ -101,13 +72,13 @@ bool lf_stopEverything(std::uint32_t reason)
     std::this_thread::sleep_for(500ms);
     const bool trafficStopped = lf_waitForMainLoop();
     if (trafficStopped)
-        lf_removeInjectedAircraft();
+        gf_removeInjectedAircraft();
     else
         gf_logMarked(fmt::format("The main loop did not stop within {} s, the aircraft were not removed",
                                  mainLoopStopSeconds));
     std::this_thread::sleep_for(1s); // the frame flush sends the removals meanwhile
     if (trafficStopped) {
-        lf_removeLateCreations();
+        gf_removeLateCreations();
         std::this_thread::sleep_for(500ms);
     }
     gf_closeServer();

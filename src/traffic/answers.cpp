@@ -42,6 +42,8 @@ void lf_deleteFlightPlan(std::uint32_t objectId)
 
 void lf_objectRemoved(std::uint32_t objectId)
 {
+    // A creation still settling is over: its object must not be removed a second time.
+    std::erase_if(settlingList, [objectId](const InboundAnswer& entry) { return entry.objectId == objectId; });
     if (Act* act = gf_findActByObject(objectId)) {
         if (act->base.status == statusRecreate) {
             act->base.status = statusNew;

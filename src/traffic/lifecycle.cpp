@@ -20,6 +20,13 @@ namespace {
 std::mutex parkAirportMutex;
 ParkAirport parkAirport; // under parkAirportMutex
 
+// Every object id waiting in the removal queue goes to the simulator's queue now.
+void lf_queueWaitingRemovals()
+{
+    for (; !removalQueue.empty(); removalQueue.pop_front())
+        queueAiRemoval(removalQueue.front());
+}
+
 // Room only where there is less.
 template <typename Vector>
 void lf_reserve(Vector& vector, std::size_t entries)
@@ -92,6 +99,20 @@ void gf_removeLiveAircraft(bool atStandsOnly)
     }
     for (const auto& [flightId, callsign] : queued)
         lf_withdrawCreation(true, flightId, callsign);
+}
+
+void gf_removeInjectedAircraft()
+{
+    gf_removeLiveAircraft();
+    lf_removeStaticParked();
+    lf_queueWaitingRemovals();
+}
+
+void gf_removeLateCreations()
+{
+    lf_processBuffer();
+    lf_removeUnsettled();
+    lf_queueWaitingRemovals();
 }
 
 void gf_reserveTrafficTables()

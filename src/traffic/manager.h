@@ -58,6 +58,9 @@ bool lf_matchLivery(Act& act);
 void liveAIAdded(Act& act, const InboundAnswer& answer);
 void gf_allLightsToggle(bool& finished, InboundAnswer& entry);
 void lf_liveSettled(Act& act);
+// Every object whose creation was answered but has not settled is removed now (the exit: the
+// settling would never end); its record, where there is one, is marked as being removed.
+void lf_removeUnsettled();
 // Answers of the simulator.
 void lf_processAnswer(const InboundAnswer& answer);
 // Events and removal of one aircraft.

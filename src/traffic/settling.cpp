@@ -47,28 +47,58 @@ bool lf_staticSettled(const InboundAnswer& entry, StaticAct& act)
     return true;
 }
 
-// The record of a settled entry: the aircraft that waits for exactly this object.
+// The static record that waits for the entry's object; null when it went meanwhile.
+StaticAct* lf_waitingStatic(const InboundAnswer& entry)
+{
+    StaticAct* act = gf_findStatic(entry.secondValue);
+    return act && act->status == statusQueued ? act : nullptr;
+}
+
+// The live record that holds the entry's object; null when it went meanwhile.
+Act* lf_owningAct(const InboundAnswer& entry)
+{
+    Act* act = gf_findAct(entry.secondValue);
+    return act && act->base.objectId == entry.objectId ? act : nullptr;
+}
+
 void lf_settle(InboundAnswer& entry)
 {
     if (entry.kind == AnswerKind::staticCreated) {
-        StaticAct* act = gf_findStatic(entry.secondValue);
-        if (act && act->status == statusQueued && lf_staticSettled(entry, *act))
+        if (StaticAct* act = lf_waitingStatic(entry); act && lf_staticSettled(entry, *act))
             return;
-    } else {
-        Act* act = gf_findAct(entry.secondValue);
-        if (act && act->base.objectId == entry.objectId) {
-            if (act->base.status != statusQueued)
-                return; // being removed already
-            lf_liveSettled(*act);
-            if (act->base.removeWhenCreated)
-                lf_removeAircraft(*act);
-            return;
-        }
+    } else if (Act* act = lf_owningAct(entry)) {
+        if (act->base.status != statusQueued)
+            return; // being removed already
+        lf_liveSettled(*act);
+        if (act->base.removeWhenCreated)
+            lf_removeAircraft(*act);
+        return;
     }
     // The record went while its creation was under way: its object goes too.
     removalQueue.push_back(entry.objectId);
 }
 } // namespace
+
+void lf_removeUnsettled()
+{
+    for (const InboundAnswer& entry : settlingList) {
+        if (entry.settling < 0)
+            continue;
+        if (entry.kind == AnswerKind::staticCreated) {
+            if (StaticAct* act = lf_waitingStatic(entry)) {
+                act->objectId = entry.objectId;
+                lf_removeAircraft(*act);
+                continue;
+            }
+        } else if (Act* act = lf_owningAct(entry)) {
+            if (act->base.status == statusQueued)
+                lf_removeAircraft(*act);
+            continue;
+        }
+        removalQueue.push_back(entry.objectId);
+    }
+    settlingList.clear();
+}
 
 void liveAIAdded(Act& act, const InboundAnswer& answer)
 {

@@ -25,6 +25,14 @@ void gf_setCurrentUserAircraft(const UserAircraft& user);
 // atStandsOnly, the aircraft at their stands only.
 void gf_removeLiveAircraft(bool atStandsOnly = false);
 
+// The exit, once the main loop has ended: every aircraft leaves the simulator (created ones
+// are removed, queued creations withdrawn or marked), and the traffic manager's waiting
+// removals go to the simulator's queue at once.
+void gf_removeInjectedAircraft();
+// Later, when the simulator has answered what was under way: the aircraft created meanwhile,
+// and every creation answered but not yet settled, leave the simulator too.
+void gf_removeLateCreations();
+
 // Ten-millisecond traffic ticks, counted up at the end of every tick of the main loop.
 extern std::atomic<std::int32_t> tickCounter;
 

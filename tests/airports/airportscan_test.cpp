@@ -12,6 +12,7 @@
 #include "foundation/winstring.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <thread>
@@ -166,6 +167,27 @@ TEST_F(AirportScan, AfolderPathsAreScannedWithAtMostTheLimitOfTasks)
     EXPECT_EQ(airportFileCount.load(), 25);
     EXPECT_TRUE(log.hasLine(gf_pathText(root / L"Lone.bgl") + " is not a folder name, skipped!"));
     EXPECT_TRUE(log.hasLine("===> D:\\\xFF is no path text, skipped!"));
+}
+
+TEST_F(AirportScan, AWalkThatFailsEndsTheFolderAfterItsStartedTasksHaveEnded)
+{
+    // An airport whose task walks a megabyte after it, then a folder that is listed but
+    // cannot be opened (Windows drops the trailing dot of a path).
+    scenery(L"Broken/a.bgl", "EHAA", 3, 0, 256 * 1024);
+    const std::wstring unlisted = L"\\\\?\\" + (root / L"Broken" / L"b.").wstring();
+    ASSERT_TRUE(CreateDirectoryW(unlisted.c_str(), nullptr));
+    scanTaskLimit = 1;
+    const bool found = gf_scanAirports(false, {gf_pathText(root / L"Broken")});
+    RemoveDirectoryW(unlisted.c_str());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(runningScanTasks.load(), 0);
+    EXPECT_TRUE(fs::exists(apfFolders::myThirdparty / L"EHAA.xml"));
+    const std::string report = scanLogText();
+    EXPECT_NE(report.find("===> airports search in folder " + gf_pathText(root / L"Broken") +
+                          " aborted because of iterator problem: "),
+              std::string::npos)
+        << report;
+    EXPECT_TRUE(gf_testHasLine(report, "Generated EHAA.xml: 3 positions")) << report;
 }
 
 TEST_F(AirportScan, AnExitStopsTheWalkAndTheScanEndsWithoutReport)

@@ -241,25 +241,31 @@ TEST_F(Learning, ARefusedLearnedFileIsKeptAsideAndNothingOfTheUsersIsLost)
 
 TEST_F(Learning, ASaveThatFailsIsShownAndWrittenAtTheNextChance)
 {
-    ASSERT_EQ(load(archived), "");
-    lf_learn(parkStands[1], "KLM", WeekSlot{2, 3});
-    fs::remove_all(apfFolders::learned);
-    gf_testWriteApf(apfFolders::learned / L"stock", "a file where the folder belongs");
-    EXPECT_NO_THROW(gf_stopParking());
-    EXPECT_TRUE(std::regex_match(lf_status(), std::regex("\\d\\d:\\d\\d:\\d\\d saving \"airports\\\\learned\\\\stock\\\\"
-                                                         "EHAM.xml\" did not succeed")))
-        << lf_status();
-    EXPECT_FALSE(staticParkingActive.load());
+    // The next chance: the next stop of the parking (as at the exit), or the next load.
+    for (const bool atLoad : {false, true}) {
+        SCOPED_TRACE(atLoad ? "at the next load" : "at the next stop");
+        ASSERT_EQ(load(archived), "");
+        lf_learn(parkStands[1], "KLM", WeekSlot{2, 3});
+        fs::remove_all(apfFolders::learned);
+        gf_testWriteApf(apfFolders::learned / L"stock", "a file where the folder belongs");
+        EXPECT_NO_THROW(gf_stopParking());
+        EXPECT_TRUE(std::regex_match(lf_status(), std::regex("\\d\\d:\\d\\d:\\d\\d saving \"airports\\\\learned\\\\"
+                                                             "stock\\\\EHAM.xml\" did not succeed")))
+            << lf_status();
+        EXPECT_FALSE(staticParkingActive.load());
 
-    fs::remove(apfFolders::learned / L"stock");
-    gf_stopParking(); // as at the exit, with no parking edit
-    EXPECT_TRUE(lf_status().ends_with("\"airports\\learned\\stock\\EHAM.xml\" saved after an earlier failure"))
-        << lf_status();
-    ASSERT_EQ(load(archived), "");
-    EXPECT_EQ(parkStands[1].options.size(), 1u);
+        fs::remove(apfFolders::learned / L"stock");
+        if (!atLoad)
+            gf_stopParking(); // with no parking edit
+        ASSERT_EQ(load(archived), "");
+        EXPECT_TRUE(lf_status().ends_with("\"airports\\learned\\stock\\EHAM.xml\" saved after an earlier failure"))
+            << lf_status();
+        EXPECT_EQ(parkStands[1].options.size(), 1u) << "the learned option is read back";
 
-    // Once written, the text that failed is not written again at the next stop.
-    gf_clearStatus();
-    gf_stopParking();
-    EXPECT_EQ(lf_status(), "");
+        // Once written, the text that failed is not written again at the next stop.
+        gf_clearStatus();
+        gf_stopParking();
+        EXPECT_EQ(lf_status(), "");
+        fs::remove_all(apfFolders::learned);
+    }
 }

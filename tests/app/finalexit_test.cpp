@@ -119,6 +119,30 @@ TEST_F(Exit, ClosingTheWindowRemovesTheAircraftSavesAndEnds)
     EXPECT_EQ(startUps.load(), 1) << "no restart";
 }
 
+TEST_F(Exit, CreationsAnsweredButNotSettledLeaveTheSimulatorToo)
+{
+    gf_testClearTraffic();
+    // Two static parked aircraft: one answered 20 ticks before the exit, one only while it runs.
+    for (const std::uint32_t flightId : {5u, 6u}) {
+        ActHead head;
+        head.flightId = flightId;
+        head.identity.callsign = "KLM" + std::to_string(flightId) + "*";
+        staticActs.emplace_back(std::move(head), 0, 0.0, 0.0, 0.0, false).status = statusQueued;
+    }
+    settlingList.push_back({81, 5, 20, AnswerKind::staticCreated, 0.0, 0.0});
+    lf_pushToBuffer({83, 6, 0, AnswerKind::staticCreated, 0.0, 0.0});
+    // A live aircraft dropped while its creation was under way: its answer has no record.
+    settlingList.push_back({82, 0x400003, 30, AnswerKind::liveCreated, 0.0, 0.0});
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(windowEnded());
+    std::vector<std::uint32_t> removed = simQueues.removals;
+    std::ranges::sort(removed);
+    EXPECT_EQ(removed, (std::vector<std::uint32_t>{81, 82, 83}));
+    EXPECT_TRUE(settlingList.empty());
+    for (const StaticAct& parked : staticActs)
+        EXPECT_EQ(parked.status, statusRemoving) << parked.head.flightId;
+}
+
 TEST_F(Exit, AFaultRestartCountsDownSkipsTheScansAndStartsAgain)
 {
     BLOCK_CALLSIGN.setValue("BAW12");

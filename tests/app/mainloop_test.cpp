@@ -19,6 +19,7 @@
 
 #include <regex>
 #include <thread>
+#include <tuple>
 
 namespace {
 class Schedule : public ProgramFolderTest {
@@ -298,14 +299,19 @@ TEST_F(Schedule, TheWindowsRequestsAreCarriedOutOnTheMainLoopThread)
     navLightsRequest = true;
     liveTrimRequest = true;
     MAX_LIVE.value = 1;
+    // The aircraft that stand at their stands get the lights: a created static one and the
+    // parked live one; not a static one still being created, nor a live one that moves.
+    addStatic(1, "KLM5*", 43);
+    addStatic(2, "KLM6*", 0);
+    staticActs.back().status = statusQueued;
     gf_testAddAct(0x400001, statusCreated, 41, "KLM1", 52.3, 4.76).phase = phaseAtStand;
     gf_testAddAct(0x400002, statusCreated, 42, "KLM2", 53.3, 4.76);
     lf_mainTick();
     MAX_LIVE.value = MAX_LIVE.defaultValue;
-    ASSERT_EQ(simQueues.events.size(), 1u) << "the parked one's navigation lights";
-    EXPECT_EQ(simQueues.events[0].objectId, 41u);
-    EXPECT_EQ(simQueues.events[0].eventId, ceNavLights);
-    EXPECT_EQ(simQueues.events[0].value, 1u);
+    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> sent;
+    for (const ClientEventItem& e : simQueues.events)
+        sent.emplace_back(e.objectId, e.eventId, e.value);
+    EXPECT_EQ(sent, (decltype(sent){{43, ceNavLights, 1}, {41, ceNavLights, 1}}));
     EXPECT_EQ(liveActs[1].base.status, statusRemoving) << "the farther one";
     EXPECT_FALSE(navLightsRequest.load());
     EXPECT_FALSE(liveTrimRequest.load());

@@ -129,6 +129,20 @@ TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
 }
 
+TEST_F(MainWindowTest, ALogThatCannotBeOpenedIsShownOnTheStatusLine)
+{
+    gf_closeLog();
+    std::filesystem::remove("Log.txt");
+    std::filesystem::create_directory("Log.txt"); // a folder where the file should be
+    EXPECT_ANY_THROW(gf_openLog());
+    openWindow();
+    EXPECT_EQ(status(), "sys error 40: Failed to write file Log.txt");
+    closeWindow();
+    gf_clearStatus();
+    std::filesystem::remove("Log.txt");
+    gf_openLog();
+}
+
 TEST_F(MainWindowTest, ScreenshotInAKnownState)
 {
     openEnabledWindow();

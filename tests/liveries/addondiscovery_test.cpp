@@ -41,6 +41,7 @@ TEST_F(Discovery, ActivePackagesGiveTheirSimObjectsComponentsInFileOrder)
     const std::string missing = text(files / L"no such package");
     gf_testWriteFile(gf_addOnsCfgPath(), "[Discovery.0]\r\nPath=" + text(files / L"discovered") + "\r\nActive=true\r\n"
                                          "[Package.0]\r\nPATH=" + packageA + " \t\r\nACTIVE=TRUE\r\nREQUIRED=TRUE\r\n"
+                                         "[Discovery.1]\r\nPath=D:\\Merged\r\n" // not part of the package
                                          "[Package.1]\r\nPath=" + packageB + "\r\nActive=false\r\nRequired=true\r\n"
                                          "[Package.2]\r\n  path = " + missing + "\r\nTitle=AI Package\r\nActive=true\r\n");
     fs::create_directories(gf_u8path(packageA));
@@ -68,6 +69,7 @@ TEST_F(Discovery, ActivePackagesGiveTheirSimObjectsComponentsInFileOrder)
     EXPECT_TRUE(log.hasLine("2 AI add-on packages found"));
     EXPECT_EQ(log.text().find("exploring " + packageB), std::string::npos) << "an inactive package is not read";
     EXPECT_EQ(log.text().find("discovered"), std::string::npos) << "only Package sections give paths";
+    EXPECT_EQ(log.text().find("Merged"), std::string::npos) << "another section ends the package before it";
 }
 
 TEST_F(Discovery, SimObjectsEntriesSkipTheSimulatorsOwnFolders)
@@ -76,8 +78,8 @@ TEST_F(Discovery, SimObjectsEntriesSkipTheSimulatorsOwnFolders)
                                              "Required=True\r\nActive=True\r\n"
                                              "[Entry.1]\r\nPath=SimObjects\\MyTraffic\r\nActive=True\r\n"
                                              "[Entry.2]\r\nPath=D:\\Traffic\\Aircraft\r\nActive=True\r\n"
+                                             "[Other.0]\r\nPath=D:\\Other\r\n" // not part of the entry
                                              "[Entry.3]\r\nPath=D:\\Off\r\nActive=False\r\nRequired=True\r\n"
-                                             "[Other.0]\r\nPath=D:\\Other\r\n"
                                              "[Entry.4]\r\nTitle=Path only in a title\r\nActive=True\r\n");
     std::vector<std::string> folders;
     lf_readAddOnsCfg(folders); // none: its count line, and simobjects.cfg is still read

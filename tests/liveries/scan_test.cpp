@@ -249,6 +249,37 @@ TEST_F(LiveryScan, AReportThatCannotBeWrittenIsNamedInTheLog)
     EXPECT_EQ(saved(), std::vector<std::string>{"KLM|B738|Kept KLM||false"}) << "the scan goes on";
 }
 
+TEST_F(LiveryScan, ReportFilesAreSortedByteWiseButFixesAndConversionsKeepTheOrderFound)
+{
+    for (ScanReportList* list : {&invalidAirlineCodes, &invalidAircraftCodes, &codeFixes, &invalidCfgFiles,
+                                 &incompleteSections, &emptyCfgFiles, &conversions, &skippedOnPriority})
+        for (const char* line : {"b", "B", "a"})
+            list->add(line);
+    lf_writeScanReports();
+    lf_clearScanLists();
+    for (const std::string name : reportNames) {
+        const bool found = name == "Fixes.txt" || name == "AirlineModelConversions.txt";
+        EXPECT_EQ(gf_testReadFile(lf_reportPath(name)), found ? "b\r\nB\r\na\r\n" : "B\r\na\r\nb\r\n") << name;
+    }
+}
+
+TEST_F(LiveryScan, AReportFolderThatCannotBeMadeIsNamedOnceAndTheScanGoesOn)
+{
+    fs::remove_all(infoFolder);
+    gf_testWriteFile(infoFolder, "a file where the folder belongs");
+    fs::remove(liveriesScannedPath);
+    const refgen::PackageTree tree = makeTree(false, false, world);
+    ASSERT_TRUE(tree.reports.contains("AirlineModelConversions.txt")) << "an information file is due";
+    std::vector<std::string> folders = tree.manualFolders;
+    EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
+    const std::string text = log.text();
+    const std::size_t first = text.find("===> scan reports not written: ");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find("scan reports not written", first + 1), std::string::npos) << "one line";
+    EXPECT_NE(text.substr(first, text.find('\n', first) - first).find("output\\info"), std::string::npos) << text;
+    EXPECT_EQ(saved(), lf_show(tree.liveries)) << "the scan's list is saved all the same";
+}
+
 TEST_F(LiveryScan, ATitleTheSimulatorsCodePageCannotHoldIsRefusedWithItsReportLine)
 {
     SKIP_UNLESS_ANSI_IS_1252();

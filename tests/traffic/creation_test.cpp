@@ -292,6 +292,17 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
     EXPECT_TRUE(log.holds("KLM3 objectId in liveAIAdded 2"));
 }
 
+TEST_F(TrafficTest, AFlightPlanThatCannotBeDeletedIsLoggedAndItsAircraftStillGoes)
+{
+    gf_testAddAct(0x400001, statusRemoving, 61).flightPlanSet = 1;
+    // A folder that is not empty stands where the plan's file was.
+    const std::filesystem::path plan(gf_flightPlanPath(61));
+    std::filesystem::create_directories(plan / L"held");
+    EXPECT_NO_THROW(lf_processAnswer({61, 0, 0, AnswerKind::removed, 0, 0}));
+    EXPECT_TRUE(liveActs.empty());
+    EXPECT_TRUE(log.holds("===> flight plan 61.pln not deleted: "));
+}
+
 TEST_F(TrafficTest, OnlyASimulatorRefusalBlamesTheLivery)
 {
     // The simulator link's failed creations: dropped while paused, a send that failed and a

@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 struct Flight {
@@ -41,13 +42,16 @@ const std::vector<Flight> recordedFlights{
 
 class TrafficRun : public TrafficTest {
 protected:
-    // The recorded reports for `ticks` ticks; a flight changes its callsign halfway.
-    void playRecorded(std::int32_t ticks)
+    // The recorded reports for `ticks` ticks; a flight changes its callsign halfway. `before`
+    // runs before each tick.
+    void playRecorded(std::int32_t ticks, const std::function<void(std::int32_t)>& before = {})
     {
         std::vector<Flight> flights = recordedFlights;
         for (std::int32_t tick = 0; tick < ticks; ++tick) {
             if (tick == ticks / 2)
                 flights[3].callsign = "EZY44";
+            if (before)
+                before(tick);
             if (tick % 500 == 0)
                 lf_queueSecondReports(flights, tick);
             runTicks(1);
@@ -69,24 +73,48 @@ protected:
     }
 };
 
-TEST_F(TrafficRun, NoObjectIsLeftBehindThroughGhostsIdentityChangesFailuresAndTheEnd)
+TEST_F(TrafficRun, NoObjectIsLeftBehindThroughGhostsIdentityChangesFailuresTrimmingAndTheExit)
 {
-    refusedTitles = {"Embraer 190 KLM Cityhopper"}; // not used by these flights: nothing refused
-    playRecorded(12000);
+    const std::string refused = "Boeing 737-800 KLM Skyteam";
+    refusedTitles = {refused}; // a livery the KLM flights are given: their first creations fail
+    const auto removing = [] {
+        return std::ranges::count_if(liveActs, [](const Act& a) { return a.base.status == statusRemoving; });
+    };
+    std::ptrdiff_t trimmed = 0;
+    playRecorded(12000, [&](std::int32_t tick) {
+        if (tick != 7000)
+            return;
+        MAX_LIVE.value = 1; // lowered in the window: the main loop trims at once
+        const std::ptrdiff_t already = removing();
+        lf_removeExcess();
+        trimmed = removing() - already;
+    });
     EXPECT_FALSE(objects.empty()) << "aircraft were created";
+    EXPECT_TRUE(std::ranges::any_of(creations, [&](const CreationItem& c) { return c.liveryTitle == refused; }))
+        << "a creation was refused";
     EXPECT_TRUE(std::ranges::find(ghostList, "KLM2_") != ghostList.end()) << "the ghost gave way";
+    EXPECT_GT(trimmed, 0) << "the farthest created aircraft went";
     for (const CreationItem& c : creations)
         EXPECT_NE(c.tailNumber, "XXX123456") << "a callsign of nine characters";
 
-    // The end of traffic: created ones are removed, queued ones withdrawn or marked.
-    for (int round = 0; round < 10 && !(objects.empty() && liveActs.empty()); ++round) {
-        gf_removeLiveAircraft();
-        for (; !removalQueue.empty(); removalQueue.pop_front())
-            queueAiRemoval(removalQueue.front());
-        runTicks(250);
+    // The end comes right after a new flight's creation was answered.
+    MAX_LIVE.value = MAX_LIVE.defaultValue;
+    const std::int32_t now = tickCounter;
+    for (int n = 0; n < 2; ++n) {
+        LiveReport r = report(0x484007, "KLM7", 52.34, 4.76 + n * 0.0003, 15, 1000.0 + now / 100.0 + n * 5.0,
+                              now + reportLifetimeTicks + n * 500);
+        r.track = 90.0;
+        queueReport(r);
     }
+    ASSERT_TRUE(tickUntil([] { return !settlingList.empty(); }, 5000));
+
+    // The exit, once the main loop has stopped: no more ticks, only the simulator's answers.
+    gf_removeInjectedAircraft();
+    lf_answer();
+    gf_removeLateCreations();
+    lf_answer();
+    lf_resetTraffic(); // as a restart does
     EXPECT_TRUE(objects.empty()) << "every object the simulator made was removed";
-    EXPECT_TRUE(settlingList.empty());
 }
 
 TEST_F(TrafficRun, TheSameReportsGiveTheSameCommands)

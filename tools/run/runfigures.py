@@ -2,7 +2,7 @@
 """Figures and the traffic map of a run, from what the two stand-ins recorded.
 
   runfigures.py --sent SENT --sim TRACK [--stands STANDS --airport EHAM] [--map PNG]
-                [--delay 30] [--json FILE] [--user LAT,LON --radius NM --margin NM]
+                [--delay 30] [--json FILE] [--user LAT,LON --radius NM --margin NM] [--log LOG]
 
 SENT is the RealTraffic stand-in's log of the records it sent ("<unix time>\\t<record>"),
 TRACK the simulator stand-in's AI track (see tools/simstandin/aitrack.h), STANDS the
@@ -11,7 +11,8 @@ behind its reports; fidelity is the distance between each position sent to the s
 and the reported track at that delayed time, on the ground and in the air. With the user's
 position and the live radius, each flight that left the radius while shown is followed out:
 how far beyond the radius the positions sent went, how near its reported track they stayed,
-and when it was removed after its reports passed the margin beyond the radius.
+and when it was removed after its reports passed the margin beyond the radius. LOG is the
+program's Log.txt, from which the static renewals are counted.
 """
 import argparse
 import bisect
@@ -82,6 +83,12 @@ class Track:
                 elif kind == "closed" and len(fields) >= 4:
                     self.closed.append((t, int(fields[2]), int(fields[3])))
         self.left = present
+
+
+def count_renewals(path):
+    """The static renewals of the run: each logs the parking adjustments it makes."""
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return sum(1 for line in f if line.startswith("Parking adjustments: ") and " to be removed, " in line)
 
 
 def reported_at(points, times, t):
@@ -200,7 +207,9 @@ def print_summary(figures, delay):
     f = figures
     print(f"live aircraft:      {f['live created']} created, {f['live moved']} moved, {f['live removed']} removed"
           f" ({f['flights reported']} flights reported)")
-    print(f"static aircraft:    {f['static placed']} placed, {f['static removed']} removed")
+    renewed = f.get("static renewals")
+    print(f"static aircraft:    {f['static placed']} placed, {f['static removed']} removed"
+          + ("" if renewed is None else f", renewed {renewed} time{'' if renewed == 1 else 's'}"))
     print(f"AI objects:         peak {f['peak AI objects']}, {f['AI objects left']} left in the simulator at the end")
     print(f"positions sent:     {f['positions']}, {f['positions per second']:.1f} per second")
     for name in ("ground", "air"):
@@ -279,9 +288,12 @@ def main(argv):
     parser.add_argument("--user", help="latitude,longitude of the user aircraft")
     parser.add_argument("--radius", type=float, default=8.0, help="the live radius, nm")
     parser.add_argument("--margin", type=float, default=3.0, help="beyond it, how far shown flights are followed, nm")
+    parser.add_argument("--log", help="the program's Log.txt")
     args = parser.parse_args(argv)
     tracks, track = read_sent(args.sent), Track(args.sim)
     figures = summary(tracks, track, args.delay)
+    if args.log and os.path.exists(args.log):
+        figures["static renewals"] = count_renewals(args.log)
     print_summary(figures, args.delay)
     if args.user:
         user = tuple(float(x) for x in args.user.split(","))
