@@ -8,6 +8,7 @@
 #include "airports/scenerylists.h"
 #include "app/programcontrol.h"
 #include "app/status.h"
+#include "foundation/folderlisting.h"
 #include "foundation/log.h"
 #include "foundation/scanpool.h"
 #include "foundation/scanthrottle.h"
@@ -16,6 +17,7 @@
 
 #include <fmt/format.h>
 
+#include <windows.h>
 
 namespace fs = std::filesystem;
 
@@ -39,12 +41,53 @@ void lf_startTask(ScanPool& pool, const fs::path& path, const std::string& folde
     });
 }
 
-// A candidate: a .bgl file outside statics and heliports whose header names airports.
-bool lf_isCandidate(const fs::directory_entry& entry, const std::string& text)
+// A candidate by its name and kind: a .bgl file outside statics and heliports.
+bool lf_isCandidate(const FolderEntry& entry, const fs::path& path, const std::string& text)
 {
-    return entry.is_regular_file() && lf_isBglFile(gf_pathText(entry.path().extension())) &&
-           text.find("statics") == std::string::npos && text.find("_heliports") == std::string::npos &&
-           lf_bglHasAirports(entry.path());
+    if (!lf_isBglFile(gf_pathText(path.extension())) || text.find("statics") != std::string::npos ||
+        text.find("_heliports") != std::string::npos)
+        return false;
+    return entry.type == fs::file_type::regular ||
+           (entry.type == fs::file_type::symlink && fs::is_regular_file(path));
+}
+
+struct SceneryWalk {
+    ScanPool& pool;
+    const std::string& folderText;
+    const AirportHandler& handle;
+    std::error_code error; // the listing that failed ends the walk
+};
+
+// Depth first in listing order, as a recursive directory iterator goes, but each folder is
+// listed once with its entries' kinds: asking the file system about every entry on its own
+// costs more than reading the airports. Linked folders are not entered; a folder the user
+// may not read is passed over.
+void lf_walkSceneryFolder(SceneryWalk& walk, const fs::path& folder)
+{
+    std::error_code error;
+    const std::shared_ptr<const FolderListing> listing = gf_listFolder(folder, error);
+    if (!listing) {
+        if (error.value() != ERROR_ACCESS_DENIED)
+            walk.error = error;
+        return;
+    }
+    for (const FolderEntry& entry : listing->entries) {
+        if (walk.error || gf_exitUnderWay())
+            return;
+        const fs::path path = folder / entry.name;
+        try {
+            const std::string text = gf_pathText(path);
+            if (lf_insideStockAirports(text))
+                continue;
+            if (entry.type == fs::file_type::directory)
+                lf_walkSceneryFolder(walk, path);
+            else if (lf_isCandidate(entry, path, text))
+                lf_startTask(walk.pool, path, walk.folderText, walk.handle);
+        } catch (const std::exception& e) {
+            gf_addAirportsLogLine(fmt::format("{} airports search in folder {} aborted, cause: {}", errorMarker,
+                                              walk.folderText, e.what()));
+        }
+    }
 }
 } // namespace
 
@@ -57,30 +100,12 @@ void lf_scanSceneryFolder(const fs::path& folder, const AirportHandler& handle)
     const std::string folderText = gf_pathText(folder);
     gf_addAirportsLogLine("Scanning for addon airports in " + folderText);
     ScanPool pool;
-    std::error_code error;
-    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
-    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
-        const fs::directory_entry& entry = *entries;
-        try {
-            const std::string text = gf_pathText(entry.path());
-            if (lf_insideStockAirports(text)) {
-                entries.disable_recursion_pending();
-                continue;
-            }
-            if (!lf_isCandidate(entry, text))
-                continue;
-            if (gf_exitUnderWay())
-                break;
-            lf_startTask(pool, entry.path(), folderText, handle);
-        } catch (const std::exception& e) {
-            gf_addAirportsLogLine(
-                fmt::format("{} airports search in folder {} aborted, cause: {}", errorMarker, folderText, e.what()));
-        }
-    }
-    if (error)
+    SceneryWalk walk{pool, folderText, handle, {}};
+    lf_walkSceneryFolder(walk, folder);
+    if (walk.error)
         gf_addAirportsLogLine(fmt::format("{} airports search in folder {} aborted because of iterator problem: {}",
-                                          errorMarker, folderText, error.message()));
-    // Every started task is awaited, also after a failed iteration.
+                                          errorMarker, folderText, walk.error.message()));
+    // Every started task is awaited, also after a failed walk.
     pool.wait();
 }
 

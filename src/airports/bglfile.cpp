@@ -106,31 +106,32 @@ void lf_toParkingPositions(const fs::path& path, const std::function<void(BglAir
     } release;
     const std::string pathText = gf_pathText(path);
     try {
+        // One mapping serves the quick test and the reading.
         const BglFileView file(path);
-        gf_readBglAirports(file.words(), pathText, handle);
+        if (lf_bglHasAirports(file.words()))
+            gf_readBglAirports(file.words(), pathText, handle);
     } catch (const std::exception&) {
         gf_addAirportsLogLine(fmt::format("{}!? Exception in lf_toParkingPositions: {}", errorMarker, pathText));
         throw;
     }
 }
 
-bool lf_bglHasAirports(const fs::path& path)
+bool lf_bglHasAirports(BglWords words)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in.is_open())
+    // The words cover the file rounded up to whole words; the sizes tested are whole words.
+    if (words.size() < headerWords)
         return false;
-    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
-    std::uint32_t header[headerWords] = {};
-    if (size < sizeof header || !in.seekg(0) || !in.read(reinterpret_cast<char*>(header), sizeof header))
-        return false;
-    const std::uint64_t count = header[5];
-    if (count == 0 || size <= sizeof header + 20 * count)
-        return false;
-    std::vector<std::uint32_t> table(sectionEntryWords * count);
-    if (!in.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size() * 4)))
+    const std::uint64_t count = words[5];
+    if (count == 0 || words.size() <= headerWords + sectionEntryWords * count)
         return false;
     for (std::size_t i = 0; i < count; ++i)
-        if (table[sectionEntryWords * i] == airportSection)
+        if (words[headerWords + sectionEntryWords * i] == airportSection)
             return true;
     return false;
+}
+
+bool lf_bglHasAirports(const fs::path& path)
+{
+    const BglFileView file(path);
+    return lf_bglHasAirports(file.words());
 }

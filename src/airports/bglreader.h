@@ -48,8 +48,9 @@ void gf_readBglAirports(BglWords words, const std::string& path,
                         const std::function<void(BglAirport&)>& handle);
 
 void gf_linkOrWriteAirport(BglAirport& airport);
-// The scan task of one .bgl file: its airports are linked or written as generated parking
-// files. Releases its scan slot however it ends; a failure is reported and passed on.
+// The scan task of one .bgl file: when its header names airports, they are linked or written
+// as generated parking files. Releases its scan slot however it ends; a failure is reported
+// and passed on.
 void lf_toParkingPositions(const std::filesystem::path& path,
                            const std::function<void(BglAirport&)>& handle = gf_linkOrWriteAirport);
 // Records and subrecords start at any byte: each is stepped over by its exact declared size.
@@ -78,6 +79,7 @@ void lf_processAirport(BglWords words, std::size_t at, std::size_t end, bool new
                        const std::string& path, const std::function<void(BglAirport&)>& handle);
 
 // The quick test: the header and section table name an airport section.
+bool lf_bglHasAirports(BglWords words);
 bool lf_bglHasAirports(const std::filesystem::path& path);
 
 // The packed four-letter code; ok only for four characters of '0'-'9' and 'A'-'Z'.
