@@ -183,7 +183,7 @@ TEST_F(AirportScan, AWalkThatFailsEndsTheFolderAfterItsStartedTasksHaveEnded)
     EXPECT_EQ(runningScanTasks.load(), 0);
     EXPECT_TRUE(fs::exists(apfFolders::myThirdparty / L"EHAA.xml"));
     const std::string report = scanLogText();
-    EXPECT_NE(report.find("===> airports search in folder " + gf_pathText(root / L"Broken") +
+    EXPECT_NE(report.find(errorMarker + " airports search in folder " + gf_pathText(root / L"Broken") +
                           " aborted because of iterator problem: "),
               std::string::npos)
         << report;

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(TrafficRun, NoObjectIsLeftBehindThroughGhostsIdentityChangesFailuresTrimmingAndTheExit)
 {
-    const std::string refused = "Boeing 737-800 KLM Skyteam";
+    const std::string refused = "Boeing 737-800 KLM FSLTL_Orange";
     refusedTitles = {refused}; // a livery the KLM flights are given: their first creations fail
     const auto removing = [] {
         return std::ranges::count_if(liveActs, [](const Act& a) { return a.base.status == statusRemoving; });
