@@ -1,6 +1,7 @@
 // An accepted report extends the aircraft's path: by phase it becomes a new point at the
 // back, records a push direction, or starts the departure from a stand.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "foundation/settingscatalogue.h"
 #include "links/simqueues.h"
@@ -64,7 +65,8 @@ bool lf_standingTest(Act& act, PathPoint& p)
         p.speed = 0.0;
         return true;
     }
-    if (std::abs(p.latitude - last.latitude) <= samePlace && std::abs(p.longitude - last.longitude) <= samePlace) {
+    if (std::abs(p.latitude - last.latitude) <= samePlace &&
+        std::abs(gf_longitudeDelta(p.longitude, last.longitude)) <= samePlace) {
         if (flyingObject || (act.takeOff && p.speed > 0 && last.speed >= 50.0))
             return false;
         const std::uint32_t due = p.tick;

@@ -153,3 +153,20 @@ TEST_F(Motion, ReportsWhileLandingAgainstTheHeadingAreDroppedOrTakeBackTheLastPo
             EXPECT_NEAR(a.path.front().latitude, stand.first, 1e-9) << c.what;
     }
 }
+
+TEST_F(Motion, AReportWithinAHairOfTheLastPointIsTheSamePlaceAlsoAcrossTheDateLine)
+{
+    struct Case {
+        double from, to; // longitudes
+        bool same;
+    };
+    for (const Case c : {Case{4.7639, 4.7640, true}, Case{4.7639, 4.7643, false}, Case{179.99995, -179.99995, true},
+                         Case{-179.99995, 179.99995, true}, Case{179.9999, -179.9997, false}}) {
+        gf_testClearTraffic();
+        Act& a = addAct(largeClass, {-16.5, c.from}, 90.0, phaseGround);
+        lf_applyReport(a, point({-16.5, c.to}, 5.0, 300));
+        const PathPoint& last = a.path.back();
+        EXPECT_NEAR(last.longitude, c.same ? c.from : c.to, 1e-9) << c.from << " to " << c.to;
+        EXPECT_EQ(last.hold, c.same ? 1 : 0) << c.from << " to " << c.to;
+    }
+}
