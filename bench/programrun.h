@@ -86,13 +86,6 @@ inline bool gf_runPython(const std::string& script, std::vector<std::string> arg
     return false;
 }
 
-// The handles a process holds. GetProcessHandleCount answers 0 under Wine, so the system's
-// handle list is counted instead.
-inline unsigned long lf_handleCount(DWORD processId)
-{
-    return processhandles::gf_handleCount(processId);
-}
-
 // Processor seconds (user and kernel) that a Linux process has used, from /proc: under Wine
 // GetProcessTimes answers only for the calling process. The process is found by its
 // command line, which holds the program's full path. Linux counts in 1/100 s on x86.
@@ -205,8 +198,9 @@ public:
         counters.cb = sizeof counters;
         GetProcessMemoryInfo(m_process, &counters, sizeof counters);
         DWORD handles = 0;
+        // Under Wine GetProcessHandleCount answers 0: the system's handle list is counted.
         if (!GetProcessHandleCount(m_process, &handles) || handles == 0)
-            handles = lf_handleCount(GetProcessId(m_process));
+            handles = processhandles::gf_handleCount(GetProcessId(m_process));
         FILETIME created, ended, kernel, user;
         double processor = 0.0;
         if (GetProcessTimes(m_process, &created, &ended, &kernel, &user))

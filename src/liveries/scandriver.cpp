@@ -48,15 +48,17 @@ Liveries lf_runScanTask(Reader reader, int priority, const fs::path& file, Listi
     return reader(priority, file, std::move(listing));
 }
 
-// aircraft.cfg or sim.cfg in any letter case: the stem and extension tests of the name.
+// The same name in any letter case, as the file system compares names.
+bool lf_sameName(std::wstring_view name, std::wstring_view key)
+{
+    return name.size() == key.size() && CompareStringOrdinal(name.data(), static_cast<int>(name.size()), key.data(),
+                                                             static_cast<int>(key.size()), TRUE) == CSTR_EQUAL;
+}
+
+// aircraft.cfg or sim.cfg in any letter case.
 bool lf_isConfigName(std::wstring_view name)
 {
-    const auto equalsAscii = [&](std::wstring_view lower) {
-        return name.size() == lower.size() && std::ranges::equal(name, lower, [](wchar_t c, wchar_t l) {
-                   return (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == l;
-               });
-    };
-    return equalsAscii(L"aircraft.cfg") || equalsAscii(L"sim.cfg");
+    return lf_sameName(name, L"aircraft.cfg") || lf_sameName(name, L"sim.cfg");
 }
 
 bool lf_isConfigFile(const FolderEntry& entry, const fs::path& folder)
@@ -96,8 +98,7 @@ struct LiveryWalk {
 bool lf_isLiveryDataFolder(const std::wstring& name)
 {
     const auto is = [&](std::wstring_view key) {
-        return name.size() >= key.size() && CompareStringOrdinal(name.data(), static_cast<int>(key.size()), key.data(),
-                                                                 static_cast<int>(key.size()), TRUE) == CSTR_EQUAL &&
+        return name.size() >= key.size() && lf_sameName(std::wstring_view(name).substr(0, key.size()), key) &&
                (name.size() == key.size() || name[key.size()] == L'.');
     };
     return is(L"model") || is(L"texture");

@@ -103,28 +103,28 @@ ParkingTest::~ParkingTest()
     parking_percentage.value = 30;
 }
 
-StandOption gf_testOption(const OptionSpec& spec, std::int32_t number)
+StandOption gf_testOption(const OptionWanted& wanted, std::int32_t number)
 {
     StandOption option;
-    option.airl = spec.airline;
-    option.type = spec.type;
-    option.reg = spec.registration;
-    option.callsign = spec.callsign;
-    option.secondCall = spec.secondCallsign;
-    for (const std::uint32_t h : spec.halfHours)
+    option.airl = wanted.airline;
+    option.type = wanted.type;
+    option.reg = wanted.registration;
+    option.callsign = wanted.callsign;
+    option.secondCall = wanted.secondCallsign;
+    for (const std::uint32_t h : wanted.halfHours)
         option.hh.set(h);
     option.seq = number;
-    option.day = spec.day;
-    option.soft = spec.soft;
+    option.day = wanted.day;
+    option.soft = wanted.soft;
     return option;
 }
 
-StandRecord& ParkingTest::addStand(const std::string& id, double metresEast, std::initializer_list<OptionSpec> options,
+StandRecord& ParkingTest::addStand(const std::string& id, double metresEast, std::initializer_list<OptionWanted> options,
                                    double radiusMetres)
 {
     std::vector<StandOption> list;
-    for (const OptionSpec& spec : options)
-        list.push_back(gf_testOption(spec, static_cast<std::int32_t>(list.size()) + 1));
+    for (const OptionWanted& wanted : options)
+        list.push_back(gf_testOption(wanted, static_cast<std::int32_t>(list.size()) + 1));
     const double longitude =
         amsLongitude + 0.001 + metresEast / (111132.95 * std::cos(amsLatitude * degToRad));
     parkStands.emplace_back(id, std::move(list), amsLatitude + 0.002, longitude, 0.5, radiusMetres, false, false,

@@ -15,7 +15,7 @@
 inline constexpr double amsLatitude = 52.3086;
 inline constexpr double amsLongitude = 4.7639;
 
-struct OptionSpec {
+struct OptionWanted {
     std::string airline = "KLM";
     std::string type = "B738";
     std::int32_t day = 1;
@@ -26,8 +26,8 @@ struct OptionSpec {
     bool soft = false;
 };
 
-// The option of the spec, with its number.
-StandOption gf_testOption(const OptionSpec& spec, std::int32_t number);
+// The option as wanted, with its number.
+StandOption gf_testOption(const OptionWanted& wanted, std::int32_t number);
 // An airport parking file at folder\CODE.xml with the given parkpos elements.
 void gf_testWriteParkingFile(const std::filesystem::path& folder, const std::string& code,
                              const std::string& parkpositions);
@@ -42,7 +42,7 @@ protected:
 
     // A stand `metresEast` east of the first stand position, numbered in order; stands whose
     // radii overlap are neighbours (as the airport parking file loader links them).
-    StandRecord& addStand(const std::string& id, double metresEast, std::initializer_list<OptionSpec> options = {},
+    StandRecord& addStand(const std::string& id, double metresEast, std::initializer_list<OptionWanted> options = {},
                           double radiusMetres = 20.0);
     void linkStands();
     // The traffic clock's week slot.

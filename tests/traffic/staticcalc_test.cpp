@@ -49,7 +49,7 @@ TEST_F(StaticCalc, TheLevelShiftsTheSlotBackOverMidnightAndWeekEnd)
 TEST_F(StaticCalc, NeighboursAndClearanceKeepStaticAircraftApart)
 {
     useReferenceWorld();
-    const OptionSpec now{.halfHours = {20}};
+    const OptionWanted now{.halfHours = {20}};
     addStand("A1", 0.0, {now}, 25.0);
     addStand("A2", 40.0, {now}, 25.0); // overlaps A1
     EXPECT_EQ(search(0).size(), 1u);
@@ -105,7 +105,7 @@ TEST_F(StaticCalc, TheSelectorTellsWhetherTheAircraftStaysPastTheNextHalfHour)
 {
     struct Case {
         WeekSlot slot;
-        std::vector<OptionSpec> options;
+        std::vector<OptionWanted> options;
         std::uint8_t selector;
     };
     const Case cases[] = {
@@ -122,8 +122,8 @@ TEST_F(StaticCalc, TheSelectorTellsWhetherTheAircraftStaysPastTheNextHalfHour)
         SCOPED_TRACE(fmt::format("day {} hh {}, {} options", c.slot.weekday, c.slot.halfHour, c.options.size()));
         parkStands.clear();
         StandRecord& stand = addStand("A1", 0.0);
-        for (const OptionSpec& spec : c.options)
-            stand.options.push_back(gf_testOption(spec, static_cast<std::int32_t>(stand.options.size()) + 1));
+        for (const OptionWanted& wanted : c.options)
+            stand.options.push_back(gf_testOption(wanted, static_cast<std::int32_t>(stand.options.size()) + 1));
         EXPECT_EQ(search(0, c.slot).at(0).selector, c.selector);
     }
 }
@@ -177,7 +177,7 @@ TEST_F(StaticCalc, EachCalculationIsForTheHalfHourItRunsIn)
 
 TEST_F(StaticCalc, TheReservedStandAndTheStandUnderTheUserNeverGetAStaticAircraft)
 {
-    const OptionSpec now{.halfHours = {20}};
+    const OptionWanted now{.halfHours = {20}};
     addStand("A1", 0.0, {now});
     addStand("A2", 100.0, {now});
     addStand("A3", 200.0, {now});
