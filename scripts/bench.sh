@@ -10,6 +10,7 @@
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"
+own_network "$0" "$@"
 
 run=$(mktemp -d /tmp/tarnwick-bench.XXXXXX)
 # The worlds of the program runs (with their Log.txt) stay for a look; the rest goes.

@@ -10,6 +10,7 @@
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"
+own_network "$0" "$@"
 
 seconds=${TARNWICK_RUN_SECONDS:-360}
 run=$(mktemp -d /tmp/tarnwick-run.XXXXXX)

@@ -9,6 +9,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cache=${TARNWICK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnwick}
 mkdir -p "$cache"
+# One set-up at a time per cache: a second clone's first run would otherwise find a folder
+# without its .complete marker and delete it while the first still builds into it. The lock
+# ends with this script.
+exec {setup_lock}>"$cache/setup.lock"
+flock "$setup_lock"
 
 packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb nlohmann-json3-dev libfmt-dev
           x11-apps imagemagick xdotool fonts-wine fonts-liberation cmake ninja-build

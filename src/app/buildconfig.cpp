@@ -1,6 +1,10 @@
 // Constants that the test build shortens; the shipped program uses the first column.
 #include "app/buildconfig.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
 #ifndef TARNWICK_TEST_BUILD
 #define TARNWICK_TEST_BUILD 0
 #endif
@@ -10,9 +14,27 @@ const bool isTestBuild = TARNWICK_TEST_BUILD != 0;
 #if TARNWICK_TEST_BUILD
 std::string testDownloadBaseUrl = "http://127.0.0.1:9/";
 const std::string& downloadBaseUrl = testDownloadBaseUrl;
+
+static std::uint16_t lf_portFromEnvironment(const char* name)
+{
+    const char* text = std::getenv(name);
+    std::uint16_t port = 0;
+    if (text != nullptr)
+        std::from_chars(text, text + std::strlen(text), port);
+    return port;
+}
+std::uint16_t testQnhPort = lf_portFromEnvironment("TARNWICK_TEST_QNH_PORT");
+std::uint16_t testTrafficPort = lf_portFromEnvironment("TARNWICK_TEST_TRAFFIC_PORT");
+const std::uint16_t& qnhPort = testQnhPort;
+const std::uint16_t& trafficPort = testTrafficPort;
 #else
 static const std::string productDownloadBaseUrl = "https://download.tarnwick.example/";
 const std::string& downloadBaseUrl = productDownloadBaseUrl;
+
+static const std::uint16_t productQnhPort = 49004;
+static const std::uint16_t productTrafficPort = 49005;
+const std::uint16_t& qnhPort = productQnhPort;
+const std::uint16_t& trafficPort = productTrafficPort;
 #endif
 
 const long downloadConnectSeconds = TARNWICK_TEST_BUILD ? 5 : 20;

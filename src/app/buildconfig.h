@@ -10,6 +10,16 @@ extern const bool isTestBuild;
 extern const std::string& downloadBaseUrl;
 extern std::string testDownloadBaseUrl; // test build only
 
+// RealTraffic's UDP ports: QNH datagrams and traffic records. The test build gives every
+// run ports of its own, so that runs side by side never share them: a test in this process
+// sets testQnhPort and testTrafficPort, a program a test starts takes them from its
+// environment (TARNWICK_TEST_QNH_PORT, TARNWICK_TEST_TRAFFIC_PORT); without either the
+// system picks a free port.
+extern const std::uint16_t& qnhPort;
+extern const std::uint16_t& trafficPort;
+extern std::uint16_t testQnhPort;     // test build only
+extern std::uint16_t testTrafficPort; // test build only
+
 // Downloads give up when no connection is made within the connect time-out, or when
 // fewer than downloadLowSpeedBytes arrive per second for downloadLowSpeedSeconds.
 extern const long downloadConnectSeconds;

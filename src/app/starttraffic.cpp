@@ -32,9 +32,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-constexpr std::uint16_t qnhPort = 49004;
-constexpr std::uint16_t trafficPort = 49005;
-
 void lf_setTopmost()
 {
     if (HWND window = mainWindow.window.load())

@@ -1,5 +1,6 @@
 #include "program_fixture.h"
 
+#include "app/buildconfig.h"
 #include "foundation/registry.h"
 #include "foundation/winstring.h"
 #include "links/simids.h"
@@ -52,7 +53,20 @@ std::vector<std::string> gf_testRecordedTraffic()
     return lines;
 }
 
-DatagramSender::DatagramSender(std::vector<std::string> records) : m_records(std::move(records))
+RealTrafficPorts gf_ownRealTrafficPorts()
+{
+    RealTrafficPorts ports{gf_unusedUdpPort(), gf_unusedUdpPort()};
+    while (ports.traffic == ports.qnh)
+        ports.traffic = gf_unusedUdpPort();
+    testQnhPort = ports.qnh;
+    testTrafficPort = ports.traffic;
+    SetEnvironmentVariableW(L"TARNWICK_TEST_QNH_PORT", std::to_wstring(ports.qnh).c_str());
+    SetEnvironmentVariableW(L"TARNWICK_TEST_TRAFFIC_PORT", std::to_wstring(ports.traffic).c_str());
+    return ports;
+}
+
+DatagramSender::DatagramSender(std::vector<std::string> records, RealTrafficPorts ports)
+    : m_records(std::move(records)), m_ports(ports)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -77,9 +91,9 @@ void DatagramSender::run()
     };
     for (std::size_t n = 0; !m_stop.load(); ++n) {
         if (!m_records.empty())
-            sendTo(49005, m_records[n % m_records.size()]);
+            sendTo(m_ports.traffic, m_records[n % m_records.size()]);
         if (n % 10 == 0)
-            sendTo(49004, R"({"ICAO": "EHAM", "QNH": 1021})");
+            sendTo(m_ports.qnh, R"({"ICAO": "EHAM", "QNH": 1021})");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     closesocket(sock);
@@ -112,7 +126,7 @@ void ProgramRun::SetUp()
     options.userValues.insert(
         {{"Plane Altitude", 0}, {"ZULU YEAR", 2024}, {"ZULU DAY OF YEAR", 60}, {"ZULU TIME", 43200}});
     simulator = std::make_unique<standin::SimStandIn>(options);
-    datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
+    datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic(), gf_ownRealTrafficPorts());
 }
 
 void ProgramRun::TearDown()

@@ -1,9 +1,9 @@
 #pragma once
 // Tarnwick_P3D_test.exe as a process of its own in this Wine prefix, started in a fresh
 // program folder, against the simulator stand-in run in this test process on a pipe that
-// the folder's SimConnect.cfg names, with traffic and QNH datagrams sent from here. Such
-// runs share the single-instance mutex, the data folder and the UDP ports with every other
-// run, so they hold the shared simulator lock.
+// the folder's SimConnect.cfg names, with traffic and QNH datagrams sent from here to
+// RealTraffic ports of its own. Such runs share the single-instance mutex and the data folder
+// with every other run, so they hold the shared simulator lock.
 #include "simstandin/simstandin.h"
 #include "support/simconnectenv.h"
 #include "support/tempfolder.h"
@@ -20,11 +20,20 @@
 #include <utility>
 #include <vector>
 
-// Traffic records to port 49005 every 100 ms, in turn, and a QNH datagram to port 49004
-// every second, from a thread of its own, for as long as the object lives.
+// RealTraffic's UDP ports for the program that a test runs: ports that no other run uses,
+// set as the test build's ports of this process and in its environment, which a program it
+// starts inherits.
+struct RealTrafficPorts {
+    std::uint16_t qnh = 0;
+    std::uint16_t traffic = 0;
+};
+RealTrafficPorts gf_ownRealTrafficPorts();
+
+// Traffic records to the traffic port every 100 ms, in turn, and a QNH datagram to the QNH
+// port every second, from a thread of its own, for as long as the object lives.
 class DatagramSender {
 public:
-    explicit DatagramSender(std::vector<std::string> records);
+    DatagramSender(std::vector<std::string> records, RealTrafficPorts ports);
     ~DatagramSender();
     DatagramSender(const DatagramSender&) = delete;
     DatagramSender& operator=(const DatagramSender&) = delete;
@@ -33,6 +42,7 @@ private:
     void run();
 
     std::vector<std::string> m_records;
+    RealTrafficPorts m_ports;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -40,7 +40,7 @@ protected:
         refgen::writeLiveriesScanned(refgen::baseWorld().liveries, fs::path(L"output") / L"LiveriesScanned.xml");
         dateCodeInstant = 1704196800; // 2024-01-02 12:00 UTC, so the day cannot change meanwhile
         parameters = gf_testRunParameters(fs::current_path() / L"Prepar3D v5");
-        datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic());
+        datagrams = std::make_unique<DatagramSender>(gf_testRecordedTraffic(), gf_ownRealTrafficPorts());
     }
 
     void TearDown() override

@@ -6,6 +6,7 @@
 #include "links/readers.h"
 #include "links/realtrafficserver.h"
 #include "support/realtrafficstandin.h"
+#include "support/simconnectenv.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Each test its own ports, so that tests may run side by side.
-constexpr std::uint16_t qnhPortA = 47111;
-constexpr std::uint16_t qnhPortB = 47112;
-constexpr std::uint16_t trafficPortA = 47113;
-constexpr std::uint16_t trafficPortB = 47114;
-constexpr std::uint16_t trafficPortC = 47115;
-constexpr std::uint16_t restartQnhPort = 47116;
-constexpr std::uint16_t restartTrafficPort = 47117;
-constexpr std::uint16_t lightsPort = 47118;
-constexpr std::uint16_t exitPort = 47119;
 
 const std::string recordA =
     "RTTFC,11234042,-33.9107,152.9902,26400,1248,0,90.12,490.00,AAL72,B789,N835AN,SYD,LAX,1645144774.2,X2,AA72,"
@@ -72,23 +62,26 @@ protected:
 
     LogCapture log;
     TempFolder files_;
+    // Ports of the test's own: another run's tests may bind any fixed port meanwhile.
+    const std::uint16_t ownQnhPort = gf_unusedUdpPort();
+    const std::uint16_t ownTrafficPort = gf_unusedUdpPort();
 };
 
 TEST_F(Readers, QnhInHectopascalsAndInchesAndTheLastGoodValueKept)
 {
-    gf_startQnhReader(qnhPortA);
+    gf_startQnhReader(ownQnhPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.weatherReaderState == 1; }));
     EXPECT_TRUE(log.hasLine("          QNH Reader connected"));
 
-    send("qnh", qnhPortA, {R"({"ICAO":"EHAM","QNH":1020,"METAR":"EHAM 121225Z 24012KT Q1020"})"});
+    send("qnh", ownQnhPort, {R"({"ICAO":"EHAM","QNH":1020,"METAR":"EHAM 121225Z 24012KT Q1020"})"});
     ASSERT_TRUE(gf_waitFor([] { return currentQnh == 1020; }));
     EXPECT_EQ(mainWindow.qnh, 1020);
 
-    send("qnh", qnhPortA, {R"({"ICAO":"KMCE","QNH":2992})"});
+    send("qnh", ownQnhPort, {R"({"ICAO":"KMCE","QNH":2992})"});
     ASSERT_TRUE(gf_waitFor([] { return currentQnh == 1013; }));
 
     mainWindow.weatherReaderState = 2; // no data lately
-    send("qnh", qnhPortA, {R"({"ICAO":"KMCE","QNH":"1019"})"});
+    send("qnh", ownQnhPort, {R"({"ICAO":"KMCE","QNH":"1019"})"});
     ASSERT_TRUE(gf_waitFor([] { return currentQnh == 1019; }));
     EXPECT_EQ(mainWindow.weatherReaderState, 1);
 
@@ -98,7 +91,7 @@ TEST_F(Readers, QnhInHectopascalsAndInchesAndTheLastGoodValueKept)
         R"({"QNH":1e300})",        "not json",           R"([1013])",
         R"({"ICAO":"EHAM"})",
     };
-    send("qnh", qnhPortA, bad);
+    send("qnh", ownQnhPort, bad);
     ASSERT_TRUE(gf_waitFor([&] { return log.hasLine(R"(no QNH {"ICAO":"EHAM"})"); }));
     EXPECT_EQ(currentQnh, 1019);
     EXPECT_EQ(mainWindow.qnh, 1019);
@@ -112,7 +105,7 @@ TEST_F(Readers, QnhInHectopascalsAndInchesAndTheLastGoodValueKept)
     EXPECT_NE(log.text().find("Exception [json.exception.parse_error"), std::string::npos);
     EXPECT_TRUE(log.hasLine("no QNH [1013]"));
 
-    send("qnh", qnhPortA, {R"({"QNH":1013.4})"});
+    send("qnh", ownQnhPort, {R"({"QNH":1013.4})"});
     ASSERT_TRUE(gf_waitFor([] { return currentQnh == 1013; }));
     EXPECT_EQ(qnhUdpReader.datagramCounter, 15u);
 }
@@ -120,9 +113,9 @@ TEST_F(Readers, QnhInHectopascalsAndInchesAndTheLastGoodValueKept)
 TEST_F(Readers, RepeatsFromAnotherComputerAreDropped)
 {
     realTrafficOnThisPc = false;
-    gf_startTrafficReader(trafficPortA);
+    gf_startTrafficReader(ownTrafficPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.trafficReaderState == 1; }));
-    send("traffic", trafficPortA, {recordA, recordA, recordA, recordB});
+    send("traffic", ownTrafficPort, {recordA, recordA, recordA, recordB});
     ASSERT_TRUE(gf_waitFor([] { return queued(11234043) == 1; }));
     EXPECT_EQ(queued(11234042), 1u);
     EXPECT_EQ(trafficUdpReader.datagramCounter, 4u);
@@ -130,9 +123,9 @@ TEST_F(Readers, RepeatsFromAnotherComputerAreDropped)
 
 TEST_F(Readers, RepeatsFromThisComputerAreAllHandedOn)
 {
-    gf_startTrafficReader(trafficPortB);
+    gf_startTrafficReader(ownTrafficPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.trafficReaderState == 1; }));
-    send("traffic", trafficPortB, {recordA, recordA, recordA, recordB});
+    send("traffic", ownTrafficPort, {recordA, recordA, recordA, recordB});
     ASSERT_TRUE(gf_waitFor([] { return queued(11234043) == 1; }));
     EXPECT_EQ(queued(11234042), 3u);
     EXPECT_EQ(trafficClockStamp, 1645144775);
@@ -140,11 +133,11 @@ TEST_F(Readers, RepeatsFromThisComputerAreAllHandedOn)
 
 TEST_F(Readers, VehiclesAndOverlongDatagramsAreNotHandedOn)
 {
-    gf_startTrafficReader(trafficPortC);
+    gf_startTrafficReader(ownTrafficPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.trafficReaderState == 1; }));
     std::string vehicle = recordA;
     vehicle.replace(vehicle.find("B789"), 4, "TUG VEH");
-    send("traffic", trafficPortC, {vehicle, std::string(16384, '9'), std::string(20000, '9'), recordB});
+    send("traffic", ownTrafficPort, {vehicle, std::string(16384, '9'), std::string(20000, '9'), recordB});
     ASSERT_TRUE(gf_waitFor([] { return queued(11234043) == 1; }));
     EXPECT_EQ(queued(11234042), 0u);
     EXPECT_EQ(trafficUdpReader.datagramCounter, 2u);
@@ -157,8 +150,8 @@ TEST_F(Readers, VehiclesAndOverlongDatagramsAreNotHandedOn)
 
 TEST_F(Readers, BothStopPromptlyAndStartAgainOnTheSamePorts)
 {
-    gf_startQnhReader(restartQnhPort);
-    gf_startTrafficReader(restartTrafficPort);
+    gf_startQnhReader(ownQnhPort);
+    gf_startTrafficReader(ownTrafficPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.trafficReaderState == 1 && runningThreads == 2; }));
 
     // Both are blocked in their receive now, with nothing arriving.
@@ -171,18 +164,18 @@ TEST_F(Readers, BothStopPromptlyAndStartAgainOnTheSamePorts)
     EXPECT_TRUE(log.hasLine("Traffic Reader has stopped"));
 
     gf_resetTraffic();
-    gf_startQnhReader(restartQnhPort);
-    gf_startTrafficReader(restartTrafficPort);
+    gf_startQnhReader(ownQnhPort);
+    gf_startTrafficReader(ownTrafficPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.trafficReaderState == 1 && runningThreads == 2; }));
-    send("qnh", restartQnhPort, {R"({"QNH":1030})"});
-    send("traffic", restartTrafficPort, {recordB});
+    send("qnh", ownQnhPort, {R"({"QNH":1030})"});
+    send("traffic", ownTrafficPort, {recordB});
     EXPECT_TRUE(gf_waitFor([] { return currentQnh == 1030 && queued(11234043) == 1; }));
     EXPECT_FALSE(readerError);
 }
 
 TEST_F(Readers, AnExitEndsTheReadersToo)
 {
-    gf_startQnhReader(exitPort);
+    gf_startQnhReader(ownQnhPort);
     ASSERT_TRUE(gf_waitFor([] { return runningThreads == 1; }));
     exitFlag = true;
     EXPECT_TRUE(gf_waitFor([] { return runningThreads == 0; }));
@@ -192,10 +185,10 @@ TEST_F(Readers, AnExitEndsTheReadersToo)
 
 TEST_F(Readers, APortInUseStopsTheReaderWithTheWinsockText)
 {
-    TakenPort taken(false, qnhPortB);
+    TakenPort taken(false, ownQnhPort);
     ASSERT_TRUE(taken.taken());
 
-    gf_startQnhReader(qnhPortB);
+    gf_startQnhReader(ownQnhPort);
     ASSERT_TRUE(gf_waitFor([] { return readerError.load(); }));
     qnhUdpReader.thread.join();
     EXPECT_EQ(runningThreads, 0);
@@ -207,7 +200,7 @@ TEST_F(Readers, APortInUseStopsTheReaderWithTheWinsockText)
 
 TEST_F(Readers, StatusLightsFollowTheDatagramCounters)
 {
-    gf_startQnhReader(lightsPort);
+    gf_startQnhReader(ownQnhPort);
     ASSERT_TRUE(gf_waitFor([] { return mainWindow.weatherReaderState == 1; }));
 
     gf_updateStatusLights(); // lights not shown yet: nothing changes
@@ -219,7 +212,7 @@ TEST_F(Readers, StatusLightsFollowTheDatagramCounters)
     EXPECT_EQ(mainWindow.weatherReaderState, 2);
     EXPECT_EQ(mainWindow.trafficReaderState, 2);
 
-    send("qnh", lightsPort, {R"({"QNH":1013})"});
+    send("qnh", ownQnhPort, {R"({"QNH":1013})"});
     ASSERT_TRUE(gf_waitFor([] { return qnhUdpReader.datagramCounter == 1; }));
     gf_updateStatusLights();
     EXPECT_EQ(mainWindow.weatherReaderState, 1);

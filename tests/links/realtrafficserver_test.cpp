@@ -7,6 +7,7 @@
 #include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
 #include "support/realtrafficstandin.h"
+#include "support/simconnectenv.h"
 #include "links/simqueues.h"
 #include "support/trafficacts.h"
 #include "traffic/manager.h"
@@ -75,6 +76,9 @@ protected:
 
     LogCapture log;
     TempFolder files;
+    // A port of the test's own: another run's tests may bind any fixed port meanwhile.
+    const std::uint16_t port = gf_unusedTcpPort();
+    const std::string portText = std::to_string(port);
     // Closes the server after a while, so that a client that never comes cannot hang a test.
     std::jthread watchdog{[](std::stop_token stop) {
         std::mutex mutex;
@@ -88,9 +92,9 @@ protected:
 
 TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtClose)
 {
-    gf_openServerSocket("47121");
+    gf_openServerSocket(portText);
     EXPECT_TRUE(serverOpen);
-    startClient(47121, {"--version", "10.0.240", "--level", "2"});
+    startClient(port, {"--version", "10.0.240", "--level", "2"});
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     EXPECT_TRUE(realTrafficProfessional);
@@ -109,8 +113,8 @@ TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtCl
 
 TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
 {
-    gf_openServerSocket("47122");
-    startClient(47122, {"--version", "10.0.123", "--level", "1"});
+    gf_openServerSocket(portText);
+    startClient(port, {"--version", "10.0.123", "--level", "1"});
     gf_waitForRealTraffic();
     EXPECT_FALSE(realTrafficProfessional);
     EXPECT_FALSE(trafficClockSwitch);
@@ -121,8 +125,8 @@ TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
     gf_closeServer();
     ASSERT_TRUE(clientSaw("exit"));
     std::filesystem::remove(clientLog());
-    gf_openServerSocket("47122");
-    startClient(47122, {"--version", "10.1.7", "--level", "none"});
+    gf_openServerSocket(portText);
+    startClient(port, {"--version", "10.1.7", "--level", "none"});
     gf_waitForRealTraffic();
     EXPECT_TRUE(realTrafficProfessional);
     EXPECT_EQ(mainWindow.realTrafficLine, "RT10.1.7 edition:  prof, archive: week 42");
@@ -130,9 +134,9 @@ TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
 
 TEST_F(RealTrafficServer, AClientThatHangsUpGivesNoVersion)
 {
-    gf_openServerSocket("47123");
+    gf_openServerSocket(portText);
     realTrafficProfessional = true;
-    startClient(47123, {"--hang-up"});
+    startClient(port, {"--hang-up"});
     gf_waitForRealTraffic();
     EXPECT_FALSE(realTrafficProfessional);
     EXPECT_TRUE(log.hasLine("No RealTraffic version received?"));
@@ -140,8 +144,8 @@ TEST_F(RealTrafficServer, AClientThatHangsUpGivesNoVersion)
 
 TEST_F(RealTrafficServer, AReplyInTwoPiecesIsReadWholeAndNoReplyEndsTheWait)
 {
-    gf_openServerSocket("47132");
-    startClient(47132, {"--version", "10.0.124", "--level", "1", "--split-reply", "0.5"});
+    gf_openServerSocket(portText);
+    startClient(port, {"--version", "10.0.124", "--level", "1", "--split-reply", "0.5"});
     gf_waitForRealTraffic();
     EXPECT_FALSE(realTrafficProfessional);
     EXPECT_EQ(mainWindow.realTrafficLine, "RT10.0.124 edition:  stnd, archive: week 42");
@@ -149,9 +153,9 @@ TEST_F(RealTrafficServer, AReplyInTwoPiecesIsReadWholeAndNoReplyEndsTheWait)
     gf_closeServer();
     ASSERT_TRUE(clientSaw("exit"));
     std::filesystem::remove(clientLog());
-    gf_openServerSocket("47132");
+    gf_openServerSocket(portText);
     realTrafficProfessional = true;
-    startClient(47132, {"--no-reply"});
+    startClient(port, {"--no-reply"});
     auto waited = std::async(std::launch::async, [] { gf_waitForRealTraffic(); });
     ASSERT_EQ(waited.wait_for(std::chrono::seconds(15)), std::future_status::ready) << "the watchdog closes at 25 s";
     EXPECT_TRUE(clientConnected);
@@ -162,8 +166,8 @@ TEST_F(RealTrafficServer, AReplyInTwoPiecesIsReadWholeAndNoReplyEndsTheWait)
 
 TEST_F(RealTrafficServer, AClientThatStopsReadingHoldsUpNeitherTheSendsNorTheClose)
 {
-    gf_openServerSocket("47133");
-    startClient(47133, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
+    gf_openServerSocket(portText);
+    startClient(port, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientSaw("#stopped-reading"));
     // As the main loop would, with much more at once, so that the client's buffers fill soon.
@@ -182,8 +186,8 @@ TEST_F(RealTrafficServer, AClientThatStopsReadingHoldsUpNeitherTheSendsNorTheClo
     EXPECT_TRUE(log.hasLine("RealTraffic client socket closed"));
 
     // Without a close, a client that takes nothing for the send time is dropped.
-    gf_openServerSocket("47133");
-    startClient(47133, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
+    gf_openServerSocket(portText);
+    startClient(port, {"--stop-reading", "--timeout", "10"}); // it never reads "exit"
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     sender = std::async(std::launch::async, [] {
@@ -206,8 +210,8 @@ TEST_F(RealTrafficServer, VersionRepliesThatAreNotJsonRaiseTheParserError)
 
 TEST_F(RealTrafficServer, PositionAndTimeLinesAsRealTrafficDocumentsThem)
 {
-    gf_openServerSocket("47124");
-    startClient(47124);
+    gf_openServerSocket(portText);
+    startClient(port);
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     gf_sendPosition();
@@ -241,15 +245,15 @@ TEST_F(RealTrafficServer, TheFormOfThePositionLine)
 
 TEST_F(RealTrafficServer, NoTimeLineWithoutAClient)
 {
-    gf_openServerSocket("47125");
+    gf_openServerSocket(portText);
     gf_sendQs123(1700000000);
     EXPECT_FALSE(logHas("sendDataPacket"));
 }
 
 TEST_F(RealTrafficServer, ADroppedClientRemovesTheLiveTrafficAndIsWaitedForAgain)
 {
-    gf_openServerSocket("47126");
-    startClient(47126, {"--drop-after", "2", "--reconnects", "1", "--reconnect-delay", "0.5"});
+    gf_openServerSocket(portText);
+    startClient(port, {"--drop-after", "2", "--reconnects", "1", "--reconnect-delay", "0.5"});
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     gf_testClearTraffic();
@@ -278,7 +282,7 @@ TEST_F(RealTrafficServer, ADroppedClientRemovesTheLiveTrafficAndIsWaitedForAgain
 
 TEST_F(RealTrafficServer, NoWaitForAClientWhileAnExitIsUnderWay)
 {
-    gf_openServerSocket("47127");
+    gf_openServerSocket(portText);
     exitReason = 4;
     auto waited = std::async(std::launch::async, [] { gf_sendPosition(); });
     EXPECT_EQ(waited.wait_for(std::chrono::seconds(10)), std::future_status::ready);
@@ -286,7 +290,7 @@ TEST_F(RealTrafficServer, NoWaitForAClientWhileAnExitIsUnderWay)
 
 TEST_F(RealTrafficServer, ClosingTheServerEndsAWaitForAClient)
 {
-    gf_openServerSocket("47128");
+    gf_openServerSocket(portText);
     auto accepted = std::async(std::launch::async, [] { return waitForClient(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // let it block
     gf_closeServer();
@@ -296,8 +300,8 @@ TEST_F(RealTrafficServer, ClosingTheServerEndsAWaitForAClient)
 
 TEST_F(RealTrafficServer, OneClientAtATimeOnTheLoopbackAddressOnly)
 {
-    gf_openServerSocket("47129");
-    startClient(47129);
+    gf_openServerSocket(portText);
+    startClient(port);
     gf_waitForRealTraffic();
     ASSERT_TRUE(clientConnected);
     EXPECT_FALSE(waitForClient()); // the one client is here
@@ -307,36 +311,38 @@ TEST_F(RealTrafficServer, OneClientAtATimeOnTheLoopbackAddressOnly)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(0x7F000002); // 127.0.0.2
-    address.sin_port = htons(47129);
+    address.sin_port = htons(port);
     EXPECT_EQ(connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), SOCKET_ERROR);
     closesocket(probe);
 }
 
 TEST_F(RealTrafficServer, APortInUseIsReportedWithTheWinsockText)
 {
-    TakenPort taken(true, 47130);
+    TakenPort taken(true, port);
     ASSERT_TRUE(taken.taken());
 
     try {
-        gf_openServerSocket("47130");
+        gf_openServerSocket(portText);
         FAIL() << "the port was taken";
     } catch (const zeb::SysErrorException& error) {
         const std::string message = error.what();
-        EXPECT_EQ(message.rfind("sys error 5: Bind failed at port 47130 with error 100", 0), 0u) << message;
+        EXPECT_EQ(message.rfind("sys error 5: Bind failed at port " + portText + " with error 100", 0), 0u)
+            << message;
         EXPECT_TRUE(message.ends_with("Permission denied") || message.ends_with("Address already in use")) << message;
     }
     EXPECT_FALSE(serverOpen);
     taken.release();
-    gf_openServerSocket("47130");
+    gf_openServerSocket(portText);
     EXPECT_TRUE(serverOpen);
 
     EXPECT_THROW(gf_openServerSocket("no port"), zeb::SysErrorException);
 
     // Held by a program that lets others share it: still taken, or RealTraffic would find
     // one of two servers.
-    TakenPort shared(true, 47134, true);
+    const std::uint16_t sharedPort = gf_unusedTcpPort();
+    TakenPort shared(true, sharedPort, true);
     ASSERT_TRUE(shared.taken());
-    EXPECT_THROW(gf_openServerSocket("47134"), zeb::SysErrorException);
+    EXPECT_THROW(gf_openServerSocket(std::to_string(sharedPort)), zeb::SysErrorException);
     EXPECT_FALSE(serverOpen);
 }
 

@@ -55,13 +55,13 @@ sockaddr_in lf_loopback(std::uint16_t port)
     address.sin_port = htons(port);
     return address;
 }
-} // namespace
 
-std::uint16_t gf_unusedTcpPort()
+// The system picks a free port among many, so runs side by side rarely meet on one.
+std::uint16_t lf_unusedPort(int type, int protocol)
 {
     WSADATA data{};
     WSAStartup(MAKEWORD(2, 2), &data);
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const SOCKET s = socket(AF_INET, type, protocol);
     sockaddr_in address = lf_loopback(0);
     int length = sizeof address;
     bind(s, reinterpret_cast<sockaddr*>(&address), length);
@@ -69,6 +69,17 @@ std::uint16_t gf_unusedTcpPort()
     closesocket(s);
     WSACleanup();
     return ntohs(address.sin_port);
+}
+} // namespace
+
+std::uint16_t gf_unusedTcpPort()
+{
+    return lf_unusedPort(SOCK_STREAM, IPPROTO_TCP);
+}
+
+std::uint16_t gf_unusedUdpPort()
+{
+    return lf_unusedPort(SOCK_DGRAM, IPPROTO_UDP);
 }
 
 std::uintptr_t gf_testConnectTcp(std::uint16_t port)

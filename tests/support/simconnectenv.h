@@ -30,8 +30,11 @@ std::wstring gf_testPipeName();
 std::wstring gf_testPipePath(const std::wstring& name);
 // The simulator's default pipe, which a client finds without any configuration.
 std::wstring gf_defaultSimulatorPipePath();
-// A TCP port on 127.0.0.1 that nothing listens on (bound once, then released).
+// A TCP port on 127.0.0.1 that nothing listens on, or a UDP port that nothing has bound
+// (bound once, then released). Tests take these, never fixed ports: another run's tests may
+// bind a fixed one at the same time.
 std::uint16_t gf_unusedTcpPort();
+std::uint16_t gf_unusedUdpPort();
 // A blocking socket connected to 127.0.0.1:port, as a SOCKET; ~0 when that failed.
 // Windows Sockets must be started.
 std::uintptr_t gf_testConnectTcp(std::uint16_t port);

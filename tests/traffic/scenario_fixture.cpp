@@ -69,7 +69,7 @@ void Scenario::SetUp()
         reportDeque.clear();
         acceptReports = true;
     }
-    readerPort = gf_unusedTcpPort();
+    readerPort = gf_unusedUdpPort();
     gf_startTrafficReader(readerPort);
 }
 
