@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -222,13 +223,31 @@ TEST(Packets, RequestsFromSeveralThreadsArriveWholeWithConsecutiveSendIds)
     TestLink link(Transport::pipe);
     ASSERT_EQ(link.open(), scOk);
     ScConnection* c = link.connection;
-    constexpr std::uint32_t threads = 4, each = 250;
+    // Short and long packets by turns, from threads let go at once, so that a packet built
+    // beside another's is caught in its size, its fields or its send id.
+    constexpr std::uint32_t threads = 8, each = 500;
+    const auto expected = [](std::uint32_t t, std::uint32_t i, std::uint32_t sendId) {
+        if (i % 2 == 0)
+            return Expected(36, 0x05, sendId).u32(16, t).u32(20, 1000 + i).u32(24, t * each + i).u32(28, 301)
+                .u32(32, 0x10);
+        return Expected(544, 0x0C, sendId).u32(16, t).text(20, "Plane Latitude " + std::to_string(i))
+            .text(276, "degree").u32(532, 4).u32(540, t * each + i);
+    };
+    std::atomic<bool> go{false};
     std::vector<std::thread> senders;
     for (std::uint32_t t = 0; t < threads; ++t)
-        senders.emplace_back([c, t] {
-            for (std::uint32_t i = 0; i < each; ++i)
-                EXPECT_EQ(SimConnect_TransmitClientEvent(c, t, 1000 + i, t * each + i, 301, 0x10), scOk);
+        senders.emplace_back([c, t, &go] {
+            while (!go.load()) {
+            }
+            for (std::uint32_t i = 0; i < each; ++i) {
+                const ScResult result =
+                    i % 2 == 0 ? SimConnect_TransmitClientEvent(c, t, 1000 + i, t * each + i, 301, 0x10)
+                               : SimConnect_AddToDataDefinition(c, t, ("Plane Latitude " + std::to_string(i)).c_str(),
+                                                                "degree", 4, 0.0f, t * each + i);
+                EXPECT_EQ(result, scOk);
+            }
         });
+    go = true;
     for (std::thread& sender : senders)
         sender.join();
 
@@ -240,9 +259,6 @@ TEST(Packets, RequestsFromSeveralThreadsArriveWholeWithConsecutiveSendIds)
         const std::uint32_t t = r.bytes.size() >= 20 ? r.u32(16) : threads;
         ASSERT_LT(t, threads) << "packet " << k;
         const std::uint32_t i = sent[t]++;
-        EXPECT_EQ(r.bytes, Expected(36, 0x05, 2 + k).u32(16, t).u32(20, 1000 + i).u32(24, t * each + i).u32(28, 301)
-                               .u32(32, 0x10)
-                               .bytes())
-            << "packet " << k << ": thread " << t << ", its request " << i;
+        ASSERT_EQ(r.bytes, expected(t, i, 2 + k).bytes()) << "packet " << k << ": thread " << t << ", its request " << i;
     }
 }
