@@ -2,7 +2,8 @@
 // The whole program under a benchmark: Tarnwick_P3D.exe in the world that scripts/world.sh
 // prepared below a run folder, the simulator stand-in in this process (on the simulator's
 // named pipe, in the same Wine prefix) and the RealTraffic stand-in beside it, replaying the
-// world's traffic. Everything started here ends by itself within its time bound.
+// world's traffic. Everything started here ends by itself within its time bound. The program
+// takes RealTraffic's fixed ports: scripts/bench.sh runs it in a network namespace of its own.
 #include "foundation/winstring.h"
 #include "processhandles/processhandles.h"
 #include "simstandin/scenario.h"

@@ -6,7 +6,8 @@
 #   scripts/bench.sh soak 3
 # The soak and the fidelity benchmark run the whole program in the world of
 # scripts/world.sh; TARNWICK_SOAK_MINUTES and TARNWICK_FIDELITY_MINUTES (default 10 each)
-# set their length when they run without arguments.
+# set their length when they run without arguments. Like run.sh it runs in a network
+# namespace of its own where one can be made, so that RealTraffic's fixed ports are its own.
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"

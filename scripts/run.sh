@@ -6,7 +6,8 @@
 # stands, overflights, aircraft that stay parked). After TARNWICK_RUN_SECONDS (default 360)
 # the program's window is closed as a user would close it; then a summary is printed and the
 # traffic map drawn (build/screenshots/traffic.png). Everything started here is stopped by
-# its pid.
+# its pid. It runs in a network namespace of its own where one can be made (own_network in
+# env.sh), so that RealTraffic's fixed ports are its own.
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"

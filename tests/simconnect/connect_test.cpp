@@ -6,14 +6,20 @@
 #include "simconnect/simconnect.h"
 #include "support/registrysandbox.h"
 #include "support/simconnectenv.h"
+#include "support/testpaths.h"
 #include "support/waitfor.h"
 #include "testlink.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 // Opens with index 0 from a SimConnect.cfg in the current folder (none when empty).
@@ -195,6 +201,56 @@ TEST(Connect, AClosedConnectionLeavesNoHandleBehind)
         openWaitedOnAndClose();
     EXPECT_LE(processhandles::gf_handleCount(self), before + 2) // a thread-pool thread may come or go
         << processhandles::gf_typeChanges(typesBefore, processhandles::gf_handleTypes(self));
+}
+
+namespace {
+// The ids of the Windows processes of this session with this program name.
+std::vector<DWORD> lf_processIds(const std::wstring& name)
+{
+    std::vector<DWORD> ids;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, name.c_str()) == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+} // namespace
+
+// The handle tests count while other test processes start: a count that asked for the system's
+// handle list then took down Wine's server with every process of the session waiting on it.
+TEST(HandleCount, AProcessWithoutHandlesCountsNoneAndTheSessionGoesOn)
+{
+    const std::wstring name = gf_testPipeName() + L"-handles-gone";
+    const HANDLE gone = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    const std::vector<DWORD> before = lf_processIds(L"handleless.exe");
+    // Started by Wine's loader, not by this process: the child of a Windows process is given a
+    // window station and a desktop, which it cannot let go of. The loader refuses to start from
+    // a Wine process's environment unless WINELOADERNOEXEC is taken out of it.
+    const std::filesystem::path program = gf_testBuildFolder() / L"tools" / L"processhandles" / L"handleless.exe";
+    std::wstring command =
+        L"Z:\\usr\\bin\\env -u WINELOADERNOEXEC /usr/lib/wine/wine64 \"" + program.wstring() + L"\" " + name;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION loader{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &loader));
+    CloseHandle(loader.hThread); // a Linux program: its handles cannot be waited on
+    CloseHandle(loader.hProcess);
+    ASSERT_EQ(WaitForSingleObject(gone, 30000), WAIT_OBJECT_0);
+    CloseHandle(gone);
+    std::vector<DWORD> ids = lf_processIds(L"handleless.exe");
+    std::erase_if(ids, [&](DWORD id) { return std::find(before.begin(), before.end(), id) != before.end(); });
+    ASSERT_EQ(ids.size(), 1u);
+    const HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ids[0]);
+    // It lets go of the event last.
+    EXPECT_TRUE(gf_waitFor([&] { return processhandles::gf_handleCount(ids[0]) == 0; }, std::chrono::seconds(5)));
+    EXPECT_GT(processhandles::gf_handleCount(GetCurrentProcessId()), 0u);
+    TerminateProcess(child, 0);
+    EXPECT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0) << "the session goes on";
+    CloseHandle(child);
 }
 
 namespace {

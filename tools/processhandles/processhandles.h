@@ -1,24 +1,15 @@
 #pragma once
-// The handles a process holds, read from the system's handle list: GetProcessHandleCount
-// answers 0 under Wine, even for the calling process; the list serves any process.
+// The handles a process holds, found by trying its handle values one by one: GetProcessHandleCount
+// answers 0 under Wine, and the system's handle list must not be asked for: Wine's server (8.0)
+// crashes when it lists a process whose handle table is empty, as a process's is for a moment
+// while it starts, and every process of the session then waits for ever.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace processhandles {
-
-struct Entry {
-    ULONG ownerPid;
-    BYTE objectType;
-    BYTE flags;
-    USHORT handle;
-    PVOID object;
-    ACCESS_MASK access;
-};
 
 // The counted text at the start of an object's type information.
 struct CountedText {
@@ -33,61 +24,65 @@ Function lf_ntdll(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), name)));
 }
 
-// The process's entries of the system handle list; empty when the list cannot be read.
-inline std::vector<Entry> lf_entries(DWORD processId)
+// Handle values are multiples of 4 and a new handle takes the lowest free one, so the search
+// ends after this many free values in a row.
+inline constexpr std::uintptr_t lf_freeValuesAtTheEnd = 4096;
+
+// Calls `visit` with each handle the process holds, as a handle of the calling process (a copy
+// for another process, valid during the call); false when the process cannot be looked at.
+template <class Visit>
+bool lf_forEachHandle(DWORD processId, Visit visit)
 {
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    static const auto query = lf_ntdll<Query>("NtQuerySystemInformation");
-    std::vector<Entry> mine;
-    if (query == nullptr)
-        return mine;
-    std::vector<std::uint8_t> buffer(1 << 20);
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        ULONG needed = 0;
-        const LONG status = query(16 /* handle information */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == 0) {
-            const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-            const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-            for (ULONG i = 0; i < count; ++i)
-                if (entries[i].ownerPid == processId)
-                    mine.push_back(entries[i]);
-            return mine;
+    const bool self = processId == GetCurrentProcessId();
+    const HANDLE process = self ? nullptr : OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId);
+    if (!self && process == nullptr)
+        return false;
+    for (std::uintptr_t value = 4, freeInARow = 0; freeInARow < lf_freeValuesAtTheEnd; value += 4) {
+        const auto handle = reinterpret_cast<HANDLE>(value);
+        HANDLE copy = nullptr;
+        DWORD flags = 0;
+        const bool held = self ? GetHandleInformation(handle, &flags) != FALSE
+                               : DuplicateHandle(process, handle, GetCurrentProcess(), &copy, 0, FALSE,
+                                                 DUPLICATE_SAME_ACCESS) != FALSE;
+        if (!held) {
+            ++freeInARow;
+            continue;
         }
-        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 65536));
+        freeInARow = 0;
+        visit(self ? handle : copy);
+        if (copy != nullptr)
+            CloseHandle(copy);
     }
-    return mine;
+    if (process != nullptr)
+        CloseHandle(process);
+    return true;
 }
 
+// 0 when the process cannot be looked at.
 inline unsigned long gf_handleCount(DWORD processId)
 {
-    return static_cast<unsigned long>(lf_entries(processId).size());
+    unsigned long count = 0;
+    lf_forEachHandle(processId, [&](HANDLE) { ++count; });
+    return count;
 }
 
 // How many handles of each object type ("Event", "File", "Key" ...) the process holds;
-// "?" counts those that could not be looked at.
+// "?" counts those whose type could not be read.
 inline std::map<std::string, int> gf_handleTypes(DWORD processId)
 {
     using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
     static const auto queryObject = lf_ntdll<QueryObject>("NtQueryObject");
     std::map<std::string, int> types;
-    const HANDLE process = OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId);
-    for (const Entry& entry : lf_entries(processId)) {
+    lf_forEachHandle(processId, [&](HANDLE handle) {
         std::string type = "?";
-        HANDLE copy = nullptr;
-        if (process != nullptr && queryObject != nullptr &&
-            DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(entry.handle)),
-                            GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-            alignas(8) std::uint8_t information[1024];
-            if (queryObject(copy, 2 /* type information */, information, sizeof information, nullptr) == 0) {
-                const auto* name = reinterpret_cast<const CountedText*>(information);
-                type.assign(name->text, name->text + name->length / sizeof(wchar_t)); // type names are ASCII
-            }
-            CloseHandle(copy);
+        alignas(8) std::uint8_t information[1024];
+        if (queryObject != nullptr && queryObject(handle, 2 /* type information */, information, sizeof information,
+                                                  nullptr) == 0) {
+            const auto* name = reinterpret_cast<const CountedText*>(information);
+            type.assign(name->text, name->text + name->length / sizeof(wchar_t)); // type names are ASCII
         }
         ++types[type];
-    }
-    if (process != nullptr)
-        CloseHandle(process);
+    });
     return types;
 }
 
