@@ -16,6 +16,7 @@
 namespace {
 constexpr std::int32_t settledAt = 200;
 constexpr std::uint32_t rotorcraft = 5;
+} // namespace
 
 void lf_createFlightPlan(Act& act)
 {
@@ -32,6 +33,7 @@ void lf_createFlightPlan(Act& act)
         gf_showStatus(gf_identLine(ident) + " creating a flight plan failed !", true);
 }
 
+namespace {
 bool lf_staticSettled(const InboundAnswer& entry, StaticAct& act)
 {
     if (act.head.flightId != entry.secondValue)

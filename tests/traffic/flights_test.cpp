@@ -10,6 +10,7 @@
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "traffic/traffic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,9 +76,15 @@ TEST_F(Scenario, ADepartureIsPushedBackTaxisTakesOffAndEndsBeyondTheRange)
 
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
 {
+    // Its reports carry its origin only from a minute on, when it has long been created.
+    ASSERT_TRUE(gf_createFlightPlanFolder());
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
-         "60", "--from", "LHR", "--to", "AMS"},
+         "60", "--from", "LHR", "--to", "AMS", "--from-after", "60"},
         [](const FlightWatch& w) { return !w.phases.empty() && w.phases.back() == phaseAtStand; }, 150.0);
+    const auto figures = sim->aiFigures();
+    EXPECT_EQ(figures.created, 1u) << "the origin filled in is no new identity";
+    EXPECT_EQ(figures.removed, 0u);
+    EXPECT_EQ(sim->countOf(scReqAiSetFlightPlan), 1u) << "the flight plan of the route now known";
     EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround, phaseToStand, phaseAtStand}))
         << lf_text(watch.phases);
     EXPECT_LE(watch.overdue, 1);
