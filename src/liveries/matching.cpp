@@ -100,8 +100,10 @@ int lf_matchSteps(ActHead& head, bool parked)
         for (const std::string& similar : gf_airlineSimilarModels(airline, model))
             if (lf_matchAirlineModel(head, airline, similar))
                 return 3;
+        // The registration's airline flies its own similar models: those of the flight's
+        // airline are the ones just tried and found wanting.
         if (withDbAirline)
-            for (const std::string& similar : gf_airlineSimilarModels(airline, model))
+            for (const std::string& similar : gf_airlineSimilarModels(dbAirline, model))
                 if (lf_matchAirlineModel(head, dbAirline, similar))
                     return 3;
     }

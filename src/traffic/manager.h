@@ -56,6 +56,8 @@ void lf_decideAll(Act& act);
 void lf_decideAircraft(Act& act);
 bool lf_matchLivery(Act& act);
 void liveAIAdded(Act& act, const InboundAnswer& answer);
+// Writes the flight plan of a created aircraft whose route is complete and assigns it.
+void lf_createFlightPlan(Act& act);
 void gf_allLightsToggle(bool& finished, InboundAnswer& entry);
 void lf_liveSettled(Act& act);
 // Every object whose creation was answered but has not settled is removed now (the exit: the

@@ -93,6 +93,7 @@ TEST_F(Matching, EachStepAtEachDepthWithRandomOff)
         {"no airline record without operator", "TRA", "B738", "PHBXB", false, 2, "Boeing 737-800 KLM PH-BXB", 1},
         {"a similar model of the airline", "EZY", "A320", "", false, 3, "Airbus A320neo easyJet", 3},
         {"depth 2 has no similar models", "EZY", "A320", "", false, 2, "", 0},
+        {"a similar model of the registration's airline", "BAW", "A319", "D-ABYA", false, 3, "Airbus A320 Lufthansa", 3},
         {"Large: generic only at depth 4", "BAW", "A320", "", false, 3, "", 0},
         {"Large: generic at depth 4", "BAW", "A320", "", false, 4, "Airbus A320 Generic", 4},
         {"Light: generic at depth 3", "ABC", "C172", "", false, 3, "Cessna 172 Generic", 4},
@@ -110,7 +111,7 @@ TEST_F(Matching, EachStepAtEachDepthWithRandomOff)
     const auto [title, step] = matchLive(live("", "DA40", ""), 4);
     EXPECT_THAT(title, ::testing::AnyOf("Cessna 172 Generic", "Cessna 172 N172SP"));
     EXPECT_EQ(step, 6);
-    EXPECT_EQ(stepCounters, (std::array<std::uint32_t, 6>{3, 5, 1, 3, 1, 2}));
+    EXPECT_EQ(stepCounters, (std::array<std::uint32_t, 6>{3, 5, 2, 3, 1, 2}));
     EXPECT_TRUE(log.hasLine(fmt::format("          {} =3= Airbus A320neo easyJet",
                                         gf_formatColumns(live("EZY", "A320").ident().identity))));
 

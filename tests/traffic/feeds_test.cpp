@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
 namespace {
 constexpr std::uint32_t flight = 4840101;
@@ -47,7 +46,9 @@ std::string lf_record(const State& s, double speed, double time)
                        flight, s.at.first, s.at.second, s.track, speed, time, s.track, s.track, s.track);
 }
 
-enum class Fault { none, oldPosition, sentAgain, gap, noSpeed };
+// pastMargin: one position beyond the radius and its margin (a glitch), then a gap of 30 s
+// from 20 s later.
+enum class Fault { none, oldPosition, sentAgain, gap, noSpeed, pastMargin };
 
 struct FeedCase {
     const char* name;
@@ -100,10 +101,18 @@ protected:
             const bool due = tick % 400 == 0 && second <= 140;
             const double stamp = 1000.0 + second;
             std::string record;
-            if (due && !(c.fault == Fault::gap && second >= c.faultAt && second < c.faultAt + 30)) {
+            const int gapAt = c.fault == Fault::pastMargin ? c.faultAt + 20 : c.faultAt;
+            const bool gap = (c.fault == Fault::gap || c.fault == Fault::pastMargin) && second >= gapAt &&
+                             second < gapAt + 30;
+            if (due && !gap) {
                 const bool faulty = second == c.faultAt;
                 if (faulty && c.fault == Fault::oldPosition)
                     record = lf_record(route[std::max(0, second - 32)], 250.0, stamp);
+                else if (faulty && c.fault == Fault::pastMargin)
+                    record = lf_record({gf_destinationPoint(home, 0.0, (lateralRadiusNm.load() + shownMarginNm + 1.0) *
+                                                                           feetPerNm),
+                                        90.0},
+                                       250.0, stamp);
                 else
                     record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp);
                 feed(record);
@@ -139,7 +148,7 @@ protected:
         return flown;
     }
 
-    std::unique_ptr<TrafficReader> reader = std::make_unique<TrafficReader>();
+    TrafficReader* reader = &trafficUdpReader; // the one the traffic manager tells which flights it shows
 };
 
 TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
@@ -150,13 +159,16 @@ TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
         {"an old position with a new time before the aircraft is shown", Fault::oldPosition, 0.0, 1, 24},
         {"a record sent again unchanged", Fault::sentAgain, 0.0, 0},
         {"a gap of 30 s", Fault::gap, 0.0, 0},
+        {"a gap of 30 s after a position past the margin", Fault::pastMargin, 0.0, 0},
         {"a speed of 0 in the air", Fault::noSpeed, 0.0, 0},
         {"a half turn at 4 degrees a second", Fault::none, 4.0, 0},
     };
     for (const FeedCase& c : cases) {
         gf_testClearTraffic();
         tickCounter = 0;
+        removals.clear();
         const Flown flown = fly(c);
+        EXPECT_TRUE(removals.empty()) << c.name << ": removed and created again";
         EXPECT_EQ(flown.dropped, c.dropped) << c.name;
         EXPECT_LT(flown.backwards, 0.1) << c.name << ": nm flown back";
         EXPECT_LT(flown.offRoute, 0.3) << c.name << ": nm off the reported route";

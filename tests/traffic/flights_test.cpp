@@ -5,11 +5,13 @@
 
 #include "app/mainloop.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
 #include "links/simids.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "traffic/traffic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +48,17 @@ double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origi
     return nearest;
 }
 
+// Seconds of the day of the "hh:mm:ss" that follows the text in the log; -1 when none does.
+int lf_loggedTime(const std::string& log, const std::string& text)
+{
+    const std::size_t at = log.find(text);
+    if (at == std::string::npos || at + text.size() + 8 > log.size())
+        return -1;
+    const std::string t = log.substr(at + text.size(), 8);
+    return std::atoi(t.substr(0, 2).c_str()) * 3600 + std::atoi(t.substr(3, 2).c_str()) * 60 +
+           std::atoi(t.substr(6, 2).c_str());
+}
+
 std::string lf_text(const std::vector<std::uint32_t>& phases)
 {
     std::string text;
@@ -75,9 +88,24 @@ TEST_F(Scenario, ADepartureIsPushedBackTaxisTakesOffAndEndsBeyondTheRange)
 
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
 {
+    // Its reports carry its origin only from a minute on, when it has long been created, and
+    // times of a day of their own (from 22:13:20), which drive the traffic clock.
+    trafficClockSwitch = true;
+    ASSERT_TRUE(gf_createFlightPlanFolder());
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
-         "60", "--from", "LHR", "--to", "AMS"},
+         "60", "--from", "LHR", "--to", "AMS", "--from-after", "60"},
         [](const FlightWatch& w) { return !w.phases.empty() && w.phases.back() == phaseAtStand; }, 150.0);
+    trafficClockSwitch = false;
+    const std::string now = gf_nowString();
+    const int computer = lf_loggedTime(now, "");
+    const int landed = lf_loggedTime(log.text(), "KLM1234  landed from LHR ");
+    EXPECT_LT((computer - landed + 86400) % 86400, 120) << "the touch-down at the computer's time " << now;
+    const int arrived = lf_loggedTime(log.text(), " arrived at stand ");
+    EXPECT_TRUE(arrived >= 80000 && arrived < 81600) << "the arrival at the feed's time " << arrived;
+    const auto figures = sim->aiFigures();
+    EXPECT_EQ(figures.created, 1u) << "the origin filled in is no new identity";
+    EXPECT_EQ(figures.removed, 0u);
+    EXPECT_EQ(sim->countOf(scReqAiSetFlightPlan), 1u) << "the flight plan of the route now known";
     EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround, phaseToStand, phaseAtStand}))
         << lf_text(watch.phases);
     EXPECT_LE(watch.overdue, 1);

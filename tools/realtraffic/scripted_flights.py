@@ -189,7 +189,8 @@ def records(frame, route, elevation, ident, start, interval, faults=None):
         line = ",".join(str(x) for x in [
             "RTTFC", ident["hex"], f"{lat:.6f}", f"{lon:.6f}", altitude, 0 if on_ground else round(climb),
             1 if on_ground else 0, f"{track:.2f}", f"{speed:.2f}", ident["callsign"], ident["type"],
-            ident["registration"], ident["from"], ident["to"], f"{start + t:.1f}", "X2",
+            ident["registration"], ident["from"] if t >= ident.get("from_after", 0.0) else "null", ident["to"],
+            f"{start + t:.1f}", "X2",
             ident["callsign"][:2] + ident["callsign"][3:], "adsb_icao", altitude + 1175, -1,
             round(speed) if speed > 0 else -1, "0.780", "0.0", "0.0", f"{heading:.2f}", f"{heading:.2f}", 0, "none",
             ident["category"], "1012.8", 35008, -1, f"{heading:.2f}", "autopilot|vnav|lnav|tcas", "0.0", "-21.9",
@@ -218,7 +219,7 @@ def scripted(args):
     else:
         frame, route = arrival(stand, runway, args.elevation, args.distance, args.hold_after)
     ident = {"hex": args.hex, "callsign": args.callsign, "type": args.type, "registration": args.registration,
-             "from": getattr(args, "from"), "to": args.to, "category": args.category}
+             "from": getattr(args, "from"), "from_after": args.from_after, "to": args.to, "category": args.category}
     faults = {"again": args.again, "gap": args.gap, "stale": args.stale}
     return records(frame, route, args.elevation, ident, args.start, args.interval, faults)
 
@@ -234,6 +235,8 @@ def add_arguments(p):
     p.add_argument("--category", default="A3")
     p.add_argument("--registration", default="PH-EXA")
     p.add_argument("--from", default="AMS")
+    p.add_argument("--from-after", type=float, default=0.0, metavar="S",
+                   help="the departure airport only in the records from S seconds on (before: null)")
     p.add_argument("--to", default="LHR")
     p.add_argument("--start", type=float, default=1700000000.0, help="first time stamp")
     p.add_argument("--interval", type=float, default=2.0, help="seconds between records")
