@@ -100,10 +100,9 @@ int lf_matchSteps(ActHead& head, bool parked)
         for (const std::string& similar : gf_airlineSimilarModels(airline, model))
             if (lf_matchAirlineModel(head, airline, similar))
                 return 3;
-        // The registration's airline flies its own similar models: those of the flight's
-        // airline are the ones just tried and found wanting.
+        // The registration's airline in a model that the flight's own airline flies.
         if (withDbAirline)
-            for (const std::string& similar : gf_airlineSimilarModels(dbAirline, model))
+            for (const std::string& similar : gf_airlineSimilarModels(airline, model))
                 if (lf_matchAirlineModel(head, dbAirline, similar))
                     return 3;
     }

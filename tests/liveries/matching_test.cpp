@@ -93,7 +93,6 @@ TEST_F(Matching, EachStepAtEachDepthWithRandomOff)
         {"no airline record without operator", "TRA", "B738", "PHBXB", false, 2, "Boeing 737-800 KLM PH-BXB", 1},
         {"a similar model of the airline", "EZY", "A320", "", false, 3, "Airbus A320neo easyJet", 3},
         {"depth 2 has no similar models", "EZY", "A320", "", false, 2, "", 0},
-        {"a similar model of the registration's airline", "BAW", "A319", "D-ABYA", false, 3, "Airbus A320 Lufthansa", 3},
         {"Large: generic only at depth 4", "BAW", "A320", "", false, 3, "", 0},
         {"Large: generic at depth 4", "BAW", "A320", "", false, 4, "Airbus A320 Generic", 4},
         {"Light: generic at depth 3", "ABC", "C172", "", false, 3, "Cessna 172 Generic", 4},
@@ -111,7 +110,7 @@ TEST_F(Matching, EachStepAtEachDepthWithRandomOff)
     const auto [title, step] = matchLive(live("", "DA40", ""), 4);
     EXPECT_THAT(title, ::testing::AnyOf("Cessna 172 Generic", "Cessna 172 N172SP"));
     EXPECT_EQ(step, 6);
-    EXPECT_EQ(stepCounters, (std::array<std::uint32_t, 6>{3, 5, 2, 3, 1, 2}));
+    EXPECT_EQ(stepCounters, (std::array<std::uint32_t, 6>{3, 5, 1, 3, 1, 2}));
     EXPECT_TRUE(log.hasLine(fmt::format("          {} =3= Airbus A320neo easyJet",
                                         gf_formatColumns(live("EZY", "A320").ident().identity))));
 
@@ -168,6 +167,17 @@ TEST_F(Matching, SpecialAndRefusedLiveriesAreLeftWhileOthersRemain)
     refused.ident().liveryTitle = findLiveryTitle("Boeing 737-800 KLM PH-BXB");
     gf_liveryNotCreated(refused.ident());
     EXPECT_EQ(matchLive(live("KLM", "B738"), 4), std::pair(std::string("Boeing 737-800 Generic"), 4));
+
+    // The similar models of the flight's own airline refused: the registration's airline
+    // (D-ABYA: Lufthansa) is tried in those models, not in its own.
+    for (const char* title : {"Airbus A320 Air France", "Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau",
+                              "Airbus A319 easyJet", "Airbus A320neo easyJet"}) {
+        refused.ident().liveryTitle = findLiveryTitle(title);
+        gf_liveryNotCreated(refused.ident());
+    }
+    EXPECT_EQ(matchLive(live("AFR", "A319", "D-ABYA"), 3), std::pair(std::string("Airbus A320 Lufthansa"), 3));
+    EXPECT_EQ(matchLive(live("EZY", "A321", "D-ABYA"), 3), std::pair(std::string(), 0))
+        << "easyJet flies no A320, so Lufthansa's is not asked";
 
     // With RANDOM on, every allowed candidate is drawn and no other.
     failedTitles.clear();
