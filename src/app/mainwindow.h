@@ -30,6 +30,7 @@ struct MainWindow {
     std::string statusText;
     std::string errorText;         // held on a red strip until cleared
     std::int32_t statusStamp = 0;  // secondsClock when statusText was set; 0: nothing to expire
+    std::string noticeText;        // shown while there is no status text, for the whole run
     std::string simulatorText;     // the user aircraft's title
     std::string airportNameText;   // park airport line, first text
     std::string airportPublisherText;
