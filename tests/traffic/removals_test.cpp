@@ -205,7 +205,10 @@ TEST_F(Removals, AStaticAircraftGoesWhenItsRealAircraftParksLive)
     addStand("A2", 100.0);
     addStatic(1, "KLM1*", "B738", 501);
     addStatic(2, "KLM9*", "B738", 502).head.identity.registration = "PH-BXA";
-    Act& live = addLive(1, "KLM1");
+    Act& live = addLive(1, "DLH7");
+    lf_removeParkedByName(live);
+    EXPECT_TRUE(removals().empty()) << "no registration is no match for a static aircraft without one";
+    live.base.head.identity.callsign = "KLM1";
     lf_removeParkedByName(live);
     live.base.head.identity.callsign = "KLM5";
     live.base.head.identity.registration = "PH-BXA";
