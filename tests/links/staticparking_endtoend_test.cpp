@@ -211,6 +211,7 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     runUntil([] { return false; }, 500);
     receive(lf_arrivingLine(4.77037, 1700000005.0)); // 25 m further east
     ASSERT_TRUE(runUntil([&] { return !standing("KLM1003*"); }));
+    EXPECT_TRUE(log.holds("KLM1003* PH-BXA removed, new KLM9 on ground has same regcode PH-BXA"));
     for (const std::string& tail : staticTails)
         EXPECT_EQ(standing(tail), tail != "KLM1003*") << tail;
 
