@@ -110,6 +110,8 @@ StandRecord* lf_findStandNear(double latitude, double longitude, Act& act, doubl
 bool lf_learnRealOption(std::uint32_t standNumber, Act& act, bool chain, WeekSlot slot, bool end);
 void lf_beginTakeOff(Act& act);
 void lf_teachCargo(Act& act);
+// Its parked time starts now, whether it was created at its stand or taxied onto it.
+void gf_startParkedTime(Act& act);
 struct StandContext {
     std::uint32_t standNumber = 0;
     Act* newcomer = nullptr;

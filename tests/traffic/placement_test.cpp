@@ -81,7 +81,7 @@ TEST_F(Placement, ACandidateBecomesAQueuedStaticAircraftWithALivery)
     EXPECT_EQ(parked.head.identity.registration, "PH-BXA");
     EXPECT_EQ(parked.parkedSlot, (WeekSlot{7, 46}));
     EXPECT_FALSE(parked.head.liveryTitle.empty());
-    EXPECT_EQ(parkStands[0].occupied, 1);
+    EXPECT_EQ(parkStands[0].occupied, 0) << "the stand stays open to live aircraft";
     ASSERT_EQ(staticCreationItems.size(), 1u);
     const CreationItem& item = staticCreationItems.front();
     EXPECT_EQ(item.tailNumber, "KLM1*");
