@@ -35,17 +35,6 @@ bool lf_anyFolderSet()
     throw zeb::UserErrorException(151, noInstallPath);
 }
 
-// Bytes beyond ASCII as \xNN, so that a text of any encoding can go into the log.
-std::string lf_escapedText(std::string_view text)
-{
-    std::string escaped;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        escaped += byte < 0x80 ? std::string(1, c) : fmt::format("\\x{:02X}", byte);
-    }
-    return escaped;
-}
-
 bool lf_isPathText(const std::string& text)
 {
     try {
@@ -103,7 +92,7 @@ void gf_checkInstallPath()
     // Written by another program or an editor in another encoding: no folder can be found
     // from it, so it is as good as no path at all.
     if (!lf_isPathText(path)) {
-        gf_logMarked(fmt::format("{} \"{}\" is no path text", SIM_INSTALL_PATH.key, lf_escapedText(path)));
+        gf_logMarked(fmt::format("{} \"{}\" is no path text", SIM_INSTALL_PATH.key, gf_escapedText(path)));
         lf_askForInstallPath();
     }
 }

@@ -166,7 +166,7 @@ TEST_F(AirportScan, AfolderPathsAreScannedWithAtMostTheLimitOfTasks)
     EXPECT_EQ(runningScanTasks.load(), 0);
     EXPECT_EQ(airportFileCount.load(), 25);
     EXPECT_TRUE(log.hasLine(gf_pathText(root / L"Lone.bgl") + " is not a folder name, skipped!"));
-    EXPECT_TRUE(log.hasLine("===> D:\\\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> D:\\\\xFF is no path text, skipped!"));
 }
 
 TEST_F(AirportScan, AWalkThatFailsEndsTheFolderAfterItsStartedTasksHaveEnded)
