@@ -125,12 +125,18 @@ void lf_turnAndBank(Act& act, std::int64_t n)
 {
     const PathPoint& next = act.path[1];
     const double low = act.landing ? 2000.0 : 1000.0;
+    ActHead& head = act.base.head;
+    head.turnStep = head.turnRate;
+    act.steppedTurn = next.headingFromAdsb && next.rollPresent && next.headingPresent && act.heightAboveGround < low;
     double turn = 0.0;
-    if (next.headingFromAdsb && next.rollPresent && next.headingPresent && act.heightAboveGround < low)
+    if (act.steppedTurn) {
+        gf_resetCurve(act);
         turn = gf_angleDiff(act.heading, next.heading);
-    else
-        turn = lf_turnToNextLeg(act);
-    act.headingStep = turn / static_cast<double>(n);
+        act.headingStep = turn / static_cast<double>(n);
+    } else {
+        turn = lf_flyToNext(act, n);
+        act.headingStep = 0.0;
+    }
     if (next.rollPresent)
         act.bankStep = (next.roll - act.bank) / static_cast<double>(n);
     else

@@ -39,13 +39,30 @@ double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
     return lf_offDirection(act.heading, from, p);
 }
 
-// A point behind an airborne aircraft going this way (radians) is an old position sent again
-// with a new time, unless the report's own track leads there as well: a real turn, which the
-// heading, following the reports half a minute behind, does not show yet.
-bool lf_goesBack(double heading, const PathPoint& last, const PathPoint& p)
+// The direction of the flight at the last point: the bearing of the last reported segment
+// (the newest two points), else the last point's track; NaN when neither is known.
+double lf_lastDirection(const std::deque<PathPoint>& path)
 {
-    return lf_offDirection(heading, last, p) >= 100.0 &&
-           (p.track == 0.0 || lf_offDirection(p.track * degToRad, last, p) >= 100.0);
+    const PathPoint& last = path.back();
+    if (path.size() >= 2) {
+        const PathPoint& before = path[path.size() - 2];
+        if (before.latitude != last.latitude || before.longitude != last.longitude)
+            return gf_initialBearing({before.latitude, before.longitude}, {last.latitude, last.longitude});
+    }
+    return last.trackPresent ? last.track * degToRad : Act::nan;
+}
+
+// A point behind an airborne aircraft going this way (radians) is an old position sent again
+// with a new time, unless the flight's own direction leads there as well: a real turn, which
+// the heading, following the reports half a minute behind, does not show yet. The direction
+// is the report's track, or without one the last reported segment's.
+bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPoint& p)
+{
+    const PathPoint& last = path.back();
+    if (lf_offDirection(heading, last, p) < 100.0)
+        return false;
+    const double direction = p.trackPresent ? p.track * degToRad : lf_lastDirection(path);
+    return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -267,8 +284,8 @@ void lf_applyReport(Act& act, PathPoint p)
     switch (act.phase) {
     case phaseInitial: { // the points stay untrimmed until the aircraft is decided
         // Not moved yet: the way it goes is the last report's.
-        const bool back = p.airborne && !act.path.empty() && act.path.back().track != 0.0 &&
-                          lf_goesBack(act.path.back().track * degToRad, act.path.back(), p);
+        const bool back = p.airborne && !act.path.empty() && act.path.back().trackPresent &&
+                          lf_goesBack(act.path.back().track * degToRad, act.path, p);
         if (!back && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
@@ -277,9 +294,9 @@ void lf_applyReport(Act& act, PathPoint p)
     }
     case phasePushBack:
         if (act.pushState == 2) {
-            const double track = p.track != 0.0 ? p.track : (p.headingPresent ? p.heading * radToDeg : 0.0);
-            if (track != 0.0) {
-                act.pushRight = gf_angleDiff(act.heading, track * degToRad) > 0.0;
+            if (p.trackPresent || p.headingPresent) {
+                const double track = p.trackPresent ? p.track * degToRad : p.heading;
+                act.pushRight = gf_angleDiff(act.heading, track) > 0.0;
                 act.pushDirectionKnown = 1;
             }
         }
@@ -315,7 +332,7 @@ void lf_applyReport(Act& act, PathPoint p)
         }
         if (!lf_standingTest(act, p))
             return;
-        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path.back(), p))
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path, p))
             return;
         if (act.predictionCount > 0) {
             act.predictionCount = 0;

@@ -63,6 +63,15 @@ void lf_followSegment(Act& act)
         if (act.groundTurn)
             lf_turnToward(act, act.targetBearing);
         break;
+    case phaseTakeOff:
+    case phaseAirborne:
+        // In the air the nose turns onto the way to the next point, unless it steps toward a
+        // reported heading.
+        if (!act.onGround && !act.steppedTurn) {
+            lf_turnToward(act, act.targetBearing);
+            break;
+        }
+        [[fallthrough]];
     default:
         act.heading = lf_normalHeading(act.heading + act.headingStep);
     }

@@ -234,6 +234,9 @@ void lf_predictPoint(Act& act)
         // The counter still holds this prediction: a landing aircraft keeps its speed for the last few.
         p.speed = std::max(last.speed * (act.landing ? 0.9 : 0.95), 1.0);
     }
+    // Straight on along the heading: the course at the new point.
+    p.track = act.heading * radToDeg;
+    p.trackPresent = 1;
     if (p.speed > 0.0) {
         const double feet = interval * 100.0 * p.speed * feetPerNm / ticksPerHour;
         const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, act.heading, feet);

@@ -61,7 +61,8 @@ bool lf_reportIgnored(const LiveReport& r, const Act& act)
         return false;
     const double turn = lf_trackDifference(r.track, last.track);
     if (r.airborne)
-        return g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
+        // Without both tracks a flight may be turning: no steady repeat.
+        return r.hasTrack && last.trackPresent && g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
     return g <= 30 && turn <= 2.0 && t - t0 <= std::min(lf_secondsFor(0.010799136069114472, g), 15.0);
 }
 
@@ -222,6 +223,7 @@ PathPoint gf_pointOfReport(const LiveReport& r)
             .altitude = r.altitude,
             .speed = r.groundSpeed,
             .track = r.track,
+            .trackPresent = r.hasTrack,
             .verticalSpeed = r.verticalSpeed,
             .trueAirSpeed = r.trueAirSpeed,
             .tick = static_cast<std::uint32_t>(r.expiry),

@@ -56,6 +56,32 @@ TEST_F(Airborne, ThePitchFollowsTheVerticalSpeedAtMostTheClassRatePerTick)
     }
 }
 
+TEST_F(Airborne, LowTheNoseStepsTheShortWayToAReportedAdsbHeadingHigherItKeepsToItsWay)
+{
+    struct Case {
+        double height, from, to; // feet above the ground, degrees
+        bool stepped;
+    };
+    for (const Case& c : {Case{800, 350, 10, true}, Case{800, 10, 350, true}, Case{800, 90, 120, true},
+                          Case{1200, 90, 120, false}}) {
+        Act& a = flying(largeClass, 3000.0, c.height, 3000.0, 0.0);
+        const std::uint32_t id = a.base.head.flightId;
+        a.heading = c.from * degToRad;
+        PathPoint& next = a.path[1];
+        next.heading = c.to * degToRad;
+        next.headingPresent = next.rollPresent = next.headingFromAdsb = 1;
+        const std::int64_t ticks = ticksToNext(a);
+        double turned = 0.0;
+        for (std::int64_t t = 0; t < ticks; ++t) {
+            const double before = act(id)->heading;
+            run(1);
+            turned += gf_angleDiff(before, act(id)->heading);
+        }
+        const double wanted = c.stepped ? gf_angleDiff(c.from * degToRad, c.to * degToRad) : 0.0; // on its way east
+        EXPECT_NEAR(turned * radToDeg, wanted * radToDeg, 0.5) << c.from << " to " << c.to << " at " << c.height;
+    }
+}
+
 TEST_F(Airborne, TheDescentRateFollowsThePointsAndTheQnh)
 {
     struct Case {

@@ -129,7 +129,7 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     // included, out to the margin and no farther.
     std::size_t beyond = 0;
     double farthest = 0.0, worst = 0.0;
-    std::array<double, 3> last{};
+    std::array<double, 5> last{};
     for (const auto& p : watch.positions) {
         const double d = gf_distanceNm(user.first, user.second, p[0], p[1]);
         if (d <= radius)
@@ -149,4 +149,24 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
         return gf_distanceNm(a[0], a[1], last[0], last[1]) < gf_distanceNm(b[0], b[1], last[0], last[1]);
     });
     EXPECT_NEAR(last[2], (*nearest)[2], 300.0) << "feet, still climbing as reported";
+}
+
+TEST_F(Scenario, ACircleReportedEvery15To25SecondsIsFlownNoseOnCourseByAnAirlinerAndAHelicopter)
+{
+    struct Case {
+        const char* type;
+        const char* registration;
+        const char* knots;
+        const char* feet;
+    };
+    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000"}, Case{"EC35", "D-HDAA", "90", "1000"}}) {
+        watch = {};
+        fly({"--kind", "circle", "--type", c.type, "--registration", c.registration, "--distance", "3", "--knots",
+             c.knots, "--altitude", c.feet, "--rate", "3", "--seconds", "300", "--interval", "20", "--jitter", "5"},
+            [](const FlightWatch& w) { return w.gone; }, 80.0);
+        EXPECT_TRUE(watch.gone) << c.type;
+        EXPECT_GT(watch.positions.size(), 20000u) << c.type;
+        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << c.type << ": heading more than 30 degrees off the course";
+        EXPECT_FALSE(watch.noNumber) << c.type;
+    }
 }

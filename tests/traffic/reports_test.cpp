@@ -12,6 +12,7 @@ Act& lf_known(double speed, bool airborne, std::int32_t predictions = 0)
     PathPoint& last = act.path.back();
     last.speed = speed;
     last.track = 90.0;
+    last.trackPresent = 1;
     last.airborne = airborne;
     last.altitude = airborne ? 35000.0 : 0.0;
     act.onGround = !airborne;
@@ -41,10 +42,16 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
                               c.airborne ? 35000.0 : 0.0);
         r.track = 90.0;
+        r.hasTrack = 1;
         EXPECT_TRUE(lf_updateAct(r, act));
         EXPECT_EQ(act.reportTime != 1000.0, !c.ignored)
             << c.lastSpeed << " kt to " << c.speed << " kt after " << c.seconds << " s";
     }
+    // Without a track an airborne report may turn: it is applied however soon.
+    liveActs.clear();
+    Act& turning = lf_known(480, true, 0);
+    EXPECT_TRUE(lf_updateAct(report(0x400001, "KLM1", 52.31, 4.76, 480, 1001.8, 500, true, 35000.0), turning));
+    EXPECT_EQ(turning.reportTime, 1001.8);
     EXPECT_FALSE(lf_updateAct(report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500), liveActs.front()));
 }
 
