@@ -254,7 +254,9 @@ void lf_append(Act& act, PathPoint& p)
         if (act.landingRoll) {
             if (last.airborne && p.airborne)
                 lf_goAround(act);
-        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && last.speed >= 43.0))) {
+        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && p.speed >= last.speed))) {
+            // At take-off speed and not slowing down: one report so shows a take-off roll that
+            // reports 15-25 s apart may show only once.
             lf_beginTakeOff(act);
         }
     }

@@ -53,12 +53,14 @@ bool lf_reportIgnored(const LiveReport& r, const Act& act)
     const double g0 = last.speed;
     if (t == t0 || t - t0 <= 1.0)
         return true;
+    // A predicted point is no report: a report is never too fast or too slow for it (a take-off
+    // predicted standing still would refuse every report of its climb).
+    if (act.predictionCount >= 1)
+        return false;
     if ((g0 > 5 && g >= 10 * g0) || (g > 5 && g0 >= 10 * g))
         return true;
     if ((g0 <= 5 && g >= 80) || (g <= 5 && g0 >= 80))
         return true;
-    if (act.predictionCount >= 1)
-        return false;
     const double turn = lf_trackDifference(r.track, last.track);
     if (r.airborne)
         // Without both tracks a flight may be turning: no steady repeat.

@@ -73,6 +73,19 @@ TEST_F(Scenario, ADepartureIsPushedBackTaxisTakesOffAndEndsBeyondTheRange)
     EXPECT_TRUE(sim->aiObjects().empty()) << "removed from the simulator";
 }
 
+TEST_F(Scenario, ADepartureReportedEvery15To25SecondsRollsTakesOffAndClimbsWithoutStopping)
+{
+    fly({"--kind", "departure", "--runway", runwayArgument(200.0, 400.0, 90.0), "--hold-before", "60", "--climb",
+         "200", "--interval", "20", "--jitter", "5"},
+        [](const FlightWatch& w) { return w.gone || w.highest > 3000.0; }, 150.0);
+    EXPECT_TRUE(lf_inOrder(watch.phases, {phaseGround, phaseTakeOff, phaseAirborne})) << lf_text(watch.phases);
+    EXPECT_GT(watch.highest, 3000.0);
+    EXPECT_EQ(watch.creations, 1) << "never removed and created again";
+    EXPECT_TRUE(watch.rolled);
+    EXPECT_LT(watch.longestStand, 100) << "ticks standing still once rolling";
+    EXPECT_TRUE(logHas("KLM1234  took-off to LHR")) << log.text();
+}
+
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
 {
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",

@@ -202,7 +202,9 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {rolling, 100, 10, 110, 0, 0, 300},     {rolling, 101, 10, 150, 600, 0, 300},
         {rolling, 140, 10, 150, 600, 0, 300},   {rolling, 141, 10, 170, 1200, 0, 300},
         {rolling, 160, 10, 170, 1200, 0, 300},  {rolling, 161, 10, 180, 2400, 0, 300},
-        {taxiing, 20, 10, 0, 0, 0, 300},        {rollingOut, 140, 10, 100, 0, 0, 300},
+        {taxiing, 20, 10, 0, 0, 0, 300},        {taxiing, 29, 10, 0, 0, 0, 300},
+        {taxiing, 30, 10, 30, 0, 0, 300},       {taxiing, 84, 10, 84, 0, 0, 300}, // on a runway
+        {rollingOut, 140, 10, 100, 0, 0, 300},
         {rollingOut, 139, 10, 80, 0, 0, 300},   {rollingOut, 100, 10, 80, 0, 0, 300},
         {rollingOut, 99, 10, 60, 0, 0, 300},    {rollingOut, 80, 10, 60, 0, 0, 300},
         {rollingOut, 79, 10, 30, 0, 0, 300},    {rollingOut, 60, 10, 30, 0, 0, 300},

@@ -35,6 +35,7 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         {6, 60, 5.0, false, 0, true},     {480, 480, 1.8, true, 0, true},   {480, 480, 1.9, true, 0, false},
         {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},   {0, 0, 14.0, false, 0, true},
         {0, 0, 16.0, false, 0, false},    {10, 10, 3.8, false, 1, false},
+        {0, 100, 20.0, false, 3, false}, // the last point a prediction standing still
     };
     for (const Case& c : cases) {
         liveActs.clear();
@@ -183,11 +184,12 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
     lf_applyReport(flying, same);
     EXPECT_EQ(flying.path.size(), 1u);
 
-    // Two ground reports at 43 kt or more start the take-off roll.
-    for (const double speed : {42.0, 45.0}) {
-        Act& rolling = lf_known(speed, false);
+    // A ground report at 43 kt or more that is not slower than the last starts the take-off roll.
+    for (const auto& [last, speed, rolls] : {std::tuple{42.0, 42.0, false}, std::tuple{45.0, 45.0, true},
+                                             std::tuple{0.0, 84.0, true}, std::tuple{90.0, 60.0, false}}) {
+        Act& rolling = lf_known(last, false);
         lf_applyReport(rolling, {.latitude = 52.32, .speed = speed, .tick = 900});
-        EXPECT_EQ(rolling.takeOff != 0, speed >= 43.0) << speed;
+        EXPECT_EQ(rolling.takeOff != 0, rolls) << last << " kt, then " << speed << " kt";
         liveActs.pop_back();
     }
 

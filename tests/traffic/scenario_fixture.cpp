@@ -125,8 +125,15 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
     if (a->base.status != statusCreated)
         return;
     watch.seen = true;
+    if (a->base.objectId != watch.objectId)
+        ++watch.creations;
     watch.objectId = a->base.objectId;
-
+    if (a->onGround && watch.rolled && !watch.positions.empty()) {
+        const auto& last = watch.positions.back();
+        watch.stood = last[0] == a->latitude && last[1] == a->longitude ? watch.stood + 1 : 0;
+        watch.longestStand = std::max(watch.longestStand, watch.stood);
+    }
+    watch.rolled = watch.rolled || (a->onGround && a->keptSpeed >= 40.0);
     if (watch.phases.empty() || watch.phases.back() != a->phase)
         watch.phases.push_back(a->phase);
     watch.noNumber = watch.noNumber || lf_notNumber(*a);
