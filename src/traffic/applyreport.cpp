@@ -16,6 +16,7 @@ constexpr double farFromStand = 0.10799136069114472; // 200 m
 constexpr double threeMetres = 0.0016198704103671706;
 constexpr double holdReach = 0.011879049676025918; // 22 m
 constexpr double samePlace = 0.00015;              // degrees
+constexpr double steepestDescent = 2000.0;         // feet per minute down to a landing
 
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
@@ -63,6 +64,31 @@ bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPo
         return false;
     const double direction = p.trackPresent ? p.track * degToRad : lf_lastDirection(path);
     return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
+}
+
+// The ground under the aircraft: the park airport's, else the one the flare found, else the
+// simulator's under the created aircraft; 0 when none is known.
+double lf_groundElevation(const Act& act)
+{
+    const ParkAirport park = gf_parkAirport();
+    if (!park.code.empty())
+        return park.elevation;
+    if (act.groundElevationKnown)
+        return act.groundElevation;
+    return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : 0.0;
+}
+
+// A ground report after an airborne point lands the aircraft only when the aircraft can have
+// come down in between. A low speed in the air (any report at 35 kt or less counts as one on
+// the ground) or a ground flag that flips lands nothing.
+bool lf_landsIt(const Act& act, const PathPoint& p)
+{
+    if (p.airborne || act.path.empty() || !act.path.back().airborne)
+        return true;
+    const PathPoint& last = act.path.back();
+    const double minutes =
+        static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
+    return last.altitude - lf_groundElevation(act) <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -288,7 +314,7 @@ void lf_applyReport(Act& act, PathPoint p)
         // Not moved yet: the way it goes is the last report's.
         const bool back = p.airborne && !act.path.empty() && act.path.back().trackPresent &&
                           lf_goesBack(act.path.back().track * degToRad, act.path, p);
-        if (!back && lf_standingTest(act, p)) {
+        if (!back && lf_landsIt(act, p) && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
         }
@@ -327,6 +353,8 @@ void lf_applyReport(Act& act, PathPoint p)
             return;
         break;
     default:
+        if (!lf_landsIt(act, p))
+            return;
         if (act.landing || act.landingRoll) {
             if (!lf_applyLandingReport(act, p))
                 return;

@@ -86,6 +86,19 @@ TEST_F(Scenario, ADepartureReportedEvery15To25SecondsRollsTakesOffAndClimbsWitho
     EXPECT_TRUE(logHas("KLM1234  took-off to LHR")) << log.text();
 }
 
+TEST_F(Scenario, ALightAircraftPassingLevelNearTheAirportStaysUpThroughAJumpBackALowSpeedAndAGroundFlag)
+{
+    // East 3.5 nm north of the airport, from 2 nm west of it.
+    fly({"--kind", "circle", "--type", "C172", "--registration", "N172SP", "--callsign", "N172SP", "--distance", "4",
+         "--bearing", "330", "--heading", "90", "--altitude", "1300", "--knots", "100", "--rate", "0", "--seconds",
+         "240", "--interval", "20", "--jitter", "5", "--stale", "60,30", "--slow", "80,4", "--ground", "119"},
+        [](const FlightWatch& w) { return w.gone; }, 60.0);
+    EXPECT_TRUE(watch.gone);
+    EXPECT_GT(watch.lowest, 1200.0) << "feet above the airport";
+    EXPECT_EQ(watch.creations, 1) << "never removed and created again";
+    EXPECT_FALSE(logHas("landed")) << log.text();
+}
+
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
 {
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",

@@ -138,6 +138,7 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
         watch.phases.push_back(a->phase);
     watch.noNumber = watch.noNumber || lf_notNumber(*a);
     watch.highest = std::max(watch.highest, a->altitude - elevation);
+    watch.lowest = std::min(watch.lowest, a->altitude - elevation);
     watch.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading, a->onGround ? 1.0 : 0.0});
     const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
     if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {

@@ -25,6 +25,7 @@ struct FlightWatch {
     double turnedTooFast = 0.0;  // radians beyond the turn step in one tick on the ground, at most
     bool noNumber = false;       // a position or attitude was not a number
     double highest = 0.0;        // feet above the airport
+    double lowest = 1e9;         // feet above the airport
     int creations = 0;           // objects made for it
     bool rolled = false;         // it moved at 40 kt or more on the ground
     std::int64_t stood = 0, longestStand = 0; // ticks it stood still on the ground since
