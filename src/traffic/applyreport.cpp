@@ -66,18 +66,6 @@ bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPo
     return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
 }
 
-// The ground under the aircraft: the park airport's, else the one the flare found, else the
-// simulator's under the created aircraft; 0 when none is known.
-double lf_groundElevation(const Act& act)
-{
-    const ParkAirport park = gf_parkAirport();
-    if (!park.code.empty())
-        return park.elevation;
-    if (act.groundElevationKnown)
-        return act.groundElevation;
-    return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : 0.0;
-}
-
 // A ground report after an airborne point lands the aircraft only when the aircraft can have
 // come down in between. A low speed in the air (any report at 35 kt or less counts as one on
 // the ground) or a ground flag that flips lands nothing.
@@ -88,7 +76,7 @@ bool lf_landsIt(const Act& act, const PathPoint& p)
     const PathPoint& last = act.path.back();
     const double minutes =
         static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
-    return last.altitude - lf_groundElevation(act) <= steepestDescent * minutes;
+    return last.altitude - gf_groundElevation(act) <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)

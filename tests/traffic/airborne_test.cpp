@@ -32,12 +32,16 @@ protected:
     static std::int64_t ticksToNext(const Act& a) { return static_cast<std::int64_t>(a.path[1].tick) - gf_now(); }
 };
 
-TEST_F(Airborne, NearTheGroundALevelAircraftStillClimbsAFifthOfAFootPerTick)
+TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickALevelOrDescendingOneFollowsItsReports)
 {
-    for (const auto& [height, step] : {std::pair{800.0, 0.2}, std::pair{1200.0, 0.0}}) {
-        Act& a = flying(largeClass, 3000.0, height, 3000.0, 0.0);
+    struct Case {
+        double height, next, step; // feet above the ground, the next point's altitude, feet per tick
+    };
+    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 2900, -0.1}, Case{800, 3900, 0.6},
+                          Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
+        Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
         lf_airborneStep(a);
-        EXPECT_DOUBLE_EQ(a.altitudeStep, step) << height << " ft above the ground";
+        EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
     }
 }
 

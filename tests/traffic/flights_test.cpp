@@ -46,6 +46,19 @@ double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origi
     return nearest;
 }
 
+// Latitude, longitude and altitude of each record.
+std::vector<std::array<double, 3>> lf_reportedTrack(const std::vector<std::string>& records)
+{
+    std::vector<std::array<double, 3>> track;
+    for (const std::string& record : records) {
+        std::vector<std::string> fields;
+        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1)
+            fields.push_back(record.substr(start, (comma = record.find(',', start)) - start));
+        track.push_back({std::atof(fields[2].c_str()), std::atof(fields[3].c_str()), std::atof(fields[4].c_str())});
+    }
+    return track;
+}
+
 std::string lf_text(const std::vector<std::uint32_t>& phases)
 {
     std::string text;
@@ -116,18 +129,38 @@ TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
     EXPECT_NEAR(sim->objectValue(watch.objectId, "Plane Latitude"), parkStands.front().latitude, 1e-6);
 }
 
+TEST_F(Scenario, ArrivalsWithoutAParkingFileNeverMoveAgainstTheirHeadingAndKeepToTheirTrack)
+{
+    withoutParkAirport();
+    for (const char* interval : {"2", "20"}) {
+        watch = {};
+        const std::vector<std::string> flight{"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0),
+                                              "--distance", "7", "--hold-after", "30", "--interval", interval,
+                                              "--jitter", interval == std::string("2") ? "0" : "5"};
+        const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 120.0);
+        // Off the reported track, and up again above the lowest altitude so far (porpoising).
+        double worst = 0.0, lowest = 1e9, rise = 0.0;
+        for (const auto& p : watch.positions) {
+            worst = std::max(worst, lf_offTrack(reported, user, p[0], p[1]));
+            lowest = std::min(lowest, p[2]);
+            rise = std::max(rise, p[2] - lowest);
+        }
+        EXPECT_TRUE(watch.gone) << interval << " s apart";
+        EXPECT_EQ(watch.offCourse(90.0, true), 0.0) << interval << " s apart: backwards in the air";
+        EXPECT_EQ(watch.offCourse(90.0, false), 0.0) << interval << " s apart: backwards on the ground";
+        EXPECT_LT(worst, 0.05) << interval << " s apart: nm off the reported track";
+        EXPECT_LT(rise, 50.0) << interval << " s apart: feet up again on the way down";
+        EXPECT_LT(watch.lowest, 20.0) << interval << " s apart: down on the runway";
+    }
+}
+
 TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMargin)
 {
     // Straight on beyond 8 nm, then a right turn to the south, climbing, well past the margin.
     const std::vector<std::string> flight{"--kind", "departure", "--runway", runwayArgument(200.0, 400.0, 90.0),
                                           "--hold-before", "60", "--climb", "170", "--turn", "90", "--onward", "150"};
-    std::vector<std::array<double, 3>> reported; // latitude, longitude, altitude of each record
-    for (const std::string& record : script(flight)) {
-        std::vector<std::string> fields;
-        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1)
-            fields.push_back(record.substr(start, (comma = record.find(',', start)) - start));
-        reported.push_back({std::atof(fields[2].c_str()), std::atof(fields[3].c_str()), std::atof(fields[4].c_str())});
-    }
+    const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
     ASSERT_GT(reported.size(), 100u);
 
     // The radius that AUTO_RANGE gives once the simulator tells that the user is on the ground.
