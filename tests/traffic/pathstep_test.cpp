@@ -2,6 +2,7 @@
 // until the aircraft ends, rotation and climb-out, and the landing flare.
 #include "traffic/motion_fixture.h"
 
+#include "foundation/sizeclasses.h"
 #include "links/simids.h"
 
 #include <fmt/format.h>
@@ -150,6 +151,27 @@ TEST_F(Motion, AHeavyRotatesFor250TicksClimbsOutFor400AndRaisesTheGearAfter300)
     EXPECT_GT(act(id)->altitude, 0.0);
     EXPECT_EQ(act(id)->onGround, 0);
     (void)start;
+}
+
+TEST_F(Motion, ARollingAircraftWhoseReportsLevelOffLiftsOffOnlyAtItsLiftOffSpeedInTheAir)
+{
+    const double liftOff = gf_liftOffSpeed(static_cast<std::int32_t>(largeClass));
+    struct Case {
+        double speed;    // knots of the points after the front, level
+        bool airborne;   // those points
+        bool liftsOff;
+    };
+    for (const Case& c : {Case{liftOff, true, true}, Case{liftOff - 1.0, true, false}, Case{liftOff, false, false}}) {
+        gf_testClearTraffic();
+        Act& added = addAct(largeClass, amsterdam, 90.0, phaseGround);
+        const std::uint32_t id = added.base.head.flightId;
+        added.takeOff = 1;
+        const double feet = c.airborne ? 300.0 : 0.0;
+        added.path = {point(amsterdam, c.speed, 0), point(gf_offset(amsterdam, 90.0, 0.5), c.speed, 1000, feet),
+                      point(gf_offset(amsterdam, 90.0, 1.0), c.speed, 2000, feet)};
+        run(1);
+        EXPECT_EQ(act(id)->phase == phaseTakeOff, c.liftsOff) << c.speed << " kt, airborne " << c.airborne;
+    }
 }
 
 TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
