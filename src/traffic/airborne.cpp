@@ -245,7 +245,7 @@ double gf_groundElevation(const Act& act)
         return park.elevation;
     if (act.groundElevationKnown)
         return act.groundElevation;
-    return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : 0.0;
+    return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : Act::nan;
 }
 
 double lf_descentRate(const Act& act)

@@ -76,7 +76,8 @@ bool lf_landsIt(const Act& act, const PathPoint& p)
     const PathPoint& last = act.path.back();
     const double minutes =
         static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
-    return last.altitude - gf_groundElevation(act) <= steepestDescent * minutes;
+    const double ground = gf_groundElevation(act);
+    return std::isnan(ground) || last.altitude - ground <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)

@@ -66,7 +66,7 @@ double lf_flyToNext(Act& act, std::int64_t n);
 void lf_landingRoll(Act& act);
 double lf_descentRate(const Act& act);
 // The ground under the aircraft, feet: the park airport's, else the one the flare found, else
-// the simulator's under the created aircraft; 0 when none is known.
+// the simulator's under the created aircraft; NaN when none is known.
 double gf_groundElevation(const Act& act);
 
 // Stands.
