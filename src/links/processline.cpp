@@ -304,9 +304,12 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     }
 
     std::string_view trackText = lf_field(reader, trackField);
+    report.hasTrack = trackText.empty() ? 0 : 1;
     report.track = trackText.empty() ? 0 : lf_number(trackText, "track incorrect {}", trackText);
-    if (report.track == 0 && report.hasHeading)
+    if (report.track == 0 && report.hasHeading) {
         report.track = report.heading * radToDeg;
+        report.hasTrack = 1;
+    }
     std::string_view climbText = lf_field(reader, verticalSpeedField);
     report.verticalSpeed = lf_number(climbText, "vs:{}", climbText);
     lf_assignText(report.ident.departure, lf_field(reader, departureField));

@@ -53,15 +53,18 @@ bool lf_reportIgnored(const LiveReport& r, const Act& act)
     const double g0 = last.speed;
     if (t == t0 || t - t0 <= 1.0)
         return true;
+    // A predicted point is no report: a report is never too fast or too slow for it (a take-off
+    // predicted standing still would refuse every report of its climb).
+    if (act.predictionCount >= 1)
+        return false;
     if ((g0 > 5 && g >= 10 * g0) || (g > 5 && g0 >= 10 * g))
         return true;
     if ((g0 <= 5 && g >= 80) || (g <= 5 && g0 >= 80))
         return true;
-    if (act.predictionCount >= 1)
-        return false;
     const double turn = lf_trackDifference(r.track, last.track);
     if (r.airborne)
-        return g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
+        // Without both tracks a flight may be turning: no steady repeat.
+        return r.hasTrack && last.trackPresent && g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
     return g <= 30 && turn <= 2.0 && t - t0 <= std::min(lf_secondsFor(0.010799136069114472, g), 15.0);
 }
 
@@ -231,6 +234,7 @@ PathPoint gf_pointOfReport(const LiveReport& r)
             .altitude = r.altitude,
             .speed = r.groundSpeed,
             .track = r.track,
+            .trackPresent = r.hasTrack,
             .verticalSpeed = r.verticalSpeed,
             .trueAirSpeed = r.trueAirSpeed,
             .tick = static_cast<std::uint32_t>(r.expiry),

@@ -267,6 +267,8 @@ TEST_F(ProcessLine, TrueHeadingOnlyFromAdsbReports)
     LiveReport mlat = report(lf_record({{17, "mlat"}, {25, "east"}, {7, "0"}}));
     EXPECT_EQ(mlat.hasHeading, 0);
     EXPECT_DOUBLE_EQ(mlat.track, 0);
+    EXPECT_EQ(mlat.hasTrack, 1) << "due north";
+    EXPECT_EQ(report(lf_record({{17, "mlat"}, {7, ""}})).hasTrack, 0);
 }
 
 TEST_F(ProcessLine, RollOnlyInTheAir)
@@ -342,6 +344,7 @@ TEST_F(ProcessLine, TrackRouteAndClimb)
 {
     LiveReport descending = report(lf_record({{7, ""}, {12, "null"}, {13, "null"}, {5, "-640"}}));
     EXPECT_DOUBLE_EQ(descending.track, 92.27); // from the heading
+    EXPECT_EQ(descending.hasTrack, 1);
     EXPECT_EQ(descending.ident.departure, "");
     EXPECT_EQ(descending.ident.destination, "");
     EXPECT_DOUBLE_EQ(descending.verticalSpeed, -640);

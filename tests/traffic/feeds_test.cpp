@@ -38,12 +38,14 @@ std::vector<State> lf_route(double turnAt, double rate, double turnFor)
     return route;
 }
 
-std::string lf_record(const State& s, double speed, double time)
+// Without a track the record comes from multilateration, which gives no heading either.
+std::string lf_record(const State& s, double speed, double time, bool tracked)
 {
-    return fmt::format("RTTFC,{},{:.6f},{:.6f},5000,0,0,{:.2f},{:.1f},KLM1,B738,PH-BXA,AMS,LHR,{:.1f},X2,KL1,adsb_icao,"
+    return fmt::format("RTTFC,{},{:.6f},{:.6f},5000,0,0,{},{:.1f},KLM1,B738,PH-BXA,AMS,LHR,{:.1f},X2,KL1,{},"
                        "6175,280,250,0.780,0.0,0.0,{:.2f},{:.2f},0,none,A3,1012.8,35008,-1,{:.2f},autopilot,0.0,-21.9,"
                        "223,24,-30,0,1,170124",
-                       flight, s.at.first, s.at.second, s.track, speed, time, s.track, s.track, s.track);
+                       flight, s.at.first, s.at.second, tracked ? fmt::format("{:.2f}", s.track) : "", speed, time,
+                       tracked ? "adsb_icao" : "mlat", s.track, s.track, s.track);
 }
 
 // pastMargin: one position beyond the radius and its margin (a glitch), then a gap of 30 s
@@ -53,9 +55,11 @@ enum class Fault { none, oldPosition, sentAgain, gap, noSpeed, pastMargin };
 struct FeedCase {
     const char* name;
     Fault fault;
-    double turnRate; // degrees a second from 40 s on, half round
+    double turnRate; // degrees a second from 40 s on
     int dropped;     // reports taken but not added to the path
     int faultAt = 60; // seconds
+    double turn = 180.0; // degrees
+    bool tracked = true; // the records have a track
 };
 
 // What the aircraft did while it was shown.
@@ -91,7 +95,7 @@ protected:
     // Records every 4 s for 140 s, the fault among them; the aircraft watched each tick.
     Flown fly(const FeedCase& c)
     {
-        const std::vector<State> route = lf_route(40.0, c.turnRate, c.turnRate > 0.0 ? 180.0 / c.turnRate : 0.0);
+        const std::vector<State> route = lf_route(40.0, c.turnRate, c.turnRate > 0.0 ? c.turn / c.turnRate : 0.0);
         reader->userLatitude = home.first;
         reader->userLongitude = home.second;
         Flown flown;
@@ -107,14 +111,15 @@ protected:
             if (due && !gap) {
                 const bool faulty = second == c.faultAt;
                 if (faulty && c.fault == Fault::oldPosition)
-                    record = lf_record(route[std::max(0, second - 32)], 250.0, stamp);
+                    record = lf_record(route[std::max(0, second - 32)], 250.0, stamp, c.tracked);
                 else if (faulty && c.fault == Fault::pastMargin)
                     record = lf_record({gf_destinationPoint(home, 0.0, (lateralRadiusNm.load() + shownMarginNm + 1.0) *
                                                                            feetPerNm),
                                         90.0},
-                                       250.0, stamp);
+                                       250.0, stamp, c.tracked);
                 else
-                    record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp);
+                    record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp,
+                                       c.tracked);
                 feed(record);
                 if (faulty && c.fault == Fault::sentAgain)
                     feed(record);
@@ -162,6 +167,8 @@ TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
         {"a gap of 30 s after a position past the margin", Fault::pastMargin, 0.0, 0},
         {"a speed of 0 in the air", Fault::noSpeed, 0.0, 0},
         {"a half turn at 4 degrees a second", Fault::none, 4.0, 0},
+        {"a half orbit at 6 degrees a second without a track", Fault::none, 6.0, 0, 60, 180.0, false},
+        {"an old position with a new time in a half orbit without a track", Fault::oldPosition, 6.0, 1, 60, 180.0, false},
     };
     for (const FeedCase& c : cases) {
         gf_testClearTraffic();

@@ -13,6 +13,7 @@ Act& lf_known(double speed, bool airborne, std::int32_t predictions = 0)
     PathPoint& last = act.path.back();
     last.speed = speed;
     last.track = 90.0;
+    last.trackPresent = 1;
     last.airborne = airborne;
     last.altitude = airborne ? 35000.0 : 0.0;
     act.onGround = !airborne;
@@ -47,6 +48,7 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         {6, 60, 5.0, false, 0, true},     {480, 480, 1.8, true, 0, true},   {480, 480, 1.9, true, 0, false},
         {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},   {0, 0, 14.0, false, 0, true},
         {0, 0, 16.0, false, 0, false},    {10, 10, 3.8, false, 1, false},
+        {0, 100, 20.0, false, 3, false}, // the last point a prediction standing still
     };
     for (const Case& c : cases) {
         liveActs.clear();
@@ -54,10 +56,16 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
                               c.airborne ? 35000.0 : 0.0);
         r.track = 90.0;
+        r.hasTrack = 1;
         EXPECT_TRUE(lf_updateAct(r, act));
         EXPECT_EQ(act.reportTime != 1000.0, !c.ignored)
             << c.lastSpeed << " kt to " << c.speed << " kt after " << c.seconds << " s";
     }
+    // Without a track an airborne report may turn: it is applied however soon.
+    liveActs.clear();
+    Act& turning = lf_known(480, true, 0);
+    EXPECT_TRUE(lf_updateAct(report(0x400001, "KLM1", 52.31, 4.76, 480, 1001.8, 500, true, 35000.0), turning));
+    EXPECT_EQ(turning.reportTime, 1001.8);
     EXPECT_FALSE(lf_updateAct(report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500), liveActs.front()));
 }
 
@@ -228,11 +236,12 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
     lf_applyReport(flying, same);
     EXPECT_EQ(flying.path.size(), 1u);
 
-    // Two ground reports at 43 kt or more start the take-off roll.
-    for (const double speed : {42.0, 45.0}) {
-        Act& rolling = lf_known(speed, false);
+    // A ground report at 43 kt or more that is not slower than the last starts the take-off roll.
+    for (const auto& [last, speed, rolls] : {std::tuple{42.0, 42.0, false}, std::tuple{45.0, 45.0, true},
+                                             std::tuple{0.0, 84.0, true}, std::tuple{90.0, 60.0, false}}) {
+        Act& rolling = lf_known(last, false);
         lf_applyReport(rolling, {.latitude = 52.32, .speed = speed, .tick = 900});
-        EXPECT_EQ(rolling.takeOff != 0, speed >= 43.0) << speed;
+        EXPECT_EQ(rolling.takeOff != 0, rolls) << last << " kt, then " << speed << " kt";
         liveActs.pop_back();
     }
 
