@@ -57,6 +57,10 @@ int main(int argc, char** argv)
         gf_benchFigure(fmt::format("fidelity {} median", where), number(fmt::format("fidelity {} median m", where).c_str()), "m");
         gf_benchFigure(fmt::format("fidelity {} 95th percentile", where), number(fmt::format("fidelity {} p95 m", where).c_str()), "m");
     }
+    std::printf("heading in the air: %.1f %% of %.0f moving positions more than 30 degrees off their course\n",
+                number("heading off course %"), number("heading samples"));
+    gf_benchFigure("heading more than 30 degrees off course in the air", number("heading off course %"),
+                   "% (goal under 5 %)");
     gf_benchFigure("positions sent", number("positions per second"), "per s");
     gf_benchFigure("peak AI objects", number("peak AI objects"), "", 0);
     gf_benchFigure("AI objects left at the end", number("AI objects left"), "(goal 0)", 0);

@@ -9,6 +9,17 @@ cleanup() { wine_session_end; rm -rf "$run"; }
 trap cleanup EXIT
 wine_session_begin "$run"
 
+# The locales that give Wine other ANSI code pages, for the tests that ask for one
+# (scripts/wine-run.sh); made once per C library version into the cache.
+export TARNWICK_LOCALES="$(dirname "$TARNWICK_PREFIX")/locales-$(ldd --version | awk 'NR==1{print $NF}')"
+if [ ! -d "$TARNWICK_LOCALES" ]; then
+  mkdir "$run/locales"
+  for locale in ru_RU ja_JP; do
+    localedef -i "$locale" -f UTF-8 "$run/locales/$locale.UTF-8"
+  done
+  mv -T "$run/locales" "$TARNWICK_LOCALES" 2>/dev/null || true # another run may have been first
+fi
+
 # One download stand-in for the whole run (the tests are Windows programs and cannot start
 # a Linux one). Each test fills its own folder below TARNWICK_DOWNLOAD_ROOT (the root as a
 # Wine path) and points the test build's download address at

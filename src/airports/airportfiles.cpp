@@ -123,7 +123,8 @@ void lf_writeAirportFile(BglAirport& airport)
         return;
     const fs::path folder = file.publisher == "ORBX" ? apfFolders::myOrbx : apfFolders::myThirdparty;
     const std::size_t positions = file.stands.size();
-    const int helipads = airport.helipadNumber - 1;
+    // Counted, not numbered: a pad dropped for its size keeps its number.
+    const auto helipads = std::ranges::count_if(file.stands, [](const StandRecord& stand) { return stand.heli != 0; });
     std::string line = fmt::format("Generated {}: {} position{}", file.identifier + ".xml", positions,
                                    positions > 1 ? "s" : "");
     if (helipads > 0)

@@ -49,11 +49,14 @@ struct StandOption {
     std::string callsign;    // first callsign seen, no trailing "_"
     std::string secondCall;  // the last other callsign seen
     std::bitset<48> hh;      // bit h: the option holds in half hour h (UTC)
-    std::int32_t seq = 0;    // 1-based within the stand; 0: not written to a file
+    std::int32_t seq = 0;    // 1-based within the stand
     std::int32_t day = 0;    // weekday 1..7 (Monday..Sunday); 0 when the file gives none
     std::uint8_t mark = 0;   // 1: learned (from a learned file or while running)
     bool soft = false;
     bool fake = false;       // made up to fill the stand: never saved, never weighed
+    // Run time only: the stand search found the option's aircraft in use, so no placing
+    // takes it until the next renewal; learning and saving keep it as it is.
+    bool rejected = false;
 };
 
 // Where a flight was last learned on a stand, and the option that holds it.

@@ -13,6 +13,7 @@
 #include "foundation/scanpool.h"
 #include "foundation/scanthrottle.h"
 #include "foundation/textfiles.h"
+#include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 
 #include <fmt/format.h>
@@ -147,7 +148,7 @@ bool gf_scanAirports(bool discover, const std::vector<std::string>& folders)
         } catch (const fs::filesystem_error& e) {
             if (e.code() != std::errc::illegal_byte_sequence)
                 throw;
-            gf_logMarked(path + " is no path text, skipped!");
+            gf_logMarked(gf_escapedText(path) + " is no path text, skipped!");
         }
     }
     if (gf_exitUnderWay()) {

@@ -39,7 +39,7 @@ std::string lf_qualityText(std::pair<std::int32_t, std::int32_t> quality)
 void lf_defaultParkingPercentage()
 {
     EnableWindow(parking_percentage.window, FALSE);
-    parking_percentage.value = 30;
+    parking_percentage.value = parking_percentage.defaultValue;
     if (CUSTOM_PARKING_PERCENTAGE.value.load() >= 0) {
         parking_percentage.value = CUSTOM_PARKING_PERCENTAGE.value.load();
         gf_log("parking percentage overruled by " + CUSTOM_PARKING_PERCENTAGE.key);

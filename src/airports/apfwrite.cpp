@@ -114,7 +114,7 @@ void lf_writeParkPos(WriteContext& context, const StandRecord& stand)
     if (!context.learned)
         return;
     for (const StandOption& option : stand.options)
-        if (option.seq != 0 && !option.fake)
+        if (!option.fake)
             lf_writeOpt(parkpos, option);
 }
 

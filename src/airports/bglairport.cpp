@@ -107,14 +107,30 @@ void lf_readParkingEntry(BglWords words, std::size_t at, BglAirport& airport, co
     }
 }
 
+void lf_shortParkingList(const BglAirport& airport, const std::string& path, std::uint32_t read, std::uint32_t count)
+{
+    gf_addAirportsLogLine(fmt::format("{}{}: airport {}: parking list too short, {} of {} stands read", errorMarker,
+                                      path, airport.file.identifier, read, count));
+}
+
 // The entries of one parking list from byte `at`, none read past the list's end.
 void lf_readParkingList(BglWords words, std::size_t at, std::size_t end, BglAirport& airport, bool newLayout,
                         const std::string& path)
 {
+    constexpr std::size_t countBytes = 2; // after the header
+    if (at + bglRecordHeaderBytes + countBytes > end) {
+        gf_addAirportsLogLine(fmt::format("{}{}: airport {}: parking list without its count, no stands read",
+                                          errorMarker, path, airport.file.identifier));
+        return;
+    }
     const std::size_t entryBytes = newLayout ? 40 : 36;
-    const std::uint32_t count = gf_bglHalfAt(words, at + 6);
+    const std::uint32_t count = gf_bglHalfAt(words, at + bglRecordHeaderBytes);
     std::size_t entryAt = at + 8;
-    for (std::uint32_t entry = 0; entry < count && entryAt + entryBytes <= end; ++entry) {
+    for (std::uint32_t entry = 0; entry < count; ++entry) {
+        if (entryAt + entryBytes > end) {
+            lf_shortParkingList(airport, path, entry, count);
+            return;
+        }
         lf_readParkingEntry(words, entryAt, airport, path);
         entryAt += entryBytes + 4 * std::size_t{gf_bglWordAt(words, entryAt) >> 24};
     }
@@ -135,17 +151,20 @@ void lf_readHelipads(BglWords words, std::size_t at, std::size_t end, BglAirport
         gf_addAirportsLogLine("double helipad " + airport.file.airport_name + " (skipped) " + position);
         return;
     }
+    // A pad keeps its number also when it is dropped: learned options name pads by number.
+    const int number = airport.helipadNumber++;
+    airport.helipadPositions.emplace_back(latitude, longitude);
     const double radius = lf_float(gf_bglWordAt(words, at + 28)) / 2.0;
-    if (!std::isfinite(radius) || radius <= 0) { // a helipad has a size
+    // A pad of size 0 is kept (a helicopter that holds there widens it); a negative size
+    // would get the whole parking file refused.
+    if (!std::isfinite(radius) || radius < 0) {
         lf_skipRadius(radius, path);
         return;
     }
     // The heading follows the size, when the subrecord is long enough to hold it.
     const float heading = at + 36 <= end ? lf_float(gf_bglWordAt(words, at + 32)) : 0.0f;
-    airport.helipadPositions.emplace_back(latitude, longitude);
-    airport.file.stands.emplace_back(fmt::format("helipad{}", airport.helipadNumber), std::vector<StandOption>{},
-                                     latitude, longitude, lf_heading(heading), radius, false, false, true);
-    ++airport.helipadNumber;
+    airport.file.stands.emplace_back(fmt::format("helipad{}", number), std::vector<StandOption>{}, latitude,
+                                     longitude, lf_heading(heading), radius, false, false, true);
 }
 
 void lf_takeName(BglAirport& airport, bool& named, bool& conflicting, std::string name)

@@ -76,7 +76,7 @@ void lf_readParkingPercentage(const pugi::xml_node& document)
         lf_setClampedPercentage(parking_percentage, *value);
         lf_logSetting(parking_percentage.key, *value);
     } else {
-        parking_percentage.value = 30;
+        parking_percentage.value = parking_percentage.defaultValue;
     }
     if (CUSTOM_PARKING_PERCENTAGE.value.load() >= 0) {
         parking_percentage.value = CUSTOM_PARKING_PERCENTAGE.value.load();

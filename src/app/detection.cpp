@@ -1,12 +1,14 @@
 // The simulator's installation: version, install path, stock airports, add-on folders.
 #include "app/detection.h"
 
+#include "airports/scenerylists.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
 #include "foundation/registry.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 
 #include <fmt/format.h>
@@ -31,6 +33,16 @@ bool lf_anyFolderSet()
 {
     gf_setInstallPathValue("");
     throw zeb::UserErrorException(151, noInstallPath);
+}
+
+bool lf_isPathText(const std::string& text)
+{
+    try {
+        gf_u8path(text);
+        return true;
+    } catch (const fs::filesystem_error&) {
+        return false;
+    }
 }
 } // namespace
 
@@ -70,6 +82,21 @@ void gf_detectSimulator()
     gf_showStringParameter(SIM_INSTALL_PATH);
 }
 
+void gf_checkInstallPath()
+{
+    const std::string path = SIM_INSTALL_PATH.getValue();
+    if (path.empty()) {
+        gf_detectSimulator();
+        return;
+    }
+    // Written by another program or an editor in another encoding: no folder can be found
+    // from it, so it is as good as no path at all.
+    if (!lf_isPathText(path)) {
+        gf_logMarked(fmt::format("{} \"{}\" is no path text", SIM_INSTALL_PATH.key, gf_escapedText(path)));
+        lf_askForInstallPath();
+    }
+}
+
 std::string gf_checkInstallPathVersion()
 {
     const std::string path = SIM_INSTALL_PATH.getValue();
@@ -96,12 +123,13 @@ void lf_checkAddOnFolders(std::vector<std::string>& folders)
     folders.clear();
     // Without an install path there are no stock airports to point into: "Scenery" alone
     // would match every folder with that word in its name.
-    const std::string stock = SIM_INSTALL_PATH.getValue().empty() ? std::string() : gf_pathText(stockAirportsPath);
+    const bool stockKnown = !SIM_INSTALL_PATH.getValue().empty();
     for (const StringParameter* setting : gf_airportFolderSettings()) {
         std::string folder = setting->getValue();
-        if (folder.empty())
+        if (folder.empty() || !gf_isPathText(folder))
             continue;
-        if (!stock.empty() && folder.find(stock) != std::string::npos)
+        // By whole folder names: "Scenery Addons" beside "Scenery" is no stock folder.
+        if (stockKnown && lf_insideStockAirports(folder))
             throw zeb::UserErrorException(
                 42, fmt::format("parameter {} points to stock airports instead of add-on airports!", setting->key));
         folders.push_back(std::move(folder));

@@ -15,6 +15,9 @@ extern std::filesystem::path stockAirportsPath;
 // SIM_INSTALL_PATH from the registry when it is empty at start-up; raises
 // UserErrorException 151 or 153 when the user must type it.
 void gf_detectSimulator();
+// At start-up: an empty SIM_INSTALL_PATH is detected; one that is no path text (not UTF-8)
+// is logged and emptied, and the user is asked for the path (UserErrorException 151).
+void gf_checkInstallPath();
 // gf_checkInstallPathVersion (programcontrol.h): "5" or "6" from SIM_INSTALL_PATH, else
 // P3D_VERSION; UserErrorException 77 when neither tells.
 // Sets the stock airports path and shows when that folder is missing.

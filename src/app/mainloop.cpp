@@ -4,6 +4,8 @@
 #include "app/programcontrol.h"
 #include "app/reporter.h"
 #include "app/startup.h"
+#include "app/starttraffic.h"
+#include "foundation/exceptions.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timerresolution.h"
@@ -76,6 +78,9 @@ void mainLoop()
 {
     try {
         lf_runTicks();
+    } catch (const zeb::UserErrorException&) {
+        gf_reportException("mainLoop");
+        gf_stopTrafficShown();
     } catch (...) {
         gf_reportException("mainLoop");
     }

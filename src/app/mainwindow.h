@@ -30,6 +30,7 @@ struct MainWindow {
     std::string statusText;
     std::string errorText;         // held on a red strip until cleared
     std::int32_t statusStamp = 0;  // secondsClock when statusText was set; 0: nothing to expire
+    std::string noticeText;        // shown while there is no status text, for the whole run
     std::string simulatorText;     // the user aircraft's title
     std::string airportNameText;   // park airport line, first text
     std::string airportPublisherText;
@@ -102,8 +103,13 @@ void gf_setDisplayText(std::string MainWindow::*text, const std::string& value, 
 // Registers the window class, creates the window, posts the first start-up message and
 // runs the message loop; returns the quit code, or 0 when the window cannot be created.
 int initInstance(HINSTANCE instance);
-bool gf_registerWindowClass(HINSTANCE instance);
-// 1 when the window exists and has been shown, else 0.
+// The program's name from string resource 101 of the module: the window's class name and
+// title. The name as compiled in (with a log line) when the module has no such string.
+std::wstring gf_programNameResource(HINSTANCE instance);
+// The class of that name, with icon resource 100 of the module (the system's icon when the
+// module has none).
+bool gf_registerWindowClass(HINSTANCE instance, const wchar_t* className);
+// 1 when the window exists and has been shown, else 0. Its title is the class name.
 int gf_createMainWindow(HINSTANCE instance, const wchar_t* className);
 
 // The final quit: the window position saved, the time logged, the log closed, WM_QUIT posted.

@@ -1,10 +1,11 @@
-// Enter in a number field: the typed value is checked against the setting's limits,
-// stored, saved and confirmed; a refused value leaves the setting as it was.
+// Enter in a number field: the typed value is clamped into the setting's limits, stored,
+// saved and confirmed; text that is no number leaves the setting as it was.
 #include "app/commands.h"
 
 #include "app/fieldnumbers.h"
 #include "app/mainwindow.h"
 #include "app/status.h"
+#include "foundation/log.h"
 #include "foundation/parametersfile.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
@@ -15,7 +16,7 @@
 #include <optional>
 
 namespace {
-void lf_refuse(const std::string& text) { gf_showStatus(fmt::format("invalid input: {}", text), true); }
+void lf_refuse(const std::string& text, bool log) { gf_showStatus(fmt::format("invalid input: {}", text), log); }
 
 template <typename Number>
 void lf_same(const Parameter& setting, Number value)
@@ -35,15 +36,20 @@ bool lf_commitInt(GuiIntParameter& setting, const std::string& text)
         return true;
     }
     const FieldInt number = gf_parseFieldInt(text);
-    if (number.state != FieldParse::number || number.value < setting.minimum || number.value > setting.maximum) {
-        lf_refuse(text);
+    if (number.state == FieldParse::notANumber) {
+        lf_refuse(text, true);
+        return false;
+    }
+    if (number.state == FieldParse::outOfRange) {
+        gf_logMarked(fmt::format("procesTbInt exception {}, h={} ", "stoi argument out of range", text));
+        lf_refuse(text, false);
         return false;
     }
     if (number.value == setting.value.load()) {
         lf_same(setting, number.value);
         return false;
     }
-    setting.value = number.value;
+    setting.value = setting.clamp(number.value);
     if (&setting != &parking_percentage)
         gf_saveParameterValue(setting);
     return true;
@@ -59,16 +65,19 @@ bool lf_commitFloat(GuiFloatParameter& setting, const std::string& text)
         return true;
     }
     const FieldFloat number = gf_parseFieldFloat(text);
-    // Written so that NaN is refused too.
-    if (number.state != FieldParse::number || !(number.value >= setting.minimum && number.value <= setting.maximum)) {
-        lf_refuse(text);
+    if (number.state != FieldParse::number || std::isnan(number.value)) {
+        gf_log(fmt::format("procesTbFloat exception {}, h={} ",
+                           number.state == FieldParse::outOfRange ? "stof argument out of range" : "invalid stof argument",
+                           text));
+        lf_refuse(text, false);
         return false;
     }
     if (number.value == setting.value.load()) {
         lf_same(setting, number.value);
         return false;
     }
-    MAX_FIT.value = MAX_FIT.clamp(std::lround(2.0f * number.value) - 1);
+    const float hours = setting.clamp(number.value);
+    MAX_FIT.value = MAX_FIT.clamp(std::lround(2.0f * hours) - 1);
     gf_saveParameterValue(MAX_FIT);
     setting.value = setting.clamp(static_cast<float>(MAX_FIT.value.load()) * 0.5f + 0.5f);
     return true;

@@ -22,7 +22,7 @@ void lf_paintStatusLine(const DisplayTexts& texts)
     const bool error = !texts.error.empty();
     gf_fillArea(0, statusBand.top, mainWindowWidth, statusBand.bottom, error ? colour::red : colour::green);
     gf_drawLine(0, 449, mainWindowWidth, 449, colour::white); // the strip's border, over its fill
-    const std::string& text = error ? texts.error : texts.status;
+    const std::string& text = error ? texts.error : !texts.status.empty() ? texts.status : texts.notice;
     if (!text.empty())
         gf_drawText(3, 455, text, colour::yellow);
 }
@@ -31,9 +31,10 @@ void lf_paintStatusLine(const DisplayTexts& texts)
 DisplayTexts gf_displayTexts()
 {
     std::lock_guard lock(mainWindow.statusMutex);
-    return {mainWindow.statusText,          mainWindow.errorText,   mainWindow.simulatorText,
-            mainWindow.airportNameText,     mainWindow.airportPublisherText, mainWindow.qualityText,
-            mainWindow.simulatorLine,       mainWindow.realTrafficLine,      mainWindow.userStand};
+    return {mainWindow.statusText,      mainWindow.errorText,            mainWindow.noticeText,
+            mainWindow.simulatorText,   mainWindow.airportNameText,      mainWindow.airportPublisherText,
+            mainWindow.qualityText,     mainWindow.simulatorLine,        mainWindow.realTrafficLine,
+            mainWindow.userStand};
 }
 
 void gf_fillArea(int left, int top, int right, int bottom, COLORREF fill)

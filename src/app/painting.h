@@ -18,6 +18,7 @@ inline constexpr COLORREF white = RGB(255, 255, 255);
 struct DisplayTexts {
     std::string status;
     std::string error;
+    std::string notice;
     std::string simulatorText;
     std::string airportNameText;
     std::string airportPublisherText;

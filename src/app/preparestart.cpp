@@ -119,8 +119,7 @@ void lf_prepareStart()
 
     lf_enable({&SIM_INSTALL_PATH}, true);
     gf_showStringParameter(SIM_INSTALL_PATH);
-    if (SIM_INSTALL_PATH.getValue().empty())
-        gf_detectSimulator();
+    gf_checkInstallPath();
     gf_repaintBand(controlsBand);
     lf_detectRealTraffic();
 

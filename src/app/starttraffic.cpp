@@ -9,6 +9,7 @@
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
+#include "foundation/exceptions.h"
 #include "foundation/log.h"
 #include "foundation/settingcontrols.h"
 #include "foundation/settingscatalogue.h"
@@ -27,6 +28,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -81,6 +83,33 @@ void lf_exchangeVersion()
     lf_showFlag(mainWindow.readerLights, true);
 }
 
+// RealTraffic's server port: a whole number from 1 to 65535, which the user sets in
+// parameters.xml (RealTraffic is told the same number).
+std::string lf_serverPort()
+{
+    const std::string text = PORT_NUMBER.getValue();
+    std::uint32_t port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc() || end != text.data() + text.size() || port < 1 || port > 65535)
+        throw zeb::UserErrorException(
+            160, fmt::format("{} \"{}\" is no port: set it in parameters.xml to a whole number from 1 to 65535",
+                             PORT_NUMBER.key, text));
+    return text;
+}
+
+void lf_openServer()
+{
+    const std::string port = lf_serverPort();
+    try {
+        gf_openServerSocket(port);
+    } catch (const zeb::SysErrorException& e) {
+        // Mostly a port another program holds: the user can choose another.
+        throw zeb::UserErrorException(
+            160, fmt::format("{} {} cannot be used ({}): set it in parameters.xml to a free port from 1 to 65535",
+                             PORT_NUMBER.key, port, e.what()));
+    }
+}
+
 void lf_startReaders()
 {
     lf_setAcceptReports(false);
@@ -117,7 +146,7 @@ void lf_startTrafficSteps()
     gf_enableControl(rereadButton);
     gf_flushLog();
     if (realTrafficOnThisPc.load() && !AEROWINX.value.load())
-        gf_openServerSocket(PORT_NUMBER.getValue());
+        lf_openServer();
     else
         lf_showFlag(mainWindow.readerLights, true);
     if (AUTO_RANGE.value.load()) {
@@ -156,6 +185,9 @@ void gf_startTraffic()
 {
     try {
         lf_startTrafficSteps();
+    } catch (const zeb::UserErrorException&) {
+        gf_stopTrafficShown();
+        throw; // shown by the start-up's reporter; the program stays open for the user to act
     } catch (const std::exception& e) {
         gf_showStatus(e.what(), true);
         if (serverOpen.load()) {
@@ -184,4 +216,20 @@ bool gf_waitForFlight()
             return false;
     }
     return !gf_exitUnderWay();
+}
+
+void gf_stopTrafficShown()
+{
+    gf_stopReaders();
+    gf_closeServer();
+    gf_removeInjectedAircraft();
+    mainWindow.realTrafficWaiting = false;
+    mainWindow.readerLights = false;
+    mainWindow.trafficReaderState = 3;
+    mainWindow.weatherReaderState = 3;
+    // Their requests would wait for a main loop that does not come back.
+    for (const GuiButton* button : {&rereadButton, &flushStaticButton})
+        EnableWindow(button->window, FALSE);
+    gf_logMarked(fmt::format("Traffic has stopped, close {} and start it again", programName));
+    gf_repaintWindow();
 }

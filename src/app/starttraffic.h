@@ -6,3 +6,7 @@
 void gf_startTraffic();
 // Waits for a running flight with a valid user position; false when an exit came first.
 bool gf_waitForFlight();
+// After a user error ended the traffic (the program stays open): the readers, the server
+// and the injected aircraft go, and the window shows that nothing runs any more. On the
+// start-up and main-loop thread, which owns the traffic tables.
+void gf_stopTrafficShown();

@@ -11,6 +11,9 @@ void gf_clearStatus();
 void gf_showError(const std::string& text);
 // Drops a held error text; status texts are shown again.
 void gf_clearError();
+// A text the user must not miss that is no error: shown whenever no status text is, until
+// the program ends (also after a restart). An empty text drops it. Not logged.
+void gf_showNotice(const std::string& text);
 
 // One second of the status clock (called once a second by the main loop): a status text
 // is cleared statusHoldSeconds after it was set.
@@ -22,6 +25,7 @@ struct StatusLine {
     std::string status;
     std::string error;
     std::int32_t stamp = 0;
+    std::string notice;
 };
 // A copy taken under the status lock.
 StatusLine gf_statusLine();

@@ -1,4 +1,5 @@
-// The status line: one status text that expires, or one held error text.
+// The status line: one status text that expires, or one held error text; a notice fills
+// it while neither is shown.
 #include "app/status.h"
 
 #include "app/buildconfig.h"
@@ -44,6 +45,15 @@ void gf_clearError()
     gf_repaintBand(statusBand);
 }
 
+void gf_showNotice(const std::string& text)
+{
+    {
+        std::lock_guard lock(mainWindow.statusMutex);
+        mainWindow.noticeText = text;
+    }
+    gf_repaintBand(statusBand);
+}
+
 void gf_advanceStatusClock()
 {
     const std::int32_t now = mainWindow.secondsClock.fetch_add(1) + 1;
@@ -76,5 +86,5 @@ void gf_resetStatusLine()
 StatusLine gf_statusLine()
 {
     std::lock_guard lock(mainWindow.statusMutex);
-    return {mainWindow.statusText, mainWindow.errorText, mainWindow.statusStamp};
+    return {mainWindow.statusText, mainWindow.errorText, mainWindow.statusStamp, mainWindow.noticeText};
 }

@@ -32,18 +32,21 @@ void lf_write(std::string_view prefix, std::string_view text, LineEnd end)
 
 void gf_openLog()
 {
-    // Copies that cannot be made (a locked or read-only Log0.txt) must not cost this run its log.
+    // Copies that cannot be made (a locked or read-only Log0.txt) must not cost this run its
+    // log, nor the last run's: without its copy, Log.txt is continued instead of truncated.
     std::string backupFailure;
     try {
         gf_backupFile(logFileName);
     } catch (const std::exception& e) {
-        backupFailure = fmt::format("Log0.txt and Log00.txt not kept: {}", e.what());
+        backupFailure = fmt::format("Log0.txt and Log00.txt not kept, this run's log follows the last one's: {}",
+                                    e.what());
     }
     std::lock_guard lock(logMutex);
     if (logStream.is_open())
         logStream.close();
     logStream.clear();
-    logStream.open(std::filesystem::path(logFileName), std::ios::out | std::ios::trunc);
+    logStream.open(std::filesystem::path(logFileName),
+                   std::ios::out | (backupFailure.empty() ? std::ios::trunc : std::ios::app));
     if (!logStream.is_open()) {
         logStream.clear();
         const zeb::SysErrorException failure(40, std::string("Failed to write file ") + logFileName);

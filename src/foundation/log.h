@@ -12,8 +12,8 @@ extern std::mutex logMutex;
 extern const std::string errorMarker; // "===> ", first argument of error templates
 
 // Keeps Log0.txt and Log00.txt, truncates Log.txt and writes the header line.
-// Raises SysErrorException 40 when Log.txt cannot be opened; copies that cannot be kept
-// are a marked line of the new log.
+// Raises SysErrorException 40 when Log.txt cannot be opened; when the copies cannot be
+// kept, Log.txt is continued (the last run's log stays) with a marked line.
 void gf_openLog();
 // What went wrong at the last gf_openLog (the copies or the log itself), for the status
 // line; empty when nothing did.

@@ -1,5 +1,6 @@
 #include "foundation/parametersfile.h"
 
+#include "app/status.h"
 #include "foundation/log.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/texthelpers.h"
@@ -102,6 +103,13 @@ void gf_readParameters(const ParameterLists& lists)
                 gf_logLine("default values taken:");
             lf_takeDefaults(lists, document);
         }
+        // The user's settings are gone for this run: a line that stays says so.
+        if (state == ParametersLoad::corrupt)
+            gf_showNotice("parameters.xml could not be read: default settings taken, the old file is kept as "
+                          "parameters.xml.bad");
+        else if (state == ParametersLoad::unreadable)
+            gf_showNotice("parameters.xml could not be read: default settings taken for this run, the file is left "
+                          "as it is");
         if (state != ParametersLoad::unreadable) {
             if (gf_writeParameters(document))
                 gf_logf("\"{}\" saved", gf_pathText(parametersFile));

@@ -60,6 +60,8 @@ auto lf_findSlot(Options& options, std::uint32_t weekday, std::uint32_t halfHour
 }
 } // namespace
 
+bool gf_optionOffered(const StandOption& option) { return option.seq != 0 && !option.rejected; }
+
 bool gf_slotMatches(std::string_view key, const FlightIdent& ident, const StandOption& option)
 {
     if (option.seq == 0 || option.soft)
@@ -116,9 +118,10 @@ std::uint32_t gf_addSlotRecord(StandOptions& options, const FlightIdent& ident, 
     std::bitset<48> hours;
     lf_setHalfHour(hours, slot.halfHour);
 
-    while (!options.empty() && options.back().seq == 0)
-        options.pop_back();
-    const std::int32_t number = options.empty() ? 1 : options.back().seq + 1;
+    std::int32_t last = 0;
+    for (const StandOption& option : options)
+        last = std::max(last, option.seq);
+    const std::int32_t number = last + 1;
 
     std::string airline = ident.airline;
     std::string type = ident.type;

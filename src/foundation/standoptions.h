@@ -11,6 +11,9 @@
 
 using StandOptions = std::vector<StandOption>;
 
+// Whether the searches that place aircraft may take the option: numbered and not rejected.
+bool gf_optionOffered(const StandOption& option);
+
 // A numbered real option whose callsigns hold the key, or whose airline and type are the flight's.
 bool gf_slotMatches(std::string_view key, const FlightIdent& ident, const StandOption& option);
 // False for an empty key; otherwise whether any option matches.

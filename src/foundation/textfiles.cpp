@@ -82,12 +82,13 @@ int gf_readExtTextFileToStringVector(const fs::path& path, std::vector<std::stri
 }
 
 namespace {
-constexpr unsigned windows1252 = 1252;
+bool lf_isAscii(const std::string& line)
+{
+    return std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 bool lf_isUtf8(const std::string& line)
 {
-    if (std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return true;
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()), nullptr,
                                0) != 0;
 }
@@ -140,7 +141,8 @@ int lf_utf16Lines(const std::string& bytes, std::vector<std::string>& lines)
 
 // The bytes' lines in the encoding; a line ends at LF or CR LF, and a last piece without
 // a line end counts when it is not empty.
-int lf_textLines(TextEncoding encoding, const std::string& bytes, std::vector<std::string>& lines)
+int lf_textLines(TextEncoding encoding, const std::string& bytes, std::vector<std::string>& lines,
+                 UnmarkedLines unmarked)
 {
     if (encoding == Unicode || encoding == Unicode_big_endian)
         return lf_utf16Lines(bytes, lines);
@@ -165,15 +167,17 @@ int lf_textLines(TextEncoding encoding, const std::string& bytes, std::vector<st
         }
         return 1;
     }
-    // Without a mark a file may be UTF-8 or, as older tools write them, Windows-1252.
-    for (std::size_t i = first; i < lines.size(); ++i)
-        if (!lf_isUtf8(lines[i]))
-            lines[i] = gf_codePageToUtf8(lines[i], windows1252);
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        std::string& line = lines[i];
+        if (!lf_isAscii(line) && (unmarked == UnmarkedLines::asSimulator || !lf_isUtf8(line)))
+            line = gf_ansiToUtf8(line);
+    }
     return 1;
 }
 } // namespace
 
-int gf_readTextFile(const fs::path& path, std::vector<std::string>& lines, TextEncoding& encoding)
+int gf_readTextFile(const fs::path& path, std::vector<std::string>& lines, TextEncoding& encoding,
+                    UnmarkedLines unmarked)
 {
     std::string bytes;
     DWORD openError = 0;
@@ -186,7 +190,7 @@ int gf_readTextFile(const fs::path& path, std::vector<std::string>& lines, TextE
         return 0;
     }
     encoding = lf_encodingOf(bytes);
-    return lf_textLines(encoding, bytes, lines);
+    return lf_textLines(encoding, bytes, lines, unmarked);
 }
 
 int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<std::string>& lines)
@@ -195,7 +199,7 @@ int gf_openTextStream(TextEncoding encoding, const fs::path& path, std::vector<s
     DWORD openError = 0;
     if (!lf_readWhole(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes, openError))
         return 0;
-    return lf_textLines(encoding, bytes, lines);
+    return lf_textLines(encoding, bytes, lines, UnmarkedLines::utf8OrAnsi);
 }
 
 void gf_readLines(std::istream& stream, std::vector<std::string>& lines)

@@ -19,9 +19,17 @@ struct FileLines {
 TextEncoding gf_detectEncoding(const std::filesystem::path& path);
 // Appends the file's lines as UTF-8; 1 when read, 0 otherwise.
 int gf_readExtTextFileToStringVector(const std::filesystem::path& path, std::vector<std::string>& lines);
+// How lines without a mark are read. Those of most files are kept when they are UTF-8,
+// as today's editors write them, and otherwise read in the system's ANSI code page. The
+// simulator reads its own configuration files in that code page, byte for byte, and knows
+// their titles by those bytes: `asSimulator` reads them the same way, so that gf_utf8ToAnsi
+// gives back the file's bytes, whatever they are.
+enum class UnmarkedLines { utf8OrAnsi, asSimulator };
+
 // Appends the file's lines in the encoding of its mark, reading it once; `encoding` is
 // none_found when it cannot be read. 1 when read, 0 otherwise.
-int gf_readTextFile(const std::filesystem::path& path, std::vector<std::string>& lines, TextEncoding& encoding);
+int gf_readTextFile(const std::filesystem::path& path, std::vector<std::string>& lines, TextEncoding& encoding,
+                    UnmarkedLines unmarked = UnmarkedLines::utf8OrAnsi);
 int gf_openTextStream(TextEncoding encoding, const std::filesystem::path& path, std::vector<std::string>& lines);
 // Appends every line of an open stream (CR LF or LF ends a line), then clears its state.
 void gf_readLines(std::istream& stream, std::vector<std::string>& lines);

@@ -84,6 +84,16 @@ std::string gf_extractPath(std::string_view text)
     return std::string(text.substr(open + 6, close - open - 6));
 }
 
+std::string gf_escapedText(std::string_view text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        escaped += byte < 0x80 ? std::string(1, c) : fmt::format("\\x{:02X}", byte);
+    }
+    return escaped;
+}
+
 bool gf_isPathText(const std::string& text)
 {
     try {
@@ -92,7 +102,7 @@ bool gf_isPathText(const std::string& text)
     } catch (const std::filesystem::filesystem_error& e) {
         if (e.code() != std::errc::illegal_byte_sequence)
             throw;
-        gf_logMarked(text + " is no path text, skipped!");
+        gf_logMarked(gf_escapedText(text) + " is no path text, skipped!");
         return false;
     }
 }

@@ -27,6 +27,11 @@ private:
 std::string gf_utf16ToUtf8(std::wstring_view text);
 std::wstring gf_utf8ToUtf16(std::string_view text);
 
+// Makes a text taken from outside valid UTF-8: each byte that begins no UTF-8 character
+// becomes '?', which every code page holds, so that the text can be shown, logged and sent
+// to the simulator.
+void gf_makeValidUtf8(std::string& text);
+
 #include <filesystem>
 #include <optional>
 // Paths from and to UTF-8 text; a path built from a narrow string would be read
@@ -36,13 +41,16 @@ std::filesystem::path gf_u8path(std::string_view utf8);
 std::string gf_pathText(const std::filesystem::path& path);
 
 // Texts in a Windows code page, such as the simulator's: its narrow texts are in the
-// system's ANSI code page (CP_ACP). Empty when the code page cannot hold every character
-// of the text (no best-fit look-alikes) or the text is no UTF-8.
+// system's ANSI code page (CP_ACP). Reading keeps every byte: a byte that the code page
+// does not give back as itself (undefined, or a broken double-byte character) is held as a
+// private-use character of its own (U+F0000 + the byte), which writing turns back into the
+// byte. So a text read from the simulator's bytes goes back to it in exactly those bytes.
+std::string gf_codePageToUtf8(std::string_view bytes, unsigned codePage);
+std::string gf_ansiToUtf8(std::string_view ansi);
+// Empty when the code page cannot hold every character of the text (no best-fit
+// look-alikes) or the text is no UTF-8.
 std::optional<std::string> gf_utf8ToCodePage(std::string_view utf8, unsigned codePage);
 std::optional<std::string> gf_utf8ToAnsi(std::string_view utf8);
 unsigned gf_ansiCodePage(); // GetACP()
-// Bytes that the code page does not define become U+FFFD or their look-alike; never raises.
-std::string gf_codePageToUtf8(std::string_view bytes, unsigned codePage);
-std::string gf_ansiToUtf8(std::string_view ansi);
 // A path in the ANSI code page; its short form when the long one cannot be held there.
 std::optional<std::string> gf_pathToAnsi(const std::filesystem::path& path);

@@ -19,6 +19,7 @@ struct LiveReport {
     double altitude = 0.0;      // feet, 0 on the ground
     double groundSpeed = 0.0;   // knots
     double track = 0.0;         // degrees
+    std::uint8_t hasTrack = 0;  // a missing track reads as 0
     double verticalSpeed = 0.0;
     double trueAirSpeed = 0.0;  // knots
     std::int32_t expiry = 0;    // main-loop tick after which the report is stale

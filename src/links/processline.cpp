@@ -6,6 +6,7 @@
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
+#include "foundation/winstring.h"
 #include "links/useraircraft.h"
 #include "traffic/traffic.h"
 
@@ -96,17 +97,20 @@ bool lf_isOneOf(std::string_view field, const char (&... words)[N])
     return ((field.size() == N - 1 && std::memcmp(field.data(), words, N - 1) == 0) || ...);
 }
 
-// "null" stands for a missing text.
+// "null" stands for a missing text. Texts from the network are made valid UTF-8 here, once:
+// a broken byte must not keep a flight from being shown or sent to the simulator.
 void lf_assignText(std::string& text, std::string_view field)
 {
-    if (!lf_isOneOf(field, "null"))
+    if (!lf_isOneOf(field, "null")) {
         text.assign(field);
+        gf_makeValidUtf8(text);
+    }
 }
 
 void gf_readSecondIdent(LiveReport& report, std::string_view field)
 {
-    if (field.size() < 13 && !lf_isOneOf(field, "null"))
-        report.ident.registration.assign(field);
+    if (field.size() < 13)
+        lf_assignText(report.ident.registration, field);
 }
 
 bool gf_checkCategory(std::string_view category, std::string_view type)
@@ -135,10 +139,12 @@ void lf_collectCallsign(TrafficReader& reader, std::string_view field)
     if (!reader.collectCallsigns || field.empty() || lf_isOneOf(field, "null") ||
         field.find('@') != std::string_view::npos)
         return;
+    std::string callsign;
+    lf_assignText(callsign, field);
     std::lock_guard lock(reader.callsignMutex);
     // The flag is tested again under the lock, so nothing slips in after a hand-over.
-    if (reader.collectCallsigns && reader.callsignsSeen.find(field) == reader.callsignsSeen.end())
-        reader.callsignsSeen.emplace(field);
+    if (reader.collectCallsigns && reader.callsignsSeen.find(callsign) == reader.callsignsSeen.end())
+        reader.callsignsSeen.emplace(std::move(callsign));
 }
 
 void lf_readHeading(TrafficReader& reader)
@@ -266,7 +272,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 
     std::string_view type = lf_field(reader, typeField);
     if (!lf_isOneOf(type, "null", "0", "ZZZZ"))
-        report.ident.type.assign(type);
+        lf_assignText(report.ident.type, type);
     if (!gf_checkCategory(lf_field(reader, categoryField), report.ident.type))
         return false;
 
@@ -298,9 +304,12 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     }
 
     std::string_view trackText = lf_field(reader, trackField);
+    report.hasTrack = trackText.empty() ? 0 : 1;
     report.track = trackText.empty() ? 0 : lf_number(trackText, "track incorrect {}", trackText);
-    if (report.track == 0 && report.hasHeading)
+    if (report.track == 0 && report.hasHeading) {
         report.track = report.heading * radToDeg;
+        report.hasTrack = 1;
+    }
     std::string_view climbText = lf_field(reader, verticalSpeedField);
     report.verticalSpeed = lf_number(climbText, "vs:{}", climbText);
     lf_assignText(report.ident.departure, lf_field(reader, departureField));

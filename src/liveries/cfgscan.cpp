@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 bool lf_readCfgLines(const fs::path& file, std::vector<std::string>& lines, PackageKind kind)
 {
     TextEncoding encoding = none_found;
-    const int read = gf_readTextFile(file, lines, encoding);
+    const int read = gf_readTextFile(file, lines, encoding, UnmarkedLines::asSimulator);
     if (encoding == none_found && kind == PackageKind::ivao)
         gf_logMarked(fmt::format("no character set found for {}", gf_scanPathText(file)));
     return read == 1;

@@ -100,6 +100,7 @@ int lf_matchSteps(ActHead& head, bool parked)
         for (const std::string& similar : gf_airlineSimilarModels(airline, model))
             if (lf_matchAirlineModel(head, airline, similar))
                 return 3;
+        // The registration's airline in a model that the flight's own airline flies.
         if (withDbAirline)
             for (const std::string& similar : gf_airlineSimilarModels(airline, model))
                 if (lf_matchAirlineModel(head, dbAirline, similar))

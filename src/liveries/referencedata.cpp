@@ -185,26 +185,62 @@ void gf_readAirlineSection(const pugi::xml_node& document, const char* section, 
         set.insert(gf_decryptAirline(code));
 }
 
+namespace {
+// The sets of the sections that every dbase.xml holds.
+struct RequiredSets {
+    std::set<std::string>& known;
+    std::set<std::string>& highPerformance;
+    std::set<std::string>& heavy;
+    std::set<std::string>& large;
+    std::set<std::string>& buzjet;
+    std::set<std::string>& rotorcraft;
+    std::set<std::string>& cargo;
+    std::set<std::string>& airlines;
+    std::set<std::string>& operators;
+};
+
+void lf_loadDbase(const fs::path& file, pugi::xml_document& document)
+{
+    const pugi::xml_parse_result loaded = document.load_file(file.c_str());
+    if (!loaded)
+        throw zeb::UserErrorException(
+            60, fmt::format("\"{}\" not read because of {}", gf_pathText(file), loaded.description()));
+}
+
+// UserErrorException 61 for a section without entries.
+void lf_readRequiredSections(const pugi::xml_node& document, const RequiredSets& sets)
+{
+    gf_readTypeSection(document, "aircrafts", sets.known, "aircraft");
+    gf_readTypeSection(document, "high_performance", sets.highPerformance, "hpf");
+    gf_readTypeSection(document, "heavy", sets.heavy, "hvy");
+    gf_readTypeSection(document, "large", sets.large, "lar");
+    gf_readTypeSection(document, "buzjet", sets.buzjet, "bzj");
+    gf_readTypeSection(document, "rotorcraft", sets.rotorcraft, "rot");
+    gf_readTypeSection(document, "cargo_types", sets.cargo, "cargo_type");
+    gf_readAirlineSection(document, "ICAO_airlines", sets.airlines);
+    gf_readAirlineSection(document, "cargo_operators", sets.operators);
+}
+} // namespace
+
+void gf_checkAircraftData(const fs::path& file)
+{
+    pugi::xml_document document;
+    lf_loadDbase(file, document);
+    std::array<std::set<std::string>, 9> sets;
+    lf_readRequiredSections(document, {sets[0], sets[1], sets[2], sets[3], sets[4], sets[5], sets[6], sets[7], sets[8]});
+}
+
 void gf_readAircraftData()
 {
     const fs::path file = fs::path(L"input") / L"dbase.xml";
     const std::string path = gf_pathText(file);
     pugi::xml_document document;
-    const pugi::xml_parse_result loaded = document.load_file(file.c_str());
-    if (!loaded)
-        throw zeb::UserErrorException(60, fmt::format("\"{}\" not read because of {}", path, loaded.description()));
+    lf_loadDbase(file, document);
 
     lf_clearReferenceData();
-    gf_readTypeSection(document, "aircrafts", knownTypes, "aircraft");
-    gf_readTypeSection(document, "high_performance", highPerformanceTypes, "hpf");
-    gf_readTypeSection(document, "heavy", heavyTypes, "hvy");
-    gf_readTypeSection(document, "large", largeTypes, "lar");
-    gf_readTypeSection(document, "buzjet", buzjetTypes, "bzj");
-    gf_readTypeSection(document, "rotorcraft", rotorcraftTypes, "rot");
-    gf_readTypeSection(document, "cargo_types", cargoTypes, "cargo_type");
+    lf_readRequiredSections(document, {knownTypes, highPerformanceTypes, heavyTypes, largeTypes, buzjetTypes,
+                                       rotorcraftTypes, cargoTypes, icaoAirlines, cargoOperators});
     lf_readSimilarTypes(document);
-    gf_readAirlineSection(document, "ICAO_airlines", icaoAirlines);
-    gf_readAirlineSection(document, "cargo_operators", cargoOperators);
     lf_readPublishers(document, path);
     if (lf_readWingspans(document, path))
         lf_computeClassDefaults();

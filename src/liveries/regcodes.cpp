@@ -7,11 +7,14 @@
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/indexes.h"
+#include "liveries/liveries.h"
 #include "liveries/referencedata.h"
 #include "liveries/scrambling.h"
 
 #include <fmt/format.h>
 #include <pugixml.hpp>
+
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -64,6 +67,12 @@ std::string lf_summary(const std::string& path, const RegcodeCounts& counts)
     return line;
 }
 
+// The livery elements of an AIG-regcodes.xml document.
+pugi::xml_object_range<pugi::xml_named_node_iterator> lf_aigLiveries(const pugi::xml_document& document)
+{
+    return document.child("AIG-regcodes").children("livery");
+}
+
 void readRegcodeXmlFiles()
 {
     const std::string path = gf_pathText(aigRegcodesPath);
@@ -74,7 +83,7 @@ void readRegcodeXmlFiles()
         return;
     }
     RegcodeCounts counts;
-    for (const pugi::xml_node livery : document.child("AIG-regcodes").children("livery")) {
+    for (const pugi::xml_node livery : lf_aigLiveries(document)) {
         const std::string_view title = findLiveryTitle(livery.attribute("title").value());
         if (title.empty())
             continue;
@@ -112,6 +121,17 @@ void lf_readSource(const fs::path& path, Read read)
     }
 }
 } // namespace
+
+std::size_t gf_countAigLiveries(const fs::path& file)
+{
+    pugi::xml_document document;
+    if (!document.load_file(file.c_str()))
+        return 0;
+    const auto liveries = lf_aigLiveries(document);
+    return static_cast<std::size_t>(std::count_if(liveries.begin(), liveries.end(), [](const pugi::xml_node& livery) {
+        return *livery.attribute("title").value() != '\0';
+    }));
+}
 
 std::vector<fs::path> lf_regcodeTextFiles()
 {

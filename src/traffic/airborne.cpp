@@ -62,7 +62,7 @@ bool lf_skipToAirbornePoint(Act& act, std::size_t k)
 }
 
 // An airborne aircraft whose front and next points are both on the ground.
-void lf_airborneOverGroundPoints(Act& act)
+void lf_airborneOverGroundPoints(Act& act, double n)
 {
     double climb = 0.0;
     for (const PathPoint& p : act.path)
@@ -77,6 +77,10 @@ void lf_airborneOverGroundPoints(Act& act)
         lf_descendAt(act, std::max(act.path[1].verticalSpeed, 601.0));
     } else {
         lf_descendAt(act, lf_descentRate(act));
+        // Not approaching, it comes down no later than its reports: at the next point at the latest.
+        const double down = (gf_groundElevation(act) - act.altitude) / n;
+        if (!act.landing && down < act.altitudeStep)
+            lf_descendAt(act, down * 6000.0);
     }
     lf_queueGear(act.base, true);
 }
@@ -90,14 +94,14 @@ void lf_altitudeStep(Act& act, double n)
     if (!front.airborne && next.airborne) {
         act.altitudeStep = next.altitude > act.altitude ? std::min(s, climbStep) : 0.0;
     } else if (!front.airborne) {
-        lf_airborneOverGroundPoints(act);
+        lf_airborneOverGroundPoints(act, n);
     } else if (!next.airborne) {
         const ParkAirport park = gf_parkAirport();
         const std::int32_t qnh = currentQnh.load();
-        if (qnh <= 1013 && !park.code.empty())
-            act.altitudeStep = (park.elevation - act.altitude) / n;
-        else
-            lf_descendAt(act, qnh > 1013 ? lf_descentRate(act) : -601.0);
+        if (qnh > 1013 && !park.code.empty())
+            lf_descendAt(act, lf_descentRate(act));
+        else // down where its reports touch down, with or without a park airport
+            act.altitudeStep = (gf_groundElevation(act) - act.altitude) / n;
         lf_queueGear(act.base, true);
     } else if (act.landing) {
         if (front.altitude == next.altitude && act.heightAboveGround <= 1000.0 &&
@@ -105,9 +109,12 @@ void lf_altitudeStep(Act& act, double n)
             lf_descendAt(act, lf_descentRate(act));
         else
             act.altitudeStep = s;
-    } else if (act.heightAboveGround > 1000.0) {
+    } else if (act.heightAboveGround > 1000.0 || s <= 0.0) {
         act.altitudeStep = std::min(s, climbStep);
     } else {
+        // Near the ground a climbing aircraft climbs away briskly; level or descending it
+        // follows its reports (an arrival to an airport without a parking file never begins
+        // an approach and would climb away on its final).
         act.altitudeStep = std::min(climbStep, std::max(s, 0.2));
     }
 }
@@ -125,12 +132,18 @@ void lf_turnAndBank(Act& act, std::int64_t n)
 {
     const PathPoint& next = act.path[1];
     const double low = act.landing ? 2000.0 : 1000.0;
+    ActHead& head = act.base.head;
+    head.turnStep = head.turnRate;
+    act.steppedTurn = next.headingFromAdsb && next.rollPresent && next.headingPresent && act.heightAboveGround < low;
     double turn = 0.0;
-    if (next.headingFromAdsb && next.rollPresent && next.headingPresent && act.heightAboveGround < low)
+    if (act.steppedTurn) {
+        gf_resetCurve(act);
         turn = gf_angleDiff(act.heading, next.heading);
-    else
-        turn = lf_turnToNextLeg(act);
-    act.headingStep = turn / static_cast<double>(n);
+        act.headingStep = turn / static_cast<double>(n);
+    } else {
+        turn = lf_flyToNext(act, n);
+        act.headingStep = 0.0;
+    }
     if (next.rollPresent)
         act.bankStep = (next.roll - act.bank) / static_cast<double>(n);
     else
@@ -224,6 +237,16 @@ void lf_lightsAndConfiguration(Act& act)
         lf_approach(act);
 }
 } // namespace
+
+double gf_groundElevation(const Act& act)
+{
+    const ParkAirport park = gf_parkAirport();
+    if (!park.code.empty())
+        return park.elevation;
+    if (act.groundElevationKnown)
+        return act.groundElevation;
+    return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : Act::nan;
+}
 
 double lf_descentRate(const Act& act)
 {

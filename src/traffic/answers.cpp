@@ -82,7 +82,7 @@ void lf_landed(Act& act)
     const bool home = !ident.departure.empty() && !ident.destination.empty() &&
                       ident.destination == gf_parkAirport().iata;
     lf_logIndented(fmt::format("{:8} landed{} {}", ident.callsign, home ? " from " + ident.departure : "",
-                               gf_clockTimeText()));
+                               gf_nowString()));
     lf_queueSpoilers(act.base, true);
     if (act.base.head.sizeClass != 0) {
         const double other = act.base.head.fsltlLivery ? -100.0 : 100.0;

@@ -16,6 +16,7 @@ constexpr double farFromStand = 0.10799136069114472; // 200 m
 constexpr double threeMetres = 0.0016198704103671706;
 constexpr double holdReach = 0.011879049676025918; // 22 m
 constexpr double samePlace = 0.00015;              // degrees
+constexpr double steepestDescent = 2000.0;         // feet per minute down to a landing
 
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
@@ -39,13 +40,44 @@ double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
     return lf_offDirection(act.heading, from, p);
 }
 
-// A point behind an airborne aircraft going this way (radians) is an old position sent again
-// with a new time, unless the report's own track leads there as well: a real turn, which the
-// heading, following the reports half a minute behind, does not show yet.
-bool lf_goesBack(double heading, const PathPoint& last, const PathPoint& p)
+// The direction of the flight at the last point: the bearing of the last reported segment
+// (the newest two points), else the last point's track; NaN when neither is known.
+double lf_lastDirection(const std::deque<PathPoint>& path)
 {
-    return lf_offDirection(heading, last, p) >= 100.0 &&
-           (p.track == 0.0 || lf_offDirection(p.track * degToRad, last, p) >= 100.0);
+    const PathPoint& last = path.back();
+    if (path.size() >= 2) {
+        const PathPoint& before = path[path.size() - 2];
+        if (before.latitude != last.latitude || before.longitude != last.longitude)
+            return gf_initialBearing({before.latitude, before.longitude}, {last.latitude, last.longitude});
+    }
+    return last.trackPresent ? last.track * degToRad : Act::nan;
+}
+
+// A point behind an airborne aircraft going this way (radians) is an old position sent again
+// with a new time, unless the flight's own direction leads there as well: a real turn, which
+// the heading, following the reports half a minute behind, does not show yet. The direction
+// is the report's track, or without one the last reported segment's.
+bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPoint& p)
+{
+    const PathPoint& last = path.back();
+    if (lf_offDirection(heading, last, p) < 100.0)
+        return false;
+    const double direction = p.trackPresent ? p.track * degToRad : lf_lastDirection(path);
+    return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
+}
+
+// A ground report after an airborne point lands the aircraft only when the aircraft can have
+// come down in between. A low speed in the air (any report at 35 kt or less counts as one on
+// the ground) or a ground flag that flips lands nothing.
+bool lf_landsIt(const Act& act, const PathPoint& p)
+{
+    if (p.airborne || act.path.empty() || !act.path.back().airborne)
+        return true;
+    const PathPoint& last = act.path.back();
+    const double minutes =
+        static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
+    const double ground = gf_groundElevation(act);
+    return std::isnan(ground) || last.altitude - ground <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -237,7 +269,9 @@ void lf_append(Act& act, PathPoint& p)
         if (act.landingRoll) {
             if (last.airborne && p.airborne)
                 lf_goAround(act);
-        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && last.speed >= 43.0))) {
+        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && p.speed >= last.speed))) {
+            // At take-off speed and not slowing down: one report so shows a take-off roll that
+            // reports 15-25 s apart may show only once.
             lf_beginTakeOff(act);
         }
     }
@@ -267,9 +301,9 @@ void lf_applyReport(Act& act, PathPoint p)
     switch (act.phase) {
     case phaseInitial: { // the points stay untrimmed until the aircraft is decided
         // Not moved yet: the way it goes is the last report's.
-        const bool back = p.airborne && !act.path.empty() && act.path.back().track != 0.0 &&
-                          lf_goesBack(act.path.back().track * degToRad, act.path.back(), p);
-        if (!back && lf_standingTest(act, p)) {
+        const bool back = p.airborne && !act.path.empty() && act.path.back().trackPresent &&
+                          lf_goesBack(act.path.back().track * degToRad, act.path, p);
+        if (!back && lf_landsIt(act, p) && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
         }
@@ -277,9 +311,9 @@ void lf_applyReport(Act& act, PathPoint p)
     }
     case phasePushBack:
         if (act.pushState == 2) {
-            const double track = p.track != 0.0 ? p.track : (p.headingPresent ? p.heading * radToDeg : 0.0);
-            if (track != 0.0) {
-                act.pushRight = gf_angleDiff(act.heading, track * degToRad) > 0.0;
+            if (p.trackPresent || p.headingPresent) {
+                const double track = p.trackPresent ? p.track * degToRad : p.heading;
+                act.pushRight = gf_angleDiff(act.heading, track) > 0.0;
                 act.pushDirectionKnown = 1;
             }
         }
@@ -308,6 +342,8 @@ void lf_applyReport(Act& act, PathPoint p)
             return;
         break;
     default:
+        if (!lf_landsIt(act, p))
+            return;
         if (act.landing || act.landingRoll) {
             if (!lf_applyLandingReport(act, p))
                 return;
@@ -315,7 +351,7 @@ void lf_applyReport(Act& act, PathPoint p)
         }
         if (!lf_standingTest(act, p))
             return;
-        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path.back(), p))
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path, p))
             return;
         if (act.predictionCount > 0) {
             act.predictionCount = 0;

@@ -5,6 +5,7 @@
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/standoptions.h"
 
 #include <algorithm>
 #include <exception>
@@ -32,7 +33,7 @@ void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act)
             key.pop_back();
         for (const StandRecord& stand : parkStands)
             for (const StandOption& option : stand.options) {
-                if (option.seq == 0 || static_cast<std::uint32_t>(option.day) != slot.weekday ||
+                if (!gf_optionOffered(option) || static_cast<std::uint32_t>(option.day) != slot.weekday ||
                     option.airl != ident.airline || option.secondCall.empty() ||
                     (key != option.callsign && key != option.secondCall) || !lf_holdsInWindow(option, first, last))
                     continue;

@@ -134,7 +134,7 @@ void lf_parkAt(Act& act, StandRecord& stand)
     act.base.standCargo = stand.cargo;
     gf_setPhase(act, phaseAtStand);
     stand.occupied = 1;
-    act.parkedSince = gf_steadyTicks();
+    gf_startParkedTime(act);
     act.firstStandDistance = act.latestStandDistance = 0.0;
     act.movingAwayCount = 0;
     lf_teachCargo(act);

@@ -66,9 +66,6 @@ namespace {
 // Frees the stand and marks the record as being removed; false when it has no object yet.
 bool lf_startRemoval(StaticAct& act)
 {
-    if (act.standNumber != 0)
-        if (StandRecord* stand = gf_findStand(act.standNumber))
-            stand->occupied = 0;
     if (act.objectId == 0) {
         gf_logMarked(fmt::format("removing act {} with objectId=0 ?", gf_formatColumns(act.head.identity)));
         return false;
@@ -88,6 +85,11 @@ void lf_removeAircraft(StaticAct& act)
 
 void lf_removeAircraft(Act& act)
 {
+    // Only live aircraft hold their stand: a static one leaving frees nothing, as a live
+    // aircraft may already stand where it stood.
+    if (act.base.standNumber != 0)
+        if (StandRecord* stand = gf_findStand(act.base.standNumber))
+            stand->occupied = 0;
     // Without an object the record is dropped; an answer for it finds no record and its
     // object is removed once it has settled.
     if (!lf_startRemoval(act.base)) {

@@ -11,6 +11,7 @@
 namespace {
 constexpr double flarePitch = -0.06981317007977318; // -4 degrees, nose up
 constexpr double flareCeiling = 400.0;               // feet above the ground
+constexpr double farOff = std::numbers::pi / 3.0;    // 60 degrees between the nose and the way
 
 double lf_normalHeading(double heading)
 {
@@ -38,21 +39,34 @@ double lf_moveToward(double value, double step, double target)
     return step >= 0 ? std::min(moved, target) : std::max(moved, target);
 }
 
+// Taxiing, an aircraft whose nose is still turning toward a way that lies far off it turns on
+// the spot rather than roll sideways or backwards; the next path step makes up the way.
+bool lf_turnsFirst(const Act& act, double headingBefore, double way)
+{
+    return act.phase == phaseGround && act.onGround && act.heading != headingBefore &&
+           std::abs(gf_angleDiff(act.heading, way)) > farOff;
+}
+
 void lf_followSegment(Act& act)
 {
     if (gf_curveSet(act)) {
-        act.curveProgress = std::min(act.curveProgress + act.progressStep, 0.999999);
+        const double progress = std::min(act.curveProgress + act.progressStep, 0.999999);
         LatLon position;
         double curveHeading = 0.0;
-        if (!gf_interpolateSegment(act.curve, position, curveHeading, act.curveProgress)) {
-            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), act.curveProgress);
+        if (!gf_interpolateSegment(act.curve, position, curveHeading, progress)) {
+            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), progress);
             return;
         }
-        act.latitude = position.first;
-        act.longitude = position.second;
+        const double before = act.heading;
         lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
+        if (!lf_turnsFirst(act, before, curveHeading)) {
+            act.curveProgress = progress;
+            act.latitude = position.first;
+            act.longitude = position.second;
+        }
         return;
     }
+    const double before = act.heading;
     switch (act.phase) {
     case phaseToStand:
         lf_turnToward(act, act.targetBearing);
@@ -63,10 +77,20 @@ void lf_followSegment(Act& act)
         if (act.groundTurn)
             lf_turnToward(act, act.targetBearing);
         break;
+    case phaseTakeOff:
+    case phaseAirborne:
+        // In the air the nose turns onto the way to the next point, unless it steps toward a
+        // reported heading.
+        if (!act.onGround && !act.steppedTurn) {
+            lf_turnToward(act, act.targetBearing);
+            break;
+        }
+        [[fallthrough]];
     default:
         act.heading = lf_normalHeading(act.heading + act.headingStep);
     }
-    if (act.phase != phaseLeaving) {
+    const double way = std::atan2(act.lonStep * std::cos(act.latitude * degToRad), act.latStep);
+    if (act.phase != phaseLeaving && !lf_turnsFirst(act, before, way)) {
         act.latitude += act.latStep;
         act.longitude += act.lonStep;
     }

@@ -99,11 +99,12 @@ void lf_shapePath(Act& act)
         const PathPoint& next = path[1];
         const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
         const std::int64_t gap = std::max<std::int64_t>(static_cast<std::int64_t>(next.tick) - front.tick, 25);
-        if (a <= 3.0 || a > 160.0)
+        // A sharp turn on a slow, long segment is broken up first, a turn back included.
+        if (a <= 3.0)
             lf_splitSpeedChange(act);
         else if (a > 45.0 && d > fiftyMetres && front.speed <= 43.0 && gap >= 600)
             lf_insertMidpoint(act);
-        else if (path[2].latitude == front.latitude && path[2].longitude == front.longitude)
+        else if (a > 160.0 || (path[2].latitude == front.latitude && path[2].longitude == front.longitude))
             lf_splitSpeedChange(act);
         else {
             lf_setCurve(act);

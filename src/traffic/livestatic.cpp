@@ -74,7 +74,9 @@ void lf_checkStaticConflict()
     }
     if (ident.callsign.empty())
         return;
-    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), act->onGround != 0};
+    // Checked before its creation was answered, the aircraft's own flag is not set yet.
+    const bool onGround = act->onGround != 0 || (!act->path.empty() && !act->path.front().airborne);
+    const LiveContext context{act, ident.callsign.substr(0, ident.callsign.size() - 1), onGround};
     for (StaticAct& parked : staticActs)
         if (lf_newLiveAircraft(context, parked) == 1) {
             lf_removeAircraft(parked);

@@ -56,6 +56,8 @@ void lf_decideAll(Act& act);
 void lf_decideAircraft(Act& act);
 bool lf_matchLivery(Act& act);
 void liveAIAdded(Act& act, const InboundAnswer& answer);
+// Writes the flight plan of a created aircraft whose route is complete and assigns it.
+void lf_createFlightPlan(Act& act);
 void gf_allLightsToggle(bool& finished, InboundAnswer& entry);
 void lf_liveSettled(Act& act);
 // Every object whose creation was answered but has not settled is removed now (the exit: the
@@ -108,6 +110,8 @@ StandRecord* lf_findStandNear(double latitude, double longitude, Act& act, doubl
 bool lf_learnRealOption(std::uint32_t standNumber, Act& act, bool chain, WeekSlot slot, bool end);
 void lf_beginTakeOff(Act& act);
 void lf_teachCargo(Act& act);
+// Its parked time starts now, whether it was created at its stand or taxied onto it.
+void gf_startParkedTime(Act& act);
 struct StandContext {
     std::uint32_t standNumber = 0;
     Act* newcomer = nullptr;

@@ -59,8 +59,15 @@ void lf_timeGroundPoint(Act& act);
 
 // Airborne step, approach and landing roll.
 void lf_airborneStep(Act& act);
+// The way to the next point in the air (n: ticks to it): a curve from the present position
+// and heading that arrives along the flight's course there, or, when none fits, the straight
+// way, onto which the nose turns. The turn (radians) that the aircraft makes.
+double lf_flyToNext(Act& act, std::int64_t n);
 void lf_landingRoll(Act& act);
 double lf_descentRate(const Act& act);
+// The ground under the aircraft, feet: the park airport's, else the one the flare found, else
+// the simulator's under the created aircraft; NaN when none is known.
+double gf_groundElevation(const Act& act);
 
 // Stands.
 bool lf_takeStand(Act& act, bool landed);

@@ -9,6 +9,8 @@
 #include <cmath>
 
 namespace {
+constexpr double runwaySpeed = 30.0; // knots: faster than any taxiing aircraft
+
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
     return a.latitude == b.latitude && a.longitude == b.longitude;
@@ -226,7 +228,10 @@ void lf_predictPoint(Act& act)
     if (last.hold || act.phase == phaseAtStand) {
         p.speed = 0.0;
     } else if (act.onGround && !rollingOut) {
-        p.speed = act.takeOff ? lf_takeOffSpeed(last.speed, p.verticalSpeed) : 0.0;
+        if (act.takeOff)
+            p.speed = lf_takeOffSpeed(last.speed, p.verticalSpeed);
+        else // faster than taxiing it is on a runway: it rolls on rather than stop dead there
+            p.speed = last.speed >= runwaySpeed ? last.speed : 0.0;
     } else if (act.onGround) {
         p.speed = lf_rollOutSpeed(last.speed);
         p.verticalSpeed = 0.0;
@@ -234,6 +239,9 @@ void lf_predictPoint(Act& act)
         // The counter still holds this prediction: a landing aircraft keeps its speed for the last few.
         p.speed = std::max(last.speed * (act.landing ? 0.9 : 0.95), 1.0);
     }
+    // Straight on along the heading: the course at the new point.
+    p.track = act.heading * radToDeg;
+    p.trackPresent = 1;
     if (p.speed > 0.0) {
         const double feet = interval * 100.0 * p.speed * feetPerNm / ticksPerHour;
         const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, act.heading, feet);

@@ -42,6 +42,7 @@ struct PathPoint {
     double altitude = 0.0;      // feet; 0 on the ground
     double speed = 0.0;         // ground speed, knots
     double track = 0.0;         // degrees
+    std::uint8_t trackPresent = 0; // the report had a track: a track of 0 is due north
     double verticalSpeed = 0.0; // feet per minute
     double trueAirSpeed = 0.0;  // knots
     std::uint32_t tick = 0;     // main-loop tick at which the point falls due
@@ -133,6 +134,7 @@ struct Act {
     std::uint8_t landingRoll = 0;
     std::uint8_t leavingStand = 0;
     std::uint8_t groundTurn = 0;
+    std::uint8_t steppedTurn = 0; // in the air the heading steps toward a reported ADS-B heading
 
     // Bookkeeping of creation, parking and removal.
     double lastStepHeading = 0.0;    // radians: heading of the last path step

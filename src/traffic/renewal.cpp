@@ -108,7 +108,7 @@ bool lf_optionLeaves(const StaticStayer& stayer, const StandRecord& stand, WeekS
     if (!callsign.empty() && callsign.back() == '*')
         callsign.pop_back();
     const auto option = std::find_if(stand.options.begin(), stand.options.end(), [&](const StandOption& o) {
-        return o.seq != 0 && o.day == static_cast<std::int32_t>(slot.weekday) &&
+        return gf_optionOffered(o) && o.day == static_cast<std::int32_t>(slot.weekday) &&
                (o.callsign == callsign || o.secondCall == callsign) && o.airl == stayer.airline &&
                o.type == stayer.type;
     });
@@ -148,7 +148,7 @@ bool lf_standHasOption(WeekSlot slot, std::uint32_t standNumber, const StaticAct
     const auto h = static_cast<std::int32_t>(slot.halfHour);
     const std::uint32_t previousDay = slot.weekday <= 1 ? 7 : slot.weekday - 1;
     for (const StandOption& option : stand->options) {
-        if (option.seq == 0 || !lf_sameAirlineType(parked.head.identity, option.airl, option.type))
+        if (!gf_optionOffered(option) || !lf_sameAirlineType(parked.head.identity, option.airl, option.type))
             continue;
         std::int32_t rest = -1;
         if (option.day == static_cast<std::int32_t>(slot.weekday) && testRange(option, h, window, rest))
@@ -160,7 +160,7 @@ bool lf_standHasOption(WeekSlot slot, std::uint32_t standNumber, const StaticAct
     const std::int32_t rest = std::min(window - h, 46);
     for (const StandOption& option : stand->options) {
         std::int32_t unused = -1;
-        if (option.seq != 0 && option.day == static_cast<std::int32_t>(previousDay) &&
+        if (gf_optionOffered(option) && option.day == static_cast<std::int32_t>(previousDay) &&
             lf_sameAirlineType(parked.head.identity, option.airl, option.type) &&
             testRange(option, 47, rest - 1, unused))
             return true;
@@ -198,8 +198,10 @@ void lf_parkingAdjustments()
     for (StandRecord& stand : parkStands) {
         stand.fit = stand.excluded = stand.neighbour = 0;
         std::int32_t number = 0;
-        for (StandOption& option : stand.options)
+        for (StandOption& option : stand.options) {
             option.seq = ++number;
+            option.rejected = false;
+        }
     }
     lf_excludeUserStands();
     const std::int32_t wanted = lf_wantedStaticCount();

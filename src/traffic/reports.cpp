@@ -53,15 +53,18 @@ bool lf_reportIgnored(const LiveReport& r, const Act& act)
     const double g0 = last.speed;
     if (t == t0 || t - t0 <= 1.0)
         return true;
+    // A predicted point is no report: a report is never too fast or too slow for it (a take-off
+    // predicted standing still would refuse every report of its climb).
+    if (act.predictionCount >= 1)
+        return false;
     if ((g0 > 5 && g >= 10 * g0) || (g > 5 && g0 >= 10 * g))
         return true;
     if ((g0 <= 5 && g >= 80) || (g <= 5 && g0 >= 80))
         return true;
-    if (act.predictionCount >= 1)
-        return false;
     const double turn = lf_trackDifference(r.track, last.track);
     if (r.airborne)
-        return g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
+        // Without both tracks a flight may be turning: no steady repeat.
+        return r.hasTrack && last.trackPresent && g > 120 && turn <= 1.0 && t - t0 <= lf_secondsFor(0.2429805615550756, g);
     return g <= 30 && turn <= 2.0 && t - t0 <= std::min(lf_secondsFor(0.010799136069114472, g), 15.0);
 }
 
@@ -73,30 +76,35 @@ void lf_takeRoute(FlightIdent& ident, const FlightIdent& reported)
         ident.destination = reported.destination;
 }
 
-// False when the route was filled in or replaced.
+// Fills in the route fields the aircraft lacks: the same flight, better known. True when the
+// route became complete.
+bool lf_fillRoute(FlightIdent& ident, const FlightIdent& reported)
+{
+    const bool incomplete = ident.departure.empty() || ident.destination.empty();
+    for (auto [own, given] : {std::pair{&ident.departure, &reported.departure},
+                              std::pair{&ident.destination, &reported.destination}})
+        if (own->empty())
+            *own = *given;
+    return incomplete && !ident.departure.empty() && !ident.destination.empty();
+}
+
+// True when the report gives a new route. It must carry both fields, both differing: a report
+// without a route, or with half of one, says nothing about a route change.
 bool lf_checkRoute(Act& act, const LiveReport& r)
 {
     FlightIdent& ident = act.base.head.identity;
-    bool changed = false;
-    for (auto [own, reported] : {std::pair{&ident.departure, &r.ident.departure},
-                                 std::pair{&ident.destination, &r.ident.destination}})
-        if (own->empty() && !reported->empty()) {
-            *own = *reported;
-            changed = true;
-        }
     const bool bothDiffer = ident.departure != r.ident.departure && ident.destination != r.ident.destination &&
                             !r.ident.departure.empty() && !r.ident.destination.empty();
     const bool returning = !ident.departure.empty() && ident.departure == gf_parkAirport().iata &&
                            r.ident.destination == ident.departure;
-    if (!ident.departure.empty() && !ident.destination.empty() && bothDiffer && !returning) {
-        lf_takeRoute(ident, r.ident);
-        changed = true;
-        if (act.onGround && act.phase != phaseToStand && act.phase != phaseAtStand) {
-            gf_setPhase(act, phaseGround);
-            act.forcedHeading = act.heading;
-        }
+    if (ident.departure.empty() || ident.destination.empty() || !bothDiffer || returning)
+        return false;
+    lf_takeRoute(ident, r.ident);
+    if (act.onGround && act.phase != phaseToStand && act.phase != phaseAtStand) {
+        gf_setPhase(act, phaseGround);
+        act.forcedHeading = act.heading;
     }
-    return !changed;
+    return true;
 }
 
 // Holds the aircraft where it is while its old object is removed; it is created again
@@ -136,8 +144,6 @@ void lf_prepareLiveryChange(Act& act)
 // False stops the update: the report is not applied.
 bool lf_checkIdentity(Act& act, const LiveReport& r)
 {
-    if (gf_landingFlagsSet(act))
-        return true;
     FlightIdent& ident = act.base.head.identity;
     if (act.base.status == statusNew) {
         lf_takeRoute(ident, r.ident);
@@ -147,9 +153,15 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
             ident.callsign = r.ident.callsign;
         return true;
     }
-    if (act.base.status != statusCreated || act.phase < phaseGround)
+    // A route filled in keeps the object, whatever it does; a created one gets the flight plan
+    // its creation could not write.
+    if (lf_fillRoute(ident, r.ident) && act.base.status == statusCreated && !act.flightPlanSet)
+        lf_createFlightPlan(act);
+    // A new identity is a new object: not while landing or rolling out, where it would stop on
+    // the runway.
+    if (act.base.status != statusCreated || act.phase < phaseGround || gf_landingFlagsSet(act) || act.landingRoll)
         return true;
-    const bool routeKept = lf_checkRoute(act, r);
+    const bool newRoute = lf_checkRoute(act, r);
     const std::string& callsign = r.ident.callsign;
     if (!callsign.empty() && callsign != ident.callsign && callsign != ident.registration) {
         // A ghost's report is refused while the flight it belongs to is shown.
@@ -161,7 +173,7 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
         ident.optionSecond.clear();
         if (!ghost)
             lf_removeGhost(callsign);
-    } else if (routeKept) {
+    } else if (!newRoute) {
         return true;
     }
     if (!GUID_CHANGES.value.load())
@@ -222,6 +234,7 @@ PathPoint gf_pointOfReport(const LiveReport& r)
             .altitude = r.altitude,
             .speed = r.groundSpeed,
             .track = r.track,
+            .trackPresent = r.hasTrack,
             .verticalSpeed = r.verticalSpeed,
             .trueAirSpeed = r.trueAirSpeed,
             .tick = static_cast<std::uint32_t>(r.expiry),
@@ -245,7 +258,8 @@ bool lf_updateAct(const LiveReport& r, Act& act)
     if (act.base.status == statusRecreate || act.base.status == statusRemoving)
         return true;
     if (r.reach == beyondMargin) {
-        // Gone beyond the margin: it flies out the points it has and ends, never predicted.
+        // Gone beyond the margin: it flies out the points it has and ends, not predicted unless
+        // a later report brings it back.
         if (act.base.status == statusNew)
             act.remove = 1;
         else
@@ -258,6 +272,9 @@ bool lf_updateAct(const LiveReport& r, Act& act)
         return true;
     if (!lf_checkIdentity(act, r))
         return true;
+    // Back within the margin: the flight may be predicted through its gaps again.
+    if (act.predictionCount < 0)
+        act.predictionCount = 0;
     act.reportTime = r.timeStamp;
     lf_applyReport(act, gf_pointOfReport(r));
     return true;

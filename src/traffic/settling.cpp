@@ -16,6 +16,7 @@
 namespace {
 constexpr std::int32_t settledAt = 200;
 constexpr std::uint32_t rotorcraft = 5;
+} // namespace
 
 void lf_createFlightPlan(Act& act)
 {
@@ -32,6 +33,7 @@ void lf_createFlightPlan(Act& act)
         gf_showStatus(gf_identLine(ident) + " creating a flight plan failed !", true);
 }
 
+namespace {
 bool lf_staticSettled(const InboundAnswer& entry, StaticAct& act)
 {
     if (act.head.flightId != entry.secondValue)
@@ -41,7 +43,7 @@ bool lf_staticSettled(const InboundAnswer& entry, StaticAct& act)
     lf_shutDownAtStand(act);
     if (LOG.value.load())
         gf_logf("{:8}: {:8} parked {}", gf_standLogName(act.standNumber), act.head.identity.callsign,
-                gf_clockTimeText());
+                gf_nowString());
     if (act.removeWhenCreated)
         lf_removeAircraft(act);
     return true;
@@ -111,7 +113,7 @@ void liveAIAdded(Act& act, const InboundAnswer& answer)
             act.base.parkedSlot = gf_slotNow();
             if (LOG.value.load() && !act.parksLogged)
                 gf_logf("{:8}: {:8} parks {}", gf_standLogName(act.base.standNumber), act.callsign(),
-                        gf_clockTimeText());
+                        gf_nowString());
             const std::uint32_t stand = act.base.standNumber;
             std::erase_if(standCandidates, [stand](const StaticCandidate& c) { return c.standNumber == stand; });
         }

@@ -20,12 +20,11 @@ void lf_arrivedAtStand(Act& act)
     act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again
     if (StandRecord* stand = gf_findStand(act.base.standNumber))
         stand->occupied = 1;
-    act.base.parkedSlot = gf_slotNow();
+    gf_startParkedTime(act);
     const bool logging = LOG.value.load();
     if (act.towed && logging)
         gf_logf("          towed aircraft {} parks", act.callsign());
     act.path.front().hold = 1;
-    act.arrivedTicks = gf_systemTicks();
     lf_teachCargo(act);
     lf_shutDownAtStand(act.base);
     if (logging)
@@ -39,6 +38,13 @@ void lf_arrivedAtStand(Act& act)
         gf_noteLearned(act.base.head.flightId, act.base.parkedSlot.halfHour);
         lf_listRatio2(true);
     }
+}
+
+void gf_startParkedTime(Act& act)
+{
+    act.parkedSince = gf_steadyTicks();
+    act.arrivedTicks = gf_systemTicks();
+    act.base.parkedSlot = gf_slotNow();
 }
 
 void lf_teachCargo(Act& act)

@@ -66,7 +66,7 @@ bool lf_admitted(const Pass& pass, const StandRecord& s)
 bool lf_booked(const StandRecord& s, WeekSlot slot)
 {
     return std::any_of(s.options.begin(), s.options.end(), [&](const StandOption& o) {
-        return o.seq != 0 && static_cast<std::uint32_t>(o.day) == slot.weekday && o.hh.test(slot.halfHour);
+        return gf_optionOffered(o) && static_cast<std::uint32_t>(o.day) == slot.weekday && o.hh.test(slot.halfHour);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/standoptions.h"
 #include "foundation/texthelpers.h"
 #include "liveries/liveries.h"
 
@@ -41,7 +42,7 @@ std::vector<std::uint32_t> lf_holdingOptions(const StandRecord& stand, bool soft
     if ((stand.heli && !HELICOPTERS.value.load()) || stand.neighbour)
         return numbers;
     for (const StandOption& option : stand.options)
-        if (option.seq > 0 && option.soft == soft &&
+        if (gf_optionOffered(option) && option.soft == soft &&
             (anyDay || option.day == static_cast<std::int32_t>(shifted.weekday)) && option.hh.test(shifted.halfHour) &&
             !lf_clashes(stand, option))
             numbers.push_back(static_cast<std::uint32_t>(option.seq));
@@ -111,7 +112,8 @@ std::uint8_t lf_callsignSelector(const StandRecord& stand, const StandOption& op
     const std::int32_t nextDay = static_cast<std::int32_t>(slot.weekday % 7 + 1);
     return std::any_of(stand.options.begin(), stand.options.end(),
                        [&](const StandOption& o) {
-                           return o.seq > 0 && o.day == nextDay && o.airl == option.airl && o.type == option.type &&
+                           return gf_optionOffered(o) && o.day == nextDay && o.airl == option.airl &&
+                                  o.type == option.type &&
                                   o.hh.test(0);
                        })
                ? 1
@@ -134,11 +136,11 @@ void lf_searchStands(WeekSlot slot, bool soft, std::uint32_t level, std::vector<
             const std::uint32_t chosen = lf_chooseOption(stand, numbers);
             const auto option = std::find_if(
                 stand.options.begin(), stand.options.end(),
-                [chosen](const StandOption& o) { return o.seq > 0 && static_cast<std::uint32_t>(o.seq) == chosen; });
+                [chosen](const StandOption& o) { return gf_optionOffered(o) && static_cast<std::uint32_t>(o.seq) == chosen; });
             if (option == stand.options.end())
                 continue;
             if (lf_rejected(*option, collected, found)) {
-                option->seq = 0;
+                option->rejected = true; // for this round of placing only: the option stays the user's
                 continue;
             }
             found.push_back({option->airl, option->type, stand.standNumber, static_cast<std::int32_t>(level),

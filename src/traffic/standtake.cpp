@@ -17,7 +17,7 @@ bool lf_removeParkedLiveAt(const Act& act, const StandRecord& stand, Act& other)
     if (&other == &act || !gf_parkedAt(other, stand.standNumber))
         return false;
     if (LOG.value.load())
-        gf_logf("{:8}: {:8} removed {}", stand.id, other.callsign(), gf_clockTimeText());
+        gf_logf("{:8}: {:8} removed {}", stand.id, other.callsign(), gf_nowString());
     lf_removeAircraft(other);
     return true;
 }

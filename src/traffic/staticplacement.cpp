@@ -100,7 +100,7 @@ void lf_placeStaticParked()
     parked.parkedSlot = gf_slotBefore(gf_slotNow(), candidate.level);
     parked.linkedFlightId = candidate.linkedFlightId;
     parked.status = statusQueued;
-    stand->occupied = 1;
+    // The stand is not marked occupied: a static aircraft makes way for a live one.
 
     CreationItem item;
     item.position.latitude = stand->latitude;

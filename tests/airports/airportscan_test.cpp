@@ -166,7 +166,7 @@ TEST_F(AirportScan, AfolderPathsAreScannedWithAtMostTheLimitOfTasks)
     EXPECT_EQ(runningScanTasks.load(), 0);
     EXPECT_EQ(airportFileCount.load(), 25);
     EXPECT_TRUE(log.hasLine(gf_pathText(root / L"Lone.bgl") + " is not a folder name, skipped!"));
-    EXPECT_TRUE(log.hasLine("===> D:\\\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> D:\\\\xFF is no path text, skipped!"));
 }
 
 TEST_F(AirportScan, AWalkThatFailsEndsTheFolderAfterItsStartedTasksHaveEnded)
@@ -188,6 +188,22 @@ TEST_F(AirportScan, AWalkThatFailsEndsTheFolderAfterItsStartedTasksHaveEnded)
               std::string::npos)
         << report;
     EXPECT_TRUE(gf_testHasLine(report, "Generated EHAA.xml: 3 positions")) << report;
+}
+
+TEST_F(AirportScan, AFileThatEndsAtAPageBoundaryIsReadUpToItsLastByte)
+{
+    // The file is mapped: the page after its last byte cannot be read.
+    const std::vector<std::uint8_t> bytes = gf_testListAtPageEnd("EHPE");
+    ASSERT_EQ(bytes.size() % 4096, 0u);
+    fs::create_directories(root / L"PageEnd");
+    gf_testWriteFile(root / L"PageEnd" / L"EHPE.bgl", std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(gf_scanAirports(false, {gf_pathText(root / L"PageEnd")}));
+    EXPECT_EQ(runningScanTasks.load(), 0);
+    const std::string report = scanLogText();
+    EXPECT_TRUE(gf_testHasLine(report, errorMarker + gf_pathText(root / L"PageEnd" / L"EHPE.bgl") +
+                                           ": airport EHPE: parking list without its count, no stands read"))
+        << report;
+    EXPECT_TRUE(gf_testHasLine(report, "Generated EHPE.xml: 1 position, of which 1 helipad")) << report;
 }
 
 TEST_F(AirportScan, AnExitStopsTheWalkAndTheScanEndsWithoutReport)

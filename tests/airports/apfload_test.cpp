@@ -109,14 +109,15 @@ TEST_F(Loading, TheStandsAreNumberedAndLinkedAndTheFileShown)
     parking_percentage.value = 55;
     airportSettingsChanged = true;
     apfEditCount = 3;
-    // Stands 20 m apart: with radii of 15 m they overlap, with 9 m they do not.
+    // Stands 20 m apart are neighbours when their radii reach past 1.1 times that: 22.2 m
+    // do, 21.8 m do not.
     const double east = 20.0 / 1852.0 / 60.0 / std::cos(52.3 * 0.017453292519943295);
     gf_testWriteApf(apfFolders::archiveStock / L"EHAM.xml",
                     gf_testApfText({{"airport_name", "Schiphol"}, {"publisher", "stock"}, {"altitude", "-12"},
                                     {"RT_traffic_week", "2417"}},
-                                   gf_testParkpos("A1", 52.3, 4.76, 15) + gf_testParkpos("A2", 52.3, 4.76 + east, 15) +
-                                       gf_testParkpos("B1", 52.4, 4.76, 9) +
-                                       gf_testParkpos("B2", 52.4, 4.76 + east, 9)));
+                                   gf_testParkpos("A1", 52.3, 4.76, 11.1) + gf_testParkpos("A2", 52.3, 4.76 + east, 11.1) +
+                                       gf_testParkpos("B1", 52.4, 4.76, 10.9) +
+                                       gf_testParkpos("B2", 52.4, 4.76 + east, 10.9)));
     EXPECT_EQ(load(apfFolders::archiveStock / L"EHAM.xml"), "");
     ASSERT_EQ(parkStands.size(), 4u);
     for (std::uint32_t i = 0; i < 4; ++i)

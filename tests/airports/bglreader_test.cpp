@@ -229,21 +229,23 @@ TEST(BglReader, HelipadsAreNumberedStandsOfHalfTheirSize)
                                   Helipad{.latitude = 0.0, .longitude = 0.0}});
     const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
     const BglAirport& got = read.airports[0];
-    EXPECT_EQ(lf_ids(got), (std::vector<std::string>{"helipad1", "helipad2", "helipad3", "helipad4"}));
-    EXPECT_EQ(got.helipadNumber, 5);
-    const double headings[] = {twoPi, 270.0 * std::numbers::pi / 180, twoPi, twoPi};
-    for (std::size_t i = 0; i < 4; ++i) {
+    // A pad without a size is kept; pads dropped for their size keep their numbers, so the
+    // pads after them keep theirs (learned options name them).
+    EXPECT_EQ(lf_ids(got), (std::vector<std::string>{"helipad1", "helipad2", "helipad3", "helipad5", "helipad6"}));
+    EXPECT_EQ(got.helipadNumber, 8);
+    const double headings[] = {twoPi, 270.0 * std::numbers::pi / 180, twoPi, twoPi, twoPi};
+    for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_TRUE(got.file.stands[i].heli);
         EXPECT_FALSE(got.file.stands[i].ramp || got.file.stands[i].cargo);
         EXPECT_NEAR(got.file.stands[i].heading, headings[i], 1e-6);
     }
     EXPECT_DOUBLE_EQ(got.file.stands[0].radius * 1852.0, 15.0);
+    EXPECT_EQ(got.file.stands[4].radius, 0.0);
     EXPECT_EQ(read.lines, (std::vector<std::string>{"double helipad Heli (skipped) 52.100000,4.100000",
                                                     "skipped position with radius NAN meters, in D:\\Scenery\\test.bgl",
-                                                    "skipped position with radius 0.0 meters, in D:\\Scenery\\test.bgl",
                                                     "skipped position with radius -5.0 meters, in D:\\Scenery\\test.bgl",
                                                     "lat/lon helipad incorrect (skipped): 0.000000,0.000000"}))
-        << "no aircraft fits a pad without size; one of negative size would get the whole parking file refused";
+        << "one of negative size would get the whole parking file refused";
 }
 
 TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)
@@ -274,11 +276,20 @@ TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)
     ASSERT_EQ(cut.airports.size(), 2u);
     EXPECT_EQ(cut.airports[0].file.airport_name, "Cut");
     EXPECT_EQ(lf_ids(cut.airports[1]), (std::vector<std::string>{"p1", "p2"}));
-    // The airport whose walk ended early is named in a marked line; the other, read to its
-    // end, is not.
-    ASSERT_EQ(cut.lines.size(), 1u);
+    // The airport whose walk ended early, and the list that holds fewer entries than it
+    // announces, are named in marked lines.
+    ASSERT_EQ(cut.lines.size(), 2u);
     EXPECT_TRUE(cut.lines[0].starts_with(marker + "D:\\Scenery\\test.bgl: airport EHAM: ")) << cut.lines[0];
     EXPECT_NE(cut.lines[0].find("the rest of the airport is not read"), std::string::npos) << cut.lines[0];
+    EXPECT_EQ(cut.lines[1],
+              marker + "D:\\Scenery\\test.bgl: airport EHRD: parking list too short, 2 of 500 stands read");
+
+    // A list cut after its header, at the end of the file: its count lies past the file.
+    const BglRead headerOnly = gf_testReadBgl(gf_testListAtPageEnd("EHPE"));
+    ASSERT_EQ(headerOnly.airports.size(), 1u);
+    EXPECT_EQ(lf_ids(headerOnly.airports[0]), std::vector<std::string>{"helipad1"});
+    EXPECT_EQ(headerOnly.lines, std::vector<std::string>{marker + "D:\\Scenery\\test.bgl: airport EHPE: parking list "
+                                                                  "without its count, no stands read"});
 }
 
 TEST(BglReader, RecordsAreSteppedByTheirExactSizeAtAnyByte)

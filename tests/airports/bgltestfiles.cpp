@@ -1,6 +1,7 @@
 #include "bgltestfiles.h"
 
 #include <cstring>
+#include <stdexcept>
 
 std::vector<std::uint32_t> gf_testWords(const std::vector<std::uint8_t>& bytes)
 {
@@ -28,4 +29,27 @@ bglw::File gf_testBglFile(std::vector<bglw::Airport> airports)
     for (bglw::Airport& airport : airports)
         section.records.emplace_back(std::in_place_type<bglw::Airport>, std::move(airport));
     return bglw::File{.sections = {std::move(section)}};
+}
+
+std::vector<std::uint8_t> gf_testListAtPageEnd(const std::string& code)
+{
+    constexpr std::size_t page = 4096;
+    constexpr std::size_t airportAt = 56 + 20 + 16; // header, one section entry, one subsection
+    // The writer puts two zero bytes after a raw header; they go, and the airport ends with the list.
+    for (std::size_t filler = 1; filler <= page; ++filler) {
+        const bglw::Airport airport{.ident = code,
+                                    .subrecords = {bglw::Helipad{.latitude = 51.0, .longitude = 4.0},
+                                                   bglw::Name{std::string(filler, 'x'), false},
+                                                   bglw::Raw{.id = bglw::parkingListId, .size = 6}}};
+        std::vector<std::uint8_t> bytes = bglw::gf_bglBytes(gf_testBglFile({airport}));
+        if ((bytes.size() - 2) % page != 0)
+            continue;
+        bytes.resize(bytes.size() - 2);
+        std::uint32_t size = 0;
+        std::memcpy(&size, &bytes[airportAt + 2], sizeof size);
+        size -= 2;
+        std::memcpy(&bytes[airportAt + 2], &size, sizeof size);
+        return bytes;
+    }
+    throw std::logic_error("no filler ends the file at a page boundary");
 }

@@ -11,6 +11,7 @@
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/liveries.h"
+#include "traffic/parking.h"
 
 #include <cmath>
 #include <regex>
@@ -96,7 +97,8 @@ TEST_F(Learning, LearnedStandsAndOptionsAreSavedWhereTheyAreReadAndComeBackTheSa
                        "ramp=\"true\" manual=\"true\">\n\t\t<opt airl=\"TRA\" type=\"B738\" day=\"2\" hh=\"4\" />\n"
                        "\t</parkpos>\n"
                        "\t<parkpos id=\"A1\">\n\t\t<opt airl=\"KLM\" type=\"B738\" day=\"1\" hh=\"10,11\" />\n"
-                       "\t\t<opt airl=\"KLM\" type=\"B738\" day=\"1\" hh=\"20\" />\n\t</parkpos>\n"
+                       "\t\t<opt airl=\"KLM\" type=\"B738\" day=\"1\" hh=\"20\" />\n"
+                       "\t\t<opt reg=\"PH-XYZ\" airl=\"KLM\" type=\"B738\" day=\"1\" hh=\"10\" />\n\t</parkpos>\n"
                        "\t<parkpos id=\"B2\" radius_change=\"true\" radius=\"36.0\" />\n"
                        "\t<parkpos id=\"X9\" />\n" +
                            gf_testParkpos("M1", 52.35, 4.76, 20, "manual=\"true\"") +
@@ -119,8 +121,10 @@ TEST_F(Learning, LearnedStandsAndOptionsAreSavedWhereTheyAreReadAndComeBackTheSa
         return list;
     };
     using Options = std::vector<std::tuple<std::string, std::int32_t, std::uint8_t, bool>>;
-    EXPECT_EQ(options(parkStands[0]), (Options{{"10", 1, 0, false}, {"20", 2, 1, false}, {"17", 3, 0, true}}))
-        << "the overlapping learned option is dropped, the other added; a fake follows";
+    EXPECT_EQ(options(parkStands[0]),
+              (Options{{"10", 1, 0, false}, {"20", 2, 1, false}, {"10", 3, 1, false}, {"17", 4, 0, true}}))
+        << "the overlapping learned option is dropped, the others added (another registration is another "
+           "aircraft); a fake follows";
     EXPECT_EQ(std::round(parkStands[1].radius * 1852.0), 36.0);
     EXPECT_TRUE(parkStands[3].manual && parkStands[3].ramp);
     EXPECT_EQ(options(parkStands[3]), (Options{{"4", 1, 1, false}})) << "no small type fits the manual ramp stand";
@@ -159,8 +163,31 @@ TEST_F(Learning, LearnedStandsAndOptionsAreSavedWhereTheyAreReadAndComeBackTheSa
     EXPECT_EQ(fs::last_write_time(learned), unchanged) << "nothing learned, nothing saved";
 }
 
+// The static parking's search passes over an option whose aircraft is in use elsewhere; the
+// option is still the user's: learning goes on beside it and the save keeps it.
+TEST_F(Learning, AnOptionTheStandSearchPassesOverIsKeptAndSaved)
+{
+    gf_testWriteApf(learned, gf_testApfText({{"airport_name", "Schiphol"}},
+                                            "\t<parkpos id=\"A1\">\n\t\t<opt reg=\"PH-XYZ\" airl=\"KLM\" "
+                                            "type=\"B738\" day=\"1\" hh=\"20,21\" />\n\t</parkpos>\n"));
+    ASSERT_EQ(load(archived), "");
+    ASSERT_EQ(parkStands[0].options.size(), 2u);
+    std::vector<FitRecord> found;
+    lf_searchStands(WeekSlot{1, 20}, false, 0, found, {FitRecord{.registration = "PH-XYZ"}}); // placed elsewhere
+    EXPECT_TRUE(found.empty());
+    lf_learn(parkStands[0], "TRA", WeekSlot{4, 31});
+    gf_stopParking();
+    ASSERT_EQ(load(archived), "");
+    std::vector<std::pair<std::string, std::string>> options;
+    for (const StandOption& o : parkStands[0].options)
+        options.emplace_back(o.reg.empty() ? o.airl : o.reg, gf_joinComma(o.hh));
+    EXPECT_EQ(options, (std::vector<std::pair<std::string, std::string>>{{"KLM", "10"}, {"PH-XYZ", "20,21"}, {"TRA", "31"}}));
+}
+
 TEST_F(Learning, AHandmadeFileReplacesTheStandsAndIsSavedWhole)
 {
+    CUSTOM_PARKING_PERCENTAGE.value = -1;
+    parking_percentage.value = 77; // the share of the airport loaded before
     gf_testWriteApf(learned,
                     gf_testApfText({{"airport_name", "Schiphol"}, {"handmade", "false"}},
                                    gf_testParkpos("H1", 52.30, 4.76, 25, "heading=\"45.5\" cargo=\"true\"") +
@@ -168,6 +195,7 @@ TEST_F(Learning, AHandmadeFileReplacesTheStandsAndIsSavedWhole)
     ASSERT_EQ(load(archived), "");
     EXPECT_TRUE(parkFile.handmade);
     EXPECT_TRUE(log.hasLine("A handmade airport file overruled the archived file!"));
+    EXPECT_EQ(parking_percentage.value.load(), parking_percentage.defaultValue) << "the file holds none";
     EXPECT_TRUE(log.hasLine("Airport file read from \"" + gf_pathText(learned) + "\" for Schiphol"));
     ASSERT_EQ(parkStands.size(), 2u);
     lf_learn(parkStands[0], "KLM", WeekSlot{1, 10});

@@ -122,7 +122,9 @@ TEST_F(ParkFiles, ALearnedFileWritesWhatChangedAndTheLearnedOptions)
     soft.soft = true;
     StandOption fake = lf_option("ZZZ", "B738", 4, 1, 1);
     fake.fake = true;
-    stands[3].options = {named, lf_option("DLH", "A320", 0, 1, 1), soft, fake};
+    StandOption rejected = lf_option("DLH", "A320", 2, 1, 1);
+    rejected.rejected = true; // by the stand search, for this run only
+    stands[3].options = {named, rejected, soft, fake};
     ApfFile file = lf_file(stands);
     file.publisher = "stock";
 
@@ -134,9 +136,9 @@ TEST_F(ParkFiles, ALearnedFileWritesWhatChangedAndTheLearnedOptions)
                              "cargo=\"true\" />",
                              "\t<parkpos id=\"P1\">",
                              "\t\t<opt reg=\"PH-BXA\" airl=\"KLM\" type=\"B738\" day=\"3\" hh=\"3,4,40\" cs=\"KLM123:KLM9\" />",
+                             "\t\t<opt reg=\"\" airl=\"DLH\" type=\"A320\" day=\"1\" hh=\"0\" />",
                              "\t\t<opt reg=\"\" airl=\"EZY\" type=\"A320\" soft=\"true\" day=\"0\" hh=\"\" />"})
         EXPECT_TRUE(gf_testHasLine(learned, line)) << line << "\n" << learned;
-    EXPECT_EQ(learned.find("DLH"), std::string::npos) << "an option without a number is not written";
     EXPECT_EQ(learned.find("ZZZ"), std::string::npos) << "a fake option is never written";
     EXPECT_EQ(lf_parameterNames(learned),
               (std::vector<std::string>{"airport_name", "publisher", "num_parkpos", "LATERAL_RANGE", "AUTO_RANGE",
@@ -266,6 +268,9 @@ TEST(ParkRecords, ParametersPositionsAndOptionMatches)
     b.hh = 0b1000;
     EXPECT_FALSE(lf_optionMatches(a, b)) << "no half hour in common";
     b.hh = a.hh;
+    b.reg = "PH-BXA";
+    EXPECT_FALSE(lf_optionMatches(a, b)) << "another registration is another aircraft";
+    b.reg.clear();
     b.soft = true;
     EXPECT_FALSE(lf_optionMatches(a, b));
     StandOption empty = a;

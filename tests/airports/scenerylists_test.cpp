@@ -74,8 +74,8 @@ TEST(SceneryLists, ScenerycfgGivesTheLocalFoldersOfActiveAreasOnly)
     std::vector<std::string> utf8;
     lf_readSceneryCfgFile(L"scenery8.cfg", utf8);
     EXPECT_EQ(utf8, std::vector<std::string>{"D:\\Good"});
-    EXPECT_TRUE(log.hasLine("===> Bad\xFF is no path text, skipped!"));
-    EXPECT_TRUE(log.hasLine("===> C:\\S\xED\xA0\x80. is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> Bad\\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> C:\\S\\xED\\xA0\\x80. is no path text, skipped!"));
 
     lf_readSceneryCfgFile(L"missing.cfg", again);
     EXPECT_TRUE(log.hasLine("missing.cfg not found!"));
@@ -100,6 +100,6 @@ TEST(SceneryLists, SceneryAddOnsXmlGivesEveryPathWithoutFilters)
     std::vector<std::string> utf8;
     lf_readSceneryAddOnsXmlFile(L"scenery_add-ons8.xml", utf8);
     EXPECT_EQ(utf8, std::vector<std::string>{"D:\\Good"});
-    EXPECT_TRUE(log.hasLine("===> D:\\Bad\xFF is no path text, skipped!"));
-    EXPECT_TRUE(log.hasLine("===> C:\\S\xED\xA0\x80. is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> D:\\Bad\\xFF is no path text, skipped!"));
+    EXPECT_TRUE(log.hasLine("===> C:\\S\\xED\\xA0\\x80. is no path text, skipped!"));
 }

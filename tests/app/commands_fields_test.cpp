@@ -10,6 +10,8 @@
 #include "foundation/settingscatalogue.h"
 #include "support/tempfolder.h"
 
+#include <tuple>
+
 namespace {
 class FieldTest : public MainWindowTest {
 protected:
@@ -35,31 +37,41 @@ TEST_F(FieldTest, ANewRadiusIsStoredSavedAppliedAndConfirmed)
     EXPECT_TRUE(logHasLine("LATERAL_RANGE=75"));
 }
 
-TEST_F(FieldTest, ValuesOutsideTheLimitsAreRefusedAndTheOldValueKept)
+TEST_F(FieldTest, ValuesOutsideTheLimitsAreClampedAndNumbersBeyond32BitsChangeNothing)
 {
-    struct Refused {
+    struct Clamped {
         GuiIntParameter& setting;
         const wchar_t* text;
+        std::int32_t value;
     };
-    const Refused cases[] = {
-        {LATERAL_RANGE, L"150"},       {LATERAL_RANGE, L"1"},       {MATCHING_DEPTH, L"9"},
-        {MAX_LIVE, L"5"},              {AIRPORT_RANGE, L"-8"},      {AIRPORT_HEIGHT, L"99999999999"},
-        {parking_percentage, L"101"},  {AIRPORT_HEIGHT, L"-2147483649"},
+    const Clamped cases[] = {
+        {LATERAL_RANGE, L"150", 100}, {MATCHING_DEPTH, L"9", 4},        {MAX_LIVE, L"5", 6},
+        {AIRPORT_RANGE, L"-8", 8},    {parking_percentage, L"101", 100}, {LATERAL_RANGE, L"1", 2},
     };
-    for (const Refused& refused : cases) {
-        const std::string text = gf_utf16ToUtf8(refused.text);
-        SCOPED_TRACE(refused.setting.key + " " + text);
-        const std::int32_t before = refused.setting.value.load();
-        paste(refused.setting, refused.text);
-        EXPECT_EQ(refused.setting.value.load(), before);
-        EXPECT_EQ(status(), "invalid input: " + text);
-        EXPECT_TRUE(logHasLine("invalid input: " + text));
-        EXPECT_EQ(fileValue(refused.setting.key), "<missing>") << "nothing saved";
-        const std::wstring shown = fieldText(refused.setting);
-        EXPECT_TRUE(shown == std::to_wstring(before) || (&refused.setting == &MAX_LIVE && shown.empty()))
-            << "the field shows the kept value again";
+    for (const Clamped& clamped : cases) {
+        SCOPED_TRACE(clamped.setting.key + " " + gf_utf16ToUtf8(clamped.text));
+        paste(clamped.setting, clamped.text);
+        EXPECT_EQ(clamped.setting.value.load(), clamped.value);
+        EXPECT_EQ(status(), "The new " + clamped.setting.key + " is " + std::to_string(clamped.value));
+        EXPECT_EQ(fieldText(clamped.setting), std::to_wstring(clamped.value));
+        EXPECT_EQ(fileValue(clamped.setting.key),
+                  &clamped.setting == &parking_percentage ? "<missing>" : std::to_string(clamped.value));
+        if (&clamped.setting == &LATERAL_RANGE) {
+            EXPECT_EQ(lateralRadiusNm.load(), clamped.value);
+        }
     }
-    EXPECT_EQ(lateralRadiusNm.load(), 40.0);
+
+    for (const wchar_t* beyond : {L"99999999999", L"-2147483649"}) {
+        const std::string text = gf_utf16ToUtf8(beyond);
+        SCOPED_TRACE(text);
+        const std::string stored = fileValue("AIRPORT_HEIGHT");
+        paste(AIRPORT_HEIGHT, beyond);
+        EXPECT_EQ(AIRPORT_HEIGHT.value.load(), 18000);
+        EXPECT_TRUE(logHasLine("===> procesTbInt exception stoi argument out of range, h=" + text + " "));
+        EXPECT_EQ(status(), "invalid input: " + text);
+        EXPECT_EQ(fileValue("AIRPORT_HEIGHT"), stored) << "nothing saved";
+        EXPECT_EQ(fieldText(AIRPORT_HEIGHT), L"18000") << "the field shows the kept value again";
+    }
 }
 
 TEST_F(FieldTest, TextWithoutANumberIsInvalidInputAndANumberFollowedByTextCounts)
@@ -167,9 +179,22 @@ TEST_F(FieldTest, MaxFitIsKeptInWholeHalfHours)
     EXPECT_EQ(fileValue("MAX_FIT"), "47");
     EXPECT_EQ(fieldText(MAX_FIT_FL), L"24");
 
-    for (const wchar_t* refused : {L"0.1", L"25", L"nan", L"inf", L"x", L"1e99"}) {
-        paste(MAX_FIT_FL, refused);
-        EXPECT_EQ(status(), "invalid input: " + gf_utf16ToUtf8(refused));
+    // Outside the limits: clamped; the field then shows whole half hours.
+    const std::tuple<const wchar_t*, std::int32_t, const wchar_t*> clamped[] = {
+        {L"0.1", 0, L"0.5"}, {L"25", 47, L"24"}, {L"-3", 0, L"0.5"}, {L"inf", 47, L"24"}};
+    for (const auto& [text, maxFit, shown] : clamped) {
+        paste(MAX_FIT_FL, text);
+        EXPECT_EQ(MAX_FIT.value.load(), maxFit) << gf_utf16ToUtf8(text);
+        EXPECT_EQ(fileValue("MAX_FIT"), std::to_string(maxFit));
+        EXPECT_EQ(fieldText(MAX_FIT_FL), shown) << gf_utf16ToUtf8(text);
+    }
+    const std::pair<const wchar_t*, const char*> refused[] = {
+        {L"nan", "invalid stof argument"}, {L"x", "invalid stof argument"}, {L"1e99", "stof argument out of range"}};
+    for (const auto& [text, reason] : refused) {
+        const std::string typed = gf_utf16ToUtf8(text);
+        paste(MAX_FIT_FL, text);
+        EXPECT_EQ(status(), "invalid input: " + typed);
+        EXPECT_TRUE(logHasLine(std::string("procesTbFloat exception ") + reason + ", h=" + typed + " "));
         EXPECT_EQ(MAX_FIT.value.load(), 47);
         EXPECT_EQ(fieldText(MAX_FIT_FL), L"24");
     }

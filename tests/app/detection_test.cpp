@@ -126,9 +126,23 @@ TEST_F(Detection, AddOnFoldersInOrderAndNoneInsideTheStockAirports)
     lf_checkAddOnFolders(folders);
     EXPECT_EQ(folders, (std::vector<std::string>{"D:\\Addons\\EHAM", "D:\\Addons\\EGLL"}));
 
-    afolder3.assignValue("C:\\Prepar3D v5\\Scenery\\0601");
-    EXPECT_EQ(gf_testUserError([&] { lf_checkAddOnFolders(folders); }),
-              "42: parameter afolder3 points to stock airports instead of add-on airports!");
+    // Folders compare by whole names in any case: a folder beside "Scenery" whose name
+    // begins like it is an add-on folder.
+    afolder5.assignValue("C:\\Prepar3D v5\\Scenery Addons\\MyAirport");
+    lf_checkAddOnFolders(folders);
+    EXPECT_EQ(folders, (std::vector<std::string>{"D:\\Addons\\EHAM", "D:\\Addons\\EGLL",
+                                                 "C:\\Prepar3D v5\\Scenery Addons\\MyAirport"}));
+    for (const char* stock : {"C:\\Prepar3D v5\\Scenery\\0601", "c:\\prepar3d V5\\SCENERY\\0601\\",
+                              "C:\\Prepar3D v5\\Scenery"}) {
+        afolder3.assignValue(stock);
+        EXPECT_EQ(gf_testUserError([&] { lf_checkAddOnFolders(folders); }),
+                  "42: parameter afolder3 points to stock airports instead of add-on airports!")
+            << stock;
+    }
+    // A folder that is no path text cannot be scanned: it is passed over.
+    afolder3.assignValue("D:\\Addons\\Z\xFCrich");
+    lf_checkAddOnFolders(folders);
+    EXPECT_EQ(folders.size(), 3u);
 }
 
 TEST_F(Detection, WithoutAnInstallPathNoFolderCountsAsStock)

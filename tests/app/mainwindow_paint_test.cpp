@@ -166,6 +166,24 @@ TEST_F(PaintTest, HeaderStripsAndStatusLine)
     paint();
     EXPECT_EQ(canvas.at(870, 470), colour::green);
     EXPECT_FALSE(canvas.has({3, 455, 870, 470}, colour::yellow));
+
+    // A notice fills the line whenever no status text or error is shown.
+    const std::string notice = "the settings could not be read, their defaults were taken";
+    const RECT beyondShort{canvas.textArea(3, 455, "ok").right + 4, 455, canvas.textArea(3, 455, notice).right, 470};
+    gf_showNotice(notice);
+    paint();
+    EXPECT_TRUE(canvas.has(beyondShort, colour::yellow));
+    gf_showStatus("ok", false);
+    paint();
+    EXPECT_FALSE(canvas.has(beyondShort, colour::yellow)) << "the status text in its place";
+    gf_clearStatus();
+    gf_showError("ok");
+    paint();
+    EXPECT_FALSE(canvas.has(beyondShort, colour::yellow)) << "the error in its place";
+    gf_clearError();
+    paint();
+    EXPECT_TRUE(canvas.has(beyondShort, colour::yellow));
+    gf_showNotice("");
 }
 
 TEST_F(PaintTest, LightsFollowTheLinks)

@@ -4,6 +4,7 @@
 #include "mainwindow_fixture.h"
 
 #include "app/painting.h"
+#include "app/resources/resourceids.h"
 #include "app/status.h"
 #include "foundation/settingdisplay.h"
 #include "foundation/settingscatalogue.h"
@@ -127,6 +128,35 @@ TEST_F(MainWindowTest, WindowHasItsFixedSizeTitleAndNoSizingBoxes)
     EXPECT_TRUE(style & WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+    // Class name, title and icon come from the program's resources.
+    wchar_t className[64] = {};
+    GetClassNameW(window(), className, 64);
+    EXPECT_STREQ(className, L"Tarnwick_P3D");
+    const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window(), GCLP_HICON));
+    EXPECT_EQ(icon, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARNWICK)));
+    EXPECT_NE(icon, LoadIconW(nullptr, IDI_APPLICATION)) << "an icon of its own";
+}
+
+TEST(ProgramResources, TheProgramCarriesItsNameAndItsIcon)
+{
+    LogCapture log;
+    const HMODULE program = LoadLibraryExW((gf_testBuildFolder() / L"Tarnwick_P3D.exe").c_str(), nullptr,
+                                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(gf_programNameResource(program), L"Tarnwick_P3D");
+    EXPECT_FALSE(log.holds("not among its resources"));
+    // One icon in three sizes.
+    const HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(IDI_TARNWICK), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* directory = static_cast<const std::uint16_t*>(LockResource(LoadResource(program, group)));
+    ASSERT_NE(directory, nullptr);
+    EXPECT_EQ(directory[2], 3) << "16, 32 and 48 pixels";
+    for (const int size : {16, 32, 48}) {
+        const HANDLE image = LoadImageW(program, MAKEINTRESOURCEW(IDI_TARNWICK), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(image, nullptr) << size;
+        DestroyIcon(static_cast<HICON>(image));
+    }
+    FreeLibrary(program);
 }
 
 TEST_F(MainWindowTest, ALogThatCannotBeOpenedIsShownOnTheStatusLine)

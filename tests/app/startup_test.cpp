@@ -103,16 +103,18 @@ TEST_F(StartUp, TheFirstStartOfADayChecksEverythingTheSecondOnlyTheRegistrationL
 TEST_F(StartUp, AProgramFolderWithoutInputGetsItBeforeTheDownloadsInstallThere)
 {
     const std::string dbase = gf_testReadFile(fs::path(L"input") / L"dbase.xml");
+    refgen::writeAigRegcodes(refgen::baseWorld(), fs::path(L"input") / L"AIG-regcodes.xml");
+    const std::string regcodes = gf_testReadFile(fs::path(L"input") / L"AIG-regcodes.xml");
     fs::remove_all(L"input");
     for (const auto& [folder, file, content] :
-         {std::tuple<std::string, std::string, std::string>{"aig", "AIG-regcodes.xml", "<regcodes/>"},
+         {std::tuple<std::string, std::string, std::string>{"aig", "AIG-regcodes.xml", regcodes},
           {"dbase", "dbase.xml", dbase}}) {
         server.put(folder + "/version.json", "1.0.0");
         server.put(folder + "/" + file, content);
     }
     writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
     lf_startUpTarnwick();
-    EXPECT_EQ(gf_testReadFile(fs::path(L"input") / L"AIG-regcodes.xml"), "<regcodes/>");
+    EXPECT_EQ(gf_testReadFile(fs::path(L"input") / L"AIG-regcodes.xml"), regcodes);
     EXPECT_EQ(gf_testReadFile(fs::path(L"input") / L"dbase.xml"), dbase);
     // What the installer puts there besides is missing: the user is told, the program stays.
     EXPECT_EQ(errorLine(), "3: input\\fixes.xml (or sections of it) not found?");

@@ -13,9 +13,11 @@
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
+#include "liveries/matching.h"
 #include "liveries/scrambling.h"
 #include "refgen/refgen.h"
 
+#include <fmt/format.h>
 #include <winsock2.h>
 
 #include <memory>
@@ -173,5 +175,124 @@ TEST_F(WindowRun, ARealTrafficVersionReplyThatIsNoJsonDoesNotEndTheProgram)
     SendMessageW(window(), WM_CLOSE, 0, 0);
     windowThread.join();
     EXPECT_TRUE(gf_waitFor([&] { return client.received().find("exit\r\n") != std::string::npos; }));
+    EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+}
+
+// Settings the program cannot use stop the start-up with a user error the window shows;
+// the window stays open, and once the user mends the setting the program runs.
+TEST_F(WindowRun, AnInstallPathThatIsNoTextAsksForThePathAndTheTypedOneRestarts)
+{
+    const std::string usable = parameters[0].second;
+    parameters[0].second = usable + "\xE9"; // Windows-1252 text where UTF-8 belongs
+    writeParameters(parameters);
+    openWindow();
+    ASSERT_TRUE(gf_waitFor([] { return !gf_statusLine().error.empty(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(gf_statusLine().error,
+              "151: No P3D install path detected, type full Install Path above, and press Enter");
+    EXPECT_TRUE(logHasLine("===> SIM_INSTALL_PATH \"" + usable + "\\xE9\" is no path text"));
+    EXPECT_FALSE(exitFlag.load());
+    EXPECT_TRUE(IsWindow(window()));
+    EXPECT_TRUE(enabled(SIM_INSTALL_PATH));
+    EXPECT_EQ(fieldText(SIM_INSTALL_PATH), L"");
+
+    type(SIM_INSTALL_PATH, gf_utf8ToUtf16(usable));
+    EXPECT_TRUE(mainLoopRuns()) << "restarted with the typed path";
+    EXPECT_EQ(SIM_INSTALL_PATH.getValue(), usable);
+    EXPECT_EQ(gf_statusLine().error, "");
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    windowThread.join();
+}
+
+TEST_F(WindowRun, APortNumberThatCannotServeRealTrafficIsAUserErrorUntilMended)
+{
+    const fs::path realTraffic = gf_shellFolderPath() / L"InsideSystems";
+    fs::create_directories(realTraffic);
+    gf_testWriteFile(realTraffic / L"RealTraffic.jar", "");
+    ASSERT_EQ(parameters.back().first, "PORT_NUMBER");
+    const std::string freePort = parameters.back().second;
+    // A port another program listens on.
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    const std::uint16_t takenPort = gf_unusedTcpPort();
+    const SOCKET holder = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(takenPort);
+    ASSERT_EQ(bind(holder, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+
+    const std::string noPort = "160: PORT_NUMBER \"{}\" is no port: set it in parameters.xml to a whole number from 1 "
+                               "to 65535";
+    const std::pair<std::string, std::string> cases[] = {
+        {"abc", fmt::format(fmt::runtime(noPort), "abc")},
+        {"99999", fmt::format(fmt::runtime(noPort), "99999")},
+        {"", fmt::format(fmt::runtime(noPort), "")},
+        {std::to_string(takenPort), fmt::format("160: PORT_NUMBER {} cannot be used (sys error 5: Bind failed at port {} "
+                                                "with error ",
+                                                takenPort, takenPort)}};
+    bool first = true;
+    for (const auto& [port, error] : cases) {
+        SCOPED_TRACE(port);
+        parameters.back().second = port;
+        writeParameters(parameters);
+        if (first)
+            openWindow();
+        else // the user mended parameters.xml and restarts the program (an install path entered)
+            type(SIM_INSTALL_PATH, gf_utf8ToUtf16(parameters[0].second));
+        first = false;
+        ASSERT_TRUE(gf_waitFor([&] { return gf_statusLine().error.starts_with(error); }, std::chrono::seconds(30)))
+            << gf_statusLine().error;
+        EXPECT_FALSE(exitFlag.load()) << "the window stays open";
+        EXPECT_TRUE(gf_waitFor([] { return !startUpRunning.load(); }));
+        EXPECT_FALSE(enabled(rereadButton)) << "nothing runs";
+    }
+    closesocket(holder);
+    WSACleanup();
+
+    parameters.back().second = freePort;
+    writeParameters(parameters);
+    RealTrafficClient client(static_cast<std::uint16_t>(std::stoi(freePort)), R"({"version": "10.0.1", "level": 2})");
+    type(SIM_INSTALL_PATH, gf_utf8ToUtf16(parameters[0].second));
+    const bool running = mainLoopRuns();
+    std::error_code ignored;
+    fs::remove_all(realTraffic, ignored);
+    EXPECT_TRUE(running);
+    EXPECT_EQ(gf_statusLine().error, "");
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    windowThread.join();
+}
+
+TEST_F(WindowRun, TooManyRefusedLiveriesStopTheTrafficAndTheWindowShowsIt)
+{
+    // Every livery is refused, and 19 were refused before: the next refusal is error 81.
+    standin::Options options = gf_testPipeSimulatorOptions(fs::current_path());
+    for (const LiveryData& livery : refgen::baseWorld().liveries)
+        options.refusedTitles.push_back(livery.title);
+    simulator->stop();
+    simulator = std::make_unique<standin::SimStandIn>(options);
+    static const std::string earlier[19] = {};
+    for (const std::string& title : earlier)
+        failedTitles.push_back(title);
+    writeParameters(parameters);
+    openWindow();
+    const bool stopped = gf_waitFor([] { return !gf_statusLine().error.empty(); }, std::chrono::seconds(60));
+    failedTitles.clear();
+    failedTypes.clear();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(gf_statusLine().error, "81: there are too many liveries that could not be created by P3D!, see Log.txt");
+    EXPECT_TRUE(gf_waitFor([] { return !startUpRunning.load(); }));
+    EXPECT_FALSE(exitFlag.load()) << "the window stays open";
+    // Nothing runs any more, and the window says so.
+    EXPECT_TRUE(gf_waitFor([] { return runningThreads.load() == 1; })) << "only the simulator link is left";
+    EXPECT_FALSE(mainWindow.readerLights.load());
+    EXPECT_EQ(mainWindow.trafficReaderState.load(), 3);
+    EXPECT_EQ(mainWindow.weatherReaderState.load(), 3);
+    EXPECT_FALSE(enabled(rereadButton));
+    EXPECT_FALSE(enabled(flushStaticButton));
+    EXPECT_TRUE(logHasLine("===> Traffic has stopped, close Tarnwick_P3D and start it again"));
+    EXPECT_TRUE(simulator->aiObjects().empty());
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    windowThread.join();
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
 }

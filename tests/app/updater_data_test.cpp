@@ -4,6 +4,7 @@
 
 #include "app/updater.h"
 #include "foundation/settingscatalogue.h"
+#include "refgen/refgen.h"
 
 #include <filesystem>
 #include <functional>
@@ -18,9 +19,35 @@ struct DataCase {
     StringParameter* setting;
     std::function<void()> update;
     const char* noVersionMessage;
+    // Writes the file as the server holds it.
+    std::function<void(const fs::path&)> write;
 };
 
+// The file's content as the server holds it; `mark` tells versions apart.
+std::string lf_data(const DataCase& data, const std::string& mark)
+{
+    const fs::path made = fs::path("made") / data.file;
+    fs::create_directories(made.parent_path());
+    data.write(made);
+    std::string bytes = gf_testReadFile(made);
+    fs::remove_all(made.parent_path());
+    return bytes + "<!-- " + mark + " -->\n";
+}
+
 std::ostream& operator<<(std::ostream& out, const DataCase& data) { return out << data.name; }
+
+DataCase dbaseCase()
+{
+    return {"dbase", "dbase.xml", &DBASE_VERSION, updateDbase, "No dbase version info found at the Tarnwick server?",
+            [](const fs::path& file) { refgen::writeDbase(refgen::baseWorld(), file); }};
+}
+
+DataCase aigCase()
+{
+    return {"aig", "AIG-regcodes.xml", &AIG_VERSION, updateAigRegcodes,
+            "No AIG regcodes version info found at the Tarnwick server?",
+            [](const fs::path& file) { refgen::writeAigRegcodes(refgen::baseWorld(), file); }};
+}
 
 class DataUpdate : public UpdaterTest, public ::testing::WithParamInterface<DataCase> {
 protected:
@@ -31,6 +58,7 @@ protected:
         AIG_VERSION.assignValue("");
     }
 
+    std::string data(const std::string& mark) const { return lf_data(GetParam(), mark); }
     std::string serverPath() const { return std::string(GetParam().name) + "/" + GetParam().file; }
     std::string versionPath() const { return std::string(GetParam().name) + "/version.json"; }
     fs::path installed() const { return fs::path("input") / GetParam().file; }
@@ -63,9 +91,9 @@ protected:
 TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
 {
     install("1.2.2", "<old/>");
-    serve("{\"major\":1,\"minor\":2,\"patch\":3}\n", "<data>\n<new/>\n</data>\n");
+    serve("{\"major\":1,\"minor\":2,\"patch\":3}\n", data("1.2.3"));
     GetParam().update();
-    expectInstalled("<data>\n<new/>\n</data>\n", "1.2.3");
+    expectInstalled(data("1.2.3"), "1.2.3");
     EXPECT_EQ(storedSetting(), "1.2.3");
     EXPECT_TRUE(logged(std::string("Downloading ") + GetParam().file + " version 1.2.3 ..."));
     expectNoLeftovers();
@@ -73,19 +101,19 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     // A first installation: empty setting, no file yet.
     fs::remove(installed());
     GetParam().setting->assignValue("");
-    serve("2.0.0\n", "<v2/>");
+    serve("2.0.0\n", data("2.0.0"));
     GetParam().update();
-    expectInstalled("<v2/>", "2.0.0");
+    expectInstalled(data("2.0.0"), "2.0.0");
 }
 
 TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
 {
     for (const char* serverVersion : {"1.2.3", "1.2.2", "0.9.9"}) {
         SCOPED_TRACE(serverVersion);
-        install("1.2.3", "<installed/>");
-        serve(std::string(serverVersion) + "\n", "<server/>");
+        install("1.2.3", data("installed"));
+        serve(std::string(serverVersion) + "\n", data("server"));
         GetParam().update();
-        expectInstalled("<installed/>", "1.2.3");
+        expectInstalled(data("installed"), "1.2.3");
     }
     EXPECT_FALSE(server.requested(serverPath()));
     EXPECT_FALSE(logged("Downloading"));
@@ -95,9 +123,14 @@ TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
 TEST_P(DataUpdate, MissingInstalledFileIsFetchedAgainAtTheSameVersion)
 {
     GetParam().setting->assignValue("1.2.3");
-    serve("1.2.3\n", "<again/>");
+    serve("1.2.3\n", data("again"));
     GetParam().update();
-    expectInstalled("<again/>", "1.2.3");
+    expectInstalled(data("again"), "1.2.3");
+
+    // So is one that the start-up cannot read, such as a log-in page installed by an earlier program.
+    install("1.2.3", "<html><body><p>Please log in</p></body></html>");
+    GetParam().update();
+    expectInstalled(data("again"), "1.2.3");
 }
 
 TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
@@ -129,17 +162,22 @@ TEST_P(DataUpdate, BrokenDataDownloadsLeaveFileAndVersionAsTheyWere)
         GetParam().update();
         expectInstalled("<installed/>", "1.0.0");
     }
-    // Answered with success, but an HTML page or nothing at all.
+    // Answered with success, but a proxy's log-in page (also one of well-formed XML),
+    // nothing at all, or the other file's data.
     server.fault(serverPath(), "");
-    for (const char* body : {"<html><body><p>Please log in<br></body></html>", ""}) {
-        SCOPED_TRACE(body);
+    const std::string otherData = lf_data(GetParam().setting == &DBASE_VERSION ? aigCase() : dbaseCase(), "other");
+    for (const std::string& body : {std::string("<html><body><p>Please log in<br></body></html>"),
+                                    std::string("<html><body><p>Please log in</p></body></html>"), std::string(),
+                                    otherData}) {
+        SCOPED_TRACE(body.substr(0, 60));
         server.put(serverPath(), body);
         GetParam().update();
         expectInstalled("<installed/>", "1.0.0");
     }
     EXPECT_EQ(storedSetting(), "<missing>");
     EXPECT_TRUE(logged("downloading " + installed().string() + " failed?"));
-    EXPECT_TRUE(logged("is no XML file"));
+    EXPECT_TRUE(logged(std::string("===> downloaded ") + GetParam().file + " version 2.0.0 is not the data ("));
+    EXPECT_EQ(statusText(), std::string("Downloaded ") + GetParam().file + " is not the data, see Log.txt");
     expectNoLeftovers();
 }
 
@@ -152,13 +190,8 @@ TEST_P(DataUpdate, FailureWithoutInstalledFileLeavesNoFile)
     EXPECT_EQ(GetParam().setting->getValue(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Updater, DataUpdate,
-    ::testing::Values(DataCase{"dbase", "dbase.xml", &DBASE_VERSION, updateDbase,
-                               "No dbase version info found at the Tarnwick server?"},
-                      DataCase{"aig", "AIG-regcodes.xml", &AIG_VERSION, updateAigRegcodes,
-                               "No AIG regcodes version info found at the Tarnwick server?"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Updater, DataUpdate, ::testing::Values(dbaseCase(), aigCase()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class AigOldLayout : public UpdaterTest {
 protected:
@@ -167,9 +200,10 @@ protected:
         fs::create_directories(oldFolder);
         gf_testWriteFile(oldFolder / "AIG-regcodes.xml", "<old/>");
         AIG_VERSION.assignValue("1.0.0");
-        gf_testWriteFile(fs::path("input") / "AIG-regcodes.xml", "<installed/>");
-        server.put("aig/AIG-regcodes.xml", "<new/>");
+        gf_testWriteFile(fs::path("input") / "AIG-regcodes.xml", lf_data(aigCase(), "installed"));
+        server.put("aig/AIG-regcodes.xml", newList);
     }
+    const std::string newList = lf_data(aigCase(), "new");
     const fs::path oldFolder = fs::path("input") / "regcodesAIG";
 };
 
@@ -178,7 +212,7 @@ TEST_F(AigOldLayout, IsRemovedAfterADownload)
     server.put("aig/version.json", "1.1.0\n");
     updateAigRegcodes();
     EXPECT_FALSE(fs::exists(oldFolder));
-    EXPECT_EQ(gf_testReadFile(fs::path("input") / "AIG-regcodes.xml"), "<new/>");
+    EXPECT_EQ(gf_testReadFile(fs::path("input") / "AIG-regcodes.xml"), newList);
 }
 
 TEST_F(AigOldLayout, KeepsFilesOfTheUserAndStaysWhenNothingWasDownloaded)

@@ -130,11 +130,22 @@ TEST_F(Log, CopiesThatCannotBeKeptCostNeitherTheLogNorAWord)
     gf_log("this run");
     gf_closeLog();
     CloseHandle(holder);
+    // The last run's log has no copy: it stays, and this run's follows it.
     const auto lines = lf_lines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].rfind("===> Log0.txt and Log00.txt not kept: ", 0), 0u) << lines[1];
-    EXPECT_EQ(lines[2], "this run");
-    EXPECT_EQ(gf_logOpenProblem(), lines[1].substr(errorMarker.size())) << "shown on the status line";
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "previous run");
+    EXPECT_NE(lines[1].find(" (utc) Tarnwick_P3D version "), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[2].rfind("===> Log0.txt and Log00.txt not kept, this run's log follows the last one's: ", 0), 0u)
+        << lines[2];
+    EXPECT_EQ(lines[3], "this run");
+    EXPECT_EQ(gf_logOpenProblem(), lines[2].substr(errorMarker.size())) << "shown on the status line";
+    EXPECT_EQ(gf_testReadFile("Log0.txt"), "run before\n");
+
+    // Once the copies work again, the next start truncates as usual.
+    gf_openLog();
+    gf_closeLog();
+    EXPECT_EQ(lf_lines().size(), 1u);
+    EXPECT_EQ(lf_lines("Log0.txt").at(0), "previous run");
 
     fs::remove("Log.txt");
     fs::create_directory("Log.txt"); // a folder where the file should be: no log at all

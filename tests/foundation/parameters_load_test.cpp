@@ -1,5 +1,6 @@
 #include "parameters_fixture.h"
 
+#include "app/status.h"
 #include "foundation/winstring.h"
 
 #include <set>
@@ -174,6 +175,14 @@ TEST_F(ParametersTest, ACorruptFileIsKeptAsideOverAnEarlierCopyBeforeDefaultsAre
     EXPECT_THAT(log, HasSubstr("kept as \"" + pathText() + ".bad\""));
     EXPECT_TRUE(LOG.value.load());
     EXPECT_EQ(fileValues(), withoutFolders(storedValuesInMemory()));
+    // The user is told on a line that stays, not only in the log.
+    EXPECT_EQ(gf_statusLine().notice,
+              "parameters.xml could not be read: default settings taken, the old file is kept as parameters.xml.bad");
+    gf_showNotice("");
+
+    // The file now read well: nothing to tell.
+    gf_readParameters(gf_parameterLists());
+    EXPECT_EQ(gf_statusLine().notice, "");
 }
 
 TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
@@ -187,6 +196,9 @@ TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
     EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
     EXPECT_THAT(logText(), HasSubstr("and not be kept as \"" + pathText() + ".bad\": "));
     EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
+    EXPECT_EQ(gf_statusLine().notice, "parameters.xml could not be read: default settings taken for this run, the "
+                                      "file is left as it is");
+    gf_showNotice("");
 }
 
 TEST_F(ParametersTest, ADocumentWithoutParametersElementCountsAsCorrupt)

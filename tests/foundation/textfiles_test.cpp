@@ -94,10 +94,56 @@ TEST_F(TextFiles, Utf8MarkIsRemovedFromTheFirstLineOfThisReadOnly)
     EXPECT_EQ(readBack("nobom.txt", "first\r\nsecond\r\n"), (Lines{"first", "second"}));
 }
 
-TEST_F(TextFiles, WindowsLatinLinesWithoutMarkBecomeUtf8AndUtf8LinesStay)
+// A line of the system's code page, as the system's own tools write it, per code page.
+struct AnsiLine {
+    unsigned codePage;
+    std::string bytes, text;
+};
+const AnsiLine ansiLines[] = {
+    {1252, "Z\xFCrich \x80 5", "Z\xC3\xBCrich \xE2\x82\xAC 5"},
+    {1251, "\xCC\xEE\xF1\xEA\xE2\xE0 \x88", "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 \xE2\x82\xAC"},
+    {932, "\x93\x8C\x8B\x9E 5", "\xE6\x9D\xB1\xE4\xBA\xAC 5"},
+};
+
+TEST_F(TextFiles, LinesWithoutMarkAreUtf8OrInTheAnsiCodePage)
 {
-    EXPECT_EQ(readBack("ansi.txt", "Z\xFCrich \x80 5\r\nZ\xC3\xBCrich\r\n"),
-              (Lines{"Z\xC3\xBCrich \xE2\x82\xAC 5", "Z\xC3\xBCrich"}));
+    for (const AnsiLine& line : ansiLines) {
+        if (line.codePage == gf_ansiCodePage()) {
+            EXPECT_EQ(readBack("ansi.txt", line.bytes + "\r\nZ\xC3\xBCrich\r\n"), (Lines{line.text, "Z\xC3\xBCrich"}));
+        }
+    }
+}
+
+// The simulator reads its configuration files without a mark in its code page and knows
+// their titles by their bytes: read so, every line goes back to it as the file's bytes.
+TEST_F(TextFiles, SimulatorFilesWithoutMarkGoBackToItsCodePageByteForByte)
+{
+    std::string everyByte;
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        everyByte += static_cast<char>(byte);
+    const Lines written = {"title=Fokker D\xC3\xBCsseldorf", "title=\xE6\x9D\xB1\xE4\xBA\xAC", everyByte,
+                           "ends in a first byte \x93", "[fltsim.0]"};
+    std::string bytes;
+    for (const std::string& line : written)
+        bytes += line + "\r\n";
+    gf_testWriteFile(folder / "aircraft.cfg", bytes);
+    Lines lines;
+    TextEncoding encoding = none_found;
+    ASSERT_EQ(gf_readTextFile(folder / "aircraft.cfg", lines, encoding, UnmarkedLines::asSimulator), 1);
+    EXPECT_EQ(encoding, ANSI);
+    ASSERT_EQ(lines.size(), written.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_NO_THROW(gf_utf8ToUtf16(lines[i])) << i;
+        EXPECT_EQ(gf_utf8ToAnsi(lines[i]), written[i]) << i;
+    }
+    EXPECT_EQ(lines.back(), "[fltsim.0]");
+    for (const AnsiLine& line : ansiLines)
+        if (line.codePage == gf_ansiCodePage()) {
+            gf_testWriteFile(folder / "sim.cfg", line.bytes);
+            lines.clear();
+            gf_readTextFile(folder / "sim.cfg", lines, encoding, UnmarkedLines::asSimulator);
+            EXPECT_EQ(lines, Lines{line.text});
+        }
 }
 
 TEST(TextFileLog, InvalidUtf16StopsTheReadAndKeepsTheLinesBefore)

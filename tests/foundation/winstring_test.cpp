@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 using win32::Utf8ConversionException;
 
@@ -114,4 +116,47 @@ TEST(WinString, APathTheAnsiCodePageCannotHoldIsGivenInItsShortForm)
     ASSERT_TRUE(greekText);
     EXPECT_TRUE(std::filesystem::exists(gf_u8path(gf_ansiToUtf8(*greekText)))) << *greekText;
     EXPECT_FALSE(gf_pathToAnsi(greek / "missing.pln")) << "no short form of a file that is not there";
+}
+
+// Whatever bytes the simulator holds in its code page, a text read from them is UTF-8 and
+// goes back to it as those bytes: undefined bytes, broken double-byte characters and UTF-8
+// read as the code page's characters alike.
+TEST(WinString, TextsReadInTheAnsiCodePageGoBackByteForByte)
+{
+    std::vector<std::string> samples = {"", "KLM 737", "D\xC3\xBCsseldorf",           // UTF-8
+                                        "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", // Cyrillic in UTF-8
+                                        "\xE6\x9D\xB1\xE4\xBA\xAC x",                     // CJK in UTF-8
+                                        "A\x81", "\x81" "A\\", "\x82\xA0\xFF"};
+    for (int first = 0x80; first <= 0xFF; ++first) {
+        samples.push_back(std::string(1, static_cast<char>(first)) + "]");
+        for (int second = 0x40; second <= 0xFF; ++second)
+            samples.push_back({static_cast<char>(first), static_cast<char>(second)});
+    }
+    for (const std::string& bytes : samples) {
+        const std::string text = gf_ansiToUtf8(bytes);
+        ASSERT_NO_THROW(gf_utf8ToUtf16(text)) << "no UTF-8 from " << testing::PrintToString(bytes);
+        ASSERT_EQ(gf_utf8ToAnsi(text), bytes) << "read as " << testing::PrintToString(text);
+    }
+
+    // The code page's own characters read as themselves, in the system's code page.
+    struct Case {
+        unsigned codePage;
+        std::string bytes, text;
+    };
+    const Case cases[] = {
+        {1252, "D\xFCsseldorf \x80", "D\xC3\xBCsseldorf \xE2\x82\xAC"},
+        {1252, "D\xC3\xBC", "D\xC3\x83\xC2\xBC"}, // UTF-8 bytes as the simulator reads them
+        {1251, "\xCC\xEE\xF1\xEA\xE2\xE0", "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
+        {1251, "D\xC3\xBC", "D\xD0\x93\xD1\x98"},
+        {932, "\x93\x8C\x8B\x9E", "\xE6\x9D\xB1\xE4\xBA\xAC"},
+        {932, "\x93", "\xF3\xB0\x82\x93"}, // a first byte alone is held as itself
+    };
+    for (const Case& c : cases) {
+        if (c.codePage == gf_ansiCodePage()) {
+            EXPECT_EQ(gf_ansiToUtf8(c.bytes), c.text) << testing::PrintToString(c.bytes);
+        }
+    }
+    // Characters the code page lacks are still refused, also beside held bytes.
+    for (const std::string text : {"\xE0\xB8\x81", "\xF3\xB0\x82\x93\xE0\xB8\x81", "\xC3\x28"})
+        EXPECT_EQ(gf_utf8ToAnsi(text), std::nullopt) << text;
 }

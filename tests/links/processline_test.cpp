@@ -4,6 +4,7 @@
 #include "foundation/logcapture.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
+#include "foundation/winstring.h"
 #include "links/trafficreader.h"
 #include "traffic/manager.h"
 
@@ -266,6 +267,8 @@ TEST_F(ProcessLine, TrueHeadingOnlyFromAdsbReports)
     LiveReport mlat = report(lf_record({{17, "mlat"}, {25, "east"}, {7, "0"}}));
     EXPECT_EQ(mlat.hasHeading, 0);
     EXPECT_DOUBLE_EQ(mlat.track, 0);
+    EXPECT_EQ(mlat.hasTrack, 1) << "due north";
+    EXPECT_EQ(report(lf_record({{17, "mlat"}, {7, ""}})).hasTrack, 0);
 }
 
 TEST_F(ProcessLine, RollOnlyInTheAir)
@@ -285,6 +288,24 @@ TEST_F(ProcessLine, CallsignRules)
     EXPECT_EQ(report(lf_record({{9, "ERARMTR01"}})).ident.callsign, "ERARMTR01");
     EXPECT_EQ(report(lf_record({{9, "AB@CD"}})).ident.callsign, "");
     EXPECT_EQ(report(lf_record({{9, "null"}})).ident.callsign, "");
+}
+
+// A broken byte from the network must not keep a flight out: its texts arrive as UTF-8 that
+// the simulator's code page holds, whatever came.
+TEST_F(ProcessLine, TextsFromTheNetworkAreValidUtf8)
+{
+    const LiveReport broken = report(lf_record(
+        {{9, "KL\xFFM1"}, {10, "B7\xC3" "8"}, {11, "PH-\xE9X"}, {12, "EH\x80M"}, {13, "\xED\xA0\x80GLL"}}));
+    EXPECT_EQ(broken.ident.callsign, "KL?M1");
+    EXPECT_EQ(broken.ident.type, "B7?8");
+    EXPECT_EQ(broken.ident.registration, "PH-?X");
+    EXPECT_EQ(broken.ident.departure, "EH?M");
+    EXPECT_EQ(broken.ident.destination, "???GLL") << "an encoded surrogate is no character";
+    for (const std::string* text : {&broken.ident.callsign, &broken.ident.type, &broken.ident.registration,
+                                    &broken.ident.departure, &broken.ident.destination})
+        EXPECT_TRUE(gf_utf8ToAnsi(*text)) << *text;
+    const std::string utf8 = "D-\xC3\x84" "BC";
+    EXPECT_EQ(report(lf_record({{9, utf8}})).ident.callsign, utf8) << "UTF-8 stays";
 }
 
 TEST_F(ProcessLine, AReportNeedsASecondIdentifierOrACallsign)
@@ -323,6 +344,7 @@ TEST_F(ProcessLine, TrackRouteAndClimb)
 {
     LiveReport descending = report(lf_record({{7, ""}, {12, "null"}, {13, "null"}, {5, "-640"}}));
     EXPECT_DOUBLE_EQ(descending.track, 92.27); // from the heading
+    EXPECT_EQ(descending.hasTrack, 1);
     EXPECT_EQ(descending.ident.departure, "");
     EXPECT_EQ(descending.ident.destination, "");
     EXPECT_DOUBLE_EQ(descending.verticalSpeed, -640);
@@ -423,8 +445,9 @@ TEST(CallsignsSeen, CollectedOnlyWhileAskedAndHandedOverOnce)
     feed(lf_record({{9, "A@B"}}));
     feed(lf_record({{9, "GLIDER1"}, {10, "GLID"}})); // dropped after the callsign was seen
     feed(lf_record({{9, "FARAWAY"}, {2, "-35.9"}})); // beyond the radius: not seen
+    feed(lf_record({{9, "QFA\xFF"}, {1, "99998"}}));
     auto seen = gf_takeCallsignsSeen();
-    EXPECT_EQ(seen, (std::set<std::string, std::less<>>{"GLIDER1", "QFA1"}));
+    EXPECT_EQ(seen, (std::set<std::string, std::less<>>{"GLIDER1", "QFA1", "QFA?"}));
     feed(lf_record({{9, "LATE1"}}));
     EXPECT_TRUE(gf_takeCallsignsSeen().empty());
 }

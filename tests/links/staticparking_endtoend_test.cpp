@@ -2,7 +2,9 @@
 // the simulator link's own thread against the in-process stand-in, and RealTraffic lines
 // through the traffic reader's parser. The user aircraft stands at Amsterdam, whose parking
 // file fills five stands; a live flight with a static aircraft's registration takes its
-// place, and climbing away takes every static aircraft out of the simulator.
+// place, live flights parking at static aircraft's stands make them go, the renewal counts
+// the live aircraft's parked time on a computer that has been up for hours, and climbing away
+// takes every static aircraft out of the simulator.
 #include "links/simlink_fixture.h"
 
 #include "airports/airports.h"
@@ -59,12 +61,27 @@ void lf_writeParkingFile()
                          stands + "</parkpositions>\n");
 }
 
+// A Boeing 737-800 on the ground.
+struct GroundReport {
+    std::uint32_t hexid = 0;
+    std::string callsign;
+    std::string registration;
+    double latitude = 0.0, longitude = 0.0;
+    double track = 0.0, speed = 0.0;
+};
+
+std::string lf_groundLine(const GroundReport& r, double stamp)
+{
+    return fmt::format("RTTFC,{},{:.5f},{:.5f},0,0,1,{:.1f},{:.1f},{},B738,{},EGLL,EHAM,{:.1f},X2,KL9,mlat,0,-1,-1,"
+                       "0.780,0.0,0.0,{:.1f},{:.1f},0,none,A3,1012.8,35008,-1,{:.1f},none,0.0,-21.9,223,24,-30,0,1,1",
+                       r.hexid, r.latitude, r.longitude, r.track, r.speed, r.callsign, r.registration, stamp,
+                       r.track, r.track, r.track);
+}
+
 // PH-BXA taxiing east at 10 kt on the apron, 400 m from the user aircraft.
 std::string lf_arrivingLine(double longitude, double stamp)
 {
-    return fmt::format("RTTFC,4811111,52.3050,{:.5f},0,0,1,90.0,10.0,KLM9,B738,PH-BXA,EGLL,EHAM,{:.1f},X2,KL9,mlat,0,"
-                       "-1,-1,0.780,0.0,0.0,90.0,90.0,0,none,A3,1012.8,35008,-1,90.0,none,0.0,-21.9,223,24,-30,0,1,1",
-                       longitude, stamp);
+    return lf_groundLine({4811111, "KLM9", "PH-BXA", 52.3050, longitude, 90.0, 10.0}, stamp);
 }
 
 const std::vector<std::string> staticTails{"KLM1001*", "KLM1002*", "KLM1003*", "KLM1004*", "KLM1005*"};
@@ -92,6 +109,7 @@ protected:
     }
     void TearDown() override
     {
+        steadyClockShift = 0;
         lf_setAcceptReports(false);
         SimLink::TearDown();
         lf_clearParkAirport();
@@ -112,6 +130,31 @@ protected:
         return done();
     }
     bool standing(const std::string& tail) const { return standIn->objectByAtcId(tail) != 0; }
+    // The simulator's AI objects within 20 m of the stand.
+    std::size_t objectsAt(int stand) const
+    {
+        std::size_t count = 0;
+        for (const std::uint32_t id : standIn->aiObjects())
+            if (gf_distanceNm(standIn->objectValue(id, "Plane Latitude"), standIn->objectValue(id, "Plane Longitude"),
+                              standLatitude, firstStandLongitude + standSpacing * (stand - 1)) * 1852.0 < 20.0)
+                ++count;
+        return count;
+    }
+    // Reports 20 s apart (2000 ticks), as the feed reports aircraft on the ground.
+    void report(const std::vector<GroundReport>& reports)
+    {
+        for (const GroundReport& r : reports) {
+            receive(lf_groundLine(r, stamp));
+            stamp += 20.0;
+            runUntil([] { return false; }, 2000);
+        }
+    }
+    static const Act* live(std::uint32_t hexid) { return gf_findAct(hexid); }
+    static bool parkedAt(std::uint32_t hexid, std::uint32_t stand)
+    {
+        const Act* act = gf_findAct(hexid);
+        return act && act->phase == phaseAtStand && act->base.status == statusCreated && act->base.standNumber == stand;
+    }
     void receive(const std::string& line)
     {
         reader.datagram = line;
@@ -119,6 +162,7 @@ protected:
     }
 
     TrafficReader reader;
+    double stamp = 1700000100.0; // of the next ground report
 };
 } // namespace
 
@@ -132,6 +176,8 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
     requestOnGround();
     ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
+    // The computer has been up for eight hours.
+    steadyClockShift = std::chrono::duration_cast<std::chrono::steady_clock::duration>(8h).count();
     tickCounter = 0;
     gf_setCurrentUserAircraft(gf_userAircraftBlock());
     lf_staticParking(true); // as the start of traffic does
@@ -165,14 +211,47 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     runUntil([] { return false; }, 500);
     receive(lf_arrivingLine(4.77037, 1700000005.0)); // 25 m further east
     ASSERT_TRUE(runUntil([&] { return !standing("KLM1003*"); }));
+    EXPECT_TRUE(log.holds("KLM1003* PH-BXA removed, new KLM9 on ground has same regcode PH-BXA"));
     for (const std::string& tail : staticTails)
         EXPECT_EQ(standing(tail), tail != "KLM1003*") << tail;
+
+    // A flight without registration appears standing at A2, where KLM1002* stands: it is
+    // created at the stand, the static aircraft makes way, and no static aircraft is taken
+    // for it by an empty registration.
+    constexpr std::uint32_t standingHex = 4822222, taxiingHex = 4833333;
+    const double a1 = firstStandLongitude, a2 = firstStandLongitude + standSpacing;
+    report({{standingHex, "KLM2002", "", standLatitude, a2, 180.0, 0.0},
+            {standingHex, "KLM2002", "", standLatitude, a2, 180.0, 0.0}});
+    ASSERT_TRUE(runUntil([&] { return parkedAt(standingHex, 2) && !standing("KLM1002*"); }));
+    runUntil([] { return false; }, 300);
+    for (const char* tail : {"KLM1001*", "KLM1004*", "KLM1005*"})
+        EXPECT_TRUE(standing(tail)) << tail << " taken for a flight by an empty registration";
+    EXPECT_EQ(objectsAt(2), 1u);
+
+    // Half an hour later another flight taxis onto A1 and stops there: KLM1001* makes way.
+    steadyClockShift += std::chrono::duration_cast<std::chrono::steady_clock::duration>(30min).count();
+    report({{taxiingHex, "KLM2001", "PH-TXA", standLatitude + 0.0012, a1, 180.0, 6.5},
+            {taxiingHex, "KLM2001", "PH-TXA", standLatitude + 0.0006, a1, 180.0, 6.5},
+            {taxiingHex, "KLM2001", "PH-TXA", standLatitude, a1, 180.0, 0.0},
+            {taxiingHex, "KLM2001", "PH-TXA", standLatitude, a1, 180.0, 0.0}});
+    ASSERT_TRUE(runUntil([&] { return parkedAt(taxiingHex, 1); }));
+    EXPECT_TRUE(log.holds("KLM2001  arrived at stand"));
+    ASSERT_TRUE(runUntil([&] { return !standing("KLM1001*"); }));
+    EXPECT_EQ(objectsAt(1), 1u);
+
+    // The renewal on a computer up for hours: neither live aircraft has stood 90 minutes.
+    lf_parkingAdjustments();
+    for (const std::uint32_t hexid : {standingHex, taxiingHex}) {
+        ASSERT_NE(live(hexid), nullptr);
+        EXPECT_EQ(live(hexid)->base.status, statusCreated) << hexid;
+    }
+    EXPECT_TRUE(standing("KLM1004*"));
 
     // The user aircraft climbs away: every static aircraft leaves with the park airport.
     standIn->setUserValue("SIM ON GROUND", 0);
     standIn->setUserValue("Plane Altitude", 20000);
-    ASSERT_TRUE(runUntil([&] { return std::ranges::none_of(staticTails, [&](auto& t) { return standing(t); }); }));
-    EXPECT_TRUE(gf_parkAirportCode().empty());
+    ASSERT_TRUE(runUntil([] { return gf_parkAirportCode().empty(); }));
     EXPECT_TRUE(log.holds("is out of sight"));
+    EXPECT_TRUE(runUntil([&] { return std::ranges::none_of(staticTails, [&](auto& t) { return standing(t); }); }));
     EXPECT_TRUE(runUntil([] { return staticActs.empty(); })) << "every removal was answered";
 }

@@ -168,6 +168,17 @@ TEST_F(Matching, SpecialAndRefusedLiveriesAreLeftWhileOthersRemain)
     gf_liveryNotCreated(refused.ident());
     EXPECT_EQ(matchLive(live("KLM", "B738"), 4), std::pair(std::string("Boeing 737-800 Generic"), 4));
 
+    // The similar models of the flight's own airline refused: the registration's airline
+    // (D-ABYA: Lufthansa) is tried in those models, not in its own.
+    for (const char* title : {"Airbus A320 Air France", "Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau",
+                              "Airbus A319 easyJet", "Airbus A320neo easyJet"}) {
+        refused.ident().liveryTitle = findLiveryTitle(title);
+        gf_liveryNotCreated(refused.ident());
+    }
+    EXPECT_EQ(matchLive(live("AFR", "A319", "D-ABYA"), 3), std::pair(std::string("Airbus A320 Lufthansa"), 3));
+    EXPECT_EQ(matchLive(live("EZY", "A321", "D-ABYA"), 3), std::pair(std::string(), 0))
+        << "easyJet flies no A320, so Lufthansa's is not asked";
+
     // With RANDOM on, every allowed candidate is drawn and no other.
     failedTitles.clear();
     RANDOM.value = true;

@@ -1,5 +1,8 @@
 // The simulator stand-in knows the titles of its AI aircraft packages as the simulator reads
 // them, in the system's code page, and refuses to create any other.
+#include "foundation/winstring.h"
+#include "liveries/cfgkeys.h"
+#include "liveries/cfgscan.h"
 #include "simconnect/protocol.h"
 #include "simstandin/packagetitles.h"
 #include "support/codepage.h"
@@ -9,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 using Packet = std::vector<std::uint8_t>;
@@ -81,4 +87,49 @@ TEST(StandInPackages, RefusesTheCreationOfATitleThatNoPackageHas)
     EXPECT_EQ(gf_u32(*refused, 16), refusedSendId);
     EXPECT_EQ(link.standIn->aiFigures().created, 1u);
     EXPECT_EQ(link.standIn->aiFigures().refused, 1u);
+}
+
+// The titles of configuration files without a mark, as the livery scan reads them and the
+// program sends them, in whatever code page the system has: the system's own letters, UTF-8,
+// bytes the code page does not define and a double-byte character cut off by the line end.
+TEST(StandInPackages, CreatesEveryTitleOfAFileWithoutMarkInTheSystemsCodePage)
+{
+    std::string everyByte = "Every byte ";
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        everyByte += static_cast<char>(byte);
+    const std::vector<std::string> written = {
+        "Fokker 100 D\xFCsseldorf",                             // Windows-1252
+        "Tupolev 154 \xCC\xEE\xF1\xEA\xE2\xE0",                 // Windows-1251
+        "Boeing 777 \x93\x8C\x8B\x9E",                           // Shift-JIS
+        "Airbus A320 D\xC3\xBCsseldorf \xD0\x9C\xD0\xBE\xD1\x81", // UTF-8
+        everyByte, "Cut off \x93"};
+    std::string cfg = "[General]\r\natc_model=B738\r\n";
+    for (std::size_t i = 0; i < written.size(); ++i)
+        cfg += "[fltsim." + std::to_string(i) + "]\r\ntitle=" + written[i] + "\r\n";
+    TempFolder packages;
+    const std::filesystem::path file = packages.path() / L"a" / L"aircraft.cfg";
+    lf_writeFile(file, cfg);
+
+    std::vector<std::string> lines, titles;
+    ASSERT_TRUE(lf_readCfgLines(file, lines, PackageKind::ordinary));
+    for (const std::string& line : lines)
+        if (std::string title; lf_getTitle(line, title))
+            titles.push_back(title);
+    ASSERT_EQ(titles.size(), written.size());
+
+    TestLink link(Transport::ipv4, {.packageFolders = {packages.path()}});
+    ASSERT_TRUE(link.openPastAnswer());
+    ScConnection* c = link.connection;
+    SimConnect_SubscribeToSystemEvent(c, 202, "ObjectAdded");
+    const ScInitPosition position{51.5, -0.45, 80, 0, 0, 90, 1, 0};
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const std::optional<std::string> sent = gf_utf8ToAnsi(titles[i]); // as the program's creation does
+        ASSERT_EQ(sent, written[i]) << "read as " << testing::PrintToString(titles[i]);
+        SimConnect_AICreateNonATCAircraft(c, sent->c_str(), ("T" + std::to_string(i)).c_str(), position, 104);
+    }
+    link.dispatchUntil([&] {
+        return lf_count(link, scMsgEventObjectAddRemove) + lf_count(link, scMsgException) >= titles.size();
+    });
+    EXPECT_EQ(link.standIn->aiFigures().created, titles.size());
+    EXPECT_EQ(link.standIn->aiFigures().refused, 0u);
 }

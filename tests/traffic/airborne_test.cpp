@@ -19,9 +19,10 @@ class Airborne : public Motion {
 protected:
     // An aircraft of the class flying east at the altitude, height above ground given, with a
     // next point at the altitude and vertical speed 1000 ticks ahead.
-    Act& flying(std::uint32_t sizeClass, double altitude, double height, double nextAltitude, double nextRate)
+    Act& flying(std::uint32_t sizeClass, double altitude, double height, double nextAltitude, double nextRate,
+                double nmFromPark = 8.0)
     {
-        const LatLon at = gf_offset(park, 270.0, 8.0);
+        const LatLon at = gf_offset(park, 270.0, nmFromPark);
         Act& a = addAct(sizeClass, at, 90.0, phaseAirborne);
         a.altitude = altitude;
         a.heightAboveGround = height;
@@ -32,12 +33,16 @@ protected:
     static std::int64_t ticksToNext(const Act& a) { return static_cast<std::int64_t>(a.path[1].tick) - gf_now(); }
 };
 
-TEST_F(Airborne, NearTheGroundALevelAircraftStillClimbsAFifthOfAFootPerTick)
+TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickALevelOrDescendingOneFollowsItsReports)
 {
-    for (const auto& [height, step] : {std::pair{800.0, 0.2}, std::pair{1200.0, 0.0}}) {
-        Act& a = flying(largeClass, 3000.0, height, 3000.0, 0.0);
+    struct Case {
+        double height, next, step; // feet above the ground, the next point's altitude, feet per tick
+    };
+    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 2900, -0.1}, Case{800, 3900, 0.6},
+                          Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
+        Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
         lf_airborneStep(a);
-        EXPECT_DOUBLE_EQ(a.altitudeStep, step) << height << " ft above the ground";
+        EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
     }
 }
 
@@ -53,6 +58,32 @@ TEST_F(Airborne, ThePitchFollowsTheVerticalSpeedAtMostTheClassRatePerTick)
         lf_airborneStep(near);
         EXPECT_NEAR((near.pitch + near.pitchStep * static_cast<double>(ticksToNext(near))) * radToDeg, degrees, 1e-9)
             << rate << " ft/min";
+    }
+}
+
+TEST_F(Airborne, LowTheNoseStepsTheShortWayToAReportedAdsbHeadingHigherItKeepsToItsWay)
+{
+    struct Case {
+        double height, from, to; // feet above the ground, degrees
+        bool stepped;
+    };
+    for (const Case& c : {Case{800, 350, 10, true}, Case{800, 10, 350, true}, Case{800, 90, 120, true},
+                          Case{1200, 90, 120, false}}) {
+        Act& a = flying(largeClass, 3000.0, c.height, 3000.0, 0.0);
+        const std::uint32_t id = a.base.head.flightId;
+        a.heading = c.from * degToRad;
+        PathPoint& next = a.path[1];
+        next.heading = c.to * degToRad;
+        next.headingPresent = next.rollPresent = next.headingFromAdsb = 1;
+        const std::int64_t ticks = ticksToNext(a);
+        double turned = 0.0;
+        for (std::int64_t t = 0; t < ticks; ++t) {
+            const double before = act(id)->heading;
+            run(1);
+            turned += gf_angleDiff(before, act(id)->heading);
+        }
+        const double wanted = c.stepped ? gf_angleDiff(c.from * degToRad, c.to * degToRad) : 0.0; // on its way east
+        EXPECT_NEAR(turned * radToDeg, wanted * radToDeg, 0.5) << c.from << " to " << c.to << " at " << c.height;
     }
 }
 
@@ -74,22 +105,38 @@ TEST_F(Airborne, TheDescentRateFollowsThePointsAndTheQnh)
 TEST_F(Airborne, TheApproachBeginsBelowTheClassApproachHeightWithin10Nm)
 {
     gf_testPark(park, 0.0);
-    for (const auto& [sizeClass, approaching] : {std::pair{heavyClass, true}, std::pair{lightClass, false}}) {
-        Act& a = flying(sizeClass, 2000.0, 2000.0, 1500.0, -500.0);
-        a.path[0].verticalSpeed = -500.0;
+    struct Case {
+        std::uint32_t sizeClass;
+        double nm, rate; // from the park airport; the front point's feet per minute
+        bool approaching;
+    };
+    for (const Case& c : {Case{heavyClass, 8.0, -500.0, true}, Case{lightClass, 8.0, -500.0, false},
+                          Case{heavyClass, 9.9, -500.0, true}, Case{heavyClass, 10.1, -500.0, false},
+                          Case{heavyClass, 8.0, -250.0, true}, Case{heavyClass, 8.0, -249.0, false}}) {
+        const std::uint32_t sizeClass = c.sizeClass;
+        const bool approaching = c.approaching;
+        Act& a = flying(sizeClass, 2000.0, 2000.0, 1500.0, -500.0, c.nm);
+        a.path[0].verticalSpeed = c.rate;
         a.base.standNumber = 4;
         lf_airborneStep(a);
-        EXPECT_EQ(a.landing, approaching ? 1 : 0) << "class " << sizeClass;
+        EXPECT_EQ(a.landing, approaching ? 1 : 0) << "class " << sizeClass << ", " << c.nm << " nm, " << c.rate;
         EXPECT_EQ(a.base.standNumber, approaching ? 0u : 4u) << "an approaching aircraft gives up its stand";
         EXPECT_EQ(hasEvent(takeEvents(), ceFlaps, 16383), approaching);
+        EXPECT_EQ(!staticConflictChecks.empty() && staticConflictChecks.back() == a.base.head.flightId, approaching);
     }
-    ASSERT_FALSE(staticConflictChecks.empty());
-    EXPECT_EQ(staticConflictChecks.back(), liveActs[0].base.head.flightId);
 }
 
 TEST_F(Airborne, AnApproachThatClimbsAwayGoesAroundOnce)
 {
     gf_testPark(park, 0.0);
+    for (const auto& [rate, goesAround] : {std::pair{600.0, false}, std::pair{601.0, true}}) {
+        Act& a = flying(largeClass, 1500.0, 1500.0, 2500.0, 1500.0);
+        a.landing = 1;
+        a.path[0].verticalSpeed = rate;
+        lf_airborneStep(a);
+        EXPECT_EQ(a.goAround, goesAround ? 1 : 0) << rate << " ft/min";
+        takeEvents();
+    }
     Act& a = flying(largeClass, 1500.0, 1500.0, 2500.0, 1500.0);
     a.landing = 1;
     a.flareStage = 0;
@@ -103,6 +150,21 @@ TEST_F(Airborne, AnApproachThatClimbsAwayGoesAroundOnce)
     a.landing = 1; // a report brought it back into the approach
     lf_airborneStep(a);
     EXPECT_FALSE(hasEvent(takeEvents(), ceGear, 0)) << "only once";
+}
+
+TEST_F(Airborne, AboveTheApproachHeightTheThrottleComesBackDescendingAndFromFullClimbingSlowly)
+{
+    struct Case {
+        double rate;            // the front point's feet per minute
+        std::uint32_t from, to; // throttle steps
+    };
+    for (const Case& c : {Case{-250, 3, 2}, Case{-249, 3, 3}, Case{-500, 4, 4}, Case{401, 4, 3}, Case{400, 4, 4}}) {
+        Act& a = flying(largeClass, 5000.0, 5000.0, 5000.0, 0.0);
+        a.path[0].verticalSpeed = c.rate;
+        a.base.throttleStep = c.from;
+        lf_airborneStep(a);
+        EXPECT_EQ(a.base.throttleStep, c.to) << c.rate << " ft/min from step " << c.from;
+    }
 }
 
 TEST_F(Airborne, Crossing10000FeetSetsEachLightSetOnceEachWay)

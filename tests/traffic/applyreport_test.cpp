@@ -170,3 +170,37 @@ TEST_F(Motion, AReportWithinAHairOfTheLastPointIsTheSamePlaceAlsoAcrossTheDateLi
         EXPECT_EQ(last.hold, c.same ? 1 : 0) << c.from << " to " << c.to;
     }
 }
+
+TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessItsTrackOrTheLastReportedSegmentLeadsThere)
+{
+    // The nose points south, half a minute behind the reports; the new report lies 1 nm north
+    // of the last point. Without a track the last reported segment tells the flight's way.
+    struct Case {
+        const char* what;
+        bool tracked;
+        double track;       // degrees
+        double segmentFrom; // bearing from the point before the last to the last; <0: none
+        bool kept;
+    };
+    const Case cases[] = {
+        {"due north, its track 0", true, 0.0, -1.0, true},
+        {"its track south", true, 180.0, 0.0, false},
+        {"no track, the last segment north", false, 0.0, 0.0, true},
+        {"no track, the last segment south", false, 0.0, 180.0, false},
+        {"no track, no segment", false, 0.0, -1.0, false},
+    };
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        Act& a = addAct(largeClass, stand, 180.0, phaseAirborne);
+        a.altitude = 5000.0;
+        a.path.front() = point(stand, 250.0, 0, 5000.0);
+        if (c.segmentFrom >= 0.0)
+            a.path.push_back(point(gf_offset(stand, c.segmentFrom, 1.0), 250.0, 800, 5000.0));
+        const PathPoint last = a.path.back();
+        PathPoint p = point(gf_offset({last.latitude, last.longitude}, 0.0, 1.0), 250.0, 1600, 5000.0);
+        p.track = c.track;
+        p.trackPresent = c.tracked;
+        lf_applyReport(a, p);
+        EXPECT_EQ(a.path.back().latitude == p.latitude, c.kept) << c.what;
+    }
+}

@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
 namespace {
 constexpr std::uint32_t flight = 4840101;
@@ -39,22 +38,28 @@ std::vector<State> lf_route(double turnAt, double rate, double turnFor)
     return route;
 }
 
-std::string lf_record(const State& s, double speed, double time)
+// Without a track the record comes from multilateration, which gives no heading either.
+std::string lf_record(const State& s, double speed, double time, bool tracked)
 {
-    return fmt::format("RTTFC,{},{:.6f},{:.6f},5000,0,0,{:.2f},{:.1f},KLM1,B738,PH-BXA,AMS,LHR,{:.1f},X2,KL1,adsb_icao,"
+    return fmt::format("RTTFC,{},{:.6f},{:.6f},5000,0,0,{},{:.1f},KLM1,B738,PH-BXA,AMS,LHR,{:.1f},X2,KL1,{},"
                        "6175,280,250,0.780,0.0,0.0,{:.2f},{:.2f},0,none,A3,1012.8,35008,-1,{:.2f},autopilot,0.0,-21.9,"
                        "223,24,-30,0,1,170124",
-                       flight, s.at.first, s.at.second, s.track, speed, time, s.track, s.track, s.track);
+                       flight, s.at.first, s.at.second, tracked ? fmt::format("{:.2f}", s.track) : "", speed, time,
+                       tracked ? "adsb_icao" : "mlat", s.track, s.track, s.track);
 }
 
-enum class Fault { none, oldPosition, sentAgain, gap, noSpeed };
+// pastMargin: one position beyond the radius and its margin (a glitch), then a gap of 30 s
+// from 20 s later.
+enum class Fault { none, oldPosition, sentAgain, gap, noSpeed, pastMargin };
 
 struct FeedCase {
     const char* name;
     Fault fault;
-    double turnRate; // degrees a second from 40 s on, half round
+    double turnRate; // degrees a second from 40 s on
     int dropped;     // reports taken but not added to the path
     int faultAt = 60; // seconds
+    double turn = 180.0; // degrees
+    bool tracked = true; // the records have a track
 };
 
 // What the aircraft did while it was shown.
@@ -90,7 +95,7 @@ protected:
     // Records every 4 s for 140 s, the fault among them; the aircraft watched each tick.
     Flown fly(const FeedCase& c)
     {
-        const std::vector<State> route = lf_route(40.0, c.turnRate, c.turnRate > 0.0 ? 180.0 / c.turnRate : 0.0);
+        const std::vector<State> route = lf_route(40.0, c.turnRate, c.turnRate > 0.0 ? c.turn / c.turnRate : 0.0);
         reader->userLatitude = home.first;
         reader->userLongitude = home.second;
         Flown flown;
@@ -100,12 +105,21 @@ protected:
             const bool due = tick % 400 == 0 && second <= 140;
             const double stamp = 1000.0 + second;
             std::string record;
-            if (due && !(c.fault == Fault::gap && second >= c.faultAt && second < c.faultAt + 30)) {
+            const int gapAt = c.fault == Fault::pastMargin ? c.faultAt + 20 : c.faultAt;
+            const bool gap = (c.fault == Fault::gap || c.fault == Fault::pastMargin) && second >= gapAt &&
+                             second < gapAt + 30;
+            if (due && !gap) {
                 const bool faulty = second == c.faultAt;
                 if (faulty && c.fault == Fault::oldPosition)
-                    record = lf_record(route[std::max(0, second - 32)], 250.0, stamp);
+                    record = lf_record(route[std::max(0, second - 32)], 250.0, stamp, c.tracked);
+                else if (faulty && c.fault == Fault::pastMargin)
+                    record = lf_record({gf_destinationPoint(home, 0.0, (lateralRadiusNm.load() + shownMarginNm + 1.0) *
+                                                                           feetPerNm),
+                                        90.0},
+                                       250.0, stamp, c.tracked);
                 else
-                    record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp);
+                    record = lf_record(route[second], faulty && c.fault == Fault::noSpeed ? 0.0 : 250.0, stamp,
+                                       c.tracked);
                 feed(record);
                 if (faulty && c.fault == Fault::sentAgain)
                     feed(record);
@@ -139,7 +153,7 @@ protected:
         return flown;
     }
 
-    std::unique_ptr<TrafficReader> reader = std::make_unique<TrafficReader>();
+    TrafficReader* reader = &trafficUdpReader; // the one the traffic manager tells which flights it shows
 };
 
 TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
@@ -150,13 +164,18 @@ TEST_F(Feeds, AnAirborneAircraftKeepsGoingThroughTheFaultsOfALiveFeed)
         {"an old position with a new time before the aircraft is shown", Fault::oldPosition, 0.0, 1, 24},
         {"a record sent again unchanged", Fault::sentAgain, 0.0, 0},
         {"a gap of 30 s", Fault::gap, 0.0, 0},
+        {"a gap of 30 s after a position past the margin", Fault::pastMargin, 0.0, 0},
         {"a speed of 0 in the air", Fault::noSpeed, 0.0, 0},
         {"a half turn at 4 degrees a second", Fault::none, 4.0, 0},
+        {"a half orbit at 6 degrees a second without a track", Fault::none, 6.0, 0, 60, 180.0, false},
+        {"an old position with a new time in a half orbit without a track", Fault::oldPosition, 6.0, 1, 60, 180.0, false},
     };
     for (const FeedCase& c : cases) {
         gf_testClearTraffic();
         tickCounter = 0;
+        removals.clear();
         const Flown flown = fly(c);
+        EXPECT_TRUE(removals.empty()) << c.name << ": removed and created again";
         EXPECT_EQ(flown.dropped, c.dropped) << c.name;
         EXPECT_LT(flown.backwards, 0.1) << c.name << ": nm flown back";
         EXPECT_LT(flown.offRoute, 0.3) << c.name << ": nm off the reported route";

@@ -5,11 +5,13 @@
 
 #include "app/mainloop.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/timehelpers.h"
 #include "links/simids.h"
 #include "links/simlink.h"
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "traffic/traffic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +48,30 @@ double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origi
     return nearest;
 }
 
+// Seconds of the day of the "hh:mm:ss" that follows the text in the log; -1 when none does.
+int lf_loggedTime(const std::string& log, const std::string& text)
+{
+    const std::size_t at = log.find(text);
+    if (at == std::string::npos || at + text.size() + 8 > log.size())
+        return -1;
+    const std::string t = log.substr(at + text.size(), 8);
+    return std::atoi(t.substr(0, 2).c_str()) * 3600 + std::atoi(t.substr(3, 2).c_str()) * 60 +
+           std::atoi(t.substr(6, 2).c_str());
+}
+
+// Latitude, longitude and altitude of each record.
+std::vector<std::array<double, 3>> lf_reportedTrack(const std::vector<std::string>& records)
+{
+    std::vector<std::array<double, 3>> track;
+    for (const std::string& record : records) {
+        std::vector<std::string> fields;
+        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1)
+            fields.push_back(record.substr(start, (comma = record.find(',', start)) - start));
+        track.push_back({std::atof(fields[2].c_str()), std::atof(fields[3].c_str()), std::atof(fields[4].c_str())});
+    }
+    return track;
+}
+
 std::string lf_text(const std::vector<std::uint32_t>& phases)
 {
     std::string text;
@@ -73,11 +99,52 @@ TEST_F(Scenario, ADepartureIsPushedBackTaxisTakesOffAndEndsBeyondTheRange)
     EXPECT_TRUE(sim->aiObjects().empty()) << "removed from the simulator";
 }
 
+TEST_F(Scenario, ADepartureReportedEvery15To25SecondsRollsTakesOffAndClimbsWithoutStopping)
+{
+    fly({"--kind", "departure", "--runway", runwayArgument(200.0, 400.0, 90.0), "--hold-before", "60", "--climb",
+         "200", "--interval", "20", "--jitter", "5"},
+        [](const FlightWatch& w) { return w.gone || w.highest > 3000.0; }, 150.0);
+    EXPECT_TRUE(lf_inOrder(watch.phases, {phaseGround, phaseTakeOff, phaseAirborne})) << lf_text(watch.phases);
+    EXPECT_GT(watch.highest, 3000.0);
+    EXPECT_EQ(watch.creations, 1) << "never removed and created again";
+    EXPECT_TRUE(watch.rolled);
+    EXPECT_LT(watch.longestStand, 100) << "ticks standing still once rolling";
+    EXPECT_TRUE(logHas("KLM1234  took-off to LHR")) << log.text();
+}
+
+TEST_F(Scenario, ALightAircraftPassingLevelNearTheAirportStaysUpThroughAJumpBackALowSpeedAndAGroundFlag)
+{
+    // East 3.5 nm north of the airport, from 2 nm west of it.
+    fly({"--kind", "circle", "--type", "C172", "--registration", "N172SP", "--callsign", "N172SP", "--distance", "4",
+         "--bearing", "330", "--heading", "90", "--altitude", "1300", "--knots", "100", "--rate", "0", "--seconds",
+         "240", "--interval", "20", "--jitter", "5", "--stale", "60,30", "--slow", "80,4", "--ground", "119"},
+        [](const FlightWatch& w) { return w.gone; }, 60.0);
+    EXPECT_TRUE(watch.gone);
+    EXPECT_GT(watch.lowest, 1200.0) << "feet above the airport";
+    EXPECT_EQ(watch.creations, 1) << "never removed and created again";
+    EXPECT_FALSE(logHas("landed")) << log.text();
+}
+
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
 {
+    // Its reports carry its origin only from a minute on, when it has long been created, and
+    // times of a day of their own (from 22:13:20), which drive the traffic clock.
+    trafficClockSwitch = true;
+    ASSERT_TRUE(gf_createFlightPlanFolder());
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
-         "60", "--from", "LHR", "--to", "AMS"},
+         "60", "--from", "LHR", "--to", "AMS", "--from-after", "60"},
         [](const FlightWatch& w) { return !w.phases.empty() && w.phases.back() == phaseAtStand; }, 150.0);
+    trafficClockSwitch = false;
+    const std::string now = gf_nowString();
+    const int computer = lf_loggedTime(now, "");
+    const int landed = lf_loggedTime(log.text(), "KLM1234  landed from LHR ");
+    EXPECT_LT((computer - landed + 86400) % 86400, 120) << "the touch-down at the computer's time " << now;
+    const int arrived = lf_loggedTime(log.text(), " arrived at stand ");
+    EXPECT_TRUE(arrived >= 80000 && arrived < 81600) << "the arrival at the feed's time " << arrived;
+    const auto figures = sim->aiFigures();
+    EXPECT_EQ(figures.created, 1u) << "the origin filled in is no new identity";
+    EXPECT_EQ(figures.removed, 0u);
+    EXPECT_EQ(sim->countOf(scReqAiSetFlightPlan), 1u) << "the flight plan of the route now known";
     EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround, phaseToStand, phaseAtStand}))
         << lf_text(watch.phases);
     EXPECT_LE(watch.overdue, 1);
@@ -90,18 +157,38 @@ TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
     EXPECT_NEAR(sim->objectValue(watch.objectId, "Plane Latitude"), parkStands.front().latitude, 1e-6);
 }
 
+TEST_F(Scenario, ArrivalsWithoutAParkingFileNeverMoveAgainstTheirHeadingAndKeepToTheirTrack)
+{
+    withoutParkAirport();
+    for (const char* interval : {"2", "20"}) {
+        watch = {};
+        const std::vector<std::string> flight{"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0),
+                                              "--distance", "7", "--hold-after", "30", "--interval", interval,
+                                              "--jitter", interval == std::string("2") ? "0" : "5"};
+        const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 120.0);
+        // Off the reported track, and up again above the lowest altitude so far (porpoising).
+        double worst = 0.0, lowest = 1e9, rise = 0.0;
+        for (const auto& p : watch.positions) {
+            worst = std::max(worst, lf_offTrack(reported, user, p[0], p[1]));
+            lowest = std::min(lowest, p[2]);
+            rise = std::max(rise, p[2] - lowest);
+        }
+        EXPECT_TRUE(watch.gone) << interval << " s apart";
+        EXPECT_EQ(watch.offCourse(90.0, true), 0.0) << interval << " s apart: backwards in the air";
+        EXPECT_EQ(watch.offCourse(90.0, false), 0.0) << interval << " s apart: backwards on the ground";
+        EXPECT_LT(worst, 0.05) << interval << " s apart: nm off the reported track";
+        EXPECT_LT(rise, 50.0) << interval << " s apart: feet up again on the way down";
+        EXPECT_LT(watch.lowest, 20.0) << interval << " s apart: down on the runway";
+    }
+}
+
 TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMargin)
 {
     // Straight on beyond 8 nm, then a right turn to the south, climbing, well past the margin.
     const std::vector<std::string> flight{"--kind", "departure", "--runway", runwayArgument(200.0, 400.0, 90.0),
                                           "--hold-before", "60", "--climb", "170", "--turn", "90", "--onward", "150"};
-    std::vector<std::array<double, 3>> reported; // latitude, longitude, altitude of each record
-    for (const std::string& record : script(flight)) {
-        std::vector<std::string> fields;
-        for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1)
-            fields.push_back(record.substr(start, (comma = record.find(',', start)) - start));
-        reported.push_back({std::atof(fields[2].c_str()), std::atof(fields[3].c_str()), std::atof(fields[4].c_str())});
-    }
+    const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
     ASSERT_GT(reported.size(), 100u);
 
     // The radius that AUTO_RANGE gives once the simulator tells that the user is on the ground.
@@ -129,7 +216,7 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     // included, out to the margin and no farther.
     std::size_t beyond = 0;
     double farthest = 0.0, worst = 0.0;
-    std::array<double, 3> last{};
+    std::array<double, 5> last{};
     for (const auto& p : watch.positions) {
         const double d = gf_distanceNm(user.first, user.second, p[0], p[1]);
         if (d <= radius)
@@ -149,4 +236,24 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
         return gf_distanceNm(a[0], a[1], last[0], last[1]) < gf_distanceNm(b[0], b[1], last[0], last[1]);
     });
     EXPECT_NEAR(last[2], (*nearest)[2], 300.0) << "feet, still climbing as reported";
+}
+
+TEST_F(Scenario, ACircleReportedEvery15To25SecondsIsFlownNoseOnCourseByAnAirlinerAndAHelicopter)
+{
+    struct Case {
+        const char* type;
+        const char* registration;
+        const char* knots;
+        const char* feet;
+    };
+    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000"}, Case{"EC35", "D-HDAA", "90", "1000"}}) {
+        watch = {};
+        fly({"--kind", "circle", "--type", c.type, "--registration", c.registration, "--distance", "3", "--knots",
+             c.knots, "--altitude", c.feet, "--rate", "3", "--seconds", "300", "--interval", "20", "--jitter", "5"},
+            [](const FlightWatch& w) { return w.gone; }, 80.0);
+        EXPECT_TRUE(watch.gone) << c.type;
+        EXPECT_GT(watch.positions.size(), 20000u) << c.type;
+        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << c.type << ": heading more than 30 degrees off the course";
+        EXPECT_FALSE(watch.noNumber) << c.type;
+    }
 }

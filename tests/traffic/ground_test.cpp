@@ -115,37 +115,55 @@ TEST_F(Ground, ASpeedChangeOver100MetresGetsAMidpointHalfwayInTime)
     }
 }
 
-TEST_F(Ground, ALarge90DegreeCurveOver2000TicksTurnsFasterAndWidensTheDelays)
+TEST_F(Ground, TheTurnStepFitsTheTimeTheCurveTakesAndWideTurnsWidenTheDelays)
 {
-    Act& a = addAct(largeClass, standPosition, 0.0, phaseGround);
-    const double d = 2000.0 * 10.0 / 360000.0;
-    a.path = {point(standPosition, 10.0, 0), point(gf_offset(standPosition, 0.0, d), 10.0, 2000)};
-    a.curve.controlEast = a.curve.controlNorth = 1.0; // a curve is set
-    a.curveAngle = 90.0;
-    lf_timeGroundPoint(a);
+    // A Large aircraft (turn rate 0.0012217304763960306) at 10 kt. Up to 45 degrees the step
+    // shrinks by the least of r x 30 m / d, r x 10 / angle and r (r: ticks per step of the
+    // rate), or by r below 1.2; beyond, it grows by r up to angle / 30.
+    struct Case {
+        double angle;
+        std::int64_t ticks;
+        double factor;
+        std::int32_t delays;
+    };
     const double turnRate = 0.0012217304763960306;
-    EXPECT_EQ(std::llround(90.0 / turnRate / 100.0), 737);
-    EXPECT_NEAR(a.base.head.turnStep, turnRate * 2000.0 / 737.0, 1e-15);
-    EXPECT_NEAR(a.base.head.turnStep / turnRate, 2.7137, 1e-4);
-    EXPECT_EQ(a.earlyDelay, 2000);
-    EXPECT_EQ(a.lateDelay, 2000);
-    EXPECT_EQ(static_cast<std::int64_t>(a.path[1].tick) - gf_now(), 2000);
+    for (const Case& c : {Case{90.0, 2000, 2000.0 / 737.0, 2000}, Case{30.0, 2000, 0.421844, 1000},
+                          Case{45.0, 2000, 0.828, 1000}, Case{30.0, 250, 0.984, 1000}}) {
+        gf_testClearTraffic();
+        Act& a = addAct(largeClass, standPosition, 0.0, phaseGround);
+        const double d = static_cast<double>(c.ticks) * 10.0 / 360000.0;
+        a.path = {point(standPosition, 10.0, 0), point(gf_offset(standPosition, 0.0, d), 10.0, c.ticks)};
+        a.curve.controlEast = a.curve.controlNorth = 1.0; // a curve is set
+        a.curveAngle = c.angle;
+        lf_timeGroundPoint(a);
+        EXPECT_NEAR(a.base.head.turnStep / turnRate, c.factor, 1e-4) << c.angle << " degrees, " << c.ticks;
+        EXPECT_EQ(a.earlyDelay, c.delays);
+        EXPECT_EQ(a.lateDelay, c.delays);
+        EXPECT_EQ(static_cast<std::int64_t>(a.path[1].tick) - gf_now(), c.ticks);
+    }
 }
 
-TEST_F(Ground, ASharp50DegreeTurnOnASlowLongSegmentGetsAMidpointAFastOneACurve)
+TEST_F(Ground, ASharpTurnOnASlowLongSegmentGetsAMidpointAFastOneACurveUpTo160Degrees)
 {
-    for (const auto& [speed, curve] : {std::pair{20.0, false}, std::pair{50.0, true}}) {
+    struct Case {
+        double turn, speed;
+        bool curve;
+        double metres; // from the stand to the point ahead after the step
+    };
+    // The midpoint stays as the next point; the curve takes the corner point away; a turn
+    // back at speed is left to the ground turn.
+    for (const Case& c : {Case{50.0, 20.0, false, 30.0}, Case{50.0, 50.0, true, 0.0}, Case{170.0, 20.0, false, 30.0},
+                          Case{170.0, 50.0, false, 60.0}}) {
         gf_testClearTraffic();
         Act& a = addAct(largeClass, standPosition, 0.0, phaseGround);
         const LatLon next = gf_offset(standPosition, 0.0, 60.0 * metre);
-        const LatLon third = gf_offset(next, 50.0, 0.1);
-        a.path = {point(standPosition, speed, 0), point(next, speed, 700), point(third, speed, 3000)};
+        const LatLon third = gf_offset(next, c.turn, 0.1);
+        a.path = {point(standPosition, c.speed, 0), point(next, c.speed, 700), point(third, c.speed, 3000)};
         run(1);
-        EXPECT_EQ(gf_curveSet(a), curve) << speed << " kt";
-        // The midpoint stays as the next point; the curve takes the corner point away.
+        EXPECT_EQ(gf_curveSet(a), c.curve) << c.turn << " degrees at " << c.speed << " kt";
         const PathPoint& ahead = a.path.front();
-        EXPECT_NEAR(lf_metresApart(curve ? third : standPosition, {ahead.latitude, ahead.longitude}), curve ? 0.0 : 30.0,
-                    0.01);
+        EXPECT_NEAR(lf_metresApart(c.curve ? third : standPosition, {ahead.latitude, ahead.longitude}), c.metres, 0.01)
+            << c.turn << " degrees at " << c.speed << " kt";
     }
 }
 

@@ -35,9 +35,10 @@ protected:
     }
 };
 
-TEST_F(Learning, SightingsThreeHalfHoursApartFillTheGapSixApartDoNot)
+TEST_F(Learning, SightingsUpToFiveHalfHoursApartFillTheGapSixApartDoNot)
 {
     for (const auto& [later, marked] : {std::pair{23u, std::vector<std::size_t>{20, 21, 22, 23}},
+                                         std::pair{25u, std::vector<std::size_t>{20, 21, 22, 23, 24, 25}},
                                          std::pair{26u, std::vector<std::size_t>{20, 26}}}) {
         stand().options.clear();
         stand().realFlights.clear();

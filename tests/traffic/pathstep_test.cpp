@@ -2,6 +2,7 @@
 // until the aircraft ends, rotation and climb-out, and the landing flare.
 #include "traffic/motion_fixture.h"
 
+#include "foundation/sizeclasses.h"
 #include "links/simids.h"
 
 #include <fmt/format.h>
@@ -152,6 +153,27 @@ TEST_F(Motion, AHeavyRotatesFor250TicksClimbsOutFor400AndRaisesTheGearAfter300)
     (void)start;
 }
 
+TEST_F(Motion, ARollingAircraftWhoseReportsLevelOffLiftsOffOnlyAtItsLiftOffSpeedInTheAir)
+{
+    const double liftOff = gf_liftOffSpeed(static_cast<std::int32_t>(largeClass));
+    struct Case {
+        double speed;    // knots of the points after the front, level
+        bool airborne;   // those points
+        bool liftsOff;
+    };
+    for (const Case& c : {Case{liftOff, true, true}, Case{liftOff - 1.0, true, false}, Case{liftOff, false, false}}) {
+        gf_testClearTraffic();
+        Act& added = addAct(largeClass, amsterdam, 90.0, phaseGround);
+        const std::uint32_t id = added.base.head.flightId;
+        added.takeOff = 1;
+        const double feet = c.airborne ? 300.0 : 0.0;
+        added.path = {point(amsterdam, c.speed, 0), point(gf_offset(amsterdam, 90.0, 0.5), c.speed, 1000, feet),
+                      point(gf_offset(amsterdam, 90.0, 1.0), c.speed, 2000, feet)};
+        run(1);
+        EXPECT_EQ(act(id)->phase == phaseTakeOff, c.liftsOff) << c.speed << " kt, airborne " << c.airborne;
+    }
+}
+
 TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
 {
     gf_testPark(amsterdam, 0.0);
@@ -202,7 +224,9 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {rolling, 100, 10, 110, 0, 0, 300},     {rolling, 101, 10, 150, 600, 0, 300},
         {rolling, 140, 10, 150, 600, 0, 300},   {rolling, 141, 10, 170, 1200, 0, 300},
         {rolling, 160, 10, 170, 1200, 0, 300},  {rolling, 161, 10, 180, 2400, 0, 300},
-        {taxiing, 20, 10, 0, 0, 0, 300},        {rollingOut, 140, 10, 100, 0, 0, 300},
+        {taxiing, 20, 10, 0, 0, 0, 300},        {taxiing, 29, 10, 0, 0, 0, 300},
+        {taxiing, 30, 10, 30, 0, 0, 300},       {taxiing, 84, 10, 84, 0, 0, 300}, // on a runway
+        {rollingOut, 140, 10, 100, 0, 0, 300},
         {rollingOut, 139, 10, 80, 0, 0, 300},   {rollingOut, 100, 10, 80, 0, 0, 300},
         {rollingOut, 99, 10, 60, 0, 0, 300},    {rollingOut, 80, 10, 60, 0, 0, 300},
         {rollingOut, 79, 10, 30, 0, 0, 300},    {rollingOut, 60, 10, 30, 0, 0, 300},

@@ -81,7 +81,7 @@ TEST_F(Placement, ACandidateBecomesAQueuedStaticAircraftWithALivery)
     EXPECT_EQ(parked.head.identity.registration, "PH-BXA");
     EXPECT_EQ(parked.parkedSlot, (WeekSlot{7, 46}));
     EXPECT_FALSE(parked.head.liveryTitle.empty());
-    EXPECT_EQ(parkStands[0].occupied, 1);
+    EXPECT_EQ(parkStands[0].occupied, 0) << "the stand stays open to live aircraft";
     ASSERT_EQ(staticCreationItems.size(), 1u);
     const CreationItem& item = staticCreationItems.front();
     EXPECT_EQ(item.tailNumber, "KLM1*");
@@ -91,6 +91,13 @@ TEST_F(Placement, ACandidateBecomesAQueuedStaticAircraftWithALivery)
     EXPECT_DOUBLE_EQ(item.position.heading, parkStands[0].heading * radToDeg);
     EXPECT_EQ(item.position.onGround, 1u);
     EXPECT_EQ(item.position.altitude, 0.0);
+
+    // A live aircraft takes the stand; the static one making way leaves it taken.
+    parkStands[0].occupied = 1;
+    staticActs[0].objectId = 501;
+    lf_removeAircraft(staticActs[0]);
+    EXPECT_EQ(staticActs[0].status, statusRemoving);
+    EXPECT_EQ(parkStands[0].occupied, 1);
 }
 
 TEST_F(Placement, WithoutLiveryTheIdIsUsedButNothingIsLeft)

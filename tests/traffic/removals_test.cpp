@@ -136,14 +136,21 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
     parkMaximum = 0;
     lf_enforceMaxPark(1);
     EXPECT_TRUE(removals().empty());
+    // Three live (one about to park) and two static aircraft: a maximum reached is not exceeded.
+    parkMaximum = 5;
+    lf_enforceMaxPark(1);
+    EXPECT_TRUE(removals().empty());
+    parkMaximum = 3;
+    lf_enforceMaxPark(1);
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{504}) << "only a static aircraft";
 
     parkMaximum = 1;
     INITIAL_LOAD_ONLY.value = true;
     lf_enforceMaxPark(1);
-    EXPECT_EQ(removals(), std::vector<std::uint32_t>{504});
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{504, 503}));
     INITIAL_LOAD_ONLY.value = false;
     lf_enforceMaxPark(1);
-    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{504, objectOf(2), 503}));
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{504, 503, objectOf(2)}));
     EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
 }
 
@@ -205,7 +212,10 @@ TEST_F(Removals, AStaticAircraftGoesWhenItsRealAircraftParksLive)
     addStand("A2", 100.0);
     addStatic(1, "KLM1*", "B738", 501);
     addStatic(2, "KLM9*", "B738", 502).head.identity.registration = "PH-BXA";
-    Act& live = addLive(1, "KLM1");
+    Act& live = addLive(1, "DLH7");
+    lf_removeParkedByName(live);
+    EXPECT_TRUE(removals().empty()) << "no registration is no match for a static aircraft without one";
+    live.base.head.identity.callsign = "KLM1";
     lf_removeParkedByName(live);
     live.base.head.identity.callsign = "KLM5";
     live.base.head.identity.registration = "PH-BXA";

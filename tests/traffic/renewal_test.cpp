@@ -29,6 +29,7 @@ TEST_F(Renewal, EachStaticAircraftStaysOrGoesByWhatItsStandOffersNow)
         bool seen;
         bool removed;
         bool replaced; // a new static aircraft is to be placed at the stand
+        bool otherDue = false; // another aircraft's option holds at the stand now
     };
     // At Monday 03 the stand's option for KLM1 holds at 01 (two half hours back).
     const Case cases[] = {
@@ -36,6 +37,8 @@ TEST_F(Renewal, EachStaticAircraftStaysOrGoesByWhatItsStandOffersNow)
         {"another aircraft parked since Monday 02", "DLH5*", {1, 2}, false, false, false},
         {"another aircraft parked since Sunday 46", "DLH5*", {7, 46}, false, true, true},
         {"its real aircraft was seen live", "KLM1*", {1, 2}, true, true, false},
+        {"its real aircraft was seen live, another is due", "KLM1*", {1, 3}, true, true, true, true},
+        {"another is due, it was parked this half hour", "KLM1*", {1, 3}, false, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -43,6 +46,8 @@ TEST_F(Renewal, EachStaticAircraftStaysOrGoesByWhatItsStandOffersNow)
         staticActs.clear();
         removalQueue.clear();
         addStand("A1", 0.0, {{.halfHours = {1}, .callsign = "KLM1"}});
+        if (c.otherDue)
+            parkStands[0].options.push_back(gf_testOption({.halfHours = {3}, .callsign = "KLM7"}, 2));
         setSlot(1, 3);
         StaticAct& parked = addStatic(1, c.callsign, "B738", 501);
         parked.head.identity.optionCallsign = "KLM1";
@@ -74,6 +79,22 @@ TEST_F(Renewal, WithoutACandidateTheStandMayStillHoldTheAircraftWithinTheFitWind
     // The renewal's own search (MAX_FIT 0) leaves a window of 0.
     lf_parkingAdjustments();
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{501});
+
+    // Kept so, it stands beside the two candidates wanted: the one over goes, the one
+    // found farthest back.
+    parkStands.clear();
+    staticActs.clear();
+    removalQueue.clear();
+    setSlot(1, 20);
+    MAX_FIT.value = 47;
+    parking_percentage.value = 67; // two of three
+    addStand("S0", 0.0, {{.halfHours = {20}, .callsign = "KLM10"}});
+    addStand("S1", 100.0, {{.halfHours = {19}, .callsign = "KLM11"}});
+    addStand("S2", 200.0, {{.halfHours = {19}, .callsign = "KLM12"}});
+    addStatic(3, "KLM12*", "B738", 503).head.identity.optionCallsign = "KLM12";
+    lf_parkingAdjustments();
+    EXPECT_TRUE(removals().empty());
+    EXPECT_EQ(candidateCallsigns(), std::vector<std::string>{"KLM10@S0"});
 }
 
 TEST_F(Renewal, AStaticAircraftWhoseOptionEndsIsReplacedUnderItsDepartingCallsign)

@@ -3,6 +3,7 @@
 #include "traffic_fixture.h"
 
 #include "foundation/settingscatalogue.h"
+#include "links/simids.h"
 
 namespace {
 // A created ground aircraft (or airborne at 35000 ft) whose last report came at 1000 s.
@@ -12,11 +13,24 @@ Act& lf_known(double speed, bool airborne, std::int32_t predictions = 0)
     PathPoint& last = act.path.back();
     last.speed = speed;
     last.track = 90.0;
+    last.trackPresent = 1;
     last.airborne = airborne;
     last.altitude = airborne ? 35000.0 : 0.0;
     act.onGround = !airborne;
     act.reportTime = 1000.0;
     act.predictionCount = predictions;
+    return act;
+}
+
+// A created aircraft taxiing, alone in the table, whose last report came at 1000 s.
+Act& lf_taxiing()
+{
+    liveActs.clear();
+    removalQueue.clear();
+    Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1");
+    act.phase = phaseGround;
+    act.onGround = 1;
+    act.reportTime = 1000.0;
     return act;
 }
 } // namespace
@@ -34,6 +48,7 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         {6, 60, 5.0, false, 0, true},     {480, 480, 1.8, true, 0, true},   {480, 480, 1.9, true, 0, false},
         {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},   {0, 0, 14.0, false, 0, true},
         {0, 0, 16.0, false, 0, false},    {10, 10, 3.8, false, 1, false},
+        {0, 100, 20.0, false, 3, false}, // the last point a prediction standing still
     };
     for (const Case& c : cases) {
         liveActs.clear();
@@ -41,10 +56,16 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
                               c.airborne ? 35000.0 : 0.0);
         r.track = 90.0;
+        r.hasTrack = 1;
         EXPECT_TRUE(lf_updateAct(r, act));
         EXPECT_EQ(act.reportTime != 1000.0, !c.ignored)
             << c.lastSpeed << " kt to " << c.speed << " kt after " << c.seconds << " s";
     }
+    // Without a track an airborne report may turn: it is applied however soon.
+    liveActs.clear();
+    Act& turning = lf_known(480, true, 0);
+    EXPECT_TRUE(lf_updateAct(report(0x400001, "KLM1", 52.31, 4.76, 480, 1001.8, 500, true, 35000.0), turning));
+    EXPECT_EQ(turning.reportTime, 1001.8);
     EXPECT_FALSE(lf_updateAct(report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500), liveActs.front()));
 }
 
@@ -109,36 +130,75 @@ TEST_F(TrafficTest, AChangedIdentityRemovesTheObjectAndCreatesTheAircraftAgain)
     EXPECT_EQ(act.base.throttleStep, 5u);
 }
 
-TEST_F(TrafficTest, TheIdentityWaitsOnlyWhileTheApproachOrTheFlareRuns)
+TEST_F(TrafficTest, TheIdentityWaitsWhileTheAircraftLandsAndRollsOut)
 {
     struct Case {
         const char* what;
         std::uint8_t landing;
         std::uint32_t flareStage;
         std::uint8_t landed;
+        std::uint8_t landingRoll;
         bool changed;
     };
     const Case cases[] = {
-        {"on the approach", 1, 0, 0, false},
-        {"in the flare", 1, 2, 0, false},
-        {"touched down, the nose still coming down", 0, 4, 1, false},
-        {"taxiing in after the landing", 0, 0, 1, true},
-        {"taxiing", 0, 0, 0, true},
+        {"on the approach", 1, 0, 0, 0, false},
+        {"in the flare", 1, 2, 0, 0, false},
+        {"touched down, the nose still coming down", 0, 4, 1, 1, false},
+        {"rolling out, the nose down", 0, 0, 1, 1, false},
+        {"taxiing in after the landing", 0, 0, 1, 0, true},
+        {"taxiing", 0, 0, 0, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        liveActs.clear();
-        removalQueue.clear();
-        Act& act = gf_testAddAct(0x400001, statusCreated, 61, "KLM1");
-        act.phase = phaseGround;
-        act.onGround = 1;
-        act.reportTime = 1000.0;
+        Act& act = lf_taxiing();
         act.landing = c.landing;
         act.flareStage = c.flareStage;
         act.landed = c.landed;
+        act.landingRoll = c.landingRoll;
         lf_processReport(report(0x400001, "KLM2", 52.31, 4.76, 10, 1010.0, 600));
         EXPECT_EQ(act.base.status == statusRecreate, c.changed);
         EXPECT_EQ(act.callsign(), c.changed ? "KLM2" : "KLM1");
+    }
+}
+
+TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheReport)
+{
+    gf_setParkAirport({.code = "EHAM", .iata = "AMS", .latitude = 52.3, .longitude = 4.76, .elevation = 0.0});
+    struct Case {
+        const char* what;
+        const char *from, *to;             // the aircraft's route
+        const char *reportFrom, *reportTo; // the report's
+        const char* route;                 // afterwards
+        bool recreated, flightPlan;
+        std::uint8_t landing = 0;
+    };
+    const Case cases[] = {
+        {"the origin given for the first time", "", "LHR", "AMS", "LHR", "AMS-LHR", false, true},
+        {"the origin given on the approach", "", "LHR", "AMS", "LHR", "AMS-LHR", false, true, 1},
+        {"the whole route given for the first time", "", "", "AMS", "LHR", "AMS-LHR", false, true},
+        {"half a route given", "", "", "AMS", "", "AMS-", false, false},
+        {"a report without route", "AMS", "LHR", "", "", "AMS-LHR", false, false},
+        {"a new origin without destination", "LHR", "AMS", "AMS", "", "LHR-AMS", false, false},
+        {"a new route", "LHR", "AMS", "AMS", "JFK", "AMS-JFK", true, false},
+        {"a new route on the approach: after the landing", "LHR", "AMS", "AMS", "JFK", "LHR-AMS", false, false, 1},
+        {"the same route back home", "AMS", "LHR", "LHR", "AMS", "AMS-LHR", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        requests.clear();
+        Act& act = lf_taxiing();
+        act.landing = c.landing;
+        act.base.head.identity.departure = c.from;
+        act.base.head.identity.destination = c.to;
+        LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, 10, 1010.0, 600);
+        r.ident.departure = c.reportFrom;
+        r.ident.destination = c.reportTo;
+        lf_processReport(r);
+        const FlightIdent& ident = act.base.head.identity;
+        EXPECT_EQ(ident.departure + "-" + ident.destination, c.route);
+        EXPECT_EQ(act.base.status == statusRecreate, c.recreated);
+        EXPECT_EQ(act.reportTime == 1010.0, !c.recreated) << "the report moves the aircraft it keeps";
+        EXPECT_EQ(requestsOf(reqFlightPlan), c.flightPlan ? 1u : 0u);
     }
 }
 
@@ -176,11 +236,12 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
     lf_applyReport(flying, same);
     EXPECT_EQ(flying.path.size(), 1u);
 
-    // Two ground reports at 43 kt or more start the take-off roll.
-    for (const double speed : {42.0, 45.0}) {
-        Act& rolling = lf_known(speed, false);
+    // A ground report at 43 kt or more that is not slower than the last starts the take-off roll.
+    for (const auto& [last, speed, rolls] : {std::tuple{42.0, 42.0, false}, std::tuple{45.0, 45.0, true},
+                                             std::tuple{0.0, 84.0, true}, std::tuple{90.0, 60.0, false}}) {
+        Act& rolling = lf_known(last, false);
         lf_applyReport(rolling, {.latitude = 52.32, .speed = speed, .tick = 900});
-        EXPECT_EQ(rolling.takeOff != 0, speed >= 43.0) << speed;
+        EXPECT_EQ(rolling.takeOff != 0, rolls) << last << " kt, then " << speed << " kt";
         liveActs.pop_back();
     }
 

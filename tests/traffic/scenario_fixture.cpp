@@ -85,6 +85,14 @@ void Scenario::TearDown()
     LOG.value = false;
 }
 
+void Scenario::withoutParkAirport()
+{
+    gf_setParkAirport({});
+    gf_clearParkElevation();
+    parkStands.clear();
+    gf_publishStands();
+}
+
 std::string Scenario::standArgument()
 {
     return fmt::format("{},{},{}", standPosition.first, standPosition.second, standHeading);
@@ -117,12 +125,21 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
     if (a->base.status != statusCreated)
         return;
     watch.seen = true;
+    if (a->base.objectId != watch.objectId)
+        ++watch.creations;
     watch.objectId = a->base.objectId;
+    if (a->onGround && watch.rolled && !watch.positions.empty()) {
+        const auto& last = watch.positions.back();
+        watch.stood = last[0] == a->latitude && last[1] == a->longitude ? watch.stood + 1 : 0;
+        watch.longestStand = std::max(watch.longestStand, watch.stood);
+    }
+    watch.rolled = watch.rolled || (a->onGround && a->keptSpeed >= 40.0);
     if (watch.phases.empty() || watch.phases.back() != a->phase)
         watch.phases.push_back(a->phase);
     watch.noNumber = watch.noNumber || lf_notNumber(*a);
     watch.highest = std::max(watch.highest, a->altitude - elevation);
-    watch.positions.push_back({a->latitude, a->longitude, a->altitude});
+    watch.lowest = std::min(watch.lowest, a->altitude - elevation);
+    watch.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading, a->onGround ? 1.0 : 0.0});
     const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
     if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {
         const double turned = std::abs(gf_angleDiff(heading, a->heading));
@@ -130,6 +147,27 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
     }
 }
 } // namespace
+
+double FlightWatch::offCourse(double degrees, bool air) const
+{
+    std::size_t moving = 0, off = 0;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const auto& p = positions[i];
+        if ((p[4] == 0.0) != air)
+            continue;
+        // The course: toward the first position 3 m on, within a second (6 kt).
+        for (std::size_t j = i + 1; j < positions.size() && j <= i + 100; ++j) {
+            const auto& q = positions[j];
+            if (gf_distanceNm(p[0], p[1], q[0], q[1]) * metresPerNm < 3.0)
+                continue;
+            const double course = gf_initialBearing({p[0], p[1]}, {q[0], q[1]});
+            ++moving;
+            off += std::abs(gf_angleDiff(p[3], course)) > degrees * degToRad ? 1 : 0;
+            break;
+        }
+    }
+    return moving == 0 ? 0.0 : static_cast<double>(off) / static_cast<double>(moving);
+}
 
 std::vector<std::string> Scenario::flightArguments(const std::vector<std::string>& flight)
 {

@@ -25,7 +25,16 @@ struct FlightWatch {
     double turnedTooFast = 0.0;  // radians beyond the turn step in one tick on the ground, at most
     bool noNumber = false;       // a position or attitude was not a number
     double highest = 0.0;        // feet above the airport
-    std::vector<std::array<double, 3>> positions; // latitude, longitude, altitude: each tick while created
+    double lowest = 1e9;         // feet above the airport
+    int creations = 0;           // objects made for it
+    bool rolled = false;         // it moved at 40 kt or more on the ground
+    std::int64_t stood = 0, longestStand = 0; // ticks it stood still on the ground since
+    // Latitude, longitude, altitude, heading (radians), on the ground (0 or 1): each tick while created.
+    std::vector<std::array<double, 5>> positions;
+
+    // Of the positions moving at 6 kt or more (in the air or on the ground), the share whose
+    // heading is more than the degrees off their course, the way they move.
+    double offCourse(double degrees, bool air) const;
 };
 
 class Scenario : public ::testing::Test {
@@ -46,6 +55,9 @@ protected:
     // The records that the stand-in sends for the flight.
     static std::vector<std::string> script(const std::vector<std::string>& flight);
     bool logHas(const std::string& part) { return log.text().find(part) != std::string::npos; }
+
+    // No park airport: an airport without a parking file.
+    static void withoutParkAirport();
 
     // The park airport's one stand and runway threshold: latitude, longitude, heading.
     static std::string standArgument();

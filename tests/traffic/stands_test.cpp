@@ -103,6 +103,18 @@ TEST_F(Stands, TheChoiceTriesGatesFirstAtKAirportsAndLightAircraftOnlyOnTheRamp)
         gf_seedRandomEngine(seed);
         ASSERT_EQ(lf_chooseStand({3, 20}, large, true)->id, "G1") << "seed " << seed;
     }
+    // Elsewhere the one draw of the choice puts the ramp first below 10 of 100.
+    gf_setParkAirport({.code = "EHAM", .latitude = apron.first, .longitude = apron.second});
+    for (const auto& [draw, side] : {std::pair{9u, "R1"}, std::pair{10u, "G1"}, std::pair{99u, "G1"}}) {
+        std::uint32_t seed = 0;
+        for (; seed < 100000; ++seed) {
+            gf_seedRandomEngine(seed);
+            if (gf_randomEngine()() % 100 == draw)
+                break;
+        }
+        gf_seedRandomEngine(seed);
+        ASSERT_EQ(lf_chooseStand({3, 20}, large, true)->id, side) << "a draw of " << draw;
+    }
     Act& light = addAct(lightClass, apron, 0.0, phaseGround, "PHABC");
     EXPECT_EQ(lf_chooseStand({3, 20}, light, true)->id, "R1");
     parkStands[1].ramp = 0;
@@ -114,12 +126,13 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
     struct Stand {
         const char* name;
         double radiusMetres;
-        bool named = false, booked = false;
+        bool named = false, booked = false, cargo = false;
     };
     struct Case {
         const char* what;
         std::vector<Stand> stands;
         const char* chosen;
+        bool cargoFlight = false;
     };
     // A Large aircraft of half span 17.9 m: its size steps are 21 m.
     const Case cases[] = {
@@ -130,6 +143,10 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
         {"too small to fit", {{"S15", 15}, {"S30", 30}}, "S30"},
         {"booked at the half hour", {{"B18", 18, false, true}, {"S40", 40}}, "S40"},
         {"the same fit naming the flight", {{"S18", 18}, {"N18", 18, true}}, "N18"},
+        {"a cargo flight: a cargo stand", {{"S18", 18}, {"C40", 40, false, false, true}}, "C40", true},
+        {"a cargo flight: a small cargo stand", {{"S18", 18}, {"C15", 15, false, false, true}}, "C15", true},
+        {"a cargo flight: the best fit of the others", {{"S18", 18}, {"S60", 60}}, "S18", true},
+        {"a cargo flight: a small stand", {{"B18", 18, false, true}, {"S15", 15}}, "S15", true},
         {"equal fits: the later one", {{"A30", 30}, {"B30", 30}}, "B30"}, // the last row: drawn with RANDOM on
     };
     for (const Case& c : cases) {
@@ -141,9 +158,13 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
                 added.options.push_back(lf_option("KLM", "KLM1", 4, {20}));
             if (s.booked)
                 added.options.push_back(lf_option("DLH", "DLH9", 3, {20}));
+            added.cargo = s.cargo;
         }
-        const Act& a = aircraft(17.9);
-        ASSERT_EQ(lf_chooseStand({3, 20}, a, false)->id, c.chosen) << c.what;
+        Act& a = aircraft(17.9);
+        a.base.head.cargo = c.cargoFlight;
+        const StandRecord* chosen = lf_chooseStand({3, 20}, a, false);
+        ASSERT_NE(chosen, nullptr) << c.what;
+        ASSERT_EQ(chosen->id, c.chosen) << c.what;
         RANDOM.value = &c != std::end(cases) - 1;
         for (std::uint32_t seed = 1; seed <= 8; ++seed) {
             gf_seedRandomEngine(seed);
@@ -155,7 +176,7 @@ TEST_F(Stands, TheChoiceTakesTheBestFitOfTheFreeStandsUnlessAnEarlierOneNamesThe
 
 TEST_F(Stands, AFullyBookedSmallAirportIsTriedAgainHalfAnHourLater)
 {
-    for (const auto& [stands, found] : {std::pair{8, true}, std::pair{11, false}}) {
+    for (const auto& [stands, found] : {std::pair{8, true}, std::pair{10, true}, std::pair{11, false}}) {
         gf_testClearTraffic();
         for (int i = 0; i < stands; ++i)
             gf_testAddStand("S" + std::to_string(i), gf_offset(apron, 90.0, 0.05 * i), 0.0, 20.0)

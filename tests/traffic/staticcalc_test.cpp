@@ -77,9 +77,11 @@ TEST_F(StaticCalc, AnAircraftInUseIsRejectedForGoodAndTheStandOffersItsOthers)
     collected.push_back({.registration = "PH-BXA"});
     standCandidates.push_back({}); // a pending candidate with empty texts rejects nothing
     EXPECT_TRUE(search(0).empty());
-    EXPECT_EQ(parkStands[0].options[0].seq, 0);
+    EXPECT_TRUE(parkStands[0].options[0].rejected);
     EXPECT_TRUE(search(1).empty());
-    EXPECT_EQ(parkStands[0].options[1].seq, 0);
+    EXPECT_TRUE(parkStands[0].options[1].rejected);
+    EXPECT_EQ(std::make_pair(parkStands[0].options[0].seq, parkStands[0].options[1].seq), std::make_pair(1, 2))
+        << "the saved numbers stay";
     const std::vector<FitRecord> found = search(2);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].callsign, "KLM3");

@@ -2,6 +2,7 @@
 // .bgl scenery files and the simulator's scenery lists, seeded by the .bgl writer and the
 // parking file writer.
 #include "fuzz/fuzz.h"
+#include "fuzz/pageend.h"
 
 #include "airports/apffiles.h"
 #include "airports/bglreader.h"
@@ -66,15 +67,19 @@ void lf_checkStands(const std::vector<StandRecord>& stands, std::size_t inputSiz
     }
 }
 
-// .bgl files: the quick test, the words and every airport with its stands.
+// .bgl files: the quick test on the file, then the words and every airport with its stands,
+// read from the input placed at a page's end.
 Outcome lf_runBgl(const std::string& input)
 {
     const std::string path = "fuzz.bgl";
     gf_writeFile(path, input);
     const bool quick = lf_bglHasAirports(fs::path(path));
-    const BglFileView view{fs::path(path)}; // unmapped before the next input is written
-    const BglWords words = view.words();
-    gf_check(words.size() * 4 <= input.size() + 3, "more words than bytes");
+    {
+        const BglFileView view{fs::path(path)}; // unmapped before the next input is written
+        gf_check(view.words().size() * 4 <= input.size() + 3, "more words than bytes");
+    }
+    const PageEndCopy placed(input);
+    const BglWords words = placed.words();
     std::size_t count = 0;
     gf_readBglAirports(words, path, [&](BglAirport& airport) {
         ++count;

@@ -4,8 +4,10 @@ few waypoints per flight as RTTFC records at RealTraffic's pace, in time order.
 
 Each wave of PERIOD seconds has two departures that push back from stands, taxi out and
 take off, a departure climbing out that turns beyond the live radius and flies on past its
-margin, two arrivals that land and taxi onto stands, three overflights and, through all
-waves, aircraft that stay parked at their stands. The next wave departs from the stands at
+margin, two arrivals that land and taxi onto stands, three overflights, a flight circling
+north of the airport at 3 degrees a second that is reported only every 15 to 25 s, as many
+flights of the real feed are, and, through all waves, aircraft that stay parked at their
+stands. The next wave departs from the stands at
 which the last one's arrivals parked, and arrives at those its departures left. Some flights
 carry the faults of a live feed: a record sent again unchanged, an old position sent again
 with a new time, a gap of 30 s.
@@ -47,6 +49,10 @@ LEAVING_FAULTS = {"again": [20.0], "stale": [(40.0, 20.0)]}
 ARRIVAL_FAULTS = {"again": [30.0]}
 OVERFLIGHT_FAULTS = {"gap": [(90.0, 30.0)]}
 PARKED = (("KLM60", "B744", "PH-CKA", "A5"), ("RYR33", "B738", "EI-DCL", "A3"), ("TRA51", "B738", "PH-HSA", "A3"))
+# Circling at 3 degrees a second and 180 kt, 2500 ft above the airport, from 3 nm north of it,
+# for 240 s; reported every 20 +- 5 s.
+CIRCLING = ("KLM77", "B738", "PH-BXB", "A3")
+CIRCLING_REPORTS = (20.0, 5.0)
 
 
 def read_stands(path, airport):
@@ -94,8 +100,8 @@ def flights(stands, elevation, seconds):
     centre = (first[0], first[1])
     lines = []
 
-    def add(route_frame, route, who, offset, interval=2.0, ground=elevation, faults=None):
-        for line in sf.records(route_frame, route, ground, who, START + offset, interval, faults):
+    def add(route_frame, route, who, offset, interval=2.0, ground=elevation, faults=None, jitter=0.0, seed=1):
+        for line in sf.records(route_frame, route, ground, who, START + offset, interval, faults, jitter, seed):
             if float(line.split(",")[14]) <= START + seconds:
                 lines.append(line)
 
@@ -124,6 +130,11 @@ def flights(stands, elevation, seconds):
             r.wait(max(0.0, PERIOD - 10.0 - r.last[0] - 20.0 * k))
             add(f, r, ident(stem, f"{wave}{k}", kind, reg, category, hexid, "EGLL", "EHAM"), at + 20.0 * k,
                 faults=ARRIVAL_FAULTS if k == 1 else None)
+        hexid += 1
+        stem, kind, reg, category = CIRCLING
+        f, r = sf.circling(first, elevation, 3.0, 0.0, 90.0, 2500.0, 180.0, 3.0, 240.0)
+        add(f, r, ident(stem, f"{wave}", kind, reg, category, hexid, "EHAM", "EHAM"), at + 30.0,
+            interval=CIRCLING_REPORTS[0], jitter=CIRCLING_REPORTS[1], seed=wave + 1)
         for k, (stem, kind, reg, category) in enumerate(OVERFLIGHTS):
             hexid += 1
             f, r = overflight(centre, 70.0 + 120.0 * k + 20.0 * wave, 2.0 + 1.5 * k, 3000.0 + 2500.0 * k,

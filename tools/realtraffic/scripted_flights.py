@@ -1,14 +1,17 @@
 """Scripted flights for the RealTraffic stand-in: a departure from a stand, a departure seen
-from its climb-out, and an arrival onto a stand, each laid out from a few waypoints and
-written as RTTFC records at RealTraffic's pace (one record of the aircraft every couple of
-seconds), with the faults of a live feed on request: a record sent again unchanged, a gap,
-and an old position sent again with a new time.
+from its climb-out, an arrival onto a stand, and a flight that circles (or flies straight on)
+near the airport, each laid out from a few waypoints and written as RTTFC records at
+RealTraffic's pace (one record of the aircraft every couple of seconds, or, as for many
+flights of the real feed, every 15 to 25 s), with the faults of a live feed on request: a
+record sent again unchanged, a gap, an old position sent again with a new time, a record
+with a low speed in the air, and a record whose ground flag flips.
 
 A waypoint is (seconds, position, altitude ft, ground speed kt, heading deg); between two
 waypoints the aircraft moves evenly. Positions are computed in a flat frame of metres
 east and north of the stand, which is exact enough for the few miles of a scenario.
 """
 import math
+import random
 
 METRES_PER_DEGREE = 111132.95
 KNOT = 1852.0 / 3600.0  # metres per second
@@ -126,6 +129,21 @@ def turn_and_go(route, heading, turn, onward, speed=180.0, climb=2000.0, rate=3.
                  heading=heading % 360.0)
 
 
+def circling(stand, elevation, distance_nm, bearing, heading, altitude, speed, rate, seconds):
+    """From distance_nm out at the bearing from the stand, level at the height above the
+    airport and the speed, turning at rate degrees a second (+ right; 0: straight on) for
+    the seconds."""
+    frame = Frame(stand[0], stand[1])
+    start = ahead((0.0, 0.0), bearing, distance_nm * 1852.0)
+    route = Route(start, elevation + altitude, heading)
+    route.points[0] = (0.0, start, elevation + altitude, speed, heading)
+    if rate == 0.0:
+        turn_and_go(route, heading, 0.0, seconds, speed=speed, climb=0.0)
+    else:
+        turn_and_go(route, heading, rate * seconds, 0.0, speed=speed, climb=0.0, rate=abs(rate), step=1.0)
+    return frame, route
+
+
 def climb_out(runway, elevation, distance_nm, climb_seconds, turn=0.0, onward=0.0):
     """A departure seen from its climb-out: distance_nm past the runway threshold at 1500 ft
     above it, climbing straight on, then turning and on."""
@@ -163,33 +181,49 @@ def arrival(stand, runway, elevation, distance_nm, hold_after):
     return frame, route
 
 
-def records(frame, route, elevation, ident, start, interval, faults=None):
-    """The route as RTTFC records, one every interval seconds. Faults of a live feed, in
-    seconds after the first record (each at the first record at or after its time):
+def records(frame, route, elevation, ident, start, interval, faults=None, jitter=0.0, seed=1):
+    """The route as RTTFC records, one every interval seconds, or, with a jitter, every
+    interval - jitter to interval + jitter seconds (drawn from the seed). Faults of a live
+    feed, in seconds after the first record (each at the first record at or after its time):
     "again": [s] the record sent again unchanged; "gap": [(s, length)] no records for length
-    seconds; "stale": [(s, age)] the record of age seconds before, sent again with the time of s."""
+    seconds; "stale": [(s, age)] the record of age seconds before, sent again with the time of s;
+    "slow": [(s, kt)] the record gives that ground speed; "ground": [s] the record says the
+    aircraft is on the ground (altitude 0, ground flag set) wherever it is."""
     faults = faults or {}
     again = sorted(faults.get("again", []))
     stale = sorted(faults.get("stale", []))
+    slow = sorted(faults.get("slow", []))
+    grounded = sorted(faults.get("ground", []))
     gaps = faults.get("gap", [])
+    draw = random.Random(seed)
     lines = []
     t = 0.0
     end = route.last[0]
+
+    def step():
+        return interval + (draw.uniform(-jitter, jitter) if jitter > 0 else 0.0)
+
     while t <= end + 1e-9:
         if any(s <= t < s + length for s, length in gaps):
-            t += interval
+            t += step()
             continue
         at = t
         if stale and t >= stale[0][0]:
             at = max(0.0, t - stale.pop(0)[1])
         p, alt, speed, heading, track, climb = route.state(at)
+        if slow and t >= slow[0][0]:
+            speed = slow.pop(0)[1]
         lat, lon = frame.position(*p)
         on_ground = alt <= elevation + 1.0
+        if grounded and t >= grounded[0]:
+            grounded.pop(0)
+            on_ground = True
         altitude = 0 if on_ground else round(alt)
         line = ",".join(str(x) for x in [
             "RTTFC", ident["hex"], f"{lat:.6f}", f"{lon:.6f}", altitude, 0 if on_ground else round(climb),
             1 if on_ground else 0, f"{track:.2f}", f"{speed:.2f}", ident["callsign"], ident["type"],
-            ident["registration"], ident["from"], ident["to"], f"{start + t:.1f}", "X2",
+            ident["registration"], ident["from"] if t >= ident.get("from_after", 0.0) else "null", ident["to"],
+            f"{start + t:.1f}", "X2",
             ident["callsign"][:2] + ident["callsign"][3:], "adsb_icao", altitude + 1175, -1,
             round(speed) if speed > 0 else -1, "0.780", "0.0", "0.0", f"{heading:.2f}", f"{heading:.2f}", 0, "none",
             ident["category"], "1012.8", 35008, -1, f"{heading:.2f}", "autopilot|vnav|lnav|tcas", "0.0", "-21.9",
@@ -198,7 +232,7 @@ def records(frame, route, elevation, ident, start, interval, faults=None):
         if again and t >= again[0]:
             again.pop(0)
             lines.append(line)
-        t += interval
+        t += step()
     return lines
 
 
@@ -210,23 +244,26 @@ def pair(text):
 
 def scripted(args):
     stand = tuple(float(x) for x in args.stand.split(","))
-    runway = tuple(float(x) for x in args.runway.split(","))
+    runway = tuple(float(x) for x in args.runway.split(",")) if args.runway else stand
     if args.kind == "departure":
         frame, route = departure(stand, runway, args.elevation, args.hold_before, args.climb, args.turn, args.onward)
     elif args.kind == "climbout":
         frame, route = climb_out(runway, args.elevation, args.distance, args.climb, args.turn, args.onward)
+    elif args.kind == "circle":
+        frame, route = circling(stand, args.elevation, args.distance, args.bearing, args.heading, args.altitude,
+                                args.knots, args.rate, args.seconds)
     else:
         frame, route = arrival(stand, runway, args.elevation, args.distance, args.hold_after)
     ident = {"hex": args.hex, "callsign": args.callsign, "type": args.type, "registration": args.registration,
-             "from": getattr(args, "from"), "to": args.to, "category": args.category}
-    faults = {"again": args.again, "gap": args.gap, "stale": args.stale}
-    return records(frame, route, args.elevation, ident, args.start, args.interval, faults)
+             "from": getattr(args, "from"), "from_after": args.from_after, "to": args.to, "category": args.category}
+    faults = {"again": args.again, "gap": args.gap, "stale": args.stale, "slow": args.slow, "ground": args.ground}
+    return records(frame, route, args.elevation, ident, args.start, args.interval, faults, args.jitter, args.seed)
 
 
 def add_arguments(p):
-    p.add_argument("--kind", choices=["departure", "climbout", "arrival"], required=True)
+    p.add_argument("--kind", choices=["departure", "climbout", "arrival", "circle"], required=True)
     p.add_argument("--stand", default="0,0,0", help="latitude,longitude,heading of the stand")
-    p.add_argument("--runway", required=True, help="latitude,longitude,heading of the runway threshold")
+    p.add_argument("--runway", help="latitude,longitude,heading of the runway threshold (not for circle)")
     p.add_argument("--elevation", type=float, default=0.0, help="airport elevation, feet")
     p.add_argument("--hex", type=int, default=4660001)
     p.add_argument("--callsign", default="KLM1234")
@@ -234,19 +271,34 @@ def add_arguments(p):
     p.add_argument("--category", default="A3")
     p.add_argument("--registration", default="PH-EXA")
     p.add_argument("--from", default="AMS")
+    p.add_argument("--from-after", type=float, default=0.0, metavar="S",
+                   help="the departure airport only in the records from S seconds on (before: null)")
     p.add_argument("--to", default="LHR")
     p.add_argument("--start", type=float, default=1700000000.0, help="first time stamp")
     p.add_argument("--interval", type=float, default=2.0, help="seconds between records")
+    p.add_argument("--jitter", type=float, default=0.0, help="each interval up to this many seconds shorter or longer")
+    p.add_argument("--seed", type=int, default=1, help="of the jitter")
     p.add_argument("--hold-before", type=float, default=90.0, help="seconds parked before the push back")
     p.add_argument("--hold-after", type=float, default=120.0, help="seconds parked after the arrival")
     p.add_argument("--climb", type=float, default=240.0, help="seconds of straight climb after lift-off")
     p.add_argument("--turn", type=float, default=0.0, help="then a turn of this many degrees (+ right), 3 a second")
     p.add_argument("--onward", type=float, default=0.0, help="then this many seconds straight on, climbing")
     p.add_argument("--distance", type=float, default=9.0,
-                   help="nautical miles out at the start of the approach, or past the threshold at the climb-out")
+                   help="nautical miles out at the start of the approach, past the threshold at the climb-out, "
+                        "or from the stand at the start of a circle")
+    for name, default, text in (("--bearing", 0.0, "from the stand to the start, degrees"),
+                                ("--heading", 90.0, "the course at the start, degrees"),
+                                ("--altitude", 3000.0, "feet above the airport"), ("--knots", 180.0, "ground speed"),
+                                ("--rate", 3.0, "degrees a second (+ right, 0 straight on)"),
+                                ("--seconds", 360.0, "length of the flight")):
+        p.add_argument(name, type=float, default=default, help="circle: " + text)
     p.add_argument("--again", type=float, action="append", default=[], metavar="S",
                    help="the record at S seconds sent again unchanged (repeatable)")
     p.add_argument("--gap", type=pair, action="append", default=[], metavar="S,LENGTH",
                    help="no records for LENGTH seconds from S (repeatable)")
     p.add_argument("--stale", type=pair, action="append", default=[], metavar="S,AGE",
                    help="at S seconds the position of AGE seconds before, with the time of S (repeatable)")
+    p.add_argument("--slow", type=pair, action="append", default=[], metavar="S,KT",
+                   help="the record at S seconds gives the ground speed KT (repeatable)")
+    p.add_argument("--ground", type=float, action="append", default=[], metavar="S",
+                   help="the record at S seconds says the aircraft is on the ground (repeatable)")

@@ -204,8 +204,8 @@ void finish(CfgFile& file, bool generalFirst = true, const std::string& atcModel
 
 void TreeBuilder::write(const CfgFile& file, TextForm form, std::string extraBytes)
 {
-    // Without a mark the simulator reads the bytes in its code page, where the scan takes
-    // UTF-8 for UTF-8: the two would name a livery differently.
+    // Without a mark the simulator and the scan read the bytes in the system's code page, so a
+    // UTF-8 title would be known by its garbled spelling: such files carry a mark.
     if (form == TextForm::utf8 && !lf_isAscii(file.lines))
         form = TextForm::utf8Bom;
     lf_writeBytes(file.folder / gf_u8path(file.name), lf_encode(file.lines, form) + extraBytes);

@@ -8,7 +8,9 @@ SENT is the RealTraffic stand-in's log of the records it sent ("<unix time>\\t<r
 TRACK the simulator stand-in's AI track (see tools/simstandin/aitrack.h), STANDS the
 stand lines that bgl_writer prints. The program shows each live aircraft DELAY seconds
 behind its reports; fidelity is the distance between each position sent to the simulator
-and the reported track at that delayed time, on the ground and in the air. With the user's
+and the reported track at that delayed time, on the ground and in the air, and the heading
+figure the share of the positions sent in the air whose heading is more than 30 degrees off
+their course (the way the positions move), turns reported 15-25 s apart included. With the user's
 position and the live radius, each flight that left the radius while shown is followed out:
 how far beyond the radius the positions sent went, how near its reported track they stayed,
 and when it was removed after its reports passed the margin beyond the radius. LOG is the
@@ -25,6 +27,15 @@ import sys
 
 EARTH_M = 6371008.8
 LONGEST_GAP = 15.0  # seconds between two reports that may be interpolated
+OFF_COURSE = 30.0  # degrees between a heading and the course that count as flying sideways
+COURSE_METRES = 20.0  # the course of a position: toward the first one this far on, within 10 s
+
+
+def bearing(a, b):
+    la1, lo1, la2, lo2 = map(math.radians, (a[0], a[1], b[0], b[1]))
+    y = math.sin(lo2 - lo1) * math.cos(la2)
+    x = math.cos(la1) * math.sin(la2) - math.sin(la1) * math.cos(la2) * math.cos(lo2 - lo1)
+    return math.degrees(math.atan2(y, x)) % 360.0
 
 
 def metres(a, b):
@@ -57,7 +68,7 @@ class Track:
 
     def __init__(self, path):
         self.objects = {}  # object id -> {"tail", "title", "static", "created", "removed"}
-        self.positions = collections.defaultdict(list)  # object id -> [(t, lat, lon, alt)]
+        self.positions = collections.defaultdict(list)  # object id -> [(t, lat, lon, alt, heading)]
         self.closed = []  # (t, session, left)
         present, self.peak = 0, 0
         with open(path, encoding="utf-8", errors="replace") as f:
@@ -73,8 +84,9 @@ class Track:
                                                     "at": (float(fields[5]), float(fields[6]))}
                     present += 1
                     self.peak = max(self.peak, present)
-                elif kind == "pos" and len(fields) >= 6:
-                    self.positions[int(fields[2])].append((t, float(fields[3]), float(fields[4]), float(fields[5])))
+                elif kind == "pos" and len(fields) >= 7:
+                    self.positions[int(fields[2])].append((t, float(fields[3]), float(fields[4]), float(fields[5]),
+                                                           float(fields[6])))
                 elif kind == "remove":
                     obj = self.objects.get(int(fields[2]))
                     if obj and obj["removed"] is None:
@@ -110,11 +122,38 @@ def fidelity(tracks, track, delay):
         if obj["static"] or not points:
             continue
         times = [p[0] for p in points]
-        for t, lat, lon, _ in track.positions.get(obj_id, []):
+        for t, lat, lon, _, _ in track.positions.get(obj_id, []):
             wanted = reported_at(points, times, t - delay)
             if wanted is not None:
                 (ground if wanted[2] else air).append(metres((lat, lon), wanted[:2]))
     return ground, air
+
+
+def heading_off_course(tracks, track, delay):
+    """Of the positions sent in the air (the reports around the delayed time both airborne,
+    however far apart) that move, how many, and how many have a heading more than OFF_COURSE
+    degrees off their course."""
+    moving = off = 0
+    for obj_id, obj in track.objects.items():
+        points = tracks.get(obj["tail"])
+        if obj["static"] or not points:
+            continue
+        times = [p[0] for p in points]
+        positions = track.positions.get(obj_id, [])
+        for k, (t, lat, lon, _, heading) in enumerate(positions):
+            i = bisect.bisect_right(times, t - delay)
+            if i == 0 or i == len(points) or points[i - 1][4] or points[i][4]:
+                continue
+            for j in range(k + 1, len(positions)):
+                t2, lat2, lon2 = positions[j][:3]
+                if t2 - t > 10.0:
+                    break
+                if metres((lat, lon), (lat2, lon2)) >= COURSE_METRES:
+                    moving += 1
+                    turn = abs((bearing((lat, lon), (lat2, lon2)) - heading + 180.0) % 360.0 - 180.0)
+                    off += turn > OFF_COURSE
+                    break
+    return moving, off
 
 
 def off_track(points, lat, lon):
@@ -195,6 +234,10 @@ def summary(tracks, track, delay):
         "positions": len(all_positions), "positions per second": len(all_positions) / span if span > 0 else 0.0,
         "flights reported": len(tracks),
     }
+    moving, off = heading_off_course(tracks, track, delay)
+    figures["heading samples"] = moving
+    if moving:
+        figures["heading off course %"] = 100.0 * off / moving
     for name, values in (("ground", ground), ("air", air)):
         figures[f"fidelity {name} samples"] = len(values)
         if values:
@@ -219,6 +262,11 @@ def print_summary(figures, delay):
                   f"{f[f'fidelity {name} p95 m']:.1f} m ({n} positions, {delay:.0f} s behind the reports)")
         else:
             print(f"fidelity {name + ':':8}  no positions to compare")
+    if f["heading samples"]:
+        print(f"heading in the air: {f['heading off course %']:.1f} % of {f['heading samples']} moving positions more than"
+              f" {OFF_COURSE:.0f} degrees off their course (goal under 5 %)")
+    else:
+        print("heading in the air: no moving positions in the air")
 
 
 def read_stands(path, airport):
