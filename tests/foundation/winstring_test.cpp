@@ -73,7 +73,7 @@ TEST(WinString, PathsFromTextThatIsNoUtf8AreRefused)
     EXPECT_EQ(gf_u8path("").native(), L"");
 }
 
-TEST(WinString, TheAnsiCodePageHoldsWhatItHasAndNothingElse)
+TEST(WinString, Windows1252HoldsWhatItHasAndNothingElse)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     struct Case {
@@ -99,7 +99,7 @@ TEST(WinString, TheAnsiCodePageHoldsWhatItHasAndNothingElse)
     EXPECT_EQ(gf_codePageToUtf8("\x81", 1252), "\xC2\x81") << "an undefined byte keeps a character of its own";
 }
 
-TEST(WinString, APathTheAnsiCodePageCannotHoldIsGivenInItsShortForm)
+TEST(WinString, APathWindows1252CannotHoldIsGivenInItsShortForm)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     TempFolder folder;

@@ -180,7 +180,7 @@ TEST_F(SimLink, TheTitleIsCutTo48CharactersAndShown)
     EXPECT_EQ(gf_userAircraftInfo().title, title);
 }
 
-TEST_F(SimLink, TextsOfTheSimulatorInItsCodePageArriveAsUtf8)
+TEST_F(SimLink, TextsOfTheSimulatorInWindows1252ArriveAsUtf8)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     // 60 characters in Windows-1252, as the simulator sends them; cut to 48 characters.

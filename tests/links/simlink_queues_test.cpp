@@ -263,7 +263,7 @@ TEST_F(SimQueuesTest, ATailNumberTooLongFailsThatAircraftOnly)
     EXPECT_TRUE(logHas("too long for the simulator, hexid:3957828, liv: \"Livery OK\", callsign: ABCDEFGHIJKL"));
 }
 
-TEST_F(SimQueuesTest, TitlesAndTailNumbersGoInTheSimulatorsCodePageAndAreMeasuredAsSent)
+TEST_F(SimQueuesTest, TitlesAndTailNumbersGoInWindows1252AndAreMeasuredAsSent)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     startManual();

@@ -281,7 +281,7 @@ TEST_F(LiveryScan, AReportFolderThatCannotBeMadeIsNamedOnceAndTheScanGoesOn)
     EXPECT_EQ(saved(), lf_show(tree.liveries)) << "the scan's list is saved all the same";
 }
 
-TEST_F(LiveryScan, ATitleTheSimulatorsCodePageCannotHoldIsRefusedWithItsReportLine)
+TEST_F(LiveryScan, ATitleWindows1252CannotHoldIsRefusedWithItsReportLine)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     const std::string greek = "Boeing 737-800 KLM \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1";

@@ -44,7 +44,7 @@ std::size_t lf_count(const TestLink& link, std::uint32_t id)
 }
 } // namespace
 
-TEST(StandInPackages, KnowsTheTitlesOfTheirFltsimSectionsInTheCodePage)
+TEST(StandInPackages, KnowsTheTitlesOfTheirFltsimSectionsInWindows1252)
 {
     SKIP_UNLESS_ANSI_IS_1252();
     TempFolder packages;

@@ -1,6 +1,7 @@
 #pragma once
 // The byte-exact checks of texts in the system's ANSI code page know Windows-1252, Wine's
-// ANSI code page; under any other they are skipped, saying so.
+// ANSI code page, and say "Windows1252" in their names; under any other they are skipped,
+// saying so.
 #include "foundation/winstring.h"
 
 #include <gtest/gtest.h>
