@@ -80,14 +80,29 @@ protected:
     const std::uint16_t port = gf_unusedTcpPort();
     const std::string portText = std::to_string(port);
     // Closes the server after a while, so that a client that never comes cannot hang a test.
-    std::jthread watchdog{[](std::stop_token stop) {
+    // A plain flag: a wait woken through a stop token's callback now and then never ended, and
+    // the test hung at the join.
+    struct Watchdog {
         std::mutex mutex;
-        std::condition_variable_any stopped;
-        std::unique_lock lock(mutex);
-        stopped.wait_for(lock, stop, std::chrono::seconds(25), [] { return false; });
-        if (!stop.stop_requested())
+        std::condition_variable changed;
+        bool ended = false;
+        std::thread thread{[this] {
+            std::unique_lock lock(mutex);
+            if (changed.wait_for(lock, std::chrono::seconds(25), [this] { return ended; }))
+                return;
+            lock.unlock();
             gf_closeServer();
-    }};
+        }};
+        ~Watchdog()
+        {
+            {
+                std::lock_guard lock(mutex);
+                ended = true;
+            }
+            changed.notify_all();
+            thread.join();
+        }
+    } watchdog;
 };
 
 TEST_F(RealTrafficServer, AsksTheProfessionalEditionForItsVersionAndSaysExitAtClose)
