@@ -138,8 +138,11 @@ void lf_readParkingList(BglWords words, std::size_t at, std::size_t end, BglAirp
 
 void lf_readHelipads(BglWords words, std::size_t at, std::size_t end, BglAirport& airport, const std::string& path)
 {
-    if (at + 32 > end)
-        return; // too short to hold the helipad's size
+    if (at + 32 > end) {
+        gf_addAirportsLogLine(fmt::format("{}{}: airport {}: helipad of {} bytes, too short to hold its size (skipped)",
+                                          errorMarker, path, airport.file.identifier, end - at));
+        return;
+    }
     const double latitude = lf_latitude(gf_bglWordAt(words, at + 16));
     const double longitude = lf_longitude(gf_bglWordAt(words, at + 12));
     const std::string position = gf_formatFixed6({latitude, longitude});

@@ -272,16 +272,20 @@ TEST(BglReader, EveryAirportIsReadOnceAndMalformedRecordsEndOnlyTheirWalk)
     // Inside an airport: a subrecord past the airport's end, and more entries announced than written.
     const BglRead cut = gf_testReadBgl(gf_testBglFile(
         {lf_airport({Name{"Cut"}, Raw{.id = 0x0099, .size = 4000}, Name{"Never"}}),
-         lf_airport({ParkingList{.entries = {lf_stand(1), lf_stand(2)}, .count = 500}, Name{"After"}}, "EHRD")}));
+         lf_airport({Raw{.id = 0x0026, .size = 28, .body = {0, 0, 0, 0, 0}},
+                     ParkingList{.entries = {lf_stand(1), lf_stand(2)}, .count = 500}, Name{"After"}},
+                    "EHRD")}));
     ASSERT_EQ(cut.airports.size(), 2u);
     EXPECT_EQ(cut.airports[0].file.airport_name, "Cut");
     EXPECT_EQ(lf_ids(cut.airports[1]), (std::vector<std::string>{"p1", "p2"}));
-    // The airport whose walk ended early, and the list that holds fewer entries than it
-    // announces, are named in marked lines.
-    ASSERT_EQ(cut.lines.size(), 2u);
+    // The airport whose walk ended early, a helipad too short for its size, and the list that
+    // holds fewer entries than it announces, are named in marked lines.
+    ASSERT_EQ(cut.lines.size(), 3u);
     EXPECT_TRUE(cut.lines[0].starts_with(marker + "D:\\Scenery\\test.bgl: airport EHAM: ")) << cut.lines[0];
     EXPECT_NE(cut.lines[0].find("the rest of the airport is not read"), std::string::npos) << cut.lines[0];
-    EXPECT_EQ(cut.lines[1],
+    EXPECT_EQ(cut.lines[1], marker + "D:\\Scenery\\test.bgl: airport EHRD: helipad of 28 bytes, too short to hold "
+                                     "its size (skipped)");
+    EXPECT_EQ(cut.lines[2],
               marker + "D:\\Scenery\\test.bgl: airport EHRD: parking list too short, 2 of 500 stands read");
 
     // A list cut after its header, at the end of the file: its count lies past the file.
