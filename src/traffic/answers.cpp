@@ -46,6 +46,10 @@ void lf_objectRemoved(std::uint32_t objectId)
     std::erase_if(settlingList, [objectId](const InboundAnswer& entry) { return entry.objectId == objectId; });
     if (Act* act = gf_findActByObject(objectId)) {
         if (act->base.status == statusRecreate) {
+            // The plan went with the old object; the new one writes its own when it settles.
+            if (act->flightPlanSet)
+                lf_deleteFlightPlan(objectId);
+            act->flightPlanSet = 0;
             act->base.status = statusNew;
             act->parksLogged = 1;
             act->base.throttleStep = 5;

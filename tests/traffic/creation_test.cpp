@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <tuple>
 
 namespace {
@@ -292,8 +293,21 @@ TEST_F(TrafficTest, EveryKindOfAnswerIsHandled)
     EXPECT_TRUE(log.holds("KLM3 objectId in liveAIAdded 2"));
 }
 
-TEST_F(TrafficTest, AFlightPlanThatCannotBeDeletedIsLoggedAndItsAircraftStillGoes)
+TEST_F(TrafficTest, AFlightPlanGoesWithItsObjectAndOneThatCannotBeDeletedIsLogged)
 {
+    // An aircraft created again under a new identity: its old object's plan goes, and the new
+    // object writes its own when it settles.
+    gf_testAddAct(0x400002, statusRecreate, 62).flightPlanSet = 1;
+    const std::filesystem::path oldPlan(gf_flightPlanPath(62));
+    std::filesystem::create_directories(oldPlan.parent_path());
+    std::ofstream(oldPlan) << "plan";
+    lf_processAnswer({62, 0, 0, AnswerKind::removed, 0, 0});
+    EXPECT_FALSE(std::filesystem::exists(oldPlan));
+    ASSERT_EQ(liveActs.size(), 1u);
+    EXPECT_EQ(liveActs[0].base.status, statusNew);
+    EXPECT_EQ(liveActs[0].flightPlanSet, 0);
+    liveActs.clear();
+
     gf_testAddAct(0x400001, statusRemoving, 61).flightPlanSet = 1;
     // A folder that is not empty stands where the plan's file was.
     const std::filesystem::path plan(gf_flightPlanPath(61));
