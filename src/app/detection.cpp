@@ -34,16 +34,6 @@ bool lf_anyFolderSet()
     gf_setInstallPathValue("");
     throw zeb::UserErrorException(151, noInstallPath);
 }
-
-bool lf_isPathText(const std::string& text)
-{
-    try {
-        gf_u8path(text);
-        return true;
-    } catch (const fs::filesystem_error&) {
-        return false;
-    }
-}
 } // namespace
 
 const std::vector<StringParameter*>& gf_liveryFolderSettings()
@@ -91,7 +81,7 @@ void gf_checkInstallPath()
     }
     // Written by another program or an editor in another encoding: no folder can be found
     // from it, so it is as good as no path at all.
-    if (!lf_isPathText(path)) {
+    if (!gf_canNamePath(path)) {
         gf_logMarked(fmt::format("{} \"{}\" is no path text", SIM_INSTALL_PATH.key, gf_escapedText(path)));
         lf_askForInstallPath();
     }

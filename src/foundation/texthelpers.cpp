@@ -94,7 +94,7 @@ std::string gf_escapedText(std::string_view text)
     return escaped;
 }
 
-bool gf_isPathText(const std::string& text)
+bool gf_canNamePath(const std::string& text)
 {
     try {
         gf_u8path(text);
@@ -102,9 +102,16 @@ bool gf_isPathText(const std::string& text)
     } catch (const std::filesystem::filesystem_error& e) {
         if (e.code() != std::errc::illegal_byte_sequence)
             throw;
-        gf_logMarked(gf_escapedText(text) + " is no path text, skipped!");
         return false;
     }
+}
+
+bool gf_isPathText(const std::string& text)
+{
+    if (gf_canNamePath(text))
+        return true;
+    gf_logMarked(gf_escapedText(text) + " is no path text, skipped!");
+    return false;
 }
 
 std::string gf_bannerLine(std::int64_t width, std::int64_t extra, bool leadingLineFeed, bool trailingLineFeed,

@@ -26,6 +26,8 @@ bool gf_equalsUpper(std::string_view upper, std::string_view text);
 std::string gf_extractPath(std::string_view text);
 // Bytes beyond ASCII as \xNN, so that a text of any encoding can go into the log.
 std::string gf_escapedText(std::string_view text);
+// Whether the text is UTF-8 that can name a path; nothing is logged.
+bool gf_canNamePath(const std::string& text);
 // False, with the marked line "<text> is no path text, skipped!", when a path read from a
 // file is no UTF-8: one broken entry is skipped instead of ending the reading.
 bool gf_isPathText(const std::string& text);

@@ -63,7 +63,7 @@ void lf_shutDownAtStand(StaticAct& act)
 }
 
 namespace {
-// Frees the stand and marks the record as being removed; false when it has no object yet.
+// Marks the record as being removed; false when it has no object yet.
 bool lf_startRemoval(StaticAct& act)
 {
     if (act.objectId == 0) {

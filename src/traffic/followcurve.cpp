@@ -41,10 +41,12 @@ double lf_moveToward(double value, double step, double target)
 
 // Taxiing, an aircraft whose nose is still turning toward a way that lies far off it turns on
 // the spot rather than roll sideways or backwards; the next path step makes up the way.
-bool lf_turnsFirst(const Act& act, double headingBefore, double way)
+// `way` gives the way's bearing; it is asked only while the nose turns on the ground.
+template <typename Way>
+bool lf_turnsFirst(const Act& act, double headingBefore, Way way)
 {
     return act.phase == phaseGround && act.onGround && act.heading != headingBefore &&
-           std::abs(gf_angleDiff(act.heading, way)) > farOff;
+           std::abs(gf_angleDiff(act.heading, way())) > farOff;
 }
 
 void lf_followSegment(Act& act)
@@ -59,7 +61,7 @@ void lf_followSegment(Act& act)
         }
         const double before = act.heading;
         lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
-        if (!lf_turnsFirst(act, before, curveHeading)) {
+        if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
             act.curveProgress = progress;
             act.latitude = position.first;
             act.longitude = position.second;
@@ -89,8 +91,8 @@ void lf_followSegment(Act& act)
     default:
         act.heading = lf_normalHeading(act.heading + act.headingStep);
     }
-    const double way = std::atan2(act.lonStep * std::cos(act.latitude * degToRad), act.latStep);
-    if (act.phase != phaseLeaving && !lf_turnsFirst(act, before, way)) {
+    const auto stepWay = [&] { return std::atan2(act.lonStep * std::cos(act.latitude * degToRad), act.latStep); };
+    if (act.phase != phaseLeaving && !lf_turnsFirst(act, before, stepWay)) {
         act.latitude += act.latStep;
         act.longitude += act.lonStep;
     }
