@@ -349,6 +349,9 @@ void lf_applyReport(Act& act, PathPoint p)
                 return;
             break;
         }
+        // A take-off's report takes the place of the points guessed beyond the one it moves to.
+        if (act.takeOff && act.predictionCount > 0 && act.path.size() > 1)
+            act.path.resize(1);
         if (!lf_standingTest(act, p))
             return;
         if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path, p))

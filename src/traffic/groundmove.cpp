@@ -12,6 +12,15 @@
 namespace {
 constexpr double takeOffSpeed = 43.0; // knots: the front point of a rolling aircraft
 constexpr double climbingRate = 256.0; // ft/min
+constexpr std::int64_t slowClimbTicks = 220; // the climb-out's first 300 ticks gain only 80 steps
+constexpr double stoppedSpeed = 5.0;         // knots
+
+// Ticks after the lift-off decision in which the climb-out gains less than its altitude step:
+// the rotation, then the slow start of the climb.
+std::int64_t lf_climbOutDelay(const Act& act)
+{
+    return static_cast<std::int64_t>(act.base.head.rotationTicks) + slowClimbTicks;
+}
 
 // Decides the take-off of a rolling aircraft and sets its climb step; true when it lifts off.
 bool lf_liftsOff(Act& act, std::int64_t n)
@@ -29,11 +38,84 @@ bool lf_liftsOff(Act& act, std::int64_t n)
         act.altitudeStep = act.base.head.accelLimit;
         return true;
     }
-    if (allAirborne)
-        act.altitudeStep = std::max(path[1].altitude - act.altitude, 0.1) / static_cast<double>(n);
+    if (allAirborne) // at the next point's altitude when it falls due, after the rotation
+        act.altitudeStep = std::max(path[1].altitude - act.altitude, 0.1) /
+                           static_cast<double>(std::max<std::int64_t>(n - lf_climbOutDelay(act), 25));
     else
         act.altitudeStep = act.base.head.accelLimit;
     return true;
+}
+
+// Toward the first airborne point: the point where the rotation begins, so that the climb at
+// that point's rate reaches it when it falls due.
+void lf_placeLiftOff(Act& act)
+{
+    std::deque<PathPoint>& path = act.path;
+    if (path[0].speed < takeOffSpeed || path[1].verticalSpeed <= climbingRate)
+        return;
+    const PathPoint& front = path[0];
+    const PathPoint& air = path[1];
+    const std::int64_t rest = gf_ticksUntil(air);
+    const double height = std::max(air.altitude - act.altitude, 0.0);
+    const std::int64_t climb = lf_climbOutDelay(act) + std::llround(height / air.verticalSpeed * 6000.0);
+    const std::int64_t roll = rest - climb;
+    if (roll < 100)
+        return; // it lifts off now
+    // Along the way at an even acceleration from the front's speed to the airborne point's.
+    const double f = static_cast<double>(roll) / static_cast<double>(rest);
+    const double q = air.speed > 0.0 ? std::clamp(front.speed / air.speed, 0.0, 1.0) : 1.0;
+    const double g = (2.0 * q * f + (1.0 - q) * f * f) / (1.0 + q);
+    PathPoint liftOff = front;
+    liftOff.latitude = front.latitude + g * (air.latitude - front.latitude);
+    liftOff.longitude = gf_wrapLongitude(front.longitude + g * gf_longitudeDelta(air.longitude, front.longitude));
+    liftOff.speed = front.speed + (air.speed - front.speed) * f;
+    liftOff.track = air.track;
+    liftOff.trackPresent = air.trackPresent;
+    liftOff.verticalSpeed = 0.0;
+    liftOff.hold = 0;
+    liftOff.tick = static_cast<std::uint32_t>(gf_now() + roll);
+    path.insert(path.begin() + 1, liftOff);
+}
+
+// From a stop the roll begins when an even acceleration brings the aircraft to the next
+// report's speed where and when the report puts it: until then it waits.
+void lf_placeRollStart(Act& act)
+{
+    std::deque<PathPoint>& path = act.path;
+    const PathPoint& front = path[0];
+    const PathPoint& next = path[1];
+    if (front.speed > stoppedSpeed || next.speed < takeOffSpeed)
+        return;
+    const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
+    const std::int64_t wait = gf_ticksUntil(next) - gf_travelTicks(d, next.speed / 2.0);
+    if (wait < 100)
+        return;
+    PathPoint stand = front;
+    stand.speed = 0.0;
+    stand.hold = 1;
+    stand.tick = static_cast<std::uint32_t>(gf_now() + wait);
+    path.insert(path.begin() + 1, stand);
+}
+
+// An even acceleration on a take-off roll from the front's speed to the next point's, over the
+// segment that the steps cover in n ticks: the first step is q times the last.
+void lf_accelerate(Act& act, std::int64_t n)
+{
+    const double u = act.path[0].speed;
+    const double w = act.path[1].speed;
+    if (n < 2 || w <= u || gf_curveSet(act))
+        return;
+    const double q = std::max(u, 0.0) / w;
+    const double ticks = static_cast<double>(n);
+    const double last = 2.0 / (ticks * (1.0 + q)); // shares of the segment
+    const double first = q * last;
+    const double change = (last - first) / (ticks - 1.0);
+    const double latitude = act.latStep * ticks;
+    const double longitude = act.lonStep * ticks;
+    act.latStep = latitude * first;
+    act.lonStep = longitude * first;
+    act.latStepChange = latitude * change;
+    act.lonStepChange = longitude * change;
 }
 
 std::uint32_t lf_rollThrottle(const PathPoint& front, const PathPoint& next)
@@ -55,6 +137,8 @@ void lf_groundMove(Act& act, std::int64_t n)
     const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass;
     if (act.takeOff && act.phase != phaseTakeOff && front.speed >= takeOffSpeed && lf_liftsOff(act, n))
         lf_tookOff(act);
+    if (act.takeOff)
+        lf_accelerate(act, n);
     if (gf_curveSet(act))
         act.progressStep = 1.0 / static_cast<double>(n);
     act.keptSpeed = act.phase == phasePushBack ? -next.speed : next.speed;
@@ -73,6 +157,17 @@ void lf_groundMove(Act& act, std::int64_t n)
         act.pitch = act.base.head.staticPitch;
         act.bank = act.pitchStep = act.bankStep = 0.0;
     }
+}
+
+void lf_planTakeOffRoll(Act& act)
+{
+    if (!act.takeOff || act.phase == phaseTakeOff || act.predictionCount > 0 || act.path.size() < 2 ||
+        act.path[0].airborne || act.path[1].hold)
+        return;
+    if (act.path[1].airborne)
+        lf_placeLiftOff(act);
+    else
+        lf_placeRollStart(act);
 }
 
 void lf_tookOff(Act& act)
@@ -104,6 +199,10 @@ void lf_beginTakeOff(Act& act)
     if (act.towed)
         gf_logMarked(fmt::format("towed aircraft takes-off? {}", gf_formatColumns(act.base.head.identity)));
     act.takeOff = 1;
+    // A take-off roll does not stand still: points at its back that hold were its last
+    // position sent again.
+    while (act.path.size() > 1 && act.path.back().hold)
+        act.path.pop_back();
     lf_queueThrottle(act.base, 0);
     lf_queueSpoilers(act.base, false);
     lf_queueFlaps(act.base, 1);

@@ -29,6 +29,10 @@ void lf_arrivedAtStand(Act& act);
 // The ground step: take-off decision, throttle, attitude on the ground (n: ticks to the next point).
 void lf_groundMove(Act& act, std::int64_t n);
 void lf_tookOff(Act& act);
+// A take-off roll at its reports' times: from a stop it waits until an even acceleration
+// brings it to the next report's speed there; toward its first airborne point it rolls on to
+// where it lifts off, so that after the rotation it climbs at that point's rate to reach it.
+void lf_planTakeOffRoll(Act& act);
 // Clears the curve of the present segment.
 void gf_resetCurve(Act& act);
 bool gf_curveSet(const Act& act);

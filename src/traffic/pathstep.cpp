@@ -121,7 +121,16 @@ std::uint32_t lf_boundedTick(const Act& act, std::int64_t n)
     std::int64_t tick = now + n;
     if (act.predictionCount <= 0) {
         const std::int64_t own = act.path[1].tick;
-        tick = std::clamp(tick, own - act.earlyDelay, own + act.lateDelay);
+        if (act.takeOff && act.onGround)
+            // A take-off roll is shown at its reports' own times, however their speeds and
+            // positions disagree; one that fell behind catches up at no more than twice its speed.
+            tick = std::max(own, now + std::max<std::int64_t>(n / 2, 25));
+        else if (act.takeOff)
+            // In the first climb it makes up half its lead or lag at each point, at no less than
+            // three quarters and no more than four thirds of its speed.
+            tick = std::clamp(now + n + (own - now - n) * 3 / 4, now + n * 3 / 4, now + n * 4 / 3);
+        else
+            tick = std::clamp(tick, own - act.earlyDelay, own + act.lateDelay);
     }
     return static_cast<std::uint32_t>(std::max(tick, now));
 }
@@ -173,12 +182,14 @@ void lf_phaseStep(Act& act)
         if (!next.hold)
             act.targetBearing = gf_initialBearing({front.latitude, front.longitude}, {next.latitude, next.longitude});
     }
-    if (act.onGround)
+    if (act.onGround) {
+        lf_planTakeOffRoll(act);
         lf_groundHandling(act);
-    else
+    } else
         lf_timeAirPoint(act);
     // The ground handling may have laid a new path; it always leaves two points or more.
     const PathPoint& next = act.path[1];
+    act.latStepChange = act.lonStepChange = 0.0;
     if (next.hold) {
         act.latStep = act.lonStep = 0.0;
         if (!act.takeOff && !act.landing)
@@ -253,8 +264,10 @@ void lf_predictPoint(Act& act)
         p.verticalSpeed = -667.0;
         p.altitude -= 10.005 * interval;
     } else if (act.phase == phaseTakeOff) {
+        // A ground point's altitude is 0: the climb starts from the ground under the aircraft.
+        const double ground = gf_groundElevation(act);
         p.verticalSpeed = 1500.0;
-        p.altitude += 25.0 * interval;
+        p.altitude = (last.airborne ? last.altitude : std::isnan(ground) ? act.altitude : ground) + 25.0 * interval;
     }
     if (p.altitude <= 0.0)
         p.altitude = 0.0;

@@ -95,6 +95,7 @@ struct Act {
 
     // Movement state.
     double latStep = 0.0, lonStep = 0.0; // degrees per tick
+    double latStepChange = 0.0, lonStepChange = 0.0; // added to the steps each tick: an even acceleration
     double pitchStep = 0.0;
     double bankStep = 0.0;
     double headingStep = 0.0;

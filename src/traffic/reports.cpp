@@ -57,9 +57,12 @@ bool lf_reportIgnored(const LiveReport& r, const Act& act)
     // predicted standing still would refuse every report of its climb).
     if (act.predictionCount >= 1)
         return false;
-    if ((g0 > 5 && g >= 10 * g0) || (g > 5 && g0 >= 10 * g))
+    if ((g > 5 && g0 >= 10 * g) || (g <= 5 && g0 >= 80))
         return true;
-    if ((g0 <= 5 && g >= 80) || (g <= 5 && g0 >= 80))
+    // Much faster than the last: a garbage speed, unless the report moved like it (a take-off
+    // roll from a stop, or after old positions sent again, which stand still).
+    if (((g0 > 5 && g >= 10 * g0) || (g0 <= 5 && g >= 80)) &&
+        gf_distanceNm(last.latitude, last.longitude, r.latitude, r.longitude) < g / 4.0 * (t - t0) / 3600.0)
         return true;
     const double turn = lf_trackDifference(r.track, last.track);
     if (r.airborne)

@@ -158,8 +158,11 @@ void lf_groundMovementTick()
                 act.rate2 = !act.path.empty() && act.path.front().hold ? 0.0 : act.keptSpeed;
             }
             if (act.base.status == statusCreated) {
-                if (!act.path.empty() && !act.path.front().hold)
+                if (!act.path.empty() && !act.path.front().hold) {
                     lf_followCurve(act);
+                    act.latStep += act.latStepChange;
+                    act.lonStep += act.lonStepChange;
+                }
                 positionsBeingFilled.push_back({act.latitude, act.longitude, act.pitch, act.bank, act.heading,
                                                 act.altitude, act.rate1, act.rate2, act.base.objectId});
             }

@@ -42,18 +42,23 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
         bool airborne;
         std::int32_t predictions;
         bool ignored;
+        double north = 0.01; // degrees from the last point to the report
     };
     const Case cases[] = {
-        {10, 10, 0.8, false, 1, true},    {4, 85, 5.0, false, 0, true},     {6, 59, 5.0, false, 0, false},
-        {6, 60, 5.0, false, 0, true},     {480, 480, 1.8, true, 0, true},   {480, 480, 1.9, true, 0, false},
-        {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},   {0, 0, 14.0, false, 0, true},
+        {10, 10, 0.8, false, 1, true},    {4, 85, 5.0, false, 0, true, 0.0002}, {6, 59, 5.0, false, 0, false},
+        {6, 60, 5.0, false, 0, true, 0.0002}, {480, 480, 1.8, true, 0, true}, {480, 480, 1.9, true, 0, false},
+        {10, 10, 3.8, false, 0, true},    {10, 10, 3.9, false, 0, false},       {0, 0, 14.0, false, 0, true},
         {0, 0, 16.0, false, 0, false},    {10, 10, 3.8, false, 1, false},
         {0, 100, 20.0, false, 3, false}, // the last point a prediction standing still
+        // Much faster, having moved at a quarter of that speed: a take-off roll from a stop
+        // (167 m in 10 s); 133 m is too little.
+        {0, 125, 10.0, false, 0, false, 0.0015}, {0, 125, 10.0, false, 0, true, 0.0012},
+        {80, 2, 10.0, false, 0, true, 0.0015}, // much slower: never
     };
     for (const Case& c : cases) {
         liveActs.clear();
         Act& act = lf_known(c.lastSpeed, c.airborne, c.predictions);
-        LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
+        LiveReport r = report(0x400001, "KLM1", 52.3 + c.north, 4.76, c.speed, 1000.0 + c.seconds, 500, c.airborne,
                               c.airborne ? 35000.0 : 0.0);
         r.track = 90.0;
         r.hasTrack = 1;
