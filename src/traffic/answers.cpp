@@ -70,9 +70,12 @@ void lf_landed(Act& act)
     if (act.base.status == statusRemoving || act.phase == phaseTakeOff)
         return;
     if (!gf_landingFlagsSet(act)) {
+        // Down without an approach (no park airport near): it rolls out all the same.
         act.onGround = 1;
         act.groundTimer = 0;
         act.rotationCounter = 1;
+        act.landingRoll = 1;
+        act.rollOutHeading = act.heading;
         return;
     }
     // Touch-down: the roll-out begins and the nose comes down over the roll-out slots.
