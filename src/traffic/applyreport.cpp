@@ -261,6 +261,15 @@ void lf_prepareAppend(Act& act, PathPoint& p)
     lf_timeAfterLast(act, p);
 }
 
+// At take-off speed and not slowing down: one report so shows a take-off roll that reports
+// 15-25 s apart may show only once. Only from a stop or a taxi: not after a touch-down (a
+// roll-out's point held or predicted at its speed is no stop), nor for a helicopter, which
+// air-taxis.
+bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
+{
+    return act.taxied && act.base.head.sizeClass != rotorcraftClass && p.speed >= 43.0 && p.speed >= last.speed;
+}
+
 void lf_append(Act& act, PathPoint& p)
 {
     lf_prepareAppend(act, p);
@@ -269,9 +278,7 @@ void lf_append(Act& act, PathPoint& p)
         if (act.landingRoll) {
             if (last.airborne && p.airborne)
                 lf_goAround(act);
-        } else if (act.phase == phaseGround && (p.airborne || (p.speed >= 43.0 && p.speed >= last.speed))) {
-            // At take-off speed and not slowing down: one report so shows a take-off roll that
-            // reports 15-25 s apart may show only once.
+        } else if (act.phase == phaseGround && (p.airborne || lf_rollStarts(act, last, p))) {
             lf_beginTakeOff(act);
         }
     }
@@ -291,6 +298,8 @@ void gf_setDelays(Act& act)
 
 void lf_applyReport(Act& act, PathPoint p)
 {
+    if (gf_standsOrTaxis(p)) // before a point at its last position is held at speed 0
+        act.taxied = 1;
     if (act.path.size() > longestPath) {
         if (act.base.status == statusNew)
             act.remove = 1;

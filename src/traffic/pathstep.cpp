@@ -9,8 +9,6 @@
 #include <cmath>
 
 namespace {
-constexpr double runwaySpeed = 30.0; // knots: faster than any taxiing aircraft
-
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
     return a.latitude == b.latitude && a.longitude == b.longitude;

@@ -51,6 +51,11 @@ struct PathPoint {
     std::uint8_t headingFromAdsb = 0;
 };
 
+// Knots: faster than any taxiing aircraft, an aircraft on the ground is on a runway.
+inline constexpr double runwaySpeed = 30.0;
+// A ground point slower than that: the aircraft stands or taxis.
+inline bool gf_standsOrTaxis(const PathPoint& p) { return !p.airborne && p.speed < runwaySpeed; }
+
 // One static parked aircraft; also the simulator part of a live one.
 struct StaticAct {
     ActHead head;
@@ -135,6 +140,9 @@ struct Act {
     std::uint8_t landingRoll = 0;
     std::uint8_t leavingStand = 0;
     std::uint8_t groundTurn = 0;
+    // Its reports had it stand or taxi since it last flew or touched down: one report at
+    // take-off speed may start a take-off roll.
+    std::uint8_t taxied = 0;
     std::uint8_t steppedTurn = 0; // in the air the heading steps toward a reported ADS-B heading
 
     // Bookkeeping of creation, parking and removal.

@@ -4,6 +4,11 @@
 
 #include "foundation/settingscatalogue.h"
 #include "links/simids.h"
+#include "traffic/motion.h"
+
+#include <cmath>
+#include <sstream>
+#include <string>
 
 namespace {
 // A created ground aircraft (or airborne at 35000 ft) whose last report came at 1000 s.
@@ -99,6 +104,73 @@ TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
     // A report in the near-field band does not feed a new aircraft either.
     lf_processReport(report(0x400001, "KLM1", 52.31, 4.76, 0, 1010.0, 600, true, 150.0));
     EXPECT_EQ(liveActs[0].reportTime, 1000.0);
+}
+
+TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
+{
+    // A created aircraft moving on its reports, 10 s apart along a runway to the east, each as
+    // far on as its speed takes it and due 15 s after it comes. T: the simulator's answer that
+    // the aircraft touched down; A: the last report sent again with a new time; G: 20 s without
+    // reports, in which the path runs out and is predicted.
+    struct Case {
+        const char* what;
+        const char* type;
+        double first;      // knots; -1: created on its final, 50 ft up at 140 kt
+        const char* steps; // speeds in knots, T, A and G, blank apart
+        bool rolls;
+    };
+    const Case cases[] = {
+        {"taxiing, then at take-off speed", "B738", 20, "20 60", true},
+        {"standing, then already rolling at 125 kt", "B738", 0, "0 0 125", true},
+        {"touched down, its last position again, then as fast", "B738", -1, "T 90 A 85", false},
+        {"first seen rolling, predicted at its speed, then as fast", "B738", 90, "G 90", false},
+        {"a helicopter air-taxiing", "EC35", 20, "20 50", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        liveActs.clear();
+        const std::int64_t start = gf_now();
+        const bool flying = c.first < 0;
+        double time = 1000.0, east = 0.0, speed = flying ? 140.0 : c.first;
+        const auto reportAt = [&](double knots, bool airborne) {
+            LiveReport r = report(0x400001, "KLM1", 52.3, 4.76 + east / (111195.0 * std::cos(52.3 * degToRad)), knots,
+                                  time, static_cast<std::int32_t>(start + (time - 1000.0) * 100.0 + 1500), airborne,
+                                  airborne ? 50.0 : 0.0);
+            r.ident.type = c.type;
+            r.track = 90.0;
+            r.hasTrack = 1;
+            return r;
+        };
+        lf_processReport(reportAt(speed, flying));
+        ASSERT_EQ(liveActs.size(), 1u);
+        Act& act = liveActs.front(); // as created
+        act.base.status = statusCreated;
+        act.base.objectId = 61;
+        act.phase = flying ? phaseAirborne : phaseGround;
+        act.onGround = flying ? 0 : 1;
+        act.latitude = act.path.front().latitude;
+        act.longitude = act.path.front().longitude;
+        act.altitude = act.heightAboveGround = flying ? 50.0 : 0.0;
+        std::istringstream steps(c.steps);
+        for (std::string step; steps >> step;) {
+            if (step == "T") {
+                lf_pushToBuffer({61, 1, 0, AnswerKind::objectData, 0.0, 0.0});
+                runTicks(1);
+                continue;
+            }
+            const double seconds = step == "G" ? 20.0 : 10.0;
+            runTicks(static_cast<int>(seconds * 100.0));
+            time += seconds;
+            if (step == "G")
+                continue;
+            if (step != "A") {
+                speed = std::stod(step);
+                east += speed * 10.0 / 3600.0 * 1852.0;
+            }
+            lf_processReport(reportAt(speed, false));
+        }
+        EXPECT_EQ(act.takeOff != 0, c.rolls);
+    }
 }
 
 TEST_F(TrafficTest, AGhostGivesWayToItsFlightAndItsReportsAreRefusedMeanwhile)
