@@ -23,11 +23,13 @@ std::int64_t lf_climbOutDelay(const Act& act)
 }
 
 // Decides the take-off of a rolling aircraft and sets its climb step; true when it lifts off.
-bool lf_liftsOff(Act& act, std::int64_t n)
+// `first`: the index of the first point ahead of the aircraft (1 at a path step, where the
+// front is the point reached), due in n ticks.
+bool lf_liftsOff(Act& act, std::size_t first, std::int64_t n)
 {
     const std::deque<PathPoint>& path = act.path;
     const std::int32_t sizeClass = static_cast<std::int32_t>(act.base.head.sizeClass);
-    const auto later = path.begin() + 1;
+    const auto later = path.begin() + static_cast<std::ptrdiff_t>(first);
     const bool allAirborne = std::all_of(later, path.end(), [](const PathPoint& p) { return p.airborne != 0; });
     const bool someLevel =
         std::any_of(later, path.end(), [](const PathPoint& p) { return p.verticalSpeed <= climbingRate; });
@@ -39,62 +41,25 @@ bool lf_liftsOff(Act& act, std::int64_t n)
         return true;
     }
     if (allAirborne) // at the next point's altitude when it falls due, after the rotation
-        act.altitudeStep = std::max(path[1].altitude - act.altitude, 0.1) /
+        act.altitudeStep = std::max(later->altitude - act.altitude, 0.1) /
                            static_cast<double>(std::max<std::int64_t>(n - lf_climbOutDelay(act), 25));
     else
         act.altitudeStep = act.base.head.accelLimit;
     return true;
 }
 
-// Toward the first airborne point: the point where the rotation begins, so that the climb at
-// that point's rate reaches it when it falls due.
-void lf_placeLiftOff(Act& act)
+// Toward the first airborne point, the ticks that the roll goes on before the rotation, so that
+// the climb at that point's rate reaches it when it falls due; 0 when it lifts off now.
+std::int64_t lf_rollBeforeLiftOff(const Act& act)
 {
-    std::deque<PathPoint>& path = act.path;
-    if (path[0].speed < takeOffSpeed || path[1].verticalSpeed <= climbingRate)
-        return;
-    const PathPoint& front = path[0];
-    const PathPoint& air = path[1];
-    const std::int64_t rest = gf_ticksUntil(air);
+    const PathPoint& front = act.path[0];
+    const PathPoint& air = act.path[1];
+    if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate)
+        return 0;
     const double height = std::max(air.altitude - act.altitude, 0.0);
     const std::int64_t climb = lf_climbOutDelay(act) + std::llround(height / air.verticalSpeed * 6000.0);
-    const std::int64_t roll = rest - climb;
-    if (roll < 100)
-        return; // it lifts off now
-    // Along the way at an even acceleration from the front's speed to the airborne point's.
-    const double f = static_cast<double>(roll) / static_cast<double>(rest);
-    const double q = air.speed > 0.0 ? std::clamp(front.speed / air.speed, 0.0, 1.0) : 1.0;
-    const double g = (2.0 * q * f + (1.0 - q) * f * f) / (1.0 + q);
-    PathPoint liftOff = front;
-    liftOff.latitude = front.latitude + g * (air.latitude - front.latitude);
-    liftOff.longitude = gf_wrapLongitude(front.longitude + g * gf_longitudeDelta(air.longitude, front.longitude));
-    liftOff.speed = front.speed + (air.speed - front.speed) * f;
-    liftOff.track = air.track;
-    liftOff.trackPresent = air.trackPresent;
-    liftOff.verticalSpeed = 0.0;
-    liftOff.hold = 0;
-    liftOff.tick = static_cast<std::uint32_t>(gf_now() + roll);
-    path.insert(path.begin() + 1, liftOff);
-}
-
-// From a stop the roll begins when an even acceleration brings the aircraft to the next
-// report's speed where and when the report puts it: until then it waits.
-void lf_placeRollStart(Act& act)
-{
-    std::deque<PathPoint>& path = act.path;
-    const PathPoint& front = path[0];
-    const PathPoint& next = path[1];
-    if (front.speed > stoppedSpeed || next.speed < takeOffSpeed)
-        return;
-    const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
-    const std::int64_t wait = gf_ticksUntil(next) - gf_travelTicks(d, next.speed / 2.0);
-    if (wait < 100)
-        return;
-    PathPoint stand = front;
-    stand.speed = 0.0;
-    stand.hold = 1;
-    stand.tick = static_cast<std::uint32_t>(gf_now() + wait);
-    path.insert(path.begin() + 1, stand);
+    const std::int64_t roll = gf_ticksUntil(air) - climb;
+    return roll < 100 ? 0 : roll;
 }
 
 // An even acceleration on a take-off roll from the front's speed to the next point's, over the
@@ -135,8 +100,14 @@ void lf_groundMove(Act& act, std::int64_t n)
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
     const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass;
-    if (act.takeOff && act.phase != phaseTakeOff && front.speed >= takeOffSpeed && lf_liftsOff(act, n))
-        lf_tookOff(act);
+    if (act.takeOff && act.phase != phaseTakeOff && front.speed >= takeOffSpeed) {
+        if (const std::int64_t roll = lf_rollBeforeLiftOff(act); roll > 0)
+            act.liftOffTick = static_cast<std::uint32_t>(gf_now() + roll);
+        else if (lf_liftsOff(act, 1, n)) {
+            lf_tookOff(act);
+            gf_resetCurve(act);
+        }
+    }
     if (act.takeOff)
         lf_accelerate(act, n);
     if (gf_curveSet(act))
@@ -159,15 +130,34 @@ void lf_groundMove(Act& act, std::int64_t n)
     }
 }
 
-void lf_planTakeOffRoll(Act& act)
+void lf_placeRollStart(Act& act)
 {
-    if (!act.takeOff || act.phase == phaseTakeOff || act.predictionCount > 0 || act.path.size() < 2 ||
-        act.path[0].airborne || act.path[1].hold)
+    std::deque<PathPoint>& path = act.path;
+    if (!act.takeOff || act.phase == phaseTakeOff || act.predictionCount > 0 || path.size() < 2 ||
+        path[0].airborne || path[0].speed > stoppedSpeed || path[1].hold || path[1].airborne ||
+        path[1].speed < takeOffSpeed)
         return;
-    if (act.path[1].airborne)
-        lf_placeLiftOff(act);
-    else
-        lf_placeRollStart(act);
+    const PathPoint& front = path[0];
+    const PathPoint& next = path[1];
+    const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
+    const std::int64_t wait = gf_ticksUntil(next) - gf_travelTicks(d, next.speed / 2.0);
+    if (wait < 100)
+        return;
+    PathPoint stand = front;
+    stand.speed = 0.0;
+    stand.hold = 1;
+    stand.tick = static_cast<std::uint32_t>(gf_now() + wait);
+    path.insert(path.begin() + 1, stand);
+}
+
+void lf_liftOffWhenDue(Act& act)
+{
+    if (act.liftOffTick == 0 || gf_now() < act.liftOffTick)
+        return;
+    act.liftOffTick = 0;
+    if (act.takeOff && act.phase != phaseTakeOff && !act.path.empty() &&
+        lf_liftsOff(act, 0, std::max<std::int64_t>(gf_ticksUntil(act.path[0]), 25)))
+        lf_tookOff(act);
 }
 
 void lf_tookOff(Act& act)
@@ -184,7 +174,6 @@ void lf_tookOff(Act& act)
                           ident.departure == gf_parkAirport().iata;
     lf_logIndented(fmt::format("{:8} took-off{} {}", ident.callsign, outbound ? " to " + ident.destination : "",
                                gf_clockTimeText()));
-    gf_resetCurve(act);
     if (act.landingRoll) {
         act.landingRoll = act.landing = act.landed = 0;
         act.flareStage = 0;

@@ -28,11 +28,14 @@ void lf_predictPoint(Act& act);
 void lf_arrivedAtStand(Act& act);
 // The ground step: take-off decision, throttle, attitude on the ground (n: ticks to the next point).
 void lf_groundMove(Act& act, std::int64_t n);
+// The rotation and climb-out begin (on a ground curve the aircraft keeps to it).
 void lf_tookOff(Act& act);
-// A take-off roll at its reports' times: from a stop it waits until an even acceleration
-// brings it to the next report's speed there; toward its first airborne point it rolls on to
-// where it lifts off, so that after the rotation it climbs at that point's rate to reach it.
-void lf_planTakeOffRoll(Act& act);
+// From a stop a take-off roll begins when an even acceleration brings the aircraft to the
+// next report's speed where and when the report puts it: until then it waits.
+void lf_placeRollStart(Act& act);
+// Each tick: the lift-off that a take-off roll toward its first airborne point waits for, so
+// that after the rotation it climbs at that point's rate to reach it when it falls due.
+void lf_liftOffWhenDue(Act& act);
 // Clears the curve of the present segment.
 void gf_resetCurve(Act& act);
 bool gf_curveSet(const Act& act);

@@ -181,13 +181,14 @@ void lf_phaseStep(Act& act)
             act.targetBearing = gf_initialBearing({front.latitude, front.longitude}, {next.latitude, next.longitude});
     }
     if (act.onGround) {
-        lf_planTakeOffRoll(act);
+        lf_placeRollStart(act);
         lf_groundHandling(act);
     } else
         lf_timeAirPoint(act);
     // The ground handling may have laid a new path; it always leaves two points or more.
     const PathPoint& next = act.path[1];
     act.latStepChange = act.lonStepChange = 0.0;
+    act.liftOffTick = 0;
     if (next.hold) {
         act.latStep = act.lonStep = 0.0;
         if (!act.takeOff && !act.landing)

@@ -101,6 +101,7 @@ struct Act {
     // Movement state.
     double latStep = 0.0, lonStep = 0.0; // degrees per tick
     double latStepChange = 0.0, lonStepChange = 0.0; // added to the steps each tick: an even acceleration
+    std::uint32_t liftOffTick = 0; // a take-off roll lifts off at this tick; 0: none
     double pitchStep = 0.0;
     double bankStep = 0.0;
     double headingStep = 0.0;

@@ -56,6 +56,9 @@ void lf_splitSpeedChange(Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
+    // From the ground to the first airborne point is the lift-off's segment, timed as one.
+    if (!front.airborne && next.airborne)
+        return;
     if ((front.speed > 0.0 || next.speed > 0.0) && std::abs(front.speed - next.speed) > 5.0 &&
         gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude) * metresPerNm >= 100.0)
         lf_insertMidpoint(act);

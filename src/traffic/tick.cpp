@@ -1,5 +1,6 @@
 // The traffic manager's heartbeat: one 10 ms tick of upkeep, the movement pass and the reset.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "app/mainwindow.h"
 #include "foundation/log.h"
@@ -159,9 +160,13 @@ void lf_groundMovementTick()
             }
             if (act.base.status == statusCreated) {
                 if (!act.path.empty() && !act.path.front().hold) {
+                    lf_liftOffWhenDue(act);
+                    const LatLon before{act.latitude, act.longitude};
                     lf_followCurve(act);
-                    act.latStep += act.latStepChange;
-                    act.lonStep += act.lonStepChange;
+                    if (LatLon{act.latitude, act.longitude} != before) { // not while the nose turns on the spot
+                        act.latStep += act.latStepChange;
+                        act.lonStep += act.lonStepChange;
+                    }
                 }
                 positionsBeingFilled.push_back({act.latitude, act.longitude, act.pitch, act.bank, act.heading,
                                                 act.altitude, act.rate1, act.rate2, act.base.objectId});
