@@ -262,12 +262,16 @@ void lf_prepareAppend(Act& act, PathPoint& p)
 }
 
 // At take-off speed and not slowing down: one report so shows a take-off roll that reports
-// 15-25 s apart may show only once. Only from a stop or a taxi: not after a touch-down (a
-// roll-out's point held or predicted at its speed is no stop), nor for a helicopter, which
-// air-taxis.
+// 15-25 s apart may show only once. Only from a stop or a taxi; first seen rolling, only when
+// it speeds up; never after a touch-down (a roll-out's point held or predicted at its speed is
+// no stop), nor for a helicopter, which air-taxis.
 bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
 {
-    return act.taxied && act.base.head.sizeClass != rotorcraftClass && p.speed >= 43.0 && p.speed >= last.speed;
+    if (act.base.head.sizeClass == rotorcraftClass || p.speed < 43.0)
+        return false;
+    if (act.groundState == groundTaxied)
+        return p.speed >= last.speed;
+    return act.groundState == groundRolling && !last.hold && p.speed >= last.speed + 10.0;
 }
 
 void lf_append(Act& act, PathPoint& p)
@@ -299,7 +303,7 @@ void gf_setDelays(Act& act)
 void lf_applyReport(Act& act, PathPoint p)
 {
     if (gf_standsOrTaxis(p)) // before a point at its last position is held at speed 0
-        act.taxied = 1;
+        act.groundState = groundTaxied;
     if (act.path.size() > longestPath) {
         if (act.base.status == statusNew)
             act.remove = 1;

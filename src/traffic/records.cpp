@@ -40,7 +40,7 @@ Act lf_newAct(ActHead&& head, const std::deque<PathPoint>& path, double reportTi
     act.base = StaticAct(std::move(head), 0, 0.0, 0.0, 0.0, false);
     act.path = path;
     act.reportTime = reportTime;
-    act.taxied = !path.empty() && gf_standsOrTaxis(path.front());
+    act.groundState = !path.empty() && gf_standsOrTaxis(path.front()) ? groundTaxied : groundRolling;
     return act;
 }
 

@@ -56,6 +56,10 @@ inline constexpr double runwaySpeed = 30.0;
 // A ground point slower than that: the aircraft stands or taxis.
 inline bool gf_standsOrTaxis(const PathPoint& p) { return !p.airborne && p.speed < runwaySpeed; }
 
+// What the reports of a live aircraft had it do on the ground since it last flew, for the start
+// of a take-off roll: nothing slow yet (first seen rolling), stand or taxi, or touch down.
+inline constexpr std::uint8_t groundRolling = 0, groundTaxied = 1, groundLanded = 2;
+
 // One static parked aircraft; also the simulator part of a live one.
 struct StaticAct {
     ActHead head;
@@ -141,9 +145,7 @@ struct Act {
     std::uint8_t landingRoll = 0;
     std::uint8_t leavingStand = 0;
     std::uint8_t groundTurn = 0;
-    // Its reports had it stand or taxi since it last flew or touched down: one report at
-    // take-off speed may start a take-off roll.
-    std::uint8_t taxied = 0;
+    std::uint8_t groundState = groundRolling;
     std::uint8_t steppedTurn = 0; // in the air the heading steps toward a reported ADS-B heading
 
     // Bookkeeping of creation, parking and removal.
