@@ -29,7 +29,8 @@ std::wstring gf_utf8ToUtf16(std::string_view text);
 
 // Makes a text taken from outside valid UTF-8: each byte that begins no UTF-8 character
 // becomes '?', which every code page holds, so that the text can be shown, logged and sent
-// to the simulator.
+// to the simulator. So does each character that stands for a held byte (below): such a text
+// would reach the simulator as that byte and come back as another character.
 void gf_makeValidUtf8(std::string& text);
 
 #include <filesystem>
