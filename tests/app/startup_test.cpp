@@ -121,6 +121,32 @@ TEST_F(StartUp, AProgramFolderWithoutInputGetsItBeforeTheDownloadsInstallThere)
     EXPECT_EQ(exitReason.load(), 0u);
 }
 
+// Reference data installed by an earlier program that the start-up cannot read: the user is
+// told, the program stays open, and the next day's check fetches the data again.
+TEST_F(StartUp, AnInstalledDbaseWithABadCodeIsShownAndFetchedAgainTheNextDay)
+{
+    const fs::path installed = fs::path(L"input") / L"dbase.xml";
+    const std::string good = gf_testReadFile(installed);
+    std::string bad = good;
+    bad.insert(bad.find("</dbase>"), "<db reg=\"\" airl=\"ABCD\" />");
+    gf_testWriteFile(installed, bad);
+    server.put("dbase/version.json", "1.0.0\n");
+    server.put("dbase/dbase.xml", good);
+    writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"DBASE_VERSION", "1.0.0"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "60: \"input\\dbase.xml\" not read because of decrypt airl \"ABCD\" error");
+    EXPECT_EQ(exitReason.load(), 0u) << "no system error";
+    EXPECT_FALSE(exitFlag.load());
+    EXPECT_FALSE(referenceDataRead.load());
+
+    dateCodeInstant = noonJanuary2 + 86400;
+    lf_prepareStart();
+    EXPECT_EQ(gf_testReadFile(installed), good);
+    EXPECT_EQ(stored("DBASE_VERSION"), "1.0.0");
+    EXPECT_TRUE(referenceDataRead.load());
+    EXPECT_TRUE(logged(" dbase records from \"input\\dbase.xml\" read"));
+}
+
 TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
 {
     writeParameters({{"DATA_CHECKED_AT_DATE", today},
