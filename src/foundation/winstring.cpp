@@ -258,6 +258,22 @@ void gf_makeValidUtf8(std::string& text)
     text = std::move(valid);
 }
 
+std::optional<std::string> gf_utf8ReadingOfAnsi(std::string_view text)
+{
+    if (lf_isAscii(text))
+        return std::nullopt;
+    std::optional<std::string> bytes = gf_utf8ToAnsi(text);
+    if (!bytes || *bytes == text)
+        return std::nullopt;
+    for (std::size_t at = 0; at < bytes->size();) {
+        const std::size_t length = lf_utf8Length(std::string_view(*bytes).substr(at));
+        if (length == 0)
+            return std::nullopt;
+        at += length;
+    }
+    return bytes;
+}
+
 unsigned gf_ansiCodePage() { return GetACP(); }
 
 std::optional<std::string> gf_pathToAnsi(const std::filesystem::path& path)

@@ -52,6 +52,9 @@ std::string gf_ansiToUtf8(std::string_view ansi);
 // look-alikes) or the text is no UTF-8.
 std::optional<std::string> gf_utf8ToCodePage(std::string_view utf8, unsigned codePage);
 std::optional<std::string> gf_utf8ToAnsi(std::string_view utf8);
+// The other reading of a text read in the ANSI code page from a file without a mark: its
+// bytes as UTF-8, when they are UTF-8 and say something else. Such a file may be either.
+std::optional<std::string> gf_utf8ReadingOfAnsi(std::string_view text);
 unsigned gf_ansiCodePage(); // GetACP()
 // A path in the ANSI code page; its short form when the long one cannot be held there.
 std::optional<std::string> gf_pathToAnsi(const std::filesystem::path& path);
