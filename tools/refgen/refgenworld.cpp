@@ -61,7 +61,8 @@ World baseWorld()
         {"PVT", "EC35", "EC135 ADAC", "D-HDAA"}};
     world.aig = {{"Boeing 737-800 KLM Skyteam", {"PH-BXC"}, true},
                  {"Airbus A320 Lufthansa", {"D-AIZB", "D-AIZC"}, false},
-                 {"Airbus A320 Generic OLD", {}, false}};
+                 {"Airbus A320 Generic OLD", {}, false},
+                 {"Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau OLD", {}, false}};
     world.myRegcodes = {{"my.txt",
                          {"Boeing 737-800 Ryanair;EI-DCM", "Boeing 737-800 KLM PH-BXA;PH-BXD,PH-BXE;#",
                           "Old Livery Not Wanted"}},
