@@ -227,6 +227,8 @@ TEST_F(WindowRun, APortNumberThatCannotServeRealTrafficIsAUserErrorUntilMended)
     const std::pair<std::string, std::string> cases[] = {
         {"abc", fmt::format(fmt::runtime(noPort), "abc")},
         {"99999", fmt::format(fmt::runtime(noPort), "99999")},
+        {"65536", fmt::format(fmt::runtime(noPort), "65536")},
+        {"0", fmt::format(fmt::runtime(noPort), "0")},
         {"", fmt::format(fmt::runtime(noPort), "")},
         {std::to_string(takenPort), fmt::format("160: PORT_NUMBER {} cannot be used (sys error 5: Bind failed at port {} "
                                                 "with error ",
