@@ -119,14 +119,11 @@ std::uint32_t lf_boundedTick(const Act& act, std::int64_t n)
     std::int64_t tick = now + n;
     if (act.predictionCount <= 0) {
         const std::int64_t own = act.path[1].tick;
-        if (act.takeOff && act.onGround)
-            // A take-off roll is shown at its reports' own times, however their speeds and
-            // positions disagree; one that fell behind catches up at no more than twice its speed.
+        if (act.takeOff)
+            // A take-off, its roll and its first climb, is shown at its reports' own times, however
+            // their speeds and positions disagree; one that fell behind catches up at no more than
+            // twice its speed.
             tick = std::max(own, now + std::max<std::int64_t>(n / 2, 25));
-        else if (act.takeOff)
-            // In the first climb it makes up half its lead or lag at each point, at no less than
-            // three quarters and no more than four thirds of its speed.
-            tick = std::clamp(now + n + (own - now - n) * 3 / 4, now + n * 3 / 4, now + n * 4 / 3);
         else
             tick = std::clamp(tick, own - act.earlyDelay, own + act.lateDelay);
     }
