@@ -53,16 +53,19 @@ void lf_followSegment(Act& act)
 {
     if (gf_curveSet(act)) {
         const double progress = std::min(act.curveProgress + act.progressStep, 0.999999);
+        // A ground curve steps by its parameter, an air curve by its length.
+        const double at = act.curveLength > 0.0 ? lf_airCurveParameter(act, progress) : progress;
         LatLon position;
         double curveHeading = 0.0;
-        if (!gf_interpolateSegment(act.curve, position, curveHeading, progress)) {
-            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), progress);
+        if (!gf_interpolateSegment(act.curve, position, curveHeading, at)) {
+            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), at);
             return;
         }
         const double before = act.heading;
         lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
         if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
             act.curveProgress = progress;
+            act.curveParameter = at;
             act.latitude = position.first;
             act.longitude = position.second;
         }

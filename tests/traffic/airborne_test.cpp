@@ -6,9 +6,13 @@
 #include "links/qnhreader.h"
 #include "links/simids.h"
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <future>
+#include <numeric>
 
 namespace {
 const LatLon park{52.3086, 4.7639};
@@ -43,6 +47,61 @@ TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTick
         Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
         lf_airborneStep(a);
         EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
+    }
+}
+
+TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNosedIntoItsTurn)
+{
+    constexpr double none = Act::nan;
+    struct Case {
+        double heading, track;   // degrees (the next point lies due east); track none: not reported
+        double speed, nextSpeed; // reported at the front and the next point, knots
+        double in, out;          // the speed at the curve's start and end, times its mean
+        int side;                // the turn: +1 right, -1 left
+    };
+    // A curve lopsided by a heading 0.3 degrees and a track 2 degrees off the way, either way;
+    // arcs either way without a track; a wider curve; a reported speed up, and one of garbage.
+    for (const Case& c : {Case{89.7, 92.0, 250, 250, 1.0, 1.0, 1}, Case{90.3, 88.0, 250, 250, 1.0, 1.0, -1},
+                          Case{80.0, none, 250, 250, 1.0, 1.0, 1}, Case{100.0, none, 250, 250, 1.0, 1.0, -1},
+                          Case{75.0, 110.0, 250, 250, 1.0, 1.0, 1},
+                          Case{89.7, 92.0, 200, 250, 8.0 / 9.0, 10.0 / 9.0, 1}, Case{89.7, 92.0, 250, 40, 1.2, 0.8, 1}}) {
+        const std::string name = fmt::format("from {} to {} at {} to {} kt", c.heading, c.track, c.speed, c.nextSpeed);
+        Act& a = flying(largeClass, 5000.0, 5000.0, 5000.0, 0.0);
+        const std::uint32_t id = a.base.head.flightId;
+        a.heading = c.heading * degToRad;
+        a.path[0].speed = c.speed;
+        a.path[1].speed = c.nextSpeed;
+        a.path[1].trackPresent = std::isnan(c.track) ? 0 : 1;
+        a.path[1].track = c.track;
+        const PathPoint next = a.path[1];
+        std::vector<double> steps;
+        double wrongTurn = 0.0, bank = 0.0;
+        for (LatLon at{a.latitude, a.longitude};;) {
+            const double heading = act(id)->heading;
+            run(1);
+            const Act& flown = *act(id);
+            steps.push_back(gf_distanceNm(at.first, at.second, flown.latitude, flown.longitude) * metresPerNm);
+            at = {flown.latitude, flown.longitude};
+            wrongTurn = std::max(wrongTurn, -c.side * gf_angleDiff(heading, flown.heading));
+            if (steps.size() == 200)
+                bank = flown.bank;
+            if (gf_now() >= static_cast<std::int64_t>(flown.path.front().tick) || steps.size() > 5000)
+                break; // the next point falls due on the coming tick
+        }
+        const Act& arrived = *act(id);
+        EXPECT_LT(gf_distanceNm(arrived.latitude, arrived.longitude, next.latitude, next.longitude) * metresPerNm, 1.0)
+            << name << ": at the next point when it is due";
+        const auto n = static_cast<double>(steps.size());
+        const double mean = std::accumulate(steps.begin(), steps.end(), 0.0) / n;
+        double worst = 0.0;
+        for (std::size_t k = 0; k < steps.size(); ++k) {
+            const double wanted = c.in + (c.out - c.in) * (static_cast<double>(k) + 0.5) / n;
+            worst = std::max(worst, std::abs(steps[k] / mean / wanted - 1.0));
+        }
+        EXPECT_LT(worst, 0.02) << name << ": the speed from " << steps.front() / mean << " to " << steps.back() / mean
+                               << " times the mean";
+        EXPECT_LT(wrongTurn, 1e-12) << name << ": the nose turned against the turn";
+        EXPECT_GT(-c.side * bank, 0.0) << name << ": banked " << bank << " (left is positive)";
     }
 }
 
