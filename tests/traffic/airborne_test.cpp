@@ -37,16 +37,25 @@ protected:
     static std::int64_t ticksToNext(const Act& a) { return static_cast<std::int64_t>(a.path[1].tick) - gf_now(); }
 };
 
-TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickALevelOrDescendingOneFollowsItsReports)
+TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickButNoHigherThanItsNextPoint)
 {
     struct Case {
         double height, next, step; // feet above the ground, the next point's altitude, feet per tick
     };
-    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 2900, -0.1}, Case{800, 3900, 0.6},
-                          Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
+    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 3025, 0.2}, Case{800, 2900, -0.1},
+                          Case{800, 3900, 0.6}, Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
         Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
         lf_airborneStep(a);
         EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
+        // Flown to the next point: a brisk climb levels off at its altitude, no balloon above it.
+        Act& flown = flying(largeClass, 3000.0, c.height, c.next, 0.0);
+        const std::uint32_t id = flown.base.head.flightId;
+        double highest = 0.0;
+        for (int t = 0; t < 800; ++t) {
+            run(1);
+            highest = std::max(highest, act(id)->altitude);
+        }
+        EXPECT_LE(highest, std::max(3000.0, c.next) + 1e-9) << c.height << " ft above the ground, next at " << c.next;
     }
 }
 
