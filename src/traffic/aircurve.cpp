@@ -14,6 +14,7 @@ namespace {
 constexpr double metresPerDegree = 111132.95;
 constexpr double shortestCurve = 50.0;        // metres: a shorter way is flown straight
 constexpr double widestTurn = 120.0 * degToRad; // the most one curve turns
+constexpr double hoverSpeed = 10.0 * metresPerNm / ticksPerHour; // metres per tick (10 kt)
 constexpr double speedChange = 1.5; // the most the speed changes along one curve (times)
 
 struct Flat {
@@ -126,6 +127,12 @@ double lf_flyToNext(Act& act, std::int64_t n)
     const Flat to{gf_longitudeDelta(next.longitude, act.longitude) * eastScale,
                   (next.latitude - act.latitude) * metresPerDegree};
     const double length = std::hypot(to.east, to.north);
+    // Positions a few metres apart (a hover, or a jitter of the reported position): the nose
+    // keeps its heading rather than swing round to each.
+    if (length < hoverSpeed * static_cast<double>(n)) {
+        act.targetBearing = act.heading;
+        return 0.0;
+    }
     // Touching down, flaring or leaving the ground the way is straight; so is a short one,
     // and one that would begin with a turn wider than the curve may make: the nose turns first.
     if (!front.airborne || !next.airborne || act.flareStage != 0 || length < shortestCurve ||

@@ -114,6 +114,28 @@ TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNose
     }
 }
 
+TEST_F(Airborne, AHoveringHelicopterKeepsItsHeadingWhileItsPositionsJitterByAFewMetres)
+{
+    const LatLon spot = gf_offset(park, 270.0, 3.0);
+    Act& a = addAct(rotorcraftClass, spot, 40.0, phaseAirborne);
+    const std::uint32_t id = a.base.head.flightId;
+    a.altitude = a.heightAboveGround = 500.0;
+    a.path = {point(spot, 0.0, 0, 500.0)};
+    for (int i = 1; i <= 6; ++i)
+        a.path.push_back(point(gf_offset(spot, 67.0 * i, 4.0 * metre), 1.0, 1000 * i, 500.0));
+    double turned = 0.0, banked = 0.0, farthest = 0.0;
+    for (int t = 0; t < 5000; ++t) { // until the reports run out
+        run(1);
+        const Act& hovering = *act(id);
+        turned = std::max(turned, std::abs(gf_angleDiff(40.0 * degToRad, hovering.heading)));
+        banked = std::max(banked, std::abs(hovering.bank));
+        farthest = std::max(farthest, gf_distanceNm(spot.first, spot.second, hovering.latitude, hovering.longitude));
+    }
+    EXPECT_LT(turned * radToDeg, 1.0) << "degrees off its heading";
+    EXPECT_LT(banked * radToDeg, 1.0) << "degrees of bank";
+    EXPECT_NEAR(farthest / metre, 4.0, 0.5) << "metres from the spot at most: it still goes where it is reported";
+}
+
 TEST_F(Airborne, ThePitchFollowsTheVerticalSpeedAtMostTheClassRatePerTick)
 {
     for (const auto& [rate, degrees] : {std::pair{2400.0, -11.8}, std::pair{-3000.0, 2.5}, std::pair{-4000.0, 2.5}}) {
