@@ -102,9 +102,14 @@ struct Act {
     double verticalRate = 0.0; // feet per minute
     double keptSpeed = 0.0;    // knots; negative in phase 0
     CurveSegment curve{nan, nan, nan, 0.0, 0.0, nan, nan, nan};
-    double curveProgress = 0.0;
+    double curveProgress = 0.0; // a ground curve: its parameter; an air curve: the share of its time flown
     double progressStep = 0.0;
     double curveAngle = 0.0; // degrees
+    // An air curve is flown by its length: the curve's parameter reached, its length (metres;
+    // 0 for a ground curve) and the speeds at its start and end as multiples of its mean speed.
+    double curveParameter = 0.0;
+    double curveLength = 0.0;
+    double curveSpeedIn = 1.0, curveSpeedOut = 1.0;
     PathPoint savedPushPoint;
     double standCheckLatitude = 0.0, standCheckLongitude = 0.0;
     std::int32_t earlyDelay = 1000, lateDelay = 1000; // ticks

@@ -216,7 +216,7 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     // included, out to the margin and no farther.
     std::size_t beyond = 0;
     double farthest = 0.0, worst = 0.0;
-    std::array<double, 5> last{};
+    std::array<double, 6> last{};
     for (const auto& p : watch.positions) {
         const double d = gf_distanceNm(user.first, user.second, p[0], p[1]);
         if (d <= radius)
@@ -238,22 +238,28 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     EXPECT_NEAR(last[2], (*nearest)[2], 300.0) << "feet, still climbing as reported";
 }
 
-TEST_F(Scenario, ACircleReportedEvery15To25SecondsIsFlownNoseOnCourseByAnAirlinerAndAHelicopter)
+TEST_F(Scenario, ACircleEitherWayReportedEvery15To25SecondsIsFlownNoseOnCourseAtItsSpeedBankedIntoTheTurn)
 {
     struct Case {
         const char* type;
         const char* registration;
         const char* knots;
         const char* feet;
+        int side; // +1 circling right, -1 left
     };
-    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000"}, Case{"EC35", "D-HDAA", "90", "1000"}}) {
+    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000", 1}, Case{"EC35", "D-HDAA", "90", "1000", -1}}) {
         watch = {};
+        const std::string name = std::string(c.type) + (c.side > 0 ? " circling right" : " circling left");
         fly({"--kind", "circle", "--type", c.type, "--registration", c.registration, "--distance", "3", "--knots",
-             c.knots, "--altitude", c.feet, "--rate", "3", "--seconds", "300", "--interval", "20", "--jitter", "5"},
+             c.knots, "--altitude", c.feet, "--rate", c.side > 0 ? "3" : "-3", "--seconds", "300", "--interval", "20",
+             "--jitter", "5"},
             [](const FlightWatch& w) { return w.gone; }, 80.0);
-        EXPECT_TRUE(watch.gone) << c.type;
-        EXPECT_GT(watch.positions.size(), 20000u) << c.type;
-        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << c.type << ": heading more than 30 degrees off the course";
-        EXPECT_FALSE(watch.noNumber) << c.type;
+        EXPECT_TRUE(watch.gone) << name;
+        EXPECT_GT(watch.positions.size(), 20000u) << name;
+        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << name << ": heading more than 30 degrees off the course";
+        // Over the 300 s reported: once the reports end the predictions slow down.
+        EXPECT_LT(watch.offSpeed(std::atof(c.knots), 0.3, 30000), 0.01) << name << ": more than 30 % off its speed";
+        EXPECT_LT(watch.againstTurn(c.side), 0.01) << name << ": banked or turning against the turn";
+        EXPECT_FALSE(watch.noNumber) << name;
     }
 }
