@@ -72,6 +72,17 @@ std::vector<std::array<double, 3>> lf_reportedTrack(const std::vector<std::strin
     return track;
 }
 
+// Nautical miles, at most, from the positions sent to the reported track while the flight was
+// reported: after its last report it flies on straight through 8 predictions 8 s apart.
+double lf_worstOffTrack(const FlightWatch& watch, const std::vector<std::array<double, 3>>& reported, LatLon origin)
+{
+    const std::size_t predicted = 8 * 800;
+    double worst = 0.0;
+    for (std::size_t i = 0; i + predicted < watch.positions.size(); ++i)
+        worst = std::max(worst, lf_offTrack(reported, origin, watch.positions[i][0], watch.positions[i][1]));
+    return worst;
+}
+
 std::string lf_text(const std::vector<std::uint32_t>& phases)
 {
     std::string text;
@@ -123,6 +134,34 @@ TEST_F(Scenario, ALightAircraftPassingLevelNearTheAirportStaysUpThroughAJumpBack
     EXPECT_GT(watch.lowest, 1200.0) << "feet above the airport";
     EXPECT_EQ(watch.creations, 1) << "never removed and created again";
     EXPECT_FALSE(logHas("landed")) << log.text();
+}
+
+TEST_F(Scenario, HelicoptersCirclingSlowlyLowOrFastWithoutATrackStayUpOnTheirReportedTrack)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> circle;
+        double offTrack; // nm at most: the circle lies outside the straight legs between reports
+    };
+    const Case cases[] = {
+        // As slow as a taxiing aircraft, but far above the airport.
+        {"30 kt 500 ft above the airport",
+         {"--distance", "1.5", "--knots", "30", "--altitude", "500", "--rate", "3", "--seconds", "180", "--interval",
+          "10"},
+         0.05},
+    };
+    for (const Case& c : cases) {
+        watch = {};
+        std::vector<std::string> flight{"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA"};
+        flight.insert(flight.end(), c.circle.begin(), c.circle.end());
+        const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 60.0);
+        EXPECT_TRUE(watch.gone) << c.what;
+        EXPECT_GT(watch.positions.size(), 15000u) << c.what << ": ticks shown, the circle and the predictions after it";
+        EXPECT_EQ(watch.creations, 1) << c.what << ": never removed and created again";
+        EXPECT_GT(watch.lowest, 400.0) << c.what << ": feet above the airport";
+        EXPECT_LT(lf_worstOffTrack(watch, reported, user), c.offTrack) << c.what << ": nm off the reported track";
+    }
 }
 
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
