@@ -66,18 +66,25 @@ bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPo
     return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
 }
 
-// A ground report after an airborne point lands the aircraft only when the aircraft can have
-// come down in between. A low speed in the air (any report at 35 kt or less counts as one on
-// the ground) or a ground flag that flips lands nothing.
+// A report became a point of the path: the trail moves on to it.
+void lf_noteReport(Act& act, const PathPoint& p)
+{
+    act.trail.last = p;
+    act.trail.time = act.reportTime;
+}
+
+// A ground report after an airborne one lands the aircraft only when it can have come down
+// in between at 2000 ft/min: from the last report's altitude, by the reports' own times (the
+// points predicted through a gap in the reports are no reports). A ground flag that flips
+// lands nothing.
 bool lf_landsIt(const Act& act, const PathPoint& p)
 {
-    if (p.airborne || act.path.empty() || !act.path.back().airborne)
+    const ReportTrail& trail = act.trail;
+    if (p.airborne || std::isnan(trail.time) || !trail.last.airborne)
         return true;
-    const PathPoint& last = act.path.back();
-    const double minutes =
-        static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
+    const double minutes = (act.reportTime - trail.time) / 60.0;
     const double ground = gf_groundElevation(act);
-    return std::isnan(ground) || last.altitude - ground <= steepestDescent * minutes;
+    return std::isnan(ground) || trail.last.altitude - ground <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -276,6 +283,7 @@ void lf_append(Act& act, PathPoint& p)
         }
     }
     act.path.push_back(p);
+    lf_noteReport(act, p);
     if (act.path.size() == 2 && act.path.front().hold && !p.hold) {
         act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
         act.path.front().speed = p.speed;
@@ -306,6 +314,7 @@ void lf_applyReport(Act& act, PathPoint p)
         if (!back && lf_landsIt(act, p) && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
+            lf_noteReport(act, p);
         }
         return;
     }

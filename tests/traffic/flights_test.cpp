@@ -11,6 +11,7 @@
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "support/trafficacts.h"
 #include "traffic/traffic.h"
 
 #include <algorithm>
@@ -219,6 +220,29 @@ TEST_F(Scenario, ArrivalsWithoutAParkingFileNeverMoveAgainstTheirHeadingAndKeepT
         EXPECT_LT(worst, 0.05) << interval << " s apart: nm off the reported track";
         EXPECT_LT(rise, 50.0) << interval << " s apart: feet up again on the way down";
         EXPECT_LT(watch.lowest, 20.0) << interval << " s apart: down on the runway";
+    }
+}
+
+TEST_F(Scenario, AnArrivalWhoseLastReportsBeforeTouchDownAreMissedLandsOnTheRunway)
+{
+    // No report for the last 80 s of the approach (from 1000 ft above the runway): the aircraft
+    // is predicted through the gap, and the first report after it has it rolling out. With a
+    // parking file and without one (no approach begins there).
+    for (const bool parkingFile : {true, false}) {
+        if (!parkingFile) {
+            gf_testClearTraffic(); // the first one stays parked
+            withoutParkAirport();
+        }
+        watch = {};
+        fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
+             "30", "--gap", "100,80"},
+            [](const FlightWatch& w) { return w.gone || (!w.phases.empty() && w.phases.back() == phaseAtStand); },
+            120.0);
+        EXPECT_EQ(watch.creations, 1) << parkingFile << ": never removed and created again";
+        EXPECT_LT(watch.lowest, 20.0) << parkingFile << ": down on the runway";
+        EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround})) << lf_text(watch.phases);
+        if (parkingFile)
+            EXPECT_TRUE(logHas("KLM1234  landed")) << log.text();
     }
 }
 
