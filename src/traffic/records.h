@@ -55,8 +55,11 @@ struct PathPoint {
 // through the gaps between them. NaN: not known yet.
 struct ReportTrail {
     static constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
-    PathPoint last;        // the last report that became a point of the path
-    double time = unknown; // its time stamp, seconds
+    PathPoint last;          // the last report that became a point of the path
+    double time = unknown;   // its time stamp, seconds
+    double course = unknown; // radians: the bearing of the last reported leg
+    double turnRate = unknown; // radians a second, from the reported leg before to the last
+    double legSeconds = 0.0; // of the last reported leg
 };
 
 // One static parked aircraft; also the simulator part of a live one.

@@ -150,6 +150,11 @@ TEST_F(Scenario, HelicoptersCirclingSlowlyLowOrFastWithoutATrackStayUpOnTheirRep
          {"--distance", "1.5", "--knots", "30", "--altitude", "500", "--rate", "3", "--seconds", "180", "--interval",
           "10"},
          0.05},
+        // Each report lies 110 degrees round from the last leg's way: a turn, not an old position.
+        {"5 degrees a second without a track, reported every 22 s",
+         {"--distance", "2", "--knots", "90", "--altitude", "1000", "--rate", "5", "--seconds", "240", "--interval",
+          "22", "--no-track"},
+         0.25},
     };
     for (const Case& c : cases) {
         watch = {};
