@@ -1,18 +1,20 @@
-// Fidelity of a longer replay: the whole program against both stand-ins on the world's
-// traffic; for live aircraft, how far each position sent to the simulator lies from the
-// reported track at the same (delayed) time, on the ground and in the air, with the
-// figures of the AI aircraft. Arguments: <run folder prepared by scripts/world.sh (Linux
-// path)> [minutes, default 10].
+// Fidelity of a longer replay: the whole program against both stand-ins on the traffic of a
+// world that scripts/world.sh prepared (the scripted Amsterdam, or the real recording at Las
+// Vegas): the figures of tools/run/runfigures.py, what a watcher of the simulator sees
+// (how far each position sent lies from the reported track at the same delayed time, headings,
+// speeds and altitudes against the reports, standstills, re-creations, take-offs) with the
+// figures of the AI aircraft, and the program's processor share. Arguments: <run folder
+// prepared by scripts/world.sh (Linux path)> [minutes, default 10].
 #include "figures.h"
 #include "programrun.h"
 
-#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace std::chrono_literals;
@@ -25,44 +27,58 @@ int main(int argc, char** argv)
     }
     const std::string run = argv[1];
     const int minutes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
-    std::printf("fidelity: %d minutes of the world's traffic\n", minutes);
+    std::printf("fidelity: %d minutes of the traffic around %s\n", minutes,
+                programrun::gf_readWorld(run).at("airport").c_str());
     std::fflush(stdout);
     const std::string track = run + "/aitrack.txt";
     const std::string figures = run + "/fidelity.json";
     DWORD exitCode = 0;
+    double processor = 0.0;
+    std::size_t refused = 0;
     {
         programrun::ProgramRun program(run, minutes * 60, track);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(minutes);
-        while (std::chrono::steady_clock::now() < end && program.alive())
+        const auto start = std::chrono::steady_clock::now();
+        const auto end = start + std::chrono::minutes(minutes);
+        // From the first minute on the program is connected and the traffic runs.
+        programrun::Sample first, last;
+        bool firstTaken = false;
+        while (std::chrono::steady_clock::now() < end && program.alive()) {
             std::this_thread::sleep_for(1s);
+            if (!firstTaken && std::chrono::steady_clock::now() - start >= 60s) {
+                first = program.sample();
+                firstTaken = true;
+            }
+        }
+        if (program.alive() && firstTaken)
+            processor = programrun::gf_processorShare(first, last = program.sample());
         if (program.close(20s, exitCode) < 0)
             std::printf("the program did not end within 20 s\n");
         program.sim().flushAiTrack();
+        refused = program.sim().aiFigures().refused;
     }
     if (!programrun::gf_runPython("tools/run/runfigures.py",
-                                  {"--sent", run + "/sent.txt", "--sim", track, "--json", figures}, figures, 120s)) {
+                                  {"--sent", run + "/sent.txt", "--sim", track, "--world", run + "/world.txt", "--log",
+                                   run + "/program/Log.txt", "--json", figures},
+                                  figures, 900s)) {
         std::printf("the figures were not computed\n");
         return 1;
     }
     const nlohmann::json f = nlohmann::json::parse(std::ifstream(programrun::gf_windowsPath(figures)));
-    const auto number = [&](const char* name) { return f.contains(name) ? f[name].get<double>() : 0.0; };
-    std::printf("live aircraft: %.0f created, %.0f moved, %.0f removed; static: %.0f placed\n", number("live created"),
-                number("live moved"), number("live removed"), number("static placed"));
-    for (const char* where : {"ground", "air"})
-        std::printf("fidelity %-6s median %6.1f m, 95th percentile %6.1f m (%.0f positions)\n", where,
-                    number(fmt::format("fidelity {} median m", where).c_str()),
-                    number(fmt::format("fidelity {} p95 m", where).c_str()),
-                    number(fmt::format("fidelity {} samples", where).c_str()));
-    for (const char* where : {"ground", "air"}) {
-        gf_benchFigure(fmt::format("fidelity {} median", where), number(fmt::format("fidelity {} median m", where).c_str()), "m");
-        gf_benchFigure(fmt::format("fidelity {} 95th percentile", where), number(fmt::format("fidelity {} p95 m", where).c_str()), "m");
-    }
-    std::printf("heading in the air: %.1f %% of %.0f moving positions more than 30 degrees off their course\n",
-                number("heading off course %"), number("heading samples"));
-    gf_benchFigure("heading more than 30 degrees off course in the air", number("heading off course %"),
-                   "% (goal under 5 %)");
-    gf_benchFigure("positions sent", number("positions per second"), "per s");
-    gf_benchFigure("peak AI objects", number("peak AI objects"), "", 0);
-    gf_benchFigure("AI objects left at the end", number("AI objects left"), "(goal 0)", 0);
+    const auto lines = [](const std::string& file) {
+        std::ifstream in(programrun::gf_windowsPath(file));
+        return std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+    };
+    std::printf("traffic:            %lld of %lld records sent; the simulator refused %zu creations (goal 0)\n",
+                static_cast<long long>(lines(run + "/sent.txt")), static_cast<long long>(lines(run + "/traffic.txt")),
+                refused);
+    for (const auto& line : f.value("summary", nlohmann::json::array()))
+        std::printf("%s\n", line.get<std::string>().c_str());
+    std::printf("processor:          %.1f %% of one core with the traffic, from the first minute on (goal under 5 %%)\n",
+                processor);
+    for (const auto& figure : f.value("bench figures", nlohmann::json::array()))
+        gf_benchFigure(figure[0].get<std::string>(), figure[1].get<double>(), figure[2].get<std::string>(),
+                       figure[3].get<int>());
+    gf_benchFigure("processor with the traffic", processor, "% of one core (goal under 5)", 2);
+    gf_benchFigure("creations refused", static_cast<double>(refused), "(goal 0)", 0);
     return exitCode == 0 ? 0 : 1;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The whole program under a benchmark: Tarnwick_P3D.exe in the world that scripts/world.sh
 // prepared below a run folder, the simulator stand-in in this process (on the simulator's
-// named pipe, in the same Wine prefix) and the RealTraffic stand-in beside it, replaying the
-// world's traffic. Everything started here ends by itself within its time bound. The program
-// takes RealTraffic's fixed ports: scripts/bench.sh runs it in a network namespace of its own.
+// named pipe, in the same Wine prefix, its ground at the world's airport) and the RealTraffic
+// stand-in beside it, replaying the world's traffic once. Everything started here ends by
+// itself within its time bound. The program takes RealTraffic's fixed ports: scripts/bench.sh
+// runs it in a network namespace of its own.
 #include "foundation/winstring.h"
 #include "processhandles/processhandles.h"
 #include "simstandin/scenario.h"
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <memory>
 #include <stdexcept>
@@ -138,6 +140,19 @@ inline double gf_processorShare(const Sample& from, const Sample& to)
     return seconds > 0.0 ? 100.0 * (to.processorSeconds - from.processorSeconds) / seconds : 0.0;
 }
 
+// The world's description that scripts/world.sh wrote (world.txt: "<key> <value>" a line):
+// its airport, the user's position and the ground's elevation.
+inline std::map<std::string, std::string> gf_readWorld(const std::string& run)
+{
+    std::map<std::string, std::string> world;
+    std::ifstream file(gf_windowsPath(run + "/world.txt"));
+    for (std::string key, value; file >> key >> value;)
+        world[key] = value;
+    if (!world.contains("airport") || !world.contains("user") || !world.contains("elevation"))
+        throw std::runtime_error("no airport, user and elevation in " + run + "/world.txt");
+    return world;
+}
+
 class ProgramRun {
 public:
     // `run` is the Linux path of the world's run folder; the RealTraffic stand-in serves for
@@ -150,7 +165,7 @@ public:
         options.pipeName = L"\\\\.\\pipe\\Lockheed Martin Prepar3D v5\\SimConnect";
         options.frameIntervalMs = 33;
         options.recordRequests = false; // a long run: counted only
-        options.groundElevation = -11.0; // the airports of the world lie about there
+        options.groundElevation = std::stod(gf_readWorld(run).at("elevation")); // the airport of the world
         // The world's AI aircraft: the simulator refuses any other title (scripts/world.sh).
         options.packageFolders = {L"C:\\AI Traffic", L"C:\\Prepar3D v5\\SimObjects"};
         if (!recordFile.empty())
@@ -160,7 +175,7 @@ public:
             standin::gf_applyScenarioStep(*m_sim, step);
 
         std::vector<std::string> realTraffic{std::string(TARNWICK_SOURCE_DIR) + "/tools/realtraffic/realtraffic_standin.py",
-                                             "live", "--file", run + "/traffic.txt", "--after-connect", "3", "--stay",
+                                             "live", "--file", run + "/traffic.txt", "--once", "--after-connect", "3", "--stay",
                                              "--log", run + "/realtraffic.txt", "--timeout",
                                              std::to_string(seconds + 120)};
         if (!recordFile.empty()) {

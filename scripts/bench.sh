@@ -4,10 +4,14 @@
 # Without arguments all of them; otherwise the named ones with their arguments, e.g.
 #   scripts/bench.sh simlink_flush 60 300 tcp
 #   scripts/bench.sh soak 3
+#   scripts/bench.sh replay 10
 # The soak and the fidelity benchmark run the whole program in the world of
 # scripts/world.sh; TARNWICK_SOAK_MINUTES and TARNWICK_FIDELITY_MINUTES (default 10 each)
-# set their length when they run without arguments. Like run.sh it runs in a network
-# namespace of its own where one can be made, so that RealTraffic's fixed ports are its own.
+# set their length when they run without arguments. `replay [minutes]` runs the fidelity
+# benchmark on the real recording at Las Vegas (the whole of it by default, 24 minutes); it
+# is not one of the benchmarks run without arguments, which it would make twice as long.
+# Like run.sh it runs in a network namespace of its own where one can be made, so that
+# RealTraffic's fixed ports are its own.
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/env.sh"
 source "$here/scripts/world.sh"
@@ -28,21 +32,29 @@ figures="$run/figures.tsv"
 # bench NAME ARGS...: runs one benchmark, shows its output and keeps its figure lines.
 bench() {
   local name=$1; shift
-  local args=("$@")
+  local args=("$@") exe=$name
   echo "== $name"
   case $name in
-    soak|fidelity)
+    soak|fidelity|replay)
       local minutes=${1:-}
-      [ -z "$minutes" ] && { [ "$name" = soak ] && minutes=${TARNWICK_SOAK_MINUTES:-10} || minutes=${TARNWICK_FIDELITY_MINUTES:-10}; }
+      case $name in
+        soak) minutes=${minutes:-${TARNWICK_SOAK_MINUTES:-10}} ;;
+        fidelity) minutes=${minutes:-${TARNWICK_FIDELITY_MINUTES:-10}} ;;
+        replay) minutes=${minutes:-$WORLD_RECORDING_MINUTES}; exe=fidelity ;;
+      esac
       # A world of its own each time, with traffic for the whole length.
       local world="$run/world-$name"
       mkdir -p "$world"
-      world_prepare "$world" $(( minutes * 60 + 60 ))
+      if [ "$name" = replay ]; then
+        world_prepare_recording "$world" $(( minutes * 60 + 60 ))
+      else
+        world_prepare "$world" $(( minutes * 60 + 60 ))
+      fi
       args=("$world" "$minutes")
       ;;
   esac
   local out="$run/$name.out"
-  $WINE "$BUILD/bench_$name.exe" "${args[@]}" > "$out" 2>&1 || echo "(bench_$name ended with an error)" >> "$out"
+  $WINE "$BUILD/bench_$exe.exe" "${args[@]}" > "$out" 2>&1 || echo "(bench_$exe ended with an error)" >> "$out"
   grep -v $'^figure\t' "$out" || true
   grep $'^figure\t' "$out" | sed "s/^figure/$name/" >> "$figures" || true
 }

@@ -57,21 +57,5 @@ wait_for() {
 # A Linux path as the Windows programs see it.
 winpath() { echo "Z:${1//\//\\}"; }
 
-# Runs the calling script ($1, with its arguments) again in a network namespace of its own
-# with only loopback: the program's RealTraffic ports (UDP 49004/49005, TCP 10747) are fixed,
-# and a test run, a benchmark or a second run beside it would take them or receive this run's
-# traffic. Where no namespace can be made (not root, no unshare), the machine-wide ports are
-# taken under a lock instead, so such runs wait for each other. Call it after the build (the
-# namespace has no network for the set-up) and before starting anything.
-own_network() {
-  local self=$1; shift
-  [ -n "${TARNWICK_OWN_NETWORK:-}" ] && return 0
-  if unshare -n true 2>/dev/null; then
-    TARNWICK_OWN_NETWORK=1 exec unshare -n bash -c 'ip link set lo up && exec "$0" "$@"' "$self" "$@"
-  fi
-  exec {ports_lock}>/tmp/tarnwick-realtraffic-ports.lock
-  if ! flock -n "$ports_lock"; then
-    echo "Another run holds RealTraffic's ports; waiting for it to end ..." >&2
-    flock "$ports_lock"
-  fi
-}
+# own_network: RealTraffic's fixed ports for this run alone.
+source "$here/scripts/network.sh"

@@ -25,7 +25,7 @@ program="$run/program"
 
 # The simulator records every AI aircraft it is asked to create, move and remove; it knows
 # the titles of the installed AI aircraft and refuses to create any other.
-$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) --ground -11 \
+$WINE "$BUILD/tools/simstandin/sim_standin.exe" --verbose --seconds $((seconds + 90)) --ground "$WORLD_ELEVATION" \
   --packages "$WORLD_AI_PACKAGES" --packages "$WORLD_SIM_FOLDER\SimObjects" \
   --scenario "$(winpath "$run/scenario.txt")" --record "$(winpath "$run/aitrack.txt")" > "$run/simulator.txt" 2>&1 &
 SESSION_PIDS+=($!)
@@ -87,5 +87,4 @@ python3 "$here/tools/run/runsummary.py" "$program/Log.txt" "$run/simulator.txt" 
 # Debian's Python, which has the plotting library of the set-up. The user stays on the
 # ground: AUTO_RANGE gives the live radius of 8 nm; shown flights are followed 3 nm beyond it.
 /usr/bin/python3 "$here/tools/run/runfigures.py" --sent "$run/sent.txt" --sim "$run/aitrack.txt" \
-  --stands "$run/stands.txt" --airport EHAM --map "$BUILD/screenshots/traffic.png" \
-  --user "${WORLD_HOME[0]},${WORLD_HOME[1]}" --radius 8 --margin 3 --log "$program/Log.txt"
+  --world "$run/world.txt" --map "$BUILD/screenshots/traffic.png" --radius 8 --margin 3 --log "$program/Log.txt"

@@ -17,7 +17,7 @@ flock "$setup_lock"
 
 packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb nlohmann-json3-dev libfmt-dev
           x11-apps imagemagick xdotool fonts-wine fonts-liberation cmake ninja-build
-          dpkg-dev python3 python3-matplotlib locales)
+          dpkg-dev python3 python3-matplotlib locales iproute2)
 missing=()
 if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then # one call when all are there
   for p in "${packages[@]}"; do

@@ -10,15 +10,9 @@ trap cleanup EXIT
 wine_session_begin "$run"
 
 # The locales that give Wine other ANSI code pages, for the tests that ask for one
-# (scripts/wine-run.sh); made once per C library version into the cache.
-export TARNWICK_LOCALES="$(dirname "$TARNWICK_PREFIX")/locales-$(ldd --version | awk 'NR==1{print $NF}')"
-if [ ! -d "$TARNWICK_LOCALES" ]; then
-  mkdir "$run/locales"
-  for locale in ru_RU ja_JP; do
-    localedef -i "$locale" -f UTF-8 "$run/locales/$locale.UTF-8"
-  done
-  mv -T "$run/locales" "$TARNWICK_LOCALES" 2>/dev/null || true # another run may have been first
-fi
+# (scripts/wine-run.sh), made once into the cache.
+TARNWICK_LOCALES=$("$here/scripts/locales.sh" "$(dirname "$TARNWICK_PREFIX")")
+export TARNWICK_LOCALES
 
 # One download stand-in for the whole run (the tests are Windows programs and cannot start
 # a Linux one). Each test fills its own folder below TARNWICK_DOWNLOAD_ROOT (the root as a

@@ -1,41 +1,96 @@
-# Sourced by run.sh and bench.sh after env.sh and wine_session_begin: the world in which
+# Sourced by run.sh and bench.sh after env.sh and wine_session_begin: the worlds in which
 # Tarnwick runs here. world_prepare RUN SECONDS writes, in the Wine prefix and below RUN:
 #   RUN/program        the program folder as the installer leaves it, with the real airport
 #                      list, the reference data, registration lists and a livery list
 #   RUN/stands.txt     the stands of the add-on sceneries ("stand <airport> <number> ...")
 #   RUN/traffic.txt    SECONDS of live traffic around Amsterdam (tools/realtraffic/run_traffic.py)
 #   RUN/scenario.txt   the simulator: the user aircraft parked at stand 1 of Amsterdam
+#   RUN/world.txt      the airport, the user's position and the ground's elevation, one a line
 # and a Prepar3D v5 installation as the registry shows it, its add-on sceneries (Amsterdam
 # and an ORBX Rotterdam with an archived parking file), a learned parking file of Amsterdam,
 # AI aircraft packages, and RealTraffic as installed on this computer.
+# world_prepare_recording RUN SECONDS writes the same for Las Vegas: the first SECONDS of the
+# recording WORLD_RECORDING as the traffic, an add-on scenery of Las Vegas whose stands lie
+# where the recording's aircraft stand still (tools/run/recording_stands.py), and
+# reference data and AI aircraft packages that also know the recording's airlines and types.
 
-# Where the user aircraft stands: stand 1 of the sample Amsterdam (latitude, longitude).
+# Where the user aircraft stands: stand 1 of the sample Amsterdam (latitude, longitude) and
+# the ground there (feet).
 WORLD_HOME=(52.3086 4.7639)
+WORLD_ELEVATION=-11
 # The AI aircraft packages and the simulator's own folder (Windows paths).
 WORLD_AI_PACKAGES='C:\AI Traffic'
 WORLD_SIM_FOLDER='C:\Prepar3D v5'
+# The real recording of the Las Vegas world, the user parked at its airport, and its length.
+WORLD_RECORDING="$here/../shared/recordings/klas_20190305.rttfc"
+WORLD_RECORDING_HOME=(36.0840 -115.1537)
+WORLD_RECORDING_ELEVATION=2181
+WORLD_RECORDING_MINUTES=24 # 22.8 minutes of traffic, shown 30 s late, after the program's start
 
-world_prepare() {
-  local run=$1 seconds=$2
+# world_program RUN [--las-vegas]: the program folder, the simulator's installation, RealTraffic
+# and the AI aircraft packages; the option adds the Las Vegas traffic's airlines and types.
+world_program() {
+  local run=$1 world=${2:-}
   local drive_c="$WINEPREFIX/drive_c" program="$run/program"
   mkdir -p "$program/docs" "$program/input"
   cp "$BUILD/Tarnwick_P3D.exe" "$program/"
   cp "$TARNWICK_AIRPORT_LIST" "$program/input/airports_p3d.xml"
   # Reference data, registration lists and a livery list, as the download server and an
   # earlier scan would have left them.
-  $WINE "$BUILD/tools/refgen/refgen.exe" "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
+  $WINE "$BUILD/tools/refgen/refgen.exe" $world "$(winpath "$program")" 3000 > "$run/refgen.txt" 2>&1
 
   mkdir -p "$drive_c/Prepar3D v5/Scenery"
   $WINE reg add 'HKLM\SOFTWARE\Lockheed Martin\Prepar3D v5' /v SetupPath /t REG_SZ /d 'C:\Prepar3D v5\' /f \
     >/dev/null 2>&1
-  # The add-on sceneries, named by a UTF-16 scenery.cfg; the writer lists their stands.
-  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" sample 'C:\Addon Sceneries' | grep '^stand ' > "$run/stands.txt"
-  local p3d_data="$drive_c/ProgramData/Lockheed Martin/Prepar3D v5"
+  local roaming="$drive_c/users/$(id -un)/AppData/Roaming"
+  mkdir -p "$roaming/InsideSystems"
+  : > "$roaming/InsideSystems/RealTraffic.jar"
+  # AI aircraft packages of a few hundred liveries of the same world, covering the airlines
+  # and types of the traffic, which the automatic livery scan finds through the simulator's
+  # add-ons.cfg and simobjects.cfg.
+  $WINE "$BUILD/tools/refgen/refgen.exe" $world packages "$WORLD_AI_PACKAGES" \
+    "C:\\users\\$(id -un)\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg" \
+    'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' "$WORLD_SIM_FOLDER" 400 >> "$run/refgen.txt" 2>&1
+}
+
+# world_sceneries TITLE FOLDER [TITLE FOLDER ...]: the add-on sceneries, named by a UTF-16 scenery.cfg.
+world_sceneries() {
+  local p3d_data="$WINEPREFIX/drive_c/ProgramData/Lockheed Martin/Prepar3D v5" n=0 lines=()
   mkdir -p "$p3d_data"
-  { printf '\xFF\xFE'; printf '%s\r\n' '[General]' 'Title=Prepar3D Scenery' \
-      '[Area.001]' 'Title=Amsterdam Schiphol' 'Local=C:\Addon Sceneries\Schiphol' 'Active=TRUE' \
-      '[Area.002]' 'Title=Orbx Rotterdam' 'Local=C:\Addon Sceneries\Orbx EHRD' 'Active=TRUE' \
+  while [ $# -ge 2 ]; do
+    n=$((n + 1))
+    lines+=("$(printf '[Area.%03d]' "$n")" "Title=$1" "Local=$2" 'Active=TRUE')
+    shift 2
+  done
+  { printf '\xFF\xFE'; printf '%s\r\n' '[General]' 'Title=Prepar3D Scenery' "${lines[@]}" \
       | iconv -f UTF-8 -t UTF-16LE; } > "$p3d_data/scenery.cfg"
+}
+
+# world_user RUN AIRPORT LATITUDE LONGITUDE ELEVATION: the simulator's user aircraft parked
+# there, and world.txt.
+world_user() {
+  local run=$1
+  printf 'airport %s\nuser %s,%s\nelevation %s\n' "$2" "$3" "$4" "$5" > "$run/world.txt"
+  cat > "$run/scenario.txt" <<EOF
+0 user Plane Latitude = $3
+0 user Plane Longitude = $4
+0 user Plane Heading degrees true = 0
+0 user Plane Altitude = $5
+0 user SIM ON GROUND = 1
+0 user ZULU TIME = 43200
+0 user ZULU DAY OF YEAR = 60
+0 user ZULU YEAR = 2024
+0 text TITLE = Stand-in Boeing 737-800 KLM
+0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
+EOF
+}
+
+world_prepare() {
+  local run=$1 seconds=$2
+  local program="$run/program"
+  world_program "$run"
+  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" sample 'C:\Addon Sceneries' | grep '^stand ' > "$run/stands.txt"
+  world_sceneries 'Amsterdam Schiphol' 'C:\Addon Sceneries\Schiphol' 'Orbx Rotterdam' 'C:\Addon Sceneries\Orbx EHRD'
   mkdir -p "$program/airports/archive/ORBX"
   { printf '<?xml version="1.0"?>\n<meta />\n<parameters>\n'
     printf '\t<parameter name="publisher" value="ORBX" />\n\t<parameter name="num_parkpos" value="8" />\n'
@@ -61,29 +116,22 @@ world_prepare() {
     done
     printf '</parkpositions>\n'; } > "$learned/EHAM.xml"
 
-  local roaming="$drive_c/users/$(id -un)/AppData/Roaming"
-  mkdir -p "$roaming/InsideSystems"
-  : > "$roaming/InsideSystems/RealTraffic.jar"
-  # AI aircraft packages of a few hundred liveries of the same world, covering the airlines
-  # and types of the traffic, which the automatic livery scan finds through the simulator's
-  # add-ons.cfg and simobjects.cfg.
-  $WINE "$BUILD/tools/refgen/refgen.exe" packages "$WORLD_AI_PACKAGES" \
-    "C:\\users\\$(id -un)\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg" \
-    'C:\ProgramData\Lockheed Martin\Prepar3D v5\simobjects.cfg' "$WORLD_SIM_FOLDER" 400 >> "$run/refgen.txt" 2>&1
-
   python3 "$here/tools/realtraffic/run_traffic.py" --stands "$run/stands.txt" --airport EHAM \
     --seconds "$seconds" --out "$run/traffic.txt"
+  world_user "$run" EHAM "${WORLD_HOME[@]}" "$WORLD_ELEVATION"
+}
 
-  cat > "$run/scenario.txt" <<EOF
-0 user Plane Latitude = ${WORLD_HOME[0]}
-0 user Plane Longitude = ${WORLD_HOME[1]}
-0 user Plane Heading degrees true = 0
-0 user Plane Altitude = -11
-0 user SIM ON GROUND = 1
-0 user ZULU TIME = 43200
-0 user ZULU DAY OF YEAR = 60
-0 user ZULU YEAR = 2024
-0 text TITLE = Stand-in Boeing 737-800 KLM
-0 text ATC MODEL = ATCCOM.AC_MODEL_B738.0.text
-EOF
+world_prepare_recording() {
+  local run=$1 seconds=$2
+  [ -r "$WORLD_RECORDING" ] || { echo "world.sh: the recording $WORLD_RECORDING is not there" >&2; return 1; }
+  world_program "$run" --las-vegas
+  local at="${WORLD_RECORDING_HOME[0]},${WORLD_RECORDING_HOME[1]}"
+  python3 "$here/tools/run/recording_stands.py" --recording "$WORLD_RECORDING" --airport KLAS --at "$at" \
+    --elevation "$WORLD_RECORDING_ELEVATION" --name 'Las Vegas McCarran' --out "$run/klas.txt"
+  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" airport 'C:\Addon Sceneries\Las Vegas' "$(winpath "$run/klas.txt")" \
+    | grep -E '^(stand|helipad) ' > "$run/stands.txt"
+  world_sceneries 'Las Vegas McCarran' 'C:\Addon Sceneries\Las Vegas'
+  # The recording's first SECONDS, by its own times (field 15).
+  awk -F, -v seconds="$seconds" 'NR == 1 { first = $15 } $15 < first + seconds' "$WORLD_RECORDING" > "$run/traffic.txt"
+  world_user "$run" KLAS "${WORLD_RECORDING_HOME[@]}" "$WORLD_RECORDING_ELEVATION"
 }

@@ -156,14 +156,14 @@ void lf_readHelipads(BglWords words, std::size_t at, std::size_t end, BglAirport
     }
     // A pad keeps its number also when it is dropped: learned options name pads by number.
     const int number = airport.helipadNumber++;
-    airport.helipadPositions.emplace_back(latitude, longitude);
     const double radius = lf_float(gf_bglWordAt(words, at + 28)) / 2.0;
     // A pad of size 0 is kept (a helicopter that holds there widens it); a negative size
-    // would get the whole parking file refused.
+    // would get the whole parking file refused. A dropped pad leaves its place to a valid one.
     if (!std::isfinite(radius) || radius < 0) {
         lf_skipRadius(radius, path);
         return;
     }
+    airport.helipadPositions.emplace_back(latitude, longitude);
     // The heading follows the size, when the subrecord is long enough to hold it.
     const float heading = at + 36 <= end ? lf_float(gf_bglWordAt(words, at + 32)) : 0.0f;
     airport.file.stands.emplace_back(fmt::format("helipad{}", number), std::vector<StandOption>{}, latitude,

@@ -39,6 +39,8 @@ std::mutex exitMutex;
 // exit has begun.
 std::uint64_t exitGeneration = 0;
 
+constexpr auto programObjectsWait = 3s;
+
 bool lf_isRestart(std::uint32_t reason) { return reason == 2 || reason == 3; }
 
 void lf_post(unsigned message)
@@ -59,11 +61,21 @@ bool lf_waitForMainLoop()
     return true;
 }
 
+// Until every object made for the program has its removal sent (the frame flush sends them,
+// and finds the creations still on their way), for a bounded time.
+void lf_waitForProgramObjects()
+{
+    const auto end = std::chrono::steady_clock::now() + programObjectsWait;
+    while (gf_programObjectsLeft() > 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+}
+
 // Everything an exit does before it restarts or quits; false when the start-up and main-loop
 // thread did not end, so that nothing it uses may be reset or released.
 bool lf_stopEverything(std::uint32_t reason)
 {
     gf_logFlushed(fmt::format("Exiting: {}", gf_exitReasonName(reason)));
+    gf_takeNewAiObjects(false); // nothing new is created; what the simulator still makes goes
     if (reason == 2)
         gf_showStatus("Prepare for a restart ...", true);
     gf_stopReaders();
@@ -77,10 +89,12 @@ bool lf_stopEverything(std::uint32_t reason)
         gf_logMarked(fmt::format("The main loop did not stop within {} s, the aircraft were not removed",
                                  mainLoopStopSeconds));
     std::this_thread::sleep_for(1s); // the frame flush sends the removals meanwhile
-    if (trafficStopped) {
+    if (trafficStopped)
         gf_removeLateCreations();
-        std::this_thread::sleep_for(500ms);
-    }
+    // Whatever the traffic knew of them, the objects made for the program go.
+    gf_removeProgramObjects();
+    lf_waitForProgramObjects();
+    std::this_thread::sleep_for(500ms);
     gf_closeServer();
     if (reason == 5) {
         std::this_thread::sleep_for(std::chrono::milliseconds(systemErrorPauseMs));

@@ -132,6 +132,7 @@ void lf_startTrafficSteps()
     lf_setTopmost();
     gf_reserveSimQueues();
     simPaused = false; // repeated request errors of the previous run are forgotten
+    gf_takeNewAiObjects(true);
     gf_reserveTrafficTables();
     gf_createFlightPlanFolder();
     lf_showFlag(mainWindow.readerLights, false);
@@ -220,9 +221,14 @@ bool gf_waitForFlight()
 
 void gf_stopTrafficShown()
 {
+    // From here on the simulator creates nothing more for the traffic, and what it still
+    // creates is removed at once.
+    gf_takeNewAiObjects(false);
     gf_stopReaders();
     gf_closeServer();
     gf_removeInjectedAircraft();
+    gf_removeLateCreations();
+    gf_removeProgramObjects(); // objects whose answers the traffic never handled
     mainWindow.realTrafficWaiting = false;
     mainWindow.readerLights = false;
     mainWindow.trafficReaderState = 3;

@@ -15,6 +15,7 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
+#include "liveries/liveries.h"
 #include "traffic/traffic.h"
 
 #include <fmt/format.h>
@@ -38,13 +39,19 @@ std::atomic<std::uint64_t> currentWeekSlot{0};
 namespace {
 const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
 
-// A missing scan result means the liveries must be scanned again.
+// A missing scan result, or one whose titles were read otherwise than the scan reads them
+// now, means the liveries must be scanned again; the new result is marked, so once.
 void lf_checkScanResult()
 {
     const fs::path result = fs::path(L"output") / L"LiveriesScanned.xml";
-    if (fs::exists(result) || SCAN_LIVERIES.value.load())
+    if (SCAN_LIVERIES.value.load())
         return;
-    gf_showStatus(fmt::format("File {} is gone, rescan liveries", gf_pathText(result)), true);
+    if (!fs::exists(result))
+        gf_showStatus(fmt::format("File {} is gone, rescan liveries", gf_pathText(result)), true);
+    else if (gf_scanResultReadOtherwise())
+        gf_showStatus(fmt::format("File {} holds titles read another way, rescan liveries", gf_pathText(result)), true);
+    else
+        return;
     gf_setScanSetting(SCAN_LIVERIES, true);
     gf_repaintBand(controlsBand);
 }

@@ -4,7 +4,6 @@
 #include "app/buildconfig.h"
 #include "app/download.h"
 #include "app/status.h"
-#include "foundation/exceptions.h"
 #include "foundation/filereplace.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
@@ -28,14 +27,15 @@ struct DataFile {
     std::string (*problem)(const fs::path& file);
 };
 
-// A server or proxy can answer 200 with a page of its own, even one of well-formed XML:
-// only what the start-up's reader takes is the data.
+// A server or proxy can answer 200 with a page of its own, even one of well-formed XML, and
+// the data themselves can hold what the start-up cannot read: only what the start-up's
+// reader takes whole is the data, and whatever it throws refuses the file.
 std::string lf_dbaseProblem(const fs::path& file)
 {
     try {
         gf_checkAircraftData(file);
         return {};
-    } catch (const zeb::UserErrorException& e) {
+    } catch (const std::exception& e) {
         return e.what();
     }
 }

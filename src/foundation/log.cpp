@@ -1,10 +1,13 @@
 #include "foundation/log.h"
 
 #include "foundation/exceptions.h"
+#include "foundation/filereplace.h"
 #include "foundation/textfiles.h"
 #include "foundation/timehelpers.h"
 #include "foundation/version.h"
 
+#include <cstdint>
+#include <deque>
 #include <filesystem>
 
 std::ofstream logStream;
@@ -16,6 +19,46 @@ const char* const logFileName = "Log.txt";
 std::string logOpenProblem; // under logMutex
 
 enum class LineEnd { plain, flushed };
+
+// What a start keeps of the earlier runs: Log0.txt and Log00.txt hold the two before this one.
+constexpr std::size_t keptEarlierRuns = 2;
+
+// A Log.txt that is continued, because its copies cannot be kept, holds what they would: the
+// last two runs before this one. The earlier ones are cut, and a marked line says so where
+// they were. A cut that cannot be made leaves the file whole: it is never half-written.
+void lf_keepLastRuns()
+{
+    std::deque<std::pair<std::uint64_t, std::size_t>> lastHeaders; // byte and line where each run begins
+    {
+        std::ifstream in(std::filesystem::path(logFileName), std::ios::binary);
+        std::string line;
+        std::uint64_t at = 0;
+        for (std::size_t index = 0; std::getline(in, line); ++index, at += line.size() + 1) {
+            if (line.find(" (utc) Tarnwick_P3D version ") == std::string::npos)
+                continue;
+            lastHeaders.emplace_back(at, index);
+            if (lastHeaders.size() > keptEarlierRuns)
+                lastHeaders.pop_front();
+        }
+    }
+    if (lastHeaders.size() < keptEarlierRuns || lastHeaders.front().first == 0)
+        return;
+    const auto [from, cutLines] = lastHeaders.front();
+    gf_writeReplacing(logFileName, [&](const std::filesystem::path& part) {
+        std::ifstream in(std::filesystem::path(logFileName), std::ios::binary);
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        in.seekg(static_cast<std::streamoff>(from));
+        // The line end the text-mode log stream writes.
+        out << errorMarker
+            << fmt::format("{} lines of earlier runs cut: while Log0.txt cannot be replaced, Log.txt keeps the {} "
+                           "runs before this one",
+                           cutLines, keptEarlierRuns)
+            << "\r\n"
+            << in.rdbuf();
+        out.close();
+        return in.good() && static_cast<bool>(out);
+    });
+}
 
 void lf_write(std::string_view prefix, std::string_view text, LineEnd end)
 {
@@ -40,6 +83,11 @@ void gf_openLog()
     } catch (const std::exception& e) {
         backupFailure = fmt::format("Log0.txt and Log00.txt not kept, this run's log follows the last one's: {}",
                                     e.what());
+        try {
+            lf_keepLastRuns();
+        } catch (const std::exception& cut) {
+            backupFailure += fmt::format("; earlier runs not cut: {}", cut.what());
+        }
     }
     std::lock_guard lock(logMutex);
     if (logStream.is_open())

@@ -13,7 +13,8 @@ extern const std::string errorMarker; // "===> ", first argument of error templa
 
 // Keeps Log0.txt and Log00.txt, truncates Log.txt and writes the header line.
 // Raises SysErrorException 40 when Log.txt cannot be opened; when the copies cannot be
-// kept, Log.txt is continued (the last run's log stays) with a marked line.
+// kept, Log.txt is continued with a marked line: it keeps the two runs before this one,
+// and a marked line at its top counts the lines of earlier runs that were cut.
 void gf_openLog();
 // What went wrong at the last gf_openLog (the copies or the log itself), for the status
 // line; empty when nothing did.

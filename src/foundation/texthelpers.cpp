@@ -54,13 +54,15 @@ void gf_normalizeList(std::string& text)
     text = fmt::format("{}", fmt::join(gf_splitComma(text), ","));
 }
 
-void gf_addSplitFields(const std::vector<std::string>& texts)
+void gf_addSplitFields(const std::vector<std::string>& texts, std::vector<std::vector<std::string>>& table)
 {
     for (const std::string& text : texts) {
-        publisherGroups.push_back(gf_splitFields(text));
-        publisherGroups.back().shrink_to_fit();
+        table.push_back(gf_splitFields(text));
+        table.back().shrink_to_fit();
     }
 }
+
+void gf_addSplitFields(const std::vector<std::string>& texts) { gf_addSplitFields(texts, publisherGroups); }
 
 bool gf_equalsUpper(std::string_view upper, std::string_view text)
 {

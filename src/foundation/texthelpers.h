@@ -19,8 +19,9 @@ std::vector<std::string> gf_splitComma(std::string_view text);
 std::vector<std::string> gf_splitSemicolon(std::string_view text);
 // "EHAM, EGLL" becomes "EHAM,EGLL"; a text without trim-set characters is left alone.
 void gf_normalizeList(std::string& text);
-// Appends each text's fields as one row of the publishers table.
+// Appends each text's fields as one row of the publishers table, or of another table.
 void gf_addSplitFields(const std::vector<std::string>& texts);
+void gf_addSplitFields(const std::vector<std::string>& texts, std::vector<std::vector<std::string>>& table);
 
 bool gf_equalsUpper(std::string_view upper, std::string_view text);
 std::string gf_extractPath(std::string_view text);

@@ -234,6 +234,13 @@ std::size_t lf_utf8Length(std::string_view bytes)
             return 0;
     return length;
 }
+
+// U+F0000 to U+F00FF, the characters that stand for held bytes: F3 B0 80..83 xx.
+bool lf_isHeldByte(std::string_view character)
+{
+    return character.size() == 4 && static_cast<unsigned char>(character[0]) == 0xF3 &&
+           static_cast<unsigned char>(character[1]) == 0xB0 && static_cast<unsigned char>(character[2]) <= 0x83;
+}
 } // namespace
 
 void gf_makeValidUtf8(std::string& text)
@@ -244,10 +251,27 @@ void gf_makeValidUtf8(std::string& text)
     valid.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t length = lf_utf8Length(std::string_view(text).substr(at));
-        valid += length == 0 ? std::string_view("?") : std::string_view(text).substr(at, length);
+        const std::string_view character = std::string_view(text).substr(at, length);
+        valid += length == 0 || lf_isHeldByte(character) ? std::string_view("?") : character;
         at += std::max<std::size_t>(length, 1);
     }
     text = std::move(valid);
+}
+
+std::optional<std::string> gf_utf8ReadingOfAnsi(std::string_view text)
+{
+    if (lf_isAscii(text))
+        return std::nullopt;
+    std::optional<std::string> bytes = gf_utf8ToAnsi(text);
+    if (!bytes || *bytes == text)
+        return std::nullopt;
+    for (std::size_t at = 0; at < bytes->size();) {
+        const std::size_t length = lf_utf8Length(std::string_view(*bytes).substr(at));
+        if (length == 0)
+            return std::nullopt;
+        at += length;
+    }
+    return bytes;
 }
 
 unsigned gf_ansiCodePage() { return GetACP(); }

@@ -29,7 +29,8 @@ std::wstring gf_utf8ToUtf16(std::string_view text);
 
 // Makes a text taken from outside valid UTF-8: each byte that begins no UTF-8 character
 // becomes '?', which every code page holds, so that the text can be shown, logged and sent
-// to the simulator.
+// to the simulator. So does each character that stands for a held byte (below): such a text
+// would reach the simulator as that byte and come back as another character.
 void gf_makeValidUtf8(std::string& text);
 
 #include <filesystem>
@@ -51,6 +52,9 @@ std::string gf_ansiToUtf8(std::string_view ansi);
 // look-alikes) or the text is no UTF-8.
 std::optional<std::string> gf_utf8ToCodePage(std::string_view utf8, unsigned codePage);
 std::optional<std::string> gf_utf8ToAnsi(std::string_view utf8);
+// The other reading of a text read in the ANSI code page from a file without a mark: its
+// bytes as UTF-8, when they are UTF-8 and say something else. Such a file may be either.
+std::optional<std::string> gf_utf8ReadingOfAnsi(std::string_view text);
 unsigned gf_ansiCodePage(); // GetACP()
 // A path in the ANSI code page; its short form when the long one cannot be held there.
 std::optional<std::string> gf_pathToAnsi(const std::filesystem::path& path);

@@ -177,11 +177,11 @@ void gf_openServerSocket(const std::string& port)
     // Non-blocking, and so is the client socket that accept gives.
     if (!lf_setNonBlocking(listenSocket))
         fail(3, "ioctlsocket failed with error " + gf_lastWinsockErrorText());
-    // On Windows SO_REUSEADDR would let the bind take a port in use; this makes it fail instead.
-    BOOL exclusive = TRUE;
-    if (setsockopt(listenSocket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
-                   sizeof exclusive) == SOCKET_ERROR)
-        fail(4, "setsockopt(SO_EXCLUSIVEADDRUSE) failed");
+    // Bound without SO_REUSEADDR or SO_EXCLUSIVEADDRUSE: then Windows refuses a port another
+    // socket holds, yet takes one on which only closed connections wait out their time
+    // (TIME_WAIT of RealTraffic's connection that the server closed), so that a restart or a
+    // relaunch binds it again at once. SO_REUSEADDR would take a port another program
+    // listens on; SO_EXCLUSIVEADDRUSE refuses the port until those connections have gone.
     if (bind(listenSocket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == SOCKET_ERROR)
         fail(5, "Bind failed at port " + port + " with error " + gf_lastWinsockErrorText());
     if (listen(listenSocket, SOMAXCONN) == SOCKET_ERROR)

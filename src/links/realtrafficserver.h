@@ -16,7 +16,7 @@ extern std::atomic<bool> serverOpen;
 extern std::atomic<bool> readerError;
 
 // Opens the listening socket on 127.0.0.1 and the given port; raises SysErrorException
-// codes 0 to 6 on failure.
+// codes 0 to 3, 5 and 6 on failure.
 void gf_openServerSocket(const std::string& port);
 // Waits until a client connects; true when one was accepted now. False at once while a
 // client is connected, and as soon as the server is closed or an exit is under way.

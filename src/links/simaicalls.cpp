@@ -68,6 +68,8 @@ void removeAiFromSim(std::uint32_t objectId)
         gf_logf("{}!Simconnect call to remove AI ac with objectId {}", gf_nowString(), objectId);
         return;
     }
+    if (!lf_removalDue(objectId))
+        return; // asked for already: the traffic and the stop's sweep both removed it
     if (SimConnect_AIRemoveObject(simConnection, objectId, reqRemoveObject) != scOk) {
         gf_logf("{}!Simconnect call to remove AI ac from sim failed, id {}?", gf_nowString(), objectId);
         countRequestError();

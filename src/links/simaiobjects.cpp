@@ -5,6 +5,7 @@
 #include "links/simqueues.h"
 
 #include "foundation/log.h"
+#include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
 #include "simconnect/protocol.h"
 #include "traffic/traffic.h"
@@ -12,7 +13,11 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,6 +40,18 @@ struct PendingCreation {
 // SimConnect thread only.
 std::vector<PendingCreation> pendingCreations;
 std::vector<std::uint32_t> newObjects;
+std::chrono::steady_clock::time_point lastLateRequest;
+constexpr auto lateRequestInterval = std::chrono::seconds(1);
+constexpr std::uint32_t aircraftObjects = 2;
+
+// What other threads may ask of the pending creations.
+std::atomic<std::size_t> pendingCount{0};
+// The traffic takes the aircraft that the simulator creates for it.
+std::atomic<bool> takingNewObjects{true};
+// Every AI object the simulator made for the program and has not reported removed, and
+// whether its removal was sent: whatever the traffic manager knows of it, it is removed when
+// the traffic stops. Under simQueues.mutex.
+std::map<std::uint32_t, bool> programObjects;
 
 // Removes the element by moving the last one into its place.
 template <typename Vector, typename Iterator>
@@ -53,13 +70,27 @@ std::optional<std::uint32_t> lf_takePending(Match match)
         return std::nullopt;
     const std::uint32_t flightId = found->flightId;
     lf_swapRemove(pendingCreations, found);
+    pendingCount = pendingCreations.size();
     return flightId;
+}
+
+// Remembers an object made for the program. False when the traffic takes no new objects any
+// more: its removal is queued at once.
+bool lf_takeProgramObject(std::uint32_t objectId)
+{
+    std::lock_guard lock(simQueues.mutex);
+    programObjects.emplace(objectId, false);
+    if (takingNewObjects.load())
+        return true;
+    simQueues.removals.push_back(objectId);
+    return false;
 }
 } // namespace
 
 void lf_addPendingCreation(std::uint32_t sendId, std::uint32_t flightId, const std::string& callsign)
 {
     pendingCreations.push_back({sendId, flightId, callsign});
+    pendingCount = pendingCreations.size();
 }
 
 std::uint32_t takePendingCreation(const std::string& callsign)
@@ -89,9 +120,70 @@ bool lf_takeNewObject(std::uint32_t objectId)
 void lf_clearAiBookkeeping()
 {
     pendingCreations.clear();
+    pendingCount = 0;
     newObjects.clear();
     pendingCreations.reserve(reservedEntries);
     newObjects.reserve(reservedEntries);
+    std::lock_guard lock(simQueues.mutex);
+    programObjects.clear();
+}
+
+void gf_takeNewAiObjects(bool take)
+{
+    std::lock_guard lock(simQueues.mutex);
+    takingNewObjects = take;
+}
+
+bool gf_takingNewAiObjects() { return takingNewObjects.load(); }
+
+void gf_removeProgramObjects()
+{
+    std::lock_guard lock(simQueues.mutex);
+    std::size_t queued = 0;
+    for (const auto& [objectId, sent] : programObjects)
+        if (!sent && std::ranges::find(simQueues.removals, objectId) == simQueues.removals.end()) {
+            simQueues.removals.push_back(objectId);
+            ++queued;
+        }
+    if (queued > 0)
+        gf_logf("{} AI aircraft the traffic left in the simulator removed", queued);
+}
+
+std::size_t gf_programObjectsLeft()
+{
+    std::lock_guard lock(simQueues.mutex);
+    if (simConnection == nullptr)
+        return 0; // nothing can be removed without one
+    const auto unsent = std::ranges::count_if(programObjects, [](const auto& object) { return !object.second; });
+    return pendingCount.load() + static_cast<std::size_t>(unsent);
+}
+
+void lf_programObjectRemoved(std::uint32_t objectId)
+{
+    std::lock_guard lock(simQueues.mutex);
+    programObjects.erase(objectId);
+}
+
+bool lf_removalDue(std::uint32_t objectId)
+{
+    const auto found = programObjects.find(objectId);
+    if (found == programObjects.end())
+        return true;
+    return !std::exchange(found->second, true);
+}
+
+void lf_askForLateObjects()
+{
+    // The traffic asks for the aircraft within range while it runs; after it stopped, the
+    // creations still on their way are found here, so that they can be removed.
+    if (takingNewObjects.load() || pendingCreations.empty())
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLateRequest < lateRequestInterval)
+        return;
+    lastLateRequest = now;
+    const auto radius = static_cast<std::uint32_t>(std::max(lateralRadiusMetres.load(), 0));
+    SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, radius, aircraftObjects);
 }
 
 void onSimObjectDataByType(const SimMessage& message)
@@ -111,6 +203,10 @@ void onSimObjectDataByType(const SimMessage& message)
         if (flightId == 0) {
             gf_logMarked(fmt::format("just created, but not by {}, oid: {}, callsign \"{}\" unknown", simClientName,
                                      objectId, atcId));
+            return;
+        }
+        if (!lf_takeProgramObject(objectId)) {
+            gf_logf("{} created after the traffic stopped, oid: {}, removed", atcId, objectId);
             return;
         }
         releaseAndFreezeAi(objectId);

@@ -208,6 +208,7 @@ void onObjectAddedRemoved(const SimMessage& message)
             lf_noteNewObject(objectId);
         break;
     case evObjectRemoved:
+        lf_programObjectRemoved(objectId);
         lf_pushToBuffer({objectId, 0, 0, AnswerKind::removed, 0.0, 0.0});
         break;
     default:

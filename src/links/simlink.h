@@ -103,6 +103,25 @@ std::uint32_t takePendingCreation(const std::string& callsign);
 std::optional<std::uint32_t> lf_takePendingBySendId(std::uint32_t sendId);
 void lf_noteNewObject(std::uint32_t objectId);
 bool lf_takeNewObject(std::uint32_t objectId);
+// Forgets the creations, the objects announced and the program's objects (a new connection).
 void lf_clearAiBookkeeping();
+
+// The AI objects the simulator made for the program, whatever the traffic manager knows of
+// them. While the traffic takes no new objects (it has stopped, or an exit is under way),
+// queued creations are not sent, the creations still on their way are looked for, and an
+// object made for the program from then on is removed at once.
+void gf_takeNewAiObjects(bool take);
+bool gf_takingNewAiObjects();
+// Queues the removal of every object of the program whose removal is neither queued nor sent.
+void gf_removeProgramObjects();
+// Objects of the program whose removal is not yet sent, and creations not yet answered.
+std::size_t gf_programObjectsLeft();
+// The simulator removed the object. SimConnect thread.
+void lf_programObjectRemoved(std::uint32_t objectId);
+// False when the object's removal was sent already; else it counts as sent. Under the queue mutex.
+bool lf_removalDue(std::uint32_t objectId);
+// While the traffic takes no new objects and creations wait for their answer, asks for the
+// aircraft within range once a second. Frame flush, under the queue mutex.
+void lf_askForLateObjects();
 // The user aircraft's state back to nothing known.
 void lf_clearUserAircraft();

@@ -103,10 +103,13 @@ void flushSimQueues()
             lf_sendPositions();
             lf_sendEvents();
         }
+        // Once the traffic has stopped, nothing new is made for it.
+        const bool creating = !paused && gf_takingNewAiObjects();
         for (const CreationItem& item : simQueues.creations)
-            paused ? lf_dropCreation(item) : createAiInSim(item);
+            creating ? createAiInSim(item) : lf_dropCreation(item);
         simQueues.creations.clear();
         lf_sendRemovals();
+        lf_askForLateObjects();
     }
     lf_reportRefusedCreations();
 }

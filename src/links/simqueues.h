@@ -65,7 +65,8 @@ void flushSimQueues();
 // Called by the frame flush only, under the queue mutex.
 void createAiInSim(const CreationItem& item);
 void removeAiFromSim(std::uint32_t objectId);
-// A creation that is not sent (the simulator is paused), to be reported as failed.
+// A creation that is not sent (the simulator is paused, or the traffic has stopped), to be
+// reported as failed.
 void lf_dropCreation(const CreationItem& item);
 // Reports the creations that never reached the simulator as failed; after the queue mutex
 // is released.

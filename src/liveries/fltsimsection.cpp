@@ -152,9 +152,15 @@ bool lf_sectionFilesExist(const fs::path& folder, const std::string& header, Pac
     return true;
 }
 
+// A listed title is unwanted whichever reading of a file without a mark gives it: the lists
+// are UTF-8, the scan reads such a file in the ANSI code page.
 bool lf_unwantedTitle(const std::string& title)
 {
-    if (std::find(dontUseTitles.begin(), dontUseTitles.end(), title) != dontUseTitles.end())
+    const auto listed = [](const std::string& text) {
+        return std::find(dontUseTitles.begin(), dontUseTitles.end(), text) != dontUseTitles.end();
+    };
+    const std::optional<std::string> utf8 = gf_utf8ReadingOfAnsi(title);
+    if (listed(title) || (utf8 && listed(*utf8)))
         return true;
     return SUPPRESS_STUB.value.load() && title.ends_with("_STUB");
 }

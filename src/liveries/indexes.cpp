@@ -1,8 +1,10 @@
 // The livery indexes: by airline and model, by model, pax and cargo apart.
 #include "liveries/indexes.h"
 
+#include "foundation/winstring.h"
 #include "liveries/liverydata.h"
 
+#include <optional>
 #include <unordered_set>
 
 std::unordered_map<std::string, std::unordered_map<std::string, std::vector<LiveryEntry>>> airlineLiveries;
@@ -17,11 +19,16 @@ namespace {
 std::unordered_set<std::string> titleStore;
 // The titles of the latest build.
 std::unordered_set<std::string_view> currentTitles;
+// The UTF-8 readings of those read in the ANSI code page from files without a mark, which the
+// registration lists may name them by.
+std::unordered_map<std::string, std::string_view> utf8Readings;
 
 std::string_view lf_keepTitle(const std::string& title)
 {
     const std::string_view kept = *titleStore.insert(title).first;
-    currentTitles.insert(kept);
+    if (currentTitles.insert(kept).second)
+        if (std::optional<std::string> utf8 = gf_utf8ReadingOfAnsi(kept))
+            utf8Readings.emplace(std::move(*utf8), kept);
     return kept;
 }
 
@@ -44,8 +51,12 @@ std::vector<std::string>* lf_categoryList(int sizeClass)
 
 std::string_view findLiveryTitle(std::string_view title)
 {
-    const auto found = currentTitles.find(title);
-    return found == currentTitles.end() ? std::string_view{} : *found;
+    if (const auto found = currentTitles.find(title); found != currentTitles.end())
+        return *found;
+    if (utf8Readings.empty())
+        return {};
+    const auto read = utf8Readings.find(std::string(title));
+    return read == utf8Readings.end() ? std::string_view{} : read->second;
 }
 
 bool hasAirlineModel(const std::string& airline, const std::string& model)
@@ -85,6 +96,7 @@ const TitleList* lf_modelTitles(bool cargo, const std::string& model)
 void lf_clearLiveryIndexes()
 {
     currentTitles.clear();
+    utf8Readings.clear();
     airlineLiveries.clear();
     paxAirlineTitles.clear();
     cargoAirlineTitles.clear();

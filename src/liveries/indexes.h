@@ -31,7 +31,8 @@ extern std::array<std::vector<std::string>, 3> categoryModels;
 // The list of categoryModels for size class 0, 1 or 5; null for the others.
 std::vector<std::string>* lf_categoryList(int sizeClass);
 
-// The view of the scanned title equal to the text; empty when no scanned livery has it.
+// The view of the scanned title equal to the text, or read from a file without a mark as
+// the text when its bytes are read as UTF-8; empty when no scanned livery has it.
 std::string_view findLiveryTitle(std::string_view title);
 bool hasAirlineModel(const std::string& airline, const std::string& model);
 // The model has a pax or cargo livery.

@@ -48,13 +48,16 @@ std::string gf_dateCode();
 // "input\fixes.xml"; UserErrorException when a file cannot be used.
 void gf_readAircraftData();
 void gf_readFixes();
-// Reads a dbase.xml as gf_readAircraftData would, into sets of its own, and changes no
-// reference data: UserErrorException 60 or 61 when the start-up could not use it.
+// Reads a dbase.xml whole as gf_readAircraftData does, into tables of its own, and changes
+// no reference data; throws what that reading throws when the start-up could not use it.
 void gf_checkAircraftData(const std::filesystem::path& file);
 // The livery entries of an AIG-regcodes.xml (titles with their registrations, or none for a
 // title not to use), as the registration-code reading takes them; 0 for a file that cannot
 // be loaded or is no such list.
 std::size_t gf_countAigLiveries(const std::filesystem::path& file);
+// True when output\LiveriesScanned.xml holds titles read otherwise than a scan reads them
+// now: by an earlier program, or in another ANSI code page. The simulator would refuse them.
+bool gf_scanResultReadOtherwise();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
 // livery indexes; true, also when an exit ended the scan; UserErrorException 51 to 53
 // when there are none. Discovery appends the add-on package folders to `folders`.

@@ -29,6 +29,24 @@ bool lf_lessByNames(const LiveryData& a, const LiveryData& b)
 }
 
 namespace {
+// The mark of how the titles were read: the ANSI code page of the scan, in which it reads the
+// configuration files without a byte-order mark as the simulator does. Files of earlier
+// programs, which read such files' UTF-8 lines as UTF-8, lack it.
+constexpr const char* titlesCodePage = "codepage";
+} // namespace
+
+void gf_markTitleReading(pugi::xml_node liveries) { liveries.append_attribute(titlesCodePage) = gf_ansiCodePage(); }
+
+bool gf_scanResultReadOtherwise()
+{
+    pugi::xml_document document;
+    if (!document.load_file(liveriesScannedPath.c_str()))
+        return false; // its reading says why
+    const pugi::xml_node root = document.child("liveries");
+    return root && root.attribute(titlesCodePage).as_uint() != gf_ansiCodePage();
+}
+
+namespace {
 void lf_writeLiveryElement(pugi::xml_node parent, const LiveryData& livery)
 {
     pugi::xml_node liv = parent.append_child("liv");
@@ -48,6 +66,7 @@ void lf_writeLiveriesScanned()
     pugi::xml_document document;
     gf_writeMeta(document);
     pugi::xml_node root = document.append_child("liveries");
+    gf_markTitleReading(root);
     for (const LiveryData& livery : scannedLiveries)
         lf_writeLiveryElement(root, livery);
     gf_saveFile(document, liveriesScannedPath);

@@ -23,6 +23,12 @@ bool lf_lessByNames(const LiveryData& a, const LiveryData& b);
 extern std::list<LiveryData> scannedLiveries;
 extern const std::filesystem::path liveriesScannedPath; // output\LiveriesScanned.xml
 
+namespace pugi {
+class xml_node;
+}
+// Marks the <liveries> element with the way the scan reads titles now.
+void gf_markTitleReading(pugi::xml_node liveries);
+
 // Saves scannedLiveries; an empty list leaves the file as it is.
 void lf_writeLiveriesScanned();
 // Replaces scannedLiveries with the file's records; UserErrorException 51 (not loaded),

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -37,6 +38,32 @@ std::unordered_map<std::string, DbRecord> dbRecords;
 namespace {
 constexpr double nmPerMetre = 0.0005399568034557236;
 
+// Where one reading of a dbase.xml goes: the tables of the start-up, or those of a check that
+// throws them away and logs nothing of the entries it skips.
+struct ReferenceTables {
+    std::set<std::string>& known;
+    std::set<std::string>& highPerformance;
+    std::set<std::string>& heavy;
+    std::set<std::string>& large;
+    std::set<std::string>& buzjet;
+    std::set<std::string>& rotorcraft;
+    std::set<std::string>& cargo;
+    std::set<std::string>& airlines;
+    std::set<std::string>& operators;
+    std::vector<std::vector<std::string>>& similar;
+    std::vector<std::vector<std::string>>& publishers;
+    std::map<std::string, double>& wingspans;
+    double& maxHalfWingspan;
+    std::unordered_map<std::string, DbRecord>& records;
+    bool logSkips;
+};
+
+void lf_note(const ReferenceTables& tables, const std::string& skipped)
+{
+    if (tables.logSkips)
+        gf_logMarked(skipped);
+}
+
 void lf_clearReferenceData()
 {
     for (std::set<std::string>* set : {&knownTypes, &heavyTypes, &largeTypes, &buzjetTypes, &highPerformanceTypes,
@@ -56,44 +83,45 @@ std::string lf_readTypeAttribute(const pugi::xml_node& node, const char* name)
     return text.empty() ? text : gf_decryptType(text);
 }
 
-void lf_readSimilarTypes(const pugi::xml_node& document)
+void lf_readSimilarTypes(const pugi::xml_node& document, std::vector<std::vector<std::string>>& groups)
 {
-    similarGroups.reserve(64);
+    groups.reserve(64);
     for (const pugi::xml_node similar : document.child("similar_types").children("similar")) {
         std::vector<std::string> group = gf_splitComma(gf_attributeText(similar, "types"));
         for (std::string& type : group)
             type = gf_decryptType(type);
         std::ranges::sort(group);
-        similarGroups.push_back(std::move(group));
+        groups.push_back(std::move(group));
     }
-    similarGroups.shrink_to_fit();
+    groups.shrink_to_fit();
 }
 
-void lf_readPublishers(const pugi::xml_node& document, const std::string& path)
+void lf_readPublishers(const pugi::xml_node& document, const std::string& path,
+                       std::vector<std::vector<std::string>>& groups)
 {
     try {
-        publisherGroups.reserve(640);
+        groups.reserve(640);
         std::vector<std::string> texts;
         for (const pugi::xml_node pub : document.child("publishers").children("pub"))
             texts.push_back(gf_attributeText(pub, "names"));
         std::ranges::sort(texts);
         texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-        gf_addSplitFields(texts);
-        publisherGroups.shrink_to_fit();
+        gf_addSplitFields(texts, groups);
+        groups.shrink_to_fit();
     } catch (const std::exception& e) {
         throw zeb::SysErrorException(299, fmt::format("exception {} in reading publishers from \"{}\"", e.what(), path));
     }
 }
 
 // True when at least one entry was taken.
-bool lf_readWingspans(const pugi::xml_node& document, const std::string& path)
+bool lf_readWingspans(const pugi::xml_node& document, const std::string& path, const ReferenceTables& tables)
 {
     bool accepted = false;
     try {
         for (const pugi::xml_node entry : document.child("wingspans").children("wingspan")) {
             const std::string type = lf_readTypeAttribute(entry, "type");
-            if (!knownTypes.contains(type)) {
-                gf_logMarked(fmt::format("wingspan model {} is no valid model, skipped", type));
+            if (!tables.known.contains(type)) {
+                lf_note(tables, fmt::format("wingspan model {} is no valid model, skipped", type));
                 continue;
             }
             const std::string meters = gf_attributeText(entry, "meters");
@@ -102,11 +130,11 @@ bool lf_readWingspans(const pugi::xml_node& document, const std::string& path)
             // "nan", "inf", negative spans and texts that are no number are no sizes: the type
             // keeps its class's mean.
             if (end == meters.c_str() || !(std::isfinite(half) && half >= 0)) {
-                gf_logMarked(fmt::format("wingspan of model {} is no size, skipped", type));
+                lf_note(tables, fmt::format("wingspan of model {} is no size, skipped", type));
                 continue;
             }
-            wingspans.emplace(type, half);
-            maxHalfWingspan = std::max(maxHalfWingspan, half);
+            tables.wingspans.emplace(type, half);
+            tables.maxHalfWingspan = std::max(tables.maxHalfWingspan, half);
             accepted = true;
         }
     } catch (const std::exception& e) {
@@ -129,15 +157,15 @@ void lf_computeClassDefaults()
         classDefaultWingspans[c] = counts[c] > 0 ? sums[c] / counts[c] : 0.0;
 }
 
-void lf_readRegistrations(const pugi::xml_node& document)
+void lf_readRegistrations(const pugi::xml_node& document, const ReferenceTables& tables)
 {
-    dbRecords.clear();
+    tables.records.clear();
     for (const pugi::xml_node db : document.child("dbase").children("db")) {
         std::string reg = gf_decryptRegcode(gf_attributeText(db, "reg"));
         DbRecord record{gf_decryptAirline(gf_attributeText(db, "airl")), lf_readTypeAttribute(db, "type"),
                         gf_decryptAirline(gf_attributeText(db, "opr")), gf_flagText(db.attribute("cargo").value())};
-        if (!dbRecords.emplace(reg, std::move(record)).second)
-            gf_logMarked(fmt::format("regcode {} already exists", reg));
+        if (!tables.records.emplace(reg, std::move(record)).second)
+            lf_note(tables, fmt::format("regcode {} already exists", reg));
     }
 }
 } // namespace
@@ -186,19 +214,6 @@ void gf_readAirlineSection(const pugi::xml_node& document, const char* section, 
 }
 
 namespace {
-// The sets of the sections that every dbase.xml holds.
-struct RequiredSets {
-    std::set<std::string>& known;
-    std::set<std::string>& highPerformance;
-    std::set<std::string>& heavy;
-    std::set<std::string>& large;
-    std::set<std::string>& buzjet;
-    std::set<std::string>& rotorcraft;
-    std::set<std::string>& cargo;
-    std::set<std::string>& airlines;
-    std::set<std::string>& operators;
-};
-
 void lf_loadDbase(const fs::path& file, pugi::xml_document& document)
 {
     const pugi::xml_parse_result loaded = document.load_file(file.c_str());
@@ -207,43 +222,59 @@ void lf_loadDbase(const fs::path& file, pugi::xml_document& document)
             60, fmt::format("\"{}\" not read because of {}", gf_pathText(file), loaded.description()));
 }
 
-// UserErrorException 61 for a section without entries.
-void lf_readRequiredSections(const pugi::xml_node& document, const RequiredSets& sets)
+// Every section, as the start-up takes it; true when a wingspan was taken. UserErrorException
+// 60 or 61 for a file without its data; a code that cannot be unscrambled, publishers or
+// wingspans that cannot be read throw their own errors.
+bool lf_readTables(const fs::path& file, const ReferenceTables& tables)
 {
-    gf_readTypeSection(document, "aircrafts", sets.known, "aircraft");
-    gf_readTypeSection(document, "high_performance", sets.highPerformance, "hpf");
-    gf_readTypeSection(document, "heavy", sets.heavy, "hvy");
-    gf_readTypeSection(document, "large", sets.large, "lar");
-    gf_readTypeSection(document, "buzjet", sets.buzjet, "bzj");
-    gf_readTypeSection(document, "rotorcraft", sets.rotorcraft, "rot");
-    gf_readTypeSection(document, "cargo_types", sets.cargo, "cargo_type");
-    gf_readAirlineSection(document, "ICAO_airlines", sets.airlines);
-    gf_readAirlineSection(document, "cargo_operators", sets.operators);
+    const std::string path = gf_pathText(file);
+    pugi::xml_document document;
+    lf_loadDbase(file, document);
+    gf_readTypeSection(document, "aircrafts", tables.known, "aircraft");
+    gf_readTypeSection(document, "high_performance", tables.highPerformance, "hpf");
+    gf_readTypeSection(document, "heavy", tables.heavy, "hvy");
+    gf_readTypeSection(document, "large", tables.large, "lar");
+    gf_readTypeSection(document, "buzjet", tables.buzjet, "bzj");
+    gf_readTypeSection(document, "rotorcraft", tables.rotorcraft, "rot");
+    gf_readTypeSection(document, "cargo_types", tables.cargo, "cargo_type");
+    lf_readSimilarTypes(document, tables.similar);
+    gf_readAirlineSection(document, "ICAO_airlines", tables.airlines);
+    gf_readAirlineSection(document, "cargo_operators", tables.operators);
+    lf_readPublishers(document, path, tables.publishers);
+    const bool spans = lf_readWingspans(document, path, tables);
+    lf_readRegistrations(document, tables);
+    return spans;
 }
 } // namespace
 
 void gf_checkAircraftData(const fs::path& file)
 {
-    pugi::xml_document document;
-    lf_loadDbase(file, document);
     std::array<std::set<std::string>, 9> sets;
-    lf_readRequiredSections(document, {sets[0], sets[1], sets[2], sets[3], sets[4], sets[5], sets[6], sets[7], sets[8]});
+    std::vector<std::vector<std::string>> similar, publishers;
+    std::map<std::string, double> spans;
+    double largestSpan = 0.0;
+    std::unordered_map<std::string, DbRecord> records;
+    lf_readTables(file, {sets[0], sets[1], sets[2], sets[3], sets[4], sets[5], sets[6], sets[7], sets[8], similar,
+                         publishers, spans, largestSpan, records, false});
 }
 
 void gf_readAircraftData()
 {
     const fs::path file = fs::path(L"input") / L"dbase.xml";
-    const std::string path = gf_pathText(file);
-    pugi::xml_document document;
-    lf_loadDbase(file, document);
-
     lf_clearReferenceData();
-    lf_readRequiredSections(document, {knownTypes, highPerformanceTypes, heavyTypes, largeTypes, buzjetTypes,
-                                       rotorcraftTypes, cargoTypes, icaoAirlines, cargoOperators});
-    lf_readSimilarTypes(document);
-    lf_readPublishers(document, path);
-    if (lf_readWingspans(document, path))
-        lf_computeClassDefaults();
-    lf_readRegistrations(document);
-    gf_logf("{} dbase records from \"{}\" read", dbRecords.size(), path);
+    try {
+        if (lf_readTables(file, {knownTypes, highPerformanceTypes, heavyTypes, largeTypes, buzjetTypes,
+                                 rotorcraftTypes, cargoTypes, icaoAirlines, cargoOperators, similarGroups,
+                                 publisherGroups, wingspans, maxHalfWingspan, dbRecords, true}))
+            lf_computeClassDefaults();
+    } catch (const zeb::UserErrorException&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // A file that the start-up cannot use is the user's to replace (the next daily check
+        // fetches it again), not a fault of the program.
+        throw zeb::UserErrorException(60, fmt::format("\"{}\" not read because of {}", gf_pathText(file), e.what()));
+    }
+    gf_logf("{} dbase records from \"{}\" read", dbRecords.size(), gf_pathText(file));
 }

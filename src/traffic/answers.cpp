@@ -8,6 +8,7 @@
 #include "liveries/liveries.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 
 std::mutex inboundMutex;
@@ -236,11 +237,22 @@ void lf_processBuffer()
         std::lock_guard lock(inboundMutex);
         answers.swap(inboundBuffer);
     }
-    for (const InboundAnswer& answer : answers)
-        lf_processAnswer(answer);
+    // An answer that ends the traffic (too many refused liveries) must not cost the others:
+    // among them may be aircraft just created, which only their answers make known.
+    std::exception_ptr failure;
+    for (const InboundAnswer& answer : answers) {
+        try {
+            lf_processAnswer(answer);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
     bool finished = false;
     for (InboundAnswer& entry : settlingList)
         gf_allLightsToggle(finished, entry);
     if (finished)
         std::erase_if(settlingList, [](const InboundAnswer& entry) { return entry.settling < 0; });
+    if (failure)
+        std::rethrow_exception(failure);
 }

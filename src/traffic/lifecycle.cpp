@@ -3,12 +3,14 @@
 #include "traffic/manager.h"
 
 #include "app/startup.h"
+#include "foundation/log.h"
 #include "links/simqueues.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <mutex>
 #include <optional>
 
@@ -110,7 +112,12 @@ void gf_removeInjectedAircraft()
 
 void gf_removeLateCreations()
 {
-    lf_processBuffer();
+    try {
+        lf_processBuffer();
+    } catch (const std::exception& e) {
+        // The traffic has stopped already; every answer was handled all the same.
+        gf_logf("gf_removeLateCreations: {}", e.what());
+    }
     lf_removeUnsettled();
     lf_queueWaitingRemovals();
 }

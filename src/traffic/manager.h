@@ -127,6 +127,10 @@ void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 // Static parking and the user-aircraft removals.
 // Removes parked aircraft over the park maximum; extra 1 for a live aircraft about to park.
 void lf_enforceMaxPark(std::int32_t extra);
+// True for a report of a live aircraft removed for the park maximum that still stands at its
+// stand: it is not shown again. A report that moves it off ends that.
+bool lf_keptOutAtStand(const LiveReport& report);
+void lf_forgetKeptOut();
 // Static parking allows soft learning at the present park airport (not where the real
 // options already fill it); set when the park airport is loaded.
 extern std::atomic<bool> softLearningAllowed;

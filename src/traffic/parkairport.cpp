@@ -192,6 +192,7 @@ void gf_resetStaticParking()
 {
     parkLoadRequest = false;
     parkMaximum = 0;
+    lf_forgetKeptOut();
     givenUpCode.clear();
     lastChoiceMessage.clear();
     gf_setReservedStandName("");

@@ -1,5 +1,6 @@
 // The aircraft parked at the park airport: their counts and average parked times for the
-// main window, the park maximum, and the live aircraft that have stood too long.
+// main window, the park maximum (and the live aircraft it keeps out), and the live aircraft
+// that have stood too long.
 #include "traffic/parking.h"
 
 #include "app/mainwindow.h"
@@ -21,6 +22,20 @@ std::uint32_t lf_parkedMinutes(const Act& act)
 }
 
 constexpr std::uint32_t heavyClass = 3;
+// Reports this close to its stand, on the ground and not moving, keep an aircraft standing
+// there (the reach of a parked aircraft's own reports).
+constexpr double atStandReach = 0.0458963282937365; // 85 m
+constexpr double standingSpeed = 5.0;               // knots
+
+// A live aircraft removed for the park maximum and the stand it stood at.
+struct KeptOut {
+    std::uint32_t flightId = 0;
+    double latitude = 0.0;
+    double longitude = 0.0;
+};
+// Created again while it still stands there, it would push the next one out, and so on:
+// it stays out until its reports move it off. Main-loop thread only.
+std::vector<KeptOut> keptOut;
 constexpr std::uint32_t heavyParkedMinutes = 180;
 constexpr std::uint32_t parkedMinutes = 90;
 
@@ -96,6 +111,8 @@ void lf_enforceMaxPark(std::int32_t extra)
         const std::vector<ParkedTime> parked = lf_longestParkedFirst();
         if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId)) {
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
+            std::erase_if(keptOut, [act](const KeptOut& k) { return k.flightId == act->base.head.flightId; });
+            keptOut.push_back({act->base.head.flightId, act->base.latitude, act->base.longitude});
             lf_removeAircraft(*act);
         }
     }
@@ -110,6 +127,20 @@ void lf_enforceMaxPark(std::int32_t extra)
     if (latest)
         lf_removeAircraft(*latest);
 }
+
+bool lf_keptOutAtStand(const LiveReport& report)
+{
+    const auto kept = std::ranges::find(keptOut, report.hexid, &KeptOut::flightId);
+    if (kept == keptOut.end())
+        return false;
+    if (!report.airborne && report.groundSpeed <= standingSpeed &&
+        gf_distanceNm(report.latitude, report.longitude, kept->latitude, kept->longitude) <= atStandReach)
+        return true;
+    keptOut.erase(kept); // it moves off: shown again
+    return false;
+}
+
+void lf_forgetKeptOut() { keptOut.clear(); }
 
 void lf_listParkedLive()
 {

@@ -292,6 +292,8 @@ void lf_processReport(const LiveReport& report)
         for (const Act& act : liveActs)
             if (act.callsign() == callsign && act.base.head.identity.type == report.ident.type)
                 return; // already shown under another hex id
+    if (lf_keptOutAtStand(report))
+        return;
     lf_resolveType(report);
 }
 

@@ -226,21 +226,25 @@ TEST(BglReader, HelipadsAreNumberedStandsOfHalfTheirSize)
                                   Helipad{.latitude = 52.5, .longitude = 4.5, .size = 20.0f, .heading = noNumber},
                                   Helipad{.latitude = 52.6, .longitude = 4.6, .size = 0.0f},
                                   Helipad{.latitude = 52.7, .longitude = 4.7, .size = -10.0f},
+                                  Helipad{.latitude = 52.7, .longitude = 4.7, .size = 16.0f},
                                   Helipad{.latitude = 0.0, .longitude = 0.0}});
     const BglRead read = gf_testReadBgl(gf_testBglFile({airport}));
     const BglAirport& got = read.airports[0];
     // A pad without a size is kept; pads dropped for their size keep their numbers, so the
-    // pads after them keep theirs (learned options name them).
-    EXPECT_EQ(lf_ids(got), (std::vector<std::string>{"helipad1", "helipad2", "helipad3", "helipad5", "helipad6"}));
-    EXPECT_EQ(got.helipadNumber, 8);
-    const double headings[] = {twoPi, 270.0 * std::numbers::pi / 180, twoPi, twoPi, twoPi};
-    for (std::size_t i = 0; i < 5; ++i) {
+    // pads after them keep theirs (learned options name them); a valid pad where a pad was
+    // dropped is no double.
+    EXPECT_EQ(lf_ids(got),
+              (std::vector<std::string>{"helipad1", "helipad2", "helipad3", "helipad5", "helipad6", "helipad8"}));
+    EXPECT_EQ(got.helipadNumber, 9);
+    const double headings[] = {twoPi, 270.0 * std::numbers::pi / 180, twoPi, twoPi, twoPi, twoPi};
+    for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_TRUE(got.file.stands[i].heli);
         EXPECT_FALSE(got.file.stands[i].ramp || got.file.stands[i].cargo);
         EXPECT_NEAR(got.file.stands[i].heading, headings[i], 1e-6);
     }
     EXPECT_DOUBLE_EQ(got.file.stands[0].radius * 1852.0, 15.0);
     EXPECT_EQ(got.file.stands[4].radius, 0.0);
+    EXPECT_DOUBLE_EQ(got.file.stands[5].radius * 1852.0, 8.0);
     EXPECT_EQ(read.lines, (std::vector<std::string>{"double helipad Heli (skipped) 52.100000,4.100000",
                                                     "skipped position with radius NAN meters, in D:\\Scenery\\test.bgl",
                                                     "skipped position with radius -5.0 meters, in D:\\Scenery\\test.bgl",

@@ -11,8 +11,11 @@
 #include "foundation/registry.h"
 #include "foundation/winstring.h"
 #include "foundation/settingscatalogue.h"
+#include "liveries/liverydata.h"
 #include "liveries/scrambling.h"
 #include "refgen/refgen.h"
+
+#include <fmt/format.h>
 
 #include <algorithm>
 
@@ -121,6 +124,32 @@ TEST_F(StartUp, AProgramFolderWithoutInputGetsItBeforeTheDownloadsInstallThere)
     EXPECT_EQ(exitReason.load(), 0u);
 }
 
+// Reference data installed by an earlier program that the start-up cannot read: the user is
+// told, the program stays open, and the next day's check fetches the data again.
+TEST_F(StartUp, AnInstalledDbaseWithABadCodeIsShownAndFetchedAgainTheNextDay)
+{
+    const fs::path installed = fs::path(L"input") / L"dbase.xml";
+    const std::string good = gf_testReadFile(installed);
+    std::string bad = good;
+    bad.insert(bad.find("</dbase>"), "<db reg=\"\" airl=\"ABCD\" />");
+    gf_testWriteFile(installed, bad);
+    server.put("dbase/version.json", "1.0.0\n");
+    server.put("dbase/dbase.xml", good);
+    writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"DBASE_VERSION", "1.0.0"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    lf_startUpTarnwick();
+    EXPECT_EQ(errorLine(), "60: \"input\\dbase.xml\" not read because of decrypt airl \"ABCD\" error");
+    EXPECT_EQ(exitReason.load(), 0u) << "no system error";
+    EXPECT_FALSE(exitFlag.load());
+    EXPECT_FALSE(referenceDataRead.load());
+
+    dateCodeInstant = noonJanuary2 + 86400;
+    lf_prepareStart();
+    EXPECT_EQ(gf_testReadFile(installed), good);
+    EXPECT_EQ(stored("DBASE_VERSION"), "1.0.0");
+    EXPECT_TRUE(referenceDataRead.load());
+    EXPECT_TRUE(logged(" dbase records from \"input\\dbase.xml\" read"));
+}
+
 TEST_F(StartUp, ALiveMaximumAndRadiusAreTakenAndTheHoursDerived)
 {
     writeParameters({{"DATA_CHECKED_AT_DATE", today},
@@ -154,6 +183,40 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     EXPECT_TRUE(fs::is_directory(fs::path(L"input") / L"my_regcodes"));
     EXPECT_EQ(runningThreads.load(), 0);
     exitFlag = false;
+}
+
+// Titles read by an earlier program (UTF-8 lines of files without a mark kept as UTF-8) or in
+// another ANSI code page would be refused by the simulator: such a scan result is scanned
+// again, once; the scan's own result is kept.
+TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnce)
+{
+    writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"SCAN_LIVERIES", "false"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+    const std::string liv = "<liv airl=\"KLM\" type=\"B738\" title=\"Boeing 737-800 KLM\" atcid=\"\" />";
+    const unsigned otherCodePage = gf_ansiCodePage() == 1252 ? 1251 : 1252;
+    const std::string shown = "File output\\LiveriesScanned.xml holds titles read another way, rescan liveries";
+    fs::create_directories(liveriesScannedPath.parent_path());
+    int scans = 0;
+    for (const std::string& root : {std::string("<liveries>"), fmt::format("<liveries codepage=\"{}\">", otherCodePage)}) {
+        SCOPED_TRACE(root);
+        gf_testWriteFile(liveriesScannedPath, root + liv + "</liveries>");
+        exitFlag = true; // the start-up ends after the scans
+        lf_startUpTarnwick();
+        exitFlag = false;
+        ++scans;
+        EXPECT_EQ(gf_testCountOf(log.text(), shown), scans);
+        EXPECT_EQ(gf_testCountOf(log.text(), "liveries scan automatic starts"), scans) << log.text();
+    }
+
+    // The scan's result is read as it stands at every later start.
+    scannedLiveries.assign({{"KLM", "B738", "Boeing 737-800 KLM", "", 1, false}});
+    lf_writeLiveriesScanned();
+    for (int start = 0; start < 2; ++start) {
+        exitFlag = true;
+        lf_startUpTarnwick();
+        exitFlag = false;
+    }
+    EXPECT_EQ(gf_testCountOf(log.text(), "rescan liveries"), scans);
+    EXPECT_EQ(gf_testCountOf(log.text(), "No scan done, 1 liveries read from output\\LiveriesScanned.xml"), 2);
 }
 
 TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)

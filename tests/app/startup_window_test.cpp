@@ -6,21 +6,28 @@
 #include "program_fixture.h"
 
 #include "support/airportlist.h"
+#include "support/realtrafficstandin.h"
 
+#include "app/buildconfig.h"
 #include "app/programcontrol.h"
 #include "app/startup.h"
 #include "app/status.h"
+#include "foundation/geometry.h"
 #include "foundation/registry.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
 #include "liveries/matching.h"
 #include "liveries/scrambling.h"
+#include "refgen/packagetree.h"
 #include "refgen/refgen.h"
 
 #include <fmt/format.h>
 #include <winsock2.h>
 
+#include <cmath>
+#include <map>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -227,6 +234,8 @@ TEST_F(WindowRun, APortNumberThatCannotServeRealTrafficIsAUserErrorUntilMended)
     const std::pair<std::string, std::string> cases[] = {
         {"abc", fmt::format(fmt::runtime(noPort), "abc")},
         {"99999", fmt::format(fmt::runtime(noPort), "99999")},
+        {"65536", fmt::format(fmt::runtime(noPort), "65536")},
+        {"0", fmt::format(fmt::runtime(noPort), "0")},
         {"", fmt::format(fmt::runtime(noPort), "")},
         {std::to_string(takenPort), fmt::format("160: PORT_NUMBER {} cannot be used (sys error 5: Bind failed at port {} "
                                                 "with error ",
@@ -263,24 +272,95 @@ TEST_F(WindowRun, APortNumberThatCannotServeRealTrafficIsAUserErrorUntilMended)
     windowThread.join();
 }
 
-TEST_F(WindowRun, TooManyRefusedLiveriesStopTheTrafficAndTheWindowShowsIt)
+namespace {
+// An airborne flight 15 nm from Amsterdam at 10000 ft and 250 kt, flying round it.
+struct Airborne {
+    std::uint32_t hexid = 0;
+    std::string callsign;
+    std::string type;
+    double bearing = 0.0; // degrees, from Amsterdam where it starts
+};
+
+std::string lf_airborneLine(const Airborne& f, double seconds, double stamp)
 {
-    // Every livery is refused, and 19 were refused before: the next refusal is error 81.
+    const double track = std::fmod(f.bearing + 90.0, 360.0);
+    const LatLon start = gf_destinationPoint({52.3086, 4.7639}, f.bearing * degToRad, 15.0 * feetPerNm);
+    const LatLon at = gf_destinationPoint(start, track * degToRad, 250.0 * seconds / 3600.0 * feetPerNm);
+    return fmt::format("RTTFC,{},{:.5f},{:.5f},10000,0,0,{:.1f},250.0,{},{},,EGLL,EHAM,{:.1f},X2,{},adsb_icao,10000,"
+                       "-1,-1,0.780,0.0,0.0,{:.1f},{:.1f},0,none,A3,1012.8,35008,-1,{:.1f},none,0.0,-21.9,223,24,-30,0,"
+                       "1,1",
+                       f.hexid, at.first, at.second, track, f.callsign, f.type, stamp, f.callsign, track, track, track);
+}
+} // namespace
+
+// Liveries the simulator refuses, one after another, till error 81 stops the traffic: no
+// aircraft created for it is left in the simulator, neither after the stop nor after the exit.
+TEST_F(WindowRun, TooManyRefusedLiveriesStopTheTrafficTheWindowShowsItAndNoAircraftIsLeft)
+{
+    // The simulator's packages hold the base world's liveries. The livery list, scanned long
+    // ago, holds a dozen more for each of four airlines' types that are no longer installed.
+    const fs::path packages = fs::current_path() / L"AI";
+    std::map<std::string, std::vector<refgen::SectionSpec>> byType;
+    std::vector<LiveryData> liveries = refgen::baseWorld().liveries;
+    const std::size_t installed = liveries.size();
+    const std::set<std::pair<std::string, std::string>> gone{
+        {"DLH", "A320"}, {"AFR", "A320"}, {"EZY", "A319"}, {"RYR", "B738"}};
+    for (std::size_t i = 0; i < installed; ++i) {
+        byType[liveries[i].type].push_back({.title = liveries[i].title});
+        for (int n = 1; gone.contains({liveries[i].airl, liveries[i].type}) && n <= 12; ++n) {
+            LiveryData old = liveries[i];
+            old.title = fmt::format("{} old {}", liveries[i].title, n);
+            liveries.push_back(old);
+        }
+    }
+    for (const auto& [type, sections] : byType)
+        refgen::writeConfigFile(packages / gf_utf8ToUtf16(type), type, sections, "aircraft.cfg",
+                                refgen::TextForm::utf8Bom);
+    refgen::writeLiveriesScanned(liveries, fs::path(L"output") / L"LiveriesScanned.xml");
     standin::Options options = gf_testPipeSimulatorOptions(fs::current_path());
-    for (const LiveryData& livery : refgen::baseWorld().liveries)
-        options.refusedTitles.push_back(livery.title);
+    options.packageFolders = {packages};
     simulator->stop();
     simulator = std::make_unique<standin::SimStandIn>(options);
-    static const std::string earlier[19] = {};
-    for (const std::string& title : earlier)
-        failedTitles.push_back(title);
+    ASSERT_EQ(simulator->knownTitleCount(), installed);
+
+    // Six flights of each of those airlines' types, and among them four each of three types
+    // installed: creations and refusals alternate.
+    std::vector<Airborne> flights;
+    const std::pair<const char*, const char*> kinds[] = {{"DLH", "A320"}, {"BAW", "B77W"}, {"AFR", "A320"},
+                                                         {"UAE", "A388"}, {"EZY", "A319"}, {"KLM", "E190"},
+                                                         {"RYR", "B738"}};
+    for (int n = 0; n < 6; ++n)
+        for (const auto& [airline, type] : kinds)
+            if (n < 4 || gone.contains({airline, type})) {
+                const auto k = static_cast<std::uint32_t>(flights.size());
+                flights.push_back({4200000 + k, fmt::format("{}{}", airline, 100 + n), type, 10.0 * k});
+            }
+    // RealTraffic's records come from its stand-in, every flight every 5 s; QNH from here.
+    datagrams =
+        std::make_unique<DatagramSender>(std::vector<std::string>{}, RealTrafficPorts{testQnhPort, testTrafficPort});
     writeParameters(parameters);
     openWindow();
-    const bool stopped = gf_waitFor([] { return !gf_statusLine().error.empty(); }, std::chrono::seconds(60));
+    const TempFolder sent;
+    const auto start = std::chrono::steady_clock::now();
+    bool stopped = false;
+    for (int round = 0; round < 30 && !stopped; ++round) {
+        std::vector<std::string> arguments{"traffic", "--port", std::to_string(testTrafficPort), "--interval",
+                                           "0.002"};
+        for (const Airborne& f : flights)
+            arguments.insert(arguments.end(),
+                             {"--record", lf_airborneLine(f, 5.0 * round, 1700000000.0 + 5.0 * round)});
+        ASSERT_TRUE(gf_runStandIn(sent, arguments));
+        stopped = gf_waitFor([] { return !gf_statusLine().error.empty(); },
+                             std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 start + std::chrono::seconds(5 * (round + 1)) - std::chrono::steady_clock::now()));
+    }
+    const standin::AiFigures figures = simulator->aiFigures();
     failedTitles.clear();
     failedTypes.clear();
     ASSERT_TRUE(stopped);
     EXPECT_EQ(gf_statusLine().error, "81: there are too many liveries that could not be created by P3D!, see Log.txt");
+    EXPECT_GE(figures.refused, 20u);
+    EXPECT_GT(figures.created, 0u) << "aircraft were created beside the refused ones";
     EXPECT_TRUE(gf_waitFor([] { return !startUpRunning.load(); }));
     EXPECT_FALSE(exitFlag.load()) << "the window stays open";
     // Nothing runs any more, and the window says so.
@@ -291,8 +371,15 @@ TEST_F(WindowRun, TooManyRefusedLiveriesStopTheTrafficAndTheWindowShowsIt)
     EXPECT_FALSE(enabled(rereadButton));
     EXPECT_FALSE(enabled(flushStaticButton));
     EXPECT_TRUE(logHasLine("===> Traffic has stopped, close Tarnwick_P3D and start it again"));
+    // Every aircraft made for the traffic leaves the simulator, and none is made any more.
+    EXPECT_TRUE(gf_waitFor([&] { return simulator->aiObjects().empty(); }, std::chrono::seconds(10)))
+        << simulator->aiObjects().size() << " left after the stop";
+    const std::size_t createdAtTheStop = simulator->aiFigures().created;
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_EQ(simulator->aiFigures().created, createdAtTheStop);
     EXPECT_TRUE(simulator->aiObjects().empty());
     SendMessageW(window(), WM_CLOSE, 0, 0);
     windowThread.join();
     EXPECT_TRUE(logHasLine("Exiting: USER CLOSED SIM"));
+    EXPECT_TRUE(simulator->aiObjects().empty()) << simulator->aiObjects().size() << " left after the exit";
 }

@@ -34,6 +34,13 @@ std::string lf_data(const DataCase& data, const std::string& mark)
     return bytes + "<!-- " + mark + " -->\n";
 }
 
+// Nothing of a download stays in the program folder.
+void lf_expectNoLeftovers()
+{
+    for (const auto& entry : fs::directory_iterator("."))
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Log.txt") << entry.path();
+}
+
 std::ostream& operator<<(std::ostream& out, const DataCase& data) { return out << data.name; }
 
 DataCase dbaseCase()
@@ -80,12 +87,6 @@ protected:
         GetParam().setting->assignValue(version);
         gf_testWriteFile(installed(), content);
     }
-    // Nothing of a download stays in the program folder.
-    void expectNoLeftovers() const
-    {
-        for (const auto& entry : fs::directory_iterator("."))
-            EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Log.txt") << entry.path();
-    }
 };
 
 TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
@@ -96,7 +97,7 @@ TEST_P(DataUpdate, NewerServerVersionIsInstalledAndRecorded)
     expectInstalled(data("1.2.3"), "1.2.3");
     EXPECT_EQ(storedSetting(), "1.2.3");
     EXPECT_TRUE(logged(std::string("Downloading ") + GetParam().file + " version 1.2.3 ..."));
-    expectNoLeftovers();
+    lf_expectNoLeftovers();
 
     // A first installation: empty setting, no file yet.
     fs::remove(installed());
@@ -117,7 +118,7 @@ TEST_P(DataUpdate, EqualOrOlderServerVersionDownloadsNothing)
     }
     EXPECT_FALSE(server.requested(serverPath()));
     EXPECT_FALSE(logged("Downloading"));
-    expectNoLeftovers();
+    lf_expectNoLeftovers();
 }
 
 TEST_P(DataUpdate, MissingInstalledFileIsFetchedAgainAtTheSameVersion)
@@ -149,7 +150,7 @@ TEST_P(DataUpdate, MissingOrUnreadableServerVersionChangesNothing)
     expectInstalled("<installed/>", "1.0.0");
     EXPECT_EQ(storedSetting(), "<missing>");
     EXPECT_TRUE(logged(std::string("===> ") + GetParam().noVersionMessage));
-    expectNoLeftovers();
+    lf_expectNoLeftovers();
 }
 
 TEST_P(DataUpdate, BrokenDataDownloadsLeaveFileAndVersionAsTheyWere)
@@ -178,7 +179,7 @@ TEST_P(DataUpdate, BrokenDataDownloadsLeaveFileAndVersionAsTheyWere)
     EXPECT_TRUE(logged("downloading " + installed().string() + " failed?"));
     EXPECT_TRUE(logged(std::string("===> downloaded ") + GetParam().file + " version 2.0.0 is not the data ("));
     EXPECT_EQ(statusText(), std::string("Downloaded ") + GetParam().file + " is not the data, see Log.txt");
-    expectNoLeftovers();
+    lf_expectNoLeftovers();
 }
 
 TEST_P(DataUpdate, FailureWithoutInstalledFileLeavesNoFile)
@@ -192,6 +193,53 @@ TEST_P(DataUpdate, FailureWithoutInstalledFileLeavesNoFile)
 
 INSTANTIATE_TEST_SUITE_P(Updater, DataUpdate, ::testing::Values(dbaseCase(), aigCase()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The reference data with one stored airline code of four characters where the start-up
+// unscrambles one: among the ICAO airlines, or in a registration record.
+std::string lf_dbaseWithBadCode(const std::string& section, const std::string& entry)
+{
+    std::string text = lf_data(dbaseCase(), "bad " + section);
+    text.insert(text.find("</" + section + ">"), entry);
+    return text;
+}
+
+class DbaseUpdate : public UpdaterTest {
+protected:
+    DbaseUpdate() { fs::create_directory("input"); }
+    void install(const std::string& version, const std::string& content) const
+    {
+        DBASE_VERSION.assignValue(version);
+        gf_testWriteFile(fs::path("input") / "dbase.xml", content);
+    }
+};
+
+// Data the start-up would stop on (every start, since the installed-file check let it pass)
+// are refused like any other that is not the data, and a file of them already installed is
+// fetched again at the same version.
+TEST_F(DbaseUpdate, DataTheStartUpCannotReadAreRefusedAndReplaced)
+{
+    const std::string good = lf_data(dbaseCase(), "good");
+    for (const auto& [section, entry] : {std::pair{"ICAO_airlines", "<ICAO codes=\"ABCD\" />"},
+                                         std::pair{"dbase", "<db reg=\"\" airl=\"ABCD\" />"},
+                                         std::pair{"dbase", "<db reg=\"\" opr=\"ABCD\" />"}}) {
+        SCOPED_TRACE(entry);
+        install("1.0.0", good);
+        const std::string bad = lf_dbaseWithBadCode(section, entry);
+        server.put("dbase/version.json", "2.0.0\n");
+        server.put("dbase/dbase.xml", bad);
+        ASSERT_NO_THROW(updateDbase());
+        EXPECT_EQ(gf_testReadFile(fs::path("input") / "dbase.xml"), good);
+        EXPECT_EQ(DBASE_VERSION.getValue(), "1.0.0");
+        EXPECT_TRUE(logged("===> downloaded dbase.xml version 2.0.0 is not the data (decrypt airl \"ABCD\" error)"));
+        lf_expectNoLeftovers();
+
+        install("2.0.0", bad);
+        server.put("dbase/dbase.xml", good);
+        updateDbase();
+        EXPECT_EQ(gf_testReadFile(fs::path("input") / "dbase.xml"), good);
+        EXPECT_EQ(DBASE_VERSION.getValue(), "2.0.0");
+    }
+}
 
 class AigOldLayout : public UpdaterTest {
 protected:

@@ -154,6 +154,36 @@ TEST_F(Log, CopiesThatCannotBeKeptCostNeitherTheLogNorAWord)
     EXPECT_EQ(gf_logOpenProblem(), "sys error 40: Failed to write file Log.txt");
 }
 
+TEST_F(Log, ALogContinuedForEverKeepsTheTwoRunsBeforeThisOneAndMarksTheCut)
+{
+    gf_testWriteFile("Log0.txt", "run before\n");
+    // Log0.txt stays read-only, start after start: Log.txt is continued every time.
+    HANDLE holder = CreateFileW(L"Log0.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    for (int run = 1; run <= 4; ++run) {
+        gf_openLog();
+        for (int line = 0; line < 3; ++line)
+            gf_log(fmt::format("run {} line {}", run, line));
+        gf_closeLog();
+    }
+    CloseHandle(holder);
+    const auto lines = lf_lines();
+    // Run 1 (its header and three lines) is cut; runs 2 and 3 stay as Log0.txt and Log00.txt
+    // would have kept them, and run 4 follows.
+    ASSERT_EQ(lines.size(), 1u + 3 * 5u);
+    EXPECT_EQ(lines[0], "===> 4 lines of earlier runs cut: while Log0.txt cannot be replaced, Log.txt keeps the 2 "
+                        "runs before this one");
+    for (int run = 2; run <= 4; ++run) {
+        const std::size_t header = 1 + 5 * static_cast<std::size_t>(run - 2);
+        EXPECT_NE(lines[header].find(" (utc) Tarnwick_P3D version "), std::string::npos) << lines[header];
+        EXPECT_TRUE(lines[header + 1].starts_with("===> Log0.txt and Log00.txt not kept")) << lines[header + 1];
+        for (int line = 0; line < 3; ++line)
+            EXPECT_EQ(lines[header + 2 + static_cast<std::size_t>(line)], fmt::format("run {} line {}", run, line));
+    }
+    EXPECT_EQ(gf_testReadFile("Log0.txt"), "run before\n");
+    EXPECT_FALSE(fs::exists("Log.txt.part"));
+}
+
 TEST_F(Log, WritersAfterCloseWriteNothing)
 {
     gf_openLog();

@@ -311,6 +311,16 @@ TEST_F(ProcessLine, TextsFromTheNetworkAreValidUtf8)
     for (const std::string* text : {&broken.ident.callsign, &broken.ident.type, &broken.ident.registration,
                                     &broken.ident.departure, &broken.ident.destination})
         EXPECT_TRUE(gf_utf8ToAnsi(*text)) << *text;
+    // The private characters that stand for raw bytes at the simulator's door are no text of
+    // the network: sent as such a byte, a callsign would come back as another.
+    const LiveReport held = report(lf_record({{9, "KLM\xF3\xB0\x82\x80"}, {11, "PH-\xF3\xB0\x80\x80X"},
+                                               {12, "EH\xF3\xB0\x83\xBFM"}, {13, "EG\xF3\xB0\x84\x80L"}}));
+    EXPECT_EQ(held.ident.callsign, "KLM?");
+    EXPECT_EQ(held.ident.registration, "PH-?X");
+    EXPECT_EQ(held.ident.departure, "EH?M");
+    EXPECT_EQ(held.ident.destination, "EG\xF3\xB0\x84\x80L") << "beyond them";
+    for (const std::string* text : {&held.ident.callsign, &held.ident.registration, &held.ident.departure})
+        EXPECT_EQ(gf_ansiToUtf8(gf_utf8ToAnsi(*text).value_or("")), *text) << "back from the simulator as itself";
     const std::string utf8 = "D-\xC3\x84" "BC";
     EXPECT_EQ(report(lf_record({{9, utf8}})).ident.callsign, utf8) << "UTF-8 stays";
 }

@@ -147,6 +147,33 @@ TEST_F(RealTrafficServer, TheStandardEditionAndAReplyWithoutLevel)
     EXPECT_EQ(mainWindow.realTrafficLine, "RT10.1.7 edition:  prof, archive: week 42");
 }
 
+TEST_F(RealTrafficServer, ARestartBindsThePortAgainAtOnceWhileRealTrafficIsConnected)
+{
+    // RealTraffic stays: after "exit" it connects again, as it does when the program restarts
+    // (until its time-out, kept short: the test's run ends only when the stand-in has).
+    gf_openServerSocket(portText);
+    startClient(port, {"--stay", "--reconnect-delay", "0.2", "--timeout", "15"});
+    gf_waitForRealTraffic();
+    ASSERT_TRUE(clientConnected);
+    ASSERT_TRUE(clientSaw("Qs999=version"));
+
+    // The server closes RealTraffic's connection itself, so on Windows its side of it mostly
+    // waits out its time (TIME_WAIT), and a port bound exclusively could not be bound again
+    // until then. The restart binds it at once.
+    gf_closeServer();
+    ASSERT_NO_THROW(gf_openServerSocket(portText));
+    ASSERT_TRUE(serverOpen);
+    // Held by this program again: another one cannot take it.
+    TakenPort other(true, port);
+    EXPECT_FALSE(other.taken());
+    other.release();
+    gf_waitForRealTraffic();
+    EXPECT_TRUE(clientConnected);
+    ASSERT_TRUE(gf_waitFor([&] { return clientLines().size() >= 5; }));
+    const std::vector<std::string> expected{"#connected", "Qs999=version", "exit", "#connected", "Qs999=version"};
+    EXPECT_EQ(clientLines(), expected);
+}
+
 TEST_F(RealTrafficServer, AClientThatHangsUpGivesNoVersion)
 {
     gf_openServerSocket(portText);

@@ -380,6 +380,39 @@ TEST_F(SimQueuesTest, WhilePausedOnlyRemovalsAreSent)
     EXPECT_FALSE(dropped[0].liveryBlamed);
 }
 
+// Once the traffic stops, every aircraft the simulator made for it leaves, once each: the one
+// the traffic removes itself, one whose answer it never handled, and one still on its way,
+// found by the link alone. A creation queued meanwhile is not made; another program's aircraft stays.
+TEST_F(SimQueuesTest, OnceTheTrafficStopsEveryAircraftMadeForItLeavesOnceAndNoneIsMade)
+{
+    startManual();
+    const std::uint32_t other = sim().addObject("Other Livery", "OTHER1", {});
+    queueAiCreation(gf_testCreation("KLM1", 0x484001));
+    queueAiCreation(gf_testCreation("KLM2", 0x484002));
+    ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 2));
+    const std::uint32_t known = createdObject("KLM1");
+    ASSERT_NE(createdObject("KLM2"), 0u);
+    requestWithinRange();
+    ASSERT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.secondValue == 0x484002; }));
+    queueAiCreation(gf_testCreation("KLM3", 0x484003));
+    ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 3));
+    ASSERT_NE(createdObject("KLM3"), 0u);
+
+    gf_takeNewAiObjects(false);
+    queueAiCreation(gf_testCreation("KLM4", 0x484004));
+    queueAiRemoval(known);
+    gf_removeProgramObjects();
+    EXPECT_TRUE(stepUntil([&] { return sim().aiObjects() == std::vector<std::uint32_t>{other}; }))
+        << sim().aiObjects().size() << " objects";
+    sim().stepFrames(5);
+    EXPECT_EQ(sim().countOf(scReqAiRemoveObject), 3u) << "each once";
+    EXPECT_EQ(sim().countOf(scReqAiCreateNonAtcAircraft), 3u) << "nothing new is made";
+    EXPECT_TRUE(std::ranges::any_of(answers(), [](const InboundAnswer& a) {
+        return a.kind == AnswerKind::creationFailed && a.secondValue == 0x484004 && !a.liveryBlamed;
+    }));
+    EXPECT_EQ(gf_programObjectsLeft(), 0u);
+}
+
 TEST_F(SimQueuesTest, ACreationThatCannotBeSentIsReportedAndCounted)
 {
     // No connection: every request fails to go out.

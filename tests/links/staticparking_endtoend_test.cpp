@@ -12,16 +12,19 @@
 #include "app/startup.h"
 #include "foundation/parametersfile.h"
 #include "foundation/settingscatalogue.h"
-#include "links/trafficreader.h"
+#include "links/readers.h"
 #include "liveries/liveries.h"
 #include "liveries/liverydata.h"
 #include "refgen/refgen.h"
+#include "simconnect/protocol.h"
+#include "support/realtrafficstandin.h"
 #include "support/trafficacts.h"
 #include "traffic/parking.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -34,18 +37,19 @@ constexpr double firstStandLongitude = 4.7660;
 constexpr double standSpacing = 0.0015; // about 100 m
 
 // Five stands north-east of the user aircraft, each used every half hour of every day by a
-// KLM Boeing 737-800 flying as KLM100n; the third one's aircraft is PH-BXA.
-void lf_writeParkingFile()
+// KLM Boeing 737-800 flying as KLM100n; the third one's aircraft is PH-BXA. Without options,
+// the stands are only there for live aircraft.
+void lf_writeParkingFile(int count = 5, bool options = true)
 {
     std::string hours = "0";
     for (int h = 1; h < 48; ++h)
         hours += fmt::format(",{}", h);
     std::string stands;
-    for (int stand = 1; stand <= 5; ++stand) {
+    for (int stand = 1; stand <= count; ++stand) {
         stands += fmt::format("\t<parkpos id=\"A{}\" latitude=\"{:.6f}\" longitude=\"{:.6f}\" radius=\"25\" "
                               "heading=\"180\">\n",
                               stand, standLatitude, firstStandLongitude + standSpacing * (stand - 1));
-        for (int day = 1; day <= 7; ++day)
+        for (int day = 1; options && day <= 7; ++day)
             stands += fmt::format(
                 "\t\t<opt airl=\"KLM\" type=\"B738\" cs=\"KLM100{}\" reg=\"{}\" day=\"{}\" hh=\"{}\" />\n", stand,
                 stand == 3 ? "PH-BXA" : "", day, hours);
@@ -109,6 +113,7 @@ protected:
     }
     void TearDown() override
     {
+        gf_stopReaders();
         steadyClockShift = 0;
         lf_setAcceptReports(false);
         SimLink::TearDown();
@@ -140,6 +145,60 @@ protected:
                 ++count;
         return count;
     }
+    // The user aircraft on the ground at Amsterdam, and the main loop's view of it.
+    void startAtAmsterdam()
+    {
+        start(SimTransport::pipe, {.userObjectId = 7,
+                                   .userValues = {{"Plane Latitude", userLatitude},
+                                                  {"Plane Longitude", userLongitude},
+                                                  {"SIM ON GROUND", 1}},
+                                   .frameIntervalMs = 10});
+        ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
+        requestOnGround();
+        ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
+        tickCounter = 0;
+        gf_setCurrentUserAircraft(gf_userAircraftBlock());
+    }
+    // One round of the feed, 10 s apart (1000 ticks): the records as datagrams from the
+    // RealTraffic stand-in to the program's traffic reader.
+    bool sendRound(const std::vector<GroundReport>& reports)
+    {
+        std::vector<std::string> arguments{"traffic", "--port", std::to_string(readerPort), "--interval", "0.005"};
+        for (const GroundReport& r : reports)
+            arguments.insert(arguments.end(), {"--record", lf_groundLine(r, stamp)});
+        const std::uint32_t before = trafficUdpReader.datagramCounter.load();
+        const bool sent = gf_runStandIn(folder, arguments) && gf_waitFor([&] {
+            return trafficUdpReader.datagramCounter.load() >= before + reports.size();
+        });
+        stamp += 10.0;
+        runUntil([] { return false; }, 1000);
+        return sent;
+    }
+    // Rounds until `done`, at most `limit`.
+    bool roundsUntil(const std::function<std::vector<GroundReport>()>& reports, const std::function<bool()>& done,
+                     int limit)
+    {
+        for (int round = 0; round < limit && !done(); ++round)
+            if (!sendRound(reports()))
+                return false;
+        return done();
+    }
+    // The creations the simulator was asked for with this tail number.
+    std::size_t creationsOf(const std::string& tail) const
+    {
+        return std::ranges::count_if(standIn->requests(scReqAiCreateNonAtcAircraft), [&](const standin::Request& r) {
+            return r.text(272, scTailNumberField) == tail;
+        });
+    }
+    std::size_t logCount(const std::string& part)
+    {
+        const std::string text = log.text();
+        std::size_t count = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++count;
+        return count;
+    }
+
     // Reports 20 s apart (2000 ticks), as the feed reports aircraft on the ground.
     void report(const std::vector<GroundReport>& reports)
     {
@@ -163,23 +222,24 @@ protected:
 
     TrafficReader reader;
     double stamp = 1700000100.0; // of the next ground report
+    TempFolder folder;
+    std::uint16_t readerPort = 0;
 };
+
+// A Boeing 737-800 standing at stand n, or `north` degrees of latitude north of it, moving north.
+GroundReport lf_atStand(std::uint32_t hexid, const std::string& callsign, int stand, double north = 0.0,
+                        double speed = 0.0)
+{
+    return {hexid, callsign, "", standLatitude + north, firstStandLongitude + standSpacing * (stand - 1),
+            speed > 0.0 ? 0.0 : 180.0, speed};
+}
 } // namespace
 
 TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRealAircraftAndLeaveWithTheUser)
 {
-    start(SimTransport::pipe, {.userObjectId = 7,
-                               .userValues = {{"Plane Latitude", userLatitude},
-                                              {"Plane Longitude", userLongitude},
-                                              {"SIM ON GROUND", 1}},
-                               .frameIntervalMs = 10});
-    ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
-    requestOnGround();
-    ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
+    ASSERT_NO_FATAL_FAILURE(startAtAmsterdam());
     // The computer has been up for eight hours.
     steadyClockShift = std::chrono::duration_cast<std::chrono::steady_clock::duration>(8h).count();
-    tickCounter = 0;
-    gf_setCurrentUserAircraft(gf_userAircraftBlock());
     lf_staticParking(true); // as the start of traffic does
     ASSERT_EQ(gf_parkAirportCode(), "EHAM");
 
@@ -254,4 +314,55 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     EXPECT_TRUE(log.holds("is out of sight"));
     EXPECT_TRUE(runUntil([&] { return std::ranges::none_of(staticTails, [&](auto& t) { return standing(t); }); }));
     EXPECT_TRUE(runUntil([] { return staticActs.empty(); })) << "every removal was answered";
+}
+
+// Live aircraft at the user's airport, reported standing at their stands round after round,
+// one more than its maximum of parked aircraft: the one parked longest goes and stays out
+// while it stands there, instead of coming back at its next report and pushing the next one
+// out. It comes back when it moves off.
+TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhileItStandsAndComesBackWhenItMovesOff)
+{
+    lf_writeParkingFile(4, false);
+    CUSTOM_PARKING_PERCENTAGE.value = 50; // two parked aircraft at four stands, no static ones
+    ASSERT_NO_FATAL_FAILURE(startAtAmsterdam());
+    lf_staticParking(true);
+    ASSERT_TRUE(runUntil([] { return parkMaximum == 2; }));
+    readerPort = gf_unusedUdpPort();
+    gf_setUserPosition(userLatitude, userLongitude);
+    gf_startTrafficReader(readerPort);
+
+    constexpr std::uint32_t first = 4911111, second = 4922222, third = 4933333;
+    ASSERT_TRUE(sendRound({lf_atStand(first, "KLM301", 1)}));
+    const auto firstTwo = [&] { return std::vector{lf_atStand(first, "KLM301", 1), lf_atStand(second, "KLM302", 2)}; };
+    ASSERT_TRUE(roundsUntil(firstTwo, [] { return parkedAt(first, 1) && parkedAt(second, 2); }, 8));
+    // A third parks: one more than the maximum, the one parked longest goes.
+    const auto allThree = [&] {
+        return std::vector{lf_atStand(first, "KLM301", 1), lf_atStand(second, "KLM302", 2),
+                           lf_atStand(third, "KLM303", 3)};
+    };
+    ASSERT_TRUE(roundsUntil(allThree, [] { return parkedAt(third, 3); }, 8));
+    EXPECT_TRUE(log.holds("A1: KLM301   max park exceeded, removed"));
+    // A minute more of all three standing there: the removed one stays out.
+    for (int round = 0; round < 6; ++round)
+        ASSERT_TRUE(sendRound(allThree()));
+    EXPECT_EQ(logCount("max park exceeded"), 1u);
+    EXPECT_EQ(creationsOf("KLM301"), 1u);
+    EXPECT_FALSE(standing("KLM301"));
+    for (const char* tail : {"KLM302", "KLM303"}) {
+        EXPECT_EQ(creationsOf(tail), 1u) << tail;
+        EXPECT_TRUE(standing(tail)) << tail;
+    }
+    // It moves off its stand: shown again, and the others stay.
+    double north = 0.0;
+    ASSERT_TRUE(roundsUntil(
+        [&] {
+            north += 0.0006; // 67 m in 10 s
+            return std::vector{lf_atStand(first, "KLM301", 1, north, 10.0), lf_atStand(second, "KLM302", 2),
+                               lf_atStand(third, "KLM303", 3)};
+        },
+        [&] { return standing("KLM301"); }, 6));
+    EXPECT_EQ(creationsOf("KLM301"), 2u);
+    EXPECT_EQ(logCount("max park exceeded"), 1u);
+    EXPECT_TRUE(parkedAt(second, 2) && parkedAt(third, 3));
+    EXPECT_TRUE(staticActs.empty());
 }

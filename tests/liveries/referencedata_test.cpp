@@ -120,7 +120,9 @@ TEST_F(ReferenceData, DamagedFilesStopTheReadingWithTheirCodes)
               "61: In an xml file section cargo_operators ICAO codes is empty ");
     EXPECT_EQ(icaoAirlines.size(), world.airlines.size()) << "the sections before stay read";
     EXPECT_EQ(readWith(refgen::Fault::emptySection), "61: In an xml file section rotorcraft rot types is empty ");
-    EXPECT_EQ(readWith(refgen::Fault::badCode), "decrypt airl \"ABCDE\" error");
+    // A code the start-up cannot unscramble is the file's fault, shown to the user.
+    EXPECT_EQ(readWith(refgen::Fault::badCode),
+              "60: \"input\\dbase.xml\" not read because of decrypt airl \"ABCDE\" error");
     EXPECT_THAT(readWith(refgen::Fault::notXml), ::testing::StartsWith("60: \"input\\dbase.xml\" not read because of "));
     fs::remove(input / L"dbase.xml");
     EXPECT_THAT(gf_testErrorText<Error>([] { gf_readAircraftData(); }),

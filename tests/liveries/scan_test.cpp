@@ -13,6 +13,7 @@
 #include "liveries/addondiscovery.h"
 #include "liveries/cfgkeys.h"
 #include "liveries/liverydata.h"
+#include "liveries/regcodes.h"
 #include "liveries/scanreports.h"
 #include "refgen/packagetree.h"
 #include "support/codepage.h"
@@ -303,6 +304,38 @@ TEST_F(LiveryScan, ATitleWindows1252CannotHoldIsRefusedWithItsReportLine)
                            gf_scanPathText(folder), title);
     };
     EXPECT_EQ(lines, (std::vector<std::string>{line(ordinary, greek), line(ivao, cjk)}));
+}
+
+// A file without a mark is read in the ANSI code page, as the simulator reads it, so UTF-8
+// titles there are held in that reading, while the lists of titles not to use and of
+// registrations are UTF-8: a list title matches either reading of the file's bytes.
+TEST_F(LiveryScan, TitlesOfUtf8FilesWithoutMarkMatchTheListsInEveryCodePage)
+{
+    const std::string dontUseXml = "Boeing 737-800 KLM D\xC3\xBCsseldorf", dontUseTxt = "Boeing 737-800 KLM Z\xC3\xBCrich";
+    const std::string regXml = "Boeing 737-800 KLM M\xC3\xBCnchen", regTxt = "Boeing 737-800 KLM K\xC3\xB6ln";
+    const std::string plain = "Boeing 737-800 KLM plain";
+    world.aig.push_back({dontUseXml, {}, false});
+    world.aig.push_back({regXml, {"PH-UTM"}, false});
+    world.myRegcodes["bomless.txt"] = {dontUseTxt, regTxt + ";PH-UTK"};
+    refgen::writeProgramFiles(world, fs::current_path());
+    const fs::path folder = files / L"utf8";
+    refgen::writeConfigFile(folder / L"B738", "B738",
+                            {{dontUseXml, "KLM", "GATE"}, {regXml, "KLM", "GATE"}, {dontUseTxt, "KLM", "GATE"},
+                             {regTxt, "KLM", "GATE"}, {plain, "KLM", "GATE"}},
+                            "aircraft.cfg", refgen::TextForm::utf8);
+    ASSERT_EQ(gf_testReadFile(folder / L"B738" / L"aircraft.cfg").rfind("[", 0), 0u) << "no mark";
+    std::vector<std::string> folders{gf_scanPathText(folder)};
+    EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
+
+    const std::string heldXml = gf_ansiToUtf8(regXml), heldTxt = gf_ansiToUtf8(regTxt);
+    std::vector<std::string> expected{"KLM|B738|" + heldXml + "||false", "KLM|B738|" + heldTxt + "||false",
+                                      "KLM|B738|" + plain + "||false"};
+    std::ranges::sort(expected);
+    EXPECT_EQ(saved(), expected) << "the titles not to use are gone";
+    ASSERT_TRUE(regcodeTitles.contains("PH-UTM") && regcodeTitles.contains("PH-UTK"));
+    EXPECT_EQ(regcodeTitles.at("PH-UTM"), heldXml);
+    EXPECT_EQ(regcodeTitles.at("PH-UTK"), heldTxt);
+    EXPECT_EQ(gf_utf8ToAnsi(regcodeTitles.at("PH-UTM")), regXml) << "the simulator is asked in the file's bytes";
 }
 
 TEST_F(LiveryScan, WithoutAnyLiveryTheScanFailsAndWritesNoList)

@@ -386,7 +386,8 @@ TEST_F(TrafficTest, RemovalsFreeTheStandAndNeverStrandARecord)
     parkStands.back().standNumber = 5;
     parkStands.back().occupied = 1;
     Act& queued = gf_testAddAct(0x400001, statusQueued, 0, "KLM1");
-    queued.base.standNumber = 5;
+    queued.base.standNumber = 5; // placed at the stand at its creation
+    queued.phase = phaseAtStand;
     lf_removeAircraft(queued);
     EXPECT_EQ(parkStands[0].occupied, 0);
     EXPECT_TRUE(queued.remove) << "a live record without object leaves the table";

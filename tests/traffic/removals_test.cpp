@@ -154,6 +154,35 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
     EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
 }
 
+TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)
+{
+    // An aircraft keeps its stand's number after it left the stand; another may have parked
+    // there since, and the stand stays that one's when the first is removed.
+    const StandRecord& stand = addStand("A1", 0.0);
+    struct Case {
+        const char* what;
+        std::uint32_t phase;
+        bool frees;
+    };
+    const Case cases[] = {{"parked there", phaseAtStand, true},
+                          {"pushed back from it", phasePushBack, false},
+                          {"left it", phaseGround, false},
+                          {"taxiing to it", phaseToStand, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        liveActs.clear();
+        addLive(1, "KLM1", 1).phase = c.phase;
+        if (!c.frees)
+            addLive(2, "KLM2", 1); // parked there since
+        parkStands[0].occupied = 1;
+        lf_removeAircraft(liveActs[0]);
+        EXPECT_EQ(parkStands[0].occupied, c.frees ? 0 : 1);
+        // A newcomer standing there finds the stand free only when nobody holds it.
+        Act& newcomer = addLive(3, "KLM3");
+        EXPECT_EQ(lf_findStandNear(stand.latitude, stand.longitude, newcomer, 0.03, true) != nullptr, c.frees);
+    }
+}
+
 TEST_F(Removals, LiveAircraftParkedTooLongGoAtARenewalUnlessInitialLoadOnly)
 {
     for (int i = 0; i < 3; ++i)

@@ -1,6 +1,10 @@
 #include "bglwriter/scenerytree.h"
 
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -65,6 +69,62 @@ std::vector<Airport> gf_writeSampleScenery(const fs::path& folder)
     ehrd.altitudeMillimetres = -4572;
     gf_writeBgl(File{.sections = {Section{.records = {ehrd}}}}, rotterdam / L"ADE_EHRD.bgl");
     return {eham, ehrd};
+}
+
+Airport gf_readAirportText(const fs::path& file)
+{
+    std::ifstream in(file);
+    if (!in)
+        throw std::runtime_error("cannot read " + file.string());
+    Airport airport;
+    ParkingList list;
+    bool headed = false;
+    int lineNumber = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNumber;
+        std::istringstream fields(line);
+        std::string kind, ident, side;
+        fields >> kind;
+        if (kind.empty())
+            continue;
+        bool read = false;
+        if (kind == "airport" && !headed) {
+            double feet = 0.0;
+            read = static_cast<bool>(fields >> airport.ident >> feet);
+            std::string name;
+            std::getline(fields >> std::ws, name);
+            airport.altitudeMillimetres = static_cast<std::int32_t>(std::lround(feet * 304.8));
+            airport.subrecords.push_back(Name{name});
+            headed = read;
+        } else if (kind == "stand" && headed) {
+            Parking p;
+            read = static_cast<bool>(fields >> ident >> p.number >> side >> p.latitude >> p.longitude >> p.heading >>
+                                     p.radius) && (side == "gate" || side == "ramp");
+            // Gates are medium gates, ramps medium GA ramps, named as the sample's are.
+            p.nameCode = side == "gate" ? 10u : 1u;
+            p.type = side == "gate" ? 9u : 3u;
+            list.entries.push_back(p);
+        } else if (kind == "helipad" && headed) {
+            Helipad pad;
+            float heading = 0.0f;
+            read = static_cast<bool>(fields >> ident >> pad.latitude >> pad.longitude >> heading >> pad.size);
+            pad.heading = heading;
+            airport.subrecords.push_back(pad);
+        }
+        if (!read || (kind != "airport" && ident != airport.ident))
+            throw std::runtime_error(file.string() + ", line " + std::to_string(lineNumber) + ": cannot read " + line);
+    }
+    if (!headed)
+        throw std::runtime_error(file.string() + ": no airport line");
+    airport.subrecords.push_back(std::move(list));
+    return airport;
+}
+
+void gf_writeAirportScenery(const fs::path& folder, const Airport& airport)
+{
+    const fs::path scenery = folder / L"scenery";
+    fs::create_directories(scenery);
+    gf_writeBgl(File{.sections = {Section{.records = {airport}}}}, scenery / ("APX_" + airport.ident + ".bgl"));
 }
 
 TreeSummary gf_writeSceneryTree(const fs::path& folder, std::uint64_t megabytes)

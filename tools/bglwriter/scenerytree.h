@@ -17,6 +17,15 @@ Airport gf_sampleAirport(const std::string& ident, const std::string& name, doub
 // Orbx EHRD\scenery\ADE_EHRD.bgl (Rotterdam: 8 stands), under the folder; the airports written.
 std::vector<Airport> gf_writeSampleScenery(const std::filesystem::path& folder);
 
+// An airport described in text, as the run's tools write it: a first line
+// "airport <ident> <elevation ft> <name>", then one line a stand, "stand <ident> <number>
+// gate|ramp <lat> <lon> <heading> <radius m>", or a helipad, "helipad <ident> <lat> <lon>
+// <heading> <size m>". Raises std::runtime_error on a line it cannot read.
+Airport gf_readAirportText(const std::filesystem::path& file);
+
+// <folder>\scenery\APX_<ident>.bgl with the one airport.
+void gf_writeAirportScenery(const std::filesystem::path& folder, const Airport& airport);
+
 struct TreeSummary {
     int sceneries = 0;
     int bglFiles = 0;

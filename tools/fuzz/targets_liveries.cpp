@@ -64,17 +64,8 @@ Outcome lf_userErrorRefuses(Read read)
 Outcome lf_runDbase(const std::string& input)
 {
     gf_writeFile((inputFolder / L"dbase.xml").string(), input);
-    Outcome outcome = Outcome::refused;
-    try {
-        outcome = lf_userErrorRefuses(gf_readAircraftData);
-    } catch (const zeb::SysErrorException&) { // publishers or wingspans unreadable
-        return Outcome::refused;
-    } catch (const std::runtime_error& error) {
-        // A stored airline code of the wrong length stops the start-up with its message.
-        if (!std::string_view(error.what()).starts_with("decrypt airl"))
-            throw;
-        return Outcome::refused;
-    }
+    // Whatever the file holds, the start-up shows a user error and the program stays open.
+    const Outcome outcome = lf_userErrorRefuses(gf_readAircraftData);
     if (outcome == Outcome::refused)
         return outcome;
     gf_check(knownTypes.size() + dbRecords.size() + icaoAirlines.size() <= input.size(), "more codes than bytes");

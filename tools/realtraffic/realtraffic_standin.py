@@ -79,24 +79,27 @@ def restamped(line, stamp):
 
 def replay(port, lines, speed, deadline, restamp=False, sent=None):
     """Sends each line at its recorded pace divided by speed (0: as fast as possible);
-    with restamp, each record carries the time at which it is sent, as live data does.
+    with restamp, each record carries the time at which it is due, as live data does: the
+    present when the replay began plus its recorded offset from the first record (the time
+    at which it is sent when the speed is 0 or it has no time).
     A sent Recorder gets each line with the Unix time at which it went out."""
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
         first_record = None
-        start = time.monotonic()
+        start, wall = time.monotonic(), time.time()
         for line in lines:
             if time.monotonic() > deadline:
                 return
             stamp = record_time(line)
+            due = None
             if speed > 0 and stamp is not None:
                 if first_record is None:
                     first_record = stamp
-                due = start + (stamp - first_record) / speed
-                pause = due - time.monotonic()
+                due = (stamp - first_record) / speed
+                pause = start + due - time.monotonic()
                 if pause > 0:
                     time.sleep(min(pause, max(0.0, deadline - time.monotonic())))
             if restamp:
-                line = restamped(line, time.time())
+                line = restamped(line, time.time() if due is None else wall + due)
             sock.sendto(line.encode("latin-1"), (HOST, port))
             if sent:
                 sent.line(f"{time.time():.6f}\t{line}")
@@ -310,6 +313,7 @@ def main(argv):
             p.add_argument("--after-connect", type=float, metavar="SECONDS",
                            help="start the traffic this long after the program's server was first reached")
             p.add_argument("--sent", help="append each record sent, after its Unix time and a tab, to this file")
+            p.add_argument("--once", action="store_true", help="replay the recording once, not again and again")
 
     p = commands.add_parser("generate", help="write a recording")
     p.add_argument("--out", required=True)
@@ -365,6 +369,8 @@ def main(argv):
                 stop.wait(args.after_connect)
             while not stop.is_set():
                 replay(args.traffic_port, lines, args.speed, deadline, restamp=True, sent=sent)
+                if args.once:
+                    break
                 stop.wait(1.0)
 
         workers = [threading.Thread(target=weather, daemon=True), threading.Thread(target=traffic, daemon=True)]

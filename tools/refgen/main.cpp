@@ -4,6 +4,7 @@
 // writes AI aircraft packages of the world's liveries below the root, found only through
 // the simulator's add-ons.cfg and simobjects.cfg (a world of the same seed and at least as
 // many liveries has the reference data they need).
+// A first argument --las-vegas makes the world one that also knows the traffic around Las Vegas.
 #include "refgen/packagetree.h"
 #include "refgen/refgen.h"
 
@@ -14,11 +15,20 @@
 #include <string_view>
 
 namespace {
+bool lasVegas = false;
+
+refgen::World lf_world(std::size_t count, std::uint32_t seed)
+{
+    if (lasVegas)
+        return refgen::lasVegasWorld(count, seed);
+    return count > 0 ? refgen::scaledWorld(count, seed) : refgen::baseWorld();
+}
+
 int lf_packages(int argc, wchar_t** argv)
 {
     const std::size_t count = argc > 6 ? std::wcstoul(argv[6], nullptr, 10) : 0;
     const std::uint32_t seed = argc > 7 ? std::wcstoul(argv[7], nullptr, 10) : 1;
-    const refgen::World world = count > 0 ? refgen::scaledWorld(count, seed) : refgen::baseWorld();
+    const refgen::World world = lf_world(count, seed);
     refgen::TreeOptions options;
     options.addOnsCfg = argv[3];
     options.simObjectsCfg = argv[4];
@@ -33,6 +43,11 @@ int lf_packages(int argc, wchar_t** argv)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 1 && std::wstring_view(argv[1]) == L"--las-vegas") {
+        lasVegas = true;
+        --argc;
+        ++argv;
+    }
     if (argc > 5 && std::wstring_view(argv[1]) == L"packages") {
         try {
             return lf_packages(argc, argv);
@@ -42,15 +57,15 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     if (argc < 2) {
-        std::fputs("usage: refgen <program folder> [liveries] [seed]\n"
-                   "       refgen packages <root> <add-ons.cfg> <simobjects.cfg> <simulator folder> [liveries] [seed]\n",
+        std::fputs("usage: refgen [--las-vegas] <program folder> [liveries] [seed]\n"
+                   "       refgen [--las-vegas] packages <root> <add-ons.cfg> <simobjects.cfg> <simulator folder> [liveries] [seed]\n",
                    stderr);
         return 2;
     }
     try {
         const std::size_t count = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 0;
         const std::uint32_t seed = argc > 3 ? std::wcstoul(argv[3], nullptr, 10) : 1;
-        const refgen::World world = count > 0 ? refgen::scaledWorld(count, seed) : refgen::baseWorld();
+        const refgen::World world = lf_world(count, seed);
         refgen::writeProgramFiles(world, argv[1]);
         std::printf("refgen: %zu types, %zu airlines, %zu registrations, %zu liveries\n", world.types.size(),
                     world.airlines.size(), world.registrations.size(), world.liveries.size());

@@ -64,13 +64,16 @@ std::string lf_encode(const std::vector<std::string>& lines, TextForm form)
 // code page, and must be asked for them so.
 struct PlaceTitle {
     const char* title; // the world's
-    const char* place;
+    const char* place; // empty: the title stays
     TextForm form;
 };
 constexpr PlaceTitle placeTitles[] = {
     {"Embraer 190 KLM Cityhopper", "D\xC3\xBCsseldorf", TextForm::ansi},
     {"Airbus A319 easyJet", "Z\xC3\xBCrich", TextForm::utf8Bom},
     {"Boeing 747-400 KLM Cargo", "S\xC3\xA3o Paulo", TextForm::utf16le},
+    // UTF-8 without a mark: the simulator and the scan read it in the system's code page,
+    // the registration lists name it in UTF-8.
+    {"Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau", "", TextForm::utf8},
 };
 
 bool lf_isPlaceTitle(const std::string& title)
@@ -94,6 +97,7 @@ struct CfgFile {
     std::size_t sections = 0;
     bool ivao = false;       // any '[' ends a section there
     std::size_t scanned = 0; // index of the scanned folder that counts its liveries
+    bool unmarked = false;   // UTF-8 without a mark also beyond ASCII
     std::string path() const { return lf_text(folder / gf_u8path(name)); }
     std::string folderText() const { return lf_text(folder); }
 };
@@ -205,8 +209,9 @@ void finish(CfgFile& file, bool generalFirst = true, const std::string& atcModel
 void TreeBuilder::write(const CfgFile& file, TextForm form, std::string extraBytes)
 {
     // Without a mark the simulator and the scan read the bytes in the system's code page, so a
-    // UTF-8 title would be known by its garbled spelling: such files carry a mark.
-    if (form == TextForm::utf8 && !lf_isAscii(file.lines))
+    // UTF-8 title is known by its garbled spelling: such files carry a mark unless they are
+    // meant to show that.
+    if (form == TextForm::utf8 && !file.unmarked && !lf_isAscii(file.lines))
         form = TextForm::utf8Bom;
     lf_writeBytes(file.folder / gf_u8path(file.name), lf_encode(file.lines, form) + extraBytes);
     if (file.scanned < m_scanned.size())
@@ -283,11 +288,20 @@ void TreeBuilder::writePlaceTitles()
         if (found == m_world.liveries.end())
             continue;
         LiveryData livery = *found;
-        livery.title += std::string(" ") + place.place;
+        if (*place.place)
+            livery.title += std::string(" ") + place.place;
         const std::size_t scanned = number % m_scanned.size();
         const fs::path folder = m_scanned[scanned] / gf_u8path(fmt::format("{} places {}", livery.type, number));
         CfgFile file = newFile(scanned, folder, livery.type, 0);
         section(file, {livery.title, livery.airl, livery.cargo ? "CARGO" : "GATE", livery.atcid, "", "1"});
+        if (place.form == TextForm::utf8) {
+            file.unmarked = true;
+            // The titles not to use beyond ASCII, which the lists name in UTF-8 too.
+            for (const AigEntry& entry : m_world.aig)
+                if (entry.regs.empty() && !lf_isAscii({entry.title}))
+                    section(file, {entry.title, livery.airl, "GATE", "", "", "unwanted"});
+            livery.title = gf_ansiToUtf8(livery.title);
+        }
         expect(file, livery);
         finish(file, true, "atc_model=" + livery.type);
         write(file, place.form);

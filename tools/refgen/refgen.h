@@ -55,6 +55,9 @@ struct World {
 World baseWorld();
 // The base types with generated airlines, registrations and about `liveryCount` liveries.
 World scaledWorld(std::size_t liveryCount, std::uint32_t seed);
+// The scaled world that also knows the types and airlines of the traffic around Las Vegas, with
+// liveries of each airline's types there.
+World lasVegasWorld(std::size_t liveryCount, std::uint32_t seed);
 
 // How a written file is damaged.
 enum class Fault {

@@ -3,6 +3,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -61,7 +63,8 @@ World baseWorld()
         {"PVT", "EC35", "EC135 ADAC", "D-HDAA"}};
     world.aig = {{"Boeing 737-800 KLM Skyteam", {"PH-BXC"}, true},
                  {"Airbus A320 Lufthansa", {"D-AIZB", "D-AIZC"}, false},
-                 {"Airbus A320 Generic OLD", {}, false}};
+                 {"Airbus A320 Generic OLD", {}, false},
+                 {"Airbus A320 Air France \xE2\x80\x93 Ch\xC3\xA2teau OLD", {}, false}};
     world.myRegcodes = {{"my.txt",
                          {"Boeing 737-800 Ryanair;EI-DCM", "Boeing 737-800 KLM PH-BXA;PH-BXD,PH-BXE;#",
                           "Old Livery Not Wanted"}},
@@ -76,11 +79,55 @@ std::string lf_airlineCode(std::size_t n)
 {
     return {static_cast<char>('A' + n / 676 % 26), static_cast<char>('A' + n / 26 % 26), static_cast<char>('A' + n % 26)};
 }
-} // namespace
 
-World scaledWorld(std::size_t liveryCount, std::uint32_t seed)
+// The types, similar groups, airlines and liveries of the traffic around Las Vegas, added to a
+// world, so that its flights are known and each finds the liveries of its airline and type.
+void lf_addLasVegasTraffic(World& world)
 {
-    World world = baseWorld();
+    const TypeSpec types[] = {
+        {"B736", 2, 34.3},  {"B739", 2, 35.8},  {"B712", 2, 28.4},  {"B753", 2, 38.05}, {"E75L", 2, 28.65},
+        {"E75S", 2, 26.0},  {"E135", 2, 20.0},  {"CRJ2", 2, 21.2},  {"CRJ7", 2, 23.2},  {"B763", 3, 47.6},
+        {"B772", 3, 60.9},  {"B788", 3, 60.1},  {"A332", 3, 60.3},  {"E50P", 1, 11.4},  {"E55P", 1, 16.2},
+        {"LJ35", 1, 12.0},  {"C680", 1, 19.4},  {"C68A", 1, 22.0},  {"PRM1", 1, 13.6},  {"C750", 1, 19.4},
+        {"C25C", 1, 15.5},  {"C56X", 1, 17.2},  {"E550", 1, 20.0},  {"CL30", 1, 19.5},  {"F2TH", 1, 21.4},
+        {"F900", 1, 19.3},  {"GLF4", 1, 23.7},  {"GLF6", 1, 30.4},  {"GL5T", 1, 28.7},  {"GLEX", 1, 28.7},
+        {"C152", 0, 10.1},  {"C180", 0, 10.9},  {"C206", 0, 11.0},  {"P28A", 0, 10.7},  {"PA24", 0, 10.9},
+        {"PA44", 0, 11.8},  {"PA46", 0, 13.1},  {"BE36", 0, 10.2},  {"BE55", 0, 11.5},  {"S22T", 0, 11.7},
+        {"EVOT", 0, 8.4},   {"EVSS", 0, 8.2},   {"PC12", 0, 16.3},  {"P750", 0, 12.8},  {"B350", 0, 17.7},
+        {"EC30", 5, 10.7},  {"R44", 5, 10.1},   {"B407", 5, 10.7}};
+    world.types.insert(world.types.end(), std::begin(types), std::end(types));
+    world.similarGroups.insert(world.similarGroups.end(),
+                               {{"B736", "B739"}, {"B712", "B753"}, {"E75L", "E75S", "E135"}, {"CRJ2", "CRJ7"},
+                                {"B763", "B772", "B788", "A332"}, {"E50P", "E55P", "LJ35", "PRM1", "C25C", "C56X"},
+                                {"C680", "C68A", "C750", "E550", "CL30", "F2TH", "F900"},
+                                {"GLF4", "GLF6", "GL5T", "GLEX"}, {"C152", "C180", "C206", "P28A", "PA24", "BE36"},
+                                {"PA44", "BE55"}, {"PA46", "PC12", "P750", "B350"}, {"S22T", "EVOT", "EVSS"},
+                                {"EC30", "R44", "B407"}});
+    const std::pair<const char*, std::vector<std::string>> fleets[] = {
+        {"SWA", {"B737", "B738", "B38M"}},
+        {"AAL", {"A319", "A321", "B738", "B752", "B772"}},
+        {"DAL", {"A321", "B712", "B738", "B739", "B752", "B753", "B763"}},
+        {"SKW", {"E75L", "CRJ2", "CRJ7"}},
+        {"FFT", {"A319", "A320", "A20N"}},
+        {"UAL", {"B738", "B739"}},
+        {"NKS", {"A320", "A321", "A20N"}},
+        {"WJA", {"B738"}}, {"JBU", {"A320", "A321"}}, {"ASA", {"A320"}}, {"CPZ", {"E75S"}}, {"ASH", {"CRJ9"}},
+        {"QXE", {"E75L"}}, {"BAW", {"B744"}}, {"AMX", {"B737"}}, {"WSW", {"B738"}}, {"AFL", {"A332"}},
+        {"VOI", {"A320"}}, {"NAX", {"B788"}}, {"AIJ", {"A320"}}, {"VTE", {"E135"}}, {"WWW", {"B736"}},
+        {"GDS", {"PC12"}}, {"WCC", {"B350"}}, {"GLF", {"GLF4", "GLF6"}}};
+    for (const auto& [airline, fleet] : fleets) {
+        if (std::ranges::find(world.airlines, airline) == world.airlines.end())
+            world.airlines.push_back(airline);
+        for (const std::string& type : fleet)
+            for (int n = 1; n <= 2; ++n)
+                world.liveries.push_back({airline, type, fmt::format("{} {} livery {}", airline, type, n), ""});
+    }
+}
+
+// The world with generated airlines flying its jets until it holds about `liveryCount`
+// liveries, with generic liveries of every jet and private ones of the other types.
+World lf_scaled(World world, std::size_t liveryCount, std::uint32_t seed)
+{
     std::mt19937 random(seed);
     const auto draw = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     std::vector<std::string> jets; // the types airlines fly
@@ -120,6 +167,16 @@ World scaledWorld(std::size_t liveryCount, std::uint32_t seed)
         world.liveries.push_back({"PVT", type, fmt::format("{} private {}", type, i), fmt::format("N{}PV", i)});
     }
     return world;
+}
+} // namespace
+
+World scaledWorld(std::size_t liveryCount, std::uint32_t seed) { return lf_scaled(baseWorld(), liveryCount, seed); }
+
+World lasVegasWorld(std::size_t liveryCount, std::uint32_t seed)
+{
+    World world = baseWorld();
+    lf_addLasVegasTraffic(world);
+    return lf_scaled(std::move(world), liveryCount, seed);
 }
 
 } // namespace refgen

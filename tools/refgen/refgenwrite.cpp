@@ -198,6 +198,7 @@ void writeLiveriesScanned(const std::vector<LiveryData>& liveries, const fs::pat
     std::ranges::sort(sorted, {}, [](const LiveryData& l) { return std::tie(l.airl, l.type, l.atcid, l.title, l.cargo); });
     if (fault != Fault::missingSection) {
         pugi::xml_node root = document.append_child("liveries");
+        gf_markTitleReading(root);
         for (const LiveryData& livery : sorted) {
             pugi::xml_node liv = root.append_child("liv");
             liv.append_attribute("airl") = livery.airl.c_str();

@@ -1,20 +1,24 @@
 #!/usr/bin/env python3
 """Figures and the traffic map of a run, from what the two stand-ins recorded.
 
-  runfigures.py --sent SENT --sim TRACK [--stands STANDS --airport EHAM] [--map PNG]
-                [--delay 30] [--json FILE] [--user LAT,LON --radius NM --margin NM] [--log LOG]
+  runfigures.py --sent SENT --sim TRACK [--world WORLD] [--stands STANDS --airport EHAM]
+                [--elevation FT] [--map PNG] [--delay 30] [--json FILE]
+                [--user LAT,LON --radius NM --margin NM] [--log LOG]
 
 SENT is the RealTraffic stand-in's log of the records it sent ("<unix time>\\t<record>"),
 TRACK the simulator stand-in's AI track (see tools/simstandin/aitrack.h), STANDS the
-stand lines that bgl_writer prints. The program shows each live aircraft DELAY seconds
+stand lines that bgl_writer prints. WORLD is the world.txt of a run folder that
+scripts/world.sh prepared: it gives the airport, the user's position and the elevation, and
+the stands.txt beside it the stands. The program shows each live aircraft DELAY seconds
 behind its reports; fidelity is the distance between each position sent to the simulator
-and the reported track at that delayed time, on the ground and in the air, and the heading
-figure the share of the positions sent in the air whose heading is more than 30 degrees off
-their course (the way the positions move), turns reported 15-25 s apart included. With the user's
-position and the live radius, each flight that left the radius while shown is followed out:
-how far beyond the radius the positions sent went, how near its reported track they stayed,
-and when it was removed after its reports passed the margin beyond the radius. LOG is the
-program's Log.txt, from which the static renewals are counted.
+and the reported track at that delayed time, on the ground and in the air. The watcher's
+figures (watcher.py) follow: headings, speeds and altitudes against the reports, balloons,
+standstills, moves against the heading, removals and creations again, take-offs. With the
+user's position and the live radius, each flight that left the radius while shown is followed
+out: how far beyond the radius the positions sent went, how near its reported track they
+stayed, and when it was removed after its reports passed the margin beyond the radius. LOG is
+the program's Log.txt, from which the static renewals and the removals by the park maximum are
+counted.
 """
 import argparse
 import bisect
@@ -25,28 +29,14 @@ import os
 import statistics
 import sys
 
-EARTH_M = 6371008.8
-LONGEST_GAP = 15.0  # seconds between two reports that may be interpolated
-OFF_COURSE = 30.0  # degrees between a heading and the course that count as flying sideways
-COURSE_METRES = 20.0  # the course of a position: toward the first one this far on, within 10 s
-
-
-def bearing(a, b):
-    la1, lo1, la2, lo2 = map(math.radians, (a[0], a[1], b[0], b[1]))
-    y = math.sin(lo2 - lo1) * math.cos(la2)
-    x = math.cos(la1) * math.sin(la2) - math.sin(la1) * math.cos(la2) * math.cos(lo2 - lo1)
-    return math.degrees(math.atan2(y, x)) % 360.0
-
-
-def metres(a, b):
-    la1, lo1, la2, lo2 = map(math.radians, (a[0], a[1], b[0], b[1]))
-    h = math.sin((la2 - la1) / 2) ** 2 + math.cos(la1) * math.cos(la2) * math.sin((lo2 - lo1) / 2) ** 2
-    return 2 * EARTH_M * math.asin(min(1.0, math.sqrt(h)))
+import watcher
+from geo import metres, percentile
+from watcher import LONGEST_GAP, Flight, Report, Shown, flight_of
 
 
 def read_sent(path):
-    """Reports per callsign: sorted lists of (time, lat, lon, alt ft, on ground)."""
-    tracks = collections.defaultdict(list)
+    """The flights reported: per callsign, a Flight (watcher.py) of each hexid that carried it."""
+    reports = collections.defaultdict(list)
     with open(path, encoding="latin-1") as f:
         for line in f:
             stamp, _, record = line.rstrip("\n").partition("\t")
@@ -54,13 +44,15 @@ def read_sent(path):
             if len(fields) < 15 or fields[0] != "RTTFC":
                 continue
             try:
-                tracks[fields[9]].append((float(stamp), float(fields[2]), float(fields[3]), float(fields[4]),
-                                          fields[6] == "1"))
+                reports[fields[9], fields[1]].append(Report(float(stamp), float(fields[2]), float(fields[3]),
+                                                            float(fields[4]), fields[6] == "1", float(fields[8]),
+                                                            float(fields[7])))
             except ValueError:
                 continue
-    for points in tracks.values():
-        points.sort()
-    return tracks
+    flights = collections.defaultdict(list)
+    for (callsign, hexid), points in reports.items():
+        flights[callsign].append(Flight(callsign, hexid, points))
+    return flights
 
 
 class Track:
@@ -97,10 +89,15 @@ class Track:
         self.left = present
 
 
-def count_renewals(path):
-    """The static renewals of the run: each logs the parking adjustments it makes."""
+def count_log(path):
+    """From the program's log: the static renewals of the run (each logs the parking adjustments it
+    makes), and the live aircraft removed by the park maximum."""
+    renewals = park = 0
     with open(path, encoding="utf-8", errors="replace") as f:
-        return sum(1 for line in f if line.startswith("Parking adjustments: ") and " to be removed, " in line)
+        for line in f:
+            renewals += line.startswith("Parking adjustments: ") and " to be removed, " in line
+            park += "max park exceeded, removed" in line
+    return renewals, park
 
 
 def reported_at(points, times, t):
@@ -108,59 +105,39 @@ def reported_at(points, times, t):
     i = bisect.bisect_right(times, t)
     if i == 0 or i == len(points):
         return None
-    (t0, la0, lo0, al0, g0), (t1, la1, lo1, al1, g1) = points[i - 1], points[i]
+    (t0, la0, lo0, _, g0, *_), (t1, la1, lo1, _, g1, *_) = points[i - 1], points[i]
     if t1 - t0 > LONGEST_GAP:
         return None
     f = (t - t0) / (t1 - t0) if t1 > t0 else 0.0
     return la0 + f * (la1 - la0), lo0 + f * (lo1 - lo0), g0 and g1
 
 
-def fidelity(tracks, track, delay):
+def fidelity(shown):
     ground, air = [], []
-    for obj_id, obj in track.objects.items():
-        points = tracks.get(obj["tail"])
-        if obj["static"] or not points:
-            continue
-        times = [p[0] for p in points]
-        for t, lat, lon, _, _ in track.positions.get(obj_id, []):
-            wanted = reported_at(points, times, t - delay)
+    for s in shown:
+        points, times = s.flight.points, s.flight.times
+        for t, lat, lon, _, _ in s.positions:
+            wanted = reported_at(points, times, t - s.delay)
             if wanted is not None:
                 (ground if wanted[2] else air).append(metres((lat, lon), wanted[:2]))
     return ground, air
 
 
-def heading_off_course(tracks, track, delay):
-    """Of the positions sent in the air (the reports around the delayed time both airborne,
-    however far apart) that move, how many, and how many have a heading more than OFF_COURSE
-    degrees off their course."""
-    moving = off = 0
-    for obj_id, obj in track.objects.items():
-        points = tracks.get(obj["tail"])
-        if obj["static"] or not points:
-            continue
-        times = [p[0] for p in points]
-        positions = track.positions.get(obj_id, [])
-        for k, (t, lat, lon, _, heading) in enumerate(positions):
-            i = bisect.bisect_right(times, t - delay)
-            if i == 0 or i == len(points) or points[i - 1][4] or points[i][4]:
-                continue
-            for j in range(k + 1, len(positions)):
-                t2, lat2, lon2 = positions[j][:3]
-                if t2 - t > 10.0:
-                    break
-                if metres((lat, lon), (lat2, lon2)) >= COURSE_METRES:
-                    moving += 1
-                    turn = abs((bearing((lat, lon), (lat2, lon2)) - heading + 180.0) % 360.0 - 180.0)
-                    off += turn > OFF_COURSE
-                    break
-    return moving, off
+def shown_objects(flights, track, delay):
+    """A watcher.Shown of each live object that shows a reported flight."""
+    shown = []
+    for obj_id, obj in sorted(track.objects.items()):
+        flight = None if obj["static"] else flight_of(obj, flights)
+        if flight is not None:
+            shown.append(Shown(obj_id, obj, flight, track.positions.get(obj_id, []), delay))
+    return shown
 
 
 def off_track(points, lat, lon):
     """Metres from a position to the nearest leg of the reported track (flat near the position)."""
     east = math.cos(math.radians(lat)) * 111320.0
     nearest = float("inf")
-    for (_, la0, lo0, _, _), (_, la1, lo1, _, _) in zip(points, points[1:]):
+    for (_, la0, lo0, *_), (_, la1, lo1, *_) in zip(points, points[1:]):
         ax, ay = (lo0 - lon) * east, (la0 - lat) * 111320.0
         dx, dy = (lo1 - lo0) * east, (la1 - la0) * 111320.0
         length = dx * dx + dy * dy
@@ -169,17 +146,16 @@ def off_track(points, lat, lon):
     return nearest
 
 
-def left_radius(tracks, track, user, radius, margin):
+def left_radius(shown, track, user, radius, margin):
     """The live flights shown beyond the radius: how they followed their reports out."""
     nm = lambda lat, lon: metres(user, (lat, lon)) / 1852.0
     # The program removes what it still shows when it ends, just before it closes its link.
     exit_time = min((t for t, _, _ in track.closed), default=None)
     flights = []
-    for obj_id, obj in sorted(track.objects.items()):
-        points = tracks.get(obj["tail"])
-        positions = track.positions.get(obj_id, [])
+    for s in shown:
+        obj, points, positions = s.obj, s.flight.points, s.positions
         beyond = [p for p in positions if nm(p[1], p[2]) > radius]
-        if obj["static"] or not points or not beyond:
+        if not beyond:
             continue
         last = positions[-1]
         passed = next((p[0] for p in points if p[0] >= obj["created"] and nm(p[1], p[2]) > radius + margin), None)
@@ -196,7 +172,8 @@ def left_radius(tracks, track, user, radius, margin):
     return flights
 
 
-def print_left_radius(flights, radius, margin):
+def left_radius_lines(flights, radius, margin):
+    lines = []
     for f in flights:
         if f["removed after passing s"] is not None:
             end = f"removed {f['removed after passing s']:.1f} s after its report passed {radius + margin:g} nm"
@@ -206,38 +183,30 @@ def print_left_radius(flights, radius, margin):
             end = "removed before its reports passed the margin"
         else:
             end = "still shown at the end"
-        print(f"left the radius:    {f['callsign']} followed {f['seconds beyond']:.0f} s beyond the {radius:g} nm radius"
-              f" (margin {margin:g} nm): last position sent {f['last nm']:.2f} nm from the user,"
-              f" {f['last off track m']:.1f} m from its reported track (at most {f['worst off track m']:.1f} m"
-              f" beyond the radius); {end}")
+        lines.append(f"left the radius:    {f['callsign']} followed {f['seconds beyond']:.0f} s beyond the {radius:g} nm"
+                     f" radius (margin {margin:g} nm): last position sent {f['last nm']:.2f} nm from the user,"
+                     f" {f['last off track m']:.1f} m from its reported track (at most {f['worst off track m']:.1f} m"
+                     f" beyond the radius); {end}")
     if not flights:
-        print(f"left the radius:    no flight shown beyond the {radius:g} nm radius")
+        lines.append(f"left the radius:    no flight shown beyond the {radius:g} nm radius")
+    return lines
 
 
-def percentile(values, p):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(round(p / 100.0 * (len(ordered) - 1))))]
-
-
-def summary(tracks, track, delay):
+def summary(flights, track, shown):
     live = {i: o for i, o in track.objects.items() if not o["static"]}
     static = {i: o for i, o in track.objects.items() if o["static"]}
     moved = sum(1 for i in live if len({(round(p[1], 5), round(p[2], 5)) for p in track.positions.get(i, [])}) > 1)
     all_positions = [p[0] for i in live for p in track.positions.get(i, [])]
     span = max(all_positions) - min(all_positions) if len(all_positions) > 1 else 0.0
-    ground, air = fidelity(tracks, track, delay)
+    ground, air = fidelity(shown)
     figures = {
         "live created": len(live), "live moved": moved,
         "live removed": sum(1 for o in live.values() if o["removed"] is not None),
         "static placed": len(static), "static removed": sum(1 for o in static.values() if o["removed"] is not None),
         "peak AI objects": track.peak, "AI objects left": track.left,
         "positions": len(all_positions), "positions per second": len(all_positions) / span if span > 0 else 0.0,
-        "flights reported": len(tracks),
+        "flights reported": sum(len(f) for f in flights.values()),
     }
-    moving, off = heading_off_course(tracks, track, delay)
-    figures["heading samples"] = moving
-    if moving:
-        figures["heading off course %"] = 100.0 * off / moving
     for name, values in (("ground", ground), ("air", air)):
         figures[f"fidelity {name} samples"] = len(values)
         if values:
@@ -246,40 +215,56 @@ def summary(tracks, track, delay):
     return figures
 
 
-def print_summary(figures, delay):
+def summary_lines(figures, delay):
+    """The summary's lines and the bench figures ([name, value, unit, decimals]) of the run."""
     f = figures
-    print(f"live aircraft:      {f['live created']} created, {f['live moved']} moved, {f['live removed']} removed"
-          f" ({f['flights reported']} flights reported)")
+    lines = [f"live aircraft:      {f['live created']} created, {f['live moved']} moved, {f['live removed']} removed"
+             f" ({f['flights reported']} flights reported)"]
     renewed = f.get("static renewals")
-    print(f"static aircraft:    {f['static placed']} placed, {f['static removed']} removed"
-          + ("" if renewed is None else f", renewed {renewed} time{'' if renewed == 1 else 's'}"))
-    print(f"AI objects:         peak {f['peak AI objects']}, {f['AI objects left']} left in the simulator at the end")
-    print(f"positions sent:     {f['positions']}, {f['positions per second']:.1f} per second")
+    lines.append(f"static aircraft:    {f['static placed']} placed, {f['static removed']} removed"
+                 + ("" if renewed is None else f", renewed {renewed} time{'' if renewed == 1 else 's'}"))
+    lines.append(f"AI objects:         peak {f['peak AI objects']}, {f['AI objects left']} left in the simulator at the end")
+    lines.append(f"positions sent:     {f['positions']}, {f['positions per second']:.1f} per second")
+    bench = [["live aircraft created", f["live created"], "", 0], ["live aircraft removed", f["live removed"], "", 0]]
     for name in ("ground", "air"):
         n = f[f"fidelity {name} samples"]
         if n:
-            print(f"fidelity {name + ':':8}  median {f[f'fidelity {name} median m']:.1f} m, 95th percentile "
-                  f"{f[f'fidelity {name} p95 m']:.1f} m ({n} positions, {delay:.0f} s behind the reports)")
+            median, p95 = f[f"fidelity {name} median m"], f[f"fidelity {name} p95 m"]
+            lines.append(f"fidelity {name + ':':8}  median {median:.1f} m, 95th percentile {p95:.1f} m ({n} positions,"
+                         f" {delay:g} s behind the reports)")
+            bench += [[f"fidelity {name} median", median, "m", 1], [f"fidelity {name} 95th percentile", p95, "m", 1]]
         else:
-            print(f"fidelity {name + ':':8}  no positions to compare")
-    if f["heading samples"]:
-        print(f"heading in the air: {f['heading off course %']:.1f} % of {f['heading samples']} moving positions more than"
-              f" {OFF_COURSE:.0f} degrees off their course (goal under 5 %)")
-    else:
-        print("heading in the air: no moving positions in the air")
+            lines.append(f"fidelity {name + ':':8}  no positions to compare")
+    bench += [["positions sent", f["positions per second"], "per s", 1], ["peak AI objects", f["peak AI objects"], "", 0],
+              ["AI objects left at the end", f["AI objects left"], "(goal 0)", 0]]
+    return lines, bench
 
 
 def read_stands(path, airport):
+    """(name, lat, lon) of the airport's stands and helipads (named "H") that bgl_writer printed."""
     stands = []
     with open(path, encoding="utf-8") as f:
         for line in f:
             x = line.split()
             if len(x) == 8 and x[0] == "stand" and x[1] == airport:
                 stands.append(((x[3][0] if x[3] in ("gate", "ramp") else "") + x[2], float(x[4]), float(x[5])))
+            elif len(x) == 6 and x[0] == "helipad" and x[1] == airport:
+                stands.append(("H", float(x[2]), float(x[3])))
     return stands
 
 
-def draw_map(path, tracks, track, stands, title):
+def read_world(path, args):
+    """Fills in from a run folder's world.txt what the arguments do not give: the airport, the
+    user's position, the elevation and the stands (stands.txt beside it)."""
+    with open(path, encoding="utf-8") as f:
+        world = dict(line.split(None, 1) for line in f if line.strip())
+    args.airport = world["airport"].strip()
+    args.user = args.user or world["user"].strip()
+    args.elevation = float(world["elevation"]) if args.elevation is None else args.elevation
+    args.stands = args.stands or os.path.join(os.path.dirname(path), "stands.txt")
+
+
+def draw_map(path, flights, track, stands, title):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
@@ -290,7 +275,7 @@ def draw_map(path, tracks, track, stands, title):
     callsigns = sorted({o["tail"] for _, o in live})
     colour_of = {cs: colours(n % 10) for n, cs in enumerate(callsigns)}
     for ax in (wide, near):
-        for cs, points in tracks.items():
+        for points in (flight.points for same in flights.values() for flight in same):
             ax.plot([p[2] for p in points], [p[1] for p in points], color="0.6", linewidth=0.8, zorder=1)
             ax.plot([p[2] for p in points], [p[1] for p in points], ".", color="0.6", markersize=2, zorder=1)
         for obj_id, obj in live:
@@ -328,32 +313,52 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--sent", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--world", help="a run folder's world.txt")
     parser.add_argument("--stands")
     parser.add_argument("--airport", default="EHAM")
+    parser.add_argument("--elevation", type=float, help="the airport's elevation, feet (default 0)")
     parser.add_argument("--map")
-    parser.add_argument("--delay", type=float, default=30.0, help="seconds the program shows aircraft behind")
+    parser.add_argument("--delay", type=float,
+                        help="seconds the program shows aircraft behind (default: as they fit best, see watcher.py)")
     parser.add_argument("--json", help="write the figures to this file too")
     parser.add_argument("--user", help="latitude,longitude of the user aircraft")
     parser.add_argument("--radius", type=float, default=8.0, help="the live radius, nm")
     parser.add_argument("--margin", type=float, default=3.0, help="beyond it, how far shown flights are followed, nm")
     parser.add_argument("--log", help="the program's Log.txt")
     args = parser.parse_args(argv)
-    tracks, track = read_sent(args.sent), Track(args.sim)
-    figures = summary(tracks, track, args.delay)
+    if args.world:
+        read_world(args.world, args)
+    flights, track = read_sent(args.sent), Track(args.sim)
+    shown = shown_objects(flights, track, args.delay or watcher.PROGRAM_DELAY)
+    delay = args.delay
+    if delay is None:
+        delay = watcher.fitted_delay(shown) or watcher.PROGRAM_DELAY
+        shown = shown_objects(flights, track, delay)
+    figures = summary(flights, track, shown)
+    figures["delay s"] = delay
+    park_removals = None
     if args.log and os.path.exists(args.log):
-        figures["static renewals"] = count_renewals(args.log)
-    print_summary(figures, args.delay)
-    if args.user:
-        user = tuple(float(x) for x in args.user.split(","))
-        figures["left the radius"] = left_radius(tracks, track, user, args.radius, args.margin)
-        print_left_radius(figures["left the radius"], args.radius, args.margin)
+        figures["static renewals"], park_removals = count_log(args.log)
+    lines, bench = summary_lines(figures, delay)
+    stands = read_stands(args.stands, args.airport) if args.stands else []
+    user = tuple(float(x) for x in args.user.split(",")) if args.user else None
+    watched, watcher_lines, watcher_bench = watcher.watch(
+        shown, delay, args.elevation or 0.0, [s[1:] for s in stands], user, args.radius if user else None,
+        park_removals, args.delay is None)
+    figures.update(watched)
+    lines += watcher_lines
+    bench += watcher_bench
+    if user:
+        figures["left the radius"] = left_radius(shown, track, user, args.radius, args.margin)
+        lines += left_radius_lines(figures["left the radius"], args.radius, args.margin)
+    print("\n".join(lines))
     if args.json:  # whole or not at all, for a reader that waits for it
+        figures["summary"], figures["bench figures"] = lines, bench
         with open(args.json + ".part", "w", encoding="utf-8") as f:
             json.dump(figures, f, indent=1)
         os.replace(args.json + ".part", args.json)
     if args.map:
-        stands = read_stands(args.stands, args.airport) if args.stands else []
-        draw_map(args.map, tracks, track, stands, args.airport)
+        draw_map(args.map, flights, track, stands, args.airport)
         print(f"traffic map:        {args.map}")
     return 0
 

@@ -1,0 +1,504 @@
+"""What a watcher of the simulator sees of the live aircraft, measured against the reports they
+follow.
+
+The program shows each aircraft behind its reports: a report falls due 3000 ticks of 10 ms after
+it arrived (PROGRAM_DELAY), by the clock a little more as its ticks run late. Each position sent to
+the simulator at time s is compared with the flight's reports interpolated at s - delay, by the
+times at which RealTraffic sent them; runfigures.py takes the delay at which the positions fit
+their reports best (fitted_delay).
+
+The feed has faults of its own: positions sent again with new times, gaps, jumps back, garbage
+speeds. Figures that compare with the reports do so only within a usable span (usable_spans), so
+that they count what the program shows wrongly, not what the feed got wrong. Each figure counts
+positions (flagged, of those it could judge) and episodes: runs of one object's flagged positions
+at most EPISODE_JOIN s apart that last EPISODE_LEAST s or more (a blink shorter than that counts
+in the share only).
+"""
+import bisect
+import collections
+import math
+
+from geo import KNOT, angle_between, bearing, metres, percentile
+
+LONGEST_GAP = 15.0       # s between two reports that may be interpolated
+SPEED_AGREE = 0.30       # reported speeds and the speed the positions imply differ by at most this ...
+POSITION_SLACK_KT = 5.0  # ... plus this (positions come to 4 decimals, about 10 m)
+TRACK_METRES = 100.0     # a move at least this long ...
+TRACK_AGREE = 60.0       # ... goes within this of one of the two reported tracks
+CLIMB_AGREE = 100.0      # ft/s that airborne reports may climb or sink (6,000 ft/min)
+
+OFF_COURSE = 30.0        # degrees between heading and course in the air
+COURSE_METRES = 20.0     # the course in the air: toward the first position this far on ...
+COURSE_SECONDS = 10.0    # ... within this
+SPEED_OFF = 0.30         # the shown speed this far off the reported one
+SPEED_SECONDS = 2.0      # the shown speed: over this long
+SLOWEST_COMPARED = 30.0  # kt: slower reported speeds are not compared
+ALTITUDE_OFF = 300.0     # ft
+BALLOON_FEET = 200.0     # ft above the reports ...
+BALLOON_BELOW = 1500.0   # ... while they are below this height above the airport
+UNDERGROUND_FEET = 50.0  # below the ground and the reports by more than this
+STILL_SECONDS = 20.0     # standing still: for this long ...
+STILL_METRES = 20.0      # ... moving less than this (2 kt) ...
+MOVING_KNOTS = 30.0      # ... while the reports move faster than this
+GROUND_COURSE_SECONDS = 3.0  # the course on the ground: the way over this long ...
+GROUND_COURSE_METRES = 5.0   # ... when at least this long
+AGAINST = 90.0           # degrees off the heading that are against it
+PUSH_KNOTS = 8.0         # a push back is no faster ...
+PUSH_METRES = 150.0      # ... and this near a stand
+REPORT_GAP = 30.0        # s without a fresh report in which a flight may be removed
+STANDING_KNOTS = 5.0     # a report this slow at the position before it is a fresh one: it stands there
+LIFT_OFF_KNOTS = 40.0    # a lift-off: a ground report and an airborne one, at this speed or more
+ROLL_START_KNOTS = 30.0  # the roll starts at the last ground report this slow ...
+ROLL_LONGEST = 90.0      # ... at most this long before the lift-off report
+CLIMB_SECONDS = 60.0     # the first climb, after the lift-off report
+TAKE_OFF_OFF = 300.0     # m from the reports on the roll and the first climb
+EPISODE_JOIN = 5.0
+EPISODE_LEAST = 1.0
+PROGRAM_DELAY = 30.0     # s: a report falls due 3000 ticks of 10 ms after it arrived
+FIT_LAGS = [20.0 + 0.5 * n for n in range(51)]  # delays tried by fitted_delay
+
+Report = collections.namedtuple("Report", "t lat lon alt ground speed track")
+Reported = collections.namedtuple("Reported", "lat lon alt speed air ground span")
+
+
+def span_agrees(a, b):
+    """(whether two successive reports agree with their own positions, whether the second lies
+    farther on than their speeds can take it: a jump ahead). They agree when they are at most
+    LONGEST_GAP (15 s) apart, the speed their positions imply lies within SPEED_AGREE (30 %) plus
+    POSITION_SLACK_KT (5 kt) of the mean of their reported speeds (a position sent again with a new
+    time while the speed says it moves, a jump and a garbage speed all fail that), a move of
+    TRACK_METRES (100 m) or more goes within TRACK_AGREE (60 degrees) of one of the two reported
+    tracks (no jump back), and airborne reports climb or sink by at most CLIMB_AGREE (100 ft/s)."""
+    dt = b.t - a.t
+    if not 0.0 < dt <= LONGEST_GAP:
+        return False, False
+    way = metres((a.lat, a.lon), (b.lat, b.lon))
+    implied, said = way / dt / KNOT, (a.speed + b.speed) / 2.0
+    if abs(implied - said) > SPEED_AGREE * max(implied, said) + POSITION_SLACK_KT:
+        return False, implied > said
+    if way >= TRACK_METRES:
+        course = bearing((a.lat, a.lon), (b.lat, b.lon))
+        if min(angle_between(course, a.track), angle_between(course, b.track)) > TRACK_AGREE:
+            return False, False
+    return a.ground or b.ground or abs(b.alt - a.alt) <= CLIMB_AGREE * dt, False
+
+
+def frozen_reports(reports, jumps):
+    """The reports of each hold (two or more at one position) that a jump ahead enters or leaves: the
+    feed kept sending the position where it lost the aircraft (whatever speed it gave) while the
+    aircraft flew on."""
+    frozen = set()
+    i = 0
+    while i < len(reports):
+        j = i
+        while j + 1 < len(reports) and (reports[j + 1].lat, reports[j + 1].lon) == (reports[i].lat, reports[i].lon):
+            j += 1
+        if j > i and ((i > 0 and jumps[i - 1]) or (j < len(jumps) and jumps[j])):
+            frozen.update(range(i, j + 1))
+        i = j + 1
+    return frozen
+
+
+def usable_spans(reports):
+    """For each span between two successive reports, whether positions may be compared with the
+    reports there: they agree with their own positions (span_agrees) and are no frozen hold
+    (frozen_reports); and the frozen reports."""
+    agreement = [span_agrees(a, b) for a, b in zip(reports, reports[1:])]
+    frozen = frozen_reports(reports, [jump for _, jump in agreement])
+    return [agree and not (i in frozen and i + 1 in frozen) for i, (agree, _) in enumerate(agreement)], frozen
+
+
+class Flight:
+    """One flight's reports (one hexid), in time order, and where they may be compared."""
+
+    def __init__(self, callsign, hexid, reports):
+        self.callsign, self.hexid = callsign, hexid
+        self.points = sorted(reports)
+        self.times = [r.t for r in self.points]
+        self.usable, self.frozen = usable_spans(self.points)
+        self.unusable_before = [0]  # unusable spans before each span
+        for ok in self.usable:
+            self.unusable_before.append(self.unusable_before[-1] + (not ok))
+
+    def span(self, t):
+        """The span around time t (index of its first report), or None outside the reports."""
+        i = bisect.bisect_right(self.times, t) - 1
+        return i if 0 <= i < len(self.points) - 1 else None
+
+    def airborne(self, t):
+        """Both reports around time t airborne (however far apart), False outside."""
+        i = self.span(t)
+        return i is not None and not self.points[i].ground and not self.points[i + 1].ground
+
+    def at(self, t):
+        """The reports interpolated at time t where the span there is usable, else None."""
+        i = self.span(t)
+        if i is None or not self.usable[i]:
+            return None
+        a, b = self.points[i], self.points[i + 1]
+        f = (t - a.t) / (b.t - a.t)
+        return Reported(a.lat + f * (b.lat - a.lat), a.lon + f * (b.lon - a.lon), a.alt + f * (b.alt - a.alt),
+                        a.speed + f * (b.speed - a.speed), not a.ground and not b.ground, a.ground and b.ground, i)
+
+    def usable_between(self, i, j):
+        return self.unusable_before[j + 1] - self.unusable_before[i] == 0
+
+
+def flight_of(obj, flights):
+    """The flight an AI object shows: of the flights with its tail's callsign, the one whose report
+    nearest its creation in time lies nearest the place where it was created."""
+    candidates = flights.get(obj["tail"], [])
+    if len(candidates) < 2:
+        return candidates[0] if candidates else None
+
+    def apart(flight):
+        i = min(bisect.bisect_left(flight.times, obj["created"]), len(flight.times) - 1)
+        near = min((k for k in (i - 1, i) if k >= 0), key=lambda k: abs(flight.times[k] - obj["created"]))
+        p = flight.points[near]
+        return metres((p.lat, p.lon), obj["at"]) + 1000.0 * abs(p.t - obj["created"])
+
+    return min(candidates, key=apart)
+
+
+class Shown:
+    """An object's positions sent to the simulator and the reports at their delayed times."""
+
+    def __init__(self, obj_id, obj, flight, positions, delay):
+        self.obj_id, self.obj, self.flight = obj_id, obj, flight
+        self.positions = positions  # (t, lat, lon, alt, heading)
+        self.times = [p[0] for p in positions]
+        self.delay = delay
+        self.reported = [flight.at(t - delay) for t in self.times]
+
+    def later(self, k, seconds):
+        """The first position at least `seconds` after position k, or None (none, or a gap past
+        twice that)."""
+        j = bisect.bisect_left(self.times, self.times[k] + seconds, k + 1)
+        if j == len(self.times) or self.times[j] - self.times[k] > 2.0 * seconds:
+            return None
+        return j
+
+    def way(self, k, j):
+        return metres(self.positions[k][1:3], self.positions[j][1:3])
+
+
+class Tally:
+    """Positions judged and flagged per object, and the episodes they make."""
+
+    def __init__(self):
+        self.judged = 0
+        self.flagged = collections.defaultdict(list)
+
+    def add(self, obj_id, t, flagged):
+        self.judged += 1
+        if flagged:
+            self.flagged[obj_id].append(t)
+
+    def count(self):
+        return sum(len(times) for times in self.flagged.values())
+
+    def share(self):
+        return 100.0 * self.count() / self.judged if self.judged else 0.0
+
+    def runs(self):
+        """(key, first time, last time) of each episode."""
+        found = []
+        for key, times in self.flagged.items():
+            start = last = times[0]
+            for t in times[1:] + [math.inf]:
+                if t - last > EPISODE_JOIN:
+                    if last - start >= EPISODE_LEAST:
+                        found.append((key, start, last))
+                    start = t
+                last = t
+        return found
+
+    def episodes(self):
+        return len(self.runs())
+
+
+def heading_off_course(shown):
+    """Heading more than OFF_COURSE (30) degrees off the course in the air: of the positions whose
+    reports around the delayed time are both airborne (a span of any length) and that move
+    COURSE_METRES (20 m) within COURSE_SECONDS (10 s), those whose heading is more than 30 degrees
+    off the bearing to the first position that far on: the nose is not where the aircraft goes.
+    The shown motion alone is judged: a feed fault that the program follows sideways counts too."""
+    tally = Tally()
+    for s in shown:
+        positions = s.positions
+        for k, (t, lat, lon, _, heading) in enumerate(positions):
+            if not s.flight.airborne(t - s.delay):
+                continue
+            for j in range(k + 1, len(positions)):
+                t2, lat2, lon2 = positions[j][:3]
+                if t2 - t > COURSE_SECONDS:
+                    break
+                if metres((lat, lon), (lat2, lon2)) >= COURSE_METRES:
+                    tally.add(s.obj_id, t, angle_between(bearing((lat, lon), (lat2, lon2)), heading) > OFF_COURSE)
+                    break
+    return tally
+
+
+def speed_off(shown):
+    """Speed more than SPEED_OFF (30 %) off the reported speed in the air: the shown speed (the way
+    from a position to the first one SPEED_SECONDS (2 s) or more later, over the time between)
+    against the reported speed interpolated at the delayed time, where the span there is usable,
+    both reports airborne, and the reported speed SLOWEST_COMPARED (30 kt) or more."""
+    tally = Tally()
+    for s in shown:
+        for k, r in enumerate(s.reported):
+            if r is None or not r.air or r.speed < SLOWEST_COMPARED:
+                continue
+            j = s.later(k, SPEED_SECONDS)
+            if j is not None:
+                speed = s.way(k, j) / (s.times[j] - s.times[k]) / KNOT
+                tally.add(s.obj_id, s.times[k], abs(speed - r.speed) > SPEED_OFF * r.speed)
+    return tally
+
+
+def altitude_off(shown, elevation):
+    """In the air (both reports airborne, the span usable), against the reported altitude
+    interpolated at the delayed time: positions more than ALTITUDE_OFF (300 ft) from it, and
+    balloons: positions BALLOON_FEET (200 ft) or more above it while it is below BALLOON_BELOW
+    (1,500 ft) above the airport's elevation (judged: the positions below that). Two tallies."""
+    off, balloons = Tally(), Tally()
+    for s in shown:
+        for k, r in enumerate(s.reported):
+            if r is None or not r.air:
+                continue
+            t, above = s.times[k], s.positions[k][3] - r.alt
+            off.add(s.obj_id, t, abs(above) > ALTITUDE_OFF)
+            if r.alt < elevation + BALLOON_BELOW:
+                balloons.add(s.obj_id, t, above >= BALLOON_FEET)
+    return off, balloons
+
+
+def underground(shown, elevation):
+    """Below the ground: positions more than UNDERGROUND_FEET (50 ft) below the airport's elevation
+    (the simulator's ground here) and as far below the reports around the delayed time (a span of
+    any length; a ground report counts at the elevation), so that a report below the ground (the
+    feed's) that the object follows does not count. Judged: every position with reports around."""
+    tally = Tally()
+    for s in shown:
+        for t, _, _, alt, _ in s.positions:
+            i = s.flight.span(t - s.delay)
+            if i is None:
+                continue
+            lowest = min(elevation if p.ground else p.alt for p in s.flight.points[i:i + 2])
+            tally.add(s.obj_id, t, alt < min(elevation, lowest) - UNDERGROUND_FEET)
+    return tally
+
+
+def standing_still(shown):
+    """Standing still while reported moving: positions from which the object moves less than
+    STILL_METRES (20 m) in the next STILL_SECONDS (20 s) while its reports, usable all through
+    those delayed 20 s, move faster than MOVING_KNOTS (30 kt) on average. Judged: the positions
+    whose delayed 20 s are usable. Reports that hold their position while their speed says they
+    move are not usable: an object shown still there is right."""
+    tally = Tally()
+    for s in shown:
+        for k, r in enumerate(s.reported):
+            if r is None:
+                continue
+            j = s.later(k, STILL_SECONDS)
+            end = s.flight.at(s.times[k] + STILL_SECONDS - s.delay) if j is not None else None
+            if end is None or not s.flight.usable_between(r.span, end.span):
+                continue
+            reported_way = metres((r.lat, r.lon), (end.lat, end.lon))
+            tally.add(s.obj_id, s.times[k],
+                      reported_way > MOVING_KNOTS * KNOT * STILL_SECONDS and s.way(k, j) < STILL_METRES)
+    return tally
+
+
+def against_heading(shown, stands):
+    """Moving against the heading on the ground: of the positions whose reports around the delayed
+    time are both on the ground and that move GROUND_COURSE_METRES (5 m) or more in the next
+    GROUND_COURSE_SECONDS (3 s), those whose course is more than AGAINST (90) degrees off the
+    heading, unless it is a push back: no faster than PUSH_KNOTS (8 kt) and within PUSH_METRES
+    (150 m) of a stand (of any stand when none are known). The shown motion alone is judged."""
+    tally = Tally()
+    for s in shown:
+        for k, (t, lat, lon, _, heading) in enumerate(s.positions):
+            i = s.flight.span(t - s.delay)
+            if i is None or not (s.flight.points[i].ground and s.flight.points[i + 1].ground):
+                continue
+            j = s.later(k, GROUND_COURSE_SECONDS)
+            if j is None or s.way(k, j) < GROUND_COURSE_METRES:
+                continue
+            backwards = angle_between(bearing((lat, lon), s.positions[j][1:3]), heading) > AGAINST
+            if backwards and s.way(k, j) / (s.times[j] - t) / KNOT <= PUSH_KNOTS:
+                backwards = bool(stands) and min(metres((lat, lon), st) for st in stands) > PUSH_METRES
+            tally.add(s.obj_id, t, backwards)
+    return tally
+
+
+def recreated(shown_objects, delay, user=None, radius_nm=None):
+    """Objects removed and created again: an object removed and the next object of the same flight
+    (callsign and hexid) created after it, while the flight's fresh reports went on without a gap
+    of REPORT_GAP (30 s) from REPORT_GAP s before the delayed time of the removal until the
+    creation, and all reports of that time lay within the radius of the user (when known). A fresh
+    report is at a position other than the one before it, or at the same one slower than
+    STANDING_KNOTS (5 kt): the same position sent again while the speed says the aircraft moves is
+    none. (object removed, object created) pairs."""
+    by_flight = collections.defaultdict(list)
+    for s in shown_objects:
+        by_flight[id(s.flight)].append(s)
+    pairs = []
+    for objects in by_flight.values():
+        objects.sort(key=lambda s: s.obj["created"])
+        fresh = [p.t for p, q in zip(objects[0].flight.points[1:], objects[0].flight.points)
+                 if (p.lat, p.lon) != (q.lat, q.lon) or p.speed < STANDING_KNOTS]
+        for gone, again in zip(objects, objects[1:]):
+            removed = gone.obj["removed"]
+            if removed is None or again.obj["created"] < removed:
+                continue
+            start, end = removed - delay - REPORT_GAP, again.obj["created"]
+            times = [start] + [t for t in fresh if start < t <= end] + [end]
+            if max(b - a for a, b in zip(times, times[1:])) >= REPORT_GAP:
+                continue
+            if user is not None and any(metres(user, (p.lat, p.lon)) > radius_nm * 1852.0
+                                        for p in gone.flight.points if start <= p.t <= end):
+                continue
+            pairs.append((gone.obj_id, again.obj_id))
+    return pairs
+
+
+def take_offs(shown):
+    """The take-off roll and the first minute of climb: for each lift-off of a flight (a ground
+    report followed by an airborne one, either at LIFT_OFF_KNOTS (40 kt) or more), the window from
+    the last ground report at ROLL_START_KNOTS (30 kt) or less before it that is not frozen (at most
+    ROLL_LONGEST (90 s) before it) to CLIMB_SECONDS (60 s) after the lift-off report. For each position of an
+    object of the flight whose delayed time falls in the window (the span there usable): its
+    distance from the reported position and, in the climb, its altitude's from the reported one.
+    Returns (take-offs seen, take-offs shown, distances, climb altitude differences, a Tally of the
+    positions more than TAKE_OFF_OFF (300 m) off, kept per take-off: a take-off is off when it has
+    an episode)."""
+    by_flight = collections.defaultdict(list)
+    for s in shown:
+        by_flight[id(s.flight)].append(s)
+    seen = shown_count = 0
+    distances, heights, tally = [], [], Tally()
+    for objects in by_flight.values():
+        flight = objects[0].flight
+        points = flight.points
+        for i, (a, b) in enumerate(zip(points, points[1:])):
+            if not (a.ground and not b.ground and max(a.speed, b.speed) >= LIFT_OFF_KNOTS):
+                continue
+            seen += 1
+            roll = next((p.t for n, p in reversed(list(enumerate(points[:i + 1]))) if n not in flight.frozen and
+                         (not p.ground or p.speed <= ROLL_START_KNOTS or p.t < b.t - ROLL_LONGEST)), a.t)
+            start, end = max(roll, b.t - ROLL_LONGEST), b.t + CLIMB_SECONDS
+            judged_before = tally.judged
+            for s in objects:
+                first = bisect.bisect_left(s.times, start + s.delay)
+                last = bisect.bisect_right(s.times, end + s.delay)
+                for k in range(first, last):
+                    r = s.reported[k]
+                    if r is None:
+                        continue
+                    t, lat, lon, alt, _ = s.positions[k]
+                    d = metres((lat, lon), (r.lat, r.lon))
+                    distances.append(d)
+                    if t - s.delay > b.t:
+                        heights.append(abs(alt - r.alt))
+                    tally.add((s.obj_id, i), t, d > TAKE_OFF_OFF)
+            shown_count += tally.judged > judged_before
+    return seen, shown_count, distances, heights, tally
+
+
+def fitted_delay(shown, every=20):
+    """The delay at which every 20th position sent in the air lies nearest its reports (the median
+    distance, spans of at most LONGEST_GAP): how far behind its reports the program really shows
+    an aircraft, by the clock. Its ticks run late under load, so that is a little more than its
+    PROGRAM_DELAY; the figures compare at the delay a watcher's eye would allow for."""
+    samples = [(s.flight, p[0], p[1], p[2]) for s in shown for k, p in enumerate(s.positions)
+               if k % every == 0 and s.flight.airborne(p[0] - s.delay)]
+    best, best_median = None, math.inf
+    for lag in FIT_LAGS:
+        distances = []
+        for flight, t, lat, lon in samples:
+            i = flight.span(t - lag)
+            if i is None or flight.times[i + 1] - flight.times[i] > LONGEST_GAP:
+                continue
+            a, b = flight.points[i], flight.points[i + 1]
+            f = (t - lag - a.t) / (b.t - a.t)
+            distances.append(metres((lat, lon), (a.lat + f * (b.lat - a.lat), a.lon + f * (b.lon - a.lon))))
+        if distances and percentile(distances, 50) < best_median:
+            best, best_median = lag, percentile(distances, 50)
+    return best
+
+
+def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_removals=None, fitted=False):
+    """Every figure: (the figures by name, the summary's lines, the bench figures). The episodes of
+    each figure are listed in the figures by name: [callsign, first, last] (seconds after the first
+    position sent)."""
+    f, lines, bench = {"episodes": {}}, [], []
+    start = min((s.times[0] for s in shown if s.times), default=0.0)
+    callsign = {s.obj_id: s.obj["tail"] for s in shown}
+
+    def tally_line(key, label, tally, what, goal, episode_goal=None):
+        f[f"{key} %"], f[f"{key} episodes"], f[f"{key} judged"] = tally.share(), tally.episodes(), tally.judged
+        f["episodes"][key] = [[callsign[k if k in callsign else k[0]], round(a - start, 1), round(b - start, 1)]
+                              for k, a, b in tally.runs()]
+        lines.append(f"  {label + ':':32} {tally.episodes()} episode{'' if tally.episodes() == 1 else 's'},"
+                     f" {tally.share():.1f} % of {tally.judged} positions {what} ({goal})")
+        if episode_goal is None:
+            bench.append([f"{label}", tally.share(), f"% ({goal})", 1])
+            bench.append([f"{label}, episodes", tally.episodes(), "", 0])
+        else:
+            bench.append([f"{label}, episodes", tally.episodes(), f"({episode_goal})", 0])
+            bench.append([f"{label}", tally.share(), "% of positions", 2])
+
+    lines.append(f"watcher:            each position sent against its flight's reports {delay:g} s before it"
+                 + (f" (as they fit best; the program's own delay is {PROGRAM_DELAY:g} s of its ticks)" if fitted else ""))
+    tally_line("heading off course", "heading off course in the air", heading_off_course(shown),
+               f"that move are more than {OFF_COURSE:g} degrees off their course", "goal under 2 %")
+    tally_line("speed off", "speed off in the air", speed_off(shown),
+               f"are more than {100 * SPEED_OFF:g} % off the reported speed", "goal under 3 %")
+    off, balloons = altitude_off(shown, elevation)
+    tally_line("altitude off", "altitude off in the air", off,
+               f"are more than {ALTITUDE_OFF:g} ft from the reported altitude", "goal under 5 %")
+    tally_line("balloons", "balloons", balloons,
+               f"below {BALLOON_BELOW:g} ft above the airport are {BALLOON_FEET:g} ft or more above the reports",
+               "goal 0", "goal 0")
+    tally_line("underground", "below the ground", underground(shown, elevation),
+               f"are more than {UNDERGROUND_FEET:g} ft below the ground and the reports", "goal 0", "goal 0")
+    tally_line("standing still", "standing still", standing_still(shown),
+               f"stand still for {STILL_SECONDS:g} s while reported moving faster than {MOVING_KNOTS:g} kt",
+               "goal 0", "goal 0")
+    tally_line("against heading", "against the heading", against_heading(shown, stands),
+               "that move on the ground move against their heading (no push back)", "goal 0", "goal 0")
+
+    pairs = recreated(shown, delay, user, radius_nm)
+    f["recreated"], f["creations"] = len(pairs), len(shown)
+    created = {s.obj_id: s.obj["created"] for s in shown}
+    f["episodes"]["recreated"] = [[callsign[b], round(created[b] - start, 1)] for _, b in pairs]
+    again = len({b for _, b in pairs})
+    lines.append(f"  {'removed, created again:':32} {len(pairs)} of {len(shown)} creations while the reports went on"
+                 f" within the radius (goal 0), {again} object{'' if again == 1 else 's'}"
+                 + ("" if park_removals is None else f"; {park_removals} removals by the park maximum"))
+    bench.append(["removed and created again", len(pairs), "(goal 0)", 0])
+    if park_removals is not None:
+        f["park maximum removals"] = park_removals
+        bench.append(["removals by the park maximum", park_removals, "", 0])
+
+    seen, shown_count, distances, heights, tally = take_offs(shown)
+    f["take-offs"], f["take-offs shown"] = seen, shown_count
+    f["episodes"]["take-off"] = [[callsign[k[0]], round(a - start, 1), round(b - start, 1)] for k, a, b in tally.runs()]
+    if distances:
+        p95, median = percentile(distances, 95), percentile(distances, 50)
+        climb = percentile(heights, 95) if heights else 0.0
+        f["take-off p95 m"], f["take-off median m"], f["take-off climb altitude p95 ft"] = p95, median, climb
+        off = len({key for key, _, _ in tally.runs()})
+        f["take-off episodes"], f["take-offs off"] = tally.episodes(), off
+        lines.append(f"  {'take-off and first climb:':32} p95 {p95:.0f} m, median {median:.0f} m from the reports"
+                     f" (goal p95 under {TAKE_OFF_OFF:g} m) on {len(distances)} positions of {shown_count} take-offs"
+                     f" shown ({seen} reported); {off} of them more than {TAKE_OFF_OFF:g} m off for"
+                     f" {EPISODE_LEAST:g} s or more ({tally.episodes()} episodes); altitude in the climb p95"
+                     f" {climb:.0f} ft off")
+        bench.append(["take-off and first climb, p95", p95, f"m (goal under {TAKE_OFF_OFF:g})", 0])
+        bench.append(["take-offs more than 300 m off", off, f"of {shown_count}", 0])
+        bench.append(["first climb altitude, p95", climb, "ft off", 0])
+    else:
+        lines.append(f"  {'take-off and first climb:':32} no take-off shown ({seen} reported)")
+    return f, lines, bench

@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""Checks of the watcher's figures (watcher.py) on small made-up tracks whose answers are known:
+reports of one flight and the positions an object shows of it, each case changing one thing."""
+import math
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import watcher as w  # noqa: E402
+from geo import KNOT  # noqa: E402
+
+DELAY = 30.0
+HOME = (36.0840, -115.1537)
+ELEVATION = 2181.0
+
+
+def moved(at, north, east):
+    return at[0] + north / 111132.95, at[1] + east / (111132.95 * math.cos(math.radians(at[0])))
+
+
+def reports(speeds, track=0.0, alt=5000.0, ground=False, every=10.0, start=HOME, still=()):
+    """A report every `every` s at the given speeds (kt), straight along the track; the reports
+    whose numbers are in `still` repeat the position before them (the feed's fault)."""
+    out, at, t = [], start, 1000.0
+    for n, speed in enumerate(speeds):
+        if n:
+            if n not in still:
+                way = (speeds[n - 1] + speed) / 2.0 * KNOT * every
+                at = moved(at, way * math.cos(math.radians(track)), way * math.sin(math.radians(track)))
+            t += every
+        out.append(w.Report(t, at[0], at[1], 0.0 if ground else alt, ground, speed, track))
+    return out
+
+
+def shown(points, pace=1.0, turn=0.0, lift=0.0, lag=0.0, rate=10.0, obj_id=1, created=None, removed=None,
+          until=None):
+    """An object showing the flight DELAY s (and `lag` s more) behind its reports, at `pace` times
+    their speed from where it starts, its nose `turn` degrees off, `lift` ft above them."""
+    flight = w.Flight("TST1", "1", points)
+    first = points[0].t + DELAY
+    last = until if until is not None else points[-1].t + DELAY
+    positions, t = [], first
+    while t < last:
+        r = flight.at(first - DELAY + (t - first) * pace - lag)
+        if r is not None:
+            positions.append((t, r.lat, r.lon, r.alt + lift + (0.0 if r.air else ELEVATION + 9.5),
+                              (points[0].track + turn) % 360.0))
+        t += 1.0 / rate
+    obj = {"tail": "TST1", "created": first if created is None else created, "removed": removed,
+           "at": (points[0].lat, points[0].lon)}
+    return w.Shown(obj_id, obj, flight, positions, DELAY)
+
+
+class UsableSpans(unittest.TestCase):
+    def test_spans(self):
+        base = reports([150.0, 150.0])
+        a, b = base
+        cases = [  # (name, second report, usable)
+            ("reports that agree", b, True),
+            ("20 s apart", b._replace(t=a.t + 20.0), False),
+            ("the same position sent again at 150 kt", b._replace(lat=a.lat, lon=a.lon), False),
+            ("a garbage speed", b._replace(speed=400.0), False),
+            ("a jump back", b._replace(lat=2 * a.lat - b.lat), False),
+            ("climbing 10,000 ft in 10 s", b._replace(alt=15000.0), False),
+            ("standing still at 0 kt", w.Report(b.t, a.lat, a.lon, 0.0, True, 0.0, 0.0), True),
+        ]
+        first = a._replace(ground=True, speed=0.0, alt=0.0)
+        for name, second, usable in cases:
+            with self.subTest(name):
+                self.assertEqual(w.usable_spans([first if second.ground else a, second])[0], [usable])
+
+    def test_frozen_hold(self):
+        # Rolling at 125 kt, then the feed holds the position at 0 kt for 30 s, then the aircraft is
+        # 4 km on: the hold is frozen, not a stop.
+        rolling = reports([100.0, 125.0], ground=True)
+        held = [rolling[-1]._replace(t=rolling[-1].t + 10.0 * n, speed=0.0) for n in range(1, 4)]
+        on = held[-1]._replace(t=held[-1].t + 10.0, lat=held[-1].lat + 0.036, speed=190.0, ground=False, alt=3700.0)
+        usable, frozen = w.usable_spans(rolling + held + [on])
+        self.assertEqual(usable, [True, False, False, False, False])
+        self.assertEqual(frozen, {1, 2, 3, 4})
+        waiting = [held[0]._replace(t=held[0].t + 10.0 * n) for n in range(4)]
+        off = waiting[-1]._replace(t=waiting[-1].t + 10.0, lat=waiting[-1].lat + 100.0 * KNOT / 111132.95, speed=20.0)
+        self.assertEqual(w.usable_spans(waiting + [off]), ([True] * 4, set()))  # a real hold
+
+
+class Figures(unittest.TestCase):
+    def tallies(self, s, stands=()):
+        off, balloons = w.altitude_off([s], ELEVATION)
+        return {"heading": w.heading_off_course([s]), "speed": w.speed_off([s]), "altitude": off,
+                "balloons": balloons, "underground": w.underground([s], ELEVATION), "still": w.standing_still([s]),
+                "against": w.against_heading([s], stands)}
+
+    def test_cases(self):
+        air = reports([150.0] * 10)
+        low = reports([150.0] * 10, alt=2500.0)
+        taxi = reports([15.0] * 10, ground=True)
+        repeated = reports([60.0] * 10, ground=True, still=range(1, 10))
+        cases = [  # (name, object, stands, {figure: (flagged %, episodes)}; the others flag nothing)
+            ("followed as reported", shown(air), (), {}),
+            ("the nose 45 degrees off", shown(air, turn=45.0), (), {"heading": (100.0, 1)}),
+            ("twice the reported speed", shown(air, pace=2.0, until=air[0].t + DELAY + 40.0), (),
+             {"speed": (100.0, 1)}),
+            ("400 ft above the reports", shown(air, lift=400.0), (), {"altitude": (100.0, 1)}),
+            ("250 ft above reports 319 ft above the airport", shown(low, lift=250.0), (), {"balloons": (100.0, 1)}),
+            ("taxiing as reported", shown(taxi), (), {}),
+            ("taxiing 100 ft under the ground", shown(taxi, lift=-100.0), (), {"underground": (100.0, 1)}),
+            ("following reports 100 ft under the ground", shown(reports([150.0] * 10, alt=ELEVATION - 100.0)), (), {}),
+            ("taxiing backwards", shown(taxi, turn=180.0), (), {"against": (100.0, 1)}),
+            ("pushed back beside a stand", shown(taxi, turn=180.0, pace=0.5, until=taxi[0].t + DELAY + 30.0),
+             (HOME,), {}),
+            ("standing still while the feed repeats a position at 60 kt", shown(repeated, pace=0.0), (), {}),
+        ]
+        for name, s, stands, expected in cases:
+            with self.subTest(name):
+                for figure, tally in self.tallies(s, stands).items():
+                    want = expected.get(figure, (0.0, 0))
+                    self.assertAlmostEqual(tally.share(), want[0], delta=1.0, msg=figure)
+                    self.assertEqual(tally.episodes(), want[1], figure)
+
+    def test_standing_still(self):
+        rolling = reports([60.0] * 10, ground=True)
+        s = shown(rolling, pace=0.0)
+        tally = w.standing_still([s])
+        self.assertAlmostEqual(tally.share(), 100.0, delta=1.0)
+        self.assertEqual(tally.episodes(), 1)
+
+    def test_recreated(self):
+        points = reports([150.0] * 30)
+        repeats = reports([150.0] * 30, still=range(10, 16))  # a minute without a fresh position
+        parked = reports([0.0] * 30, ground=True)
+        cases = [("the reports went on", points, 1), ("the feed sent one position again for a minute", repeats, 0),
+                 ("parked, reported standing at its stand", parked, 1)]
+        for name, track, count in cases:
+            with self.subTest(name):
+                gone = shown(track, removed=track[12].t + DELAY)
+                again = shown(track, obj_id=2, created=track[14].t + DELAY)
+                again.flight = gone.flight
+                self.assertEqual(len(w.recreated([gone, again], DELAY)), count)
+                self.assertEqual(len(w.recreated([gone, again], DELAY, (0.0, 0.0), 8.0)), 0)  # far from the user
+
+    def test_take_off(self):
+        speeds = [0.0, 20.0, 60.0, 100.0, 140.0, 150.0, 160.0, 170.0, 180.0, 180.0]
+        points = [p._replace(ground=n < 4, alt=0.0 if n < 4 else 400.0 * (n - 3)) for n, p in
+                  enumerate(reports(speeds, alt=0.0))]
+        for name, lag, episodes in (("as reported", 0.0, 0), ("20 s late", 20.0, 1)):
+            with self.subTest(name):
+                seen, shown_count, distances, _, tally = w.take_offs([shown(points, lag=lag)])
+                self.assertEqual((seen, shown_count), (1, 1))
+                self.assertEqual(tally.episodes(), episodes)
+                self.assertEqual(w.percentile(distances, 95) > w.TAKE_OFF_OFF, episodes > 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
