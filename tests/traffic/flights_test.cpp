@@ -246,8 +246,9 @@ TEST_F(Scenario, AnArrivalWhoseLastReportsBeforeTouchDownAreMissedLandsOnTheRunw
         EXPECT_EQ(watch.creations, 1) << parkingFile << ": never removed and created again";
         EXPECT_LT(watch.lowest, 20.0) << parkingFile << ": down on the runway";
         EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround})) << lf_text(watch.phases);
-        if (parkingFile)
+        if (parkingFile) {
             EXPECT_TRUE(logHas("KLM1234  landed")) << log.text();
+        }
     }
 }
 
