@@ -40,6 +40,10 @@ Act lf_newAct(ActHead&& head, const std::deque<PathPoint>& path, double reportTi
     act.base = StaticAct(std::move(head), 0, 0.0, 0.0, 0.0, false);
     act.path = path;
     act.reportTime = reportTime;
+    if (!path.empty()) {
+        act.trail.last = path.back();
+        act.trail.time = reportTime;
+    }
     return act;
 }
 

@@ -51,6 +51,17 @@ struct PathPoint {
     std::uint8_t headingFromAdsb = 0;
 };
 
+// What the reports themselves tell of a live aircraft, apart from the points predicted
+// through the gaps between them. NaN: not known yet.
+struct ReportTrail {
+    static constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+    PathPoint last;          // the last report that became a point of the path
+    double time = unknown;   // its time stamp, seconds
+    double course = unknown; // radians: the bearing of the last reported leg
+    double turnRate = unknown; // radians a second, from the reported leg before to the last
+    double legSeconds = 0.0; // of the last reported leg
+};
+
 // One static parked aircraft; also the simulator part of a live one.
 struct StaticAct {
     ActHead head;
@@ -86,6 +97,7 @@ struct Act {
     double rate2 = 0.0;    // speed sent with each position; 0 while the front point holds
     std::deque<PathPoint> path; // front first
     double reportTime = 0.0;    // time stamp of the last applied report
+    ReportTrail trail;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
     std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted
     std::uint32_t phase = phaseInitial;
