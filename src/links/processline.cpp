@@ -163,18 +163,23 @@ void lf_readHeading(TrafficReader& reader)
     report.headingFromAdsb = 1;
 }
 
+// On the ground at 0 ft, or near the park airport's elevation at a speed that fits the
+// height. Speed alone decides only where no ground is known (a slow report may be one on the
+// ground whose flag is missing) and below any airport: where the elevation is known, a slow
+// report above that band is a helicopter or a light aircraft in the air.
 bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation)
 {
+    constexpr double aboveAnyAirport = 14000;
     if (altitude <= 0)
         return true;
-    if (altitude < 14000) {
-        double h = elevationKnown ? altitude - elevation : altitude + 1000;
-        double height = std::fabs(h);
-        if (h <= 0 || (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
-            (height <= 120 && groundSpeed <= 43))
-            return true;
-    }
-    return groundSpeed <= 35;
+    if (altitude >= aboveAnyAirport)
+        return false;
+    if (!elevationKnown)
+        return groundSpeed <= 35;
+    const double h = altitude - elevation;
+    const double height = std::fabs(h);
+    return h <= 0 || (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
+           (height <= 120 && groundSpeed <= 43);
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by

@@ -2,14 +2,20 @@
 // turn from each other: flown as straight chords with the nose turned at the end of each, the
 // aircraft would fly its turns sideways. It flies a curve instead, leaving along its heading
 // and arriving along the flight's course at the next point, and its nose follows the curve.
+// It moves along the curve by its length, at a speed that changes only as the reported speeds
+// do: equal steps of the curve's parameter would fly a lopsided curve fast at one end and slow
+// at the other.
 #include "traffic/motion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr double metresPerDegree = 111132.95;
 constexpr double shortestCurve = 50.0;        // metres: a shorter way is flown straight
 constexpr double widestTurn = 120.0 * degToRad; // the most one curve turns
+constexpr double hoverSpeed = 10.0 * metresPerNm / ticksPerHour; // metres per tick (10 kt)
+constexpr double speedChange = 1.5; // the most the speed changes along one curve (times)
 
 struct Flat {
     double east, north; // metres
@@ -52,7 +58,63 @@ bool lf_tangentsMeet(Flat to, double heading, double course, Flat& control)
     control = lf_along(heading, a);
     return true;
 }
+
+// Metres along the curve per unit of its parameter, at the parameter.
+double lf_curveRate(const CurveSegment& c, double t)
+{
+    return 2.0 * std::hypot((1.0 - t) * c.controlEast + t * (c.endEast - c.controlEast),
+                            (1.0 - t) * c.controlNorth + t * (c.endNorth - c.controlNorth));
+}
+
+// Metres along the curve between two parameters (Simpson's rule, for short spans).
+double lf_curveMetres(const CurveSegment& c, double from, double to)
+{
+    return (to - from) / 6.0 * (lf_curveRate(c, from) + 4.0 * lf_curveRate(c, (from + to) / 2.0) + lf_curveRate(c, to));
+}
+
+double lf_curveLength(const CurveSegment& c)
+{
+    constexpr int spans = 32;
+    double metres = 0.0;
+    for (int i = 0; i < spans; ++i)
+        metres += lf_curveMetres(c, static_cast<double>(i) / spans, static_cast<double>(i + 1) / spans);
+    return metres;
+}
+
+// The speeds at the curve's ends as multiples of its mean speed, in the ratio of the reported
+// speeds there; an unknown speed is taken as the other, and a garbage one changes the speed
+// along the curve by half at most.
+void lf_curveSpeeds(Act& act, double from, double to)
+{
+    from = from > 0.0 ? from : to;
+    to = to > 0.0 ? to : from;
+    const double ratio = from > 0.0 ? std::clamp(to / from, 1.0 / speedChange, speedChange) : 1.0;
+    act.curveSpeedIn = 2.0 / (1.0 + ratio);
+    act.curveSpeedOut = 2.0 * ratio / (1.0 + ratio);
+}
+
+// The share of the air curve's length flown once the share of its time has passed.
+double lf_lengthShare(const Act& act, double share)
+{
+    return share * (act.curveSpeedIn + (act.curveSpeedOut - act.curveSpeedIn) * share / 2.0);
+}
 } // namespace
+
+double lf_airCurveParameter(const Act& act, double share)
+{
+    const CurveSegment& c = act.curve;
+    const double from = act.curveParameter;
+    const double metres = act.curveLength * (lf_lengthShare(act, share) - lf_lengthShare(act, act.curveProgress));
+    double t = from;
+    for (int i = 0; i < 4; ++i) { // Newton's method; the first step is already within millimetres
+        const double off = lf_curveMetres(c, from, t) - metres;
+        const double rate = lf_curveRate(c, t);
+        if (std::abs(off) < 1e-6 || !(rate > 0.0))
+            break;
+        t -= off / rate;
+    }
+    return std::clamp(t, from, 1.0);
+}
 
 double lf_flyToNext(Act& act, std::int64_t n)
 {
@@ -65,6 +127,12 @@ double lf_flyToNext(Act& act, std::int64_t n)
     const Flat to{gf_longitudeDelta(next.longitude, act.longitude) * eastScale,
                   (next.latitude - act.latitude) * metresPerDegree};
     const double length = std::hypot(to.east, to.north);
+    // Positions a few metres apart (a hover, or a jitter of the reported position): the nose
+    // keeps its heading rather than swing round to each.
+    if (length < hoverSpeed * static_cast<double>(n)) {
+        act.targetBearing = act.heading;
+        return 0.0;
+    }
     // Touching down, flaring or leaving the ground the way is straight; so is a short one,
     // and one that would begin with a turn wider than the curve may make: the nose turns first.
     if (!front.airborne || !next.airborne || act.flareStage != 0 || length < shortestCurve ||
@@ -78,8 +146,10 @@ double lf_flyToNext(Act& act, std::int64_t n)
         control = lf_along(act.heading, length / (2.0 * std::cos(straight)));
     }
     act.curve = {act.latitude, act.longitude, 0.0, to.north, to.east, 1.0, control.east, control.north};
-    act.curveProgress = 0.0;
+    act.curveProgress = act.curveParameter = 0.0;
     act.progressStep = 1.0 / static_cast<double>(n);
+    act.curveLength = lf_curveLength(act.curve);
+    lf_curveSpeeds(act, front.speed, next.speed);
     const double turn = gf_angleDiff(act.heading, course);
     act.curveAngle = std::abs(turn) * radToDeg;
     return turn;

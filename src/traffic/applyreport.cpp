@@ -40,44 +40,63 @@ double lf_offHeading(const Act& act, const PathPoint& from, const PathPoint& p)
     return lf_offDirection(act.heading, from, p);
 }
 
-// The direction of the flight at the last point: the bearing of the last reported segment
-// (the newest two points), else the last point's track; NaN when neither is known.
-double lf_lastDirection(const std::deque<PathPoint>& path)
+// The course the flight flies at its last report: its last reported leg, turned on by half
+// the turn that it makes over that leg at the rate of its last two legs (turning 5 degrees a
+// second, reported 20 s apart, a flight turns 100 degrees from leg to leg). NaN before two
+// legs are known.
+double lf_courseAtLastReport(const ReportTrail& trail)
 {
-    const PathPoint& last = path.back();
-    if (path.size() >= 2) {
-        const PathPoint& before = path[path.size() - 2];
-        if (before.latitude != last.latitude || before.longitude != last.longitude)
-            return gf_initialBearing({before.latitude, before.longitude}, {last.latitude, last.longitude});
+    const double turn = std::clamp(trail.turnRate * trail.legSeconds / 2.0, -twoPi / 4.0, twoPi / 4.0);
+    return trail.course + turn;
+}
+
+// A report became a point of the path: the trail moves on to it.
+void lf_noteReport(Act& act, const PathPoint& p)
+{
+    ReportTrail& trail = act.trail;
+    const double seconds = act.reportTime - trail.time;
+    if (seconds > 0.0 && !lf_samePosition(p, trail.last)) { // false while the time is NaN
+        const double course = gf_initialBearing({trail.last.latitude, trail.last.longitude}, {p.latitude, p.longitude});
+        trail.turnRate = std::isnan(trail.course) ? Act::nan
+                                                  : gf_angleDiff(trail.course, course) / ((trail.legSeconds + seconds) / 2.0);
+        trail.course = course;
+        trail.legSeconds = seconds;
     }
-    return last.trackPresent ? last.track * degToRad : Act::nan;
+    trail.last = p;
+    trail.time = act.reportTime;
 }
 
 // A point behind an airborne aircraft going this way (radians) is an old position sent again
-// with a new time, unless the flight's own direction leads there as well: a real turn, which
-// the heading, following the reports half a minute behind, does not show yet. The direction
-// is the report's track, or without one the last reported segment's.
-bool lf_goesBack(double heading, const std::deque<PathPoint>& path, const PathPoint& p)
+// with a new time, unless the flight's own course leads there from its last report as well:
+// a real turn, which the heading, following the reports half a minute behind, does not show
+// yet. The course is the report's track, or without one the course flown at the last report.
+// While only one reported leg is known, its turn is not: only a report back along the leg is
+// behind it.
+bool lf_goesBack(double heading, const Act& act, const PathPoint& p)
 {
-    const PathPoint& last = path.back();
-    if (lf_offDirection(heading, last, p) < 100.0)
+    if (lf_offDirection(heading, act.path.back(), p) < 100.0)
         return false;
-    const double direction = p.trackPresent ? p.track * degToRad : lf_lastDirection(path);
-    return std::isnan(direction) || lf_offDirection(direction, last, p) >= 100.0;
+    const ReportTrail& trail = act.trail;
+    const PathPoint& from = std::isnan(trail.time) ? act.path.back() : trail.last;
+    if (p.trackPresent)
+        return lf_offDirection(p.track * degToRad, from, p) >= 100.0;
+    if (!std::isnan(trail.turnRate))
+        return lf_offDirection(lf_courseAtLastReport(trail), from, p) >= 100.0;
+    return !std::isnan(trail.course) && lf_offDirection(trail.course, from, p) >= 150.0;
 }
 
-// A ground report after an airborne point lands the aircraft only when the aircraft can have
-// come down in between. A low speed in the air (any report at 35 kt or less counts as one on
-// the ground) or a ground flag that flips lands nothing.
+// A ground report after an airborne one lands the aircraft only when it can have come down
+// in between at 2000 ft/min: from the last report's altitude, by the reports' own times (the
+// points predicted through a gap in the reports are no reports). A ground flag that flips
+// lands nothing.
 bool lf_landsIt(const Act& act, const PathPoint& p)
 {
-    if (p.airborne || act.path.empty() || !act.path.back().airborne)
+    const ReportTrail& trail = act.trail;
+    if (p.airborne || std::isnan(trail.time) || !trail.last.airborne)
         return true;
-    const PathPoint& last = act.path.back();
-    const double minutes =
-        static_cast<double>(std::max<std::int64_t>(static_cast<std::int64_t>(p.tick) - last.tick, 1)) / 6000.0;
+    const double minutes = (act.reportTime - trail.time) / 60.0;
     const double ground = gf_groundElevation(act);
-    return std::isnan(ground) || last.altitude - ground <= steepestDescent * minutes;
+    return std::isnan(ground) || trail.last.altitude - ground <= steepestDescent * minutes;
 }
 
 bool lf_standingTest(Act& act, PathPoint& p)
@@ -287,6 +306,7 @@ void lf_append(Act& act, PathPoint& p)
         }
     }
     act.path.push_back(p);
+    lf_noteReport(act, p);
     if (act.path.size() == 2 && act.path.front().hold && !p.hold) {
         act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
         act.path.front().speed = p.speed;
@@ -315,10 +335,11 @@ void lf_applyReport(Act& act, PathPoint p)
     case phaseInitial: { // the points stay untrimmed until the aircraft is decided
         // Not moved yet: the way it goes is the last report's.
         const bool back = p.airborne && !act.path.empty() && act.path.back().trackPresent &&
-                          lf_goesBack(act.path.back().track * degToRad, act.path, p);
+                          lf_goesBack(act.path.back().track * degToRad, act, p);
         if (!back && lf_landsIt(act, p) && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
+            lf_noteReport(act, p);
         }
         return;
     }
@@ -367,7 +388,7 @@ void lf_applyReport(Act& act, PathPoint p)
             act.path.resize(1);
         if (!lf_standingTest(act, p))
             return;
-        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act.path, p))
+        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act, p))
             return;
         if (act.predictionCount > 0) {
             act.predictionCount = 0;

@@ -53,16 +53,19 @@ void lf_followSegment(Act& act)
 {
     if (gf_curveSet(act)) {
         const double progress = std::min(act.curveProgress + act.progressStep, 0.999999);
+        // A ground curve steps by its parameter, an air curve by its length.
+        const double at = act.curveLength > 0.0 ? lf_airCurveParameter(act, progress) : progress;
         LatLon position;
         double curveHeading = 0.0;
-        if (!gf_interpolateSegment(act.curve, position, curveHeading, progress)) {
-            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), progress);
+        if (!gf_interpolateSegment(act.curve, position, curveHeading, at)) {
+            gf_logf("{} error in curve at index: {:.2F}", act.callsign(), at);
             return;
         }
         const double before = act.heading;
         lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
         if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
             act.curveProgress = progress;
+            act.curveParameter = at;
             act.latitude = position.first;
             act.longitude = position.second;
         }
@@ -139,6 +142,16 @@ void lf_flare(Act& act)
     }
 }
 
+// The altitude moves by the step; a climb toward an airborne point levels off at its
+// altitude (near the ground the climb step is brisker than the reports' own climb).
+void lf_climb(Act& act, double step)
+{
+    const double before = act.altitude;
+    act.altitude += step;
+    if (step > 0.0 && !act.path.empty() && act.path.front().airborne)
+        act.altitude = std::min(act.altitude, std::max(before, act.path.front().altitude));
+}
+
 // In the air outside the climb-out: pitch, bank and altitude move by their steps; during
 // the flare the nose comes up no further than the flare pitch.
 void lf_airborneAttitude(Act& act)
@@ -147,7 +160,7 @@ void lf_airborneAttitude(Act& act)
     if (act.flareStage != 0)
         act.pitch = std::max(act.pitch, flarePitch);
     act.bank += act.bankStep;
-    act.altitude += act.altitudeStep;
+    lf_climb(act, act.altitudeStep);
 }
 
 void lf_lowerNose(Act& act)
@@ -178,15 +191,15 @@ void lf_climbOut(Act& act)
     const double pitchUp = (head.climbPitch - head.rotationPitch) / std::max<double>(head.pitchUpTicks, 1.0);
     act.pitch = lf_moveToward(act.pitch, pitchUp, head.climbPitch);
     if (counter > -100 && counter < 0)
-        act.altitude += act.altitudeStep / 10.0;
+        lf_climb(act, act.altitudeStep / 10.0);
     else if (counter > -200 && counter <= -100)
-        act.altitude += act.altitudeStep / 5.0;
+        lf_climb(act, act.altitudeStep / 5.0);
     else if (counter > -300 && counter <= -200)
-        act.altitude += act.altitudeStep / 2.0;
+        lf_climb(act, act.altitudeStep / 2.0);
     else if (counter <= -300) {
         if (counter == -300)
             lf_queueGear(act.base, false);
-        act.altitude += act.altitudeStep;
+        lf_climb(act, act.altitudeStep);
         if (counter < -300 && act.pitch == head.climbPitch) {
             act.pitchStep = 0.0;
             if (act.heightAboveGround >= 800.0) {

@@ -70,6 +70,9 @@ void lf_airborneStep(Act& act);
 // and heading that arrives along the flight's course there, or, when none fits, the straight
 // way, onto which the nose turns. The turn (radians) that the aircraft makes.
 double lf_flyToNext(Act& act, std::int64_t n);
+// The air curve's parameter at which the aircraft is once this share of the curve's time has
+// passed (from where it is now, at its present share).
+double lf_airCurveParameter(const Act& act, double share);
 void lf_landingRoll(Act& act);
 double lf_descentRate(const Act& act);
 // The ground under the aircraft, feet: the park airport's, else the one the flare found, else

@@ -144,6 +144,7 @@ void gf_resetCurve(Act& act)
     act.curve.t0 = act.curve.t1 = none;
     act.curve.controlEast = act.curve.controlNorth = none;
     act.curveProgress = 0.0;
+    act.curveLength = 0.0;
 }
 
 bool gf_curveSet(const Act& act) { return !std::isnan(act.curve.controlEast) && !std::isnan(act.curve.controlNorth); }

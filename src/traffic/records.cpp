@@ -41,6 +41,10 @@ Act lf_newAct(ActHead&& head, const std::deque<PathPoint>& path, double reportTi
     act.path = path;
     act.reportTime = reportTime;
     act.groundState = !path.empty() && gf_standsOrTaxis(path.front()) ? groundTaxied : groundRolling;
+    if (!path.empty()) {
+        act.trail.last = path.back();
+        act.trail.time = reportTime;
+    }
     return act;
 }
 

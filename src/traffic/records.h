@@ -60,6 +60,17 @@ inline bool gf_standsOrTaxis(const PathPoint& p) { return !p.airborne && p.speed
 // of a take-off roll: nothing slow yet (first seen rolling), stand or taxi, or touch down.
 inline constexpr std::uint8_t groundRolling = 0, groundTaxied = 1, groundLanded = 2;
 
+// What the reports themselves tell of a live aircraft, apart from the points predicted
+// through the gaps between them. NaN: not known yet.
+struct ReportTrail {
+    static constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+    PathPoint last;          // the last report that became a point of the path
+    double time = unknown;   // its time stamp, seconds
+    double course = unknown; // radians: the bearing of the last reported leg
+    double turnRate = unknown; // radians a second, from the reported leg before to the last
+    double legSeconds = 0.0; // of the last reported leg
+};
+
 // One static parked aircraft; also the simulator part of a live one.
 struct StaticAct {
     ActHead head;
@@ -95,6 +106,7 @@ struct Act {
     double rate2 = 0.0;    // speed sent with each position; 0 while the front point holds
     std::deque<PathPoint> path; // front first
     double reportTime = 0.0;    // time stamp of the last applied report
+    ReportTrail trail;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
     std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted
     std::uint32_t phase = phaseInitial;
@@ -113,9 +125,14 @@ struct Act {
     double verticalRate = 0.0; // feet per minute
     double keptSpeed = 0.0;    // knots; negative in phase 0
     CurveSegment curve{nan, nan, nan, 0.0, 0.0, nan, nan, nan};
-    double curveProgress = 0.0;
+    double curveProgress = 0.0; // a ground curve: its parameter; an air curve: the share of its time flown
     double progressStep = 0.0;
     double curveAngle = 0.0; // degrees
+    // An air curve is flown by its length: the curve's parameter reached, its length (metres;
+    // 0 for a ground curve) and the speeds at its start and end as multiples of its mean speed.
+    double curveParameter = 0.0;
+    double curveLength = 0.0;
+    double curveSpeedIn = 1.0, curveSpeedOut = 1.0;
     PathPoint savedPushPoint;
     double standCheckLatitude = 0.0, standCheckLongitude = 0.0;
     std::int32_t earlyDelay = 1000, lateDelay = 1000; // ticks

@@ -241,10 +241,17 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "81"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "220"}, {8, "43"}})).airborne, 0);  // 120 ft, taxiing
     EXPECT_EQ(report(lf_record({{4, "221"}, {8, "43"}})).airborne, 1);
+    // Above the band a slow report is a helicopter or a light aircraft in the air.
+    EXPECT_EQ(report(lf_record({{4, "300"}, {8, "30"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "1000"}, {8, "0"}})).airborne, 1);
 
     reader->parkElevationKnown = false; // taken as -1000 ft
     EXPECT_EQ(report(lf_record({{4, "140"}, {8, "100"}})).airborne, 1);
-    EXPECT_EQ(report(lf_record({{4, "20000"}, {8, "30"}})).airborne, 0); // any height at 35 kt or less
+    // Where no ground is known a slow report may be one on the ground whose flag is missing,
+    // but not above any airport.
+    EXPECT_EQ(report(lf_record({{4, "3000"}, {8, "30"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "14000"}, {8, "30"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "20000"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "-50"}, {8, "300"}})).airborne, 0);
 }
 

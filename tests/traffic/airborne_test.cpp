@@ -6,9 +6,13 @@
 #include "links/qnhreader.h"
 #include "links/simids.h"
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <future>
+#include <numeric>
 
 namespace {
 const LatLon park{52.3086, 4.7639};
@@ -33,17 +37,103 @@ protected:
     static std::int64_t ticksToNext(const Act& a) { return static_cast<std::int64_t>(a.path[1].tick) - gf_now(); }
 };
 
-TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickALevelOrDescendingOneFollowsItsReports)
+TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTickButNoHigherThanItsNextPoint)
 {
     struct Case {
         double height, next, step; // feet above the ground, the next point's altitude, feet per tick
     };
-    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 2900, -0.1}, Case{800, 3900, 0.6},
-                          Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
+    for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 3025, 0.2}, Case{800, 2900, -0.1},
+                          Case{800, 3900, 0.6}, Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
         Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
         lf_airborneStep(a);
         EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
+        // Flown to the next point: a brisk climb levels off at its altitude, no balloon above it.
+        Act& flown = flying(largeClass, 3000.0, c.height, c.next, 0.0);
+        const std::uint32_t id = flown.base.head.flightId;
+        double highest = 0.0;
+        for (int t = 0; t < 800; ++t) {
+            run(1);
+            highest = std::max(highest, act(id)->altitude);
+        }
+        EXPECT_LE(highest, std::max(3000.0, c.next) + 1e-9) << c.height << " ft above the ground, next at " << c.next;
     }
+}
+
+TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNosedIntoItsTurn)
+{
+    constexpr double none = Act::nan;
+    struct Case {
+        double heading, track;   // degrees (the next point lies due east); track none: not reported
+        double speed, nextSpeed; // reported at the front and the next point, knots
+        double in, out;          // the speed at the curve's start and end, times its mean
+        int side;                // the turn: +1 right, -1 left
+    };
+    // A curve lopsided by a heading 0.3 degrees and a track 2 degrees off the way, either way;
+    // arcs either way without a track; a wider curve; a reported speed up, and one of garbage.
+    for (const Case& c : {Case{89.7, 92.0, 250, 250, 1.0, 1.0, 1}, Case{90.3, 88.0, 250, 250, 1.0, 1.0, -1},
+                          Case{80.0, none, 250, 250, 1.0, 1.0, 1}, Case{100.0, none, 250, 250, 1.0, 1.0, -1},
+                          Case{75.0, 110.0, 250, 250, 1.0, 1.0, 1},
+                          Case{89.7, 92.0, 200, 250, 8.0 / 9.0, 10.0 / 9.0, 1}, Case{89.7, 92.0, 250, 40, 1.2, 0.8, 1}}) {
+        const std::string name = fmt::format("from {} to {} at {} to {} kt", c.heading, c.track, c.speed, c.nextSpeed);
+        Act& a = flying(largeClass, 5000.0, 5000.0, 5000.0, 0.0);
+        const std::uint32_t id = a.base.head.flightId;
+        a.heading = c.heading * degToRad;
+        a.path[0].speed = c.speed;
+        a.path[1].speed = c.nextSpeed;
+        a.path[1].trackPresent = std::isnan(c.track) ? 0 : 1;
+        a.path[1].track = c.track;
+        const PathPoint next = a.path[1];
+        std::vector<double> steps;
+        double wrongTurn = 0.0, bank = 0.0;
+        for (LatLon at{a.latitude, a.longitude};;) {
+            const double heading = act(id)->heading;
+            run(1);
+            const Act& flown = *act(id);
+            steps.push_back(gf_distanceNm(at.first, at.second, flown.latitude, flown.longitude) * metresPerNm);
+            at = {flown.latitude, flown.longitude};
+            wrongTurn = std::max(wrongTurn, -c.side * gf_angleDiff(heading, flown.heading));
+            if (steps.size() == 200)
+                bank = flown.bank;
+            if (gf_now() >= static_cast<std::int64_t>(flown.path.front().tick) || steps.size() > 5000)
+                break; // the next point falls due on the coming tick
+        }
+        const Act& arrived = *act(id);
+        EXPECT_LT(gf_distanceNm(arrived.latitude, arrived.longitude, next.latitude, next.longitude) * metresPerNm, 1.0)
+            << name << ": at the next point when it is due";
+        const auto n = static_cast<double>(steps.size());
+        const double mean = std::accumulate(steps.begin(), steps.end(), 0.0) / n;
+        double worst = 0.0;
+        for (std::size_t k = 0; k < steps.size(); ++k) {
+            const double wanted = c.in + (c.out - c.in) * (static_cast<double>(k) + 0.5) / n;
+            worst = std::max(worst, std::abs(steps[k] / mean / wanted - 1.0));
+        }
+        EXPECT_LT(worst, 0.02) << name << ": the speed from " << steps.front() / mean << " to " << steps.back() / mean
+                               << " times the mean";
+        EXPECT_LT(wrongTurn, 1e-12) << name << ": the nose turned against the turn";
+        EXPECT_GT(-c.side * bank, 0.0) << name << ": banked " << bank << " (left is positive)";
+    }
+}
+
+TEST_F(Airborne, AHoveringHelicopterKeepsItsHeadingWhileItsPositionsJitterByAFewMetres)
+{
+    const LatLon spot = gf_offset(park, 270.0, 3.0);
+    Act& a = addAct(rotorcraftClass, spot, 40.0, phaseAirborne);
+    const std::uint32_t id = a.base.head.flightId;
+    a.altitude = a.heightAboveGround = 500.0;
+    a.path = {point(spot, 0.0, 0, 500.0)};
+    for (int i = 1; i <= 6; ++i)
+        a.path.push_back(point(gf_offset(spot, 67.0 * i, 4.0 * metre), 1.0, 1000 * i, 500.0));
+    double turned = 0.0, banked = 0.0, farthest = 0.0;
+    for (int t = 0; t < 5000; ++t) { // until the reports run out
+        run(1);
+        const Act& hovering = *act(id);
+        turned = std::max(turned, std::abs(gf_angleDiff(40.0 * degToRad, hovering.heading)));
+        banked = std::max(banked, std::abs(hovering.bank));
+        farthest = std::max(farthest, gf_distanceNm(spot.first, spot.second, hovering.latitude, hovering.longitude));
+    }
+    EXPECT_LT(turned * radToDeg, 1.0) << "degrees off its heading";
+    EXPECT_LT(banked * radToDeg, 1.0) << "degrees of bank";
+    EXPECT_NEAR(farthest / metre, 4.0, 0.5) << "metres from the spot at most: it still goes where it is reported";
 }
 
 TEST_F(Airborne, ThePitchFollowsTheVerticalSpeedAtMostTheClassRatePerTick)

@@ -171,32 +171,48 @@ TEST_F(Motion, AReportWithinAHairOfTheLastPointIsTheSamePlaceAlsoAcrossTheDateLi
     }
 }
 
-TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessItsTrackOrTheLastReportedSegmentLeadsThere)
+TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessTheFlightsCourseLeadsThere)
 {
-    // The nose points south, half a minute behind the reports; the new report lies 1 nm north
-    // of the last point. Without a track the last reported segment tells the flight's way.
+    // Reports 20 s apart: legs of 1 nm on the bearings given, then a report 1 nm north of the
+    // last, while the nose points south, half a minute behind the reports. Without a track the
+    // course at the last report tells the flight's way: from one leg only a report back along
+    // it is behind; from two the last leg turned on at their rate, as a turning flight flies.
     struct Case {
         const char* what;
         bool tracked;
-        double track;       // degrees
-        double segmentFrom; // bearing from the point before the last to the last; <0: none
+        double track; // degrees
+        std::vector<double> legs;
         bool kept;
     };
     const Case cases[] = {
-        {"due north, its track 0", true, 0.0, -1.0, true},
-        {"its track south", true, 180.0, 0.0, false},
-        {"no track, the last segment north", false, 0.0, 0.0, true},
-        {"no track, the last segment south", false, 0.0, 180.0, false},
-        {"no track, no segment", false, 0.0, -1.0, false},
+        {"due north, its track 0", true, 0.0, {}, true},
+        {"its track south", true, 180.0, {0.0}, false},
+        {"no track, no leg", false, 0.0, {}, true},
+        {"no track, the leg north", false, 0.0, {0.0}, true},
+        {"no track, the leg 120 degrees off: a turn", false, 0.0, {120.0}, true},
+        {"no track, the leg south: back along it", false, 0.0, {180.0}, false},
+        {"no track, straight on south", false, 0.0, {180.0, 180.0}, false},
+        {"no track, turning right 5.5 degrees a second", false, 0.0, {145.0, 255.0}, true},
+        {"no track, turning left 5.5 degrees a second", false, 0.0, {35.0, 285.0}, false},
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
         Act& a = addAct(largeClass, stand, 180.0, phaseAirborne);
         a.altitude = 5000.0;
         a.path.front() = point(stand, 250.0, 0, 5000.0);
-        if (c.segmentFrom >= 0.0)
-            a.path.push_back(point(gf_offset(stand, c.segmentFrom, 1.0), 250.0, 800, 5000.0));
-        const PathPoint last = a.path.back();
+        a.trail.last = a.path.front();
+        a.trail.time = a.reportTime = 0.0;
+        for (const double leg : c.legs) {
+            const PathPoint& last = a.path.back();
+            const PathPoint p = point(gf_offset({last.latitude, last.longitude}, leg, 1.0), 250.0, 800, 5000.0);
+            a.heading = leg * degToRad; // the nose leads there: no doubt about these
+            a.reportTime += 20.0;
+            lf_applyReport(a, p);
+            ASSERT_EQ(a.path.back().latitude, p.latitude) << c.what;
+        }
+        a.heading = 180.0 * degToRad;
+        a.reportTime += 20.0;
+        const PathPoint& last = a.path.back();
         PathPoint p = point(gf_offset({last.latitude, last.longitude}, 0.0, 1.0), 250.0, 1600, 5000.0);
         p.track = c.track;
         p.trackPresent = c.tracked;

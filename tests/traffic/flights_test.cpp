@@ -11,6 +11,7 @@
 #include "links/simqueues.h"
 #include "simconnect/protocol.h"
 #include "simconnect/simconnect.h"
+#include "support/trafficacts.h"
 #include "traffic/traffic.h"
 
 #include <algorithm>
@@ -72,6 +73,17 @@ std::vector<std::array<double, 3>> lf_reportedTrack(const std::vector<std::strin
     return track;
 }
 
+// Nautical miles, at most, from the positions sent to the reported track while the flight was
+// reported: after its last report it flies on straight through 8 predictions 8 s apart.
+double lf_worstOffTrack(const FlightWatch& watch, const std::vector<std::array<double, 3>>& reported, LatLon origin)
+{
+    const std::size_t predicted = 8 * 800;
+    double worst = 0.0;
+    for (std::size_t i = 0; i + predicted < watch.positions.size(); ++i)
+        worst = std::max(worst, lf_offTrack(reported, origin, watch.positions[i][0], watch.positions[i][1]));
+    return worst;
+}
+
 std::string lf_text(const std::vector<std::uint32_t>& phases)
 {
     std::string text;
@@ -123,6 +135,39 @@ TEST_F(Scenario, ALightAircraftPassingLevelNearTheAirportStaysUpThroughAJumpBack
     EXPECT_GT(watch.lowest, 1200.0) << "feet above the airport";
     EXPECT_EQ(watch.creations, 1) << "never removed and created again";
     EXPECT_FALSE(logHas("landed")) << log.text();
+}
+
+TEST_F(Scenario, HelicoptersCirclingSlowlyLowOrFastWithoutATrackStayUpOnTheirReportedTrack)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> circle;
+        double offTrack; // nm at most: the circle lies outside the straight legs between reports
+    };
+    const Case cases[] = {
+        // As slow as a taxiing aircraft, but far above the airport.
+        {"30 kt 500 ft above the airport",
+         {"--distance", "1.5", "--knots", "30", "--altitude", "500", "--rate", "3", "--seconds", "180", "--interval",
+          "10"},
+         0.05},
+        // Each report lies 110 degrees round from the last leg's way: a turn, not an old position.
+        {"5 degrees a second without a track, reported every 22 s",
+         {"--distance", "2", "--knots", "90", "--altitude", "1000", "--rate", "5", "--seconds", "240", "--interval",
+          "22", "--no-track"},
+         0.25},
+    };
+    for (const Case& c : cases) {
+        watch = {};
+        std::vector<std::string> flight{"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA"};
+        flight.insert(flight.end(), c.circle.begin(), c.circle.end());
+        const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 60.0);
+        EXPECT_TRUE(watch.gone) << c.what;
+        EXPECT_GT(watch.positions.size(), 15000u) << c.what << ": ticks shown, the circle and the predictions after it";
+        EXPECT_EQ(watch.creations, 1) << c.what << ": never removed and created again";
+        EXPECT_GT(watch.lowest, 400.0) << c.what << ": feet above the airport";
+        EXPECT_LT(lf_worstOffTrack(watch, reported, user), c.offTrack) << c.what << ": nm off the reported track";
+    }
 }
 
 TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
@@ -200,6 +245,30 @@ TEST_F(Scenario, AnArrivalWithoutAParkingFileWhoseReportsEndOnItsRollOutSlowsDow
     EXPECT_FALSE(logHas("took-off")) << log.text();
 }
 
+TEST_F(Scenario, AnArrivalWhoseLastReportsBeforeTouchDownAreMissedLandsOnTheRunway)
+{
+    // No report for the last 80 s of the approach (from 1000 ft above the runway): the aircraft
+    // is predicted through the gap, and the first report after it has it rolling out. With a
+    // parking file and without one (no approach begins there).
+    for (const bool parkingFile : {true, false}) {
+        if (!parkingFile) {
+            gf_testClearTraffic(); // the first one stays parked
+            withoutParkAirport();
+        }
+        watch = {};
+        fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
+             "30", "--gap", "100,80"},
+            [](const FlightWatch& w) { return w.gone || (!w.phases.empty() && w.phases.back() == phaseAtStand); },
+            120.0);
+        EXPECT_EQ(watch.creations, 1) << parkingFile << ": never removed and created again";
+        EXPECT_LT(watch.lowest, 20.0) << parkingFile << ": down on the runway";
+        EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround})) << lf_text(watch.phases);
+        if (parkingFile) {
+            EXPECT_TRUE(logHas("KLM1234  landed")) << log.text();
+        }
+    }
+}
+
 TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMargin)
 {
     // Straight on beyond 8 nm, then a right turn to the south, climbing, well past the margin.
@@ -233,7 +302,7 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     // included, out to the margin and no farther.
     std::size_t beyond = 0;
     double farthest = 0.0, worst = 0.0;
-    std::array<double, 5> last{};
+    std::array<double, 6> last{};
     for (const auto& p : watch.positions) {
         const double d = gf_distanceNm(user.first, user.second, p[0], p[1]);
         if (d <= radius)
@@ -255,22 +324,28 @@ TEST_F(Scenario, ADepartureLeavingTheRadiusFollowsItsReportedTurnAndClimbToTheMa
     EXPECT_NEAR(last[2], (*nearest)[2], 300.0) << "feet, still climbing as reported";
 }
 
-TEST_F(Scenario, ACircleReportedEvery15To25SecondsIsFlownNoseOnCourseByAnAirlinerAndAHelicopter)
+TEST_F(Scenario, ACircleEitherWayReportedEvery15To25SecondsIsFlownNoseOnCourseAtItsSpeedBankedIntoTheTurn)
 {
     struct Case {
         const char* type;
         const char* registration;
         const char* knots;
         const char* feet;
+        int side; // +1 circling right, -1 left
     };
-    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000"}, Case{"EC35", "D-HDAA", "90", "1000"}}) {
+    for (const Case& c : {Case{"B738", "PH-BXA", "180", "3000", 1}, Case{"EC35", "D-HDAA", "90", "1000", -1}}) {
         watch = {};
+        const std::string name = std::string(c.type) + (c.side > 0 ? " circling right" : " circling left");
         fly({"--kind", "circle", "--type", c.type, "--registration", c.registration, "--distance", "3", "--knots",
-             c.knots, "--altitude", c.feet, "--rate", "3", "--seconds", "300", "--interval", "20", "--jitter", "5"},
+             c.knots, "--altitude", c.feet, "--rate", c.side > 0 ? "3" : "-3", "--seconds", "300", "--interval", "20",
+             "--jitter", "5"},
             [](const FlightWatch& w) { return w.gone; }, 80.0);
-        EXPECT_TRUE(watch.gone) << c.type;
-        EXPECT_GT(watch.positions.size(), 20000u) << c.type;
-        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << c.type << ": heading more than 30 degrees off the course";
-        EXPECT_FALSE(watch.noNumber) << c.type;
+        EXPECT_TRUE(watch.gone) << name;
+        EXPECT_GT(watch.positions.size(), 20000u) << name;
+        EXPECT_LT(watch.offCourse(30.0, true), 0.05) << name << ": heading more than 30 degrees off the course";
+        // Over the 300 s reported: once the reports end the predictions slow down.
+        EXPECT_LT(watch.offSpeed(std::atof(c.knots), 0.3, 30000), 0.01) << name << ": more than 30 % off its speed";
+        EXPECT_LT(watch.againstTurn(c.side), 0.01) << name << ": banked or turning against the turn";
+        EXPECT_FALSE(watch.noNumber) << name;
     }
 }

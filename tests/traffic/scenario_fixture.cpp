@@ -139,7 +139,7 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
     watch.noNumber = watch.noNumber || lf_notNumber(*a);
     watch.highest = std::max(watch.highest, a->altitude - elevation);
     watch.lowest = std::min(watch.lowest, a->altitude - elevation);
-    watch.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading, a->onGround ? 1.0 : 0.0});
+    watch.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading, a->onGround ? 1.0 : 0.0, a->bank});
     const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
     if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {
         const double turned = std::abs(gf_angleDiff(heading, a->heading));
@@ -167,6 +167,39 @@ double FlightWatch::offCourse(double degrees, bool air) const
         }
     }
     return moving == 0 ? 0.0 : static_cast<double>(off) / static_cast<double>(moving);
+}
+
+namespace {
+// Of the first positions in the air a second before another in the air, the share for which
+// the test holds (the position and the one a second on).
+template <typename Test>
+double lf_shareOfAirSeconds(const std::vector<std::array<double, 6>>& positions, std::size_t first, Test test)
+{
+    std::size_t flying = 0, held = 0;
+    for (std::size_t i = 0; i + 100 < positions.size() && i < first; ++i) {
+        const auto& p = positions[i];
+        const auto& q = positions[i + 100];
+        if (p[4] != 0.0 || q[4] != 0.0)
+            continue;
+        ++flying;
+        held += test(p, q) ? 1 : 0;
+    }
+    return flying == 0 ? 0.0 : static_cast<double>(held) / static_cast<double>(flying);
+}
+} // namespace
+
+double FlightWatch::offSpeed(double knots, double share, std::size_t first) const
+{
+    return lf_shareOfAirSeconds(positions, first, [&](const auto& p, const auto& q) {
+        return std::abs(gf_distanceNm(p[0], p[1], q[0], q[1]) * 3600.0 / knots - 1.0) > share;
+    });
+}
+
+double FlightWatch::againstTurn(int side) const
+{
+    return lf_shareOfAirSeconds(positions, positions.size(), [&](const auto& p, const auto& q) {
+        return side * p[5] > halfDegree || side * gf_angleDiff(p[3], q[3]) < -halfDegree;
+    });
 }
 
 std::vector<std::string> Scenario::flightArguments(const std::vector<std::string>& flight)

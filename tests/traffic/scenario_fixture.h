@@ -29,12 +29,20 @@ struct FlightWatch {
     int creations = 0;           // objects made for it
     bool rolled = false;         // it moved at 40 kt or more on the ground
     std::int64_t stood = 0, longestStand = 0; // ticks it stood still on the ground since
-    // Latitude, longitude, altitude, heading (radians), on the ground (0 or 1): each tick while created.
-    std::vector<std::array<double, 5>> positions;
+    // Latitude, longitude, altitude, heading (radians), on the ground (0 or 1), bank (radians,
+    // left positive): each tick while created.
+    std::vector<std::array<double, 6>> positions;
 
     // Of the positions moving at 6 kt or more (in the air or on the ground), the share whose
     // heading is more than the degrees off their course, the way they move.
     double offCourse(double degrees, bool air) const;
+    // Of the first positions in the air, the share whose speed over the next second is more
+    // than the share off the speed (knots).
+    double offSpeed(double knots, double share, std::size_t first) const;
+    // Of the positions in the air, the share banked to the other side than the turn (+1
+    // right, -1 left), or whose nose turns against it over the next second, by more than
+    // half a degree.
+    double againstTurn(int side) const;
 };
 
 class Scenario : public ::testing::Test {

@@ -188,7 +188,8 @@ def records(frame, route, elevation, ident, start, interval, faults=None, jitter
     "again": [s] the record sent again unchanged; "gap": [(s, length)] no records for length
     seconds; "stale": [(s, age)] the record of age seconds before, sent again with the time of s;
     "slow": [(s, kt)] the record gives that ground speed; "ground": [s] the record says the
-    aircraft is on the ground (altitude 0, ground flag set) wherever it is."""
+    aircraft is on the ground (altitude 0, ground flag set) wherever it is; "no_track": every
+    record without a track or a true heading (those fields empty and -1)."""
     faults = faults or {}
     again = sorted(faults.get("again", []))
     stale = sorted(faults.get("stale", []))
@@ -219,13 +220,14 @@ def records(frame, route, elevation, ident, start, interval, faults=None, jitter
             grounded.pop(0)
             on_ground = True
         altitude = 0 if on_ground else round(alt)
+        shown_track, true_heading = ("", -1) if faults.get("no_track") else (f"{track:.2f}", f"{heading:.2f}")
         line = ",".join(str(x) for x in [
             "RTTFC", ident["hex"], f"{lat:.6f}", f"{lon:.6f}", altitude, 0 if on_ground else round(climb),
-            1 if on_ground else 0, f"{track:.2f}", f"{speed:.2f}", ident["callsign"], ident["type"],
+            1 if on_ground else 0, shown_track, f"{speed:.2f}", ident["callsign"], ident["type"],
             ident["registration"], ident["from"] if t >= ident.get("from_after", 0.0) else "null", ident["to"],
             f"{start + t:.1f}", "X2",
             ident["callsign"][:2] + ident["callsign"][3:], "adsb_icao", altitude + 1175, -1,
-            round(speed) if speed > 0 else -1, "0.780", "0.0", "0.0", f"{heading:.2f}", f"{heading:.2f}", 0, "none",
+            round(speed) if speed > 0 else -1, "0.780", "0.0", "0.0", f"{heading:.2f}", true_heading, 0, "none",
             ident["category"], "1012.8", 35008, -1, f"{heading:.2f}", "autopilot|vnav|lnav|tcas", "0.0", "-21.9",
             223, 24, -30, 0, 1, 100000 + len(lines), 1000 + len(lines)])
         lines.append(line)
@@ -256,7 +258,8 @@ def scripted(args):
         frame, route = arrival(stand, runway, args.elevation, args.distance, args.hold_after)
     ident = {"hex": args.hex, "callsign": args.callsign, "type": args.type, "registration": args.registration,
              "from": getattr(args, "from"), "from_after": args.from_after, "to": args.to, "category": args.category}
-    faults = {"again": args.again, "gap": args.gap, "stale": args.stale, "slow": args.slow, "ground": args.ground}
+    faults = {"again": args.again, "gap": args.gap, "stale": args.stale, "slow": args.slow, "ground": args.ground,
+              "no_track": args.no_track}
     return records(frame, route, args.elevation, ident, args.start, args.interval, faults, args.jitter, args.seed)
 
 
@@ -300,5 +303,6 @@ def add_arguments(p):
                    help="at S seconds the position of AGE seconds before, with the time of S (repeatable)")
     p.add_argument("--slow", type=pair, action="append", default=[], metavar="S,KT",
                    help="the record at S seconds gives the ground speed KT (repeatable)")
+    p.add_argument("--no-track", action="store_true", help="every record without a track or a true heading")
     p.add_argument("--ground", type=float, action="append", default=[], metavar="S",
                    help="the record at S seconds says the aircraft is on the ground (repeatable)")
