@@ -270,11 +270,10 @@ void lf_predictPoint(Act& act)
         p.altitude = 0.0;
     p.airborne = p.altitude > 0.0 ? 1 : 0;
     std::int64_t due = static_cast<std::int64_t>(last.tick) + static_cast<std::int64_t>(interval * 100.0);
-    if (act.phase == phaseLeaving || act.phase == phaseAtStand) {
+    // The stand keeps its mark: only its aircraft frees it, on leaving it or on removal (another
+    // aircraft may hold it already once this one has left).
+    if (act.phase == phaseLeaving || act.phase == phaseAtStand)
         due = static_cast<std::int64_t>(last.tick) + (act.phase == phaseLeaving ? 30000 : 60480000);
-        if (StandRecord* stand = gf_findStand(act.base.standNumber))
-            stand->occupied = 0;
-    }
     p.tick = static_cast<std::uint32_t>(due);
     act.path.push_back(p);
 }
