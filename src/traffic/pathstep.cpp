@@ -14,6 +14,17 @@ bool lf_samePosition(const PathPoint& a, const PathPoint& b)
     return a.latitude == b.latitude && a.longitude == b.longitude;
 }
 
+// Where the way to the next point starts: a taxiing aircraft that is not at its front point
+// (it came back from a guess beyond it) turns its nose onto the way it goes from where it is.
+LatLon lf_wayFrom(const Act& act, const PathPoint& front, const PathPoint& next)
+{
+    constexpr double oneMetre = 1.0 / metresPerNm;
+    const bool taxiing = act.onGround && (act.phase == phaseGround || act.phase == phaseToStand);
+    if (taxiing && gf_distanceNm(act.latitude, act.longitude, next.latitude, next.longitude) > oneMetre)
+        return {act.latitude, act.longitude};
+    return {front.latitude, front.longitude};
+}
+
 // Airborne timing of the next point (a Rotorcraft hovers at a hold point as on the ground).
 void lf_timeAirPoint(Act& act)
 {
@@ -176,7 +187,7 @@ void lf_phaseStep(Act& act)
         if (!next.hold && lf_samePosition(front, next))
             next.hold = 1;
         if (!next.hold)
-            act.targetBearing = gf_initialBearing({front.latitude, front.longitude}, {next.latitude, next.longitude});
+            act.targetBearing = gf_initialBearing(lf_wayFrom(act, front, next), {next.latitude, next.longitude});
     }
     if (act.onGround) {
         lf_placeRollStart(act);

@@ -113,5 +113,11 @@ void lf_timeGroundPoint(Act& act)
             }
         }
     }
+    const std::uint32_t own = next.tick;
     next.tick = lf_boundedTick(act, n);
+    // A taxiing aircraft keeps to its reports' times: the feed's taxi speeds often exceed the
+    // way its positions go, and one shown ahead of them runs out of points and runs on past
+    // a turn that it then has to come back to.
+    if (act.phase == phaseGround && !act.takeOff && !act.landing && !act.landingRoll && act.predictionCount <= 0)
+        next.tick = std::max(next.tick, own);
 }

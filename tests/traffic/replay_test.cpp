@@ -1,7 +1,8 @@
 // Flights replayed into the traffic reader at the ticks of their records' times, against a
 // simulator that answers on the next tick: the stand-in's scripted departure and arrival give
-// the same positions and events when run twice, and departures of a real recording are shown
-// where their reports put them, 30 s later.
+// the same positions and events when run twice, an arrival leaves a parked live aircraft on
+// its stand, departures of a real recording are shown where their reports put them, 30 s
+// later, and its taxiing aircraft move where their noses point.
 #include "traffic/motion_fixture.h"
 #include "traffic/traffic_fixture.h"
 
@@ -16,11 +17,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 namespace {
 constexpr LatLon standPosition{52.3086, 4.7639};
@@ -41,6 +44,16 @@ struct Reported {
     double speed;
 };
 
+// The comma-separated fields of a record.
+std::vector<std::string> lf_fields(const std::string& record)
+{
+    std::vector<std::string> f;
+    std::stringstream fields(record);
+    for (std::string field; std::getline(fields, field, ',');)
+        f.push_back(field);
+    return f;
+}
+
 // The records of a recording, and the fresh reports of each flight among them: a record at
 // the position of the one before (an old position sent again with a new time) tells nothing
 // of where the aircraft is.
@@ -50,10 +63,7 @@ std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std::strin
     std::map<std::uint32_t, std::vector<Reported>> flights;
     std::ifstream in(gf_testSourcePath(relative));
     for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string field; std::getline(fields, field, ',');)
-            f.push_back(field);
+        const std::vector<std::string> f = lf_fields(line);
         if (f.size() < 15)
             continue;
         records.push_back(line);
@@ -137,6 +147,8 @@ protected:
         gf_testPark(airport, elevation);
         if (stand)
             gf_testAddStand("C4", airport, 90.0, 20.0);
+        for (const auto& [name, latitude, longitude, heading] : stands)
+            gf_testAddStand(name, {latitude, longitude}, heading, 20.0);
         gf_setUserPosition(airport.first, airport.second);
         gf_setParkElevation(elevation);
         staticParkingActive = true;
@@ -193,6 +205,7 @@ protected:
 
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
+    std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
     std::size_t withinRangeAnswered = 0;
     TempFolder folder;
@@ -268,4 +281,116 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
     }
     EXPECT_LT(lf_percentile(distances, 0.95), 300.0) << "metres from the delayed reports, 95th percentile" << figures;
     EXPECT_LT(lf_percentile(heights, 0.95), 300.0) << "feet from the delayed reports, 95th percentile" << figures;
+}
+
+TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
+{
+    const LatLon threshold = gf_offset(standPosition, 265.0, 1600.0 * metre);
+    std::vector<std::string> arrival = script({"--kind", "arrival", "--runway",
+                                               fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second),
+                                               "--distance", "7", "--hold-after", "0"});
+    // Another aircraft is reported standing at the stand all the while, and two minutes more.
+    std::vector<std::string> parked = lf_fields(arrival.back());
+    // The arrival is first seen taxiing in from the runway; its reports hold it 8 m short of
+    // the stand, the one nearest to it, for half a minute and end there.
+    arrival.erase(arrival.begin(), std::find_if(arrival.begin(), arrival.end(), [](const std::string& record) {
+                      const std::vector<std::string> f = lf_fields(record);
+                      return f[6] == "1" && std::stod(f[8]) <= 20.0;
+                  }));
+    const auto near = std::find_if(arrival.begin(), arrival.end(), [](const std::string& record) {
+        const std::vector<std::string> f = lf_fields(record);
+        return gf_distanceNm(std::stod(f[2]), std::stod(f[3]), standPosition.first, standPosition.second) <
+               8.0 * metre;
+    });
+    ASSERT_NE(near, arrival.end());
+    arrival.erase(near + 1, arrival.end());
+    std::vector<std::string> stopped = lf_fields(arrival.back());
+    stopped[8] = "0.00";
+    const auto recordOf = [](const std::vector<std::string>& fields, double stamp) {
+        std::string line;
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            line += (k == 0 ? "" : ",") + (k == 14 ? fmt::format("{:.1f}", stamp) : fields[k]);
+        return line;
+    };
+    const double end = lf_stamp(arrival.back());
+    for (int k = 1; k <= 3; ++k)
+        arrival.push_back(recordOf(stopped, end + 10.0 * k));
+    parked[1] = "4660002";
+    parked[9] = "DLH4";
+    parked[11] = "D-AIBA";
+    parked[16] = "LH4";
+    std::vector<std::string> records;
+    for (const std::string& record : arrival) {
+        records.push_back(recordOf(parked, lf_stamp(record)));
+        records.push_back(record);
+    }
+    for (int k = 1; k <= 12; ++k)
+        records.push_back(recordOf(parked, lf_stamp(arrival.back()) + 10.0 * k));
+
+    // Until the arrival, left without reports, is predicted standing there and removed.
+    bool parkedThere = false, seen = false, taken = false;
+    play(records, standPosition, true, 120000, [&] {
+        const Act* other = gf_findAct(4660002);
+        parkedThere = parkedThere || (other != nullptr && other->base.status == statusCreated && other->phase == phaseAtStand);
+        const Act* a = gf_findAct(hexid);
+        const bool shown = a != nullptr && a->base.status == statusCreated;
+        taken = taken || (shown && (a->phase == phaseToStand || a->phase == phaseAtStand));
+        seen = seen || shown;
+        return !seen || shown;
+    });
+    ASSERT_TRUE(parkedThere) << "the aircraft at the stand is parked there";
+    const Act* other = gf_findAct(4660002);
+    ASSERT_NE(other, nullptr) << "the parked aircraft stays";
+    EXPECT_EQ(other->base.status, statusCreated);
+    EXPECT_EQ(other->phase, phaseAtStand);
+    EXPECT_EQ(parkStands.front().occupied, 1) << "its stand stays marked";
+    EXPECT_FALSE(taken) << "the arrival takes no stand that is held";
+}
+
+TEST_F(Replay, RecordedTaxiingAircraftMoveWhereTheirNosesPoint)
+{
+    // klas_20190305.rttfc, Las Vegas: WJA1401, QXE2877, CPZ5750, WJA1789, AAL2407 and AAL1401,
+    // each from a minute before it leaves its stand (CPZ5750: its hold on the taxiway) to 40 s
+    // after it comes south down the taxiway at 115.1329 W and turns east; reports 10 s apart
+    // whose speeds exceed the way their positions go. The stands are the run world's.
+    elevation = 2181.0;
+    stands = {{"g2", 36.0797, -115.1383, 225.3}, {"g7", 36.0808, -115.1348, 238.3},
+              {"g8", 36.0810, -115.1353, 225.3}, {"g13", 36.0845, -115.1404, 258.3},
+              {"g14", 36.0846, -115.1336, 25.9}, {"g15", 36.0847, -115.1373, 270.0}};
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klas_taxi.rttfc", elevation, records);
+    ASSERT_EQ(flights.size(), 6u);
+    // Each taxiing aircraft's position and heading each tick.
+    std::map<std::uint32_t, std::vector<std::array<double, 3>>> shown;
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
+    constexpr double none = Act::nan; // not taxiing in this tick
+    play(records, {36.0840, -115.1537}, false, ticks, [&] {
+        for (const auto& [id, _] : flights) {
+            const Act* a = gf_findAct(id);
+            const bool taxiing = a != nullptr && a->base.status == statusCreated && a->onGround &&
+                                 a->phase == phaseGround && !a->takeOff;
+            shown[id].push_back(taxiing ? std::array{a->latitude, a->longitude, a->heading}
+                                        : std::array{none, none, none});
+        }
+        return true;
+    });
+    // As a watcher sees it: over 3 s moving 5 m or more faster than a push back's 8 kt, more
+    // than 90 degrees off the nose.
+    std::size_t moving = 0;
+    std::string against;
+    for (const auto& [id, positions] : shown) {
+        for (std::size_t k = 0; k + 300 < positions.size(); ++k) {
+            const auto& [lat, lon, heading] = positions[k];
+            const double metres = gf_distanceNm(lat, lon, positions[k + 300][0], positions[k + 300][1]) * metresPerNm;
+            if (std::isnan(metres) || metres < 5.0 || metres / 3.0 <= 8.0 * metresPerNm / 3600.0)
+                continue;
+            ++moving;
+            const double way = gf_initialBearing({lat, lon}, {positions[k + 300][0], positions[k + 300][1]});
+            if (std::abs(gf_angleDiff(heading, way)) * radToDeg > 90.0 && against.size() < 400)
+                against += fmt::format("\n{} at tick {}: nose {:.0f}, moving {:.0f} at {:.0f} kt", id, k,
+                                       heading * radToDeg, way * radToDeg, metres / 3.0 * 3600.0 / metresPerNm);
+        }
+    }
+    EXPECT_GT(moving, 20000u) << "ticks of taxiing seen";
+    EXPECT_TRUE(against.empty()) << "moving against the nose:" << against;
 }
