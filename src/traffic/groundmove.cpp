@@ -63,7 +63,9 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 }
 
 // An even acceleration on a take-off roll from the front's speed to the next point's, over the
-// segment that the steps cover in n ticks: the first step is q times the last.
+// segment that the steps cover in n ticks: the speed runs from q times the end speed to it, and
+// each step is the way covered in its tick (from a stop, the first is not 0: an aircraft that
+// does not move would not speed up).
 void lf_accelerate(Act& act, std::int64_t n)
 {
     const double u = act.path[0].speed;
@@ -72,9 +74,9 @@ void lf_accelerate(Act& act, std::int64_t n)
         return;
     const double q = std::max(u, 0.0) / w;
     const double ticks = static_cast<double>(n);
-    const double last = 2.0 / (ticks * (1.0 + q)); // shares of the segment
-    const double first = q * last;
-    const double change = (last - first) / (ticks - 1.0);
+    const double scale = 2.0 / (ticks * (1.0 + q)); // shares of the segment per tick at the end speed
+    const double change = scale * (1.0 - q) / ticks;
+    const double first = scale * q + change / 2.0;
     const double latitude = act.latStep * ticks;
     const double longitude = act.lonStep * ticks;
     act.latStep = latitude * first;
