@@ -14,6 +14,7 @@ constexpr double takeOffSpeed = 43.0; // knots: the front point of a rolling air
 constexpr double climbingRate = 256.0; // ft/min
 constexpr std::int64_t slowClimbTicks = 220; // the climb-out's first 300 ticks gain only 80 steps
 constexpr double stoppedSpeed = 5.0;         // knots
+constexpr std::int64_t firstClimbTicks = 6000; // the first minute of the climb
 
 // Ticks after the lift-off decision in which the climb-out gains less than its altitude step:
 // the rotation, then the slow start of the climb.
@@ -171,6 +172,7 @@ void lf_tookOff(Act& act)
     if (!act.takeOff)
         lf_beginTakeOff(act);
     gf_setPhase(act, phaseTakeOff);
+    act.firstClimbEnd = static_cast<std::uint32_t>(gf_now() + firstClimbTicks);
     const FlightIdent& ident = head.identity;
     const bool outbound = !ident.departure.empty() && !ident.destination.empty() &&
                           ident.departure == gf_parkAirport().iata;
