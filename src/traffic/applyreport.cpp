@@ -309,7 +309,8 @@ void lf_append(Act& act, PathPoint& p)
     lf_noteReport(act, p);
     if (act.path.size() == 2 && act.path.front().hold && !p.hold) {
         act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
-        act.path.front().speed = p.speed;
+        // A take-off roll starts from the stop, where it waits for its reports' time.
+        act.path.front().speed = act.takeOff && !p.airborne ? 0.0 : p.speed;
     }
 }
 } // namespace

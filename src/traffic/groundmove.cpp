@@ -14,6 +14,7 @@ constexpr double takeOffSpeed = 43.0; // knots: the front point of a rolling air
 constexpr double climbingRate = 256.0; // ft/min
 constexpr std::int64_t slowClimbTicks = 220; // the climb-out's first 300 ticks gain only 80 steps
 constexpr double stoppedSpeed = 5.0;         // knots
+constexpr std::int64_t firstClimbTicks = 6000; // the first minute of the climb
 
 // Ticks after the lift-off decision in which the climb-out gains less than its altitude step:
 // the rotation, then the slow start of the climb.
@@ -63,7 +64,9 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 }
 
 // An even acceleration on a take-off roll from the front's speed to the next point's, over the
-// segment that the steps cover in n ticks: the first step is q times the last.
+// segment that the steps cover in n ticks: the speed runs from q times the end speed to it, and
+// each step is the way covered in its tick (from a stop, the first is not 0: an aircraft that
+// does not move would not speed up).
 void lf_accelerate(Act& act, std::int64_t n)
 {
     const double u = act.path[0].speed;
@@ -72,9 +75,9 @@ void lf_accelerate(Act& act, std::int64_t n)
         return;
     const double q = std::max(u, 0.0) / w;
     const double ticks = static_cast<double>(n);
-    const double last = 2.0 / (ticks * (1.0 + q)); // shares of the segment
-    const double first = q * last;
-    const double change = (last - first) / (ticks - 1.0);
+    const double scale = 2.0 / (ticks * (1.0 + q)); // shares of the segment per tick at the end speed
+    const double change = scale * (1.0 - q) / ticks;
+    const double first = scale * q + change / 2.0;
     const double latitude = act.latStep * ticks;
     const double longitude = act.lonStep * ticks;
     act.latStep = latitude * first;
@@ -169,6 +172,7 @@ void lf_tookOff(Act& act)
     if (!act.takeOff)
         lf_beginTakeOff(act);
     gf_setPhase(act, phaseTakeOff);
+    act.firstClimbEnd = static_cast<std::uint32_t>(gf_now() + firstClimbTicks);
     const FlightIdent& ident = head.identity;
     const bool outbound = !ident.departure.empty() && !ident.destination.empty() &&
                           ident.departure == gf_parkAirport().iata;

@@ -130,10 +130,10 @@ std::uint32_t lf_boundedTick(const Act& act, std::int64_t n)
     std::int64_t tick = now + n;
     if (act.predictionCount <= 0) {
         const std::int64_t own = act.path[1].tick;
-        if (act.takeOff)
-            // A take-off, its roll and its first climb, is shown at its reports' own times, however
-            // their speeds and positions disagree; one that fell behind catches up at no more than
-            // twice its speed.
+        if (act.takeOff || now < act.firstClimbEnd)
+            // A take-off, its roll and its first minute of climb (past the height where its
+            // configuration is done), is shown at its reports' own times, however their speeds and
+            // positions disagree; one that fell behind catches up at no more than twice its speed.
             tick = std::max(own, now + std::max<std::int64_t>(n / 2, 25));
         else
             tick = std::clamp(tick, own - act.earlyDelay, own + act.lateDelay);

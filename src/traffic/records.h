@@ -118,6 +118,7 @@ struct Act {
     double latStep = 0.0, lonStep = 0.0; // degrees per tick
     double latStepChange = 0.0, lonStepChange = 0.0; // added to the steps each tick: an even acceleration
     std::uint32_t liftOffTick = 0; // a take-off roll lifts off at this tick; 0: none
+    std::uint32_t firstClimbEnd = 0; // until this tick the climb after the lift-off keeps its reports' times
     double pitchStep = 0.0;
     double bankStep = 0.0;
     double headingStep = 0.0;
