@@ -43,12 +43,19 @@ void lf_insertMidpoint(Act& act)
     // Half the short way round, so that a segment across the ±180° meridian keeps its midpoint.
     middle.longitude = gf_wrapLongitude(front.longitude + gf_longitudeDelta(next.longitude, front.longitude) / 2.0);
     middle.speed = (front.speed + next.speed) / 2.0;
-    middle.altitude = (front.altitude + next.altitude) / 2.0;
     middle.tick = static_cast<std::uint32_t>((static_cast<std::int64_t>(front.tick) + next.tick) / 2);
-    if (middle.altitude <= 0.0)
-        middle.altitude = 0.0;
-    middle.airborne = middle.altitude > 0.0 ? 1 : 0;
     middle.hold = 0;
+    if (front.airborne != next.airborne) {
+        // A ground point's altitude 0 is the ground, not sea level: halfway up from the ground
+        // under the aircraft (where that is unknown the midpoint keeps the front's altitude).
+        if (const double ground = gf_groundElevation(act); !std::isnan(ground)) {
+            middle.altitude = ((front.airborne ? front.altitude : ground) + (next.airborne ? next.altitude : ground)) / 2.0;
+            middle.airborne = 1;
+        }
+    } else {
+        middle.altitude = std::max((front.altitude + next.altitude) / 2.0, 0.0);
+        middle.airborne = middle.altitude > 0.0 ? 1 : 0;
+    }
     path.insert(path.begin() + 1, middle);
 }
 

@@ -41,14 +41,20 @@ TEST_F(Airborne, NearTheGroundAClimbingAircraftClimbsAtLeastAFifthOfAFootPerTick
 {
     struct Case {
         double height, next, step; // feet above the ground, the next point's altitude, feet per tick
+        double rate = 0.0;         // the next point's reported vertical speed, ft/min
     };
+    // A climb reported faster than the class's climb step (a Large's 3,600 ft/min) keeps up
+    // with its reports, up to 6,000 ft/min.
     for (const Case& c : {Case{800, 3000, 0.0}, Case{800, 3050, 0.2}, Case{800, 3025, 0.2}, Case{800, 2900, -0.1},
-                          Case{800, 3900, 0.6}, Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05}}) {
-        Act& a = flying(largeClass, 3000.0, c.height, c.next, 0.0);
+                          Case{800, 3900, 0.6}, Case{1200, 3000, 0.0}, Case{1200, 3050, 0.05},
+                          Case{1200, 3900, 0.6, 2000.0}, Case{1200, 3900, 0.8, 4800.0}, Case{800, 3900, 0.8, 4800.0},
+                          Case{1200, 3900, 0.9, 9000.0}, Case{1200, 6000, 1.0, 9000.0}}) {
+        Act& a = flying(largeClass, 3000.0, c.height, c.next, c.rate);
         lf_airborneStep(a);
-        EXPECT_NEAR(a.altitudeStep, c.step, 1e-12) << c.height << " ft above the ground, next at " << c.next;
+        EXPECT_NEAR(a.altitudeStep, c.step, 1e-12)
+            << c.height << " ft above the ground, next at " << c.next << " climbing " << c.rate << " ft/min";
         // Flown to the next point: a brisk climb levels off at its altitude, no balloon above it.
-        Act& flown = flying(largeClass, 3000.0, c.height, c.next, 0.0);
+        Act& flown = flying(largeClass, 3000.0, c.height, c.next, c.rate);
         const std::uint32_t id = flown.base.head.flightId;
         double highest = 0.0;
         for (int t = 0; t < 800; ++t) {

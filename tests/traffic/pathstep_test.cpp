@@ -11,6 +11,7 @@
 
 namespace {
 const LatLon amsterdam{52.3086, 4.7639};
+const LatLon lasVegas{36.0840, -115.1537};
 } // namespace
 
 TEST_F(Motion, ARepeatedPositionHoldsTheAircraftUntilItsTick)
@@ -266,4 +267,22 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         EXPECT_EQ(static_cast<std::int64_t>(p.tick) - last.tick, c.ticks) << what;
         EXPECT_EQ(stand.occupied, 1) << what << ": a prediction frees no stand";
     }
+}
+
+TEST_F(Motion, AMidpointBetweenAGroundPointAndAnAirborneOneLiesHalfwayUpFromTheGroundNotFromSeaLevel)
+{
+    // A slow aircraft turning sharply onto its way to an airborne point, at an airport 2,181 ft
+    // up: the segment gets a midpoint; the ground point's altitude 0 stands for the ground.
+    gf_testPark(lasVegas, 2181.0);
+    Act& added = addAct(largeClass, lasVegas, 90.0, phaseGround);
+    const std::uint32_t id = added.base.head.flightId;
+    added.altitude = 2181.0 + added.base.head.staticCgHeight;
+    const LatLon air = gf_offset(lasVegas, 90.0, 0.3);
+    added.path = {point(lasVegas, 10.0, 0), point(air, 60.0, 1500, 2500.0),
+                  point(gf_offset(air, 180.0, 0.3), 80.0, 3000, 2700.0)};
+    run(1);
+    const PathPoint& middle = act(id)->path.front();
+    EXPECT_NEAR(middle.longitude, (lasVegas.second + air.second) / 2.0, 1e-9) << "the midpoint is next";
+    EXPECT_EQ(middle.airborne, 1);
+    EXPECT_DOUBLE_EQ(middle.altitude, (2181.0 + 2500.0) / 2.0);
 }
