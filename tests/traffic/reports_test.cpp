@@ -313,6 +313,16 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
     PathPoint same = flying.path.back();
     lf_applyReport(flying, same);
     EXPECT_EQ(flying.path.size(), 1u);
+    // A helicopter in the air hovers there when its speed says so; flying on, the feed lost it.
+    for (const auto& [speed, kept] : {std::pair{0.0, true}, std::pair{8.0, true}, std::pair{129.0, false}}) {
+        Act& helicopter = lf_known(speed, true);
+        helicopter.base.head.flightId = 0x400012;
+        helicopter.base.head.sizeClass = rotorcraftClass;
+        lf_applyReport(helicopter, helicopter.path.back());
+        EXPECT_EQ(helicopter.path.size(), kept ? 2u : 1u) << speed << " kt";
+        EXPECT_EQ(helicopter.path.back().hold != 0, kept) << speed << " kt";
+        liveActs.pop_back();
+    }
 
     // A ground report at 43 kt or more that is not slower than the last starts the take-off roll.
     for (const auto& [last, speed, rolls] : {std::tuple{42.0, 42.0, false}, std::tuple{45.0, 45.0, true},
