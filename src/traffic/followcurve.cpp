@@ -62,7 +62,10 @@ void lf_followSegment(Act& act)
             return;
         }
         const double before = act.heading;
-        lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
+        if (act.curveLength > 0.0) // in the air the nose is along the curve, which leaves along it
+            act.heading = lf_normalHeading(curveHeading);
+        else
+            lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
         if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
             act.curveProgress = progress;
             act.curveParameter = at;
@@ -84,6 +87,13 @@ void lf_followSegment(Act& act)
         break;
     case phaseTakeOff:
     case phaseAirborne:
+        if (!act.onGround && act.turnsOntoWay) {
+            const PathPoint& next = act.path.front();
+            act.targetBearing = gf_initialBearing({act.latitude, act.longitude}, {next.latitude, next.longitude});
+            lf_turnToward(act, act.targetBearing);
+            lf_flyOntoWay(act);
+            return;
+        }
         // In the air the nose turns onto the way to the next point, unless it steps toward a
         // reported heading.
         if (!act.onGround && !act.steppedTurn) {
