@@ -277,8 +277,8 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
 
 TEST_F(Replay, FlightsWhoseFeedFreezesAndJumpsFlyAlongTheirNoses)
 {
-    // klas_20190305.rttfc, Las Vegas, 20:58:40 to 21:04:30Z: SWA714 climbing out north-west and
-    // the helicopter N644SB north of the airport. The feed holds each at one position with new
+    // klas_20190305.rttfc, Las Vegas, 21:07:14 to 21:14:30Z: SWA714 climbing out north-west and
+    // the light aircraft N644SB (an EVSS) north of the airport. The feed holds each at one position with new
     // times, then jumps ahead, abeam or back (SWA714: 30 s held, then 2 km off its track to the
     // right; N644SB: jumps of 1-3 km back and forth): the way to the next point lies far off the nose.
     elevation = 2181.0;
