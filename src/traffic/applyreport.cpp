@@ -105,7 +105,10 @@ bool lf_standingTest(Act& act, PathPoint& p)
     if (act.path.empty())
         return true;
     const PathPoint& last = act.path.back();
-    const bool same = lf_samePosition(p, last);
+    // In the air the last report's position sent again after the path was predicted on beyond
+    // it is as old as one sent again at once: flown back to, the aircraft would turn round.
+    const bool repeated = p.airborne && !std::isnan(act.trail.time) && lf_samePosition(p, act.trail.last);
+    const bool same = lf_samePosition(p, last) || repeated;
     if (same)
         p.hold = 1;
     // A helicopter may hover where it was; one whose speed says it flies on is an old position
