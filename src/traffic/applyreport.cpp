@@ -17,6 +17,7 @@ constexpr double threeMetres = 0.0016198704103671706;
 constexpr double holdReach = 0.011879049676025918; // 22 m
 constexpr double samePlace = 0.00015;              // degrees
 constexpr double steepestDescent = 2000.0;         // feet per minute down to a landing
+constexpr double hoverKnots = 10.0;                // a helicopter this slow may hover where it was
 
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
@@ -104,11 +105,16 @@ bool lf_standingTest(Act& act, PathPoint& p)
     if (act.path.empty())
         return true;
     const PathPoint& last = act.path.back();
-    const bool same = lf_samePosition(p, last);
+    // In the air the last report's position sent again after the path was predicted on beyond
+    // it is as old as one sent again at once: flown back to, the aircraft would turn round.
+    const bool repeated = p.airborne && !std::isnan(act.trail.time) && lf_samePosition(p, act.trail.last);
+    const bool same = lf_samePosition(p, last) || repeated;
     if (same)
         p.hold = 1;
-    if (act.base.head.sizeClass == 5)
-        return true;
+    // A helicopter may hover where it was; one whose speed says it flies on is an old position
+    // sent again while the feed lost it, dropped as for any aircraft in the air.
+    if (act.base.head.sizeClass == rotorcraftClass)
+        return !(same && p.airborne && p.speed >= hoverKnots);
     const bool flyingObject = p.airborne || (act.base.status == statusCreated && !act.onGround);
     if (same) {
         if (flyingObject || (act.takeOff && p.speed > 0 && last.speed >= 30.0))

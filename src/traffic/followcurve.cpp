@@ -12,6 +12,7 @@ namespace {
 constexpr double flarePitch = -0.06981317007977318; // -4 degrees, nose up
 constexpr double flareCeiling = 400.0;               // feet above the ground
 constexpr double farOff = std::numbers::pi / 3.0;    // 60 degrees between the nose and the way
+constexpr double swingTicks = 100.0; // a nose swinging onto a way far off turns this share of it each tick (1/n)
 
 double lf_normalHeading(double heading)
 {
@@ -62,7 +63,10 @@ void lf_followSegment(Act& act)
             return;
         }
         const double before = act.heading;
-        lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
+        if (act.curveLength > 0.0) // in the air the nose is along the curve, which leaves along it
+            act.heading = lf_normalHeading(curveHeading);
+        else
+            lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
         if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
             act.curveProgress = progress;
             act.curveParameter = at;
@@ -84,6 +88,17 @@ void lf_followSegment(Act& act)
         break;
     case phaseTakeOff:
     case phaseAirborne:
+        if (!act.onGround && act.turnsOntoWay) {
+            const PathPoint& next = act.path.front();
+            act.targetBearing = gf_initialBearing({act.latitude, act.longitude}, {next.latitude, next.longitude});
+            // The nose swings onto the way briskly: turning at its rate a wide turn would take the
+            // aircraft far off round a loop, to catch up afterwards far faster than reported.
+            const double d = gf_angleDiff(act.heading, act.targetBearing);
+            const double step = std::min(std::abs(d), std::max(act.base.head.turnStep, std::abs(d) / swingTicks));
+            act.heading = lf_normalHeading(act.heading + (d > 0 ? step : -step));
+            lf_flyOntoWay(act);
+            return;
+        }
         // In the air the nose turns onto the way to the next point, unless it steps toward a
         // reported heading.
         if (!act.onGround && !act.steppedTurn) {

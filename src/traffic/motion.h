@@ -70,6 +70,10 @@ void lf_airborneStep(Act& act);
 // and heading that arrives along the flight's course there, or, when none fits, the straight
 // way, onto which the nose turns. The turn (radians) that the aircraft makes.
 double lf_flyToNext(Act& act, std::int64_t n);
+// Each tick while the nose turns onto a straight way that lay far off it (targetBearing: the way
+// from here): the aircraft flies on along its nose at its reported speed; once the nose is near
+// the way, straight at the next point by its due tick, at no more than half as fast again.
+void lf_flyOntoWay(Act& act);
 // The air curve's parameter at which the aircraft is once this share of the curve's time has
 // passed (from where it is now, at its present share).
 double lf_airCurveParameter(const Act& act, double share);

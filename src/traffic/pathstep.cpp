@@ -156,6 +156,7 @@ void gf_resetCurve(Act& act)
     act.curve.controlEast = act.curve.controlNorth = none;
     act.curveProgress = 0.0;
     act.curveLength = 0.0;
+    act.turnsOntoWay = 0;
 }
 
 bool gf_curveSet(const Act& act) { return !std::isnan(act.curve.controlEast) && !std::isnan(act.curve.controlNorth); }

@@ -165,6 +165,7 @@ struct Act {
     std::uint8_t groundTurn = 0;
     std::uint8_t groundState = groundRolling;
     std::uint8_t steppedTurn = 0; // in the air the heading steps toward a reported ADS-B heading
+    std::uint8_t turnsOntoWay = 0; // in the air the nose turns onto a way far off it, flying along the nose
 
     // Bookkeeping of creation, parking and removal.
     double lastStepHeading = 0.0;    // radians: heading of the last path step

@@ -119,8 +119,13 @@ protected:
             return;
         withinRangeAnswered = requestsOf(reqWithinRange);
         for (const std::uint32_t id : objects) {
+            // Not yet moved, an object is at the altitude it was created at.
             const auto known = altitudes.find(id);
-            const double height = known == altitudes.end() ? 0.0 : known->second - elevation;
+            const auto created = std::find_if(liveActs.begin(), liveActs.end(),
+                                              [id](const Act& a) { return a.base.objectId == id; });
+            const double altitude = known != altitudes.end() ? known->second
+                                    : created != liveActs.end() ? created->altitude : elevation;
+            const double height = altitude - elevation;
             if (height <= 2500.0)
                 lf_pushToBuffer({id, height <= 8.0 + 1.0 ? 1u : 0u, 0, AnswerKind::objectData, elevation, height});
         }
@@ -446,4 +451,50 @@ TEST_F(Replay, RecordedTaxiingAircraftMoveWhereTheirNosesPoint)
     }
     EXPECT_GT(moving, 20000u) << "ticks of taxiing seen";
     EXPECT_TRUE(against.empty()) << "moving against the nose:" << against;
+}
+
+TEST_F(Replay, FlightsWhoseFeedFreezesAndJumpsFlyAlongTheirNoses)
+{
+    // klas_20190305.rttfc, Las Vegas, 21:07:14 to 21:14:30Z: SWA714 climbing out north-west and
+    // the light aircraft N644SB (an EVSS) north of the airport. The feed holds each at one position with new
+    // times, then jumps ahead, abeam or back (SWA714: 30 s held, then 2 km off its track to the
+    // right; N644SB: jumps of 1-3 km back and forth): the way to the next point lies far off the nose.
+    elevation = 2181.0;
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klas_frozen_jumps.rttfc", elevation, records);
+    ASSERT_EQ(flights.size(), 2u);
+    // The test world has liveries of the B738 and the C172, of the same size classes as the
+    // recording's B737 and EVSS.
+    for (std::string& record : records)
+        for (const auto& [type, shownAs] : {std::pair{",B737,", ",B738,"}, std::pair{",EVSS,", ",C172,"}})
+            if (const std::size_t at = record.find(type); at != std::string::npos)
+                record.replace(at, std::string_view(type).size(), shownAs);
+    const double first = lf_stamp(records.front());
+    std::map<std::uint32_t, std::vector<std::array<double, 3>>> shown; // in the air: position, heading
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0) + 4000;
+    play(records, {36.0840, -115.1537}, false, ticks, [&] {
+        for (const Act& a : liveActs)
+            if (a.base.status == statusCreated && a.phase == phaseAirborne)
+                shown[a.base.head.flightId].push_back({a.latitude, a.longitude, a.heading});
+        return true;
+    });
+
+    // As a watcher judges it: the heading against the way to the first position 20 m on, within 10 s.
+    for (const auto& [id, positions] : flights) {
+        const std::vector<std::array<double, 3>>& p = shown[id];
+        EXPECT_GT(p.size(), 5000u) << id;
+        int judged = 0, sideways = 0;
+        for (std::size_t k = 0; k < p.size(); k += 10) {
+            for (std::size_t j = k + 1; j < p.size() && j <= k + 1000; ++j) {
+                if (gf_distanceNm(p[k][0], p[k][1], p[j][0], p[j][1]) * metresPerNm < 20.0)
+                    continue;
+                const double way = gf_initialBearing({p[k][0], p[k][1]}, {p[j][0], p[j][1]});
+                ++judged;
+                sideways += std::abs(gf_angleDiff(p[k][2], way)) > 30.0 * degToRad;
+                break;
+            }
+        }
+        EXPECT_GT(judged, 500) << id;
+        EXPECT_LT(sideways * 10, 100) << id << ": ticks more than 30 degrees off the way flown, of " << judged * 10;
+    }
 }

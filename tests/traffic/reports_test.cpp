@@ -313,6 +313,24 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
     PathPoint same = flying.path.back();
     lf_applyReport(flying, same);
     EXPECT_EQ(flying.path.size(), 1u);
+    // So is the last report's position sent again once the path was predicted on beyond it.
+    flying.trail.last = flying.path.back();
+    flying.trail.time = 1000.0;
+    flying.path.push_back({.latitude = same.latitude + 0.02, .altitude = 35000.0, .speed = 300, .tick = 900, .airborne = 1});
+    flying.predictionCount = 1;
+    lf_applyReport(flying, {.latitude = same.latitude, .longitude = same.longitude, .altitude = 35000.0,
+                            .speed = 300, .tick = 1000, .airborne = 1});
+    EXPECT_EQ(flying.path.size(), 2u);
+    // A helicopter in the air hovers there when its speed says so; flying on, the feed lost it.
+    for (const auto& [speed, kept] : {std::pair{0.0, true}, std::pair{8.0, true}, std::pair{129.0, false}}) {
+        Act& helicopter = lf_known(speed, true);
+        helicopter.base.head.flightId = 0x400012;
+        helicopter.base.head.sizeClass = rotorcraftClass;
+        lf_applyReport(helicopter, helicopter.path.back());
+        EXPECT_EQ(helicopter.path.size(), kept ? 2u : 1u) << speed << " kt";
+        EXPECT_EQ(helicopter.path.back().hold != 0, kept) << speed << " kt";
+        liveActs.pop_back();
+    }
 
     // A ground report at 43 kt or more that is not slower than the last starts the take-off roll.
     for (const auto& [last, speed, rolls] : {std::tuple{42.0, 42.0, false}, std::tuple{45.0, 45.0, true},
