@@ -142,9 +142,14 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
 {
     if (act.path.empty())
         return true;
-    if (lf_samePosition(p, act.path.back()))
+    // Rolling out, an old position sent again is dropped; once the reports have slowed to taxi
+    // speed, it holds the aircraft there as it holds a taxiing one.
+    const bool standing = lf_samePosition(p, act.path.back());
+    if (standing && !(act.landingRoll && gf_standsOrTaxis(p)))
         return false;
-    if (act.path.size() == 1) {
+    if (standing) {
+        p.speed = 0.0;
+    } else if (act.path.size() == 1) {
         const double off = lf_offHeading(act, act.path.back(), p);
         if (act.landing) {
             if (off >= 90.0)

@@ -1,5 +1,5 @@
 // The roll-out after touch-down: spoilers, throttle levers and flaps come back as the
-// aircraft slows, and the roll ends when it turns off the runway.
+// aircraft slows, and the roll ends when it turns off the runway or slows to taxi speed.
 #include "traffic/motion.h"
 
 #include "links/simids.h"
@@ -22,7 +22,7 @@ void lf_levelsToZero(const Act& act)
 void lf_landingRoll(Act& act)
 {
     const double off = std::abs(gf_angleDiff(act.rollOutHeading, act.heading)) * radToDeg;
-    if (off >= turnedOff) {
+    if (off >= turnedOff || gf_rollOutSlowed(act, act.path[0])) {
         lf_queueFlaps(act.base, 0);
         act.landingRoll = 0;
         act.rollOutHeading = 0.0;

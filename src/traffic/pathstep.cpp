@@ -244,7 +244,8 @@ void lf_predictPoint(Act& act)
     PathPoint p = act.path.back();
     const PathPoint& last = act.path.back();
     const double interval = act.onGround ? 3.0 : 8.0; // seconds
-    const bool rollingOut = act.landing || act.landingRoll;
+    // At its last point the roll-out ends if it has slowed to taxi speed: it stops there.
+    const bool rollingOut = act.landing || (act.landingRoll && !gf_rollOutSlowed(act, last));
     if (last.hold || act.phase == phaseAtStand) {
         p.speed = 0.0;
     } else if (act.onGround && !rollingOut) {

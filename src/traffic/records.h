@@ -197,6 +197,13 @@ inline bool gf_parkedAt(const Act& act, std::uint32_t standNumber)
 // conflicts go by them.
 inline bool gf_landingFlagsSet(const Act& act) { return act.landing != 0 || act.flareStage != 0; }
 
+// A roll-out is over once the aircraft reaches a point at taxi speed (or standing) after its
+// reports have slowed to it: from there it taxis, whatever its heading.
+inline bool gf_rollOutSlowed(const Act& act, const PathPoint& reached)
+{
+    return act.groundState == groundTaxied && gf_standsOrTaxis(reached);
+}
+
 // Moves the head's texts (leaving the source's empty) and copies the rest.
 void lf_moveActHead(ActHead& target, ActHead& source);
 // A new live aircraft: no stand, phase 7, the path copied.

@@ -1,8 +1,9 @@
 // Flights replayed into the traffic reader at the ticks of their records' times, against a
 // simulator that answers on the next tick: the stand-in's scripted departure and arrival give
 // the same positions and events when run twice, an arrival leaves a parked live aircraft on
-// its stand, departures of a real recording are shown where their reports put them, 30 s
-// later, and its taxiing aircraft move where their noses point.
+// its stand, a landed one slowed to taxi speed stops where its reports end, departures of a
+// real recording are shown where their reports put them, 30 s later, and its taxiing
+// aircraft move where their noses point.
 #include "traffic/motion_fixture.h"
 #include "traffic/traffic_fixture.h"
 
@@ -97,6 +98,15 @@ std::optional<Reported> lf_reportedAt(const std::vector<Reported>& reports, doub
     const double f = (t - a.time) / (b.time - a.time);
     return Reported{t, a.latitude + f * (b.latitude - a.latitude), a.longitude + f * (b.longitude - a.longitude),
                     a.altitude + f * (b.altitude - a.altitude), a.speed + f * (b.speed - a.speed)};
+}
+
+// A record of these fields with this time.
+std::string lf_record(const std::vector<std::string>& fields, double stamp)
+{
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        line += (k == 0 ? "" : ",") + (k == 14 ? fmt::format("{:.1f}", stamp) : fields[k]);
+    return line;
 }
 
 double lf_percentile(std::vector<double> values, double share)
@@ -204,6 +214,35 @@ protected:
             return a->phase != phaseAtStand || trace.phases.size() <= 1;
         });
         return trace;
+    }
+
+    // The flight's last record sent three times more, 10 s apart, at speed 0.
+    static std::vector<std::string> stoppedThere(std::vector<std::string> flight)
+    {
+        std::vector<std::string> stopped = lf_fields(flight.back());
+        stopped[8] = "0.00";
+        const double end = lf_stamp(flight.back());
+        for (int k = 1; k <= 3; ++k)
+            flight.push_back(lf_record(stopped, end + 10.0 * k));
+        return flight;
+    }
+
+    // The flight's records, each after one of another aircraft reported standing where
+    // `parked` is, all the while and two minutes more.
+    static std::vector<std::string> withParked(const std::vector<std::string>& flight, std::vector<std::string> parked)
+    {
+        parked[1] = "4660002";
+        parked[9] = "DLH4";
+        parked[11] = "D-AIBA";
+        parked[16] = "LH4";
+        std::vector<std::string> records;
+        for (const std::string& record : flight) {
+            records.push_back(lf_record(parked, lf_stamp(record)));
+            records.push_back(record);
+        }
+        for (int k = 1; k <= 12; ++k)
+            records.push_back(lf_record(parked, lf_stamp(flight.back()) + 10.0 * k));
+        return records;
     }
 
     static double lf_stamp(const std::string& record)
@@ -362,28 +401,7 @@ TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
     });
     ASSERT_NE(near, arrival.end());
     arrival.erase(near + 1, arrival.end());
-    std::vector<std::string> stopped = lf_fields(arrival.back());
-    stopped[8] = "0.00";
-    const auto recordOf = [](const std::vector<std::string>& fields, double stamp) {
-        std::string line;
-        for (std::size_t k = 0; k < fields.size(); ++k)
-            line += (k == 0 ? "" : ",") + (k == 14 ? fmt::format("{:.1f}", stamp) : fields[k]);
-        return line;
-    };
-    const double end = lf_stamp(arrival.back());
-    for (int k = 1; k <= 3; ++k)
-        arrival.push_back(recordOf(stopped, end + 10.0 * k));
-    parked[1] = "4660002";
-    parked[9] = "DLH4";
-    parked[11] = "D-AIBA";
-    parked[16] = "LH4";
-    std::vector<std::string> records;
-    for (const std::string& record : arrival) {
-        records.push_back(recordOf(parked, lf_stamp(record)));
-        records.push_back(record);
-    }
-    for (int k = 1; k <= 12; ++k)
-        records.push_back(recordOf(parked, lf_stamp(arrival.back()) + 10.0 * k));
+    const std::vector<std::string> records = withParked(stoppedThere(arrival), parked);
 
     // Until the arrival, left without reports, is predicted standing there and removed.
     bool parkedThere = false, seen = false, taken = false;
@@ -403,6 +421,51 @@ TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
     EXPECT_EQ(other->phase, phaseAtStand);
     EXPECT_EQ(parkStands.front().occupied, 1) << "its stand stays marked";
     EXPECT_FALSE(taken) << "the arrival takes no stand that is held";
+}
+
+TEST_F(Replay, ALandedArrivalSlowedToTaxiSpeedStopsWhereItsReportsEnd)
+{
+    // It lands on a runway east, 140 m south of the stand C4; its reports end at its first at
+    // taxi speed, still straight along the runway, and hold it there for half a minute, 45 m
+    // short of an aircraft parked at a stand ahead on that line.
+    const LatLon threshold = gf_offset(standPosition, 265.0, 1600.0 * metre);
+    std::vector<std::string> arrival = script({"--kind", "arrival", "--runway",
+                                               fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second),
+                                               "--distance", "7", "--hold-after", "0"});
+    const auto slowed = std::find_if(arrival.begin(), arrival.end(), [](const std::string& record) {
+        const std::vector<std::string> f = lf_fields(record);
+        return f[6] == "1" && std::stod(f[8]) < 30.0;
+    });
+    ASSERT_NE(slowed, arrival.end());
+    std::vector<std::string> parked = lf_fields(*slowed);
+    ASSERT_NEAR(std::stod(parked[24]), 90.0, 0.5) << "still on the runway";
+    arrival.erase(slowed + 1, arrival.end());
+    const LatLon end{std::stod(parked[2]), std::stod(parked[3])};
+    const LatLon ahead = gf_offset(end, 90.0, 45.0 * metre);
+    parked[2] = fmt::format("{:.6f}", ahead.first);
+    parked[3] = fmt::format("{:.6f}", ahead.second);
+    parked[8] = "0.00";
+    stands.emplace_back("D2", ahead.first, ahead.second, 90.0);
+    const std::vector<std::string> records = withParked(stoppedThere(arrival), parked);
+
+    // Until the arrival, left without reports, is removed.
+    bool rolled = false, seen = false;
+    double nearest = 1e9, past = 0.0; // metres to the parked aircraft; east of its last report
+    play(records, standPosition, true, 120000, [&] {
+        const Act* a = gf_findAct(hexid);
+        const bool shown = a != nullptr && a->base.status == statusCreated;
+        if (shown && a->onGround) {
+            rolled = rolled || a->landingRoll;
+            nearest = std::min(nearest, gf_distanceNm(a->latitude, a->longitude, ahead.first, ahead.second) * metresPerNm);
+            past = std::max(past, gf_distanceNm(end.first, end.second, end.first, a->longitude) * metresPerNm *
+                                      (a->longitude > end.second ? 1.0 : -1.0));
+        }
+        seen = seen || shown;
+        return !seen || shown;
+    });
+    EXPECT_TRUE(rolled) << "it touched down and rolled out";
+    EXPECT_LT(past, 5.0) << "metres driven on beyond its last report";
+    EXPECT_GT(nearest, 35.0) << "metres from the parked aircraft at the closest";
 }
 
 TEST_F(Replay, RecordedTaxiingAircraftMoveWhereTheirNosesPoint)
