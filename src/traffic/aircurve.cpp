@@ -23,6 +23,13 @@ struct Flat {
 };
 
 Flat lf_along(double bearing, double metres) { return {std::sin(bearing) * metres, std::cos(bearing) * metres}; }
+double lf_eastScale(const Act& act) { return std::cos(act.latitude * degToRad) * metresPerDegree; } // metres per degree east
+
+// The way from the aircraft to a point.
+Flat lf_flatTo(const Act& act, const PathPoint& p)
+{
+    return {gf_longitudeDelta(p.longitude, act.longitude) * lf_eastScale(act), (p.latitude - act.latitude) * metresPerDegree};
+}
 double lf_cross(Flat a, Flat b) { return a.east * b.north - a.north * b.east; }
 
 // The flight's course at the next point: its report's track, else the way from the front
@@ -120,7 +127,7 @@ double lf_airCurveParameter(const Act& act, double share)
 void lf_flyOntoWay(Act& act)
 {
     const PathPoint& next = act.path.front();
-    const double eastScale = std::cos(act.latitude * degToRad) * metresPerDegree;
+    const double eastScale = lf_eastScale(act);
     // Metres per tick at the reported speed, else at the present step's.
     const double reported = next.speed > 0.0 ? next.speed * metresPerNm / ticksPerHour
                                              : std::hypot(act.latStep * metresPerDegree, act.lonStep * eastScale);
@@ -132,9 +139,8 @@ void lf_flyOntoWay(Act& act)
     }
     act.turnsOntoWay = 0;
     const double ticks = static_cast<double>(std::max<std::int64_t>(gf_ticksUntil(next), 1));
-    const double north = (next.latitude - act.latitude) * metresPerDegree;
-    const double east = gf_longitudeDelta(next.longitude, act.longitude) * eastScale;
-    const double share = std::min(1.0, speedChange * reported * ticks / std::max(std::hypot(east, north), 1e-9));
+    const Flat to = lf_flatTo(act, next);
+    const double share = std::min(1.0, speedChange * reported * ticks / std::max(std::hypot(to.east, to.north), 1e-9));
     act.latStep = (next.latitude - act.latitude) / ticks * share;
     act.lonStep = gf_longitudeDelta(next.longitude, act.longitude) / ticks * share;
     act.latitude += act.latStep;
@@ -148,9 +154,7 @@ double lf_flyToNext(Act& act, std::int64_t n)
     const PathPoint& next = act.path[1];
     act.targetBearing = gf_initialBearing({act.latitude, act.longitude}, {next.latitude, next.longitude});
     const double straight = gf_angleDiff(act.heading, act.targetBearing);
-    const double eastScale = std::cos(act.latitude * degToRad) * metresPerDegree;
-    const Flat to{gf_longitudeDelta(next.longitude, act.longitude) * eastScale,
-                  (next.latitude - act.latitude) * metresPerDegree};
+    const Flat to = lf_flatTo(act, next);
     const double length = std::hypot(to.east, to.north);
     // Positions a few metres apart (a hover, or a jitter of the reported position): the nose
     // keeps its heading rather than swing round to each.

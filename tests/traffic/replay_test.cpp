@@ -158,6 +158,20 @@ protected:
         return lines;
     }
 
+    // A runway heading east whose threshold lies this far from the stand C4.
+    static std::string runway(double bearing, double metres)
+    {
+        const LatLon threshold = gf_offset(standPosition, bearing, metres * metre);
+        return fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second);
+    }
+
+    // The stand-in's arrival landing east 140 m south of the stand C4, its reports holding it
+    // where they end for this many seconds.
+    std::vector<std::string> arrivalEast(const char* holdAfter)
+    {
+        return script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", holdAfter});
+    }
+
     // Plays the records at their ticks from a fresh start, the user and the park airport at
     // `airport` (with one stand there when `stand`), `watch` after each tick until it returns
     // false or the ticks run out.
@@ -268,14 +282,9 @@ protected:
 
 TEST_F(Replay, BothFlightsRunTwiceGiveTheSamePositionsAndEvents)
 {
-    const auto runway = [](double bearing, double metres) {
-        const LatLon threshold = gf_offset(standPosition, bearing, metres * metre);
-        return fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second);
-    };
     const std::vector<std::string> departure =
         script({"--kind", "departure", "--runway", runway(200.0, 400.0), "--hold-before", "60", "--climb", "200"});
-    const std::vector<std::string> arrival =
-        script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", "60"});
+    const std::vector<std::string> arrival = arrivalEast("60");
     for (const auto* records : {&departure, &arrival}) {
         const Trace once = replay(*records);
         const Trace again = replay(*records);
@@ -382,10 +391,7 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
 
 TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
 {
-    const LatLon threshold = gf_offset(standPosition, 265.0, 1600.0 * metre);
-    std::vector<std::string> arrival = script({"--kind", "arrival", "--runway",
-                                               fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second),
-                                               "--distance", "7", "--hold-after", "0"});
+    std::vector<std::string> arrival = arrivalEast("0");
     // Another aircraft is reported standing at the stand all the while, and two minutes more.
     std::vector<std::string> parked = lf_fields(arrival.back());
     // The arrival is first seen taxiing in from the runway; its reports hold it 8 m short of
@@ -428,10 +434,7 @@ TEST_F(Replay, ALandedArrivalSlowedToTaxiSpeedStopsWhereItsReportsEnd)
     // It lands on a runway east, 140 m south of the stand C4; its reports end at its first at
     // taxi speed, still straight along the runway, and hold it there for half a minute, 45 m
     // short of an aircraft parked at a stand ahead on that line.
-    const LatLon threshold = gf_offset(standPosition, 265.0, 1600.0 * metre);
-    std::vector<std::string> arrival = script({"--kind", "arrival", "--runway",
-                                               fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second),
-                                               "--distance", "7", "--hold-after", "0"});
+    std::vector<std::string> arrival = arrivalEast("0");
     const auto slowed = std::find_if(arrival.begin(), arrival.end(), [](const std::string& record) {
         const std::vector<std::string> f = lf_fields(record);
         return f[6] == "1" && std::stod(f[8]) < 30.0;
