@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <regex>
 
 std::ofstream logStream;
 std::mutex logMutex;
@@ -23,6 +24,19 @@ enum class LineEnd { plain, flushed };
 // What a start keeps of the earlier runs: Log0.txt and Log00.txt hold the two before this one.
 constexpr std::size_t keptEarlierRuns = 2;
 
+constexpr const char* headerProgram = "Tarnwick_P3D";
+constexpr const char* headerSimulators = "Prepar3D v5/v6";
+
+// The line that begins a run, as gf_openLog writes it, and nothing else: callsigns and types
+// from the network are logged as received and may carry its words anywhere in a line.
+bool lf_isRunHeader(const std::string& line)
+{
+    static const std::regex header(fmt::format(R"([A-Z][a-z]{{2}} [A-Z][a-z]{{2}} [ \d]\d \d\d:\d\d:\d\d \d{{4,}} )"
+                                               R"(\(utc\) {} version \d+\.\d+\.\d+ for {}\r?)",
+                                               headerProgram, headerSimulators));
+    return line.find(headerProgram) != std::string::npos && std::regex_match(line, header);
+}
+
 // A Log.txt that is continued, because its copies cannot be kept, holds what they would: the
 // last two runs before this one. The earlier ones are cut, and a marked line says so where
 // they were. A cut that cannot be made leaves the file whole: it is never half-written.
@@ -34,7 +48,7 @@ void lf_keepLastRuns()
         std::string line;
         std::uint64_t at = 0;
         for (std::size_t index = 0; std::getline(in, line); ++index, at += line.size() + 1) {
-            if (line.find(" (utc) Tarnwick_P3D version ") == std::string::npos)
+            if (!lf_isRunHeader(line))
                 continue;
             lastHeaders.emplace_back(at, index);
             if (lastHeaders.size() > keptEarlierRuns)
@@ -102,8 +116,8 @@ void gf_openLog()
         throw failure;
     }
     logOpenProblem = backupFailure;
-    logStream << fmt::format("{} (utc) {} version {} for {}", gf_utcTimeString(std::time(nullptr)),
-                             "Tarnwick_P3D", programVersion.toString(), "Prepar3D v5/v6")
+    logStream << fmt::format("{} (utc) {} version {} for {}", gf_utcTimeString(std::time(nullptr)), headerProgram,
+                             programVersion.toString(), headerSimulators)
               << '\n';
     if (!backupFailure.empty())
         logStream << errorMarker << backupFailure << std::endl;

@@ -160,10 +160,17 @@ TEST_F(Log, ALogContinuedForEverKeepsTheTwoRunsBeforeThisOneAndMarksTheCut)
     // Log0.txt stays read-only, start after start: Log.txt is continued every time.
     HANDLE holder = CreateFileW(L"Log0.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // A callsign from the network, logged as received, that carries the header's words.
+    const auto runLine = [](int run, int line) {
+        return fmt::format("run {} line {}{}", run, line,
+                           line == 1 ? " callsign \"Mon Jan  1 00:00:00 2024 (utc) Tarnwick_P3D version 9.3.0 for "
+                                       "Prepar3D v5/v6\""
+                                     : "");
+    };
     for (int run = 1; run <= 4; ++run) {
         gf_openLog();
         for (int line = 0; line < 3; ++line)
-            gf_log(fmt::format("run {} line {}", run, line));
+            gf_log(runLine(run, line));
         gf_closeLog();
     }
     CloseHandle(holder);
@@ -178,7 +185,7 @@ TEST_F(Log, ALogContinuedForEverKeepsTheTwoRunsBeforeThisOneAndMarksTheCut)
         EXPECT_NE(lines[header].find(" (utc) Tarnwick_P3D version "), std::string::npos) << lines[header];
         EXPECT_TRUE(lines[header + 1].starts_with("===> Log0.txt and Log00.txt not kept")) << lines[header + 1];
         for (int line = 0; line < 3; ++line)
-            EXPECT_EQ(lines[header + 2 + static_cast<std::size_t>(line)], fmt::format("run {} line {}", run, line));
+            EXPECT_EQ(lines[header + 2 + static_cast<std::size_t>(line)], runLine(run, line));
     }
     EXPECT_EQ(gf_testReadFile("Log0.txt"), "run before\n");
     EXPECT_FALSE(fs::exists("Log.txt.part"));
