@@ -51,6 +51,8 @@ void gf_setScanSetting(GuiBoolParameter& setting, bool on)
     gf_saveBoolParameter(setting);
 }
 
+bool gf_liveryScanPossible() { return LIG_AUTOMATIC.value.load() || !lf_liveryFolders().empty(); }
+
 void gf_scanLiveriesAtStart(bool scan)
 {
     const bool automatic = LIG_AUTOMATIC.value.load();

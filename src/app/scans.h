@@ -9,6 +9,8 @@
 // With scan true the liveries are scanned, else the earlier result is read; either way
 // the livery indexes are built. UserErrorException 48 or 43 when the folders do not do.
 void gf_scanLiveriesAtStart(bool scan);
+// Whether the settings let the liveries be scanned: automatic discovery, or an lfolder set.
+bool gf_liveryScanPossible();
 // The add-on airport scan (SCAN_AIRPORTS on); UserErrorException 42, 49 or 5.
 void gf_scanAirportsAtStart();
 // SCAN_LIVERIES or SCAN_AIRPORTS switched, in its check box and saved.

@@ -39,21 +39,29 @@ std::atomic<std::uint64_t> currentWeekSlot{0};
 namespace {
 const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
 
-// A missing scan result, or one whose titles were read otherwise than the scan reads them
-// now, means the liveries must be scanned again; the new result is marked, so once.
-void lf_checkScanResult()
+// Whether this start scans the liveries. A missing scan result switches the scan on. A result
+// whose titles beyond ASCII were read otherwise than the scan reads them now (the simulator
+// would refuse them) is scanned again at this start alone: the user's setting stays as the
+// user left it, and where the settings allow no scan the result is read all the same.
+bool lf_liveryScanDue()
 {
     const fs::path result = fs::path(L"output") / L"LiveriesScanned.xml";
     if (SCAN_LIVERIES.value.load())
-        return;
-    if (!fs::exists(result))
+        return true;
+    if (!fs::exists(result)) {
         gf_showStatus(fmt::format("File {} is gone, rescan liveries", gf_pathText(result)), true);
-    else if (gf_scanResultReadOtherwise())
-        gf_showStatus(fmt::format("File {} holds titles read another way, rescan liveries", gf_pathText(result)), true);
-    else
-        return;
-    gf_setScanSetting(SCAN_LIVERIES, true);
-    gf_repaintBand(controlsBand);
+        gf_setScanSetting(SCAN_LIVERIES, true);
+        gf_repaintBand(controlsBand);
+        return true;
+    }
+    if (!gf_scanResultReadOtherwise())
+        return false;
+    const bool possible = gf_liveryScanPossible();
+    gf_showStatus(fmt::format("File {} holds titles read another way, {}", gf_pathText(result),
+                              possible ? "rescan liveries"
+                                       : "set lfolder parameter(-s) or check Liveries automatic to rescan them"),
+                  true);
+    return possible;
 }
 
 void lf_countAddOnAirports()
@@ -75,8 +83,7 @@ void lf_runStartUp()
     fs::create_directories(fs::path(L"input") / L"my_regcodes");
     lf_checkStockAirportsPath();
     gf_initScanThrottle();
-    lf_checkScanResult();
-    gf_scanLiveriesAtStart(SCAN_LIVERIES.value.load());
+    gf_scanLiveriesAtStart(lf_liveryScanDue());
     if (gf_exitUnderWay())
         return;
     if (SCAN_AIRPORTS.value.load())

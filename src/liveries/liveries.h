@@ -55,8 +55,10 @@ void gf_checkAircraftData(const std::filesystem::path& file);
 // title not to use), as the registration-code reading takes them; 0 for a file that cannot
 // be loaded or is no such list.
 std::size_t gf_countAigLiveries(const std::filesystem::path& file);
-// True when output\LiveriesScanned.xml holds titles read otherwise than a scan reads them
-// now: by an earlier program, or in another ANSI code page. The simulator would refuse them.
+// True when output\LiveriesScanned.xml holds a title beyond ASCII read otherwise than a scan
+// reads it now: by an earlier program, or in another ANSI code page. The simulator would refuse
+// it. A result read otherwise whose titles are all ASCII is right as it stands: it gets the mark
+// of the present reading.
 bool gf_scanResultReadOtherwise();
 // Scans the liveries (or, with scan false, reads the earlier result) and builds the
 // livery indexes; true, also when an exit ended the scan; UserErrorException 51 to 53

@@ -2,6 +2,7 @@
 #include "liveries/liverydata.h"
 
 #include "foundation/exceptions.h"
+#include "foundation/filereplace.h"
 #include "foundation/log.h"
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
@@ -11,6 +12,7 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <tuple>
 
 namespace fs = std::filesystem;
@@ -37,13 +39,45 @@ constexpr const char* titlesCodePage = "codepage";
 
 void gf_markTitleReading(pugi::xml_node liveries) { liveries.append_attribute(titlesCodePage) = gf_ansiCodePage(); }
 
+namespace {
+bool lf_beyondAscii(std::string_view text)
+{
+    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+}
+
+// Marked in place of the file, which is never left half-written; a mark that cannot be
+// written is only missed: the next start looks again.
+void lf_markReadNow(pugi::xml_document& document, pugi::xml_node root)
+{
+    root.remove_attribute(titlesCodePage);
+    gf_markTitleReading(root);
+    const std::string path = gf_pathText(liveriesScannedPath);
+    try {
+        if (gf_writeReplacing(liveriesScannedPath, [&](const fs::path& part) {
+                return document.save_file(part.c_str(), "\t", pugi::format_default, pugi::encoding_utf8);
+            }))
+            gf_logf("{}: its titles are ASCII, read alike in code page {}", path, gf_ansiCodePage());
+        else
+            gf_logf("{} could not be marked", path);
+    } catch (const std::exception& e) {
+        gf_logf("{} could not be marked: {}", path, e.what());
+    }
+}
+} // namespace
+
 bool gf_scanResultReadOtherwise()
 {
     pugi::xml_document document;
     if (!document.load_file(liveriesScannedPath.c_str()))
         return false; // its reading says why
     const pugi::xml_node root = document.child("liveries");
-    return root && root.attribute(titlesCodePage).as_uint() != gf_ansiCodePage();
+    if (!root || root.attribute(titlesCodePage).as_uint() == gf_ansiCodePage())
+        return false;
+    for (const pugi::xml_node liv : root.children("liv"))
+        if (lf_beyondAscii(liv.attribute("title").value()))
+            return true;
+    lf_markReadNow(document, root);
+    return false;
 }
 
 namespace {

@@ -186,37 +186,47 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
 }
 
 // Titles read by an earlier program (UTF-8 lines of files without a mark kept as UTF-8) or in
-// another ANSI code page would be refused by the simulator: such a scan result is scanned
-// again, once; the scan's own result is kept.
-TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnce)
+// another ANSI code page: those beyond ASCII would be refused by the simulator, and such a
+// result is scanned again at that start, where the settings allow a scan; titles in ASCII are
+// right as they stand and only get the mark. The user's scan setting is never switched on.
+TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnlyForTitlesBeyondAscii)
 {
-    writeParameters({{"DATA_CHECKED_AT_DATE", today}, {"SCAN_LIVERIES", "false"}, {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
-    const std::string liv = "<liv airl=\"KLM\" type=\"B738\" title=\"Boeing 737-800 KLM\" atcid=\"\" />";
-    const unsigned otherCodePage = gf_ansiCodePage() == 1252 ? 1251 : 1252;
-    const std::string shown = "File output\\LiveriesScanned.xml holds titles read another way, rescan liveries";
+    const std::string ascii = "Boeing 737-800 KLM", beyond = "Boeing 737-800 KLM D\xC3\xBCsseldorf";
+    const std::string marked = fmt::format(" codepage=\"{}\"", gf_ansiCodePage());
+    const std::string other = fmt::format(" codepage=\"{}\"", gf_ansiCodePage() == 1252 ? 1251 : 1252);
+    const std::string shown = "File output\\LiveriesScanned.xml holds titles read another way, ";
+    const struct {
+        std::string mark, title;
+        bool automatic, rescanned;
+    } rows[] = {{"", ascii, true, false},          {other, ascii, true, false}, {"", beyond, true, true},
+                {other, beyond, true, true},       {marked, beyond, true, false},
+                {"", beyond, false, false}}; // manual without folders: nothing to scan with
     fs::create_directories(liveriesScannedPath.parent_path());
-    int scans = 0;
-    for (const std::string& root : {std::string("<liveries>"), fmt::format("<liveries codepage=\"{}\">", otherCodePage)}) {
-        SCOPED_TRACE(root);
-        gf_testWriteFile(liveriesScannedPath, root + liv + "</liveries>");
+    std::size_t seen = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mark + " " + row.title + (row.automatic ? " automatic" : " manual"));
+        writeParameters({{"DATA_CHECKED_AT_DATE", today},
+                         {"SCAN_LIVERIES", "false"},
+                         {"LIG_AUTOMATIC", row.automatic ? "true" : "false"},
+                         {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+        const std::string liv = "<liv airl=\"KLM\" type=\"B738\" title=\"" + row.title + "\" atcid=\"\" />";
+        gf_testWriteFile(liveriesScannedPath, "<liveries" + row.mark + ">" + liv + "</liveries>");
         exitFlag = true; // the start-up ends after the scans
         lf_startUpTarnwick();
         exitFlag = false;
-        ++scans;
-        EXPECT_EQ(gf_testCountOf(log.text(), shown), scans);
-        EXPECT_EQ(gf_testCountOf(log.text(), "liveries scan automatic starts"), scans) << log.text();
+        const std::string text = log.text().substr(seen);
+        seen = log.text().size();
+        EXPECT_EQ(gf_testCountOf(text, shown + "rescan liveries"), row.rescanned ? 1 : 0) << text;
+        EXPECT_EQ(gf_testCountOf(text, "liveries scan automatic starts"), row.rescanned ? 1 : 0);
+        EXPECT_EQ(stored("SCAN_LIVERIES"), "false");
+        EXPECT_EQ(errorLine(), "");
+        if (!row.rescanned) {
+            EXPECT_EQ(gf_testCountOf(text, "No scan done, 1 liveries read from output\\LiveriesScanned.xml"), 1);
+            const bool markedNow = gf_testReadFile(liveriesScannedPath).find(marked) != std::string::npos;
+            EXPECT_EQ(markedNow, row.title == ascii || row.mark == marked);
+        }
     }
-
-    // The scan's result is read as it stands at every later start.
-    scannedLiveries.assign({{"KLM", "B738", "Boeing 737-800 KLM", "", 1, false}});
-    lf_writeLiveriesScanned();
-    for (int start = 0; start < 2; ++start) {
-        exitFlag = true;
-        lf_startUpTarnwick();
-        exitFlag = false;
-    }
-    EXPECT_EQ(gf_testCountOf(log.text(), "rescan liveries"), scans);
-    EXPECT_EQ(gf_testCountOf(log.text(), "No scan done, 1 liveries read from output\\LiveriesScanned.xml"), 2);
+    EXPECT_TRUE(logHasLine(shown + "set lfolder parameter(-s) or check Liveries automatic to rescan them"));
 }
 
 TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)
