@@ -24,12 +24,13 @@ wine_session_begin() {
   export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
   # Xvfb takes the first free display itself and names it once it serves, so runs
   # starting side by side never share one.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" >/dev/null 2>&1 &
+  # None of them is the run's own: they go without the ports lock (7, network.sh).
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" >/dev/null 2>&1 7>&- &
   XVFB_PID=$!
   wait_for 10 test -s "$run/display" || true
   export DISPLAY=":$(cat "$run/display")"
-  /usr/bin/wineserver -p </dev/null >/dev/null 2>&1
-  $WINE wineboot </dev/null >/dev/null 2>&1
+  /usr/bin/wineserver -p </dev/null >/dev/null 2>&1 7>&-
+  $WINE wineboot </dev/null >/dev/null 2>&1 7>&-
 }
 wine_session_end() {
   local pid

@@ -16,16 +16,32 @@ own_network() {
   ports_lock
 }
 
-# Takes the lock of RealTraffic's ports for as long as this script lives. A helper holds it,
-# not this shell: what the run starts (Xvfb, a persistent wineserver) would inherit the shell's
-# descriptor and keep the lock after the run was killed. The helper ends with the script,
-# however the script ends (tail ends at once when its output is a pipe no one reads).
+# Takes the lock of RealTraffic's ports on descriptor 7 of this shell. Everything the run starts
+# inherits the descriptor, so the lock is held until the run's own processes are gone: a run
+# killed with SIGKILL leaves the program and the stand-ins on the ports, and the next run waits
+# for them instead of failing to bind or receiving their datagrams. What outlives a run by
+# design and is no run's own (Xvfb, a persistent wineserver and the services it starts) is
+# started with 7>&- (wine_session_begin in env.sh).
 ports_lock() {
-  local lock=${TARNWICK_PORTS_LOCK:-/tmp/tarnwick-realtraffic-ports.lock} answer=""
-  flock -n "$lock" true || echo "Another run holds RealTraffic's ports; waiting for it to end ..." >&2
-  read -r answer < <(exec flock "$lock" bash -c 'echo locked; exec tail --pid="$1" -f /dev/null >/dev/null' _ $$ 2>/dev/null) || true
-  if [ "$answer" != locked ]; then
-    echo "cannot take the lock $lock" >&2
+  local lock=${TARNWICK_PORTS_LOCK:-/tmp/tarnwick-realtraffic-ports.lock}
+  if ! exec 7>>"$lock"; then
+    echo "cannot open the lock $lock" >&2
     exit 1
   fi
+  flock -n 7 && return 0
+  echo "Another run holds RealTraffic's ports; waiting for its processes to end:$(ports_lock_holders "$lock")" >&2
+  flock 7
+}
+
+# The processes, other than this shell, that hold the file open: " pid (name)" each.
+ports_lock_holders() {
+  local fd pid name
+  for fd in /proc/[0-9]*/fd/*; do
+    [ "$fd" -ef "$1" ] || continue
+    pid=${fd#/proc/}
+    pid=${pid%%/*}
+    [ "$pid" = "$$" ] || [ "$pid" = "$BASHPID" ] && continue
+    read -r name < "/proc/$pid/comm" 2>/dev/null || name=""
+    echo -n " $pid ($name)"
+  done
 }
