@@ -49,3 +49,4 @@ const std::int32_t systemErrorPauseMs = TARNWICK_TEST_BUILD ? 1000 : 5000;
 const std::int32_t realTrafficReplyMs = TARNWICK_TEST_BUILD ? 2000 : 10000;
 const std::int32_t realTrafficSendMs = TARNWICK_TEST_BUILD ? 2000 : 5000;
 const std::int32_t mainLoopStopSeconds = TARNWICK_TEST_BUILD ? 3 : 10;
+const std::int32_t lateCreationSeconds = TARNWICK_TEST_BUILD ? 10 : 20;

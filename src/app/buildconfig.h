@@ -41,3 +41,6 @@ extern const std::int32_t realTrafficReplyMs;
 extern const std::int32_t realTrafficSendMs;
 // Seconds that an exit waits for the start-up and main-loop thread to end.
 extern const std::int32_t mainLoopStopSeconds;
+// Seconds for which, once the traffic has stopped, the creations still on their way are
+// looked for so that they can be removed.
+extern const std::int32_t lateCreationSeconds;

@@ -39,8 +39,6 @@ std::mutex exitMutex;
 // exit has begun.
 std::uint64_t exitGeneration = 0;
 
-constexpr auto programObjectsWait = 3s;
-
 bool lf_isRestart(std::uint32_t reason) { return reason == 2 || reason == 3; }
 
 void lf_post(unsigned message)
@@ -61,13 +59,19 @@ bool lf_waitForMainLoop()
     return true;
 }
 
-// Until every object made for the program has its removal sent (the frame flush sends them,
-// and finds the creations still on their way), for a bounded time.
+// Until the simulator has removed every object made for the program: the frame flush sends
+// the removals (again when a call failed) and finds the creations still on their way, which
+// the link looks for as long as a late answer may come. A removal merely sent may still wait
+// in the connection, which closes after this. Bounded: a simulator may never answer.
 void lf_waitForProgramObjects()
 {
-    const auto end = std::chrono::steady_clock::now() + programObjectsWait;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(lateCreationSeconds) + 5s;
+    if (const std::size_t left = gf_programObjectsLeft(); left > 0)
+        gf_showStatus(fmt::format("Removing {} AI aircraft from the simulator ...", left), false);
     while (gf_programObjectsLeft() > 0 && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
+    if (const std::size_t left = gf_programObjectsLeft(); left > 0)
+        gf_logMarked(fmt::format("{} AI aircraft of {} not known to be removed from the simulator", left, programName));
 }
 
 // Everything an exit does before it restarts or quits; false when the start-up and main-loop

@@ -58,22 +58,26 @@ void lf_dropCreation(const CreationItem& item) { refusals.push_back({item.flight
 void lf_reportRefusedCreations()
 {
     for (const Refusal& refusal : refusals)
-        lf_pushToBuffer({0, refusal.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0, refusal.liveryBlamed});
+        lf_answerTraffic({0, refusal.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0, refusal.liveryBlamed});
     refusals.clear();
 }
 
-void removeAiFromSim(std::uint32_t objectId)
+bool removeAiFromSim(std::uint32_t objectId)
 {
     if (objectId <= userObjectId) {
         gf_logf("{}!Simconnect call to remove AI ac with objectId {}", gf_nowString(), objectId);
-        return;
+        return true;
     }
-    if (!lf_removalDue(objectId))
-        return; // asked for already: the traffic and the stop's sweep both removed it
+    if (lf_removalSent(objectId))
+        return true; // asked for already: the traffic and the stop's sweep both removed it
     if (SimConnect_AIRemoveObject(simConnection, objectId, reqRemoveObject) != scOk) {
         gf_logf("{}!Simconnect call to remove AI ac from sim failed, id {}?", gf_nowString(), objectId);
         countRequestError();
+        // An aircraft of the program must not stay for one failed call.
+        return !lf_isProgramObject(objectId);
     }
+    lf_noteRemovalSent(objectId);
+    return true;
 }
 
 void releaseAndFreezeAi(std::uint32_t objectId)

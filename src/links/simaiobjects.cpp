@@ -4,6 +4,7 @@
 #include "links/simlink.h"
 #include "links/simqueues.h"
 
+#include "app/buildconfig.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <map>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -48,6 +48,9 @@ constexpr std::uint32_t aircraftObjects = 2;
 std::atomic<std::size_t> pendingCount{0};
 // The traffic takes the aircraft that the simulator creates for it.
 std::atomic<bool> takingNewObjects{true};
+// Until then the creations still on their way when the traffic stopped are looked for.
+// Under simQueues.mutex.
+std::chrono::steady_clock::time_point lateSearchEnd;
 // Every AI object the simulator made for the program and has not reported removed, and
 // whether its removal was sent: whatever the traffic manager knows of it, it is removed when
 // the traffic stops. Under simQueues.mutex.
@@ -105,7 +108,9 @@ std::optional<std::uint32_t> lf_takePendingBySendId(std::uint32_t sendId)
 
 void lf_noteNewObject(std::uint32_t objectId)
 {
-    newObjects.push_back(objectId);
+    // Once the traffic has stopped only the program's creations are looked for.
+    if (takingNewObjects.load() || !pendingCreations.empty())
+        newObjects.push_back(objectId);
 }
 
 bool lf_takeNewObject(std::uint32_t objectId)
@@ -131,7 +136,17 @@ void lf_clearAiBookkeeping()
 void gf_takeNewAiObjects(bool take)
 {
     std::lock_guard lock(simQueues.mutex);
+    if (!take && takingNewObjects.load())
+        lateSearchEnd = std::chrono::steady_clock::now() + std::chrono::seconds(lateCreationSeconds);
     takingNewObjects = take;
+}
+
+void lf_answerTraffic(const InboundAnswer& answer)
+{
+    // Nobody takes the answers once the traffic has stopped; the link itself removes what
+    // the simulator still makes for it.
+    if (takingNewObjects.load())
+        lf_pushToBuffer(answer);
 }
 
 bool gf_takingNewAiObjects() { return takingNewObjects.load(); }
@@ -154,31 +169,46 @@ std::size_t gf_programObjectsLeft()
     std::lock_guard lock(simQueues.mutex);
     if (simConnection == nullptr)
         return 0; // nothing can be removed without one
-    const auto unsent = std::ranges::count_if(programObjects, [](const auto& object) { return !object.second; });
-    return pendingCount.load() + static_cast<std::size_t>(unsent);
+    return pendingCount.load() + programObjects.size();
 }
 
 void lf_programObjectRemoved(std::uint32_t objectId)
 {
+    lf_takeNewObject(objectId); // gone before it was identified
     std::lock_guard lock(simQueues.mutex);
     programObjects.erase(objectId);
 }
 
-bool lf_removalDue(std::uint32_t objectId)
+bool lf_removalSent(std::uint32_t objectId)
 {
     const auto found = programObjects.find(objectId);
-    if (found == programObjects.end())
-        return true;
-    return !std::exchange(found->second, true);
+    return found != programObjects.end() && found->second;
+}
+
+bool lf_isProgramObject(std::uint32_t objectId) { return programObjects.contains(objectId); }
+
+void lf_noteRemovalSent(std::uint32_t objectId)
+{
+    if (const auto found = programObjects.find(objectId); found != programObjects.end())
+        found->second = true;
 }
 
 void lf_askForLateObjects()
 {
     // The traffic asks for the aircraft within range while it runs; after it stopped, the
-    // creations still on their way are found here, so that they can be removed.
+    // creations still on their way are found here, so that they can be removed. A simulator
+    // that has not answered them by the end of the search never will.
     if (takingNewObjects.load() || pendingCreations.empty())
         return;
     const auto now = std::chrono::steady_clock::now();
+    if (now >= lateSearchEnd) {
+        gf_logMarked(fmt::format("{} AI aircraft creations not answered within {} s of the stop, no longer looked for",
+                                 pendingCreations.size(), lateCreationSeconds));
+        pendingCreations.clear();
+        pendingCount = 0;
+        newObjects.clear();
+        return;
+    }
     if (now - lastLateRequest < lateRequestInterval)
         return;
     lastLateRequest = now;
@@ -211,14 +241,14 @@ void onSimObjectDataByType(const SimMessage& message)
         }
         releaseAndFreezeAi(objectId);
         if (flightId <= highestStaticFlightId)
-            lf_pushToBuffer({objectId, flightId, 0, AnswerKind::staticCreated, 0.0, 0.0});
+            lf_answerTraffic({objectId, flightId, 0, AnswerKind::staticCreated, 0.0, 0.0});
         else
-            lf_pushToBuffer({objectId, flightId, 0, AnswerKind::liveCreated, 0.0, height});
+            lf_answerTraffic({objectId, flightId, 0, AnswerKind::liveCreated, 0.0, height});
         return;
     }
     // Static parked aircraft carry a callsign ending in '*': their data is of no use.
     if (height <= nearbyHeightFeet && (atcId.empty() || atcId.back() != '*'))
-        lf_pushToBuffer({objectId, static_cast<std::uint32_t>(message.read<std::int64_t>(nearbyOnGround).value_or(0)),
+        lf_answerTraffic({objectId, static_cast<std::uint32_t>(message.read<std::int64_t>(nearbyOnGround).value_or(0)),
                          0, AnswerKind::objectData, message.read<double>(nearbyGround).value_or(0.0), height});
 }
 
@@ -230,5 +260,5 @@ void lf_onStaticCg(const SimMessage& message)
         gf_logf("! SimConnect static CG of {} bytes is too short, skipped", message.size);
         return;
     }
-    lf_pushToBuffer({message.u32(scOff::dataObjectId), 0, 0, AnswerKind::staticCg, *height, *pitch});
+    lf_answerTraffic({message.u32(scOff::dataObjectId), 0, 0, AnswerKind::staticCg, *height, *pitch});
 }

@@ -164,7 +164,7 @@ void onSimConnectException(const SimMessage& message)
         break;
     case scExceptionCreateObjectFailed:
         if (const auto flightId = lf_takePendingBySendId(message.u32(scOff::exceptionSendId)); flightId && *flightId != 0)
-            lf_pushToBuffer({0, *flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
+            lf_answerTraffic({0, *flightId, 0, AnswerKind::creationFailed, 0.0, 0.0});
         break;
     case scExceptionLoadFlightPlanFailed:
         gf_logMarked("Simconnect Exception: load flight plan failed");
@@ -209,7 +209,7 @@ void onObjectAddedRemoved(const SimMessage& message)
         break;
     case evObjectRemoved:
         lf_programObjectRemoved(objectId);
-        lf_pushToBuffer({objectId, 0, 0, AnswerKind::removed, 0.0, 0.0});
+        lf_answerTraffic({objectId, 0, 0, AnswerKind::removed, 0.0, 0.0});
         break;
     default:
         break;

@@ -11,6 +11,8 @@
 #include <stop_token>
 #include <string>
 
+struct InboundAnswer;
+
 inline constexpr const char* simClientName = "Tarnwick_P3D";
 
 // The open connection, null while there is none. Read and used only under the queue mutex
@@ -112,16 +114,24 @@ void lf_clearAiBookkeeping();
 // object made for the program from then on is removed at once.
 void gf_takeNewAiObjects(bool take);
 bool gf_takingNewAiObjects();
+// Hands an answer about the AI aircraft to the traffic manager while it takes them; after
+// that nothing is buffered. SimConnect thread.
+void lf_answerTraffic(const InboundAnswer& answer);
 // Queues the removal of every object of the program whose removal is neither queued nor sent.
 void gf_removeProgramObjects();
-// Objects of the program whose removal is not yet sent, and creations not yet answered.
+// Objects of the program the simulator has not yet reported removed, and creations not yet
+// answered; 0 without a connection.
 std::size_t gf_programObjectsLeft();
 // The simulator removed the object. SimConnect thread.
 void lf_programObjectRemoved(std::uint32_t objectId);
-// False when the object's removal was sent already; else it counts as sent. Under the queue mutex.
-bool lf_removalDue(std::uint32_t objectId);
+// Under the queue mutex: whether the object's removal was sent, whether the object is the
+// program's, and that its removal was sent.
+bool lf_removalSent(std::uint32_t objectId);
+bool lf_isProgramObject(std::uint32_t objectId);
+void lf_noteRemovalSent(std::uint32_t objectId);
 // While the traffic takes no new objects and creations wait for their answer, asks for the
-// aircraft within range once a second. Frame flush, under the queue mutex.
+// aircraft within range once a second, for lateCreationSeconds after the traffic stopped;
+// then the creations not answered are given up. Frame flush, under the queue mutex.
 void lf_askForLateObjects();
 // The user aircraft's state back to nothing known.
 void lf_clearUserAircraft();

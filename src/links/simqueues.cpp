@@ -54,9 +54,13 @@ void lf_sendEvents()
 
 void lf_sendRemovals()
 {
-    for (const std::uint32_t objectId : simQueues.removals)
-        removeAiFromSim(objectId);
-    simQueues.removals.clear();
+    // A removal whose call failed stays queued for the next frame.
+    std::vector<std::uint32_t>& removals = simQueues.removals;
+    std::size_t kept = 0;
+    for (const std::uint32_t objectId : removals)
+        if (!removeAiFromSim(objectId))
+            removals[kept++] = objectId;
+    removals.resize(kept);
 }
 } // namespace
 

@@ -64,7 +64,8 @@ void releaseAndFreezeAi(std::uint32_t objectId);
 void flushSimQueues();
 // Called by the frame flush only, under the queue mutex.
 void createAiInSim(const CreationItem& item);
-void removeAiFromSim(std::uint32_t objectId);
+// False when the call failed for an aircraft of the program, which is to be asked again.
+bool removeAiFromSim(std::uint32_t objectId);
 // A creation that is not sent (the simulator is paused, or the traffic has stopped), to be
 // reported as failed.
 void lf_dropCreation(const CreationItem& item);

@@ -2,6 +2,7 @@
 // only counted here.
 #include "control_fixture.h"
 #include "mainwindow_fixture.h"
+#include "program_fixture.h"
 
 #include "app/finalexit.h"
 #include "app/mainloop.h"
@@ -12,7 +13,10 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 #include "links/realtrafficserver.h"
+#include "links/simids.h"
+#include "links/simlink.h"
 #include "links/simqueues.h"
+#include "simconnect/protocol.h"
 #include "support/trafficacts.h"
 #include "traffic/manager.h"
 
@@ -229,6 +233,42 @@ TEST_F(Exit, AMainLoopThatDoesNotStopKeepsItsStandsUnsaved)
     EXPECT_TRUE(staticParkingActive.load());
     startUpRunning = false;
     staticParkingActive = false;
+}
+
+// Every aircraft the simulator made for the program leaves it at the exit: one whose answer
+// the traffic dropped, by the link's own list, and one whose creation the simulator answers
+// only well after the exit began.
+TEST_F(Exit, EveryAircraftMadeForTheProgramLeavesTheSimulatorAlsoWhenItsCreationIsAnsweredLate)
+{
+    standin::SimStandIn simulator(gf_testPipeSimulatorOptions(std::filesystem::current_path()));
+    gf_startSimConnectThread();
+    ASSERT_TRUE(gf_waitFor([] { return flightRunning.load(); }));
+    const auto create = [](const char* callsign, std::uint32_t flightId) {
+        queueAiCreation({.position = {52.31, 4.76, 0, 0, 0, 90, 1, 0}, .tailNumber = callsign,
+                         .liveryTitle = "Livery OK", .flightId = flightId});
+    };
+    create("KLM1", 0x484001);
+    ASSERT_TRUE(gf_waitFor([&] { return simulator.objectByAtcId("KLM1") != 0; }));
+    {
+        std::lock_guard lock(simQueues.mutex);
+        SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, 20000, 2);
+    }
+    ASSERT_TRUE(gf_waitFor([] {
+        std::lock_guard lock(inboundMutex);
+        return std::ranges::any_of(inboundBuffer, [](const InboundAnswer& a) { return a.kind == AnswerKind::liveCreated; });
+    })) << "known to the link";
+    {
+        std::lock_guard lock(inboundMutex);
+        inboundBuffer.clear(); // dropped by the traffic
+    }
+    simulator.delayCreations(std::chrono::seconds(7));
+    create("KLM2", 0x484002);
+    ASSERT_TRUE(simulator.waitForRequests(scReqAiCreateNonAtcAircraft, 2, std::chrono::seconds(15)));
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(windowEnded());
+    EXPECT_TRUE(gf_waitFor([&] { return simulator.aiFigures().created == 2; })) << "the late one is made all the same";
+    EXPECT_TRUE(simulator.aiObjects().empty()) << simulator.aiObjects().size() << " left";
+    gf_resetSimLink();
 }
 
 TEST_F(HeldStartUp, AStartMessageWhileAStartUpRunsStartsItWhenThatOneEnds)

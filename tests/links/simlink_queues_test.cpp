@@ -2,8 +2,11 @@
 // removals; the pause; the send id of each creation read with it under the queue mutex.
 #include "links/simlink_fixture.h"
 
+#include "app/buildconfig.h"
+#include "app/starttraffic.h"
 #include "simconnect/protocol.h"
 #include "support/codepage.h"
+#include "support/trafficacts.h"
 
 #include <algorithm>
 #include <set>
@@ -381,35 +384,72 @@ TEST_F(SimQueuesTest, WhilePausedOnlyRemovalsAreSent)
 }
 
 // Once the traffic stops, every aircraft the simulator made for it leaves, once each: the one
-// the traffic removes itself, one whose answer it never handled, and one still on its way,
-// found by the link alone. A creation queued meanwhile is not made; another program's aircraft stays.
+// the traffic removes itself, one whose answer the traffic dropped, both although their first
+// removal calls fail, and one still on its way, found by the link alone. A creation queued
+// meanwhile is not made and nothing is buffered for the traffic; another program's aircraft stays.
 TEST_F(SimQueuesTest, OnceTheTrafficStopsEveryAircraftMadeForItLeavesOnceAndNoneIsMade)
 {
     startManual();
+    gf_testClearTraffic();
     const std::uint32_t other = sim().addObject("Other Livery", "OTHER1", {});
     queueAiCreation(gf_testCreation("KLM1", 0x484001));
     queueAiCreation(gf_testCreation("KLM2", 0x484002));
     ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 2));
     const std::uint32_t known = createdObject("KLM1");
+    gf_testAddAct(0x484001, statusCreated, known);
     ASSERT_NE(createdObject("KLM2"), 0u);
     requestWithinRange();
     ASSERT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.secondValue == 0x484002; }));
     queueAiCreation(gf_testCreation("KLM3", 0x484003));
     ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft, 3));
     ASSERT_NE(createdObject("KLM3"), 0u);
+    {
+        std::lock_guard lock(inboundMutex);
+        inboundBuffer.clear(); // the traffic dropped the answers
+    }
 
-    gf_takeNewAiObjects(false);
+    // For one frame the link has no usable connection: the removal calls fail.
+    ScConnection* connection = nullptr;
+    {
+        std::lock_guard lock(simQueues.mutex);
+        std::swap(connection, simConnection);
+    }
+    gf_stopTrafficShown();
     queueAiCreation(gf_testCreation("KLM4", 0x484004));
-    queueAiRemoval(known);
-    gf_removeProgramObjects();
+    sim().stepFrames(1);
+    ASSERT_TRUE(waitForLog(fmt::format("!Simconnect call to remove AI ac from sim failed, id {}?", known)));
+    {
+        std::lock_guard lock(simQueues.mutex);
+        simConnection = connection;
+    }
     EXPECT_TRUE(stepUntil([&] { return sim().aiObjects() == std::vector<std::uint32_t>{other}; }))
         << sim().aiObjects().size() << " objects";
     sim().stepFrames(5);
     EXPECT_EQ(sim().countOf(scReqAiRemoveObject), 3u) << "each once";
     EXPECT_EQ(sim().countOf(scReqAiCreateNonAtcAircraft), 3u) << "nothing new is made";
-    EXPECT_TRUE(std::ranges::any_of(answers(), [](const InboundAnswer& a) {
-        return a.kind == AnswerKind::creationFailed && a.secondValue == 0x484004 && !a.liveryBlamed;
-    }));
+    EXPECT_TRUE(answers().empty()) << answers().size() << " answers";
+    EXPECT_EQ(gf_programObjectsLeft(), 0u);
+}
+
+// A creation the simulator never answers: once the traffic has stopped, the link looks for it
+// for a bounded time and then gives it up, and nothing is buffered meanwhile, although another
+// program's aircraft answers every time.
+TEST_F(SimQueuesTest, ACreationNeverAnsweredIsLookedForABoundedTimeAfterTheStopAndNothingIsBuffered)
+{
+    startManual();
+    sim().addObject("Other Livery", "OTHER1", {{"Plane Alt Above Ground", 100.0}});
+    sim().delayCreations(std::chrono::hours(1));
+    queueAiCreation(gf_testCreation("KLM1", 0x484001));
+    ASSERT_TRUE(frameUntil(scReqAiCreateNonAtcAircraft));
+    gf_takeNewAiObjects(false);
+    const std::string givenUp = fmt::format(
+        "===> 1 AI aircraft creations not answered within {} s of the stop, no longer looked for", lateCreationSeconds);
+    ASSERT_TRUE(stepUntil([&] { return log.hasLine(givenUp); }, std::chrono::seconds(lateCreationSeconds + 10)));
+    const std::size_t asked = sim().countOf(scReqDataOnObjectType);
+    EXPECT_GE(asked, static_cast<std::size_t>(lateCreationSeconds) / 2) << "about once a second";
+    stepUntil([] { return false; }, std::chrono::seconds(2));
+    EXPECT_EQ(sim().countOf(scReqDataOnObjectType), asked) << "and then no more";
+    EXPECT_TRUE(answers().empty()) << answers().size() << " answers";
     EXPECT_EQ(gf_programObjectsLeft(), 0u);
 }
 

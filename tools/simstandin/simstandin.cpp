@@ -465,6 +465,7 @@ void SimStandIn::tick()
                 nextSecond += std::chrono::seconds(1);
                 periodicAnswers(work);
             }
+            dueCreations(work);
         }
         deliver(work);
     }

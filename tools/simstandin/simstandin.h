@@ -148,6 +148,9 @@ public:
     // Misbehaviour.
     // A simulator too busy to read: nothing more is taken from the connections while held.
     void holdReading(bool hold) { m_holdReading = hold; }
+    // A simulator that takes its time to load a model: the AI aircraft asked for from now on
+    // are made (and announced) this long after the request, also when the client has gone.
+    void delayCreations(std::chrono::milliseconds delay);
     void sendInOneWrite(const std::vector<Bytes>& packets);
     void sendSplit(const Bytes& bytes, int pieces); // separate writes, a short pause between
     void sendRaw(const Bytes& bytes) { send(bytes); }
@@ -196,7 +199,9 @@ private:
     Bytes datumBytes(const Datum& datum, const Object& object) const;
     const Object* findObject(std::uint32_t objectId) const;
     void setData(int session, const Request& request);
-    void trackAi(int session, const Request& request, std::uint32_t nextObjectIdBefore);
+    // Makes the AI aircraft a creation request asks for and announces it to the session.
+    void createAi(int session, const Request& request, Outbox& out);
+    void trackAi(int session, const Request& request);
     // The ground values of an AI aircraft from its altitude (with groundElevation).
     void groundObject(Object& object) const;
     // Work for several sessions, built under m_lock and written after it is released.
@@ -205,6 +210,7 @@ private:
     void announce(const std::string& name, std::uint32_t data, Work& work);
     void deliver(Work& work);
     void periodicAnswers(Work& work);
+    void dueCreations(Work& work);
     std::uint32_t subscribedEvent(int session, const std::string& name) const; // 0 when none
     // When the session subscribed to it; withType: an aircraft added or removed.
     void systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out);
@@ -228,6 +234,13 @@ private:
     std::map<int, ClientState> m_clients;
     Object m_user;
     std::map<std::uint32_t, Object> m_objects; // AI aircraft
+    struct DelayedCreation {
+        std::chrono::steady_clock::time_point due;
+        int session = 0;
+        Request request;
+    };
+    std::vector<DelayedCreation> m_delayedCreations;
+    std::chrono::milliseconds m_creationDelay{0};
     std::uint32_t m_nextObjectId = 0;
     std::unique_ptr<AiTrack> m_track = std::make_unique<AiTrack>(m_options.recordFile);
 };

@@ -258,28 +258,18 @@ void SimStandIn::handleRequest(int session, Request request, Outbox& out)
     request.number = request.u32(8) - scRequestIdBase;
     request.sendId = request.u32(12);
     ++m_counts[request.number];
-    const std::uint32_t nextObjectId = m_nextObjectId;
     respond(session, request, out);
-    trackAi(session, request, nextObjectId);
+    trackAi(session, request);
     if (m_options.recordRequests)
         m_requests.push_back(std::move(request));
 }
 
-// Creations, positions and removals of AI aircraft, as the request left them.
-void SimStandIn::trackAi(int session, const Request& r, std::uint32_t nextObjectIdBefore)
+// Positions and removals of AI aircraft, as the request left them (creations: createAi).
+void SimStandIn::trackAi(int session, const Request& r)
 {
     if (r.version != scProtocolVersion)
         return;
     switch (r.number) {
-    case scReqAiCreateNonAtcAircraft:
-        if (m_nextObjectId != nextObjectIdBefore) {
-            const Object& made = m_objects[nextObjectIdBefore];
-            m_track->created(session, nextObjectIdBefore, gf_ansiToUtf8(made.text("ATC ID")),
-                             gf_ansiToUtf8(made.text("TITLE")),
-                             made.value("Plane Latitude"), made.value("Plane Longitude"), made.value("Plane Altitude"),
-                             r.u32(332) != 0);
-        }
-        break;
     case scReqAiRemoveObject:
         if (!m_objects.contains(r.u32(16)))
             m_track->removed(r.u32(16));
@@ -300,6 +290,48 @@ void SimStandIn::trackAi(int session, const Request& r, std::uint32_t nextObject
     default:
         break;
     }
+}
+
+void SimStandIn::createAi(int session, const Request& r, Outbox& out)
+{
+    const std::uint32_t id = m_nextObjectId++;
+    const bool onGround = r.u32(332) != 0;
+    const double altitude = r.f64(300);
+    Object& object = m_objects[id];
+    object.texts = {{"title", r.text(16, scNameField)}, {"atc id", r.text(272, scTailNumberField)}};
+    object.values = {{"plane latitude", r.f64(284)},
+                     {"plane longitude", r.f64(292)},
+                     {"plane altitude", altitude},
+                     {"plane pitch degrees", r.f64(308)},
+                     {"plane bank degrees", r.f64(316)},
+                     {"plane heading degrees true", r.f64(324)},
+                     {"sim on ground", onGround ? 1.0 : 0.0},
+                     {"plane alt above ground", onGround ? 0.0 : altitude},
+                     {"static cg to ground", m_options.aiStaticCg},
+                     {"static pitch", m_options.aiStaticPitch}};
+    groundObject(object);
+    m_track->created(session, id, gf_ansiToUtf8(object.text("ATC ID")), gf_ansiToUtf8(object.text("TITLE")),
+                     r.f64(284), r.f64(292), altitude, onGround);
+    systemEvent(session, "ObjectAdded", id, true, out);
+}
+
+void SimStandIn::delayCreations(std::chrono::milliseconds delay)
+{
+    std::lock_guard lock(m_lock);
+    m_creationDelay = delay;
+}
+
+void SimStandIn::dueCreations(Work& work)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(m_delayedCreations, [&](const DelayedCreation& delayed) {
+        if (delayed.due > now)
+            return false;
+        Outbox out;
+        createAi(delayed.session, delayed.request, out);
+        work.emplace_back(m_sessions[static_cast<std::size_t>(delayed.session) - 1].get(), std::move(out));
+        return true;
+    });
 }
 
 AiFigures SimStandIn::aiFigures() const
@@ -384,23 +416,10 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
             out.push_back(exceptionMessage(scExceptionCreateObjectFailed, r.sendId, 1));
             break;
         }
-        const std::uint32_t id = m_nextObjectId++;
-        const bool onGround = r.u32(332) != 0;
-        const double altitude = r.f64(300);
-        Object& object = m_objects[id];
-        object.texts = {{"title", title}, {"atc id", r.text(272, scTailNumberField)}};
-        object.values = {{"plane latitude", r.f64(284)},
-                         {"plane longitude", r.f64(292)},
-                         {"plane altitude", altitude},
-                         {"plane pitch degrees", r.f64(308)},
-                         {"plane bank degrees", r.f64(316)},
-                         {"plane heading degrees true", r.f64(324)},
-                         {"sim on ground", onGround ? 1.0 : 0.0},
-                         {"plane alt above ground", onGround ? 0.0 : altitude},
-                         {"static cg to ground", m_options.aiStaticCg},
-                         {"static pitch", m_options.aiStaticPitch}};
-        groundObject(object);
-        systemEvent(session, "ObjectAdded", id, true, out);
+        if (m_creationDelay.count() > 0)
+            m_delayedCreations.push_back({std::chrono::steady_clock::now() + m_creationDelay, session, r});
+        else
+            createAi(session, r, out);
         break;
     }
     case scReqAiRemoveObject: {
