@@ -4,12 +4,14 @@
 # Without arguments all of them; otherwise the named ones with their arguments, e.g.
 #   scripts/bench.sh simlink_flush 60 300 tcp
 #   scripts/bench.sh soak 3
-#   scripts/bench.sh replay 10
+#   scripts/bench.sh replay klax 10
 # The soak and the fidelity benchmark run the whole program in the world of
 # scripts/world.sh; TARNWICK_SOAK_MINUTES and TARNWICK_FIDELITY_MINUTES (default 10 each)
-# set their length when they run without arguments. `replay [minutes]` runs the fidelity
-# benchmark on the real recording at Las Vegas (the whole of it by default, 24 minutes); it
-# is not one of the benchmarks run without arguments, which it would make twice as long.
+# set their length when they run without arguments. `replay [klas|klax] [minutes]` runs the
+# fidelity benchmark on a real recording, Las Vegas (klas, the default) or Los Angeles (klax),
+# the whole of it by default (24 or 20 minutes); its figures are named replay-klas or
+# replay-klax. It is not one of the benchmarks run without arguments, which it would make
+# twice as long.
 # Like run.sh it runs in a network namespace of its own where one can be made, so that
 # RealTraffic's fixed ports are its own.
 set -euo pipefail
@@ -32,21 +34,30 @@ figures="$run/figures.tsv"
 # bench NAME ARGS...: runs one benchmark, shows its output and keeps its figure lines.
 bench() {
   local name=$1; shift
-  local args=("$@") exe=$name
+  local args=("$@") exe=$name recording=klas
+  if [ "$name" = replay ]; then
+    # The recording first (Las Vegas when none is named), then the minutes.
+    if [ $# -gt 0 ] && world_recording "$1"; then
+      recording=$1
+      shift
+    fi
+    world_recording "$recording"
+    name=replay-$recording exe=fidelity
+  fi
   echo "== $name"
   case $name in
-    soak|fidelity|replay)
+    soak|fidelity|replay-*)
       local minutes=${1:-}
       case $name in
         soak) minutes=${minutes:-${TARNWICK_SOAK_MINUTES:-10}} ;;
         fidelity) minutes=${minutes:-${TARNWICK_FIDELITY_MINUTES:-10}} ;;
-        replay) minutes=${minutes:-$WORLD_RECORDING_MINUTES}; exe=fidelity ;;
+        replay-*) minutes=${minutes:-$WORLD_RECORDING_MINUTES} ;;
       esac
       # A world of its own each time, with traffic for the whole length.
       local world="$run/world-$name"
       mkdir -p "$world"
-      if [ "$name" = replay ]; then
-        world_prepare_recording "$world" $(( minutes * 60 + 60 ))
+      if [[ $name == replay-* ]]; then
+        world_prepare_recording "$world" $(( minutes * 60 + 60 )) "$recording"
       else
         world_prepare "$world" $(( minutes * 60 + 60 ))
       fi

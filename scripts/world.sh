@@ -9,10 +9,11 @@
 # and a Prepar3D v5 installation as the registry shows it, its add-on sceneries (Amsterdam
 # and an ORBX Rotterdam with an archived parking file), a learned parking file of Amsterdam,
 # AI aircraft packages, and RealTraffic as installed on this computer.
-# world_prepare_recording RUN SECONDS writes the same for Las Vegas: the first SECONDS of the
-# recording WORLD_RECORDING as the traffic, an add-on scenery of Las Vegas whose stands lie
-# where the recording's aircraft stand still (tools/run/recording_stands.py), and
-# reference data and AI aircraft packages that also know the recording's airlines and types.
+# world_prepare_recording RUN SECONDS [klas|klax] writes the same at the airport of a real
+# recording (world_recording; default Las Vegas): its first SECONDS as the traffic, an add-on
+# scenery of the airport whose stands lie where the recording's aircraft stand still
+# (tools/run/recording_stands.py), and reference data and AI aircraft packages that also know
+# the recording's airlines and types.
 
 # Where the user aircraft stands: stand 1 of the sample Amsterdam (latitude, longitude) and
 # the ground there (feet).
@@ -21,14 +22,31 @@ WORLD_ELEVATION=-11
 # The AI aircraft packages and the simulator's own folder (Windows paths).
 WORLD_AI_PACKAGES='C:\AI Traffic'
 WORLD_SIM_FOLDER='C:\Prepar3D v5'
-# The real recording of the Las Vegas world, the user parked at its airport, and its length.
-WORLD_RECORDING="$here/../shared/recordings/klas_20190305.rttfc"
-WORLD_RECORDING_HOME=(36.0840 -115.1537)
-WORLD_RECORDING_ELEVATION=2181
-WORLD_RECORDING_MINUTES=24 # 22.8 minutes of traffic, shown 30 s late, after the program's start
+# world_recording NAME: the real recording NAME (klas or klax) and its world: the file, the
+# airport where the user is parked (its code, position, elevation in feet and scenery name),
+# refgen's world that knows its airlines and types, and the minutes a replay of the whole of
+# it takes (its traffic, shown 30 s late, after the program's start). False for another name.
+world_recording() {
+  local recordings="$here/../shared/recordings"
+  case $1 in
+    klas)
+      WORLD_RECORDING="$recordings/klas_20190305.rttfc" WORLD_RECORDING_AIRPORT=KLAS
+      WORLD_RECORDING_HOME=(36.0840 -115.1537) WORLD_RECORDING_ELEVATION=2181
+      WORLD_RECORDING_NAME='Las Vegas McCarran' WORLD_RECORDING_REFGEN=--las-vegas
+      WORLD_RECORDING_MINUTES=24 ;; # 22.8 minutes of traffic
+    klax)
+      WORLD_RECORDING="$recordings/klax_20200617.rttfc" WORLD_RECORDING_AIRPORT=KLAX
+      WORLD_RECORDING_HOME=(33.9425 -118.4081) WORLD_RECORDING_ELEVATION=125
+      WORLD_RECORDING_NAME='Los Angeles International' WORLD_RECORDING_REFGEN=--los-angeles
+      WORLD_RECORDING_MINUTES=20 ;; # 18.5 minutes of traffic
+    *) return 1 ;;
+  esac
+}
+world_recording klas
 
-# world_program RUN [--las-vegas]: the program folder, the simulator's installation, RealTraffic
-# and the AI aircraft packages; the option adds the Las Vegas traffic's airlines and types.
+# world_program RUN [--las-vegas|--los-angeles]: the program folder, the simulator's
+# installation, RealTraffic and the AI aircraft packages; the option adds the airlines and types
+# of a recording's traffic.
 world_program() {
   local run=$1 world=${2:-}
   local drive_c="$WINEPREFIX/drive_c" program="$run/program"
@@ -123,15 +141,16 @@ world_prepare() {
 
 world_prepare_recording() {
   local run=$1 seconds=$2
+  world_recording "${3:-klas}" || { echo "world.sh: no recording named $3" >&2; return 1; }
   [ -r "$WORLD_RECORDING" ] || { echo "world.sh: the recording $WORLD_RECORDING is not there" >&2; return 1; }
-  world_program "$run" --las-vegas
-  local at="${WORLD_RECORDING_HOME[0]},${WORLD_RECORDING_HOME[1]}"
-  python3 "$here/tools/run/recording_stands.py" --recording "$WORLD_RECORDING" --airport KLAS --at "$at" \
-    --elevation "$WORLD_RECORDING_ELEVATION" --name 'Las Vegas McCarran' --out "$run/klas.txt"
-  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" airport 'C:\Addon Sceneries\Las Vegas' "$(winpath "$run/klas.txt")" \
+  world_program "$run" "$WORLD_RECORDING_REFGEN"
+  local at="${WORLD_RECORDING_HOME[0]},${WORLD_RECORDING_HOME[1]}" airport=$WORLD_RECORDING_AIRPORT
+  python3 "$here/tools/run/recording_stands.py" --recording "$WORLD_RECORDING" --airport "$airport" --at "$at" \
+    --elevation "$WORLD_RECORDING_ELEVATION" --name "$WORLD_RECORDING_NAME" --out "$run/$airport.txt"
+  $WINE "$BUILD/tools/bglwriter/bgl_writer.exe" airport "C:\\Addon Sceneries\\$airport" "$(winpath "$run/$airport.txt")" \
     | grep -E '^(stand|helipad) ' > "$run/stands.txt"
-  world_sceneries 'Las Vegas McCarran' 'C:\Addon Sceneries\Las Vegas'
+  world_sceneries "$WORLD_RECORDING_NAME" "C:\\Addon Sceneries\\$airport"
   # The recording's first SECONDS, by its own times (field 15).
   awk -F, -v seconds="$seconds" 'NR == 1 { first = $15 } $15 < first + seconds' "$WORLD_RECORDING" > "$run/traffic.txt"
-  world_user "$run" KLAS "${WORLD_RECORDING_HOME[@]}" "$WORLD_RECORDING_ELEVATION"
+  world_user "$run" "$airport" "${WORLD_RECORDING_HOME[@]}" "$WORLD_RECORDING_ELEVATION"
 }

@@ -4,7 +4,8 @@
 // writes AI aircraft packages of the world's liveries below the root, found only through
 // the simulator's add-ons.cfg and simobjects.cfg (a world of the same seed and at least as
 // many liveries has the reference data they need).
-// A first argument --las-vegas makes the world one that also knows the traffic around Las Vegas.
+// A first argument --las-vegas (--los-angeles) makes the world one that also knows the traffic
+// around Las Vegas (Los Angeles).
 #include "refgen/packagetree.h"
 #include "refgen/refgen.h"
 
@@ -15,12 +16,14 @@
 #include <string_view>
 
 namespace {
-bool lasVegas = false;
+std::wstring_view recordingWorld; // --las-vegas, --los-angeles or empty
 
 refgen::World lf_world(std::size_t count, std::uint32_t seed)
 {
-    if (lasVegas)
+    if (recordingWorld == L"--las-vegas")
         return refgen::lasVegasWorld(count, seed);
+    if (recordingWorld == L"--los-angeles")
+        return refgen::losAngelesWorld(count, seed);
     return count > 0 ? refgen::scaledWorld(count, seed) : refgen::baseWorld();
 }
 
@@ -43,8 +46,8 @@ int lf_packages(int argc, wchar_t** argv)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc > 1 && std::wstring_view(argv[1]) == L"--las-vegas") {
-        lasVegas = true;
+    if (argc > 1 && (std::wstring_view(argv[1]) == L"--las-vegas" || std::wstring_view(argv[1]) == L"--los-angeles")) {
+        recordingWorld = argv[1];
         --argc;
         ++argv;
     }
@@ -57,8 +60,8 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     if (argc < 2) {
-        std::fputs("usage: refgen [--las-vegas] <program folder> [liveries] [seed]\n"
-                   "       refgen [--las-vegas] packages <root> <add-ons.cfg> <simobjects.cfg> <simulator folder> [liveries] [seed]\n",
+        std::fputs("usage: refgen [--las-vegas|--los-angeles] <program folder> [liveries] [seed]\n"
+                   "       refgen [--las-vegas|--los-angeles] packages <root> <add-ons.cfg> <simobjects.cfg> <simulator folder> [liveries] [seed]\n",
                    stderr);
         return 2;
     }

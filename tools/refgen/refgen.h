@@ -58,6 +58,8 @@ World scaledWorld(std::size_t liveryCount, std::uint32_t seed);
 // The scaled world that also knows the types and airlines of the traffic around Las Vegas, with
 // liveries of each airline's types there.
 World lasVegasWorld(std::size_t liveryCount, std::uint32_t seed);
+// The same for the traffic around Los Angeles.
+World losAngelesWorld(std::size_t liveryCount, std::uint32_t seed);
 
 // How a written file is damaged.
 enum class Fault {

@@ -80,6 +80,19 @@ std::string lf_airlineCode(std::size_t n)
     return {static_cast<char>('A' + n / 676 % 26), static_cast<char>('A' + n / 26 % 26), static_cast<char>('A' + n % 26)};
 }
 
+// Each airline of a fleet list, and two liveries of each type it flies.
+template <std::size_t N>
+void lf_addFleets(World& world, const std::pair<const char*, std::vector<std::string>> (&fleets)[N])
+{
+    for (const auto& [airline, fleet] : fleets) {
+        if (std::ranges::find(world.airlines, airline) == world.airlines.end())
+            world.airlines.push_back(airline);
+        for (const std::string& type : fleet)
+            for (int n = 1; n <= 2; ++n)
+                world.liveries.push_back({airline, type, fmt::format("{} {} livery {}", airline, type, n), ""});
+    }
+}
+
 // The types, similar groups, airlines and liveries of the traffic around Las Vegas, added to a
 // world, so that its flights are known and each finds the liveries of its airline and type.
 void lf_addLasVegasTraffic(World& world)
@@ -115,13 +128,35 @@ void lf_addLasVegasTraffic(World& world)
         {"QXE", {"E75L"}}, {"BAW", {"B744"}}, {"AMX", {"B737"}}, {"WSW", {"B738"}}, {"AFL", {"A332"}},
         {"VOI", {"A320"}}, {"NAX", {"B788"}}, {"AIJ", {"A320"}}, {"VTE", {"E135"}}, {"WWW", {"B736"}},
         {"GDS", {"PC12"}}, {"WCC", {"B350"}}, {"GLF", {"GLF4", "GLF6"}}};
-    for (const auto& [airline, fleet] : fleets) {
-        if (std::ranges::find(world.airlines, airline) == world.airlines.end())
-            world.airlines.push_back(airline);
-        for (const std::string& type : fleet)
-            for (int n = 1; n <= 2; ++n)
-                world.liveries.push_back({airline, type, fmt::format("{} {} livery {}", airline, type, n), ""});
-    }
+    lf_addFleets(world, fleets);
+}
+
+// The same for the traffic around Los Angeles (helicopters, light aircraft, business jets and
+// airliners): the types and airlines the base world lacks.
+void lf_addLosAngelesTraffic(World& world)
+{
+    const TypeSpec types[] = {
+        {"A21N", 2, 35.8},  {"E75L", 2, 28.65}, {"B753", 2, 38.05}, {"CRJ2", 2, 21.2},  {"A359", 3, 64.75},
+        {"B77L", 3, 64.8}, {"BE40", 1, 13.3}, {"C25B", 1, 15.9}, {"GLF4", 1, 23.7}, {"F2TH", 1, 21.4},
+        {"B350", 0, 17.7},  {"BE9L", 0, 15.3},  {"PC12", 0, 16.3},  {"PA46", 0, 13.1},  {"PA44", 0, 11.8},
+        {"C152", 0, 10.1},  {"C82S", 0, 11.0},  {"P28A", 0, 10.7},  {"P28R", 0, 10.8},  {"M20P", 0, 11.0},
+        {"P210", 0, 11.2},  {"T210", 0, 11.2},  {"BT36", 0, 10.2},  {"S22T", 0, 11.7},  {"EVOT", 0, 8.4},
+        {"SLG2", 0, 9.2},   {"R22", 5, 7.7},    {"R44", 5, 10.1},   {"R66", 5, 10.1}};
+    world.types.insert(world.types.end(), std::begin(types), std::end(types));
+    world.similarGroups.insert(world.similarGroups.end(),
+                               {{"E75L", "CRJ2"}, {"A359", "B77L"}, {"BE40", "C25B"}, {"GLF4", "F2TH"},
+                                {"C152", "C82S", "P28A", "P28R", "M20P", "BT36"}, {"P210", "T210", "PA46", "PA44"},
+                                {"B350", "BE9L", "PC12"}, {"S22T", "EVOT", "SLG2"}, {"R22", "R44", "R66"}});
+    const std::pair<const char*, std::vector<std::string>> fleets[] = {
+        {"SWA", {"B737", "B738"}},
+        {"AAL", {"A321", "A21N", "B77W", "B789"}},
+        {"ASA", {"A320", "A21N"}},
+        {"UAL", {"A320", "B753"}},
+        {"SKW", {"E75L"}}, {"QXE", {"E75L"}}, {"DAL", {"A321", "B752"}}, {"JBU", {"A321"}}, {"NKS", {"A20N"}},
+        {"VIV", {"A20N"}}, {"ANA", {"B77W"}}, {"JAL", {"B77W"}}, {"EVA", {"B77L"}}, {"FJI", {"A359"}},
+        {"WGN", {"MD11"}}, {"EDV", {"CRJ2"}}, {"BOG", {"F2TH"}}, {"EJM", {"GLF5"}}, {"FTH", {"GLF4"}},
+        {"GAJ", {"B350"}}, {"WSN", {"PC12"}}};
+    lf_addFleets(world, fleets);
 }
 
 // The world with generated airlines flying its jets until it holds about `liveryCount`
@@ -176,6 +211,13 @@ World lasVegasWorld(std::size_t liveryCount, std::uint32_t seed)
 {
     World world = baseWorld();
     lf_addLasVegasTraffic(world);
+    return lf_scaled(std::move(world), liveryCount, seed);
+}
+
+World losAngelesWorld(std::size_t liveryCount, std::uint32_t seed)
+{
+    World world = baseWorld();
+    lf_addLosAngelesTraffic(world);
     return lf_scaled(std::move(world), liveryCount, seed);
 }
 

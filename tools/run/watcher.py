@@ -9,7 +9,10 @@ their reports best (fitted_delay).
 
 The feed has faults of its own: positions sent again with new times, gaps, jumps back, garbage
 speeds. Figures that compare with the reports do so only within a usable span (usable_spans), so
-that they count what the program shows wrongly, not what the feed got wrong. Each figure counts
+that they count what the program shows wrongly, not what the feed got wrong. The figures of
+what the aircraft does (shown_motion: lurches, swings, the greatest acceleration, deceleration
+and turn rate) judge the shown motion alone, over every position sent, whatever the feed did:
+where the feed is noisy, the aircraft must still move like an aircraft. Each figure counts
 positions (flagged, of those it could judge) and episodes: runs of one object's flagged positions
 at most EPISODE_JOIN s apart that last EPISODE_LEAST s or more (a blink shorter than that counts
 in the share only).
@@ -56,6 +59,19 @@ EPISODE_JOIN = 5.0
 EPISODE_LEAST = 1.0
 PROGRAM_DELAY = 30.0     # s: a report falls due 3000 ticks of 10 ms after it arrived
 FIT_LAGS = [20.0 + 0.5 * n for n in range(51)]  # delays tried by fitted_delay
+
+# What the aircraft does, whatever the feed did: the shown motion alone.
+MOTION_SECONDS = 2.0     # the shown speed and turn: over this long, against the next as long
+LURCH_KNOTS = 20.0       # a lurch: the two speeds more than this apart ...
+LURCH_SHARE = 0.15       # ... and more than this share of the faster ...
+LURCH_SLOWEST = 5.0      # ... the faster at least this fast
+SWING_BANK_RATE = 764.0  # a 35 degree bank turns at this / knots degrees a second (1091 tan 35)
+SWING_LEAST_RATE = 4.0   # degrees a second that a swing exceeds too
+SWING_KNOTS = 60.0       # swings are judged in the air above this speed
+AIR_FEET = 50.0          # shown this far above the airport's elevation: in the air
+APPROACH_SECONDS = 120.0  # the approach: this long before the touchdown report
+ROLL_OUT_LONGEST = 90.0   # the roll-out: until the first ground report this slow, at most this long
+PHASES = ("take-off roll", "first climb", "air", "approach", "roll-out", "taxi")
 
 Report = collections.namedtuple("Report", "t lat lon alt ground speed track")
 Reported = collections.namedtuple("Reported", "lat lon alt speed air ground span")
@@ -180,6 +196,112 @@ class Shown:
 
     def way(self, k, j):
         return metres(self.positions[k][1:3], self.positions[j][1:3])
+
+
+class Motion:
+    """An object's shown motion: per position k the speed over the ground (kt) over the
+    MOTION_SECONDS (2 s) from it, the heading's turn (degrees a second, signed) over them, the
+    position where they end (or None), and whether it is shown in the air (more than AIR_FEET
+    (50 ft) above the airport's elevation)."""
+
+    def __init__(self, s, elevation):
+        self.shown = s
+        positions, n = s.positions, len(s.positions)
+        turned = [0.0] * n  # the heading turned since the first position, unwrapped
+        for k in range(1, n):
+            turned[k] = turned[k - 1] + (positions[k][4] - positions[k - 1][4] + 180.0) % 360.0 - 180.0
+        self.end, self.speed, self.turn = [None] * n, [0.0] * n, [0.0] * n
+        self.air = [p[3] > elevation + AIR_FEET for p in positions]
+        for k in range(n):
+            j = s.later(k, MOTION_SECONDS)
+            if j is not None:
+                dt = s.times[j] - s.times[k]
+                self.end[k], self.speed[k], self.turn[k] = j, s.way(k, j) / dt / KNOT, (turned[j] - turned[k]) / dt
+
+    def change(self, k):
+        """(the speed over the 2 s after the 2 s from position k less the speed over those, the
+        same in kt a second), or None where the shown positions do not span both."""
+        j = self.end[k]
+        if j is None or self.end[j] is None:
+            return None
+        l, times = self.end[j], self.shown.times
+        step = self.speed[j] - self.speed[k]
+        return step, 2.0 * step / (times[l] - times[k])
+
+    def swing_judged(self, k):
+        return self.end[k] is not None and self.air[k] and self.speed[k] > SWING_KNOTS
+
+
+def swing_limit(knots):
+    """Degrees a second a heading may turn at this speed: a 35 degree bank's rate, at least 4."""
+    return max(SWING_BANK_RATE / knots, SWING_LEAST_RATE)
+
+
+def phase_windows(flight):
+    """(start, end, phase on the ground, phase in the air) by the reports' times: each take-off,
+    from the start of its roll (take_off_window) to CLIMB_SECONDS (60 s) after the lift-off
+    report, is a take-off roll on the ground and a first climb in the air; each landing (an
+    airborne report followed by a ground one, either at LIFT_OFF_KNOTS (40 kt) or more), from
+    APPROACH_SECONDS (120 s) before the first ground report to the first later ground report at
+    ROLL_START_KNOTS (30 kt) or less (at most ROLL_OUT_LONGEST (90 s) on), an approach in the air
+    and a roll-out on the ground."""
+    windows, points = [], flight.points
+    for i, (a, b) in enumerate(zip(points, points[1:])):
+        if max(a.speed, b.speed) < LIFT_OFF_KNOTS or a.ground == b.ground:
+            continue
+        if a.ground:
+            windows.append(take_off_window(flight, i) + ("take-off roll", "first climb"))
+        else:
+            end = next((p.t for p in points[i + 1:] if not p.ground or p.speed <= ROLL_START_KNOTS
+                        or p.t > b.t + ROLL_OUT_LONGEST), b.t + ROLL_OUT_LONGEST)
+            windows.append((b.t - APPROACH_SECONDS, min(end, b.t + ROLL_OUT_LONGEST), "roll-out", "approach"))
+    return windows
+
+
+def phase(motion, windows, k):
+    """The phase of position k: that of a take-off or landing window (phase_windows) its delayed time
+    falls in, on the ground or in the air as it is shown; else taxi on the ground, air in the air."""
+    s = motion.shown
+    t = s.times[k] - s.delay
+    air = motion.air[k]
+    return next((in_air if air else on_ground for start, end, on_ground, in_air in windows if start <= t <= end),
+                "air" if air else "taxi")
+
+
+def shown_motion(shown, elevation):
+    """What the aircraft does, judged over every position sent: lurches (the speed over the ground
+    over MOTION_SECONDS (2 s) against the next 2 s more than LURCH_KNOTS (20 kt) and LURCH_SHARE
+    (15 %) of the faster apart, the faster at LURCH_SLOWEST (5 kt) or more; judged: the positions
+    whose 4 s are shown), swings (in the air above SWING_KNOTS (60 kt), the heading turning over
+    2 s faster than swing_limit), and per phase (phase) the greatest acceleration and
+    deceleration (kt a second, over the 2 s against the next 2 s) and, in the air above 60 kt,
+    the greatest turn rate, each as (value, object, time). Returns (lurches, swings, the phases
+    of the lurches' episodes, {phase: {"acceleration": ..., "deceleration": ...}, "turn": ...})."""
+    lurches, swings = Tally(), Tally()
+    greatest = {name: {"acceleration": None, "deceleration": None} for name in PHASES}
+    turn, judged = None, {}
+    for s in shown:
+        motion, windows = Motion(s, elevation), phase_windows(s.flight)
+        judged[s.obj_id] = motion, windows
+        for k, t in enumerate(s.times):
+            change = motion.change(k)
+            if change is not None:
+                step, rate = change  # a change below 0.05 kt a second is none
+                faster = max(motion.speed[k], motion.speed[motion.end[k]])
+                lurches.add(s.obj_id, t, faster >= LURCH_SLOWEST and abs(step) > max(LURCH_KNOTS, LURCH_SHARE * faster))
+                held = greatest[phase(motion, windows, k)]
+                key = "acceleration" if rate > 0 else "deceleration"
+                if abs(rate) >= 0.05 and (held[key] is None or abs(rate) > abs(held[key][0])):
+                    held[key] = (rate, s.obj_id, t)
+            if motion.swing_judged(k):
+                rate = abs(motion.turn[k])
+                swings.add(s.obj_id, t, rate > swing_limit(motion.speed[k]))
+                if turn is None or rate > turn[0]:
+                    turn = (rate, s.obj_id, t, motion.speed[k])
+    lurch_phases = [phase(*judged[key], bisect.bisect_left(judged[key][0].shown.times, first))
+                    for key, first, _ in lurches.runs()]
+    greatest["turn"] = turn
+    return lurches, swings, lurch_phases, greatest
 
 
 class Tally:
@@ -363,6 +485,17 @@ def recreated(shown_objects, delay, user=None, radius_nm=None):
     return pairs
 
 
+def take_off_window(flight, i):
+    """(start, end) by the reports' times of the take-off whose lift-off lies between reports i
+    and i + 1: from the last ground report at ROLL_START_KNOTS (30 kt) or less before it that is
+    not frozen (at most ROLL_LONGEST (90 s) before the lift-off report) to CLIMB_SECONDS (60 s)
+    after the lift-off report."""
+    points, b = flight.points, flight.points[i + 1]
+    roll = next((p.t for n, p in reversed(list(enumerate(points[:i + 1]))) if n not in flight.frozen and
+                 (not p.ground or p.speed <= ROLL_START_KNOTS or p.t < b.t - ROLL_LONGEST)), points[i].t)
+    return max(roll, b.t - ROLL_LONGEST), b.t + CLIMB_SECONDS
+
+
 def take_offs(shown):
     """The take-off roll and the first minute of climb: for each lift-off of a flight (a ground
     report followed by an airborne one, either at LIFT_OFF_KNOTS (40 kt) or more), the window from
@@ -385,9 +518,7 @@ def take_offs(shown):
             if not (a.ground and not b.ground and max(a.speed, b.speed) >= LIFT_OFF_KNOTS):
                 continue
             seen += 1
-            roll = next((p.t for n, p in reversed(list(enumerate(points[:i + 1]))) if n not in flight.frozen and
-                         (not p.ground or p.speed <= ROLL_START_KNOTS or p.t < b.t - ROLL_LONGEST)), a.t)
-            start, end = max(roll, b.t - ROLL_LONGEST), b.t + CLIMB_SECONDS
+            start, end = take_off_window(flight, i)
             judged_before = tally.judged
             for s in objects:
                 first = bisect.bisect_left(s.times, start + s.delay)
@@ -426,6 +557,29 @@ def fitted_delay(shown, every=20):
         if distances and percentile(distances, 50) < best_median:
             best, best_median = lag, percentile(distances, 50)
     return best
+
+
+def motion_table(greatest, callsign, start):
+    """The lines of the greatest acceleration and deceleration per phase and the greatest turn rate
+    in the air (shown_motion), each with its flight and time (minutes after the first position
+    sent)."""
+    def held(value):
+        if value is None:
+            return f"{'-':>31}"
+        t = value[2] - start
+        return f"{value[0]:+7.1f} kt/s {callsign[value[1]]:>9} at {int(t // 60):2d}:{int(t % 60):02d}"
+
+    lines = [f"  {'motion by phase:':32} the speed over {MOTION_SECONDS:g} s against the next {MOTION_SECONDS:g} s"
+             " (minutes:seconds after the first position sent)",
+             f"    {'phase':14} {'greatest acceleration':>31} {'greatest deceleration':>31}"]
+    lines += [f"    {name:14} {held(greatest[name]['acceleration'])} {held(greatest[name]['deceleration'])}"
+              for name in PHASES]
+    turn = greatest["turn"]
+    if turn is not None:
+        t = turn[2] - start
+        lines.append(f"    {'turn in the air':14} {turn[0]:7.1f} degrees a second at {turn[3]:.0f} kt (limit"
+                     f" {swing_limit(turn[3]):.1f}), {callsign[turn[1]]} at {int(t // 60)}:{int(t % 60):02d}")
+    return lines
 
 
 def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_removals=None, fitted=False):
@@ -468,6 +622,30 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
                "goal 0", "goal 0")
     tally_line("against heading", "against the heading", against_heading(shown, stands),
                "that move on the ground move against their heading (no push back)", "goal 0", "goal 0")
+    lurches, swings, lurch_phases, greatest = shown_motion(shown, elevation)
+    tally_line("lurches", "lurches", lurches,
+               f"change their speed over {MOTION_SECONDS:g} s from the {MOTION_SECONDS:g} s before by more than"
+               f" {LURCH_KNOTS:g} kt and {100 * LURCH_SHARE:g} %", "goal 0", "goal 0")
+    by_phase = collections.Counter(lurch_phases)
+    if by_phase:
+        lines.append(f"  {'':32} lurches by phase: " + ", ".join(f"{name} {by_phase[name]}" for name in PHASES
+                                                                    if by_phase[name]))
+    tally_line("swings", "swings", swings,
+               f"in the air above {SWING_KNOTS:g} kt turn their heading over {MOTION_SECONDS:g} s faster than a 35"
+               f" degree bank ({SWING_BANK_RATE:g} / kt degrees a second, at least {SWING_LEAST_RATE:g})",
+               "goal 0", "goal 0")
+    lines += motion_table(greatest, callsign, start)
+    f["motion"] = {name: {key: None if held is None else [round(held[0], 2), callsign[held[1]], round(held[2] - start, 1)]
+                          for key, held in greatest[name].items()} for name in PHASES}
+    f["lurches by phase"] = dict(by_phase)
+    turn = greatest["turn"]
+    if turn is not None:
+        f["motion"]["turn"] = [round(turn[0], 2), callsign[turn[1]], round(turn[2] - start, 1), round(turn[3], 1)]
+        bench.append(["greatest turn rate in the air", turn[0], "degrees a second", 1])
+    for key in ("acceleration", "deceleration"):
+        values = [greatest[name][key][0] for name in PHASES if greatest[name][key] is not None]
+        if values:
+            bench.append([f"greatest {key} shown", max(values, key=abs), "kt a second", 1])
 
     pairs = recreated(shown, delay, user, radius_nm)
     f["recreated"], f["creations"] = len(pairs), len(shown)

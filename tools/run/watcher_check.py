@@ -151,5 +151,69 @@ class Figures(unittest.TestCase):
                 self.assertEqual(w.percentile(distances, 95) > w.TAKE_OFF_OFF, episodes > 0)
 
 
+def flown(points, legs, rate=10.0):
+    """An object DELAY s behind a flight's reports that flies legs of its own from the first report's
+    position along its track, whatever the reports say: (seconds, kt at the start, kt at the end,
+    degrees a second its heading turns, in the air)."""
+    t, at, heading, positions = points[0].t + DELAY, (points[0].lat, points[0].lon), points[0].track, []
+    for seconds, start, end, turn, air in legs:
+        for n in range(int(round(seconds * rate))):
+            positions.append((t, at[0], at[1], ELEVATION + (500.0 if air else 9.5), heading % 360.0))
+            way = (start + (end - start) * (n + 0.5) / (seconds * rate)) * KNOT / rate
+            at = moved(at, way * math.cos(math.radians(heading)), way * math.sin(math.radians(heading)))
+            heading += turn / rate
+            t += 1.0 / rate
+    obj = {"tail": "TST1", "created": points[0].t + DELAY, "removed": None, "at": (points[0].lat, points[0].lon)}
+    return w.Shown(1, obj, w.Flight("TST1", "1", points), positions, DELAY)
+
+
+class ShownMotion(unittest.TestCase):
+    def test_lurches_and_swings(self):
+        taxi, air = reports([15.0] * 10, ground=True), reports([150.0] * 10)
+        apart = reports([150.0] * 4, every=20.0)  # reports the watcher cannot compare with
+        cases = [  # (name, reports, legs, lurch episodes, swing episodes)
+            ("taxiing from 10 to 40 kt in a second", taxi, [(10, 10, 10, 0, 0), (10, 40, 40, 0, 0)], 1, 0),
+            ("taxiing from 0 to 40 kt at 2 kt a second", taxi, [(20, 0, 40, 0, 0), (10, 40, 40, 0, 0)], 0, 0),
+            ("rolling from 0 to 160 kt at 4 kt a second", taxi, [(40, 0, 160, 0, 0), (5, 160, 160, 0, 0)], 0, 0),
+            ("from 150 to 250 kt between reports 20 s apart", apart, [(10, 150, 150, 0, 1), (10, 250, 250, 0, 1)], 1, 0),
+            ("from 150 to 170 kt", air, [(10, 150, 150, 0, 1), (10, 170, 170, 0, 1)], 0, 0),
+            ("turning 10 degrees a second at 150 kt", air, [(5, 150, 150, 0, 1), (10, 150, 150, 10, 1)], 0, 1),
+            ("turning 4.5 degrees a second at 150 kt", air, [(5, 150, 150, 0, 1), (10, 150, 150, 4.5, 1)], 0, 0),
+            ("turning 3.8 degrees a second at 250 kt", air, [(10, 250, 250, 3.8, 1)], 0, 0),
+            ("turning 10 degrees a second at 70 kt", air, [(10, 70, 70, 10, 1)], 0, 0),
+            ("turning 12 degrees a second at 70 kt", air, [(10, 70, 70, 12, 1)], 0, 1),
+            ("turning 30 degrees a second at 50 kt", air, [(10, 50, 50, 30, 1)], 0, 0),
+            ("turning 10 degrees a second at 100 kt on the ground", taxi, [(10, 100, 100, 10, 0)], 0, 0),
+        ]
+        for name, points, legs, lurch, swing in cases:
+            with self.subTest(name):
+                lurches, swings, _, _ = w.shown_motion([flown(points, legs)], ELEVATION)
+                self.assertGreater(lurches.judged, 0)
+                self.assertEqual((lurches.episodes(), swings.episodes()), (lurch, swing))
+                self.assertEqual((lurches.count() > 0, swings.count() > 0), (lurch > 0, swing > 0))
+
+    def test_greatest_by_phase(self):
+        # A take-off: standing, a roll at 3 kt a second, then climbing out from 150 to 170 kt at
+        # once. A landing: an approach slowing from 160 to 140 kt at once, then a roll-out braking
+        # at 5 kt a second.
+        up = [0.0, 20.0, 60.0, 100.0, 140.0, 150.0, 160.0, 170.0, 180.0, 180.0]
+        down = [180.0, 170.0, 160.0, 150.0, 140.0, 130.0, 80.0, 30.0, 15.0, 15.0]
+        cases = [
+            ("take-off", up, lambda n: n < 4, [(10, 0, 0, 0, 0), (50, 0, 150, 0, 0), (10, 150, 150, 0, 1),
+                                               (10, 170, 170, 0, 1)],
+             {("take-off roll", "acceleration"): 3.0, ("first climb", "acceleration"): 10.0}),
+            ("landing", down, lambda n: n > 5, [(30, 160, 160, 0, 1), (25, 140, 140, 0, 1), (24, 140, 20, 0, 0)],
+             {("approach", "deceleration"): -10.0, ("roll-out", "deceleration"): -5.0}),
+        ]
+        for name, speeds, on_ground, legs, expected in cases:
+            with self.subTest(name):
+                points = [p._replace(ground=on_ground(n), alt=0.0 if on_ground(n) else 3000.0)
+                          for n, p in enumerate(reports(speeds, alt=0.0))]
+                _, _, _, greatest = w.shown_motion([flown(points, legs)], ELEVATION)
+                for (phase, key), value in expected.items():
+                    self.assertAlmostEqual(greatest[phase][key][0], value, delta=0.6, msg=phase)
+                self.assertEqual(greatest["air"], {"acceleration": None, "deceleration": None})
+
+
 if __name__ == "__main__":
     unittest.main()
