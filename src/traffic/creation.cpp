@@ -133,7 +133,7 @@ void lf_parkAt(Act& act, StandRecord& stand)
     act.base.standNumber = stand.standNumber;
     act.base.standCargo = stand.cargo;
     gf_setPhase(act, phaseAtStand);
-    stand.occupied = 1;
+    gf_holdStand(stand, act);
     gf_startParkedTime(act);
     act.firstStandDistance = act.latestStandDistance = 0.0;
     act.movingAwayCount = 0;

@@ -149,3 +149,10 @@ void lf_withdrawCreation(bool live, std::uint32_t flightId, const std::string& c
 bool gf_sameAircraft(const StaticAct& parked, const Act& live);
 // The reserved stand, or the stand the user's aircraft stands at: no other aircraft takes it.
 bool gf_userStand(const StandRecord& stand);
+// A live aircraft holds the stand it is placed at, taxis to or stands at: the stand is
+// marked, and only that aircraft frees it (release does nothing for any other).
+void gf_holdStand(StandRecord& stand, const Act& act);
+void gf_releaseStand(const Act& act);
+// Marked and its holder still there: no other live aircraft is given it.
+bool gf_standTaken(const StandRecord& stand);
+void gf_forgetStandHolders();

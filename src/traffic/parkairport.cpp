@@ -180,6 +180,7 @@ void lf_clearParkAirport()
     mainWindow.updateCount = 0;
     staticRemovals.clear();
     standCandidates.clear();
+    gf_forgetStandHolders();
     parkStands.clear();
     gf_publishStands();
     gf_setDisplayText(&MainWindow::airportNameText, "", statisticsBand);
@@ -193,6 +194,7 @@ void gf_resetStaticParking()
     parkLoadRequest = false;
     parkMaximum = 0;
     lf_forgetKeptOut();
+    gf_forgetStandHolders();
     givenUpCode.clear();
     lastChoiceMessage.clear();
     gf_setReservedStandName("");

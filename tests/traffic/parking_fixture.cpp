@@ -22,6 +22,7 @@ void lf_resetTables()
     staticActs.clear();
     liveActs.clear();
     parkStands.clear();
+    gf_forgetStandHolders();
     gf_publishStands();
     standCandidates.clear();
     staticCreationItems.clear();
