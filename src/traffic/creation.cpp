@@ -145,7 +145,6 @@ void lf_parkAt(Act& act, StandRecord& stand)
     const WeekSlot slot = gf_slotNow();
     if (lf_learnRealOption(stand.standNumber, act, false, slot, false))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
-    lf_enforceMaxPark(1);
 }
 
 // Places a ground aircraft at the stand it stands at, or sets it moving. False when the

@@ -125,7 +125,8 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum; extra 1 for a live aircraft about to park.
+// Removes parked aircraft over the park maximum; extra 1 for a live aircraft just created at
+// a stand.
 void lf_enforceMaxPark(std::int32_t extra);
 // True for a report of a live aircraft removed for the park maximum that still stands at its
 // stand: it is not shown again. A report that moves it off ends that.
