@@ -128,8 +128,8 @@ void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 // Removes parked aircraft over the park maximum; extra 1 for a live aircraft just created at
 // a stand.
 void lf_enforceMaxPark(std::int32_t extra);
-// True for a report of a live aircraft removed for the park maximum that still stands at its
-// stand: it is not shown again. A report that moves it off ends that.
+// True for a report of a live aircraft removed for the park maximum that still stands at or
+// near its stand: it is not shown again until its reports, several in a row, take it away.
 bool lf_keptOutAtStand(const LiveReport& report);
 void lf_forgetKeptOut();
 // Static parking allows soft learning at the present park airport (not where the real
