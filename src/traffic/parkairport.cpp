@@ -180,7 +180,9 @@ void lf_clearParkAirport()
     mainWindow.updateCount = 0;
     staticRemovals.clear();
     standCandidates.clear();
+    // Its stands and the aircraft kept out at them go with it.
     gf_forgetStandHolders();
+    lf_forgetKeptOut();
     parkStands.clear();
     gf_publishStands();
     gf_setDisplayText(&MainWindow::airportNameText, "", statisticsBand);

@@ -23,6 +23,7 @@ void lf_resetTables()
     liveActs.clear();
     parkStands.clear();
     gf_forgetStandHolders();
+    lf_forgetKeptOut();
     gf_publishStands();
     standCandidates.clear();
     staticCreationItems.clear();
