@@ -374,35 +374,28 @@ TEST_F(TrafficTest, TheResetLeavesNoListBehind)
 
 TEST_F(TrafficTest, OnlyACreatedAircraftTakesAStandAndAParkedOnesPlaceAtTheMaximum)
 {
-    // At most one parked aircraft; one is parked at A1. A newcomer stands at A2.
+    // At most one parked aircraft: KLM9 at A1. Two newcomers stand at A2 in turn.
     gf_testPark({52.30, 4.76});
-    parkStands.reserve(2);
     gf_testAddStand("A1", {52.30, 4.76}, 90.0, 20.0);
-    const StandRecord& a2 = gf_testAddStand("A2", {52.30, 4.762}, 90.0, 20.0);
+    gf_testAddStand("A2", {52.30, 4.762}, 90.0, 20.0);
     parkMaximum = 1;
     Act& parked = gf_testAddAct(0x400009, statusCreated, 90, "KLM9");
     parked.phase = phaseAtStand;
     parked.base.standNumber = 1;
     objects.insert(90);
-    const auto standing = [](std::uint32_t hexid, const std::string& callsign) {
-        Act& act = lf_flight(hexid, callsign, 100);
+    for (const std::uint32_t hexid : {0x400001u, 0x400002u}) {
+        Act& act = lf_flight(hexid, "KLM1", 100);
         for (PathPoint& p : act.path)
             p = {.latitude = 52.30, .longitude = 4.762, .tick = p.tick, .hold = 1};
-        return hexid;
-    };
-    // The simulator refuses the first newcomer's livery: nobody makes way, the stand is free.
-    ASSERT_TRUE(lf_matchLivery(*gf_findAct(standing(0x400001, "KLM1"))));
-    refusedTitles.insert(std::string(gf_findAct(0x400001)->base.head.liveryTitle));
-    ASSERT_TRUE(tickUntil([] { return gf_findAct(0x400001) == nullptr; }));
-    EXPECT_TRUE(removals.empty());
-    EXPECT_EQ(a2.occupied, 0);
-    // The next is created there and takes the parked one's place.
-    refusedTitles.clear();
-    failedTitles.clear();
-    standing(0x400002, "KLM2");
-    ASSERT_TRUE(tickUntil([] { return gf_findAct(0x400009) == nullptr; }));
-    EXPECT_EQ(gf_findAct(0x400002)->base.standNumber, a2.standNumber);
-    EXPECT_EQ(a2.occupied, 1);
+        ASSERT_TRUE(lf_matchLivery(act));
+        // The simulator refuses the first one's livery: nobody makes way, the stand is free.
+        const bool refused = refusedTitles.empty();
+        refusedTitles = {std::string(refused ? act.base.head.liveryTitle : "")};
+        ASSERT_TRUE(tickUntil([=] { return gf_findAct(refused ? hexid : 0x400009) == nullptr; }));
+        EXPECT_EQ(removals.size(), refused ? 0u : 1u);
+        EXPECT_EQ(parkStands[1].occupied, refused ? 0 : 1);
+        failedTitles.clear();
+    }
 }
 
 TEST_F(TrafficTest, AnAnswerWhoseRecordIsGoneHasItsObjectRemoved)
