@@ -7,6 +7,7 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 #include "foundation/winstring.h"
+#include "links/qnhreader.h"
 #include "links/useraircraft.h"
 #include "traffic/traffic.h"
 
@@ -163,23 +164,39 @@ void lf_readHeading(TrafficReader& reader)
     report.headingFromAdsb = 1;
 }
 
-// On the ground at 0 ft, or near the park airport's elevation at a speed that fits the
-// height. Speed alone decides only where no ground is known (a slow report may be one on the
-// ground whose flag is missing) and below any airport: where the elevation is known, a slow
-// report above that band is a helicopter or a light aircraft in the air.
-bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation)
+constexpr std::int32_t standardQnh = 1013;
+
+// The altitude above sea level of a pressure altitude (feet) under this QNH (hPa), in the
+// standard atmosphere: some 27 ft a hectopascal near the sea, more higher up.
+double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 {
-    constexpr double aboveAnyAirport = 14000;
+    constexpr double scaleFeet = 145366.45;
+    constexpr double exponent = 0.190284;
+    return scaleFeet * (1 - (1 - pressureAltitude / scaleFeet) * std::pow(1013.25 / qnh, exponent));
+}
+
+// On the ground at 0 ft, or near the park airport's elevation at a speed that fits the
+// height. The feed's altitudes are pressure altitudes: a QNH from RealTraffic (1013 until one
+// arrives, and then as good as none) tells how high above the airport a report is. Below the
+// airport a report is on the ground where, corrected by the QNH, it has reached the ground;
+// without a QNH an approach on a high-pressure day lies there too, and only a roll-out's or a
+// taxi's speed tells the ground. Speed alone decides where no ground is known (a slow report
+// may be one on the ground whose flag is missing), but not above the highest airports.
+bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh)
+{
+    constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
+    constexpr double groundSpeedAnyHeight = 43;
     if (altitude <= 0)
         return true;
-    if (altitude >= aboveAnyAirport)
-        return false;
     if (!elevationKnown)
-        return groundSpeed <= 35;
-    const double h = altitude - elevation;
+        return altitude < aboveAnyAirport && groundSpeed <= 35;
+    const bool qnhKnown = qnh != standardQnh;
+    const double h = (qnhKnown ? lf_qnhAltitude(altitude, qnh) : altitude) - elevation;
     const double height = std::fabs(h);
-    return h <= 0 || (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
-           (height <= 120 && groundSpeed <= 43);
+    if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
+        (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
+        return true;
+    return h <= 0 && (qnhKnown || groundSpeed <= groundSpeedAnyHeight);
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by
@@ -298,7 +315,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 
     std::string_view altitudeText = lf_field(reader, altitudeField);
     report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
-    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation))
+    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load()))
         report.altitude = 0;
     report.airborne = report.altitude != 0;
 

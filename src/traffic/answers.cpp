@@ -17,9 +17,10 @@ std::vector<InboundAnswer> inboundBuffer;
 namespace {
 constexpr std::uint32_t lowestObjectId = 3;
 
-// Removes the record by moving the last one into its place.
+// Removes the record by moving the last one into its place; the stand it held is free.
 void lf_dropAct(Act& act)
 {
+    gf_releaseStand(act);
     if (&act != &liveActs.back())
         act = std::move(liveActs.back());
     liveActs.pop_back();
@@ -118,6 +119,7 @@ bool lf_blocked(Act& act, std::uint32_t flightId)
         return false;
     if (act.base.status == statusNew) {
         gf_logf("{} will be removed from buffer while blocked", gf_formatColumns(act.base.head.identity));
+        gf_releaseStand(act); // one created again under a new identity keeps its stand till then
         act.remove = 1;
     } else if (act.base.status == statusCreated) {
         gf_logf("{} removed from simulator immediately while blocked", gf_formatColumns(act.base.head.identity));
@@ -158,8 +160,10 @@ bool lf_impossibleObject(const InboundAnswer& answer)
     if (answer.kind == AnswerKind::liveCreated) {
         Act* act = gf_findAct(answer.secondValue);
         gf_logMarked(fmt::format("{} objectId in liveAIAdded {}", act ? act->callsign() : "", answer.objectId));
-        if (act && act->base.status == statusQueued)
+        if (act && act->base.status == statusQueued) {
+            gf_releaseStand(*act);
             act->remove = 1;
+        }
     } else if (const StaticAct* parked = gf_findStatic(answer.secondValue)) {
         gf_logMarked(fmt::format("{} objectId in static creation {}", parked->head.identity.callsign, answer.objectId));
         if (parked->status == statusQueued)

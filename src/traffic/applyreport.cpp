@@ -203,9 +203,7 @@ void lf_leavingStand(Act& act)
     if (!act.base.head.identity.airline.empty() && stand->cargo == act.base.head.cargo &&
         lf_learnRealOption(stand->standNumber, act, true, slot, true))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
-    stand = gf_findStand(act.base.standNumber);
-    if (stand)
-        stand->occupied = 0;
+    gf_releaseStand(act);
 }
 
 // Phases 5 and 6: reports at or near the stand; false drops the point.
@@ -233,6 +231,7 @@ bool lf_reportAtStand(Act& act, PathPoint& p)
         if (!((act.movingAwayCount >= 3 && away >= span / 2) || away > span))
             return false;
     } else if (act.phase == phaseToStand) {
+        gf_releaseStand(act);
         gf_setPhase(act, phaseGround);
         p.hold = 0;
         return true;

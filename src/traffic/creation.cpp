@@ -133,7 +133,7 @@ void lf_parkAt(Act& act, StandRecord& stand)
     act.base.standNumber = stand.standNumber;
     act.base.standCargo = stand.cargo;
     gf_setPhase(act, phaseAtStand);
-    stand.occupied = 1;
+    gf_holdStand(stand, act);
     gf_startParkedTime(act);
     act.firstStandDistance = act.latestStandDistance = 0.0;
     act.movingAwayCount = 0;
@@ -145,7 +145,6 @@ void lf_parkAt(Act& act, StandRecord& stand)
     const WeekSlot slot = gf_slotNow();
     if (lf_learnRealOption(stand.standNumber, act, false, slot, false))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
-    lf_enforceMaxPark(1);
 }
 
 // Places a ground aircraft at the stand it stands at, or sets it moving. False when the

@@ -85,12 +85,10 @@ void lf_removeAircraft(StaticAct& act)
 
 void lf_removeAircraft(Act& act)
 {
-    // Only a live aircraft at its stand holds it: a static one leaving frees nothing, as a live
-    // aircraft may already stand where it stood, and neither does a live one that has left its
-    // stand (it keeps the stand's number) or not yet reached it.
-    if (act.phase == phaseAtStand && act.base.standNumber != 0)
-        if (StandRecord* stand = gf_findStand(act.base.standNumber))
-            stand->occupied = 0;
+    // Only the live aircraft that holds a stand frees it: a static one leaving frees nothing, as
+    // a live aircraft may already stand where it stood, and neither does a live one that has
+    // left its stand (it keeps the stand's number).
+    gf_releaseStand(act);
     // Without an object the record is dropped; an answer for it finds no record and its
     // object is removed once it has settled.
     if (!lf_startRemoval(act.base)) {

@@ -125,10 +125,11 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum; extra 1 for a live aircraft about to park.
+// Removes parked aircraft over the park maximum; extra 1 for a live aircraft just created at
+// a stand.
 void lf_enforceMaxPark(std::int32_t extra);
-// True for a report of a live aircraft removed for the park maximum that still stands at its
-// stand: it is not shown again. A report that moves it off ends that.
+// True for a report of a live aircraft removed for the park maximum that still stands at or
+// near its stand: it is not shown again until its reports, several in a row, take it away.
 bool lf_keptOutAtStand(const LiveReport& report);
 void lf_forgetKeptOut();
 // Static parking allows soft learning at the present park airport (not where the real
@@ -149,3 +150,10 @@ void lf_withdrawCreation(bool live, std::uint32_t flightId, const std::string& c
 bool gf_sameAircraft(const StaticAct& parked, const Act& live);
 // The reserved stand, or the stand the user's aircraft stands at: no other aircraft takes it.
 bool gf_userStand(const StandRecord& stand);
+// A live aircraft holds the stand it is placed at, taxis to or stands at: the stand is
+// marked, and only that aircraft frees it (release does nothing for any other).
+void gf_holdStand(StandRecord& stand, const Act& act);
+void gf_releaseStand(const Act& act);
+// Marked and its holder still there: no other live aircraft is given it.
+bool gf_standTaken(const StandRecord& stand);
+void gf_forgetStandHolders();

@@ -180,6 +180,9 @@ void lf_clearParkAirport()
     mainWindow.updateCount = 0;
     staticRemovals.clear();
     standCandidates.clear();
+    // Its stands and the aircraft kept out at them go with it.
+    gf_forgetStandHolders();
+    lf_forgetKeptOut();
     parkStands.clear();
     gf_publishStands();
     gf_setDisplayText(&MainWindow::airportNameText, "", statisticsBand);
@@ -193,6 +196,7 @@ void gf_resetStaticParking()
     parkLoadRequest = false;
     parkMaximum = 0;
     lf_forgetKeptOut();
+    gf_forgetStandHolders();
     givenUpCode.clear();
     lastChoiceMessage.clear();
     gf_setReservedStandName("");

@@ -22,19 +22,26 @@ std::uint32_t lf_parkedMinutes(const Act& act)
 }
 
 constexpr std::uint32_t heavyClass = 3;
-// Reports this close to its stand, on the ground and not moving, keep an aircraft standing
-// there (the reach of a parked aircraft's own reports).
-constexpr double atStandReach = 0.0458963282937365; // 85 m
-constexpr double standingSpeed = 5.0;               // knots
+// Reports of a standing aircraft scatter by a few metres, and their speeds and tracks say
+// little: it has left when its reports went this much farther each time, several in a row,
+// and this far in all (a push back or a taxi away).
+constexpr double fartherEachTime = 0.0016198704103671706; // 3 m
+constexpr std::uint32_t reportsLeaving = 3;
+constexpr double leftDistance = 0.010799136069114472; // 20 m
 
-// A live aircraft removed for the park maximum and the stand it stood at.
+// A live aircraft removed for the park maximum, and how its reports have moved since: from
+// where the first of them put it, the farthest so far and the reports in a row that went
+// farther.
 struct KeptOut {
     std::uint32_t flightId = 0;
+    bool anchored = false;
     double latitude = 0.0;
     double longitude = 0.0;
+    double farthest = 0.0;
+    std::uint32_t farther = 0;
 };
 // Created again while it still stands there, it would push the next one out, and so on:
-// it stays out until its reports move it off. Main-loop thread only.
+// it stays out until its reports show it leaving. Main-loop thread only.
 std::vector<KeptOut> keptOut;
 constexpr std::uint32_t heavyParkedMinutes = 180;
 constexpr std::uint32_t parkedMinutes = 90;
@@ -112,7 +119,7 @@ void lf_enforceMaxPark(std::int32_t extra)
         if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId)) {
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
             std::erase_if(keptOut, [act](const KeptOut& k) { return k.flightId == act->base.head.flightId; });
-            keptOut.push_back({act->base.head.flightId, act->base.latitude, act->base.longitude});
+            keptOut.push_back({act->base.head.flightId});
             lf_removeAircraft(*act);
         }
     }
@@ -133,10 +140,22 @@ bool lf_keptOutAtStand(const LiveReport& report)
     const auto kept = std::ranges::find(keptOut, report.hexid, &KeptOut::flightId);
     if (kept == keptOut.end())
         return false;
-    if (!report.airborne && report.groundSpeed <= standingSpeed &&
-        gf_distanceNm(report.latitude, report.longitude, kept->latitude, kept->longitude) <= atStandReach)
+    if (!kept->anchored) {
+        kept->anchored = true;
+        kept->latitude = report.latitude;
+        kept->longitude = report.longitude;
         return true;
-    keptOut.erase(kept); // it moves off: shown again
+    }
+    const double d = gf_distanceNm(report.latitude, report.longitude, kept->latitude, kept->longitude);
+    if (d > kept->farthest + fartherEachTime) {
+        kept->farthest = d;
+        ++kept->farther;
+    } else if (d < kept->farthest - fartherEachTime) {
+        kept->farther = 0;
+    }
+    if (kept->farther < reportsLeaving || kept->farthest < leftDistance)
+        return true;
+    keptOut.erase(kept); // it leaves: shown again
     return false;
 }
 

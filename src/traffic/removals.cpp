@@ -73,8 +73,10 @@ bool lf_removeByCallsign(const std::string& callsign)
         }
         found = true;
         // Flagged, not erased: callers walking the table neither skip nor revisit a record.
-        if (Act* act = gf_findAct(item->flightId))
+        if (Act* act = gf_findAct(item->flightId)) {
+            gf_releaseStand(*act);
             act->remove = 1;
+        }
         item = liveCreationItems.erase(item);
     }
     return found;

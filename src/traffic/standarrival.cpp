@@ -13,13 +13,14 @@ constexpr double twoMetres = 0.0010799136069114472;
 void lf_arrivedAtStand(Act& act)
 {
     if (gf_distanceNm(act.latitude, act.longitude, act.base.latitude, act.base.longitude) > twoMetres) {
+        gf_releaseStand(act); // it may take the stand again when it stops there
         gf_setPhase(act, phaseGround);
         return;
     }
     gf_setPhase(act, phaseAtStand);
     act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again
     if (StandRecord* stand = gf_findStand(act.base.standNumber))
-        stand->occupied = 1;
+        gf_holdStand(*stand, act);
     gf_startParkedTime(act);
     const bool logging = LOG.value.load();
     if (act.towed && logging)

@@ -126,7 +126,7 @@ StandRecord* lf_findStandNear(double latitude, double longitude, Act& act, doubl
     StandRecord* optionResult = nullptr;
     bool widen = false;
     for (StandRecord& s : parkStands) {
-        if (s.occupied)
+        if (gf_standTaken(s))
             continue;
         const double d = gf_distanceNm(latitude, longitude, s.latitude, s.longitude);
         if (d <= radius && d < best) {

@@ -60,6 +60,8 @@ bool lf_takeStand(Act& act, bool landed)
         for (Act& other : liveActs)
             lf_adjacentParking(act, *stand, adjacent, other);
     lf_clearStand(act, *stand);
+    gf_releaseStand(act);
+    gf_holdStand(*stand, act);
     act.base.latitude = stand->latitude;
     act.base.longitude = stand->longitude;
     act.base.heading = stand->heading;

@@ -5,12 +5,15 @@
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 #include "foundation/winstring.h"
+#include "links/qnhreader.h"
 #include "links/trafficreader.h"
+#include "support/testpaths.h"
 #include "traffic/manager.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -236,7 +239,7 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_DOUBLE_EQ(landed.altitude, 0);
     EXPECT_DOUBLE_EQ(landed.trueAirSpeed, 180);
 
-    EXPECT_EQ(report(lf_record({{4, "60"}, {8, "200"}})).airborne, 0);  // below the airport
+    EXPECT_EQ(report(lf_record({{4, "60"}, {8, "100"}})).airborne, 0);  // below the airport
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "79"}})).airborne, 0);  // 90 ft, slow
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "81"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "220"}, {8, "43"}})).airborne, 0);  // 120 ft, taxiing
@@ -245,14 +248,46 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(report(lf_record({{4, "300"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "1000"}, {8, "0"}})).airborne, 1);
 
+    // Below the airport without a QNH: an approach on a high-pressure day, unless it has slowed.
+    reader->parkElevation = 2181;
+    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "140"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "43"}})).airborne, 0);
+    // With the QNH the altitude tells where it reaches the ground: 1020 hPa lifts it 180 ft.
+    currentQnh = 1020;
+    EXPECT_EQ(report(lf_record({{4, "1950"}, {8, "140"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2100"}, {8, "140"}})).airborne, 1) << "100 ft above";
+    currentQnh = 1013;
+    // The elevation known, an airport above 14,000 ft has its aircraft on the ground.
+    reader->parkElevation = 14400;
+    EXPECT_EQ(report(lf_record({{4, "14410"}, {8, "0"}})).airborne, 0);
+
     reader->parkElevationKnown = false; // taken as -1000 ft
     EXPECT_EQ(report(lf_record({{4, "140"}, {8, "100"}})).airborne, 1);
     // Where no ground is known a slow report may be one on the ground whose flag is missing,
-    // but not above any airport.
+    // but not above the highest airports.
     EXPECT_EQ(report(lf_record({{4, "3000"}, {8, "30"}})).airborne, 0);
-    EXPECT_EQ(report(lf_record({{4, "14000"}, {8, "30"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "14400"}, {8, "30"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "16000"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "20000"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "-50"}, {8, "300"}})).airborne, 0);
+}
+
+TEST_F(ProcessLine, ArrivalsAtLasVegasAreOnTheGroundFromTheirFirstGroundReport)
+{
+    // klas_20190305.rttfc: the six aeroplanes landing at Las Vegas (2,181 ft), from 90 s before
+    // their first ground report to 20 s after, without a QNH; their last reports in the air
+    // lie up to 231 ft below the airport at 119-159 kt.
+    setUser(36.0840, -115.1537);
+    reader->parkElevation = 2181;
+    reader->parkElevationKnown = true;
+    std::ifstream in(gf_testSourcePath("tests/data/recordings/klas_arrivals.rttfc"));
+    std::size_t records = 0;
+    for (std::string line; std::getline(in, line); ++records) {
+        const std::vector<std::string> f = lf_split(line);
+        EXPECT_EQ(report(line).airborne, f.at(6) == "0" ? 1 : 0) << f.at(9) << " at " << f.at(4) << " ft, "
+                                                                   << f.at(8) << " kt";
+    }
+    EXPECT_EQ(records, 71u);
 }
 
 TEST_F(ProcessLine, TrueHeadingOnlyFromAdsbReports)

@@ -342,9 +342,13 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
     };
     ASSERT_TRUE(roundsUntil(allThree, [] { return parkedAt(third, 3); }, 8));
     EXPECT_TRUE(log.holds("A1: KLM301   max park exceeded, removed"));
-    // A minute more of all three standing there: the removed one stays out.
-    for (int round = 0; round < 6; ++round)
-        ASSERT_TRUE(sendRound(allThree()));
+    // A minute more of all three standing there, the removed one's reports some metres apart,
+    // one at 13 kt on the spot, their tracks turning about: it stays out.
+    for (int round = 0; round < 6; ++round) {
+        std::vector<GroundReport> reports = allThree();
+        reports[0] = lf_atStand(first, "KLM301", 1, 0.00004 * (round % 3), round == 3 ? 13.0 : 0.0);
+        ASSERT_TRUE(sendRound(reports));
+    }
     EXPECT_EQ(logCount("max park exceeded"), 1u);
     EXPECT_EQ(creationsOf("KLM301"), 1u);
     EXPECT_FALSE(standing("KLM301"));
@@ -352,7 +356,7 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
         EXPECT_EQ(creationsOf(tail), 1u) << tail;
         EXPECT_TRUE(standing(tail)) << tail;
     }
-    // It moves off its stand: shown again, and the others stay.
+    // It moves off its stand, report after report: shown again, and the others stay.
     double north = 0.0;
     ASSERT_TRUE(roundsUntil(
         [&] {
@@ -360,7 +364,7 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
             return std::vector{lf_atStand(first, "KLM301", 1, north, 10.0), lf_atStand(second, "KLM302", 2),
                                lf_atStand(third, "KLM303", 3)};
         },
-        [&] { return standing("KLM301"); }, 6));
+        [&] { return standing("KLM301"); }, 9));
     EXPECT_EQ(creationsOf("KLM301"), 2u);
     EXPECT_EQ(logCount("max park exceeded"), 1u);
     EXPECT_TRUE(parkedAt(second, 2) && parkedAt(third, 3));

@@ -42,6 +42,7 @@ void gf_testClearTraffic()
     ghostList.clear();
     learningList.clear();
     parkStands.clear();
+    gf_forgetStandHolders();
     gf_publishStands();
     landingFlag = false;
     gf_setParkAirport({});

@@ -2,6 +2,9 @@
 // settling with the lights, and every kind of answer of the simulator.
 #include "traffic_fixture.h"
 
+#include "traffic/motion_fixture.h"
+#include "traffic/parking.h"
+
 #include "foundation/parametersfile.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simids.h"
@@ -367,6 +370,32 @@ TEST_F(TrafficTest, TheResetLeavesNoListBehind)
     runTicks(1);
     EXPECT_TRUE(creations.empty()) << "the first tick of the new run sends nothing of the old";
     EXPECT_TRUE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "a new run learns from the flight at once";
+}
+
+TEST_F(TrafficTest, OnlyACreatedAircraftTakesAStandAndAParkedOnesPlaceAtTheMaximum)
+{
+    // At most one parked aircraft: KLM9 at A1. Two newcomers stand at A2 in turn.
+    gf_testPark({52.30, 4.76});
+    gf_testAddStand("A1", {52.30, 4.76}, 90.0, 20.0);
+    gf_testAddStand("A2", {52.30, 4.762}, 90.0, 20.0);
+    parkMaximum = 1;
+    Act& parked = gf_testAddAct(0x400009, statusCreated, 90, "KLM9");
+    parked.phase = phaseAtStand;
+    parked.base.standNumber = 1;
+    objects.insert(90);
+    for (const std::uint32_t hexid : {0x400001u, 0x400002u}) {
+        Act& act = lf_flight(hexid, "KLM1", 100);
+        for (PathPoint& p : act.path)
+            p = {.latitude = 52.30, .longitude = 4.762, .tick = p.tick, .hold = 1};
+        ASSERT_TRUE(lf_matchLivery(act));
+        // The simulator refuses the first one's livery: nobody makes way, the stand is free.
+        const bool refused = refusedTitles.empty();
+        refusedTitles = {std::string(refused ? act.base.head.liveryTitle : "")};
+        ASSERT_TRUE(tickUntil([=] { return gf_findAct(refused ? hexid : 0x400009) == nullptr; }));
+        EXPECT_EQ(removals.size(), refused ? 0u : 1u);
+        EXPECT_EQ(parkStands[1].occupied, refused ? 0 : 1);
+        failedTitles.clear();
+    }
 }
 
 TEST_F(TrafficTest, AnAnswerWhoseRecordIsGoneHasItsObjectRemoved)

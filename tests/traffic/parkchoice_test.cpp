@@ -136,6 +136,9 @@ TEST_F(ParkChoice, FlyingAwayRemovesEveryStaticAndTheLiveAircraftAtTheStands)
     addLive(0xA00002, "DLH2").base.standNumber = 3; // taxiing to stand A3
     const Act& parked = liveActs[0];
     standCandidates.push_back({});
+    // It goes for the park maximum, and is kept out while it stands there.
+    parkMaximum = 1;
+    lf_enforceMaxPark(1);
 
     const LatLon away = gf_destinationPoint({amsLatitude, amsLongitude}, 0.0, 30.0 * feetPerNm);
     setUser(away.first, away.second, false, 5000.0);
@@ -149,8 +152,11 @@ TEST_F(ParkChoice, FlyingAwayRemovesEveryStaticAndTheLiveAircraftAtTheStands)
     EXPECT_EQ(staticActs[0].status, statusRemoving);
     EXPECT_EQ(parked.base.status, statusRemoving);
     EXPECT_EQ(liveActs[1].base.standNumber, 0u);
-    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{501, parked.base.objectId}));
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{parked.base.objectId, 501}));
     EXPECT_TRUE(logged("EHAM (AMS) is out of sight (30.0 nm), parked aircraft will be removed"));
+    // Coming back, the user finds it shown again where it stands.
+    const LiveReport atStand{.latitude = parked.latitude, .longitude = parked.longitude, .hexid = 0xA00001};
+    EXPECT_FALSE(lf_keptOutAtStand(atStand));
 }
 
 TEST_F(ParkChoice, ARestartForgetsTheChoiceAndTheReservedStand)

@@ -22,6 +22,8 @@ void lf_resetTables()
     staticActs.clear();
     liveActs.clear();
     parkStands.clear();
+    gf_forgetStandHolders();
+    lf_forgetKeptOut();
     gf_publishStands();
     standCandidates.clear();
     staticCreationItems.clear();

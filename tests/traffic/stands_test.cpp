@@ -265,6 +265,7 @@ TEST_F(Stands, AnAircraftBesideStaysWhenTheSpansFitAndBlocksWhenTheyOverlap)
 
 TEST_F(Stands, ATaxiingAircraftTakesTheStandItStopsAtClearingItAndBesideIt)
 {
+    liveActs.reserve(8);
     gf_testAddStand("A1", apron, 180.0, 30.0);
     gf_testAddStand("A2", gf_offset(apron, 90.0, 30.0 * metre), 0.0, 30.0);
     parkStands[0].neighbours = {parkStands[1].standNumber};
@@ -291,4 +292,17 @@ TEST_F(Stands, ATaxiingAircraftTakesTheStandItStopsAtClearingItAndBesideIt)
     EXPECT_EQ(liveActs[0].base.status, statusRemoving) << "the live aircraft on the stand";
     EXPECT_EQ(liveActs[1].base.status, statusRemoving) << "the one beside, 35.8 m of spans 30 m apart";
     EXPECT_EQ(staticActs[0].status, statusRemoving);
+    // Taken for the taxi-in: no newcomer is given it, until the aircraft taxis elsewhere.
+    Act& newcomer = aircraft(17.9, apron, "KLM8");
+    EXPECT_EQ(lf_findStandNear(apron.first, apron.second, newcomer, 0.005, true), nullptr);
+    // One that stood there before leaves it only now: it frees nothing.
+    Act& left = parkedAt(parkStands[0], "KLM6");
+    left.previousPhase = phaseGround;
+    std::tie(left.base.latitude, left.base.longitude) = apron;
+    lf_applyReport(left, point(gf_offset(apron, 180.0, 100.0 * metre), 5.0, 900));
+    ASSERT_TRUE(left.leavingStand);
+    EXPECT_EQ(lf_findStandNear(apron.first, apron.second, newcomer, 0.005, true), nullptr);
+    lf_applyReport(a, point(gf_offset(apron, 0.0, 120.0 * metre), 10.0, 900));
+    EXPECT_EQ(a.phase, phaseGround);
+    EXPECT_NE(lf_findStandNear(apron.first, apron.second, newcomer, 0.005, true), nullptr);
 }
