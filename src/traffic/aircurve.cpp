@@ -16,7 +16,6 @@ constexpr double shortestCurve = 50.0;        // metres: a shorter way is flown 
 constexpr double widestTurn = 120.0 * degToRad; // the most one curve turns
 constexpr double hoverSpeed = 10.0 * metresPerNm / ticksPerHour; // metres per tick (10 kt)
 constexpr double speedChange = 1.5; // the most the speed changes along one curve (times)
-constexpr double offNose = 10.0 * degToRad; // a straight way farther off the nose is turned onto first
 
 struct Flat {
     double east, north; // metres
@@ -124,29 +123,6 @@ double lf_airCurveParameter(const Act& act, double share)
     return std::clamp(t, from, 1.0);
 }
 
-void lf_flyOntoWay(Act& act)
-{
-    const PathPoint& next = act.path.front();
-    const double eastScale = lf_eastScale(act);
-    // Metres per tick at the reported speed, else at the present step's.
-    const double reported = next.speed > 0.0 ? next.speed * metresPerNm / ticksPerHour
-                                             : std::hypot(act.latStep * metresPerDegree, act.lonStep * eastScale);
-    if (std::abs(gf_angleDiff(act.heading, act.targetBearing)) > offNose) {
-        const Flat step = lf_along(act.heading, reported);
-        act.latitude += step.north / metresPerDegree;
-        act.longitude += step.east / eastScale;
-        return;
-    }
-    act.turnsOntoWay = 0;
-    const double ticks = static_cast<double>(std::max<std::int64_t>(gf_ticksUntil(next), 1));
-    const Flat to = lf_flatTo(act, next);
-    const double share = std::min(1.0, speedChange * reported * ticks / std::max(std::hypot(to.east, to.north), 1e-9));
-    act.latStep = (next.latitude - act.latitude) / ticks * share;
-    act.lonStep = gf_longitudeDelta(next.longitude, act.longitude) / ticks * share;
-    act.latitude += act.latStep;
-    act.longitude += act.lonStep;
-}
-
 double lf_flyToNext(Act& act, std::int64_t n)
 {
     gf_resetCurve(act);
@@ -166,12 +142,10 @@ double lf_flyToNext(Act& act, std::int64_t n)
     if (!front.airborne || !next.airborne || act.flareStage != 0)
         return straight;
     // So is a short one, and one that would begin with a turn wider than the curve may make (after
-    // the feed froze and jumped ahead, the point may lie abeam or behind): the nose turns onto it
-    // first, the aircraft flying on along its nose meanwhile rather than sideways.
-    if (length < shortestCurve || std::abs(straight) > widestTurn / 2.0) {
-        act.turnsOntoWay = std::abs(straight) > offNose;
+    // the feed froze and jumped ahead, the point may lie abeam or behind): the path goes straight
+    // there, and what is shown turns onto it as the aircraft can.
+    if (length < shortestCurve || std::abs(straight) > widestTurn / 2.0)
         return straight;
-    }
     double course = lf_courseAtNext(act);
     Flat control{};
     if (std::isnan(course) || !lf_tangentsMeet(to, act.heading, course, control)) {

@@ -11,8 +11,6 @@
 namespace {
 constexpr double flarePitch = -0.06981317007977318; // -4 degrees, nose up
 constexpr double flareCeiling = 400.0;               // feet above the ground
-constexpr double farOff = std::numbers::pi / 3.0;    // 60 degrees between the nose and the way
-constexpr double swingTicks = 100.0; // a nose swinging onto a way far off turns this share of it each tick (1/n)
 
 double lf_normalHeading(double heading)
 {
@@ -40,16 +38,6 @@ double lf_moveToward(double value, double step, double target)
     return step >= 0 ? std::min(moved, target) : std::max(moved, target);
 }
 
-// Taxiing, an aircraft whose nose is still turning toward a way that lies far off it turns on
-// the spot rather than roll sideways or backwards; the next path step makes up the way.
-// `way` gives the way's bearing; it is asked only while the nose turns on the ground.
-template <typename Way>
-bool lf_turnsFirst(const Act& act, double headingBefore, Way way)
-{
-    return act.phase == phaseGround && act.onGround && act.heading != headingBefore &&
-           std::abs(gf_angleDiff(act.heading, way())) > farOff;
-}
-
 void lf_followSegment(Act& act)
 {
     if (gf_curveSet(act)) {
@@ -62,20 +50,16 @@ void lf_followSegment(Act& act)
             gf_logf("{} error in curve at index: {:.2F}", act.callsign(), at);
             return;
         }
-        const double before = act.heading;
         if (act.curveLength > 0.0) // in the air the nose is along the curve, which leaves along it
             act.heading = lf_normalHeading(curveHeading);
         else
             lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
-        if (!lf_turnsFirst(act, before, [&] { return curveHeading; })) {
-            act.curveProgress = progress;
-            act.curveParameter = at;
-            act.latitude = position.first;
-            act.longitude = position.second;
-        }
+        act.curveProgress = progress;
+        act.curveParameter = at;
+        act.latitude = position.first;
+        act.longitude = position.second;
         return;
     }
-    const double before = act.heading;
     switch (act.phase) {
     case phaseToStand:
         lf_turnToward(act, act.targetBearing);
@@ -88,17 +72,6 @@ void lf_followSegment(Act& act)
         break;
     case phaseTakeOff:
     case phaseAirborne:
-        if (!act.onGround && act.turnsOntoWay) {
-            const PathPoint& next = act.path.front();
-            act.targetBearing = gf_initialBearing({act.latitude, act.longitude}, {next.latitude, next.longitude});
-            // The nose swings onto the way briskly: turning at its rate a wide turn would take the
-            // aircraft far off round a loop, to catch up afterwards far faster than reported.
-            const double d = gf_angleDiff(act.heading, act.targetBearing);
-            const double step = std::min(std::abs(d), std::max(act.base.head.turnStep, std::abs(d) / swingTicks));
-            act.heading = lf_normalHeading(act.heading + (d > 0 ? step : -step));
-            lf_flyOntoWay(act);
-            return;
-        }
         // In the air the nose turns onto the way to the next point, unless it steps toward a
         // reported heading.
         if (!act.onGround && !act.steppedTurn) {
@@ -109,8 +82,7 @@ void lf_followSegment(Act& act)
     default:
         act.heading = lf_normalHeading(act.heading + act.headingStep);
     }
-    const auto stepWay = [&] { return std::atan2(act.lonStep * std::cos(act.latitude * degToRad), act.latStep); };
-    if (act.phase != phaseLeaving && !lf_turnsFirst(act, before, stepWay)) {
+    if (act.phase != phaseLeaving) {
         act.latitude += act.latStep;
         act.longitude += act.lonStep;
     }

@@ -21,7 +21,16 @@ inline double gf_wrapLongitude(double longitude)
     return longitude > 180.0 ? longitude - 360.0 : longitude < -180.0 ? longitude + 360.0 : longitude;
 }
 
+// What the simulator shows: each tick the shown aircraft follows the path's position within what
+// it can do (speed change and turn by class and phase).
+void gf_moveShown(Act& act);
+// A path step passed the point (no longer in the path).
+void gf_notePointPassed(Act& act, const PathPoint& passed);
+
 // Path stepping.
+// A live aircraft just created starts where its path is now: the points whose time passed while
+// it waited for the simulator lie behind it (run through, they would race it along them).
+void gf_startAtPresent(Act& act);
 void lf_phaseStep(Act& act);
 bool lf_extendPath(Act& act);
 void lf_predictPoint(Act& act);
@@ -50,6 +59,9 @@ double lf_segmentSpeed(const Act& act);
 std::uint32_t lf_boundedTick(const Act& act, std::int64_t n);
 // Ticks from now to the point, signed (a point already due gives a negative count).
 std::int64_t gf_ticksUntil(const PathPoint& point);
+// Ticks in which a take-off roll covers the metres from the speed it is shown at, speeding up at
+// its class's rate to at most the faster of its lift-off speed and this one (knots).
+std::int64_t gf_rollTicks(const Act& act, double metres, double knots);
 // Shrinks the early and late delays by 100 ticks, not below 1000.
 void gf_shrinkDelays(Act& act);
 
@@ -70,10 +82,6 @@ void lf_airborneStep(Act& act);
 // and heading that arrives along the flight's course there, or, when none fits, the straight
 // way, onto which the nose turns. The turn (radians) that the aircraft makes.
 double lf_flyToNext(Act& act, std::int64_t n);
-// Each tick while the nose turns onto a straight way that lay far off it (targetBearing: the way
-// from here): the aircraft flies on along its nose at its reported speed; once the nose is near
-// the way, straight at the next point by its due tick, at no more than half as fast again.
-void lf_flyOntoWay(Act& act);
 // The air curve's parameter at which the aircraft is once this share of the curve's time has
 // passed (from where it is now, at its present share).
 double lf_airCurveParameter(const Act& act, double share);

@@ -156,7 +156,6 @@ void gf_resetCurve(Act& act)
     act.curve.controlEast = act.curve.controlNorth = none;
     act.curveProgress = 0.0;
     act.curveLength = 0.0;
-    act.turnsOntoWay = 0;
 }
 
 bool gf_curveSet(const Act& act) { return !std::isnan(act.curve.controlEast) && !std::isnan(act.curve.controlNorth); }
@@ -214,7 +213,33 @@ void lf_phaseStep(Act& act)
         if (act.onGround)
             lf_groundMove(act, n);
     }
+    const PathPoint passed = act.path.front();
     act.path.pop_front();
+    gf_notePointPassed(act, passed);
+}
+
+void gf_startAtPresent(Act& act)
+{
+    std::deque<PathPoint>& path = act.path;
+    if (act.phase != phaseGround && act.phase != phaseAirborne)
+        return;
+    const std::int64_t now = gf_now();
+    std::size_t passed = 0;
+    while (passed + 2 < path.size() && static_cast<std::int64_t>(path[passed + 1].tick) <= now &&
+           path[passed + 1].airborne == path.front().airborne)
+        ++passed;
+    if (passed == 0)
+        return;
+    const PathPoint& before = path[passed - 1];
+    const PathPoint& here = path[passed];
+    if (!lf_samePosition(before, here))
+        act.heading = gf_initialBearing({before.latitude, before.longitude}, {here.latitude, here.longitude});
+    act.latitude = here.latitude;
+    act.longitude = here.longitude;
+    if (here.airborne)
+        act.altitude = here.altitude;
+    path.erase(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(passed));
+    path.front().tick = static_cast<std::uint32_t>(now);
 }
 
 bool lf_extendPath(Act& act)

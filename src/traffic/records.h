@@ -71,6 +71,27 @@ struct ReportTrail {
     double legSeconds = 0.0; // of the last reported leg
 };
 
+// What the simulator shows of a live aircraft: its path's position followed within what the
+// aircraft can do (shownmotion.cpp).
+struct ShownMotion {
+    double latitude = 0.0, longitude = 0.0, altitude = 0.0; // degrees, feet
+    double heading = 0.0, course = 0.0; // radians: the nose, and the way it moves
+    double speed = 0.0;                  // knots over the ground
+    double pitch = 0.0, bank = 0.0;      // radians
+    double groundAltitude = 0.0;         // feet, where it last stood on the ground
+    double pathLatitude = 0.0, pathLongitude = 0.0; // the path's position a tick ago
+    double pathEast = 0.0, pathNorth = 0.0;         // the path position's velocity (metres a second), smoothed
+    double referenceSpeed = 0.0;         // knots: of the path around the point flown to
+    double passedSpeed = -1.0;           // knots: of the point last passed; -1 before any
+    std::deque<LatLon> crumbs;           // on the ground: where the path went, a few metres apart ...
+    double crumbsLength = 0.0;           // ... and the metres from the first to the last
+    std::uint32_t objectId = 0;          // the simulator object shown; another starts afresh
+    std::uint8_t set = 0;
+    std::uint8_t onGround = 0;
+    std::uint8_t rolling = 0; // on its take-off roll
+    std::uint8_t climbsAlone = 0; // lifted off while its path still raced along the ground
+};
+
 // One static parked aircraft; also the simulator part of a live one.
 struct StaticAct {
     ActHead head;
@@ -96,7 +117,8 @@ struct StaticAct {
 // One live aircraft following RealTraffic reports.
 struct Act {
     StaticAct base;
-    double latitude = 0.0; // present position, degrees
+    // Where the path puts the aircraft now; the simulator shows `shown`, which follows it.
+    double latitude = 0.0; // degrees
     double longitude = 0.0;
     double pitch = 0.0; // radians, negative = nose up
     double bank = 0.0;
@@ -107,6 +129,7 @@ struct Act {
     std::deque<PathPoint> path; // front first
     double reportTime = 0.0;    // time stamp of the last applied report
     ReportTrail trail;
+    ShownMotion shown;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
     std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted
     std::uint32_t phase = phaseInitial;
@@ -165,7 +188,6 @@ struct Act {
     std::uint8_t groundTurn = 0;
     std::uint8_t groundState = groundRolling;
     std::uint8_t steppedTurn = 0; // in the air the heading steps toward a reported ADS-B heading
-    std::uint8_t turnsOntoWay = 0; // in the air the nose turns onto a way far off it, flying along the nose
 
     // Bookkeeping of creation, parking and removal.
     double lastStepHeading = 0.0;    // radians: heading of the last path step

@@ -1,6 +1,7 @@
 // A created aircraft from the simulator's answer to its first moves: object id, flight plan,
 // static-CG request, 200 ticks of settling with the lights toggled, then status 2.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "app/status.h"
 #include "foundation/log.h"
@@ -150,6 +151,7 @@ void lf_liveSettled(Act& act)
 {
     StaticAct& base = act.base;
     base.status = statusCreated;
+    gf_startAtPresent(act);
     const bool rotor = base.head.sizeClass == rotorcraft;
     const std::uint32_t id = base.objectId;
     if (!act.path.empty() && act.path.front().airborne) {

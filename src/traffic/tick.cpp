@@ -168,8 +168,10 @@ void lf_groundMovementTick()
                         act.lonStep += act.lonStepChange;
                     }
                 }
-                positionsBeingFilled.push_back({act.latitude, act.longitude, act.pitch, act.bank, act.heading,
-                                                act.altitude, act.rate1, act.rate2, act.base.objectId});
+                gf_moveShown(act);
+                const ShownMotion& s = act.shown;
+                positionsBeingFilled.push_back(
+                    {s.latitude, s.longitude, s.pitch, s.bank, s.heading, s.altitude, act.rate1, act.rate2, act.base.objectId});
             }
         } else if (act.base.status == statusNew) {
             lf_decideAll(act);

@@ -154,7 +154,7 @@ TEST_F(Scenario, HelicoptersCirclingSlowlyLowOrFastWithoutATrackStayUpOnTheirRep
         {"5 degrees a second without a track, reported every 22 s",
          {"--distance", "2", "--knots", "90", "--altitude", "1000", "--rate", "5", "--seconds", "240", "--interval",
           "22", "--no-track"},
-         0.25},
+         0.35},
     };
     for (const Case& c : cases) {
         watch = {};
@@ -178,7 +178,8 @@ TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
     ASSERT_TRUE(gf_createFlightPlanFolder());
     fly({"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0), "--distance", "7", "--hold-after",
          "60", "--from", "LHR", "--to", "AMS", "--from-after", "60"},
-        [](const FlightWatch& w) { return !w.phases.empty() && w.phases.back() == phaseAtStand; }, 150.0);
+        [](const FlightWatch& w) { return !w.phases.empty() && w.phases.back() == phaseAtStand && w.apart == 0.0; },
+        150.0);
     trafficClockSwitch = false;
     const std::string now = gf_nowString();
     const int computer = lf_loggedTime(now, "");
@@ -222,7 +223,7 @@ TEST_F(Scenario, ArrivalsWithoutAParkingFileNeverMoveAgainstTheirHeadingAndKeepT
         EXPECT_TRUE(watch.gone) << interval << " s apart";
         EXPECT_EQ(watch.offCourse(90.0, true), 0.0) << interval << " s apart: backwards in the air";
         EXPECT_EQ(watch.offCourse(90.0, false), 0.0) << interval << " s apart: backwards on the ground";
-        EXPECT_LT(worst, 0.05) << interval << " s apart: nm off the reported track";
+        EXPECT_LT(worst, 0.07) << interval << " s apart: nm off the reported track";
         EXPECT_LT(rise, 50.0) << interval << " s apart: feet up again on the way down";
         EXPECT_LT(watch.lowest, 20.0) << interval << " s apart: down on the runway";
     }
@@ -343,9 +344,10 @@ TEST_F(Scenario, ACircleEitherWayReportedEvery15To25SecondsIsFlownNoseOnCourseAt
         EXPECT_TRUE(watch.gone) << name;
         EXPECT_GT(watch.positions.size(), 20000u) << name;
         EXPECT_LT(watch.offCourse(30.0, true), 0.05) << name << ": heading more than 30 degrees off the course";
-        // Over the 300 s reported: once the reports end the predictions slow down.
-        EXPECT_LT(watch.offSpeed(std::atof(c.knots), 0.3, 30000), 0.01) << name << ": more than 30 % off its speed";
-        EXPECT_LT(watch.againstTurn(c.side), 0.01) << name << ": banked or turning against the turn";
+        // Over the circle reported: once the reports end the predictions slow down and fly straight
+        // on, which the aircraft eases onto.
+        EXPECT_LT(watch.offSpeed(std::atof(c.knots), 0.3, 28000), 0.01) << name << ": more than 30 % off its speed";
+        EXPECT_LT(watch.againstTurn(c.side, 28000), 0.01) << name << ": banked or turning against the turn";
         EXPECT_FALSE(watch.noNumber) << name;
     }
 }

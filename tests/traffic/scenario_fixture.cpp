@@ -25,9 +25,9 @@ constexpr double standHeading = 90.0;
 constexpr int pace = 10;                         // times real time
 std::uint16_t readerPort = 0;
 
-bool lf_notNumber(const Act& a)
+bool lf_notNumber(const ShownMotion& s)
 {
-    for (const double v : {a.latitude, a.longitude, a.altitude, a.heading, a.pitch, a.bank})
+    for (const double v : {s.latitude, s.longitude, s.altitude, s.heading, s.pitch, s.bank})
         if (std::isnan(v))
             return true;
     return false;
@@ -106,14 +106,12 @@ std::string Scenario::runwayArgument(double bearingFromStand, double metres, dou
 }
 
 namespace {
-// What one tick did to the watched flight.
+// What one tick did to the watched flight, as the simulator shows it.
 void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
 {
     Act* before = gf_findAct(flightId);
     const bool moving = before && before->base.status == statusCreated;
-    const double heading = moving ? before->heading : 0.0;
-    const double turnStep = moving ? before->base.head.turnStep : 0.0;
-    const bool curve = moving && gf_curveSet(*before);
+    const double heading = moving ? before->shown.heading : 0.0;
     if (moving && !before->path.empty())
         watch.overdue = std::max(watch.overdue, gf_now() - static_cast<std::int64_t>(before->path.front().tick));
     lf_trafficTick();
@@ -124,26 +122,29 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
     }
     if (a->base.status != statusCreated)
         return;
+    const ShownMotion& s = a->shown;
     watch.seen = true;
     if (a->base.objectId != watch.objectId)
         ++watch.creations;
     watch.objectId = a->base.objectId;
-    if (a->onGround && watch.rolled && !watch.positions.empty()) {
+    if (s.onGround && watch.rolled && !watch.positions.empty()) {
         const auto& last = watch.positions.back();
-        watch.stood = last[0] == a->latitude && last[1] == a->longitude ? watch.stood + 1 : 0;
+        watch.stood = last[0] == s.latitude && last[1] == s.longitude ? watch.stood + 1 : 0;
         watch.longestStand = std::max(watch.longestStand, watch.stood);
     }
-    watch.rolled = watch.rolled || (a->onGround && a->keptSpeed >= 40.0);
+    watch.rolled = watch.rolled || (s.onGround && s.speed >= 40.0);
     if (watch.phases.empty() || watch.phases.back() != a->phase)
         watch.phases.push_back(a->phase);
-    watch.noNumber = watch.noNumber || lf_notNumber(*a);
-    watch.highest = std::max(watch.highest, a->altitude - elevation);
-    watch.lowest = std::min(watch.lowest, a->altitude - elevation);
-    watch.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading, a->onGround ? 1.0 : 0.0, a->bank});
-    const bool taxiing = a->phase <= phaseGround || a->phase == phaseToStand;
-    if (moving && a->onGround && taxiing && !curve && !gf_curveSet(*a)) {
-        const double turned = std::abs(gf_angleDiff(heading, a->heading));
-        watch.turnedTooFast = std::max(watch.turnedTooFast, turned - std::max(turnStep, a->base.head.turnStep));
+    watch.noNumber = watch.noNumber || lf_notNumber(s);
+    watch.highest = std::max(watch.highest, s.altitude - elevation);
+    watch.lowest = std::min(watch.lowest, s.altitude - elevation);
+    watch.positions.push_back({s.latitude, s.longitude, s.altitude, s.heading, s.onGround ? 1.0 : 0.0, s.bank});
+    watch.apart = gf_distanceNm(s.latitude, s.longitude, a->latitude, a->longitude) * metresPerNm;
+    // The push back follows a path of its own, shown as it is.
+    const bool taxiing = a->phase == phaseGround || a->phase == phaseToStand;
+    if (moving && s.onGround && taxiing) {
+        const double turned = std::abs(gf_angleDiff(heading, s.heading));
+        watch.turnedTooFast = std::max(watch.turnedTooFast, turned - a->base.head.turnRate);
     }
 }
 } // namespace
@@ -195,10 +196,12 @@ double FlightWatch::offSpeed(double knots, double share, std::size_t first) cons
     });
 }
 
-double FlightWatch::againstTurn(int side) const
+double FlightWatch::againstTurn(int side, std::size_t first) const
 {
-    return lf_shareOfAirSeconds(positions, positions.size(), [&](const auto& p, const auto& q) {
-        return side * p[5] > halfDegree || side * gf_angleDiff(p[3], q[3]) < -halfDegree;
+    // What a watcher sees: banked the other way by more than 2 degrees, or turning the other way
+    // by more than a degree in a second (a gentle correction onto the way is neither).
+    return lf_shareOfAirSeconds(positions, first, [&](const auto& p, const auto& q) {
+        return side * p[5] > 2.0 * degToRad || side * gf_angleDiff(p[3], q[3]) < -degToRad;
     });
 }
 

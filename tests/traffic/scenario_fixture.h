@@ -15,14 +15,15 @@
 #include <string>
 #include <vector>
 
-// What one flight did, as seen each tick.
+// What one flight did, as the simulator shows it each tick.
 struct FlightWatch {
     std::vector<std::uint32_t> phases; // each new phase once, in order
     std::uint32_t objectId = 0;
     bool seen = false;
     bool gone = false; // seen, then no longer in the live table
     std::int64_t overdue = 0;    // ticks by which a front point was passed unreached, at most
-    double turnedTooFast = 0.0;  // radians beyond the turn step in one tick on the ground, at most
+    double turnedTooFast = 0.0;  // radians beyond the class's turn rate in one tick on the ground, at most
+    double apart = 0.0;          // metres between what is shown and the path's position, now
     bool noNumber = false;       // a position or attitude was not a number
     double highest = 0.0;        // feet above the airport
     double lowest = 1e9;         // feet above the airport
@@ -39,10 +40,10 @@ struct FlightWatch {
     // Of the first positions in the air, the share whose speed over the next second is more
     // than the share off the speed (knots).
     double offSpeed(double knots, double share, std::size_t first) const;
-    // Of the positions in the air, the share banked to the other side than the turn (+1
-    // right, -1 left), or whose nose turns against it over the next second, by more than
-    // half a degree.
-    double againstTurn(int side) const;
+    // Of the first positions in the air, the share banked to the other side than the turn (+1
+    // right, -1 left) by more than 2 degrees, or whose nose turns against it by more than a
+    // degree over the next second.
+    double againstTurn(int side, std::size_t first) const;
 };
 
 class Scenario : public ::testing::Test {

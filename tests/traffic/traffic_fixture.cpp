@@ -8,6 +8,7 @@
 #include "simconnect/protocol.h"
 
 #include <algorithm>
+#include <cmath>
 
 std::vector<SimRequest> TrafficTest::requests;
 
@@ -86,8 +87,11 @@ void TrafficTest::lf_answer()
                 continue;
             }
             objects.insert(nextObjectId);
+            createdAltitudes[nextObjectId] = item.position.altitude;
+            const double height = std::isnan(groundElevation) ? heightAboveGround
+                                                              : std::max(item.position.altitude - groundElevation, 0.0);
             answers.push_back({nextObjectId++, item.flightId, 0,
-                               live ? AnswerKind::liveCreated : AnswerKind::staticCreated, 0.0, heightAboveGround});
+                               live ? AnswerKind::liveCreated : AnswerKind::staticCreated, 0.0, height});
         }
         simQueues.creations.clear();
         for (const std::uint32_t id : simQueues.removals) {

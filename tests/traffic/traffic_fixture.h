@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,8 +45,10 @@ protected:
     bool play = true;
     std::uint32_t nextObjectId = 100;
     std::set<std::uint32_t> objects;
+    std::map<std::uint32_t, double> createdAltitudes; // of each object, as asked
     std::set<std::string, std::less<>> refusedTitles;
-    double heightAboveGround = 0.0; // sent with every live creation answer
+    double heightAboveGround = 0.0; // sent with every live creation answer ...
+    double groundElevation = std::numeric_limits<double>::quiet_NaN(); // ... or, when set, the height above it
 
     std::size_t requestsOf(std::uint32_t id) const;
     LogCapture log;

@@ -1,0 +1,173 @@
+// Real recordings of the feed replayed whole through the traffic manager, against a simulator
+// that answers on the next tick, and what a watcher of the simulator sees of the positions sent:
+// no lurch of speed, no swing of the heading, whatever the feed did.
+// TARNWICK_REPLAY_OUT=<folder> also writes there, per recording, the records sent and the
+// positions shown as the run's stand-ins record them, for tools/run/runfigures.py, with a "path"
+// line beside each position: where the path put the aircraft, its phase and both ground flags.
+#include "traffic/replay_fixture.h"
+
+#include "foundation/winstring.h"
+#include "liveries/liveries.h"
+#include "refgen/refgen.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+struct Sample {
+    double time; // of the reports it shows (30 s before it was sent)
+    double latitude, longitude, altitude, heading;
+};
+
+struct Recording {
+    refgen::World (*world)(std::size_t, std::uint32_t); // reference data and liveries that know its traffic
+    const char* file;  // under tests/data/recordings
+    const char* stands; // ditto: the stand lines of tools/run/recording_stands.py
+    LatLon airport;
+    double elevation;
+};
+
+// Knots between two samples.
+double lf_knots(const Sample& a, const Sample& b)
+{
+    return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude) / ((b.time - a.time) / 3600.0);
+}
+
+class Recordings : public Replay {
+protected:
+    static void loadWorld(const Recording& r)
+    {
+        TempFolder world(true);
+        refgen::writeProgramFiles(r.world(3000, 1), L".");
+        gf_readAircraftData();
+        gf_readFixes();
+        lf_readLiveriesScanned();
+        processScannedLiveries();
+    }
+
+    void readStands(const std::string& relative)
+    {
+        stands.clear();
+        std::ifstream in(gf_testSourcePath("tests/data/recordings/" + std::string(relative)));
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string kind, airport, number, ramp;
+            double latitude = 0.0, longitude = 0.0, heading = 0.0;
+            if (fields >> kind >> airport >> number >> ramp >> latitude >> longitude >> heading && kind == "stand")
+                stands.emplace_back("g" + number, latitude, longitude, heading);
+        }
+    }
+
+    // Plays the recording; the positions sent to each object every tenth of a second.
+    std::map<std::uint32_t, std::vector<Sample>> replayWhole(const Recording& r, const std::string& out)
+    {
+        elevation = r.elevation;
+        readStands(r.stands);
+        std::vector<std::string> records;
+        lf_readRecording(std::string("tests/data/recordings/") + r.file, elevation, records);
+        const double first = lf_stamp(records.front());
+        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0) + 6000;
+        std::map<std::uint32_t, std::vector<Sample>> shown;
+        std::ofstream track;
+        if (!out.empty()) {
+            std::ofstream sent(std::filesystem::path(gf_utf8ToUtf16(out + "\\sent.txt")));
+            for (const std::string& record : records)
+                sent << fmt::format("{:.1f}\t{}\n", lf_stamp(record), record);
+            track.open(std::filesystem::path(gf_utf8ToUtf16(out + "\\aitrack.txt")));
+        }
+        std::set<std::uint32_t> present;
+        play(records, r.airport, false, ticks, [&] {
+            const double sentAt = first + static_cast<double>(gf_now() - 1 - startTick) / 100.0;
+            std::set<std::uint32_t> now;
+            for (const AiPosition& p : positions) {
+                now.insert(p.objectId);
+                if (track.is_open() && !present.contains(p.objectId)) {
+                    const Act* a = gf_findActByObject(p.objectId);
+                    track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
+                                         p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude);
+                }
+                if ((gf_now() - startTick) % 10 != 0)
+                    continue;
+                shown[p.objectId].push_back({sentAt - reportLifetimeTicks / 100.0, p.latitude, p.longitude,
+                                             p.altitude, p.heading});
+                if (track.is_open()) {
+                    track << fmt::format("{:.2f}\tpos\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\n", sentAt, p.objectId,
+                                         p.latitude, p.longitude, p.altitude, p.heading * radToDeg);
+                    if (const Act* a = gf_findActByObject(p.objectId))
+                        track << fmt::format("{:.2f}\tpath\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\t{}\t{}\t{}\t{:.1f}\n", sentAt,
+                                             p.objectId, a->latitude, a->longitude, a->altitude, a->heading * radToDeg,
+                                             a->phase, int(a->onGround), int(a->shown.onGround), a->shown.speed);
+                }
+            }
+            for (const std::uint32_t id : present)
+                if (!now.contains(id) && track.is_open())
+                    track << fmt::format("{:.2f}\tremove\t{}\n", sentAt, id);
+            present = std::move(now);
+            return true;
+        });
+        return shown;
+    }
+};
+
+// Runs of flagged samples (at most 5 s apart), as the watcher counts its episodes.
+struct Flags {
+    std::size_t judged = 0, flagged = 0, episodes = 0;
+    std::string first; // the first episodes, for the message
+    double last = -1e9;
+
+    void add(bool bad, const Sample& s, std::uint32_t object, const std::string& what)
+    {
+        ++judged;
+        if (!bad)
+            return;
+        ++flagged;
+        if (s.time - last > 5.0) {
+            ++episodes;
+            if (first.size() < 600)
+                first += fmt::format("\n  object {} at {:.0f}: {}", object, s.time, what);
+        }
+        last = s.time;
+    }
+};
+} // namespace
+
+TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
+{
+    const Recording recordings[] = {
+        {refgen::lasVegasWorld, "klas_20190305.rttfc", "klas_stands.txt", {36.0840, -115.1537}, 2181.0},
+        {refgen::losAngelesWorld, "klax_20200617.rttfc", "klax_stands.txt", {33.9425, -118.4081}, 125.0},
+    };
+    const char* out = std::getenv("TARNWICK_REPLAY_OUT");
+    for (const Recording& r : recordings) {
+        loadWorld(r);
+        const std::string folder = out ? fmt::format("{}\\{}", out, std::string(r.file).substr(0, 4)) : "";
+        if (out)
+            std::filesystem::create_directories(gf_utf8ToUtf16(folder));
+        const auto shown = replayWhole(r, folder);
+        Flags lurches, swings;
+        for (const auto& [object, samples] : shown) {
+            for (std::size_t k = 0; k + 40 < samples.size(); ++k) {
+                const Sample& a = samples[k];
+                const Sample& b = samples[k + 20];
+                const Sample& c = samples[k + 40];
+                if (c.time - a.time > 4.5) // not shown all the while
+                    continue;
+                const double before = lf_knots(a, b), after = lf_knots(b, c);
+                const double larger = std::max(before, after);
+                if (larger >= 5.0)
+                    lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
+                                fmt::format("{:.0f} then {:.0f} kt", before, after));
+                if (a.altitude > r.elevation + 100.0 && b.altitude > r.elevation + 100.0 && before > 60.0) {
+                    const double rate = std::abs(gf_angleDiff(a.heading, b.heading)) * radToDeg / 2.0;
+                    swings.add(rate > 764.0 / before && rate > 4.0, a, object,
+                               fmt::format("{:.1f} deg/s at {:.0f} kt", rate, before));
+                }
+            }
+        }
+        EXPECT_GT(shown.size(), 20u) << r.file << ": aircraft shown";
+        EXPECT_GT(lurches.judged, 100000u) << r.file;
+        EXPECT_EQ(lurches.flagged, 0u) << r.file << ": " << lurches.episodes << " lurches" << lurches.first;
+        EXPECT_GT(swings.judged, 10000u) << r.file;
+        EXPECT_EQ(swings.flagged, 0u) << r.file << ": " << swings.episodes << " swings" << swings.first;
+    }
+}

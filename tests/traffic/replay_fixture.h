@@ -1,0 +1,276 @@
+#pragma once
+// Recorded and scripted flights replayed into the traffic reader at the ticks of their records'
+// times, against a simulator that answers on the next tick and tells the aircraft within range
+// whether they stand on the ground.
+#include "traffic/motion_fixture.h"
+#include "traffic/traffic_fixture.h"
+
+#include "app/startup.h"
+#include "foundation/random.h"
+#include "foundation/settingscatalogue.h"
+#include "links/readers.h"
+#include "links/simids.h"
+#include "support/realtrafficstandin.h"
+#include "support/testpaths.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <tuple>
+
+inline constexpr LatLon standPosition{52.3086, 4.7639};
+inline constexpr std::uint32_t hexid = 4660001;
+
+// What a run saw of the flight: its position each tick and the events sent to it.
+struct Trace {
+    std::vector<std::array<double, 4>> positions;
+    std::vector<std::uint32_t> events;
+    std::vector<std::uint32_t> phases;
+    bool operator==(const Trace&) const = default;
+};
+
+// One report of a recording: time, position, altitude (feet; at least the ground's) and speed.
+struct Reported {
+    double time;
+    double latitude, longitude, altitude;
+    double speed;
+    bool judged = true; // the span to the next report
+};
+
+// The comma-separated fields of a record.
+inline std::vector<std::string> lf_fields(const std::string& record)
+{
+    std::vector<std::string> f;
+    std::stringstream fields(record);
+    for (std::string field; std::getline(fields, field, ',');)
+        f.push_back(field);
+    return f;
+}
+
+// The records of a recording, and the reports of each flight among them. A record at the
+// position of the one before (an old position sent again with a new time) tells nothing of
+// where the aircraft is: neither the span that ends at it nor the jump after it is judged.
+inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std::string& relative, double ground,
+                                                                 std::vector<std::string>& records)
+{
+    std::map<std::uint32_t, std::vector<Reported>> flights;
+    std::map<std::uint32_t, std::vector<bool>> sentAgain;
+    std::ifstream in(gf_testSourcePath(relative));
+    for (std::string line; std::getline(in, line);) {
+        const std::vector<std::string> f = lf_fields(line);
+        if (f.size() < 15)
+            continue;
+        records.push_back(line);
+        const auto id = static_cast<std::uint32_t>(std::stoul(f[1]));
+        std::vector<Reported>& reports = flights[id];
+        std::vector<bool>& frozen = sentAgain[id]; // each report: its last position sent again
+        const Reported r{std::stod(f[14]), std::stod(f[2]), std::stod(f[3]), std::max(std::stod(f[4]), ground),
+                         std::stod(f[8])};
+        const bool again = !reports.empty() && reports.back().latitude == r.latitude &&
+                           reports.back().longitude == r.longitude && r.speed > 0.0;
+        if (again || (!reports.empty() && frozen.back()))
+            reports.back().judged = false;
+        frozen.push_back(again);
+        reports.push_back(r);
+    }
+    return flights;
+}
+
+// The reported position at a time, between the fresh reports around it.
+inline std::optional<Reported> lf_reportedAt(const std::vector<Reported>& reports, double t)
+{
+    const auto after = std::find_if(reports.begin(), reports.end(), [t](const Reported& r) { return r.time > t; });
+    if (after == reports.begin() || after == reports.end())
+        return std::nullopt;
+    const Reported& a = *(after - 1);
+    const Reported& b = *after;
+    if (!a.judged)
+        return std::nullopt;
+    const double f = (t - a.time) / (b.time - a.time);
+    return Reported{t, a.latitude + f * (b.latitude - a.latitude), a.longitude + f * (b.longitude - a.longitude),
+                    a.altitude + f * (b.altitude - a.altitude), a.speed + f * (b.speed - a.speed)};
+}
+
+// A record of these fields with this time.
+inline std::string lf_record(const std::vector<std::string>& fields, double stamp)
+{
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        line += (k == 0 ? "" : ",") + (k == 14 ? fmt::format("{:.1f}", stamp) : fields[k]);
+    return line;
+}
+
+inline double lf_percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(share * static_cast<double>(values.size())))];
+}
+
+// The traffic fixture's simulator also tells the aircraft within range whether they stand
+// on the ground, from the altitudes the program gave them.
+class Replay : public TrafficTest {
+protected:
+    void answerWithinRange()
+    {
+        for (const AiPosition& p : positions)
+            altitudes[p.objectId] = p.altitude;
+        if (requestsOf(reqWithinRange) == withinRangeAnswered)
+            return;
+        withinRangeAnswered = requestsOf(reqWithinRange);
+        for (const std::uint32_t id : objects) {
+            // Not yet moved, an object is at the altitude it was created at.
+            const auto known = altitudes.find(id);
+            const double altitude = known != altitudes.end() ? known->second : createdAltitudes[id];
+            const double height = altitude - elevation;
+            if (height <= 2500.0)
+                lf_pushToBuffer({id, height <= 8.0 + 1.0 ? 1u : 0u, 0, AnswerKind::objectData, elevation, height});
+        }
+    }
+
+    // The stand-in's records of a scripted flight.
+    std::vector<std::string> script(const std::vector<std::string>& flight)
+    {
+        const std::filesystem::path file = std::filesystem::current_path() / L"flight.txt";
+        std::vector<std::string> arguments{"flight", "--out", gf_unixPath(file), "--hex", std::to_string(hexid),
+                                           "--stand", fmt::format("{},{},90", standPosition.first, standPosition.second),
+                                           "--elevation", "40", "--type", "B738", "--registration", "PH-BXA"};
+        arguments.insert(arguments.end(), flight.begin(), flight.end());
+        EXPECT_TRUE(gf_runStandIn(folder, arguments));
+        std::istringstream text(gf_testReadFile(file));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);)
+            if (!line.empty())
+                lines.push_back(line);
+        return lines;
+    }
+
+    // A runway heading east whose threshold lies this far from the stand C4.
+    static std::string runway(double bearing, double metres)
+    {
+        const LatLon threshold = gf_offset(standPosition, bearing, metres * metre);
+        return fmt::format("{:.7f},{:.7f},90", threshold.first, threshold.second);
+    }
+
+    // The stand-in's arrival landing east 140 m south of the stand C4, its reports holding it
+    // where they end for this many seconds.
+    std::vector<std::string> arrivalEast(const char* holdAfter)
+    {
+        return script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", holdAfter});
+    }
+
+    // Plays the records at their ticks from a fresh start, the user and the park airport at
+    // `airport` (with one stand there when `stand`), `watch` after each tick until it returns
+    // false or the ticks run out.
+    void play(const std::vector<std::string>& records, LatLon airport, bool stand, std::int64_t ticks,
+              const std::function<bool()>& watch)
+    {
+        gf_testClearTraffic();
+        gf_clearLiveryChoices();
+        objects.clear();
+        altitudes.clear();
+        createdAltitudes.clear();
+        withinRangeAnswered = requestsOf(reqWithinRange);
+        gf_testPark(airport, elevation);
+        groundElevation = elevation;
+        if (stand)
+            gf_testAddStand("C4", airport, 90.0, 20.0);
+        for (const auto& [name, latitude, longitude, heading] : stands)
+            gf_testAddStand(name, {latitude, longitude}, heading, 20.0);
+        gf_setUserPosition(airport.first, airport.second);
+        gf_setParkElevation(elevation);
+        staticParkingActive = true;
+        lateralRadiusNm = 8.0;
+        lf_setAcceptReports(true);
+        gf_seedRandomEngine(11);
+        tickCounter = startTick;
+        const double first = lf_stamp(records.front());
+        std::size_t next = 0;
+        for (std::int64_t t = 0; t < ticks; ++t) {
+            while (next < records.size() && (lf_stamp(records[next]) - first) * 100.0 <= static_cast<double>(t)) {
+                trafficUdpReader.datagram = records[next++];
+                trafficUdpReader.handleDatagram();
+            }
+            events.clear();
+            runTicks(1);
+            answerWithinRange();
+            if (!watch())
+                break;
+        }
+    }
+
+    // Plays the records until the flight is gone or parked.
+    Trace replay(const std::vector<std::string>& records)
+    {
+        Trace trace;
+        play(records, standPosition, true, 120000, [&] {
+            for (const ClientEventItem& e : events)
+                trace.events.push_back(e.eventId * 100000 + e.value);
+            const Act* a = gf_findAct(hexid);
+            if (a == nullptr)
+                return trace.positions.empty();
+            if (a->base.status != statusCreated)
+                return true;
+            trace.positions.push_back({a->latitude, a->longitude, a->altitude, a->heading});
+            if (trace.phases.empty() || trace.phases.back() != a->phase)
+                trace.phases.push_back(a->phase);
+            return a->phase != phaseAtStand || trace.phases.size() <= 1;
+        });
+        return trace;
+    }
+
+    // The flight's last record sent three times more, 10 s apart, at speed 0.
+    static std::vector<std::string> stoppedThere(std::vector<std::string> flight)
+    {
+        std::vector<std::string> stopped = lf_fields(flight.back());
+        stopped[8] = "0.00";
+        const double end = lf_stamp(flight.back());
+        for (int k = 1; k <= 3; ++k)
+            flight.push_back(lf_record(stopped, end + 10.0 * k));
+        return flight;
+    }
+
+    // The flight's records, each after one of another aircraft reported standing where
+    // `parked` is, all the while and two minutes more.
+    static std::vector<std::string> withParked(const std::vector<std::string>& flight, std::vector<std::string> parked)
+    {
+        parked[1] = "4660002";
+        parked[9] = "DLH4";
+        parked[11] = "D-AIBA";
+        parked[16] = "LH4";
+        std::vector<std::string> records;
+        for (const std::string& record : flight) {
+            records.push_back(lf_record(parked, lf_stamp(record)));
+            records.push_back(record);
+        }
+        for (int k = 1; k <= 12; ++k)
+            records.push_back(lf_record(parked, lf_stamp(flight.back()) + 10.0 * k));
+        return records;
+    }
+
+    static double lf_stamp(const std::string& record)
+    {
+        std::size_t at = 0;
+        for (int field = 0; field < 14; ++field)
+            at = record.find(',', at) + 1;
+        double stamp = 0.0;
+        std::from_chars(record.data() + at, record.data() + record.size(), stamp);
+        return stamp;
+    }
+
+    ~Replay() override { staticParkingActive = false; }
+
+    static constexpr std::int32_t startTick = 500000;
+    double elevation = 40.0;                    // of the ground everywhere
+    std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
+    std::map<std::uint32_t, double> altitudes; // by object id, as last sent
+    std::size_t withinRangeAnswered = 0;
+    TempFolder folder;
+};
