@@ -118,6 +118,20 @@ TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNose
         EXPECT_LT(wrongTurn, 1e-12) << name << ": the nose turned against the turn";
         EXPECT_GT(-c.side * bank, 0.0) << name << ": banked " << bank << " (left is positive)";
     }
+    // A way across north: from a heading of 350 to a point at 10 degrees, reported on a track of
+    // 25. The curve arrives along the track, where an arc would arrive at 30.
+    Act& a = flying(largeClass, 5000.0, 5000.0, 5000.0, 0.0);
+    const std::uint32_t id = a.base.head.flightId;
+    a.heading = 350.0 * degToRad;
+    const LatLon next = gf_offset({a.latitude, a.longitude}, 10.0, 0.6);
+    a.path[1].latitude = next.first;
+    a.path[1].longitude = next.second;
+    a.path[1].trackPresent = 1;
+    a.path[1].track = 25.0;
+    run(2);
+    while (gf_now() + 1 < static_cast<std::int64_t>(act(id)->path.front().tick))
+        run(1);
+    EXPECT_NEAR(act(id)->heading * radToDeg, 25.0, 1.0) << "a curve across north arrives along the reported track";
 }
 
 TEST_F(Airborne, AHoveringHelicopterKeepsItsHeadingWhileItsPositionsJitterByAFewMetres)

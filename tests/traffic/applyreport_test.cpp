@@ -220,3 +220,32 @@ TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessTheFlightsCours
         EXPECT_EQ(a.path.back().latitude == p.latitude, c.kept) << c.what;
     }
 }
+
+TEST_F(Motion, ATaxiAndATakeOffRollFromAStopKeepToTheirReportsTimes)
+{
+    // A stop, then a report 300 m on due in 40 s: taxiing at 20 kt, whose speed would bring it
+    // there in 29 s; or at 80 kt, which starts the take-off roll from the stop. Neither is shown
+    // moving off before its report's time allows, nor the taxi there before its report's time.
+    for (const double speed : {20.0, 80.0}) {
+        gf_testClearTraffic();
+        Act& a = addAct(largeClass, stand, 0.0, phaseGround);
+        const std::uint32_t id = a.base.head.flightId;
+        a.path.front().hold = 1;
+        a.groundState = groundTaxied;
+        PathPoint p = lf_reportAt(stand, 0.0, 300.0, speed);
+        p.tick = static_cast<std::uint32_t>(gf_now() + 4000);
+        lf_applyReport(a, p);
+        const bool roll = speed > 43.0;
+        EXPECT_EQ(a.takeOff, roll ? 1 : 0) << speed;
+        // Rolling, it speeds up evenly from the stop toward the report; it waits at the stop for
+        // the time that takes.
+        const std::int64_t waits = roll ? 4000 - 2 * static_cast<std::int64_t>(300.0 / (speed * metresPerNm / 3600.0) * 100.0) - 100 : 0;
+        run(2);
+        if (!roll)
+            EXPECT_GE(act(id)->path.front().tick, p.tick) << speed << ": the taxi point falls due at its report's time";
+        run(std::max<std::int64_t>(waits, 0));
+        EXPECT_LT(gf_distanceNm(act(id)->shown.latitude, act(id)->shown.longitude, stand.first, stand.second) * metresPerNm,
+                  roll ? 0.5 : 300.0)
+            << speed << ": moved off the stop before its time";
+    }
+}
