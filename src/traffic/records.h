@@ -86,6 +86,8 @@ struct ShownMotion {
     std::deque<LatLon> crumbs;           // on the ground: where the path went, a few metres apart ...
     double crumbsLength = 0.0;           // ... and the metres from the first to the last
     std::uint32_t objectId = 0;          // the simulator object shown; another starts afresh
+    double liftOffSpeed = 0.0, maxBank = 0.0; // of its class
+    double eastScale = 0.0, scaleLatitude = 0.0; // metres a degree east, at about this latitude
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
     std::uint8_t rolling = 0; // on its take-off roll

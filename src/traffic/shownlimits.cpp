@@ -43,12 +43,6 @@ double lf_fastest(const Act& act, double altitude)
 }
 } // namespace
 
-double gf_wrapHeading(double angle)
-{
-    angle = std::fmod(angle, 2.0 * pi);
-    return angle < 0.0 ? angle + 2.0 * pi : angle;
-}
-
 SpeedBounds gf_speedBounds(const Act& act, double pathSpeed)
 {
     const ShownMotion& s = act.shown;

@@ -18,9 +18,12 @@ inline constexpr double pathSmoothing = 1.0; // s: the path position's velocity 
 struct Flat {
     double east = 0.0, north = 0.0;
 };
-inline double gf_length(Flat f) { return std::hypot(f.east, f.north); }
-// A heading in [0, 2π).
-double gf_wrapHeading(double angle);
+inline double gf_length(Flat f) { return std::sqrt(f.east * f.east + f.north * f.north); }
+// A heading turned by less than a turn from [0, 2π), back into it.
+inline double gf_wrapHeading(double angle)
+{
+    return angle >= 2.0 * pi ? angle - 2.0 * pi : angle < 0.0 ? angle + 2.0 * pi : angle;
+}
 
 // Knots and knots a second.
 struct SpeedBounds {

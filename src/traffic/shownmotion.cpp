@@ -89,6 +89,11 @@ void lf_start(Act& act)
     s = ShownMotion{};
     s.set = 1;
     s.objectId = act.base.objectId;
+    const auto sizeClass = static_cast<std::int32_t>(act.base.head.sizeClass);
+    s.liftOffSpeed = gf_liftOffSpeed(sizeClass);
+    s.maxBank = gf_maxBank(sizeClass);
+    s.scaleLatitude = act.latitude;
+    s.eastScale = std::cos(act.latitude * degToRad) * metresPerDegree;
     lf_showPath(act, 0.0);
     s.pathLatitude = act.latitude;
     s.pathLongitude = act.longitude;
@@ -116,6 +121,8 @@ void lf_notePathMotion(Act& act, double eastScale)
     const double share = tickSeconds / pathSmoothing;
     s.pathEast += (moved.east / tickSeconds - s.pathEast) * share;
     s.pathNorth += (moved.north / tickSeconds - s.pathNorth) * share;
+    if (moved.east == 0.0 && moved.north == 0.0 && std::abs(s.pathEast) + std::abs(s.pathNorth) < 1e-3)
+        s.pathEast = s.pathNorth = 0.0; // a millimetre a second: it stands
     if (!s.onGround || !act.onGround) {
         lf_clearCrumbs(s);
         return;
@@ -139,16 +146,16 @@ struct Steer {
 };
 
 // In the air: along the path's way, turning toward its position to take up a lead or lag in time.
-Steer lf_steerInAir(const ShownMotion& s, Flat off)
+Steer lf_steerInAir(const ShownMotion& s, Flat off, Flat nose)
 {
     const Flat wanted{s.pathEast + off.east / airCatchUp, s.pathNorth + off.north / airCatchUp};
     const double speed = gf_length(wanted) / knot;
     return {speed > standstill ? std::atan2(wanted.east, wanted.north) : s.course,
-            off.east * std::sin(s.course) + off.north * std::cos(s.course), speed};
+            off.east * nose.east + off.north * nose.north, speed};
 }
 
 // On the ground: along the way the path went (the taxiways), at a point a second ahead on it.
-Steer lf_steerOnGround(ShownMotion& s, Flat off, double pathSpeed, double eastScale)
+Steer lf_steerOnGround(ShownMotion& s, Flat off, Flat nose, double pathSpeed, double eastScale)
 {
     // Passed are the positions within reach, and those nearer the aircraft than the one after them.
     const double reach = std::max(crumbSpacing, s.speed * knot * lookAhead);
@@ -164,7 +171,7 @@ Steer lf_steerOnGround(ShownMotion& s, Flat off, double pathSpeed, double eastSc
         aim = lf_flatTo(s, s.crumbs.front(), eastScale);
         const Flat last = lf_flatTo(s, s.crumbs.back(), eastScale);
         behind = gf_length(aim) + s.crumbsLength + gf_length({off.east - last.east, off.north - last.north});
-    } else if (off.east * std::sin(s.course) + off.north * std::cos(s.course) < 0.0) {
+    } else if (off.east * nose.east + off.north * nose.north < 0.0) {
         // Ahead of the path's position it goes on its way, slower, rather than turn back to it.
         const double speed = std::max(pathSpeed - behind / groundCatchUp, 0.0);
         return {s.course, -behind, speed};
@@ -186,7 +193,7 @@ void lf_moveVertically(Act& act, double behind)
     ShownMotion& s = act.shown;
     if (s.onGround) {
         // A rolling aircraft leaves the ground at its lift-off speed, wherever its path has lifted off.
-        const double liftOff = liftOffShare * gf_liftOffSpeed(static_cast<std::int32_t>(act.base.head.sizeClass));
+        const double liftOff = liftOffShare * s.liftOffSpeed;
         // (Up, or a helicopter's path down below the airport's ground, where the feed puts some.)
         const bool pathUp = !act.onGround && std::abs(act.altitude - s.groundAltitude) > 0.5;
         s.climbsAlone = !pathUp && lf_takesOffAlone(act, behind);
@@ -215,9 +222,8 @@ void lf_attitude(Act& act, double turnRate)
     ShownMotion& s = act.shown;
     const double pitch = s.onGround && !act.onGround ? act.base.head.staticPitch : act.pitch;
     s.pitch += std::clamp(pitch - s.pitch, -pitchRate * tickSeconds, pitchRate * tickSeconds);
-    const double maxBank = gf_maxBank(static_cast<std::int32_t>(act.base.head.sizeClass));
     // Banked as its turn needs (a negative bank turns right).
-    const double bank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * turnRate / gravity), -maxBank, maxBank);
+    const double bank = s.onGround || turnRate == 0.0 ? 0.0 : std::clamp(-std::atan(s.speed * knot * turnRate / gravity), -s.maxBank, s.maxBank);
     s.bank += std::clamp(bank - s.bank, -bankRate * tickSeconds, bankRate * tickSeconds);
 }
 
@@ -262,14 +268,14 @@ double lf_targetSpeed(const Act& act, const Steer& steer, const SpeedBounds& bou
                                            bounds.highest));
     // No aircraft rolls on the ground much faster than it lifts off.
     if (s.onGround && act.base.head.sizeClass != rotorcraftClass)
-        target = std::min(target, fastestRoll * gf_liftOffSpeed(static_cast<std::int32_t>(act.base.head.sizeClass)));
+        target = std::min(target, fastestRoll * s.liftOffSpeed);
     return target;
 }
 
 // The turn (radians) this tick toward the way, at most the class's rate for the speed. A point
 // behind the aircraft and inside the circle it turns on is passed, not circled: it flies on
 // straight until it can turn onto it.
-double lf_turn(const Act& act, double error, Flat aim)
+double lf_turn(const Act& act, double error, const Steer& steer)
 {
     const ShownMotion& s = act.shown;
     // The nose comes round onto the way evenly, in about a second or two, rather than swing past it.
@@ -277,6 +283,8 @@ double lf_turn(const Act& act, double error, Flat aim)
     double turn = std::clamp(error / (s.onGround ? groundTurnSeconds : airTurnSeconds) * tickSeconds,
                              -rate * tickSeconds, rate * tickSeconds);
     if (!s.onGround && act.base.head.sizeClass != rotorcraftClass && std::abs(error) > pi / 2.0) {
+        const double ahead = steer.wantedSpeed * knot * airCatchUp;
+        const Flat aim{std::sin(steer.way) * ahead, std::cos(steer.way) * ahead};
         const double radius = s.speed * knot / rate;
         const double side = turn > 0.0 ? 1.0 : -1.0;
         const Flat centre{std::sin(s.course + side * pi / 2.0) * radius, std::cos(s.course + side * pi / 2.0) * radius};
@@ -292,7 +300,15 @@ void gf_moveShown(Act& act)
     ShownMotion& s = act.shown;
     if (!s.set || s.objectId != act.base.objectId)
         lf_start(act);
-    const double eastScale = std::cos(s.latitude * degToRad) * metresPerDegree;
+    // Standing where its path stands: nothing moves (most of the parked aircraft, every tick).
+    if (s.speed == 0.0 && s.pathEast == 0.0 && s.pathNorth == 0.0 && s.latitude == act.latitude &&
+        s.longitude == act.longitude && s.heading == act.heading && s.onGround && act.onGround)
+        return;
+    if (std::abs(s.latitude - s.scaleLatitude) > 0.01) {
+        s.scaleLatitude = s.latitude;
+        s.eastScale = std::cos(s.latitude * degToRad) * metresPerDegree;
+    }
+    const double eastScale = s.eastScale;
     lf_notePathMotion(act, eastScale);
     const double pathSpeed = gf_length({s.pathEast, s.pathNorth}) / knot;
     const Flat off = lf_flatTo(s, {act.latitude, act.longitude}, eastScale);
@@ -304,7 +320,8 @@ void gf_moveShown(Act& act)
         return;
 
     const bool ground = s.onGround && act.onGround;
-    const Steer steer = ground ? lf_steerOnGround(s, off, pathSpeed, eastScale) : lf_steerInAir(s, off);
+    const Flat nose{std::sin(s.course), std::cos(s.course)}; // the way it moves, a metre long
+    const Steer steer = ground ? lf_steerOnGround(s, off, nose, pathSpeed, eastScale) : lf_steerInAir(s, off, nose);
     const double error = gf_angleDiff(s.course, steer.way);
     const SpeedBounds bounds = gf_speedBounds(act, pathSpeed);
     const double stop = ground ? gf_stopDistance(act, eastScale) : std::numeric_limits<double>::infinity();
@@ -313,14 +330,13 @@ void gf_moveShown(Act& act)
     const double target = lf_targetSpeed(act, steer, bounds, error, stop, pathSpeed);
     s.speed = std::max(s.speed + std::clamp(target - s.speed, -bounds.down * tickSeconds, bounds.up * tickSeconds), 0.0);
 
-    const Flat aim{std::sin(steer.way) * steer.wantedSpeed * knot * airCatchUp,
-                   std::cos(steer.way) * steer.wantedSpeed * knot * airCatchUp};
-    const double turn = lf_turn(act, error, aim);
+    const double turn = lf_turn(act, error, steer);
     s.course = gf_wrapHeading(s.course + turn);
     s.heading = s.course;
     const double metres = s.speed * knot * tickSeconds;
-    s.latitude += std::cos(s.course) * metres / metresPerDegree;
-    s.longitude = gf_wrapLongitude(s.longitude + std::sin(s.course) * metres / eastScale);
+    // On along the way it moved at the start of the tick (it turns a fraction of a degree a tick).
+    s.latitude += nose.north * metres / metresPerDegree;
+    s.longitude = gf_wrapLongitude(s.longitude + nose.east * metres / eastScale);
     lf_moveVertically(act, steer.behind);
     lf_attitude(act, turn / tickSeconds);
 }
