@@ -256,7 +256,7 @@ double lf_targetSpeed(const Act& act, const Steer& steer, const SpeedBounds& bou
     if (bounds.lowest == 0.0) {
         // What can stop turns slowly where its way lies far off its nose, and can brake to the
         // path's speed by the time it reaches the path's position, and to a stop where the path stops.
-        target *= std::max(std::cos(error), 0.0);
+        target *= (1.0 + std::cos(error)) / 2.0; // half as fast turning a right angle, stopped turning round
         const double brake = 1.6 * bounds.down * knot; // twice a braking with room to spare
         const double toPath = std::sqrt(std::pow(pathSpeed * knot, 2) + brake * std::max(steer.behind, 0.0));
         target = std::min({target, toPath / knot, std::sqrt(brake * stop) / knot});

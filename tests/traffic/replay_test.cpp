@@ -49,7 +49,7 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
         // first airborne report; reports 10 s apart, old positions sent again included.
         {"klas_departures.rttfc",
          3,
-         {{"roll", From::taxi, true, 500.0, 0.0}, {"roll and first climb", From::roll, false, 900.0, 300.0}}},
+         {{"roll", From::taxi, true, 1200.0, 0.0}, {"roll and first climb", From::roll, false, 1200.0, 300.0}}},
         // klas_20190305.rttfc: its Challenger 350 departing south (1551819564 to
         // 1551819754, from 60 s before its take-off roll to 90 s after its first airborne report):
         // past the height where a take-off's configuration is done, its reports lag and then
