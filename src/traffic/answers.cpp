@@ -71,7 +71,6 @@ void lf_landed(Act& act)
 {
     if (act.base.status == statusRemoving || act.phase == phaseTakeOff)
         return;
-    act.groundState = groundLanded;
     if (!gf_landingFlagsSet(act)) {
         // Down without an approach (no park airport near): it rolls out all the same.
         act.onGround = 1;

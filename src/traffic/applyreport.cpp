@@ -333,8 +333,7 @@ void gf_setDelays(Act& act)
 
 void lf_applyReport(Act& act, PathPoint p)
 {
-    if (gf_standsOrTaxis(p)) // before a point at its last position is held at speed 0
-        act.groundState = groundTaxied;
+    act.groundState = gf_groundStateAfter(act.groundState, p); // before a point at its last position is held at speed 0
     if (act.path.size() > longestPath) {
         if (act.base.status == statusNew)
             act.remove = 1;

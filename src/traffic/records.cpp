@@ -40,7 +40,7 @@ Act lf_newAct(ActHead&& head, const std::deque<PathPoint>& path, double reportTi
     act.base = StaticAct(std::move(head), 0, 0.0, 0.0, 0.0, false);
     act.path = path;
     act.reportTime = reportTime;
-    act.groundState = !path.empty() && gf_standsOrTaxis(path.front()) ? groundTaxied : groundRolling;
+    act.groundState = path.empty() ? groundRolling : gf_groundStateAfter(groundRolling, path.front());
     if (!path.empty()) {
         act.trail.last = path.back();
         act.trail.time = reportTime;

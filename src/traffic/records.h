@@ -57,8 +57,15 @@ inline constexpr double runwaySpeed = 30.0;
 inline bool gf_standsOrTaxis(const PathPoint& p) { return !p.airborne && p.speed < runwaySpeed; }
 
 // What the reports of a live aircraft had it do on the ground since it last flew, for the start
-// of a take-off roll: nothing slow yet (first seen rolling), stand or taxi, or touch down.
+// of a take-off roll and the end of a roll-out: nothing slow yet (first seen rolling), stand or
+// taxi, or touch down (a report in the air makes its next ground a touch-down).
 inline constexpr std::uint8_t groundRolling = 0, groundTaxied = 1, groundLanded = 2;
+// The state once the report is known: the reports' own order, not when the simulator shows the
+// touch-down half a minute later, which the first report slower than a roll-out may precede.
+inline std::uint8_t gf_groundStateAfter(std::uint8_t state, const PathPoint& report)
+{
+    return report.airborne ? groundLanded : gf_standsOrTaxis(report) ? groundTaxied : state;
+}
 
 // What the reports themselves tell of a live aircraft, apart from the points predicted
 // through the gaps between them. NaN: not known yet.

@@ -300,7 +300,7 @@ TEST_F(Airborne, Crossing10000FeetSetsEachLightSetOnceEachWay)
     EXPECT_EQ(cruise, 1);
 }
 
-TEST_F(Airborne, TheRollOutEndsAt15DegreesOffTheRunwayAndRetractsBelow90Knots)
+TEST_F(Airborne, TheRollOutEndsAt15DegreesOffTheRunwayOrSlowedToTaxiAndRetractsBelow90Knots)
 {
     std::vector<SimRequest> requests;
     static std::vector<SimRequest>* recorded = nullptr;
@@ -321,7 +321,9 @@ TEST_F(Airborne, TheRollOutEndsAt15DegreesOffTheRunwayAndRetractsBelow90Knots)
         double offDegrees, speed;
         bool ended, retracted;
     };
-    for (const Case& c : {Case{14.9, 95, false, false}, Case{15.0, 95, true, true}, Case{3.0, 90, false, true}}) {
+    // Slowed below 30 kt by its reports, the roll ends whatever the heading.
+    for (const Case& c : {Case{14.9, 95, false, false}, Case{15.0, 95, true, true}, Case{3.0, 90, false, true},
+                          Case{3.0, 25, true, true}}) {
         requests.clear();
         heldByCaller = false;
         Act& a = addAct(largeClass, park, 0.0, phaseGround);
@@ -329,6 +331,7 @@ TEST_F(Airborne, TheRollOutEndsAt15DegreesOffTheRunwayAndRetractsBelow90Knots)
         a.rollOutHeading = 1.0;
         a.heading = 1.0 + c.offDegrees * degToRad;
         a.path.front().speed = c.speed;
+        a.groundState = c.speed < runwaySpeed ? groundTaxied : groundLanded;
         lf_landingRoll(a);
         EXPECT_EQ(a.landingRoll, c.ended ? 0 : 1) << c.offDegrees << " degrees";
         EXPECT_EQ(hasEvent(takeEvents(), ceSpoilers, 0), c.retracted) << c.speed << " kt";

@@ -160,8 +160,8 @@ TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
 TEST_F(Replay, ALandedArrivalSlowedToTaxiSpeedStopsWhereItsReportsEnd)
 {
     // It lands on a runway east, 140 m south of the stand C4; its reports end at its first at
-    // taxi speed, still straight along the runway, and hold it there for half a minute, 45 m
-    // short of an aircraft parked at a stand ahead on that line.
+    // taxi speed, still straight along the runway, 45 m short of an aircraft parked at a stand
+    // ahead on that line. That report comes before the touch-down is shown.
     std::vector<std::string> arrival = arrivalEast("0");
     const auto slowed = std::find_if(arrival.begin(), arrival.end(), [](const std::string& record) {
         const std::vector<std::string> f = lf_fields(record);
@@ -177,7 +177,7 @@ TEST_F(Replay, ALandedArrivalSlowedToTaxiSpeedStopsWhereItsReportsEnd)
     parked[3] = fmt::format("{:.6f}", ahead.second);
     parked[8] = "0.00";
     stands.emplace_back("D2", ahead.first, ahead.second, 90.0);
-    const std::vector<std::string> records = withParked(stoppedThere(arrival), parked);
+    const std::vector<std::string> records = withParked(arrival, parked);
 
     // Until the arrival, left without reports, is removed.
     bool rolled = false, seen = false;

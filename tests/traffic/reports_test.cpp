@@ -111,7 +111,8 @@ TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
     // A created aircraft moving on its reports, 10 s apart along a runway to the east, each as
     // far on as its speed takes it and due 15 s after it comes. T: the simulator's answer that
     // the aircraft touched down; A: the last report sent again with a new time; G: 20 s without
-    // reports, in which the path runs out and is predicted.
+    // reports, in which the path runs out and is predicted; R: it turns off the runway, its
+    // roll-out over.
     struct Case {
         const char* what;
         const char* type;
@@ -123,6 +124,7 @@ TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
         {"taxiing, then at take-off speed", "B738", 20, "20 60", true},
         {"standing, then already rolling at 125 kt", "B738", 0, "0 0 125", true},
         {"touched down, its last position again, then as fast", "B738", -1, "T 90 A 85", false},
+        {"touched down, off the runway, then faster", "B738", -1, "T 90 R 105", false},
         {"first seen rolling, predicted at its speed, then as fast", "B738", 90, "G 90", false},
         {"first seen rolling, then speeding up", "B738", 44, "98", true},
         {"a helicopter air-taxiing", "EC35", 20, "20 50", false},
@@ -157,6 +159,10 @@ TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
             if (step == "T") {
                 lf_pushToBuffer({61, 1, 0, AnswerKind::objectData, 0.0, 0.0});
                 runTicks(1);
+                continue;
+            }
+            if (step == "R") {
+                act.landingRoll = 0;
                 continue;
             }
             const double seconds = step == "G" ? 20.0 : 10.0;
