@@ -292,15 +292,15 @@ void lf_prepareAppend(Act& act, PathPoint& p)
 
 // At take-off speed and not slowing down: one report so shows a take-off roll that reports
 // 15-25 s apart may show only once. Only from a stop or a taxi; first seen rolling, only when
-// it speeds up; never after a touch-down (a roll-out's point held or predicted at its speed is
-// no stop), nor for a helicopter, which air-taxis.
+// it speeds up from its last report (its predicted points roll out); never after a touch-down
+// (a roll-out's point held or predicted is no stop), nor for a helicopter, which air-taxis.
 bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
 {
     if (act.base.head.sizeClass == rotorcraftClass || p.speed < 43.0)
         return false;
     if (act.groundState == groundTaxied)
         return p.speed >= last.speed;
-    return act.groundState == groundRolling && !last.hold && p.speed >= last.speed + 10.0;
+    return act.groundState == groundRolling && !last.hold && p.speed >= act.trail.last.speed + 10.0;
 }
 
 void lf_append(Act& act, PathPoint& p)

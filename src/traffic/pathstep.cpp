@@ -269,8 +269,10 @@ void lf_predictPoint(Act& act)
     PathPoint p = act.path.back();
     const PathPoint& last = act.path.back();
     const double interval = act.onGround ? 3.0 : 8.0; // seconds
-    // At its last point the roll-out ends if it has slowed to taxi speed: it stops there.
-    const bool rollingOut = act.landing || (act.landingRoll && !gf_rollOutSlowed(act, last));
+    // At its last point the roll-out ends if it has slowed to taxi speed: it stops there. First
+    // seen rolling and not taking off, it rolls out as well: its touch-down came before it was.
+    const bool firstSeenRolling = act.groundState == groundRolling && !act.takeOff;
+    const bool rollingOut = act.landing || (act.landingRoll && !gf_rollOutSlowed(act, last)) || firstSeenRolling;
     if (last.hold || act.phase == phaseAtStand) {
         p.speed = 0.0;
     } else if (act.onGround && !rollingOut) {

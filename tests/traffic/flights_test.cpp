@@ -231,18 +231,23 @@ TEST_F(Scenario, ArrivalsWithoutAParkingFileNeverMoveAgainstTheirHeadingAndKeepT
 
 TEST_F(Scenario, AnArrivalWithoutAParkingFileWhoseReportsEndOnItsRollOutSlowsDown)
 {
-    // Down on the runway 180 s in, the last report at 190 s rolling out east at 95 kt.
+    // Down on the runway 180 s in, the last report at 190 s rolling out east at 95 kt; seen from
+    // its approach, or first seen rolling (its touch-down never shown).
     withoutParkAirport();
-    const std::vector<std::string> flight{"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0),
-                                          "--distance", "7", "--hold-after", "30", "--gap", "191,1000"};
-    const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
-    fly(flight, [](const FlightWatch& w) { return w.gone; }, 60.0);
-    EXPECT_TRUE(watch.gone);
-    const std::array<double, 3>& last = reported.back();
-    double beyond = 0.0; // metres east of the last report
-    for (const auto& p : watch.positions)
-        beyond = std::max(beyond, (p[1] - last[1]) * 60.0 * std::cos(last[0] * degToRad) * metresPerNm);
-    EXPECT_LT(beyond, 600.0) << "metres rolled on after the last report";
+    for (const char* seen : {"0,0", "0,179"}) {
+        watch = {};
+        const std::vector<std::string> flight{"--kind", "arrival", "--runway", runwayArgument(265.0, 1600.0, 90.0),
+                                              "--distance", "7", "--hold-after", "30", "--gap", "191,1000",
+                                              "--gap", seen};
+        const std::vector<std::array<double, 3>> reported = lf_reportedTrack(script(flight));
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 60.0);
+        EXPECT_TRUE(watch.gone) << seen;
+        const std::array<double, 3>& last = reported.back();
+        double beyond = 0.0; // metres east of the last report
+        for (const auto& p : watch.positions)
+            beyond = std::max(beyond, (p[1] - last[1]) * 60.0 * std::cos(last[0] * degToRad) * metresPerNm);
+        EXPECT_LT(beyond, 600.0) << seen << ": metres rolled on after the last report";
+    }
     EXPECT_FALSE(logHas("took-off")) << log.text();
 }
 

@@ -212,7 +212,7 @@ TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
 
 TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesItsIntervalAhead)
 {
-    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked };
+    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked, firstSeenRolling };
     struct Case {
         State state;
         double lastSpeed;
@@ -232,13 +232,14 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {rollingOut, 139, 10, 80, 0, 0, 300},   {rollingOut, 100, 10, 80, 0, 0, 300},
         {rollingOut, 99, 10, 60, 0, 0, 300},    {rollingOut, 80, 10, 60, 0, 0, 300},
         {rollingOut, 79, 10, 30, 0, 0, 300},    {rollingOut, 60, 10, 30, 0, 0, 300},
-        {rollingOut, 59, 10, 20, 0, 0, 300},    {flying, 200, 8, 190, 0, 0, 800},
+        {rollingOut, 59, 10, 20, 0, 0, 300},    {firstSeenRolling, 100, 10, 80, 0, 0, 300},
+        {firstSeenRolling, 59, 10, 20, 0, 0, 300}, {flying, 200, 8, 190, 0, 0, 800},
         {flying, 0.5, 8, 1, 0, 0, 800},         {landing, 200, 5, 180, -667, -80.04, 800},
         {landing, 200, 4, 200, -667, -80.04, 800}, {climbing, 160, 8, 152, 1500, 200, 800},
         {leaving, 5, 1, 0, 0, 0, 30000},        {parked, 0, 1, 0, 0, 0, 60480000},
     };
-    const std::uint32_t phases[] = {phaseGround, phaseGround, phaseGround, phaseAirborne,
-                                    phaseAirborne, phaseTakeOff, phaseLeaving, phaseAtStand};
+    const std::uint32_t phases[] = {phaseGround, phaseGround,  phaseGround, phaseAirborne, phaseAirborne,
+                                    phaseTakeOff, phaseLeaving, phaseAtStand, phaseGround};
     for (const Case& c : cases) {
         gf_testClearTraffic();
         StandRecord& stand = gf_testAddStand("A1", amsterdam, 90.0, 40.0);
@@ -250,6 +251,8 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         a.takeOff = c.state == rolling;
         a.landingRoll = c.state == rollingOut;
         a.landing = c.state == landing;
+        if (c.state == firstSeenRolling) // it never stood or taxied
+            a.groundState = groundRolling;
         a.predictionCount = c.predictions;
         const PathPoint last = a.path.front() = point(amsterdam, c.lastSpeed, 0, air ? 3000.0 : 0.0);
         lf_predictPoint(a);

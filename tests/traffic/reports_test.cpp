@@ -125,7 +125,7 @@ TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
         {"standing, then already rolling at 125 kt", "B738", 0, "0 0 125", true},
         {"touched down, its last position again, then as fast", "B738", -1, "T 90 A 85", false},
         {"touched down, off the runway, then faster", "B738", -1, "T 90 R 105", false},
-        {"first seen rolling, predicted at its speed, then as fast", "B738", 90, "G 90", false},
+        {"first seen rolling, predicted rolling out, then as fast", "B738", 90, "G 90", false},
         {"first seen rolling, then speeding up", "B738", 44, "98", true},
         {"a helicopter air-taxiing", "EC35", 20, "20 50", false},
     };
