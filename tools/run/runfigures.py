@@ -31,7 +31,7 @@ import sys
 
 import watcher
 from geo import metres, percentile
-from watcher import LONGEST_GAP, Flight, Report, Shown, flight_of
+from watcher import LONGEST_GAP, Flight, Report, Shown, flight_of, off_track
 
 
 def read_sent(path):
@@ -131,19 +131,6 @@ def shown_objects(flights, track, delay):
         if flight is not None:
             shown.append(Shown(obj_id, obj, flight, track.positions.get(obj_id, []), delay))
     return shown
-
-
-def off_track(points, lat, lon):
-    """Metres from a position to the nearest leg of the reported track (flat near the position)."""
-    east = math.cos(math.radians(lat)) * 111320.0
-    nearest = float("inf")
-    for (_, la0, lo0, *_), (_, la1, lo1, *_) in zip(points, points[1:]):
-        ax, ay = (lo0 - lon) * east, (la0 - lat) * 111320.0
-        dx, dy = (lo1 - lo0) * east, (la1 - la0) * 111320.0
-        length = dx * dx + dy * dy
-        f = max(0.0, min(1.0, -(ax * dx + ay * dy) / length)) if length > 0 else 0.0
-        nearest = min(nearest, math.hypot(ax + f * dx, ay + f * dy))
-    return nearest
 
 
 def left_radius(shown, track, user, radius, margin):

@@ -55,6 +55,9 @@ ROLL_START_KNOTS = 30.0  # the roll starts at the last ground report this slow .
 ROLL_LONGEST = 90.0      # ... at most this long before the lift-off report
 CLIMB_SECONDS = 60.0     # the first climb, after the lift-off report
 TAKE_OFF_OFF = 300.0     # m from the reports on the roll and the first climb
+TOUCH_DOWN_OFF = 300.0   # m between the shown touch-down and the reports' way down
+TOUCH_DOWN_AFTER = 90.0  # s after the first ground report by which the shown aircraft is down
+GROUND_FEET = 1.0        # ft above its lowest near the touch-down: the shown aircraft is down
 EPISODE_JOIN = 5.0
 EPISODE_LEAST = 1.0
 PROGRAM_DELAY = 30.0     # s: a report falls due 3000 ticks of 10 ms after it arrived
@@ -92,11 +95,18 @@ def span_agrees(a, b):
     implied, said = way / dt / KNOT, (a.speed + b.speed) / 2.0
     if abs(implied - said) > SPEED_AGREE * max(implied, said) + POSITION_SLACK_KT:
         return False, implied > said
-    if way >= TRACK_METRES:
-        course = bearing((a.lat, a.lon), (b.lat, b.lon))
-        if min(angle_between(course, a.track), angle_between(course, b.track)) > TRACK_AGREE:
-            return False, False
+    if off_their_tracks(a, b):
+        return False, False
     return a.ground or b.ground or abs(b.alt - a.alt) <= CLIMB_AGREE * dt, False
+
+
+def off_their_tracks(a, b):
+    """Whether the move between two reports, TRACK_METRES (100 m) or more, lies more than TRACK_AGREE
+    (60 degrees) off both their tracks: a jump back or aside, not the way the aircraft went."""
+    if metres((a.lat, a.lon), (b.lat, b.lon)) < TRACK_METRES:
+        return False
+    course = bearing((a.lat, a.lon), (b.lat, b.lon))
+    return min(angle_between(course, a.track), angle_between(course, b.track)) > TRACK_AGREE
 
 
 def frozen_reports(reports, jumps):
@@ -381,8 +391,10 @@ def speed_off(shown):
 def altitude_off(shown, elevation):
     """In the air (both reports airborne, the span usable), against the reported altitude
     interpolated at the delayed time: positions more than ALTITUDE_OFF (300 ft) from it, and
-    balloons: positions BALLOON_FEET (200 ft) or more above it while it is below BALLOON_BELOW
-    (1,500 ft) above the airport's elevation (judged: the positions below that). Two tallies."""
+    balloons: positions BALLOON_FEET (200 ft) or more above it, or above the airport's elevation
+    where it lies below that (no aircraft in the air is shown below the ground: a pressure altitude
+    there is the feed's), while it is below BALLOON_BELOW (1,500 ft) above the airport's elevation
+    (judged: the positions below that). Two tallies."""
     off, balloons = Tally(), Tally()
     for s in shown:
         for k, r in enumerate(s.reported):
@@ -391,7 +403,7 @@ def altitude_off(shown, elevation):
             t, above = s.times[k], s.positions[k][3] - r.alt
             off.add(s.obj_id, t, abs(above) > ALTITUDE_OFF)
             if r.alt < elevation + BALLOON_BELOW:
-                balloons.add(s.obj_id, t, above >= BALLOON_FEET)
+                balloons.add(s.obj_id, t, s.positions[k][3] - max(r.alt, elevation) >= BALLOON_FEET)
     return off, balloons
 
 
@@ -537,6 +549,48 @@ def take_offs(shown):
     return seen, shown_count, distances, heights, tally
 
 
+def off_track(points, lat, lon):
+    """Metres from a position to the nearest leg of the reported track (flat near the position)."""
+    east = math.cos(math.radians(lat)) * 111320.0
+    nearest = float("inf")
+    for (_, la0, lo0, *_), (_, la1, lo1, *_) in zip(points, points[1:]):
+        ax, ay = (lo0 - lon) * east, (la0 - lat) * 111320.0
+        dx, dy = (lo1 - lo0) * east, (la1 - la0) * 111320.0
+        length = dx * dx + dy * dy
+        f = max(0.0, min(1.0, -(ax * dx + ay * dy) / length)) if length > 0 else 0.0
+        nearest = min(nearest, math.hypot(ax + f * dx, ay + f * dy))
+    return nearest
+
+
+def touch_downs(shown, elevation):
+    """Each arrival shown (an airborne report at LIFT_OFF_KNOTS (40 kt) or more followed by a ground
+    report, the way between them not off their tracks (off_their_tracks: then they do not tell where
+    it touched down), the object shown at the delayed time of the airborne one) as [object, delayed time
+    of the first ground report, metres]: from the shown touch-down to the reports' way from the last
+    airborne report to the first ground report, where they put the touch-down (their altitudes are
+    pressure altitudes, and tell not where on that way it lies). The shown touch-down is the first position from APPROACH_SECONDS (120 s) before the
+    first ground report to TOUCH_DOWN_AFTER (90 s) after it (or to the object's removal) that lies
+    within GROUND_FEET (1 ft) of the lowest of them, that lowest at most AIR_FEET (50 ft) above the
+    airport; none (metres None) when the shown aircraft stays up or goes before it is down."""
+    found = []
+    for s in shown:
+        points, removed = s.flight.points, s.obj["removed"]
+        for a, b in zip(points, points[1:]):
+            if a.ground or not b.ground or a.speed < LIFT_OFF_KNOTS or off_their_tracks(a, b):
+                continue
+            if s.obj["created"] > a.t + s.delay:
+                continue
+            if removed is not None and removed < a.t + s.delay:
+                continue
+            first = bisect.bisect_left(s.times, b.t - APPROACH_SECONDS + s.delay)
+            window = s.positions[first:bisect.bisect_right(s.times, b.t + TOUCH_DOWN_AFTER + s.delay)]
+            lowest = min((p[3] for p in window), default=math.inf)
+            down = next((p for p in window if p[3] <= lowest + GROUND_FEET), None)
+            metres_off = off_track([a, b], down[1], down[2]) if down and lowest <= elevation + AIR_FEET else None
+            found.append([s.obj_id, b.t, metres_off])
+    return found
+
+
 def fitted_delay(shown, every=20):
     """The delay at which every 20th position sent in the air lies nearest its reports (the median
     distance, spans of at most LONGEST_GAP): how far behind its reports the program really shows
@@ -679,4 +733,23 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
         bench.append(["first climb altitude, p95", climb, "ft off", 0])
     else:
         lines.append(f"  {'take-off and first climb:':32} no take-off shown ({seen} reported)")
+
+    arrivals = touch_downs(shown, elevation)
+    f["touch-downs"] = [[callsign[k], round(t - start, 1), None if d is None else round(d, 1)] for k, t, d in arrivals]
+    off = sum(d is None or d > TOUCH_DOWN_OFF for _, _, d in arrivals)
+    down = [d for _, _, d in arrivals if d is not None]
+    f["touch-downs off"] = off
+    if arrivals:
+        worst = max(down) if len(down) == len(arrivals) else math.inf
+        p95 = percentile(down, 95) if down else math.inf
+        f["touch-down p95 m"], f["touch-down worst m"] = p95, worst
+        lines.append(f"  {'touch-downs:':32} p95 {p95:.0f} m, worst {worst:.0f} m from the reports' way from the last"
+                     f" report in the air to the first on the ground, on"
+                     f" {len(arrivals)} arrivals shown; {off} more than {TOUCH_DOWN_OFF:g} m off or not down (goal 0)")
+        lines.append(f"  {'':32} " + ", ".join(f"{cs} {'up' if d is None else f'{d:.0f} m'}"
+                                               for cs, _, d in f["touch-downs"]))
+        bench.append(["touch-down p95", p95, "m from the reports' way down", 0])
+        bench.append(["touch-downs more than 300 m off", off, f"of {len(arrivals)} (goal 0)", 0])
+    else:
+        lines.append(f"  {'touch-downs:':32} no arrival shown")
     return f, lines, bench

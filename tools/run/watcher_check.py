@@ -106,6 +106,8 @@ class Figures(unittest.TestCase):
             ("taxiing as reported", shown(taxi), (), {}),
             ("taxiing 100 ft under the ground", shown(taxi, lift=-100.0), (), {"underground": (100.0, 1)}),
             ("following reports 100 ft under the ground", shown(reports([150.0] * 10, alt=ELEVATION - 100.0)), (), {}),
+            ("30 ft above the ground, reported 250 ft under it", shown(reports([150.0] * 10, alt=ELEVATION - 250.0),
+                                                                       lift=280.0), (), {}),
             ("taxiing backwards", shown(taxi, turn=180.0), (), {"against": (100.0, 1)}),
             ("pushed back beside a stand", shown(taxi, turn=180.0, pace=0.5, until=taxi[0].t + DELAY + 30.0),
              (HOME,), {}),
@@ -165,6 +167,23 @@ def flown(points, legs, rate=10.0):
             t += 1.0 / rate
     obj = {"tail": "TST1", "created": points[0].t + DELAY, "removed": None, "at": (points[0].lat, points[0].lon)}
     return w.Shown(1, obj, w.Flight("TST1", "1", points), positions, DELAY)
+
+
+class TouchDown(unittest.TestCase):
+    def test_touch_down(self):
+        # In the air at 140 kt every 10 s, on the ground from 60 s on: the reports' way down is the
+        # 694 m from the last report in the air, 3601 m on, to the first on the ground.
+        speeds = [140.0] * 6 + [130.0, 100.0, 70.0, 40.0]
+        points = [p._replace(ground=n > 5, alt=0.0 if n > 5 else 3000.0) for n, p in enumerate(reports(speeds))]
+        cases = [("down on the way", 55, 0.0), ("down 20 s early, 1441 m short", 30, 1441.0), ("up", 90, None)]
+        for name, air, off in cases:
+            with self.subTest(name):
+                legs = [(air, 140, 140, 0, 1)] + ([(90 - air, 140, 40, 0, 0)] if air < 90 else [])
+                (_, _, metres), = w.touch_downs([flown(points, legs)], ELEVATION)
+                if off is None:
+                    self.assertIsNone(metres)
+                else:
+                    self.assertAlmostEqual(metres, off, delta=20.0)
 
 
 class ShownMotion(unittest.TestCase):
