@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -94,17 +95,12 @@ double lf_climbStep(const Act& act)
     return std::max(act.base.head.accelLimit, std::min(act.path[1].verticalSpeed, steepestClimb) / 6000.0);
 }
 
-void lf_altitudeStep(Act& act, double n)
+// The altitude step from an airborne front point (s: the step that reaches the next point).
+void lf_airAltitudeStep(Act& act, double n, double s, double climbStep)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
-    const double climbStep = front.airborne ? lf_climbStep(act) : act.base.head.accelLimit;
-    const double s = (next.altitude - act.altitude) / n;
-    if (!front.airborne && next.airborne) {
-        act.altitudeStep = next.altitude > act.altitude ? std::min(s, climbStep) : 0.0;
-    } else if (!front.airborne) {
-        lf_airborneOverGroundPoints(act, n);
-    } else if (!next.airborne) {
+    if (!next.airborne) {
         const ParkAirport park = gf_parkAirport();
         const std::int32_t qnh = currentQnh.load();
         if (qnh > 1013 && !park.code.empty())
@@ -125,6 +121,26 @@ void lf_altitudeStep(Act& act, double n)
         // follows its reports (an arrival to an airport without a parking file never begins
         // an approach and would climb away on its final).
         act.altitudeStep = std::min(climbStep, std::max(s, 0.2));
+    }
+}
+
+void lf_altitudeStep(Act& act, double n)
+{
+    const PathPoint& front = act.path[0];
+    const PathPoint& next = act.path[1];
+    const double climbStep = front.airborne ? lf_climbStep(act) : act.base.head.accelLimit;
+    const double s = (next.altitude - act.altitude) / n;
+    if (front.airborne) {
+        lf_airAltitudeStep(act, n, s, climbStep);
+        if (const std::optional<double> approach = lf_approachStep(act, 1, n)) {
+            // Down toward the touch-down along it; kept up to it over reports in the air below it.
+            act.altitudeStep = next.airborne ? std::max(act.altitudeStep, *approach) : *approach;
+            act.verticalRate = act.altitudeStep * 6000.0;
+        }
+    } else if (next.airborne) {
+        act.altitudeStep = next.altitude > act.altitude ? std::min(s, climbStep) : 0.0;
+    } else {
+        lf_airborneOverGroundPoints(act, n);
     }
 }
 

@@ -18,6 +18,7 @@ constexpr double holdReach = 0.011879049676025918; // 22 m
 constexpr double samePlace = 0.00015;              // degrees
 constexpr double steepestDescent = 2000.0;         // feet per minute down to a landing
 constexpr double hoverKnots = 10.0;                // a helicopter this slow may hover where it was
+constexpr double climbingAway = 100.0;             // feet per minute: a go-around climbs faster
 
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
@@ -138,10 +139,30 @@ bool lf_standingTest(Act& act, PathPoint& p)
     return last.speed < 50.0;
 }
 
+// On the approach a report on the ground followed by one in the air that does not climb away was
+// no touch-down (at the airport's altitude at approach speed, then below it, where a pressure
+// altitude puts the runway's threshold): the path flies over it at the height of the ground.
+void lf_undoEarlyTouchDown(Act& act, const PathPoint& p)
+{
+    PathPoint& last = act.path.back();
+    const double ground = gf_groundElevation(act);
+    if (!act.landing || !p.airborne || last.airborne || p.verticalSpeed > climbingAway || std::isnan(ground))
+        return;
+    last.airborne = 1;
+    last.altitude = ground;
+    // The descent planned toward it is planned again (the front point is the one flown to),
+    // unless the flare has begun.
+    const double n = std::max<double>(static_cast<double>(gf_ticksUntil(act.path.front())), 25.0);
+    if (act.flareStage == 0 && act.base.status == statusCreated)
+        if (const std::optional<double> step = lf_approachStep(act, 0, n))
+            act.altitudeStep = std::max(act.altitudeStep, *step);
+}
+
 bool lf_applyLandingReport(Act& act, PathPoint& p)
 {
     if (act.path.empty())
         return true;
+    lf_undoEarlyTouchDown(act, p);
     // Rolling out, an old position sent again is dropped; once the reports have slowed to taxi
     // speed, it holds the aircraft there as it holds a taxiing one.
     const bool standing = lf_samePosition(p, act.path.back());

@@ -104,7 +104,7 @@ void lf_flare(Act& act)
         return;
     const double cg = act.base.head.staticCgHeight;
     PathPoint& front = act.path.front();
-    if (act.flareStage == 0 && height <= cg + 30.0) {
+    if (act.flareStage == 0 && height <= cg + flareStartHeight) {
         act.flareStage = 1;
         act.pitchStep = (flarePitch - act.pitch) / std::max<double>(act.base.head.flareTicks, 1.0);
         act.altitudeStep = -0.1;

@@ -4,8 +4,10 @@
 #include "traffic/manager.h"
 
 #include <cstdint>
+#include <optional>
 
 inline constexpr double ticksPerHour = 360000.0;
+inline constexpr double flareStartHeight = 30.0; // feet above the static CG height: the flare begins
 inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;
 
@@ -86,6 +88,10 @@ double lf_flyToNext(Act& act, std::int64_t n);
 // passed (from where it is now, at its present share).
 double lf_airCurveParameter(const Act& act, double share);
 void lf_landingRoll(Act& act);
+// The altitude step (feet a tick, n ticks to the path's point with the index `next`, the one it
+// flies to) of an approach to the park airport toward where it touches down; none when that is not
+// the approach's to set.
+std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n);
 double lf_descentRate(const Act& act);
 // The ground under the aircraft, feet: the park airport's, else the one the flare found, else
 // the simulator's under the created aircraft; NaN when none is known.

@@ -3,6 +3,8 @@
 // onto the stand.
 #include "traffic/scenario_fixture.h"
 
+#include "traffic/motion_fixture.h"
+
 #include "app/mainloop.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
@@ -29,24 +31,6 @@ bool lf_inOrder(const std::vector<std::uint32_t>& seen, const std::vector<std::u
             return false;
     }
     return true;
-}
-
-// Nautical miles from a position to the nearest leg of a track (flat, near the origin).
-double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origin, double latitude, double longitude)
-{
-    const double east = std::cos(origin.first * degToRad) * 60.0;
-    const auto x = [&](double lon) { return (lon - origin.second) * east; };
-    const auto y = [&](double lat) { return (lat - origin.first) * 60.0; };
-    double nearest = 1e9;
-    for (std::size_t i = 1; i < track.size(); ++i) {
-        const double ax = x(track[i - 1][1]), ay = y(track[i - 1][0]);
-        const double dx = x(track[i][1]) - ax, dy = y(track[i][0]) - ay;
-        const double px = x(longitude) - ax, py = y(latitude) - ay;
-        const double length = dx * dx + dy * dy;
-        const double f = length > 0.0 ? std::clamp((px * dx + py * dy) / length, 0.0, 1.0) : 0.0;
-        nearest = std::min(nearest, std::hypot(px - f * dx, py - f * dy));
-    }
-    return nearest;
 }
 
 // Seconds of the day of the "hh:mm:ss" that follows the text in the log; -1 when none does.

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,3 +47,22 @@ StandRecord& gf_testAddStand(const std::string& name, LatLon at, double headingD
 
 // A position the distance (nautical miles) from another along the bearing (degrees).
 LatLon gf_offset(LatLon from, double bearingDegrees, double distanceNm);
+
+// Nautical miles from a position to the nearest leg of a track (flat, near the origin).
+inline double lf_offTrack(const std::vector<std::array<double, 3>>& track, LatLon origin, double latitude,
+                          double longitude)
+{
+    const double east = std::cos(origin.first * degToRad) * 60.0;
+    const auto x = [&](double lon) { return (lon - origin.second) * east; };
+    const auto y = [&](double lat) { return (lat - origin.first) * 60.0; };
+    double nearest = 1e9;
+    for (std::size_t i = 1; i < track.size(); ++i) {
+        const double ax = x(track[i - 1][1]), ay = y(track[i - 1][0]);
+        const double dx = x(track[i][1]) - ax, dy = y(track[i][0]) - ay;
+        const double px = x(longitude) - ax, py = y(latitude) - ay;
+        const double length = dx * dx + dy * dy;
+        const double f = length > 0.0 ? std::clamp((px * dx + py * dy) / length, 0.0, 1.0) : 0.0;
+        nearest = std::min(nearest, std::hypot(px - f * dx, py - f * dy));
+    }
+    return nearest;
+}

@@ -1,6 +1,7 @@
 // Real recordings of the feed replayed whole through the traffic manager, against a simulator
 // that answers on the next tick, and what a watcher of the simulator sees of the positions sent:
-// no lurch of speed, no swing of the heading, whatever the feed did.
+// no lurch of speed, no swing of the heading, whatever the feed did; arrivals touch down where
+// their reports come down.
 // TARNWICK_REPLAY_OUT=<folder> also writes there, per recording, the records sent and the
 // positions shown as the run's stand-ins record them, for tools/run/runfigures.py, with a "path"
 // line beside each position: where the path put the aircraft, its phase and both ground flags.
@@ -169,5 +170,44 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         EXPECT_EQ(lurches.flagged, 0u) << r.file << ": " << lurches.episodes << " lurches" << lurches.first;
         EXPECT_GT(swings.judged, 10000u) << r.file;
         EXPECT_EQ(swings.flagged, 0u) << r.file << ": " << swings.episodes << " swings" << swings.first;
+    }
+}
+
+TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
+{
+    // klas_arrivals.rttfc, Las Vegas: five arrivals from two minutes before their first ground
+    // report to 20 s after, without a QNH; their last reports in the air lie up to 231 ft below the
+    // airport, 0.5-2.2 km short of their first ground report. PRM1's report 1.3 km short is given
+    // the airport's own altitude: at its 119 kt that is on the ground, the next ones in the air
+    // again. Where each is first shown on the ground lies on the way from its last report in the
+    // air to its first on the ground.
+    const Recording r{refgen::lasVegasWorld, "klas_arrivals.rttfc", "klas_stands.txt", {36.0840, -115.1537}, 2181.0};
+    loadWorld(r);
+    elevation = r.elevation;
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klas_arrivals.rttfc", elevation, records);
+    for (std::string& record : records)
+        if (std::vector<std::string> f = lf_fields(record); f[9] == "PRM1" && f[14] == "1551820043.8") {
+            f[4] = "2181";
+            record = lf_record(f, lf_stamp(record));
+        }
+    std::map<std::uint32_t, LatLon> down;
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
+    play(records, r.airport, false, ticks, [&] {
+        for (const Act& a : liveActs)
+            if (a.base.status == statusCreated && a.shown.onGround)
+                down.try_emplace(a.base.head.flightId, a.shown.latitude, a.shown.longitude);
+        return true;
+    });
+    EXPECT_EQ(down.size(), 5u) << "arrivals shown down (one without a type is not shown)";
+    for (const auto& [id, at] : down) {
+        const std::vector<Reported>& reports = flights.at(id);
+        const auto b = std::find_if(reports.begin() + 1, reports.end(), [](const Reported& p) { return p.ground; });
+        ASSERT_NE(b, reports.end()) << id;
+        const auto a = b - 1;
+        const LatLon from{a->latitude, a->longitude};
+        const double off = lf_offTrack({{a->latitude, a->longitude, 0.0}, {b->latitude, b->longitude, 0.0}}, from,
+                                       at.first, at.second);
+        EXPECT_LT(off * metresPerNm, 300.0) << id << ": metres from the way down";
     }
 }

@@ -41,6 +41,7 @@ struct Reported {
     double latitude, longitude, altitude;
     double speed;
     bool judged = true; // the span to the next report
+    bool ground = false; // as the record says
 };
 
 // The comma-separated fields of a record.
@@ -70,8 +71,8 @@ inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std
         const auto id = static_cast<std::uint32_t>(std::stoul(f[1]));
         std::vector<Reported>& reports = flights[id];
         std::vector<bool>& frozen = sentAgain[id]; // each report: its last position sent again
-        const Reported r{std::stod(f[14]), std::stod(f[2]), std::stod(f[3]), std::max(std::stod(f[4]), ground),
-                         std::stod(f[8])};
+        const Reported r{std::stod(f[14]), std::stod(f[2]),         std::stod(f[3]), std::max(std::stod(f[4]), ground),
+                         std::stod(f[8]),  true, f[6] == "1"};
         const bool again = !reports.empty() && reports.back().latitude == r.latitude &&
                            reports.back().longitude == r.longitude && r.speed > 0.0;
         if (again || (!reports.empty() && frozen.back()))
