@@ -388,6 +388,9 @@ void lf_applyReport(Act& act, PathPoint p)
         const double span = act.base.head.wingspan;
         if (!((d > 2.75 * span && d > act.largestLeaveDistance) || d > 6.0 * span)) {
             act.largestLeaveDistance = d;
+            // Reported there still (the engines start, the taxi waits), it waits on from this report.
+            if (act.predictionCount > 0)
+                act.path.back().tick = std::max(act.path.back().tick, static_cast<std::uint32_t>(p.tick + leavingWait));
             return;
         }
         p.hold = 0;

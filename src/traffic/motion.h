@@ -8,6 +8,7 @@
 
 inline constexpr double ticksPerHour = 360000.0;
 inline constexpr double flareStartHeight = 30.0; // feet above the static CG height: the flare begins
+inline constexpr std::int64_t leavingWait = 30000; // ticks a pushed back aircraft waits on for its reports to leave
 inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;
 

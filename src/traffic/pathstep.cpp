@@ -313,7 +313,7 @@ void lf_predictPoint(Act& act)
     // The stand keeps its mark: only its aircraft frees it, on leaving it or on removal (another
     // aircraft may hold it already once this one has left).
     if (act.phase == phaseLeaving || act.phase == phaseAtStand)
-        due = static_cast<std::int64_t>(last.tick) + (act.phase == phaseLeaving ? 30000 : 60480000);
+        due = static_cast<std::int64_t>(last.tick) + (act.phase == phaseLeaving ? leavingWait : 60480000);
     p.tick = static_cast<std::uint32_t>(due);
     act.path.push_back(p);
 }

@@ -117,6 +117,36 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
     }
 }
 
+TEST_F(Replay, ADepartureWaitingLongAfterItsPushBackTaxisWhenItsReportsDo)
+{
+    // Its reports push it back and then hold it there for six minutes (the engines start, the
+    // taxi waits) before they taxi it away.
+    std::vector<std::string> departure =
+        script({"--kind", "departure", "--runway", runway(200.0, 400.0), "--hold-before", "60", "--climb", "200"});
+    const auto pushed = std::find_if(departure.begin(), departure.end(),
+                                     [](const std::string& r) { return std::stod(lf_fields(r)[8]) > 0.0; });
+    const auto waits = std::find_if(pushed, departure.end(), [](const std::string& r) { return std::stod(lf_fields(r)[8]) == 0.0; });
+    ASSERT_NE(waits, departure.end());
+    std::vector<std::string> held;
+    for (int k = 1; k < 180; ++k)
+        held.push_back(lf_record(lf_fields(*waits), lf_stamp(*waits) + 2.0 * k));
+    for (auto r = waits + 1; r != departure.end(); ++r)
+        *r = lf_record(lf_fields(*r), lf_stamp(*r) + 360.0);
+    departure.insert(waits + 1, held.begin(), held.end());
+    std::set<std::uint32_t> shownAs;
+    bool taxied = false;
+    play(departure, standPosition, true, 120000, [&] {
+        const Act* a = gf_findAct(hexid);
+        if (a != nullptr && a->base.status == statusCreated) {
+            shownAs.insert(a->base.objectId);
+            taxied = taxied || (a->phase == phaseGround && a->shown.speed > 10.0);
+        }
+        return a == nullptr || a->phase != phaseTakeOff;
+    });
+    EXPECT_TRUE(taxied) << "it taxis away";
+    EXPECT_EQ(shownAs.size(), 1u) << "objects it was shown as";
+}
+
 TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
 {
     std::vector<std::string> arrival = arrivalEast("0");
