@@ -206,12 +206,16 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
 void lf_leavingStand(Act& act)
 {
     if (act.predictionCount >= 1) {
-        if (act.phase == phaseAtStand && act.landed && !act.path.empty()) {
-            const std::int64_t e = gf_now() - act.path.front().tick + 60480000;
-            const std::uint32_t c = act.base.head.sizeClass;
-            if ((c == 3 && e < 360000) || (c == 2 && e < 150000) || (c == 1 && e < 90000))
-                act.towed = 1;
-            act.landed = 0;
+        if (act.phase == phaseAtStand && !act.path.empty()) {
+            if (act.landed) {
+                const std::int64_t e = gf_now() - act.path.front().tick + 60480000;
+                const std::uint32_t c = act.base.head.sizeClass;
+                if ((c == 3 && e < 360000) || (c == 2 && e < 150000) || (c == 1 && e < 90000))
+                    act.towed = 1;
+                act.landed = 0;
+            }
+            // Its wait at the stand is over, also for one first seen parked: the reports that
+            // follow fall due at their own times, not a week on.
             act.path.front().tick = static_cast<std::uint32_t>(gf_now() + 1);
         }
         act.predictionCount = 0;

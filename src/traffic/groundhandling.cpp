@@ -38,6 +38,15 @@ void lf_logStandLine(const Act& act, const char* what)
         gf_logf("{:8}: {:8} {} {}", gf_standLogName(act.base.standNumber), act.callsign(), what, gf_clockTimeText());
 }
 
+// Taxi lights and engines on for leaving a stand or pad.
+void lf_startEngines(Act& act)
+{
+    queueLights(act.base.objectId, taxiLights);
+    queueEngineStart(act.base.objectId);
+    lf_queueThrottle(act.base, act.base.head.sizeClass == rotorcraftClass ? 4 : 0);
+    lf_queueFlaps(act.base, 1);
+}
+
 // The countdown of a push back: the swing of the tail, then the engine start.
 void lf_pushCountdown(Act& act)
 {
@@ -70,12 +79,41 @@ void lf_pushCountdown(Act& act)
     act.leavingStand = 0;
 }
 
+// A helicopter leaves its pad along its reports, lifting off toward the first in the air. They
+// come half a minute ahead: it stays on the pad until they leave it.
+void lf_leavePad(Act& act)
+{
+    act.leavingStand = 0;
+    act.predictionCount = 0;
+    gf_setPhase(act, phaseGround);
+    lf_startEngines(act);
+    std::deque<PathPoint>& path = act.path;
+    if (std::any_of(path.begin(), path.end(), [](const PathPoint& p) { return p.airborne != 0; }))
+        lf_beginTakeOff(act);
+    const PathPoint& pad = path.front();
+    const PathPoint& next = path[1];
+    const double d = gf_distanceNm(pad.latitude, pad.longitude, next.latitude, next.longitude);
+    const std::int64_t leaves = gf_ticksUntil(next) - gf_travelTicks(d, std::max(next.speed, 1.0));
+    if (leaves > 25) {
+        PathPoint stay = pad;
+        stay.speed = 0.0;
+        stay.hold = 1;
+        stay.tick = static_cast<std::uint32_t>(gf_now() + leaves);
+        path.insert(path.begin() + 1, stay);
+    }
+    lf_logStandLine(act, "lifts off");
+}
+
 void lf_leaveStand(Act& act)
 {
     act.earlyDelay = 3000;
     act.lateDelay = act.takeOff ? 5000 : 3000;
     if (!act.leavingStand)
         return;
+    if (act.base.head.sizeClass == rotorcraftClass) {
+        lf_leavePad(act);
+        return;
+    }
     const PathPoint& last = act.path.back();
     const double bearing = gf_initialBearing({act.base.latitude, act.base.longitude}, {last.latitude, last.longitude});
     const long off = std::lround(gf_angleDiff(act.base.heading, bearing) * radToDeg);
@@ -172,10 +210,7 @@ void lf_pullOut(Act& act)
     gf_setPhase(act, phaseGround);
     act.targetBearing = act.heading;
     act.groundTurn = 0; // straight out; any turn of the arrival is over
-    queueLights(act.base.objectId, taxiLights);
-    queueEngineStart(act.base.objectId);
-    lf_queueThrottle(act.base, 0);
-    lf_queueFlaps(act.base, 1);
+    lf_startEngines(act);
     lf_logStandLine(act, "pull out");
 }
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 namespace {
-constexpr double takeOffSpeed = 43.0; // knots: the front point of a rolling aircraft
+constexpr double takeOffSpeed = 43.0; // knots: the front point of a rolling aircraft (a helicopter lifts at any)
 constexpr double climbingRate = 256.0; // ft/min
 constexpr std::int64_t slowClimbTicks = 220; // the climb-out's first 300 ticks gain only 80 steps
 constexpr double stoppedSpeed = 5.0;         // knots
@@ -31,6 +31,10 @@ bool lf_liftsOff(Act& act, std::size_t first, std::int64_t n)
     const std::deque<PathPoint>& path = act.path;
     const std::int32_t sizeClass = static_cast<std::int32_t>(act.base.head.sizeClass);
     const auto later = path.begin() + static_cast<std::ptrdiff_t>(first);
+    if (sizeClass == rotorcraftClass) { // it climbs away from where it is, at any speed
+        act.altitudeStep = act.base.head.accelLimit;
+        return std::any_of(later, path.end(), [](const PathPoint& p) { return p.airborne != 0; });
+    }
     const bool allAirborne = std::all_of(later, path.end(), [](const PathPoint& p) { return p.airborne != 0; });
     const bool someLevel =
         std::any_of(later, path.end(), [](const PathPoint& p) { return p.verticalSpeed <= climbingRate; });
@@ -55,7 +59,7 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& air = act.path[1];
-    if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate)
+    if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate || act.base.head.sizeClass == rotorcraftClass)
         return 0;
     const double height = std::max(air.altitude - act.altitude, 0.0);
     const std::int64_t climb = lf_climbOutDelay(act) + std::llround(height / air.verticalSpeed * 6000.0);
@@ -103,7 +107,7 @@ void lf_groundMove(Act& act, std::int64_t n)
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
     const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass;
-    if (act.takeOff && act.phase != phaseTakeOff && front.speed >= takeOffSpeed) {
+    if (act.takeOff && act.phase != phaseTakeOff && (rotorcraft || front.speed >= takeOffSpeed)) {
         if (const std::int64_t roll = lf_rollBeforeLiftOff(act); roll > 0)
             act.liftOffTick = static_cast<std::uint32_t>(gf_now() + roll);
         else if (lf_liftsOff(act, 1, n)) {

@@ -185,6 +185,8 @@ protected:
             gf_testAddStand("C4", airport, 90.0, 20.0);
         for (const auto& [name, latitude, longitude, heading] : stands)
             gf_testAddStand(name, {latitude, longitude}, heading, 20.0);
+        for (const LatLon& pad : pads)
+            gf_testAddStand("H" + std::to_string(&pad - pads.data() + 1), pad, 0.0, 20.0).heli = 1;
         gf_setUserPosition(airport.first, airport.second);
         gf_setParkElevation(elevation);
         staticParkingActive = true;
@@ -271,6 +273,7 @@ protected:
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
     std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
+    std::vector<LatLon> pads;                   // its helipads
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
     std::size_t withinRangeAnswered = 0;
     TempFolder folder;

@@ -147,6 +147,47 @@ TEST_F(Replay, ADepartureWaitingLongAfterItsPushBackTaxisWhenItsReportsDo)
     EXPECT_EQ(shownAs.size(), 1u) << "objects it was shown as";
 }
 
+TEST_F(Replay, AHelicopterLeavingItsPadLiftsOffThere)
+{
+    // An EC135 stands beside a pad half a mile north of the stand C4 for a minute, then leaves it
+    // east at 30 kt climbing at 480 ft/min to 500 ft, reported every 5 s (its first reports up
+    // within 90 ft of the ground count as on the ground).
+    std::vector<std::string> records = script({"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA",
+                                               "--distance", "0.5", "--knots", "30", "--altitude", "500", "--rate",
+                                               "0", "--seconds", "120", "--interval", "5"});
+    const std::vector<std::string> first = lf_fields(records.front());
+    const double start = lf_stamp(records.front());
+    pads = {gf_offset({std::stod(first[2]), std::stod(first[3])}, 180.0, 5.0 * metre)};
+    for (std::string& record : records) {
+        std::vector<std::string> f = lf_fields(record);
+        const double height = std::min(8.0 * (lf_stamp(record) - start), 500.0);
+        f[4] = fmt::format("{:.0f}", elevation + height);
+        f[5] = height < 500.0 ? "480" : "0";
+        record = lf_record(f, lf_stamp(record) + 60.0);
+    }
+    std::vector<std::string> standing = first;
+    standing[4] = standing[5] = standing[8] = "0";
+    standing[6] = "1";
+    for (int k = 11; k >= 0; --k)
+        records.insert(records.begin(), lf_record(standing, start + 5.0 * k));
+    // Metres it moves on the ground from the pad, as shown, once its reports leave it.
+    double slid = 0.0;
+    bool parked = false, up = false;
+    play(records, standPosition, true, 30000, [&] {
+        const Act* a = gf_findAct(hexid);
+        if (a == nullptr || a->base.status != statusCreated)
+            return a != nullptr || !up;
+        parked = parked || a->phase == phaseAtStand;
+        up = up || !a->shown.onGround;
+        if (!up)
+            slid = std::max(slid, gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second) * metresPerNm);
+        return true;
+    });
+    EXPECT_TRUE(parked) << "on the pad first";
+    EXPECT_TRUE(up) << "it lifts off";
+    EXPECT_LT(slid, 30.0) << "metres moved on the ground from the pad";
+}
+
 TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
 {
     std::vector<std::string> arrival = arrivalEast("0");
