@@ -358,7 +358,8 @@ void gf_setDelays(Act& act)
 
 void lf_applyReport(Act& act, PathPoint p)
 {
-    act.groundState = gf_groundStateAfter(act.groundState, p); // before a point at its last position is held at speed 0
+    // Before a point at its last position is held at speed 0.
+    act.groundState = gf_groundStateAfter(act.groundState, p);
     if (act.path.size() > longestPath) {
         if (act.base.status == statusNew)
             act.remove = 1;

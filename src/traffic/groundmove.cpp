@@ -59,7 +59,8 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& air = act.path[1];
-    if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate || act.base.head.sizeClass == rotorcraftClass)
+    const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass; // it rolls not at all
+    if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate || rotorcraft)
         return 0;
     const double height = std::max(air.altitude - act.altitude, 0.0);
     const std::int64_t climb = lf_climbOutDelay(act) + std::llround(height / air.verticalSpeed * 6000.0);

@@ -25,8 +25,8 @@ double lf_metres(double latitude, double longitude, const PathPoint& to)
 // airport's pressure altitude a roll-out's first reports may count as in the air).
 bool lf_downThere(const Act& act, const PathPoint& p)
 {
-    const std::uint32_t c = act.base.head.sizeClass;
-    return !p.airborne || (c != rotorcraftClass && p.speed < slowestFlight * gf_liftOffSpeed(static_cast<std::int32_t>(c)));
+    const auto c = static_cast<std::int32_t>(act.base.head.sizeClass);
+    return !p.airborne || (c != rotorcraftClass && p.speed < slowestFlight * gf_liftOffSpeed(c));
 }
 
 // Metres before the first point on the ground at which the aircraft touched down: where braking from

@@ -205,9 +205,8 @@ TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
         const auto b = std::find_if(reports.begin() + 1, reports.end(), [](const Reported& p) { return p.ground; });
         ASSERT_NE(b, reports.end()) << id;
         const auto a = b - 1;
-        const LatLon from{a->latitude, a->longitude};
-        const double off = lf_offTrack({{a->latitude, a->longitude, 0.0}, {b->latitude, b->longitude, 0.0}}, from,
-                                       at.first, at.second);
+        const double off = lf_offTrack({{a->latitude, a->longitude, 0.0}, {b->latitude, b->longitude, 0.0}},
+                                       {a->latitude, a->longitude}, at.first, at.second);
         EXPECT_LT(off * metresPerNm, 300.0) << id << ": metres from the way down";
     }
 }

@@ -125,7 +125,8 @@ TEST_F(Replay, ADepartureWaitingLongAfterItsPushBackTaxisWhenItsReportsDo)
         script({"--kind", "departure", "--runway", runway(200.0, 400.0), "--hold-before", "60", "--climb", "200"});
     const auto pushed = std::find_if(departure.begin(), departure.end(),
                                      [](const std::string& r) { return std::stod(lf_fields(r)[8]) > 0.0; });
-    const auto waits = std::find_if(pushed, departure.end(), [](const std::string& r) { return std::stod(lf_fields(r)[8]) == 0.0; });
+    const auto waits = std::find_if(pushed, departure.end(),
+                                    [](const std::string& r) { return std::stod(lf_fields(r)[8]) == 0.0; });
     ASSERT_NE(waits, departure.end());
     std::vector<std::string> held;
     for (int k = 1; k < 180; ++k)
@@ -155,9 +156,9 @@ TEST_F(Replay, AHelicopterLeavingItsPadLiftsOffThere)
     std::vector<std::string> records = script({"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA",
                                                "--distance", "0.5", "--knots", "30", "--altitude", "500", "--rate",
                                                "0", "--seconds", "120", "--interval", "5"});
-    const std::vector<std::string> first = lf_fields(records.front());
+    std::vector<std::string> standing = lf_fields(records.front());
     const double start = lf_stamp(records.front());
-    pads = {gf_offset({std::stod(first[2]), std::stod(first[3])}, 180.0, 5.0 * metre)};
+    pads = {gf_offset({std::stod(standing[2]), std::stod(standing[3])}, 180.0, 5.0 * metre)};
     for (std::string& record : records) {
         std::vector<std::string> f = lf_fields(record);
         const double height = std::min(8.0 * (lf_stamp(record) - start), 500.0);
@@ -165,23 +166,21 @@ TEST_F(Replay, AHelicopterLeavingItsPadLiftsOffThere)
         f[5] = height < 500.0 ? "480" : "0";
         record = lf_record(f, lf_stamp(record) + 60.0);
     }
-    std::vector<std::string> standing = first;
     standing[4] = standing[5] = standing[8] = "0";
     standing[6] = "1";
     for (int k = 11; k >= 0; --k)
         records.insert(records.begin(), lf_record(standing, start + 5.0 * k));
-    // Metres it moves on the ground from the pad, as shown, once its reports leave it.
-    double slid = 0.0;
+    double slid = 0.0; // metres it moves on the ground from the pad, as shown
     bool parked = false, up = false;
     play(records, standPosition, true, 30000, [&] {
         const Act* a = gf_findAct(hexid);
-        if (a == nullptr || a->base.status != statusCreated)
-            return a != nullptr || !up;
-        parked = parked || a->phase == phaseAtStand;
-        up = up || !a->shown.onGround;
-        if (!up)
-            slid = std::max(slid, gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second) * metresPerNm);
-        return true;
+        if (a != nullptr && a->base.status == statusCreated) {
+            parked = parked || a->phase == phaseAtStand;
+            up = up || !a->shown.onGround;
+            const double d = gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second);
+            slid = up ? slid : std::max(slid, d * metresPerNm);
+        }
+        return !up || a != nullptr;
     });
     EXPECT_TRUE(parked) << "on the pad first";
     EXPECT_TRUE(up) << "it lifts off";

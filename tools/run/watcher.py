@@ -563,15 +563,16 @@ def off_track(points, lat, lon):
 
 
 def touch_downs(shown, elevation):
-    """Each arrival shown (an airborne report at LIFT_OFF_KNOTS (40 kt) or more followed by a ground
-    report, the way between them not off their tracks (off_their_tracks: then they do not tell where
-    it touched down), the object shown at the delayed time of the airborne one) as [object, delayed time
-    of the first ground report, metres]: from the shown touch-down to the reports' way from the last
-    airborne report to the first ground report, where they put the touch-down (their altitudes are
-    pressure altitudes, and tell not where on that way it lies). The shown touch-down is the first position from APPROACH_SECONDS (120 s) before the
-    first ground report to TOUCH_DOWN_AFTER (90 s) after it (or to the object's removal) that lies
-    within GROUND_FEET (1 ft) of the lowest of them, that lowest at most AIR_FEET (50 ft) above the
-    airport; none (metres None) when the shown aircraft stays up or goes before it is down."""
+    """Each arrival shown as [object, delayed time of its first ground report, metres]: an airborne
+    report at LIFT_OFF_KNOTS (40 kt) or more followed by a ground report, the way between them not
+    off their tracks (off_their_tracks: then they tell not where it touched down), the object shown
+    at the delayed time of the airborne one. The metres lie from the shown touch-down to the reports'
+    way from the last airborne report to the first ground report, where they put the touch-down
+    (their altitudes are pressure altitudes and tell not where on that way it lies). The shown
+    touch-down is the first position from APPROACH_SECONDS (120 s) before the first ground report to
+    TOUCH_DOWN_AFTER (90 s) after it (or to the object's removal) within GROUND_FEET (1 ft) of the
+    lowest of them, that lowest at most AIR_FEET (50 ft) above the airport; none (metres None) when
+    the shown aircraft stays up or goes before it is down."""
     found = []
     for s in shown:
         points, removed = s.flight.points, s.obj["removed"]
