@@ -22,6 +22,7 @@ constexpr ClassValues slowestInAir{45.0, 90.0, 110.0, 120.0, 110.0, 0.0};
 constexpr ClassValues fastestOverGround{220.0, 550.0, 600.0, 650.0, 1000.0, 200.0};
 constexpr double fastestLow = 350.0;
 constexpr double lowAltitude = 10000.0;
+constexpr double firstClimbShare = 0.6; // of its roll's acceleration, in its first climb
 constexpr double farFromReported = 1.6; // times the reported speed that the way of the reports may show
 
 constexpr double speedShare = 0.25;  // of the path's speed that catching up may add or take
@@ -60,6 +61,9 @@ SpeedBounds gf_speedBounds(const Act& act, double pathSpeed)
     b.lowest = std::max(reference - share, c == rotorcraftClass ? 0.0 : lf_classValue(slowestInAir, c));
     b.highest = std::max(reference + share, b.lowest);
     b.up = b.down = lf_classValue(airAcceleration, c);
+    // Still at take-off thrust in its first climb, it speeds up faster.
+    if (act.takeOff)
+        b.up = std::max(b.up, firstClimbShare * lf_classValue(rollAcceleration, c));
     return b;
 }
 

@@ -25,14 +25,16 @@ constexpr double raceAhead = 500.0;            // metres ahead of the roll of a 
 constexpr double pitchRate = 4.0 * degToRad;   // radians a second
 constexpr double bankRate = 5.0 * degToRad;
 constexpr double liftOffShare = 0.85;  // of its class's lift-off speed at which a rolling aircraft lifts off
-constexpr double fastestRoll = 1.2;    // times its class's lift-off speed, the most it rolls at
+constexpr double fastestRoll = 1.35;   // times its class's lift-off speed, the most it rolls at
 constexpr double settleReach = 3.0;    // metres: a stopping aircraft this near its place slides into it ...
 constexpr double settleSpeed = 0.5;    // ... at this many metres a second
 constexpr double rollAhead = 100.0;    // metres a take-off roll may run ahead of its path ...
 constexpr double rollAligned = 10.0 * degToRad; // ... along its way
+constexpr double rollAside = 15.0;     // metres to the side of its nose within which a path behind it is on its runway
 constexpr double longestJump = 600.0;  // knots: a path position that moved faster jumped
 constexpr double crumbSpacing = 3.0;   // metres between the path positions kept on the ground
 constexpr std::size_t crumbsKept = 100;
+constexpr double airWayKnown = 5.0;    // knots of the path's speed in the air above which its way is known
 constexpr double lookAhead = 1.0;      // s of the way ahead at which the shown aircraft steers on the ground
 
 // Phases in which the path's position is shown as it is: not yet moving, and the push back with
@@ -145,23 +147,49 @@ struct Steer {
     double wantedSpeed = 0.0; // knots
 };
 
-// In the air: along the path's way, turning toward its position to take up a lead or lag in time.
+// In the air: along the path's way, a lead or lag along it taken up through the speed and one to
+// its side through the way, in time. Ahead of a path that crawls it flies on along the path's way
+// (as slow as it flies), rather than turn to meet the path.
 Steer lf_steerInAir(const ShownMotion& s, Flat off, Flat nose)
 {
-    const Flat wanted{s.pathEast + off.east / airCatchUp, s.pathNorth + off.north / airCatchUp};
-    const double speed = gf_length(wanted) / knot;
-    return {speed > standstill ? std::atan2(wanted.east, wanted.north) : s.course,
-            off.east * nose.east + off.north * nose.north, speed};
+    const double behind = off.east * nose.east + off.north * nose.north;
+    const double pathSpeed = gf_length({s.pathEast, s.pathNorth});
+    if (pathSpeed < airWayKnown * knot) {
+        // A hovering path: straight to it.
+        const Flat wanted{s.pathEast + off.east / airCatchUp, s.pathNorth + off.north / airCatchUp};
+        const double speed = gf_length(wanted) / knot;
+        return {speed > standstill ? std::atan2(wanted.east, wanted.north) : s.course, behind, speed};
+    }
+    const Flat along{s.pathEast / pathSpeed, s.pathNorth / pathSpeed};
+    const double ahead = off.east * along.east + off.north * along.north;
+    const Flat aside{(off.east - ahead * along.east) / airCatchUp, (off.north - ahead * along.north) / airCatchUp};
+    const double speed = std::max(pathSpeed + ahead / airCatchUp, 0.0);
+    const double onWay = std::max(speed, pathSpeed);
+    return {std::atan2(along.east * onWay + aside.east, along.north * onWay + aside.north), behind,
+            gf_length({along.east * speed + aside.east, along.north * speed + aside.north}) / knot};
 }
 
 // On the ground: along the way the path went (the taxiways), at a point a second ahead on it.
 Steer lf_steerOnGround(ShownMotion& s, Flat off, Flat nose, double pathSpeed, double eastScale)
 {
-    // Passed are the positions within reach, and those nearer the aircraft than the one after them.
+    // Passed are the positions within reach, those nearer the aircraft than the one after them,
+    // and, on a take-off roll run a little ahead of its path along the runway, which it cannot
+    // turn back to, those behind it.
     const double reach = std::max(crumbSpacing, s.speed * knot * lookAhead);
+    const auto along = [&](LatLon at) {
+        const Flat to = lf_flatTo(s, at, eastScale);
+        return to.east * nose.east + to.north * nose.north;
+    };
+    bool ranAhead = false;
+    if (s.rolling && !s.crumbs.empty()) {
+        const Flat to = lf_flatTo(s, s.crumbs.back(), eastScale);
+        const double ahead = to.east * nose.east + to.north * nose.north;
+        ranAhead = ahead < 0.0 && ahead > -raceAhead && std::abs(to.east * nose.north - to.north * nose.east) < rollAside;
+    }
     while (!s.crumbs.empty()) {
         const double first = gf_length(lf_flatTo(s, s.crumbs.front(), eastScale));
-        if (first >= reach && (s.crumbs.size() < 2 || gf_length(lf_flatTo(s, s.crumbs[1], eastScale)) > first))
+        const bool behindIt = ranAhead && along(s.crumbs.front()) < 0.0;
+        if (first >= reach && !behindIt && (s.crumbs.size() < 2 || gf_length(lf_flatTo(s, s.crumbs[1], eastScale)) > first))
             break;
         lf_dropCrumb(s, eastScale);
     }
@@ -261,11 +289,13 @@ double lf_targetSpeed(const Act& act, const Steer& steer, const SpeedBounds& bou
         const double toPath = std::sqrt(std::pow(pathSpeed * knot, 2) + brake * std::max(steer.behind, 0.0));
         target = std::min({target, toPath / knot, std::sqrt(brake * stop) / knot});
     }
-    // A take-off roll speeds up evenly to the lift-off, however unevenly its path rolls, unless
-    // the path stops or the roll runs far ahead of it.
-    if (s.rolling && pathSpeed >= standstill && std::abs(error) < rollAligned)
-        target = std::max(target, std::min(steer.behind > -rollAhead ? s.speed + bounds.up * tickSeconds : s.speed,
-                                           bounds.highest));
+    // A take-off roll along its way speeds up evenly to the lift-off, however unevenly its path
+    // rolls, unless the path stops; run ahead of its path it holds its speed: it never brakes
+    // (but where its path is far behind it has gone astray).
+    if (s.rolling && pathSpeed >= standstill && std::abs(error) < rollAligned && steer.behind > -raceAhead) {
+        const double up = steer.behind > -rollAhead ? std::min(s.speed + bounds.up * tickSeconds, bounds.highest) : 0.0;
+        target = std::max({target, s.speed, up});
+    }
     // No aircraft rolls on the ground much faster than it lifts off.
     if (s.onGround && act.base.head.sizeClass != rotorcraftClass)
         target = std::min(target, fastestRoll * s.liftOffSpeed);

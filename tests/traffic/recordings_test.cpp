@@ -1,7 +1,7 @@
 // Real recordings of the feed replayed whole through the traffic manager, against a simulator
 // that answers on the next tick, and what a watcher of the simulator sees of the positions sent:
-// no lurch of speed, no swing of the heading, whatever the feed did; arrivals touch down where
-// their reports come down.
+// no lurch of speed, no swing of the heading, no take-off roll that slows, whatever the feed did;
+// arrivals touch down where their reports come down.
 // TARNWICK_REPLAY_OUT=<folder> also writes there, per recording, the records sent and the
 // positions shown as the run's stand-ins record them, for tools/run/runfigures.py, with a "path"
 // line beside each position: where the path put the aircraft, its phase and both ground flags.
@@ -145,8 +145,15 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         if (out)
             std::filesystem::create_directories(gf_utf8ToUtf16(folder));
         const auto shown = replayWhole(r, folder);
-        Flags lurches, swings;
+        Flags lurches, swings, rollsSlowing;
         for (const auto& [object, samples] : shown) {
+            // Where it flies within a minute of sample k (600 samples), before it or after.
+            const auto airborneWithin = [&](std::size_t from, std::size_t to) {
+                for (std::size_t j = from; j < std::min(to, samples.size()); ++j)
+                    if (samples[j].altitude > r.elevation + 100.0 && std::abs(samples[j].time - samples[from].time) < 60.0)
+                        return true;
+                return false;
+            };
             for (std::size_t k = 0; k + 40 < samples.size(); ++k) {
                 const Sample& a = samples[k];
                 const Sample& b = samples[k + 20];
@@ -158,6 +165,12 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
                 if (larger >= 5.0)
                     lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
                                 fmt::format("{:.0f} then {:.0f} kt", before, after));
+                // A take-off roll (on the ground, not flown within the last minute, flown within
+                // the next) never slows.
+                const bool ground = std::abs(a.altitude - r.elevation) < 20.0 && a.altitude == c.altitude;
+                if (ground && before > 60.0 && after < before - 4.0 &&
+                    airborneWithin(k + 40, k + 640) && !airborneWithin(k > 600 ? k - 600 : 0, k))
+                    rollsSlowing.add(true, a, object, fmt::format("{:.0f} then {:.0f} kt", before, after));
                 if (a.altitude > r.elevation + 100.0 && b.altitude > r.elevation + 100.0 && before > 60.0) {
                     const double rate = std::abs(gf_angleDiff(a.heading, b.heading)) * radToDeg / 2.0;
                     swings.add(rate > 764.0 / before && rate > 4.0, a, object,
@@ -168,6 +181,8 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         EXPECT_GT(shown.size(), 20u) << r.file << ": aircraft shown";
         EXPECT_GT(lurches.judged, 100000u) << r.file;
         EXPECT_EQ(lurches.flagged, 0u) << r.file << ": " << lurches.episodes << " lurches" << lurches.first;
+        EXPECT_EQ(rollsSlowing.flagged, 0u) << r.file << ": " << rollsSlowing.episodes << " take-off rolls slowing"
+                                            << rollsSlowing.first;
         EXPECT_GT(swings.judged, 10000u) << r.file;
         EXPECT_EQ(swings.flagged, 0u) << r.file << ": " << swings.episodes << " swings" << swings.first;
     }

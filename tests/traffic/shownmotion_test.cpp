@@ -113,3 +113,29 @@ TEST_F(Motion, WhereThePathJumpsTheShownAircraftStillMovesAsAnAircraftCan)
         }
     }
 }
+
+TEST_F(Motion, AheadOfAPathThatCrawlsInTheAirTheShownAircraftFliesOnAlongItsWay)
+{
+    // Climbing out north at 150 kt, its path crawls at 50 kt for 20 s (it reached a report early
+    // and waits for its time), then goes on at 150 kt: the shown aircraft, which flies no slower
+    // than its class can, keeps on north ahead of it until the path catches up.
+    gf_testClearTraffic();
+    gf_testPark(lasVegas, 2181.0);
+    Act& a = addAct(largeClass, lasVegas, 0.0, phaseAirborne);
+    a.altitude = a.path.front().altitude = 3000.0;
+    a.path.front().airborne = 1;
+    a.path.front().speed = 150.0;
+    a.path.push_back(Motion::point(gf_offset(lasVegas, 0.0, 5.0), 150.0, 12000, 3000.0));
+    double offCourse = 0.0, slowest = 1e9;
+    for (int t = 0; t < 6000; ++t) {
+        const double knots = t >= 1000 && t < 3000 ? 50.0 : 150.0;
+        a.latitude += knots * knot * tickSeconds / metresPerDegree;
+        gf_moveShown(a);
+        offCourse = std::max(offCourse, std::abs(gf_angleDiff(0.0, a.shown.heading)) * radToDeg);
+        slowest = std::min(slowest, a.shown.speed);
+    }
+    EXPECT_LT(offCourse, 5.0) << "degrees off its way";
+    EXPECT_GE(slowest, 110.0 - 1e-9) << "knots: as slow as it flies";
+    EXPECT_LT(std::abs(gf_distanceNm(a.latitude, a.longitude, a.shown.latitude, a.shown.longitude) * metresPerNm), 300.0)
+        << "metres from its path once it caught up";
+}
