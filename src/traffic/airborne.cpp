@@ -95,11 +95,13 @@ double lf_climbStep(const Act& act)
     return std::max(act.base.head.accelLimit, std::min(act.path[1].verticalSpeed, steepestClimb) / 6000.0);
 }
 
-// The altitude step from an airborne front point (s: the step that reaches the next point).
-void lf_airAltitudeStep(Act& act, double n, double s, double climbStep)
+// The altitude step from an airborne front point.
+void lf_airAltitudeStep(Act& act, double n)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
+    const double climbStep = lf_climbStep(act);
+    const double s = (next.altitude - act.altitude) / n; // the step that reaches the next point
     if (!next.airborne) {
         const ParkAirport park = gf_parkAirport();
         const std::int32_t qnh = currentQnh.load();
@@ -126,19 +128,17 @@ void lf_airAltitudeStep(Act& act, double n, double s, double climbStep)
 
 void lf_altitudeStep(Act& act, double n)
 {
-    const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
-    const double climbStep = front.airborne ? lf_climbStep(act) : act.base.head.accelLimit;
-    const double s = (next.altitude - act.altitude) / n;
-    if (front.airborne) {
-        lf_airAltitudeStep(act, n, s, climbStep);
+    if (act.path[0].airborne) {
+        lf_airAltitudeStep(act, n);
         if (const std::optional<double> approach = lf_approachStep(act, 1, n)) {
             // Down toward the touch-down along it; kept up to it over reports in the air below it.
             act.altitudeStep = next.airborne ? std::max(act.altitudeStep, *approach) : *approach;
             act.verticalRate = act.altitudeStep * 6000.0;
         }
     } else if (next.airborne) {
-        act.altitudeStep = next.altitude > act.altitude ? std::min(s, climbStep) : 0.0;
+        const double s = (next.altitude - act.altitude) / n;
+        act.altitudeStep = next.altitude > act.altitude ? std::min(s, act.base.head.accelLimit) : 0.0;
     } else {
         lf_airborneOverGroundPoints(act, n);
     }

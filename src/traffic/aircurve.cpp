@@ -11,17 +11,11 @@
 #include <cmath>
 
 namespace {
-constexpr double metresPerDegree = 111132.95;
 constexpr double shortestCurve = 50.0;        // metres: a shorter way is flown straight
 constexpr double widestTurn = 120.0 * degToRad; // the most one curve turns
 constexpr double hoverSpeed = 10.0 * metresPerNm / ticksPerHour; // metres per tick (10 kt)
 constexpr double speedChange = 1.5; // the most the speed changes along one curve (times)
 
-struct Flat {
-    double east, north; // metres
-};
-
-Flat lf_along(double bearing, double metres) { return {std::sin(bearing) * metres, std::cos(bearing) * metres}; }
 double lf_eastScale(const Act& act) { return std::cos(act.latitude * degToRad) * metresPerDegree; } // metres per degree east
 
 // The way from the aircraft to a point.
@@ -29,7 +23,6 @@ Flat lf_flatTo(const Act& act, const PathPoint& p)
 {
     return {gf_longitudeDelta(p.longitude, act.longitude) * lf_eastScale(act), (p.latitude - act.latitude) * metresPerDegree};
 }
-double lf_cross(Flat a, Flat b) { return a.east * b.north - a.north * b.east; }
 
 // The flight's course at the next point: its report's track, else the way from the front
 // point to the point after it; NaN when neither is known.
@@ -55,14 +48,14 @@ bool lf_tangentsMeet(Flat to, double heading, double course, Flat& control)
     const double arriving = gf_angleDiff(chord, course);
     if (leaving * arriving <= 0.0 || std::abs(leaving + arriving) > widestTurn)
         return false;
-    const Flat out = lf_along(heading, 1.0);
-    const Flat in = lf_along(course, 1.0);
-    const double det = lf_cross(out, in);
-    const double a = lf_cross(to, in) / det;
-    const double b = lf_cross(out, to) / det;
+    const Flat out = gf_along(heading, 1.0);
+    const Flat in = gf_along(course, 1.0);
+    const double det = gf_cross(out, in);
+    const double a = gf_cross(to, in) / det;
+    const double b = gf_cross(out, to) / det;
     if (!(a > 0.05 * length && b > 0.05 * length && a < length && b < length))
         return false;
-    control = lf_along(heading, a);
+    control = gf_along(heading, a);
     return true;
 }
 
@@ -151,7 +144,7 @@ double lf_flyToNext(Act& act, std::int64_t n)
     if (std::isnan(course) || !lf_tangentsMeet(to, act.heading, course, control)) {
         // An arc, as far round at its end from the way there as at its start.
         course = act.targetBearing + straight;
-        control = lf_along(act.heading, length / (2.0 * std::cos(straight)));
+        control = gf_along(act.heading, length / (2.0 * std::cos(straight)));
     }
     act.curve = {act.latitude, act.longitude, 0.0, to.north, to.east, 1.0, control.east, control.north};
     act.curveProgress = act.curveParameter = 0.0;

@@ -12,12 +12,6 @@ namespace {
 constexpr double flarePitch = -0.06981317007977318; // -4 degrees, nose up
 constexpr double flareCeiling = 400.0;               // feet above the ground
 
-double lf_normalHeading(double heading)
-{
-    heading = std::fmod(heading, twoPi);
-    return heading < 0.0 ? heading + twoPi : heading;
-}
-
 // Turns the heading toward the target by at most turnStep, the short way.
 void lf_turnToward(Act& act, double target)
 {
@@ -25,7 +19,7 @@ void lf_turnToward(Act& act, double target)
     if (std::abs(d) <= halfDegree)
         return;
     const double step = std::min(act.base.head.turnStep, std::abs(d));
-    act.heading = lf_normalHeading(act.heading + (d > 0 ? step : -step));
+    act.heading = gf_normalHeading(act.heading + (d > 0 ? step : -step));
 }
 
 // Moves a value toward a target by a step, not beyond it; the last step lands on the
@@ -51,9 +45,9 @@ void lf_followSegment(Act& act)
             return;
         }
         if (act.curveLength > 0.0) // in the air the nose is along the curve, which leaves along it
-            act.heading = lf_normalHeading(curveHeading);
+            act.heading = gf_normalHeading(curveHeading);
         else
-            lf_turnToward(act, act.phase == phasePushBack ? lf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
+            lf_turnToward(act, act.phase == phasePushBack ? gf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
         act.curveProgress = progress;
         act.curveParameter = at;
         act.latitude = position.first;
@@ -80,7 +74,7 @@ void lf_followSegment(Act& act)
         }
         [[fallthrough]];
     default:
-        act.heading = lf_normalHeading(act.heading + act.headingStep);
+        act.heading = gf_normalHeading(act.heading + act.headingStep);
     }
     if (act.phase != phaseLeaving) {
         act.latitude += act.latStep;

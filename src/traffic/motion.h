@@ -3,6 +3,7 @@
 // stands learn from them. Shared by the movement's source files; main-loop thread only.
 #include "traffic/manager.h"
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -11,6 +12,24 @@ inline constexpr double flareStartHeight = 30.0; // feet above the static CG hei
 inline constexpr std::int64_t leavingWait = 30000; // ticks a pushed back aircraft waits on for its reports to leave
 inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;
+inline constexpr double metresPerDegree = 111132.95; // of latitude
+inline constexpr double knot = metresPerNm / 3600.0; // metres a second
+
+// Metres east and north, on the flat about a position.
+struct Flat {
+    double east = 0.0, north = 0.0;
+};
+inline double gf_length(Flat f) { return std::sqrt(f.east * f.east + f.north * f.north); }
+inline double gf_dot(Flat a, Flat b) { return a.east * b.east + a.north * b.north; }
+inline double gf_cross(Flat a, Flat b) { return a.east * b.north - a.north * b.east; }
+// The metres along a bearing (radians).
+inline Flat gf_along(double bearing, double metres) { return {std::sin(bearing) * metres, std::cos(bearing) * metres}; }
+// A heading (radians) in [0, 2π).
+inline double gf_normalHeading(double heading)
+{
+    heading = std::fmod(heading, twoPi);
+    return heading < 0.0 ? heading + twoPi : heading;
+}
 
 // Degrees of longitude from one position east to another, the short way round the globe.
 inline double gf_longitudeDelta(double to, double from)

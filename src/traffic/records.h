@@ -82,7 +82,7 @@ struct ReportTrail {
 // aircraft can do (shownmotion.cpp).
 struct ShownMotion {
     double latitude = 0.0, longitude = 0.0, altitude = 0.0; // degrees, feet
-    double heading = 0.0, course = 0.0; // radians: the nose, and the way it moves
+    double heading = 0.0;                // radians: the nose, which is the way it moves
     double speed = 0.0;                  // knots over the ground
     double pitch = 0.0, bank = 0.0;      // radians
     double groundAltitude = 0.0;         // feet, where it last stood on the ground

@@ -3,27 +3,10 @@
 // change, how fast its nose may turn, and the speeds within which it may catch up with its path.
 #include "traffic/motion.h"
 
-#include <cmath>
-#include <numbers>
-
 inline constexpr double tickSeconds = 0.01;
-inline constexpr double knot = metresPerNm / 3600.0; // metres a second
-inline constexpr double metresPerDegree = 111132.95;
 inline constexpr double gravity = 9.80665;
-inline constexpr double pi = std::numbers::pi;
 inline constexpr double standstill = 0.5;    // knots
 inline constexpr double pathSmoothing = 1.0; // s: the path position's velocity is smoothed over about this
-
-// Metres east and north.
-struct Flat {
-    double east = 0.0, north = 0.0;
-};
-inline double gf_length(Flat f) { return std::sqrt(f.east * f.east + f.north * f.north); }
-// A heading turned by less than a turn from [0, 2π), back into it.
-inline double gf_wrapHeading(double angle)
-{
-    return angle >= 2.0 * pi ? angle - 2.0 * pi : angle < 0.0 ? angle + 2.0 * pi : angle;
-}
 
 // Knots and knots a second.
 struct SpeedBounds {

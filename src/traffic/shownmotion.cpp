@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace {
 constexpr double groundCatchUp = 4.0;  // s in which a lead or lag is to be taken up, on the ground ...
@@ -35,6 +36,7 @@ constexpr double longestJump = 600.0;  // knots: a path position that moved fast
 constexpr double crumbSpacing = 3.0;   // metres between the path positions kept on the ground
 constexpr std::size_t crumbsKept = 100;
 constexpr double airWayKnown = 5.0;    // knots of the path's speed in the air above which its way is known
+constexpr double rightAngle = std::numbers::pi / 2.0;
 constexpr double lookAhead = 1.0;      // s of the way ahead at which the shown aircraft steers on the ground
 
 // Phases in which the path's position is shown as it is: not yet moving, and the push back with
@@ -76,7 +78,7 @@ void lf_showPath(Act& act, double pathSpeed)
     s.latitude = act.latitude;
     s.longitude = act.longitude;
     s.altitude = s.groundAltitude = act.altitude;
-    s.heading = s.course = act.heading;
+    s.heading = act.heading;
     s.pitch = act.pitch;
     s.bank = act.bank;
     s.speed = pathSpeed;
@@ -105,8 +107,9 @@ void lf_start(Act& act)
     const SpeedBounds bounds = gf_speedBounds(act, s.referenceSpeed);
     const double standing = passed >= 0.0 ? passed : act.path.empty() || act.path.front().hold ? 0.0 : act.path.front().speed;
     s.speed = act.onGround ? std::min(standing, bounds.highest) : std::clamp(s.referenceSpeed, bounds.lowest, bounds.highest);
-    s.pathEast = std::sin(s.course) * s.speed * knot;
-    s.pathNorth = std::cos(s.course) * s.speed * knot;
+    const Flat moving = gf_along(s.heading, s.speed * knot);
+    s.pathEast = moving.east;
+    s.pathNorth = moving.north;
 }
 
 // The path position's velocity, smoothed (a jump of the path is no speed), and on the ground the
@@ -152,16 +155,16 @@ struct Steer {
 // (as slow as it flies), rather than turn to meet the path.
 Steer lf_steerInAir(const ShownMotion& s, Flat off, Flat nose)
 {
-    const double behind = off.east * nose.east + off.north * nose.north;
+    const double behind = gf_dot(off, nose);
     const double pathSpeed = gf_length({s.pathEast, s.pathNorth});
     if (pathSpeed < airWayKnown * knot) {
         // A hovering path: straight to it.
         const Flat wanted{s.pathEast + off.east / airCatchUp, s.pathNorth + off.north / airCatchUp};
         const double speed = gf_length(wanted) / knot;
-        return {speed > standstill ? std::atan2(wanted.east, wanted.north) : s.course, behind, speed};
+        return {speed > standstill ? std::atan2(wanted.east, wanted.north) : s.heading, behind, speed};
     }
     const Flat along{s.pathEast / pathSpeed, s.pathNorth / pathSpeed};
-    const double ahead = off.east * along.east + off.north * along.north;
+    const double ahead = gf_dot(off, along);
     const Flat aside{(off.east - ahead * along.east) / airCatchUp, (off.north - ahead * along.north) / airCatchUp};
     const double speed = std::max(pathSpeed + ahead / airCatchUp, 0.0);
     const double onWay = std::max(speed, pathSpeed);
@@ -176,19 +179,16 @@ Steer lf_steerOnGround(ShownMotion& s, Flat off, Flat nose, double pathSpeed, do
     // and, on a take-off roll run a little ahead of its path along the runway, which it cannot
     // turn back to, those behind it.
     const double reach = std::max(crumbSpacing, s.speed * knot * lookAhead);
-    const auto along = [&](LatLon at) {
-        const Flat to = lf_flatTo(s, at, eastScale);
-        return to.east * nose.east + to.north * nose.north;
-    };
     bool ranAhead = false;
     if (s.rolling && !s.crumbs.empty()) {
         const Flat to = lf_flatTo(s, s.crumbs.back(), eastScale);
-        const double ahead = to.east * nose.east + to.north * nose.north;
-        ranAhead = ahead < 0.0 && ahead > -raceAhead && std::abs(to.east * nose.north - to.north * nose.east) < rollAside;
+        const double ahead = gf_dot(to, nose);
+        ranAhead = ahead < 0.0 && ahead > -raceAhead && std::abs(gf_cross(to, nose)) < rollAside;
     }
     while (!s.crumbs.empty()) {
-        const double first = gf_length(lf_flatTo(s, s.crumbs.front(), eastScale));
-        const bool behindIt = ranAhead && along(s.crumbs.front()) < 0.0;
+        const Flat to = lf_flatTo(s, s.crumbs.front(), eastScale);
+        const double first = gf_length(to);
+        const bool behindIt = ranAhead && gf_dot(to, nose) < 0.0;
         if (first >= reach && !behindIt && (s.crumbs.size() < 2 || gf_length(lf_flatTo(s, s.crumbs[1], eastScale)) > first))
             break;
         lf_dropCrumb(s, eastScale);
@@ -199,13 +199,13 @@ Steer lf_steerOnGround(ShownMotion& s, Flat off, Flat nose, double pathSpeed, do
         aim = lf_flatTo(s, s.crumbs.front(), eastScale);
         const Flat last = lf_flatTo(s, s.crumbs.back(), eastScale);
         behind = gf_length(aim) + s.crumbsLength + gf_length({off.east - last.east, off.north - last.north});
-    } else if (off.east * nose.east + off.north * nose.north < 0.0) {
+    } else if (gf_dot(off, nose) < 0.0) {
         // Ahead of the path's position it goes on its way, slower, rather than turn back to it.
         const double speed = std::max(pathSpeed - behind / groundCatchUp, 0.0);
-        return {s.course, -behind, speed};
+        return {s.heading, -behind, speed};
     }
     const double speed = std::max(pathSpeed + behind / groundCatchUp, 0.0);
-    return {gf_length(aim) > 0.1 ? std::atan2(aim.east, aim.north) : s.course, behind, speed};
+    return {gf_length(aim) > 0.1 ? std::atan2(aim.east, aim.north) : s.heading, behind, speed};
 }
 
 // A take-off roll whose path races on along the ground toward a point in the air far ahead (the
@@ -266,7 +266,7 @@ bool lf_settle(Act& act, double pathSpeed, double distance)
     s.latitude += (act.latitude - s.latitude) * share;
     s.longitude = gf_wrapLongitude(s.longitude + gf_longitudeDelta(act.longitude, s.longitude) * share);
     const double most = act.base.head.turnRate;
-    s.heading = s.course = gf_wrapHeading(s.heading + std::clamp(gf_angleDiff(s.heading, act.heading), -most, most));
+    s.heading = gf_normalHeading(s.heading + std::clamp(gf_angleDiff(s.heading, act.heading), -most, most));
     s.speed = 0.0;
     s.altitude = s.groundAltitude = act.altitude;
     s.pitch = act.pitch;
@@ -312,12 +312,12 @@ double lf_turn(const Act& act, double error, const Steer& steer)
     const double rate = gf_turnLimit(act, s.speed);
     double turn = std::clamp(error / (s.onGround ? groundTurnSeconds : airTurnSeconds) * tickSeconds,
                              -rate * tickSeconds, rate * tickSeconds);
-    if (!s.onGround && act.base.head.sizeClass != rotorcraftClass && std::abs(error) > pi / 2.0) {
+    if (!s.onGround && act.base.head.sizeClass != rotorcraftClass && std::abs(error) > rightAngle) {
         const double ahead = steer.wantedSpeed * knot * airCatchUp;
-        const Flat aim{std::sin(steer.way) * ahead, std::cos(steer.way) * ahead};
+        const Flat aim = gf_along(steer.way, ahead);
         const double radius = s.speed * knot / rate;
         const double side = turn > 0.0 ? 1.0 : -1.0;
-        const Flat centre{std::sin(s.course + side * pi / 2.0) * radius, std::cos(s.course + side * pi / 2.0) * radius};
+        const Flat centre = gf_along(s.heading + side * rightAngle, radius);
         if (gf_length({aim.east - centre.east, aim.north - centre.north}) < radius)
             turn = 0.0;
     }
@@ -350,9 +350,9 @@ void gf_moveShown(Act& act)
         return;
 
     const bool ground = s.onGround && act.onGround;
-    const Flat nose{std::sin(s.course), std::cos(s.course)}; // the way it moves, a metre long
+    const Flat nose = gf_along(s.heading, 1.0); // the way it moves, a metre long
     const Steer steer = ground ? lf_steerOnGround(s, off, nose, pathSpeed, eastScale) : lf_steerInAir(s, off, nose);
-    const double error = gf_angleDiff(s.course, steer.way);
+    const double error = gf_angleDiff(s.heading, steer.way);
     const SpeedBounds bounds = gf_speedBounds(act, pathSpeed);
     const double stop = ground ? gf_stopDistance(act, eastScale) : std::numeric_limits<double>::infinity();
     s.rolling = s.onGround && act.takeOff &&
@@ -361,8 +361,7 @@ void gf_moveShown(Act& act)
     s.speed = std::max(s.speed + std::clamp(target - s.speed, -bounds.down * tickSeconds, bounds.up * tickSeconds), 0.0);
 
     const double turn = lf_turn(act, error, steer);
-    s.course = gf_wrapHeading(s.course + turn);
-    s.heading = s.course;
+    s.heading = gf_normalHeading(s.heading + turn);
     const double metres = s.speed * knot * tickSeconds;
     // On along the way it moved at the start of the tick (it turns a fraction of a degree a tick).
     s.latitude += nose.north * metres / metresPerDegree;

@@ -6,7 +6,6 @@
 #include <cmath>
 
 namespace {
-constexpr double metresPerDegree = 111132.95;
 constexpr double thirtyMetres = 30 * 0.0005399568034557236;
 } // namespace
 

@@ -13,7 +13,6 @@ namespace {
 constexpr double heldAboveFlare = 20.0; // feet an approach keeps above the flare until it knows where it lands
 constexpr double flareSeconds = 5.0;    // from its start the flare touches down after about this long
 constexpr double rollOutBraking = 2.0;  // metres a second squared from the touch-down to the first ground report
-constexpr double knotMetres = metresPerNm / 3600.0; // metres a second
 constexpr double slowestFlight = 0.6;   // of its class's lift-off speed: slower, no aircraft flies
 
 double lf_metres(double latitude, double longitude, const PathPoint& to)
@@ -33,7 +32,7 @@ bool lf_downThere(const Act& act, const PathPoint& p)
 // the speed before it brings it to the report's, but not before the report ahead of it.
 double lf_rolledBefore(const PathPoint& before, const PathPoint& down, double leg)
 {
-    const double from = before.speed * knotMetres, to = down.speed * knotMetres;
+    const double from = before.speed * knot, to = down.speed * knot;
     return std::clamp((from * from - to * to) / (2.0 * rollOutBraking), 0.0, leg);
 }
 } // namespace
@@ -55,7 +54,7 @@ std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n
         return (std::min(act.altitude, flareAltitude + heldAboveFlare) - act.altitude) / n;
     const PathPoint& before = path[down > 0 ? down - 1 : down]; // the point flown from is before the next
     const double leg = down == next ? toNext : lf_metres(before.latitude, before.longitude, path[down]);
-    const double flare = before.speed * knotMetres * flareSeconds;
+    const double flare = before.speed * knot * flareSeconds;
     // The flare begins a flare's way short of the touch-down; where that is near, soon.
     const double way = std::max(toNext + beyond - lf_rolledBefore(before, path[down], leg) - flare, toNext / 10.0);
     return -(act.altitude - flareAltitude) * toNext / way / n;
