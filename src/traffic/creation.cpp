@@ -2,6 +2,7 @@
 // aircraft limit, blocked flights, registration data, livery and stand, then its creation
 // request with the attitude it starts with.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
@@ -243,6 +244,9 @@ void lf_decideAll(Act& act)
         act.remove = 1;
         return;
     }
+    // Not shown yet, it starts at no report that the ones after it show to be astray.
+    while (path.size() >= 3 && !gf_canReach(act, path[0], path[1]) && gf_canReach(act, path[1], path[2]))
+        path.pop_front();
     const std::int64_t margin = !path.front().airborne && path.front().speed != 0.0 ? 300 : 100;
     if (gf_now() < static_cast<std::int64_t>(path.front().tick) - margin)
         return;

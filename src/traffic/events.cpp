@@ -96,3 +96,18 @@ void lf_removeAircraft(Act& act)
         act.remove = 1;
     }
 }
+
+void gf_createAgain(Act& act)
+{
+    gf_releaseStand(act);
+    const std::uint32_t objectId = act.base.objectId;
+    ActHead head = act.base.head;
+    Act again = lf_newAct(std::move(head), act.path, act.reportTime);
+    again.trail = act.trail;
+    again.flightPlanSet = act.flightPlanSet; // its file goes with the old object
+    again.base.objectId = objectId;
+    again.base.status = statusRecreate; // created anew once the simulator has removed the old object
+    act = std::move(again);
+    removalQueue.push_back(objectId);
+    gf_logf("{:10}{} created again where its path is", "", act.callsign());
+}

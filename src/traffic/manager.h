@@ -75,6 +75,9 @@ void lf_shutDownAtStand(StaticAct& act);
 // object is removed once created; a live one without object is dropped from the table.
 void lf_removeAircraft(StaticAct& act);
 void lf_removeAircraft(Act& act);
+// The aircraft's object goes and a new one is made where its path is, from the points it has:
+// what it shows cannot reach its path.
+void gf_createAgain(Act& act);
 // Every phase change keeps the phase it left.
 void gf_setPhase(Act& act, std::uint32_t phase);
 // Farthest-first trimming.

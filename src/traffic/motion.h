@@ -43,11 +43,14 @@ inline double gf_wrapLongitude(double longitude)
     return longitude > 180.0 ? longitude - 360.0 : longitude < -180.0 ? longitude + 360.0 : longitude;
 }
 
-// What the simulator shows: each tick the shown aircraft follows the path's position within what
-// it can do (speed change and turn by class and phase).
+// What the simulator shows: each tick the shown aircraft moves along the way its path traces, as
+// its class can.
 void gf_moveShown(Act& act);
-// A path step passed the point (no longer in the path).
-void gf_notePointPassed(Act& act, const PathPoint& passed);
+// Whether an aircraft of its class could fly from one report to the other in the time between them,
+// allowing for the feed's errors of place and time.
+bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to);
+// Its creation is asked for where its path is now: the simulator makes it there.
+void gf_noteCreation(Act& act);
 
 // Path stepping.
 // A live aircraft just created starts where its path is now: the points whose time passed while

@@ -213,9 +213,7 @@ void lf_phaseStep(Act& act)
         if (act.onGround)
             lf_groundMove(act, n);
     }
-    const PathPoint passed = act.path.front();
     act.path.pop_front();
-    gf_notePointPassed(act, passed);
 }
 
 void gf_startAtPresent(Act& act)

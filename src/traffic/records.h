@@ -78,27 +78,57 @@ struct ReportTrail {
     double legSeconds = 0.0; // of the last reported leg
 };
 
-// What the simulator shows of a live aircraft: its path's position followed within what the
-// aircraft can do (shownmotion.cpp).
+// A place on the way a shown aircraft follows: where its path was or is due, in metres east
+// and north of the shown motion's origin, and how far along the way (metres).
+struct WayPoint {
+    double east = 0.0, north = 0.0;
+    double at = 0.0;       // metres along the way
+    double tick = 0.0;     // when the path was, or is due, there
+    double altitude = 0.0; // feet
+    double pitch = 0.0;    // radians
+    std::uint8_t ground = 0;
+    std::uint8_t stop = 0; // the path is to stand here
+};
+
+// What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
+// traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
+// motion class can do (shownlimits.cpp).
 struct ShownMotion {
     double latitude = 0.0, longitude = 0.0, altitude = 0.0; // degrees, feet
-    double heading = 0.0;                // radians: the nose, which is the way it moves
-    double speed = 0.0;                  // knots over the ground
-    double pitch = 0.0, bank = 0.0;      // radians
-    double groundAltitude = 0.0;         // feet, where it last stood on the ground
-    double pathLatitude = 0.0, pathLongitude = 0.0; // the path's position a tick ago
-    double pathEast = 0.0, pathNorth = 0.0;         // the path position's velocity (metres a second), smoothed
-    double referenceSpeed = 0.0;         // knots: of the path around the point flown to
-    double passedSpeed = -1.0;           // knots: of the point last passed; -1 before any
-    std::deque<LatLon> crumbs;           // on the ground: where the path went, a few metres apart ...
-    double crumbsLength = 0.0;           // ... and the metres from the first to the last
-    std::uint32_t objectId = 0;          // the simulator object shown; another starts afresh
-    double liftOffSpeed = 0.0, maxBank = 0.0; // of its class
-    double eastScale = 0.0, scaleLatitude = 0.0; // metres a degree east, at about this latitude
+    double heading = 0.0;           // radians: the nose
+    double speed = 0.0;             // knots over the ground
+    double pitch = 0.0, bank = 0.0; // radians
+    double verticalRate = 0.0;      // feet a minute
+    // Where it is, metres east and north of the origin, and the way it moves (a unit vector: the
+    // nose, but for a helicopter moving slowly).
+    double east = 0.0, north = 0.0;
+    double wayEast = 0.0, wayNorth = 1.0;
+    // The origin of the flat metres, and metres a degree east there.
+    double originLatitude = 0.0, originLongitude = 0.0, eastScale = 0.0;
+    // The way: the path's trace from behind the shown place to the path's present position ...
+    std::deque<WayPoint> way;
+    // ... and on through the path's points ahead, rebuilt at each plan.
+    std::vector<WayPoint> ahead;
+    double place = 0.0;        // metres along the way
+    double lag = 0.0;          // seconds behind its path's place (negative: ahead)
+    double gapSince = 0.0;     // tick since which it cannot close its gap to the path; 0: none
+    // What changes each tick until the next plan.
+    double speedStep = 0.0, targetSpeed = 0.0; // knots a tick, knots
+    double turnStep = 0.0;                     // radians a tick the way it moves turns ...
+    double turnCos = 1.0, turnSin = 0.0;       // ... (its cosine and sine) ...
+    double noseStep = 0.0;                     // ... and its nose
+    double climbStep = 0.0, targetAltitude = 0.0; // feet a tick, feet
+    double targetPitch = 0.0, targetBank = 0.0;
+    std::uint32_t objectId = 0; // the simulator object shown; another starts afresh
+    std::uint32_t motionClass = 0;
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
-    std::uint8_t rolling = 0; // on its take-off roll
-    std::uint8_t climbsAlone = 0; // lifted off while its path still raced along the ground
+    std::uint8_t standing = 0; // stands where its path stands: nothing to do
+    std::uint8_t settling = 0; // stopped beside its path, which stands: slides into its place
+    // Where the aircraft was created, and when its path was there (the path has moved on by the
+    // time the simulator has made it).
+    double createdLatitude = 0.0, createdLongitude = 0.0, createdAltitude = 0.0, createdTick = 0.0;
+    std::uint8_t createdKnown = 0;
 };
 
 // One static parked aircraft; also the simulator part of a live one.

@@ -1,23 +1,26 @@
 #pragma once
-// What an aircraft shown in the simulator can do, by its class and phase: how fast its speed may
-// change, how fast its nose may turn, and the speeds within which it may catch up with its path.
+// What an aircraft shown in the simulator can do, by its motion class and phase: how fast its
+// speed may change, how fast and slow it may go, how fast its nose may turn. One table.
 #include "traffic/motion.h"
 
 inline constexpr double tickSeconds = 0.01;
 inline constexpr double gravity = 9.80665;
-inline constexpr double standstill = 0.5;    // knots
-inline constexpr double pathSmoothing = 1.0; // s: the path position's velocity is smoothed over about this
+inline constexpr double standstill = 0.5; // knots
 
 // Knots and knots a second.
-struct SpeedBounds {
-    double lowest = 0.0, highest = 0.0; // within which the shown speed may catch up with the path
-    double up = 0.0, down = 0.0;        // by which it may rise or fall in a second
+struct SpeedLimits {
+    double slowest = 0.0, fastest = 0.0; // over the ground
+    double up = 0.0, down = 0.0;         // by which the speed may rise or fall in a second
+    double braking = 0.0;                // to plan a stop with, on the ground
 };
-SpeedBounds gf_speedBounds(const Act& act, double pathSpeed);
+// In the phase the shown aircraft is in (on the ground or in the air, on a take-off roll or in
+// its first climb); `airSpeed` and `groundSpeed` are the reported ones around it (knots, 0 when
+// not known), which tell the wind.
+SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed);
+// The fastest it flies over the ground at the altitude (knots).
+double gf_fastestOverGround(const Act& act, double altitude);
 // Radians a second the nose may turn at the speed (knots).
 double gf_turnLimit(const Act& act, double knots);
-// The speed of the path around the point flown to, from several reports (knots).
-double gf_referenceSpeed(const Act& act, const PathPoint& passed);
-// Metres from the shown position to the first of the next points where the path stops; infinite
-// when none is near.
-double gf_stopDistance(const Act& act, double eastScale);
+// The motion class of an aircraft: its size class where the reference data list its type, else
+// what the feed shows of it (its emitter category, or how fast and high it flies).
+std::uint32_t gf_motionClass(const Act& act);

@@ -76,8 +76,10 @@ void lf_takeCreationRequest()
         return;
     const std::uint32_t flightId = creationRequests.back();
     creationRequests.pop_back();
-    if (const Act* act = gf_findAct(flightId))
+    if (Act* act = gf_findAct(flightId)) {
         liveCreationItems.push_back(lf_creationItemOf(*act));
+        gf_noteCreation(*act);
+    }
 }
 
 void lf_requestWithinRange()
@@ -153,11 +155,8 @@ void lf_groundMovementTick()
     for (std::size_t i = 0; i < liveActs.size(); ++i) {
         Act& act = liveActs[i];
         if (act.base.status == statusCreated) {
-            if (!act.path.empty() && gf_now() >= act.path.front().tick) {
+            if (!act.path.empty() && gf_now() >= act.path.front().tick)
                 lf_groundStep(act);
-                act.rate1 = act.verticalRate / 60.0;
-                act.rate2 = !act.path.empty() && act.path.front().hold ? 0.0 : act.keptSpeed;
-            }
             if (act.base.status == statusCreated) {
                 if (!act.path.empty() && !act.path.front().hold) {
                     lf_liftOffWhenDue(act);
@@ -169,9 +168,13 @@ void lf_groundMovementTick()
                     }
                 }
                 gf_moveShown(act);
+                // What is sent with the position is what the simulator shows: its climb and speed.
                 const ShownMotion& s = act.shown;
-                positionsBeingFilled.push_back(
-                    {s.latitude, s.longitude, s.pitch, s.bank, s.heading, s.altitude, act.rate1, act.rate2, act.base.objectId});
+                act.rate1 = s.verticalRate / 60.0;
+                act.rate2 = act.phase == phasePushBack ? act.keptSpeed : s.speed;
+                if (act.base.status == statusCreated) // not when it is to be made again
+                    positionsBeingFilled.push_back({s.latitude, s.longitude, s.pitch, s.bank, s.heading, s.altitude,
+                                                    act.rate1, act.rate2, act.base.objectId});
             }
         } else if (act.base.status == statusNew) {
             lf_decideAll(act);

@@ -95,9 +95,11 @@ protected:
                     track << fmt::format("{:.2f}\tpos\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\n", sentAt, p.objectId,
                                          p.latitude, p.longitude, p.altitude, p.heading * radToDeg);
                     if (const Act* a = gf_findActByObject(p.objectId))
-                        track << fmt::format("{:.2f}\tpath\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\t{}\t{}\t{}\t{:.1f}\n", sentAt,
+                        track << fmt::format("{:.2f}\tpath\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\t{}\t{}\t{}\t{:.1f}\t{:.1f}"
+                                             "\t{:.1f}\t{:.1f}\n", sentAt,
                                              p.objectId, a->latitude, a->longitude, a->altitude, a->heading * radToDeg,
-                                             a->phase, int(a->onGround), int(a->shown.onGround), a->shown.speed);
+                                             a->phase, int(a->onGround), int(a->shown.onGround), a->shown.speed,
+                                             a->shown.targetSpeed, a->shown.lag, a->shown.way.empty() ? 0.0 : gf_length({a->shown.way.back().east - a->shown.east, a->shown.way.back().north - a->shown.north}));
                 }
             }
             for (const std::uint32_t id : present)

@@ -92,7 +92,7 @@ TEST_F(Motion, WhereThePathJumpsTheShownAircraftStillMovesAsAnAircraftCan)
                 }
                 if (before.onGround && !s.onGround && seen.liftOffSpeed < 0.0)
                     seen.liftOffSpeed = s.speed;
-                seen.fell = seen.fell || (s.onGround && s.rolling && before.rolling && s.speed < before.speed - 1e-9);
+                seen.fell = seen.fell || (s.onGround && before.onGround && a->takeOff && before.speed > 30.0 && s.speed < before.speed - 1e-9);
             }
             seen.fastest = std::max(seen.fastest, s.speed);
             seen.nearest = std::min(seen.nearest, gf_distanceNm(s.latitude, s.longitude, c.watched.first,

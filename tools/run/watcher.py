@@ -56,6 +56,8 @@ ROLL_LONGEST = 90.0      # ... at most this long before the lift-off report
 CLIMB_SECONDS = 60.0     # the first climb, after the lift-off report
 TAKE_OFF_OFF = 300.0     # m from the reports on the roll and the first climb
 TOUCH_DOWN_OFF = 300.0   # m between the shown touch-down and the reports' way down
+BEHIND_SECONDS = 15.0    # s of the reported speed from the delayed reports: elsewhere
+SLOWEST_TIMED = 30.0     # kt: distances are timed at this speed at least
 TOUCH_DOWN_AFTER = 90.0  # s after the first ground report by which the shown aircraft is down
 GROUND_FEET = 1.0        # ft above its lowest near the touch-down: the shown aircraft is down
 EPISODE_JOIN = 5.0
@@ -517,12 +519,12 @@ def take_offs(shown):
     distance from the reported position and, in the climb, its altitude's from the reported one.
     Returns (take-offs seen, take-offs shown, distances, climb altitude differences, a Tally of the
     positions more than TAKE_OFF_OFF (300 m) off, kept per take-off: a take-off is off when it has
-    an episode)."""
+    an episode, and each position's (metres, seconds of the reported speed, object, time))."""
     by_flight = collections.defaultdict(list)
     for s in shown:
         by_flight[id(s.flight)].append(s)
     seen = shown_count = 0
-    distances, heights, tally = [], [], Tally()
+    distances, heights, tally, timed = [], [], Tally(), []
     for objects in by_flight.values():
         flight = objects[0].flight
         points = flight.points
@@ -542,11 +544,52 @@ def take_offs(shown):
                     t, lat, lon, alt, _ = s.positions[k]
                     d = metres((lat, lon), (r.lat, r.lon))
                     distances.append(d)
+                    timed.append((d, d / (max(r.speed, SLOWEST_TIMED) * KNOT), s.obj_id, t))
                     if t - s.delay > b.t:
                         heights.append(abs(alt - r.alt))
                     tally.add((s.obj_id, i), t, d > TAKE_OFF_OFF)
             shown_count += tally.judged > judged_before
-    return seen, shown_count, distances, heights, tally
+    return seen, shown_count, distances, heights, tally, timed
+
+
+def in_the_air(shown):
+    """Each position whose reports around its delayed time are both airborne, where the span there
+    is usable (usable_spans: a feed fault tells not where the aircraft was), as (metres from the
+    reported position there, the same in seconds of the reported speed (at least SLOWEST_TIMED,
+    30 kt), object, time): how far from where its reports put it the aircraft is shown, in place and
+    in time."""
+    found = []
+    for s in shown:
+        for (t, lat, lon, _, _), r in zip(s.positions, s.reported):
+            if r is not None and r.air:
+                d = metres((lat, lon), (r.lat, r.lon))
+                found.append((d, d / (max(r.speed, SLOWEST_TIMED) * KNOT), s.obj_id, t))
+    return found
+
+
+def behind_lines(key, label, timed, callsign, start):
+    """The figures and summary lines of distances from the delayed reports (in_the_air, take_offs):
+    median and p95 in metres and in seconds, the share beyond BEHIND_SECONDS (15 s) and the flight
+    that holds the worst."""
+    f, bench = {}, []
+    if not timed:
+        return f, [f"  {label + ':':32} no positions"], bench
+    metres_off, seconds_off = [x[0] for x in timed], [x[1] for x in timed]
+    worst = max(timed, key=lambda x: x[1])
+    beyond = 100.0 * sum(x > BEHIND_SECONDS for x in seconds_off) / len(timed)
+    f[f"{key} median m"], f[f"{key} p95 m"] = percentile(metres_off, 50), percentile(metres_off, 95)
+    f[f"{key} median s"], f[f"{key} p95 s"] = percentile(seconds_off, 50), percentile(seconds_off, 95)
+    f[f"{key} beyond 15 s %"] = beyond
+    when = worst[3] - start
+    f[f"{key} worst"] = [callsign[worst[2]], round(when, 1), round(worst[0], 1), round(worst[1], 1)]
+    lines = [f"  {label + ':':32} median {f[f'{key} median m']:.0f} m ({f[f'{key} median s']:.1f} s), p95"
+             f" {f[f'{key} p95 m']:.0f} m ({f[f'{key} p95 s']:.1f} s) from the reports, {beyond:.2f} % beyond"
+             f" {BEHIND_SECONDS:g} s of their speed (goal under 1 %); worst {callsign[worst[2]]} at"
+             f" {int(when // 60)}:{int(when % 60):02d}, {worst[0]:.0f} m ({worst[1]:.0f} s)"]
+    bench += [[f"{label}, median", f[f"{key} median m"], "m", 0], [f"{label}, p95", f[f"{key} p95 m"], "m", 0],
+              [f"{label}, p95 in seconds", f[f"{key} p95 s"], "s of the reported speed", 1],
+              [f"{label}, beyond 15 s", beyond, "% (goal under 1)", 2]]
+    return f, lines, bench
 
 
 def off_track(points, lat, lon):
@@ -715,7 +758,12 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
         f["park maximum removals"] = park_removals
         bench.append(["removals by the park maximum", park_removals, "", 0])
 
-    seen, shown_count, distances, heights, tally = take_offs(shown)
+    figures, behind, behind_bench = behind_lines("in the air", "in the air from the reports", in_the_air(shown),
+                                                 callsign, start)
+    f.update(figures)
+    lines += behind
+    bench += behind_bench
+    seen, shown_count, distances, heights, tally, timed = take_offs(shown)
     f["take-offs"], f["take-offs shown"] = seen, shown_count
     f["episodes"]["take-off"] = [[callsign[k[0]], round(a - start, 1), round(b - start, 1)] for k, a, b in tally.runs()]
     if distances:
@@ -732,6 +780,11 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
         bench.append(["take-off and first climb, p95", p95, f"m (goal under {TAKE_OFF_OFF:g})", 0])
         bench.append(["take-offs more than 300 m off", off, f"of {shown_count}", 0])
         bench.append(["first climb altitude, p95", climb, "ft off", 0])
+        figures, behind, behind_bench = behind_lines("take-off", "take-off and first climb from the reports", timed,
+                                                     callsign, start)
+        f.update(figures)
+        lines += behind
+        bench += behind_bench
     else:
         lines.append(f"  {'take-off and first climb:':32} no take-off shown ({seen} reported)")
 

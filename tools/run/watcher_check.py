@@ -147,10 +147,28 @@ class Figures(unittest.TestCase):
                   enumerate(reports(speeds, alt=0.0))]
         for name, lag, episodes in (("as reported", 0.0, 0), ("20 s late", 20.0, 1)):
             with self.subTest(name):
-                seen, shown_count, distances, _, tally = w.take_offs([shown(points, lag=lag)])
+                seen, shown_count, distances, _, tally, timed = w.take_offs([shown(points, lag=lag)])
                 self.assertEqual((seen, shown_count), (1, 1))
+                self.assertEqual(max(x[1] for x in timed) > w.BEHIND_SECONDS, episodes > 0)
                 self.assertEqual(tally.episodes(), episodes)
                 self.assertEqual(w.percentile(distances, 95) > w.TAKE_OFF_OFF, episodes > 0)
+
+
+class InTheAir(unittest.TestCase):
+    def test_behind_the_reports(self):
+        # 150 kt, a report every 10 s; shown late, or ahead at its own pace.
+        points = reports([150.0] * 30)
+        for name, lag, pace, seconds in (("on time", 0.0, 1.0, 0.0), ("5 s late", 5.0, 1.0, 5.0),
+                                         ("20 s late", 20.0, 1.0, 20.0)):
+            with self.subTest(name):
+                timed = w.in_the_air([shown(points, lag=lag, pace=pace)])
+                self.assertGreater(len(timed), 1000)
+                late = sorted(x[1] for x in timed if x[3] > points[0].t + DELAY + 30.0)
+                self.assertAlmostEqual(late[len(late) // 2], seconds, delta=0.3)
+                figures, _, _ = w.behind_lines("air", "air", timed, {1: "TST1"}, 0.0)
+                self.assertEqual(figures["air beyond 15 s %"] > 50.0, seconds > w.BEHIND_SECONDS)
+        ground = reports([20.0] * 30, ground=True)
+        self.assertEqual(w.in_the_air([shown(ground, lag=20.0)]), [])  # on the ground: not in the air
 
 
 def flown(points, legs, rate=10.0):

@@ -1,0 +1,219 @@
+// What a shown aircraft aims for until its next plan. Its speed is planned from when its path is
+// due along the way ahead: the speed that brings it where the path will be a few seconds on, so
+// that it keeps its path's place without following every jitter of its times, within the rates
+// and speeds its class can fly, braking in time for a stop ahead. It steers at a point a little
+// ahead on the way, turning at most as its class can; its height and attitude are the path's where
+// it is along the way, so that it comes down, touches down and lifts off where its path did.
+#include "traffic/shownway.h"
+
+#include "foundation/sizeclasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+
+namespace {
+constexpr double groundHorizon = 3.0; // s ahead at which the planned speed reaches the path's place ...
+constexpr double airHorizon = 6.0;    // ... in the air
+constexpr double groundSmoothing = 4.0; // s over which the path's places are averaged ...
+constexpr double airSmoothing = 12.0;   // ... in the air
+constexpr int smoothSamples = 3;        // each side
+constexpr double speedSettle = 1.0;   // s in which the speed comes to what it aims for, within its rates
+constexpr double groundLook = 1.0;    // s of the way ahead at which it steers on the ground ...
+constexpr double airLook = 3.0;       // ... and in the air
+constexpr double groundLookLeast = 6.0; // metres
+constexpr double airLookLeast = 100.0;
+constexpr double groundTurnSeconds = 0.5; // in which the nose would come round onto its way ...
+constexpr double airTurnSeconds = 1.0;    // ... in the air
+constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
+constexpr double descentLimit = 6000.0 / 60.0; // ... and down
+constexpr double planSeconds = 0.1;            // between plans
+constexpr double stopsLooked = 2000.0;         // metres ahead in which stops are looked for
+constexpr double catchUpShare = 1.4;   // times its path's speed at which it may catch up with it ...
+constexpr double catchUpLeast = 40.0;  // ... or this many knots faster
+constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
+constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
+constexpr double hoverSpeed = 15.0;            // knots: slower, a helicopter keeps its nose where it points ...
+constexpr double hoverTurn = 45.0;             // ... and may turn the way it moves this many degrees a second
+
+double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
+
+// The place of the first stop ahead on the ground (infinite when none): the shown aircraft brakes
+// to stand there.
+double lf_stopAhead(const ShownMotion& s)
+{
+    for (const WayPoint& p : s.ahead) {
+        if (!p.ground || p.at > s.place + stopsLooked)
+            break;
+        if (p.stop && p.at >= s.place)
+            return p.at;
+    }
+    return std::numeric_limits<double>::infinity();
+}
+
+// The speed its reports give (knots): the middle one of the next three, at least as slow as it flies.
+double lf_reportedSpeed(const Act& act)
+{
+    std::array<double, 3> speeds{};
+    std::size_t n = 0;
+    for (; n < speeds.size() && n < act.path.size(); ++n)
+        speeds[n] = act.path[n].speed;
+    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
+    const double reported = n == 0 ? act.shown.speed : speeds[n / 2];
+    return std::max(reported, gf_speedLimits(act, 0.0, 0.0).slowest);
+}
+
+// The fastest at which it may catch up with its path (knots).
+double lf_catchUpSpeed(const Act& act)
+{
+    const double reported = lf_reportedSpeed(act);
+    return std::max(catchUpShare * reported, reported + catchUpLeast);
+}
+
+// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
+// would not be within the bound of it in time: its reports jumped farther than it can follow.
+bool lf_outOfReach(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    if (s.onGround)
+        return false;
+    const double reported = lf_reportedSpeed(act);
+    const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
+    const double seconds = boundSeconds + std::max(catchUp - reported, 0.0) / reported * reachSeconds;
+    return gf_pathPlace(s) - s.place > seconds * reported * knot;
+}
+
+// Where the path is due at the tick, averaged over the seconds around it: the feed's times are noisy.
+double lf_smoothPlace(const ShownMotion& s, double tick, double seconds)
+{
+    double sum = 0.0;
+    for (int k = -smoothSamples; k <= smoothSamples; ++k)
+        sum += gf_placeAt(s, tick + seconds / tickSeconds * k / (2.0 * smoothSamples));
+    return sum / (2 * smoothSamples + 1);
+}
+
+// The speed it aims for (knots): where the path will be a horizon on, reached from where it is.
+double lf_plannedSpeed(const Act& act, double now, double error)
+{
+    const ShownMotion& s = act.shown;
+    const double horizon = s.onGround ? groundHorizon : airHorizon;
+    const double smoothing = s.onGround ? groundSmoothing : airSmoothing;
+    double speed = (lf_smoothPlace(s, now + horizon / tickSeconds, smoothing) - s.place) / horizon / knot;
+    const PathPoint* reported = act.path.empty() ? nullptr : &act.path.front();
+    const SpeedLimits limits = gf_speedLimits(act, reported ? reported->speed : 0.0, reported ? reported->trueAirSpeed : 0.0);
+    if (s.onGround) {
+        // What can stop turns slowly where its way lies far off its nose, and stops where its path does.
+        speed *= (1.0 + std::cos(error)) / 2.0;
+        const double stop = std::max(lf_stopAhead(s) - s.place, 0.0);
+        speed = std::min(speed, std::sqrt(2.0 * limits.braking * knot * stop) / knot);
+    }
+    return std::clamp(speed, limits.slowest, std::min(limits.fastest, lf_catchUpSpeed(act)));
+}
+
+void lf_planSpeed(Act& act, double now, double error)
+{
+    ShownMotion& s = act.shown;
+    double target = lf_plannedSpeed(act, now, error);
+    // A take-off roll never slows unless its path stops ahead: it speeds up to its lift-off.
+    if (s.onGround && act.takeOff && s.speed >= runwaySpeed && lf_stopAhead(s) == std::numeric_limits<double>::infinity())
+        target = std::max(target, s.speed);
+    const PathPoint* reported = act.path.empty() ? nullptr : &act.path.front();
+    const SpeedLimits limits = gf_speedLimits(act, reported ? reported->speed : 0.0, reported ? reported->trueAirSpeed : 0.0);
+    s.targetSpeed = std::max(target, 0.0);
+    s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -limits.down, limits.up) * tickSeconds;
+}
+
+// The turn (radians) from the way it moves to the way toward the point it steers at, a little
+// ahead on the way; none while that point lies inside the circle it turns on at its fastest turn
+// (in the air it passes such a point and comes round to it, rather than circle it).
+double lf_steer(Act& act)
+{
+    ShownMotion& s = act.shown;
+    const double look = s.onGround ? std::max(s.speed * knot * groundLook, groundLookLeast)
+                                   : std::max(s.speed * knot * airLook, airLookLeast);
+    const WayPoint aim = gf_pointAt(s, s.place + look);
+    const Flat to{aim.east - s.east, aim.north - s.north};
+    if (gf_length(to) < 0.1)
+        return 0.0;
+    const double error = gf_angleDiff(std::atan2(s.wayEast, s.wayNorth), std::atan2(to.east, to.north));
+    if (s.onGround || s.motionClass == rotorcraftClass || std::abs(error) < std::numbers::pi / 2.0)
+        return error;
+    const double radius = s.speed * knot / gf_turnLimit(act, s.speed);
+    const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
+    const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
+    return gf_length({to.east - centre.east, to.north - centre.north}) < radius ? 0.0 : error;
+}
+
+void lf_planTurnRate(Act& act, double error)
+{
+    ShownMotion& s = act.shown;
+    const double seconds = s.onGround ? groundTurnSeconds : airTurnSeconds;
+    // A helicopter moving slowly goes any way it likes and keeps its nose where it points.
+    const bool hovering = s.motionClass == rotorcraftClass && s.speed < hoverSpeed;
+    const double most = hovering ? hoverTurn * degToRad : gf_turnLimit(act, s.speed);
+    const double rate = lf_rate(error, seconds, most);
+    s.turnStep = rate * tickSeconds;
+    s.turnCos = std::cos(s.turnStep);
+    s.turnSin = std::sin(s.turnStep);
+    if (hovering)
+        s.noseStep = 0.0;
+    else if (s.motionClass == rotorcraftClass) // the nose comes round onto the way it moves
+        s.noseStep = lf_rate(gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth)) + error, seconds,
+                             gf_turnLimit(act, s.speed)) * tickSeconds;
+    else
+        s.noseStep = s.turnStep;
+    // Banked as its turn needs (a negative bank turns right).
+    const double maxBank = gf_maxBank(static_cast<std::int32_t>(s.motionClass));
+    s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -maxBank, maxBank);
+}
+
+// Its height and attitude are the path's where it will be at the next plan; ahead of its path, the
+// path's now (the path decides how it comes down and where it lifts off, not the reports ahead).
+void lf_planHeight(Act& act)
+{
+    ShownMotion& s = act.shown;
+    const double path = gf_pathPlace(s);
+    const WayPoint here = gf_pointAt(s, std::min(s.place, path));
+    const WayPoint next = gf_pointAt(s, std::min(s.place + s.speed * knot * planSeconds, path));
+    s.onGround = here.ground;
+    s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
+    if (s.onGround) {
+        s.targetAltitude = s.altitude = here.altitude;
+        s.climbStep = 0.0;
+        return;
+    }
+    s.targetAltitude = next.altitude;
+    s.climbStep = std::clamp((next.altitude - s.altitude) / planSeconds, -descentLimit, climbLimit) * tickSeconds;
+}
+} // namespace
+
+bool gf_planShown(Act& act)
+{
+    ShownMotion& s = act.shown;
+    gf_traceThePath(act);
+    gf_findPlace(s);
+    gf_dropPassed(s);
+    const double now = static_cast<double>(gf_now());
+    if (lf_outOfReach(act))
+        return false;
+    s.lag = (now - gf_pointAt(s, s.place).tick) * tickSeconds;
+    lf_planHeight(act);
+    const double error = lf_steer(act);
+    lf_planTurnRate(act, error);
+    lf_planSpeed(act, now, error);
+    static const char* debug = std::getenv("SHOWN_DEBUG");
+    if (debug && act.callsign() == debug) {
+        std::fprintf(stderr, "PLAN %.0f place %.0f path %.0f v %.1f tgt %.1f gnd %d | way:", now, s.place, gf_pathPlace(s), s.speed, s.targetSpeed, s.onGround);
+        for (std::size_t k = 0; k < s.way.size(); k += std::max<std::size_t>(1, s.way.size() / 4))
+            std::fprintf(stderr, " (%.0f,%.0f)", s.way[k].at, s.way[k].tick - now);
+        std::fprintf(stderr, " | ahead:");
+        for (const WayPoint& p : s.ahead)
+            std::fprintf(stderr, " (%.0f,%.0f%s)", p.at, p.tick - now, p.stop ? "s" : "");
+        std::fprintf(stderr, " | P6 %.0f\n", lf_smoothPlace(s, now + 600, airSmoothing));
+    }
+    return true;
+}

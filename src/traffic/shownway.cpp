@@ -1,0 +1,296 @@
+// The way a shown aircraft follows: its path's trace and the points ahead of the path, with when
+// the path was or is due along it.
+#include "traffic/shownway.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double traceStep = 0.5;         // metres the path moves before the trace takes a new point
+constexpr std::size_t pointsAhead = 12;   // of the path's points, at most
+constexpr double aheadTicks = 6000.0;     // the points ahead: up to a minute beyond the present
+constexpr double strayShare = 1.5;        // of the fastest it flies: a report farther than that is astray
+constexpr double strayMargin = 2000.0;    // metres the feed's positions and times may be off by
+constexpr double farFromOrigin = 30000.0; // metres: the flat way is kept nearer its origin than this
+constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is higher up
+constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over at least this long
+constexpr double backwards = -0.5;        // the cosine of a turn beyond which a point lies behind
+constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
+
+double lf_metres(Flat a, Flat b) { return gf_length({b.east - a.east, b.north - a.north}); }
+Flat lf_flat(const WayPoint& p) { return {p.east, p.north}; }
+
+// Moves the origin to the shown position, the way with it.
+void lf_moveOrigin(ShownMotion& s)
+{
+    const double latitude = s.originLatitude + s.north / metresPerDegree;
+    const double longitude = gf_wrapLongitude(s.originLongitude + s.east / s.eastScale);
+    const double east = s.east, north = s.north;
+    for (WayPoint& p : s.way) {
+        p.east -= east;
+        p.north -= north;
+    }
+    s.east = s.north = 0.0;
+    s.originLatitude = latitude;
+    s.originLongitude = longitude;
+    s.eastScale = std::cos(latitude * degToRad) * metresPerDegree;
+}
+
+// The projection of a position onto the segment from a to b: the share along it and the metres
+// from it.
+std::pair<double, double> lf_onSegment(Flat at, const WayPoint& a, const WayPoint& b)
+{
+    const Flat ab{b.east - a.east, b.north - a.north};
+    const double length2 = gf_dot(ab, ab);
+    const Flat ap{at.east - a.east, at.north - a.north};
+    const double share = length2 > 1e-9 ? std::clamp(gf_dot(ap, ab) / length2, 0.0, 1.0) : 0.0;
+    return {share, lf_metres(at, {a.east + share * ab.east, a.north + share * ab.north})};
+}
+
+// The index of the point of the way at or before the place (0 when the place is before them all).
+std::size_t lf_segmentAt(const ShownMotion& s, double place)
+{
+    const std::size_t n = gf_wayPoints(s);
+    std::size_t k = 0;
+    while (k + 1 < n && gf_wayPoint(s, k + 1).at <= place)
+        ++k;
+    return k;
+}
+
+// The ground under the points ahead that lie on the ground.
+double lf_groundAltitude(const Act& act)
+{
+    if (act.onGround)
+        return act.altitude;
+    const double ground = gf_groundElevation(act);
+    return std::isnan(ground) ? act.altitude : ground;
+}
+
+// A path that stepped back along its trace (a way laid anew from behind it): the trace ends where
+// the path is now, at the nearest place on it.
+bool lf_steppedBack(ShownMotion& s, Flat here)
+{
+    const std::size_t n = s.way.size();
+    if (n < 2)
+        return false;
+    const WayPoint& last = s.way[n - 1];
+    const WayPoint& before = s.way[n - 2];
+    const Flat leg{last.east - before.east, last.north - before.north};
+    const double length = gf_length(leg);
+    if (length < 1e-6 || gf_dot({here.east - last.east, here.north - last.north}, leg) / length > -traceStep)
+        return false;
+    std::size_t best = 0;
+    double nearest = 1e18, share = 0.0;
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const auto [f, off] = lf_onSegment(here, s.way[k], s.way[k + 1]);
+        if (off < nearest) {
+            nearest = off;
+            best = k;
+            share = f;
+        }
+    }
+    const double at = s.way[best].at + share * (s.way[best + 1].at - s.way[best].at);
+    s.way.erase(s.way.begin() + static_cast<std::ptrdiff_t>(best + 1), s.way.end());
+    s.way.push_back({here.east, here.north, at, s.way.back().tick, s.way.back().altitude, s.way.back().pitch,
+                     s.way.back().ground});
+    return true;
+}
+
+void lf_buildAhead(Act& act)
+{
+    ShownMotion& s = act.shown;
+    s.ahead.clear();
+    const WayPoint& present = s.way.back();
+    const double now = static_cast<double>(gf_now());
+    const double ground = lf_groundAltitude(act);
+    Flat previous = lf_flat(present);
+    double at = present.at, tick = present.tick;
+    const PathPoint* kept = nullptr;
+    Flat leg{s.wayEast, s.wayNorth};
+    const double fastest = gf_fastestOverGround(act, lowestCeiling);
+    const std::size_t n = std::min(act.path.size(), pointsAhead);
+    for (std::size_t k = 0; k < n; ++k) {
+        const PathPoint& p = act.path[k];
+        // A stray report is no target, nor is one behind it that an aircraft this fast cannot turn
+        // back to (the feed's old position sent again).
+        if (kept != nullptr && k + 1 < act.path.size() && gf_strayPoint(act, *kept, p, act.path[k + 1]))
+            continue;
+        // In the air the path waits at no point that holds (its last position sent again).
+        if (p.hold && p.airborne && s.motionClass != rotorcraftClass)
+            continue;
+        const Flat f = gf_flatOf(s, p.latitude, p.longitude);
+        const Flat step{f.east - previous.east, f.north - previous.north};
+        const double metres = gf_length(step);
+        const bool fast = s.motionClass != rotorcraftClass && (p.airborne || std::max(p.speed, s.speed) >= runwaySpeed);
+        if (fast && gf_dot(step, leg) < backwards * gf_length(step) * gf_length(leg))
+            continue;
+        if (metres > traceStep)
+            leg = step;
+        // Due no sooner than its class can fly there: two points timed alike would be a jump.
+        at += metres;
+        tick = std::max(static_cast<double>(p.tick), tick + metres / (fastest * knot) / tickSeconds);
+        // On the ground it stands where its reports stand, and where they end but on a runway.
+        const bool last = k + 1 == act.path.size();
+        const bool stop = !p.airborne && (p.hold || p.speed < standstill || (last && !act.takeOff && p.speed < runwaySpeed));
+        s.ahead.push_back({f.east, f.north, at, tick, p.airborne ? p.altitude : ground, act.pitch,
+                           static_cast<std::uint8_t>(p.airborne ? 0 : 1), static_cast<std::uint8_t>(stop ? 1 : 0)});
+        previous = f;
+        kept = &p;
+        if (tick > now + aheadTicks)
+            break;
+    }
+}
+} // namespace
+
+Flat gf_flatOf(const ShownMotion& s, double latitude, double longitude)
+{
+    return {gf_longitudeDelta(longitude, s.originLongitude) * s.eastScale, (latitude - s.originLatitude) * metresPerDegree};
+}
+
+void gf_setOrigin(ShownMotion& s, double latitude, double longitude)
+{
+    s.originLatitude = latitude;
+    s.originLongitude = longitude;
+    s.eastScale = std::cos(latitude * degToRad) * metresPerDegree;
+    s.way.clear();
+    s.ahead.clear();
+}
+
+void gf_startWay(ShownMotion& s, const WayPoint& start)
+{
+    s.way.clear();
+    s.ahead.clear();
+    s.way.push_back(start);
+    s.place = start.at;
+}
+
+void gf_traceThePath(Act& act)
+{
+    ShownMotion& s = act.shown;
+    if (gf_length({s.east, s.north}) > farFromOrigin)
+        lf_moveOrigin(s);
+    const Flat here = gf_flatOf(s, act.latitude, act.longitude);
+    lf_steppedBack(s, here);
+    WayPoint& last = s.way.back();
+    const double moved = lf_metres(lf_flat(last), here);
+    if (moved >= traceStep || last.ground != act.onGround)
+        s.way.push_back({here.east, here.north, last.at + moved, static_cast<double>(gf_now()), act.altitude, act.pitch,
+                         act.onGround});
+    else { // up or down where it stands
+        last.altitude = act.altitude;
+        last.pitch = act.pitch;
+    }
+    lf_buildAhead(act);
+}
+
+std::size_t gf_wayPoints(const ShownMotion& s) { return s.way.size() + s.ahead.size(); }
+
+const WayPoint& gf_wayPoint(const ShownMotion& s, std::size_t k)
+{
+    return k < s.way.size() ? s.way[k] : s.ahead[k - s.way.size()];
+}
+
+void gf_findPlace(ShownMotion& s)
+{
+    const std::size_t n = gf_wayPoints(s);
+    const Flat here{s.east, s.north};
+    // Within the way it may have come since the last plan, the nearest place on it.
+    const double reach = s.place + std::max(2.0 * s.speed * knot, 20.0);
+    double best = s.place, nearest = 1e18;
+    for (std::size_t k = lf_segmentAt(s, s.place); k + 1 < n; ++k) {
+        const WayPoint& a = gf_wayPoint(s, k);
+        if (a.at > reach && nearest < offTheWay)
+            break;
+        const WayPoint& b = gf_wayPoint(s, k + 1);
+        const auto [share, off] = lf_onSegment(here, a, b);
+        if (off < nearest) {
+            nearest = off;
+            best = a.at + share * (b.at - a.at);
+        }
+    }
+    if (n >= 2 && best >= gf_wayPoint(s, n - 1).at) { // beyond the last point: on along the last leg
+        const WayPoint& a = gf_wayPoint(s, n - 2);
+        const WayPoint& b = gf_wayPoint(s, n - 1);
+        const Flat leg{b.east - a.east, b.north - a.north};
+        const double length = gf_length(leg);
+        if (length > 1e-6)
+            best = std::max(best, b.at + gf_dot({here.east - b.east, here.north - b.north}, leg) / length);
+    }
+    s.place = std::max(s.place, best);
+}
+
+WayPoint gf_pointAt(const ShownMotion& s, double place)
+{
+    const std::size_t n = gf_wayPoints(s);
+    const std::size_t k = lf_segmentAt(s, place);
+    const WayPoint& a = gf_wayPoint(s, k);
+    if (k + 1 >= n) {
+        // Beyond the way's end: on along its last leg.
+        WayPoint p = a;
+        if (k >= 1) {
+            const WayPoint& b = gf_wayPoint(s, k - 1);
+            const double length = a.at - b.at;
+            if (length > 1e-6) {
+                const double f = (place - a.at) / length;
+                p.east += (a.east - b.east) * f;
+                p.north += (a.north - b.north) * f;
+            }
+        }
+        p.at = place;
+        return p;
+    }
+    const WayPoint& b = gf_wayPoint(s, k + 1);
+    const double length = b.at - a.at;
+    const double f = length > 1e-9 ? std::clamp((place - a.at) / length, 0.0, 1.0) : 0.0;
+    return {a.east + (b.east - a.east) * f, a.north + (b.north - a.north) * f, place, a.tick + (b.tick - a.tick) * f,
+            a.altitude + (b.altitude - a.altitude) * f, a.pitch + (b.pitch - a.pitch) * f,
+            static_cast<std::uint8_t>(a.ground && (b.ground || f < 1.0))};
+}
+
+double gf_placeAt(const ShownMotion& s, double tick)
+{
+    const std::size_t n = gf_wayPoints(s);
+    if (n == 0)
+        return s.place;
+    std::size_t k = 0;
+    while (k < n && gf_wayPoint(s, k).tick < tick)
+        ++k;
+    if (k == 0)
+        return gf_wayPoint(s, 0).at;
+    if (k == n) {
+        // After the last point known the path goes on as its predictions do: at the way's last
+        // speed where that is faster than taxiing, else it stands there.
+        const WayPoint& b = gf_wayPoint(s, n - 1);
+        std::size_t j = n - 1;
+        while (j > 0 && b.tick - gf_wayPoint(s, j).tick < lastSpeedTicks)
+            --j;
+        const WayPoint& a = gf_wayPoint(s, j);
+        const double speed = b.tick - a.tick >= lastSpeedTicks ? (b.at - a.at) / (b.tick - a.tick) : 0.0;
+        return speed >= runwaySpeed * knot * tickSeconds ? b.at + speed * (tick - b.tick) : b.at;
+    }
+    const WayPoint& a = gf_wayPoint(s, k - 1);
+    const WayPoint& b = gf_wayPoint(s, k);
+    const double ticks = b.tick - a.tick;
+    return ticks > 0.0 ? a.at + (b.at - a.at) * (tick - a.tick) / ticks : b.at;
+}
+
+double gf_pathPlace(const ShownMotion& s) { return s.way.back().at; }
+
+bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to)
+{
+    const double fastest = gf_fastestOverGround(act, std::max(from.altitude, to.altitude)) * knot * strayShare;
+    const double seconds = std::abs(static_cast<double>(to.tick) - from.tick) * tickSeconds;
+    return gf_distanceNm(from.latitude, from.longitude, to.latitude, to.longitude) * metresPerNm <=
+           fastest * seconds + strayMargin;
+}
+
+bool gf_strayPoint(const Act& act, const PathPoint& before, const PathPoint& p, const PathPoint& after)
+{
+    return !gf_canReach(act, before, p) && !gf_canReach(act, p, after) && gf_canReach(act, before, after);
+}
+
+void gf_dropPassed(ShownMotion& s)
+{
+    while (s.way.size() >= 2 && s.way[1].at <= s.place)
+        s.way.pop_front();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The way a shown aircraft follows: the trace its path left, from behind the shown aircraft to the
+// path's present position, and on through the path's points ahead with the ticks they fall due at.
+// Flat metres east and north of the shown motion's origin. Main-loop thread only.
+#include "traffic/shownlimits.h"
+
+// Metres east and north of the origin.
+Flat gf_flatOf(const ShownMotion& s, double latitude, double longitude);
+// Sets the origin at the position (the flat way is kept near it: a new origin clears the way).
+void gf_setOrigin(ShownMotion& s, double latitude, double longitude);
+// Clears the way and starts it at the point.
+void gf_startWay(ShownMotion& s, const WayPoint& start);
+// Adds the path's present position to the trace, and rebuilds the points ahead of it.
+void gf_traceThePath(Act& act);
+// The number of points of the way (trace and ahead) and the k-th of them.
+std::size_t gf_wayPoints(const ShownMotion& s);
+const WayPoint& gf_wayPoint(const ShownMotion& s, std::size_t k);
+// The shown aircraft's place along the way: where its position lies on it, never back.
+void gf_findPlace(ShownMotion& s);
+// The way's point at a place (interpolated): position, altitude, pitch, tick; ground where the
+// way was on the ground at or before the place.
+WayPoint gf_pointAt(const ShownMotion& s, double place);
+// The place where the path is due (or was) at the tick.
+double gf_placeAt(const ShownMotion& s, double tick);
+// The place of the path's present position.
+double gf_pathPlace(const ShownMotion& s);
+// Whether a report lies where no aircraft of its class could reach from the one before it nor go
+// on from to the one after it, while that one can be reached: a stray position.
+bool gf_strayPoint(const Act& act, const PathPoint& before, const PathPoint& p, const PathPoint& after);
+// Drops the trace behind the shown aircraft.
+void gf_dropPassed(ShownMotion& s);
+
+// The plan, at most ten times a second: the way traced on, the place found on it, and what the
+// shown aircraft aims for until the next plan (speed, turn, altitude, attitude); false when it
+// cannot reach its path in time.
+bool gf_planShown(Act& act);
