@@ -30,6 +30,7 @@ struct LiveReport {
     std::uint32_t hexid = 0;
     std::uint32_t checksum = 0;
     std::uint8_t reach = 0;     // a ReportReach: where the report lies against the live radius
+    std::uint8_t category = 0;  // the emitter category A1..A7 as 1..7; 0: none given
 };
 
 // A flight already shown keeps its reports beyond the live radius out to this margin, so that

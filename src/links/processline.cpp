@@ -295,8 +295,11 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     std::string_view type = lf_field(reader, typeField);
     if (!lf_isOneOf(type, "null", "0", "ZZZZ"))
         lf_assignText(report.ident.type, type);
-    if (!gf_checkCategory(lf_field(reader, categoryField), report.ident.type))
+    const std::string_view category = lf_field(reader, categoryField);
+    if (!gf_checkCategory(category, report.ident.type))
         return false;
+    if (category.size() == 2 && category[0] == 'A' && category[1] >= '1' && category[1] <= '7')
+        report.category = static_cast<std::uint8_t>(category[1] - '0');
 
     lf_readHeading(reader);
 

@@ -17,10 +17,18 @@ constexpr std::array<std::uint32_t, 5> throttleValues{0, 4914, 8191, 11468, 1638
 
 void lf_queueEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value)
 {
+    // A live aircraft shown behind its path changes its configuration where its path did.
+    if (Act* act = gf_findActByObject(objectId); act != nullptr && gf_holdEvent(*act, eventId, value))
+        return;
+    gf_sendEvent(objectId, eventId, value);
+}
+} // namespace
+
+void gf_sendEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value)
+{
     std::lock_guard lock(simQueues.mutex);
     simQueues.events.push_back({objectId, eventId, value, 0});
 }
-} // namespace
 
 void lf_queueSpoilers(const StaticAct& act, bool extended)
 {
@@ -104,6 +112,7 @@ void gf_createAgain(Act& act)
     ActHead head = act.base.head;
     Act again = lf_newAct(std::move(head), act.path, act.reportTime);
     again.trail = act.trail;
+    again.category = act.category;
     again.flightPlanSet = act.flightPlanSet; // its file goes with the old object
     again.base.objectId = objectId;
     again.base.status = statusRecreate; // created anew once the simulator has removed the old object

@@ -96,6 +96,7 @@ void lf_leavePad(Act& act)
     const std::int64_t leaves = gf_ticksUntil(next) - gf_travelTicks(d, std::max(next.speed, 1.0));
     if (leaves > 25) {
         PathPoint stay = pad;
+        stay.reportTick = 0;
         stay.speed = 0.0;
         stay.hold = 1;
         stay.tick = static_cast<std::uint32_t>(gf_now() + leaves);

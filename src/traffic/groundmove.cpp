@@ -152,6 +152,7 @@ void lf_placeRollStart(Act& act)
     if (wait < 100)
         return;
     PathPoint stand = front;
+    stand.reportTick = 0;
     stand.speed = 0.0;
     stand.hold = 1;
     stand.tick = static_cast<std::uint32_t>(gf_now() + wait);

@@ -75,6 +75,11 @@ void lf_shutDownAtStand(StaticAct& act);
 // object is removed once created; a live one without object is dropped from the table.
 void lf_removeAircraft(StaticAct& act);
 void lf_removeAircraft(Act& act);
+// A client event to the simulator now.
+void gf_sendEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value);
+// Holds a client event of a live aircraft shown behind its path until the shown aircraft reaches
+// the place where its path is now; false when it goes now.
+bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value);
 // The aircraft's object goes and a new one is made where its path is, from the points it has:
 // what it shows cannot reach its path.
 void gf_createAgain(Act& act);

@@ -265,6 +265,7 @@ bool lf_extendPath(Act& act)
 void lf_predictPoint(Act& act)
 {
     PathPoint p = act.path.back();
+    p.reportTick = 0; // a prediction, no report
     const PathPoint& last = act.path.back();
     const double interval = act.onGround ? 3.0 : 8.0; // seconds
     // At its last point the roll-out ends if it has slowed to taxi speed: it stops there. First

@@ -46,6 +46,7 @@ struct PathPoint {
     double verticalSpeed = 0.0; // feet per minute
     double trueAirSpeed = 0.0;  // knots
     std::uint32_t tick = 0;     // main-loop tick at which the point falls due
+    std::uint32_t reportTick = 0; // of a report's point: when its report put the aircraft there; 0: none
     std::uint8_t airborne = 0;
     std::uint8_t hold = 0; // the aircraft does not move toward this point
     std::uint8_t headingFromAdsb = 0;
@@ -90,6 +91,13 @@ struct WayPoint {
     std::uint8_t stop = 0; // the path is to stand here
 };
 
+// A change of an aircraft's configuration (a client event) held until the shown aircraft reaches the
+// place where its path made it.
+struct HeldEvent {
+    double at = 0.0; // metres along the way
+    std::uint32_t eventId = 0, value = 0;
+};
+
 // What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
 // traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
 // motion class can do (shownlimits.cpp).
@@ -109,6 +117,7 @@ struct ShownMotion {
     std::deque<WayPoint> way;
     // ... and on through the path's points ahead, rebuilt at each plan.
     std::vector<WayPoint> ahead;
+    std::deque<HeldEvent> heldEvents;
     double place = 0.0;        // metres along the way
     double lag = 0.0;          // seconds behind its path's place (negative: ahead)
     double gapSince = 0.0;     // tick since which it cannot close its gap to the path; 0: none
@@ -121,6 +130,7 @@ struct ShownMotion {
     double targetPitch = 0.0, targetBank = 0.0;
     std::uint32_t objectId = 0; // the simulator object shown; another starts afresh
     std::uint32_t motionClass = 0;
+    std::uint8_t classFromFeed = 0; // its type is not listed: its class is what the feed shows of it
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
     std::uint8_t standing = 0; // stands where its path stands: nothing to do
@@ -174,6 +184,7 @@ struct Act {
     std::uint32_t phase = phaseInitial;
     std::uint32_t previousPhase = phaseInitial;
     std::uint8_t remove = 0; // dropped by the movement pass after its walk
+    std::uint8_t category = 0; // the feed's emitter category A1..A7 as 1..7; 0: none given
     std::uint8_t onGround = 0;
 
     // Movement state.

@@ -119,6 +119,7 @@ void lf_prepareLiveryChange(Act& act)
         act.path.push_back({.latitude = act.latitude, .longitude = act.longitude, .altitude = act.altitude});
     if (act.phase != phaseAtStand) {
         PathPoint here = act.path.front();
+        here.reportTick = 0;
         here.latitude = act.latitude;
         here.longitude = act.longitude;
         here.roll = act.bank;
@@ -130,6 +131,7 @@ void lf_prepareLiveryChange(Act& act)
         act.path.push_front(here);
     } else {
         PathPoint former = act.path.front();
+        former.reportTick = 0;
         if (act.path.size() >= 2) {
             gf_logf("{:8}: {} {} livery change stream.size: {} !", gf_standLogName(act.base.standNumber),
                     act.callsign(), gf_nowString(), act.path.size());
@@ -210,6 +212,7 @@ void lf_newActFromReport(const LiveReport& r)
     head.accelLimit = motion.accelLimit;
     head.pushSpeed = motion.pushSpeed;
     liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(r)}, r.timeStamp));
+    liveActs.back().category = r.category;
 }
 
 void lf_resolveType(const LiveReport& report)
@@ -241,6 +244,7 @@ PathPoint gf_pointOfReport(const LiveReport& r)
             .verticalSpeed = r.verticalSpeed,
             .trueAirSpeed = r.trueAirSpeed,
             .tick = static_cast<std::uint32_t>(r.expiry),
+            .reportTick = static_cast<std::uint32_t>(r.expiry),
             .airborne = r.airborne,
             .hold = 0,
             .headingFromAdsb = r.headingFromAdsb};
@@ -279,6 +283,8 @@ bool lf_updateAct(const LiveReport& r, Act& act)
     if (act.predictionCount < 0)
         act.predictionCount = 0;
     act.reportTime = r.timeStamp;
+    if (r.category != 0)
+        act.category = r.category;
     lf_applyReport(act, gf_pointOfReport(r));
     return true;
 }

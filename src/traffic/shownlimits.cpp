@@ -41,6 +41,7 @@ constexpr double groundSideForce = 0.25 * gravity; // metres a second squared in
 // Unlisted types by what the feed shows: faster or higher than a light aircraft flies.
 constexpr double bizjetSpeed = 170.0, bizjetAltitude = 15000.0;
 constexpr double largeSpeed = 260.0, largeAltitude = 25000.0;
+constexpr std::size_t pointsLooked = 12;
 
 const ClassLimits& lf_limits(const Act& act) { return classLimits.at(std::min<std::uint32_t>(act.shown.motionClass, 5)); }
 } // namespace
@@ -84,13 +85,22 @@ double gf_turnLimit(const Act& act, double knots)
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
 }
 
+bool gf_typeListed(const Act& act)
+{
+    return act.base.head.sizeClass != 0 || gf_isKnownAircraft(act.base.head.identity.type);
+}
+
 std::uint32_t gf_motionClass(const Act& act)
 {
-    const ActHead& head = act.base.head;
-    if (head.sizeClass != 0 || gf_isKnownAircraft(head.identity.type))
-        return head.sizeClass;
+    if (gf_typeListed(act))
+        return act.base.head.sizeClass;
+    // The emitter category: light, small, large, high vortex large, heavy, high performance, rotorcraft.
+    constexpr std::array<std::uint32_t, 8> byCategory{0, 0, 1, 2, 2, 3, 4, rotorcraftClass};
+    if (act.category != 0)
+        return byCategory.at(act.category);
     std::uint32_t c = act.shown.motionClass;
-    for (const PathPoint& p : act.path) {
+    for (std::size_t k = 0; k < act.path.size() && k < pointsLooked; ++k) {
+        const PathPoint& p = act.path[k];
         if (p.speed > largeSpeed || p.altitude > largeAltitude)
             c = std::max<std::uint32_t>(c, 2);
         else if (p.speed > bizjetSpeed || p.altitude > bizjetAltitude)

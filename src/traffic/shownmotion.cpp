@@ -16,7 +16,8 @@ constexpr double bankRate = 5.0 * degToRad;
 constexpr double settleReach = 3.0;       // metres: a stopped aircraft this near its standing path slides into place ...
 constexpr double settleSpeed = 0.5;       // ... at this many metres a second
 constexpr double settledSpeed = 2.0;      // knots: slower, it has stopped
-constexpr double farCreation = 20000.0;   // metres: created farther from its path, it starts where the path is
+constexpr double farCreation = 20000.0;
+constexpr double heldBehind = 1.0;        // metres behind its path from which its events wait for it   // metres: created farther from its path, it starts where the path is
 
 // Phases in which the path's position is shown as it is: not yet moving, and the push back with
 // its engine start (slow, backwards, along a path of its own).
@@ -37,10 +38,20 @@ WayPoint lf_pathPoint(const Act& act)
     return {at.east, at.north, 0.0, static_cast<double>(gf_now()), act.altitude, act.pitch, act.onGround};
 }
 
+// The events held for places it has reached go to the simulator (all when `all`).
+void lf_releaseEvents(ShownMotion& s, bool all)
+{
+    while (!s.heldEvents.empty() && (all || s.heldEvents.front().at <= s.place)) {
+        gf_sendEvent(s.objectId, s.heldEvents.front().eventId, s.heldEvents.front().value);
+        s.heldEvents.pop_front();
+    }
+}
+
 // Shown as the path is; its way starts there.
 void lf_showPath(Act& act)
 {
     ShownMotion& s = act.shown;
+    lf_releaseEvents(s, true);
     const Flat at = gf_flatOf(s, act.latitude, act.longitude);
     s.east = at.east;
     s.north = at.north;
@@ -67,6 +78,7 @@ void lf_start(Act& act)
     s.set = 1;
     s.objectId = act.base.objectId;
     s.motionClass = gf_motionClass(act);
+    s.classFromFeed = gf_typeListed(act) ? 0 : 1;
     // Made where its path was when its creation was asked for: it starts there, behind its path.
     const bool fromCreation = created.createdKnown &&
         gf_distanceNm(created.createdLatitude, created.createdLongitude, act.latitude, act.longitude) * metresPerNm < farCreation;
@@ -79,11 +91,10 @@ void lf_start(Act& act)
         s.altitude = s.targetAltitude = act.onGround ? act.altitude : created.createdAltitude;
         gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, s.altitude, act.pitch, act.onGround});
     }
-    const bool standing = act.path.empty() || act.path.front().hold || act.onGround;
+    // In the air it flies as fast as its reports say from the start; on the ground it starts standing.
+    const bool standing = act.path.empty() || act.onGround;
     s.speed = standing ? 0.0 : act.path.front().speed;
     gf_planShown(act);
-    if (!s.onGround) // in the air it flies as fast as its plan says from the start
-        s.speed = s.targetSpeed;
 }
 
 // Stopped beside its path, which stands: it slides the last metres into place while its nose
@@ -199,6 +210,7 @@ void gf_moveShown(Act& act)
             gf_createAgain(act);
             return;
         }
+        lf_releaseEvents(s, false);
     }
     lf_step(s);
 }
@@ -212,4 +224,14 @@ void gf_noteCreation(Act& act)
     s.createdTick = static_cast<double>(gf_now());
     s.createdKnown = 1;
     s.set = 0;
+}
+
+bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value)
+{
+    ShownMotion& s = act.shown;
+    if (!s.set || s.objectId != act.base.objectId || lf_shownAsPath(act) || s.way.empty() ||
+        gf_pathPlace(s) - s.place < heldBehind)
+        return false;
+    s.heldEvents.push_back({gf_pathPlace(s), eventId, value});
+    return true;
 }

@@ -74,17 +74,22 @@ double lf_catchUpSpeed(const Act& act)
     return std::max(catchUpShare * reported, reported + catchUpLeast);
 }
 
-// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
-// would not be within the bound of it in time: its reports jumped farther than it can follow.
+// In the air, whether it lies so far behind or ahead of its path that, flying as fast as it may catch
+// up or as slow as it flies, it would not be within the bound of it in time: its reports jumped
+// farther, or their speed changed faster, than its class can follow. Its lag is in seconds along
+// the path's own time: how long ago the path was where it is.
 bool lf_outOfReach(const Act& act)
 {
     const ShownMotion& s = act.shown;
     if (s.onGround)
         return false;
     const double reported = lf_reportedSpeed(act);
-    const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
-    const double seconds = boundSeconds + std::max(catchUp - reported, 0.0) / reported * reachSeconds;
-    return gf_pathPlace(s) - s.place > seconds * reported * knot;
+    if (s.lag > 0.0) {
+        const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
+        return s.lag > boundSeconds + std::max(catchUp / reported - 1.0, 0.0) * reachSeconds;
+    }
+    const double slowest = gf_speedLimits(act, 0.0, 0.0).slowest;
+    return -s.lag > boundSeconds + std::max(1.0 - slowest / reported, 0.0) * reachSeconds;
 }
 
 // Where the path is due at the tick, averaged over the seconds around it: the feed's times are noisy.
@@ -133,8 +138,10 @@ void lf_planSpeed(Act& act, double now, double error)
 double lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
+    // Behind its path it looks farther ahead: it cuts the corners of a way it cannot follow in time.
+    const double behind = std::max(gf_pathPlace(s) - s.place, 0.0);
     const double look = s.onGround ? std::max(s.speed * knot * groundLook, groundLookLeast)
-                                   : std::max(s.speed * knot * airLook, airLookLeast);
+                                   : std::max(s.speed * knot * airLook, airLookLeast) + behind / 2.0;
     const WayPoint aim = gf_pointAt(s, s.place + look);
     const Flat to{aim.east - s.east, aim.north - s.north};
     if (gf_length(to) < 0.1)
@@ -194,6 +201,8 @@ void lf_planHeight(Act& act)
 bool gf_planShown(Act& act)
 {
     ShownMotion& s = act.shown;
+    if (s.classFromFeed) // it may show itself faster or higher as it goes
+        s.motionClass = gf_motionClass(act);
     gf_traceThePath(act);
     gf_findPlace(s);
     gf_dropPassed(s);

@@ -128,7 +128,9 @@ void lf_buildAhead(Act& act)
             leg = step;
         // Due no sooner than its class can fly there: two points timed alike would be a jump.
         at += metres;
-        tick = std::max(static_cast<double>(p.tick), tick + metres / (fastest * knot) / tickSeconds);
+        // When its report put the aircraft there, the path's time where no report did.
+        const double due = p.reportTick != 0 ? p.reportTick : p.tick;
+        tick = std::max(due, tick + metres / (fastest * knot) / tickSeconds);
         // On the ground it stands where its reports stand, and where they end but on a runway.
         const bool last = k + 1 == act.path.size();
         const bool stop = !p.airborne && (p.hold || p.speed < standstill || (last && !act.takeOff && p.speed < runwaySpeed));

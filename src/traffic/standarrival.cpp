@@ -17,6 +17,10 @@ void lf_arrivedAtStand(Act& act)
         gf_setPhase(act, phaseGround);
         return;
     }
+    // It parks once the aircraft the simulator shows stands there too: its path is there first.
+    const ShownMotion& s = act.shown;
+    if (s.set && gf_distanceNm(s.latitude, s.longitude, act.base.latitude, act.base.longitude) > twoMetres)
+        return;
     gf_setPhase(act, phaseAtStand);
     act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again
     if (StandRecord* stand = gf_findStand(act.base.standNumber))

@@ -38,6 +38,7 @@ void lf_insertMidpoint(Act& act)
     const PathPoint& front = path[0];
     const PathPoint& next = path[1];
     PathPoint middle = front;
+    middle.reportTick = 0;
     middle.latitude = (front.latitude + next.latitude) / 2.0;
     // Half the short way round, so that a segment across the ±180° meridian keeps its midpoint.
     middle.longitude = gf_wrapLongitude(front.longitude + gf_longitudeDelta(next.longitude, front.longitude) / 2.0);

@@ -28,20 +28,22 @@ bool lf_userAirConflict(Act& act)
 {
     if (act.base.status != statusCreated)
         return false;
+    // Where the simulator shows it.
+    const ShownMotion& s = act.shown;
     const UserAircraft& user = gf_currentUserAircraft();
     const LatLon from{user.latitude, user.longitude};
-    const LatLon to{act.latitude, act.longitude};
+    const LatLon to{s.latitude, s.longitude};
     const double distance = gf_distanceNm(from, to);
     const double bearing = gf_initialBearing(from, to);
     bool inTheWay = false;
-    if (act.onGround)
+    if (s.onGround)
         // Ahead of the user aircraft on its line, while it is low and near.
         inTheWay = user.altitudeAboveGround < groundCheckHeight && distance <= groundCheckRange &&
                    gf_lineOffsetFeet(distance, user.heading, bearing) <= groundLineOffset;
     else
         // The aircraft's own line passes close to the user aircraft.
-        inTheWay = distance <= airCheckRange && std::abs(act.altitude - user.altitude) < airCheckLevels &&
-                   gf_lineOffsetFeet(distance, act.heading, bearing) <= airLineOffset;
+        inTheWay = distance <= airCheckRange && std::abs(s.altitude - user.altitude) < airCheckLevels &&
+                   gf_lineOffsetFeet(distance, s.heading, bearing) <= airLineOffset;
     if (inTheWay)
         lf_removeAircraft(act);
     return inTheWay;
@@ -52,8 +54,8 @@ void lf_userGroundConflict()
     const UserAircraft& user = gf_currentUserAircraft();
     const double userRadius = gf_userAircraftInfo().halfWingspan;
     for (Act& act : liveActs)
-        if (act.onGround && act.base.status == statusCreated &&
-            lf_touchesUser(user, userRadius, act.latitude, act.longitude, act.base.head.wingspan)) {
+        if (act.base.status == statusCreated && act.shown.onGround &&
+            lf_touchesUser(user, userRadius, act.shown.latitude, act.shown.longitude, act.base.head.wingspan)) {
             lf_removeAircraft(act);
             return;
         }
