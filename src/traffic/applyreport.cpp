@@ -11,6 +11,7 @@
 
 namespace {
 constexpr std::size_t longestPath = 200;
+constexpr double rollingSpeed = 43.0;              // knots: a report this fast on the ground is on its take-off roll
 constexpr double nearStand = 0.0458963282937365;   // 85 m
 constexpr double farFromStand = 0.10799136069114472; // 200 m
 constexpr double threeMetres = 0.0016198704103671706;
@@ -64,6 +65,8 @@ void lf_noteReport(Act& act, const PathPoint& p)
         trail.course = course;
         trail.legSeconds = seconds;
     }
+    if (seconds > 0.0)
+        trail.climb = p.airborne && trail.last.airborne ? (p.altitude - trail.last.altitude) / seconds * 60.0 : Act::nan;
     trail.last = p;
     trail.time = act.reportTime;
 }
@@ -321,16 +324,26 @@ void lf_prepareAppend(Act& act, PathPoint& p)
 // (a roll-out's point held or predicted is no stop), nor for a helicopter, which air-taxis.
 bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
 {
-    if (act.base.head.sizeClass == rotorcraftClass || p.speed < 43.0)
+    if (act.base.head.sizeClass == rotorcraftClass || p.speed < rollingSpeed)
         return false;
     if (act.groundState == groundTaxied)
         return p.speed >= last.speed;
     return act.groundState == groundRolling && !last.hold && p.speed >= act.trail.last.speed + 10.0;
 }
 
+// A take-off roll whose reports slow to taxi speed on the ground was given up: the aircraft taxis
+// again, timed and shown as taxiing.
+void lf_rejectTakeOff(Act& act, const PathPoint& p)
+{
+    if (act.takeOff && act.onGround && act.phase != phaseTakeOff && !p.airborne && p.speed < runwaySpeed &&
+        act.trail.last.speed >= rollingSpeed && !act.trail.last.airborne)
+        act.takeOff = 0;
+}
+
 void lf_append(Act& act, PathPoint& p)
 {
     lf_prepareAppend(act, p);
+    lf_rejectTakeOff(act, p);
     if (!act.takeOff && act.onGround && act.base.status == statusCreated && !act.path.empty()) {
         const PathPoint& last = act.path.back();
         if (act.landingRoll) {

@@ -9,6 +9,8 @@
 #include <cmath>
 
 namespace {
+constexpr double predictedClimb = 1500.0; // feet a minute of a first climb on predictions
+
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
     return a.latitude == b.latitude && a.longitude == b.longitude;
@@ -300,10 +302,13 @@ void lf_predictPoint(Act& act)
         p.verticalSpeed = -667.0;
         p.altitude -= 10.005 * interval;
     } else if (act.phase == phaseTakeOff) {
-        // A ground point's altitude is 0: the climb starts from the ground under the aircraft.
+        // A ground point's altitude is 0: the climb starts from the ground under the aircraft. It
+        // climbs on at 1,500 ft a minute, or no faster than its reports last climbed.
         const double ground = gf_groundElevation(act);
-        p.verticalSpeed = 1500.0;
-        p.altitude = (last.airborne ? last.altitude : std::isnan(ground) ? act.altitude : ground) + 25.0 * interval;
+        const double climb = act.trail.climb;
+        p.verticalSpeed = std::isnan(climb) ? predictedClimb : std::clamp(climb, 0.0, predictedClimb);
+        p.altitude = (last.airborne ? last.altitude : std::isnan(ground) ? act.altitude : ground) +
+                     p.verticalSpeed / 60.0 * interval;
     }
     if (p.altitude <= 0.0)
         p.altitude = 0.0;

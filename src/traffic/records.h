@@ -77,6 +77,7 @@ struct ReportTrail {
     double course = unknown; // radians: the bearing of the last reported leg
     double turnRate = unknown; // radians a second, from the reported leg before to the last
     double legSeconds = 0.0; // of the last reported leg
+    double climb = unknown;  // feet a minute from the report before the last to the last, both airborne
 };
 
 // A place on the way a shown aircraft follows: where its path was or is due, in metres east
@@ -84,7 +85,8 @@ struct ReportTrail {
 struct WayPoint {
     double east = 0.0, north = 0.0;
     double at = 0.0;       // metres along the way
-    double tick = 0.0;     // when the path was, or is due, there
+    double tick = 0.0;     // when the path was there, or its reports put the aircraft there ...
+    double pathTick = 0.0; // ... and when the path was, or is due, there
     double altitude = 0.0; // feet
     double pitch = 0.0;    // radians
     std::uint8_t ground = 0;

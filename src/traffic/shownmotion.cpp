@@ -35,7 +35,8 @@ void lf_setPosition(ShownMotion& s)
 WayPoint lf_pathPoint(const Act& act)
 {
     const Flat at = gf_flatOf(act.shown, act.latitude, act.longitude);
-    return {at.east, at.north, 0.0, static_cast<double>(gf_now()), act.altitude, act.pitch, act.onGround};
+    const double now = static_cast<double>(gf_now());
+    return {at.east, at.north, 0.0, now, now, act.altitude, act.pitch, act.onGround};
 }
 
 // The events held for places it has reached go to the simulator (all when `all`).
@@ -89,7 +90,7 @@ void lf_start(Act& act)
         s.latitude = created.createdLatitude;
         s.longitude = created.createdLongitude;
         s.altitude = s.targetAltitude = act.onGround ? act.altitude : created.createdAltitude;
-        gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, s.altitude, act.pitch, act.onGround});
+        gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, created.createdTick, s.altitude, act.pitch, act.onGround});
     }
     // In the air it flies as fast as its reports say from the start; on the ground it starts standing.
     const bool standing = act.path.empty() || act.onGround;

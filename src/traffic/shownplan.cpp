@@ -22,6 +22,8 @@ constexpr double airHorizon = 6.0;    // ... in the air
 constexpr double groundSmoothing = 4.0; // s over which the path's places are averaged ...
 constexpr double airSmoothing = 12.0;   // ... in the air
 constexpr int smoothSamples = 3;        // each side
+constexpr double pathKept = 500.0;
+constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken      // ticks: it is planned no farther from its path's place than this
 constexpr double speedSettle = 1.0;   // s in which the speed comes to what it aims for, within its rates
 constexpr double groundLook = 1.0;    // s of the way ahead at which it steers on the ground ...
 constexpr double airLook = 3.0;       // ... and in the air
@@ -74,22 +76,18 @@ double lf_catchUpSpeed(const Act& act)
     return std::max(catchUpShare * reported, reported + catchUpLeast);
 }
 
-// In the air, whether it lies so far behind or ahead of its path that, flying as fast as it may catch
-// up or as slow as it flies, it would not be within the bound of it in time: its reports jumped
-// farther, or their speed changed faster, than its class can follow. Its lag is in seconds along
-// the path's own time: how long ago the path was where it is.
+// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
+// would not be within the bound of it in time: its reports jumped farther than its class can
+// follow. Its lag is in seconds along the path's own time: how long ago the path was where it is.
+// (Ahead of its path it slows down as far as it can fly: the path, due later, comes to it.)
 bool lf_outOfReach(const Act& act)
 {
     const ShownMotion& s = act.shown;
-    if (s.onGround)
+    if (s.onGround || s.lag <= boundSeconds)
         return false;
     const double reported = lf_reportedSpeed(act);
-    if (s.lag > 0.0) {
-        const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
-        return s.lag > boundSeconds + std::max(catchUp / reported - 1.0, 0.0) * reachSeconds;
-    }
-    const double slowest = gf_speedLimits(act, 0.0, 0.0).slowest;
-    return -s.lag > boundSeconds + std::max(1.0 - slowest / reported, 0.0) * reachSeconds;
+    const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
+    return s.lag > boundSeconds + std::max(catchUp / reported - 1.0, 0.0) * reachSeconds;
 }
 
 // Where the path is due at the tick, averaged over the seconds around it: the feed's times are noisy.
@@ -107,7 +105,11 @@ double lf_plannedSpeed(const Act& act, double now, double error)
     const ShownMotion& s = act.shown;
     const double horizon = s.onGround ? groundHorizon : airHorizon;
     const double smoothing = s.onGround ? groundSmoothing : airSmoothing;
-    double speed = (lf_smoothPlace(s, now + horizon / tickSeconds, smoothing) - s.place) / horizon / knot;
+    // Where its reports put the aircraft then, but no farther than a few seconds from its path.
+    const double then = now + horizon / tickSeconds;
+    const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
+                                    gf_placeAt(s, then + pathKept, &WayPoint::pathTick));
+    double speed = (place - s.place) / horizon / knot;
     const PathPoint* reported = act.path.empty() ? nullptr : &act.path.front();
     const SpeedLimits limits = gf_speedLimits(act, reported ? reported->speed : 0.0, reported ? reported->trueAirSpeed : 0.0);
     if (s.onGround) {
@@ -180,12 +182,28 @@ void lf_planTurnRate(Act& act, double error)
 
 // Its height and attitude are the path's where it will be at the next plan; ahead of its path, the
 // path's now (the path decides how it comes down and where it lifts off, not the reports ahead).
+WayPoint lf_heightAt(const ShownMotion& s, double place)
+{
+    const double path = gf_pathPlace(s);
+    if (place <= path || s.way.size() < 2)
+        return gf_pointAt(s, std::min(place, path));
+    // Ahead of its path it climbs or comes down as its path does now (not to the reports ahead:
+    // the path decides how it comes down and where it lifts off).
+    WayPoint p = s.way.back();
+    std::size_t k = s.way.size() - 1;
+    while (k > 0 && path - s.way[k - 1].at < slopeMetres)
+        --k;
+    const WayPoint& from = s.way[k > 0 ? k - 1 : 0];
+    if (!p.ground && path - from.at > 1.0)
+        p.altitude += (p.altitude - from.altitude) / (path - from.at) * (place - path);
+    return p;
+}
+
 void lf_planHeight(Act& act)
 {
     ShownMotion& s = act.shown;
-    const double path = gf_pathPlace(s);
-    const WayPoint here = gf_pointAt(s, std::min(s.place, path));
-    const WayPoint next = gf_pointAt(s, std::min(s.place + s.speed * knot * planSeconds, path));
+    const WayPoint here = lf_heightAt(s, s.place);
+    const WayPoint next = lf_heightAt(s, s.place + s.speed * knot * planSeconds);
     s.onGround = here.ground;
     s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
     if (s.onGround) {
@@ -209,7 +227,7 @@ bool gf_planShown(Act& act)
     const double now = static_cast<double>(gf_now());
     if (lf_outOfReach(act))
         return false;
-    s.lag = (now - gf_pointAt(s, s.place).tick) * tickSeconds;
+    s.lag = (now - gf_pointAt(s, s.place).pathTick) * tickSeconds;
     lf_planHeight(act);
     const double error = lf_steer(act);
     lf_planTurnRate(act, error);

@@ -3,6 +3,7 @@
 #include "traffic/shownway.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -13,7 +14,8 @@ constexpr double strayShare = 1.5;        // of the fastest it flies: a report f
 constexpr double strayMargin = 2000.0;    // metres the feed's positions and times may be off by
 constexpr double farFromOrigin = 30000.0; // metres: the flat way is kept nearer its origin than this
 constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is higher up
-constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over at least this long
+constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over this long ...
+constexpr double shortestSpeedTicks = 50.0; // ... or as much of it as is known, at least this
 constexpr double backwards = -0.5;        // the cosine of a turn beyond which a point lies behind
 constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
 
@@ -50,11 +52,12 @@ std::pair<double, double> lf_onSegment(Flat at, const WayPoint& a, const WayPoin
 // The index of the point of the way at or before the place (0 when the place is before them all).
 std::size_t lf_segmentAt(const ShownMotion& s, double place)
 {
-    const std::size_t n = gf_wayPoints(s);
-    std::size_t k = 0;
-    while (k + 1 < n && gf_wayPoint(s, k + 1).at <= place)
-        ++k;
-    return k;
+    std::size_t low = 0, high = gf_wayPoints(s); // the first point beyond the place lies in (low, high]
+    while (high - low > 1) {
+        const std::size_t middle = (low + high) / 2;
+        (gf_wayPoint(s, middle).at <= place ? low : high) = middle;
+    }
+    return low;
 }
 
 // The ground under the points ahead that lie on the ground.
@@ -91,8 +94,8 @@ bool lf_steppedBack(ShownMotion& s, Flat here)
     }
     const double at = s.way[best].at + share * (s.way[best + 1].at - s.way[best].at);
     s.way.erase(s.way.begin() + static_cast<std::ptrdiff_t>(best + 1), s.way.end());
-    s.way.push_back({here.east, here.north, at, s.way.back().tick, s.way.back().altitude, s.way.back().pitch,
-                     s.way.back().ground});
+    const WayPoint kept = s.way.back();
+    s.way.push_back({here.east, here.north, at, kept.tick, kept.pathTick, kept.altitude, kept.pitch, kept.ground});
     return true;
 }
 
@@ -103,41 +106,53 @@ void lf_buildAhead(Act& act)
     const WayPoint& present = s.way.back();
     const double now = static_cast<double>(gf_now());
     const double ground = lf_groundAltitude(act);
-    Flat previous = lf_flat(present);
-    double at = present.at, tick = present.tick;
-    const PathPoint* kept = nullptr;
-    Flat leg{s.wayEast, s.wayNorth};
-    const double fastest = gf_fastestOverGround(act, lowestCeiling);
     const std::size_t n = std::min(act.path.size(), pointsAhead);
+    std::array<Flat, pointsAhead + 1> flats;
+    for (std::size_t k = 0; k < n + 1 && k < act.path.size(); ++k)
+        flats[k] = gf_flatOf(s, act.path[k].latitude, act.path[k].longitude);
+    // Metres an aircraft of its class could fly between two reports, with the feed's errors.
+    const double fastest = gf_fastestOverGround(act, lowestCeiling) * knot;
+    const auto reachable = [&](std::size_t a, std::size_t b) {
+        const double seconds = std::abs(static_cast<double>(act.path[b].tick) - act.path[a].tick) * tickSeconds;
+        return lf_metres(flats[a], flats[b]) <= fastest * strayShare * seconds + strayMargin;
+    };
+    Flat previous = lf_flat(present);
+    double at = present.at, tick = present.tick, pathTick = present.pathTick;
+    std::size_t kept = n;
+    Flat leg{s.wayEast, s.wayNorth};
     for (std::size_t k = 0; k < n; ++k) {
         const PathPoint& p = act.path[k];
-        // A stray report is no target, nor is one behind it that an aircraft this fast cannot turn
-        // back to (the feed's old position sent again).
-        if (kept != nullptr && k + 1 < act.path.size() && gf_strayPoint(act, *kept, p, act.path[k + 1]))
+        // A stray report is no target (one that no aircraft of its class could reach from the one
+        // before it nor leave for the one after it, while that one can be reached)...
+        if (kept != n && k + 1 < act.path.size() && !reachable(kept, k) && !reachable(k, k + 1) && reachable(kept, k + 1))
             continue;
-        // In the air the path waits at no point that holds (its last position sent again).
+        // ... nor, in the air, a point the path does not wait at (its last position sent again) ...
         if (p.hold && p.airborne && s.motionClass != rotorcraftClass)
             continue;
-        const Flat f = gf_flatOf(s, p.latitude, p.longitude);
+        // ... nor one behind it that an aircraft this fast cannot turn back to (an old position sent again).
+        const Flat f = flats[k];
         const Flat step{f.east - previous.east, f.north - previous.north};
         const double metres = gf_length(step);
         const bool fast = s.motionClass != rotorcraftClass && (p.airborne || std::max(p.speed, s.speed) >= runwaySpeed);
-        if (fast && gf_dot(step, leg) < backwards * gf_length(step) * gf_length(leg))
+        if (fast && gf_dot(step, leg) < backwards * metres * gf_length(leg))
             continue;
         if (metres > traceStep)
             leg = step;
-        // Due no sooner than its class can fly there: two points timed alike would be a jump.
+        // Due when its report put the aircraft there (the path's time where no report did), but no
+        // sooner than its class can fly there: two points timed alike would be a jump.
         at += metres;
-        // When its report put the aircraft there, the path's time where no report did.
         const double due = p.reportTick != 0 ? p.reportTick : p.tick;
-        tick = std::max(due, tick + metres / (fastest * knot) / tickSeconds);
-        // On the ground it stands where its reports stand, and where they end but on a runway.
+        tick = std::max(due, tick + metres / fastest / tickSeconds);
+        pathTick = std::max(static_cast<double>(p.tick), pathTick + metres / fastest / tickSeconds);
+        // On the ground it stands where its reports stand, and where they end but on a runway (a
+        // position sent again at a runway's speed is the feed's, not a stop).
+        const bool slow = p.speed < runwaySpeed;
         const bool last = k + 1 == act.path.size();
-        const bool stop = !p.airborne && (p.hold || p.speed < standstill || (last && !act.takeOff && p.speed < runwaySpeed));
-        s.ahead.push_back({f.east, f.north, at, tick, p.airborne ? p.altitude : ground, act.pitch,
+        const bool stop = !p.airborne && (p.speed < standstill || (slow && (p.hold || (last && !act.takeOff))));
+        s.ahead.push_back({f.east, f.north, at, tick, pathTick, p.airborne ? p.altitude : ground, act.pitch,
                            static_cast<std::uint8_t>(p.airborne ? 0 : 1), static_cast<std::uint8_t>(stop ? 1 : 0)});
         previous = f;
-        kept = &p;
+        kept = k;
         if (tick > now + aheadTicks)
             break;
     }
@@ -175,9 +190,9 @@ void gf_traceThePath(Act& act)
     lf_steppedBack(s, here);
     WayPoint& last = s.way.back();
     const double moved = lf_metres(lf_flat(last), here);
+    const double now = static_cast<double>(gf_now());
     if (moved >= traceStep || last.ground != act.onGround)
-        s.way.push_back({here.east, here.north, last.at + moved, static_cast<double>(gf_now()), act.altitude, act.pitch,
-                         act.onGround});
+        s.way.push_back({here.east, here.north, last.at + moved, now, now, act.altitude, act.pitch, act.onGround});
     else { // up or down where it stands
         last.altitude = act.altitude;
         last.pitch = act.pitch;
@@ -245,18 +260,25 @@ WayPoint gf_pointAt(const ShownMotion& s, double place)
     const double length = b.at - a.at;
     const double f = length > 1e-9 ? std::clamp((place - a.at) / length, 0.0, 1.0) : 0.0;
     return {a.east + (b.east - a.east) * f, a.north + (b.north - a.north) * f, place, a.tick + (b.tick - a.tick) * f,
-            a.altitude + (b.altitude - a.altitude) * f, a.pitch + (b.pitch - a.pitch) * f,
+            a.pathTick + (b.pathTick - a.pathTick) * f, a.altitude + (b.altitude - a.altitude) * f, a.pitch + (b.pitch - a.pitch) * f,
             static_cast<std::uint8_t>(a.ground && (b.ground || f < 1.0))};
 }
 
-double gf_placeAt(const ShownMotion& s, double tick)
+double gf_placeAt(const ShownMotion& s, double tick, double WayPoint::*clock)
 {
     const std::size_t n = gf_wayPoints(s);
     if (n == 0)
         return s.place;
-    std::size_t k = 0;
-    while (k < n && gf_wayPoint(s, k).tick < tick)
-        ++k;
+    // The first point due at or after the tick.
+    std::size_t low = 0, high = n;
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        if (gf_wayPoint(s, middle).*clock < tick)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const std::size_t k = low;
     if (k == 0)
         return gf_wayPoint(s, 0).at;
     if (k == n) {
@@ -264,16 +286,16 @@ double gf_placeAt(const ShownMotion& s, double tick)
         // speed where that is faster than taxiing, else it stands there.
         const WayPoint& b = gf_wayPoint(s, n - 1);
         std::size_t j = n - 1;
-        while (j > 0 && b.tick - gf_wayPoint(s, j).tick < lastSpeedTicks)
+        while (j > 0 && b.*clock - gf_wayPoint(s, j).*clock < lastSpeedTicks)
             --j;
         const WayPoint& a = gf_wayPoint(s, j);
-        const double speed = b.tick - a.tick >= lastSpeedTicks ? (b.at - a.at) / (b.tick - a.tick) : 0.0;
-        return speed >= runwaySpeed * knot * tickSeconds ? b.at + speed * (tick - b.tick) : b.at;
+        const double speed = b.*clock - a.*clock >= shortestSpeedTicks ? (b.at - a.at) / (b.*clock - a.*clock) : 0.0;
+        return speed >= runwaySpeed * knot * tickSeconds ? b.at + speed * (tick - b.*clock) : b.at;
     }
     const WayPoint& a = gf_wayPoint(s, k - 1);
     const WayPoint& b = gf_wayPoint(s, k);
-    const double ticks = b.tick - a.tick;
-    return ticks > 0.0 ? a.at + (b.at - a.at) * (tick - a.tick) / ticks : b.at;
+    const double ticks = b.*clock - a.*clock;
+    return ticks > 0.0 ? a.at + (b.at - a.at) * (tick - a.*clock) / ticks : b.at;
 }
 
 double gf_pathPlace(const ShownMotion& s) { return s.way.back().at; }
@@ -286,10 +308,6 @@ bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to)
            fastest * seconds + strayMargin;
 }
 
-bool gf_strayPoint(const Act& act, const PathPoint& before, const PathPoint& p, const PathPoint& after)
-{
-    return !gf_canReach(act, before, p) && !gf_canReach(act, p, after) && gf_canReach(act, before, after);
-}
 
 void gf_dropPassed(ShownMotion& s)
 {

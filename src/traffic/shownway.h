@@ -20,13 +20,10 @@ void gf_findPlace(ShownMotion& s);
 // The way's point at a place (interpolated): position, altitude, pitch, tick; ground where the
 // way was on the ground at or before the place.
 WayPoint gf_pointAt(const ShownMotion& s, double place);
-// The place where the path is due (or was) at the tick.
-double gf_placeAt(const ShownMotion& s, double tick);
+// The place where the reports put the aircraft at the tick, or by the path's clock where it is due.
+double gf_placeAt(const ShownMotion& s, double tick, double WayPoint::*clock = &WayPoint::tick);
 // The place of the path's present position.
 double gf_pathPlace(const ShownMotion& s);
-// Whether a report lies where no aircraft of its class could reach from the one before it nor go
-// on from to the one after it, while that one can be reached: a stray position.
-bool gf_strayPoint(const Act& act, const PathPoint& before, const PathPoint& p, const PathPoint& after);
 // Drops the trace behind the shown aircraft.
 void gf_dropPassed(ShownMotion& s);
 
