@@ -139,7 +139,7 @@ struct ShownMotion {
     std::uint8_t settling = 0; // stopped beside its path, which stands: slides into its place
     // Where the aircraft was created, and when its path was there (the path has moved on by the
     // time the simulator has made it).
-    double createdLatitude = 0.0, createdLongitude = 0.0, createdAltitude = 0.0, createdTick = 0.0;
+    double createdLatitude = 0.0, createdLongitude = 0.0, createdAltitude = 0.0, createdHeading = 0.0, createdTick = 0.0;
     std::uint8_t createdKnown = 0;
 };
 

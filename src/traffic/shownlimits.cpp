@@ -76,6 +76,16 @@ double gf_fastestOverGround(const Act& act, double altitude)
     return altitude < lowAltitude ? std::min(fastest, fastestLow) : fastest;
 }
 
+double gf_turnableSpeed(const Act& act, double curvature)
+{
+    if (curvature <= 1e-9)
+        return 1e9;
+    const double banked = act.shown.motionClass == rotorcraftClass ? rotorBankedTurn : bankedTurn;
+    const double classRate = act.base.head.turnRate / tickSeconds;
+    const double knots = std::max(std::sqrt(banked * degToRad / (knot * curvature)), slowestTurn * degToRad / (knot * curvature));
+    return std::min(knots, classRate / (knot * curvature));
+}
+
 double gf_turnLimit(const Act& act, double knots)
 {
     const double classRate = act.base.head.turnRate / tickSeconds;

@@ -19,6 +19,8 @@ struct SpeedLimits {
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed);
 // The fastest it flies over the ground at the altitude (knots).
 double gf_fastestOverGround(const Act& act, double altitude);
+// The fastest it can fly a way that turns by the curvature (radians a metre), knots.
+double gf_turnableSpeed(const Act& act, double curvature);
 // Radians a second the nose may turn at the speed (knots).
 double gf_turnLimit(const Act& act, double knots);
 // The motion class of an aircraft: its size class where the reference data list its type, else

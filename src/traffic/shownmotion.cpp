@@ -90,6 +90,9 @@ void lf_start(Act& act)
         s.latitude = created.createdLatitude;
         s.longitude = created.createdLongitude;
         s.altitude = s.targetAltitude = act.onGround ? act.altitude : created.createdAltitude;
+        s.heading = created.createdHeading;
+        s.wayEast = std::sin(s.heading);
+        s.wayNorth = std::cos(s.heading);
         gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, created.createdTick, s.altitude, act.pitch, act.onGround});
     }
     // In the air it flies as fast as its reports say from the start; on the ground it starts standing.
@@ -222,6 +225,7 @@ void gf_noteCreation(Act& act)
     s.createdLatitude = act.latitude;
     s.createdLongitude = act.longitude;
     s.createdAltitude = act.altitude;
+    s.createdHeading = act.heading;
     s.createdTick = static_cast<double>(gf_now());
     s.createdKnown = 1;
     s.set = 0;

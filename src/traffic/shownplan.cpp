@@ -22,8 +22,12 @@ constexpr double airHorizon = 6.0;    // ... in the air
 constexpr double groundSmoothing = 4.0; // s over which the path's places are averaged ...
 constexpr double airSmoothing = 12.0;   // ... in the air
 constexpr int smoothSamples = 3;        // each side
-constexpr double pathKept = 500.0;
-constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken      // ticks: it is planned no farther from its path's place than this
+constexpr double reportsAveraged = 1.5; // report intervals over which the places are averaged, at least
+constexpr std::size_t reportsLooked = 6;
+constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
+constexpr double curveLeast = 200.0;    // ... metres at least
+constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
+constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken
 constexpr double speedSettle = 1.0;   // s in which the speed comes to what it aims for, within its rates
 constexpr double groundLook = 1.0;    // s of the way ahead at which it steers on the ground ...
 constexpr double airLook = 3.0;       // ... and in the air
@@ -99,12 +103,38 @@ double lf_smoothPlace(const ShownMotion& s, double tick, double seconds)
     return sum / (2 * smoothSamples + 1);
 }
 
+// How much the way turns ahead (radians a metre), over the next seconds of flight.
+double lf_curvatureAhead(const ShownMotion& s)
+{
+    const double half = std::max(s.speed * knot * curveSeconds, curveLeast) / 2.0;
+    const WayPoint a = gf_pointAt(s, s.place);
+    const WayPoint b = gf_pointAt(s, s.place + half);
+    const WayPoint c = gf_pointAt(s, s.place + 2.0 * half);
+    const Flat first{b.east - a.east, b.north - a.north}, second{c.east - b.east, c.north - b.north};
+    if (gf_length(first) < 1.0 || gf_length(second) < 1.0)
+        return 0.0;
+    return std::abs(std::atan2(gf_cross(first, second), gf_dot(first, second))) / half;
+}
+
+// Seconds between the reports ahead, on average: their times are noisy by a share of that.
+double lf_reportSeconds(const Act& act)
+{
+    std::uint32_t first = 0, last = 0, count = 0;
+    for (std::size_t k = 0; k < act.path.size() && k < reportsLooked; ++k)
+        if (const std::uint32_t t = act.path[k].reportTick; t != 0) {
+            first = count == 0 ? t : first;
+            last = t;
+            ++count;
+        }
+    return count < 2 ? 0.0 : (last - first) * tickSeconds / (count - 1);
+}
+
 // The speed it aims for (knots): where the path will be a horizon on, reached from where it is.
 double lf_plannedSpeed(const Act& act, double now, double error)
 {
     const ShownMotion& s = act.shown;
     const double horizon = s.onGround ? groundHorizon : airHorizon;
-    const double smoothing = s.onGround ? groundSmoothing : airSmoothing;
+    const double smoothing = s.onGround ? groundSmoothing : std::max(airSmoothing, reportsAveraged * lf_reportSeconds(act));
     // Where its reports put the aircraft then, but no farther than a few seconds from its path.
     const double then = now + horizon / tickSeconds;
     const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
@@ -117,6 +147,10 @@ double lf_plannedSpeed(const Act& act, double now, double error)
         speed *= (1.0 + std::cos(error)) / 2.0;
         const double stop = std::max(lf_stopAhead(s) - s.place, 0.0);
         speed = std::min(speed, std::sqrt(2.0 * limits.braking * knot * stop) / knot);
+    } else {
+        // In the air no faster than it can turn round the way ahead, unless its reports are: faster,
+        // it would swing wide, fall behind and speed up more.
+        speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), lf_reportedSpeed(act)));
     }
     return std::clamp(speed, limits.slowest, std::min(limits.fastest, lf_catchUpSpeed(act)));
 }

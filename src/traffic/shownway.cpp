@@ -16,7 +16,11 @@ constexpr double farFromOrigin = 30000.0; // metres: the flat way is kept nearer
 constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is higher up
 constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over this long ...
 constexpr double shortestSpeedTicks = 50.0; // ... or as much of it as is known, at least this
-constexpr double backwards = -0.5;        // the cosine of a turn beyond which a point lies behind
+constexpr double backwards = -0.5;
+constexpr int curveSamples = 4;           // parts of the path's curve ahead of it
+constexpr int arcSamples = 3;             // parts of a curve between the reports ahead
+constexpr double shortestArc = 50.0;      // metres: a shorter way between reports is flown straight
+constexpr double widestArc = 120.0 * degToRad;        // the cosine of a turn beyond which a point lies behind
 constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
 
 double lf_metres(Flat a, Flat b) { return gf_length({b.east - a.east, b.north - a.north}); }
@@ -99,6 +103,93 @@ bool lf_steppedBack(ShownMotion& s, Flat here)
     return true;
 }
 
+// The rest of the curve its path flies in the air to its next point, a few points along it, as the
+// path will fly them: ahead of its path the shown aircraft follows the path's own curve, not the
+// chord to the point.
+void lf_curveAhead(Act& act, Flat& previous, double& at, double& tick, double& pathTick)
+{
+    ShownMotion& s = act.shown;
+    if (!gf_curveSet(act) || act.curveLength <= 0.0 || act.path.empty() || act.curveProgress >= 1.0)
+        return;
+    const PathPoint& next = act.path.front();
+    const double nextTick = next.reportTick != 0 ? next.reportTick : next.tick;
+    const double startTick = tick, startPathTick = pathTick, progress = act.curveProgress;
+    for (int k = 1; k < curveSamples; ++k) {
+        const double f = static_cast<double>(k) / curveSamples;
+        LatLon position;
+        double heading = 0.0;
+        if (!gf_interpolateSegment(act.curve, position, heading, lf_airCurveParameter(act, progress + (1.0 - progress) * f)))
+            return;
+        const Flat here = gf_flatOf(s, position.first, position.second);
+        at += lf_metres(previous, here);
+        previous = here;
+        tick = std::max(tick, startTick + (nextTick - startTick) * f);
+        pathTick = std::max(pathTick, startPathTick + (next.tick - startPathTick) * f);
+        s.ahead.push_back({here.east, here.north, at, tick, pathTick, act.altitude, act.pitch, 0, 0});
+    }
+}
+
+// The course at the k-th point of the path ahead (a unit vector): its report's track, else the way
+// from the point before it to the one after it.
+bool lf_courseAt(const Act& act, std::size_t k, const std::array<Flat, pointsAhead + 1>& flats, Flat before, Flat& course)
+{
+    const PathPoint& p = act.path[k];
+    if (p.trackPresent) {
+        course = gf_along(p.track * degToRad, 1.0);
+        return true;
+    }
+    if (k + 1 >= act.path.size() || k + 1 > pointsAhead)
+        return false;
+    const Flat across{flats[k + 1].east - before.east, flats[k + 1].north - before.north};
+    const double length = gf_length(across);
+    if (length < 1.0)
+        return false;
+    course = {across.east / length, across.north / length};
+    return true;
+}
+
+// Where a curve between two reports starts and ends: metres along the way, the reports' and the
+// path's times, the altitudes.
+struct ArcEnds {
+    double at, tick, pathTick, altitude, endTick, endPathTick, endAltitude;
+};
+
+// A curve from `from`, leaving along `out`, to `to`, arriving along `in` (unit vectors), when it turns
+// one way by no more than the widest turn: a few points along it join the points ahead.
+bool lf_arc(ShownMotion& s, Flat from, Flat out, Flat to, Flat in, const ArcEnds& ends)
+{
+    const double outLength = gf_length(out);
+    if (outLength < 1e-9)
+        return false;
+    out = {out.east / outLength, out.north / outLength};
+    const Flat chord{to.east - from.east, to.north - from.north};
+    const double length = gf_length(chord);
+    const double leaving = std::atan2(gf_cross(out, chord), gf_dot(out, chord));
+    const double arriving = std::atan2(gf_cross(chord, in), gf_dot(chord, in));
+    if (leaving * arriving <= 0.0 || std::abs(leaving + arriving) > widestArc)
+        return false;
+    const double det = gf_cross(out, in);
+    const double a = gf_cross(chord, in) / det;
+    const double b = gf_cross(out, chord) / det;
+    if (!(a > 0.05 * length && b > 0.05 * length && a < length && b < length))
+        return false;
+    const Flat control{from.east + out.east * a, from.north + out.north * a};
+    // The points part way, timed by their share of the chord (near enough on a gentle curve).
+    Flat previous = from;
+    double at = ends.at;
+    for (int k = 1; k < arcSamples; ++k) {
+        const double u = static_cast<double>(k) / arcSamples;
+        const Flat p{(1 - u) * (1 - u) * from.east + 2 * u * (1 - u) * control.east + u * u * to.east,
+                     (1 - u) * (1 - u) * from.north + 2 * u * (1 - u) * control.north + u * u * to.north};
+        at += lf_metres(previous, p);
+        previous = p;
+        s.ahead.push_back({p.east, p.north, at, ends.tick + (ends.endTick - ends.tick) * u,
+                           ends.pathTick + (ends.endPathTick - ends.pathTick) * u,
+                           ends.altitude + (ends.endAltitude - ends.altitude) * u, 0.0, 0, 0});
+    }
+    return true;
+}
+
 void lf_buildAhead(Act& act)
 {
     ShownMotion& s = act.shown;
@@ -118,6 +209,7 @@ void lf_buildAhead(Act& act)
     };
     Flat previous = lf_flat(present);
     double at = present.at, tick = present.tick, pathTick = present.pathTick;
+    lf_curveAhead(act, previous, at, tick, pathTick);
     std::size_t kept = n;
     Flat leg{s.wayEast, s.wayNorth};
     for (std::size_t k = 0; k < n; ++k) {
@@ -136,14 +228,24 @@ void lf_buildAhead(Act& act)
         const bool fast = s.motionClass != rotorcraftClass && (p.airborne || std::max(p.speed, s.speed) >= runwaySpeed);
         if (fast && gf_dot(step, leg) < backwards * metres * gf_length(leg))
             continue;
-        if (metres > traceStep)
-            leg = step;
         // Due when its report put the aircraft there (the path's time where no report did), but no
         // sooner than its class can fly there: two points timed alike would be a jump.
-        at += metres;
         const double due = p.reportTick != 0 ? p.reportTick : p.tick;
-        tick = std::max(due, tick + metres / fastest / tickSeconds);
-        pathTick = std::max(static_cast<double>(p.tick), pathTick + metres / fastest / tickSeconds);
+        const double dueTick = std::max(due, tick + metres / fastest / tickSeconds);
+        const double duePathTick = std::max(static_cast<double>(p.tick), pathTick + metres / fastest / tickSeconds);
+        // In the air the way curves round from report to report as the aircraft turns, leaving
+        // each along the way it came and arriving at the next along the course there.
+        Flat course{};
+        if (p.airborne && metres > shortestArc && lf_courseAt(act, k, flats, previous, course) &&
+            lf_arc(s, previous, leg, f, course,
+                   {at, tick, pathTick, s.ahead.empty() ? present.altitude : s.ahead.back().altitude, dueTick, duePathTick,
+                    p.altitude}))
+            leg = course;
+        else if (metres > traceStep)
+            leg = step;
+        at = (s.ahead.empty() ? present.at : s.ahead.back().at) + lf_metres(s.ahead.empty() ? lf_flat(present) : lf_flat(s.ahead.back()), f);
+        tick = dueTick;
+        pathTick = duePathTick;
         // On the ground it stands where its reports stand, and where they end but on a runway (a
         // position sent again at a runway's speed is the feed's, not a stop).
         const bool slow = p.speed < runwaySpeed;

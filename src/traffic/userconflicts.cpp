@@ -18,6 +18,19 @@ constexpr double airLineOffset = 700.0;     // feet
 // The user position at which the static parked aircraft were last tested.
 std::optional<LatLon> lastCheckedUser;
 
+// Where the simulator shows a live aircraft (where its path is before it has moved).
+struct Seen {
+    double latitude, longitude, altitude, heading;
+    bool onGround;
+};
+Seen lf_seen(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    if (!s.set)
+        return {act.latitude, act.longitude, act.altitude, act.heading, act.onGround != 0};
+    return {s.latitude, s.longitude, s.altitude, s.heading, s.onGround != 0};
+}
+
 bool lf_touchesUser(const UserAircraft& user, double userRadius, double latitude, double longitude, double radius)
 {
     return gf_distanceNm(user.latitude, user.longitude, latitude, longitude) <= (userRadius + radius) * 1.1;
@@ -28,8 +41,7 @@ bool lf_userAirConflict(Act& act)
 {
     if (act.base.status != statusCreated)
         return false;
-    // Where the simulator shows it.
-    const ShownMotion& s = act.shown;
+    const Seen s = lf_seen(act);
     const UserAircraft& user = gf_currentUserAircraft();
     const LatLon from{user.latitude, user.longitude};
     const LatLon to{s.latitude, s.longitude};
@@ -54,8 +66,8 @@ void lf_userGroundConflict()
     const UserAircraft& user = gf_currentUserAircraft();
     const double userRadius = gf_userAircraftInfo().halfWingspan;
     for (Act& act : liveActs)
-        if (act.base.status == statusCreated && act.shown.onGround &&
-            lf_touchesUser(user, userRadius, act.shown.latitude, act.shown.longitude, act.base.head.wingspan)) {
+        if (const Seen s = lf_seen(act); act.base.status == statusCreated && s.onGround &&
+            lf_touchesUser(user, userRadius, s.latitude, s.longitude, act.base.head.wingspan)) {
             lf_removeAircraft(act);
             return;
         }

@@ -66,5 +66,7 @@ TEST_F(TrafficTest, CreatedAircraftAreMovedAndHandedToTheFrameFlush)
     EXPECT_EQ(liveActs.size(), 1u);
     tickCounter = 1000; // the point falls due: the path step runs
     runTicks(1);
-    EXPECT_EQ(liveActs.front().rate1, 10.0);
+    // Sent with the position: the climb and the speed of what the simulator shows.
+    EXPECT_EQ(liveActs.front().rate1, liveActs.front().shown.verticalRate / 60.0);
+    EXPECT_EQ(liveActs.front().rate2, liveActs.front().shown.speed);
 }
