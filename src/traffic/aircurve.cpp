@@ -104,9 +104,9 @@ double lf_airCurveParameter(const Act& act, double share)
 {
     const CurveSegment& c = act.curve;
     const double from = act.curveParameter;
-    const double metres = act.curveLength * (lf_lengthShare(act, share) - lf_lengthShare(act, act.curveProgress));
+    const double metres = act.curveLength * (lf_lengthShare(act, share) - lf_lengthShare(act, act.curveEvaluated));
     double t = from;
-    for (int i = 0; i < 4; ++i) { // Newton's method; the first step is already within millimetres
+    for (int i = 0; i < 2; ++i) { // Newton's method; the first step is already within millimetres
         const double off = lf_curveMetres(c, from, t) - metres;
         const double rate = lf_curveRate(c, t);
         if (std::abs(off) < 1e-6 || !(rate > 0.0))
@@ -147,7 +147,7 @@ double lf_flyToNext(Act& act, std::int64_t n)
         control = gf_along(act.heading, length / (2.0 * std::cos(straight)));
     }
     act.curve = {act.latitude, act.longitude, 0.0, to.north, to.east, 1.0, control.east, control.north};
-    act.curveProgress = act.curveParameter = 0.0;
+    act.curveProgress = act.curveEvaluated = act.curveParameter = 0.0;
     act.progressStep = 1.0 / static_cast<double>(n);
     act.curveLength = lf_curveLength(act.curve);
     lf_curveSpeeds(act, front.speed, next.speed);

@@ -36,6 +36,11 @@ void lf_followSegment(Act& act)
 {
     if (gf_curveSet(act)) {
         const double progress = std::min(act.curveProgress + act.progressStep, 0.999999);
+        act.curveProgress = progress;
+        // Where on its air curve the path is, is worked out when it is looked at: by the shown
+        // aircraft's plan, or by the path step when the point falls due.
+        if (act.curveLength > 0.0 && !gf_pathLookedAt(act))
+            return;
         // A ground curve steps by its parameter, an air curve by its length.
         const double at = act.curveLength > 0.0 ? lf_airCurveParameter(act, progress) : progress;
         LatLon position;
@@ -48,7 +53,7 @@ void lf_followSegment(Act& act)
             act.heading = gf_normalHeading(curveHeading);
         else
             lf_turnToward(act, act.phase == phasePushBack ? gf_normalHeading(curveHeading + std::numbers::pi) : curveHeading);
-        act.curveProgress = progress;
+        act.curveEvaluated = progress;
         act.curveParameter = at;
         act.latitude = position.first;
         act.longitude = position.second;

@@ -43,6 +43,16 @@ inline double gf_wrapLongitude(double longitude)
     return longitude > 180.0 ? longitude - 360.0 : longitude < -180.0 ? longitude + 360.0 : longitude;
 }
 
+inline constexpr std::int64_t planTicks = 20; // between the plans of a shown aircraft
+// Whether the shown aircraft is planned this tick (its plans are spread over the ticks).
+inline bool gf_planTick(const Act& act) { return (gf_now() + act.base.head.flightId) % planTicks == 0; }
+// Whether the path's position is looked at this tick: at the plan of the aircraft shown, or when the
+// path's point falls due.
+inline bool gf_pathLookedAt(const Act& act)
+{
+    return gf_planTick(act) || act.path.empty() || gf_now() + 1 >= act.path.front().tick;
+}
+
 // What the simulator shows: each tick the shown aircraft moves along the way its path traces, as
 // its class can.
 void gf_moveShown(Act& act);

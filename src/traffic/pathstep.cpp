@@ -156,7 +156,7 @@ void gf_resetCurve(Act& act)
     constexpr double none = Act::nan;
     act.curve.t0 = act.curve.t1 = none;
     act.curve.controlEast = act.curve.controlNorth = none;
-    act.curveProgress = 0.0;
+    act.curveProgress = act.curveEvaluated = 0.0;
     act.curveLength = 0.0;
 }
 

@@ -100,6 +100,16 @@ struct HeldEvent {
     std::uint32_t eventId = 0, value = 0;
 };
 
+// What the points ahead beyond a path's next one depend on.
+struct AheadKey {
+    std::size_t size = 0;
+    std::uint32_t frontTick = 0, frontReportTick = 0, backTick = 0;
+    double frontLatitude = 0.0, frontLongitude = 0.0, backLatitude = 0.0;
+    std::uint32_t motionClass = 0;
+    std::uint8_t takeOff = 0, onGround = 0;
+    bool operator==(const AheadKey&) const = default;
+};
+
 // What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
 // traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
 // motion class can do (shownlimits.cpp).
@@ -117,8 +127,11 @@ struct ShownMotion {
     double originLatitude = 0.0, originLongitude = 0.0, eastScale = 0.0;
     // The way: the path's trace from behind the shown place to the path's present position ...
     std::deque<WayPoint> way;
-    // ... and on through the path's points ahead, rebuilt at each plan.
+    // ... and on through the path's points ahead, rebuilt at each plan from those beyond its next
+    // point (metres from that point), which are kept while they stay the same.
     std::vector<WayPoint> ahead;
+    std::vector<WayPoint> beyond;
+    AheadKey aheadKey;
     std::deque<HeldEvent> heldEvents;
     double place = 0.0;        // metres along the way
     double lag = 0.0;          // seconds behind its path's place (negative: ahead)
@@ -132,6 +145,7 @@ struct ShownMotion {
     double targetPitch = 0.0, targetBank = 0.0;
     std::uint32_t objectId = 0; // the simulator object shown; another starts afresh
     std::uint32_t motionClass = 0;
+    double maxBank = 0.0, liftOffSpeed = 0.0; // radians, knots: of its motion class
     std::uint8_t classFromFeed = 0; // its type is not listed: its class is what the feed shows of it
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
@@ -202,6 +216,7 @@ struct Act {
     double keptSpeed = 0.0;    // knots; negative in phase 0
     CurveSegment curve{nan, nan, nan, 0.0, 0.0, nan, nan, nan};
     double curveProgress = 0.0; // a ground curve: its parameter; an air curve: the share of its time flown
+    double curveEvaluated = 0.0; // an air curve: the share at which its place (curveParameter) was last found
     double progressStep = 0.0;
     double curveAngle = 0.0; // degrees
     // An air curve is flown by its length: the curve's parameter reached, its length (metres;

@@ -54,8 +54,7 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     l.braking = c.braking * plannedBraking;
     if (s.onGround) {
         // No aircraft rolls much faster than it lifts off.
-        const double liftOff = gf_liftOffSpeed(static_cast<std::int32_t>(s.motionClass));
-        l.fastest = s.motionClass == rotorcraftClass ? c.fastest : fastestRoll * liftOff;
+        l.fastest = s.motionClass == rotorcraftClass ? c.fastest : fastestRoll * s.liftOffSpeed;
         l.up = act.takeOff ? c.roll : c.taxi;
         l.down = c.braking;
         return l;
@@ -93,6 +92,13 @@ double gf_turnLimit(const Act& act, double knots)
         return std::min(classRate, groundSideForce / std::max(knots * knot, 0.1));
     const double banked = act.shown.motionClass == rotorcraftClass ? rotorBankedTurn : bankedTurn;
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
+}
+
+void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass)
+{
+    s.motionClass = motionClass;
+    s.maxBank = gf_maxBank(static_cast<std::int32_t>(motionClass));
+    s.liftOffSpeed = gf_liftOffSpeed(static_cast<std::int32_t>(motionClass));
 }
 
 bool gf_typeListed(const Act& act)

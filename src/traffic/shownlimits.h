@@ -26,4 +26,6 @@ double gf_turnLimit(const Act& act, double knots);
 // The motion class of an aircraft: its size class where the reference data list its type, else
 // what the feed shows of it (its emitter category, or how fast and high it flies).
 std::uint32_t gf_motionClass(const Act& act);
+// Sets the motion class and what it keeps of it.
+void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass);
 bool gf_typeListed(const Act& act);

@@ -10,7 +10,6 @@
 #include <cmath>
 
 namespace {
-constexpr std::int64_t planTicks = 10;       // ticks between plans
 constexpr double pitchRate = 4.0 * degToRad; // radians a second
 constexpr double bankRate = 5.0 * degToRad;
 constexpr double settleReach = 3.0;       // metres: a stopped aircraft this near its standing path slides into place ...
@@ -78,7 +77,7 @@ void lf_start(Act& act)
     s = ShownMotion{};
     s.set = 1;
     s.objectId = act.base.objectId;
-    s.motionClass = gf_motionClass(act);
+    gf_setMotionClass(s, gf_motionClass(act));
     s.classFromFeed = gf_typeListed(act) ? 0 : 1;
     // Made where its path was when its creation was asked for: it starts there, behind its path.
     const bool fromCreation = created.createdKnown &&
@@ -156,7 +155,8 @@ void lf_step(ShownMotion& s)
     const double east = s.wayEast, north = s.wayNorth;
     s.wayEast = east * s.turnCos + north * s.turnSin;
     s.wayNorth = north * s.turnCos - east * s.turnSin;
-    s.heading = gf_normalHeading(s.heading + s.noseStep);
+    s.heading += s.noseStep; // a small step: back into [0, 2π) without a division
+    s.heading = s.heading < 0.0 ? s.heading + twoPi : s.heading >= twoPi ? s.heading - twoPi : s.heading;
     const double metres = s.speed * knot * tickSeconds;
     s.east += s.wayEast * metres;
     s.north += s.wayNorth * metres;
@@ -198,7 +198,7 @@ void gf_moveShown(Act& act)
         }
         s.settling = 0; // its path moves on
     }
-    if ((gf_now() + act.base.head.flightId) % planTicks == 0) {
+    if (gf_planTick(act)) {
         const double length = gf_length({s.wayEast, s.wayNorth});
         s.wayEast /= length;
         s.wayNorth /= length;

@@ -1,55 +1,87 @@
-// What a shown aircraft aims for until its next plan. Its speed is planned from when its path is
-// due along the way ahead: the speed that brings it where the path will be a few seconds on, so
-// that it keeps its path's place without following every jitter of its times, within the rates
-// and speeds its class can fly, braking in time for a stop ahead. It steers at a point a little
-// ahead on the way, turning at most as its class can; its height and attitude are the path's where
-// it is along the way, so that it comes down, touches down and lifts off where its path did.
+// What a shown aircraft aims for until its next plan. Its speed is planned from when its reports put
+// the aircraft along the way ahead: the speed that brings it where they put it a few seconds on,
+// averaged over their noisy times and kept within a few seconds of its path, within the rates and
+// speeds its class can fly, braking in time for a stop ahead. It steers at a point a little ahead on
+// the way, turning at most as its class can; its height and attitude are the path's where it is
+// along the way, so that it comes down, touches down and lifts off where its path did.
 #include "traffic/shownway.h"
 
 #include "foundation/sizeclasses.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <numbers>
 
 namespace {
-constexpr double groundHorizon = 3.0; // s ahead at which the planned speed reaches the path's place ...
-constexpr double airHorizon = 6.0;    // ... in the air
-constexpr double groundSmoothing = 4.0; // s over which the path's places are averaged ...
-constexpr double airSmoothing = 12.0;   // ... in the air
-constexpr int smoothSamples = 3;        // each side
-constexpr double reportsAveraged = 1.5; // report intervals over which the places are averaged, at least
+constexpr double groundHorizon = 3.0;   // s ahead at which the planned speed reaches the reports' place ...
+constexpr double airHorizon = 6.0;      // ... in the air
+constexpr double groundSmoothing = 4.0; // s over which the reports' places are averaged ...
+constexpr double airSmoothing = 12.0;   // ... in the air, or over this many report intervals:
+constexpr double reportsAveraged = 1.5;
+constexpr int smoothSamples = 2;        // each side
 constexpr std::size_t reportsLooked = 6;
+constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
 constexpr double curveLeast = 200.0;    // ... metres at least
-constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
 constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken
-constexpr double speedSettle = 1.0;   // s in which the speed comes to what it aims for, within its rates
-constexpr double groundLook = 1.0;    // s of the way ahead at which it steers on the ground ...
-constexpr double airLook = 3.0;       // ... and in the air
+constexpr double speedSettle = 1.0;     // s in which the speed comes to what it aims for, within its rates
+constexpr double groundLook = 1.0;      // s of the way ahead at which it steers on the ground ...
+constexpr double airLook = 3.0;         // ... and in the air
 constexpr double groundLookLeast = 6.0; // metres
 constexpr double airLookLeast = 100.0;
 constexpr double groundTurnSeconds = 0.5; // in which the nose would come round onto its way ...
 constexpr double airTurnSeconds = 1.0;    // ... in the air
 constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
 constexpr double descentLimit = 6000.0 / 60.0; // ... and down
-constexpr double planSeconds = 0.1;            // between plans
-constexpr double stopsLooked = 2000.0;         // metres ahead in which stops are looked for
-constexpr double catchUpShare = 1.4;   // times its path's speed at which it may catch up with it ...
+constexpr double planSeconds = planTicks * tickSeconds;
+constexpr double stopsLooked = 2000.0; // metres ahead in which stops are looked for
+constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path ...
 constexpr double catchUpLeast = 40.0;  // ... or this many knots faster
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
-constexpr double hoverSpeed = 15.0;            // knots: slower, a helicopter keeps its nose where it points ...
-constexpr double hoverTurn = 45.0;             // ... and may turn the way it moves this many degrees a second
+constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
+constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second
+
+// What one plan works with, found once.
+struct Plan {
+    double now;       // tick
+    SpeedLimits limits;
+    double reported;  // knots: the speed its reports give, at least as slow as it flies
+    double catchUp;   // knots: the fastest at which it may catch up with its path
+};
 
 double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
 
-// The place of the first stop ahead on the ground (infinite when none): the shown aircraft brakes
-// to stand there.
+Plan lf_plan(const Act& act)
+{
+    Plan plan{static_cast<double>(gf_now()), {}, 0.0, 0.0};
+    const PathPoint* next = act.path.empty() ? nullptr : &act.path.front();
+    plan.limits = gf_speedLimits(act, next ? next->speed : 0.0, next ? next->trueAirSpeed : 0.0);
+    // The middle one of the next three reported speeds: a garbage speed decides nothing.
+    std::array<double, 3> speeds{};
+    std::size_t n = 0;
+    for (; n < speeds.size() && n < act.path.size(); ++n)
+        speeds[n] = act.path[n].speed;
+    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
+    plan.reported = std::max(n == 0 ? act.shown.speed : speeds[n / 2], std::max(plan.limits.slowest, 1.0));
+    plan.catchUp = std::min(std::max(catchUpShare * plan.reported, plan.reported + catchUpLeast), plan.limits.fastest);
+    return plan;
+}
+
+// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
+// would not be within the bound of it in time: its reports jumped farther than its class can
+// follow. Its lag is in seconds along the path's own time: how long ago the path was where it is.
+// (Ahead of its path it slows down as far as it can fly: the path, due later, comes to it.)
+bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
+{
+    if (s.onGround || s.lag <= boundSeconds)
+        return false;
+    return s.lag > boundSeconds + std::max(plan.catchUp / plan.reported - 1.0, 0.0) * reachSeconds;
+}
+
+// The place of the first stop ahead on the ground (infinite when none): it brakes to stand there.
 double lf_stopAhead(const ShownMotion& s)
 {
     for (const WayPoint& p : s.ahead) {
@@ -61,59 +93,13 @@ double lf_stopAhead(const ShownMotion& s)
     return std::numeric_limits<double>::infinity();
 }
 
-// The speed its reports give (knots): the middle one of the next three, at least as slow as it flies.
-double lf_reportedSpeed(const Act& act)
-{
-    std::array<double, 3> speeds{};
-    std::size_t n = 0;
-    for (; n < speeds.size() && n < act.path.size(); ++n)
-        speeds[n] = act.path[n].speed;
-    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
-    const double reported = n == 0 ? act.shown.speed : speeds[n / 2];
-    return std::max(reported, gf_speedLimits(act, 0.0, 0.0).slowest);
-}
-
-// The fastest at which it may catch up with its path (knots).
-double lf_catchUpSpeed(const Act& act)
-{
-    const double reported = lf_reportedSpeed(act);
-    return std::max(catchUpShare * reported, reported + catchUpLeast);
-}
-
-// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
-// would not be within the bound of it in time: its reports jumped farther than its class can
-// follow. Its lag is in seconds along the path's own time: how long ago the path was where it is.
-// (Ahead of its path it slows down as far as it can fly: the path, due later, comes to it.)
-bool lf_outOfReach(const Act& act)
-{
-    const ShownMotion& s = act.shown;
-    if (s.onGround || s.lag <= boundSeconds)
-        return false;
-    const double reported = lf_reportedSpeed(act);
-    const double catchUp = std::min(lf_catchUpSpeed(act), gf_fastestOverGround(act, s.altitude));
-    return s.lag > boundSeconds + std::max(catchUp / reported - 1.0, 0.0) * reachSeconds;
-}
-
-// Where the path is due at the tick, averaged over the seconds around it: the feed's times are noisy.
+// Where its reports put the aircraft at the tick, averaged over the seconds around it.
 double lf_smoothPlace(const ShownMotion& s, double tick, double seconds)
 {
     double sum = 0.0;
     for (int k = -smoothSamples; k <= smoothSamples; ++k)
         sum += gf_placeAt(s, tick + seconds / tickSeconds * k / (2.0 * smoothSamples));
     return sum / (2 * smoothSamples + 1);
-}
-
-// How much the way turns ahead (radians a metre), over the next seconds of flight.
-double lf_curvatureAhead(const ShownMotion& s)
-{
-    const double half = std::max(s.speed * knot * curveSeconds, curveLeast) / 2.0;
-    const WayPoint a = gf_pointAt(s, s.place);
-    const WayPoint b = gf_pointAt(s, s.place + half);
-    const WayPoint c = gf_pointAt(s, s.place + 2.0 * half);
-    const Flat first{b.east - a.east, b.north - a.north}, second{c.east - b.east, c.north - b.north};
-    if (gf_length(first) < 1.0 || gf_length(second) < 1.0)
-        return 0.0;
-    return std::abs(std::atan2(gf_cross(first, second), gf_dot(first, second))) / half;
 }
 
 // Seconds between the reports ahead, on average: their times are noisy by a share of that.
@@ -129,43 +115,53 @@ double lf_reportSeconds(const Act& act)
     return count < 2 ? 0.0 : (last - first) * tickSeconds / (count - 1);
 }
 
-// The speed it aims for (knots): where the path will be a horizon on, reached from where it is.
-double lf_plannedSpeed(const Act& act, double now, double error)
+// How much the way turns ahead (radians a metre), over the next seconds of flight.
+double lf_curvatureAhead(const ShownMotion& s)
+{
+    const double half = std::max(s.speed * knot * curveSeconds, curveLeast) / 2.0;
+    const WayPoint a = gf_pointAt(s, s.place);
+    const WayPoint b = gf_pointAt(s, s.place + half);
+    const WayPoint c = gf_pointAt(s, s.place + 2.0 * half);
+    const Flat first{b.east - a.east, b.north - a.north}, second{c.east - b.east, c.north - b.north};
+    if (gf_length(first) < 1.0 || gf_length(second) < 1.0)
+        return 0.0;
+    return std::abs(std::atan2(gf_cross(first, second), gf_dot(first, second))) / half;
+}
+
+// The speed it aims for (knots): where its reports put the aircraft a horizon on, reached from where
+// it is.
+double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
 {
     const ShownMotion& s = act.shown;
     const double horizon = s.onGround ? groundHorizon : airHorizon;
     const double smoothing = s.onGround ? groundSmoothing : std::max(airSmoothing, reportsAveraged * lf_reportSeconds(act));
     // Where its reports put the aircraft then, but no farther than a few seconds from its path.
-    const double then = now + horizon / tickSeconds;
+    const double then = plan.now + horizon / tickSeconds;
     const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
                                     gf_placeAt(s, then + pathKept, &WayPoint::pathTick));
     double speed = (place - s.place) / horizon / knot;
-    const PathPoint* reported = act.path.empty() ? nullptr : &act.path.front();
-    const SpeedLimits limits = gf_speedLimits(act, reported ? reported->speed : 0.0, reported ? reported->trueAirSpeed : 0.0);
     if (s.onGround) {
         // What can stop turns slowly where its way lies far off its nose, and stops where its path does.
         speed *= (1.0 + std::cos(error)) / 2.0;
         const double stop = std::max(lf_stopAhead(s) - s.place, 0.0);
-        speed = std::min(speed, std::sqrt(2.0 * limits.braking * knot * stop) / knot);
+        speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
     } else {
         // In the air no faster than it can turn round the way ahead, unless its reports are: faster,
         // it would swing wide, fall behind and speed up more.
-        speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), lf_reportedSpeed(act)));
+        speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported));
     }
-    return std::clamp(speed, limits.slowest, std::min(limits.fastest, lf_catchUpSpeed(act)));
+    return std::clamp(speed, plan.limits.slowest, plan.catchUp);
 }
 
-void lf_planSpeed(Act& act, double now, double error)
+void lf_planSpeed(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
-    double target = lf_plannedSpeed(act, now, error);
+    double target = lf_plannedSpeed(act, plan, error);
     // A take-off roll never slows unless its path stops ahead: it speeds up to its lift-off.
     if (s.onGround && act.takeOff && s.speed >= runwaySpeed && lf_stopAhead(s) == std::numeric_limits<double>::infinity())
         target = std::max(target, s.speed);
-    const PathPoint* reported = act.path.empty() ? nullptr : &act.path.front();
-    const SpeedLimits limits = gf_speedLimits(act, reported ? reported->speed : 0.0, reported ? reported->trueAirSpeed : 0.0);
     s.targetSpeed = std::max(target, 0.0);
-    s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -limits.down, limits.up) * tickSeconds;
+    s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
 
 // The turn (radians) from the way it moves to the way toward the point it steers at, a little
@@ -182,7 +178,8 @@ double lf_steer(Act& act)
     const Flat to{aim.east - s.east, aim.north - s.north};
     if (gf_length(to) < 0.1)
         return 0.0;
-    const double error = gf_angleDiff(std::atan2(s.wayEast, s.wayNorth), std::atan2(to.east, to.north));
+    const Flat way{s.wayEast, s.wayNorth};
+    const double error = std::atan2(gf_cross(to, way), gf_dot(to, way));
     if (s.onGround || s.motionClass == rotorcraftClass || std::abs(error) < std::numbers::pi / 2.0)
         return error;
     const double radius = s.speed * knot / gf_turnLimit(act, s.speed);
@@ -191,7 +188,7 @@ double lf_steer(Act& act)
     return gf_length({to.east - centre.east, to.north - centre.north}) < radius ? 0.0 : error;
 }
 
-void lf_planTurnRate(Act& act, double error)
+void lf_planTurn(Act& act, double error)
 {
     ShownMotion& s = act.shown;
     const double seconds = s.onGround ? groundTurnSeconds : airTurnSeconds;
@@ -210,19 +207,16 @@ void lf_planTurnRate(Act& act, double error)
     else
         s.noseStep = s.turnStep;
     // Banked as its turn needs (a negative bank turns right).
-    const double maxBank = gf_maxBank(static_cast<std::int32_t>(s.motionClass));
-    s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -maxBank, maxBank);
+    s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -s.maxBank, s.maxBank);
 }
 
-// Its height and attitude are the path's where it will be at the next plan; ahead of its path, the
-// path's now (the path decides how it comes down and where it lifts off, not the reports ahead).
+// The path's height at a place of the way; beyond the path's place it climbs or comes down on as its
+// path does now (not to the reports ahead: the path decides how it comes down and where it lifts off).
 WayPoint lf_heightAt(const ShownMotion& s, double place)
 {
     const double path = gf_pathPlace(s);
     if (place <= path || s.way.size() < 2)
         return gf_pointAt(s, std::min(place, path));
-    // Ahead of its path it climbs or comes down as its path does now (not to the reports ahead:
-    // the path decides how it comes down and where it lifts off).
     WayPoint p = s.way.back();
     std::size_t k = s.way.size() - 1;
     while (k > 0 && path - s.way[k - 1].at < slopeMetres)
@@ -233,6 +227,7 @@ WayPoint lf_heightAt(const ShownMotion& s, double place)
     return p;
 }
 
+// Its height and attitude are the path's where it will be at the next plan.
 void lf_planHeight(Act& act)
 {
     ShownMotion& s = act.shown;
@@ -254,27 +249,17 @@ bool gf_planShown(Act& act)
 {
     ShownMotion& s = act.shown;
     if (s.classFromFeed) // it may show itself faster or higher as it goes
-        s.motionClass = gf_motionClass(act);
+        gf_setMotionClass(s, gf_motionClass(act));
     gf_traceThePath(act);
     gf_findPlace(s);
     gf_dropPassed(s);
-    const double now = static_cast<double>(gf_now());
-    if (lf_outOfReach(act))
+    const Plan plan = lf_plan(act);
+    s.lag = (plan.now - gf_pointAt(s, s.place).pathTick) * tickSeconds;
+    if (lf_outOfReach(s, plan))
         return false;
-    s.lag = (now - gf_pointAt(s, s.place).pathTick) * tickSeconds;
     lf_planHeight(act);
     const double error = lf_steer(act);
-    lf_planTurnRate(act, error);
-    lf_planSpeed(act, now, error);
-    static const char* debug = std::getenv("SHOWN_DEBUG");
-    if (debug && act.callsign() == debug) {
-        std::fprintf(stderr, "PLAN %.0f place %.0f path %.0f v %.1f tgt %.1f gnd %d | way:", now, s.place, gf_pathPlace(s), s.speed, s.targetSpeed, s.onGround);
-        for (std::size_t k = 0; k < s.way.size(); k += std::max<std::size_t>(1, s.way.size() / 4))
-            std::fprintf(stderr, " (%.0f,%.0f)", s.way[k].at, s.way[k].tick - now);
-        std::fprintf(stderr, " | ahead:");
-        for (const WayPoint& p : s.ahead)
-            std::fprintf(stderr, " (%.0f,%.0f%s)", p.at, p.tick - now, p.stop ? "s" : "");
-        std::fprintf(stderr, " | P6 %.0f\n", lf_smoothPlace(s, now + 600, airSmoothing));
-    }
+    lf_planTurn(act, error);
+    lf_planSpeed(act, plan, error);
     return true;
 }

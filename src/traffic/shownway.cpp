@@ -9,7 +9,7 @@
 namespace {
 constexpr double traceStep = 0.5;         // metres the path moves before the trace takes a new point
 constexpr std::size_t pointsAhead = 12;   // of the path's points, at most
-constexpr double aheadTicks = 6000.0;     // the points ahead: up to a minute beyond the present
+constexpr double aheadTicks = 3000.0;     // the points ahead: up to half a minute beyond the present
 constexpr double strayShare = 1.5;        // of the fastest it flies: a report farther than that is astray
 constexpr double strayMargin = 2000.0;    // metres the feed's positions and times may be off by
 constexpr double farFromOrigin = 30000.0; // metres: the flat way is kept nearer its origin than this
@@ -17,10 +17,11 @@ constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is 
 constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over this long ...
 constexpr double shortestSpeedTicks = 50.0; // ... or as much of it as is known, at least this
 constexpr double backwards = -0.5;
-constexpr int curveSamples = 4;           // parts of the path's curve ahead of it
+constexpr int curveSamples = 3;           // parts of the path's curve ahead of it
 constexpr int arcSamples = 3;             // parts of a curve between the reports ahead
 constexpr double shortestArc = 50.0;      // metres: a shorter way between reports is flown straight
-constexpr double widestArc = 120.0 * degToRad;        // the cosine of a turn beyond which a point lies behind
+constexpr double widestArc = -0.5;        // the cosine of the most a curve turns (120 degrees)
+constexpr std::size_t arcsAhead = 3;      // reports ahead joined by curves; beyond, the chords do        // the cosine of a turn beyond which a point lies behind
 constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
 
 double lf_metres(Flat a, Flat b) { return gf_length({b.east - a.east, b.north - a.north}); }
@@ -37,6 +38,7 @@ void lf_moveOrigin(ShownMotion& s)
         p.north -= north;
     }
     s.east = s.north = 0.0;
+    s.aheadKey = {}; // its points are where the old origin put them
     s.originLatitude = latitude;
     s.originLongitude = longitude;
     s.eastScale = std::cos(latitude * degToRad) * metresPerDegree;
@@ -103,44 +105,17 @@ bool lf_steppedBack(ShownMotion& s, Flat here)
     return true;
 }
 
-// The rest of the curve its path flies in the air to its next point, a few points along it, as the
-// path will fly them: ahead of its path the shown aircraft follows the path's own curve, not the
-// chord to the point.
-void lf_curveAhead(Act& act, Flat& previous, double& at, double& tick, double& pathTick)
+// The course at a point of the path ahead (a unit vector): its report's track, else the way from the
+// point before it to the one after it; none when neither is known.
+bool lf_courseAt(const PathPoint& p, Flat before, const Flat* after, Flat& course)
 {
-    ShownMotion& s = act.shown;
-    if (!gf_curveSet(act) || act.curveLength <= 0.0 || act.path.empty() || act.curveProgress >= 1.0)
-        return;
-    const PathPoint& next = act.path.front();
-    const double nextTick = next.reportTick != 0 ? next.reportTick : next.tick;
-    const double startTick = tick, startPathTick = pathTick, progress = act.curveProgress;
-    for (int k = 1; k < curveSamples; ++k) {
-        const double f = static_cast<double>(k) / curveSamples;
-        LatLon position;
-        double heading = 0.0;
-        if (!gf_interpolateSegment(act.curve, position, heading, lf_airCurveParameter(act, progress + (1.0 - progress) * f)))
-            return;
-        const Flat here = gf_flatOf(s, position.first, position.second);
-        at += lf_metres(previous, here);
-        previous = here;
-        tick = std::max(tick, startTick + (nextTick - startTick) * f);
-        pathTick = std::max(pathTick, startPathTick + (next.tick - startPathTick) * f);
-        s.ahead.push_back({here.east, here.north, at, tick, pathTick, act.altitude, act.pitch, 0, 0});
-    }
-}
-
-// The course at the k-th point of the path ahead (a unit vector): its report's track, else the way
-// from the point before it to the one after it.
-bool lf_courseAt(const Act& act, std::size_t k, const std::array<Flat, pointsAhead + 1>& flats, Flat before, Flat& course)
-{
-    const PathPoint& p = act.path[k];
     if (p.trackPresent) {
         course = gf_along(p.track * degToRad, 1.0);
         return true;
     }
-    if (k + 1 >= act.path.size() || k + 1 > pointsAhead)
+    if (after == nullptr)
         return false;
-    const Flat across{flats[k + 1].east - before.east, flats[k + 1].north - before.north};
+    const Flat across{after->east - before.east, after->north - before.north};
     const double length = gf_length(across);
     if (length < 1.0)
         return false;
@@ -148,25 +123,17 @@ bool lf_courseAt(const Act& act, std::size_t k, const std::array<Flat, pointsAhe
     return true;
 }
 
-// Where a curve between two reports starts and ends: metres along the way, the reports' and the
-// path's times, the altitudes.
-struct ArcEnds {
-    double at, tick, pathTick, altitude, endTick, endPathTick, endAltitude;
-};
-
 // A curve from `from`, leaving along `out`, to `to`, arriving along `in` (unit vectors), when it turns
-// one way by no more than the widest turn: a few points along it join the points ahead.
-bool lf_arc(ShownMotion& s, Flat from, Flat out, Flat to, Flat in, const ArcEnds& ends)
+// one way by no more than the widest turn: a few points along it join the points, from `start`
+// toward `end` (its position is `to`).
+bool lf_arc(std::vector<WayPoint>& points, Flat from, Flat out, Flat to, Flat in, const WayPoint& start, const WayPoint& end)
 {
-    const double outLength = gf_length(out);
-    if (outLength < 1e-9)
-        return false;
-    out = {out.east / outLength, out.north / outLength};
     const Flat chord{to.east - from.east, to.north - from.north};
     const double length = gf_length(chord);
-    const double leaving = std::atan2(gf_cross(out, chord), gf_dot(out, chord));
-    const double arriving = std::atan2(gf_cross(chord, in), gf_dot(chord, in));
-    if (leaving * arriving <= 0.0 || std::abs(leaving + arriving) > widestArc)
+    // It turns one way, leaving and arriving (both ahead of it), by no more than the widest turn.
+    const double leaving = gf_cross(out, chord), arriving = gf_cross(chord, in);
+    if (length < shortestArc || leaving * arriving <= 0.0 || gf_dot(out, chord) <= 0.0 || gf_dot(chord, in) <= 0.0 ||
+        gf_dot(out, in) < widestArc)
         return false;
     const double det = gf_cross(out, in);
     const double a = gf_cross(chord, in) / det;
@@ -176,26 +143,48 @@ bool lf_arc(ShownMotion& s, Flat from, Flat out, Flat to, Flat in, const ArcEnds
     const Flat control{from.east + out.east * a, from.north + out.north * a};
     // The points part way, timed by their share of the chord (near enough on a gentle curve).
     Flat previous = from;
-    double at = ends.at;
+    double at = start.at;
     for (int k = 1; k < arcSamples; ++k) {
         const double u = static_cast<double>(k) / arcSamples;
         const Flat p{(1 - u) * (1 - u) * from.east + 2 * u * (1 - u) * control.east + u * u * to.east,
                      (1 - u) * (1 - u) * from.north + 2 * u * (1 - u) * control.north + u * u * to.north};
         at += lf_metres(previous, p);
         previous = p;
-        s.ahead.push_back({p.east, p.north, at, ends.tick + (ends.endTick - ends.tick) * u,
-                           ends.pathTick + (ends.endPathTick - ends.pathTick) * u,
-                           ends.altitude + (ends.endAltitude - ends.altitude) * u, 0.0, 0, 0});
+        points.push_back({p.east, p.north, at, start.tick + (end.tick - start.tick) * u,
+                          start.pathTick + (end.pathTick - start.pathTick) * u,
+                          start.altitude + (end.altitude - start.altitude) * u, 0.0, 0, 0});
     }
     return true;
 }
 
-void lf_buildAhead(Act& act)
+// The point of the way at a report of the path.
+WayPoint lf_reportPoint(const Act& act, const PathPoint& p, Flat at, bool last, double ground)
+{
+    // On the ground it stands where its reports stand, and where they end but on a runway (a
+    // position sent again at a runway's speed is the feed's, not a stop).
+    const bool slow = p.speed < runwaySpeed;
+    const bool stop = !p.airborne && (p.speed < standstill || (slow && (p.hold || (last && !act.takeOff))));
+    return {at.east, at.north, 0.0, p.reportTick != 0 ? p.reportTick : static_cast<double>(p.tick), static_cast<double>(p.tick),
+            p.airborne ? p.altitude : ground, act.pitch, static_cast<std::uint8_t>(p.airborne ? 0 : 1),
+            static_cast<std::uint8_t>(stop ? 1 : 0)};
+}
+
+// What the points beyond the path's next one depend on: while it is the same, they are.
+AheadKey lf_aheadKey(const Act& act)
+{
+    const PathPoint& front = act.path.front();
+    const PathPoint& back = act.path.back();
+    return {act.path.size(), front.tick, front.reportTick, back.tick, front.latitude, front.longitude, back.latitude,
+            act.shown.motionClass, act.takeOff, act.onGround};
+}
+
+// The points beyond the path's next one, which stays the first of them: where its reports put it
+// (metres along the way from the next point), curving in the air from report to report as the
+// aircraft turns, leaving each along its course and arriving at the next along the course there.
+void lf_buildBeyond(Act& act)
 {
     ShownMotion& s = act.shown;
-    s.ahead.clear();
-    const WayPoint& present = s.way.back();
-    const double now = static_cast<double>(gf_now());
+    s.beyond.clear();
     const double ground = lf_groundAltitude(act);
     const std::size_t n = std::min(act.path.size(), pointsAhead);
     std::array<Flat, pointsAhead + 1> flats;
@@ -207,56 +196,105 @@ void lf_buildAhead(Act& act)
         const double seconds = std::abs(static_cast<double>(act.path[b].tick) - act.path[a].tick) * tickSeconds;
         return lf_metres(flats[a], flats[b]) <= fastest * strayShare * seconds + strayMargin;
     };
-    Flat previous = lf_flat(present);
-    double at = present.at, tick = present.tick, pathTick = present.pathTick;
-    lf_curveAhead(act, previous, at, tick, pathTick);
-    std::size_t kept = n;
-    Flat leg{s.wayEast, s.wayNorth};
-    for (std::size_t k = 0; k < n; ++k) {
+    const auto after = [&](std::size_t k) { return k + 1 < act.path.size() && k + 1 <= pointsAhead ? &flats[k + 1] : nullptr; };
+    WayPoint from = lf_reportPoint(act, act.path.front(), flats[0], n == 1, ground);
+    std::size_t kept = 0;
+    Flat leg{};
+    const bool course = lf_courseAt(act.path.front(), flats[0], after(0), leg);
+    for (std::size_t k = 1; k < n; ++k) {
         const PathPoint& p = act.path[k];
         // A stray report is no target (one that no aircraft of its class could reach from the one
         // before it nor leave for the one after it, while that one can be reached)...
-        if (kept != n && k + 1 < act.path.size() && !reachable(kept, k) && !reachable(k, k + 1) && reachable(kept, k + 1))
+        if (k + 1 < act.path.size() && !reachable(kept, k) && !reachable(k, k + 1) && reachable(kept, k + 1))
             continue;
         // ... nor, in the air, a point the path does not wait at (its last position sent again) ...
         if (p.hold && p.airborne && s.motionClass != rotorcraftClass)
             continue;
         // ... nor one behind it that an aircraft this fast cannot turn back to (an old position sent again).
         const Flat f = flats[k];
-        const Flat step{f.east - previous.east, f.north - previous.north};
+        const Flat step{f.east - flats[kept].east, f.north - flats[kept].north};
         const double metres = gf_length(step);
-        const bool fast = s.motionClass != rotorcraftClass && (p.airborne || std::max(p.speed, s.speed) >= runwaySpeed);
-        if (fast && gf_dot(step, leg) < backwards * metres * gf_length(leg))
+        const bool fast = s.motionClass != rotorcraftClass && (p.airborne || p.speed >= runwaySpeed);
+        if (fast && (course || kept > 0) && gf_dot(step, leg) < backwards * metres)
             continue;
         // Due when its report put the aircraft there (the path's time where no report did), but no
         // sooner than its class can fly there: two points timed alike would be a jump.
-        const double due = p.reportTick != 0 ? p.reportTick : p.tick;
-        const double dueTick = std::max(due, tick + metres / fastest / tickSeconds);
-        const double duePathTick = std::max(static_cast<double>(p.tick), pathTick + metres / fastest / tickSeconds);
-        // In the air the way curves round from report to report as the aircraft turns, leaving
-        // each along the way it came and arriving at the next along the course there.
-        Flat course{};
-        if (p.airborne && metres > shortestArc && lf_courseAt(act, k, flats, previous, course) &&
-            lf_arc(s, previous, leg, f, course,
-                   {at, tick, pathTick, s.ahead.empty() ? present.altitude : s.ahead.back().altitude, dueTick, duePathTick,
-                    p.altitude}))
-            leg = course;
-        else if (metres > traceStep)
-            leg = step;
-        at = (s.ahead.empty() ? present.at : s.ahead.back().at) + lf_metres(s.ahead.empty() ? lf_flat(present) : lf_flat(s.ahead.back()), f);
-        tick = dueTick;
-        pathTick = duePathTick;
-        // On the ground it stands where its reports stand, and where they end but on a runway (a
-        // position sent again at a runway's speed is the feed's, not a stop).
-        const bool slow = p.speed < runwaySpeed;
-        const bool last = k + 1 == act.path.size();
-        const bool stop = !p.airborne && (p.speed < standstill || (slow && (p.hold || (last && !act.takeOff))));
-        s.ahead.push_back({f.east, f.north, at, tick, pathTick, p.airborne ? p.altitude : ground, act.pitch,
-                           static_cast<std::uint8_t>(p.airborne ? 0 : 1), static_cast<std::uint8_t>(stop ? 1 : 0)});
-        previous = f;
+        WayPoint point = lf_reportPoint(act, p, f, k + 1 == act.path.size(), ground);
+        point.tick = std::max(point.tick, from.tick + metres / fastest / tickSeconds);
+        point.pathTick = std::max(point.pathTick, from.pathTick + metres / fastest / tickSeconds);
+        Flat arriving{};
+        const bool arc = p.airborne && k <= arcsAhead && (course || kept > 0) &&
+                         lf_courseAt(p, flats[kept], after(k), arriving) &&
+                         lf_arc(s.beyond, flats[kept], leg, f, arriving, from, point);
+        leg = arc ? arriving : Flat{step.east / std::max(metres, 1e-9), step.north / std::max(metres, 1e-9)};
+        const WayPoint& before = s.beyond.empty() ? from : s.beyond.back();
+        point.at = before.at + lf_metres(lf_flat(before), f);
+        s.beyond.push_back(point);
+        from = point;
         kept = k;
-        if (tick > now + aheadTicks)
+        if (point.tick > act.path.front().tick + aheadTicks)
             break;
+    }
+}
+
+// The rest of the curve its path flies in the air to its next point, a few points along it, as the
+// path will fly them: ahead of its path the shown aircraft follows the path's own curve, not the
+// chord to the point.
+void lf_curveAhead(Act& act, const WayPoint& present, const WayPoint& next)
+{
+    ShownMotion& s = act.shown;
+    if (!gf_curveSet(act) || act.curveLength <= 0.0 || act.curveProgress >= 1.0)
+        return;
+    const double progress = act.curveProgress;
+    Flat previous = lf_flat(present);
+    double at = present.at;
+    for (int k = 1; k < curveSamples; ++k) {
+        const double f = static_cast<double>(k) / curveSamples;
+        LatLon position;
+        double heading = 0.0;
+        if (!gf_interpolateSegment(act.curve, position, heading, lf_airCurveParameter(act, progress + (1.0 - progress) * f)))
+            return;
+        const Flat here = gf_flatOf(s, position.first, position.second);
+        at += lf_metres(previous, here);
+        previous = here;
+        s.ahead.push_back({here.east, here.north, at, present.tick + (next.tick - present.tick) * f,
+                           present.pathTick + (next.pathTick - present.pathTick) * f, act.altitude, act.pitch, 0, 0});
+    }
+}
+
+// The points ahead of the path's present position: the rest of its way to its next point (its
+// curve, in the air), that point, and those beyond it.
+void lf_buildAhead(Act& act)
+{
+    ShownMotion& s = act.shown;
+    s.ahead.clear();
+    if (act.path.empty())
+        return;
+    const AheadKey key = lf_aheadKey(act);
+    if (!(key == s.aheadKey)) {
+        lf_buildBeyond(act);
+        s.aheadKey = key;
+    }
+    const WayPoint& present = s.way.back();
+    const double fastest = gf_fastestOverGround(act, lowestCeiling) * knot;
+    const PathPoint& front = act.path.front();
+    const Flat at = gf_flatOf(s, front.latitude, front.longitude);
+    const double metres = lf_metres(lf_flat(present), at);
+    WayPoint next = lf_reportPoint(act, front, at, act.path.size() == 1, lf_groundAltitude(act));
+    next.tick = std::max(next.tick, present.tick + metres / fastest / tickSeconds);
+    next.pathTick = std::max(next.pathTick, present.pathTick + metres / fastest / tickSeconds);
+    lf_curveAhead(act, present, next);
+    const WayPoint& before = s.ahead.empty() ? present : s.ahead.back();
+    next.at = before.at + lf_metres(lf_flat(before), at);
+    s.ahead.push_back(next);
+    // Those beyond follow on from the next point: their times no sooner than it allows.
+    double tick = next.tick, pathTick = next.pathTick;
+    for (const WayPoint& p : s.beyond) {
+        WayPoint q = p;
+        q.at += next.at;
+        tick = q.tick = std::max(q.tick, tick);
+        pathTick = q.pathTick = std::max(q.pathTick, pathTick);
+        s.ahead.push_back(q);
     }
 }
 } // namespace
@@ -273,6 +311,7 @@ void gf_setOrigin(ShownMotion& s, double latitude, double longitude)
     s.eastScale = std::cos(latitude * degToRad) * metresPerDegree;
     s.way.clear();
     s.ahead.clear();
+    s.aheadKey = {};
 }
 
 void gf_startWay(ShownMotion& s, const WayPoint& start)

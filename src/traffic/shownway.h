@@ -27,7 +27,7 @@ double gf_pathPlace(const ShownMotion& s);
 // Drops the trace behind the shown aircraft.
 void gf_dropPassed(ShownMotion& s);
 
-// The plan, at most ten times a second: the way traced on, the place found on it, and what the
+// The plan, five times a second: the way traced on, the place found on it, and what the
 // shown aircraft aims for until the next plan (speed, turn, altitude, attitude); false when it
 // cannot reach its path in time.
 bool gf_planShown(Act& act);
