@@ -129,7 +129,8 @@ void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 // a stand.
 void lf_enforceMaxPark(std::int32_t extra);
 // True for a report of a live aircraft removed for the park maximum that still stands at or
-// near its stand: it is not shown again until its reports, several in a row, take it away.
+// near its stand: it is not shown again until its reports, several in a row, take it away
+// from the stand, or until they come again after ten minutes of silence.
 bool lf_keptOutAtStand(const LiveReport& report);
 void lf_forgetKeptOut();
 // Static parking allows soft learning at the present park airport (not where the real

@@ -343,10 +343,11 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
     ASSERT_TRUE(roundsUntil(allThree, [] { return parkedAt(third, 3); }, 8));
     EXPECT_TRUE(log.holds("A1: KLM301   max park exceeded, removed"));
     // A minute more of all three standing there, the removed one's reports some metres apart,
-    // one at 13 kt on the spot, their tracks turning about: it stays out.
+    // one at 13 kt on the spot, one stray 1.5 km off, their tracks turning about: it stays out.
     for (int round = 0; round < 6; ++round) {
         std::vector<GroundReport> reports = allThree();
-        reports[0] = lf_atStand(first, "KLM301", 1, 0.00004 * (round % 3), round == 3 ? 13.0 : 0.0);
+        reports[0] = lf_atStand(first, "KLM301", 1, round == 4 ? 0.0135 : 0.00004 * (round % 3),
+                                round == 3 ? 13.0 : 0.0);
         ASSERT_TRUE(sendRound(reports));
     }
     EXPECT_EQ(logCount("max park exceeded"), 1u);
@@ -356,7 +357,8 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
         EXPECT_EQ(creationsOf(tail), 1u) << tail;
         EXPECT_TRUE(standing(tail)) << tail;
     }
-    // It moves off its stand, report after report: shown again, and the others stay.
+    // It moves off its stand, report after report: shown again long before it is as far as the
+    // stray report was, and the others stay.
     double north = 0.0;
     ASSERT_TRUE(roundsUntil(
         [&] {

@@ -154,6 +154,23 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
     EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
 }
 
+// Reports of an aircraft kept out for the park maximum that come again after ten minutes of
+// silence show it, even where it stood.
+TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSilent)
+{
+    addStand("S1", 0.0);
+    addStand("S2", 100.0);
+    parkedFor(addLive(1, "L1", 1), 50min);
+    parkedFor(addLive(2, "L2", 2), 80min);
+    parkMaximum = 1;
+    lf_enforceMaxPark(0);
+    LiveReport report{.latitude = liveActs[1].latitude, .longitude = liveActs[1].longitude, .timeStamp = 1.7e9,
+                      .hexid = 2};
+    EXPECT_TRUE(lf_keptOutAtStand(report));
+    report.timeStamp += 610.0;
+    EXPECT_FALSE(lf_keptOutAtStand(report));
+}
+
 TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)
 {
     // An aircraft keeps its stand's number after it left the stand; another may have parked
