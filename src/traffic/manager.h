@@ -125,8 +125,8 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum; extra 1 for a live aircraft just created at
-// a stand.
+// Removes parked aircraft over the park maximum. A live aircraft at a stand counts from the
+// answer to its creation on; extra counts aircraft about to park that the tables do not hold.
 void lf_enforceMaxPark(std::int32_t extra);
 // True for a report of a live aircraft removed for the park maximum that still stands at or
 // near its stand: it is not shown again until its reports, several in a row, take it away

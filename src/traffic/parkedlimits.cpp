@@ -75,6 +75,15 @@ std::vector<ParkedTime> lf_longestParkedFirst()
                      [](const ParkedTime& a, const ParkedTime& b) { return a.minutes > b.minutes; });
     return parked;
 }
+// A newcomer at a stand counts from the simulator's answer to its creation on, though it is
+// created only once it has settled: two answered within one settle count each other. One
+// whose creation was withdrawn meanwhile goes as soon as it settles, and counts for nothing.
+bool lf_answeredAtStand(const Act& act)
+{
+    return act.phase == phaseAtStand && act.base.status == statusQueued && act.base.objectId != 0 &&
+           !act.base.removeWhenCreated && !act.remove;
+}
+
 bool lf_addStaticParkedTime(std::int64_t& sum, bool show, WeekSlot now, const StaticAct& parked)
 {
     if (parked.status != statusCreated && parked.status != statusRemoving)
@@ -115,7 +124,8 @@ std::int32_t lf_listRatio2(bool show)
 
 void lf_enforceMaxPark(std::int32_t extra)
 {
-    const std::int32_t live = lf_listRatio2(true) + extra;
+    const auto answered = std::ranges::count_if(liveActs, lf_answeredAtStand);
+    std::int32_t live = lf_listRatio2(true) + extra + static_cast<std::int32_t>(answered);
     // A maximum below 1 means none (no park airport, or one without stands).
     if (parkMaximum < 1)
         return;
@@ -126,6 +136,7 @@ void lf_enforceMaxPark(std::int32_t extra)
             std::erase_if(keptOut, [act](const KeptOut& k) { return k.flightId == act->base.head.flightId; });
             keptOut.push_back({act->base.head.flightId, act->latitude, act->longitude});
             lf_removeAircraft(*act);
+            --live; // its place is the newcomer's: the statics are weighed without it
         }
     }
     const std::int32_t statics = lf_listRatio1(false);
