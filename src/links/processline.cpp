@@ -179,9 +179,10 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 // height. The feed's altitudes are pressure altitudes: a QNH from RealTraffic (1013 until one
 // arrives, and then as good as none) tells how high above the airport a report is. Below the
 // airport a report is on the ground where, corrected by the QNH, it has reached the ground;
-// without a QNH an approach on a high-pressure day lies there too, and only a roll-out's or a
-// taxi's speed tells the ground. Speed alone decides where no ground is known (a slow report
-// may be one on the ground whose flag is missing), but not above the highest airports.
+// without a QNH an approach on a high-pressure day lies there too, also just below it at an
+// approach's speed, and only a taxi's speed tells the ground. Speed alone decides where no
+// ground is known (a slow report may be one on the ground whose flag is missing), but not
+// above the highest airports.
 bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh)
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
@@ -192,6 +193,8 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
         return altitude < aboveAnyAirport && groundSpeed <= 35;
     const bool qnhKnown = qnh != standardQnh;
     const double h = (qnhKnown ? lf_qnhAltitude(altitude, qnh) : altitude) - elevation;
+    if (h < 0 && !qnhKnown)
+        return groundSpeed <= groundSpeedAnyHeight;
     const double height = std::fabs(h);
     if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))

@@ -165,9 +165,12 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
                 if (larger >= 5.0)
                     lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
                                 fmt::format("{:.0f} then {:.0f} kt", before, after));
-                // A take-off roll (on the ground, not flown within the last minute, flown within
-                // the next) never slows.
-                const bool ground = std::abs(a.altitude - r.elevation) < 20.0 && a.altitude == c.altitude;
+                // A take-off roll (on the ground at the airport, not flown within the last minute,
+                // flown within the next) never slows. Farther off, level at the airport's height is
+                // a flight over lower ground (a helicopter east of Las Vegas).
+                const bool ground = std::abs(a.altitude - r.elevation) < 20.0 && a.altitude == c.altitude &&
+                                    gf_distanceNm(a.latitude, a.longitude, r.airport.first, r.airport.second) <=
+                                        parkAirportReachNm;
                 if (ground && before > 60.0 && after < before - 4.0 &&
                     airborneWithin(k + 40, k + 640) && !airborneWithin(k > 600 ? k - 600 : 0, k))
                     rollsSlowing.add(true, a, object, fmt::format("{:.0f} then {:.0f} kt", before, after));
