@@ -53,7 +53,6 @@ enum Field : std::size_t {
 
 // Beyond this a time stamp is in milliseconds.
 constexpr double lastSecondsStamp = 171644617100.79;
-constexpr double parkAirportReachNm = 5.0;
 
 // A rejected record: dropped like any other, but told apart from the wanted drops.
 [[noreturn]] void lf_reject(const std::string& message) { throw zeb::SysErrorException(0, message); }
@@ -318,13 +317,18 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 
     std::string_view altitudeText = lf_field(reader, altitudeField);
     report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
+    const bool saysGround = report.altitude <= 0;
     if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load()))
         report.altitude = 0;
     report.airborne = report.altitude != 0;
 
+    // Ground traffic is shown at the park airport only. A flight already shown that lands at
+    // another field keeps the reports that say themselves they are on the ground, so that it
+    // comes down onto its runway there (the park airport's height tells nothing of that field).
     if (!report.airborne) {
         auto park = gf_parkAirportPosition();
-        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm)
+        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm &&
+            !(saysGround && gf_flightShown(reader, report.hexid)))
             return false;
     }
 
