@@ -67,5 +67,7 @@ std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n
     const double flare = before.speed * knot * flareSeconds;
     // The flare begins a flare's way short of the touch-down; where that is near, soon.
     const double way = std::max(toNext + beyond - lf_rolledBefore(before, path[down], leg) - flare, toNext / 10.0);
-    return -(act.altitude - flareAltitude) * toNext / way / n;
+    // Right on its next point with the flare there or behind it, both are 0: as soon as anywhere.
+    const double soon = way > 0.0 ? toNext / way : 10.0;
+    return -(act.altitude - flareAltitude) * soon / n;
 }

@@ -29,8 +29,9 @@ TEST_F(Scenario, AnArrivalAtAnotherFieldNearTheParkAirportRollsOutAndTurnsOffWit
 }
 
 // The approach step holds an approach at the park airport's height until its touch-down is
-// known; one whose reports end at another field follows them instead.
-TEST_F(Motion, TheApproachStepHoldsOnlyArrivalsAtTheParkAirport)
+// known; one whose reports end at another field follows them instead. Right on its next
+// point with the flare there or behind it, the step is a number.
+TEST_F(Motion, TheApproachStepHoldsOnlyArrivalsAtTheParkAirportAndIsAlwaysANumber)
 {
     const LatLon park{52.3086, 4.7639};
     gf_testPark(park, 0.0);
@@ -43,7 +44,8 @@ TEST_F(Motion, TheApproachStepHoldsOnlyArrivalsAtTheParkAirport)
         bool held;
     };
     for (const Row& row : {Row{"to the park airport", park, 0.3, false, true},
-                           Row{"to another field", elsewhere, 0.3, false, false}}) {
+                           Row{"to another field", elsewhere, 0.3, false, false},
+                           Row{"on its next point, down there", park, 0.0, true, true}}) {
         SCOPED_TRACE(row.what);
         Act& a = addAct(largeClass, row.offNext > 0.0 ? gf_offset(row.to, 270.0, row.offNext) : row.to, 90.0,
                         phaseAirborne);
