@@ -145,15 +145,17 @@ protected:
                 ++count;
         return count;
     }
-    // The user aircraft on the ground at Amsterdam, and the main loop's view of it.
-    void startAtAmsterdam()
+    // The user aircraft on the ground at Amsterdam, and the main loop's view of it; the
+    // simulator answers with every aircraft or, as it does, with those within the radius.
+    void startAtAmsterdam(LatLon at = {userLatitude, userLongitude}, bool rangeApplied = false)
     {
         start(SimTransport::pipe, {.userObjectId = 7,
-                                   .userValues = {{"Plane Latitude", userLatitude},
-                                                  {"Plane Longitude", userLongitude},
+                                   .userValues = {{"Plane Latitude", at.first},
+                                                  {"Plane Longitude", at.second},
                                                   {"SIM ON GROUND", 1}},
-                                   .frameIntervalMs = 10});
-        ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
+                                   .frameIntervalMs = 10,
+                                   .rangeApplied = rangeApplied});
+        ASSERT_TRUE(waitForUserBlock([&](const UserAircraft& user) { return user.latitude == at.first; }));
         requestOnGround();
         ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
         tickCounter = 0;
@@ -314,6 +316,29 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     EXPECT_TRUE(log.holds("is out of sight"));
     EXPECT_TRUE(runUntil([&] { return std::ranges::none_of(staticTails, [&](auto& t) { return standing(t); }); }));
     EXPECT_TRUE(runUntil([] { return staticActs.empty(); })) << "every removal was answered";
+}
+
+// The user on the ground at Amsterdam 2.5 nm from its stands, with a radius of 2 nm: the static
+// aircraft placed there are known all the same, by the answers to their creations, and leave
+// the simulator when the traffic stops.
+TEST_F(StaticParkingEndToEnd, StaticAircraftBeyondTheRadiusAreKnownAndLeaveTheSimulatorWhenTheTrafficStops)
+{
+    const LatLon south = gf_destinationPoint({standLatitude, firstStandLongitude}, 180.0 * degToRad, 2.5 * feetPerNm);
+    ASSERT_NO_FATAL_FAILURE(startAtAmsterdam(south, true));
+    gf_setRadius(2);
+    lf_staticParking(true);
+    ASSERT_EQ(gf_parkAirportCode(), "EHAM");
+    ASSERT_TRUE(runUntil([&] { return std::ranges::all_of(staticTails, [&](auto& t) { return standing(t); }); }));
+    EXPECT_TRUE(runUntil([] {
+        return std::ranges::all_of(staticActs, [](const StaticAct& s) { return s.status == statusCreated; });
+    })) << "known by the answers to their creations";
+    // The traffic stops as the exit stops it.
+    gf_takeNewAiObjects(false);
+    gf_removeInjectedAircraft();
+    gf_removeProgramObjects();
+    EXPECT_TRUE(gf_waitFor([] { return gf_programObjectsLeft() == 0; }));
+    EXPECT_TRUE(standIn->aiObjects().empty()) << standIn->aiObjects().size() << " left in the simulator";
+    gf_setRadius(40);
 }
 
 // Live aircraft at the user's airport, reported standing at their stands round after round,

@@ -61,6 +61,9 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    // The aircraft within range are those within the radius of the user aircraft, as the
+    // simulator answers; off: every aircraft, wherever it is.
+    bool rangeApplied = false;
     // The simulator's AI aircraft packages. When any is given, the stand-in knows the titles
     // of their aircraft (packagetitles.h) and answers the creation of any other title with
     // exception 22, as the simulator does; else it creates any title.
