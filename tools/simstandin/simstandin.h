@@ -154,6 +154,8 @@ public:
     // A simulator that takes its time to load a model: the AI aircraft asked for from now on
     // are made (and announced) this long after the request, also when the client has gone.
     void delayCreations(std::chrono::milliseconds delay);
+    // A simulator that removes the AI aircraft asked for but, while this is off, never says so.
+    void confirmRemovals(bool confirm);
     void sendInOneWrite(const std::vector<Bytes>& packets);
     void sendSplit(const Bytes& bytes, int pieces); // separate writes, a short pause between
     void sendRaw(const Bytes& bytes) { send(bytes); }
@@ -244,6 +246,7 @@ private:
     };
     std::vector<DelayedCreation> m_delayedCreations;
     std::chrono::milliseconds m_creationDelay{0};
+    bool m_confirmRemovals = true;
     std::uint32_t m_nextObjectId = 0;
     std::unique_ptr<AiTrack> m_track = std::make_unique<AiTrack>(m_options.recordFile);
 };

@@ -322,6 +322,12 @@ void SimStandIn::delayCreations(std::chrono::milliseconds delay)
     m_creationDelay = delay;
 }
 
+void SimStandIn::confirmRemovals(bool confirm)
+{
+    std::lock_guard lock(m_lock);
+    m_confirmRemovals = confirm;
+}
+
 void SimStandIn::dueCreations(Work& work)
 {
     const auto now = std::chrono::steady_clock::now();
@@ -435,7 +441,8 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
             out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 1));
             break;
         }
-        systemEvent(session, "ObjectRemoved", id, true, out);
+        if (m_confirmRemovals)
+            systemEvent(session, "ObjectRemoved", id, true, out);
         break;
     }
     case scReqSetDataOnObject:
