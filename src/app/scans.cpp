@@ -4,6 +4,7 @@
 #include "airports/airports.h"
 #include "app/detection.h"
 #include "app/mainwindow.h"
+#include "app/programcontrol.h"
 #include "app/status.h"
 #include "foundation/exceptions.h"
 #include "foundation/log.h"
@@ -73,7 +74,9 @@ void gf_scanLiveriesAtStart(bool scan)
                                               "check Liveries automatic)");
     }
     const bool found = gf_scanLiveries(scan, automatic, prioritize, folders);
-    if (found && scan)
+    // One cut short by the exit is not done: the next start scans again, its result still the
+    // old one.
+    if (found && scan && !gf_exitUnderWay())
         lf_scanDone(SCAN_LIVERIES);
     if (!found && automatic)
         throw zeb::UserErrorException(43, "Automatic scan has not found any liveries, switch off automatic and set "

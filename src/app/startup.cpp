@@ -16,6 +16,7 @@
 #include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 #include "liveries/liveries.h"
+#include "liveries/liverydata.h"
 #include "traffic/traffic.h"
 
 #include <fmt/format.h>
@@ -41,11 +42,11 @@ const char* lf_plural(std::int32_t n) { return n == 1 || n < 0 ? "" : "s"; }
 
 // Whether this start scans the liveries. A missing scan result switches the scan on. A result
 // whose titles beyond ASCII were read otherwise than the scan reads them now (the simulator
-// would refuse them) is scanned again at this start alone: the user's setting stays as the
-// user left it, and where the settings allow no scan the result is read all the same.
-bool lf_liveryScanDue()
+// would refuse them) is scanned again at this start alone (`again`): the user's setting stays
+// as the user left it, and where the settings allow no scan the result is read all the same.
+bool lf_liveryScanDue(bool& again)
 {
-    const fs::path result = fs::path(L"output") / L"LiveriesScanned.xml";
+    const fs::path& result = liveriesScannedPath;
     if (SCAN_LIVERIES.value.load())
         return true;
     if (!fs::exists(result)) {
@@ -61,7 +62,28 @@ bool lf_liveryScanDue()
                               possible ? "rescan liveries"
                                        : "set lfolder parameter(-s) or check Liveries automatic to rescan them"),
                   true);
+    again = possible;
     return possible;
+}
+
+// A result scanned again for its reading alone is read as it stands where the scan fails (a
+// folder gone, a drive unplugged): the scan has left it in place, and the start goes on.
+void lf_scanLiveries()
+{
+    bool again = false;
+    const bool scan = lf_liveryScanDue(again);
+    if (!again) {
+        gf_scanLiveriesAtStart(scan);
+        return;
+    }
+    try {
+        gf_scanLiveriesAtStart(true);
+    } catch (const std::exception& e) {
+        gf_showStatus(fmt::format("Liveries not scanned again ({}), {} read as it stands", e.what(),
+                                  gf_pathText(liveriesScannedPath)),
+                      true);
+        gf_scanLiveriesAtStart(false);
+    }
 }
 
 void lf_countAddOnAirports()
@@ -83,7 +105,7 @@ void lf_runStartUp()
     fs::create_directories(fs::path(L"input") / L"my_regcodes");
     lf_checkStockAirportsPath();
     gf_initScanThrottle();
-    gf_scanLiveriesAtStart(lf_liveryScanDue());
+    lf_scanLiveries();
     if (gf_exitUnderWay())
         return;
     if (SCAN_AIRPORTS.value.load())

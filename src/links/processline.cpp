@@ -53,7 +53,6 @@ enum Field : std::size_t {
 
 // Beyond this a time stamp is in milliseconds.
 constexpr double lastSecondsStamp = 171644617100.79;
-constexpr double parkAirportReachNm = 5.0;
 
 // A rejected record: dropped like any other, but told apart from the wanted drops.
 [[noreturn]] void lf_reject(const std::string& message) { throw zeb::SysErrorException(0, message); }
@@ -179,9 +178,10 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 // height. The feed's altitudes are pressure altitudes: a QNH from RealTraffic (1013 until one
 // arrives, and then as good as none) tells how high above the airport a report is. Below the
 // airport a report is on the ground where, corrected by the QNH, it has reached the ground;
-// without a QNH an approach on a high-pressure day lies there too, and only a roll-out's or a
-// taxi's speed tells the ground. Speed alone decides where no ground is known (a slow report
-// may be one on the ground whose flag is missing), but not above the highest airports.
+// without a QNH an approach on a high-pressure day lies there too, also just below it at an
+// approach's speed, and only a taxi's speed tells the ground. Speed alone decides where no
+// ground is known (a slow report may be one on the ground whose flag is missing), but not
+// above the highest airports.
 bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh)
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
@@ -192,6 +192,8 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
         return altitude < aboveAnyAirport && groundSpeed <= 35;
     const bool qnhKnown = qnh != standardQnh;
     const double h = (qnhKnown ? lf_qnhAltitude(altitude, qnh) : altitude) - elevation;
+    if (h < 0 && !qnhKnown)
+        return groundSpeed <= groundSpeedAnyHeight;
     const double height = std::fabs(h);
     if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
@@ -318,13 +320,18 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
 
     std::string_view altitudeText = lf_field(reader, altitudeField);
     report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
+    const bool saysGround = report.altitude <= 0;
     if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load()))
         report.altitude = 0;
     report.airborne = report.altitude != 0;
 
+    // Ground traffic is shown at the park airport only. A flight already shown that lands at
+    // another field keeps the reports that say themselves they are on the ground, so that it
+    // comes down onto its runway there (the park airport's height tells nothing of that field).
     if (!report.airborne) {
         auto park = gf_parkAirportPosition();
-        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm)
+        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm &&
+            !(saysGround && gf_flightShown(reader, report.hexid)))
             return false;
     }
 

@@ -111,6 +111,17 @@ void lf_noteNewObject(std::uint32_t objectId)
     // Once the traffic has stopped only the program's creations are looked for.
     if (takingNewObjects.load() || !pendingCreations.empty())
         newObjects.push_back(objectId);
+    if (pendingCreations.empty())
+        return;
+    // Its data is asked of the object itself, which answers wherever it stands: the aircraft
+    // within the radius are not all the program makes (static aircraft at a park airport
+    // farther away), and each must be known to be removed.
+    std::lock_guard lock(simQueues.mutex);
+    if (SimConnect_RequestDataOnSimObject(simConnection, reqNewObject, defNearbyAircraft, objectId, scPeriodOnce, 0, 0,
+                                          0, 0) != scOk) {
+        gf_logMarked("SimConnect request new object data fails");
+        countRequestError();
+    }
 }
 
 bool lf_takeNewObject(std::uint32_t objectId)
@@ -216,40 +227,69 @@ void lf_askForLateObjects()
     SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, radius, aircraftObjects);
 }
 
+namespace {
+// What definition 404 tells of an object; nothing when the answer is too short.
+struct NearbyData {
+    double height = 0.0;
+    std::string atcId;
+};
+
+std::optional<NearbyData> lf_readNearbyData(const SimMessage& message, std::uint32_t objectId)
+{
+    if (!message.has(nearbyAtcId, atcIdField)) {
+        gf_logf("! SimConnect data of object {} of {} bytes is too short, skipped", objectId, message.size);
+        return std::nullopt;
+    }
+    // The ATC id comes in the system's code page.
+    return NearbyData{message.read<double>(nearbyHeight).value_or(0.0),
+                      gf_ansiToUtf8(message.text(nearbyAtcId, atcIdField))};
+}
+
+// An object announced a moment ago, known by its ATC id: the callsign it was created with.
+// False when the object waits for no such answer (known already, or never new).
+bool lf_identifyNewObject(std::uint32_t objectId, const NearbyData& data)
+{
+    if (!lf_takeNewObject(objectId))
+        return false;
+    const std::uint32_t flightId = takePendingCreation(data.atcId);
+    if (flightId == 0) {
+        gf_logMarked(fmt::format("just created, but not by {}, oid: {}, callsign \"{}\" unknown", simClientName,
+                                 objectId, data.atcId));
+        return true;
+    }
+    if (!lf_takeProgramObject(objectId)) {
+        gf_logf("{} created after the traffic stopped, oid: {}, removed", data.atcId, objectId);
+        return true;
+    }
+    releaseAndFreezeAi(objectId);
+    if (flightId <= highestStaticFlightId)
+        lf_answerTraffic({objectId, flightId, 0, AnswerKind::staticCreated, 0.0, 0.0});
+    else
+        lf_answerTraffic({objectId, flightId, 0, AnswerKind::liveCreated, 0.0, data.height});
+    return true;
+}
+} // namespace
+
 void onSimObjectDataByType(const SimMessage& message)
 {
     const std::uint32_t objectId = message.u32(scOff::dataObjectId);
     if (message.u32(scOff::dataRequestId) != reqWithinRange || objectId <= userObjectId)
         return;
-    if (!message.has(nearbyAtcId, atcIdField)) {
-        gf_logf("! SimConnect data of object {} of {} bytes is too short, skipped", objectId, message.size);
+    const std::optional<NearbyData> data = lf_readNearbyData(message, objectId);
+    if (!data || lf_identifyNewObject(objectId, *data))
         return;
-    }
-    const double height = message.read<double>(nearbyHeight).value_or(0.0);
-    const std::string atcId = gf_ansiToUtf8(message.text(nearbyAtcId, atcIdField)); // in the system's code page
-    if (lf_takeNewObject(objectId)) {
-        // Created a moment ago: the ATC id is the callsign it was created with.
-        const std::uint32_t flightId = takePendingCreation(atcId);
-        if (flightId == 0) {
-            gf_logMarked(fmt::format("just created, but not by {}, oid: {}, callsign \"{}\" unknown", simClientName,
-                                     objectId, atcId));
-            return;
-        }
-        if (!lf_takeProgramObject(objectId)) {
-            gf_logf("{} created after the traffic stopped, oid: {}, removed", atcId, objectId);
-            return;
-        }
-        releaseAndFreezeAi(objectId);
-        if (flightId <= highestStaticFlightId)
-            lf_answerTraffic({objectId, flightId, 0, AnswerKind::staticCreated, 0.0, 0.0});
-        else
-            lf_answerTraffic({objectId, flightId, 0, AnswerKind::liveCreated, 0.0, height});
-        return;
-    }
     // Static parked aircraft carry a callsign ending in '*': their data is of no use.
-    if (height <= nearbyHeightFeet && (atcId.empty() || atcId.back() != '*'))
+    const std::string& atcId = data->atcId;
+    if (data->height <= nearbyHeightFeet && (atcId.empty() || atcId.back() != '*'))
         lf_answerTraffic({objectId, static_cast<std::uint32_t>(message.read<std::int64_t>(nearbyOnGround).value_or(0)),
-                         0, AnswerKind::objectData, message.read<double>(nearbyGround).value_or(0.0), height});
+                         0, AnswerKind::objectData, message.read<double>(nearbyGround).value_or(0.0), data->height});
+}
+
+void onNewObjectData(const SimMessage& message)
+{
+    const std::uint32_t objectId = message.u32(scOff::dataObjectId);
+    if (const std::optional<NearbyData> data = lf_readNearbyData(message, objectId))
+        lf_identifyNewObject(objectId, *data);
 }
 
 void lf_onStaticCg(const SimMessage& message)

@@ -236,6 +236,9 @@ void onSimObjectData(const SimMessage& message)
     case reqUserPosition:
         onUserPosition(message);
         break;
+    case reqNewObject:
+        onNewObjectData(message);
+        break;
     default:
         break;
     }

@@ -54,6 +54,7 @@ inline constexpr std::uint32_t reqUserModel = 107;
 inline constexpr std::uint32_t reqUserOnGround = 108;
 inline constexpr std::uint32_t reqUserPosition = 109;
 inline constexpr std::uint32_t reqFlightPlan = 110;
+inline constexpr std::uint32_t reqNewObject = 111; // definition 404 of one object just announced
 
 // What the frame flush writes with definition 402 for one AI aircraft.
 inline constexpr std::uint32_t aiPositionBytes = 64;

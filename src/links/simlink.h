@@ -77,6 +77,8 @@ void onSimConnectEvent(const SimMessage& message);
 void onObjectAddedRemoved(const SimMessage& message);
 void onSimObjectData(const SimMessage& message);
 void onSimObjectDataByType(const SimMessage& message);
+// The answer about one object just announced: a creation of the program is known by it.
+void onNewObjectData(const SimMessage& message);
 void lf_onStaticCg(const SimMessage& message);
 void onUserOnGround(const SimMessage& message);
 void onUserPosition(const SimMessage& message);

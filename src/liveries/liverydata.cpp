@@ -40,6 +40,15 @@ constexpr const char* titlesCodePage = "codepage";
 void gf_markTitleReading(pugi::xml_node liveries) { liveries.append_attribute(titlesCodePage) = gf_ansiCodePage(); }
 
 namespace {
+// Written beside the file and put in its place only when whole: a save that fails or is cut
+// short leaves the file as it was.
+bool lf_saveInPlace(const pugi::xml_document& document)
+{
+    return gf_writeReplacing(liveriesScannedPath, [&](const fs::path& part) {
+        return document.save_file(part.c_str(), "\t", pugi::format_default, pugi::encoding_utf8);
+    });
+}
+
 bool lf_beyondAscii(std::string_view text)
 {
     return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
@@ -53,9 +62,7 @@ void lf_markReadNow(pugi::xml_document& document, pugi::xml_node root)
     gf_markTitleReading(root);
     const std::string path = gf_pathText(liveriesScannedPath);
     try {
-        if (gf_writeReplacing(liveriesScannedPath, [&](const fs::path& part) {
-                return document.save_file(part.c_str(), "\t", pugi::format_default, pugi::encoding_utf8);
-            }))
+        if (lf_saveInPlace(document))
             gf_logf("{}: its titles are ASCII, read alike in code page {}", path, gf_ansiCodePage());
         else
             gf_logf("{} could not be marked", path);
@@ -103,8 +110,18 @@ void lf_writeLiveriesScanned()
     gf_markTitleReading(root);
     for (const LiveryData& livery : scannedLiveries)
         lf_writeLiveryElement(root, livery);
-    gf_saveFile(document, liveriesScannedPath);
-    gf_logf("{} liveries in {}", scannedLiveries.size(), gf_pathText(liveriesScannedPath));
+    const std::string path = gf_pathText(liveriesScannedPath);
+    try {
+        if (!lf_saveInPlace(document)) {
+            gf_logf("could not save to \"{}\"", path);
+            return;
+        }
+    } catch (const std::exception& e) {
+        gf_logf("could not save to \"{}\": {}", path, e.what());
+        return;
+    }
+    gf_logf("\"{}\" saved", path);
+    gf_logf("{} liveries in {}", scannedLiveries.size(), path);
 }
 
 void lf_readLiveriesScanned()

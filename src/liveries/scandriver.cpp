@@ -233,7 +233,7 @@ std::size_t removeDuplicateLiveries()
 void lf_removeOldReports()
 {
     try {
-        for (const fs::path* file : std::initializer_list<const fs::path*>{&emptyCfgFiles.path, &skippedOnPriority.path, &liveriesScannedPath,
+        for (const fs::path* file : std::initializer_list<const fs::path*>{&emptyCfgFiles.path, &skippedOnPriority.path,
                                      &inlineReportPath, &invalidAirlineCodes.path, &invalidAircraftCodes.path,
                                      &codeFixes.path, &invalidCfgFiles.path, &incompleteSections.path})
             fs::remove(*file);

@@ -29,5 +29,6 @@ void lf_scanLiveryPaths(ScanState& state, const std::string& entry);
 void lf_scanLiveryFolder(int priority, const std::filesystem::path& folder);
 // Drops liveries of an airline and type that a folder of higher priority supplies.
 std::size_t removeDuplicateLiveries();
-// Removes the report files and LiveriesScanned.xml of the previous scan.
+// Removes the report files of the previous scan; its LiveriesScanned.xml stays until the new
+// scan's result replaces it whole.
 void lf_removeOldReports();

@@ -133,11 +133,12 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum; extra 1 for a live aircraft just created at
-// a stand.
+// Removes parked aircraft over the park maximum. A live aircraft at a stand counts from the
+// answer to its creation on; extra counts aircraft about to park that the tables do not hold.
 void lf_enforceMaxPark(std::int32_t extra);
 // True for a report of a live aircraft removed for the park maximum that still stands at or
-// near its stand: it is not shown again until its reports, several in a row, take it away.
+// near its stand: it is not shown again until its reports, several in a row, take it away
+// from the stand, or until they come again after ten minutes of silence.
 bool lf_keptOutAtStand(const LiveReport& report);
 void lf_forgetKeptOut();
 // Static parking allows soft learning at the present park airport (not where the real

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <set>
 
 namespace {
@@ -29,16 +30,20 @@ constexpr double fartherEachTime = 0.0016198704103671706; // 3 m
 constexpr std::uint32_t reportsLeaving = 3;
 constexpr double leftDistance = 0.010799136069114472; // 20 m
 
-// A live aircraft removed for the park maximum, and how its reports have moved since: from
-// where the first of them put it, the farthest so far and the reports in a row that went
-// farther.
+// Reports silent this long: the flight has left the feed, and what it reports next is no
+// longer that of the aircraft removed at its stand.
+constexpr double silentSeconds = 600.0;
+
+// A live aircraft removed for the park maximum: where it stood, and how its reports have moved
+// from there since: the distance of the last one that moved, the reports in a row that went
+// farther, and the time of the latest.
 struct KeptOut {
     std::uint32_t flightId = 0;
-    bool anchored = false;
     double latitude = 0.0;
     double longitude = 0.0;
-    double farthest = 0.0;
+    double distance = 0.0;
     std::uint32_t farther = 0;
+    double reportTime = std::numeric_limits<double>::quiet_NaN();
 };
 // Created again while it still stands there, it would push the next one out, and so on:
 // it stays out until its reports show it leaving. Main-loop thread only.
@@ -70,6 +75,15 @@ std::vector<ParkedTime> lf_longestParkedFirst()
                      [](const ParkedTime& a, const ParkedTime& b) { return a.minutes > b.minutes; });
     return parked;
 }
+// A newcomer at a stand counts from the simulator's answer to its creation on, though it is
+// created only once it has settled: two answered within one settle count each other. One
+// whose creation was withdrawn meanwhile goes as soon as it settles, and counts for nothing.
+bool lf_answeredAtStand(const Act& act)
+{
+    return act.phase == phaseAtStand && act.base.status == statusQueued && act.base.objectId != 0 &&
+           !act.base.removeWhenCreated && !act.remove;
+}
+
 bool lf_addStaticParkedTime(std::int64_t& sum, bool show, WeekSlot now, const StaticAct& parked)
 {
     if (parked.status != statusCreated && parked.status != statusRemoving)
@@ -110,7 +124,8 @@ std::int32_t lf_listRatio2(bool show)
 
 void lf_enforceMaxPark(std::int32_t extra)
 {
-    const std::int32_t live = lf_listRatio2(true) + extra;
+    const auto answered = std::ranges::count_if(liveActs, lf_answeredAtStand);
+    std::int32_t live = lf_listRatio2(true) + extra + static_cast<std::int32_t>(answered);
     // A maximum below 1 means none (no park airport, or one without stands).
     if (parkMaximum < 1)
         return;
@@ -119,8 +134,9 @@ void lf_enforceMaxPark(std::int32_t extra)
         if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId)) {
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
             std::erase_if(keptOut, [act](const KeptOut& k) { return k.flightId == act->base.head.flightId; });
-            keptOut.push_back({act->base.head.flightId});
+            keptOut.push_back({act->base.head.flightId, act->latitude, act->longitude});
             lf_removeAircraft(*act);
+            --live; // its place is the newcomer's: the statics are weighed without it
         }
     }
     const std::int32_t statics = lf_listRatio1(false);
@@ -140,20 +156,22 @@ bool lf_keptOutAtStand(const LiveReport& report)
     const auto kept = std::ranges::find(keptOut, report.hexid, &KeptOut::flightId);
     if (kept == keptOut.end())
         return false;
-    if (!kept->anchored) {
-        kept->anchored = true;
-        kept->latitude = report.latitude;
-        kept->longitude = report.longitude;
-        return true;
+    if (report.timeStamp - kept->reportTime > silentSeconds) {
+        keptOut.erase(kept);
+        return false;
     }
+    kept->reportTime = report.timeStamp;
+    // Measured from the stand: a stray report is followed by one nearer again, which starts
+    // the count afresh from there, instead of setting a mark the leaving aircraft must pass.
     const double d = gf_distanceNm(report.latitude, report.longitude, kept->latitude, kept->longitude);
-    if (d > kept->farthest + fartherEachTime) {
-        kept->farthest = d;
+    if (d > kept->distance + fartherEachTime) {
         ++kept->farther;
-    } else if (d < kept->farthest - fartherEachTime) {
+        kept->distance = d;
+    } else if (d < kept->distance - fartherEachTime) {
         kept->farther = 0;
+        kept->distance = d;
     }
-    if (kept->farther < reportsLeaving || kept->farthest < leftDistance)
+    if (kept->farther < reportsLeaving || kept->distance < leftDistance)
         return true;
     keptOut.erase(kept); // it leaves: shown again
     return false;

@@ -117,8 +117,9 @@ void liveAIAdded(Act& act, const InboundAnswer& answer)
                         gf_nowString());
             const std::uint32_t stand = act.base.standNumber;
             std::erase_if(standCandidates, [stand](const StaticCandidate& c) { return c.standNumber == stand; });
-            // Only an aircraft the simulator has created takes a parked one's place.
-            lf_enforceMaxPark(1);
+            // Only an aircraft the simulator has created takes a parked one's place; it counts
+            // from here on, by its object.
+            lf_enforceMaxPark(0);
         }
         act.parksLogged = 0;
         act.rotationCounter = 1;

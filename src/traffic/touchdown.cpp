@@ -5,6 +5,7 @@
 #include "traffic/motion.h"
 
 #include "foundation/sizeclasses.h"
+#include "traffic/traffic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,15 @@ bool lf_downThere(const Act& act, const PathPoint& p)
     return !p.airborne || (c != rotorcraftClass && p.speed < slowestFlight * gf_liftOffSpeed(c));
 }
 
+// Its reports end at the park airport: an approach to another field near it follows them down
+// to that field instead of being held at the park airport's height.
+bool lf_toParkAirport(const Act& act)
+{
+    const auto park = gf_parkAirportPosition();
+    const PathPoint& last = act.path.back();
+    return park && gf_distanceNm(park->first, park->second, last.latitude, last.longitude) <= parkAirportReachNm;
+}
+
 // Metres before the first point on the ground at which the aircraft touched down: where braking from
 // the speed before it brings it to the report's, but not before the report ahead of it.
 double lf_rolledBefore(const PathPoint& before, const PathPoint& down, double leg)
@@ -41,7 +51,7 @@ std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n
 {
     const double ground = gf_groundElevation(act);
     const double flareAltitude = ground + act.base.head.staticCgHeight + flareStartHeight;
-    if (!act.landing || std::isnan(ground) || act.altitude <= flareAltitude)
+    if (!act.landing || std::isnan(ground) || act.altitude <= flareAltitude || !lf_toParkAirport(act))
         return std::nullopt;
     const std::deque<PathPoint>& path = act.path;
     const double toNext = lf_metres(act.latitude, act.longitude, path[next]);
@@ -57,5 +67,7 @@ std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n
     const double flare = before.speed * knot * flareSeconds;
     // The flare begins a flare's way short of the touch-down; where that is near, soon.
     const double way = std::max(toNext + beyond - lf_rolledBefore(before, path[down], leg) - flare, toNext / 10.0);
-    return -(act.altitude - flareAltitude) * toNext / way / n;
+    // Right on its next point with the flare there or behind it, both are 0: as soon as anywhere.
+    const double soon = way > 0.0 ? toNext / way : 10.0;
+    return -(act.altitude - flareAltitude) * soon / n;
 }

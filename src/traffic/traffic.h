@@ -38,6 +38,10 @@ extern std::atomic<std::int32_t> tickCounter;
 
 // The park airport's position (latitude, longitude in degrees) while one is set; any thread.
 std::optional<std::pair<double, double>> gf_parkAirportPosition();
+// The park airport's ground traffic lies within this distance of it (nautical miles): ground
+// reports beyond it are those of other fields, and an approach whose reports end beyond it is
+// one to another field.
+inline constexpr double parkAirportReachNm = 5.0;
 // The park airport's code, empty while none is set; any thread.
 std::string gf_parkAirportCode();
 // The week slot for which static parking is computed; main-loop thread.

@@ -176,7 +176,7 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
     lf_startUpTarnwick();
     const std::string shown = "File output\\LiveriesScanned.xml is gone, rescan liveries";
     EXPECT_TRUE(logHasLine(shown));
-    EXPECT_EQ(stored("SCAN_LIVERIES"), "false") << "switched on, then off by the successful scan";
+    EXPECT_EQ(stored("SCAN_LIVERIES"), "true") << "switched on, and on still: the exit cut the scan short";
     EXPECT_TRUE(logged("liveries scan automatic starts"));
     EXPECT_FALSE(fs::exists(fs::path(L"airports") / L"my_ORBX")) << "no airport scan";
     EXPECT_FALSE(fs::exists(dataFolder / L"orig_dest")) << "no traffic started";
@@ -188,7 +188,9 @@ TEST_F(StartUp, AGoneScanResultSwitchesTheLiveryScanOnAndAnExitStopsAfterTheScan
 // Titles read by an earlier program (UTF-8 lines of files without a mark kept as UTF-8) or in
 // another ANSI code page: those beyond ASCII would be refused by the simulator, and such a
 // result is scanned again at that start, where the settings allow a scan; titles in ASCII are
-// right as they stand and only get the mark. The user's scan setting is never switched on.
+// right as they stand and only get the mark. The user's scan setting is never switched on. A
+// scan cut short by the exit, or failing (its folder gone), leaves the result in place, and the
+// failed one has it read as it stands.
 TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnlyForTitlesBeyondAscii)
 {
     const std::string ascii = "Boeing 737-800 KLM", beyond = "Boeing 737-800 KLM D\xC3\xBCsseldorf";
@@ -197,10 +199,11 @@ TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnlyForTitlesBey
     const std::string shown = "File output\\LiveriesScanned.xml holds titles read another way, ";
     const struct {
         std::string mark, title;
-        bool automatic, rescanned;
+        bool automatic, rescanned, folderGone = false;
     } rows[] = {{"", ascii, true, false},          {other, ascii, true, false}, {"", beyond, true, true},
                 {other, beyond, true, true},       {marked, beyond, true, false},
-                {"", beyond, false, false}}; // manual without folders: nothing to scan with
+                {"", beyond, false, false}, // manual without folders: nothing to scan with
+                {"", beyond, false, true, true}};
     fs::create_directories(liveriesScannedPath.parent_path());
     std::size_t seen = 0;
     for (const auto& row : rows) {
@@ -208,19 +211,29 @@ TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnlyForTitlesBey
         writeParameters({{"DATA_CHECKED_AT_DATE", today},
                          {"SCAN_LIVERIES", "false"},
                          {"LIG_AUTOMATIC", row.automatic ? "true" : "false"},
+                         {"AFG_AUTOMATIC", "false"}, // without airport folders the start-up stops after the liveries
+                         {"lfolder1", row.folderGone ? gf_pathText(fs::absolute(L"Gone")) : ""},
                          {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
         const std::string liv = "<liv airl=\"KLM\" type=\"B738\" title=\"" + row.title + "\" atcid=\"\" />";
         gf_testWriteFile(liveriesScannedPath, "<liveries" + row.mark + ">" + liv + "</liveries>");
-        exitFlag = true; // the start-up ends after the scans
+        exitFlag = !row.folderGone; // the start-up ends after the scans, cutting short a scan
         lf_startUpTarnwick();
         exitFlag = false;
         const std::string text = log.text().substr(seen);
         seen = log.text().size();
         EXPECT_EQ(gf_testCountOf(text, shown + "rescan liveries"), row.rescanned ? 1 : 0) << text;
-        EXPECT_EQ(gf_testCountOf(text, "liveries scan automatic starts"), row.rescanned ? 1 : 0);
+        const std::string scanStarts = row.automatic ? "liveries scan automatic starts" : "liveries scan manual starts";
+        EXPECT_EQ(gf_testCountOf(text, scanStarts), row.rescanned ? 1 : 0);
         EXPECT_EQ(stored("SCAN_LIVERIES"), "false");
-        EXPECT_EQ(errorLine(), "");
-        if (!row.rescanned) {
+        EXPECT_NE(gf_testReadFile(liveriesScannedPath).find(row.title), std::string::npos) << "the result stays";
+        if (row.folderGone) {
+            EXPECT_TRUE(logged("Liveries not scanned again (53: no liveries found), output\\LiveriesScanned.xml "
+                               "read as it stands"));
+            EXPECT_EQ(errorLine(), "49: Set afolder parameter(-s) to your add-on airports first, see Manual 6.1");
+        } else {
+            EXPECT_EQ(errorLine(), "");
+        }
+        if (!row.rescanned || row.folderGone) {
             EXPECT_EQ(gf_testCountOf(text, "No scan done, 1 liveries read from output\\LiveriesScanned.xml"), 1);
             const bool markedNow = gf_testReadFile(liveriesScannedPath).find(marked) != std::string::npos;
             EXPECT_EQ(markedNow, row.title == ascii || row.mark == marked);

@@ -239,7 +239,6 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_DOUBLE_EQ(landed.altitude, 0);
     EXPECT_DOUBLE_EQ(landed.trueAirSpeed, 180);
 
-    EXPECT_EQ(report(lf_record({{4, "60"}, {8, "100"}})).airborne, 0);  // below the airport
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "79"}})).airborne, 0);  // 90 ft, slow
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "81"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "220"}, {8, "43"}})).airborne, 0);  // 120 ft, taxiing
@@ -248,7 +247,10 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(report(lf_record({{4, "300"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "1000"}, {8, "0"}})).airborne, 1);
 
-    // Below the airport without a QNH: an approach on a high-pressure day, unless it has slowed.
+    // Below the airport without a QNH: an approach on a high-pressure day, also just below it at
+    // an approach's speed, unless it has slowed.
+    EXPECT_EQ(report(lf_record({{4, "60"}, {8, "100"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "20"}, {8, "75"}})).airborne, 1);
     reader->parkElevation = 2181;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "140"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "43"}})).airborne, 0);

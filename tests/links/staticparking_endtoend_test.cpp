@@ -145,15 +145,17 @@ protected:
                 ++count;
         return count;
     }
-    // The user aircraft on the ground at Amsterdam, and the main loop's view of it.
-    void startAtAmsterdam()
+    // The user aircraft on the ground at Amsterdam, and the main loop's view of it; the
+    // simulator answers with every aircraft or, as it does, with those within the radius.
+    void startAtAmsterdam(LatLon at = {userLatitude, userLongitude}, bool rangeApplied = false)
     {
         start(SimTransport::pipe, {.userObjectId = 7,
-                                   .userValues = {{"Plane Latitude", userLatitude},
-                                                  {"Plane Longitude", userLongitude},
+                                   .userValues = {{"Plane Latitude", at.first},
+                                                  {"Plane Longitude", at.second},
                                                   {"SIM ON GROUND", 1}},
-                                   .frameIntervalMs = 10});
-        ASSERT_TRUE(waitForUserBlock([](const UserAircraft& user) { return user.latitude == userLatitude; }));
+                                   .frameIntervalMs = 10,
+                                   .rangeApplied = rangeApplied});
+        ASSERT_TRUE(waitForUserBlock([&](const UserAircraft& user) { return user.latitude == at.first; }));
         requestOnGround();
         ASSERT_TRUE(gf_waitFor([] { return userOnGround.load(); }));
         tickCounter = 0;
@@ -316,6 +318,29 @@ TEST_F(StaticParkingEndToEnd, StaticAircraftFillTheUsersAirportMakeWayForTheirRe
     EXPECT_TRUE(runUntil([] { return staticActs.empty(); })) << "every removal was answered";
 }
 
+// The user on the ground at Amsterdam 2.5 nm from its stands, with a radius of 2 nm: the static
+// aircraft placed there are known all the same, by the answers to their creations, and leave
+// the simulator when the traffic stops.
+TEST_F(StaticParkingEndToEnd, StaticAircraftBeyondTheRadiusAreKnownAndLeaveTheSimulatorWhenTheTrafficStops)
+{
+    const LatLon south = gf_destinationPoint({standLatitude, firstStandLongitude}, 180.0 * degToRad, 2.5 * feetPerNm);
+    ASSERT_NO_FATAL_FAILURE(startAtAmsterdam(south, true));
+    gf_setRadius(2);
+    lf_staticParking(true);
+    ASSERT_EQ(gf_parkAirportCode(), "EHAM");
+    ASSERT_TRUE(runUntil([&] { return std::ranges::all_of(staticTails, [&](auto& t) { return standing(t); }); }));
+    EXPECT_TRUE(runUntil([] {
+        return std::ranges::all_of(staticActs, [](const StaticAct& s) { return s.status == statusCreated; });
+    })) << "known by the answers to their creations";
+    // The traffic stops as the exit stops it.
+    gf_takeNewAiObjects(false);
+    gf_removeInjectedAircraft();
+    gf_removeProgramObjects();
+    EXPECT_TRUE(gf_waitFor([] { return gf_programObjectsLeft() == 0; }));
+    EXPECT_TRUE(standIn->aiObjects().empty()) << standIn->aiObjects().size() << " left in the simulator";
+    gf_setRadius(40);
+}
+
 // Live aircraft at the user's airport, reported standing at their stands round after round,
 // one more than its maximum of parked aircraft: the one parked longest goes and stays out
 // while it stands there, instead of coming back at its next report and pushing the next one
@@ -343,10 +368,11 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
     ASSERT_TRUE(roundsUntil(allThree, [] { return parkedAt(third, 3); }, 8));
     EXPECT_TRUE(log.holds("A1: KLM301   max park exceeded, removed"));
     // A minute more of all three standing there, the removed one's reports some metres apart,
-    // one at 13 kt on the spot, their tracks turning about: it stays out.
+    // one at 13 kt on the spot, one stray 1.5 km off, their tracks turning about: it stays out.
     for (int round = 0; round < 6; ++round) {
         std::vector<GroundReport> reports = allThree();
-        reports[0] = lf_atStand(first, "KLM301", 1, 0.00004 * (round % 3), round == 3 ? 13.0 : 0.0);
+        reports[0] = lf_atStand(first, "KLM301", 1, round == 4 ? 0.0135 : 0.00004 * (round % 3),
+                                round == 3 ? 13.0 : 0.0);
         ASSERT_TRUE(sendRound(reports));
     }
     EXPECT_EQ(logCount("max park exceeded"), 1u);
@@ -356,7 +382,8 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
         EXPECT_EQ(creationsOf(tail), 1u) << tail;
         EXPECT_TRUE(standing(tail)) << tail;
     }
-    // It moves off its stand, report after report: shown again, and the others stay.
+    // It moves off its stand, report after report: shown again long before it is as far as the
+    // stray report was, and the others stay.
     double north = 0.0;
     ASSERT_TRUE(roundsUntil(
         [&] {

@@ -343,11 +343,12 @@ TEST_F(LiveryScan, WithoutAnyLiveryTheScanFailsAndWritesNoList)
     const fs::path root = files / L"nothing";
     fs::create_directories(root / L"sub");
     gf_testWriteFile(root / L"sub" / L"aircraft.txt", "[fltsim.0]\r\n");
-    ASSERT_TRUE(fs::exists(liveriesScannedPath));
+    const std::string earlier = gf_testReadFile(liveriesScannedPath);
+    ASSERT_FALSE(earlier.empty());
     std::vector<std::string> folders{gf_scanPathText(root)};
     EXPECT_EQ(gf_testErrorText<zeb::UserErrorException>([&] { gf_scanLiveries(true, false, false, folders); }),
               "53: no liveries found");
-    EXPECT_FALSE(fs::exists(liveriesScannedPath)) << "the earlier list is gone";
+    EXPECT_EQ(gf_testReadFile(liveriesScannedPath), earlier) << "the earlier list stays";
     EXPECT_EQ(mainWindow.liveryCount.load(), 0);
     EXPECT_TRUE(log.hasLine("No liveries found in " + folders.front()));
 }
@@ -382,10 +383,12 @@ TEST_F(LiveryScan, AnExitDuringTheScanEndsItWithoutResultsOrTasks)
         exitFlag = true;
     });
     std::vector<std::string> folders = tree.manualFolders;
+    const std::string earlier = gf_testReadFile(liveriesScannedPath);
+    ASSERT_FALSE(earlier.empty());
     EXPECT_TRUE(gf_scanLiveries(true, false, false, folders));
     EXPECT_EQ(runningScanTasks.load(), 0) << "every started task has ended";
     EXPECT_TRUE(scannedLiveries.empty());
-    EXPECT_FALSE(fs::exists(liveriesScannedPath));
+    EXPECT_EQ(gf_testReadFile(liveriesScannedPath), earlier) << "the earlier list stays";
     for (const std::string name : reportNames)
         EXPECT_FALSE(fs::exists(lf_reportPath(name))) << name;
     EXPECT_TRUE(codeFixes.lines.empty() && incompleteSections.lines.empty() && emptyCfgFiles.lines.empty());

@@ -154,6 +154,51 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
     EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
 }
 
+// A newcomer at a stand counts from the simulator's answer to its creation: the second of two
+// answered within one settle makes a place too. One whose creation was withdrawn meanwhile
+// counts for nothing.
+TEST_F(Removals, NewcomersAtStandsCountFromTheAnswersToTheirCreationsUnlessWithdrawn)
+{
+    simRequestSeam = [](const SimRequest&) { return true; };
+    for (int i = 1; i <= 5; ++i)
+        addStand(fmt::format("S{}", i), 100.0 * i);
+    parkedFor(addLive(1, "L1", 1), 50min);
+    parkedFor(addLive(2, "L2", 2), 80min);
+    parkMaximum = 2;
+    const auto answer = [this](std::uint32_t flightId, bool withdrawn) {
+        Act& act = addLive(flightId, fmt::format("N{}", flightId), flightId);
+        act.base.status = statusQueued;
+        act.base.objectId = 0;
+        act.base.removeWhenCreated = withdrawn ? 1 : 0;
+        act.path.push_back({.latitude = act.latitude, .longitude = act.longitude});
+        liveAIAdded(act, {objectOf(flightId), flightId, 0, AnswerKind::liveCreated, 0.0, 0.0});
+    };
+    answer(3, true);
+    EXPECT_TRUE(removals().empty()) << "no place made for a withdrawn newcomer";
+    answer(4, false);
+    EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(2)});
+    answer(5, false); // before the one at S4 has settled
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(2), objectOf(1)}));
+    simRequestSeam = nullptr;
+}
+
+// Reports of an aircraft kept out for the park maximum that come again after ten minutes of
+// silence show it, even where it stood.
+TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSilent)
+{
+    addStand("S1", 0.0);
+    addStand("S2", 100.0);
+    parkedFor(addLive(1, "L1", 1), 50min);
+    parkedFor(addLive(2, "L2", 2), 80min);
+    parkMaximum = 1;
+    lf_enforceMaxPark(0);
+    LiveReport report{.latitude = liveActs[1].latitude, .longitude = liveActs[1].longitude, .timeStamp = 1.7e9,
+                      .hexid = 2};
+    EXPECT_TRUE(lf_keptOutAtStand(report));
+    report.timeStamp += 610.0;
+    EXPECT_FALSE(lf_keptOutAtStand(report));
+}
+
 TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)
 {
     // An aircraft keeps its stand's number after it left the stand; another may have parked

@@ -61,6 +61,9 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    // The aircraft within range are those within the radius of the user aircraft, as the
+    // simulator answers; off: every aircraft, wherever it is.
+    bool rangeApplied = false;
     // The simulator's AI aircraft packages. When any is given, the stand-in knows the titles
     // of their aircraft (packagetitles.h) and answers the creation of any other title with
     // exception 22, as the simulator does; else it creates any title.
@@ -151,6 +154,8 @@ public:
     // A simulator that takes its time to load a model: the AI aircraft asked for from now on
     // are made (and announced) this long after the request, also when the client has gone.
     void delayCreations(std::chrono::milliseconds delay);
+    // A simulator that removes the AI aircraft asked for but, while this is off, never says so.
+    void confirmRemovals(bool confirm);
     void sendInOneWrite(const std::vector<Bytes>& packets);
     void sendSplit(const Bytes& bytes, int pieces); // separate writes, a short pause between
     void sendRaw(const Bytes& bytes) { send(bytes); }
@@ -241,6 +246,7 @@ private:
     };
     std::vector<DelayedCreation> m_delayedCreations;
     std::chrono::milliseconds m_creationDelay{0};
+    bool m_confirmRemovals = true;
     std::uint32_t m_nextObjectId = 0;
     std::unique_ptr<AiTrack> m_track = std::make_unique<AiTrack>(m_options.recordFile);
 };

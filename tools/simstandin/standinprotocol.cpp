@@ -1,6 +1,7 @@
 // What the stand-in answers to each request packet, and the server packets it builds.
 #include "simstandin/simstandin.h"
 
+#include "foundation/geometry.h"
 #include "foundation/winstring.h"
 #include "simconnect/protocol.h"
 
@@ -321,6 +322,12 @@ void SimStandIn::delayCreations(std::chrono::milliseconds delay)
     m_creationDelay = delay;
 }
 
+void SimStandIn::confirmRemovals(bool confirm)
+{
+    std::lock_guard lock(m_lock);
+    m_confirmRemovals = confirm;
+}
+
 void SimStandIn::dueCreations(Work& work)
 {
     const auto now = std::chrono::steady_clock::now();
@@ -396,12 +403,18 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
         break;
     }
     case scReqDataOnObjectType: {
-        // Every aircraft, the user's first; the radius is not applied.
+        // Every aircraft, the user's first; those beyond the radius only while it is not applied.
         if (r.u32(28) != scObjectTypeAircraft)
             break;
+        const auto withinRadius = [&](const Object& object) {
+            const double nm = gf_distanceNm(m_user.value("Plane Latitude"), m_user.value("Plane Longitude"),
+                                            object.value("Plane Latitude"), object.value("Plane Longitude"));
+            return !m_options.rangeApplied || nm * metresPerNm <= r.u32(24);
+        };
         std::vector<std::uint32_t> ids{m_options.userObjectId};
-        for (const auto& entry : m_objects)
-            ids.push_back(entry.first);
+        for (const auto& [id, object] : m_objects)
+            if (withinRadius(object))
+                ids.push_back(id);
         for (std::size_t i = 0; i < ids.size(); ++i)
             answerData(session, scMsgObjectDataByType, r.u32(16), r.u32(20), ids[i], static_cast<std::uint32_t>(i + 1),
                        static_cast<std::uint32_t>(ids.size()), out);
@@ -428,7 +441,8 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
             out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 1));
             break;
         }
-        systemEvent(session, "ObjectRemoved", id, true, out);
+        if (m_confirmRemovals)
+            systemEvent(session, "ObjectRemoved", id, true, out);
         break;
     }
     case scReqSetDataOnObject:
