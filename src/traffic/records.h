@@ -133,7 +133,8 @@ struct ShownMotion {
     std::vector<WayPoint> beyond;
     AheadKey aheadKey;
     std::deque<HeldEvent> heldEvents;
-    double place = 0.0;        // metres along the way
+    double place = 0.0;        // metres along the way ...
+    double offWay = 0.0;       // ... and metres from it
     double lag = 0.0;          // seconds behind its path's place (negative: ahead)
     double gapSince = 0.0;     // tick since which it cannot close its gap to the path; 0: none
     // What changes each tick until the next plan.

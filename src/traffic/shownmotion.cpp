@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 constexpr double pitchRate = 4.0 * degToRad; // radians a second
@@ -130,15 +131,15 @@ bool lf_settle(Act& act)
     return true;
 }
 
-// Whether it has stopped beside its path, which stands on the ground.
-bool lf_stoppedBesidePath(const Act& act)
+// How far (metres) it has stopped from its path, which stands on the ground; infinite when either moves.
+double lf_stoppedFromPath(const Act& act)
 {
     const ShownMotion& s = act.shown;
     if (!s.onGround || !act.onGround || s.speed >= settledSpeed || s.way.empty() ||
         static_cast<double>(gf_now()) - s.way.back().tick < static_cast<double>(planTicks))
-        return false;
+        return std::numeric_limits<double>::infinity();
     const Flat at = gf_flatOf(s, act.latitude, act.longitude);
-    return gf_length({at.east - s.east, at.north - s.north}) < settleReach;
+    return gf_length({at.east - s.east, at.north - s.north});
 }
 
 double lf_toward(double value, double target, double most)
@@ -202,7 +203,7 @@ void gf_moveShown(Act& act)
         const double length = gf_length({s.wayEast, s.wayNorth});
         s.wayEast /= length;
         s.wayNorth /= length;
-        if (lf_stoppedBesidePath(act)) {
+        if (lf_stoppedFromPath(act) < settleReach) {
             s.settling = 1;
             const double at = s.way.back().at;
             s.way.back() = lf_pathPoint(act); // where it stands

@@ -70,13 +70,14 @@ Plan lf_plan(const Act& act)
     return plan;
 }
 
-// In the air, whether it lies so far behind its path that, flying as fast as it may catch up, it
-// would not be within the bound of it in time: its reports jumped farther than its class can
+// In the air or on a runway, whether it lies so far behind its path that, as fast as it may catch
+// up, it would not be within the bound of it in time: its reports jumped farther than its class can
 // follow. Its lag is in seconds along the path's own time: how long ago the path was where it is.
-// (Ahead of its path it slows down as far as it can fly: the path, due later, comes to it.)
+// (Ahead of its path it slows down as far as it flies: the path, due later, comes to it. Taxiing it
+// keeps up.)
 bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
 {
-    if (s.onGround || s.lag <= boundSeconds)
+    if ((s.onGround && s.speed < runwaySpeed) || s.lag <= boundSeconds)
         return false;
     return s.lag > boundSeconds + std::max(plan.catchUp / plan.reported - 1.0, 0.0) * reachSeconds;
 }
@@ -137,13 +138,17 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
     const double smoothing = s.onGround ? groundSmoothing : std::max(airSmoothing, reportsAveraged * lf_reportSeconds(act));
     // Where its reports put the aircraft then, but no farther than a few seconds from its path.
     const double then = plan.now + horizon / tickSeconds;
+    // Taxiing it is never planned ahead of its path: the way there may turn off to a stand.
+    const bool taxiing = s.onGround && s.speed < runwaySpeed;
     const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
-                                    gf_placeAt(s, then + pathKept, &WayPoint::pathTick));
-    double speed = (place - s.place) / horizon / knot;
+                                    gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
+    // On the ground it drives back onto its way from beside it.
+    const double aside = s.onGround ? s.offWay : 0.0;
+    double speed = (place - s.place + aside) / horizon / knot;
     if (s.onGround) {
         // What can stop turns slowly where its way lies far off its nose, and stops where its path does.
         speed *= (1.0 + std::cos(error)) / 2.0;
-        const double stop = std::max(lf_stopAhead(s) - s.place, 0.0);
+        const double stop = std::max(lf_stopAhead(s) - s.place, aside);
         speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
     } else {
         // In the air no faster than it can turn round the way ahead, unless its reports are: faster,

@@ -14,6 +14,7 @@ constexpr double strayShare = 1.5;        // of the fastest it flies: a report f
 constexpr double strayMargin = 2000.0;    // metres the feed's positions and times may be off by
 constexpr double farFromOrigin = 30000.0; // metres: the flat way is kept nearer its origin than this
 constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is higher up
+constexpr double lastStretch = 100.0;     // metres of the way's end whose way goes on beyond it
 constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over this long ...
 constexpr double shortestSpeedTicks = 50.0; // ... or as much of it as is known, at least this
 constexpr double backwards = -0.5;
@@ -89,7 +90,7 @@ bool lf_steppedBack(ShownMotion& s, Flat here)
     if (length < 1e-6 || gf_dot({here.east - last.east, here.north - last.north}, leg) / length > -traceStep)
         return false;
     std::size_t best = 0;
-    double nearest = 1e18, share = 0.0;
+    double nearest = 1e18, share = 0.0; // the trace ends at the nearest place, and on to where the path is
     for (std::size_t k = 0; k + 1 < n; ++k) {
         const auto [f, off] = lf_onSegment(here, s.way[k], s.way[k + 1]);
         if (off < nearest) {
@@ -98,7 +99,7 @@ bool lf_steppedBack(ShownMotion& s, Flat here)
             share = f;
         }
     }
-    const double at = s.way[best].at + share * (s.way[best + 1].at - s.way[best].at);
+    const double at = s.way[best].at + share * (s.way[best + 1].at - s.way[best].at) + nearest;
     s.way.erase(s.way.begin() + static_cast<std::ptrdiff_t>(best + 1), s.way.end());
     const WayPoint kept = s.way.back();
     s.way.push_back({here.east, here.north, at, kept.tick, kept.pathTick, kept.altitude, kept.pitch, kept.ground});
@@ -352,20 +353,27 @@ void gf_findPlace(ShownMotion& s)
 {
     const std::size_t n = gf_wayPoints(s);
     const Flat here{s.east, s.north};
-    // Within the way it may have come since the last plan, the nearest place on it.
+    // Within the way it may have come since the last plan, the nearest place on it; on the ground,
+    // where that is far off, the nearest anywhere on it, back too (its way to a stand was laid anew).
     const double reach = s.place + std::max(2.0 * s.speed * knot, 20.0);
     double best = s.place, nearest = 1e18;
-    for (std::size_t k = lf_segmentAt(s, s.place); k + 1 < n; ++k) {
-        const WayPoint& a = gf_wayPoint(s, k);
-        if (a.at > reach && nearest < offTheWay)
-            break;
-        const WayPoint& b = gf_wayPoint(s, k + 1);
-        const auto [share, off] = lf_onSegment(here, a, b);
-        if (off < nearest) {
-            nearest = off;
-            best = a.at + share * (b.at - a.at);
+    const auto nearestFrom = [&](std::size_t first, bool all) {
+        for (std::size_t k = first; k + 1 < n; ++k) {
+            const WayPoint& a = gf_wayPoint(s, k);
+            if (!all && a.at > reach)
+                break;
+            const WayPoint& b = gf_wayPoint(s, k + 1);
+            const auto [share, off] = lf_onSegment(here, a, b);
+            if (off < nearest) {
+                nearest = off;
+                best = a.at + share * (b.at - a.at);
+            }
         }
-    }
+    };
+    nearestFrom(lf_segmentAt(s, s.place), false);
+    const bool lost = s.onGround && nearest > offTheWay;
+    if (lost)
+        nearestFrom(0, true);
     if (n >= 2 && best >= gf_wayPoint(s, n - 1).at) { // beyond the last point: on along the last leg
         const WayPoint& a = gf_wayPoint(s, n - 2);
         const WayPoint& b = gf_wayPoint(s, n - 1);
@@ -374,7 +382,8 @@ void gf_findPlace(ShownMotion& s)
         if (length > 1e-6)
             best = std::max(best, b.at + gf_dot({here.east - b.east, here.north - b.north}, leg) / length);
     }
-    s.place = std::max(s.place, best);
+    s.place = lost ? best : std::max(s.place, best);
+    s.offWay = nearest < 1e17 ? nearest : 0.0;
 }
 
 WayPoint gf_pointAt(const ShownMotion& s, double place)
@@ -383,16 +392,18 @@ WayPoint gf_pointAt(const ShownMotion& s, double place)
     const std::size_t k = lf_segmentAt(s, place);
     const WayPoint& a = gf_wayPoint(s, k);
     if (k + 1 >= n) {
-        // Beyond the way's end: on along its last leg.
+        // Beyond the way's end: on the way it went over its last stretch (not the last few metres,
+        // whose way is any way where the path crawls).
         WayPoint p = a;
-        if (k >= 1) {
-            const WayPoint& b = gf_wayPoint(s, k - 1);
-            const double length = a.at - b.at;
-            if (length > 1e-6) {
-                const double f = (place - a.at) / length;
-                p.east += (a.east - b.east) * f;
-                p.north += (a.north - b.north) * f;
-            }
+        std::size_t j = k;
+        while (j > 0 && a.at - gf_wayPoint(s, j).at < lastStretch)
+            --j;
+        const WayPoint& b = gf_wayPoint(s, j);
+        const double length = gf_length({a.east - b.east, a.north - b.north});
+        if (length > 1e-6) {
+            const double f = (place - a.at) / length;
+            p.east += (a.east - b.east) * f;
+            p.north += (a.north - b.north) * f;
         }
         p.at = place;
         return p;

@@ -177,6 +177,7 @@ TEST_F(Scenario, AnArrivalTouchesDownOnItsOwnRollsOutAndParksAtTheStand)
     EXPECT_EQ(sim->countOf(scReqAiSetFlightPlan), 1u) << "the flight plan of the route now known";
     EXPECT_TRUE(lf_inOrder(watch.phases, {phaseAirborne, phaseGround, phaseToStand, phaseAtStand}))
         << lf_text(watch.phases);
+    EXPECT_LE(watch.parkedApart, 2.0) << "metres from its stand when it parks: it parks when shown there";
     EXPECT_LE(watch.overdue, 1);
     EXPECT_LE(watch.turnedTooFast, 1e-9);
     EXPECT_FALSE(watch.noNumber);

@@ -133,8 +133,11 @@ void lf_watchTick(FlightWatch& watch, std::uint32_t flightId, double elevation)
         watch.longestStand = std::max(watch.longestStand, watch.stood);
     }
     watch.rolled = watch.rolled || (s.onGround && s.speed >= 40.0);
-    if (watch.phases.empty() || watch.phases.back() != a->phase)
+    if (watch.phases.empty() || watch.phases.back() != a->phase) {
         watch.phases.push_back(a->phase);
+        if (a->phase == phaseAtStand)
+            watch.parkedApart = gf_distanceNm(s.latitude, s.longitude, a->base.latitude, a->base.longitude) * metresPerNm;
+    }
     watch.noNumber = watch.noNumber || lf_notNumber(s);
     watch.highest = std::max(watch.highest, s.altitude - elevation);
     watch.lowest = std::min(watch.lowest, s.altitude - elevation);

@@ -24,6 +24,7 @@ struct FlightWatch {
     std::int64_t overdue = 0;    // ticks by which a front point was passed unreached, at most
     double turnedTooFast = 0.0;  // radians beyond the class's turn rate in one tick on the ground, at most
     double apart = 0.0;          // metres between what is shown and the path's position, now
+    double parkedApart = -1.0;   // metres between what is shown and its stand when it parked
     bool noNumber = false;       // a position or attitude was not a number
     double highest = 0.0;        // feet above the airport
     double lowest = 1e9;         // feet above the airport
