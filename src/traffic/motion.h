@@ -94,9 +94,6 @@ double lf_segmentSpeed(const Act& act);
 std::uint32_t lf_boundedTick(const Act& act, std::int64_t n);
 // Ticks from now to the point, signed (a point already due gives a negative count).
 std::int64_t gf_ticksUntil(const PathPoint& point);
-// Ticks in which a take-off roll covers the metres from the speed it is shown at, speeding up at
-// its class's rate to at most the faster of its lift-off speed and this one (knots).
-std::int64_t gf_rollTicks(const Act& act, double metres, double knots);
 // Shrinks the early and late delays by 100 ticks, not below 1000.
 void gf_shrinkDelays(Act& act);
 

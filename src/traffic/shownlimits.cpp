@@ -64,8 +64,10 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     l.slowest = c.slowest > 0.0 ? std::max(c.slowest + wind, 0.5 * c.slowest) : 0.0;
     l.fastest = gf_fastestOverGround(act, s.altitude);
     l.up = l.down = c.air;
-    if (act.takeOff)
+    if (act.takeOff) { // in its first climb at take-off thrust, never slower than it lifted off
         l.up = std::max(l.up, firstClimbShare * c.roll);
+        l.slowest = std::max(l.slowest, s.liftOffSpeed);
+    }
     return l;
 }
 
@@ -123,19 +125,4 @@ std::uint32_t gf_motionClass(const Act& act)
             c = std::max<std::uint32_t>(c, 1);
     }
     return c;
-}
-
-std::int64_t gf_rollTicks(const Act& act, double metres, double knots)
-{
-    const std::uint32_t c = act.base.head.sizeClass;
-    const double a = classLimits.at(c).roll * knot;
-    const double top = std::max(knots, gf_liftOffSpeed(static_cast<std::int32_t>(c))) * knot;
-    // Not shown yet, it rolls at the speed of the point it leaves.
-    const double now = act.shown.set || act.path.empty() ? act.shown.speed : act.path.front().speed;
-    const double v = std::min(now * knot, top);
-    // Speeding up until the top speed, then on at it.
-    const double toTop = (top * top - v * v) / (2.0 * a);
-    const double seconds = metres <= toTop ? (std::sqrt(v * v + 2.0 * a * metres) - v) / a
-                                           : (top - v) / a + (metres - toTop) / std::max(top, 1.0);
-    return std::max<std::int64_t>(std::llround(seconds / tickSeconds), 25);
 }

@@ -1,7 +1,7 @@
 // What the simulator shows of a live aircraft. The path's position (the Act's own latitude,
 // longitude, altitude and heading) follows the reports as they come, with every jitter, jump and
 // uneven timing of the feed: shown as it is, its speed and nose would change faster than any
-// aircraft can. The shown aircraft moves along the way its path traces, planned ten times a
+// aircraft can. The shown aircraft moves along the way its path traces, planned five times a
 // second (shownplan.cpp) and moved each tick by what the plan set: its speed, its turn, its climb.
 // Every phase's motion passes through here; main-loop thread only.
 #include "traffic/shownway.h"
@@ -16,8 +16,8 @@ constexpr double bankRate = 5.0 * degToRad;
 constexpr double settleReach = 3.0;       // metres: a stopped aircraft this near its standing path slides into place ...
 constexpr double settleSpeed = 0.5;       // ... at this many metres a second
 constexpr double settledSpeed = 2.0;      // knots: slower, it has stopped
-constexpr double farCreation = 20000.0;
-constexpr double heldBehind = 1.0;        // metres behind its path from which its events wait for it   // metres: created farther from its path, it starts where the path is
+constexpr double farCreation = 20000.0;   // metres: created farther from its path, it starts where the path is
+constexpr double heldBehind = 1.0;        // metres behind its path from which its events wait for it
 
 // Phases in which the path's position is shown as it is: not yet moving, and the push back with
 // its engine start (slow, backwards, along a path of its own).
@@ -97,7 +97,7 @@ void lf_start(Act& act)
     }
     // In the air it flies as fast as its reports say from the start; on the ground it starts standing.
     const bool standing = act.path.empty() || act.onGround;
-    s.speed = standing ? 0.0 : act.path.front().speed;
+    s.speed = standing ? 0.0 : gf_reportedSpeed(act);
     gf_planShown(act);
 }
 

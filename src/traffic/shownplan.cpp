@@ -22,6 +22,8 @@ constexpr double airSmoothing = 12.0;   // ... in the air, or over this many rep
 constexpr double reportsAveraged = 1.5;
 constexpr int smoothSamples = 2;        // each side
 constexpr std::size_t reportsLooked = 6;
+constexpr double flownLeast = 20.0;     // s of reports ahead over which their positions' speed is taken ...
+constexpr double flownAgrees = 0.3;     // ... and the share by which the reported speed may differ from it
 constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
 constexpr double curveLeast = 200.0;    // ... metres at least
@@ -58,14 +60,10 @@ Plan lf_plan(const Act& act)
 {
     Plan plan{static_cast<double>(gf_now()), {}, 0.0, 0.0};
     const PathPoint* next = act.path.empty() ? nullptr : &act.path.front();
-    plan.limits = gf_speedLimits(act, next ? next->speed : 0.0, next ? next->trueAirSpeed : 0.0);
-    // The middle one of the next three reported speeds: a garbage speed decides nothing.
-    std::array<double, 3> speeds{};
-    std::size_t n = 0;
-    for (; n < speeds.size() && n < act.path.size(); ++n)
-        speeds[n] = act.path[n].speed;
-    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
-    plan.reported = std::max(n == 0 ? act.shown.speed : speeds[n / 2], std::max(plan.limits.slowest, 1.0));
+    // Only a point in the air tells the wind.
+    const bool flying = next && next->airborne;
+    plan.limits = gf_speedLimits(act, flying ? next->speed : 0.0, flying ? next->trueAirSpeed : 0.0);
+    plan.reported = std::max(gf_reportedSpeed(act), std::max(plan.limits.slowest, 1.0));
     plan.catchUp = std::min(std::max(catchUpShare * plan.reported, plan.reported + catchUpLeast), plan.limits.fastest);
     return plan;
 }
@@ -114,6 +112,28 @@ double lf_reportSeconds(const Act& act)
             ++count;
         }
     return count < 2 ? 0.0 : (last - first) * tickSeconds / (count - 1);
+}
+
+// Knots: how fast the positions of the reports ahead move, from the first to the last of them over
+// their times; 0 unless all lie in the air.
+double lf_flownSpeed(const Act& act)
+{
+    const PathPoint* first = nullptr;
+    const PathPoint* last = nullptr;
+    double metres = 0.0;
+    for (std::size_t k = 0; k < act.path.size() && k < reportsLooked; ++k) {
+        const PathPoint& p = act.path[k];
+        if (!p.airborne)
+            return 0.0;
+        if (p.reportTick == 0 || (last && p.reportTick <= last->reportTick))
+            continue;
+        if (last)
+            metres += gf_distanceNm(last->latitude, last->longitude, p.latitude, p.longitude) * metresPerNm;
+        first = first ? first : &p;
+        last = &p;
+    }
+    const double seconds = first ? (last->reportTick - first->reportTick) * tickSeconds : 0.0;
+    return seconds < flownLeast ? 0.0 : metres / seconds / knot;
 }
 
 // How much the way turns ahead (radians a metre), over the next seconds of flight.
@@ -249,6 +269,21 @@ void lf_planHeight(Act& act)
     s.climbStep = std::clamp((next.altitude - s.altitude) / planSeconds, -descentLimit, climbLimit) * tickSeconds;
 }
 } // namespace
+
+double gf_reportedSpeed(const Act& act)
+{
+    // The middle one of the next three reported speeds: a garbage speed decides nothing.
+    std::array<double, 3> speeds{};
+    std::size_t n = 0;
+    for (; n < speeds.size() && n < act.path.size(); ++n)
+        speeds[n] = act.path[n].speed;
+    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
+    const double field = n == 0 ? act.shown.speed : speeds[n / 2];
+    // In the air some feeds send one speed for minutes while their positions fly on: where the
+    // positions of the reports ahead disagree with it, they decide.
+    const double flown = lf_flownSpeed(act);
+    return flown > 0.0 && std::abs(flown - field) > flownAgrees * flown ? flown : field;
+}
 
 bool gf_planShown(Act& act)
 {

@@ -17,12 +17,12 @@ constexpr double lowestCeiling = 20000.0; // feet: the fastest a class flies is 
 constexpr double lastStretch = 100.0;     // metres of the way's end whose way goes on beyond it
 constexpr double lastSpeedTicks = 500.0;  // the way's last speed: over this long ...
 constexpr double shortestSpeedTicks = 50.0; // ... or as much of it as is known, at least this
-constexpr double backwards = -0.5;
+constexpr double backwards = -0.5;        // the cosine of a turn beyond which a point lies behind
 constexpr int curveSamples = 3;           // parts of the path's curve ahead of it
 constexpr int arcSamples = 3;             // parts of a curve between the reports ahead
 constexpr double shortestArc = 50.0;      // metres: a shorter way between reports is flown straight
 constexpr double widestArc = -0.5;        // the cosine of the most a curve turns (120 degrees)
-constexpr std::size_t arcsAhead = 3;      // reports ahead joined by curves; beyond, the chords do        // the cosine of a turn beyond which a point lies behind
+constexpr std::size_t arcsAhead = 3;      // reports ahead joined by curves; beyond, the chords do
 constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
 
 double lf_metres(Flat a, Flat b) { return gf_length({b.east - a.east, b.north - a.north}); }
@@ -76,18 +76,41 @@ double lf_groundAltitude(const Act& act)
     return std::isnan(ground) ? act.altitude : ground;
 }
 
+// The way the trace's end goes (a unit vector): its last stretch, or where only its end is left,
+// the way the aircraft moves.
+Flat lf_traceCourse(const ShownMotion& s)
+{
+    const std::size_t n = s.way.size();
+    if (n >= 2) {
+        const Flat leg{s.way[n - 1].east - s.way[n - 2].east, s.way[n - 1].north - s.way[n - 2].north};
+        if (const double length = gf_length(leg); length >= 1e-6)
+            return {leg.east / length, leg.north / length};
+    }
+    return {s.wayEast, s.wayNorth};
+}
+
+// Whether the path's position lies back along the trace's end.
+bool lf_backAlongTrace(const ShownMotion& s, Flat here)
+{
+    const WayPoint& last = s.way.back();
+    return gf_dot({here.east - last.east, here.north - last.north}, lf_traceCourse(s)) <= -traceStep;
+}
+
+// Whether a point lies behind the end of the trace, turned more than a third of a circle from it.
+bool lf_behindTrace(const ShownMotion& s, Flat at)
+{
+    const WayPoint& last = s.way.back();
+    const Flat to{at.east - last.east, at.north - last.north};
+    const double metres = gf_length(to);
+    return metres > traceStep && gf_dot(to, lf_traceCourse(s)) < backwards * metres;
+}
+
 // A path that stepped back along its trace (a way laid anew from behind it): the trace ends where
 // the path is now, at the nearest place on it.
 bool lf_steppedBack(ShownMotion& s, Flat here)
 {
     const std::size_t n = s.way.size();
-    if (n < 2)
-        return false;
-    const WayPoint& last = s.way[n - 1];
-    const WayPoint& before = s.way[n - 2];
-    const Flat leg{last.east - before.east, last.north - before.north};
-    const double length = gf_length(leg);
-    if (length < 1e-6 || gf_dot({here.east - last.east, here.north - last.north}, leg) / length > -traceStep)
+    if (n < 2 || !lf_backAlongTrace(s, here))
         return false;
     std::size_t best = 0;
     double nearest = 1e18, share = 0.0; // the trace ends at the nearest place, and on to where the path is
@@ -279,23 +302,40 @@ void lf_buildAhead(Act& act)
     const WayPoint& present = s.way.back();
     const double fastest = gf_fastestOverGround(act, lowestCeiling) * knot;
     const PathPoint& front = act.path.front();
-    const Flat at = gf_flatOf(s, front.latitude, front.longitude);
+    Flat at = gf_flatOf(s, front.latitude, front.longitude);
+    // Flying or rolling fast, a next point behind the way's end (a late report the path turns back
+    // to) is taken where the way ends: the aircraft goes on to the points beyond.
+    bool behind = s.speed >= runwaySpeed && s.motionClass != rotorcraftClass && lf_behindTrace(s, at);
+    if (behind)
+        at = lf_flat(present);
     const double metres = lf_metres(lf_flat(present), at);
     WayPoint next = lf_reportPoint(act, front, at, act.path.size() == 1, lf_groundAltitude(act));
     next.tick = std::max(next.tick, present.tick + metres / fastest / tickSeconds);
     next.pathTick = std::max(next.pathTick, present.pathTick + metres / fastest / tickSeconds);
-    lf_curveAhead(act, present, next);
+    if (behind) { // as high as the way's end, too
+        next.altitude = present.altitude;
+        next.pitch = present.pitch;
+        next.ground = present.ground;
+    } else {
+        lf_curveAhead(act, present, next);
+    }
     const WayPoint& before = s.ahead.empty() ? present : s.ahead.back();
     next.at = before.at + lf_metres(lf_flat(before), at);
     s.ahead.push_back(next);
-    // Those beyond follow on from the next point: their times no sooner than it allows.
+    // Those beyond follow on from the next point: their times no sooner than it allows. Behind the
+    // way's end, the first of them are passed over like the next point.
     double tick = next.tick, pathTick = next.pathTick;
+    const WayPoint* last = &s.ahead.back();
     for (const WayPoint& p : s.beyond) {
+        if (behind && lf_behindTrace(s, lf_flat(p)))
+            continue;
+        behind = false;
         WayPoint q = p;
-        q.at += next.at;
+        q.at = last->at + lf_metres(lf_flat(*last), lf_flat(p));
         tick = q.tick = std::max(q.tick, tick);
         pathTick = q.pathTick = std::max(q.pathTick, pathTick);
         s.ahead.push_back(q);
+        last = &s.ahead.back();
     }
 }
 } // namespace
@@ -329,6 +369,14 @@ void gf_traceThePath(Act& act)
     if (gf_length({s.east, s.north}) > farFromOrigin)
         lf_moveOrigin(s);
     const Flat here = gf_flatOf(s, act.latitude, act.longitude);
+    // Flying or rolling fast it never turns back: a path going back to a late report is not traced,
+    // and the aircraft flies on along its way until the path comes ahead again.
+    if (s.speed >= runwaySpeed && lf_backAlongTrace(s, here)) {
+        s.way.back().altitude = act.altitude; // it climbs on with its path
+        s.way.back().pitch = act.pitch;
+        lf_buildAhead(act);
+        return;
+    }
     lf_steppedBack(s, here);
     WayPoint& last = s.way.back();
     const double moved = lf_metres(lf_flat(last), here);

@@ -31,3 +31,6 @@ void gf_dropPassed(ShownMotion& s);
 // shown aircraft aims for until the next plan (speed, turn, altitude, attitude); false when it
 // cannot reach its path in time.
 bool gf_planShown(Act& act);
+// Knots: the speed its reports ahead give, from their speeds or, in the air where these disagree
+// with how fast their positions move, from those.
+double gf_reportedSpeed(const Act& act);

@@ -122,13 +122,6 @@ void lf_timeGroundPoint(Act& act)
     }
     const std::uint32_t own = next.tick;
     next.tick = lf_boundedTick(act, n);
-    // A take-off roll speeds up as the aircraft can, from the speed it is shown at: timed by its
-    // reports, whose positions lag and then jump ahead, it would crawl and then race.
-    if (act.takeOff && act.phase == phaseGround && !next.airborne && !act.landing && !act.landingRoll &&
-        act.predictionCount <= 0) {
-        next.tick = static_cast<std::uint32_t>(gf_now() + gf_rollTicks(act, d * metresPerNm, next.speed));
-        return;
-    }
     // A taxiing aircraft keeps to its reports' times: the feed's taxi speeds often exceed the
     // way its positions go, and one shown ahead of them runs out of points and runs on past
     // a turn that it then has to come back to.

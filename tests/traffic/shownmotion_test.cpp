@@ -63,6 +63,17 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         }
         return points;
     };
+    // Every 10 s at 250 kt while the feed's speed stands at 20 kt.
+    const auto stuckSpeed = [] {
+        std::vector<PathPoint> points;
+        for (int k = 1; k <= 12; ++k) {
+            PathPoint p = lf_after(lasVegas, 90.0, 250.0, 10.0 * k, 1000 * k, 6000.0);
+            p.speed = p.trueAirSpeed = 20.0;
+            p.reportTick = p.tick;
+            points.push_back(p);
+        }
+        return points;
+    };
     // A final at 85 kt over the ground into a 35 kt wind: slower than it flies.
     const auto headwind = [] {
         std::vector<PathPoint> points;
@@ -111,6 +122,11 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_LT(s.mostBehind, 10.0) << "seconds from its path";
              EXPECT_GT(s.slowestAir, 0.7 * 180.0) << "knots: no report's garbage speed slows it";
              EXPECT_LT(s.fastestAir, 1.3 * 180.0);
+         }},
+        {"a feed whose speed stands still while its positions fly", 90.0, false, false, 6000.0, 20.0, stuckSpeed, 9000,
+         [](const Seen& s) {
+             EXPECT_FALSE(s.madeAgain);
+             EXPECT_LT(s.mostBehind, 10.0) << "seconds from its path";
          }},
         {"a final into a headwind", 90.0, false, false, 3500.0, 85.0, headwind, 9000,
          [](const Seen& s) {
