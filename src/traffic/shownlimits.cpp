@@ -30,7 +30,7 @@ constexpr std::array<ClassLimits, 6> classLimits{{
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
 constexpr double lowAltitude = 10000.0;
-constexpr double firstClimbShare = 0.6; // of its roll's acceleration, in its first climb at take-off thrust
+constexpr double firstClimbShare = 1.0; // of its roll's acceleration, in its first climb at take-off thrust
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
 constexpr double plannedBraking = 0.5;  // of its braking, to plan a stop with: room to spare
 constexpr double bankedTurn = 655.0;    // degrees a second times knots: a turn at 30 degrees of bank ...
