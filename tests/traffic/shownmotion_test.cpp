@@ -111,10 +111,12 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                                       lf_after(on, 0.0, 150.0, 40.0, 7000, 3000.0),
                                       lf_after(on, 0.0, 150.0, 80.0, 11000, 3000.0)};
     };
-    // Up 3,000 ft in 5 s, then level: no aircraft climbs so.
-    const auto zoom = [] {
-        return std::vector<PathPoint>{lf_after(lasVegas, 0.0, 200.0, 5.0, 500, 8000.0),
-                                      lf_after(lasVegas, 0.0, 200.0, 60.0, 6000, 8000.0)};
+    // Up or down 3,000 ft in 5 s, then level: no aircraft climbs or descends so.
+    const auto zoom = [](double altitude) {
+        return [altitude] {
+            return std::vector<PathPoint>{lf_after(lasVegas, 0.0, 200.0, 5.0, 500, altitude),
+                                          lf_after(lasVegas, 0.0, 200.0, 60.0, 6000, altitude)};
+        };
     };
     const Case cases[] = {
         {"a climb-out whose reports come at uneven times", 90.0, false, false, 3000.0, 180.0, unevenClimb, 15000,
@@ -151,8 +153,10 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_LT(s.offCourse, 5.0) << "degrees off its way: it slows down, it does not turn off to meet its path";
              EXPECT_GT(s.slowestAir, 75.0) << "knots: as slow as it flies";
          }},
-        {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom, 3000,
+        {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom(8000.0), 3000,
          [](const Seen& s) { EXPECT_LE(s.fastestClimb, 7000.0 + 1e-6) << "feet a minute"; }},
+        {"down 3,000 ft in 5 s", 0.0, false, false, 8000.0, 200.0, zoom(5000.0), 3000,
+         [](const Seen& s) { EXPECT_LE(s.fastestClimb, 6000.0 + 1e-6) << "feet a minute"; }},
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
