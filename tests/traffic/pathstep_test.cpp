@@ -212,7 +212,7 @@ TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
 
 TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesItsIntervalAhead)
 {
-    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked, firstSeenRolling };
+    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked, firstSeenRolling, climbingSlowly };
     struct Case {
         State state;
         double lastSpeed;
@@ -237,14 +237,15 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {flying, 0.5, 8, 1, 0, 0, 800},         {landing, 200, 5, 180, -667, -80.04, 800},
         {landing, 200, 4, 200, -667, -80.04, 800}, {climbing, 160, 8, 152, 1500, 200, 800},
         {leaving, 5, 1, 0, 0, 0, 30000},        {parked, 0, 1, 0, 0, 0, 60480000},
+        {climbingSlowly, 160, 8, 152, 600, 80, 800}, // its reports last climbed at 600 ft a minute
     };
     const std::uint32_t phases[] = {phaseGround, phaseGround,  phaseGround, phaseAirborne, phaseAirborne,
-                                    phaseTakeOff, phaseLeaving, phaseAtStand, phaseGround};
+                                    phaseTakeOff, phaseLeaving, phaseAtStand, phaseGround, phaseTakeOff};
     for (const Case& c : cases) {
         gf_testClearTraffic();
         StandRecord& stand = gf_testAddStand("A1", amsterdam, 90.0, 40.0);
         stand.occupied = 1;
-        const bool air = c.state == flying || c.state == landing || c.state == climbing;
+        const bool air = c.state == flying || c.state == landing || c.state == climbing || c.state == climbingSlowly;
         Act& a = addAct(largeClass, amsterdam, 90.0, phases[c.state]);
         a.onGround = !air;
         a.base.standNumber = stand.standNumber;
@@ -254,6 +255,8 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         if (c.state == firstSeenRolling) // it never stood or taxied
             a.groundState = groundRolling;
         a.predictionCount = c.predictions;
+        if (c.state == climbingSlowly)
+            a.trail.climb = 600.0;
         const PathPoint last = a.path.front() = point(amsterdam, c.lastSpeed, 0, air ? 3000.0 : 0.0);
         lf_predictPoint(a);
         ASSERT_EQ(a.path.size(), 2u);

@@ -127,6 +127,7 @@ TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
         {"touched down, off the runway, then faster", "B738", -1, "T 90 R 105", false},
         {"first seen rolling, predicted rolling out, then as fast", "B738", 90, "G 90", false},
         {"first seen rolling, then speeding up", "B738", 44, "98", true},
+        {"rolling, then slowed to a taxi: its take-off given up", "B738", 20, "20 60 80 25", false},
         {"a helicopter air-taxiing", "EC35", 20, "20 50", false},
     };
     for (const Case& c : cases) {
