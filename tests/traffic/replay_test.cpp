@@ -148,43 +148,55 @@ TEST_F(Replay, ADepartureWaitingLongAfterItsPushBackTaxisWhenItsReportsDo)
     EXPECT_EQ(shownAs.size(), 1u) << "objects it was shown as";
 }
 
-TEST_F(Replay, AHelicopterLeavingItsPadLiftsOffThere)
+TEST_F(Replay, AHelicopterLiftsOffItsPadAndComesDownLowOntoAnother)
 {
     // An EC135 stands beside a pad half a mile north of the stand C4 for a minute, then leaves it
-    // east at 30 kt climbing at 480 ft/min to 500 ft, reported every 5 s (its first reports up
-    // within 90 ft of the ground count as on the ground).
+    // east at 30 kt climbing at 480 ft/min to 300 ft and comes down as fast onto a pad 1 nm on,
+    // reported every 5 s (within 90 ft of the ground they count as on the ground).
     std::vector<std::string> records = script({"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA",
-                                               "--distance", "0.5", "--knots", "30", "--altitude", "500", "--rate",
+                                               "--distance", "0.5", "--knots", "30", "--altitude", "300", "--rate",
                                                "0", "--seconds", "120", "--interval", "5"});
-    std::vector<std::string> standing = lf_fields(records.front());
-    const double start = lf_stamp(records.front());
-    pads = {gf_offset({std::stod(standing[2]), std::stod(standing[3])}, 180.0, 5.0 * metre)};
+    std::vector<std::string> standing = lf_fields(records.front()), landed = lf_fields(records.back());
+    const double start = lf_stamp(records.front()), end = lf_stamp(records.back());
+    pads = {gf_offset({std::stod(standing[2]), std::stod(standing[3])}, 180.0, 5.0 * metre),
+            {std::stod(landed[2]), std::stod(landed[3])}};
     for (std::string& record : records) {
         std::vector<std::string> f = lf_fields(record);
-        const double height = std::min(8.0 * (lf_stamp(record) - start), 500.0);
+        const double t = lf_stamp(record);
+        const double height = std::min({8.0 * (t - start), 300.0, 8.0 * (end - t)});
         f[4] = fmt::format("{:.0f}", elevation + height);
-        f[5] = height < 500.0 ? "480" : "0";
-        record = lf_record(f, lf_stamp(record) + 60.0);
+        f[5] = height == 300.0 ? "0" : t - start < 60.0 ? "480" : "-480";
+        record = lf_record(f, t + 60.0);
     }
-    standing[4] = standing[5] = standing[8] = "0";
-    standing[6] = "1";
-    for (int k = 11; k >= 0; --k)
-        records.insert(records.begin(), lf_record(standing, start + 5.0 * k));
+    standing[4] = standing[5] = standing[8] = landed[4] = landed[5] = landed[8] = "0";
+    standing[6] = landed[6] = "1";
+    for (int k = 0; k < 36; ++k) {
+        if (k < 12)
+            records.push_back(lf_record(standing, start + 5.0 * k));
+        records.push_back(lf_record(landed, end + 65.0 + 5.0 * k));
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const std::string& a, const std::string& b) { return lf_stamp(a) < lf_stamp(b); });
     double slid = 0.0; // metres it moves on the ground from the pad, as shown
-    bool parked = false, up = false;
-    play(records, standPosition, true, 30000, [&] {
+    bool parked = false, up = false, down = false;
+    std::set<std::uint32_t> shownAs;
+    play(records, standPosition, true, 40000, [&] {
         const Act* a = gf_findAct(hexid);
         if (a != nullptr && a->base.status == statusCreated) {
+            shownAs.insert(a->base.objectId);
             parked = parked || a->phase == phaseAtStand;
             up = up || !a->shown.onGround;
+            down = up && a->phase == phaseAtStand && a->base.standNumber == lf_findStandByName("H2")->standNumber;
             const double d = gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second);
             slid = up ? slid : std::max(slid, d * metresPerNm);
         }
-        return !up || a != nullptr;
+        return !down;
     });
     EXPECT_TRUE(parked) << "on the pad first";
     EXPECT_TRUE(up) << "it lifts off";
     EXPECT_LT(slid, 30.0) << "metres moved on the ground from the pad";
+    EXPECT_TRUE(down) << "parked on the second pad";
+    EXPECT_EQ(shownAs.size(), 1u) << "objects it was shown as";
 }
 
 TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
