@@ -231,7 +231,11 @@ void lf_leavingStand(Act& act)
     if (!act.base.head.identity.airline.empty() && stand->cargo == act.base.head.cargo &&
         lf_learnRealOption(stand->standNumber, act, true, slot, true))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
-    gf_releaseStand(act);
+    // A helicopter waits on its pad for its reports' time: the pad is free once it has left it.
+    if (act.base.head.sizeClass == rotorcraftClass)
+        gf_keepPad(act);
+    else
+        gf_releaseStand(act);
 }
 
 // Phases 5 and 6: reports at or near the stand; false drops the point.

@@ -163,6 +163,24 @@ void lf_lowerNose(Act& act)
     act.bank += act.bankStep;
 }
 
+// The take-off is over: the aircraft flies on as in the air, where a touch-down counts.
+void lf_endClimbOut(Act& act)
+{
+    lf_queueThrottle(act.base, act.base.head.sizeClass == rotorcraftClass ? 4 : 3);
+    gf_setPhase(act, phaseAirborne);
+    act.rotationCounter = 1;
+}
+
+// A helicopter often flies far below 800 ft: its climb-out ends at the height of the first
+// report in the air ahead, or once none is (it comes down).
+bool lf_helicopterClimbedOut(const Act& act)
+{
+    if (act.base.head.sizeClass != rotorcraftClass)
+        return false;
+    const auto air = std::find_if(act.path.begin(), act.path.end(), [](const PathPoint& p) { return p.airborne != 0; });
+    return air == act.path.end() || act.altitude >= air->altitude;
+}
+
 // Rotation for rotationTicks ticks, then the climb-out toward the climb pitch.
 void lf_climbOut(Act& act)
 {
@@ -189,11 +207,17 @@ void lf_climbOut(Act& act)
         if (counter < -300 && act.pitch == head.climbPitch) {
             act.pitchStep = 0.0;
             if (act.heightAboveGround >= 800.0) {
-                lf_queueThrottle(act.base, head.sizeClass == rotorcraftClass ? 4 : 3);
-                gf_setPhase(act, phaseAirborne);
-                act.rotationCounter = 1;
+                lf_endClimbOut(act);
+                return;
             }
         }
+    }
+    if (lf_helicopterClimbedOut(act)) {
+        // Its take-off is over too: a touch-down then rolls out as any other.
+        act.takeOff = 0;
+        act.pitchStep = 0.0;
+        act.altitudeStep = std::min(act.altitudeStep, 0.0); // no higher until its next point is planned
+        lf_endClimbOut(act);
     }
 }
 } // namespace

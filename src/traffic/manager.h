@@ -163,6 +163,9 @@ bool gf_userStand(const StandRecord& stand);
 // marked, and only that aircraft frees it (release does nothing for any other).
 void gf_holdStand(StandRecord& stand, const Act& act);
 void gf_releaseStand(const Act& act);
+// A helicopter leaving its pad keeps it until it has left it; whether it is one still on it.
+void gf_keepPad(const Act& act);
+bool gf_onKeptPad(const Act& act);
 // Marked and its holder still there: no other live aircraft is given it.
 bool gf_standTaken(const StandRecord& stand);
 void gf_forgetStandHolders();

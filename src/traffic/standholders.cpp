@@ -1,7 +1,9 @@
 // Which live aircraft holds each marked stand: the one parked at it, placed at it for its
-// creation, or taxiing to it. Only the holder frees a stand, so a stand is never given to two
-// aircraft because a third left it or never got there.
+// creation, taxiing to it, or a helicopter lifting off its pad until it has left it. Only the
+// holder frees a stand, so a stand is never given to two aircraft because a third left it or
+// never got there.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -17,6 +19,21 @@ bool lf_holds(const Act& act, std::uint32_t standNumber)
     if (holder == standHolders.end())
         return act.phase == phaseAtStand;
     return holder->second == act.base.head.flightId;
+}
+
+// A helicopter on its way from its pad (its reports come half a minute ahead: it waits on the
+// pad for them) holds it while its path or what the simulator shows still stands on it.
+bool lf_stillOn(const Act& act, const StandRecord& stand)
+{
+    if (act.base.head.sizeClass != rotorcraftClass ||
+        (act.phase != phaseGround && act.phase != phaseTakeOff && act.phase != phaseAirborne))
+        return true;
+    const double reach = std::max(stand.radius, act.base.head.wingspan);
+    const auto on = [&](double latitude, double longitude, std::uint8_t ground) {
+        return ground && gf_distanceNm(latitude, longitude, stand.latitude, stand.longitude) <= reach;
+    };
+    const ShownMotion& s = act.shown;
+    return on(act.latitude, act.longitude, act.onGround) || (s.set && on(s.latitude, s.longitude, s.onGround));
 }
 } // namespace
 
@@ -35,6 +52,23 @@ void gf_releaseStand(const Act& act)
     standHolders.erase(stand->standNumber);
 }
 
+void gf_keepPad(const Act& act)
+{
+    if (StandRecord* stand = gf_findStand(act.base.standNumber); stand != nullptr && lf_holds(act, stand->standNumber))
+        gf_holdStand(*stand, act);
+}
+
+bool gf_onKeptPad(const Act& act)
+{
+    if (act.base.head.sizeClass != rotorcraftClass)
+        return false;
+    const auto holder = standHolders.find(act.base.standNumber);
+    if (holder == standHolders.end() || holder->second != act.base.head.flightId)
+        return false;
+    const StandRecord* stand = gf_findStand(act.base.standNumber);
+    return stand != nullptr && lf_stillOn(act, *stand);
+}
+
 bool gf_standTaken(const StandRecord& stand)
 {
     if (!stand.occupied)
@@ -45,7 +79,7 @@ bool gf_standTaken(const StandRecord& stand)
     // A holder that has gone without freeing it (a creation dropped) holds it no longer.
     return std::ranges::any_of(liveActs, [&](const Act& act) {
         return act.base.head.flightId == holder->second && !act.remove && act.base.status != statusRemoving &&
-               act.base.standNumber == stand.standNumber;
+               act.base.standNumber == stand.standNumber && lf_stillOn(act, stand);
     });
 }
 

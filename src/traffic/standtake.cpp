@@ -48,6 +48,8 @@ bool lf_takeStand(Act& act, bool landed)
         return false;
     act.standCheckLatitude = last.latitude;
     act.standCheckLongitude = last.longitude;
+    if (act.base.head.sizeClass == rotorcraftClass)
+        gf_releaseStand(act); // the pad it lifted off is free, to come back to as well
     StandRecord* stand = lf_findStandNear(last.latitude, last.longitude, act, landed ? holdReach : moveReach, landed);
     if (stand == nullptr)
         return false;

@@ -18,7 +18,7 @@ bool lf_liveInTheWay(const StaticCandidate& candidate, const StandRecord* stand)
 {
     const bool log = LOG.value.load();
     for (const Act& act : liveActs) {
-        if (act.phase != phaseToStand && act.phase != phaseAtStand)
+        if (act.phase != phaseToStand && act.phase != phaseAtStand && !gf_onKeptPad(act))
             continue;
         const std::uint32_t at = act.base.standNumber;
         if (at == candidate.standNumber) {

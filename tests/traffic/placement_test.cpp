@@ -4,6 +4,7 @@
 #include "app/mainloop.h"
 #include "app/startup.h"
 #include "foundation/settingscatalogue.h"
+#include "traffic/motion.h"
 
 namespace {
 class Placement : public ParkingTest {
@@ -131,6 +132,19 @@ TEST_F(Placement, ALiveAircraftAtOrBesideTheStandKeepsTheCandidateAway)
     EXPECT_TRUE(logged("A3      : no static parking for KLM3*, live aircraft DLH2 standing here"));
     EXPECT_TRUE(
         logged("A1      : no static parking for KLM1*, live aircraft DLH1 is adjacent at A2, possibly colliding"));
+
+    // A helicopter lifting off its pad keeps it until it has left it.
+    StandRecord& pad = addStand("H1", 400.0);
+    Act& helicopter = addLive(3, "DHA1", pad.standNumber);
+    helicopter.base.head.sizeClass = rotorcraftClass;
+    gf_holdStand(pad, helicopter);
+    helicopter.phase = phaseTakeOff;
+    for (const std::uint8_t onGround : {1, 0}) {
+        helicopter.onGround = onGround;
+        standCandidates = {candidate(pad.standNumber, "KLM4")};
+        lf_placeStaticParked();
+        EXPECT_EQ(staticFlightIdCounter, onGround ? 0u : 1u) << "helicopter on the ground " << int{onGround};
+    }
 }
 
 TEST_F(Placement, ANewLiveAircraftReplacesTheStaticOneItStandsFor)

@@ -148,43 +148,86 @@ TEST_F(Replay, ADepartureWaitingLongAfterItsPushBackTaxisWhenItsReportsDo)
     EXPECT_EQ(shownAs.size(), 1u) << "objects it was shown as";
 }
 
-TEST_F(Replay, AHelicopterLeavingItsPadLiftsOffThere)
+TEST_F(Replay, HelicoptersLiftOffTheirPadsAloneAndComeDownLowOntoAPad)
 {
     // An EC135 stands beside a pad half a mile north of the stand C4 for a minute, then leaves it
-    // east at 30 kt climbing at 480 ft/min to 500 ft, reported every 5 s (its first reports up
-    // within 90 ft of the ground count as on the ground).
-    std::vector<std::string> records = script({"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA",
-                                               "--distance", "0.5", "--knots", "30", "--altitude", "500", "--rate",
-                                               "0", "--seconds", "120", "--interval", "5"});
-    std::vector<std::string> standing = lf_fields(records.front());
-    const double start = lf_stamp(records.front());
-    pads = {gf_offset({std::stod(standing[2]), std::stod(standing[3])}, 180.0, 5.0 * metre)};
-    for (std::string& record : records) {
-        std::vector<std::string> f = lf_fields(record);
-        const double height = std::min(8.0 * (lf_stamp(record) - start), 500.0);
-        f[4] = fmt::format("{:.0f}", elevation + height);
-        f[5] = height < 500.0 ? "480" : "0";
-        record = lf_record(f, lf_stamp(record) + 60.0);
-    }
-    standing[4] = standing[5] = standing[8] = "0";
-    standing[6] = "1";
-    for (int k = 11; k >= 0; --k)
-        records.insert(records.begin(), lf_record(standing, start + 5.0 * k));
-    double slid = 0.0; // metres it moves on the ground from the pad, as shown
-    bool parked = false, up = false;
-    play(records, standPosition, true, 30000, [&] {
-        const Act* a = gf_findAct(hexid);
-        if (a != nullptr && a->base.status == statusCreated) {
-            parked = parked || a->phase == phaseAtStand;
-            up = up || !a->shown.onGround;
-            const double d = gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second);
-            slid = up ? slid : std::max(slid, d * metresPerNm);
+    // at 30 kt climbing at 480 ft/min toward 300 ft and comes down onto a pad, reported every 5 s
+    // (within 90 ft of the ground they count as on the ground).
+    struct Case {
+        const char* what;
+        const char* rate; // degrees a second: 3 brings it back where it started
+        double descent;   // feet a second
+        bool beside;      // another one stands 30 m beside the first pad from just before it leaves
+    };
+    const Case cases[] = {{"onto a pad 1 nm east", "0", 8.0, true},
+                          {"back onto its own pad, too slowly for an approach", "3", 3.0, false}};
+    for (const Case& c : cases) {
+        std::vector<std::string> records =
+            script({"--kind", "circle", "--type", "EC35", "--registration", "D-HDAA", "--distance", "0.5", "--knots",
+                    "30", "--altitude", "300", "--rate", c.rate, "--seconds", "120", "--interval", "5"});
+        std::vector<std::string> standing = lf_fields(records.front()), landed = lf_fields(records.back());
+        const double start = lf_stamp(records.front()), end = lf_stamp(records.back());
+        const LatLon there{std::stod(landed[2]), std::stod(landed[3])};
+        pads = {gf_offset({std::stod(standing[2]), std::stod(standing[3])}, 180.0, 5.0 * metre)};
+        if (gf_distanceNm(pads[0], there) > 50.0 * metre)
+            pads.push_back(there);
+        for (std::string& record : records) {
+            std::vector<std::string> f = lf_fields(record);
+            const double t = lf_stamp(record);
+            const double height = std::min({8.0 * (t - start), 300.0, c.descent * (end - t)});
+            f[4] = fmt::format("{:.0f}", elevation + height);
+            const bool climbing = height == 8.0 * (t - start);
+            f[5] = height == 300.0 ? "0" : climbing ? "480" : fmt::format("{:.0f}", -60.0 * c.descent);
+            record = lf_record(f, t + 60.0);
         }
-        return !up || a != nullptr;
-    });
-    EXPECT_TRUE(parked) << "on the pad first";
-    EXPECT_TRUE(up) << "it lifts off";
-    EXPECT_LT(slid, 30.0) << "metres moved on the ground from the pad";
+        standing[4] = standing[5] = standing[8] = landed[4] = landed[5] = landed[8] = "0";
+        standing[6] = landed[6] = "1";
+        std::vector<std::string> beside = standing;
+        const LatLon aside = gf_offset(pads[0], 270.0, 30.0 * metre);
+        beside[1] = "4660002";
+        beside[2] = fmt::format("{:.6f}", aside.first);
+        beside[3] = fmt::format("{:.6f}", aside.second);
+        beside[9] = beside[11] = "D-HDAB";
+        for (int k = 0; k < 36; ++k) {
+            if (k < 12)
+                records.push_back(lf_record(standing, start + 5.0 * k));
+            records.push_back(lf_record(landed, end + 65.0 + 5.0 * k));
+            if (c.beside)
+                records.push_back(lf_record(beside, start + 50.0 + 5.0 * k));
+        }
+        std::stable_sort(records.begin(), records.end(),
+                         [](const std::string& a, const std::string& b) { return lf_stamp(a) < lf_stamp(b); });
+        double slid = 0.0; // metres it moves on the ground from the pad, as shown
+        bool parked = false, up = false, down = false;
+        std::set<std::uint32_t> shownAs;
+        int mostOnPad = 0; // aircraft on the first pad at once: placed there, or shown standing on it
+        play(records, standPosition, true, 40000, [&] {
+            const StandRecord& first = *lf_findStandByName("H1");
+            const auto onPad = std::ranges::count_if(liveActs, [&](const Act& a) {
+                const double d = gf_distanceNm(a.shown.latitude, a.shown.longitude, first.latitude, first.longitude);
+                const bool placed = a.phase == phaseAtStand && a.base.standNumber == first.standNumber;
+                return (placed && a.base.status != statusNew) ||
+                       (a.base.status == statusCreated && a.shown.onGround && d <= first.radius);
+            });
+            mostOnPad = std::max(mostOnPad, static_cast<int>(onPad));
+            const Act* a = gf_findAct(hexid);
+            if (a != nullptr && a->base.status == statusCreated) {
+                shownAs.insert(a->base.objectId);
+                parked = parked || a->phase == phaseAtStand;
+                up = up || !a->shown.onGround;
+                down = up && a->phase == phaseAtStand && a->base.standNumber == parkStands.back().standNumber;
+                const double d = gf_distanceNm(a->shown.latitude, a->shown.longitude, pads[0].first, pads[0].second);
+                slid = up ? slid : std::max(slid, d * metresPerNm);
+            }
+            return !down;
+        });
+        EXPECT_TRUE(parked) << c.what << ": on the pad first";
+        EXPECT_TRUE(up) << c.what << ": it lifts off";
+        EXPECT_LT(slid, 30.0) << c.what << ": metres moved on the ground from the pad";
+        EXPECT_EQ(mostOnPad, 1) << c.what << ": aircraft on the first pad at once";
+        EXPECT_TRUE(down) << c.what << ": parked on the pad it came down on";
+        EXPECT_EQ(shownAs.size(), 1u) << c.what << ": objects it was shown as";
+    }
 }
 
 TEST_F(Replay, AnArrivalTaxiingToTheStandOfAParkedLiveAircraftLeavesItThere)
