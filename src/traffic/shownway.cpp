@@ -370,8 +370,9 @@ void gf_traceThePath(Act& act)
         lf_moveOrigin(s);
     const Flat here = gf_flatOf(s, act.latitude, act.longitude);
     // Flying or rolling fast it never turns back: a path going back to a late report is not traced,
-    // and the aircraft flies on along its way until the path comes ahead again.
-    if (s.speed >= runwaySpeed && lf_backAlongTrace(s, here)) {
+    // and the aircraft flies on along its way until the path comes ahead again. (A helicopter can
+    // turn back.)
+    if (s.speed >= runwaySpeed && s.motionClass != rotorcraftClass && lf_backAlongTrace(s, here)) {
         s.way.back().altitude = act.altitude; // it climbs on with its path
         s.way.back().pitch = act.pitch;
         lf_buildAhead(act);
