@@ -61,12 +61,13 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     }
     // The slowest it flies holds for its air speed: over the ground the wind adds or takes.
     const double wind = airSpeed > 0.0 && groundSpeed > 0.0 ? groundSpeed - airSpeed : -windMargin;
-    l.slowest = c.slowest > 0.0 ? std::max(c.slowest + wind, 0.5 * c.slowest) : 0.0;
+    const auto overGround = [wind](double air) { return air > 0.0 ? std::max(air + wind, 0.5 * air) : 0.0; };
+    l.slowest = overGround(c.slowest);
     l.fastest = gf_fastestOverGround(act, s.altitude);
     l.up = l.down = c.air;
     if (act.takeOff) { // in its first climb at take-off thrust, never slower than it lifted off
         l.up = std::max(l.up, firstClimbShare * c.roll);
-        l.slowest = std::max(l.slowest, s.liftOffSpeed);
+        l.slowest = std::max(l.slowest, overGround(s.liftOffSpeed));
     }
     return l;
 }

@@ -95,10 +95,16 @@ void lf_start(Act& act)
         s.wayNorth = std::cos(s.heading);
         gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, created.createdTick, s.altitude, act.pitch, act.onGround});
     }
-    // In the air it flies as fast as its reports say from the start; on the ground it starts standing.
-    const bool standing = act.path.empty() || act.onGround;
+    // Moving, it goes as fast as its reports say from the start, but no faster than its plan aims
+    // for: a repeated garbage speed would take a minute to bleed off. Standing or taxiing, it starts
+    // standing.
+    const bool standing = act.path.empty() || (act.onGround && act.path.front().speed < runwaySpeed);
     s.speed = standing ? 0.0 : gf_reportedSpeed(act);
     gf_planShown(act);
+    if (s.targetSpeed < s.speed) {
+        s.speed = s.targetSpeed;
+        s.speedStep = 0.0;
+    }
 }
 
 // Stopped beside its path, which stands: it slides the last metres into place while its nose

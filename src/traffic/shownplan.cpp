@@ -12,7 +12,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 namespace {
 constexpr double groundHorizon = 3.0;   // s ahead at which the planned speed reaches the reports' place ...
@@ -33,6 +32,7 @@ constexpr double groundLook = 1.0;      // s of the way ahead at which it steers
 constexpr double airLook = 3.0;         // ... and in the air
 constexpr double groundLookLeast = 6.0; // metres
 constexpr double airLookLeast = 100.0;
+constexpr double turnLooked = 4.0;      // turn radii farther along the way looked for a point it can turn to
 constexpr double groundTurnSeconds = 0.5; // in which the nose would come round onto its way ...
 constexpr double airTurnSeconds = 1.0;    // ... in the air
 constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
@@ -136,11 +136,22 @@ double lf_flownSpeed(const Act& act)
     return seconds < flownLeast ? 0.0 : metres / seconds / knot;
 }
 
-// How much the way turns ahead (radians a metre), over the next seconds of flight.
+// How far ahead on the way it steers (metres). Behind its path it looks farther ahead: it cuts the
+// corners of a way it cannot follow in time.
+double lf_look(const ShownMotion& s)
+{
+    if (s.onGround)
+        return std::max(s.speed * knot * groundLook, groundLookLeast);
+    const double behind = std::max(gf_pathPlace(s) - s.place, 0.0);
+    return std::max(s.speed * knot * airLook, airLookLeast) + behind / 2.0;
+}
+
+// How much the way turns ahead (radians a metre), over the next seconds of flight or as far as it
+// looks: the corners it cuts do not slow it.
 double lf_curvatureAhead(const ShownMotion& s)
 {
-    const double half = std::max(s.speed * knot * curveSeconds, curveLeast) / 2.0;
-    const WayPoint a = gf_pointAt(s, s.place);
+    const double half = std::max({s.speed * knot * curveSeconds, curveLeast, lf_look(s)}) / 2.0;
+    const WayPoint a{s.east, s.north}; // from where it is: off its way, it comes back onto it at a slant
     const WayPoint b = gf_pointAt(s, s.place + half);
     const WayPoint c = gf_pointAt(s, s.place + 2.0 * half);
     const Flat first{b.east - a.east, b.north - a.north}, second{c.east - b.east, c.north - b.north};
@@ -171,9 +182,15 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
         const double stop = std::max(lf_stopAhead(s) - s.place, aside);
         speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
     } else {
-        // In the air no faster than it can turn round the way ahead, unless its reports are: faster,
-        // it would swing wide, fall behind and speed up more.
-        speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported));
+        // It closes a gap to where its reports put it no faster than it can come back to their
+        // speed at its rates by the time it is there: faster, it would overshoot and swing about them.
+        const double gap = place - s.place - plan.reported * knot * horizon;
+        const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
+        speed = plan.reported + std::clamp(gap / horizon, -most, most) / knot;
+        // No faster than it can turn round the way ahead, unless its reports are: faster, it would
+        // swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the corners.)
+        if (s.lag < boundSeconds / 2.0)
+            speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported));
     }
     return std::clamp(speed, plan.limits.slowest, plan.catchUp);
 }
@@ -190,27 +207,31 @@ void lf_planSpeed(Act& act, const Plan& plan, double error)
 }
 
 // The turn (radians) from the way it moves to the way toward the point it steers at, a little
-// ahead on the way; none while that point lies inside the circle it turns on at its fastest turn
-// (in the air it passes such a point and comes round to it, rather than circle it).
+// ahead on the way. In the air that point lies outside the circle it turns on at its fastest turn:
+// a point inside it would be circled, or flown away from. Where the way bends back sharper than it
+// can turn, it steers farther along the way, at the first point it can turn to; with none, straight on.
 double lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
-    // Behind its path it looks farther ahead: it cuts the corners of a way it cannot follow in time.
-    const double behind = std::max(gf_pathPlace(s) - s.place, 0.0);
-    const double look = s.onGround ? std::max(s.speed * knot * groundLook, groundLookLeast)
-                                   : std::max(s.speed * knot * airLook, airLookLeast) + behind / 2.0;
-    const WayPoint aim = gf_pointAt(s, s.place + look);
-    const Flat to{aim.east - s.east, aim.north - s.north};
-    if (gf_length(to) < 0.1)
-        return 0.0;
+    const double look = lf_look(s);
+    const bool anyWay = s.onGround || s.motionClass == rotorcraftClass;
+    const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
     const Flat way{s.wayEast, s.wayNorth};
-    const double error = std::atan2(gf_cross(to, way), gf_dot(to, way));
-    if (s.onGround || s.motionClass == rotorcraftClass || std::abs(error) < std::numbers::pi / 2.0)
-        return error;
-    const double radius = s.speed * knot / gf_turnLimit(act, s.speed);
-    const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
-    const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
-    return gf_length({to.east - centre.east, to.north - centre.north}) < radius ? 0.0 : error;
+    for (double ahead = look;; ahead += radius / 2.0) {
+        const WayPoint aim = gf_pointAt(s, s.place + ahead);
+        const Flat to{aim.east - s.east, aim.north - s.north};
+        if (gf_length(to) < 0.1)
+            return 0.0;
+        const double error = std::atan2(gf_cross(to, way), gf_dot(to, way));
+        if (anyWay)
+            return error;
+        const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
+        const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
+        if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
+            return error;
+        if (ahead >= look + turnLooked * radius)
+            return 0.0;
+    }
 }
 
 void lf_planTurn(Act& act, double error)

@@ -26,6 +26,8 @@ struct Seen {
     double offCourse = 0.0;      // degrees its nose was off its first heading, in the air
     double mostBehind = 0.0;     // seconds of flight from its path, once settled
     double nearest = 1e9;        // metres to the watched point
+    double farthest = 0.0;       // metres from its path, once settled
+    double startSpeed = -1.0;    // knots, as created
     double liftOffApart = -1.0;  // metres between where its path and it left the ground
     bool rollSlowed = false;     // on its take-off roll it slowed down
     bool madeAgain = false;      // taken away to be created again where its path is
@@ -74,6 +76,16 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         }
         return points;
     };
+    // Created at 170 kt, its next reports repeating a garbage 290 kt.
+    const auto garbageAtStart = [] {
+        std::vector<PathPoint> points;
+        for (int k = 1; k <= 12; ++k) {
+            PathPoint p = lf_after(lasVegas, 90.0, 170.0, 10.0 * k, 1000 * k, 4000.0);
+            p.speed = k <= 2 ? 290.0 : 170.0;
+            points.push_back(p);
+        }
+        return points;
+    };
     // A final at 85 kt over the ground into a 35 kt wind: slower than it flies.
     const auto headwind = [] {
         std::vector<PathPoint> points;
@@ -96,6 +108,11 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                                       Motion::point(gf_offset(lasVegas, 90.0, 0.81), 150.0, 2500),
                                       Motion::point(gf_offset(lasVegas, 90.0, 1.6), 160.0, 3500, 2800.0)};
     };
+    // Created on its take-off roll at 120 kt: it lifts off 700 m on.
+    const auto rolling = [] {
+        return std::vector<PathPoint>{Motion::point(gf_offset(lasVegas, 90.0, 0.38), 140.0, 1000),
+                                      Motion::point(gf_offset(lasVegas, 90.0, 1.4), 160.0, 3500, 2800.0)};
+    };
     // At 250 kt a point 100 m away and 80 degrees off the nose, then on that way.
     const LatLon abeam = gf_offset(lasVegas, 80.0, 100.0 * metre);
     const auto pointAbeam = [&] {
@@ -110,6 +127,14 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         return std::vector<PathPoint>{Motion::point(slow, 150.0, 1000, 3000.0), Motion::point(on, 50.0, 3000, 3000.0),
                                       lf_after(on, 0.0, 150.0, 40.0, 7000, 3000.0),
                                       lf_after(on, 0.0, 150.0, 80.0, 11000, 3000.0)};
+    };
+    // North at 250 kt, its way turns sharply back to the south-west: it comes round behind it.
+    const auto sharpTurn = [] {
+        const LatLon corner = gf_offset(lasVegas, 0.0, 250.0 * 10.0 / 3600.0);
+        std::vector<PathPoint> points{Motion::point(corner, 250.0, 1000, 5000.0)};
+        for (int k = 1; k <= 12; ++k)
+            points.push_back(lf_after(corner, 240.0, 250.0, 10.0 * k, 1000 + 1000 * k, 5000.0));
+        return points;
     };
     // Up or down 3,000 ft in 5 s, then level: no aircraft climbs or descends so.
     const auto zoom = [](double altitude) {
@@ -130,6 +155,12 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_FALSE(s.madeAgain);
              EXPECT_LT(s.mostBehind, 10.0) << "seconds from its path";
          }},
+        {"created where its next speeds are garbage", 90.0, false, false, 4000.0, 170.0, garbageAtStart, 9000,
+         [](const Seen& s) {
+             // (its path runs its first leg at the garbage speed: it is kept within 5 s of that)
+             EXPECT_LT(s.fastestAir, 1.5 * 170.0) << "knots: it starts near the speed its positions fly";
+             EXPECT_LT(s.mostBehind, 10.0) << "seconds from its path";
+         }},
         {"a final into a headwind", 90.0, false, false, 3500.0, 85.0, headwind, 9000,
          [](const Seen& s) {
              EXPECT_LT(s.fastestAir, 100.0) << "knots over the ground: it flies its air speed, the wind takes the rest";
@@ -143,6 +174,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_GE(s.liftOffApart, 0.0) << "it lifted off";
              EXPECT_LT(s.liftOffApart, 60.0) << "metres from where its path lifted off";
          }},
+        {"created on its take-off roll", 90.0, true, true, 0.0, 120.0, rolling, 4000,
+         [](const Seen& s) { EXPECT_GT(s.startSpeed, 100.0) << "knots: it appears rolling, not standing on the runway"; }},
         {"a point abeam at 250 kt", 0.0, false, false, 5000.0, 250.0, pointAbeam, 4000,
          [](const Seen& s) {
              EXPECT_LT(s.turned, 300.0) << "degrees turned: a point abeam is not circled";
@@ -152,6 +185,12 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
          [](const Seen& s) {
              EXPECT_LT(s.offCourse, 5.0) << "degrees off its way: it slows down, it does not turn off to meet its path";
              EXPECT_GT(s.slowestAir, 75.0) << "knots: as slow as it flies";
+         }},
+        {"a way that turns back sharply", 0.0, false, false, 5000.0, 250.0, sharpTurn, 12000,
+         [](const Seen& s) {
+             // (its turn at 250 kt swings some 3 km wide of the corner; flying on, it was 7 km off)
+             EXPECT_LT(s.farthest, 5000.0) << "metres from its path: it turns back onto its way at once";
+             EXPECT_LT(s.mostBehind, 30.0) << "seconds from its path";
          }},
         {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom(8000.0), 3000,
          [](const Seen& s) { EXPECT_LE(s.fastestClimb, 7000.0 + 1e-6) << "feet a minute"; }},
@@ -189,6 +228,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
             if (!shownLiftOff && !s.onGround && c.onGround)
                 shownLiftOff = LatLon{s.latitude, s.longitude};
             speeds.push_back(s.speed);
+            if (t == 0)
+                seen.startSpeed = s.speed;
             if (speeds.size() > 50) // over half a second: a stop settling into place is no lurch
                 seen.fastestChange = std::max(seen.fastestChange, std::abs(s.speed - speeds[speeds.size() - 51]) / 0.5);
             if (t > 0) {
@@ -205,8 +246,10 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                 seen.rollSlowed = seen.rollSlowed ||
                                   (s.onGround && before.onGround && a->takeOff && before.speed > 30.0 && s.speed < before.speed - 1e-9);
             }
-            if (t > 3000)
+            if (t > 3000) {
                 seen.mostBehind = std::max(seen.mostBehind, std::abs(s.lag));
+                seen.farthest = std::max(seen.farthest, gf_distanceNm(s.latitude, s.longitude, a->latitude, a->longitude) * metresPerNm);
+            }
             seen.nearest = std::min(seen.nearest, gf_distanceNm(s.latitude, s.longitude, abeam.first, abeam.second) * metresPerNm);
             before = s;
         }
@@ -302,4 +345,15 @@ TEST_F(Motion, AnUnlistedTypeTakesItsMotionClassFromWhatTheFeedShows)
         a.path.front().altitude = c.altitude;
         EXPECT_EQ(gf_motionClass(a), c.motionClass) << c.type << " category " << int(c.category);
     }
+}
+
+TEST_F(Motion, AFirstClimbsSlowestHoldsForItsAirSpeed)
+{
+    Act& a = addAct(largeClass, lasVegas, 90.0, phaseTakeOff);
+    a.takeOff = 1;
+    gf_setMotionClass(a.shown, largeClass);
+    a.shown.onGround = 0;
+    // 115 kt over the ground into a 30 kt wind is its lift-off speed and more through the air.
+    EXPECT_LE(gf_speedLimits(a, 115.0, 145.0).slowest, 115.0);
+    EXPECT_GT(gf_speedLimits(a, 115.0, 115.0).slowest, 115.0) << "in still air it is too slow";
 }
