@@ -173,13 +173,13 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
     const bool taxiing = s.onGround && s.speed < runwaySpeed;
     const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
                                     gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
-    // On the ground it drives back onto its way from beside it.
-    const double aside = s.onGround ? s.offWay : 0.0;
-    double speed = (place - s.place + aside) / horizon / knot;
+    double speed = 0.0;
     if (s.onGround) {
-        // What can stop turns slowly where its way lies far off its nose, and stops where its path does.
+        // It drives back onto its way from beside it; what can stop turns slowly where its way lies
+        // far off its nose, and stops where its path does.
+        speed = (place - s.place + s.offWay) / horizon / knot;
         speed *= (1.0 + std::cos(error)) / 2.0;
-        const double stop = std::max(lf_stopAhead(s) - s.place, aside);
+        const double stop = std::max(lf_stopAhead(s) - s.place, s.offWay);
         speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
     } else {
         // It closes a gap to where its reports put it no faster than it can come back to their
@@ -214,6 +214,7 @@ double lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
     const double look = lf_look(s);
+    // On the ground, and a helicopter, turns as tight as it needs: no point lies inside its turn.
     const bool anyWay = s.onGround || s.motionClass == rotorcraftClass;
     const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
     const Flat way{s.wayEast, s.wayNorth};
@@ -223,8 +224,6 @@ double lf_steer(Act& act)
         if (gf_length(to) < 0.1)
             return 0.0;
         const double error = std::atan2(gf_cross(to, way), gf_dot(to, way));
-        if (anyWay)
-            return error;
         const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
         const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
         if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
