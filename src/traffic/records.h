@@ -136,7 +136,6 @@ struct ShownMotion {
     double place = 0.0;        // metres along the way ...
     double offWay = 0.0;       // ... and metres from it
     double lag = 0.0;          // seconds behind its path's place (negative: ahead)
-    double gapSince = 0.0;     // tick since which it cannot close its gap to the path; 0: none
     // What changes each tick until the next plan.
     double speedStep = 0.0, targetSpeed = 0.0; // knots a tick, knots
     double turnStep = 0.0;                     // radians a tick the way it moves turns ...

@@ -96,12 +96,13 @@ void lf_start(Act& act)
         gf_startWay(s, {0.0, 0.0, 0.0, created.createdTick, created.createdTick, s.altitude, act.pitch, act.onGround});
     }
     // Moving, it goes as fast as its reports say from the start, but no faster than its plan aims
-    // for: a repeated garbage speed would take a minute to bleed off. Standing or taxiing, it starts
-    // standing.
+    // for: a repeated garbage speed would take a minute to bleed off. In the air it starts at the
+    // speed it aims for: a garbage slow speed would leave it behind its path at once. Standing or
+    // taxiing, it starts standing.
     const bool standing = act.path.empty() || (act.onGround && act.path.front().speed < runwaySpeed);
     s.speed = standing ? 0.0 : gf_reportedSpeed(act);
     gf_planShown(act);
-    if (s.targetSpeed < s.speed) {
+    if (s.targetSpeed < s.speed || (!s.onGround && !standing)) {
         s.speed = s.targetSpeed;
         s.speedStep = 0.0;
     }

@@ -41,6 +41,7 @@ constexpr double planSeconds = planTicks * tickSeconds;
 constexpr double stopsLooked = 2000.0; // metres ahead in which stops are looked for
 constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path ...
 constexpr double catchUpLeast = 40.0;  // ... or this many knots faster
+constexpr double pathSeconds = 5.0;    // ahead over which its path's speed is taken
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
 constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
@@ -58,13 +59,17 @@ double lf_rate(double wanted, double seconds, double most) { return std::clamp(w
 
 Plan lf_plan(const Act& act)
 {
+    const ShownMotion& s = act.shown;
     Plan plan{static_cast<double>(gf_now()), {}, 0.0, 0.0};
     const PathPoint* next = act.path.empty() ? nullptr : &act.path.front();
     // Only a point in the air tells the wind.
     const bool flying = next && next->airborne;
     plan.limits = gf_speedLimits(act, flying ? next->speed : 0.0, flying ? next->trueAirSpeed : 0.0);
     plan.reported = std::max(gf_reportedSpeed(act), std::max(plan.limits.slowest, 1.0));
-    plan.catchUp = std::min(std::max(catchUpShare * plan.reported, plan.reported + catchUpLeast), plan.limits.fastest);
+    // It catches up faster than its path moves on, which may race after reports that jumped.
+    const double path = (gf_placeAt(s, plan.now + pathSeconds / tickSeconds, &WayPoint::pathTick) - gf_pathPlace(s)) / pathSeconds / knot;
+    const double pace = std::max(plan.reported, path);
+    plan.catchUp = std::min(std::max(catchUpShare * pace, pace + catchUpLeast), plan.limits.fastest);
     return plan;
 }
 
@@ -214,8 +219,8 @@ double lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
     const double look = lf_look(s);
-    // On the ground, and a helicopter, turns as tight as it needs: no point lies inside its turn.
-    const bool anyWay = s.onGround || s.motionClass == rotorcraftClass;
+    // On the ground, and a hovering helicopter, turns as tight as it needs: no point lies inside its turn.
+    const bool anyWay = s.onGround || (s.motionClass == rotorcraftClass && s.speed < hoverSpeed);
     const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
     const Flat way{s.wayEast, s.wayNorth};
     for (double ahead = look;; ahead += radius / 2.0) {

@@ -404,7 +404,9 @@ void gf_findPlace(ShownMotion& s)
     const Flat here{s.east, s.north};
     // Within the way it may have come since the last plan, the nearest place on it; on the ground,
     // where that is far off, the nearest anywhere on it, back too (its way to a stand was laid anew).
-    const double reach = s.place + std::max(2.0 * s.speed * knot, 20.0);
+    // In the air, off its way, twice as far on again as it lies off it: it cut a bend of its way and
+    // comes back onto it farther on.
+    const double reach = s.place + std::max(2.0 * s.speed * knot, 20.0) + (s.onGround ? 0.0 : 2.0 * s.offWay);
     double best = s.place, nearest = 1e18;
     const auto nearestFrom = [&](std::size_t first, bool all) {
         for (std::size_t k = first; k + 1 < n; ++k) {

@@ -25,6 +25,7 @@ struct Seen {
     double turned = 0.0;         // degrees in all, in the air
     double offCourse = 0.0;      // degrees its nose was off its first heading, in the air
     double mostBehind = 0.0;     // seconds of flight from its path, once settled
+    double mostAhead = 0.0;      // seconds of flight ahead of its path, once settled
     double nearest = 1e9;        // metres to the watched point
     double farthest = 0.0;       // metres from its path, once settled
     double startSpeed = -1.0;    // knots, as created
@@ -54,6 +55,7 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         std::function<std::vector<PathPoint>()> path; // the points after its first, due now
         std::int64_t ticks;
         std::function<void(const Seen&)> expect;
+        double createdBehind = 0.0; // seconds: its object was made where its path was then
     };
     // Every 4 s at 180 kt, climbing, its reports' times up to 1.5 s off and one speed garbage.
     const auto unevenClimb = [] {
@@ -128,12 +130,21 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                                       lf_after(on, 0.0, 150.0, 40.0, 7000, 3000.0),
                                       lf_after(on, 0.0, 150.0, 80.0, 11000, 3000.0)};
     };
-    // North at 250 kt, its way turns sharply back to the south-west: it comes round behind it.
-    const auto sharpTurn = [] {
-        const LatLon corner = gf_offset(lasVegas, 0.0, 250.0 * 10.0 / 3600.0);
-        std::vector<PathPoint> points{Motion::point(corner, 250.0, 1000, 5000.0)};
-        for (int k = 1; k <= 12; ++k)
-            points.push_back(lf_after(corner, 240.0, 250.0, 10.0 * k, 1000 + 1000 * k, 5000.0));
+    // North, its way turns sharply back to the south-west: it comes round behind it.
+    const auto sharpTurn = [](double knots) {
+        return [knots] {
+            const LatLon corner = gf_offset(lasVegas, 0.0, knots * 10.0 / 3600.0);
+            std::vector<PathPoint> points{Motion::point(corner, knots, 1000, 5000.0)};
+            for (int k = 1; k <= 12; ++k)
+                points.push_back(lf_after(corner, 240.0, knots, 10.0 * k, 1000 + 1000 * k, 5000.0));
+            return points;
+        };
+    };
+    // East at 250 kt.
+    const auto straight = [] {
+        std::vector<PathPoint> points;
+        for (int k = 1; k <= 15; ++k)
+            points.push_back(lf_after(lasVegas, 90.0, 250.0, 10.0 * k, 1000 * k, 12000.0));
         return points;
     };
     // Up or down 3,000 ft in 5 s, then level: no aircraft climbs or descends so.
@@ -186,12 +197,15 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_LT(s.offCourse, 5.0) << "degrees off its way: it slows down, it does not turn off to meet its path";
              EXPECT_GT(s.slowestAir, 75.0) << "knots: as slow as it flies";
          }},
-        {"a way that turns back sharply", 0.0, false, false, 5000.0, 250.0, sharpTurn, 12000,
+        {"a way that turns back sharply", 0.0, false, false, 5000.0, 250.0, sharpTurn(250.0), 12000,
          [](const Seen& s) {
              // (its turn at 250 kt swings some 3 km wide of the corner; flying on, it was 7 km off)
              EXPECT_LT(s.farthest, 5000.0) << "metres from its path: it turns back onto its way at once";
              EXPECT_LT(s.mostBehind, 30.0) << "seconds from its path";
          }},
+        {"created 8 s behind its path", 90.0, false, false, 12000.0, 250.0, straight, 15000,
+         [](const Seen& s) { EXPECT_LT(s.mostAhead, 1.0) << "seconds ahead of its path: it catches up without running past it"; },
+         8.0},
         {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom(8000.0), 3000,
          [](const Seen& s) { EXPECT_LE(s.fastestClimb, 7000.0 + 1e-6) << "feet a minute"; }},
         {"down 3,000 ft in 5 s", 0.0, false, false, 8000.0, 200.0, zoom(5000.0), 3000,
@@ -209,6 +223,13 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         added.path.front().speed = c.speed;
         for (const PathPoint& p : c.path())
             added.path.push_back(p);
+        if (c.createdBehind > 0.0) {
+            gf_noteCreation(added);
+            const LatLon back = gf_offset(lasVegas, c.heading + 180.0, c.speed * c.createdBehind / 3600.0);
+            added.shown.createdLatitude = back.first;
+            added.shown.createdLongitude = back.second;
+            added.shown.createdTick -= c.createdBehind / tickSeconds;
+        }
         Seen seen;
         ShownMotion before{};
         std::vector<double> speeds; // each tick
@@ -248,6 +269,7 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
             }
             if (t > 3000) {
                 seen.mostBehind = std::max(seen.mostBehind, std::abs(s.lag));
+                seen.mostAhead = std::max(seen.mostAhead, -s.lag);
                 seen.farthest = std::max(seen.farthest, gf_distanceNm(s.latitude, s.longitude, a->latitude, a->longitude) * metresPerNm);
             }
             seen.nearest = std::min(seen.nearest, gf_distanceNm(s.latitude, s.longitude, abeam.first, abeam.second) * metresPerNm);
