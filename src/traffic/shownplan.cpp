@@ -52,6 +52,7 @@ struct Plan {
     double now;       // tick
     SpeedLimits limits;
     double reported;  // knots: the speed its reports give, at least as slow as it flies
+    double path;      // knots: how fast its path moves on over the next seconds
     double catchUp;   // knots: the fastest at which it may catch up with its path
 };
 
@@ -60,29 +61,35 @@ double lf_rate(double wanted, double seconds, double most) { return std::clamp(w
 Plan lf_plan(const Act& act)
 {
     const ShownMotion& s = act.shown;
-    Plan plan{static_cast<double>(gf_now()), {}, 0.0, 0.0};
+    Plan plan{static_cast<double>(gf_now()), {}, 0.0, 0.0, 0.0};
     const PathPoint* next = act.path.empty() ? nullptr : &act.path.front();
     // Only a point in the air tells the wind.
     const bool flying = next && next->airborne;
     plan.limits = gf_speedLimits(act, flying ? next->speed : 0.0, flying ? next->trueAirSpeed : 0.0);
     plan.reported = std::max(gf_reportedSpeed(act), std::max(plan.limits.slowest, 1.0));
     // It catches up faster than its path moves on, which may race after reports that jumped.
-    const double path = (gf_placeAt(s, plan.now + pathSeconds / tickSeconds, &WayPoint::pathTick) - gf_pathPlace(s)) / pathSeconds / knot;
-    const double pace = std::max(plan.reported, path);
+    plan.path = (gf_placeAt(s, plan.now + pathSeconds / tickSeconds, &WayPoint::pathTick) - gf_pathPlace(s)) / pathSeconds / knot;
+    const double pace = std::max(plan.reported, plan.path);
     plan.catchUp = std::min(std::max(catchUpShare * pace, pace + catchUpLeast), plan.limits.fastest);
     return plan;
 }
 
-// In the air or on a runway, whether it lies so far behind its path that, as fast as it may catch
-// up, it would not be within the bound of it in time: its reports jumped farther than its class can
-// follow. Its lag is in seconds along the path's own time: how long ago the path was where it is.
-// (Ahead of its path it slows down as far as it flies: the path, due later, comes to it. Taxiing it
-// keeps up.)
+// In the air or on a runway, whether it lies so far behind its path that, speeding up at its rate
+// to its catch-up speed, it would not come within the bound of it in time: its reports jumped
+// farther than its class can follow. Its lag is in seconds along the path's own time: how long ago
+// the path was where it is. (Ahead of its path it slows down as far as it flies: the path, due
+// later, comes to it. Taxiing it keeps up.) Made within the last minute, it is given that minute:
+// a path that races on faster than its class flies would have it made again and again.
 bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
 {
-    if ((s.onGround && s.speed < runwaySpeed) || s.lag <= boundSeconds)
+    if ((s.onGround && s.speed < runwaySpeed) || s.lag <= boundSeconds ||
+        plan.now - s.createdTick < reachSeconds / tickSeconds)
         return false;
-    return s.lag > boundSeconds + std::max(plan.catchUp / plan.reported - 1.0, 0.0) * reachSeconds;
+    const double gap = gf_pathPlace(s) - s.place - boundSeconds * plan.path * knot;
+    const double rising = std::clamp((plan.catchUp - s.speed) / std::max(plan.limits.up, 0.1), 0.0, reachSeconds);
+    const double closed = (s.speed - plan.path) * rising + plan.limits.up * rising * rising / 2.0 +
+                          (plan.catchUp - plan.path) * (reachSeconds - rising);
+    return closed * knot < gap;
 }
 
 // The place of the first stop ahead on the ground (infinite when none): it brakes to stand there.
@@ -192,10 +199,11 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
         const double gap = place - s.place - plan.reported * knot * horizon;
         const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
         speed = plan.reported + std::clamp(gap / horizon, -most, most) / knot;
-        // No faster than it can turn round the way ahead, unless its reports are: faster, it would
-        // swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the corners.)
+        // No faster than it can turn round the way ahead, unless its reports or its path are: faster,
+        // it would swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the
+        // corners.)
         if (s.lag < boundSeconds / 2.0)
-            speed = std::min(speed, std::max(gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported));
+            speed = std::min(speed, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
     }
     return std::clamp(speed, plan.limits.slowest, plan.catchUp);
 }

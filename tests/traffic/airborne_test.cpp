@@ -297,10 +297,10 @@ TEST_F(Airborne, Crossing10000FeetSetsEachLightSetOnceEachWay)
     a.heightAboveGround = 2500.0;
     const double altitudes[] = {8000, 9000, 10500, 11500, 12000, 10800, 9500, 8000, 7000};
     a.path.clear();
-    for (int i = 0; i < 9; ++i)
-        a.path.push_back(point(gf_offset(at, 90.0, 1.0 * i), 250.0, 500 * i, altitudes[i]));
+    for (int i = 0; i < 9; ++i) // 1 nm every 14.4 s: 250 kt
+        a.path.push_back(point(gf_offset(at, 90.0, 1.0 * i), 250.0, 1440 * i, altitudes[i]));
     int cruise = 0, low = 0;
-    for (int t = 0; t < 6000; ++t) {
+    for (int t = 0; t < 14000; ++t) {
         run(1);
         for (const ClientEventItem& e : takeEvents()) {
             cruise += e.eventId == ceCabinLights && e.value == 1 && act(id)->highLightsSet && !act(id)->lowLightsSet;

@@ -31,7 +31,8 @@ struct Seen {
     double startSpeed = -1.0;    // knots, as created
     double liftOffApart = -1.0;  // metres between where its path and it left the ground
     bool rollSlowed = false;     // on its take-off roll it slowed down
-    bool madeAgain = false;      // taken away to be created again where its path is
+    bool madeAgain = false;      // taken away to be created again where its path is ...
+    double madeAgainAt = 0.0;    // ... after this many seconds
 };
 
 // A point along the bearing from a position, `seconds` on at the speed, due after `due` ticks.
@@ -140,6 +141,26 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
             return points;
         };
     };
+    // At 150 kt its reports stand still for 30 s, then jump 6 km ahead and fly on at 280 kt.
+    const auto frozen = [] {
+        std::vector<PathPoint> points{lf_after(lasVegas, 90.0, 150.0, 0.0, 3000, 5000.0)};
+        for (int k = 0; k <= 8; ++k)
+            points.push_back(lf_after(lasVegas, 90.0, 280.0, 45.0 + 10.0 * k, 4000 + 1000 * k, 9000.0));
+        return points;
+    };
+    // Round a circle of 4 km at 280 kt while the feed's speed says 220: its path flies the positions.
+    const auto slowFieldInATurn = [] {
+        std::vector<PathPoint> points;
+        const LatLon centre = gf_offset(lasVegas, 90.0, 4000.0 * metre);
+        for (int k = 1; k <= 12; ++k) {
+            const double angle = 270.0 + 280.0 * knot * 10.0 * k / 4000.0 * radToDeg; // round from the west, clockwise
+            const LatLon at = gf_offset(centre, angle, 4000.0 * metre);
+            PathPoint p{.latitude = at.first, .longitude = at.second, .altitude = 8000.0, .speed = 220.0, .trueAirSpeed = 220.0,
+                        .tick = static_cast<std::uint32_t>(gf_now() + 1000 * k), .airborne = 1};
+            points.push_back(p);
+        }
+        return points;
+    };
     // East at 250 kt.
     const auto straight = [] {
         std::vector<PathPoint> points;
@@ -203,6 +224,13 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_LT(s.farthest, 5000.0) << "metres from its path: it turns back onto its way at once";
              EXPECT_LT(s.mostBehind, 30.0) << "seconds from its path";
          }},
+        {"reports frozen, then 6 km ahead", 90.0, false, false, 5000.0, 150.0, frozen, 12000,
+         [](const Seen& s) {
+             EXPECT_TRUE(s.madeAgain) << "it cannot catch up in time: made again where its path is";
+             EXPECT_LT(s.madeAgainAt, 65.0) << "seconds: as soon as it lies 10 s behind (after 58 s)";
+         }},
+        {"a turn whose reported speed lies low", 0.0, false, false, 8000.0, 220.0, slowFieldInATurn, 12000,
+         [](const Seen& s) { EXPECT_LT(s.mostBehind, 4.0) << "seconds from its path: it flies as fast as its path round the turn"; }},
         {"created 8 s behind its path", 90.0, false, false, 12000.0, 250.0, straight, 15000,
          [](const Seen& s) { EXPECT_LT(s.mostAhead, 1.0) << "seconds ahead of its path: it catches up without running past it"; },
          8.0},
@@ -241,6 +269,7 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                 break;
             if (a->base.status == statusRecreate) {
                 seen.madeAgain = true;
+                seen.madeAgainAt = static_cast<double>(t) * tickSeconds;
                 break;
             }
             const ShownMotion& s = a->shown;
