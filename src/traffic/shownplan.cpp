@@ -56,6 +56,9 @@ struct Plan {
     double catchUp;   // knots: the fastest at which it may catch up with its path
 };
 
+// A helicopter moving slowly goes any way it likes.
+bool lf_hovering(const ShownMotion& s) { return s.motionClass == rotorcraftClass && s.speed < hoverSpeed; }
+
 double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
 
 Plan lf_plan(const Act& act)
@@ -228,7 +231,7 @@ double lf_steer(Act& act)
     ShownMotion& s = act.shown;
     const double look = lf_look(s);
     // On the ground, and a hovering helicopter, turns as tight as it needs: no point lies inside its turn.
-    const bool anyWay = s.onGround || (s.motionClass == rotorcraftClass && s.speed < hoverSpeed);
+    const bool anyWay = s.onGround || lf_hovering(s);
     const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
     const Flat way{s.wayEast, s.wayNorth};
     for (double ahead = look;; ahead += radius / 2.0) {
@@ -251,7 +254,7 @@ void lf_planTurn(Act& act, double error)
     ShownMotion& s = act.shown;
     const double seconds = s.onGround ? groundTurnSeconds : airTurnSeconds;
     // A helicopter moving slowly goes any way it likes and keeps its nose where it points.
-    const bool hovering = s.motionClass == rotorcraftClass && s.speed < hoverSpeed;
+    const bool hovering = lf_hovering(s);
     const double most = hovering ? hoverTurn * degToRad : gf_turnLimit(act, s.speed);
     const double rate = lf_rate(error, seconds, most);
     s.turnStep = rate * tickSeconds;
