@@ -44,6 +44,8 @@ constexpr double catchUpLeast = 40.0;  // ... or this many knots faster
 constexpr double pathSeconds = 5.0;    // ahead over which its path's speed is taken
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
+constexpr double keptUpSeconds = 30.0; // ahead in which a take-off roll looks for the speeds it must reach ...
+constexpr double rollAhead = 3.0;      // ... while no more seconds ahead of its path than this
 constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
 constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second
 
@@ -211,10 +213,32 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
     return std::clamp(speed, plan.limits.slowest, plan.catchUp);
 }
 
+// Whether, rolling to take off, it must speed up now to keep up with its path: speeding up at its
+// rate from now on, it would reach a report ahead slower than the report says. The feed often
+// stands still on the runway while its speed field rises, then jumps far along it or into the air,
+// and the path's roll follows it late and fast: waiting for the path, the aircraft would fall
+// seconds behind. Seconds ahead of its path it waits: it would lift off where its path still rolls.
+bool lf_mustSpeedUp(const Act& act, const Plan& plan)
+{
+    const ShownMotion& s = act.shown;
+    if (!act.takeOff || !s.onGround || s.lag < -rollAhead)
+        return false;
+    for (const PathPoint& p : act.path) {
+        const double seconds = std::max((p.tick - plan.now) * tickSeconds, 0.0);
+        if (seconds > keptUpSeconds)
+            break;
+        if ((p.airborne || p.speed >= runwaySpeed) && std::min(p.speed, plan.catchUp) > s.speed + plan.limits.up * seconds)
+            return true;
+    }
+    return false;
+}
+
 void lf_planSpeed(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
     double target = lf_plannedSpeed(act, plan, error);
+    if (lf_mustSpeedUp(act, plan))
+        target = std::max(target, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * (1.0 + std::cos(error)) / 2.0);
     // A take-off roll never slows unless its path stops ahead: it speeds up to its lift-off.
     if (s.onGround && act.takeOff && s.speed >= runwaySpeed && lf_stopAhead(s) == std::numeric_limits<double>::infinity())
         target = std::max(target, s.speed);

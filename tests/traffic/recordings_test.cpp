@@ -8,8 +8,6 @@
 #include "traffic/replay_fixture.h"
 
 #include "foundation/winstring.h"
-#include "liveries/liveries.h"
-#include "refgen/refgen.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -36,15 +34,6 @@ double lf_knots(const Sample& a, const Sample& b)
 
 class Recordings : public Replay {
 protected:
-    static void loadWorld(const Recording& r)
-    {
-        TempFolder world(true);
-        refgen::writeProgramFiles(r.world(3000, 1), L".");
-        gf_readAircraftData();
-        gf_readFixes();
-        lf_readLiveriesScanned();
-        processScannedLiveries();
-    }
 
     void readStands(const std::string& relative)
     {
@@ -142,7 +131,7 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
     };
     const char* out = std::getenv("TARNWICK_REPLAY_OUT");
     for (const Recording& r : recordings) {
-        loadWorld(r);
+        loadWorld(r.world);
         const std::string folder = out ? fmt::format("{}\\{}", out, std::string(r.file).substr(0, 4)) : "";
         if (out)
             std::filesystem::create_directories(gf_utf8ToUtf16(folder));
@@ -202,7 +191,7 @@ TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
     // again. Where each is first shown on the ground lies on the way from its last report in the
     // air to its first on the ground.
     const Recording r{refgen::lasVegasWorld, "klas_arrivals.rttfc", "klas_stands.txt", {36.0840, -115.1537}, 2181.0};
-    loadWorld(r);
+    loadWorld(r.world);
     elevation = r.elevation;
     std::vector<std::string> records;
     const auto flights = lf_readRecording("tests/data/recordings/klas_arrivals.rttfc", elevation, records);

@@ -10,6 +10,8 @@
 #include "foundation/settingscatalogue.h"
 #include "links/readers.h"
 #include "links/simids.h"
+#include "liveries/liveries.h"
+#include "refgen/refgen.h"
 #include "support/realtrafficstandin.h"
 #include "support/testpaths.h"
 
@@ -119,6 +121,17 @@ inline double lf_percentile(std::vector<double> values, double share)
 // on the ground, from the altitudes the program gave them.
 class Replay : public TrafficTest {
 protected:
+    // Reference data and liveries that know the traffic of a recording.
+    static void loadWorld(refgen::World (*world)(std::size_t, std::uint32_t))
+    {
+        TempFolder files(true);
+        refgen::writeProgramFiles(world(3000, 1), L".");
+        gf_readAircraftData();
+        gf_readFixes();
+        lf_readLiveriesScanned();
+        processScannedLiveries();
+    }
+
     void answerWithinRange()
     {
         for (const AiPosition& p : positions)
