@@ -295,11 +295,18 @@ void lf_planTurn(Act& act, double error)
     s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -s.maxBank, s.maxBank);
 }
 
-// The path's height at a place of the way; beyond the path's place it climbs or comes down on as its
-// path does now (not to the reports ahead: the path decides how it comes down and where it lifts off).
-WayPoint lf_heightAt(const ShownMotion& s, double place)
+// The path's height at a place of the way. Beyond the path's place in the air, but for an approach,
+// the height the way ahead has there, from the path's toward the reports ahead: a path late on a
+// steep descent would hold the aircraft ahead of it high above its reports. On an approach, where
+// the way ahead comes down to the ground, or where it is not known, it climbs or comes down on as
+// its path does now: the path decides how it comes down and where it lifts off.
+WayPoint lf_heightAt(const Act& act, double place)
 {
+    const ShownMotion& s = act.shown;
     const double path = gf_pathPlace(s);
+    const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
+    if (place > path && !act.landing && !s.way.back().ground && next != s.ahead.end() && !next->ground)
+        return gf_pointAt(s, place);
     if (place <= path || s.way.size() < 2)
         return gf_pointAt(s, std::min(place, path));
     WayPoint p = s.way.back();
@@ -316,8 +323,8 @@ WayPoint lf_heightAt(const ShownMotion& s, double place)
 void lf_planHeight(Act& act)
 {
     ShownMotion& s = act.shown;
-    const WayPoint here = lf_heightAt(s, s.place);
-    const WayPoint next = lf_heightAt(s, s.place + s.speed * knot * planSeconds);
+    const WayPoint here = lf_heightAt(act, s.place);
+    const WayPoint next = lf_heightAt(act, s.place + s.speed * knot * planSeconds);
     s.onGround = here.ground;
     s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
     if (s.onGround) {

@@ -85,19 +85,20 @@ inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std
     return flights;
 }
 
-// The reported position at a time, between the fresh reports around it.
-inline std::optional<Reported> lf_reportedAt(const std::vector<Reported>& reports, double t)
+// The reported position at a time, between the fresh reports around it (on the ground where either is),
+// at most `longest` seconds apart.
+inline std::optional<Reported> lf_reportedAt(const std::vector<Reported>& reports, double t, double longest = 1e9)
 {
     const auto after = std::find_if(reports.begin(), reports.end(), [t](const Reported& r) { return r.time > t; });
     if (after == reports.begin() || after == reports.end())
         return std::nullopt;
     const Reported& a = *(after - 1);
     const Reported& b = *after;
-    if (!a.judged)
+    if (!a.judged || b.time - a.time > longest)
         return std::nullopt;
     const double f = (t - a.time) / (b.time - a.time);
     return Reported{t, a.latitude + f * (b.latitude - a.latitude), a.longitude + f * (b.longitude - a.longitude),
-                    a.altitude + f * (b.altitude - a.altitude), a.speed + f * (b.speed - a.speed)};
+                    a.altitude + f * (b.altitude - a.altitude), a.speed + f * (b.speed - a.speed), true, a.ground || b.ground};
 }
 
 // A record of these fields with this time.
