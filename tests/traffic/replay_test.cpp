@@ -108,8 +108,9 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
                 EXPECT_GT(d.size(), 1000u) << w.name << " " << id;
                 if (w.eachFlight) {
                     EXPECT_LT(lf_percentile(d, 0.95), w.metres) << w.name << " " << id << ", metres, 95th percentile";
-                    if (w.feet > 0.0)
+                    if (w.feet > 0.0) {
                         EXPECT_LT(lf_percentile(h, 0.95), w.feet) << w.name << " " << id << ", feet, 95th percentile";
+                    }
                 }
                 figures += fmt::format("\n{}: {} positions, 95% within {:.0f} m and {:.0f} ft", id, d.size(),
                                        lf_percentile(d, 0.95), lf_percentile(h, 0.95));
