@@ -114,6 +114,9 @@ void SimLink::requestWithinRange()
 
 bool SimLink::runLinkUntilItEnds(SimTransport transport, const standin::Options& options)
 {
+    // A link that fails once retries and may end up on the default pipe: while it runs, nobody
+    // else's stand-in serves there.
+    SharedSimulatorLock nobodyOnTheDefaultPipe;
     start(transport, options, false);
     gf_startSimConnectThread();
     return lf_setUpDone(*standIn, 1) && waitForThreadEnd();
