@@ -63,6 +63,10 @@ bool lf_hovering(const ShownMotion& s) { return s.motionClass == rotorcraftClass
 
 double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
 
+// The share of its speed a ground aircraft keeps while its way lies `error` off its nose: what can
+// stop turns slowly.
+double lf_turningShare(double error) { return (1.0 + std::cos(error)) / 2.0; }
+
 Plan lf_plan(const Act& act)
 {
     const ShownMotion& s = act.shown;
@@ -195,7 +199,7 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
         // It drives back onto its way from beside it; what can stop turns slowly where its way lies
         // far off its nose, and stops where its path does.
         speed = (place - s.place + s.offWay) / horizon / knot;
-        speed *= (1.0 + std::cos(error)) / 2.0;
+        speed *= lf_turningShare(error);
         const double stop = std::max(lf_stopAhead(s) - s.place, s.offWay);
         speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
     } else {
@@ -238,7 +242,7 @@ void lf_planSpeed(Act& act, const Plan& plan, double error)
     ShownMotion& s = act.shown;
     double target = lf_plannedSpeed(act, plan, error);
     if (lf_mustSpeedUp(act, plan))
-        target = std::max(target, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * (1.0 + std::cos(error)) / 2.0);
+        target = std::max(target, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * lf_turningShare(error));
     // A take-off roll never slows unless its path stops ahead: it speeds up to its lift-off.
     if (s.onGround && act.takeOff && s.speed >= runwaySpeed && lf_stopAhead(s) == std::numeric_limits<double>::infinity())
         target = std::max(target, s.speed);
@@ -304,11 +308,15 @@ WayPoint lf_heightAt(const Act& act, double place)
 {
     const ShownMotion& s = act.shown;
     const double path = gf_pathPlace(s);
-    const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
-    if (place > path && !act.landing && !s.way.back().ground && next != s.ahead.end() && !next->ground)
+    if (place <= path)
         return gf_pointAt(s, place);
-    if (place <= path || s.way.size() < 2)
-        return gf_pointAt(s, std::min(place, path));
+    if (!act.landing && !s.way.back().ground) {
+        const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
+        if (next != s.ahead.end() && !next->ground)
+            return gf_pointAt(s, place);
+    }
+    if (s.way.size() < 2)
+        return gf_pointAt(s, path);
     WayPoint p = s.way.back();
     std::size_t k = s.way.size() - 1;
     while (k > 0 && path - s.way[k - 1].at < slopeMetres)

@@ -74,17 +74,18 @@ protected:
             std::set<std::uint32_t> now;
             for (const AiPosition& p : positions) {
                 now.insert(p.objectId);
-                if (track.is_open() && !present.contains(p.objectId)) {
+                if (!present.contains(p.objectId)) {
                     const Act* a = gf_findActByObject(p.objectId);
-                    track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
-                                         p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude);
+                    if (a != nullptr)
+                        flightOf[p.objectId] = a->base.head.flightId;
+                    if (track.is_open())
+                        track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
+                                             p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude);
                 }
                 if ((gf_now() - startTick) % 10 != 0)
                     continue;
                 shown[p.objectId].push_back({sentAt - reportLifetimeTicks / 100.0, p.latitude, p.longitude,
                                              p.altitude, p.heading});
-                if (const Act* a = gf_findActByObject(p.objectId))
-                    flightOf[p.objectId] = a->base.head.flightId;
                 if (track.is_open()) {
                     track << fmt::format("{:.2f}\tpos\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t{:.2f}\n", sentAt, p.objectId,
                                          p.latitude, p.longitude, p.altitude, p.heading * radToDeg);
