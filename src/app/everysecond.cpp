@@ -75,7 +75,7 @@ void lf_blockCallsign()
     if (const std::string callsign = BLOCK_CALLSIGN.getValue(); !callsign.empty())
         for (Act& act : liveActs)
             if (act.callsign() == callsign && act.base.status == statusCreated) {
-                lf_removeAircraft(act);
+                lf_removeAircraft(act, "blocked");
                 break;
             }
     callsignBlockRequest = false;

@@ -1,6 +1,7 @@
 #include "foundation/geometry.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -69,6 +70,13 @@ double gf_angleDiff(double a, double b)
 double gf_lineOffsetFeet(double distanceNm, double lineDirection, double bearing)
 {
     return distanceNm * feetPerNm * std::abs(std::sin(lineDirection - bearing));
+}
+
+double gf_aheadOffsetFeet(double distanceNm, double lineDirection, double bearing)
+{
+    if (std::cos(lineDirection - bearing) <= 0.0)
+        return std::numeric_limits<double>::infinity();
+    return gf_lineOffsetFeet(distanceNm, lineDirection, bearing);
 }
 
 bool gf_interpolateSegment(const CurveSegment& segment, LatLon& position, double& heading, double t)

@@ -30,6 +30,8 @@ double gf_angleDiff(double a, double b);
 // round: the offset of an aircraft from the user's line of motion, or of the user from the
 // aircraft's.
 double gf_lineOffsetFeet(double distanceNm, double lineDirection, double bearing);
+// The same for a line that runs only ahead from its point: infinite for a place behind it.
+double gf_aheadOffsetFeet(double distanceNm, double lineDirection, double bearing);
 
 // A quadratic curve in a flat frame of metres north and east of its first point.
 // The control point holds NaN while no curve is set.

@@ -210,7 +210,9 @@ void lf_approach(Act& act)
     const bool near =
         !park.code.empty() && gf_distanceNm(act.latitude, act.longitude, park.latitude, park.longitude) <= tenNm;
     if (vs <= -250.0) {
-        if (act.landing || !near)
+        // A helicopter comes down where its reports come down: low and descending, it may be
+        // circling at a few hundred feet, as police and news helicopters do for minutes.
+        if (act.landing || !near || act.base.head.sizeClass == rotorcraftClass)
             return;
         lf_queueThrottle(act.base, lf_stepOrRotor(act, 1));
         lf_queueFlaps(act.base, 3);

@@ -48,15 +48,7 @@ void lf_objectRemoved(std::uint32_t objectId)
     std::erase_if(settlingList, [objectId](const InboundAnswer& entry) { return entry.objectId == objectId; });
     if (Act* act = gf_findActByObject(objectId)) {
         if (act->base.status == statusRecreate) {
-            // The plan went with the old object; the new one writes its own when it settles.
-            if (act->flightPlanSet)
-                lf_deleteFlightPlan(objectId);
-            act->flightPlanSet = 0;
-            act->base.status = statusNew;
-            act->parksLogged = 1;
-            act->base.throttleStep = 5;
-            act->base.flapsStep = 4;
-            act->base.objectId = 0;
+            gf_oldObjectGone(*act);
             return;
         }
         if (act->flightPlanSet)
@@ -67,6 +59,31 @@ void lf_objectRemoved(std::uint32_t objectId)
     }
 }
 
+} // namespace
+
+void gf_oldObjectGone(Act& act)
+{
+    const std::uint32_t objectId = act.base.objectId;
+    std::erase_if(settlingList, [objectId](const InboundAnswer& entry) { return entry.objectId == objectId; });
+    // The plan went with the old object; the new one writes its own when it settles.
+    if (act.flightPlanSet)
+        lf_deleteFlightPlan(objectId);
+    act.flightPlanSet = 0;
+    act.parksLogged = 1;
+    act.base.throttleStep = 5;
+    act.base.flapsStep = 4;
+    act.highLightsSet = act.lowLightsSet = 0;
+    act.base.objectId = 0;
+    if (!act.madeAgain) {
+        act.base.status = statusNew; // decided anew under its new identity
+        return;
+    }
+    // Asked for at once, where its path is now.
+    act.base.status = statusQueued;
+    creationRequests.push_back(act.base.head.flightId);
+}
+
+namespace {
 void lf_landed(Act& act)
 {
     if (act.base.status == statusRemoving || act.phase == phaseTakeOff)
@@ -122,7 +139,7 @@ bool lf_blocked(Act& act, std::uint32_t flightId)
         act.remove = 1;
     } else if (act.base.status == statusCreated) {
         gf_logf("{} removed from simulator immediately while blocked", gf_formatColumns(act.base.head.identity));
-        lf_removeAircraft(act);
+        lf_removeAircraft(act, "blocked");
     }
     return true;
 }

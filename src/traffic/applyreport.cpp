@@ -268,7 +268,15 @@ bool lf_reportAtStand(Act& act, PathPoint& p)
         p.hold = 0;
         return true;
     } else if (d > farFromStand) {
-        lf_removeAircraft(act);
+        // It left its stand unseen (a glitch of the feed would have been held as an outlier): it
+        // stands there until this report falls due, and is then made again where it puts it.
+        gf_releaseStand(act);
+        gf_setPhase(act, phaseGround);
+        p.hold = 1;
+        p.speed = 0.0;
+        act.path.assign(1, p);
+        act.predictionCount = 0;
+        act.remakeTick = p.tick;
         return false;
     }
     p.hold = 0;
@@ -381,7 +389,7 @@ void lf_applyReport(Act& act, PathPoint p)
         if (act.base.status == statusNew)
             act.remove = 1;
         else
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "path too long");
         return;
     }
     switch (act.phase) {

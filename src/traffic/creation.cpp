@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <unordered_map>
 
 namespace {
@@ -51,7 +52,7 @@ bool lf_inUsersWay(Act& act)
         if (act.inUsersWay)
             return true;
         if (d <= 1.5 && user.altitudeAboveGround < 1000.0 &&
-            gf_lineOffsetFeet(d, user.heading, fromUser) <= 500.0) {
+            gf_aheadOffsetFeet(d, user.heading, fromUser) <= 500.0) {
             act.inUsersWay = 1;
             return true;
         }
@@ -60,7 +61,7 @@ bool lf_inUsersWay(Act& act)
     const PathPoint& next = act.path[1];
     const double motion = gf_initialBearing({first.latitude, first.longitude}, {next.latitude, next.longitude});
     if (d <= 6.0 && std::abs(first.altitude - user.altitude) < 3000.0 &&
-        gf_lineOffsetFeet(d, motion, fromUser) <= 4000.0) {
+        gf_aheadOffsetFeet(d, motion, fromUser + std::numbers::pi) <= 4000.0) {
         act.inUsersWay = 1;
         return true;
     }
@@ -168,7 +169,9 @@ bool lf_placeOnGround(Act& act)
     }
     StandRecord* stand = lf_findStandNear(at->latitude, at->longitude, act, standReach, path.front().hold != 0);
     if (stand == nullptr) {
-        if (path[1].hold) {
+        // Standing away from the stands, it waits for its newest report; with no more than its
+        // standing reports it stands there (sparse reports would drop it point by point).
+        if (path[1].hold && path.size() > 2) {
             path.pop_front();
             return false;
         }
@@ -176,6 +179,15 @@ bool lf_placeOnGround(Act& act)
         return true;
     }
     if (lf_standRefused(act, *stand)) {
+        act.remove = 1;
+        return false;
+    }
+    // Asked for only where the park maximum, counting the creations asked for, leaves room.
+    if (!lf_parkRoomForOneMore()) {
+        gf_logf("{:8}: {:8} max park reached, not shown", stand->id, act.callsign());
+        act.latitude = at->latitude;
+        act.longitude = at->longitude;
+        gf_keepOut(act);
         act.remove = 1;
         return false;
     }
@@ -252,6 +264,9 @@ void lf_decideAll(Act& act)
         return;
     FlightIdent& ident = act.base.head.identity;
     const bool ghost = !ident.callsign.empty() && ident.callsign.back() == '_';
+    // A first report followed only by reports set aside: the newest, where it tells a new place.
+    if (path.size() == 1)
+        gf_takeNews(act);
     if (path.size() == 1 ||
         (ghost && std::find(ghostList.begin(), ghostList.end(), ident.callsign) != ghostList.end())) {
         act.remove = 1;

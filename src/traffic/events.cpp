@@ -1,6 +1,7 @@
 // Client events for one aircraft (spoilers, flaps, gear, throttle, shut-down and lights)
 // and the removal of one aircraft.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "foundation/log.h"
 #include "foundation/random.h"
@@ -91,8 +92,12 @@ void lf_removeAircraft(StaticAct& act)
         act.removeWhenCreated = 1;
 }
 
-void lf_removeAircraft(Act& act)
+void lf_removeAircraft(Act& act, std::string_view reason)
 {
+    // Every absence of a live aircraft is explained in the log (an empty reason: the caller wrote
+    // a line of its own).
+    if (!reason.empty() && act.base.status != statusRemoving)
+        gf_logf("{} removed, {}", gf_actColumns(act), reason);
     // Only the live aircraft that holds a stand frees it: a static one leaving frees nothing, as
     // a live aircraft may already stand where it stood, and neither does a live one that has
     // left its stand (it keeps the stand's number).
@@ -105,18 +110,26 @@ void lf_removeAircraft(Act& act)
     }
 }
 
-void gf_createAgain(Act& act)
+void gf_createAgain(Act& act, std::string_view why)
 {
-    gf_releaseStand(act);
-    const std::uint32_t objectId = act.base.objectId;
-    ActHead head = act.base.head;
-    Act again = lf_newAct(std::move(head), act.path, act.reportTime);
-    again.trail = act.trail;
-    again.category = act.category;
-    again.flightPlanSet = act.flightPlanSet; // its file goes with the old object
-    again.base.objectId = objectId;
-    again.base.status = statusRecreate; // created anew once the simulator has removed the old object
-    act = std::move(again);
-    removalQueue.push_back(objectId);
-    gf_logf("{:10}{} created again where its path is", "", act.callsign());
+    gf_logf("{} removed, made again where its path is: {}", gf_actColumns(act), why);
+    // It keeps its path and all it does: only the object changes.
+    act.madeAgain = 1;
+    act.base.status = statusRecreate;
+    act.removalAsked = gf_now();
+    removalQueue.push_back(act.base.objectId);
+}
+
+bool gf_remakeWhenDue(Act& act)
+{
+    if (act.remakeTick == 0 || gf_now() < act.remakeTick || act.path.empty())
+        return false;
+    act.remakeTick = 0;
+    const PathPoint& there = act.path.front();
+    act.latitude = there.latitude;
+    act.longitude = there.longitude;
+    if (there.trackPresent)
+        act.heading = gf_normalHeading(there.track * degToRad);
+    gf_createAgain(act, "far from its stand");
+    return true;
 }

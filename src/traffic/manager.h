@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 
 // Clocks. Tests shift them; the shift is 0 in the program.
 extern std::atomic<std::int64_t> steadyClockShift; // added to the steady clock, its own units
@@ -74,7 +75,10 @@ void lf_shutDownAtStand(StaticAct& act);
 // Frees the stand, sets status 4 and queues the object's removal. A static aircraft without
 // object is removed once created; a live one without object is dropped from the table.
 void lf_removeAircraft(StaticAct& act);
-void lf_removeAircraft(Act& act);
+void lf_removeAircraft(Act& act, std::string_view reason);
+// The stand and callsign columns that begin a log line about the aircraft: its stand's name
+// while it has one to go to or stands at, else blanks.
+std::string gf_actColumns(const Act& act);
 // A client event to the simulator now.
 void gf_sendEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t value);
 // Holds a client event of a live aircraft shown behind its path until the shown aircraft reaches
@@ -82,7 +86,13 @@ void gf_sendEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t v
 bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value);
 // The aircraft's object goes and a new one is made where its path is, from the points it has:
 // what it shows cannot reach its path.
-void gf_createAgain(Act& act);
+void gf_createAgain(Act& act, std::string_view why);
+// An aircraft that left its stand unseen is made again where its path is, once its report there
+// falls due; true when it is.
+bool gf_remakeWhenDue(Act& act);
+// The old object of an aircraft made again, or given a new identity, is gone (the simulator says
+// so, or has not within a few seconds): the new one is asked for.
+void gf_oldObjectGone(Act& act);
 // Every phase change keeps the phase it left.
 void gf_setPhase(Act& act, std::uint32_t phase);
 // Farthest-first trimming.
@@ -133,9 +143,18 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum. A live aircraft at a stand counts from the
-// answer to its creation on; extra counts aircraft about to park that the tables do not hold.
+// Removes parked aircraft over the park maximum, when a newcomer at a stand is created. A live
+// aircraft at a stand counts from the request of its creation on; extra counts aircraft about to
+// park that the tables do not hold. A live aircraft shown only moments ago is not removed.
 void lf_enforceMaxPark(std::int32_t extra);
+// Whether one more live aircraft may be asked for at a stand: within the park maximum, counting
+// the creations asked for already, or with as many parked ones that may make way for them.
+bool lf_parkRoomForOneMore();
+// The park maximum is reached, counted with the creations asked for and the live aircraft about
+// to be created at their stands: no static aircraft is placed.
+bool lf_parkFull();
+// Its reports at its stand do not show it again until they take it away (park maximum).
+void gf_keepOut(const Act& act);
 // True for a report of a live aircraft removed for the park maximum that still stands at or
 // near its stand: it is not shown again until its reports, several in a row, take it away
 // from the stand, or until they come again after ten minutes of silence.

@@ -62,6 +62,15 @@ bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to);
 // Its creation is asked for where its path is now: the simulator makes it there.
 void gf_noteCreation(Act& act);
 
+// A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)
+// until the next report; the next one that confirms it has it applied first.
+bool gf_holdOutlier(Act& act, const LiveReport& report);
+// The latest report of the aircraft, set aside or not.
+void gf_noteNews(Act& act, const LiveReport& report);
+// Where the path cannot be extended: when a report came since its last that was set aside, the path
+// goes on toward it (or holds or flies on where it tells no new place); false when none came.
+bool gf_takeNews(Act& act);
+
 // Path stepping.
 // A live aircraft just created starts where its path is now: the points whose time passed while
 // it waited for the simulator lie behind it (run through, they would race it along them).

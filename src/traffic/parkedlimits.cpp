@@ -75,13 +75,33 @@ std::vector<ParkedTime> lf_longestParkedFirst()
                      [](const ParkedTime& a, const ParkedTime& b) { return a.minutes > b.minutes; });
     return parked;
 }
-// A newcomer at a stand counts from the simulator's answer to its creation on, though it is
-// created only once it has settled: two answered within one settle count each other. One
-// whose creation was withdrawn meanwhile goes as soon as it settles, and counts for nothing.
-bool lf_answeredAtStand(const Act& act)
+// A newcomer at a stand counts from the request of its creation on, though it is created only
+// once it has settled: two asked for one after the other count each other. One whose creation
+// was withdrawn, or that the simulator refused, counts for nothing.
+bool lf_requestedAtStand(const Act& act)
 {
-    return act.phase == phaseAtStand && act.base.status == statusQueued && act.base.objectId != 0 &&
-           !act.base.removeWhenCreated && !act.remove;
+    return act.phase == phaseAtStand && act.base.status == statusQueued && !act.base.removeWhenCreated && !act.remove;
+}
+
+// Not yet decided, standing on the ground at the park airport: about to be created at a stand.
+bool lf_aboutToPark(const Act& act)
+{
+    const ParkAirport park = gf_parkAirport();
+    if (act.base.status != statusNew || act.phase != phaseInitial || act.path.empty() || park.code.empty())
+        return false;
+    const PathPoint& p = act.path.back();
+    return !p.airborne && p.speed <= 5.0 &&
+           gf_distanceNm(p.latitude, p.longitude, park.latitude, park.longitude) <= parkAirportReachNm;
+}
+
+// A parked live aircraft that has stood this long may make place for a newcomer: one shown only
+// moments ago is not taken away again.
+constexpr std::int64_t settledParkedSeconds = 60;
+
+bool lf_parkedLongEnough(const Act& act)
+{
+    const std::chrono::steady_clock::duration parked(gf_steadyTicks() - act.parkedSince);
+    return parked >= std::chrono::seconds(settledParkedSeconds);
 }
 
 bool lf_addStaticParkedTime(std::int64_t& sum, bool show, WeekSlot now, const StaticAct& parked)
@@ -124,18 +144,17 @@ std::int32_t lf_listRatio2(bool show)
 
 void lf_enforceMaxPark(std::int32_t extra)
 {
-    const auto answered = std::ranges::count_if(liveActs, lf_answeredAtStand);
-    std::int32_t live = lf_listRatio2(true) + extra + static_cast<std::int32_t>(answered);
+    const auto requested = std::ranges::count_if(liveActs, lf_requestedAtStand);
+    std::int32_t live = lf_listRatio2(true) + extra + static_cast<std::int32_t>(requested);
     // A maximum below 1 means none (no park airport, or one without stands).
     if (parkMaximum < 1)
         return;
     if (!INITIAL_LOAD_ONLY.value.load() && live > parkMaximum) {
         const std::vector<ParkedTime> parked = lf_longestParkedFirst();
-        if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId)) {
+        if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId); act && lf_parkedLongEnough(*act)) {
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
-            std::erase_if(keptOut, [act](const KeptOut& k) { return k.flightId == act->base.head.flightId; });
-            keptOut.push_back({act->base.head.flightId, act->latitude, act->longitude});
-            lf_removeAircraft(*act);
+            gf_keepOut(*act);
+            lf_removeAircraft(*act, "");
             --live; // its place is the newcomer's: the statics are weighed without it
         }
     }
@@ -150,6 +169,36 @@ void lf_enforceMaxPark(std::int32_t extra)
     if (latest)
         lf_removeAircraft(*latest);
 }
+
+bool lf_parkRoomForOneMore()
+{
+    if (parkMaximum < 1 || INITIAL_LOAD_ONLY.value.load())
+        return true;
+    const auto requested = std::ranges::count_if(liveActs, lf_requestedAtStand);
+    const auto excess = lf_listRatio2(false) + requested + 1 - parkMaximum;
+    const auto mayGo = std::ranges::count_if(liveActs, [](const Act& act) { return gf_parked(act) && lf_parkedLongEnough(act); });
+    return excess <= 0 || mayGo >= excess;
+}
+
+void gf_keepOut(const Act& act)
+{
+    std::erase_if(keptOut, [&act](const KeptOut& k) { return k.flightId == act.base.head.flightId; });
+    keptOut.push_back({act.base.head.flightId, act.latitude, act.longitude});
+}
+
+bool lf_parkFull()
+{
+    if (parkMaximum < 1)
+        return false;
+    const auto live = std::ranges::count_if(liveActs, [](const Act& act) {
+        return gf_parked(act) || lf_requestedAtStand(act) || lf_aboutToPark(act);
+    });
+    const auto statics = std::ranges::count_if(staticActs, [](const StaticAct& parked) {
+        return parked.status == statusQueued || parked.status == statusCreated || parked.status == statusRemoving;
+    });
+    return live + statics >= parkMaximum;
+}
+
 
 bool lf_keptOutAtStand(const LiveReport& report)
 {
@@ -193,7 +242,7 @@ void lf_listParkedLive()
         const std::uint32_t minutes = lf_parkedMinutes(act);
         const std::uint32_t limit = act.base.head.sizeClass == heavyClass ? heavyParkedMinutes : parkedMinutes;
         if (!initialOnly && minutes > limit)
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "parked too long");
         else
             liveStayers.push_back({act.callsign(), act.base.standNumber, minutes});
     }
@@ -212,6 +261,6 @@ void lf_removeLongestParked(std::size_t count)
         if (chosen.contains(act.base.head.flightId)) {
             gf_logf("live parked {} at {} removed", gf_formatColumns(act.base.head.identity),
                     gf_standLogName(act.base.standNumber));
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "parked longest, renewal");
         }
 }

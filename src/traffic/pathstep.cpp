@@ -74,6 +74,18 @@ std::int32_t lf_predictionsWanted(const Act& act)
     return d < lateralRadiusNm.load() + shownMarginNm - 0.5 ? 8 : 0;
 }
 
+// Why a path that could not be extended ends.
+const char* lf_endReason(const Act& act)
+{
+    if (!lf_classShown(act.base.head.sizeClass))
+        return "its kind is not shown";
+    const UserAircraft& user = gf_currentUserAircraft();
+    if (!gf_userPositionUnknown(user.latitude, user.longitude) &&
+        gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude) >= lateralRadiusNm.load() + shownMarginNm - 0.5)
+        return "left the radius";
+    return "its path ran out";
+}
+
 double lf_takeOffSpeed(double last, double& verticalSpeed)
 {
     if (last <= 30.0)
@@ -172,12 +184,12 @@ void lf_groundStep(Act& act)
             }
             act.path.pop_front(); // an airborne aircraft does not wait at a hold point
         }
-        if (act.path.empty() || !lf_extendPath(act))
+        if (act.path.empty() || (!lf_extendPath(act) && !gf_takeNews(act)))
             break;
     }
     if (act.phase != phaseAtStand)
         lf_learnSoftStand(act);
-    lf_removeAircraft(act);
+    lf_removeAircraft(act, lf_endReason(act));
 }
 
 void lf_phaseStep(Act& act)

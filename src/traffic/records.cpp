@@ -1,6 +1,9 @@
 // The aircraft records and the traffic tables: construction, lookups, the static creation
 // queue's cancel, the learning list and the stand marks.
 #include "traffic/records.h"
+#include "traffic/manager.h"
+
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <utility>
@@ -93,6 +96,13 @@ std::string gf_standLogName(std::uint32_t standNumber)
         return "sid==0?";
     const StandRecord* stand = gf_findStand(standNumber);
     return stand ? stand->id : "unknown";
+}
+
+std::string gf_actColumns(const Act& act)
+{
+    const bool atStand = act.phase == phaseAtStand || act.phase == phaseToStand;
+    const std::string stand = atStand ? fmt::format("{:8}: ", gf_standLogName(act.base.standNumber)) : std::string(10, ' ');
+    return stand + fmt::format("{:8}", act.callsign());
 }
 
 bool lf_cancelStaticCreation(const std::string& callsign)

@@ -194,6 +194,13 @@ struct Act {
     std::deque<PathPoint> path; // front first
     double reportTime = 0.0;    // time stamp of the last applied report
     ReportTrail trail;
+    // The latest report, set aside or not, and its time stamp (NaN: none); the time of the news the
+    // path last took (news.cpp).
+    PathPoint news;
+    double newsTime = nan, newsTaken = nan;
+    PathPoint outlier;        // a ground report it cannot have reached, held until the next (outliers.cpp) ...
+    double outlierTime = nan; // ... and its time stamp; NaN: none held
+    std::uint32_t remakeTick = 0; // left its stand unseen: made again where its path is at this tick; 0: not
     ShownMotion shown;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
     std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted
@@ -264,6 +271,8 @@ struct Act {
     std::uint8_t inUsersWay = 0;     // its creation waits for the user aircraft to move on
     std::uint8_t flightPlanSet = 0;  // a flight plan file was written for its object
     std::uint8_t keepStand = 0;      // it has reported at its stand
+    std::uint8_t madeAgain = 0;      // its object goes, and a new one is made where its path is then
+    std::int64_t removalAsked = 0;   // tick at which the removal of its object was asked for, to make it again
     double collisionCheckLatitude = 0.0, collisionCheckLongitude = 0.0; // position last checked against static aircraft
 
     static constexpr double nan = std::numeric_limits<double>::quiet_NaN();

@@ -47,7 +47,7 @@ void lf_freeReservedStand()
         }
     for (Act& act : liveActs)
         if (gf_parkedAt(act, number)) {
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "on the reserved stand");
             return;
         }
 }

@@ -133,7 +133,7 @@ void lf_removeLiveAt(std::uint32_t standNumber)
 {
     for (Act& act : liveActs)
         if (gf_parkedAt(act, standNumber)) {
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "parked longest, renewal");
             return;
         }
 }

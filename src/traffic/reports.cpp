@@ -1,6 +1,7 @@
 // Report matching: which known aircraft a report belongs to, which reports are ignored,
 // identity changes of created aircraft, ghosts, and new aircraft from unmatched reports.
 #include "traffic/manager.h"
+#include "traffic/motion.h"
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
@@ -98,9 +99,7 @@ bool lf_checkRoute(Act& act, const LiveReport& r)
     FlightIdent& ident = act.base.head.identity;
     const bool bothDiffer = ident.departure != r.ident.departure && ident.destination != r.ident.destination &&
                             !r.ident.departure.empty() && !r.ident.destination.empty();
-    const bool returning = !ident.departure.empty() && ident.departure == gf_parkAirport().iata &&
-                           r.ident.destination == ident.departure;
-    if (ident.departure.empty() || ident.destination.empty() || !bothDiffer || returning)
+    if (ident.departure.empty() || ident.destination.empty() || !bothDiffer)
         return false;
     lf_takeRoute(ident, r.ident);
     if (act.onGround && act.phase != phaseToStand && act.phase != phaseAtStand) {
@@ -144,12 +143,17 @@ void lf_prepareLiveryChange(Act& act)
         act.path.push_front(former);
     }
     act.base.status = statusRecreate;
+    act.removalAsked = gf_now();
 }
 
 // False stops the update: the report is not applied.
 bool lf_checkIdentity(Act& act, const LiveReport& r)
 {
     FlightIdent& ident = act.base.head.identity;
+    // The feed mixes in records of the flight that brought a departing aircraft to the park
+    // airport: their identity is not the aircraft's.
+    if (!ident.departure.empty() && ident.departure == gf_parkAirport().iata && r.ident.destination == ident.departure)
+        return true;
     if (act.base.status == statusNew) {
         lf_takeRoute(ident, r.ident);
         if (ident.registration.empty())
@@ -166,6 +170,7 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     // the runway.
     if (act.base.status != statusCreated || act.phase < phaseGround || gf_landingFlagsSet(act) || act.landingRoll)
         return true;
+    const std::string columns = gf_actColumns(act); // the log names it as it was
     const bool newRoute = lf_checkRoute(act, r);
     const std::string& callsign = r.ident.callsign;
     if (!callsign.empty() && callsign != ident.callsign && callsign != ident.registration) {
@@ -188,6 +193,7 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     lf_prepareLiveryChange(act);
     act.forcedHeading = act.heading;
     act.forcedHeadingSet = 1;
+    gf_logf("{} removed, made again as {} for its new identity", columns, ident.callsign);
     removalQueue.push_back(act.base.objectId);
     return false;
 }
@@ -262,7 +268,7 @@ bool lf_updateAct(const LiveReport& r, Act& act)
 {
     if (act.base.head.flightId != r.hexid)
         return false;
-    if (act.base.status == statusRecreate || act.base.status == statusRemoving)
+    if ((act.base.status == statusRecreate && !act.madeAgain) || act.base.status == statusRemoving)
         return true;
     if (r.reach == beyondMargin) {
         // Gone beyond the margin: it flies out the points it has and ends, not predicted unless
@@ -273,6 +279,9 @@ bool lf_updateAct(const LiveReport& r, Act& act)
             act.predictionCount = -1;
         return true;
     }
+    if (gf_holdOutlier(act, r))
+        return true;
+    gf_noteNews(act, r);
     if (!act.path.empty() && lf_reportIgnored(r, act))
         return true;
     if (act.base.status == statusNew && lf_inNearField(r.altitude))
@@ -332,7 +341,7 @@ void lf_removeGhost(const std::string& callsign)
         }
         ghostList.push_back(ghostCallsign);
         if (ghost.base.status != statusNew)
-            lf_removeAircraft(ghost);
+            lf_removeAircraft(ghost, "ghost");
         else
             ghost.remove = 1;
         return;

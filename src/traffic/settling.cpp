@@ -13,6 +13,7 @@
 #include "links/simqueues.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr std::int32_t settledAt = 200;
@@ -74,7 +75,7 @@ void lf_settle(InboundAnswer& entry)
             return; // being removed already
         lf_liveSettled(*act);
         if (act->base.removeWhenCreated)
-            lf_removeAircraft(*act);
+            lf_removeAircraft(*act, "withdrawn while created");
         return;
     }
     // The record went while its creation was under way: its object goes too.
@@ -95,7 +96,7 @@ void lf_removeUnsettled()
             }
         } else if (Act* act = lf_owningAct(entry)) {
             if (act->base.status == statusQueued)
-                lf_removeAircraft(*act);
+                lf_removeAircraft(*act, "the traffic stops");
             continue;
         }
         removalQueue.push_back(entry.objectId);
@@ -107,7 +108,9 @@ void liveAIAdded(Act& act, const InboundAnswer& answer)
 {
     act.base.objectId = answer.objectId;
     act.heightAboveGround = answer.secondNumber;
-    if (!act.path.empty() && !act.path.front().airborne) {
+    if (act.madeAgain) {
+        act.parksLogged = 0;
+    } else if (!act.path.empty() && !act.path.front().airborne) {
         act.onGround = 1;
         act.groundTimer = 0;
         if (act.phase == phaseAtStand) {
@@ -117,8 +120,8 @@ void liveAIAdded(Act& act, const InboundAnswer& answer)
                         gf_nowString());
             const std::uint32_t stand = act.base.standNumber;
             std::erase_if(standCandidates, [stand](const StaticCandidate& c) { return c.standNumber == stand; });
-            // Only an aircraft the simulator has created takes a parked one's place; it counts
-            // from here on, by its object.
+            // Only an aircraft the simulator has created takes a parked one's place: one refused
+            // or withdrawn costs none its stand.
             lf_enforceMaxPark(0);
         }
         act.parksLogged = 0;
@@ -155,7 +158,8 @@ void lf_liveSettled(Act& act)
     gf_startAtPresent(act);
     const bool rotor = base.head.sizeClass == rotorcraft;
     const std::uint32_t id = base.objectId;
-    if (!act.path.empty() && act.path.front().airborne) {
+    const bool airborne = std::exchange(act.madeAgain, 0) ? !act.onGround : !act.path.empty() && act.path.front().airborne;
+    if (airborne) {
         queueEngineStart(id);
         lf_queueSpoilers(base, false);
         const std::uint32_t low = act.altitude <= 10000.0 ? 1 : 0;

@@ -220,7 +220,7 @@ void gf_moveShown(Act& act)
             return;
         }
         if (!gf_planShown(act)) {
-            gf_createAgain(act);
+            gf_createAgain(act, "out of reach of its path");
             return;
         }
         lf_releaseEvents(s, false);

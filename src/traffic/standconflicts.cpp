@@ -80,7 +80,7 @@ bool lf_standWanted(StandContext& context, Act& other)
     if (mine == theirs) {
         if (logging)
             gf_logf("{:8}: {:8} ac with same callsign {} wants it, remove existing ... ", stand, theirs, mine);
-        lf_removeAircraft(other);
+        lf_removeAircraft(other, "its stand taken by the same callsign");
     } else if (lf_ghostOf(mine) == theirs && !theirs.empty()) {
         if (logging)
             gf_logf("{:8}: {:8} ghost {} wants it, but don't do it ... ", stand, theirs, mine);
@@ -88,11 +88,11 @@ bool lf_standWanted(StandContext& context, Act& other)
     } else if (lf_ghostOf(theirs) == mine && !mine.empty()) {
         if (logging)
             gf_logf("{:8}: {:8} ghost, replace by {}", stand, theirs, mine);
-        lf_removeAircraft(other);
+        lf_removeAircraft(other, "ghost");
     } else if (lf_isGhost(theirs) && !lf_isGhost(mine)) {
         if (logging)
             gf_logf("{:8}: {:8} ghost, replace by {}", stand, theirs, mine);
-        lf_removeAircraft(other);
+        lf_removeAircraft(other, "ghost");
     } else if (!lf_isGhost(theirs) && lf_isGhost(mine)) {
         if (logging)
             gf_logf("{:8}: {:8} ghost {} wants it, refused ", stand, theirs, mine);
@@ -104,7 +104,7 @@ bool lf_standWanted(StandContext& context, Act& other)
     } else {
         if (logging)
             gf_logf("{:8}: {:8} removed because of new {}", stand, theirs, mine);
-        lf_removeAircraft(other);
+        lf_removeAircraft(other, "its stand taken by a newcomer");
     }
     return true;
 }

@@ -18,7 +18,7 @@ bool lf_removeParkedLiveAt(const Act& act, const StandRecord& stand, Act& other)
         return false;
     if (LOG.value.load())
         gf_logf("{:8}: {:8} removed {}", stand.id, other.callsign(), gf_nowString());
-    lf_removeAircraft(other);
+    lf_removeAircraft(other, "its stand taken");
     return true;
 }
 
@@ -33,7 +33,7 @@ void lf_adjacentParking(const Act& act, const StandRecord& stand, std::uint32_t 
         if (logging)
             gf_logf("{:8}: {:8} removed by adjacent parking {} {}", name, other.callsign(), act.callsign(),
                     gf_clockTimeText());
-        lf_removeAircraft(other);
+        lf_removeAircraft(other, "beside a stand taken");
     } else if (logging) {
         gf_logf("{:8}: {:8} stays, while live {} at adjacent, and possibly colliding {}, is parking, but wingspans fit",
                 name, other.callsign(), act.callsign(), stand.id);

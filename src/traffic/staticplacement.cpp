@@ -69,6 +69,12 @@ void lf_placeStaticParked()
 {
     if (parkStands.empty() || standCandidates.empty())
         return;
+    // Placed only within the park maximum, counting the live aircraft about to park: a static
+    // aircraft placed now would make way for them moments after it was shown.
+    if (lf_parkFull()) {
+        standCandidates.clear();
+        return;
+    }
     const StaticCandidate candidate = std::move(standCandidates.back());
     standCandidates.pop_back();
     StandRecord* stand = gf_findStand(candidate.standNumber);

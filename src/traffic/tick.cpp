@@ -18,6 +18,7 @@ std::atomic<std::int32_t> tickCounter{0};
 std::atomic<bool> staticParkingRunning{false};
 
 namespace {
+constexpr std::int64_t removalWait = 500; // ticks for the answer to a removal, of an aircraft made again
 UserAircraft currentUser;
 
 void lf_paceQueues()
@@ -62,7 +63,8 @@ CreationItem lf_creationItemOf(const Act& act)
     item.position.pitch = act.pitch * radToDeg;
     item.position.bank = act.bank * radToDeg;
     item.position.heading = act.heading * radToDeg;
-    item.position.onGround = act.path.empty() || act.path.front().airborne ? 0 : 1;
+    // Made again, it is where its path is now; new, where its first point is.
+    item.position.onGround = act.madeAgain ? act.onGround : act.path.empty() || act.path.front().airborne ? 0 : 1;
     item.position.airspeed = 0;
     item.tailNumber = act.callsign();
     item.liveryTitle = act.base.head.liveryTitle;
@@ -154,7 +156,7 @@ void lf_groundMovementTick()
     bool anyRemoved = false;
     for (std::size_t i = 0; i < liveActs.size(); ++i) {
         Act& act = liveActs[i];
-        if (act.base.status == statusCreated) {
+        if (act.base.status == statusCreated && !gf_remakeWhenDue(act)) {
             if (!act.path.empty() && gf_now() >= act.path.front().tick)
                 lf_groundStep(act);
             if (act.base.status == statusCreated) {
@@ -178,6 +180,10 @@ void lf_groundMovementTick()
             }
         } else if (act.base.status == statusNew) {
             lf_decideAll(act);
+        } else if (act.base.status == statusRecreate && gf_now() - act.removalAsked >= removalWait) {
+            // The simulator has not said that the old object went: the aircraft is not kept
+            // from the simulator for that.
+            gf_oldObjectGone(act);
         }
         anyRemoved = anyRemoved || act.remove;
     }

@@ -27,7 +27,7 @@ bool lf_removeFarthest(double distance)
     }
     if (!chosen)
         return true;
-    lf_removeAircraft(*gf_findAct(*chosen));
+    lf_removeAircraft(*gf_findAct(*chosen), "farthest over the live maximum");
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "links/simlink.h"
 
 #include <cmath>
+#include <numbers>
 #include <optional>
 
 namespace {
@@ -49,15 +50,15 @@ bool lf_userAirConflict(Act& act)
     const double bearing = gf_initialBearing(from, to);
     bool inTheWay = false;
     if (s.onGround)
-        // Ahead of the user aircraft on its line, while it is low and near.
+        // Ahead of the user aircraft on its line, while it is low and near: not behind it.
         inTheWay = user.altitudeAboveGround < groundCheckHeight && distance <= groundCheckRange &&
-                   gf_lineOffsetFeet(distance, user.heading, bearing) <= groundLineOffset;
+                   gf_aheadOffsetFeet(distance, user.heading, bearing) <= groundLineOffset;
     else
-        // The aircraft's own line passes close to the user aircraft.
+        // The aircraft's own line comes close to the user aircraft: it flies toward it, not away.
         inTheWay = distance <= airCheckRange && std::abs(s.altitude - user.altitude) < airCheckLevels &&
-                   gf_lineOffsetFeet(distance, s.heading, bearing) <= airLineOffset;
+                   gf_aheadOffsetFeet(distance, s.heading, bearing + std::numbers::pi) <= airLineOffset;
     if (inTheWay)
-        lf_removeAircraft(act);
+        lf_removeAircraft(act, "in the user's way");
     return inTheWay;
 }
 
@@ -68,7 +69,7 @@ void lf_userGroundConflict()
     for (Act& act : liveActs)
         if (const Seen s = lf_seen(act); act.base.status == statusCreated && s.onGround &&
             lf_touchesUser(user, userRadius, s.latitude, s.longitude, act.base.head.wingspan)) {
-            lf_removeAircraft(act);
+            lf_removeAircraft(act, "in the user's way");
             return;
         }
     // Static aircraft stand still: they are tested again only after the user has moved.

@@ -113,8 +113,9 @@ TEST_F(TrafficEndToEnd, ARecordedFlightIsCreatedSettledMovedAndRemoved)
     EXPECT_EQ(act->heightAboveGround, 4.0);
     EXPECT_EQ(act->altitude, 19.5) << "the ground's altitude plus the static CG";
 
-    // The path runs out: the aircraft leaves the simulator and the table.
-    ASSERT_TRUE(tickUntil([&] { return liveActs.empty(); }));
+    // The path runs out, and its reports have been quiet more than a minute: the aircraft leaves the
+    // simulator and the table.
+    ASSERT_TRUE(tickUntil([&] { return liveActs.empty(); }, 12000));
     EXPECT_EQ(sim().objectByAtcId("KLM1"), 0u);
     EXPECT_TRUE(settlingList.empty());
 }

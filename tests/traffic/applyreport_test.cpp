@@ -241,8 +241,9 @@ TEST_F(Motion, ATaxiAndATakeOffRollFromAStopKeepToTheirReportsTimes)
         // the time that takes.
         const std::int64_t waits = roll ? 4000 - 2 * static_cast<std::int64_t>(300.0 / (speed * metresPerNm / 3600.0) * 100.0) - 100 : 0;
         run(2);
-        if (!roll)
+        if (!roll) {
             EXPECT_GE(act(id)->path.front().tick, p.tick) << speed << ": the taxi point falls due at its report's time";
+        }
         run(std::max<std::int64_t>(waits, 0));
         EXPECT_LT(gf_distanceNm(act(id)->shown.latitude, act(id)->shown.longitude, stand.first, stand.second) * metresPerNm,
                   roll ? 0.5 : 300.0)

@@ -95,8 +95,10 @@ TEST_F(TrafficTest, TheUsersSurroundingsHoldTheCreationBack)
         double userSpeed, userHeight, bearing, nm, speed, motion, altitude; // altitude above 0: airborne
         bool held;
     };
-    const double m = 1.0 / metresPerNm, ft = 1.0 / feetPerNm;
+    const double m = 1.0 / metresPerNm;
     const auto beside = [](double feet, double nm) { return std::asin(feet / (nm * feetPerNm)) * radToDeg; };
+    // Nautical miles on the bearing 350 from the user of a point whose line east passes this far north of it.
+    const auto crossing = [](double feet) { return feet / std::sin(80.0 * degToRad) / feetPerNm; };
     const Case cases[] = {
         {"ground: 140 m off", true, true, false, 0, 0, 90, 140 * m, 0, 90, 0, true},
         {"ground: 160 m off", true, true, false, 0, 0, 90, 160 * m, 0, 90, 0, false},
@@ -112,12 +114,14 @@ TEST_F(TrafficTest, TheUsersSurroundingsHoldTheCreationBack)
         {"air: 520 ft beside", false, true, false, 0, 900, beside(520, 1.4), 1.4, 0, 90, 0, false},
         {"air: in the way already", false, true, true, 0, 5000, 0, 5, 0, 90, 0, true},
         {"air: the rule off", false, false, false, 0, 900, 0, 1.4, 0, 90, 0, false},
-        {"air: flying 5.9 nm off along the line", false, true, false, 0, 0, 0, 5.9, 250, 0, 5000, true},
-        {"air: 6.1 nm off", false, true, false, 0, 0, 0, 6.1, 250, 0, 5000, false},
-        {"air: 2900 ft above the user", false, true, false, 0, 0, 0, 5, 250, 0, 7900, true},
-        {"air: 3100 ft above", false, true, false, 0, 0, 0, 5, 250, 0, 8100, false},
-        {"air: crossing 3900 ft off", false, true, false, 0, 0, 0, 3900 * ft, 250, 90, 5000, true},
-        {"air: crossing 4100 ft off", false, true, false, 0, 0, 0, 4100 * ft, 250, 90, 5000, false},
+        {"air: flying 5.9 nm off along the line toward the user", false, true, false, 0, 0, 0, 5.9, 250, 180, 5000, true},
+        {"air: 6.1 nm off", false, true, false, 0, 0, 0, 6.1, 250, 180, 5000, false},
+        {"air: flying away along the line", false, true, false, 0, 0, 0, 3, 250, 0, 5000, false},
+        {"air: 2900 ft above the user", false, true, false, 0, 0, 0, 5, 250, 180, 7900, true},
+        {"air: 3100 ft above", false, true, false, 0, 0, 0, 5, 250, 180, 8100, false},
+        {"air: crossing 3900 ft off", false, true, false, 0, 0, 350, crossing(3900), 250, 90, 5000, true},
+        {"air: crossing 4100 ft off", false, true, false, 0, 0, 350, crossing(4100), 250, 90, 5000, false},
+        {"air: a ground aircraft 1.4 nm behind", false, true, false, 0, 900, 180, 1.4, 0, 90, 0, false},
     };
     const LatLon user{50.0, 4.0};
     for (const Case& c : cases) {
@@ -417,7 +421,7 @@ TEST_F(TrafficTest, RemovalsFreeTheStandAndNeverStrandARecord)
     Act& queued = gf_testAddAct(0x400001, statusQueued, 0, "KLM1");
     queued.base.standNumber = 5; // placed at the stand at its creation
     queued.phase = phaseAtStand;
-    lf_removeAircraft(queued);
+    lf_removeAircraft(queued, "test");
     EXPECT_EQ(parkStands[0].occupied, 0);
     EXPECT_TRUE(queued.remove) << "a live record without object leaves the table";
     EXPECT_TRUE(removalQueue.empty());

@@ -8,6 +8,8 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
+
 namespace {
 std::size_t lf_count(const std::string& text, const std::string& part)
 {
@@ -134,9 +136,10 @@ TEST_F(ParkChoice, FlyingAwayRemovesEveryStaticAndTheLiveAircraftAtTheStands)
     staticCreationItems.push_back({{}, "KLM12*", {}, staticActs[1].head.flightId});
     addLive(0xA00001, "DLH1", 3);
     addLive(0xA00002, "DLH2").base.standNumber = 3; // taxiing to stand A3
-    const Act& parked = liveActs[0];
+    Act& parked = liveActs[0];
+    parked.parkedSince -= std::chrono::steady_clock::duration(std::chrono::minutes(10)).count();
     standCandidates.push_back({});
-    // It goes for the park maximum, and is kept out while it stands there.
+    // Parked ten minutes, it goes for the park maximum, and is kept out while it stands there.
     parkMaximum = 1;
     lf_enforceMaxPark(1);
 

@@ -50,6 +50,8 @@ TEST_F(Removals, InTheAirOnlyAircraftWhoseLinePassesCloseToTheUserGo)
         {"parallel 3.9 nm abeam", 3.9, east, north, 3000.0, false},
         {"crossing 3.9 nm ahead", 3.9, north, east, 3000.0, false},
         {"head-on 1000 ft above", 3.9, north, south, 4000.0, false},
+        {"3.9 nm behind, flying away", 3.9, south, south, 3000.0, false},
+        {"3.9 nm behind, coming up", 3.9, south, north, 3000.0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -70,10 +72,19 @@ TEST_F(Removals, LowAboveTheGroundTaxiingAircraftOnTheUsersLineGoOnePerSecond)
     }
     Act& beside = flying(3, 0.8, east, east);
     beside.onGround = 1;
+    Act& behind = flying(4, 0.8, south, east); // on the user's line, behind it
+    behind.onGround = 1;
+    Act& shownBeside = flying(5, 0.8, north, east); // its path on the line, the aircraft shown beside it
+    shownBeside.onGround = 1;
+    const LatLon aside = gf_destinationPoint({amsLatitude, amsLongitude}, east, 0.8 * feetPerNm);
+    shownBeside.shown.set = shownBeside.shown.onGround = 1;
+    shownBeside.shown.latitude = aside.first;
+    shownBeside.shown.longitude = aside.second;
     // The main loop's walk: each second, up to the first aircraft removed.
     const auto second = [] { std::ranges::any_of(liveActs, [](Act& act) { return lf_userAirConflict(act); }); };
     second();
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(1)});
+    second();
     second();
     second();
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(1), objectOf(2)}));
@@ -154,31 +165,38 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
     EXPECT_TRUE(logged("S1: L2       max park exceeded, removed"));
 }
 
-// A newcomer at a stand counts from the simulator's answer to its creation: the second of two
-// answered within one settle makes a place too. One whose creation was withdrawn meanwhile
-// counts for nothing.
-TEST_F(Removals, NewcomersAtStandsCountFromTheAnswersToTheirCreationsUnlessWithdrawn)
+// A newcomer at a stand counts from the request of its creation: two asked for one after the other
+// count each other, and one is asked for only where the maximum leaves room, or a parked aircraft
+// that has stood a while can make way for it, at its answer. One whose creation was withdrawn
+// counts for nothing; none shown moments ago goes.
+TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneShownMomentsAgoGoes)
 {
     simRequestSeam = [](const SimRequest&) { return true; };
-    for (int i = 1; i <= 5; ++i)
+    for (int i = 1; i <= 6; ++i)
         addStand(fmt::format("S{}", i), 100.0 * i);
-    parkedFor(addLive(1, "L1", 1), 50min);
+    parkedFor(addLive(1, "L1", 1), 0min);
     parkedFor(addLive(2, "L2", 2), 80min);
     parkMaximum = 2;
-    const auto answer = [this](std::uint32_t flightId, bool withdrawn) {
+    const auto request = [this](std::uint32_t flightId, bool withdrawn) -> Act& {
         Act& act = addLive(flightId, fmt::format("N{}", flightId), flightId);
         act.base.status = statusQueued;
         act.base.objectId = 0;
         act.base.removeWhenCreated = withdrawn ? 1 : 0;
         act.path.push_back({.latitude = act.latitude, .longitude = act.longitude});
-        liveAIAdded(act, {objectOf(flightId), flightId, 0, AnswerKind::liveCreated, 0.0, 0.0});
+        return act;
     };
-    answer(3, true);
-    EXPECT_TRUE(removals().empty()) << "no place made for a withdrawn newcomer";
-    answer(4, false);
+    const auto answer = [this](std::uint32_t flightId) {
+        liveAIAdded(*gf_findAct(flightId), {objectOf(flightId), flightId, 0, AnswerKind::liveCreated, 0.0, 0.0});
+    };
+    EXPECT_TRUE(lf_parkRoomForOneMore()) << "L2 may make way";
+    request(3, true);
+    answer(3);
+    EXPECT_TRUE(removals().empty()) << "a withdrawn creation counts for nothing";
+    EXPECT_TRUE(lf_parkRoomForOneMore());
+    request(4, false);
+    EXPECT_FALSE(lf_parkRoomForOneMore()) << "counted from its request, N4 leaves only L1, shown moments ago";
+    answer(4);
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(2)});
-    answer(5, false); // before the one at S4 has settled
-    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(2), objectOf(1)}));
     simRequestSeam = nullptr;
 }
 
@@ -220,7 +238,7 @@ TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)
         if (!c.frees)
             addLive(2, "KLM2", 1); // parked there since
         parkStands[0].occupied = 1;
-        lf_removeAircraft(liveActs[0]);
+        lf_removeAircraft(liveActs[0], "test");
         EXPECT_EQ(parkStands[0].occupied, c.frees ? 0 : 1);
         // A newcomer standing there finds the stand free only when nobody holds it.
         Act& newcomer = addLive(3, "KLM3");

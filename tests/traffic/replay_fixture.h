@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
+#include "links/qnhreader.h"
 #include "links/readers.h"
 #include "links/simids.h"
 #include "liveries/liveries.h"
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -59,17 +61,14 @@ inline std::vector<std::string> lf_fields(const std::string& record)
 // The records of a recording, and the reports of each flight among them. A record at the
 // position of the one before (an old position sent again with a new time) tells nothing of
 // where the aircraft is: neither the span that ends at it nor the jump after it is judged.
-inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std::string& relative, double ground,
-                                                                 std::vector<std::string>& records)
+inline std::map<std::uint32_t, std::vector<Reported>> lf_flightsOf(const std::vector<std::string>& records, double ground)
 {
     std::map<std::uint32_t, std::vector<Reported>> flights;
     std::map<std::uint32_t, std::vector<bool>> sentAgain;
-    std::ifstream in(gf_testSourcePath(relative));
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : records) {
         const std::vector<std::string> f = lf_fields(line);
         if (f.size() < 15)
             continue;
-        records.push_back(line);
         const auto id = static_cast<std::uint32_t>(std::stoul(f[1]));
         std::vector<Reported>& reports = flights[id];
         std::vector<bool>& frozen = sentAgain[id]; // each report: its last position sent again
@@ -83,6 +82,16 @@ inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std
         reports.push_back(r);
     }
     return flights;
+}
+
+inline std::map<std::uint32_t, std::vector<Reported>> lf_readRecording(const std::string& relative, double ground,
+                                                                 std::vector<std::string>& records)
+{
+    std::ifstream in(gf_testSourcePath(relative));
+    for (std::string line; std::getline(in, line);)
+        if (lf_fields(line).size() >= 15)
+            records.push_back(line);
+    return lf_flightsOf(records, ground);
 }
 
 // The reported position at a time, between the fresh reports around it (on the ground where either is),
@@ -116,6 +125,65 @@ inline double lf_percentile(std::vector<double> values, double share)
         return 0.0;
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, static_cast<std::size_t>(share * static_cast<double>(values.size())))];
+}
+
+// An object of a live flight as a watcher of the simulator sees it: from the tick of its creation
+// to that of its removal (times of the records' clock), and the reason the log gave for it.
+struct Presence {
+    std::uint32_t flight = 0;
+    std::string callsign;
+    double created = 0.0;
+    double removed = std::numeric_limits<double>::infinity();
+    std::string reason;
+};
+
+// A flight gone from the simulator while its fresh reports went on within the radius, 30 s later.
+struct Absence {
+    std::string callsign;
+    double from = 0.0, seconds = 0.0;
+    std::string reason;
+};
+
+// The absences of the flights whose objects are listed, from their reports: an object removed
+// while a fresh report within the radius (one that moved, or stands) falls due within 30 s after;
+// it lasts until the flight's next object is created or its reports stop (a gap of 30 s).
+inline std::vector<Absence> lf_absences(const std::map<std::uint32_t, Presence>& shown,
+                                        const std::map<std::uint32_t, std::vector<Reported>>& flights, LatLon centre,
+                                        double radiusNm)
+{
+    constexpr double delay = reportLifetimeTicks / 100.0, gap = 30.0;
+    std::vector<Absence> absences;
+    for (const auto& [object, o] : shown) {
+        const auto reports = flights.find(o.flight);
+        if (std::isinf(o.removed) || reports == flights.end())
+            continue;
+        double next = std::numeric_limits<double>::infinity();
+        for (const auto& [other, p] : shown)
+            if (p.flight == o.flight && p.created >= o.removed)
+                next = std::min(next, p.created);
+        std::vector<double> due; // of the fresh reports within the radius
+        const std::vector<Reported>& r = reports->second;
+        for (std::size_t k = 1; k < r.size(); ++k)
+            if ((r[k].latitude != r[k - 1].latitude || r[k].longitude != r[k - 1].longitude || r[k].speed < 5.0) &&
+                gf_distanceNm(r[k].latitude, r[k].longitude, centre.first, centre.second) <= radiusNm)
+                due.push_back(r[k].time + delay);
+        auto k = std::upper_bound(due.begin(), due.end(), o.removed);
+        if (k == due.end() || *k > o.removed + gap)
+            continue;
+        double end = *k;
+        for (; k != due.end() && *k - end < gap && *k < next; ++k)
+            end = *k;
+        absences.push_back({o.callsign, o.removed, std::min(next, end) - o.removed, o.reason});
+    }
+    return absences;
+}
+
+inline std::string lf_describe(const std::vector<Absence>& absences)
+{
+    std::string text;
+    for (const Absence& a : absences)
+        text += fmt::format("\n  {} at {:.0f} for {:.1f} s: {}", a.callsign, a.from, a.seconds, a.reason);
+    return text;
 }
 
 // The traffic fixture's simulator also tells the aircraft within range whether they stand
@@ -193,7 +261,8 @@ protected:
         altitudes.clear();
         createdAltitudes.clear();
         withinRangeAnswered = requestsOf(reqWithinRange);
-        gf_testPark(airport, elevation);
+        gf_setParkAirport({.code = parkCode, .iata = parkIata, .latitude = airport.first, .longitude = airport.second,
+                           .elevation = elevation});
         groundElevation = elevation;
         if (stand)
             gf_testAddStand("C4", airport, 90.0, 20.0);
@@ -207,6 +276,8 @@ protected:
         lateralRadiusNm = 8.0;
         lf_setAcceptReports(true);
         gf_seedRandomEngine(11);
+        currentQnh = qnh;
+        presence.clear();
         tickCounter = startTick;
         const double first = lf_stamp(records.front());
         std::size_t next = 0;
@@ -218,9 +289,40 @@ protected:
             events.clear();
             runTicks(1);
             answerWithinRange();
+            notePresence(first + static_cast<double>(gf_now() - startTick) / 100.0);
             if (!watch())
                 break;
         }
+    }
+
+    // The objects of live flights created and removed by now (the records' clock).
+    void notePresence(double now)
+    {
+        for (const std::uint32_t id : objects)
+            if (!presence.contains(id))
+                if (const Act* a = gf_findActByObject(id))
+                    presence[id] = {a->base.head.flightId, a->callsign(), now};
+        for (auto& [id, o] : presence) {
+            if (!std::isinf(o.removed) || objects.contains(id))
+                continue;
+            o.removed = now;
+            // The last line the log wrote of its removal.
+            const std::string text = log.text();
+            const std::string line = fmt::format(" {:8} removed, ", o.callsign);
+            if (const std::size_t at = text.rfind(line); at != std::string::npos)
+                o.reason = text.substr(at + line.size(), text.find_first_of("\r\n", at) - at - line.size());
+        }
+    }
+
+    // Objects removed within 30 s of their creation.
+    std::string removedSoon() const
+    {
+        std::string text;
+        for (const auto& [id, o] : presence)
+            if (o.removed - o.created < 30.0)
+                text += fmt::format("\n  {} created at {:.0f}, removed {:.1f} s later: {}", o.callsign, o.created,
+                                    o.removed - o.created, o.reason);
+        return text;
     }
 
     // Plays the records until the flight is gone or parked.
@@ -286,9 +388,12 @@ protected:
 
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
+    std::string parkCode = "EHAM", parkIata = "AMS"; // the park airport's codes
     std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
     std::vector<LatLon> pads;                   // its helipads
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
     std::size_t withinRangeAnswered = 0;
+    std::int32_t qnh = 1013; // sent before the records, as RealTraffic sends the nearest station's
+    std::map<std::uint32_t, Presence> presence; // by object id
     TempFolder folder;
 };

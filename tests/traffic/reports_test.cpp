@@ -348,13 +348,17 @@ TEST_F(TrafficTest, AcceptedReportsExtendThePath)
         liveActs.pop_back();
     }
 
-    // A parked aircraft reported 250 m from its stand leaves; a path of more than 200 points too.
+    // A parked aircraft reported 250 m from its stand has left it unseen: it is made again there
+    // when the report falls due. A path of more than 200 points leaves.
     Act& parked = lf_known(0, false);
     parked.phase = phaseAtStand;
     parked.base.latitude = 52.3;
     parked.base.longitude = 4.76;
     lf_applyReport(parked, {.latitude = 52.30225, .longitude = 4.76, .tick = 900});
-    EXPECT_EQ(parked.base.status, statusRemoving);
+    EXPECT_EQ(parked.base.status, statusCreated);
+    EXPECT_EQ(parked.remakeTick, 900u);
+    ASSERT_EQ(parked.path.size(), 1u);
+    EXPECT_EQ(parked.path.front().latitude, 52.30225);
     Act& longPath = gf_testAddAct(0x400010, statusNew, 0, "KLM10");
     longPath.path.resize(201);
     lf_applyReport(longPath, {.latitude = 52.32, .speed = 10, .tick = 900});

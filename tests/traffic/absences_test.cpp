@@ -1,0 +1,143 @@
+// An aircraft whose reports go on stays in the simulator, whatever the feed does meanwhile: feeds
+// like these made it vanish for half a minute or more. Each row plays a flight with the feed's fault
+// written in and counts what a watcher sees: no absence while the reports go on.
+#include "traffic/replay_fixture.h"
+
+namespace {
+// A record of the template's flight at a place on the ground, at a speed and track, at a time.
+std::string lf_onGround(const std::string& model, LatLon at, double knots, double track, double stamp)
+{
+    std::vector<std::string> f = lf_fields(model);
+    f[2] = fmt::format("{:.6f}", at.first);
+    f[3] = fmt::format("{:.6f}", at.second);
+    f[4] = f[5] = "0";
+    f[6] = "1";
+    f[7] = fmt::format("{:.2f}", track);
+    f[8] = fmt::format("{:.2f}", knots);
+    return lf_record(f, stamp);
+}
+} // namespace
+
+class Absences : public Replay {
+protected:
+    // Plays the records with the park airport at the stand C4 and returns the absences.
+    std::vector<Absence> absencesOf(const std::vector<std::string>& records)
+    {
+        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+        play(records, standPosition, true, ticks + 6000, [] { return true; });
+        return lf_absences(presence, lf_flightsOf(records, elevation), standPosition, 8.0);
+    }
+
+    // An arrival taxiing east at 15 kt from 1,500 m west of the stand C4 onto it, reported every 10 s.
+    std::vector<std::string> taxiToTheStand()
+    {
+        const std::string model = script({"--kind", "departure", "--runway", runway(200.0, 400.0)}).front();
+        std::vector<std::string> records;
+        const double start = 1.7e9, metresPerSecond = 15.0 * knot;
+        for (double t = 0.0; t <= 300.0; t += 10.0) {
+            const double left = std::max(1500.0 - metresPerSecond * t, 0.0);
+            records.push_back(lf_onGround(model, gf_offset(standPosition, 270.0, left * metre), left > 0.0 ? 15.0 : 0.0,
+                                          90.0, start + t));
+        }
+        return records;
+    }
+};
+
+TEST_F(Absences, AnAircraftWhoseReportsGoOnIsNeverGone)
+{
+    struct Row {
+        const char* what;
+        std::function<std::vector<std::string>()> records;
+    };
+    const Row rows[] = {
+        {"a light aircraft at 1,300 ft whose feed sends each position twice",
+         [this] {
+             std::vector<std::string> records;
+             for (const std::string& r : script({"--kind", "circle", "--type", "C172", "--registration", "N172SP",
+                                                  "--category", "A1", "--distance", "3", "--knots", "95", "--altitude",
+                                                  "1300", "--rate", "0.5", "--seconds", "300", "--interval", "8"})) {
+                 records.push_back(r);
+                 records.push_back(lf_record(lf_fields(r), lf_stamp(r) + 3.0));
+             }
+             return records;
+         }},
+        {"an arrival standing 650 m from its stand, beside another, for three minutes at 0 kt, its track jittering",
+         [this] {
+             const LatLon waits = gf_offset(standPosition, 270.0, 650.0 * metre);
+             stands = {{"B1", waits.first, waits.second - 0.0001, 90.0}};
+             std::vector<std::string> records = taxiToTheStand();
+             std::vector<std::string> held;
+             std::size_t at = 0;
+             while (at < records.size() && gf_distanceNm(std::stod(lf_fields(records[at])[2]), std::stod(lf_fields(records[at])[3]),
+                                                         standPosition.first, standPosition.second) * metresPerNm > 650.0)
+                 ++at;
+             for (int k = 1; k <= 18; ++k)
+                 held.push_back(lf_onGround(records[at], waits, 0.0, std::fmod(90.0 + 97.0 * k, 360.0),
+                                            lf_stamp(records[at]) + 10.0 * k));
+             for (std::size_t k = at + 1; k < records.size(); ++k)
+                 records[k] = lf_record(lf_fields(records[k]), lf_stamp(records[k]) + 180.0);
+             records.insert(records.begin() + static_cast<std::ptrdiff_t>(at) + 1, held.begin(), held.end());
+             return records;
+         }},
+        {"an arrival whose feed sends its position at touch-down again for a minute of its roll-out",
+         [this] {
+             std::vector<std::string> records = script({"--kind", "arrival", "--runway", runway(265.0, 3000.0),
+                                                        "--distance", "5", "--hold-after", "120", "--interval", "10"});
+             const auto down = std::ranges::find_if(records, [](const std::string& r) { return lf_fields(r)[6] == "1"; });
+             for (auto r = down + 1; r != records.end() && r != down + 7; ++r) {
+                 std::vector<std::string> f = lf_fields(*r);
+                 const std::vector<std::string> frozen = lf_fields(*down);
+                 f[2] = frozen[2];
+                 f[3] = frozen[3];
+                 *r = lf_record(f, lf_stamp(*r));
+             }
+             return records;
+         }},
+        {"a departure whose reports leave a gap of 45 s as it lifts off",
+         [this] {
+             return script({"--kind", "departure", "--runway", runway(200.0, 1500.0), "--hold-before", "30", "--climb",
+                            "60", "--interval", "10", "--gap", "220,45"});
+         }},
+        {"an arrival taxiing through a 45 s gap in its reports",
+         [this] {
+             std::vector<std::string> records = taxiToTheStand();
+             std::erase_if(records, [&](const std::string& r) {
+                 const double t = lf_stamp(r) - lf_stamp(records.front());
+                 return t > 40.0 && t < 90.0;
+             });
+             return records;
+         }},
+    };
+    for (const Row& row : rows) {
+        stands.clear();
+        const std::vector<std::string> records = row.records();
+        const std::vector<Absence> absences = absencesOf(records);
+        EXPECT_TRUE(absences.empty()) << row.what << lf_describe(absences);
+        EXPECT_FALSE(presence.empty()) << row.what << ": never shown";
+    }
+}
+
+TEST_F(Absences, APoliceHelicopterCirclingAtAFewHundredFeetIsNeitherLandedNorGone)
+{
+    // klax_20200617.rttfc: N223LA, an AS50 at 375-675 ft near Los Angeles, its reports 4-20 s apart
+    // (tests/data/recordings/klax_n223la.rttfc, its first ten minutes). It descends now and then
+    // at 250-650 ft a minute, turning: taken for a landing, its reports were set aside and it was
+    // shown landed and taxiing 3 km from the airport, then removed, three times.
+    loadWorld(refgen::losAngelesWorld);
+    elevation = 125.0;
+    parkCode = "KLAX";
+    parkIata = "LAX";
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klax_n223la.rttfc", elevation, records);
+    bool landed = false;
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    play(records, {33.9425, -118.4081}, false, ticks + 3000, [&] {
+        for (const Act& a : liveActs)
+            landed = landed || (a.base.status == statusCreated && a.onGround);
+        return true;
+    });
+    const std::vector<Absence> absences = lf_absences(presence, flights, {33.9425, -118.4081}, 8.0);
+    EXPECT_TRUE(absences.empty()) << lf_describe(absences);
+    EXPECT_FALSE(landed);
+    EXPECT_FALSE(presence.empty());
+}
