@@ -1,16 +1,18 @@
 // A report of an aircraft standing or taxiing that no aircraft could have reached from its last one
-// is held until the next report: taken back by it, it was a glitch of the feed and is dropped;
-// confirmed by it, the aircraft moved there unseen and both go on.
+// is held: taken back by a later report, it was a glitch of the feed (one or two reports) and is
+// dropped; confirmed by two more, the aircraft moved there unseen and they go on.
 #include "traffic/manager.h"
 #include "traffic/motion.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr double fastestTaxi = 30.0;  // knots a standing or taxiing aircraft is taken to move at, at least ...
 constexpr double reachShare = 1.5;    // ... with this to spare ...
 constexpr double reachMargin = 100.0; // ... and these metres for the feed's scatter
+constexpr std::uint32_t confirmingReports = 2; // after the first out of reach
 
 bool lf_reachable(const PathPoint& from, double fromTime, const PathPoint& to, double toTime)
 {
@@ -19,31 +21,30 @@ bool lf_reachable(const PathPoint& from, double fromTime, const PathPoint& to, d
     return metres <= knots * knot * std::abs(toTime - fromTime) + reachMargin;
 }
 
-// Shown standing or taxiing, and its last report and this one on the ground.
+// Shown standing or taxiing, and its last report (held or not) and this one on the ground.
 bool lf_standsOrTaxis(const Act& act, const PathPoint& p)
 {
     return act.base.status == statusCreated && act.onGround && !act.takeOff && !act.landingRoll &&
-           !gf_landingFlagsSet(act) && !p.airborne && !act.trail.last.airborne && !std::isnan(act.trail.time);
+           !gf_landingFlagsSet(act) && !p.airborne && !act.news.airborne && !std::isnan(act.newsTime);
 }
 } // namespace
 
 bool gf_holdOutlier(Act& act, const LiveReport& report)
 {
     const PathPoint p = gf_pointOfReport(report);
-    if (!std::isnan(act.outlierTime)) {
-        const PathPoint held = act.outlier;
-        const double heldTime = act.outlierTime;
-        act.outlierTime = Act::nan;
-        if (!lf_reachable(act.trail.last, act.trail.time, p, report.timeStamp) &&
-            lf_reachable(held, heldTime, p, report.timeStamp)) {
-            act.reportTime = heldTime;
-            lf_applyReport(act, held);
-        }
+    if (!lf_standsOrTaxis(act, p) || lf_reachable(act.news, act.newsTime, p, report.timeStamp)) {
+        act.outlierTime = Act::nan; // taken back: it stands or taxies where it did
         return false;
     }
-    if (!lf_standsOrTaxis(act, p) || lf_reachable(act.trail.last, act.trail.time, p, report.timeStamp))
-        return false;
-    act.outlier = p;
-    act.outlierTime = report.timeStamp;
-    return true;
+    if (std::isnan(act.outlierTime)) {
+        act.outlier = p;
+        act.outlierTime = report.timeStamp;
+        act.outliersSince = 0;
+        return true;
+    }
+    if (++act.outliersSince < confirmingReports)
+        return true;
+    act.reportTime = std::exchange(act.outlierTime, Act::nan);
+    lf_applyReport(act, act.outlier);
+    return false;
 }

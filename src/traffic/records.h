@@ -200,6 +200,7 @@ struct Act {
     double newsTime = nan, newsTaken = nan;
     PathPoint outlier;        // a ground report it cannot have reached, held until the next (outliers.cpp) ...
     double outlierTime = nan; // ... and its time stamp; NaN: none held
+    std::uint32_t outliersSince = 0; // reports out of reach of its last one since
     std::uint32_t remakeTick = 0; // left its stand unseen: made again where its path is at this tick; 0: not
     ShownMotion shown;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand

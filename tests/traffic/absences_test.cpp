@@ -23,10 +23,19 @@ protected:
     // Plays the records with the park airport at the stand C4 and returns the absences.
     std::vector<Absence> absencesOf(const std::vector<std::string>& records)
     {
-        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
-        play(records, standPosition, true, ticks + 6000, [] { return true; });
+        const double first = lf_stamp(records.front());
+        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0);
+        shownAt.clear();
+        play(records, standPosition, true, ticks + 6000, [&] {
+            if (!positions.empty() && gf_now() % 100 == 0)
+                shownAt.emplace_back(first + static_cast<double>(gf_now() - startTick) / 100.0,
+                                     LatLon{positions.front().latitude, positions.front().longitude});
+            return true;
+        });
         return lf_absences(presence, lf_flightsOf(records, elevation), standPosition, 8.0);
     }
+
+    std::vector<std::pair<double, LatLon>> shownAt; // where the first object was shown, each second
 
     // An arrival taxiing east at 15 kt from 1,500 m west of the stand C4 onto it, reported every 10 s.
     std::vector<std::string> taxiToTheStand()
@@ -140,4 +149,78 @@ TEST_F(Absences, APoliceHelicopterCirclingAtAFewHundredFeetIsNeitherLandedNorGon
     EXPECT_TRUE(absences.empty()) << lf_describe(absences);
     EXPECT_FALSE(landed);
     EXPECT_FALSE(presence.empty());
+}
+
+TEST_F(Absences, AParkedAircraftStaysOnTwoGlitchesAndIsMadeAgainWhereItsReportsStayAway)
+{
+    // Parked for four minutes, reported every 10 s; 100 s in, reports 1.4 km off the stand: two
+    // and then back (a glitch), or for good (it left the stand unseen: the rest of its departure
+    // is left out).
+    for (const int away : {2, 14}) {
+        std::vector<std::string> records =
+            script({"--kind", "departure", "--runway", runway(200.0, 400.0), "--hold-before", "240", "--interval", "10"});
+        const double start = lf_stamp(records.front());
+        const LatLon off = gf_offset(standPosition, 0.0, 1400.0 * metre);
+        std::erase_if(records, [&](const std::string& r) { return lf_stamp(r) - start > 230.0; });
+        for (std::string& r : records)
+            if (const double t = lf_stamp(r) - start; t >= 100.0 && t < 100.0 + 10.0 * away)
+                r = lf_onGround(r, off, 0.0, 0.0, lf_stamp(r));
+        const std::vector<Absence> absences = absencesOf(records);
+        double farthest = 0.0; // metres from the stand shown before the first report away falls due
+        for (const auto& [object, o] : presence)
+            EXPECT_GT(o.removed - o.created, 30.0) << away << ": " << o.callsign << " removed soon after its creation";
+        for (const auto& [t, at] : shownAt)
+            if (t < start + 100.0 + reportLifetimeTicks / 100.0)
+                farthest = std::max(farthest, gf_distanceNm(at, standPosition) * metresPerNm);
+        EXPECT_LT(farthest, 5.0) << away;
+        if (away == 2) {
+            EXPECT_TRUE(absences.empty()) << lf_describe(absences);
+            EXPECT_EQ(presence.size(), 1u) << "one object all the while";
+            EXPECT_LT(gf_distanceNm(shownAt.back().second, standPosition) * metresPerNm, 5.0) << "at its stand at the end";
+        } else {
+            ASSERT_EQ(absences.size(), 1u);
+            EXPECT_LT(absences[0].seconds, 2.0) << lf_describe(absences);
+            EXPECT_LT(gf_distanceNm(shownAt.back().second, off) * metresPerNm, 50.0) << "where its reports stay";
+        }
+    }
+}
+
+TEST_F(Absences, AnAircraftMadeAgainIsAskedForAtOnceWhereItsPathIsEvenWithoutAnAnswer)
+{
+    // A climb-out made again 90 s into its reports: the new object is asked for in the tick the
+    // simulator says the old one went, where the path is then; when the simulator says nothing, a
+    // few seconds later.
+    for (const bool answered : {true, false}) {
+        const std::vector<std::string> records = script({"--kind", "climbout", "--runway", runway(200.0, 400.0), "--distance", "1",
+                                                         "--climb", "180", "--interval", "5"});
+        const double start = lf_stamp(records.front());
+        std::uint32_t old = 0;
+        std::size_t before = 0; // creations asked for by then
+        double asked = 0.0, created = 0.0;
+        LatLon pathThen{}, createdAt{};
+        play(records, standPosition, true, 24000, [&] {
+            const double now = start + static_cast<double>(gf_now() - startTick) / 100.0;
+            Act* a = gf_findAct(hexid);
+            if (old == 0 && a && a->base.status == statusCreated && now > start + 90.0) {
+                old = a->base.objectId;
+                before = creations.size();
+                gf_createAgain(*a, "test");
+                asked = now;
+                if (!answered)
+                    objects.erase(old); // gone without a word
+            } else if (old != 0 && created == 0.0 && a && creations.size() > before) {
+                created = now;
+                pathThen = {a->latitude, a->longitude};
+                createdAt = {creations.back().position.latitude, creations.back().position.longitude};
+            }
+            return true;
+        });
+        ASSERT_NE(old, 0u);
+        ASSERT_GT(created, 0.0) << answered;
+        EXPECT_LT(created - asked, answered ? 1.0 : 6.0) << answered;
+        EXPECT_LT(gf_distanceNm(pathThen, createdAt) * metresPerNm, 1.0) << "created where its path is";
+        const std::vector<Absence> absences = lf_absences(presence, lf_flightsOf(records, elevation), standPosition, 20.0);
+        ASSERT_EQ(absences.size(), 1u) << lf_describe(absences);
+        EXPECT_LT(absences[0].seconds, answered ? 2.0 : 7.0) << lf_describe(absences);
+    }
 }

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 const LatLon amsterdam{52.3086, 4.7639};
@@ -42,8 +43,10 @@ TEST_F(Motion, AHoldBehindAnEarlierPointLastsTheShortestHoldNotAFrozenCount)
 
 TEST_F(Motion, AnAircraftWithin2MetresOfItsStandParksFartherOffItTaxisOntoItAgain)
 {
+    // Its path that far from the stand, and the aircraft shown that far from it.
     const LatLon stand = gf_offset(amsterdam, 0.0, 0.3);
-    for (const auto& [offset, parked] : {std::pair{1.5, true}, std::pair{2.5, false}}) {
+    for (const auto& [offset, shownOff, parked] :
+         {std::tuple{1.5, 1.5, true}, std::tuple{2.5, 2.5, false}, std::tuple{0.0, 5.0, false}}) {
         gf_testClearTraffic();
         takeEvents();
         StandRecord& s = gf_testAddStand("A1", stand, 180.0, 30.0);
@@ -51,6 +54,11 @@ TEST_F(Motion, AnAircraftWithin2MetresOfItsStandParksFartherOffItTaxisOntoItAgai
         added.base.latitude = stand.first;
         added.base.longitude = stand.second;
         added.base.standNumber = s.standNumber;
+        const LatLon shown = gf_offset(stand, 90.0, shownOff * metre);
+        added.shown.set = 1;
+        added.shown.objectId = added.base.objectId;
+        added.shown.latitude = shown.first;
+        added.shown.longitude = shown.second;
         const std::uint32_t id = added.base.head.flightId;
         run(1);
         ASSERT_NE(act(id), nullptr);

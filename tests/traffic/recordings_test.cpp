@@ -219,6 +219,8 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         EXPECT_LE(balloons.episodes, r.balloons[atQnh]) << r.file << ": balloons" << balloons.first;
         // Never gone while its reports go on; nothing created only to be removed.
         const std::vector<Absence> absences = lf_absences(presence, reports, r.airport, 8.0);
+        for (const auto& [object, o] : presence)
+            EXPECT_TRUE(std::isinf(o.removed) || !o.reason.empty()) << r.file << ": " << o.callsign << " removed without a reason";
         const std::string known = fmt::format(" {} ", r.absent[atQnh]);
         for (const Absence& a : absences) {
             EXPECT_NE(known.find(" " + a.callsign), std::string::npos) << r.file << ": absent" << lf_describe({a});
