@@ -31,6 +31,12 @@ wine_session_begin() {
   export DISPLAY=":$(cat "$run/display")"
   /usr/bin/wineserver -p </dev/null >/dev/null 2>&1 7>&-
   $WINE wineboot </dev/null >/dev/null 2>&1 7>&-
+  # Wine's desktop process keeps the output of the program that started it while windows come
+  # and go: started by the first window test, it would hold that test's pipe and the test runner
+  # would wait for it to its time-out. A hidden window of our own holds it for the session.
+  $WINE "$BUILD/tools/winedesktop/desktop_hold.exe" </dev/null >"$run/desktop-hold" 2>&1 7>&- &
+  SESSION_PIDS+=($!)
+  wait_for 20 grep -q ready "$run/desktop-hold" || true
 }
 wine_session_end() {
   local pid

@@ -14,6 +14,7 @@
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "liveries/liveries.h"
+#include "liveries/liverydata.h"
 
 #include <fmt/format.h>
 
@@ -74,10 +75,17 @@ void gf_scanLiveriesAtStart(bool scan)
                                               "check Liveries automatic)");
     }
     const bool found = gf_scanLiveries(scan, automatic, prioritize, folders);
-    // One cut short by the exit is not done: the next start scans again, its result still the
-    // old one.
-    if (found && scan && !gf_exitUnderWay())
-        lf_scanDone(SCAN_LIVERIES);
+    // One cut short by the exit, or whose result could not replace the old one, is not done:
+    // the next start scans again rather than read the old result.
+    if (found && scan && !gf_exitUnderWay()) {
+        if (const std::string notSaved = gf_scanResultNotSaved(); notSaved.empty())
+            lf_scanDone(SCAN_LIVERIES);
+        else
+            gf_showStatus(fmt::format("Liveries scanned, but {} not saved ({}): they are scanned again at the "
+                                      "next start",
+                                      gf_pathText(liveriesScannedPath), notSaved),
+                          true);
+    }
     if (!found && automatic)
         throw zeb::UserErrorException(43, "Automatic scan has not found any liveries, switch off automatic and set "
                                           "lfolder parameter(-s), Manual 5.1");

@@ -42,7 +42,6 @@ std::vector<PendingCreation> pendingCreations;
 std::vector<std::uint32_t> newObjects;
 std::chrono::steady_clock::time_point lastLateRequest;
 constexpr auto lateRequestInterval = std::chrono::seconds(1);
-constexpr std::uint32_t aircraftObjects = 2;
 
 // What other threads may ask of the pending creations.
 std::atomic<std::size_t> pendingCount{0};
@@ -223,8 +222,19 @@ void lf_askForLateObjects()
     if (now - lastLateRequest < lateRequestInterval)
         return;
     lastLateRequest = now;
-    const auto radius = static_cast<std::uint32_t>(std::max(lateralRadiusMetres.load(), 0));
-    SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, radius, aircraftObjects);
+    gf_requestObjectsWithinRange(static_cast<std::uint32_t>(std::max(lateralRadiusMetres.load(), 0)));
+}
+
+ScResult gf_requestObjectsWithinRange(std::uint32_t radiusMetres)
+{
+    // Helicopters may come under a type of their own, and each type is asked for alone.
+    ScResult result = scOk;
+    for (const std::uint32_t type : {scObjectTypeAircraft, scObjectTypeHelicopter})
+        if (const ScResult sent = SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange,
+                                                                         defNearbyAircraft, radiusMetres, type);
+            sent != scOk)
+            result = sent;
+    return result;
 }
 
 namespace {

@@ -199,7 +199,7 @@ void onSimConnectEvent(const SimMessage& message)
 
 void onObjectAddedRemoved(const SimMessage& message)
 {
-    if (!lf_complete(message, scOff::eventExtraEnd) || message.u32(scOff::eventExtra) != scObjectTypeAircraft)
+    if (!lf_complete(message, scOff::eventExtraEnd) || !gf_isAircraftObjectType(message.u32(scOff::eventExtra)))
         return;
     const std::uint32_t objectId = message.u32(scOff::eventData);
     switch (message.u32(scOff::eventId)) {

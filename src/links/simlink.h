@@ -135,5 +135,8 @@ void lf_noteRemovalSent(std::uint32_t objectId);
 // aircraft within range once a second, for lateCreationSeconds after the traffic stopped;
 // then the creations not answered are given up. Frame flush, under the queue mutex.
 void lf_askForLateObjects();
+// Asks for the data of the aircraft and helicopters within the radius (request 101); the
+// result of a failed request, else scOk. Under the queue mutex.
+ScResult gf_requestObjectsWithinRange(std::uint32_t radiusMetres);
 // The user aircraft's state back to nothing known.
 void lf_clearUserAircraft();

@@ -100,8 +100,16 @@ void lf_writeLiveryElement(pugi::xml_node parent, const LiveryData& livery)
 }
 } // namespace
 
+namespace {
+// Why the last scan's result could not be saved; empty when it was.
+std::string resultNotSaved;
+} // namespace
+
+std::string gf_scanResultNotSaved() { return resultNotSaved; }
+
 void lf_writeLiveriesScanned()
 {
+    resultNotSaved.clear();
     if (scannedLiveries.empty())
         return;
     pugi::xml_document document;
@@ -112,12 +120,13 @@ void lf_writeLiveriesScanned()
         lf_writeLiveryElement(root, livery);
     const std::string path = gf_pathText(liveriesScannedPath);
     try {
-        if (!lf_saveInPlace(document)) {
-            gf_logf("could not save to \"{}\"", path);
-            return;
-        }
+        if (!lf_saveInPlace(document))
+            resultNotSaved = "not written";
     } catch (const std::exception& e) {
-        gf_logf("could not save to \"{}\": {}", path, e.what());
+        resultNotSaved = e.what();
+    }
+    if (!resultNotSaved.empty()) {
+        gf_logf("could not save to \"{}\": {}", path, resultNotSaved);
         return;
     }
     gf_logf("\"{}\" saved", path);

@@ -31,6 +31,9 @@ void gf_markTitleReading(pugi::xml_node liveries);
 
 // Saves scannedLiveries; an empty list leaves the file as it is.
 void lf_writeLiveriesScanned();
+// Why the last save of the scan result failed (the old result is left in place); empty when
+// it was saved.
+std::string gf_scanResultNotSaved();
 // Replaces scannedLiveries with the file's records; UserErrorException 51 (not loaded),
 // 52 (no <liveries>) or 53 (no liveries).
 void lf_readLiveriesScanned();

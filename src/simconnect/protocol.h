@@ -74,7 +74,12 @@ inline constexpr std::uint32_t scDatumFloat64 = 4;
 inline constexpr std::uint32_t scDatumString32 = 6;
 inline constexpr std::uint32_t scDatumStringVariable = 11;
 
-// Request periods and the object type of aircraft.
+// Request periods, and the object types of aircraft: the simulator may tell helicopters apart.
 inline constexpr std::uint32_t scPeriodOnce = 1;
 inline constexpr std::uint32_t scPeriodSecond = 4;
 inline constexpr std::uint32_t scObjectTypeAircraft = 2;
+inline constexpr std::uint32_t scObjectTypeHelicopter = 3;
+inline constexpr bool gf_isAircraftObjectType(std::uint32_t type)
+{
+    return type == scObjectTypeAircraft || type == scObjectTypeHelicopter;
+}

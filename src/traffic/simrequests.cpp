@@ -15,14 +15,12 @@ bool (*simRequestSeam)(const SimRequest& request) = nullptr;
 
 namespace {
 constexpr std::uint32_t periodOnce = 1;
-constexpr std::uint32_t aircraftObjects = 2;
 
 ScResult lf_send(const SimRequest& r)
 {
     switch (r.id) {
     case reqWithinRange:
-        return SimConnect_RequestDataOnSimObjectType(simConnection, reqWithinRange, defNearbyAircraft, r.radius,
-                                                     aircraftObjects);
+        return gf_requestObjectsWithinRange(r.radius);
     case reqStaticCg:
         return SimConnect_RequestDataOnSimObject(simConnection, reqStaticCg, defStaticCg, r.objectId, periodOnce, 0, 0,
                                                  0, 0);

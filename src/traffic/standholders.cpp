@@ -21,19 +21,27 @@ bool lf_holds(const Act& act, std::uint32_t standNumber)
     return holder->second == act.base.head.flightId;
 }
 
+// Feet above the ground where a take-off's initial climb ends: lower over its pad, a helicopter
+// still lifts off it or sets down on it, and nothing may be put beneath it.
+constexpr double climbOutHeight = 800.0;
+
 // A helicopter on its way from its pad (its reports come half a minute ahead: it waits on the
-// pad for them) holds it while its path or what the simulator shows still stands on it.
+// pad for them) holds it while its path or what the simulator shows still stands or hovers low
+// on it.
 bool lf_stillOn(const Act& act, const StandRecord& stand)
 {
     if (act.base.head.sizeClass != rotorcraftClass ||
         (act.phase != phaseGround && act.phase != phaseTakeOff && act.phase != phaseAirborne))
         return true;
     const double reach = std::max(stand.radius, act.base.head.wingspan);
-    const auto on = [&](double latitude, double longitude, std::uint8_t ground) {
-        return ground && gf_distanceNm(latitude, longitude, stand.latitude, stand.longitude) <= reach;
+    const auto on = [&](double latitude, double longitude, std::uint8_t ground, double height) {
+        return (ground || height < climbOutHeight) &&
+               gf_distanceNm(latitude, longitude, stand.latitude, stand.longitude) <= reach;
     };
+    const double ground = gf_groundElevation(act); // not known: not low
     const ShownMotion& s = act.shown;
-    return on(act.latitude, act.longitude, act.onGround) || (s.set && on(s.latitude, s.longitude, s.onGround));
+    return on(act.latitude, act.longitude, act.onGround, act.altitude - ground) ||
+           (s.set && on(s.latitude, s.longitude, s.onGround, s.altitude - ground));
 }
 } // namespace
 

@@ -56,10 +56,12 @@ protected:
         ASSERT_TRUE(gf_waitFor([] { return startUps.load() == 1 && !startUpRunning.load(); }));
     }
 
+    // A window that has not ended by then is left to the tear-down, which ends its loop: the
+    // exit still running holds no join.
     bool windowEnded(std::chrono::seconds limit = std::chrono::seconds(20))
     {
         const bool ended = gf_waitFor([this] { return !IsWindow(window()); }, limit);
-        if (windowThread.joinable())
+        if (ended && windowThread.joinable())
             windowThread.join();
         return ended;
     }

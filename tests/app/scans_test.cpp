@@ -12,6 +12,7 @@
 #include "support/tempfolder.h"
 
 #include <fmt/format.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -61,7 +62,13 @@ TEST_F(Scans, ManualLiveryScanTakesTheSetFoldersInOrderAndIsNotRepeated)
     SCAN_LIVERIES.value = true;
     lfolder4.assignValue(liveryFolder(L"second", "KLM second"));
     lfolder1.assignValue(liveryFolder(L"first", "KLM first"));
+    // The old result, under a second name too: written beside it and moved over it, the new
+    // one leaves the old one's contents to that name.
+    gf_testWriteFile(liveriesScannedPath, "old");
+    fs::create_hard_link(liveriesScannedPath, L"kept.xml");
     gf_scanLiveriesAtStart(true);
+    EXPECT_EQ(gf_testReadFile(L"kept.xml"), "old");
+    EXPECT_NE(gf_testReadFile(liveriesScannedPath).find("KLM first"), std::string::npos);
     const std::string text = log.text();
     EXPECT_LT(text.find("1 liverie found in " + lfolder1.getValue()), text.find("1 liverie found in " + lfolder4.getValue()));
     EXPECT_TRUE(logged("1 liverie skipped on priority")) << "prioritized";
@@ -70,6 +77,26 @@ TEST_F(Scans, ManualLiveryScanTakesTheSetFoldersInOrderAndIsNotRepeated)
     EXPECT_FALSE(SCAN_LIVERIES.value.load());
     EXPECT_EQ(stored("SCAN_LIVERIES"), "false");
     EXPECT_TRUE(logHasLine(liveriesEnd));
+}
+
+// An old result that another program holds open and does not let go of: the liveries scanned
+// serve this run, and the next start scans again.
+TEST_F(Scans, AScanWhoseResultCannotReplaceTheOldOneStaysOnAndSaysSo)
+{
+    LIG_AUTOMATIC.value = false;
+    SCAN_LIVERIES.value = true;
+    lfolder1.assignValue(liveryFolder(L"first", "KLM first"));
+    gf_testWriteFile(liveriesScannedPath, "old");
+    HANDLE held = CreateFileW(liveriesScannedPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    gf_scanLiveriesAtStart(true);
+    CloseHandle(held);
+    EXPECT_EQ(gf_testReadFile(liveriesScannedPath), "old");
+    EXPECT_FALSE(fs::exists(L"output\\LiveriesScanned.xml.part"));
+    EXPECT_TRUE(SCAN_LIVERIES.value.load());
+    EXPECT_EQ(stored("SCAN_LIVERIES"), "true");
+    EXPECT_EQ(statusText().rfind("Liveries scanned, but output\\LiveriesScanned.xml not saved (", 0), 0u)
+        << statusText();
 }
 
 TEST_F(Scans, WithoutScanOnlyTheEarlierResultIsReadBetweenThePlainFrame)

@@ -240,6 +240,25 @@ TEST_F(StartUp, AScanResultOfAnotherReadingOrCodePageIsRescannedOnlyForTitlesBey
         }
     }
     EXPECT_TRUE(logHasLine(shown + "set lfolder parameter(-s) or check Liveries automatic to rescan them"));
+
+    // A scan the user asked for that fails stops the start with its error: the old result is
+    // not read in its place.
+    for (const auto& [folder, error] :
+         {std::pair{std::string(), "48: Set lfolder parameter(-s) to your liveries first, see Manual 5.1 (or check "
+                                   "Liveries automatic)"},
+          std::pair{gf_pathText(fs::absolute(L"Gone")), "53: no liveries found"}}) {
+        writeParameters({{"DATA_CHECKED_AT_DATE", today},
+                         {"SCAN_LIVERIES", "true"},
+                         {"LIG_AUTOMATIC", "false"},
+                         {"AFG_AUTOMATIC", "false"}, // a start that went on would stop at its airport scan
+                         {"lfolder1", folder},
+                         {"SIM_INSTALL_PATH", "C:\\Prepar3D v5"}});
+        lf_startUpTarnwick();
+        EXPECT_EQ(errorLine(), error);
+        EXPECT_EQ(gf_testCountOf(log.text().substr(seen), "liveries read from"), 0);
+        EXPECT_EQ(stored("SCAN_LIVERIES"), "true");
+        seen = log.text().size();
+    }
 }
 
 TEST_F(StartUp, AnUnknownSimulatorWithoutFoldersStopsTheStartUpWithItsError)

@@ -82,11 +82,22 @@ protected:
 
     TrafficReader reader;
 };
+
+// The same, with a simulator that takes the aircraft for a helicopter or not.
+class TrafficEndToEndAsType : public TrafficEndToEnd, public ::testing::WithParamInterface<bool> {};
+
+const std::string flightTitle = "Boeing 737-800 KLM PH-BXA";
 } // namespace
 
-TEST_F(TrafficEndToEnd, ARecordedFlightIsCreatedSettledMovedAndRemoved)
+INSTANTIATE_TEST_SUITE_P(Types, TrafficEndToEndAsType, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Helicopter" : "Aircraft"; });
+
+TEST_P(TrafficEndToEndAsType, ARecordedFlightIsCreatedSettledMovedAndRemoved)
 {
-    start(SimTransport::pipe, {.userObjectId = 7, .frameIntervalMs = 10}); // AI objects from 8 on
+    standin::Options options{.userObjectId = 7, .frameIntervalMs = 10}; // AI objects from 8 on
+    if (GetParam())
+        options.helicopterTitles = {flightTitle};
+    start(SimTransport::pipe, options);
     tickCounter = 0;
     receive(lf_line(52.30000, 1700000000.0));
     tickUntil([] { return tickCounter.load() >= 500; });
@@ -101,6 +112,7 @@ TEST_F(TrafficEndToEnd, ARecordedFlightIsCreatedSettledMovedAndRemoved)
         << "status " << act->base.status << ", object " << act->base.objectId << ", settling " << settlingList.size()
         << "\n" << log.text();
     EXPECT_EQ(act->base.objectId, id);
+    EXPECT_EQ(sim().requests(scReqAiCreateNonAtcAircraft).at(0).text(16, scNameField), flightTitle);
     EXPECT_EQ(act->base.head.staticCgHeight, 9.5) << "the stand-in's static CG";
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(gf_flightPlanPath(id))));
 

@@ -139,11 +139,19 @@ TEST_F(Placement, ALiveAircraftAtOrBesideTheStandKeepsTheCandidateAway)
     helicopter.base.head.sizeClass = rotorcraftClass;
     gf_holdStand(pad, helicopter);
     helicopter.phase = phaseTakeOff;
-    for (const std::uint8_t onGround : {1, 0}) {
-        helicopter.onGround = onGround;
+    // On it, hovering low over it, and climbed out: only then is a static aircraft placed.
+    const struct {
+        std::uint8_t onGround;
+        double height;
+        std::uint32_t placed;
+    } rows[] = {{1, 0.0, 0}, {0, 20.0, 0}, {0, 900.0, 1}};
+    gf_setParkAirport({.code = "EHAM", .elevation = -11.0});
+    for (const auto& row : rows) {
+        helicopter.onGround = row.onGround;
+        helicopter.altitude = row.height - 11.0;
         standCandidates = {candidate(pad.standNumber, "KLM4")};
         lf_placeStaticParked();
-        EXPECT_EQ(staticFlightIdCounter, onGround ? 0u : 1u) << "helicopter on the ground " << int{onGround};
+        EXPECT_EQ(staticFlightIdCounter, row.placed) << "on the ground " << int{row.onGround} << ", " << row.height;
     }
 }
 

@@ -215,6 +215,31 @@ TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSi
     EXPECT_TRUE(lf_keptOutAtStand(report));
     report.timeStamp += 610.0;
     EXPECT_FALSE(lf_keptOutAtStand(report));
+
+    // Reports metres north of the stand, each 10 s after the last: it leaves after three in a
+    // row went farther, 20 m in all, counted from its stand (not from the first report after
+    // its removal), and a report nearer again starts the count afresh.
+    const struct {
+        const char* what;
+        std::vector<double> metres;
+        bool keptAtLast;
+    } rows[] = {{"pushed back from the first report on", {15.0, 25.0, 35.0}, false},
+                {"back nearer between", {10.0, 20.0, 5.0, 30.0}, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        liveActs.clear();
+        lf_forgetKeptOut();
+        parkedFor(addLive(1, "L1", 1), 50min);
+        parkedFor(addLive(2, "L2", 2), 80min);
+        lf_enforceMaxPark(0);
+        ASSERT_EQ(liveActs[1].base.status, statusRemoving);
+        const LatLon stand{liveActs[1].latitude, liveActs[1].longitude};
+        for (std::size_t i = 0; i < row.metres.size(); ++i) {
+            const LatLon at = gf_destinationPoint(stand, north, row.metres[i] / metresPerNm * feetPerNm);
+            report = {.latitude = at.first, .longitude = at.second, .timeStamp = 1.7e9 + 10.0 * i, .hexid = 2};
+            EXPECT_EQ(lf_keptOutAtStand(report), i + 1 < row.metres.size() || row.keptAtLast) << row.metres[i] << " m";
+        }
+    }
 }
 
 TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)

@@ -4,6 +4,8 @@
 //   --register       write the TCP ports as the simulator's registered ports (HKCU)
 //   --frame-ms N     a frame every N ms (default 33)
 //   --refuse TITLE   answer the creation of this title with exception 22 (repeatable)
+//   --helicopter TITLE  an AI aircraft of this title is a helicopter: announced and found by
+//                    type as one (repeatable)
 //   --packages DIR   an AI aircraft package folder (repeatable): the creation of a title that
 //                    none of their aircraft has is refused, as the simulator does
 //   --name TEXT      simulator name in the open answer
@@ -64,6 +66,8 @@ int wmain(int argc, wchar_t** argv)
             options.frameIntervalMs = std::stoi(argv[++i]);
         else if (arg == L"--refuse" && hasValue)
             options.refusedTitles.push_back(gf_utf16ToUtf8(argv[++i]));
+        else if (arg == L"--helicopter" && hasValue)
+            options.helicopterTitles.push_back(gf_utf16ToUtf8(argv[++i]));
         else if (arg == L"--packages" && hasValue)
             options.packageFolders.emplace_back(argv[++i]);
         else if (arg == L"--name" && hasValue)

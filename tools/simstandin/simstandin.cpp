@@ -416,7 +416,7 @@ void SimStandIn::sendSystemEvent(const std::string& name, std::uint32_t data)
     Outbox out;
     {
         std::lock_guard lock(m_lock);
-        systemEvent(session->number, name, data, false, out);
+        systemEvent(session->number, name, data, 0, out);
     }
     for (const Bytes& packet : out)
         session->write(packet);
@@ -459,7 +459,7 @@ void SimStandIn::tick()
                 nextFrame += std::chrono::milliseconds(m_options.frameIntervalMs);
                 if (nextFrame < now)
                     nextFrame = now; // fell behind: no burst of frames
-                announce("Frame", 0, work);
+                announce("Frame", 0, 0, work);
             }
             if (now >= nextSecond) {
                 nextSecond += std::chrono::seconds(1);
@@ -481,11 +481,11 @@ void SimStandIn::stepPeriodic()
     deliver(work);
 }
 
-void SimStandIn::announce(const std::string& name, std::uint32_t data, Work& work)
+void SimStandIn::announce(const std::string& name, std::uint32_t data, std::uint32_t objectType, Work& work)
 {
     for (const auto& session : m_sessions) {
         Outbox out;
-        systemEvent(session->number, name, data, true, out);
+        systemEvent(session->number, name, data, objectType, out);
         work.emplace_back(session.get(), std::move(out));
     }
 }
@@ -514,7 +514,7 @@ std::uint32_t SimStandIn::addObject(const std::string& title, const std::string&
         object.texts = {{"title", title}, {"atc id", atcId}};
         for (const auto& [datum, value] : values)
             object.values[gf_standInKey(datum)] = value;
-        announce("ObjectAdded", id, work);
+        announce("ObjectAdded", id, objectType(object), work);
     }
     deliver(work);
     return id;
@@ -525,10 +525,13 @@ bool SimStandIn::removeObject(std::uint32_t objectId)
     Work work;
     {
         std::lock_guard lock(m_lock);
-        if (m_objects.erase(objectId) == 0)
+        const auto found = m_objects.find(objectId);
+        if (found == m_objects.end())
             return false;
+        const std::uint32_t type = objectType(found->second);
+        m_objects.erase(found);
         m_track->removed(objectId);
-        announce("ObjectRemoved", objectId, work);
+        announce("ObjectRemoved", objectId, type, work);
     }
     deliver(work);
     return true;

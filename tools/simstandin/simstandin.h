@@ -61,6 +61,9 @@ struct Options {
     float frameRate = 30.0f;
     bool simRunning = true;       // told to a client that subscribes to "Sim"
     std::vector<std::string> refusedTitles; // AI creations answered with exception 22
+    // AI aircraft of these titles are helicopters to the simulator: it announces them, and finds
+    // them when asked by object type, as helicopters; every other one is an aircraft.
+    std::vector<std::string> helicopterTitles;
     // The aircraft within range are those within the radius of the user aircraft, as the
     // simulator answers; off: every aircraft, wherever it is.
     bool rangeApplied = false;
@@ -212,13 +215,16 @@ private:
     // Work for several sessions, built under m_lock and written after it is released.
     using Work = std::vector<std::pair<Session*, Outbox>>;
     // A system event to every subscribed client: a frame, or an aircraft added or removed.
-    void announce(const std::string& name, std::uint32_t data, Work& work);
+    // objectType: that of the aircraft added or removed; 0 for any other event.
+    void announce(const std::string& name, std::uint32_t data, std::uint32_t objectType, Work& work);
     void deliver(Work& work);
     void periodicAnswers(Work& work);
     void dueCreations(Work& work);
     std::uint32_t subscribedEvent(int session, const std::string& name) const; // 0 when none
-    // When the session subscribed to it; withType: an aircraft added or removed.
-    void systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out);
+    // When the session subscribed to it; objectType as for announce.
+    void systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType, Outbox& out);
+    // The object type of an AI aircraft: a helicopter by its title, else an aircraft.
+    std::uint32_t objectType(const Object& object) const;
 
     const Options m_options;
     const std::set<std::string> m_knownTitles; // in the system's code page

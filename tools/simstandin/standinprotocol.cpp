@@ -156,7 +156,15 @@ std::uint32_t SimStandIn::subscribedEvent(int session, const std::string& name) 
     return 0;
 }
 
-void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t data, bool withType, Outbox& out)
+std::uint32_t SimStandIn::objectType(const Object& object) const
+{
+    return std::ranges::find(m_options.helicopterTitles, object.text("TITLE")) != m_options.helicopterTitles.end()
+               ? scObjectTypeHelicopter
+               : scObjectTypeAircraft;
+}
+
+void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t data, std::uint32_t objectType,
+                             Outbox& out)
 {
     const std::uint32_t eventId = subscribedEvent(session, name);
     if (eventId == 0)
@@ -168,9 +176,9 @@ void SimStandIn::systemEvent(int session, const std::string& name, std::uint32_t
         const float rate = m_options.frameRate;
         const auto* raw = reinterpret_cast<const std::uint8_t*>(&rate);
         body.insert(body.end(), raw, raw + 4);
-    } else if (withType) {
+    } else if (objectType != 0) {
         id = scMsgEventObjectAddRemove;
-        lf_put32(body, scObjectTypeAircraft);
+        lf_put32(body, objectType);
     }
     out.push_back(message(id, body));
 }
@@ -313,7 +321,7 @@ void SimStandIn::createAi(int session, const Request& r, Outbox& out)
     groundObject(object);
     m_track->created(session, id, gf_ansiToUtf8(object.text("ATC ID")), gf_ansiToUtf8(object.text("TITLE")),
                      r.f64(284), r.f64(292), altitude, onGround);
-    systemEvent(session, "ObjectAdded", id, true, out);
+    systemEvent(session, "ObjectAdded", id, objectType(object), out);
 }
 
 void SimStandIn::delayCreations(std::chrono::milliseconds delay)
@@ -378,7 +386,7 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
     case scReqSubscribeSystemEvent:
         client.subscriptions[r.u32(16)] = r.text(20, scNameField);
         if (lf_sameName(r.text(20, scNameField), "Sim"))
-            systemEvent(session, "Sim", m_options.simRunning ? 1 : 0, false, out);
+            systemEvent(session, "Sim", m_options.simRunning ? 1 : 0, 0, out);
         break;
     case scReqUnsubscribeSystemEvent:
         client.subscriptions.erase(r.u32(16));
@@ -403,17 +411,19 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
         break;
     }
     case scReqDataOnObjectType: {
-        // Every aircraft, the user's first; those beyond the radius only while it is not applied.
-        if (r.u32(28) != scObjectTypeAircraft)
-            break;
+        // Every aircraft of the type asked for, the user's (an aircraft) first; those beyond the
+        // radius only while it is not applied.
+        const std::uint32_t type = r.u32(28);
         const auto withinRadius = [&](const Object& object) {
             const double nm = gf_distanceNm(m_user.value("Plane Latitude"), m_user.value("Plane Longitude"),
                                             object.value("Plane Latitude"), object.value("Plane Longitude"));
             return !m_options.rangeApplied || nm * metresPerNm <= r.u32(24);
         };
-        std::vector<std::uint32_t> ids{m_options.userObjectId};
+        std::vector<std::uint32_t> ids;
+        if (type == scObjectTypeAircraft)
+            ids.push_back(m_options.userObjectId);
         for (const auto& [id, object] : m_objects)
-            if (withinRadius(object))
+            if (objectType(object) == type && withinRadius(object))
                 ids.push_back(id);
         for (std::size_t i = 0; i < ids.size(); ++i)
             answerData(session, scMsgObjectDataByType, r.u32(16), r.u32(20), ids[i], static_cast<std::uint32_t>(i + 1),
@@ -437,12 +447,15 @@ void SimStandIn::respond(int session, const Request& r, Outbox& out)
     }
     case scReqAiRemoveObject: {
         const std::uint32_t id = r.u32(16);
-        if (m_objects.erase(id) == 0) {
+        const auto found = m_objects.find(id);
+        if (found == m_objects.end()) {
             out.push_back(exceptionMessage(scExceptionUnrecognizedId, r.sendId, 1));
             break;
         }
+        const std::uint32_t type = objectType(found->second);
+        m_objects.erase(found);
         if (m_confirmRemovals)
-            systemEvent(session, "ObjectRemoved", id, true, out);
+            systemEvent(session, "ObjectRemoved", id, type, out);
         break;
     }
     case scReqSetDataOnObject:
