@@ -27,8 +27,8 @@ int main(int argc, char** argv)
     }
     const std::string run = argv[1];
     const int minutes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
-    std::printf("fidelity: %d minutes of the traffic around %s\n", minutes,
-                programrun::gf_readWorld(run).at("airport").c_str());
+    std::printf("fidelity: %d minutes of the traffic around %s, QNH %s hPa sent\n", minutes,
+                programrun::gf_readWorld(run).at("airport").c_str(), programrun::gf_qnhSent().c_str());
     std::fflush(stdout);
     const std::string track = run + "/aitrack.txt";
     const std::string figures = run + "/fidelity.json";

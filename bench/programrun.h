@@ -23,6 +23,7 @@
 #include <sstream>
 #include <memory>
 #include <stdexcept>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -153,6 +154,14 @@ inline std::map<std::string, std::string> gf_readWorld(const std::string& run)
     return world;
 }
 
+// The QNH RealTraffic sends, hectopascals: TARNWICK_QNH, else the standard one (RealTraffic sends
+// the nearest station's, which the program then takes into its ground checks).
+inline std::string gf_qnhSent()
+{
+    const char* qnh = std::getenv("TARNWICK_QNH");
+    return qnh != nullptr && *qnh != '\0' ? qnh : "1013";
+}
+
 class ProgramRun {
 public:
     // `run` is the Linux path of the world's run folder; the RealTraffic stand-in serves for
@@ -182,6 +191,8 @@ public:
             realTraffic.push_back("--sent");
             realTraffic.push_back(run + "/sent.txt");
         }
+        realTraffic.push_back("--qnh");
+        realTraffic.push_back(gf_qnhSent());
         gf_startLinux("/usr/bin/python3", realTraffic);
 
         const std::wstring exe = (m_program / L"Tarnwick_P3D.exe").wstring();

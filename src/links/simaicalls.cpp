@@ -76,7 +76,11 @@ bool removeAiFromSim(std::uint32_t objectId)
         // An aircraft of the program must not stay for one failed call.
         return !lf_isProgramObject(objectId);
     }
-    lf_noteRemovalSent(objectId);
+    // Still under the queue mutex: the packet sent last is this one.
+    std::uint32_t sendId = 0;
+    if (SimConnect_GetLastSentPacketID(simConnection, &sendId) != scOk)
+        sendId = 0;
+    lf_noteRemovalSent(objectId, sendId);
     return true;
 }
 

@@ -37,6 +37,13 @@ struct PendingCreation {
     std::string callsign;
 };
 
+// The removals sent, by the packet that asked: under the queue mutex.
+struct RemovalSend {
+    std::uint32_t sendId = 0;
+    std::uint32_t objectId = 0;
+};
+std::vector<RemovalSend> removalSends;
+
 // SimConnect thread only.
 std::vector<PendingCreation> pendingCreations;
 std::vector<std::uint32_t> newObjects;
@@ -141,6 +148,7 @@ void lf_clearAiBookkeeping()
     newObjects.reserve(reservedEntries);
     std::lock_guard lock(simQueues.mutex);
     programObjects.clear();
+    removalSends.clear();
 }
 
 void gf_takeNewAiObjects(bool take)
@@ -197,10 +205,25 @@ bool lf_removalSent(std::uint32_t objectId)
 
 bool lf_isProgramObject(std::uint32_t objectId) { return programObjects.contains(objectId); }
 
-void lf_noteRemovalSent(std::uint32_t objectId)
+void lf_noteRemovalSent(std::uint32_t objectId, std::uint32_t sendId)
 {
     if (const auto found = programObjects.find(objectId); found != programObjects.end())
         found->second = true;
+    // The simulator answers a removal only when it fails: the last few are enough to know which.
+    if (removalSends.size() >= reservedEntries)
+        removalSends.erase(removalSends.begin());
+    removalSends.push_back({sendId, objectId});
+}
+
+std::optional<std::uint32_t> lf_takeRemovalBySendId(std::uint32_t sendId)
+{
+    std::lock_guard lock(simQueues.mutex);
+    const auto found = std::ranges::find(removalSends, sendId, &RemovalSend::sendId);
+    if (sendId == 0 || found == removalSends.end())
+        return std::nullopt;
+    const std::uint32_t objectId = found->objectId;
+    removalSends.erase(found);
+    return objectId;
 }
 
 void lf_askForLateObjects()

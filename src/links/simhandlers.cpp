@@ -147,6 +147,12 @@ void onSimConnectException(const SimMessage& message)
     const std::uint32_t code = message.u32(scOff::exceptionCode);
     switch (code) {
     case scExceptionUnrecognizedId: {
+        // An object the simulator no longer knows, asked to be removed: it is gone.
+        if (const auto objectId = lf_takeRemovalBySendId(message.u32(scOff::exceptionSendId))) {
+            lf_programObjectRemoved(*objectId);
+            lf_answerTraffic({*objectId, 0, 0, AnswerKind::removed, 0.0, 0.0});
+            break;
+        }
         const UserAircraft user = gf_userAircraftBlock();
         if (!gf_userPositionUnknown(user.latitude, user.longitude))
             gf_logMarked("SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID");

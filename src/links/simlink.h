@@ -130,7 +130,10 @@ void lf_programObjectRemoved(std::uint32_t objectId);
 // program's, and that its removal was sent.
 bool lf_removalSent(std::uint32_t objectId);
 bool lf_isProgramObject(std::uint32_t objectId);
-void lf_noteRemovalSent(std::uint32_t objectId);
+void lf_noteRemovalSent(std::uint32_t objectId, std::uint32_t sendId);
+// The object whose removal was sent in this packet, taken out; none when it was another request.
+// SimConnect thread.
+std::optional<std::uint32_t> lf_takeRemovalBySendId(std::uint32_t sendId);
 // While the traffic takes no new objects and creations wait for their answer, asks for the
 // aircraft within range once a second, for lateCreationSeconds after the traffic stopped;
 // then the creations not answered are given up. Frame flush, under the queue mutex.

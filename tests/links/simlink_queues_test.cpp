@@ -206,6 +206,14 @@ TEST_F(SimQueuesTest, ACreationIsAnsweredTakenOverAndReported)
     EXPECT_EQ(cg.objectId, live);
     EXPECT_EQ(cg.firstNumber, 9.5);
     EXPECT_EQ(cg.secondNumber, 0.0087);
+
+    // Lost by the simulator without a word, the live one's removal is answered as an unknown
+    // object: it is gone all the same.
+    ASSERT_TRUE(sim().forgetObject(live));
+    queueAiRemoval(live);
+    ASSERT_TRUE(frameUntil(scReqAiRemoveObject));
+    ASSERT_TRUE(waitForAnswer([](const InboundAnswer& a) { return a.kind == AnswerKind::removed; }));
+    EXPECT_EQ(answers().back().objectId, live);
 }
 
 TEST_F(SimQueuesTest, EveryRefusedCreationIsMatchedToItsOwnAircraft)

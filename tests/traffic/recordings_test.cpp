@@ -224,8 +224,9 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         const std::string known = fmt::format(" {} ", r.absent[atQnh]);
         for (const Absence& a : absences) {
             EXPECT_NE(known.find(" " + a.callsign), std::string::npos) << r.file << ": absent" << lf_describe({a});
-            if (known.find(" " + a.callsign + "! ") == std::string::npos)
+            if (known.find(" " + a.callsign + "! ") == std::string::npos) {
                 EXPECT_LE(a.seconds, 2.0) << r.file << ": absent" << lf_describe({a});
+            }
         }
         EXPECT_EQ(removedSoon(), "") << r.file;
     }

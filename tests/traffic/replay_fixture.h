@@ -173,7 +173,7 @@ inline std::vector<Absence> lf_absences(const std::map<std::uint32_t, Presence>&
         double end = *k;
         for (; k != due.end() && *k - end < gap && *k < next; ++k)
             end = *k;
-        absences.push_back({o.callsign, o.removed, std::min(next, end) - o.removed, o.reason});
+        absences.push_back({o.callsign, o.removed, (next - end < gap ? next : end) - o.removed, o.reason});
     }
     return absences;
 }

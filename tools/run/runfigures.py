@@ -22,6 +22,7 @@ counted.
 """
 import argparse
 import bisect
+import re
 import collections
 import json
 import math
@@ -89,15 +90,26 @@ class Track:
         self.left = present
 
 
+# "<stand or blanks>: <callsign> removed, <reason>" (ten blanks in place of the stand column).
+REMOVAL_LINE = re.compile(r"^(?:.{8}: |.{10})(\S+)\s+removed, (.*)$")
+
+
 def count_log(path):
     """From the program's log: the static renewals of the run (each logs the parking adjustments it
-    makes), and the live aircraft removed by the park maximum."""
+    makes), the live aircraft removed by the park maximum, and the reasons of the removals of each
+    callsign, in their order."""
     renewals = park = 0
+    reasons = collections.defaultdict(list)
     with open(path, encoding="utf-8", errors="replace") as f:
         for line in f:
             renewals += line.startswith("Parking adjustments: ") and " to be removed, " in line
             park += "max park exceeded, removed" in line
-    return renewals, park
+            removal = REMOVAL_LINE.match(line.rstrip("\r\n"))
+            if removal:
+                reasons[removal.group(1)].append(removal.group(2))
+            elif "max park exceeded, removed" in line:
+                reasons[line.split(":", 1)[1].split()[0]].append("park maximum")
+    return renewals, park, reasons
 
 
 def reported_at(points, times, t):
@@ -323,15 +335,15 @@ def main(argv):
         shown = shown_objects(flights, track, delay)
     figures = summary(flights, track, shown)
     figures["delay s"] = delay
-    park_removals = None
+    park_removals, reasons = None, None
     if args.log and os.path.exists(args.log):
-        figures["static renewals"], park_removals = count_log(args.log)
+        figures["static renewals"], park_removals, reasons = count_log(args.log)
     lines, bench = summary_lines(figures, delay)
     stands = read_stands(args.stands, args.airport) if args.stands else []
     user = tuple(float(x) for x in args.user.split(",")) if args.user else None
     watched, watcher_lines, watcher_bench = watcher.watch(
         shown, delay, args.elevation or 0.0, [s[1:] for s in stands], user, args.radius if user else None,
-        park_removals, args.delay is None)
+        park_removals, args.delay is None, reasons, list(track.objects.values()))
     figures.update(watched)
     lines += watcher_lines
     bench += watcher_bench

@@ -499,6 +499,50 @@ def recreated(shown_objects, delay, user=None, radius_nm=None):
     return pairs
 
 
+def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None):
+    """Flights gone from the simulator while their reports went on: an object removed while a fresh
+    report of its flight within the radius (of the user, when known) falls due (delay after it was
+    sent) within REPORT_GAP (30 s) after the removal. The absence lasts until the flight's next
+    object is created or its fresh reports within the radius stop (a gap of REPORT_GAP). A fresh
+    report is at a position other than the one before it, or at the same one slower than
+    STANDING_KNOTS. The reason is the program's, from its log: the callsign's removals in their
+    order. [(object id, callsign, removed, seconds, reason)]."""
+    by_flight = collections.defaultdict(list)
+    for s in shown_objects:
+        by_flight[id(s.flight)].append(s)
+    found = []
+    told = {callsign: list(said) for callsign, said in (reasons or {}).items()}
+    for objects in by_flight.values():
+        objects.sort(key=lambda s: s.obj["created"])
+        flight = objects[0].flight
+        due = [p.t + delay for p, q in zip(flight.points[1:], flight.points)
+               if ((p.lat, p.lon) != (q.lat, q.lon) or p.speed < STANDING_KNOTS)
+               and (user is None or metres(user, (p.lat, p.lon)) <= radius_nm * 1852.0)]
+        for k, gone in enumerate(objects):
+            removed = gone.obj["removed"]
+            if removed is None:
+                continue
+            said = told.get(gone.obj["tail"], [])
+            reason = said.pop(0) if said else "?"
+            again = next((s.obj["created"] for s in objects[k + 1:] if s.obj["created"] >= removed), math.inf)
+            i = bisect.bisect_right(due, removed)
+            if i == len(due) or due[i] > removed + REPORT_GAP:
+                continue
+            end = due[i]
+            while i < len(due) and due[i] - end < REPORT_GAP and due[i] < again:
+                end = due[i]
+                i += 1
+            found.append((gone.obj_id, gone.obj["tail"], removed, (again if again - end < REPORT_GAP else end) - removed,
+                          reason))
+    return found
+
+
+def removed_soon(objects, seconds=30.0):
+    """Objects (live or static) removed within `seconds` of their creation: [(tail, created, lived)]."""
+    return [(o["tail"], o["created"], o["removed"] - o["created"]) for o in objects
+            if o["removed"] is not None and o["removed"] - o["created"] < seconds]
+
+
 def take_off_window(flight, i):
     """(start, end) by the reports' times of the take-off whose lift-off lies between reports i
     and i + 1: from the last ground report at ROLL_START_KNOTS (30 kt) or less before it that is
@@ -680,7 +724,8 @@ def motion_table(greatest, callsign, start):
     return lines
 
 
-def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_removals=None, fitted=False):
+def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_removals=None, fitted=False,
+          reasons=None, objects=()):
     """Every figure: (the figures by name, the summary's lines, the bench figures). The episodes of
     each figure are listed in the figures by name: [callsign, first, last] (seconds after the first
     position sent)."""
@@ -757,6 +802,22 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
     if park_removals is not None:
         f["park maximum removals"] = park_removals
         bench.append(["removals by the park maximum", park_removals, "", 0])
+
+    gone = absences(shown, delay, user, radius_nm, reasons)
+    longest = max((g[3] for g in gone), default=0.0)
+    f["absences"], f["longest absence s"] = len(gone), longest
+    f["episodes"]["absences"] = [[tail, round(t - start, 1), round(seconds, 1), reason] for _, tail, t, seconds, reason in gone]
+    lines.append(f"  {'absences:':32} {len(gone)} while the reports went on within the radius (goal at most 1 a run,"
+                 f" none longer than 2 s), the longest {longest:.1f} s"
+                 + "".join(f"\n  {'':32} {tail} at {t - start:.0f} s for {seconds:.1f} s: {reason}"
+                           for _, tail, t, seconds, reason in gone))
+    bench.append(["absences while the reports go on", len(gone), "(goal at most 1)", 0])
+    bench.append(["longest absence", longest, "s (goal under 2)", 1])
+    soon = removed_soon(objects)
+    f["removed within 30 s"] = len(soon)
+    lines.append(f"  {'removed within 30 s:':32} {len(soon)} creations (goal 0)"
+                 + "".join(f"\n  {'':32} {tail} after {lived:.1f} s" for tail, _, lived in soon))
+    bench.append(["creations removed within 30 s", len(soon), "(goal 0)", 0])
 
     figures, behind, behind_bench = behind_lines("in the air", "in the air from the reports", in_the_air(shown),
                                                  callsign, start)

@@ -141,6 +141,30 @@ class Figures(unittest.TestCase):
                 self.assertEqual(len(w.recreated([gone, again], DELAY)), count)
                 self.assertEqual(len(w.recreated([gone, again], DELAY, (0.0, 0.0), 8.0)), 0)  # far from the user
 
+    def test_absences(self):
+        # Removed 120 s in, its reports a fresh position every 10 s; made again 20 s later or never;
+        # the feed stops 60 s after the removal, or sends its last position again from then on.
+        points = reports([150.0] * 30)
+        cases = [  # (name, reports, created again after, seconds absent or None)
+            ("made again 20 s later", points, 20.0, 20.0),
+            ("never again, the reports go on 60 s", points[:16], None, 60.0),
+            ("never again, the feed sends one position again", reports([150.0] * 30, still=range(10, 30)), None, None),
+        ]
+        for name, track, after, absent in cases:
+            with self.subTest(name):
+                gone = shown(track, removed=track[9].t + DELAY)
+                objects = [gone]
+                if after is not None:
+                    again = shown(track, obj_id=2, created=track[9].t + DELAY + after)
+                    again.flight = gone.flight
+                    objects.append(again)
+                found = w.absences(objects, DELAY, reasons={"TST1": ["its path ran out"]})
+                self.assertEqual([round(a[3]) for a in found], [] if absent is None else [absent])
+                self.assertTrue(all(a[4] == "its path ran out" for a in found))
+        self.assertEqual(w.removed_soon([{"tail": "A*", "created": 0.0, "removed": 29.0},
+                                         {"tail": "B", "created": 0.0, "removed": 31.0},
+                                         {"tail": "C", "created": 0.0, "removed": None}]), [("A*", 0.0, 29.0)])
+
     def test_take_off(self):
         speeds = [0.0, 20.0, 60.0, 100.0, 140.0, 150.0, 160.0, 170.0, 180.0, 180.0]
         points = [p._replace(ground=n < 4, alt=0.0 if n < 4 else 400.0 * (n - 3)) for n, p in

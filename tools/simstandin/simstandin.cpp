@@ -537,6 +537,12 @@ bool SimStandIn::removeObject(std::uint32_t objectId)
     return true;
 }
 
+bool SimStandIn::forgetObject(std::uint32_t objectId)
+{
+    std::lock_guard lock(m_lock);
+    return m_objects.erase(objectId) != 0;
+}
+
 std::uint32_t SimStandIn::objectByAtcId(const std::string& atcId) const
 {
     std::lock_guard lock(m_lock);

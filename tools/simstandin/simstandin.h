@@ -135,6 +135,8 @@ public:
                             const std::map<std::string, double>& values);
     // Takes any AI aircraft out, announced with "ObjectRemoved"; false when unknown.
     bool removeObject(std::uint32_t objectId);
+    // The object goes without a word (the simulator lost it); false when it does not exist.
+    bool forgetObject(std::uint32_t objectId);
     std::uint32_t objectByAtcId(const std::string& atcId) const; // 0 when none
     // What happened to the AI aircraft that clients created.
     AiFigures aiFigures() const;
