@@ -95,8 +95,8 @@ void lf_removeAircraft(StaticAct& act)
 void lf_removeAircraft(Act& act, std::string_view reason)
 {
     // Every absence of a live aircraft is explained in the log (an empty reason: the caller wrote
-    // a line of its own).
-    if (!reason.empty() && act.base.status != statusRemoving)
+    // a line of its own); one never shown is no absence.
+    if (!reason.empty() && act.base.status != statusRemoving && act.base.objectId != 0)
         gf_logf("{} removed, {}", gf_actColumns(act), reason);
     // Only the live aircraft that holds a stand frees it: a static one leaving frees nothing, as
     // a live aircraft may already stand where it stood, and neither does a live one that has

@@ -33,7 +33,7 @@ bool gf_takeNews(Act& act)
     const std::int64_t now = gf_now();
     // The feed has been quiet for a while: the aircraft ends.
     const std::int64_t quietEnds = static_cast<std::int64_t>(act.news.tick) - reportLifetimeTicks + quietTicks;
-    if (act.path.empty() || std::isnan(act.newsTime) || quietEnds < now)
+    if (act.path.empty() || std::isnan(act.newsTime) || quietEnds < now || act.leftTheMargin)
         return false;
     const bool newer = act.newsTime > act.trail.time && !(act.newsTime <= act.newsTaken);
     const PathPoint& last = act.path.back();

@@ -202,6 +202,7 @@ struct Act {
     double outlierTime = nan; // ... and its time stamp; NaN: none held
     std::uint32_t outliersSince = 0; // reports out of reach of its last one since
     std::uint32_t remakeTick = 0; // left its stand unseen: made again where its path is at this tick; 0: not
+    std::uint8_t leftTheMargin = 0; // its last report lay beyond the radius and its margin: it ends
     ShownMotion shown;
     std::int64_t arrivedTicks = 0; // clock reading (100 ns units) at the arrival at the stand
     std::int32_t predictionCount = 0; // 0 none started, >0 remaining, -1 exhausted

@@ -198,6 +198,24 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     return false;
 }
 
+// A fixed-wing aircraft reported at a taxi's speed at the park airport's height is on the ground
+// there, whatever its altitude says (with a QNH other than the standard one the pressure altitude of
+// a taxiing aircraft may read well above the field): one stray report starts no take-off.
+constexpr double fieldHeight = 1000.0; // feet about the park airport's elevation
+
+PathPoint lf_pointOf(const LiveReport& r, std::uint32_t sizeClass)
+{
+    PathPoint p = gf_pointOfReport(r);
+    const ParkAirport park = gf_parkAirport();
+    if (p.airborne && p.speed < runwaySpeed && sizeClass != rotorcraftClass && r.category != 7 && !park.code.empty() &&
+        std::abs(p.altitude - park.elevation) <= fieldHeight &&
+        gf_distanceNm(p.latitude, p.longitude, park.latitude, park.longitude) <= parkAirportReachNm) {
+        p.airborne = 0;
+        p.altitude = 0.0;
+    }
+    return p;
+}
+
 void lf_newActFromReport(const LiveReport& r)
 {
     const auto sizeClass = static_cast<std::uint32_t>(gf_sizeCategory(r.ident.type));
@@ -217,7 +235,7 @@ void lf_newActFromReport(const LiveReport& r)
     head.turnRate = head.turnStep = motion.turnRate;
     head.accelLimit = motion.accelLimit;
     head.pushSpeed = motion.pushSpeed;
-    liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(r)}, r.timeStamp));
+    liveActs.push_back(lf_newAct(std::move(head), {lf_pointOf(r, sizeClass)}, r.timeStamp));
     liveActs.back().category = r.category;
 }
 
@@ -277,8 +295,10 @@ bool lf_updateAct(const LiveReport& r, Act& act)
             act.remove = 1;
         else
             act.predictionCount = -1;
+        act.leftTheMargin = 1;
         return true;
     }
+    act.leftTheMargin = 0;
     if (gf_holdOutlier(act, r))
         return true;
     gf_noteNews(act, r);
@@ -294,7 +314,7 @@ bool lf_updateAct(const LiveReport& r, Act& act)
     act.reportTime = r.timeStamp;
     if (r.category != 0)
         act.category = r.category;
-    lf_applyReport(act, gf_pointOfReport(r));
+    lf_applyReport(act, lf_pointOf(r, act.base.head.sizeClass));
     return true;
 }
 

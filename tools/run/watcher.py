@@ -506,16 +506,18 @@ def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None):
     object is created or its fresh reports within the radius stop (a gap of REPORT_GAP). A fresh
     report is at a position other than the one before it, or at the same one slower than
     STANDING_KNOTS. The reason is the program's, from its log: the callsign's removals in their
-    order. [(object id, callsign, removed, seconds, reason)]."""
-    by_flight = collections.defaultdict(list)
+    order. A flight is its hex id: given a new callsign, the aircraft is the same.
+    [(object id, callsign, removed, seconds, reason)]."""
+    by_hexid = collections.defaultdict(list)
     for s in shown_objects:
-        by_flight[id(s.flight)].append(s)
+        by_hexid[s.flight.hexid].append(s)
     found = []
     told = {callsign: list(said) for callsign, said in (reasons or {}).items()}
-    for objects in by_flight.values():
+    for objects in by_hexid.values():
         objects.sort(key=lambda s: s.obj["created"])
-        flight = objects[0].flight
-        due = [p.t + delay for p, q in zip(flight.points[1:], flight.points)
+        flights = {id(s.flight): s.flight for s in objects}.values()
+        points = sorted(p for f in flights for p in f.points)
+        due = [p.t + delay for p, q in zip(points[1:], points)
                if ((p.lat, p.lon) != (q.lat, q.lon) or p.speed < STANDING_KNOTS)
                and (user is None or metres(user, (p.lat, p.lon)) <= radius_nm * 1852.0)]
         for k, gone in enumerate(objects):
