@@ -65,6 +65,7 @@ void gf_noteCreation(Act& act);
 // A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)
 // until the next report; the next one that confirms it has it applied first.
 bool gf_holdOutlier(Act& act, const LiveReport& report);
+void gf_forgetHeldOutliers();
 // The latest report of the aircraft, set aside or not.
 void gf_noteNews(Act& act, const LiveReport& report);
 // Where the path cannot be extended: when a report came since its last that was set aside, the path

@@ -6,9 +6,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
+#include <unordered_map>
 
 namespace {
+// The report held of each aircraft (by flight id), with the reports out of reach since; rare, so
+// kept beside the records rather than in each.
+struct Held {
+    PathPoint point;
+    double time = 0.0;
+    std::uint32_t since = 0;
+};
+std::unordered_map<std::uint32_t, Held> held;
+
 constexpr double fastestTaxi = 30.0;  // knots a standing or taxiing aircraft is taken to move at, at least ...
 constexpr double reachShare = 1.5;    // ... with this to spare ...
 constexpr double reachMargin = 100.0; // ... and these metres for the feed's scatter
@@ -17,8 +26,10 @@ constexpr std::uint32_t confirmingReports = 2; // after the first out of reach
 bool lf_reachable(const PathPoint& from, double fromTime, const PathPoint& to, double toTime)
 {
     const double knots = std::max({from.speed, to.speed, fastestTaxi}) * reachShare;
-    const double metres = gf_distanceNm(from.latitude, from.longitude, to.latitude, to.longitude) * metresPerNm;
-    return metres <= knots * knot * std::abs(toTime - fromTime) + reachMargin;
+    const double reach = (knots * knot * std::abs(toTime - fromTime) + reachMargin) / metresPerNm;
+    // Most reports lie well within reach: a minute of arc is at most a mile either way.
+    const double most = (std::abs(to.latitude - from.latitude) + std::abs(gf_longitudeDelta(to.longitude, from.longitude))) * 60.0;
+    return most <= reach || gf_distanceNm(from.latitude, from.longitude, to.latitude, to.longitude) <= reach;
 }
 
 // Shown standing or taxiing, and its last report (held or not) and this one on the ground.
@@ -32,19 +43,20 @@ bool lf_standsOrTaxis(const Act& act, const PathPoint& p)
 bool gf_holdOutlier(Act& act, const LiveReport& report)
 {
     const PathPoint p = gf_pointOfReport(report);
+    const std::uint32_t flightId = act.base.head.flightId;
     if (!lf_standsOrTaxis(act, p) || lf_reachable(act.news, act.newsTime, p, report.timeStamp)) {
-        act.outlierTime = Act::nan; // taken back: it stands or taxies where it did
+        if (!held.empty())
+            held.erase(flightId); // taken back: it stands or taxies where it did
         return false;
     }
-    if (std::isnan(act.outlierTime)) {
-        act.outlier = p;
-        act.outlierTime = report.timeStamp;
-        act.outliersSince = 0;
+    const auto [first, isNew] = held.try_emplace(flightId, Held{p, report.timeStamp, 0});
+    if (isNew || ++first->second.since < confirmingReports)
         return true;
-    }
-    if (++act.outliersSince < confirmingReports)
-        return true;
-    act.reportTime = std::exchange(act.outlierTime, Act::nan);
-    lf_applyReport(act, act.outlier);
+    const Held confirmed = first->second;
+    held.erase(first);
+    act.reportTime = confirmed.time;
+    lf_applyReport(act, confirmed.point);
     return false;
 }
+
+void gf_forgetHeldOutliers() { held.clear(); }

@@ -198,9 +198,6 @@ struct Act {
     // path last took (news.cpp).
     PathPoint news;
     double newsTime = nan, newsTaken = nan;
-    PathPoint outlier;        // a ground report it cannot have reached, held until the next (outliers.cpp) ...
-    double outlierTime = nan; // ... and its time stamp; NaN: none held
-    std::uint32_t outliersSince = 0; // reports out of reach of its last one since
     std::uint32_t remakeTick = 0; // left its stand unseen: made again where its path is at this tick; 0: not
     std::uint8_t leftTheMargin = 0; // its last report lay beyond the radius and its margin: it ends
     ShownMotion shown;

@@ -152,7 +152,7 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     FlightIdent& ident = act.base.head.identity;
     // The feed mixes in records of the flight that brought a departing aircraft to the park
     // airport: their identity is not the aircraft's.
-    if (!ident.departure.empty() && ident.departure == gf_parkAirport().iata && r.ident.destination == ident.departure)
+    if (!ident.departure.empty() && r.ident.destination == ident.departure && ident.departure == gf_parkAirport().iata)
         return true;
     if (act.base.status == statusNew) {
         lf_takeRoute(ident, r.ident);
@@ -206,9 +206,10 @@ constexpr double fieldHeight = 1000.0; // feet about the park airport's elevatio
 PathPoint lf_pointOf(const LiveReport& r, std::uint32_t sizeClass)
 {
     PathPoint p = gf_pointOfReport(r);
+    if (!p.airborne || p.speed >= runwaySpeed || sizeClass == rotorcraftClass || r.category == 7)
+        return p;
     const ParkAirport park = gf_parkAirport();
-    if (p.airborne && p.speed < runwaySpeed && sizeClass != rotorcraftClass && r.category != 7 && !park.code.empty() &&
-        std::abs(p.altitude - park.elevation) <= fieldHeight &&
+    if (!park.code.empty() && std::abs(p.altitude - park.elevation) <= fieldHeight &&
         gf_distanceNm(p.latitude, p.longitude, park.latitude, park.longitude) <= parkAirportReachNm) {
         p.airborne = 0;
         p.altitude = 0.0;
