@@ -180,7 +180,7 @@ void lf_configAboveApproach(Act& act)
 {
     const double vs = act.path[0].verticalSpeed;
     gf_shrinkDelays(act);
-    queueCabinLights(act.base.objectId, 1);
+    gf_queueCabinLights(act.base.objectId, 1);
     act.takeOff = act.landing = 0;
     const std::uint32_t throttle = act.base.throttleStep;
     if (vs <= -250.0 && throttle == 3)
@@ -205,7 +205,7 @@ void lf_configAboveApproach(Act& act)
 void lf_approach(Act& act)
 {
     const double vs = act.path[0].verticalSpeed;
-    queueCabinLights(act.base.objectId, 0);
+    gf_queueCabinLights(act.base.objectId, 0);
     const ParkAirport park = gf_parkAirport();
     const bool near =
         !park.code.empty() && gf_distanceNm(act.latitude, act.longitude, park.latitude, park.longitude) <= tenNm;
@@ -247,7 +247,7 @@ void lf_lightsAndConfiguration(Act& act)
             return;
         act.highLightsSet = 1;
         act.lowLightsSet = 0;
-        queueLights(objectId, {1, 1, 0, 0, 0, 0, 1});
+        gf_queueLights(objectId, {1, 1, 0, 0, 0, 0, 1});
         lf_queueThrottle(act.base, lf_stepOrRotor(act, 3));
         lf_queueGear(act.base, false);
         lf_queueFlaps(act.base, 0);
@@ -256,7 +256,7 @@ void lf_lightsAndConfiguration(Act& act)
     if (!act.lowLightsSet) {
         act.lowLightsSet = 1;
         act.highLightsSet = 0;
-        queueLights(objectId, {1, 1, 1, 1, 1, 1, 1});
+        gf_queueLights(objectId, {1, 1, 1, 1, 1, 1, 1});
     }
     if (act.heightAboveGround > lf_approachHeight(act.base.head.sizeClass))
         lf_configAboveApproach(act);

@@ -296,7 +296,7 @@ void lf_goAround(Act& act)
     lf_queueSpoilers(act.base, true);
     lf_queueFlaps(act.base, 1);
     act.landing = act.landed = act.landingRoll = 0;
-    queueLights(act.base.objectId, {1, 1, 1, 1, 1, 1, 0});
+    gf_queueLights(act.base.objectId, {1, 1, 1, 1, 1, 1, 0});
     gf_setDelays(act);
 }
 

@@ -31,6 +31,16 @@ void gf_sendEvent(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t v
     simQueues.events.push_back({objectId, eventId, value, 0});
 }
 
+void gf_queueLights(std::uint32_t objectId, const std::array<std::uint32_t, 7>& values)
+{
+    constexpr std::array<std::uint32_t, 7> lights{ceNavLights, ceBeaconLights, ceLandingLights, ceTaxiLights,
+                                                  ceStrobes,   ceLogoLights,   ceCabinLights};
+    for (std::size_t i = 0; i < lights.size(); ++i)
+        lf_queueEvent(objectId, lights[i], values[i]);
+}
+
+void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value) { lf_queueEvent(objectId, ceCabinLights, value); }
+
 void lf_queueSpoilers(const StaticAct& act, bool extended)
 {
     if (act.head.sizeClass != rotorcraft)
@@ -68,7 +78,7 @@ void lf_shutDownAtStand(StaticAct& act)
     std::uint32_t cabin = 0;
     if (!act.standCargo)
         cabin = RANDOM.value.load() ? (gf_randomEngine()() % 10 <= 8 ? 1 : 0) : 1;
-    queueLights(act.objectId, {NAV_LIGHTS_WHILE_PARKED.value.load() ? 1u : 0u, 0, 0, 0, 0, 1, cabin});
+    gf_queueLights(act.objectId, {NAV_LIGHTS_WHILE_PARKED.value.load() ? 1u : 0u, 0, 0, 0, 0, 1, cabin});
 }
 
 namespace {

@@ -41,7 +41,7 @@ void lf_logStandLine(const Act& act, const char* what)
 // Taxi lights and engines on for leaving a stand or pad.
 void lf_startEngines(Act& act)
 {
-    queueLights(act.base.objectId, taxiLights);
+    gf_queueLights(act.base.objectId, taxiLights);
     queueEngineStart(act.base.objectId);
     lf_queueThrottle(act.base, act.base.head.sizeClass == rotorcraftClass ? 4 : 0);
     lf_queueFlaps(act.base, 1);
@@ -242,7 +242,7 @@ void lf_pushBack(Act& act)
         now + tE / 2 + gf_travelTicks(gf_distanceNm(middle.latitude, middle.longitude, r.first, r.second), speed);
     act.savedPushPoint = lf_groundPoint(r, speed, sideTick);
     act.path.push_back(lf_groundPoint(l, speed, sideTick));
-    queueLights(act.base.objectId, taxiLights);
+    gf_queueLights(act.base.objectId, taxiLights);
     gf_setPhase(act, phasePushBack);
     act.pushState = 2;
     lf_logStandLine(act, "push back");

@@ -207,7 +207,7 @@ void lf_beginTakeOff(Act& act)
     lf_queueFlaps(act.base, 1);
     act.landing = act.landed = act.goAround = 0;
     act.flareStage = 0;
-    queueLights(act.base.objectId, {1, 1, 1, 1, 1, 1, 0});
+    gf_queueLights(act.base.objectId, {1, 1, 1, 1, 1, 1, 0});
     act.lateDelay = 5000;
     act.earlyDelay = 3000;
     if (!act.base.head.identity.airline.empty())

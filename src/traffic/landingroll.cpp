@@ -29,7 +29,7 @@ void lf_landingRoll(Act& act)
         lf_queueThrottle(act.base, act.base.head.sizeClass == rotorcraftClass ? 4 : 0);
         lf_queueSpoilers(act.base, false);
         lf_levelsToZero(act);
-        queueLights(act.base.objectId, {1, 1, 0, 1, 0, 1, 1});
+        gf_queueLights(act.base.objectId, {1, 1, 0, 1, 0, 1, 1});
     } else if (act.path[0].speed <= slow) {
         lf_queueSpoilers(act.base, false);
         lf_levelsToZero(act);

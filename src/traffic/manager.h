@@ -67,6 +67,10 @@ void lf_removeUnsettled();
 // Answers of the simulator.
 void lf_processAnswer(const InboundAnswer& answer);
 // Events and removal of one aircraft.
+// The light states (navigation, beacon, landing, taxi, strobes, logo, cabin), and the cabin's alone;
+// held, as the other events, while the live aircraft is shown behind the place where its path set them.
+void gf_queueLights(std::uint32_t objectId, const std::array<std::uint32_t, 7>& values);
+void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value);
 void lf_queueSpoilers(const StaticAct& act, bool extended);
 void lf_queueFlaps(StaticAct& act, std::uint32_t step);
 void lf_queueGear(const StaticAct& act, bool down);

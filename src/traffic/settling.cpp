@@ -163,7 +163,7 @@ void lf_liveSettled(Act& act)
         queueEngineStart(id);
         lf_queueSpoilers(base, false);
         const std::uint32_t low = act.altitude <= 10000.0 ? 1 : 0;
-        queueLights(id, {1, 1, low, 0, 1, low, act.heightAboveGround >= 2000.0 ? 1u : 0u});
+        gf_queueLights(id, {1, 1, low, 0, 1, low, act.heightAboveGround >= 2000.0 ? 1u : 0u});
         return;
     }
     lf_queueSpoilers(base, false);
@@ -176,7 +176,7 @@ void lf_liveSettled(Act& act)
         queueEngineStart(id);
     }
     const std::uint32_t moving = act.phase == phaseGround ? 1 : 0;
-    queueLights(id, {nav, atStand ? 0u : 1u, 0, moving, 0, 1, 1});
+    gf_queueLights(id, {nav, atStand ? 0u : 1u, 0, moving, 0, 1, 1});
     lf_queueThrottle(base, rotor ? 4 : 0);
     lf_queueFlaps(base, moving);
 }

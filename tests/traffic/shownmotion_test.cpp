@@ -337,15 +337,22 @@ TEST_F(Motion, WhatTheUserSeesFollowsTheShownAircraftNotItsPath)
               5.0)
         << "first shown where it was created, not where its path is now";
     takeEvents();
-    // The gear goes up where its path raised it: once the shown aircraft is there.
+    // The gear goes up and the landing lights go off where its path did so: once the shown
+    // aircraft is there.
     lf_queueGear(act(id)->base, false);
-    EXPECT_FALSE(hasEvent(takeEvents(), ceGear, 0)) << "held while it is shown behind its path";
-    bool raised = false;
+    gf_queueLights(act(id)->base.objectId, {1, 1, 0, 0, 0, 0, 1});
+    const std::vector<ClientEventItem> atOnce = takeEvents();
+    EXPECT_FALSE(hasEvent(atOnce, ceGear, 0)) << "held while it is shown behind its path";
+    EXPECT_FALSE(hasEvent(atOnce, ceLandingLights, 0)) << "held while it is shown behind its path";
+    bool raised = false, lightsOff = false;
     for (int t = 0; t < 2000 && !raised; ++t) {
         run(1);
-        raised = hasEvent(takeEvents(), ceGear, 0);
+        const std::vector<ClientEventItem> sent = takeEvents();
+        raised = hasEvent(sent, ceGear, 0);
+        lightsOff = lightsOff || hasEvent(sent, ceLandingLights, 0);
     }
     EXPECT_TRUE(raised) << "sent once it reaches the place";
+    EXPECT_TRUE(lightsOff) << "with the gear";
     EXPECT_GT(act(id)->shown.place, 350.0) << "metres along its way by then";
 }
 
