@@ -48,6 +48,8 @@ constexpr double keptUpSeconds = 30.0; // ahead in which a take-off roll looks f
 constexpr double rollAhead = 4.0;      // ... while no more seconds ahead of its path than this
 constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
 constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second
+constexpr double facingTurn = 20.0;    // ... turning its nose toward its way this many degrees a second ...
+constexpr double facing = 45.0;        // ... and speeding up only once its nose is this near it
 
 // What one plan works with, found once.
 struct Plan {
@@ -250,6 +252,22 @@ void lf_planSpeed(Act& act, const Plan& plan, double error)
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
 
+// A hovering helicopter whose reports fly on turns its nose toward its way first, and speeds up once
+// it faces it: it does not set off backwards or sideways. Hovering about, it keeps its nose.
+void lf_faceTheWay(Act& act, double error)
+{
+    ShownMotion& s = act.shown;
+    if (!lf_hovering(s) || s.targetSpeed <= s.speed || gf_reportedSpeed(act) < hoverSpeed)
+        return;
+    const double off = gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth) + error);
+    s.noseStep = std::clamp(off, -facingTurn * degToRad * planSeconds, facingTurn * degToRad * planSeconds) /
+                 planSeconds * tickSeconds;
+    if (std::abs(off) > facing * degToRad) {
+        s.targetSpeed = std::min(s.targetSpeed, s.speed);
+        s.speedStep = std::min(s.speedStep, 0.0);
+    }
+}
+
 // The turn (radians) from the way it moves to the way toward the point it steers at, a little
 // ahead on the way. In the air that point lies outside the circle it turns on at its fastest turn:
 // a point inside it would be circled, or flown away from. Where the way bends back sharper than it
@@ -376,5 +394,6 @@ bool gf_planShown(Act& act)
     const double error = lf_steer(act);
     lf_planTurn(act, error);
     lf_planSpeed(act, plan, error);
+    lf_faceTheWay(act, error);
     return true;
 }

@@ -356,6 +356,36 @@ TEST_F(Motion, WhatTheUserSeesFollowsTheShownAircraftNotItsPath)
     EXPECT_GT(act(id)->shown.place, 350.0) << "metres along its way by then";
 }
 
+TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
+{
+    // Hovering for 20 s, its nose north; its path then leads away south-east at 30 kt.
+    gf_testPark(lasVegas, elevation);
+    Act& added = addAct(5, lasVegas, 0.0, phaseAirborne);
+    const std::uint32_t id = added.base.head.flightId;
+    added.altitude = added.path.front().altitude = 2600.0;
+    added.path.front().airborne = 1;
+    for (int k = 1; k <= 4; ++k)
+        added.path.push_back(Motion::point(lasVegas, 0.0, 500 * k, 2600.0));
+    for (int k = 1; k <= 12; ++k)
+        added.path.push_back(lf_after(lasVegas, 135.0, 30.0, 5.0 * k, 2000 + 500 * k, 2600.0));
+    double worst = 0.0; // degrees between its nose and the way it moves, moving faster than 5 kt
+    double fastest = 0.0;
+    LatLon before{lasVegas};
+    for (int t = 0; t < 6000 && act(id) != nullptr; ++t) {
+        run(1);
+        const ShownMotion& s = act(id)->shown;
+        const LatLon now{s.latitude, s.longitude};
+        fastest = std::max(fastest, s.speed);
+        if (t % 50 == 0) {
+            if (s.speed > 5.0 && gf_distanceNm(before, now) * metresPerNm > 2.0)
+                worst = std::max(worst, std::abs(gf_angleDiff(s.heading, gf_initialBearing(before, now))) * radToDeg);
+            before = now;
+        }
+    }
+    EXPECT_GT(fastest, 25.0) << "knots: it flew off";
+    EXPECT_LT(worst, 50.0) << "degrees off its nose it moved";
+}
+
 TEST_F(Motion, AHoveringHelicopterKeepsItsNoseWhileItsPositionsJitter)
 {
     gf_testPark(lasVegas, elevation);
