@@ -85,6 +85,15 @@ Act& Motion::addAct(std::uint32_t sizeClass, LatLon at, double headingDegrees, s
     return liveActs.emplace_back(std::move(act));
 }
 
+Act& Motion::hovering(LatLon at, double headingDegrees, double altitude, double elevation)
+{
+    gf_testPark(at, elevation);
+    Act& added = addAct(rotorcraftClass, at, headingDegrees, phaseAirborne);
+    added.altitude = added.path.front().altitude = altitude;
+    added.path.front().airborne = 1;
+    return added;
+}
+
 PathPoint Motion::point(LatLon at, double speed, std::int64_t dueIn, double altitude)
 {
     return {.latitude = at.first,

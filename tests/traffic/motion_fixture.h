@@ -26,6 +26,9 @@ protected:
     // position, in the phase, with one point there due now; half span from the class.
     Act& addAct(std::uint32_t sizeClass, LatLon at, double headingDegrees, std::uint32_t phase,
                 const std::string& callsign = "KLM1");
+    // A helicopter hovering at the position and altitude (feet), its nose on the heading, the park
+    // airport under it at the elevation (feet).
+    Act& hovering(LatLon at, double headingDegrees, double altitude, double elevation);
     // A point at the position with the speed, due after the ticks.
     static PathPoint point(LatLon at, double speed, std::int64_t dueIn, double altitude = 0.0);
     // Runs the movement pass, one tick after the other.

@@ -359,11 +359,8 @@ TEST_F(Motion, WhatTheUserSeesFollowsTheShownAircraftNotItsPath)
 TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
 {
     // Hovering for 20 s, its nose north; its path then leads away south-east at 30 kt.
-    gf_testPark(lasVegas, elevation);
-    Act& added = addAct(5, lasVegas, 0.0, phaseAirborne);
+    Act& added = hovering(lasVegas, 0.0, 2600.0, elevation);
     const std::uint32_t id = added.base.head.flightId;
-    added.altitude = added.path.front().altitude = 2600.0;
-    added.path.front().airborne = 1;
     for (int k = 1; k <= 4; ++k)
         added.path.push_back(Motion::point(lasVegas, 0.0, 500 * k, 2600.0));
     for (int k = 1; k <= 12; ++k)
@@ -388,11 +385,8 @@ TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
 
 TEST_F(Motion, AHoveringHelicopterKeepsItsNoseWhileItsPositionsJitter)
 {
-    gf_testPark(lasVegas, elevation);
-    Act& added = addAct(5, lasVegas, 40.0, phaseAirborne);
+    Act& added = hovering(lasVegas, 40.0, 2600.0, elevation);
     const std::uint32_t id = added.base.head.flightId;
-    added.altitude = added.path.front().altitude = 2600.0;
-    added.path.front().airborne = 1;
     // Reported hovering at 2 kt, each position up to 8 m from the last in any direction.
     for (int k = 1; k <= 30; ++k) {
         const double bearing = (k * 137) % 360;
