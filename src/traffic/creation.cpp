@@ -183,11 +183,9 @@ bool lf_placeOnGround(Act& act)
         return false;
     }
     // Asked for only where the park maximum, counting the creations asked for, leaves room.
-    if (!lf_parkRoomForOneMore()) {
+    if (!gf_parkRoomForOneMore()) {
         gf_logf("{:8}: {:8} max park reached, not shown", stand->id, act.callsign());
-        act.latitude = at->latitude;
-        act.longitude = at->longitude;
-        gf_keepOut(act);
+        gf_keepOut(act.base.head.flightId, at->latitude, at->longitude);
         act.remove = 1;
         return false;
     }

@@ -153,12 +153,13 @@ void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 void lf_enforceMaxPark(std::int32_t extra);
 // Whether one more live aircraft may be asked for at a stand: within the park maximum, counting
 // the creations asked for already, or with as many parked ones that may make way for them.
-bool lf_parkRoomForOneMore();
+bool gf_parkRoomForOneMore();
 // The park maximum is reached, counted with the creations asked for and the live aircraft about
 // to be created at their stands: no static aircraft is placed.
-bool lf_parkFull();
-// Its reports at its stand do not show it again until they take it away (park maximum).
-void gf_keepOut(const Act& act);
+bool gf_parkFull();
+// Its reports at its stand (where it stands) do not show it again until they take it away (park
+// maximum).
+void gf_keepOut(std::uint32_t flightId, double latitude, double longitude);
 // True for a report of a live aircraft removed for the park maximum that still stands at or
 // near its stand: it is not shown again until its reports, several in a row, take it away
 // from the stand, or until they come again after ten minutes of silence.

@@ -35,19 +35,20 @@ bool gf_takeNews(Act& act)
     const std::int64_t quietEnds = static_cast<std::int64_t>(act.news.tick) - reportLifetimeTicks + quietTicks;
     if (act.path.empty() || std::isnan(act.newsTime) || quietEnds < now || act.leftTheMargin)
         return false;
-    const bool newer = act.newsTime > act.trail.time && !(act.newsTime <= act.newsTaken);
+    const bool newer = act.newsTime > act.trail.time && (std::isnan(act.newsTaken) || act.newsTime > act.newsTaken);
     const PathPoint& last = act.path.back();
     PathPoint p = act.news;
     p.reportTick = 0;
     p.hold = 0;
-    if (!newer || !lf_newPlace(act, p) || (act.onGround && p.airborne)) {
-        // Quiet only moments, or the feed has lost it, or it tells it in the air while it is shown on
-        // the ground: on the ground it stands where it is, in the air (or taking off) it flies on as
-        // predicted. Not yet shown, it is neither.
-        if (act.base.status != statusCreated)
-            return false;
-        act.newsTaken = act.newsTime;
-        act.predictionCount = 0;
+    // Quiet only moments, or the feed has lost it, or it tells it in the air while it is shown on the
+    // ground: on the ground it stands where it is, in the air (or taking off) it flies on as
+    // predicted. Not yet shown, it is neither.
+    const bool noNewPlace = !newer || !lf_newPlace(act, p) || (act.onGround && p.airborne);
+    if (noNewPlace && act.base.status != statusCreated)
+        return false;
+    act.newsTaken = act.newsTime;
+    act.predictionCount = 0;
+    if (noNewPlace) {
         if (!act.onGround || act.takeOff)
             return lf_extendPath(act);
         p = last;
@@ -57,8 +58,6 @@ bool gf_takeNews(Act& act)
         if (!newer)
             p.tick = static_cast<std::uint32_t>(quietEnds);
     } else {
-        act.newsTaken = act.newsTime;
-        act.predictionCount = 0;
         const double d = gf_distanceNm(last.latitude, last.longitude, p.latitude, p.longitude);
         const double speed = std::max(p.speed, act.onGround ? slowestTaxi : 60.0);
         p.tick = static_cast<std::uint32_t>(std::max<std::int64_t>(p.tick, now + gf_travelTicks(d, speed)));

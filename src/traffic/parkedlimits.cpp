@@ -83,6 +83,11 @@ bool lf_requestedAtStand(const Act& act)
     return act.phase == phaseAtStand && act.base.status == statusQueued && !act.base.removeWhenCreated && !act.remove;
 }
 
+std::int32_t lf_requestedCount()
+{
+    return static_cast<std::int32_t>(std::ranges::count_if(liveActs, lf_requestedAtStand));
+}
+
 // Not yet decided, standing on the ground at the park airport: about to be created at a stand.
 bool lf_aboutToPark(const Act& act)
 {
@@ -144,8 +149,7 @@ std::int32_t lf_listRatio2(bool show)
 
 void lf_enforceMaxPark(std::int32_t extra)
 {
-    const auto requested = std::ranges::count_if(liveActs, lf_requestedAtStand);
-    std::int32_t live = lf_listRatio2(true) + extra + static_cast<std::int32_t>(requested);
+    std::int32_t live = lf_listRatio2(true) + extra + lf_requestedCount();
     // A maximum below 1 means none (no park airport, or one without stands).
     if (parkMaximum < 1)
         return;
@@ -153,7 +157,7 @@ void lf_enforceMaxPark(std::int32_t extra)
         const std::vector<ParkedTime> parked = lf_longestParkedFirst();
         if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId); act && lf_parkedLongEnough(*act)) {
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
-            gf_keepOut(*act);
+            gf_keepOut(act->base.head.flightId, act->latitude, act->longitude);
             lf_removeAircraft(*act, "");
             --live; // its place is the newcomer's: the statics are weighed without it
         }
@@ -170,23 +174,22 @@ void lf_enforceMaxPark(std::int32_t extra)
         lf_removeAircraft(*latest);
 }
 
-bool lf_parkRoomForOneMore()
+bool gf_parkRoomForOneMore()
 {
     if (parkMaximum < 1 || INITIAL_LOAD_ONLY.value.load())
         return true;
-    const auto requested = std::ranges::count_if(liveActs, lf_requestedAtStand);
-    const auto excess = lf_listRatio2(false) + requested + 1 - parkMaximum;
+    const auto excess = lf_listRatio2(false) + lf_requestedCount() + 1 - parkMaximum;
     const auto mayGo = std::ranges::count_if(liveActs, [](const Act& act) { return gf_parked(act) && lf_parkedLongEnough(act); });
     return excess <= 0 || mayGo >= excess;
 }
 
-void gf_keepOut(const Act& act)
+void gf_keepOut(std::uint32_t flightId, double latitude, double longitude)
 {
-    std::erase_if(keptOut, [&act](const KeptOut& k) { return k.flightId == act.base.head.flightId; });
-    keptOut.push_back({act.base.head.flightId, act.latitude, act.longitude});
+    std::erase_if(keptOut, [flightId](const KeptOut& k) { return k.flightId == flightId; });
+    keptOut.push_back({flightId, latitude, longitude});
 }
 
-bool lf_parkFull()
+bool gf_parkFull()
 {
     if (parkMaximum < 1)
         return false;
@@ -198,7 +201,6 @@ bool lf_parkFull()
     });
     return live + statics >= parkMaximum;
 }
-
 
 bool lf_keptOutAtStand(const LiveReport& report)
 {

@@ -59,6 +59,16 @@ bool lf_classShown(std::uint32_t sizeClass)
     }
 }
 
+// A shown flight is followed beyond the radius out to the margin, through gaps as well; not
+// while the user's position is unknown.
+bool lf_pastTheMargin(const Act& act)
+{
+    const UserAircraft& user = gf_currentUserAircraft();
+    return !gf_userPositionUnknown(user.latitude, user.longitude) &&
+           gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude) >=
+               lateralRadiusNm.load() + shownMarginNm - 0.5;
+}
+
 // How many points a path without reports is predicted ahead; 0: none.
 std::int32_t lf_predictionsWanted(const Act& act)
 {
@@ -66,12 +76,7 @@ std::int32_t lf_predictionsWanted(const Act& act)
         return 0;
     if (act.onGround)
         return act.phase == phaseAtStand || act.phase == phaseLeaving || act.phase == phasePushBack ? 1 : 10;
-    const UserAircraft& user = gf_currentUserAircraft();
-    if (gf_userPositionUnknown(user.latitude, user.longitude))
-        return 8;
-    const double d = gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude);
-    // A shown flight is followed beyond the radius out to the margin, through gaps as well.
-    return d < lateralRadiusNm.load() + shownMarginNm - 0.5 ? 8 : 0;
+    return lf_pastTheMargin(act) ? 0 : 8;
 }
 
 // Why a path that could not be extended ends.
@@ -79,11 +84,7 @@ const char* lf_endReason(const Act& act)
 {
     if (!lf_classShown(act.base.head.sizeClass))
         return "its kind is not shown";
-    const UserAircraft& user = gf_currentUserAircraft();
-    if (!gf_userPositionUnknown(user.latitude, user.longitude) &&
-        gf_distanceNm(user.latitude, user.longitude, act.latitude, act.longitude) >= lateralRadiusNm.load() + shownMarginNm - 0.5)
-        return "left the radius";
-    return "its path ran out";
+    return lf_pastTheMargin(act) ? "left the radius" : "its path ran out";
 }
 
 double lf_takeOffSpeed(double last, double& verticalSpeed)

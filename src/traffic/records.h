@@ -281,6 +281,13 @@ struct Act {
     const std::string& callsign() const { return base.head.identity.callsign; }
 };
 
+// Whether its object is made in the air: made again, where its path is now; new, where its first
+// point is.
+inline bool gf_madeInTheAir(const Act& act)
+{
+    return act.madeAgain ? act.onGround == 0 : act.path.empty() || act.path.front().airborne;
+}
+
 // Parked at its stand (phase 6) and created in the simulator.
 inline bool gf_parked(const Act& act) { return act.phase == phaseAtStand && act.base.status == statusCreated; }
 // Parked and created at this stand.

@@ -202,11 +202,12 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
 // there, whatever its altitude says (with a QNH other than the standard one the pressure altitude of
 // a taxiing aircraft may read well above the field): one stray report starts no take-off.
 constexpr double fieldHeight = 1000.0; // feet about the park airport's elevation
+constexpr std::uint8_t rotorcraftCategory = 7; // A7
 
 PathPoint lf_pointOf(const LiveReport& r, std::uint32_t sizeClass)
 {
     PathPoint p = gf_pointOfReport(r);
-    if (!p.airborne || p.speed >= runwaySpeed || sizeClass == rotorcraftClass || r.category == 7)
+    if (!p.airborne || p.speed >= runwaySpeed || sizeClass == rotorcraftClass || r.category == rotorcraftCategory)
         return p;
     const ParkAirport park = gf_parkAirport();
     if (!park.code.empty() && std::abs(p.altitude - park.elevation) <= fieldHeight &&

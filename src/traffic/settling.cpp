@@ -13,7 +13,6 @@
 #include "links/simqueues.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 constexpr std::int32_t settledAt = 200;
@@ -158,7 +157,8 @@ void lf_liveSettled(Act& act)
     gf_startAtPresent(act);
     const bool rotor = base.head.sizeClass == rotorcraft;
     const std::uint32_t id = base.objectId;
-    const bool airborne = std::exchange(act.madeAgain, 0) ? !act.onGround : !act.path.empty() && act.path.front().airborne;
+    const bool airborne = gf_madeInTheAir(act);
+    act.madeAgain = 0;
     if (airborne) {
         queueEngineStart(id);
         lf_queueSpoilers(base, false);

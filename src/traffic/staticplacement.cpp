@@ -71,7 +71,7 @@ void lf_placeStaticParked()
         return;
     // Placed only within the park maximum, counting the live aircraft about to park: a static
     // aircraft placed now would make way for them moments after it was shown.
-    if (lf_parkFull()) {
+    if (gf_parkFull()) {
         standCandidates.clear();
         return;
     }

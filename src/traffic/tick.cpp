@@ -63,8 +63,7 @@ CreationItem lf_creationItemOf(const Act& act)
     item.position.pitch = act.pitch * radToDeg;
     item.position.bank = act.bank * radToDeg;
     item.position.heading = act.heading * radToDeg;
-    // Made again, it is where its path is now; new, where its first point is.
-    item.position.onGround = act.madeAgain ? act.onGround : act.path.empty() || act.path.front().airborne ? 0 : 1;
+    item.position.onGround = gf_madeInTheAir(act) ? 0 : 1;
     item.position.airspeed = 0;
     item.tailNumber = act.callsign();
     item.liveryTitle = act.base.head.liveryTitle;

@@ -188,13 +188,13 @@ TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneSho
     const auto answer = [this](std::uint32_t flightId) {
         liveAIAdded(*gf_findAct(flightId), {objectOf(flightId), flightId, 0, AnswerKind::liveCreated, 0.0, 0.0});
     };
-    EXPECT_TRUE(lf_parkRoomForOneMore()) << "L2 may make way";
+    EXPECT_TRUE(gf_parkRoomForOneMore()) << "L2 may make way";
     request(3, true);
     answer(3);
     EXPECT_TRUE(removals().empty()) << "a withdrawn creation counts for nothing";
-    EXPECT_TRUE(lf_parkRoomForOneMore());
+    EXPECT_TRUE(gf_parkRoomForOneMore());
     request(4, false);
-    EXPECT_FALSE(lf_parkRoomForOneMore()) << "counted from its request, N4 leaves only L1, shown moments ago";
+    EXPECT_FALSE(gf_parkRoomForOneMore()) << "counted from its request, N4 leaves only L1, shown moments ago";
     answer(4);
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(2)});
     simRequestSeam = nullptr;
