@@ -4,7 +4,10 @@
 // named pipe, in the same Wine prefix, its ground at the world's airport) and the RealTraffic
 // stand-in beside it, replaying the world's traffic once. Everything started here ends by
 // itself within its time bound. The program takes RealTraffic's fixed ports: scripts/bench.sh
-// runs it in a network namespace of its own.
+// runs it in a network namespace of its own. The user aircraft stands where the world put it, or
+// flies over it (UserPlacement).
+#include "app/mainloop.h"
+#include "foundation/settingscatalogue.h"
 #include "foundation/winstring.h"
 #include "processhandles/processhandles.h"
 #include "simstandin/scenario.h"
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -162,12 +166,45 @@ inline std::string gf_qnhSent()
     return qnh != nullptr && *qnh != '\0' ? qnh : "1013";
 }
 
+// Where the user aircraft is while the program runs: parked at the world's airport, as the
+// world's scenario.txt has it, or (TARNWICK_USER=air) in the air over the same spot, holding at
+// userAirAltitude, above the program's airport height, where AUTO_RANGE gives it the air radius.
+struct UserPlacement {
+    bool air = false;
+    double altitude = 0.0;  // feet
+    double elevation = 0.0; // the ground under it, feet
+    int radiusNm = 0;       // the live radius AUTO_RANGE chooses for it (the program's own rule)
+
+    std::string text() const
+    {
+        return air ? "in the air at " + std::to_string(std::lround(altitude)) + " ft over it" : "parked there";
+    }
+};
+
+inline constexpr double userAirAltitude = 25000.0; // feet: cruising over the airport
+
+// TARNWICK_USER: "air", else (empty or "ground") parked. Raises std::runtime_error for another value.
+inline UserPlacement gf_userPlacement(const std::map<std::string, std::string>& world)
+{
+    const char* user = std::getenv("TARNWICK_USER");
+    const std::string where = user == nullptr ? "" : user;
+    if (where != "" && where != "ground" && where != "air")
+        throw std::runtime_error("TARNWICK_USER is ground or air, not " + where);
+    UserPlacement placement;
+    placement.air = where == "air";
+    placement.elevation = std::stod(world.at("elevation"));
+    const double airportHeight = AIRPORT_HEIGHT.value.load();
+    placement.altitude = placement.air ? std::max(userAirAltitude, airportHeight + 1000.0) : placement.elevation;
+    placement.radiusNm = gf_autoRangeRadius(!placement.air, placement.altitude, static_cast<std::int32_t>(airportHeight), 0.0);
+    return placement;
+}
+
 class ProgramRun {
 public:
     // `run` is the Linux path of the world's run folder; the RealTraffic stand-in serves for
     // `seconds` and a little longer. With a record file the simulator stand-in writes its AI
     // track there and the RealTraffic stand-in the records it sent beside it (sent.txt).
-    ProgramRun(const std::string& run, int seconds, const std::string& recordFile = {})
+    ProgramRun(const std::string& run, int seconds, const std::string& recordFile = {}, const UserPlacement& user = {})
         : m_run(run), m_program(gf_windowsPath(run + "/program"))
     {
         standin::Options options;
@@ -182,6 +219,11 @@ public:
         m_sim = std::make_unique<standin::SimStandIn>(options);
         for (const standin::ScenarioStep& step : standin::gf_readScenario(gf_windowsPath(run + "/scenario.txt")))
             standin::gf_applyScenarioStep(*m_sim, step);
+        if (user.air) { // before the program connects: it never sees the aircraft parked
+            m_sim->setUserValue("SIM ON GROUND", 0.0);
+            m_sim->setUserValue("Plane Altitude", user.altitude);
+            m_sim->setUserValue("Plane Alt Above Ground", user.altitude - user.elevation);
+        }
 
         std::vector<std::string> realTraffic{std::string(TARNWICK_SOURCE_DIR) + "/tools/realtraffic/realtraffic_standin.py",
                                              "live", "--file", run + "/traffic.txt", "--once", "--after-connect", "3", "--stay",
@@ -250,6 +292,20 @@ public:
         return wait == WAIT_OBJECT_0
                    ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
                    : -1.0;
+    }
+
+    // The live radius the program's window shows (the LATERAL_RANGE field), nm; 0 when it cannot
+    // be read.
+    int shownRadius() const
+    {
+        HWND window = FindWindowW(nullptr, L"Tarnwick_P3D");
+        HWND field = window != nullptr ? GetDlgItem(window, LATERAL_RANGE.controlId) : nullptr;
+        wchar_t text[16]{};
+        DWORD_PTR copied = 0;
+        if (field == nullptr || !SendMessageTimeoutW(field, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                                                     SMTO_ABORTIFHUNG, 2000, &copied))
+            return 0;
+        return _wtoi(text);
     }
 
     // The lines of the program's Log.txt that begin with the text.

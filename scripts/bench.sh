@@ -12,6 +12,13 @@
 # the whole of it by default (24 or 20 minutes); its figures are named replay-klas or
 # replay-klax. It is not one of the benchmarks run without arguments, which it would make
 # twice as long.
+# The user aircraft of the fidelity benchmark and the replays is parked at the airport, where
+# AUTO_RANGE gives the program its live radius on the ground (8 nm); TARNWICK_USER=air puts it
+# in the air over the same spot at 25,000 ft, above the airport height, where the program takes
+# its air radius (40 nm), and the figures take the radius the program's window shows, e.g.
+#   TARNWICK_USER=air scripts/bench.sh replay klax 10
+# TARNWICK_QNH=1020 makes RealTraffic send that QNH instead of the standard 1013 hPa. The
+# replay's first line says where the user is, the radius and the QNH.
 # Like run.sh it runs in a network namespace of its own where one can be made, so that
 # RealTraffic's fixed ports are its own.
 set -euo pipefail

@@ -13,7 +13,9 @@ the stands.txt beside it the stands. The program shows each live aircraft DELAY 
 behind its reports; fidelity is the distance between each position sent to the simulator
 and the reported track at that delayed time, on the ground and in the air. The watcher's
 figures (watcher.py) follow: headings, speeds and altitudes against the reports, balloons,
-standstills, moves against the heading, removals and creations again, take-offs. With the
+positions below the ground (the ground the simulator reported under each position where the
+track gives it, else the elevation), standstills, moves against the heading, removals and
+creations again, take-offs and take-offs where the reports taxi. With the
 user's position and the live radius, each flight that left the radius while shown is followed
 out: how far beyond the radius the positions sent went, how near its reported track they
 stayed, and when it was removed after its reports passed the margin beyond the radius. LOG is
@@ -62,6 +64,7 @@ class Track:
     def __init__(self, path):
         self.objects = {}  # object id -> {"tail", "title", "static", "created", "removed"}
         self.positions = collections.defaultdict(list)  # object id -> [(t, lat, lon, alt, heading)]
+        self.grounds = collections.defaultdict(list)  # object id -> [the ground reported under each, or None]
         self.closed = []  # (t, session, left)
         present, self.peak = 0, 0
         with open(path, encoding="utf-8", errors="replace") as f:
@@ -80,6 +83,7 @@ class Track:
                 elif kind == "pos" and len(fields) >= 7:
                     self.positions[int(fields[2])].append((t, float(fields[3]), float(fields[4]), float(fields[5]),
                                                            float(fields[6])))
+                    self.grounds[int(fields[2])].append(float(fields[7]) if len(fields) >= 8 else None)
                 elif kind == "remove":
                     obj = self.objects.get(int(fields[2]))
                     if obj and obj["removed"] is None:
@@ -141,7 +145,7 @@ def shown_objects(flights, track, delay):
     for obj_id, obj in sorted(track.objects.items()):
         flight = None if obj["static"] else flight_of(obj, flights)
         if flight is not None:
-            shown.append(Shown(obj_id, obj, flight, track.positions.get(obj_id, []), delay))
+            shown.append(Shown(obj_id, obj, flight, track.positions.get(obj_id, []), delay, track.grounds.get(obj_id)))
     return shown
 
 
@@ -335,6 +339,7 @@ def main(argv):
         shown = shown_objects(flights, track, delay)
     figures = summary(flights, track, shown)
     figures["delay s"] = delay
+    figures["radius nm"] = args.radius if args.user else None
     park_removals, reasons = None, None
     if args.log and os.path.exists(args.log):
         figures["static renewals"], park_removals, reasons = count_log(args.log)
@@ -343,7 +348,7 @@ def main(argv):
     user = tuple(float(x) for x in args.user.split(",")) if args.user else None
     watched, watcher_lines, watcher_bench = watcher.watch(
         shown, delay, args.elevation or 0.0, [s[1:] for s in stands], user, args.radius if user else None,
-        park_removals, args.delay is None, reasons, list(track.objects.values()))
+        park_removals, args.delay is None, reasons, list(track.objects.values()), [t for t, _, _ in track.closed])
     figures.update(watched)
     lines += watcher_lines
     bench += watcher_bench

@@ -39,7 +39,8 @@ SLOWEST_COMPARED = 30.0  # kt: slower reported speeds are not compared
 ALTITUDE_OFF = 300.0     # ft
 BALLOON_FEET = 200.0     # ft above the reports ...
 BALLOON_BELOW = 1500.0   # ... while they are below this height above the airport
-UNDERGROUND_FEET = 50.0  # below the ground and the reports by more than this
+UNDERGROUND_FEET = 50.0  # below the ground by more than this ...
+UNDERGROUND_AIR_FEET = 5.0  # ... or by more than this where the reports fly
 STILL_SECONDS = 20.0     # standing still: for this long ...
 STILL_METRES = 20.0      # ... moving less than this (2 kt) ...
 MOVING_KNOTS = 30.0      # ... while the reports move faster than this
@@ -49,6 +50,7 @@ AGAINST = 90.0           # degrees off the heading that are against it
 PUSH_KNOTS = 8.0         # a push back is no faster ...
 PUSH_METRES = 150.0      # ... and this near a stand
 REPORT_GAP = 30.0        # s without a fresh report in which a flight may be removed
+CLOSING_SECONDS = 10.0   # removals this long before the program closes its link: it takes its aircraft along
 STANDING_KNOTS = 5.0     # a report this slow at the position before it is a fresh one: it stands there
 LIFT_OFF_KNOTS = 40.0    # a lift-off: a ground report and an airborne one, at this speed or more
 ROLL_START_KNOTS = 30.0  # the roll starts at the last ground report this slow ...
@@ -77,6 +79,8 @@ AIR_FEET = 50.0          # shown this far above the airport's elevation: in the 
 APPROACH_SECONDS = 120.0  # the approach: this long before the touchdown report
 ROLL_OUT_LONGEST = 90.0   # the roll-out: until the first ground report this slow, at most this long
 PHASES = ("take-off roll", "first climb", "air", "approach", "roll-out", "taxi")
+SHOWN_GROUND_FEET = 25.0  # shown at most this far above the ground under it: on the ground (its CG and some)
+TAXI_TAKE_OFF_SECONDS = 30.0  # a take-off shown where no report this near says airborne or take-off speed
 
 Report = collections.namedtuple("Report", "t lat lon alt ground speed track")
 Reported = collections.namedtuple("Reported", "lat lon alt speed air ground span")
@@ -189,14 +193,20 @@ def flight_of(obj, flights):
 
 
 class Shown:
-    """An object's positions sent to the simulator and the reports at their delayed times."""
+    """An object's positions sent to the simulator and the reports at their delayed times, and the
+    ground the simulator reported under each (None where the track does not say)."""
 
-    def __init__(self, obj_id, obj, flight, positions, delay):
+    def __init__(self, obj_id, obj, flight, positions, delay, grounds=None):
         self.obj_id, self.obj, self.flight = obj_id, obj, flight
         self.positions = positions  # (t, lat, lon, alt, heading)
+        self.grounds = grounds or [None] * len(positions)
         self.times = [p[0] for p in positions]
         self.delay = delay
         self.reported = [flight.at(t - delay) for t in self.times]
+
+    def ground(self, k, elevation):
+        """The ground under position k: as the simulator reported it, else the airport's elevation."""
+        return elevation if self.grounds[k] is None else self.grounds[k]
 
     def later(self, k, seconds):
         """The first position at least `seconds` after position k, or None (none, or a gap past
@@ -410,19 +420,58 @@ def altitude_off(shown, elevation):
 
 
 def underground(shown, elevation):
-    """Below the ground: positions more than UNDERGROUND_FEET (50 ft) below the airport's elevation
-    (the simulator's ground here) and as far below the reports around the delayed time (a span of
-    any length; a ground report counts at the elevation), so that a report below the ground (the
-    feed's) that the object follows does not count. Judged: every position with reports around."""
+    """Below the ground: positions below the ground the simulator reported under them (the track's
+    ground, Shown.ground) by more than UNDERGROUND_AIR_FEET (5 ft) where both reports around the
+    delayed time (a span of any length) are airborne (the simulator holds no flying aircraft on the
+    ground), else by more than UNDERGROUND_FEET (50 ft). Where the track does not give the ground,
+    the airport's elevation stands for it, which is not the ground everywhere: there the positions
+    must lie as far below the reports around too (a ground report counts at the elevation), so that
+    a report below the elevation (lower ground, or the feed's) that the object follows does not
+    count. Judged: every position with reports around."""
     tally = Tally()
     for s in shown:
-        for t, _, _, alt, _ in s.positions:
+        for k, (t, _, _, alt, _) in enumerate(s.positions):
             i = s.flight.span(t - s.delay)
             if i is None:
                 continue
-            lowest = min(elevation if p.ground else p.alt for p in s.flight.points[i:i + 2])
-            tally.add(s.obj_id, t, alt < min(elevation, lowest) - UNDERGROUND_FEET)
+            around = s.flight.points[i:i + 2]
+            ground = s.grounds[k]
+            if ground is None:
+                ground = min([elevation] + [p.alt for p in around if not p.ground])
+            flying = not any(p.ground for p in around)
+            tally.add(s.obj_id, t, alt < ground - (UNDERGROUND_AIR_FEET if flying else UNDERGROUND_FEET))
     return tally
+
+
+def reports_taxi(flight, t):
+    """Whether the flight's reports around time t are both on the ground slower than LIFT_OFF_KNOTS
+    (40 kt) and none of its reports within TAXI_TAKE_OFF_SECONDS (30 s) of it is airborne or at
+    40 kt or more (a take-off roll)."""
+    i = flight.span(t)
+    if i is None:
+        return False
+    near = flight.points[bisect.bisect_left(flight.times, t - TAXI_TAKE_OFF_SECONDS):
+                         bisect.bisect_right(flight.times, t + TAXI_TAKE_OFF_SECONDS)]
+    return all(p.ground and p.speed < LIFT_OFF_KNOTS for p in flight.points[i:i + 2] + near)
+
+
+def taxi_take_offs(shown, elevation):
+    """Take-offs shown where the reports taxi: an object leaves the ground (from a position at most
+    SHOWN_GROUND_FEET (25 ft) above the ground under it (Shown.ground) it climbs, without coming
+    down to that again, to more than AIR_FEET (50 ft) above it) while its reports at the delayed time
+    of its last position on the ground taxi (reports_taxi). [(object, time of that position)]."""
+    found = []
+    for s in shown:
+        left = None  # the last position on the ground, while the object has not climbed since
+        for k, (t, _, _, alt, _) in enumerate(s.positions):
+            height = alt - s.ground(k, elevation)
+            if height <= SHOWN_GROUND_FEET:
+                left = t
+            elif height > AIR_FEET and left is not None:
+                if reports_taxi(s.flight, left - s.delay):
+                    found.append((s.obj_id, left))
+                left = None
+    return found
 
 
 def standing_still(shown):
@@ -499,14 +548,21 @@ def recreated(shown_objects, delay, user=None, radius_nm=None):
     return pairs
 
 
-def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None):
+def at_closing(removed, closing):
+    """Whether a removal came as the program closed its link to the simulator: at most
+    CLOSING_SECONDS (10 s) before one of the times in `closing`. It takes its aircraft along."""
+    return any(c - CLOSING_SECONDS <= removed <= c for c in closing)
+
+
+def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None, closing=()):
     """Flights gone from the simulator while their reports went on: an object removed while a fresh
     report of its flight within the radius (of the user, when known) falls due (delay after it was
     sent) within REPORT_GAP (30 s) after the removal. The absence lasts until the flight's next
     object is created or its fresh reports within the radius stop (a gap of REPORT_GAP). A fresh
     report is at a position other than the one before it, or at the same one slower than
     STANDING_KNOTS. The reason is the program's, from its log: the callsign's removals in their
-    order. A flight is its hex id: given a new callsign, the aircraft is the same.
+    order. A flight is its hex id: given a new callsign, the aircraft is the same. A removal as the
+    program closes its link (at_closing) is none.
     [(object id, callsign, removed, seconds, reason)]."""
     by_hexid = collections.defaultdict(list)
     for s in shown_objects:
@@ -526,6 +582,8 @@ def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None):
                 continue
             said = told.get(gone.obj["tail"], [])
             reason = said.pop(0) if said else "?"
+            if at_closing(removed, closing):
+                continue
             again = next((s.obj["created"] for s in objects[k + 1:] if s.obj["created"] >= removed), math.inf)
             i = bisect.bisect_right(due, removed)
             if i == len(due) or due[i] > removed + REPORT_GAP:
@@ -539,10 +597,12 @@ def absences(shown_objects, delay, user=None, radius_nm=None, reasons=None):
     return found
 
 
-def removed_soon(objects, seconds=30.0):
-    """Objects (live or static) removed within `seconds` of their creation: [(tail, created, lived)]."""
+def removed_soon(objects, seconds=30.0, closing=()):
+    """Objects (live or static) removed within `seconds` of their creation, but as the program closes
+    its link (at_closing): [(tail, created, lived)]."""
     return [(o["tail"], o["created"], o["removed"] - o["created"]) for o in objects
-            if o["removed"] is not None and o["removed"] - o["created"] < seconds]
+            if o["removed"] is not None and o["removed"] - o["created"] < seconds
+            and not at_closing(o["removed"], closing)]
 
 
 def take_off_window(flight, i):
@@ -727,10 +787,10 @@ def motion_table(greatest, callsign, start):
 
 
 def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_removals=None, fitted=False,
-          reasons=None, objects=()):
+          reasons=None, objects=(), closing=()):
     """Every figure: (the figures by name, the summary's lines, the bench figures). The episodes of
     each figure are listed in the figures by name: [callsign, first, last] (seconds after the first
-    position sent)."""
+    position sent). `closing`: the times the program closed its link to the simulator."""
     f, lines, bench = {"episodes": {}}, [], []
     start = min((s.times[0] for s in shown if s.times), default=0.0)
     callsign = {s.obj_id: s.obj["tail"] for s in shown}
@@ -761,7 +821,16 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
                f"below {BALLOON_BELOW:g} ft above the airport are {BALLOON_FEET:g} ft or more above the reports",
                "goal 0", "goal 0")
     tally_line("underground", "below the ground", underground(shown, elevation),
-               f"are more than {UNDERGROUND_FEET:g} ft below the ground and the reports", "goal 0", "goal 0")
+               f"are more than {UNDERGROUND_FEET:g} ft ({UNDERGROUND_AIR_FEET:g} ft where the reports fly) below the"
+               " ground the simulator reports (else the elevation and the reports)", "goal 0", "goal 0")
+    taxiing = taxi_take_offs(shown, elevation)
+    f["take-offs where the reports taxi"] = len(taxiing)
+    f["episodes"]["take-offs where the reports taxi"] = [[callsign[k], round(t - start, 1)] for k, t in taxiing]
+    lines.append(f"  {'take-offs where the reports taxi:':32} {len(taxiing)} (goal 0): shown leaving the ground while"
+                 f" the reports taxi below {LIFT_OFF_KNOTS:g} kt, none airborne or faster within"
+                 f" {TAXI_TAKE_OFF_SECONDS:g} s" + "".join(f"\n  {'':32} {callsign[k]} at {int((t - start) // 60)}:"
+                                                        f"{int((t - start) % 60):02d}" for k, t in taxiing))
+    bench.append(["take-offs where the reports taxi", len(taxiing), "(goal 0)", 0])
     tally_line("standing still", "standing still", standing_still(shown),
                f"stand still for {STILL_SECONDS:g} s while reported moving faster than {MOVING_KNOTS:g} kt",
                "goal 0", "goal 0")
@@ -805,7 +874,7 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
         f["park maximum removals"] = park_removals
         bench.append(["removals by the park maximum", park_removals, "", 0])
 
-    gone = absences(shown, delay, user, radius_nm, reasons)
+    gone = absences(shown, delay, user, radius_nm, reasons, closing)
     longest = max((g[3] for g in gone), default=0.0)
     f["absences"], f["longest absence s"] = len(gone), longest
     f["episodes"]["absences"] = [[tail, round(t - start, 1), round(seconds, 1), reason] for _, tail, t, seconds, reason in gone]
@@ -815,7 +884,7 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
                            for _, tail, t, seconds, reason in gone))
     bench.append(["absences while the reports go on", len(gone), "(goal at most 1)", 0])
     bench.append(["longest absence", longest, "s (goal under 2)", 1])
-    soon = removed_soon(objects)
+    soon = removed_soon(objects, closing=closing)
     f["removed within 30 s"] = len(soon)
     lines.append(f"  {'removed within 30 s:':32} {len(soon)} creations (goal 0)"
                  + "".join(f"\n  {'':32} {tail} after {lived:.1f} s" for tail, _, lived in soon))

@@ -34,9 +34,10 @@ def reports(speeds, track=0.0, alt=5000.0, ground=False, every=10.0, start=HOME,
 
 
 def shown(points, pace=1.0, turn=0.0, lift=0.0, lag=0.0, rate=10.0, obj_id=1, created=None, removed=None,
-          until=None):
+          until=None, ground=None):
     """An object showing the flight DELAY s (and `lag` s more) behind its reports, at `pace` times
-    their speed from where it starts, its nose `turn` degrees off, `lift` ft above them."""
+    their speed from where it starts, its nose `turn` degrees off, `lift` ft above them; `ground`:
+    the ground the simulator reports under it (None: the track does not say)."""
     flight = w.Flight("TST1", "1", points)
     first = points[0].t + DELAY
     last = until if until is not None else points[-1].t + DELAY
@@ -49,7 +50,7 @@ def shown(points, pace=1.0, turn=0.0, lift=0.0, lag=0.0, rate=10.0, obj_id=1, cr
         t += 1.0 / rate
     obj = {"tail": "TST1", "created": first if created is None else created, "removed": removed,
            "at": (points[0].lat, points[0].lon)}
-    return w.Shown(obj_id, obj, flight, positions, DELAY)
+    return w.Shown(obj_id, obj, flight, positions, DELAY, [ground] * len(positions))
 
 
 class UsableSpans(unittest.TestCase):
@@ -108,6 +109,12 @@ class Figures(unittest.TestCase):
             ("following reports 100 ft under the ground", shown(reports([150.0] * 10, alt=ELEVATION - 100.0)), (), {}),
             ("30 ft above the ground, reported 250 ft under it", shown(reports([150.0] * 10, alt=ELEVATION - 250.0),
                                                                        lift=280.0), (), {}),
+            ("flying 20 ft under the ground", shown(reports([150.0] * 10, alt=ELEVATION + 100.0), lift=-120.0), (),
+             {"underground": (100.0, 1)}),
+            ("taxiing 20 ft under the ground", shown(taxi, lift=-30.0), (), {}),
+            ("flying 300 ft above the airport over ground 400 ft above it",
+             shown(reports([150.0] * 10, alt=ELEVATION + 300.0), ground=ELEVATION + 400.0), (),
+             {"underground": (100.0, 1)}),
             ("taxiing backwards", shown(taxi, turn=180.0), (), {"against": (100.0, 1)}),
             ("pushed back beside a stand", shown(taxi, turn=180.0, pace=0.5, until=taxi[0].t + DELAY + 30.0),
              (HOME,), {}),
@@ -161,9 +168,12 @@ class Figures(unittest.TestCase):
                 found = w.absences(objects, DELAY, reasons={"TST1": ["its path ran out"]})
                 self.assertEqual([round(a[3]) for a in found], [] if absent is None else [absent])
                 self.assertTrue(all(a[4] == "its path ran out" for a in found))
+                closing = [track[9].t + DELAY + 5.0]  # the program closed its link: it took its aircraft along
+                self.assertEqual(w.absences(objects, DELAY, closing=closing), [])
         self.assertEqual(w.removed_soon([{"tail": "A*", "created": 0.0, "removed": 29.0},
                                          {"tail": "B", "created": 0.0, "removed": 31.0},
                                          {"tail": "C", "created": 0.0, "removed": None}]), [("A*", 0.0, 29.0)])
+        self.assertEqual(w.removed_soon([{"tail": "A*", "created": 0.0, "removed": 29.0}], closing=[35.0]), [])
 
     def test_take_off(self):
         speeds = [0.0, 20.0, 60.0, 100.0, 140.0, 150.0, 160.0, 170.0, 180.0, 180.0]
@@ -176,6 +186,22 @@ class Figures(unittest.TestCase):
                 self.assertEqual(max(x[1] for x in timed) > w.BEHIND_SECONDS, episodes > 0)
                 self.assertEqual(tally.episodes(), episodes)
                 self.assertEqual(w.percentile(distances, 95) > w.TAKE_OFF_OFF, episodes > 0)
+
+
+class TakeOffsWhereTheReportsTaxi(unittest.TestCase):
+    def test_cases(self):
+        taxi = reports([15.0] * 10, ground=True)
+        up = [p._replace(ground=n < 4) for n, p in enumerate(reports([0.0, 20.0, 60.0, 100.0, 140.0, 150.0, 160.0,
+                                                                        170.0, 180.0, 180.0]))]
+        cases = [  # (name, reports, legs, take-offs counted)
+            ("taxiing as reported", taxi, [(90, 15, 15, 0, 0)], 0),
+            ("up and down again while reported taxiing", taxi, [(30, 15, 15, 0, 0), (20, 15, 15, 0, 1),
+                                                                 (40, 15, 15, 0, 0)], 1),
+            ("lifting off as reported", up, [(35, 0, 140, 0, 0), (55, 140, 170, 0, 1)], 0),
+        ]
+        for name, points, legs, count in cases:
+            with self.subTest(name):
+                self.assertEqual(len(w.taxi_take_offs([flown(points, legs)], ELEVATION)), count)
 
 
 class InTheAir(unittest.TestCase):

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numbers>
 
 namespace standin {
@@ -48,7 +49,8 @@ void AiTrack::refused(int session, const std::string& tailNumber, const std::str
                      title.c_str());
 }
 
-void AiTrack::moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians)
+void AiTrack::moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians,
+                    double groundAltitude)
 {
     if (!m_sessionOf.contains(objectId))
         return; // an aircraft of another program
@@ -57,9 +59,13 @@ void AiTrack::moved(std::uint32_t objectId, double latitude, double longitude, d
     if (m_figures.firstPosition == 0.0)
         m_figures.firstPosition = now;
     m_figures.lastPosition = now;
-    if (m_file != nullptr)
-        std::fprintf(m_file, "%.6f\tpos\t%u\t%.7f\t%.7f\t%.1f\t%.2f\n", now, objectId, latitude, longitude, altitude,
-                     headingRadians * 180.0 / std::numbers::pi);
+    if (m_file == nullptr)
+        return;
+    std::fprintf(m_file, "%.6f\tpos\t%u\t%.7f\t%.7f\t%.1f\t%.2f", now, objectId, latitude, longitude, altitude,
+                 headingRadians * 180.0 / std::numbers::pi);
+    if (!std::isnan(groundAltitude))
+        std::fprintf(m_file, "\t%.1f", groundAltitude);
+    std::fputc('\n', m_file);
 }
 
 void AiTrack::removed(std::uint32_t objectId)

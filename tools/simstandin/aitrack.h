@@ -6,12 +6,14 @@
 // File lines, tab-separated, the first field the Unix time in seconds; texts in UTF-8:
 //   <t> create <session> <object id> <tail number> <lat> <lon> <alt ft> <on ground 0/1> <title>
 //   <t> refused <session> <tail number> <title>       (a creation the simulator refused)
-//   <t> pos    <object id> <lat> <lon> <alt ft> <heading degrees>
+//   <t> pos    <object id> <lat> <lon> <alt ft> <heading degrees> [<ground altitude ft>]
+//                   (the ground the simulator reports under the aircraft, where it knows one)
 //   <t> remove <object id>
 //   <t> closed <session> <AI objects of that session still in the simulator>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -41,7 +43,9 @@ public:
     void created(int session, std::uint32_t objectId, const std::string& tailNumber, const std::string& title,
                  double latitude, double longitude, double altitude, bool onGround);
     void refused(int session, const std::string& tailNumber, const std::string& title);
-    void moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians);
+    // groundAltitude: what the simulator reports as the ground under it; NaN when none.
+    void moved(std::uint32_t objectId, double latitude, double longitude, double altitude, double headingRadians,
+               double groundAltitude = std::numeric_limits<double>::quiet_NaN());
     void removed(std::uint32_t objectId);
     void sessionClosed(int session);
     std::size_t presentBefore(int session) const;

@@ -13,6 +13,7 @@
 //   --seconds N      run time (default 600), then stop
 //   --scenario FILE  play the timed steps of this file (see scenario.h)
 //   --ground FEET    the ground under every AI aircraft, so that its height and on-ground state follow
+//                    (the ground altitude it reports, recorded with each position)
 //   --record FILE    write every AI creation, position and removal to FILE (see aitrack.h)
 //   --verbose        print every request
 #include "simstandin/scenario.h"

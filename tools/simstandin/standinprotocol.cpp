@@ -292,8 +292,11 @@ void SimStandIn::trackAi(int session, const Request& r)
                          [](const Datum& d) { return lf_sameName(d.name, "Plane Latitude"); }))
             break;
         const Object& moved = object->second;
+        // The ground it reports under the aircraft, where it has one (groundObject, setObjectValue).
+        const auto ground = moved.values.find(gf_standInKey("Ground Altitude"));
         m_track->moved(object->first, moved.value("Plane Latitude"), moved.value("Plane Longitude"),
-                       moved.value("Plane Altitude"), moved.value("Plane Heading degrees true"));
+                       moved.value("Plane Altitude"), moved.value("Plane Heading degrees true"),
+                       ground == moved.values.end() ? std::numeric_limits<double>::quiet_NaN() : ground->second);
         break;
     }
     default:
