@@ -8,16 +8,28 @@
 
 #include <cmath>
 
+namespace {
+void lf_setClassValues(AircraftProfile& head, std::int32_t c)
+{
+    head.flareTicks = gf_flareTicks(c);
+    head.rollOutSlots = gf_rollOutSlots(c);
+    head.rotationTicks = gf_rotationTicks(c);
+    head.pitchUpTicks = gf_pitchUpTicks(c);
+    head.rotationPitch = gf_randomVariation(gf_rotationPitchDegrees(c), 2.5) * degToRad;
+    head.climbPitch = gf_randomVariation(gf_climbPitchDegrees(c), 5.0) * degToRad;
+}
+} // namespace
+
 AircraftProfile::AircraftProfile(const FlightIdent& ident) : identity(ident)
 {
     wingspan = gf_wingspan(identity.type);
-    const std::int32_t c = gf_sizeCategory(identity.type);
-    flareTicks = gf_flareTicks(c);
-    rollOutSlots = gf_rollOutSlots(c);
-    rotationTicks = gf_rotationTicks(c);
-    pitchUpTicks = gf_pitchUpTicks(c);
-    rotationPitch = gf_randomVariation(gf_rotationPitchDegrees(c), 2.5) * degToRad;
-    climbPitch = gf_randomVariation(gf_climbPitchDegrees(c), 5.0) * degToRad;
+    lf_setClassValues(*this, gf_sizeCategory(identity.type));
+}
+
+void gf_setMotionProfile(AircraftProfile& head, std::uint32_t motionClass)
+{
+    head.motionClass = motionClass;
+    lf_setClassValues(head, static_cast<std::int32_t>(motionClass));
 }
 
 bool gf_checkRounded(const StandRecord& stand, double aircraftRadius)

@@ -17,6 +17,7 @@ struct LiveReport {
     double heading = 0.0;       // radians
     std::uint8_t hasHeading = 0;
     double altitude = 0.0;      // feet, 0 on the ground
+    double readAltitude = 0.0;  // feet, as the record gave it, also where it is taken to be on the ground
     double groundSpeed = 0.0;   // knots
     double track = 0.0;         // degrees
     std::uint8_t hasTrack = 0;  // a missing track reads as 0

@@ -198,7 +198,10 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
     if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
         return true;
-    return h <= 0 && (qnhKnown || groundSpeed <= groundSpeedAnyHeight);
+    // With the QNH, below the field is the ground, but well below it at a flying speed is a flight
+    // over lower ground nearby: the park airport's height is not the ground everywhere around it.
+    constexpr double lowerGround = 250; // feet below the field
+    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight || (qnhKnown && h > -lowerGround));
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by
@@ -321,6 +324,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     std::string_view altitudeText = lf_field(reader, altitudeField);
     report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
     const bool saysGround = report.altitude <= 0;
+    report.readAltitude = report.altitude;
     if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load()))
         report.altitude = 0;
     report.airborne = report.altitude != 0;

@@ -35,7 +35,7 @@ double lf_approachHeight(std::uint32_t sizeClass)
 
 std::uint32_t lf_stepOrRotor(const Act& act, std::uint32_t step)
 {
-    return act.base.head.sizeClass == rotorcraftClass ? 4 : step;
+    return gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : step;
 }
 
 // A descent at a rate: the next point, the kept rate and the altitude step follow it.
@@ -149,7 +149,7 @@ void lf_pitchStep(Act& act, double n)
     const double vs = act.path[1].verticalSpeed;
     const double x = vs < 0.0 ? std::max(vs, -3000.0) * 0.5 : std::min(vs, 2400.0);
     const double target = -0.05235987755982989 - x / 600.0 * 2.2 * degToRad;
-    const double r = lf_pitchRate(act.base.head.sizeClass);
+    const double r = lf_pitchRate(gf_motionClassOf(act.base.head));
     act.pitchStep = std::clamp((target - act.pitch) / n, -r, r);
 }
 
@@ -172,7 +172,7 @@ void lf_turnAndBank(Act& act, std::int64_t n)
     if (next.rollPresent)
         act.bankStep = (next.roll - act.bank) / static_cast<double>(n);
     else
-        act.bankStep = gf_bankStep(static_cast<std::int32_t>(act.base.head.sizeClass), turn,
+        act.bankStep = gf_bankStep(static_cast<std::int32_t>(gf_motionClassOf(act.base.head)), turn,
                                    static_cast<std::int32_t>(std::min<std::int64_t>(n, INT32_MAX)), act.bank);
 }
 
@@ -212,7 +212,7 @@ void lf_approach(Act& act)
     if (vs <= -250.0) {
         // A helicopter comes down where its reports come down: low and descending, it may be
         // circling at a few hundred feet, as police and news helicopters do for minutes.
-        if (act.landing || !near || act.base.head.sizeClass == rotorcraftClass)
+        if (act.landing || !near || gf_motionClassOf(act.base.head) == rotorcraftClass)
             return;
         lf_queueThrottle(act.base, lf_stepOrRotor(act, 1));
         lf_queueFlaps(act.base, 3);
@@ -258,7 +258,7 @@ void lf_lightsAndConfiguration(Act& act)
         act.highLightsSet = 0;
         gf_queueLights(objectId, {1, 1, 1, 1, 1, 1, 1});
     }
-    if (act.heightAboveGround > lf_approachHeight(act.base.head.sizeClass))
+    if (act.heightAboveGround > lf_approachHeight(gf_motionClassOf(act.base.head)))
         lf_configAboveApproach(act);
     else
         lf_approach(act);

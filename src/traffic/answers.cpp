@@ -110,7 +110,7 @@ void lf_landed(Act& act)
     lf_logIndented(fmt::format("{:8} landed{} {}", ident.callsign, home ? " from " + ident.departure : "",
                                gf_nowString()));
     lf_queueSpoilers(act.base, true);
-    if (act.base.head.sizeClass != 0) {
+    if (gf_motionClassOf(act.base.head) != 0) {
         const double other = act.base.head.fsltlLivery ? -100.0 : 100.0;
         gf_simRequest({.id = defSpoilersThrottles, .objectId = act.base.objectId, .values = {100.0, other, other}});
     }
@@ -193,6 +193,7 @@ void lf_objectData(Act& act, const InboundAnswer& answer)
     if (answer.secondValue == 1 && !act.onGround && act.rotationCounter <= 1)
         lf_landed(act);
     act.heightAboveGround = answer.secondNumber;
+    act.groundUnder = answer.firstNumber;
     if (act.onGround || act.rotationCounter >= 2)
         act.altitude = act.base.head.staticCgHeight + answer.firstNumber;
 }

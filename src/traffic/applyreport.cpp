@@ -117,7 +117,7 @@ bool lf_standingTest(Act& act, PathPoint& p)
         p.hold = 1;
     // A helicopter may hover where it was; one whose speed says it flies on is an old position
     // sent again while the feed lost it, dropped as for any aircraft in the air.
-    if (act.base.head.sizeClass == rotorcraftClass)
+    if (gf_motionClassOf(act.base.head) == rotorcraftClass)
         return !(same && p.airborne && p.speed >= hoverKnots);
     const bool flyingObject = p.airborne || (act.base.status == statusCreated && !act.onGround);
     if (same) {
@@ -212,7 +212,7 @@ void lf_leavingStand(Act& act)
         if (act.phase == phaseAtStand && !act.path.empty()) {
             if (act.landed) {
                 const std::int64_t e = gf_now() - act.path.front().tick + 60480000;
-                const std::uint32_t c = act.base.head.sizeClass;
+                const std::uint32_t c = gf_motionClassOf(act.base.head);
                 if ((c == 3 && e < 360000) || (c == 2 && e < 150000) || (c == 1 && e < 90000))
                     act.towed = 1;
                 act.landed = 0;
@@ -232,7 +232,7 @@ void lf_leavingStand(Act& act)
         lf_learnRealOption(stand->standNumber, act, true, slot, true))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
     // A helicopter waits on its pad for its reports' time: the pad is free once it has left it.
-    if (act.base.head.sizeClass == rotorcraftClass)
+    if (gf_motionClassOf(act.base.head) == rotorcraftClass)
         gf_keepPad(act);
     else
         gf_releaseStand(act);
@@ -336,7 +336,7 @@ void lf_prepareAppend(Act& act, PathPoint& p)
 // (a roll-out's point held or predicted is no stop), nor for a helicopter, which air-taxis.
 bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
 {
-    if (act.base.head.sizeClass == rotorcraftClass || p.speed < rollingSpeed)
+    if (gf_motionClassOf(act.base.head) == rotorcraftClass || p.speed < rollingSpeed)
         return false;
     if (act.groundState == groundTaxied)
         return p.speed >= last.speed;
@@ -352,9 +352,22 @@ void lf_rejectTakeOff(Act& act, const PathPoint& p)
         act.takeOff = 0;
 }
 
+// A stray report (one no aircraft of its class could reach from the point before it, nor leave for
+// this one, which that point reaches) leaves the path: it would fly out to it and back. The point it
+// flies to now stays.
+void lf_dropStray(Act& act, const PathPoint& p)
+{
+    std::deque<PathPoint>& path = act.path;
+    const std::size_t n = path.size();
+    if (n >= 3 && !gf_canReach(act, path[n - 2], path[n - 1]) && !gf_canReach(act, path[n - 1], p) &&
+        gf_canReach(act, path[n - 2], p))
+        path.pop_back();
+}
+
 void lf_append(Act& act, PathPoint& p)
 {
     lf_prepareAppend(act, p);
+    lf_dropStray(act, p);
     lf_rejectTakeOff(act, p);
     if (!act.takeOff && act.onGround && act.base.status == statusCreated && !act.path.empty()) {
         const PathPoint& last = act.path.back();

@@ -43,13 +43,13 @@ void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value) { lf_queue
 
 void lf_queueSpoilers(const StaticAct& act, bool extended)
 {
-    if (act.head.sizeClass != rotorcraft)
+    if (gf_motionClassOf(act.head) != rotorcraft)
         lf_queueEvent(act.objectId, ceSpoilers, extended ? 16383 : 0);
 }
 
 void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 {
-    if (step == act.flapsStep || act.head.sizeClass == rotorcraft)
+    if (step == act.flapsStep || gf_motionClassOf(act.head) == rotorcraft)
         return;
     lf_queueEvent(act.objectId, ceFlaps, flapsValues.at(step));
     act.flapsStep = step;
@@ -57,7 +57,7 @@ void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 
 void lf_queueGear(const StaticAct& act, bool down)
 {
-    if (act.head.sizeClass != rotorcraft)
+    if (gf_motionClassOf(act.head) != rotorcraft)
         lf_queueEvent(act.objectId, ceGear, down ? 1 : 0);
 }
 

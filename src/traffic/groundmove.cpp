@@ -29,7 +29,7 @@ std::int64_t lf_climbOutDelay(const Act& act)
 bool lf_liftsOff(Act& act, std::size_t first, std::int64_t n)
 {
     const std::deque<PathPoint>& path = act.path;
-    const std::int32_t sizeClass = static_cast<std::int32_t>(act.base.head.sizeClass);
+    const std::int32_t sizeClass = static_cast<std::int32_t>(gf_motionClassOf(act.base.head));
     const auto later = path.begin() + static_cast<std::ptrdiff_t>(first);
     if (sizeClass == rotorcraftClass) { // it climbs away from where it is, at any speed
         act.altitudeStep = act.base.head.accelLimit;
@@ -59,7 +59,7 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& air = act.path[1];
-    const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass; // it rolls not at all
+    const bool rotorcraft = gf_motionClassOf(act.base.head) == rotorcraftClass; // it rolls not at all
     if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate || rotorcraft)
         return 0;
     const double height = std::max(air.altitude - act.altitude, 0.0);
@@ -107,7 +107,7 @@ void lf_groundMove(Act& act, std::int64_t n)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
-    const bool rotorcraft = act.base.head.sizeClass == rotorcraftClass;
+    const bool rotorcraft = gf_motionClassOf(act.base.head) == rotorcraftClass;
     if (act.takeOff && act.phase != phaseTakeOff && (rotorcraft || front.speed >= takeOffSpeed)) {
         if (const std::int64_t roll = lf_rollBeforeLiftOff(act); roll > 0)
             act.liftOffTick = static_cast<std::uint32_t>(gf_now() + roll);

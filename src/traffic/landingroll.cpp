@@ -14,7 +14,7 @@ constexpr double slow = 90.0;      // knots
 // Spoiler handle and both throttle levers back to zero (not for light aircraft, which have none).
 void lf_levelsToZero(const Act& act)
 {
-    if (act.base.head.sizeClass != 0)
+    if (gf_motionClassOf(act.base.head) != 0)
         gf_simRequest({.id = defSpoilersThrottles, .objectId = act.base.objectId, .values = {0.0, 0.0, 0.0}});
 }
 } // namespace
@@ -26,7 +26,7 @@ void lf_landingRoll(Act& act)
         lf_queueFlaps(act.base, 0);
         act.landingRoll = 0;
         act.rollOutHeading = 0.0;
-        lf_queueThrottle(act.base, act.base.head.sizeClass == rotorcraftClass ? 4 : 0);
+        lf_queueThrottle(act.base, gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : 0);
         lf_queueSpoilers(act.base, false);
         lf_levelsToZero(act);
         gf_queueLights(act.base.objectId, {1, 1, 0, 1, 0, 1, 1});

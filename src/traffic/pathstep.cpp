@@ -2,6 +2,7 @@
 // planned and the reached point dropped; a path that runs out is extended by predictions,
 // and an aircraft without any is removed.
 #include "traffic/motion.h"
+#include "traffic/shownlimits.h"
 
 #include "foundation/settingscatalogue.h"
 
@@ -33,7 +34,7 @@ void lf_timeAirPoint(Act& act)
     PathPoint& front = act.path[0];
     PathPoint& next = act.path[1];
     if (next.hold) {
-        if (act.base.head.sizeClass == rotorcraftClass)
+        if (gf_motionClassOf(act.base.head) == rotorcraftClass)
             lf_timeGroundPoint(act);
         return;
     }
@@ -179,7 +180,7 @@ void lf_groundStep(Act& act)
 {
     for (;;) {
         while (act.path.size() >= 2) {
-            if (act.onGround || !act.path[1].hold || act.base.head.sizeClass == rotorcraftClass) {
+            if (act.onGround || !act.path[1].hold || gf_motionClassOf(act.base.head) == rotorcraftClass) {
                 lf_phaseStep(act);
                 return;
             }
@@ -301,6 +302,9 @@ void lf_predictPoint(Act& act)
         // The counter still holds this prediction: a landing aircraft keeps its speed for the last few.
         p.speed = std::max(last.speed * (act.landing ? 0.9 : 0.95), 1.0);
     }
+    // In the air it flies on no slower than it can: a feed that lost it often sends a garbage speed.
+    if (!act.onGround && !act.landing)
+        p.speed = std::max(p.speed, gf_slowestInTheAir(act));
     // Straight on along the heading: the course at the new point.
     p.track = act.heading * radToDeg;
     p.trackPresent = 1;

@@ -146,7 +146,6 @@ struct ShownMotion {
     std::uint32_t objectId = 0; // the simulator object shown; another starts afresh
     std::uint32_t motionClass = 0;
     double maxBank = 0.0, liftOffSpeed = 0.0; // radians, knots: of its motion class
-    std::uint8_t classFromFeed = 0; // its type is not listed: its class is what the feed shows of it
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
     std::uint8_t standing = 0; // stands where its path stands: nothing to do
@@ -238,6 +237,7 @@ struct Act {
     std::uint32_t movingAwayCount = 0;
     double targetBearing = 0.0;        // radians
     double heightAboveGround = 2500.0; // feet, as the simulator reports it
+    double groundUnder = nan;          // feet: the ground the simulator reports under it; NaN: not told
     double groundHeight = 0.0;
     double rollOutHeading = 0.0;
     double largestLeaveDistance = 900.0; // nautical miles; 900 = none yet

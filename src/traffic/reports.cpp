@@ -2,6 +2,7 @@
 // identity changes of created aircraft, ghosts, and new aircraft from unmatched reports.
 #include "traffic/manager.h"
 #include "traffic/motion.h"
+#include "traffic/shownlimits.h"
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
@@ -12,21 +13,6 @@
 #include <unordered_map>
 
 namespace {
-struct Motion {
-    double turnRate;
-    double accelLimit;
-    double pushSpeed;
-};
-
-const std::unordered_map<std::uint32_t, Motion>& lf_motionTable()
-{
-    static const std::unordered_map<std::uint32_t, Motion> table{
-        {0, {0.002617993877991494, 0.5, 5.0}},  {1, {0.0017453292519943294, 0.75, 4.5}},
-        {2, {0.0012217304763960306, 0.6, 4.0}}, {3, {0.0008726646259971647, 0.5, 3.0}},
-        {4, {0.0017453292519943294, 1.0, 4.5}}, {5, {0.0034906585039886587, 0.75, 5.0}}};
-    return table;
-}
-
 // Reports just above the park airport are neither new aircraft nor first points.
 bool lf_inNearField(double altitude)
 {
@@ -202,12 +188,19 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
 // there, whatever its altitude says (with a QNH other than the standard one the pressure altitude of
 // a taxiing aircraft may read well above the field): one stray report starts no take-off.
 constexpr double fieldHeight = 1000.0; // feet about the park airport's elevation
-constexpr std::uint8_t rotorcraftCategory = 7; // A7
+constexpr double airTaxiSpeed = 43.0;  // knots
 
 PathPoint lf_pointOf(const LiveReport& r, std::uint32_t sizeClass)
 {
     PathPoint p = gf_pointOfReport(r);
-    if (!p.airborne || p.speed >= runwaySpeed || sizeClass == rotorcraftClass || r.category == rotorcraftCategory)
+    const bool rotorcraft = sizeClass == rotorcraftClass || r.category == rotorcraftCategory;
+    // A helicopter faster than it air-taxis flies, at its altitude, even about the park airport's
+    // height (over lower ground nearby, or with a QNH other than the standard one).
+    if (rotorcraft && !p.airborne && r.readAltitude > 0.0 && p.speed > airTaxiSpeed) {
+        p.airborne = 1;
+        p.altitude = r.readAltitude;
+    }
+    if (!p.airborne || p.speed >= runwaySpeed || rotorcraft)
         return p;
     const ParkAirport park = gf_parkAirport();
     if (!park.code.empty() && std::abs(p.altitude - park.elevation) <= fieldHeight &&
@@ -233,12 +226,9 @@ void lf_newActFromReport(const LiveReport& r)
     ActHead head(ident);
     head.sizeClass = sizeClass;
     head.flightId = r.hexid;
-    const Motion& motion = lf_motionTable().at(sizeClass);
-    head.turnRate = head.turnStep = motion.turnRate;
-    head.accelLimit = motion.accelLimit;
-    head.pushSpeed = motion.pushSpeed;
     liveActs.push_back(lf_newAct(std::move(head), {lf_pointOf(r, sizeClass)}, r.timeStamp));
     liveActs.back().category = r.category;
+    gf_updateMotionClass(liveActs.back());
 }
 
 void lf_resolveType(const LiveReport& report)
@@ -316,7 +306,8 @@ bool lf_updateAct(const LiveReport& r, Act& act)
     act.reportTime = r.timeStamp;
     if (r.category != 0)
         act.category = r.category;
-    lf_applyReport(act, lf_pointOf(r, act.base.head.sizeClass));
+    lf_applyReport(act, lf_pointOf(r, gf_motionClassOf(act.base.head)));
+    gf_updateMotionClass(act);
     return true;
 }
 

@@ -29,6 +29,7 @@ constexpr std::array<ClassLimits, 6> classLimits{{
 }};
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
+constexpr double overReports = 40.0;  // knots over its reports' speed it may always fly, to catch up with them
 constexpr double lowAltitude = 10000.0;
 constexpr double firstClimbShare = 1.0; // of its roll's acceleration, in its first climb at take-off thrust
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
@@ -43,7 +44,22 @@ constexpr double bizjetSpeed = 170.0, bizjetAltitude = 15000.0;
 constexpr double largeSpeed = 260.0, largeAltitude = 25000.0;
 constexpr std::size_t pointsLooked = 12;
 
-const ClassLimits& lf_limits(const Act& act) { return classLimits.at(std::min<std::uint32_t>(act.shown.motionClass, 5)); }
+// How its path turns and climbs, and how fast it is pushed back.
+struct PathLimits {
+    double turnRate;   // radians a tick
+    double accelLimit; // feet a tick of climb
+    double pushSpeed;  // knots
+};
+constexpr std::array<PathLimits, 6> pathLimits{{
+    {0.002617993877991494, 0.5, 5.0},
+    {0.0017453292519943294, 0.75, 4.5},
+    {0.0012217304763960306, 0.6, 4.0},
+    {0.0008726646259971647, 0.5, 3.0},
+    {0.0017453292519943294, 1.0, 4.5},
+    {0.0034906585039886587, 0.75, 5.0},
+}};
+
+const ClassLimits& lf_limits(const Act& act) { return classLimits.at(std::min<std::uint32_t>(gf_motionClassOf(act.base.head), 5)); }
 } // namespace
 
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
@@ -75,7 +91,21 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
 double gf_fastestOverGround(const Act& act, double altitude)
 {
     const double fastest = lf_limits(act).fastest;
-    return altitude < lowAltitude ? std::min(fastest, fastestLow) : fastest;
+    // No limit holds it below the speed its own reports fly.
+    return std::max(altitude < lowAltitude ? std::min(fastest, fastestLow) : fastest, gf_fieldSpeed(act) + overReports);
+}
+
+double gf_slowestInTheAir(const Act& act) { return lf_limits(act).slowest; }
+
+double gf_fieldSpeed(const Act& act)
+{
+    // The middle one of the next three reported speeds: a garbage speed decides nothing.
+    std::array<double, 3> speeds{};
+    std::size_t n = 0;
+    for (; n < speeds.size() && n < act.path.size(); ++n)
+        speeds[n] = act.path[n].speed;
+    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
+    return n == 0 ? act.shown.speed : speeds[n / 2];
 }
 
 double gf_turnableSpeed(const Act& act, double curvature)
@@ -97,6 +127,22 @@ double gf_turnLimit(const Act& act, double knots)
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
 }
 
+void gf_updateMotionClass(Act& act)
+{
+    ActHead& head = act.base.head;
+    const std::uint32_t c = std::min<std::uint32_t>(gf_motionClass(act), rotorcraftClass);
+    if (head.turnRate != 0.0 && c == gf_motionClassOf(head))
+        return;
+    if (c != gf_motionClassOf(head))
+        gf_setMotionProfile(head, c);
+    const PathLimits& p = pathLimits.at(c);
+    head.turnRate = head.turnStep = p.turnRate;
+    head.accelLimit = p.accelLimit;
+    head.pushSpeed = p.pushSpeed;
+    if (act.shown.set)
+        gf_setMotionClass(act.shown, c);
+}
+
 void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass)
 {
     s.motionClass = motionClass;
@@ -111,13 +157,15 @@ bool gf_typeListed(const Act& act)
 
 std::uint32_t gf_motionClass(const Act& act)
 {
+    const ActHead& head = act.base.head;
     if (gf_typeListed(act))
-        return act.base.head.sizeClass;
+        return head.sizeClass;
     // The emitter category: light, small, large, high vortex large, heavy, high performance, rotorcraft.
     constexpr std::array<std::uint32_t, 8> byCategory{0, 0, 1, 2, 2, 3, 4, rotorcraftClass};
-    if (act.category != 0)
-        return byCategory.at(act.category);
-    std::uint32_t c = act.shown.motionClass;
+    if (act.category == rotorcraftCategory || head.motionClass == rotorcraftClass)
+        return rotorcraftClass;
+    std::uint32_t c = head.motionClass != ActHead::noMotionClass ? head.motionClass : 0;
+    c = std::max(c, byCategory.at(std::min<std::uint32_t>(act.category, 7)));
     for (std::size_t k = 0; k < act.path.size() && k < pointsLooked; ++k) {
         const PathPoint& p = act.path[k];
         if (p.speed > largeSpeed || p.altitude > largeAltitude)

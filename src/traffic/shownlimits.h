@@ -17,15 +17,22 @@ struct SpeedLimits {
 // its first climb); `airSpeed` and `groundSpeed` are the reported ones around it (knots, 0 when
 // not known), which tell the wind.
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed);
-// The fastest it flies over the ground at the altitude (knots).
+// The fastest it flies over the ground at the altitude (knots), never below its reports' speed.
 double gf_fastestOverGround(const Act& act, double altitude);
+// Knots of air speed: the slowest its class flies.
+double gf_slowestInTheAir(const Act& act);
+// Knots: the speed its next reports give.
+double gf_fieldSpeed(const Act& act);
 // The fastest it can fly a way that turns by the curvature (radians a metre), knots.
 double gf_turnableSpeed(const Act& act, double curvature);
 // Radians a second the nose may turn at the speed (knots).
 double gf_turnLimit(const Act& act, double knots);
 // The motion class of an aircraft: its size class where the reference data list its type, else
-// what the feed shows of it (its emitter category, or how fast and high it flies).
+// what the feed shows of it: its emitter category, raised where it flies faster or higher than that
+// class does. It never falls.
 std::uint32_t gf_motionClass(const Act& act);
-// Sets the motion class and what it keeps of it.
+// Makes the aircraft move as its motion class, in its path, its events and its shown motion alike.
+void gf_updateMotionClass(Act& act);
+// Sets the shown motion's class and what it keeps of it.
 void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass);
 bool gf_typeListed(const Act& act);

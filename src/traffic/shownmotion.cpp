@@ -78,8 +78,7 @@ void lf_start(Act& act)
     s = ShownMotion{};
     s.set = 1;
     s.objectId = act.base.objectId;
-    gf_setMotionClass(s, gf_motionClass(act));
-    s.classFromFeed = gf_typeListed(act) ? 0 : 1;
+    gf_setMotionClass(s, gf_motionClassOf(act.base.head));
     s.createdTick = created.createdTick; // the bound on being elsewhere gives a new object its first minute
     // Made where its path was when its creation was asked for: it starts there, behind its path.
     const bool fromCreation = created.createdKnown &&

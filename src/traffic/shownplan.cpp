@@ -345,7 +345,19 @@ WayPoint lf_heightAt(const Act& act, double place)
     return p;
 }
 
-// Its height and attitude are the path's where it will be at the next plan.
+// The lowest it may be shown in the air: on the ground under it, as the simulator tells it (the park
+// airport's elevation is not the ground everywhere around it), else at the park airport the airport's.
+double lf_floor(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    const ParkAirport park = gf_parkAirport();
+    const bool atPark = !park.code.empty() &&
+                        gf_distanceNm(s.latitude, s.longitude, park.latitude, park.longitude) <= parkAirportReachNm;
+    const double ground = !std::isnan(act.groundUnder) ? act.groundUnder : atPark ? park.elevation : Act::nan;
+    return std::isnan(ground) ? -std::numeric_limits<double>::infinity() : ground + act.base.head.staticCgHeight;
+}
+
+// Its height and attitude are the path's where it will be at the next plan, never below the ground.
 void lf_planHeight(Act& act)
 {
     ShownMotion& s = act.shown;
@@ -358,20 +370,14 @@ void lf_planHeight(Act& act)
         s.climbStep = 0.0;
         return;
     }
-    s.targetAltitude = next.altitude;
-    s.climbStep = std::clamp((next.altitude - s.altitude) / planSeconds, -descentLimit, climbLimit) * tickSeconds;
+    s.targetAltitude = std::max(next.altitude, lf_floor(act));
+    s.climbStep = std::clamp((s.targetAltitude - s.altitude) / planSeconds, -descentLimit, climbLimit) * tickSeconds;
 }
 } // namespace
 
 double gf_reportedSpeed(const Act& act)
 {
-    // The middle one of the next three reported speeds: a garbage speed decides nothing.
-    std::array<double, 3> speeds{};
-    std::size_t n = 0;
-    for (; n < speeds.size() && n < act.path.size(); ++n)
-        speeds[n] = act.path[n].speed;
-    std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
-    const double field = n == 0 ? act.shown.speed : speeds[n / 2];
+    const double field = gf_fieldSpeed(act);
     // In the air some feeds send one speed for minutes while their positions fly on: where the
     // positions of the reports ahead disagree with it, they decide.
     const double flown = lf_flownSpeed(act);
@@ -381,8 +387,6 @@ double gf_reportedSpeed(const Act& act)
 bool gf_planShown(Act& act)
 {
     ShownMotion& s = act.shown;
-    if (s.classFromFeed) // it may show itself faster or higher as it goes
-        gf_setMotionClass(s, gf_motionClass(act));
     gf_traceThePath(act);
     gf_findPlace(s);
     gf_dropPassed(s);

@@ -281,8 +281,10 @@ void lf_curveAhead(Act& act, const WayPoint& present, const WayPoint& next)
         const Flat here = gf_flatOf(s, position.first, position.second);
         at += lf_metres(previous, here);
         previous = here;
+        // Its height goes on from the path's toward the next point's along the curve, as the path's does.
         s.ahead.push_back({here.east, here.north, at, present.tick + (next.tick - present.tick) * f,
-                           present.pathTick + (next.pathTick - present.pathTick) * f, act.altitude, act.pitch, 0, 0});
+                           present.pathTick + (next.pathTick - present.pathTick) * f,
+                           present.altitude + (next.altitude - present.altitude) * f, act.pitch, 0, 0});
     }
 }
 

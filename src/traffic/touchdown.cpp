@@ -25,7 +25,7 @@ double lf_metres(double latitude, double longitude, const PathPoint& to)
 // airport's pressure altitude a roll-out's first reports may count as in the air).
 bool lf_downThere(const Act& act, const PathPoint& p)
 {
-    const auto c = static_cast<std::int32_t>(act.base.head.sizeClass);
+    const auto c = static_cast<std::int32_t>(gf_motionClassOf(act.base.head));
     return !p.airborne || (c != rotorcraftClass && p.speed < slowestFlight * gf_liftOffSpeed(c));
 }
 

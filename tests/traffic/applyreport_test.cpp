@@ -4,6 +4,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace {
 const LatLon stand{52.3086, 4.7639};
 constexpr std::uint32_t bizjetClass = 1;
@@ -16,6 +18,17 @@ PathPoint lf_reportAt(LatLon from, double bearingDegrees, double metres, double 
     p.speed = speed;
     p.tick = static_cast<std::uint32_t>(gf_now() + 300);
     return p;
+}
+
+// The aircraft flying at 250 kt and 5,000 ft over the stand, its trail starting there.
+Act& lf_flying(Act& a)
+{
+    a.altitude = 5000.0;
+    a.path.front() = {.latitude = stand.first, .longitude = stand.second, .altitude = 5000.0, .speed = 250.0,
+                      .trueAirSpeed = 250.0, .tick = static_cast<std::uint32_t>(gf_now()), .airborne = 1};
+    a.trail.last = a.path.front();
+    a.trail.time = a.reportTime = 0.0;
+    return a;
 }
 } // namespace
 
@@ -197,11 +210,7 @@ TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessTheFlightsCours
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
-        Act& a = addAct(largeClass, stand, 180.0, phaseAirborne);
-        a.altitude = 5000.0;
-        a.path.front() = point(stand, 250.0, 0, 5000.0);
-        a.trail.last = a.path.front();
-        a.trail.time = a.reportTime = 0.0;
+        Act& a = lf_flying(addAct(largeClass, stand, 180.0, phaseAirborne));
         for (const double leg : c.legs) {
             const PathPoint& last = a.path.back();
             const PathPoint p = point(gf_offset({last.latitude, last.longitude}, leg, 1.0), 250.0, 800, 5000.0);
@@ -218,6 +227,28 @@ TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessTheFlightsCours
         p.trackPresent = c.tracked;
         lf_applyReport(a, p);
         EXPECT_EQ(a.path.back().latitude == p.latitude, c.kept) << c.what;
+    }
+}
+
+TEST_F(Motion, AStrayReportInTheAirLeavesThePathAndAJumpTheFeedKeepsTo)
+{
+    // East at 250 kt, reports 10 s apart; the third lies 8 nm north. The fourth is back on the line,
+    // or 8 nm north with the third.
+    for (const bool back : {true, false}) {
+        gf_testClearTraffic();
+        Act& a = lf_flying(addAct(largeClass, stand, 90.0, phaseAirborne));
+        const auto on = [](int k) { return gf_offset(stand, 90.0, 250.0 * 10.0 * k / 3600.0); };
+        const LatLon away = gf_offset(on(3), 0.0, 8.0);
+        const LatLon fourth = back ? on(4) : gf_offset(on(4), 0.0, 8.0);
+        for (const LatLon at : {on(1), on(2), away, fourth}) {
+            a.reportTime += 10.0;
+            lf_applyReport(a, point(at, 250.0, 1000 * static_cast<std::int64_t>(a.reportTime / 10.0), 5000.0));
+        }
+        const bool strayKept = std::any_of(a.path.begin(), a.path.end(), [&](const PathPoint& p) {
+            return p.latitude == away.first && p.longitude == away.second;
+        });
+        EXPECT_EQ(strayKept, !back) << (back ? "a stray report" : "a jump the feed keeps to");
+        EXPECT_EQ(a.path.back().latitude, fourth.first);
     }
 }
 

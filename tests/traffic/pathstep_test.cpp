@@ -242,7 +242,8 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {rollingOut, 79, 10, 30, 0, 0, 300},    {rollingOut, 60, 10, 30, 0, 0, 300},
         {rollingOut, 59, 10, 20, 0, 0, 300},    {firstSeenRolling, 100, 10, 80, 0, 0, 300},
         {firstSeenRolling, 59, 10, 20, 0, 0, 300}, {flying, 200, 8, 190, 0, 0, 800},
-        {flying, 0.5, 8, 1, 0, 0, 800},         {landing, 200, 5, 180, -667, -80.04, 800},
+        {flying, 0.5, 8, 110, 0, 0, 800}, // a garbage speed: the slowest its class flies
+        {landing, 200, 5, 180, -667, -80.04, 800},
         {landing, 200, 4, 200, -667, -80.04, 800}, {climbing, 160, 8, 152, 1500, 200, 800},
         {leaving, 5, 1, 0, 0, 0, 30000},        {parked, 0, 1, 0, 0, 0, 60480000},
         {climbingSlowly, 160, 8, 152, 600, 80, 800}, // its reports last climbed at 600 ft a minute

@@ -33,6 +33,7 @@ struct Seen {
     bool rollSlowed = false;     // on its take-off roll it slowed down
     bool madeAgain = false;      // taken away to be created again where its path is ...
     double madeAgainAt = 0.0;    // ... after this many seconds
+    double lowest = 1e9;         // feet above the park airport, in the air, after its first 10 s
 };
 
 // A point along the bearing from a position, `seconds` on at the speed, due after `due` ticks.
@@ -57,6 +58,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         std::int64_t ticks;
         std::function<void(const Seen&)> expect;
         double createdBehind = 0.0; // seconds: its object was made where its path was then
+        std::uint32_t sizeClass = largeClass;
+        double groundUnder = 0.0; // feet above the park airport of the ground the simulator tells under it
     };
     // Every 4 s at 180 kt, climbing, its reports' times up to 1.5 s off and one speed garbage.
     const auto unevenClimb = [] {
@@ -161,11 +164,20 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         }
         return points;
     };
-    // East at 250 kt.
-    const auto straight = [] {
+    // East at the speed.
+    const auto straight = [](double knots, double altitude) {
+        return [knots, altitude] {
+            std::vector<PathPoint> points;
+            for (int k = 1; k <= 15; ++k)
+                points.push_back(lf_after(lasVegas, 90.0, knots, 10.0 * k, 1000 * k, altitude));
+            return points;
+        };
+    };
+    // At 120 kt, down from 1,200 ft above the field 300 ft every 10 s, on through the ground near it.
+    const auto throughTheGround = [] {
         std::vector<PathPoint> points;
-        for (int k = 1; k <= 15; ++k)
-            points.push_back(lf_after(lasVegas, 90.0, 250.0, 10.0 * k, 1000 * k, 12000.0));
+        for (int k = 1; k <= 12; ++k)
+            points.push_back(lf_after(lasVegas, 90.0, 120.0, 10.0 * k, 1000 * k, elevation + 1200.0 - 300.0 * k));
         return points;
     };
     // Up or down 3,000 ft in 5 s, then level: no aircraft climbs or descends so.
@@ -231,9 +243,22 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
          }},
         {"a turn whose reported speed lies low", 0.0, false, false, 8000.0, 220.0, slowFieldInATurn, 12000,
          [](const Seen& s) { EXPECT_LT(s.mostBehind, 4.0) << "seconds from its path: it flies as fast as its path round the turn"; }},
-        {"created 8 s behind its path", 90.0, false, false, 12000.0, 250.0, straight, 15000,
+        {"created 8 s behind its path", 90.0, false, false, 12000.0, 250.0, straight(250.0, 12000.0), 15000,
          [](const Seen& s) { EXPECT_LT(s.mostAhead, 1.0) << "seconds ahead of its path: it catches up without running past it"; },
          8.0},
+        {"a light turboprop at 295 kt, created 8 s behind its path", 90.0, false, false, 8000.0, 295.0,
+         straight(295.0, 8000.0), 15000,
+         [](const Seen& s) {
+             EXPECT_FALSE(s.madeAgain) << "no top speed of its class holds it below its reports' speed";
+             EXPECT_LT(s.mostBehind, 8.0) << "seconds from its path";
+         },
+         8.0, 0},
+        {"a descent on through the ground", 90.0, false, false, elevation + 1200.0, 120.0, throughTheGround, 12000,
+         [](const Seen& s) { EXPECT_GE(s.lowest, 0.0) << "feet above the ground, in the air"; }},
+        {"level below the hill the simulator tells under it", 90.0, false, false, elevation + 1000.0, 250.0,
+         straight(250.0, elevation + 1000.0), 6000,
+         [](const Seen& s) { EXPECT_GE(s.lowest, 1300.0) << "feet above the park airport, in the air"; },
+         0.0, largeClass, 1300.0},
         {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom(8000.0), 3000,
          [](const Seen& s) { EXPECT_LE(s.fastestClimb, 7000.0 + 1e-6) << "feet a minute"; }},
         {"down 3,000 ft in 5 s", 0.0, false, false, 8000.0, 200.0, zoom(5000.0), 3000,
@@ -242,13 +267,15 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
     for (const Case& c : cases) {
         gf_testClearTraffic();
         gf_testPark(lasVegas, elevation);
-        Act& added = addAct(largeClass, lasVegas, c.heading, c.onGround ? phaseGround : phaseAirborne);
+        Act& added = addAct(c.sizeClass, lasVegas, c.heading, c.onGround ? phaseGround : phaseAirborne);
         const std::uint32_t id = added.base.head.flightId;
         added.altitude = c.onGround ? elevation : c.altitude;
         added.takeOff = c.takeOff ? 1 : 0;
         added.path.front().altitude = c.altitude;
         added.path.front().airborne = c.onGround ? 0 : 1;
         added.path.front().speed = c.speed;
+        if (c.groundUnder != 0.0)
+            added.groundUnder = elevation + c.groundUnder;
         for (const PathPoint& p : c.path())
             added.path.push_back(p);
         if (c.createdBehind > 0.0) {
@@ -291,6 +318,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                     if (s.speed > 60.0)
                         seen.fastestTurn = std::max(seen.fastestTurn, turn / tickSeconds / std::max(764.0 / s.speed, 4.0));
                     seen.slowestAir = std::min(seen.slowestAir, s.speed);
+                    if (t > 1000)
+                        seen.lowest = std::min(seen.lowest, s.altitude - elevation);
                     seen.fastestAir = std::max(seen.fastestAir, s.speed);
                 }
                 seen.rollSlowed = seen.rollSlowed ||
@@ -416,7 +445,9 @@ TEST_F(Motion, AnUnlistedTypeTakesItsMotionClassFromWhatTheFeedShows)
         {"ZZB2", 0, 210.0, 12000.0, 1},
         {"ZZL1", 0, 110.0, 4500.0, 0},
         {"ZZJ9", 3, 110.0, 4500.0, 2},  // the category says more than a slow stretch
+        {"ZZJ1", 1, 420.0, 31000.0, 2}, // a light jet flies as fast and high as a jet does
         {"ZZH1", 7, 110.0, 1500.0, 5},
+        {"ZZH2", 7, 160.0, 1500.0, 5},  // a fast helicopter is still one
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
@@ -425,7 +456,12 @@ TEST_F(Motion, AnUnlistedTypeTakesItsMotionClassFromWhatTheFeedShows)
         a.category = c.category;
         a.path.front().speed = c.speed;
         a.path.front().altitude = c.altitude;
-        EXPECT_EQ(gf_motionClass(a), c.motionClass) << c.type << " category " << int(c.category);
+        a.shown.set = 1;
+        gf_updateMotionClass(a);
+        // The path, its events and the shown aircraft move by the one class.
+        EXPECT_EQ(gf_motionClassOf(a.base.head), c.motionClass) << c.type << " category " << int(c.category);
+        EXPECT_EQ(a.shown.motionClass, c.motionClass) << c.type;
+        EXPECT_EQ(a.base.head.rotationTicks, gf_rotationTicks(static_cast<std::int32_t>(c.motionClass))) << c.type;
     }
 }
 
