@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -182,7 +183,10 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 // approach's speed, and only a taxi's speed tells the ground. Speed alone decides where no
 // ground is known (a slow report may be one on the ground whose flag is missing), but not
 // above the highest airports.
-bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh)
+// `nearPark()`: whether the report lies at the park airport (asked only where it decides).
+template <typename Near>
+bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh,
+                 const Near& nearPark)
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
     constexpr double groundSpeedAnyHeight = 43;
@@ -198,10 +202,11 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
     if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
         return true;
-    // With the QNH, below the field is the ground, but well below it at a flying speed is a flight
-    // over lower ground nearby: the park airport's height is not the ground everywhere around it.
+    // With the QNH, below the field is the ground on the park airport's runways, but well below it,
+    // or away from the airport, at a flying speed it is a flight over lower ground: the park
+    // airport's height is not the ground everywhere around it.
     constexpr double lowerGround = 250; // feet below the field
-    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight || (qnhKnown && h > -lowerGround));
+    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight || (qnhKnown && h > -lowerGround && nearPark()));
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by
@@ -325,7 +330,15 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     report.altitude = lf_number(altitudeText, "altitude {} incorrect, from: {}", altitudeText, datagram);
     const bool saysGround = report.altitude <= 0;
     report.readAltitude = report.altitude;
-    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load()))
+    std::optional<bool> near;
+    const auto nearPark = [&] {
+        if (!near) {
+            const auto park = gf_parkAirportPosition();
+            near = !park || gf_distanceNm(park->first, park->second, report.latitude, report.longitude) <= parkAirportReachNm;
+        }
+        return *near;
+    };
+    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load(), nearPark))
         report.altitude = 0;
     report.airborne = report.altitude != 0;
 
@@ -333,9 +346,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     // another field keeps the reports that say themselves they are on the ground, so that it
     // comes down onto its runway there (the park airport's height tells nothing of that field).
     if (!report.airborne) {
-        auto park = gf_parkAirportPosition();
-        if (park && gf_distanceNm(park->first, park->second, report.latitude, report.longitude) > parkAirportReachNm &&
-            !(saysGround && gf_flightShown(reader, report.hexid)))
+        if (!nearPark() && !(saysGround && gf_flightShown(reader, report.hexid)))
             return false;
     }
 

@@ -258,10 +258,16 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     currentQnh = 1020;
     EXPECT_EQ(report(lf_record({{4, "1950"}, {8, "140"}})).airborne, 0);
     EXPECT_EQ(report(lf_record({{4, "2100"}, {8, "140"}})).airborne, 1) << "100 ft above";
-    // 1006 hPa lowers it 190 ft: 370 ft below the field at 130 kt it flies over lower ground.
+    // 1006 hPa lowers it 190 ft: 370 ft below the field at 130 kt it flies over lower ground; 220
+    // ft below, on the park airport's runway, but not 6 nm from it.
     currentQnh = 1006;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "130"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "40"}})).airborne, 0);
+    gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.0302}); // 2 nm east
+    EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 0);
+    gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.1102}); // about 6 nm east
+    EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 1);
+    gf_setParkAirport({});
     currentQnh = 1013;
     // The elevation known, an airport above 14,000 ft has its aircraft on the ground.
     reader->parkElevation = 14400;
