@@ -206,6 +206,7 @@ struct Act {
     std::uint32_t previousPhase = phaseInitial;
     std::uint8_t remove = 0; // dropped by the movement pass after its walk
     std::uint8_t category = 0; // the feed's emitter category A1..A7 as 1..7; 0: none given
+    std::uint8_t classFromFeed = 0; // its type is not listed: its motion class is what the feed shows
     std::uint8_t onGround = 0;
 
     // Movement state.

@@ -136,9 +136,9 @@ void lf_prepareLiveryChange(Act& act)
 bool lf_checkIdentity(Act& act, const LiveReport& r)
 {
     FlightIdent& ident = act.base.head.identity;
-    // The feed mixes in records of the flight that brought a departing aircraft to the park
-    // airport: their identity is not the aircraft's.
-    if (!ident.departure.empty() && r.ident.destination == ident.departure && ident.departure == gf_parkAirport().iata)
+    // The feed mixes in records of the flight that brought a departing aircraft where it departs
+    // from (the park airport or another): their identity is not the aircraft's.
+    if (!ident.departure.empty() && r.ident.destination == ident.departure)
         return true;
     if (act.base.status == statusNew) {
         lf_takeRoute(ident, r.ident);

@@ -130,8 +130,13 @@ double gf_turnLimit(const Act& act, double knots)
 void gf_updateMotionClass(Act& act)
 {
     ActHead& head = act.base.head;
+    const bool first = head.turnRate == 0.0;
+    if (first)
+        act.classFromFeed = gf_typeListed(act) ? 0 : 1;
+    else if (!act.classFromFeed) // a listed type keeps its class
+        return;
     const std::uint32_t c = std::min<std::uint32_t>(gf_motionClass(act), rotorcraftClass);
-    if (head.turnRate != 0.0 && c == gf_motionClassOf(head))
+    if (!first && c == gf_motionClassOf(head))
         return;
     if (c != gf_motionClassOf(head))
         gf_setMotionProfile(head, c);

@@ -267,6 +267,7 @@ TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheR
         {"a new route", "LHR", "AMS", "AMS", "JFK", "AMS-JFK", true, false},
         {"a new route on the approach: after the landing", "LHR", "AMS", "AMS", "JFK", "LHR-AMS", false, false, 1},
         {"the same route back home", "AMS", "LHR", "LHR", "AMS", "AMS-LHR", false, false},
+        {"the flight that brought it, away from the park airport", "JFK", "LHR", "LHR", "JFK", "JFK-LHR", false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
