@@ -12,7 +12,6 @@
 #include <array>
 
 namespace {
-constexpr std::uint32_t rotorcraft = 5;
 constexpr std::array<std::uint32_t, 5> flapsValues{0, 3072, 10240, 16383, 0};
 constexpr std::array<std::uint32_t, 5> throttleValues{0, 4914, 8191, 11468, 16383};
 
@@ -43,13 +42,13 @@ void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value) { lf_queue
 
 void lf_queueSpoilers(const StaticAct& act, bool extended)
 {
-    if (gf_motionClassOf(act.head) != rotorcraft)
+    if (gf_motionClassOf(act.head) != rotorcraftClass)
         lf_queueEvent(act.objectId, ceSpoilers, extended ? 16383 : 0);
 }
 
 void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 {
-    if (step == act.flapsStep || gf_motionClassOf(act.head) == rotorcraft)
+    if (step == act.flapsStep || gf_motionClassOf(act.head) == rotorcraftClass)
         return;
     lf_queueEvent(act.objectId, ceFlaps, flapsValues.at(step));
     act.flapsStep = step;
@@ -57,7 +56,7 @@ void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 
 void lf_queueGear(const StaticAct& act, bool down)
 {
-    if (gf_motionClassOf(act.head) != rotorcraft)
+    if (gf_motionClassOf(act.head) != rotorcraftClass)
         lf_queueEvent(act.objectId, ceGear, down ? 1 : 0);
 }
 

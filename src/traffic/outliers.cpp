@@ -27,9 +27,7 @@ bool lf_reachable(const PathPoint& from, double fromTime, const PathPoint& to, d
 {
     const double knots = std::max({from.speed, to.speed, fastestTaxi}) * reachShare;
     const double reach = (knots * knot * std::abs(toTime - fromTime) + reachMargin) / metresPerNm;
-    // Most reports lie well within reach: a minute of arc is at most a mile either way.
-    const double most = (std::abs(to.latitude - from.latitude) + std::abs(gf_longitudeDelta(to.longitude, from.longitude))) * 60.0;
-    return most <= reach || gf_distanceNm(from.latitude, from.longitude, to.latitude, to.longitude) <= reach;
+    return gf_withinNm(from.latitude, from.longitude, to.latitude, to.longitude, reach);
 }
 
 // Shown standing or taxiing, and its last report (held or not) and this one on the ground.

@@ -228,7 +228,7 @@ void lf_newActFromReport(const LiveReport& r)
     head.flightId = r.hexid;
     liveActs.push_back(lf_newAct(std::move(head), {lf_pointOf(r, sizeClass)}, r.timeStamp));
     liveActs.back().category = r.category;
-    gf_updateMotionClass(liveActs.back());
+    gf_startMotionClass(liveActs.back());
 }
 
 void lf_resolveType(const LiveReport& report)

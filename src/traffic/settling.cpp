@@ -16,7 +16,6 @@
 
 namespace {
 constexpr std::int32_t settledAt = 200;
-constexpr std::uint32_t rotorcraft = 5;
 } // namespace
 
 void lf_createFlightPlan(Act& act)
@@ -155,7 +154,7 @@ void lf_liveSettled(Act& act)
     StaticAct& base = act.base;
     base.status = statusCreated;
     gf_startAtPresent(act);
-    const bool rotor = gf_motionClassOf(base.head) == rotorcraft;
+    const bool rotor = gf_motionClassOf(base.head) == rotorcraftClass;
     const std::uint32_t id = base.objectId;
     const bool airborne = gf_madeInTheAir(act);
     act.madeAgain = 0;

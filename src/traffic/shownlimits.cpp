@@ -127,17 +127,10 @@ double gf_turnLimit(const Act& act, double knots)
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
 }
 
-void gf_updateMotionClass(Act& act)
+namespace {
+void lf_applyMotionClass(Act& act, std::uint32_t c)
 {
     ActHead& head = act.base.head;
-    const bool first = head.turnRate == 0.0;
-    if (first)
-        act.classFromFeed = gf_typeListed(act) ? 0 : 1;
-    else if (!act.classFromFeed) // a listed type keeps its class
-        return;
-    const std::uint32_t c = std::min<std::uint32_t>(gf_motionClass(act), rotorcraftClass);
-    if (!first && c == gf_motionClassOf(head))
-        return;
     if (c != gf_motionClassOf(head))
         gf_setMotionProfile(head, c);
     const PathLimits& p = pathLimits.at(c);
@@ -146,6 +139,21 @@ void gf_updateMotionClass(Act& act)
     head.pushSpeed = p.pushSpeed;
     if (act.shown.set)
         gf_setMotionClass(act.shown, c);
+}
+} // namespace
+
+void gf_startMotionClass(Act& act)
+{
+    act.classFromFeed = gf_typeListed(act) ? 0 : 1;
+    lf_applyMotionClass(act, std::min<std::uint32_t>(gf_motionClass(act), rotorcraftClass));
+}
+
+void gf_updateMotionClass(Act& act)
+{
+    if (!act.classFromFeed) // a listed type keeps its class
+        return;
+    if (const std::uint32_t c = std::min<std::uint32_t>(gf_motionClass(act), rotorcraftClass); c != gf_motionClassOf(act.base.head))
+        lf_applyMotionClass(act, c);
 }
 
 void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass)

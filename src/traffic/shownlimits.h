@@ -31,7 +31,9 @@ double gf_turnLimit(const Act& act, double knots);
 // what the feed shows of it: its emitter category, raised where it flies faster or higher than that
 // class does. It never falls.
 std::uint32_t gf_motionClass(const Act& act);
-// Makes the aircraft move as its motion class, in its path, its events and its shown motion alike.
+// Makes a new aircraft move as its motion class, in its path, its events and its shown motion alike;
+// for an unlisted type, again each time its reports show it faster or higher.
+void gf_startMotionClass(Act& act);
 void gf_updateMotionClass(Act& act);
 // Sets the shown motion's class and what it keeps of it.
 void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass);

@@ -349,12 +349,13 @@ WayPoint lf_heightAt(const Act& act, double place)
 // airport's elevation is not the ground everywhere around it), else at the park airport the airport's.
 double lf_floor(const Act& act)
 {
-    const ShownMotion& s = act.shown;
+    const double cg = act.base.head.staticCgHeight;
+    if (!std::isnan(act.groundUnder))
+        return act.groundUnder + cg;
     const ParkAirport park = gf_parkAirport();
-    const bool atPark = !park.code.empty() &&
-                        gf_distanceNm(s.latitude, s.longitude, park.latitude, park.longitude) <= parkAirportReachNm;
-    const double ground = !std::isnan(act.groundUnder) ? act.groundUnder : atPark ? park.elevation : Act::nan;
-    return std::isnan(ground) ? -std::numeric_limits<double>::infinity() : ground + act.base.head.staticCgHeight;
+    if (park.code.empty() || !gf_withinNm(act.shown.latitude, act.shown.longitude, park.latitude, park.longitude, parkAirportReachNm))
+        return -std::numeric_limits<double>::infinity();
+    return park.elevation + cg;
 }
 
 // Its height and attitude are the path's where it will be at the next plan, never below the ground.

@@ -507,15 +507,9 @@ double gf_pathPlace(const ShownMotion& s) { return s.way.back().at; }
 
 bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to)
 {
-    // Plainly within the feed's own error (a minute of arc is at most a nautical mile either way):
-    // no trigonometry.
-    const double east = std::abs(std::remainder(to.longitude - from.longitude, 360.0));
-    if ((std::abs(to.latitude - from.latitude) + east) * 60.0 * metresPerNm <= strayMargin)
-        return true;
     const double fastest = gf_fastestOverGround(act, std::max(from.altitude, to.altitude)) * knot * strayShare;
     const double seconds = std::abs(static_cast<double>(to.tick) - from.tick) * tickSeconds;
-    return gf_distanceNm(from.latitude, from.longitude, to.latitude, to.longitude) * metresPerNm <=
-           fastest * seconds + strayMargin;
+    return gf_withinNm(from.latitude, from.longitude, to.latitude, to.longitude, (fastest * seconds + strayMargin) / metresPerNm);
 }
 
 

@@ -155,7 +155,7 @@ void lf_groundMovementTick()
     bool anyRemoved = false;
     for (std::size_t i = 0; i < liveActs.size(); ++i) {
         Act& act = liveActs[i];
-        if (act.base.status == statusCreated && (act.remakeTick == 0 || !gf_remakeWhenDue(act))) {
+        if (act.base.status == statusCreated && !gf_remakeWhenDue(act)) {
             if (!act.path.empty() && gf_now() >= act.path.front().tick)
                 lf_groundStep(act);
             if (act.base.status == statusCreated) {

@@ -457,8 +457,7 @@ TEST_F(Motion, AnUnlistedTypeTakesItsMotionClassFromWhatTheFeedShows)
         a.path.front().speed = c.speed;
         a.path.front().altitude = c.altitude;
         a.shown.set = 1;
-        a.base.head.turnRate = 0.0; // as made from its first report
-        gf_updateMotionClass(a);
+        gf_startMotionClass(a); // as made from its first report
         // The path, its events and the shown aircraft move by the one class.
         EXPECT_EQ(gf_motionClassOf(a.base.head), c.motionClass) << c.type << " category " << int(c.category);
         EXPECT_EQ(a.shown.motionClass, c.motionClass) << c.type;
