@@ -359,7 +359,7 @@ void lf_dropStray(Act& act, const PathPoint& p)
 {
     std::deque<PathPoint>& path = act.path;
     const std::size_t n = path.size();
-    if (n >= 3 && !gf_canReach(act, path[n - 2], path[n - 1]) && !gf_canReach(act, path[n - 1], p) &&
+    if (n >= 2 && !gf_canReach(act, path[n - 2], path[n - 1]) && !gf_canReach(act, path[n - 1], p) &&
         gf_canReach(act, path[n - 2], p))
         path.pop_back();
 }

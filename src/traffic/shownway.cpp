@@ -214,12 +214,8 @@ void lf_buildBeyond(Act& act)
     std::array<Flat, pointsAhead + 1> flats;
     for (std::size_t k = 0; k < n + 1 && k < act.path.size(); ++k)
         flats[k] = gf_flatOf(s, act.path[k].latitude, act.path[k].longitude);
-    // Metres an aircraft of its class could fly between two reports, with the feed's errors.
+    // Metres a second an aircraft of its class could fly.
     const double fastest = gf_fastestOverGround(act, lowestCeiling) * knot;
-    const auto reachable = [&](std::size_t a, std::size_t b) {
-        const double seconds = std::abs(static_cast<double>(act.path[b].tick) - act.path[a].tick) * tickSeconds;
-        return lf_metres(flats[a], flats[b]) <= fastest * strayShare * seconds + strayMargin;
-    };
     const auto after = [&](std::size_t k) { return k + 1 < act.path.size() && k + 1 <= pointsAhead ? &flats[k + 1] : nullptr; };
     WayPoint from = lf_reportPoint(act, act.path.front(), flats[0], n == 1, ground);
     std::size_t kept = 0;
@@ -227,11 +223,7 @@ void lf_buildBeyond(Act& act)
     const bool course = lf_courseAt(act.path.front(), flats[0], after(0), leg);
     for (std::size_t k = 1; k < n; ++k) {
         const PathPoint& p = act.path[k];
-        // A stray report is no target (one that no aircraft of its class could reach from the one
-        // before it nor leave for the one after it, while that one can be reached)...
-        if (k + 1 < act.path.size() && !reachable(kept, k) && !reachable(k, k + 1) && reachable(kept, k + 1))
-            continue;
-        // ... nor, in the air, a point the path does not wait at (its last position sent again) ...
+        // In the air a point the path does not wait at (its last position sent again) is no target ...
         if (p.hold && p.airborne && s.motionClass != rotorcraftClass)
             continue;
         // ... nor one behind it that an aircraft this fast cannot turn back to (an old position sent again).

@@ -232,23 +232,30 @@ TEST_F(Motion, AnAirborneReportBehindTheNoseIsAnOldPositionUnlessTheFlightsCours
 
 TEST_F(Motion, AStrayReportInTheAirLeavesThePathAndAJumpTheFeedKeepsTo)
 {
-    // East at 250 kt, reports 10 s apart; the third lies 8 nm north. The fourth is back on the line,
-    // or 8 nm north with the third.
-    for (const bool back : {true, false}) {
+    // East at 250 kt, reports 10 s apart; one lies 8 nm north of the line.
+    const auto on = [](int k) { return gf_offset(stand, 90.0, 250.0 * 10.0 * k / 3600.0); };
+    const LatLon away = gf_offset(on(3), 0.0, 8.0);
+    const struct {
+        const char* what;
+        std::vector<LatLon> reports;
+        bool strayKept;
+    } cases[] = {
+        {"a stray report", {on(1), on(2), away, on(4)}, false},
+        {"a stray report right after the point its path flies to", {away, on(4)}, false},
+        {"a jump the feed keeps to", {on(1), on(2), away, gf_offset(on(4), 0.0, 8.0)}, true},
+    };
+    for (const auto& c : cases) {
         gf_testClearTraffic();
         Act& a = lf_flying(addAct(largeClass, stand, 90.0, phaseAirborne));
-        const auto on = [](int k) { return gf_offset(stand, 90.0, 250.0 * 10.0 * k / 3600.0); };
-        const LatLon away = gf_offset(on(3), 0.0, 8.0);
-        const LatLon fourth = back ? on(4) : gf_offset(on(4), 0.0, 8.0);
-        for (const LatLon at : {on(1), on(2), away, fourth}) {
+        for (const LatLon at : c.reports) {
             a.reportTime += 10.0;
             lf_applyReport(a, point(at, 250.0, 1000 * static_cast<std::int64_t>(a.reportTime / 10.0), 5000.0));
         }
         const bool strayKept = std::any_of(a.path.begin(), a.path.end(), [&](const PathPoint& p) {
             return p.latitude == away.first && p.longitude == away.second;
         });
-        EXPECT_EQ(strayKept, !back) << (back ? "a stray report" : "a jump the feed keeps to");
-        EXPECT_EQ(a.path.back().latitude, fourth.first);
+        EXPECT_EQ(strayKept, c.strayKept) << c.what;
+        EXPECT_EQ(a.path.back().latitude, c.reports.back().first) << c.what;
     }
 }
 
