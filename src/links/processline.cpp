@@ -185,8 +185,8 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 // above the highest airports.
 // `nearPark()`: whether the report lies at the park airport (asked only where it decides).
 template <typename Near>
-bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, double elevation, std::int32_t qnh,
-                 const Near& nearPark)
+bool lf_onGround(double altitude, double groundSpeed, double verticalSpeed, bool elevationKnown, double elevation,
+                 std::int32_t qnh, const Near& nearPark)
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
     constexpr double groundSpeedAnyHeight = 43;
@@ -204,9 +204,13 @@ bool lf_onGround(double altitude, double groundSpeed, bool elevationKnown, doubl
         return true;
     // With the QNH, below the field is the ground on the park airport's runways, but well below it,
     // or away from the airport, at a flying speed it is a flight over lower ground: the park
-    // airport's height is not the ground everywhere around it.
-    constexpr double lowerGround = 250; // feet below the field
-    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight || (qnhKnown && h > -lowerGround && nearPark()));
+    // airport's height is not the ground everywhere around it. Coming down as an approach does, it
+    // is in the air until the feed says it is down: a QNH a little off puts the last mile of a
+    // final below the field.
+    constexpr double lowerGround = 250;      // feet below the field
+    constexpr double approachDescent = -300; // feet a minute
+    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
+                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent && nearPark()));
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by
@@ -338,7 +342,10 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         }
         return *near;
     };
-    if (lf_onGround(report.altitude, report.groundSpeed, elevationKnown, elevation, currentQnh.load(), nearPark))
+    std::string_view climbText = lf_field(reader, verticalSpeedField);
+    report.verticalSpeed = lf_number(climbText, "vs:{}", climbText);
+    if (lf_onGround(report.altitude, report.groundSpeed, report.verticalSpeed, elevationKnown, elevation,
+                    currentQnh.load(), nearPark))
         report.altitude = 0;
     report.airborne = report.altitude != 0;
 
@@ -357,8 +364,6 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         report.track = report.heading * radToDeg;
         report.hasTrack = 1;
     }
-    std::string_view climbText = lf_field(reader, verticalSpeedField);
-    report.verticalSpeed = lf_number(climbText, "vs:{}", climbText);
     lf_assignText(report.ident.departure, lf_field(reader, departureField));
     lf_assignText(report.ident.destination, lf_field(reader, destinationField));
     std::string_view checksumText = lf_lastField(reader);

@@ -287,19 +287,24 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
 TEST_F(ProcessLine, ArrivalsAtLasVegasAreOnTheGroundFromTheirFirstGroundReport)
 {
     // klas_20190305.rttfc: the six aeroplanes landing at Las Vegas (2,181 ft), from 90 s before
-    // their first ground report to 20 s after, without a QNH; their last reports in the air
-    // lie up to 231 ft below the airport at 119-159 kt.
+    // their first ground report to 20 s after; their last reports in the air lie up to 231 ft below
+    // the airport at 119-159 kt without a QNH, and a mile from the runway already below it with a
+    // QNH a little low.
     setUser(36.0840, -115.1537);
     reader->parkElevation = 2181;
     reader->parkElevationKnown = true;
-    std::ifstream in(gf_testSourcePath("tests/data/recordings/klas_arrivals.rttfc"));
-    std::size_t records = 0;
-    for (std::string line; std::getline(in, line); ++records) {
-        const std::vector<std::string> f = lf_split(line);
-        EXPECT_EQ(report(line).airborne, f.at(6) == "0" ? 1 : 0) << f.at(9) << " at " << f.at(4) << " ft, "
-                                                                   << f.at(8) << " kt";
+    for (const std::int32_t qnh : {1013, 1006}) {
+        currentQnh = qnh;
+        std::ifstream in(gf_testSourcePath("tests/data/recordings/klas_arrivals.rttfc"));
+        std::size_t records = 0;
+        for (std::string line; std::getline(in, line); ++records) {
+            const std::vector<std::string> f = lf_split(line);
+            EXPECT_EQ(report(line).airborne, f.at(6) == "0" ? 1 : 0)
+                << f.at(9) << " at " << f.at(4) << " ft, " << f.at(8) << " kt, " << qnh << " hPa";
+        }
+        EXPECT_EQ(records, 71u);
     }
-    EXPECT_EQ(records, 71u);
+    currentQnh = 1013;
 }
 
 TEST_F(ProcessLine, TrueHeadingOnlyFromAdsbReports)
