@@ -182,7 +182,8 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
 // without a QNH an approach on a high-pressure day lies there too, also just below it at an
 // approach's speed, and only a taxi's speed tells the ground. Speed alone decides where no
 // ground is known (a slow report may be one on the ground whose flag is missing), but not
-// above the highest airports.
+// above the highest airports. Away from the park airport its height tells nothing of the ground
+// (a helicopter slow over lower ground, or at a higher field nearby, is where its altitude says).
 // `nearPark()`: whether the report lies at the park airport (asked only where it decides).
 template <typename Near>
 bool lf_onGround(double altitude, double groundSpeed, double verticalSpeed, bool elevationKnown, double elevation,
@@ -190,27 +191,25 @@ bool lf_onGround(double altitude, double groundSpeed, double verticalSpeed, bool
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
     constexpr double groundSpeedAnyHeight = 43;
+    // With the QNH, well below the field at a flying speed is a flight over lower ground; coming down
+    // as an approach does, it is in the air until the feed says it is down: a QNH a little off puts
+    // the last mile of a final below the field.
+    constexpr double lowerGround = 250;      // feet below the field
+    constexpr double approachDescent = -300; // feet a minute
     if (altitude <= 0)
         return true;
     if (!elevationKnown)
         return altitude < aboveAnyAirport && groundSpeed <= 35;
     const bool qnhKnown = qnh != standardQnh;
     const double h = (qnhKnown ? lf_qnhAltitude(altitude, qnh) : altitude) - elevation;
-    if (h < 0 && !qnhKnown)
-        return groundSpeed <= groundSpeedAnyHeight;
     const double height = std::fabs(h);
-    if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
-        (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
-        return true;
-    // With the QNH, below the field is the ground on the park airport's runways, but well below it,
-    // or away from the airport, at a flying speed it is a flight over lower ground: the park
-    // airport's height is not the ground everywhere around it. Coming down as an approach does, it
-    // is in the air until the feed says it is down: a QNH a little off puts the last mile of a
-    // final below the field.
-    constexpr double lowerGround = 250;      // feet below the field
-    constexpr double approachDescent = -300; // feet a minute
-    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
-                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent && nearPark()));
+    const bool low = h < 0 && !qnhKnown
+                         ? groundSpeed <= groundSpeedAnyHeight
+                         : (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
+                               (height <= 120 && groundSpeed <= groundSpeedAnyHeight) ||
+                               (h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
+                                           (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent)));
+    return low && nearPark();
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by

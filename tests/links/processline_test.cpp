@@ -263,10 +263,14 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     currentQnh = 1006;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "130"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "40"}})).airborne, 0);
+    // A helicopter 100 ft above the field at 21 kt: on the ground at the park airport; away from it,
+    // the park airport's height tells nothing of the ground (it stands at a higher field).
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.0302}); // 2 nm east
     EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}})).airborne, 0);
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.1102}); // about 6 nm east
     EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 1);
+    EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}})).airborne, 1);
     gf_setParkAirport({});
     currentQnh = 1013;
     // The elevation known, an airport above 14,000 ft has its aircraft on the ground.

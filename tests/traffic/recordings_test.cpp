@@ -241,11 +241,11 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
 TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
 {
     // klas_arrivals.rttfc, Las Vegas: five arrivals from two minutes before their first ground
-    // report to 20 s after, without a QNH; their last reports in the air lie up to 231 ft below the
-    // airport, 0.5-2.2 km short of their first ground report. PRM1's report 1.3 km short is given
-    // the airport's own altitude: at its 119 kt that is on the ground, the next ones in the air
-    // again. Where each is first shown on the ground lies on the way from its last report in the
-    // air to its first on the ground.
+    // report to 20 s after; their last reports in the air lie up to 231 ft below the airport without
+    // a QNH, 0.5-2.2 km short of their first ground report, and with a QNH of 1006 hPa from a mile
+    // out. PRM1's report 1.3 km short is given the airport's own altitude: at its 119 kt that is on
+    // the ground, the next ones in the air again. Where each is first shown on the ground lies on the
+    // way from its last report in the air to its first on the ground.
     const Recording r{refgen::lasVegasWorld, "klas_arrivals.rttfc", "klas_stands.txt", {36.0840, -115.1537}, "KLAS", "LAS", 2181.0, {}, {}};
     loadWorld(r.world);
     elevation = r.elevation;
@@ -256,23 +256,26 @@ TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
             f[4] = "2181";
             record = lf_record(f, lf_stamp(record));
         }
-    std::map<std::uint32_t, LatLon> down;
-    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
-    play(records, r.airport, false, ticks, [&] {
-        for (const Act& a : liveActs)
-            if (a.base.status == statusCreated && a.shown.onGround)
-                down.try_emplace(a.base.head.flightId, a.shown.latitude, a.shown.longitude);
-        return true;
-    });
-    EXPECT_EQ(down.size(), 5u) << "arrivals shown down (one without a type is not shown)";
-    for (const auto& [id, at] : down) {
-        const std::vector<Reported>& reports = flights.at(id);
-        const auto b = std::find_if(reports.begin() + 1, reports.end(), [](const Reported& p) { return p.ground; });
-        ASSERT_NE(b, reports.end()) << id;
-        const auto a = b - 1;
-        const double off = lf_offTrack({{a->latitude, a->longitude, 0.0}, {b->latitude, b->longitude, 0.0}},
-                                       {a->latitude, a->longitude}, at.first, at.second);
-        EXPECT_LT(off * metresPerNm, 300.0) << id << ": metres from the way down";
+    for (const std::int32_t sent : {1013, 1006}) {
+        qnh = sent;
+        std::map<std::uint32_t, LatLon> down;
+        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
+        play(records, r.airport, false, ticks, [&] {
+            for (const Act& a : liveActs)
+                if (a.base.status == statusCreated && a.shown.onGround)
+                    down.try_emplace(a.base.head.flightId, a.shown.latitude, a.shown.longitude);
+            return true;
+        });
+        EXPECT_EQ(down.size(), 5u) << sent << " hPa: arrivals shown down (one without a type is not shown)";
+        for (const auto& [id, at] : down) {
+            const std::vector<Reported>& reports = flights.at(id);
+            const auto b = std::find_if(reports.begin() + 1, reports.end(), [](const Reported& p) { return p.ground; });
+            ASSERT_NE(b, reports.end()) << id;
+            const auto a = b - 1;
+            const double off = lf_offTrack({{a->latitude, a->longitude, 0.0}, {b->latitude, b->longitude, 0.0}},
+                                           {a->latitude, a->longitude}, at.first, at.second);
+            EXPECT_LT(off * metresPerNm, 300.0) << id << " at " << sent << " hPa: metres from the way down";
+        }
     }
 }
 
