@@ -1,6 +1,7 @@
 #pragma once
 // Positions on the Earth: great-circle distance, destination point, bearing, heading
 // difference and the curved ground segment. Pure and allocation-free.
+#include <cmath>
 #include <utility>
 
 // (latitude, longitude) in degrees.
@@ -17,6 +18,20 @@ double gf_distanceNm(const LatLon& a, const LatLon& b);
 inline double gf_distanceNm(double latitudeA, double longitudeA, double latitudeB, double longitudeB)
 {
     return gf_distanceNm(LatLon{latitudeA, longitudeA}, LatLon{latitudeB, longitudeB});
+}
+// Degrees of longitude from one position east to another, the short way round the globe.
+inline double gf_longitudeDelta(double to, double from)
+{
+    const double d = to - from;
+    return d > 180.0 ? d - 360.0 : d < -180.0 ? d + 360.0 : d;
+}
+
+// Whether two positions lie at most `nm` nautical miles apart; most are plainly so without
+// trigonometry (a minute of arc is at most a mile either way).
+inline bool gf_withinNm(double latitudeA, double longitudeA, double latitudeB, double longitudeB, double nm)
+{
+    const double most = (std::abs(latitudeB - latitudeA) + std::abs(gf_longitudeDelta(longitudeB, longitudeA))) * 60.0;
+    return most <= nm || gf_distanceNm(latitudeA, longitudeA, latitudeB, longitudeB) <= nm;
 }
 // The position reached along a bearing (radians) after a distance in feet; longitude in [-180, 180].
 LatLon gf_destinationPoint(const LatLon& start, double bearing, double distanceFeet);

@@ -175,6 +175,26 @@ double lf_qnhAltitude(double pressureAltitude, std::int32_t qnh)
     return scaleFeet * (1 - (1 - pressureAltitude / scaleFeet) * std::pow(1013.25 / qnh, exponent));
 }
 
+// At `h` feet above the park airport (below it when negative), whether a report is on the ground
+// there at its speed.
+bool lf_groundByHeight(double h, double groundSpeed, double verticalSpeed, bool qnhKnown)
+{
+    constexpr double groundSpeedAnyHeight = 43;
+    // With the QNH, well below the field at a flying speed is a flight over lower ground; coming down
+    // as an approach does, it is in the air until the feed says it is down: a QNH a little off puts
+    // the last mile of a final below the field.
+    constexpr double lowerGround = 250;      // feet below the field
+    constexpr double approachDescent = -300; // feet a minute
+    if (h < 0 && !qnhKnown)
+        return groundSpeed <= groundSpeedAnyHeight;
+    const double height = std::fabs(h);
+    if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
+        (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
+        return true;
+    return h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
+                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent));
+}
+
 // On the ground at 0 ft, or near the park airport's elevation at a speed that fits the
 // height. The feed's altitudes are pressure altitudes: a QNH from RealTraffic (1013 until one
 // arrives, and then as good as none) tells how high above the airport a report is. Below the
@@ -190,26 +210,13 @@ bool lf_onGround(double altitude, double groundSpeed, double verticalSpeed, bool
                  std::int32_t qnh, const Near& nearPark)
 {
     constexpr double aboveAnyAirport = 16000; // the highest lie at 14,500 ft; a deep low reads higher
-    constexpr double groundSpeedAnyHeight = 43;
-    // With the QNH, well below the field at a flying speed is a flight over lower ground; coming down
-    // as an approach does, it is in the air until the feed says it is down: a QNH a little off puts
-    // the last mile of a final below the field.
-    constexpr double lowerGround = 250;      // feet below the field
-    constexpr double approachDescent = -300; // feet a minute
     if (altitude <= 0)
         return true;
     if (!elevationKnown)
         return altitude < aboveAnyAirport && groundSpeed <= 35;
     const bool qnhKnown = qnh != standardQnh;
     const double h = (qnhKnown ? lf_qnhAltitude(altitude, qnh) : altitude) - elevation;
-    const double height = std::fabs(h);
-    const bool low = h < 0 && !qnhKnown
-                         ? groundSpeed <= groundSpeedAnyHeight
-                         : (height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
-                               (height <= 120 && groundSpeed <= groundSpeedAnyHeight) ||
-                               (h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
-                                           (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent)));
-    return low && nearPark();
+    return lf_groundByHeight(h, groundSpeed, verticalSpeed, qnhKnown) && nearPark();
 }
 
 // Whether the report lies beyond the live radius from the user. Most records are decided by
@@ -337,7 +344,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     const auto nearPark = [&] {
         if (!near) {
             const auto park = gf_parkAirportPosition();
-            near = !park || gf_distanceNm(park->first, park->second, report.latitude, report.longitude) <= parkAirportReachNm;
+            near = !park || gf_withinNm(park->first, park->second, report.latitude, report.longitude, parkAirportReachNm);
         }
         return *near;
     };

@@ -32,20 +32,6 @@ inline double gf_normalHeading(double heading)
     return heading < 0.0 ? heading + twoPi : heading;
 }
 
-// Degrees of longitude from one position east to another, the short way round the globe.
-inline double gf_longitudeDelta(double to, double from)
-{
-    const double d = to - from;
-    return d > 180.0 ? d - 360.0 : d < -180.0 ? d + 360.0 : d;
-}
-
-// Whether two positions lie at most `nm` nautical miles apart; most are plainly so without
-// trigonometry (a minute of arc is at most a mile either way).
-inline bool gf_withinNm(double latitudeA, double longitudeA, double latitudeB, double longitudeB, double nm)
-{
-    const double most = (std::abs(latitudeB - latitudeA) + std::abs(gf_longitudeDelta(longitudeB, longitudeA))) * 60.0;
-    return most <= nm || gf_distanceNm(latitudeA, longitudeA, latitudeB, longitudeB) <= nm;
-}
 // A longitude moved less than once round the globe beyond ±180°, back into [-180, 180].
 inline double gf_wrapLongitude(double longitude)
 {

@@ -247,7 +247,7 @@ TEST_F(Motion, AStrayReportInTheAirLeavesThePathAndAJumpTheFeedKeepsTo)
     for (const auto& c : cases) {
         gf_testClearTraffic();
         Act& a = lf_flying(addAct(largeClass, stand, 90.0, phaseAirborne));
-        for (const LatLon at : c.reports) {
+        for (const LatLon& at : c.reports) {
             a.reportTime += 10.0;
             lf_applyReport(a, point(at, 250.0, 1000 * static_cast<std::int64_t>(a.reportTime / 10.0), 5000.0));
         }
