@@ -18,14 +18,15 @@ struct ClassLimits {
     double braking;   // on the ground
     double slowest;   // knots of air speed in the air
     double fastest;   // knots over the ground
+    double banked;    // degrees a second times knots: a turn at its bank (30 degrees, 34 for a helicopter)
 };
 constexpr std::array<ClassLimits, 6> classLimits{{
-    {4.0, 1.5, 2.5, 5.0, 45.0, 250.0},
-    {6.0, 2.5, 2.0, 7.0, 90.0, 550.0},
-    {5.0, 2.0, 2.0, 7.0, 110.0, 600.0},
-    {4.0, 1.5, 1.5, 6.0, 120.0, 650.0},
-    {8.0, 4.0, 3.0, 8.0, 110.0, 1000.0},
-    {4.0, 3.0, 3.0, 5.0, 0.0, 200.0},
+    {4.0, 1.5, 2.5, 5.0, 45.0, 250.0, 655.0},
+    {6.0, 2.5, 2.0, 7.0, 90.0, 550.0, 655.0},
+    {5.0, 2.0, 2.0, 7.0, 110.0, 600.0, 655.0},
+    {4.0, 1.5, 1.5, 6.0, 120.0, 650.0, 655.0},
+    {8.0, 4.0, 3.0, 8.0, 110.0, 1000.0, 655.0},
+    {4.0, 3.0, 3.0, 5.0, 0.0, 200.0, 740.0},
 }};
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
@@ -34,8 +35,6 @@ constexpr double lowAltitude = 10000.0;
 constexpr double firstClimbShare = 1.0; // of its roll's acceleration, in its first climb at take-off thrust
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
 constexpr double plannedBraking = 0.5;  // of its braking, to plan a stop with: room to spare
-constexpr double bankedTurn = 655.0;    // degrees a second times knots: a turn at 30 degrees of bank ...
-constexpr double rotorBankedTurn = 740.0; // ... and at 34 for a helicopter
 constexpr double slowestTurn = 3.5;       // degrees a second any aircraft may turn in the air
 constexpr double groundSideForce = 0.25 * gravity; // metres a second squared in a turn on the ground
 
@@ -112,7 +111,7 @@ double gf_turnableSpeed(const Act& act, double curvature)
 {
     if (curvature <= 1e-9)
         return 1e9;
-    const double banked = act.shown.motionClass == rotorcraftClass ? rotorBankedTurn : bankedTurn;
+    const double banked = lf_limits(act).banked;
     const double classRate = act.base.head.turnRate / tickSeconds;
     const double knots = std::max(std::sqrt(banked * degToRad / (knot * curvature)), slowestTurn * degToRad / (knot * curvature));
     return std::min(knots, classRate / (knot * curvature));
@@ -123,7 +122,7 @@ double gf_turnLimit(const Act& act, double knots)
     const double classRate = act.base.head.turnRate / tickSeconds;
     if (act.shown.onGround)
         return std::min(classRate, groundSideForce / std::max(knots * knot, 0.1));
-    const double banked = act.shown.motionClass == rotorcraftClass ? rotorBankedTurn : bankedTurn;
+    const double banked = lf_limits(act).banked;
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
 }
 

@@ -14,11 +14,18 @@
 #include <limits>
 
 namespace {
-constexpr double groundHorizon = 3.0;   // s ahead at which the planned speed reaches the reports' place ...
-constexpr double airHorizon = 6.0;      // ... in the air
-constexpr double groundSmoothing = 4.0; // s over which the reports' places are averaged ...
-constexpr double airSmoothing = 12.0;   // ... in the air, or over this many report intervals:
-constexpr double reportsAveraged = 1.5;
+// How it is planned on the ground and in the air.
+struct Tuning {
+    double horizon;         // s ahead at which the planned speed reaches the reports' place
+    double smoothing;       // s over which the reports' places are averaged, or ...
+    double reportsAveraged; // ... over this many report intervals
+    double look;            // s of the way ahead at which it steers, ...
+    double lookLeast;       // ... metres at least, ...
+    double cutShare;        // ... and this share of how far it lies behind its path farther: it cuts corners
+    double turnSeconds;     // in which the nose would come round onto its way
+};
+constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 0.5};
+constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 1.0};
 constexpr int smoothSamples = 2;        // each side
 constexpr std::size_t reportsLooked = 6;
 constexpr double flownLeast = 20.0;     // s of reports ahead over which their positions' speed is taken ...
@@ -28,13 +35,7 @@ constexpr double curveSeconds = 6.0;    // of flight over which the way's turn a
 constexpr double curveLeast = 200.0;    // ... metres at least
 constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken
 constexpr double speedSettle = 1.0;     // s in which the speed comes to what it aims for, within its rates
-constexpr double groundLook = 1.0;      // s of the way ahead at which it steers on the ground ...
-constexpr double airLook = 3.0;         // ... and in the air
-constexpr double groundLookLeast = 6.0; // metres
-constexpr double airLookLeast = 100.0;
 constexpr double turnLooked = 4.0;      // turn radii farther along the way looked for a point it can turn to
-constexpr double groundTurnSeconds = 0.5; // in which the nose would come round onto its way ...
-constexpr double airTurnSeconds = 1.0;    // ... in the air
 constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
 constexpr double descentLimit = 6000.0 / 60.0; // ... and down
 constexpr double planSeconds = planTicks * tickSeconds;
@@ -159,14 +160,15 @@ double lf_flownSpeed(const Act& act)
     return seconds < flownLeast ? 0.0 : metres / seconds / knot;
 }
 
-// How far ahead on the way it steers (metres). Behind its path it looks farther ahead: it cuts the
-// corners of a way it cannot follow in time.
+const Tuning& lf_tuning(const ShownMotion& s) { return s.onGround ? groundTuning : airTuning; }
+
+// How far ahead on the way it steers (metres). In the air, behind its path, it looks farther ahead:
+// it cuts the corners of a way it cannot follow in time.
 double lf_look(const ShownMotion& s)
 {
-    if (s.onGround)
-        return std::max(s.speed * knot * groundLook, groundLookLeast);
+    const Tuning& t = lf_tuning(s);
     const double behind = std::max(gf_pathPlace(s) - s.place, 0.0);
-    return std::max(s.speed * knot * airLook, airLookLeast) + behind / 2.0;
+    return std::max(s.speed * knot * t.look, t.lookLeast) + behind * t.cutShare;
 }
 
 // How much the way turns ahead (radians a metre), over the next seconds of flight or as far as it
@@ -188,8 +190,9 @@ double lf_curvatureAhead(const ShownMotion& s)
 double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
 {
     const ShownMotion& s = act.shown;
-    const double horizon = s.onGround ? groundHorizon : airHorizon;
-    const double smoothing = s.onGround ? groundSmoothing : std::max(airSmoothing, reportsAveraged * lf_reportSeconds(act));
+    const Tuning& t = lf_tuning(s);
+    const double horizon = t.horizon;
+    const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
     // Where its reports put the aircraft then, but no farther than a few seconds from its path.
     const double then = plan.now + horizon / tickSeconds;
     // Taxiing it is never planned ahead of its path: the way there may turn off to a stand.
@@ -298,7 +301,7 @@ double lf_steer(Act& act)
 void lf_planTurn(Act& act, double error)
 {
     ShownMotion& s = act.shown;
-    const double seconds = s.onGround ? groundTurnSeconds : airTurnSeconds;
+    const double seconds = lf_tuning(s).turnSeconds;
     // A helicopter moving slowly goes any way it likes and keeps its nose where it points.
     const bool hovering = lf_hovering(s);
     const double most = hovering ? hoverTurn * degToRad : gf_turnLimit(act, s.speed);

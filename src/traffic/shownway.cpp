@@ -89,6 +89,16 @@ Flat lf_traceCourse(const ShownMotion& s)
     return {s.wayEast, s.wayNorth};
 }
 
+// Whether an aircraft of the way's class, in the air or at the speed, only goes on along its way:
+// a fixed-wing aircraft flying or rolling fast never turns back (a helicopter can).
+bool lf_onlyOn(const ShownMotion& s, bool airborne, double knots)
+{
+    return s.motionClass != rotorcraftClass && (airborne || knots >= runwaySpeed);
+}
+
+// Whether the shown aircraft, moving as it does, only goes on along its way.
+bool lf_shownOnlyOn(const ShownMotion& s) { return lf_onlyOn(s, !s.onGround, s.speed); }
+
 // Whether the path's position lies back along the trace's end.
 bool lf_backAlongTrace(const ShownMotion& s, Flat here)
 {
@@ -224,14 +234,13 @@ void lf_buildBeyond(Act& act)
     for (std::size_t k = 1; k < n; ++k) {
         const PathPoint& p = act.path[k];
         // In the air a point the path does not wait at (its last position sent again) is no target ...
-        if (p.hold && p.airborne && s.motionClass != rotorcraftClass)
+        if (p.hold && lf_onlyOn(s, p.airborne, 0.0))
             continue;
         // ... nor one behind it that an aircraft this fast cannot turn back to (an old position sent again).
         const Flat f = flats[k];
         const Flat step{f.east - flats[kept].east, f.north - flats[kept].north};
         const double metres = gf_length(step);
-        const bool fast = s.motionClass != rotorcraftClass && (p.airborne || p.speed >= runwaySpeed);
-        if (fast && (course || kept > 0) && gf_dot(step, leg) < backwards * metres)
+        if (lf_onlyOn(s, p.airborne, p.speed) && (course || kept > 0) && gf_dot(step, leg) < backwards * metres)
             continue;
         // Due when its report put the aircraft there (the path's time where no report did), but no
         // sooner than its class can fly there: two points timed alike would be a jump.
@@ -297,9 +306,9 @@ void lf_buildAhead(Act& act)
     const double fastest = gf_fastestOverGround(act, lowestCeiling) * knot;
     const PathPoint& front = act.path.front();
     Flat at = gf_flatOf(s, front.latitude, front.longitude);
-    // Flying or rolling fast, a next point behind the way's end (a late report the path turns back
-    // to) is taken where the way ends: the aircraft goes on to the points beyond.
-    bool behind = s.speed >= runwaySpeed && s.motionClass != rotorcraftClass && lf_behindTrace(s, at);
+    // A next point behind the way's end (a late report the path turns back to) is taken where the
+    // way ends: the aircraft goes on to the points beyond.
+    bool behind = lf_shownOnlyOn(s) && lf_behindTrace(s, at);
     if (behind)
         at = lf_flat(present);
     const double metres = lf_metres(lf_flat(present), at);
@@ -363,10 +372,9 @@ void gf_traceThePath(Act& act)
     if (gf_length({s.east, s.north}) > farFromOrigin)
         lf_moveOrigin(s);
     const Flat here = gf_flatOf(s, act.latitude, act.longitude);
-    // Flying or rolling fast it never turns back: a path going back to a late report is not traced,
-    // and the aircraft flies on along its way until the path comes ahead again. (A helicopter can
-    // turn back.)
-    if (s.speed >= runwaySpeed && s.motionClass != rotorcraftClass && lf_backAlongTrace(s, here)) {
+    // A path going back to a late report is not traced: the aircraft flies on along its way until
+    // the path comes ahead again.
+    if (lf_shownOnlyOn(s) && lf_backAlongTrace(s, here)) {
         s.way.back().altitude = act.altitude; // it climbs on with its path
         s.way.back().pitch = act.pitch;
         lf_buildAhead(act);
