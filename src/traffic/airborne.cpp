@@ -272,6 +272,10 @@ double gf_groundElevation(const Act& act)
         return park.elevation;
     if (act.groundElevationKnown)
         return act.groundElevation;
+    // The ground the simulator tells under the shown aircraft: its height above that ground is the
+    // shown aircraft's, not its path's.
+    if (!std::isnan(act.groundUnder))
+        return act.groundUnder;
     return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : Act::nan;
 }
 

@@ -124,12 +124,13 @@ double lf_flyToNext(Act& act, std::int64_t n);
 double lf_airCurveParameter(const Act& act, double share);
 void lf_landingRoll(Act& act);
 // The altitude step (feet a tick, n ticks to the path's point with the index `next`, the one it
-// flies to) of an approach to the park airport toward where it touches down; none when that is not
-// the approach's to set.
+// flies to) of an approach toward where it touches down, held above the ground until that is known:
+// an arrival at the park airport, or with no park airport any aircraft over the ground the
+// simulator tells; none when that is not the approach's to set.
 std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n);
 double lf_descentRate(const Act& act);
-// The ground under the aircraft, feet: the park airport's, else the one the flare found, else
-// the simulator's under the created aircraft; NaN when none is known.
+// The ground under the aircraft, feet: the park airport's, else the one the flare found, else the
+// one the simulator tells under the shown aircraft; NaN when none is known.
 double gf_groundElevation(const Act& act);
 
 // Stands.

@@ -1,7 +1,7 @@
-// Where an approach to the park airport touches down, and the even descent that brings it there.
-// The feed's altitudes are pressure altitudes: on a high-pressure day an approach's last reports
-// lie at or below the airport, and followed down the aircraft would flare and touch down
-// kilometres short of where its reports reach the ground.
+// Where an approach touches down, and the even descent that brings it there. The feed's altitudes
+// are pressure altitudes: on a high-pressure day an approach's last reports lie at or below the
+// airport, and followed down the aircraft would flare and touch down kilometres short of where its
+// reports reach the ground.
 #include "traffic/motion.h"
 
 #include "foundation/sizeclasses.h"
@@ -29,13 +29,18 @@ bool lf_downThere(const Act& act, const PathPoint& p)
     return !p.airborne || (c != rotorcraftClass && p.speed < slowestFlight * gf_liftOffSpeed(c));
 }
 
-// Its reports end at the park airport: an approach to another field near it follows them down
-// to that field instead of being held at the park airport's height.
-bool lf_toParkAirport(const Act& act)
+// Whether it is held above the ground until its reports reach it. With a park airport, an arrival
+// there: the ground is the park airport's, and an approach to another field near it follows its
+// reports down to that field. With none (the user in the air), any fixed-wing aircraft over the
+// ground the simulator tells under it (a helicopter comes down where its reports do, as it does
+// at the park airport).
+bool lf_heldAboveGround(const Act& act)
 {
     const auto park = gf_parkAirportPosition();
+    if (!park)
+        return !std::isnan(act.groundUnder) && gf_motionClassOf(act.base.head) != rotorcraftClass;
     const PathPoint& last = act.path.back();
-    return park && gf_distanceNm(park->first, park->second, last.latitude, last.longitude) <= parkAirportReachNm;
+    return act.landing && gf_distanceNm(park->first, park->second, last.latitude, last.longitude) <= parkAirportReachNm;
 }
 
 // Metres before the first point on the ground at which the aircraft touched down: where braking from
@@ -51,7 +56,7 @@ std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n
 {
     const double ground = gf_groundElevation(act);
     const double flareAltitude = ground + act.base.head.staticCgHeight + flareStartHeight;
-    if (!act.landing || std::isnan(ground) || act.altitude <= flareAltitude || !lf_toParkAirport(act))
+    if (std::isnan(ground) || act.altitude <= flareAltitude || !lf_heldAboveGround(act))
         return std::nullopt;
     const std::deque<PathPoint>& path = act.path;
     const double toNext = lf_metres(act.latitude, act.longitude, path[next]);

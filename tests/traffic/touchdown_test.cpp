@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 // A field 6.5 nm east of the park airport, its runway heading east, its stand 150 m south of
 // the runway: its ground reports lie beyond the park airport's ground traffic. The arrival
@@ -29,28 +30,44 @@ TEST_F(Scenario, AnArrivalAtAnotherFieldNearTheParkAirportRollsOutAndTurnsOffWit
 }
 
 // The approach step holds an approach at the park airport's height until its touch-down is
-// known; one whose reports end at another field follows them instead. Right on its next
-// point with the flare there or behind it, the step is a number.
-TEST_F(Motion, TheApproachStepHoldsOnlyArrivalsAtTheParkAirportAndIsAlwaysANumber)
+// known; one whose reports end at another field follows them instead. With no park airport (the
+// user in the air) any aircraft is held over the ground the simulator tells under it, that ground
+// and not its path's altitude less the shown aircraft's height. Right on its next point with the
+// flare there or behind it, the step is a number.
+TEST_F(Motion, TheApproachStepHoldsArrivalsWhereTheirGroundIsKnownAndIsAlwaysANumber)
 {
     const LatLon park{52.3086, 4.7639};
-    gf_testPark(park, 0.0);
     const LatLon elsewhere = gf_offset(park, 90.0, 6.5);
+    constexpr double untold = std::numeric_limits<double>::quiet_NaN();
     struct Row {
         const char* what;
+        bool withPark;
         LatLon to;
         double offNext; // nautical miles short of its next point
         bool onGround;  // its next point
+        bool landing;
+        double groundUnder; // feet, as the simulator tells it
         bool held;
+        std::uint32_t sizeClass = largeClass;
     };
-    for (const Row& row : {Row{"to the park airport", park, 0.3, false, true},
-                           Row{"to another field", elsewhere, 0.3, false, false},
-                           Row{"on its next point, down there", park, 0.0, true, true}}) {
+    for (const Row& row : {Row{"to the park airport", true, park, 0.3, false, true, untold, true},
+                           Row{"to another field", true, elsewhere, 0.3, false, true, untold, false},
+                           Row{"on its next point, down there", true, park, 0.0, true, true, untold, true},
+                           Row{"no park airport, over the ground told", false, elsewhere, 0.3, false, false, 0.0, true},
+                           Row{"no park airport, no ground told", false, elsewhere, 0.3, false, false, untold, false},
+                           Row{"no park airport, a helicopter", false, elsewhere, 0.3, false, false, 0.0, false, rotorcraftClass}}) {
         SCOPED_TRACE(row.what);
-        Act& a = addAct(largeClass, row.offNext > 0.0 ? gf_offset(row.to, 270.0, row.offNext) : row.to, 90.0,
+        gf_testClearTraffic();
+        if (row.withPark)
+            gf_testPark(park, 0.0);
+        else
+            gf_setParkAirport({});
+        Act& a = addAct(row.sizeClass, row.offNext > 0.0 ? gf_offset(row.to, 270.0, row.offNext) : row.to, 90.0,
                         phaseAirborne);
-        a.landing = 1;
+        a.landing = row.landing ? 1 : 0;
         a.altitude = 300.0;
+        a.groundUnder = row.groundUnder;
+        a.heightAboveGround = 100.0; // the shown aircraft 200 ft below its path
         a.path = {point(gf_offset(row.to, 270.0, 0.6), 140.0, 0, 350.0),
                   point(row.to, 130.0, 100, row.onGround ? 0.0 : 200.0)};
         const std::optional<double> step = lf_approachStep(a, 1, 100.0);
@@ -58,6 +75,7 @@ TEST_F(Motion, TheApproachStepHoldsOnlyArrivalsAtTheParkAirportAndIsAlwaysANumbe
         if (step) {
             EXPECT_FALSE(std::isnan(*step));
             EXPECT_LT(*step, 0.0) << "down toward its flare";
+            EXPECT_EQ(gf_groundElevation(a), 0.0) << "feet: the ground under it";
         }
     }
 }
