@@ -320,11 +320,25 @@ void lf_planTurn(Act& act, double error)
     s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -s.maxBank, s.maxBank);
 }
 
+// The lowest it may be shown in the air: on the ground under it, as the simulator tells it (the park
+// airport's elevation is not the ground everywhere around it), else at the park airport the airport's.
+double lf_floor(const Act& act)
+{
+    const double cg = act.base.head.staticCgHeight;
+    if (!std::isnan(act.groundUnder))
+        return act.groundUnder + cg;
+    const ParkAirport park = gf_parkAirport();
+    if (park.code.empty() || !gf_withinNm(act.shown.latitude, act.shown.longitude, park.latitude, park.longitude, parkAirportReachNm))
+        return -std::numeric_limits<double>::infinity();
+    return park.elevation + cg;
+}
+
 // The path's height at a place of the way. Beyond the path's place in the air, but for an approach,
 // the height the way ahead has there, from the path's toward the reports ahead: a path late on a
 // steep descent would hold the aircraft ahead of it high above its reports. On an approach, where
-// the way ahead comes down to the ground, or where it is not known, it climbs or comes down on as
-// its path does now: the path decides how it comes down and where it lifts off.
+// the way ahead comes down to the ground or below the height of a flare (the pressure altitudes of a
+// high-pressure day), or where it is not known, it climbs or comes down on as its path does now: the
+// path decides how it comes down and where it lifts off.
 WayPoint lf_heightAt(const Act& act, double place)
 {
     const ShownMotion& s = act.shown;
@@ -333,7 +347,7 @@ WayPoint lf_heightAt(const Act& act, double place)
         return gf_pointAt(s, place);
     if (!act.landing && !s.way.back().ground) {
         const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
-        if (next != s.ahead.end() && !next->ground)
+        if (next != s.ahead.end() && !next->ground && next->altitude > lf_floor(act) + flareStartHeight)
             return gf_pointAt(s, place);
     }
     if (s.way.size() < 2)
@@ -346,19 +360,6 @@ WayPoint lf_heightAt(const Act& act, double place)
     if (!p.ground && path - from.at > 1.0)
         p.altitude += (p.altitude - from.altitude) / (path - from.at) * (place - path);
     return p;
-}
-
-// The lowest it may be shown in the air: on the ground under it, as the simulator tells it (the park
-// airport's elevation is not the ground everywhere around it), else at the park airport the airport's.
-double lf_floor(const Act& act)
-{
-    const double cg = act.base.head.staticCgHeight;
-    if (!std::isnan(act.groundUnder))
-        return act.groundUnder + cg;
-    const ParkAirport park = gf_parkAirport();
-    if (park.code.empty() || !gf_withinNm(act.shown.latitude, act.shown.longitude, park.latitude, park.longitude, parkAirportReachNm))
-        return -std::numeric_limits<double>::infinity();
-    return park.elevation + cg;
 }
 
 // Its height and attitude are the path's where it will be at the next plan, never below the ground.

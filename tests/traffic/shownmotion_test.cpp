@@ -59,7 +59,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         std::function<void(const Seen&)> expect;
         double createdBehind = 0.0; // seconds: its object was made where its path was then
         std::uint32_t sizeClass = largeClass;
-        double groundUnder = 0.0; // feet above the park airport of the ground the simulator tells under it
+        double groundUnder = std::nan(""); // feet above the park airport of the ground the simulator tells under it
+        bool park = true;                  // the user on the ground there; else in the air, with none
     };
     // Every 4 s at 180 kt, climbing, its reports' times up to 1.5 s off and one speed garbage.
     const auto unevenClimb = [] {
@@ -208,6 +209,17 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
             points.push_back(lf_after(lasVegas, 90.0, 120.0, 10.0 * k, 1000 * k, elevation + 1200.0 - 300.0 * k));
         return points;
     };
+    // At 140 kt on a final whose last reports lie 150 ft below the field (a high-pressure day), timed
+    // 10 s before its path: shown ahead of its path, held above the ground as its path is.
+    const auto belowTheField = [] {
+        std::vector<PathPoint> points;
+        for (int k = 1; k <= 12; ++k) {
+            PathPoint p = lf_after(lasVegas, 90.0, 140.0, 5.0 * k, 500 * k, elevation - 150.0);
+            p.reportTick = p.tick - 1000;
+            points.push_back(p);
+        }
+        return points;
+    };
     // Up or down 3,000 ft in 5 s, then level: no aircraft climbs or descends so.
     const auto zoom = [](double altitude) {
         return [altitude] {
@@ -300,6 +312,10 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
          straight(250.0, elevation + 1000.0), 6000,
          [](const Seen& s) { EXPECT_GE(s.lowest, 1300.0) << "feet above the park airport, in the air"; },
          0.0, largeClass, 1300.0},
+        {"a final below the field with no park airport, ahead of its path", 90.0, false, false, elevation + 100.0, 140.0,
+         belowTheField, 6000,
+         [](const Seen& s) { EXPECT_GT(s.lowest, 40.0) << "feet above the ground: it does not dip to its reports"; },
+         0.0, largeClass, 0.0, false},
         {"up 3,000 ft in 5 s", 0.0, false, false, 5000.0, 200.0, zoom(8000.0), 3000,
          [](const Seen& s) { EXPECT_LE(s.fastestClimb, 7000.0 + 1e-6) << "feet a minute"; }},
         {"down 3,000 ft in 5 s", 0.0, false, false, 8000.0, 200.0, zoom(5000.0), 3000,
@@ -308,6 +324,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
     for (const Case& c : cases) {
         gf_testClearTraffic();
         gf_testPark(lasVegas, elevation);
+        if (!c.park)
+            gf_setParkAirport({});
         Act& added = addAct(c.sizeClass, lasVegas, c.heading, c.onGround ? phaseGround : phaseAirborne);
         const std::uint32_t id = added.base.head.flightId;
         added.altitude = c.onGround ? elevation : c.altitude;
@@ -315,7 +333,7 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         added.path.front().altitude = c.altitude;
         added.path.front().airborne = c.onGround ? 0 : 1;
         added.path.front().speed = c.speed;
-        if (c.groundUnder != 0.0)
+        if (!std::isnan(c.groundUnder))
             added.groundUnder = elevation + c.groundUnder;
         for (const PathPoint& p : c.path())
             added.path.push_back(p);
