@@ -338,8 +338,8 @@ double lf_floor(const Act& act)
 // steep descent would hold the aircraft ahead of it high above its reports. On an approach, where
 // the way ahead comes down to the ground or below the height of a flare (the pressure altitudes of a
 // high-pressure day), or where it is not known, it climbs or comes down on as its path does now: the
-// path decides how it comes down and where it lifts off.
-WayPoint lf_heightAt(const Act& act, double place)
+// path decides how it comes down and where it lifts off. `floor`: the lowest it may be shown.
+WayPoint lf_heightAt(const Act& act, double place, double floor)
 {
     const ShownMotion& s = act.shown;
     const double path = gf_pathPlace(s);
@@ -347,7 +347,7 @@ WayPoint lf_heightAt(const Act& act, double place)
         return gf_pointAt(s, place);
     if (!act.landing && !s.way.back().ground) {
         const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
-        if (next != s.ahead.end() && !next->ground && next->altitude > lf_floor(act) + flareStartHeight)
+        if (next != s.ahead.end() && !next->ground && next->altitude > floor + flareStartHeight)
             return gf_pointAt(s, place);
     }
     if (s.way.size() < 2)
@@ -366,8 +366,9 @@ WayPoint lf_heightAt(const Act& act, double place)
 void lf_planHeight(Act& act)
 {
     ShownMotion& s = act.shown;
-    const WayPoint here = lf_heightAt(act, s.place);
-    const WayPoint next = lf_heightAt(act, s.place + s.speed * knot * planSeconds);
+    const double floor = lf_floor(act);
+    const WayPoint here = lf_heightAt(act, s.place, floor);
+    const WayPoint next = lf_heightAt(act, s.place + s.speed * knot * planSeconds, floor);
     s.onGround = here.ground;
     s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
     if (s.onGround) {
@@ -375,7 +376,7 @@ void lf_planHeight(Act& act)
         s.climbStep = 0.0;
         return;
     }
-    s.targetAltitude = std::max(next.altitude, lf_floor(act));
+    s.targetAltitude = std::max(next.altitude, floor);
     s.climbStep = std::clamp((s.targetAltitude - s.altitude) / planSeconds, -descentLimit, climbLimit) * tickSeconds;
 }
 } // namespace

@@ -40,7 +40,7 @@ bool lf_heldAboveGround(const Act& act)
     if (!park)
         return !std::isnan(act.groundUnder) && gf_motionClassOf(act.base.head) != rotorcraftClass;
     const PathPoint& last = act.path.back();
-    return act.landing && gf_distanceNm(park->first, park->second, last.latitude, last.longitude) <= parkAirportReachNm;
+    return act.landing && gf_withinNm(park->first, park->second, last.latitude, last.longitude, parkAirportReachNm);
 }
 
 // Metres before the first point on the ground at which the aircraft touched down: where braking from
