@@ -182,9 +182,10 @@ bool lf_groundByHeight(double h, double groundSpeed, double verticalSpeed, bool 
     constexpr double groundSpeedAnyHeight = 43;
     // With the QNH, well below the field at a flying speed is a flight over lower ground; coming down
     // as an approach does, it is in the air until the feed says it is down: a QNH a little off puts
-    // the last mile of a final below the field.
+    // the last mile of a final below the field. So is a climb-out's first report.
     constexpr double lowerGround = 250;      // feet below the field
     constexpr double approachDescent = -300; // feet a minute
+    constexpr double liftOffClimb = 500;     // feet a minute
     if (h < 0 && !qnhKnown)
         return groundSpeed <= groundSpeedAnyHeight;
     const double height = std::fabs(h);
@@ -192,7 +193,8 @@ bool lf_groundByHeight(double h, double groundSpeed, double verticalSpeed, bool 
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
         return true;
     return h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
-                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent));
+                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent &&
+                       verticalSpeed < liftOffClimb));
 }
 
 // On the ground at 0 ft, or near the park airport's elevation at a speed that fits the

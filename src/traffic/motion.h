@@ -60,6 +60,8 @@ void gf_noteCreation(Act& act);
 // A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)
 // until the next report; the next one that confirms it has it applied first.
 bool gf_holdOutlier(Act& act, const LiveReport& report);
+// Whether a standing or taxiing aircraft could have gone from one report to the other.
+bool gf_taxiReach(const PathPoint& from, double fromTime, const PathPoint& to, double toTime);
 void gf_forgetHeldOutliers();
 // The latest report of the aircraft, set aside or not.
 void gf_noteNews(Act& act, const LiveReport& report);

@@ -23,13 +23,6 @@ constexpr double reachShare = 1.5;    // ... with this to spare ...
 constexpr double reachMargin = 100.0; // ... and these metres for the feed's scatter
 constexpr std::uint32_t confirmingReports = 2; // after the first out of reach
 
-bool lf_reachable(const PathPoint& from, double fromTime, const PathPoint& to, double toTime)
-{
-    const double knots = std::max({from.speed, to.speed, fastestTaxi}) * reachShare;
-    const double reach = (knots * knot * std::abs(toTime - fromTime) + reachMargin) / metresPerNm;
-    return gf_withinNm(from.latitude, from.longitude, to.latitude, to.longitude, reach);
-}
-
 // Shown standing or taxiing, and its last report (held or not) and this one on the ground.
 bool lf_standsOrTaxis(const Act& act, const PathPoint& p)
 {
@@ -38,11 +31,18 @@ bool lf_standsOrTaxis(const Act& act, const PathPoint& p)
 }
 } // namespace
 
+bool gf_taxiReach(const PathPoint& from, double fromTime, const PathPoint& to, double toTime)
+{
+    const double knots = std::max({from.speed, to.speed, fastestTaxi}) * reachShare;
+    const double reach = (knots * knot * std::abs(toTime - fromTime) + reachMargin) / metresPerNm;
+    return gf_withinNm(from.latitude, from.longitude, to.latitude, to.longitude, reach);
+}
+
 bool gf_holdOutlier(Act& act, const LiveReport& report)
 {
     const PathPoint p = gf_pointOfReport(report);
     const std::uint32_t flightId = act.base.head.flightId;
-    if (!lf_standsOrTaxis(act, p) || lf_reachable(act.news, act.newsTime, p, report.timeStamp)) {
+    if (!lf_standsOrTaxis(act, p) || gf_taxiReach(act.news, act.newsTime, p, report.timeStamp)) {
         if (!held.empty())
             held.erase(flightId); // taken back: it stands or taxies where it did
         return false;

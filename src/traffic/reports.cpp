@@ -184,33 +184,6 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     return false;
 }
 
-// A fixed-wing aircraft reported at a taxi's speed at the park airport's height is on the ground
-// there, whatever its altitude says (with a QNH other than the standard one the pressure altitude of
-// a taxiing aircraft may read well above the field): one stray report starts no take-off.
-constexpr double fieldHeight = 1000.0; // feet about the park airport's elevation
-constexpr double airTaxiSpeed = 43.0;  // knots
-
-PathPoint lf_pointOf(const LiveReport& r, std::uint32_t sizeClass)
-{
-    PathPoint p = gf_pointOfReport(r);
-    const bool rotorcraft = sizeClass == rotorcraftClass || r.category == rotorcraftCategory;
-    // A helicopter faster than it air-taxis flies, at its altitude, even about the park airport's
-    // height (over lower ground nearby, or with a QNH other than the standard one).
-    if (rotorcraft && !p.airborne && r.readAltitude > 0.0 && p.speed > airTaxiSpeed) {
-        p.airborne = 1;
-        p.altitude = r.readAltitude;
-    }
-    if (!p.airborne || p.speed >= runwaySpeed || rotorcraft)
-        return p;
-    const ParkAirport park = gf_parkAirport();
-    if (!park.code.empty() && std::abs(p.altitude - park.elevation) <= fieldHeight &&
-        gf_distanceNm(p.latitude, p.longitude, park.latitude, park.longitude) <= parkAirportReachNm) {
-        p.airborne = 0;
-        p.altitude = 0.0;
-    }
-    return p;
-}
-
 void lf_newActFromReport(const LiveReport& r)
 {
     const auto sizeClass = static_cast<std::uint32_t>(gf_sizeCategory(r.ident.type));
@@ -219,6 +192,8 @@ void lf_newActFromReport(const LiveReport& r)
         return;
     if (lf_inNearField(r.altitude))
         return;
+    LiveReport decided = r;
+    gf_decideGround(decided, sizeClass, nullptr);
     FlightIdent ident = r.ident;
     ident.optionCallsign = ident.callsign;
     ident.optionSecond.clear();
@@ -226,8 +201,9 @@ void lf_newActFromReport(const LiveReport& r)
     ActHead head(ident);
     head.sizeClass = sizeClass;
     head.flightId = r.hexid;
-    liveActs.push_back(lf_newAct(std::move(head), {lf_pointOf(r, sizeClass)}, r.timeStamp));
+    liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(decided)}, r.timeStamp));
     liveActs.back().category = r.category;
+    gf_noteNews(liveActs.back(), decided);
     gf_startMotionClass(liveActs.back());
 }
 
@@ -274,13 +250,13 @@ void gf_setPhase(Act& act, std::uint32_t phase)
     act.phase = phase;
 }
 
-bool lf_updateAct(const LiveReport& r, Act& act)
+bool lf_updateAct(const LiveReport& report, Act& act)
 {
-    if (act.base.head.flightId != r.hexid)
+    if (act.base.head.flightId != report.hexid)
         return false;
     if ((act.base.status == statusRecreate && !act.madeAgain) || act.base.status == statusRemoving)
         return true;
-    if (r.reach == beyondMargin) {
+    if (report.reach == beyondMargin) {
         // Gone beyond the margin: it flies out the points it has and ends, not predicted unless
         // a later report brings it back.
         if (act.base.status == statusNew)
@@ -291,12 +267,14 @@ bool lf_updateAct(const LiveReport& r, Act& act)
         return true;
     }
     act.leftTheMargin = 0;
-    if (gf_holdOutlier(act, r))
+    if (gf_holdOutlier(act, report))
         return true;
+    LiveReport r = report;
+    gf_decideGround(r, gf_motionClassOf(act.base.head), &act);
     gf_noteNews(act, r);
     if (!act.path.empty() && lf_reportIgnored(r, act))
         return true;
-    if (act.base.status == statusNew && lf_inNearField(r.altitude))
+    if (act.base.status == statusNew && lf_inNearField(report.altitude))
         return true;
     if (!lf_checkIdentity(act, r))
         return true;
@@ -306,7 +284,7 @@ bool lf_updateAct(const LiveReport& r, Act& act)
     act.reportTime = r.timeStamp;
     if (r.category != 0)
         act.category = r.category;
-    lf_applyReport(act, lf_pointOf(r, gf_motionClassOf(act.base.head)));
+    lf_applyReport(act, gf_pointOfReport(r));
     gf_updateMotionClass(act);
     return true;
 }

@@ -256,17 +256,20 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "43"}})).airborne, 0);
     // With the QNH the altitude tells where it reaches the ground: 1020 hPa lifts it 180 ft.
     currentQnh = 1020;
-    EXPECT_EQ(report(lf_record({{4, "1950"}, {8, "140"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "1950"}, {8, "140"}, {5, "0"}})).airborne, 0);
     EXPECT_EQ(report(lf_record({{4, "2100"}, {8, "140"}})).airborne, 1) << "100 ft above";
     // 1006 hPa lowers it 190 ft: 370 ft below the field at 130 kt it flies over lower ground; 220
     // ft below, on the park airport's runway, but not 6 nm from it.
     currentQnh = 1006;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "130"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "40"}})).airborne, 0);
+    // 70 ft below the field at 161 kt: rolling, unless it climbs like a lift-off (an E55P at Las Vegas).
+    EXPECT_EQ(report(lf_record({{4, "2300"}, {8, "161"}, {5, "64"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2300"}, {8, "161"}, {5, "2560"}})).airborne, 1);
     // A helicopter 100 ft above the field at 21 kt: on the ground at the park airport; away from it,
     // the park airport's height tells nothing of the ground (it stands at a higher field).
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.0302}); // 2 nm east
-    EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}, {5, "0"}})).airborne, 0);
     EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}})).airborne, 0);
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.1102}); // about 6 nm east
     EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 1);

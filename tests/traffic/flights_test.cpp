@@ -121,6 +121,36 @@ TEST_F(Scenario, ALightAircraftPassingLevelNearTheAirportStaysUpThroughAJumpBack
     EXPECT_FALSE(logHas("landed")) << log.text();
 }
 
+TEST_F(Scenario, WithTheUserInTheAirSlowReportsHighAboveTheGroundStayInTheAir)
+{
+    // No park airport tells the ground: the reader goes by the speed alone. A light aircraft
+    // slowed by a headwind now and then, and an airliner whose feed gives a garbage speed from its
+    // first report on for two minutes.
+    withoutParkAirport();
+    struct Case {
+        std::vector<std::string> flight;
+        int slowFrom, slowTo, knots; // s: each record's ground speed in between
+    };
+    const Case cases[] = {
+        {{"--type", "C172", "--registration", "N172SP", "--callsign", "N172SP", "--knots", "70"}, 60, 90, 30},
+        {{"--type", "B738", "--registration", "N7814B", "--callsign", "SWA2278", "--knots", "250"}, 0, 120, 20},
+    };
+    for (const Case& c : cases) {
+        watch = {};
+        std::vector<std::string> flight{"--kind", "circle", "--distance", "4", "--bearing", "330", "--heading", "90",
+                                        "--altitude", "4000", "--rate", "0", "--seconds", "200", "--interval", "10"};
+        flight.insert(flight.end(), c.flight.begin(), c.flight.end());
+        for (int t = c.slowFrom; t <= c.slowTo; t += 10)
+            flight.insert(flight.end(), {"--slow", fmt::format("{},{}", t, c.knots)});
+        fly(flight, [](const FlightWatch& w) { return w.gone; }, 60.0);
+        const std::string& callsign = c.flight[5];
+        EXPECT_TRUE(watch.gone) << callsign;
+        EXPECT_GT(watch.lowest, 3000.0) << callsign << ": feet above the airport";
+        EXPECT_EQ(watch.creations, 1) << callsign << ": never removed and created again";
+        EXPECT_FALSE(logHas("took-off")) << callsign << log.text();
+    }
+}
+
 TEST_F(Scenario, HelicoptersCirclingSlowlyLowOrFastWithoutATrackStayUpOnTheirReportedTrack)
 {
     struct Case {

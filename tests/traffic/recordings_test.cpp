@@ -157,8 +157,7 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
     };
     const char* out = std::getenv("TARNWICK_REPLAY_OUT");
     // At the standard QNH and at one RealTraffic sends from a station nearby. (TARNWICK_TEST_QNH
-    // adds another, for its figures: at 1006 hPa an E55P at Las Vegas, whose reports stand still on
-    // its taxi and then jump into the air, and N2092L at Los Angeles are still made again.)
+    // adds another, for its figures: at 1006 hPa N2092L at Los Angeles is still made again.)
     std::vector<std::int32_t> qnhs{1013, 1020};
     if (const char* more = std::getenv("TARNWICK_TEST_QNH"))
         qnhs.push_back(std::atoi(more));
