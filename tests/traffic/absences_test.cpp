@@ -37,6 +37,28 @@ protected:
 
     std::vector<std::pair<double, LatLon>> shownAt; // where the first object was shown, each second
 
+    // Plays an extract of the Los Angeles recording (tests/data/recordings) with the park airport
+    // `park` (empty: none, the user in the air); its absences within `radius` nm, and whether it
+    // was shown on the ground.
+    std::pair<std::vector<Absence>, bool> playLosAngeles(const std::string& file, const std::string& park, double radius)
+    {
+        constexpr LatLon airport{33.9425, -118.4081};
+        loadWorld(refgen::losAngelesWorld);
+        elevation = 125.0;
+        parkCode = park;
+        parkIata = park.empty() ? "" : "LAX";
+        std::vector<std::string> records;
+        const auto flights = lf_readRecording("tests/data/recordings/" + file, elevation, records);
+        bool landed = false;
+        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+        play(records, airport, false, ticks + 3000, [&] {
+            for (const Act& a : liveActs)
+                landed = landed || (a.base.status == statusCreated && a.onGround);
+            return true;
+        });
+        return {lf_absences(presence, flights, airport, radius), landed};
+    }
+
     // An arrival taxiing east at 15 kt from 1,500 m west of the stand C4 onto it, reported every 10 s.
     std::vector<std::string> taxiToTheStand()
     {
@@ -129,26 +151,24 @@ TEST_F(Absences, AnAircraftWhoseReportsGoOnIsNeverGone)
 TEST_F(Absences, APoliceHelicopterCirclingAtAFewHundredFeetIsNeitherLandedNorGone)
 {
     // klax_20200617.rttfc: N223LA, an AS50 at 375-675 ft near Los Angeles, its reports 4-20 s apart
-    // (tests/data/recordings/klax_n223la.rttfc, its first ten minutes). It descends now and then
-    // at 250-650 ft a minute, turning: taken for a landing, its reports were set aside and it was
-    // shown landed and taxiing 3 km from the airport, then removed, three times.
-    loadWorld(refgen::losAngelesWorld);
-    elevation = 125.0;
-    parkCode = "KLAX";
-    parkIata = "LAX";
-    std::vector<std::string> records;
-    const auto flights = lf_readRecording("tests/data/recordings/klax_n223la.rttfc", elevation, records);
-    bool landed = false;
-    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
-    play(records, {33.9425, -118.4081}, false, ticks + 3000, [&] {
-        for (const Act& a : liveActs)
-            landed = landed || (a.base.status == statusCreated && a.onGround);
-        return true;
-    });
-    const std::vector<Absence> absences = lf_absences(presence, flights, {33.9425, -118.4081}, 8.0);
+    // (klax_n223la.rttfc, its first ten minutes). It descends now and then at 250-650 ft a minute,
+    // turning: taken for a landing, its reports were set aside and it was shown landed and taxiing
+    // 3 km from the airport, then removed, three times.
+    const auto [absences, landed] = playLosAngeles("klax_n223la.rttfc", "KLAX", 8.0);
     EXPECT_TRUE(absences.empty()) << lf_describe(absences);
     EXPECT_FALSE(landed);
     EXPECT_FALSE(presence.empty());
+}
+
+TEST_F(Absences, ATouchDownSeenFromTheAirBehindTheLastReportInTheAirLandsAndIsNeverGone)
+{
+    // klax_20200617.rttfc: AAL566 landing at Los Angeles, its last two minutes in the air and its
+    // roll (klax_aal566.rttfc). Its first report on the ground lies 415 m back along the runway from
+    // its last one in the air. With no park airport (the user in the air) that report was dropped as
+    // an old position: its path flew on over the runway at 175 ft, and it was made again 2 km on.
+    const auto [absences, landed] = playLosAngeles("klax_aal566.rttfc", "", 40.0);
+    EXPECT_TRUE(absences.empty()) << lf_describe(absences);
+    EXPECT_TRUE(landed);
 }
 
 TEST_F(Absences, AParkedAircraftStaysOnTwoGlitchesAndIsMadeAgainWhereItsReportsStayAway)

@@ -271,7 +271,10 @@ protected:
         for (const LatLon& pad : pads)
             gf_testAddStand("H" + std::to_string(&pad - pads.data() + 1), pad, 0.0, 20.0).heli = 1;
         gf_setUserPosition(airport.first, airport.second);
-        gf_setParkElevation(elevation);
+        if (parkCode.empty()) // the user in the air: no park airport, no elevation
+            gf_clearParkElevation();
+        else
+            gf_setParkElevation(elevation);
         staticParkingActive = true;
         lateralRadiusNm = 8.0;
         lf_setAcceptReports(true);
@@ -388,7 +391,7 @@ protected:
 
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
-    std::string parkCode = "EHAM", parkIata = "AMS"; // the park airport's codes
+    std::string parkCode = "EHAM", parkIata = "AMS"; // the park airport's codes; empty: none
     std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
     std::vector<LatLon> pads;                   // its helipads
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
