@@ -455,9 +455,10 @@ void lf_applyReport(Act& act, PathPoint p)
     default:
         if (!lf_landsIt(act, p))
             return;
-        // A fixed-wing aircraft's first report on the ground is its touch-down, also where no
-        // landing was flagged (at another field than the park airport, or with none): one behind
-        // the last report in the air takes that report back, not the touch-down.
+        // A fixed-wing aircraft's first report on the ground is its touch-down (on a take-off it
+        // is the roll), also where no landing was flagged (at another field than the park airport,
+        // or with none): one behind the last report in the air takes that report back, not the
+        // touch-down.
         const bool touchDown = !p.airborne && !act.takeOff && !act.path.empty() && act.path.back().airborne &&
                                gf_motionClassOf(act.base.head) != rotorcraftClass;
         if (act.landing || act.landingRoll || touchDown) {
