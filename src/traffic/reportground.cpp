@@ -15,6 +15,15 @@ namespace {
 // starts no take-off.
 constexpr double fieldHeight = 1000.0;
 constexpr double airTaxiSpeed = 43.0; // knots
+
+// Whether the report lies farther from the aircraft's last one than a taxi goes, where the
+// outlier hold does not already judge that (the aircraft shown on the ground).
+bool lf_beyondTaxi(const LiveReport& r, const Act* act)
+{
+    if (!act || std::isnan(act->newsTime) || (act->base.status == statusCreated && act->onGround))
+        return false;
+    return !gf_taxiReach(act->news, act->newsTime, gf_pointOfReport(r), r.timeStamp);
+}
 } // namespace
 
 void gf_decideGround(LiveReport& r, std::uint32_t sizeClass, const Act* act)
@@ -33,9 +42,7 @@ void gf_decideGround(LiveReport& r, std::uint32_t sizeClass, const Act* act)
     // alone, which the feed gets wrong at times: a report farther from the last than a taxi goes
     // flies (not yet shown, the aircraft then starts in the air). Shown on the ground, such a
     // report is the feed's jump, held until others confirm it.
-    if (!r.airborne && r.readAltitude > 0.0 && park.code.empty() && act && !std::isnan(act->newsTime) &&
-        !(act->base.status == statusCreated && act->onGround) &&
-        !gf_taxiReach(act->news, act->newsTime, gf_pointOfReport(r), r.timeStamp))
+    if (!r.airborne && r.readAltitude > 0.0 && park.code.empty() && lf_beyondTaxi(r, act))
         fly();
     if (!r.airborne || r.groundSpeed >= runwaySpeed || rotorcraft || park.code.empty())
         return;
