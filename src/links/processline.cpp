@@ -182,19 +182,22 @@ bool lf_groundByHeight(double h, double groundSpeed, double verticalSpeed, bool 
     constexpr double groundSpeedAnyHeight = 43;
     // With the QNH, well below the field at a flying speed is a flight over lower ground; coming down
     // as an approach does, it is in the air until the feed says it is down: a QNH a little off puts
-    // the last mile of a final below the field. So is a climb-out's first report.
+    // the last mile of a final below the field.
     constexpr double lowerGround = 250;      // feet below the field
     constexpr double approachDescent = -300; // feet a minute
     constexpr double liftOffClimb = 500;     // feet a minute
     if (h < 0 && !qnhKnown)
         return groundSpeed <= groundSpeedAnyHeight;
+    // Climbing as a climb-out does, it has left the ground, whatever its height says (a field
+    // nearby lies higher or lower than the park airport).
+    if (verticalSpeed >= liftOffClimb)
+        return false;
     const double height = std::fabs(h);
     if ((height <= 45 && groundSpeed <= 120) || (height <= 90 && groundSpeed <= 80) ||
         (height <= 120 && groundSpeed <= groundSpeedAnyHeight))
         return true;
     return h <= 0 && (groundSpeed <= groundSpeedAnyHeight ||
-                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent &&
-                       verticalSpeed < liftOffClimb));
+                      (qnhKnown && h > -lowerGround && verticalSpeed > approachDescent));
 }
 
 // On the ground at 0 ft, or near the park airport's elevation at a speed that fits the

@@ -234,15 +234,19 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(flying.airborne, 1);
     EXPECT_DOUBLE_EQ(flying.altitude, 400);
 
-    LiveReport landed = report(lf_record({{4, "140"}, {8, "100"}, {20, "-1"}}));
+    LiveReport landed = report(lf_record({{4, "140"}, {8, "100"}, {20, "-1"}, {5, "0"}}));
     EXPECT_EQ(landed.airborne, 0);
     EXPECT_DOUBLE_EQ(landed.altitude, 0);
     EXPECT_DOUBLE_EQ(landed.trueAirSpeed, 180);
 
-    EXPECT_EQ(report(lf_record({{4, "190"}, {8, "79"}})).airborne, 0);  // 90 ft, slow
+    EXPECT_EQ(report(lf_record({{4, "190"}, {8, "79"}, {5, "0"}})).airborne, 0);  // 90 ft, slow
     EXPECT_EQ(report(lf_record({{4, "190"}, {8, "81"}})).airborne, 1);
-    EXPECT_EQ(report(lf_record({{4, "220"}, {8, "43"}})).airborne, 0);  // 120 ft, taxiing
+    EXPECT_EQ(report(lf_record({{4, "220"}, {8, "43"}, {5, "0"}})).airborne, 0);  // 120 ft, taxiing
     EXPECT_EQ(report(lf_record({{4, "221"}, {8, "43"}})).airborne, 1);
+    // Climbing away, it has left the ground within the band (a climb-out from a field nearby that
+    // lies higher: a Piper at Santa Monica, 50 ft above Los Angeles, climbing 512 ft a minute).
+    EXPECT_EQ(report(lf_record({{4, "150"}, {8, "68"}, {5, "0"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "150"}, {8, "68"}, {5, "512"}})).airborne, 1);
     // Above the band a slow report is a helicopter or a light aircraft in the air.
     EXPECT_EQ(report(lf_record({{4, "300"}, {8, "30"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "1000"}, {8, "0"}})).airborne, 1);
@@ -253,7 +257,7 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     EXPECT_EQ(report(lf_record({{4, "20"}, {8, "75"}})).airborne, 1);
     reader->parkElevation = 2181;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "140"}})).airborne, 1);
-    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "43"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "43"}, {5, "0"}})).airborne, 0);
     // With the QNH the altitude tells where it reaches the ground: 1020 hPa lifts it 180 ft.
     currentQnh = 1020;
     EXPECT_EQ(report(lf_record({{4, "1950"}, {8, "140"}, {5, "0"}})).airborne, 0);
@@ -262,7 +266,7 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     // ft below, on the park airport's runway, but not 6 nm from it.
     currentQnh = 1006;
     EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "130"}})).airborne, 1);
-    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "40"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2000"}, {8, "40"}, {5, "0"}})).airborne, 0);
     // 70 ft below the field at 161 kt: rolling, unless it climbs like a lift-off (an E55P at Las Vegas).
     EXPECT_EQ(report(lf_record({{4, "2300"}, {8, "161"}, {5, "64"}})).airborne, 0);
     EXPECT_EQ(report(lf_record({{4, "2300"}, {8, "161"}, {5, "2560"}})).airborne, 1);
@@ -270,7 +274,7 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     // the park airport's height tells nothing of the ground (it stands at a higher field).
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.0302}); // 2 nm east
     EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}, {5, "0"}})).airborne, 0);
-    EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}, {5, "0"}})).airborne, 0);
     gf_setParkAirport({.code = "YSSY", .latitude = -33.9107, .longitude = 153.1102}); // about 6 nm east
     EXPECT_EQ(report(lf_record({{4, "2150"}, {8, "130"}})).airborne, 1);
     EXPECT_EQ(report(lf_record({{4, "2475"}, {8, "21"}})).airborne, 1);
@@ -278,7 +282,7 @@ TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)
     currentQnh = 1013;
     // The elevation known, an airport above 14,000 ft has its aircraft on the ground.
     reader->parkElevation = 14400;
-    EXPECT_EQ(report(lf_record({{4, "14410"}, {8, "0"}})).airborne, 0);
+    EXPECT_EQ(report(lf_record({{4, "14410"}, {8, "0"}, {5, "0"}})).airborne, 0);
 
     reader->parkElevationKnown = false; // taken as -1000 ft
     EXPECT_EQ(report(lf_record({{4, "140"}, {8, "100"}})).airborne, 1);

@@ -171,6 +171,20 @@ TEST_F(Absences, ATouchDownSeenFromTheAirBehindTheLastReportInTheAirLandsAndIsNe
     EXPECT_TRUE(landed);
 }
 
+TEST_F(Absences, ATouchAndGoAtAnotherFieldTakesOffAgainFromItsRollAndIsNeverGone)
+{
+    // klax_20200617.rttfc: N2092L, a Piper flying circuits with touch-and-goes at Santa Monica, 8 km
+    // north of the park airport, from its last downwind to its climb after the next touch-and-go
+    // (klax_n2092l.rttfc), with a QNH of 1006 hPa. Its first report after the roll climbs away at 67 kt
+    // and 704 ft a minute, 70 ft below the park airport's height: it was put on the ground, and the
+    // path took the speed of the next ones down to the roll-out's 41 kt, as for a landing's. Over the
+    // feed's next gap of 51 s it fell so far behind them that it was made again.
+    qnh = 1006;
+    const auto [absences, landed] = playLosAngeles("klax_n2092l.rttfc", "KLAX", 8.0);
+    EXPECT_TRUE(absences.empty()) << lf_describe(absences);
+    EXPECT_TRUE(landed);
+}
+
 TEST_F(Absences, AParkedAircraftStaysOnTwoGlitchesAndIsMadeAgainWhereItsReportsStayAway)
 {
     // Parked for four minutes, reported every 10 s; 100 s in, reports 1.4 km off the stand: two
