@@ -200,7 +200,9 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
         p.hold = 1;
     } else {
         p.hold = 0;
-        if (p.speed > last.speed && p.speed > 40.0)
+        // A landing's reports never speed up; one that climbs away is a go-around's or a
+        // touch-and-go's and keeps its speed.
+        if (p.speed > last.speed && p.speed > 40.0 && p.verticalSpeed <= climbingAway)
             p.speed = last.speed;
     }
     return true;

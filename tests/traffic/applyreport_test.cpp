@@ -167,6 +167,35 @@ TEST_F(Motion, ReportsWhileLandingAgainstTheHeadingAreDroppedOrTakeBackTheLastPo
     }
 }
 
+TEST_F(Motion, ARollOutNeverSpeedsUpButATouchAndGoClimbsAwayAtItsReportsSpeed)
+{
+    // Rolling out north at 41 kt, a report 100 m on: its speed on the path.
+    struct Case {
+        const char* what;
+        bool airborne;
+        double speed, climb; // knots, feet a minute
+        double kept;
+    };
+    const Case cases[] = {
+        {"on the ground, faster", false, 60.0, 0.0, 41.0},
+        {"in the air, level", true, 60.0, 0.0, 41.0},
+        {"in the air, climbing away", true, 67.0, 704.0, 67.0},
+    };
+    for (const Case& c : cases) {
+        gf_testClearTraffic();
+        Act& a = addAct(0, stand, 0.0, phaseGround);
+        a.landingRoll = 1;
+        a.path.assign(1, point(stand, 41.0, 0));
+        PathPoint p = lf_reportAt(stand, 0.0, 100.0, c.speed);
+        p.airborne = c.airborne;
+        p.altitude = c.airborne ? 250.0 : 0.0;
+        p.verticalSpeed = c.climb;
+        lf_applyReport(a, p);
+        ASSERT_EQ(a.path.size(), 2u) << c.what;
+        EXPECT_DOUBLE_EQ(a.path.back().speed, c.kept) << c.what;
+    }
+}
+
 TEST_F(Motion, AReportWithinAHairOfTheLastPointIsTheSamePlaceAlsoAcrossTheDateLine)
 {
     struct Case {
