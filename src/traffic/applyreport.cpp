@@ -26,6 +26,9 @@ bool lf_samePosition(const PathPoint& a, const PathPoint& b)
     return a.latitude == b.latitude && a.longitude == b.longitude;
 }
 
+// A report climbing faster than a landing does: a go-around's or a touch-and-go's.
+bool lf_climbsAway(const PathPoint& p) { return p.verticalSpeed > climbingAway; }
+
 double lf_distance(const PathPoint& a, const PathPoint& b)
 {
     return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude);
@@ -149,7 +152,7 @@ void lf_undoEarlyTouchDown(Act& act, const PathPoint& p)
 {
     PathPoint& last = act.path.back();
     const double ground = gf_groundElevation(act);
-    if (!act.landing || !p.airborne || last.airborne || p.verticalSpeed > climbingAway || std::isnan(ground))
+    if (!act.landing || !p.airborne || last.airborne || lf_climbsAway(p) || std::isnan(ground))
         return;
     last.airborne = 1;
     last.altitude = ground;
@@ -200,9 +203,8 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
         p.hold = 1;
     } else {
         p.hold = 0;
-        // A landing's reports never speed up; one that climbs away is a go-around's or a
-        // touch-and-go's and keeps its speed.
-        if (p.speed > last.speed && p.speed > 40.0 && p.verticalSpeed <= climbingAway)
+        // A landing's reports never speed up; one that climbs away keeps its speed.
+        if (p.speed > last.speed && p.speed > 40.0 && !lf_climbsAway(p))
             p.speed = last.speed;
     }
     return true;
