@@ -43,12 +43,13 @@ void lf_groundMovementTick();
 extern std::mutex inboundMutex;
 extern std::vector<InboundAnswer> inboundBuffer;
 // Matching and updating of reports.
-void lf_processReport(const LiveReport& report);
+// The report is the manager's own: it takes the manager's word on the ground in place.
+void lf_processReport(LiveReport report);
 PathPoint gf_pointOfReport(const LiveReport& report);
 // The traffic manager's word on whether a report is on the ground (airborne flag and altitude),
 // from what it knows of the aircraft (null: a new one).
 void gf_decideGround(LiveReport& report, std::uint32_t sizeClass, const Act* act);
-bool lf_updateAct(const LiveReport& report, Act& act);
+bool lf_updateAct(LiveReport& report, Act& act);
 bool lf_ghostOwnerExists(const std::string& callsign);
 void lf_removeGhost(const std::string& callsign);
 // Report application to the path.

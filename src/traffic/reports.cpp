@@ -184,7 +184,7 @@ bool lf_checkIdentity(Act& act, const LiveReport& r)
     return false;
 }
 
-void lf_newActFromReport(const LiveReport& r)
+void lf_newActFromReport(LiveReport& r)
 {
     const auto sizeClass = static_cast<std::uint32_t>(gf_sizeCategory(r.ident.type));
     if ((sizeClass == 0 && !LIGHT_AIRCRAFT.value.load()) || (sizeClass == 5 && !HELICOPTERS.value.load()) ||
@@ -192,8 +192,7 @@ void lf_newActFromReport(const LiveReport& r)
         return;
     if (lf_inNearField(r.altitude))
         return;
-    LiveReport decided = r;
-    gf_decideGround(decided, sizeClass, nullptr);
+    gf_decideGround(r, sizeClass, nullptr);
     FlightIdent ident = r.ident;
     ident.optionCallsign = ident.callsign;
     ident.optionSecond.clear();
@@ -201,15 +200,14 @@ void lf_newActFromReport(const LiveReport& r)
     ActHead head(ident);
     head.sizeClass = sizeClass;
     head.flightId = r.hexid;
-    liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(decided)}, r.timeStamp));
+    liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(r)}, r.timeStamp));
     liveActs.back().category = r.category;
-    gf_noteNews(liveActs.back(), decided);
+    gf_noteNews(liveActs.back(), r);
     gf_startMotionClass(liveActs.back());
 }
 
-void lf_resolveType(const LiveReport& report)
+void lf_resolveType(LiveReport& r)
 {
-    LiveReport r = report;
     if (r.ident.type.empty())
         r.ident.type = gf_dbTypeOfReg(r.ident.registration);
     if (!gf_isKnownAircraft(r.ident.type)) {
@@ -250,13 +248,13 @@ void gf_setPhase(Act& act, std::uint32_t phase)
     act.phase = phase;
 }
 
-bool lf_updateAct(const LiveReport& report, Act& act)
+bool lf_updateAct(LiveReport& r, Act& act)
 {
-    if (act.base.head.flightId != report.hexid)
+    if (act.base.head.flightId != r.hexid)
         return false;
     if ((act.base.status == statusRecreate && !act.madeAgain) || act.base.status == statusRemoving)
         return true;
-    if (report.reach == beyondMargin) {
+    if (r.reach == beyondMargin) {
         // Gone beyond the margin: it flies out the points it has and ends, not predicted unless
         // a later report brings it back.
         if (act.base.status == statusNew)
@@ -267,14 +265,14 @@ bool lf_updateAct(const LiveReport& report, Act& act)
         return true;
     }
     act.leftTheMargin = 0;
-    if (gf_holdOutlier(act, report))
+    if (gf_holdOutlier(act, r))
         return true;
-    LiveReport r = report;
+    const double readerAltitude = r.altitude;
     gf_decideGround(r, gf_motionClassOf(act.base.head), &act);
     gf_noteNews(act, r);
     if (!act.path.empty() && lf_reportIgnored(r, act))
         return true;
-    if (act.base.status == statusNew && lf_inNearField(report.altitude))
+    if (act.base.status == statusNew && lf_inNearField(readerAltitude))
         return true;
     if (!lf_checkIdentity(act, r))
         return true;
@@ -289,7 +287,7 @@ bool lf_updateAct(const LiveReport& report, Act& act)
     return true;
 }
 
-void lf_processReport(const LiveReport& report)
+void lf_processReport(LiveReport report)
 {
     for (Act& act : liveActs)
         if (lf_updateAct(report, act))

@@ -49,7 +49,7 @@ void lf_takeReports()
 {
     std::lock_guard lock(reportDequeMutex);
     for (int taken = 0; taken < 2 && !reportDeque.empty(); ++taken) {
-        lf_processReport(reportDeque.front());
+        lf_processReport(std::move(reportDeque.front()));
         reportDeque.pop_front();
     }
 }

@@ -74,9 +74,11 @@ TEST_F(TrafficTest, ReportsTooSoonOrWithImplausibleSpeedsAreIgnored)
     // Without a track an airborne report may turn: it is applied however soon.
     liveActs.clear();
     Act& turning = lf_known(480, true, 0);
-    EXPECT_TRUE(lf_updateAct(report(0x400001, "KLM1", 52.31, 4.76, 480, 1001.8, 500, true, 35000.0), turning));
+    LiveReport turned = report(0x400001, "KLM1", 52.31, 4.76, 480, 1001.8, 500, true, 35000.0);
+    EXPECT_TRUE(lf_updateAct(turned, turning));
     EXPECT_EQ(turning.reportTime, 1001.8);
-    EXPECT_FALSE(lf_updateAct(report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500), liveActs.front()));
+    LiveReport other = report(0x400002, "KLM1", 52.31, 4.76, 10, 2000.0, 500);
+    EXPECT_FALSE(lf_updateAct(other, liveActs.front()));
 }
 
 TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
