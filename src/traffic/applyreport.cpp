@@ -203,9 +203,11 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
         p.hold = 1;
     } else {
         p.hold = 0;
-        // A landing's reports never speed up; one that climbs away keeps its speed.
-        if (p.speed > last.speed && p.speed > 40.0 && !lf_climbsAway(p))
-            p.speed = last.speed;
+        // A landing's reports never speed up from the last one (the points predicted since then
+        // slow down by a guess); one that climbs away keeps its speed.
+        const double reported = std::isnan(act.trail.time) ? last.speed : act.trail.last.speed;
+        if (p.speed > reported && p.speed > 40.0 && !lf_climbsAway(p))
+            p.speed = reported;
     }
     return true;
 }
@@ -376,7 +378,9 @@ void lf_append(Act& act, PathPoint& p)
     if (!act.takeOff && act.onGround && act.base.status == statusCreated && !act.path.empty()) {
         const PathPoint& last = act.path.back();
         if (act.landingRoll) {
-            if (last.airborne && p.airborne)
+            // Two reports in the air, or one climbing away: a touch-and-go's climb-out may come
+            // after a long gap, while the roll-out would otherwise stop on the runway.
+            if (p.airborne && (last.airborne || lf_climbsAway(p)))
                 lf_goAround(act);
         } else if (act.phase == phaseGround && (p.airborne || lf_rollStarts(act, last, p))) {
             lf_beginTakeOff(act);

@@ -167,25 +167,34 @@ TEST_F(Motion, ReportsWhileLandingAgainstTheHeadingAreDroppedOrTakeBackTheLastPo
     }
 }
 
-TEST_F(Motion, ARollOutNeverSpeedsUpButATouchAndGoClimbsAwayAtItsReportsSpeed)
+TEST_F(Motion, ARollOutNeverSpeedsUpButATouchAndGoClimbsAwayAtItsReportsSpeedAndGoesAroundAtOnce)
 {
-    // Rolling out north at 41 kt, a report 100 m on: its speed on the path.
+    // Rolling out north, last reported at 41 kt, a report 100 m on: its speed on the path, and
+    // whether the aircraft goes around (a touch-and-go's first report in its climb-out may follow
+    // the roll-out's reports after a long gap). Through a gap the path's last point is predicted,
+    // its speed a guess below the report's.
     struct Case {
         const char* what;
-        bool airborne;
+        bool predicted, airborne;
         double speed, climb; // knots, feet a minute
         double kept;
+        bool goesAround;
     };
     const Case cases[] = {
-        {"on the ground, faster", false, 60.0, 0.0, 41.0},
-        {"in the air, level", true, 60.0, 0.0, 41.0},
-        {"in the air, climbing away", true, 67.0, 704.0, 67.0},
+        {"on the ground, faster", false, false, 60.0, 0.0, 41.0, false},
+        {"on the ground, faster, after predictions", true, false, 60.0, 0.0, 41.0, false},
+        {"in the air, level", false, true, 60.0, 0.0, 41.0, false},
+        {"in the air, climbing away", false, true, 67.0, 704.0, 67.0, true},
     };
     for (const Case& c : cases) {
         gf_testClearTraffic();
         Act& a = addAct(0, stand, 0.0, phaseGround);
         a.landingRoll = 1;
         a.path.assign(1, point(stand, 41.0, 0));
+        a.trail.last = a.path.back();
+        a.trail.time = 1000.0;
+        if (c.predicted)
+            a.path.back().speed = 35.0;
         PathPoint p = lf_reportAt(stand, 0.0, 100.0, c.speed);
         p.airborne = c.airborne;
         p.altitude = c.airborne ? 250.0 : 0.0;
@@ -193,6 +202,7 @@ TEST_F(Motion, ARollOutNeverSpeedsUpButATouchAndGoClimbsAwayAtItsReportsSpeed)
         lf_applyReport(a, p);
         ASSERT_EQ(a.path.size(), 2u) << c.what;
         EXPECT_DOUBLE_EQ(a.path.back().speed, c.kept) << c.what;
+        EXPECT_EQ(a.takeOff == 1 && a.landingRoll == 0, c.goesAround) << c.what;
     }
 }
 
