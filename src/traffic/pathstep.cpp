@@ -291,8 +291,10 @@ void lf_predictPoint(Act& act)
     if (last.hold || act.phase == phaseAtStand) {
         p.speed = 0.0;
     } else if (act.onGround && !rollingOut) {
-        if (act.takeOff)
+        if (act.takeOff && !last.airborne)
             p.speed = lf_takeOffSpeed(last.speed, p.verticalSpeed);
+        else if (act.takeOff) // its path has lifted off: it climbs on at its reported speed
+            p.speed = last.speed;
         else // faster than taxiing it is on a runway: it rolls on rather than stop dead there
             p.speed = last.speed >= runwaySpeed ? last.speed : 0.0;
     } else if (act.onGround) {

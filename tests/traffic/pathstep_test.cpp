@@ -220,7 +220,8 @@ TEST_F(Motion, TheFlareTakesItsStagesAtTheirHeightsAndClosesTheThrottleAt10Feet)
 
 TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesItsIntervalAhead)
 {
-    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked, firstSeenRolling, climbingSlowly };
+    enum State { rolling, taxiing, rollingOut, flying, landing, climbing, leaving, parked, firstSeenRolling, climbingSlowly,
+                 liftedOff };
     struct Case {
         State state;
         double lastSpeed;
@@ -247,9 +248,13 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         {landing, 200, 4, 200, -667, -80.04, 800}, {climbing, 160, 8, 152, 1500, 200, 800},
         {leaving, 5, 1, 0, 0, 0, 30000},        {parked, 0, 1, 0, 0, 0, 60480000},
         {climbingSlowly, 160, 8, 152, 600, 80, 800}, // its reports last climbed at 600 ft a minute
+        // Shown still on the runway, its path's last point in the air: a light aircraft's touch-and-go
+        // climbs on at its speed, not at the roll's next step.
+        {liftedOff, 67, 10, 67, 0, 0, 300},
     };
     const std::uint32_t phases[] = {phaseGround, phaseGround,  phaseGround, phaseAirborne, phaseAirborne,
-                                    phaseTakeOff, phaseLeaving, phaseAtStand, phaseGround, phaseTakeOff};
+                                    phaseTakeOff, phaseLeaving, phaseAtStand, phaseGround, phaseTakeOff,
+                                    phaseGround};
     for (const Case& c : cases) {
         gf_testClearTraffic();
         StandRecord& stand = gf_testAddStand("A1", amsterdam, 90.0, 40.0);
@@ -258,7 +263,7 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         Act& a = addAct(largeClass, amsterdam, 90.0, phases[c.state]);
         a.onGround = !air;
         a.base.standNumber = stand.standNumber;
-        a.takeOff = c.state == rolling;
+        a.takeOff = c.state == rolling || c.state == liftedOff;
         a.landingRoll = c.state == rollingOut;
         a.landing = c.state == landing;
         if (c.state == firstSeenRolling) // it never stood or taxied
@@ -266,7 +271,8 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
         a.predictionCount = c.predictions;
         if (c.state == climbingSlowly)
             a.trail.climb = 600.0;
-        const PathPoint last = a.path.front() = point(amsterdam, c.lastSpeed, 0, air ? 3000.0 : 0.0);
+        const double altitude = air ? 3000.0 : c.state == liftedOff ? 250.0 : 0.0;
+        const PathPoint last = a.path.front() = point(amsterdam, c.lastSpeed, 0, altitude);
         lf_predictPoint(a);
         ASSERT_EQ(a.path.size(), 2u);
         const PathPoint& p = a.path.back();
