@@ -7,11 +7,13 @@
 // line beside each position: where the path put the aircraft, its phase and both ground flags.
 #include "traffic/replay_fixture.h"
 
+#include "app/mainloop.h"
 #include "foundation/winstring.h"
 
 #include <array>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 
 namespace {
 struct Sample {
@@ -27,8 +29,8 @@ struct Recording {
     const char* code;
     const char* iata;
     double elevation;
-    // At the standard QNH and at the others:
-    std::array<std::size_t, 2> balloons; // episodes left
+    // At the standard QNH and at the others, and with the user in the air:
+    std::array<std::size_t, 3> balloons; // episodes left
     // The flights whose absences are left, each at most 2 s: made again where their reports jump
     // beyond what they can fly, or for a new callsign.
     std::array<const char*, 2> absent;
@@ -40,10 +42,37 @@ double lf_knots(const Sample& a, const Sample& b)
     return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude) / ((b.time - a.time) / 3600.0);
 }
 
+// Runs of flagged samples (at most 5 s apart), as the watcher counts its episodes.
+struct Flags {
+    std::size_t judged = 0, flagged = 0, episodes = 0;
+    std::string first; // the first episodes, for the message
+    double last = -1e9;
+
+    void add(bool bad, const Sample& s, std::uint32_t object, const std::string& what)
+    {
+        ++judged;
+        if (!bad)
+            return;
+        ++flagged;
+        if (s.time - last > 5.0) {
+            ++episodes;
+            if (first.size() < 600)
+                first += fmt::format("\n  object {} at {:.0f}: {}", object, s.time, what);
+        }
+        last = s.time;
+    }
+};
+
+// What a watcher of the simulator counts of the positions shown.
+struct Watched {
+    Flags lurches, swings, rollsSlowing, balloons;
+};
+
 class Recordings : public Replay {
 protected:
     std::map<std::uint32_t, std::uint32_t> flightOf; // the flight each object shows
     std::map<std::uint32_t, std::vector<Reported>> reports; // of each flight
+    std::set<std::uint32_t> rotorcraft;                     // the objects that show helicopters
 
     void readStands(const std::string& relative)
     {
@@ -58,13 +87,16 @@ protected:
         }
     }
 
-    // Plays the recording; the positions sent to each object every tenth of a second.
-    std::map<std::uint32_t, std::vector<Sample>> replayWhole(const Recording& r, const std::string& out)
+    // Plays the recording, the user parked at its airport or cruising above it (no park airport);
+    // the positions sent to each object every tenth of a second.
+    std::map<std::uint32_t, std::vector<Sample>> replayWhole(const Recording& r, const std::string& out, bool air = false)
     {
         elevation = r.elevation;
-        parkCode = r.code;
-        parkIata = r.iata;
+        parkCode = air ? "" : r.code;
+        parkIata = air ? "" : r.iata;
+        radiusNm = gf_autoRangeRadius(!air, 25000.0, AIRPORT_HEIGHT.value.load(), 0.0);
         readStands(r.stands);
+        rotorcraft.clear();
         std::vector<std::string> records;
         reports = lf_readRecording(std::string("tests/data/recordings/") + r.file, elevation, records);
         const double first = lf_stamp(records.front());
@@ -88,6 +120,8 @@ protected:
                     const Act* a = gf_findActByObject(p.objectId);
                     if (a != nullptr)
                         flightOf[p.objectId] = a->base.head.flightId;
+                    if (a != nullptr && gf_motionClassOf(a->base.head) == rotorcraftClass)
+                        rotorcraft.insert(p.objectId);
                     if (track.is_open())
                         track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
                                              p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude);
@@ -117,70 +151,18 @@ protected:
             std::ofstream(std::filesystem::path(gf_utf8ToUtf16(out + "\\Log.txt"))) << log.text().substr(logged);
         return shown;
     }
-};
 
-// Runs of flagged samples (at most 5 s apart), as the watcher counts its episodes.
-struct Flags {
-    std::size_t judged = 0, flagged = 0, episodes = 0;
-    std::string first; // the first episodes, for the message
-    double last = -1e9;
-
-    void add(bool bad, const Sample& s, std::uint32_t object, const std::string& what)
+    Watched watch(const Recording& r, const std::map<std::uint32_t, std::vector<Sample>>& shown) const
     {
-        ++judged;
-        if (!bad)
-            return;
-        ++flagged;
-        if (s.time - last > 5.0) {
-            ++episodes;
-            if (first.size() < 600)
-                first += fmt::format("\n  object {} at {:.0f}: {}", object, s.time, what);
-        }
-        last = s.time;
-    }
-};
-} // namespace
-
-TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
-{
-    const Recording recordings[] = {
-        // DAL2232 climbs 200 ft above its reports just after lift-off; N846MH, a helicopter, comes
-        // back along its way, its place on it held at the turn and the height it had there (at 1020
-        // hPa too). FFT2058 and N644SB are made again where their reports jump; SWA266 is given a
-        // new callsign, SWA237. At 1020 hPa N407LF, flying at 2,000 ft, below the airport's height,
-        // 10 km east of it, is made again.
-        {refgen::lasVegasWorld, "klas_20190305.rttfc", "klas_stands.txt", {36.0840, -115.1537}, "KLAS", "LAS", 2181.0,
-         {2, 2}, {"FFT2058 N644SB SWA266", "FFT2058 N644SB SWA266 N407LF"}},
-        // ASA1094 is given a new callsign, ASA6.
-        {refgen::losAngelesWorld, "klax_20200617.rttfc", "klax_stands.txt", {33.9425, -118.4081}, "KLAX", "LAX", 125.0,
-         {0, 0}, {"ASA1094", "ASA1094"}},
-    };
-    const char* out = std::getenv("TARNWICK_REPLAY_OUT");
-    // At the standard QNH and at two RealTraffic sends from stations nearby (TARNWICK_TEST_QNH adds
-    // another, for its figures).
-    std::vector<std::int32_t> qnhs{1013, 1020, 1006};
-    if (const char* more = std::getenv("TARNWICK_TEST_QNH"))
-        qnhs.push_back(std::atoi(more));
-    for (std::size_t atQnh = 0; atQnh < qnhs.size(); ++atQnh)
-    for (const Recording& r : recordings) {
-        const std::int32_t sent = qnhs[atQnh];
-        const std::size_t known = std::min<std::size_t>(atQnh, 1);
-        SCOPED_TRACE(fmt::format("{} at {} hPa", r.file, sent));
-        qnh = sent;
-        loadWorld(r.world);
-        const std::string folder = out ? fmt::format("{}\\{}-{}", out, std::string(r.file).substr(0, 4), sent) : "";
-        if (out)
-            std::filesystem::create_directories(gf_utf8ToUtf16(folder));
-        const auto shown = replayWhole(r, folder);
-        Flags lurches, swings, rollsSlowing, balloons;
+        Watched w;
         for (const auto& [object, samples] : shown) {
             // Below 1,500 ft above the airport, 200 ft or more above where its reports in the air, at
             // most 15 s apart, put it.
             for (const Sample& a : samples)
-                if (const auto reported = lf_reportedAt(reports[flightOf[object]], a.time, 15.0);
+                if (const auto reported = lf_reportedAt(reports.at(flightOf.at(object)), a.time, 15.0);
                     reported && !reported->ground && reported->altitude < r.elevation + 1500.0)
-                    balloons.add(a.altitude - std::max(reported->altitude, r.elevation) >= 200.0, a, object,
-                                 fmt::format("{} {:.0f} ft above {:.0f}", presence[object].callsign, a.altitude,
+                    w.balloons.add(a.altitude - std::max(reported->altitude, r.elevation) >= 200.0, a, object,
+                                 fmt::format("{} {:.0f} ft above {:.0f}", presence.at(object).callsign, a.altitude,
                                              reported->altitude));
             // Where it flies within a minute of sample k (600 samples), before it or after.
             const auto airborneWithin = [&](std::size_t from, std::size_t to) {
@@ -198,24 +180,69 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
                 const double before = lf_knots(a, b), after = lf_knots(b, c);
                 const double larger = std::max(before, after);
                 if (larger >= 5.0)
-                    lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
+                    w.lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
                                 fmt::format("{:.0f} then {:.0f} kt", before, after));
-                // A take-off roll (on the ground at the airport, not flown within the last minute,
-                // flown within the next) never slows. Farther off, level at the airport's height is
+                // A take-off roll (of a fixed-wing aircraft, on the ground at the airport, not flown
+                // within the last minute, flown within the next) never slows. Farther off, level at the airport's height is
                 // a flight over lower ground (a helicopter east of Las Vegas).
                 const bool ground = std::abs(a.altitude - r.elevation) < 20.0 && a.altitude == c.altitude &&
                                     gf_distanceNm(a.latitude, a.longitude, r.airport.first, r.airport.second) <=
                                         parkAirportReachNm;
-                if (ground && before > 60.0 && after < before - 4.0 &&
+                if (ground && !rotorcraft.contains(object) && before > 60.0 && after < before - 4.0 &&
                     airborneWithin(k + 40, k + 640) && !airborneWithin(k > 600 ? k - 600 : 0, k))
-                    rollsSlowing.add(true, a, object, fmt::format("{:.0f} then {:.0f} kt", before, after));
+                    w.rollsSlowing.add(true, a, object, fmt::format("{:.0f} then {:.0f} kt", before, after));
                 if (a.altitude > r.elevation + 100.0 && b.altitude > r.elevation + 100.0 && before > 60.0) {
                     const double rate = std::abs(gf_angleDiff(a.heading, b.heading)) * radToDeg / 2.0;
-                    swings.add(rate > 764.0 / before && rate > 4.0, a, object,
+                    w.swings.add(rate > 764.0 / before && rate > 4.0, a, object,
                                fmt::format("{:.1f} deg/s at {:.0f} kt", rate, before));
                 }
             }
         }
+        return w;
+    }
+};
+
+// The shared recordings, and what is left of them at the standard QNH and at the others.
+const Recording recordings[] = {
+    // DAL2232 climbs 200 ft above its reports just after lift-off; N846MH, a helicopter, comes
+    // back along its way, its place on it held at the turn and the height it had there (at 1020
+    // hPa too). FFT2058 and N644SB are made again where their reports jump; SWA266 is given a
+    // new callsign, SWA237. At 1020 hPa N407LF, flying at 2,000 ft, below the airport's height,
+    // 10 km east of it, is made again. With the user in the air two helicopters more: N851MH, whose
+    // reports stand at 3,000 ft for a minute and then jump 6.6 km to 2,500 ft, and N237SH, whose
+    // climb after its lift-off is reported again unchanged and then 350 ft higher.
+    {refgen::lasVegasWorld, "klas_20190305.rttfc", "klas_stands.txt", {36.0840, -115.1537}, "KLAS", "LAS", 2181.0,
+     {2, 2, 4}, {"FFT2058 N644SB SWA266", "FFT2058 N644SB SWA266 N407LF"}},
+    // ASA1094 is given a new callsign, ASA6.
+    {refgen::losAngelesWorld, "klax_20200617.rttfc", "klax_stands.txt", {33.9425, -118.4081}, "KLAX", "LAX", 125.0,
+     {0, 0, 0}, {"ASA1094", "ASA1094"}},
+};
+} // namespace
+
+TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
+{
+    const char* out = std::getenv("TARNWICK_REPLAY_OUT");
+    // At the standard QNH and at two RealTraffic sends from stations nearby (TARNWICK_TEST_QNH adds
+    // another, for its figures).
+    std::vector<std::int32_t> qnhs{1013, 1020, 1006};
+    if (const char* more = std::getenv("TARNWICK_TEST_QNH"))
+        qnhs.push_back(std::atoi(more));
+    // The user parked at the airport, and cruising above it: no park airport and the live radius
+    // of 40 nm, many more flights, over other airfields too (touch-and-goes at Long Beach).
+    for (const bool air : {false, true})
+    for (std::size_t atQnh = 0; atQnh < qnhs.size(); ++atQnh)
+    for (const Recording& r : recordings) {
+        const std::int32_t sent = qnhs[atQnh];
+        const std::size_t known = air ? 2 : std::min<std::size_t>(atQnh, 1);
+        const std::string user = air ? "air-" : "";
+        SCOPED_TRACE(fmt::format("{} at {} hPa, the user {}", r.file, sent, air ? "in the air" : "parked"));
+        qnh = sent;
+        loadWorld(r.world);
+        const std::string folder = out ? fmt::format("{}\\{}-{}{}", out, std::string(r.file).substr(0, 4), user, sent) : "";
+        if (out)
+            std::filesystem::create_directories(gf_utf8ToUtf16(folder));
+        const auto shown = replayWhole(r, folder, air);
+        const auto [lurches, swings, rollsSlowing, balloons] = watch(r, shown);
         EXPECT_GT(shown.size(), 20u) << r.file << ": aircraft shown";
         EXPECT_GT(lurches.judged, 100000u) << r.file;
         EXPECT_EQ(lurches.flagged, 0u) << r.file << ": " << lurches.episodes << " lurches" << lurches.first;
@@ -225,10 +252,12 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         EXPECT_EQ(swings.flagged, 0u) << r.file << ": " << swings.episodes << " swings" << swings.first;
         EXPECT_GT(balloons.judged, 10000u) << r.file;
         EXPECT_LE(balloons.episodes, r.balloons[known]) << r.file << ": balloons" << balloons.first;
-        // Never gone while its reports go on; nothing created only to be removed.
-        const std::vector<Absence> absences = lf_absences(presence, reports, r.airport, 8.0);
         for (const auto& [object, o] : presence)
             EXPECT_TRUE(std::isinf(o.removed) || !o.reason.empty()) << r.file << ": " << o.callsign << " removed without a reason";
+        if (air)
+            continue;
+        // Never gone while its reports go on; nothing created only to be removed.
+        const std::vector<Absence> absences = lf_absences(presence, reports, r.airport, 8.0);
         const std::string absentKnown = fmt::format(" {} ", r.absent[known]);
         for (const Absence& a : absences) {
             EXPECT_NE(absentKnown.find(" " + a.callsign + " "), std::string::npos) << r.file << ": absent" << lf_describe({a});

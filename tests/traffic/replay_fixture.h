@@ -264,19 +264,21 @@ protected:
         gf_setParkAirport({.code = parkCode, .iata = parkIata, .latitude = airport.first, .longitude = airport.second,
                            .elevation = elevation});
         groundElevation = elevation;
-        if (stand)
-            gf_testAddStand("C4", airport, 90.0, 20.0);
-        for (const auto& [name, latitude, longitude, heading] : stands)
-            gf_testAddStand(name, {latitude, longitude}, heading, 20.0);
-        for (const LatLon& pad : pads)
-            gf_testAddStand("H" + std::to_string(&pad - pads.data() + 1), pad, 0.0, 20.0).heli = 1;
+        if (!parkCode.empty()) { // its stands; the user in the air has no park airport and none
+            if (stand)
+                gf_testAddStand("C4", airport, 90.0, 20.0);
+            for (const auto& [name, latitude, longitude, heading] : stands)
+                gf_testAddStand(name, {latitude, longitude}, heading, 20.0);
+            for (const LatLon& pad : pads)
+                gf_testAddStand("H" + std::to_string(&pad - pads.data() + 1), pad, 0.0, 20.0).heli = 1;
+        }
         gf_setUserPosition(airport.first, airport.second);
         if (parkCode.empty()) // the user in the air: no park airport, no elevation
             gf_clearParkElevation();
         else
             gf_setParkElevation(elevation);
         staticParkingActive = true;
-        lateralRadiusNm = 8.0;
+        lateralRadiusNm = radiusNm;
         lf_setAcceptReports(true);
         gf_seedRandomEngine(11);
         currentQnh = qnh;
@@ -392,6 +394,7 @@ protected:
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
     std::string parkCode = "EHAM", parkIata = "AMS"; // the park airport's codes; empty: none
+    double radiusNm = 8.0;                      // the live radius: the user on the ground
     std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
     std::vector<LatLon> pads;                   // its helipads
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
