@@ -48,9 +48,11 @@ constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its
 constexpr double keptUpSeconds = 30.0; // ahead in which a take-off roll looks for the speeds it must reach ...
 constexpr double rollAhead = 4.0;      // ... while no more seconds ahead of its path than this
 constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
-constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second
-constexpr double facingTurn = 20.0;    // ... turning its nose toward its way this many degrees a second ...
-constexpr double facing = 45.0;        // ... and speeding up only once its nose is this near it
+constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second, ...
+constexpr double leadSeconds = 15.0;   // ... unless its reports put it this far on ...
+constexpr double leadLeast = 25.0;     // ... farther off than this (metres) than it hovers about:
+constexpr double facingTurn = 20.0;    // then it turns its nose toward its way this many degrees a second ...
+constexpr double facing = 45.0;        // ... and speeds up only once its nose is this near it
 
 // What one plan works with, found once.
 struct Plan {
@@ -255,12 +257,16 @@ void lf_planSpeed(Act& act, const Plan& plan, double error)
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
 
-// A hovering helicopter whose reports fly on turns its nose toward its way first, and speeds up once
-// it faces it: it does not set off backwards or sideways. Hovering about, it keeps its nose.
-void lf_faceTheWay(Act& act, double error)
+// A hovering helicopter whose reports lead off, whether it flies off or hover-taxis along a row of
+// pads, turns its nose toward its way and speeds up once it faces it: it does not set off or move on
+// backwards or sideways. Hovering about, it keeps its nose.
+void lf_faceTheWay(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
-    if (!lf_hovering(s) || s.targetSpeed <= s.speed || gf_reportedSpeed(act) < hoverSpeed)
+    if (!lf_hovering(s))
+        return;
+    const WayPoint then = gf_pointAt(s, gf_placeAt(s, plan.now + leadSeconds / tickSeconds));
+    if (gf_length({then.east - s.east, then.north - s.north}) <= leadLeast)
         return;
     const double off = gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth) + error);
     s.noseStep = std::clamp(off, -facingTurn * degToRad * planSeconds, facingTurn * degToRad * planSeconds) /
@@ -404,6 +410,6 @@ bool gf_planShown(Act& act)
     const double error = lf_steer(act);
     lf_planTurn(act, error);
     lf_planSpeed(act, plan, error);
-    lf_faceTheWay(act, error);
+    lf_faceTheWay(act, plan, error);
     return true;
 }
