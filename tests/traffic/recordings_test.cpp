@@ -3,7 +3,7 @@
 // no lurch of speed, no swing of the heading, no take-off roll that slows, whatever the feed did;
 // arrivals touch down where their reports come down.
 // TARNWICK_REPLAY_OUT=<folder> also writes there, per recording, the records sent and the
-// positions shown as the run's stand-ins record them, for tools/run/runfigures.py, with a "path"
+// positions shown as the run's stand-ins record them, for tools/run/replayfigures.py, with a "path"
 // line beside each position: where the path put the aircraft, its phase and both ground flags.
 #include "traffic/replay_fixture.h"
 
@@ -108,6 +108,12 @@ protected:
             for (const std::string& record : records)
                 sent << fmt::format("{:.1f}\t{}\n", lf_stamp(record), record);
             track.open(std::filesystem::path(gf_utf8ToUtf16(out + "\\aitrack.txt")));
+            // Where the watcher stands, and the stands it knows (tools/run/replayfigures.py).
+            std::ofstream(std::filesystem::path(gf_utf8ToUtf16(out + "\\world.txt")))
+                << fmt::format("airport {}\nuser {:.4f},{:.4f}\nelevation {:.0f}\nradius {:.0f}\n", r.code, r.airport.first,
+                               r.airport.second, r.elevation, radiusNm);
+            std::ofstream(std::filesystem::path(gf_utf8ToUtf16(out + "\\stands.txt")))
+                << gf_testReadFile(gf_testSourcePath("tests/data/recordings/" + std::string(r.stands)));
         }
         std::set<std::uint32_t> present;
         const std::size_t logged = log.text().size(); // the log of this replay begins here
