@@ -37,6 +37,10 @@ void lf_insertMidpoint(Act& act)
     std::deque<PathPoint>& path = act.path;
     const PathPoint& front = path[0];
     const PathPoint& next = path[1];
+    // From the ground to the first airborne point is the lift-off's segment, timed as one, also
+    // where the way turns after it (a helicopter lifting off its pad).
+    if (!front.airborne && next.airborne)
+        return;
     PathPoint middle = front;
     middle.reportTick = 0;
     middle.latitude = (front.latitude + next.latitude) / 2.0;
@@ -46,7 +50,7 @@ void lf_insertMidpoint(Act& act)
     middle.tick = static_cast<std::uint32_t>((static_cast<std::int64_t>(front.tick) + next.tick) / 2);
     middle.hold = 0;
     if (front.airborne != next.airborne) {
-        // A ground point's altitude 0 is the ground, not sea level: halfway up from the ground
+        // A ground point's altitude 0 is the ground, not sea level: halfway down to the ground
         // under the aircraft (where that is unknown the midpoint keeps the front's altitude).
         if (const double ground = gf_groundElevation(act); !std::isnan(ground)) {
             middle.altitude = ((front.airborne ? front.altitude : ground) + (next.airborne ? next.altitude : ground)) / 2.0;
@@ -63,9 +67,6 @@ void lf_splitSpeedChange(Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
-    // From the ground to the first airborne point is the lift-off's segment, timed as one.
-    if (!front.airborne && next.airborne)
-        return;
     if ((front.speed > 0.0 || next.speed > 0.0) && std::abs(front.speed - next.speed) > 5.0 &&
         gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude) * metresPerNm >= 100.0)
         lf_insertMidpoint(act);

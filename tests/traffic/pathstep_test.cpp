@@ -290,20 +290,26 @@ TEST_F(Motion, APredictedPointFollowsTheSpeedLadderOfItsStateAndLiesSpeedTimesIt
     }
 }
 
-TEST_F(Motion, AMidpointBetweenAGroundPointAndAnAirborneOneLiesHalfwayUpFromTheGroundNotFromSeaLevel)
+TEST_F(Motion, ALiftOffIsTimedAsOneSegmentAlsoWhereTheWayTurnsSharplyAfterIt)
 {
-    // A slow aircraft turning sharply onto its way to an airborne point, at an airport 2,181 ft
-    // up: the segment gets a midpoint; the ground point's altitude 0 stands for the ground.
+    // A helicopter on its pad and a slow airliner, at an airport 2,181 ft up, each on its way to its
+    // first report in the air, the way then turning sharply. Broken at a midpoint timed at half the
+    // speeds, the helicopter's lift-off fell due 7 s after that report (N237SH at Las Vegas flew
+    // 20 s late, 500 m behind its reports); the lift-off goes straight to the report, on its time.
     gf_testPark(lasVegas, 2181.0);
-    Act& added = addAct(largeClass, lasVegas, 90.0, phaseGround);
-    const std::uint32_t id = added.base.head.flightId;
-    added.altitude = 2181.0 + added.base.head.staticCgHeight;
-    const LatLon air = gf_offset(lasVegas, 90.0, 0.3);
-    added.path = {point(lasVegas, 10.0, 0), point(air, 60.0, 1500, 2500.0),
-                  point(gf_offset(air, 180.0, 0.3), 80.0, 3000, 2700.0)};
-    run(1);
-    const PathPoint& middle = act(id)->path.front();
-    EXPECT_NEAR(middle.longitude, (lasVegas.second + air.second) / 2.0, 1e-9) << "the midpoint is next";
-    EXPECT_EQ(middle.airborne, 1);
-    EXPECT_DOUBLE_EQ(middle.altitude, (2181.0 + 2500.0) / 2.0);
+    for (const std::uint32_t sizeClass : {rotorcraftClass, largeClass}) {
+        gf_testClearTraffic();
+        Act& added = addAct(sizeClass, lasVegas, 90.0, phaseGround);
+        const std::uint32_t id = added.base.head.flightId;
+        added.altitude = 2181.0 + added.base.head.staticCgHeight;
+        added.takeOff = 1;
+        const LatLon air = gf_offset(lasVegas, 90.0, 0.3);
+        added.path = {point(lasVegas, sizeClass == largeClass ? 10.0 : 0.0, 0), point(air, 55.0, 1950, 2375.0),
+                      point(gf_offset(air, 180.0, 0.3), 61.0, 2900, 2525.0)};
+        run(1);
+        const PathPoint& next = act(id)->path.front();
+        EXPECT_EQ(next.latitude, air.first) << sizeClass << ": the report is next";
+        EXPECT_EQ(next.longitude, air.second) << sizeClass;
+        EXPECT_LE(gf_ticksUntil(next), 2000) << sizeClass << ": ticks until it falls due (its report's 1950)";
+    }
 }
