@@ -206,6 +206,10 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
         // It drives back onto its way from beside it; what can stop turns slowly where its way lies
         // far off its nose, and stops where its path does.
         speed = (place - s.place + s.offWay) / horizon / knot;
+        // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
+        // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
+        if (!taxiing)
+            speed = std::max(speed, std::min(plan.path, s.speed));
         speed *= lf_turningShare(error);
         const double stop = std::max(lf_stopAhead(s) - s.place, s.offWay);
         speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
@@ -351,6 +355,13 @@ WayPoint lf_heightAt(const Act& act, double place, double floor)
     const double path = gf_pathPlace(s);
     if (place <= path)
         return gf_pointAt(s, place);
+    // Past where its reports come down to the ground a fixed-wing aircraft is down, also ahead of its
+    // path: an approach slower than the slowest it flies would have it float on above the runway
+    // until its path lands. (A helicopter slows down as far as it needs.)
+    if (WayPoint there = gf_pointAt(s, place); there.ground && s.motionClass != rotorcraftClass) {
+        there.altitude = std::isfinite(floor) ? floor : there.altitude;
+        return there;
+    }
     if (!act.landing && !s.way.back().ground) {
         const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
         if (next != s.ahead.end() && !next->ground && next->altitude > floor + flareStartHeight)

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <set>
 
 namespace {
@@ -312,6 +313,48 @@ TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
             EXPECT_LT(off * metresPerNm, 300.0) << id << " at " << sent << " hPa: metres from the way down";
         }
     }
+}
+
+TEST_F(Recordings, AnArrivalShownAheadOfItsPathTouchesDownWhereItsReportsDo)
+{
+    // klax_fji1810.rttfc: FJI1810, an A350 landing at Los Angeles, from its first report to its first
+    // on the ground, 33 s after its last in the air and 1.6 km on, at 56 kt. With the user in the air
+    // no landing is flagged, and on final it is shown 5 s ahead of its path, at its reports' 121-126
+    // kt. Through the gap its path slows more than the aircraft can fly: it floated on above the
+    // runway, 10 s ahead of its path, and came down when its path did, 535 m past the report on the
+    // ground. Down ahead of its path, it braked to 48 kt within 10 s to let its path come; it rolls
+    // on as its path does.
+    loadWorld(refgen::losAngelesWorld);
+    elevation = 125.0;
+    parkCode = parkIata = "";
+    radiusNm = 40.0;
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klax_fji1810.rttfc", elevation, records);
+    std::optional<LatLon> down;
+    double slowest = 1e9; // knots on the runway in its first 10 s there
+    double downAt = 0.0;
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    play(records, {33.9425, -118.4081}, false, ticks + 9000, [&] {
+        for (const Act& a : liveActs) {
+            if (a.base.status != statusCreated || !a.shown.onGround)
+                continue;
+            if (!down) {
+                down = LatLon{a.shown.latitude, a.shown.longitude};
+                downAt = static_cast<double>(gf_now());
+            } else if (static_cast<double>(gf_now()) - downAt <= 1000.0) {
+                slowest = std::min(slowest, a.shown.speed);
+            }
+        }
+        return true;
+    });
+    ASSERT_TRUE(down.has_value()) << "shown down";
+    const std::vector<Reported>& reports = flights.begin()->second;
+    const Reported& b = reports.back();
+    const Reported& a = reports[reports.size() - 2];
+    const double off = lf_offTrack({{a.latitude, a.longitude, 0.0}, {b.latitude, b.longitude, 0.0}}, {a.latitude, a.longitude},
+                                   down->first, down->second);
+    EXPECT_LT(off * metresPerNm, 100.0) << "metres from the way its reports come down";
+    EXPECT_GT(slowest, 60.0) << "knots on the runway in its first 10 s there";
 }
 
 TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilItsRoll)
