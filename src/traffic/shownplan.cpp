@@ -353,19 +353,20 @@ WayPoint lf_heightAt(const Act& act, double place, double floor)
 {
     const ShownMotion& s = act.shown;
     const double path = gf_pathPlace(s);
+    WayPoint there = gf_pointAt(s, place);
     if (place <= path)
-        return gf_pointAt(s, place);
+        return there;
     // Past where its reports come down to the ground a fixed-wing aircraft is down, also ahead of its
     // path: an approach slower than the slowest it flies would have it float on above the runway
     // until its path lands. (A helicopter slows down as far as it needs.)
-    if (WayPoint there = gf_pointAt(s, place); there.ground && s.motionClass != rotorcraftClass) {
+    if (there.ground && s.motionClass != rotorcraftClass) {
         there.altitude = std::isfinite(floor) ? floor : there.altitude;
         return there;
     }
     if (!act.landing && !s.way.back().ground) {
         const auto next = std::find_if(s.ahead.begin(), s.ahead.end(), [place](const WayPoint& p) { return p.at >= place; });
         if (next != s.ahead.end() && !next->ground && next->altitude > floor + flareStartHeight)
-            return gf_pointAt(s, place);
+            return there;
     }
     if (s.way.size() < 2)
         return gf_pointAt(s, path);
