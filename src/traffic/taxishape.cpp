@@ -49,11 +49,11 @@ void lf_insertMidpoint(Act& act)
     middle.speed = (front.speed + next.speed) / 2.0;
     middle.tick = static_cast<std::uint32_t>((static_cast<std::int64_t>(front.tick) + next.tick) / 2);
     middle.hold = 0;
-    if (front.airborne != next.airborne) {
+    if (front.airborne && !next.airborne) {
         // A ground point's altitude 0 is the ground, not sea level: halfway down to the ground
         // under the aircraft (where that is unknown the midpoint keeps the front's altitude).
         if (const double ground = gf_groundElevation(act); !std::isnan(ground)) {
-            middle.altitude = ((front.airborne ? front.altitude : ground) + (next.airborne ? next.altitude : ground)) / 2.0;
+            middle.altitude = (front.altitude + ground) / 2.0;
             middle.airborne = 1;
         }
     } else {

@@ -7,7 +7,6 @@
 // line beside each position: where the path put the aircraft, its phase and both ground flags.
 #include "traffic/replay_fixture.h"
 
-#include "app/mainloop.h"
 #include "foundation/winstring.h"
 
 #include <array>
@@ -93,9 +92,11 @@ protected:
     std::map<std::uint32_t, std::vector<Sample>> replayWhole(const Recording& r, const std::string& out, bool air = false)
     {
         elevation = r.elevation;
-        parkCode = air ? "" : r.code;
-        parkIata = air ? "" : r.iata;
-        radiusNm = gf_autoRangeRadius(!air, 25000.0, AIRPORT_HEIGHT.value.load(), 0.0);
+        parkCode = r.code;
+        parkIata = r.iata;
+        radiusNm = parkedRadiusNm;
+        if (air)
+            userInTheAir();
         readStands(r.stands);
         rotorcraft.clear();
         std::vector<std::string> records;
@@ -169,8 +170,8 @@ protected:
                 if (const auto reported = lf_reportedAt(reports.at(flightOf.at(object)), a.time, 15.0);
                     reported && !reported->ground && reported->altitude < r.elevation + 1500.0)
                     w.balloons.add(a.altitude - std::max(reported->altitude, r.elevation) >= 200.0, a, object,
-                                 fmt::format("{} {:.0f} ft above {:.0f}", presence.at(object).callsign, a.altitude,
-                                             reported->altitude));
+                                   fmt::format("{} {:.0f} ft above {:.0f}", presence.at(object).callsign, a.altitude,
+                                               reported->altitude));
             // Where it flies within a minute of sample k (600 samples), before it or after.
             const auto airborneWithin = [&](std::size_t from, std::size_t to) {
                 for (std::size_t j = from; j < std::min(to, samples.size()); ++j)
@@ -188,10 +189,10 @@ protected:
                 const double larger = std::max(before, after);
                 if (larger >= 5.0)
                     w.lurches.add(std::abs(before - after) > 20.0 && std::abs(before - after) > 0.15 * larger, a, object,
-                                fmt::format("{:.0f} then {:.0f} kt", before, after));
+                                  fmt::format("{:.0f} then {:.0f} kt", before, after));
                 // A take-off roll (of a fixed-wing aircraft, on the ground at the airport, not flown
-                // within the last minute, flown within the next) never slows. Farther off, level at the airport's height is
-                // a flight over lower ground (a helicopter east of Las Vegas).
+                // within the last minute, flown within the next) never slows. Farther off, level at
+                // the airport's height is a flight over lower ground (a helicopter east of Las Vegas).
                 const bool ground = std::abs(a.altitude - r.elevation) < 20.0 && a.altitude == c.altitude &&
                                     gf_distanceNm(a.latitude, a.longitude, r.airport.first, r.airport.second) <=
                                         parkAirportReachNm;
@@ -201,7 +202,7 @@ protected:
                 if (a.altitude > r.elevation + 100.0 && b.altitude > r.elevation + 100.0 && before > 60.0) {
                     const double rate = std::abs(gf_angleDiff(a.heading, b.heading)) * radToDeg / 2.0;
                     w.swings.add(rate > 764.0 / before && rate > 4.0, a, object,
-                               fmt::format("{:.1f} deg/s at {:.0f} kt", rate, before));
+                                 fmt::format("{:.1f} deg/s at {:.0f} kt", rate, before));
                 }
             }
         }
@@ -326,8 +327,7 @@ TEST_F(Recordings, AnArrivalShownAheadOfItsPathTouchesDownWhereItsReportsDo)
     // on as its path does.
     loadWorld(refgen::losAngelesWorld);
     elevation = 125.0;
-    parkCode = parkIata = "";
-    radiusNm = 40.0;
+    userInTheAir();
     std::vector<std::string> records;
     const auto flights = lf_readRecording("tests/data/recordings/klax_fji1810.rttfc", elevation, records);
     std::optional<LatLon> down;

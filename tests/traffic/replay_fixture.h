@@ -5,6 +5,7 @@
 #include "traffic/motion_fixture.h"
 #include "traffic/traffic_fixture.h"
 
+#include "app/mainloop.h"
 #include "app/startup.h"
 #include "foundation/random.h"
 #include "foundation/settingscatalogue.h"
@@ -249,6 +250,14 @@ protected:
         return script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", holdAfter});
     }
 
+    // The user cruising above the airport: no park airport, and the live radius the program gives
+    // a user in the air.
+    void userInTheAir()
+    {
+        parkCode = parkIata = "";
+        radiusNm = gf_autoRangeRadius(false, 25000.0, AIRPORT_HEIGHT.value.load(), 0.0);
+    }
+
     // Plays the records at their ticks from a fresh start, the user and the park airport at
     // `airport` (with one stand there when `stand`), `watch` after each tick until it returns
     // false or the ticks run out.
@@ -394,7 +403,8 @@ protected:
     static constexpr std::int32_t startTick = 500000;
     double elevation = 40.0;                    // of the ground everywhere
     std::string parkCode = "EHAM", parkIata = "AMS"; // the park airport's codes; empty: none
-    double radiusNm = 8.0;                      // the live radius: the user on the ground
+    static constexpr double parkedRadiusNm = 8.0; // the live radius of a user on the ground ...
+    double radiusNm = parkedRadiusNm;             // ... and the one played
     std::vector<std::tuple<std::string, double, double, double>> stands; // more stands of the park airport
     std::vector<LatLon> pads;                   // its helipads
     std::map<std::uint32_t, double> altitudes; // by object id, as last sent
