@@ -14,6 +14,7 @@ namespace {
 constexpr double shortestCurve = 50.0;        // metres: a shorter way is flown straight
 constexpr double widestTurn = 120.0 * degToRad; // the most one curve turns
 constexpr double hoverSpeed = 10.0 * metresPerNm / ticksPerHour; // metres per tick (10 kt)
+constexpr double straighterShare = 0.25; // of the way, the control point's distance when an arc would weave
 constexpr double speedChange = 1.5; // the most the speed changes along one curve (times)
 
 double lf_eastScale(const Act& act) { return std::cos(act.latitude * degToRad) * metresPerDegree; } // metres per degree east
@@ -142,9 +143,15 @@ double lf_flyToNext(Act& act, std::int64_t n)
     double course = lf_courseAtNext(act);
     Flat control{};
     if (std::isnan(course) || !lf_tangentsMeet(to, act.heading, course, control)) {
-        // An arc, as far round at its end from the way there as at its start.
-        course = act.targetBearing + straight;
-        control = gf_along(act.heading, length / (2.0 * std::cos(straight)));
+        // An arc, as far round at its end from the way there as at its start: a turn flown on. But
+        // where the flight's course there lies nearer the way there than that (it flies straight on
+        // after a jump of the feed), the arc would leave the heading's error mirrored, and each curve
+        // after it would weave as far the other way: it arrives nearer the way there, each curve a
+        // third as far off as the last.
+        const double arc = act.targetBearing + straight;
+        const bool weaves = std::abs(gf_angleDiff(course, act.targetBearing)) < std::abs(gf_angleDiff(course, arc));
+        control = gf_along(act.heading, weaves ? length * straighterShare : length / (2.0 * std::cos(straight)));
+        course = std::atan2(to.east - control.east, to.north - control.north);
     }
     act.curve = {act.latitude, act.longitude, 0.0, to.north, to.east, 1.0, control.east, control.north};
     act.curveProgress = act.curveEvaluated = act.curveParameter = 0.0;

@@ -143,6 +143,31 @@ TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNose
     while (gf_now() + 1 < static_cast<std::int64_t>(act(id)->path.front().tick))
         run(1);
     EXPECT_NEAR(act(id)->heading * radToDeg, 25.0, 1.0) << "a curve across north arrives along the reported track";
+
+    // Reported on straight east after a jump of the feed left its heading 40 degrees off: each curve
+    // arrives nearer the way on, where a mirrored arc would arrive 40 degrees off the other way and
+    // the path would weave on.
+    Act& jumped = flying(largeClass, 5000.0, 5000.0, 5000.0, 0.0);
+    const std::uint32_t jumpedId = jumped.base.head.flightId;
+    jumped.heading = 50.0 * degToRad;
+    const LatLon from{jumped.latitude, jumped.longitude};
+    jumped.path.resize(1);
+    for (int k = 1; k <= 4; ++k) {
+        jumped.path.push_back(point(gf_offset(from, 90.0, 0.6 * k), 250.0, 1000 * k, 5000.0));
+        jumped.path.back().trackPresent = 1;
+        jumped.path.back().track = 90.0;
+    }
+    std::vector<double> offAtPoints; // as it sets off, then at the first and second point
+    for (std::size_t left = jumped.path.size(); left > 1 && offAtPoints.size() < 3;) {
+        run(1);
+        if (act(jumpedId)->path.size() < left) {
+            left = act(jumpedId)->path.size();
+            offAtPoints.push_back(std::abs(gf_angleDiff(act(jumpedId)->heading, 90.0 * degToRad)) * radToDeg);
+        }
+    }
+    ASSERT_EQ(offAtPoints.size(), 3U);
+    EXPECT_LT(offAtPoints[1], 15.0) << "off its way at the first point";
+    EXPECT_LT(offAtPoints[2], 5.0) << "off its way at the second point";
 }
 
 TEST_F(Airborne, AHoveringHelicopterKeepsItsHeadingWhileItsPositionsJitterByAFewMetres)
