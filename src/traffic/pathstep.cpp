@@ -11,6 +11,8 @@
 
 namespace {
 constexpr double predictedClimb = 1500.0; // feet a minute of a first climb on predictions
+constexpr std::size_t turnReports = 6;    // ahead whose tracks tell whether the flight circles ...
+constexpr double circling = 90.0;         // ... turning by this many degrees in all
 
 bool lf_samePosition(const PathPoint& a, const PathPoint& b)
 {
@@ -28,6 +30,23 @@ LatLon lf_wayFrom(const Act& act, const PathPoint& front, const PathPoint& next)
     return {front.latitude, front.longitude};
 }
 
+// Whether the tracks of the reports ahead turn by a quarter circle or more: a flight circling (a
+// news helicopter over a scene) between reports seconds apart.
+bool lf_circles(const Act& act)
+{
+    double turned = 0.0;
+    const PathPoint* last = nullptr;
+    for (std::size_t k = 0; k < act.path.size() && k < turnReports; ++k) {
+        const PathPoint& p = act.path[k];
+        if (p.reportTick == 0 || !p.trackPresent)
+            continue;
+        if (last)
+            turned += std::abs(gf_angleDiff(last->track * degToRad, p.track * degToRad)) * radToDeg;
+        last = &p;
+    }
+    return turned >= circling;
+}
+
 // Airborne timing of the next point (a Rotorcraft hovers at a hold point as on the ground).
 void lf_timeAirPoint(Act& act)
 {
@@ -40,6 +59,11 @@ void lf_timeAirPoint(Act& act)
     }
     const double d = gf_distanceNm(front.latitude, front.longitude, next.latitude, next.longitude);
     double speed = lf_segmentSpeed(act);
+    // Reports of a flight that circles lie closer together than its speed flies round the circle:
+    // timed by that speed, the path would run its whole delay ahead of them, half a circle on.
+    // Their positions time the way.
+    if (const double flown = gf_flownSpeed(act); flown > 0.0 && lf_circles(act))
+        speed = std::min(speed, flown);
     if (act.landing && !next.airborne)
         speed = front.speed > 0.0 ? front.speed : 100.0;
     next.tick = lf_boundedTick(act, std::max<std::int64_t>(gf_travelTicks(d, speed), 25));

@@ -42,6 +42,8 @@ constexpr double groundSideForce = 0.25 * gravity; // metres a second squared in
 constexpr double bizjetSpeed = 170.0, bizjetAltitude = 15000.0;
 constexpr double largeSpeed = 260.0, largeAltitude = 25000.0;
 constexpr std::size_t pointsLooked = 12;
+constexpr std::size_t flownReports = 6; // ahead, over ...
+constexpr double flownLeast = 20.0;      // ... at least these seconds, whose positions' speed is taken
 
 // How its path turns and climbs, and how fast it is pushed back.
 struct PathLimits {
@@ -105,6 +107,26 @@ double gf_fieldSpeed(const Act& act)
         speeds[n] = act.path[n].speed;
     std::sort(speeds.begin(), speeds.begin() + static_cast<std::ptrdiff_t>(n));
     return n == 0 ? act.shown.speed : speeds[n / 2];
+}
+
+double gf_flownSpeed(const Act& act)
+{
+    const PathPoint* first = nullptr;
+    const PathPoint* last = nullptr;
+    double metres = 0.0;
+    for (std::size_t k = 0; k < act.path.size() && k < flownReports; ++k) {
+        const PathPoint& p = act.path[k];
+        if (!p.airborne)
+            return 0.0;
+        if (p.reportTick == 0 || (last && p.reportTick <= last->reportTick))
+            continue;
+        if (last)
+            metres += gf_distanceNm(last->latitude, last->longitude, p.latitude, p.longitude) * metresPerNm;
+        first = first ? first : &p;
+        last = &p;
+    }
+    const double seconds = first ? (last->reportTick - first->reportTick) * tickSeconds : 0.0;
+    return seconds < flownLeast ? 0.0 : metres / seconds / knot;
 }
 
 double gf_turnableSpeed(const Act& act, double curvature)

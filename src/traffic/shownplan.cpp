@@ -28,8 +28,7 @@ constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 0.5};
 constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 1.0};
 constexpr int smoothSamples = 2;        // each side
 constexpr std::size_t reportsLooked = 6;
-constexpr double flownLeast = 20.0;     // s of reports ahead over which their positions' speed is taken ...
-constexpr double flownAgrees = 0.3;     // ... and the share by which the reported speed may differ from it
+constexpr double flownAgrees = 0.3;     // the share by which the reported speed may differ from their positions'
 constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
 constexpr double curveLeast = 200.0;    // ... metres at least
@@ -138,28 +137,6 @@ double lf_reportSeconds(const Act& act)
             ++count;
         }
     return count < 2 ? 0.0 : (last - first) * tickSeconds / (count - 1);
-}
-
-// Knots: how fast the positions of the reports ahead move, from the first to the last of them over
-// their times; 0 unless all lie in the air.
-double lf_flownSpeed(const Act& act)
-{
-    const PathPoint* first = nullptr;
-    const PathPoint* last = nullptr;
-    double metres = 0.0;
-    for (std::size_t k = 0; k < act.path.size() && k < reportsLooked; ++k) {
-        const PathPoint& p = act.path[k];
-        if (!p.airborne)
-            return 0.0;
-        if (p.reportTick == 0 || (last && p.reportTick <= last->reportTick))
-            continue;
-        if (last)
-            metres += gf_distanceNm(last->latitude, last->longitude, p.latitude, p.longitude) * metresPerNm;
-        first = first ? first : &p;
-        last = &p;
-    }
-    const double seconds = first ? (last->reportTick - first->reportTick) * tickSeconds : 0.0;
-    return seconds < flownLeast ? 0.0 : metres / seconds / knot;
 }
 
 const Tuning& lf_tuning(const ShownMotion& s) { return s.onGround ? groundTuning : airTuning; }
@@ -404,7 +381,7 @@ double gf_reportedSpeed(const Act& act)
     const double field = gf_fieldSpeed(act);
     // In the air some feeds send one speed for minutes while their positions fly on: where the
     // positions of the reports ahead disagree with it, they decide.
-    const double flown = lf_flownSpeed(act);
+    const double flown = gf_flownSpeed(act);
     return flown > 0.0 && std::abs(flown - field) > flownAgrees * flown ? flown : field;
 }
 

@@ -170,6 +170,40 @@ TEST_F(Airborne, AnAirCurveIsFlownAlongItsLengthAtTheReportedSpeedsBankedAndNose
     EXPECT_LT(offAtPoints[2], 5.0) << "off its way at the second point";
 }
 
+TEST_F(Airborne, APathCirclingBetweenItsReportsReachesThemAtTheirOwnTimes)
+{
+    // A news helicopter circling at 55 kt on a circle of 250 m, reported every 20 s: each report
+    // lies 127 degrees round from the last, a chord its speed flies in 16 s. Timed by that speed the
+    // path would reach each report 4 s earlier than the last, up to its delay of 30 s: half a circle.
+    Act& a = hovering(park, 0.0, 1500.0, 0.0);
+    const std::uint32_t id = a.base.head.flightId;
+    a.earlyDelay = a.lateDelay = 3000;
+    a.path.front().speed = 55.0;
+    const double radius = 250.0 / metresPerNm;
+    const LatLon centre = gf_offset(park, 90.0, radius);
+    for (int k = 1; k <= 8; ++k) {
+        const double round = 270.0 + 127.0 * k; // from the centre; flown clockwise, tracks 90 degrees on
+        a.path.push_back(point(gf_offset(centre, round, radius), 55.0, 2000 * k, 1500.0));
+        a.path.back().reportTick = a.path.back().tick;
+        a.path.back().trackPresent = 1;
+        a.path.back().track = std::fmod(round + 90.0, 360.0);
+    }
+    std::vector<std::pair<std::uint32_t, std::int64_t>> reached; // each report's own tick, and when reached
+    const std::int64_t end = gf_now() + 20000;
+    for (std::size_t left = a.path.size(); left > 1 && gf_now() < end;) {
+        const std::uint32_t own = act(id)->path[0].reportTick; // the point reached when the front moves on
+        run(1);
+        if (act(id)->path.size() < left) {
+            left = act(id)->path.size();
+            reached.emplace_back(own, gf_now());
+        }
+    }
+    ASSERT_GE(reached.size(), 6U);
+    for (std::size_t k = 1; k < reached.size(); ++k)
+        EXPECT_NEAR(static_cast<double>(reached[k].second - reached[k].first) / 100.0, 0.0, 3.0)
+            << "seconds from its own time at report " << k;
+}
+
 TEST_F(Airborne, AHoveringHelicopterKeepsItsHeadingWhileItsPositionsJitterByAFewMetres)
 {
     const LatLon spot = gf_offset(park, 270.0, 3.0);
