@@ -35,7 +35,7 @@ double lf_approachHeight(std::uint32_t sizeClass)
 
 std::uint32_t lf_stepOrRotor(const Act& act, std::uint32_t step)
 {
-    return gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : step;
+    return gf_isRotorcraft(act.base.head) ? 4 : step;
 }
 
 // A descent at a rate: the next point, the kept rate and the altitude step follow it.
@@ -212,7 +212,7 @@ void lf_approach(Act& act)
     if (vs <= -250.0) {
         // A helicopter comes down where its reports come down: low and descending, it may be
         // circling at a few hundred feet, as police and news helicopters do for minutes.
-        if (act.landing || !near || gf_motionClassOf(act.base.head) == rotorcraftClass)
+        if (act.landing || !near || gf_isRotorcraft(act.base.head))
             return;
         lf_queueThrottle(act.base, lf_stepOrRotor(act, 1));
         lf_queueFlaps(act.base, 3);

@@ -120,7 +120,7 @@ bool lf_standingTest(Act& act, PathPoint& p)
         p.hold = 1;
     // A helicopter may hover where it was; one whose speed says it flies on is an old position
     // sent again while the feed lost it, dropped as for any aircraft in the air.
-    if (gf_motionClassOf(act.base.head) == rotorcraftClass)
+    if (gf_isRotorcraft(act.base.head))
         return !(same && p.airborne && p.speed >= hoverKnots);
     const bool flyingObject = p.airborne || (act.base.status == statusCreated && !act.onGround);
     if (same) {
@@ -238,7 +238,7 @@ void lf_leavingStand(Act& act)
         lf_learnRealOption(stand->standNumber, act, true, slot, true))
         gf_noteLearned(act.base.head.flightId, slot.halfHour);
     // A helicopter waits on its pad for its reports' time: the pad is free once it has left it.
-    if (gf_motionClassOf(act.base.head) == rotorcraftClass)
+    if (gf_isRotorcraft(act.base.head))
         gf_keepPad(act);
     else
         gf_releaseStand(act);
@@ -342,7 +342,7 @@ void lf_prepareAppend(Act& act, PathPoint& p)
 // (a roll-out's point held or predicted is no stop), nor for a helicopter, which air-taxis.
 bool lf_rollStarts(const Act& act, const PathPoint& last, const PathPoint& p)
 {
-    if (gf_motionClassOf(act.base.head) == rotorcraftClass || p.speed < rollingSpeed)
+    if (gf_isRotorcraft(act.base.head) || p.speed < rollingSpeed)
         return false;
     if (act.groundState == groundTaxied)
         return p.speed >= last.speed;
@@ -468,7 +468,7 @@ void lf_applyReport(Act& act, PathPoint p)
         // or with none): one behind the last report in the air takes that report back, not the
         // touch-down.
         const bool touchDown = !p.airborne && !act.takeOff && !act.path.empty() && act.path.back().airborne &&
-                               gf_motionClassOf(act.base.head) != rotorcraftClass;
+                               !gf_isRotorcraft(act.base.head);
         if (act.landing || act.landingRoll || touchDown) {
             if (!lf_applyLandingReport(act, p))
                 return;

@@ -42,13 +42,13 @@ void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value) { lf_queue
 
 void lf_queueSpoilers(const StaticAct& act, bool extended)
 {
-    if (gf_motionClassOf(act.head) != rotorcraftClass)
+    if (!gf_isRotorcraft(act.head))
         lf_queueEvent(act.objectId, ceSpoilers, extended ? 16383 : 0);
 }
 
 void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 {
-    if (step == act.flapsStep || gf_motionClassOf(act.head) == rotorcraftClass)
+    if (step == act.flapsStep || gf_isRotorcraft(act.head))
         return;
     lf_queueEvent(act.objectId, ceFlaps, flapsValues.at(step));
     act.flapsStep = step;
@@ -56,7 +56,7 @@ void lf_queueFlaps(StaticAct& act, std::uint32_t step)
 
 void lf_queueGear(const StaticAct& act, bool down)
 {
-    if (gf_motionClassOf(act.head) != rotorcraftClass)
+    if (!gf_isRotorcraft(act.head))
         lf_queueEvent(act.objectId, ceGear, down ? 1 : 0);
 }
 

@@ -166,7 +166,7 @@ void lf_lowerNose(Act& act)
 // The take-off is over: the aircraft flies on as in the air, where a touch-down counts.
 void lf_endClimbOut(Act& act)
 {
-    lf_queueThrottle(act.base, gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : 3);
+    lf_queueThrottle(act.base, gf_isRotorcraft(act.base.head) ? 4 : 3);
     gf_setPhase(act, phaseAirborne);
     act.rotationCounter = 1;
 }
@@ -175,7 +175,7 @@ void lf_endClimbOut(Act& act)
 // report in the air ahead, or once none is (it comes down).
 bool lf_helicopterClimbedOut(const Act& act)
 {
-    if (gf_motionClassOf(act.base.head) != rotorcraftClass)
+    if (!gf_isRotorcraft(act.base.head))
         return false;
     const auto air = std::find_if(act.path.begin(), act.path.end(), [](const PathPoint& p) { return p.airborne != 0; });
     return air == act.path.end() || act.altitude >= air->altitude;

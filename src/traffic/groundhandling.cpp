@@ -43,7 +43,7 @@ void lf_startEngines(Act& act)
 {
     gf_queueLights(act.base.objectId, taxiLights);
     queueEngineStart(act.base.objectId);
-    lf_queueThrottle(act.base, gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : 0);
+    lf_queueThrottle(act.base, gf_isRotorcraft(act.base.head) ? 4 : 0);
     lf_queueFlaps(act.base, 1);
 }
 
@@ -111,7 +111,7 @@ void lf_leaveStand(Act& act)
     act.lateDelay = act.takeOff ? 5000 : 3000;
     if (!act.leavingStand)
         return;
-    if (gf_motionClassOf(act.base.head) == rotorcraftClass) {
+    if (gf_isRotorcraft(act.base.head)) {
         lf_leavePad(act);
         return;
     }

@@ -59,7 +59,7 @@ std::int64_t lf_rollBeforeLiftOff(const Act& act)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& air = act.path[1];
-    const bool rotorcraft = gf_motionClassOf(act.base.head) == rotorcraftClass; // it rolls not at all
+    const bool rotorcraft = gf_isRotorcraft(act.base.head); // it rolls not at all
     if (front.airborne || !air.airborne || air.verticalSpeed <= climbingRate || rotorcraft)
         return 0;
     const double height = std::max(air.altitude - act.altitude, 0.0);
@@ -107,7 +107,7 @@ void lf_groundMove(Act& act, std::int64_t n)
 {
     const PathPoint& front = act.path[0];
     const PathPoint& next = act.path[1];
-    const bool rotorcraft = gf_motionClassOf(act.base.head) == rotorcraftClass;
+    const bool rotorcraft = gf_isRotorcraft(act.base.head);
     if (act.takeOff && act.phase != phaseTakeOff && (rotorcraft || front.speed >= takeOffSpeed)) {
         if (const std::int64_t roll = lf_rollBeforeLiftOff(act); roll > 0)
             act.liftOffTick = static_cast<std::uint32_t>(gf_now() + roll);

@@ -26,7 +26,7 @@ void lf_landingRoll(Act& act)
         lf_queueFlaps(act.base, 0);
         act.landingRoll = 0;
         act.rollOutHeading = 0.0;
-        lf_queueThrottle(act.base, gf_motionClassOf(act.base.head) == rotorcraftClass ? 4 : 0);
+        lf_queueThrottle(act.base, gf_isRotorcraft(act.base.head) ? 4 : 0);
         lf_queueSpoilers(act.base, false);
         lf_levelsToZero(act);
         gf_queueLights(act.base.objectId, {1, 1, 0, 1, 0, 1, 1});

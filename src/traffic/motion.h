@@ -13,6 +13,7 @@ inline constexpr std::int64_t leavingWait = 30000; // ticks a pushed back aircra
 inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;
 inline constexpr std::uint8_t rotorcraftCategory = 7; // the feed's emitter category A7
+inline bool gf_isRotorcraft(const ActHead& head) { return gf_motionClassOf(head) == rotorcraftClass; }
 inline constexpr double metresPerDegree = 111132.95; // of latitude
 inline constexpr double knot = metresPerNm / 3600.0; // metres a second
 

@@ -53,7 +53,7 @@ void lf_timeAirPoint(Act& act)
     PathPoint& front = act.path[0];
     PathPoint& next = act.path[1];
     if (next.hold) {
-        if (gf_motionClassOf(act.base.head) == rotorcraftClass)
+        if (gf_isRotorcraft(act.base.head))
             lf_timeGroundPoint(act);
         return;
     }
@@ -204,7 +204,7 @@ void lf_groundStep(Act& act)
 {
     for (;;) {
         while (act.path.size() >= 2) {
-            if (act.onGround || !act.path[1].hold || gf_motionClassOf(act.base.head) == rotorcraftClass) {
+            if (act.onGround || !act.path[1].hold || gf_isRotorcraft(act.base.head)) {
                 lf_phaseStep(act);
                 return;
             }

@@ -154,7 +154,7 @@ void lf_liveSettled(Act& act)
     StaticAct& base = act.base;
     base.status = statusCreated;
     gf_startAtPresent(act);
-    const bool rotor = gf_motionClassOf(base.head) == rotorcraftClass;
+    const bool rotor = gf_isRotorcraft(base.head);
     const std::uint32_t id = base.objectId;
     const bool airborne = gf_madeInTheAir(act);
     act.madeAgain = 0;

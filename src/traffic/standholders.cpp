@@ -30,7 +30,7 @@ constexpr double climbOutHeight = 800.0;
 // on it.
 bool lf_stillOn(const Act& act, const StandRecord& stand)
 {
-    if (gf_motionClassOf(act.base.head) != rotorcraftClass ||
+    if (!gf_isRotorcraft(act.base.head) ||
         (act.phase != phaseGround && act.phase != phaseTakeOff && act.phase != phaseAirborne))
         return true;
     const double reach = std::max(stand.radius, act.base.head.wingspan);
@@ -68,7 +68,7 @@ void gf_keepPad(const Act& act)
 
 bool gf_onKeptPad(const Act& act)
 {
-    if (gf_motionClassOf(act.base.head) != rotorcraftClass)
+    if (!gf_isRotorcraft(act.base.head))
         return false;
     const auto holder = standHolders.find(act.base.standNumber);
     if (holder == standHolders.end() || holder->second != act.base.head.flightId)

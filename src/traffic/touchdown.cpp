@@ -38,7 +38,7 @@ bool lf_heldAboveGround(const Act& act)
 {
     const auto park = gf_parkAirportPosition();
     if (!park)
-        return !std::isnan(act.groundUnder) && gf_motionClassOf(act.base.head) != rotorcraftClass;
+        return !std::isnan(act.groundUnder) && !gf_isRotorcraft(act.base.head);
     const PathPoint& last = act.path.back();
     return act.landing && gf_withinNm(park->first, park->second, last.latitude, last.longitude, parkAirportReachNm);
 }
