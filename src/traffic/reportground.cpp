@@ -16,12 +16,16 @@ namespace {
 constexpr double fieldHeight = 1000.0;
 constexpr double airTaxiSpeed = 43.0; // knots
 
-// Whether the report lies farther from the aircraft's last one than a taxi goes, where the
-// outlier hold does not already judge that (the aircraft shown on the ground).
-bool lf_beyondTaxi(const LiveReport& r, const Act* act)
+// Whether the report flies by what the aircraft's last one was: it lies farther from it than a taxi
+// goes, where the outlier hold does not already judge that (the aircraft shown on the ground); or
+// it is the last report's position in the air sent again, which is no news of a landing (a feed
+// standing still for a minute on a climb, its speed at 20 kt).
+bool lf_fliesOn(const LiveReport& r, const Act* act)
 {
     if (!act || std::isnan(act->newsTime) || (act->base.status == statusCreated && act->onGround))
         return false;
+    if (act->news.airborne && act->news.latitude == r.latitude && act->news.longitude == r.longitude)
+        return true;
     return !gf_taxiReach(act->news, act->newsTime, gf_pointOfReport(r), r.timeStamp);
 }
 } // namespace
@@ -40,9 +44,10 @@ void gf_decideGround(LiveReport& r, std::uint32_t sizeClass, const Act* act)
     const ParkAirport park = gf_parkAirport();
     // With no park airport the reader had no ground to measure against and went by the speed
     // alone, which the feed gets wrong at times: a report farther from the last than a taxi goes
-    // flies (not yet shown, the aircraft then starts in the air). Shown on the ground, such a
-    // report is the feed's jump, held until others confirm it.
-    if (!r.airborne && r.readAltitude > 0.0 && park.code.empty() && lf_beyondTaxi(r, act))
+    // flies (not yet shown, the aircraft then starts in the air), and so does one that sends the
+    // last position in the air again. Shown on the ground, a report beyond a taxi is the feed's
+    // jump, held until others confirm it.
+    if (!r.airborne && r.readAltitude > 0.0 && park.code.empty() && lf_fliesOn(r, act))
         fly();
     if (!r.airborne || r.groundSpeed >= runwaySpeed || rotorcraft || park.code.empty())
         return;

@@ -357,6 +357,32 @@ TEST_F(Recordings, AnArrivalShownAheadOfItsPathTouchesDownWhereItsReportsDo)
     EXPECT_GT(slowest, 60.0) << "knots on the runway in its first 10 s there";
 }
 
+TEST_F(Recordings, AClimbOutWhoseFeedStandsStillAtATaxisSpeedStaysInTheAir)
+{
+    // klas_swa2278.rttfc: SWA2278 climbing out of Las Vegas from 3,450 to 11,100 ft, its speed sent
+    // as 20 kt throughout, its position standing still for 10-70 s at a time and then jumping on.
+    // With the user in the air no park airport tells the ground, and a taxi's speed put each
+    // position sent again on the ground: it was shown standing on the desert floor 12 km from the
+    // field for a minute, its reports at 9,125 ft.
+    loadWorld(refgen::lasVegasWorld);
+    elevation = 2181.0;
+    userInTheAir();
+    std::vector<std::string> records;
+    lf_readRecording("tests/data/recordings/klas_swa2278.rttfc", elevation, records);
+    bool shown = false, onGround = false;
+    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    play(records, {36.0840, -115.1537}, false, ticks + 3000, [&] {
+        for (const Act& a : liveActs)
+            if (a.base.status == statusCreated) {
+                shown = true;
+                onGround = onGround || a.shown.onGround;
+            }
+        return true;
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(onGround) << "shown on the ground";
+}
+
 TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilItsRoll)
 {
     // klax_ual1693.rttfc: UAL1693 at Los Angeles from its first report, standing, over the one report of its taxi
