@@ -21,11 +21,6 @@ constexpr double steepestDescent = 2000.0;         // feet per minute down to a 
 constexpr double hoverKnots = 10.0;                // a helicopter this slow may hover where it was
 constexpr double climbingAway = 100.0;             // feet per minute: a go-around climbs faster
 
-bool lf_samePosition(const PathPoint& a, const PathPoint& b)
-{
-    return a.latitude == b.latitude && a.longitude == b.longitude;
-}
-
 // A report climbing faster than a landing does: a go-around's or a touch-and-go's.
 bool lf_climbsAway(const PathPoint& p) { return p.verticalSpeed > climbingAway; }
 
@@ -61,7 +56,7 @@ void lf_noteReport(Act& act, const PathPoint& p)
 {
     ReportTrail& trail = act.trail;
     const double seconds = act.reportTime - trail.time;
-    if (seconds > 0.0 && !lf_samePosition(p, trail.last)) { // false while the time is NaN
+    if (seconds > 0.0 && !gf_samePosition(p, trail.last)) { // false while the time is NaN
         const double course = gf_initialBearing({trail.last.latitude, trail.last.longitude}, {p.latitude, p.longitude});
         trail.turnRate = std::isnan(trail.course) ? Act::nan
                                                   : gf_angleDiff(trail.course, course) / ((trail.legSeconds + seconds) / 2.0);
@@ -114,8 +109,8 @@ bool lf_standingTest(Act& act, PathPoint& p)
     const PathPoint& last = act.path.back();
     // In the air the last report's position sent again after the path was predicted on beyond
     // it is as old as one sent again at once: flown back to, the aircraft would turn round.
-    const bool repeated = p.airborne && !std::isnan(act.trail.time) && lf_samePosition(p, act.trail.last);
-    const bool same = lf_samePosition(p, last) || repeated;
+    const bool repeated = p.airborne && !std::isnan(act.trail.time) && gf_samePosition(p, act.trail.last);
+    const bool same = gf_samePosition(p, last) || repeated;
     if (same)
         p.hold = 1;
     // A helicopter may hover where it was; one whose speed says it flies on is an old position
@@ -171,7 +166,7 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
     lf_undoEarlyTouchDown(act, p);
     // Rolling out, an old position sent again is dropped; once the reports have slowed to taxi
     // speed, it holds the aircraft there as it holds a taxiing one.
-    const bool standing = lf_samePosition(p, act.path.back());
+    const bool standing = gf_samePosition(p, act.path.back());
     if (standing && !(act.landingRoll && gf_standsOrTaxis(p)))
         return false;
     if (standing) {
@@ -199,7 +194,7 @@ bool lf_applyLandingReport(Act& act, PathPoint& p)
         gf_setDelays(act);
     }
     const PathPoint& last = act.path.back();
-    if (lf_samePosition(p, last)) {
+    if (gf_samePosition(p, last)) {
         p.hold = 1;
     } else {
         p.hold = 0;

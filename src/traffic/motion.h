@@ -14,8 +14,16 @@ inline constexpr double halfDegree = 0.5 * degToRad;
 inline constexpr std::uint32_t rotorcraftClass = 5;
 inline constexpr std::uint8_t rotorcraftCategory = 7; // the feed's emitter category A7
 inline bool gf_isRotorcraft(const ActHead& head) { return gf_motionClassOf(head) == rotorcraftClass; }
+// The reports ahead that tell how a flight goes on: their speed and whether it circles.
+inline constexpr std::size_t reportsAhead = 6;
 inline constexpr double metresPerDegree = 111132.95; // of latitude
 inline constexpr double knot = metresPerNm / 3600.0; // metres a second
+
+// Two points at the very same position (a report sent again).
+inline bool gf_samePosition(const PathPoint& a, const PathPoint& b)
+{
+    return a.latitude == b.latitude && a.longitude == b.longitude;
+}
 
 // Metres east and north, on the flat about a position.
 struct Flat {

@@ -11,13 +11,7 @@
 
 namespace {
 constexpr double predictedClimb = 1500.0; // feet a minute of a first climb on predictions
-constexpr std::size_t turnReports = 6;    // ahead whose tracks tell whether the flight circles ...
-constexpr double circling = 90.0;         // ... turning by this many degrees in all
-
-bool lf_samePosition(const PathPoint& a, const PathPoint& b)
-{
-    return a.latitude == b.latitude && a.longitude == b.longitude;
-}
+constexpr double circling = 90.0;         // degrees the tracks of the reports ahead turn in all, circling
 
 // Where the way to the next point starts: a taxiing aircraft that is not at its front point
 // (it came back from a guess beyond it) turns its nose onto the way it goes from where it is.
@@ -36,7 +30,7 @@ bool lf_circles(const Act& act)
 {
     double turned = 0.0;
     const PathPoint* last = nullptr;
-    for (std::size_t k = 0; k < act.path.size() && k < turnReports; ++k) {
+    for (std::size_t k = 0; k < act.path.size() && k < reportsAhead; ++k) {
         const PathPoint& p = act.path[k];
         if (p.reportTick == 0 || !p.trackPresent)
             continue;
@@ -62,7 +56,7 @@ void lf_timeAirPoint(Act& act)
     // Reports of a flight that circles lie closer together than its speed flies round the circle:
     // timed by that speed, the path would run its whole delay ahead of them, half a circle on.
     // Their positions time the way.
-    if (const double flown = gf_flownSpeed(act); flown > 0.0 && lf_circles(act))
+    if (const double flown = lf_circles(act) ? gf_flownSpeed(act) : 0.0; flown > 0.0)
         speed = std::min(speed, flown);
     if (act.landing && !next.airborne)
         speed = front.speed > 0.0 ? front.speed : 100.0;
@@ -224,7 +218,7 @@ void lf_phaseStep(Act& act)
     {
         const PathPoint& front = act.path[0];
         PathPoint& next = act.path[1];
-        if (!next.hold && lf_samePosition(front, next))
+        if (!next.hold && gf_samePosition(front, next))
             next.hold = 1;
         if (!next.hold)
             act.targetBearing = gf_initialBearing(lf_wayFrom(act, front, next), {next.latitude, next.longitude});
@@ -270,7 +264,7 @@ void gf_startAtPresent(Act& act)
         return;
     const PathPoint& before = path[passed - 1];
     const PathPoint& here = path[passed];
-    if (!lf_samePosition(before, here))
+    if (!gf_samePosition(before, here))
         act.heading = gf_initialBearing({before.latitude, before.longitude}, {here.latitude, here.longitude});
     act.latitude = here.latitude;
     act.longitude = here.longitude;
@@ -340,7 +334,7 @@ void lf_predictPoint(Act& act)
         p.latitude = to.first;
         p.longitude = to.second;
     }
-    p.hold = lf_samePosition(p, last) ? 1 : 0;
+    p.hold = gf_samePosition(p, last) ? 1 : 0;
     if (!act.onGround && act.landing && act.flareStage == 0) {
         p.verticalSpeed = -667.0;
         p.altitude -= 10.005 * interval;

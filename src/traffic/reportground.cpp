@@ -24,9 +24,8 @@ bool lf_fliesOn(const LiveReport& r, const Act* act)
 {
     if (!act || std::isnan(act->newsTime) || (act->base.status == statusCreated && act->onGround))
         return false;
-    if (act->news.airborne && act->news.latitude == r.latitude && act->news.longitude == r.longitude)
-        return true;
-    return !gf_taxiReach(act->news, act->newsTime, gf_pointOfReport(r), r.timeStamp);
+    const PathPoint p = gf_pointOfReport(r);
+    return (act->news.airborne && gf_samePosition(act->news, p)) || !gf_taxiReach(act->news, act->newsTime, p, r.timeStamp);
 }
 } // namespace
 

@@ -42,8 +42,7 @@ constexpr double groundSideForce = 0.25 * gravity; // metres a second squared in
 constexpr double bizjetSpeed = 170.0, bizjetAltitude = 15000.0;
 constexpr double largeSpeed = 260.0, largeAltitude = 25000.0;
 constexpr std::size_t pointsLooked = 12;
-constexpr std::size_t flownReports = 6; // ahead, over ...
-constexpr double flownLeast = 20.0;      // ... at least these seconds, whose positions' speed is taken
+constexpr double flownLeast = 20.0;      // s at least of reports ahead whose positions' speed is taken
 
 // How its path turns and climbs, and how fast it is pushed back.
 struct PathLimits {
@@ -71,7 +70,7 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     l.braking = c.braking * plannedBraking;
     if (s.onGround) {
         // No aircraft rolls much faster than it lifts off.
-        l.fastest = s.motionClass == rotorcraftClass ? c.fastest : fastestRoll * s.liftOffSpeed;
+        l.fastest = gf_isRotorcraft(s) ? c.fastest : fastestRoll * s.liftOffSpeed;
         l.up = act.takeOff ? c.roll : c.taxi;
         l.down = c.braking;
         return l;
@@ -114,7 +113,7 @@ double gf_flownSpeed(const Act& act)
     const PathPoint* first = nullptr;
     const PathPoint* last = nullptr;
     double metres = 0.0;
-    for (std::size_t k = 0; k < act.path.size() && k < flownReports; ++k) {
+    for (std::size_t k = 0; k < act.path.size() && k < reportsAhead; ++k) {
         const PathPoint& p = act.path[k];
         if (!p.airborne)
             return 0.0;

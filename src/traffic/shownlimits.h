@@ -40,4 +40,5 @@ void gf_startMotionClass(Act& act);
 void gf_updateMotionClass(Act& act);
 // Sets the shown motion's class and what it keeps of it.
 void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass);
+inline bool gf_isRotorcraft(const ShownMotion& s) { return s.motionClass == rotorcraftClass; }
 bool gf_typeListed(const Act& act);

@@ -27,7 +27,6 @@ struct Tuning {
 constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 0.5};
 constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 1.0};
 constexpr int smoothSamples = 2;        // each side
-constexpr std::size_t reportsLooked = 6;
 constexpr double flownAgrees = 0.3;     // the share by which the reported speed may differ from their positions'
 constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
@@ -63,7 +62,7 @@ struct Plan {
 };
 
 // A helicopter moving slowly goes any way it likes.
-bool lf_hovering(const ShownMotion& s) { return s.motionClass == rotorcraftClass && s.speed < hoverSpeed; }
+bool lf_hovering(const ShownMotion& s) { return gf_isRotorcraft(s) && s.speed < hoverSpeed; }
 
 double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
 
@@ -130,7 +129,7 @@ double lf_smoothPlace(const ShownMotion& s, double tick, double seconds)
 double lf_reportSeconds(const Act& act)
 {
     std::uint32_t first = 0, last = 0, count = 0;
-    for (std::size_t k = 0; k < act.path.size() && k < reportsLooked; ++k)
+    for (std::size_t k = 0; k < act.path.size() && k < reportsAhead; ++k)
         if (const std::uint32_t t = act.path[k].reportTick; t != 0) {
             first = count == 0 ? t : first;
             last = t;
@@ -298,7 +297,7 @@ void lf_planTurn(Act& act, double error)
     s.turnSin = std::sin(s.turnStep);
     if (hovering)
         s.noseStep = 0.0;
-    else if (s.motionClass == rotorcraftClass) // the nose comes round onto the way it moves
+    else if (gf_isRotorcraft(s)) // the nose comes round onto the way it moves
         s.noseStep = lf_rate(gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth)) + error, seconds,
                              gf_turnLimit(act, s.speed)) * tickSeconds;
     else
@@ -336,7 +335,7 @@ WayPoint lf_heightAt(const Act& act, double place, double floor)
     // Past where its reports come down to the ground a fixed-wing aircraft is down, also ahead of its
     // path: an approach slower than the slowest it flies would have it float on above the runway
     // until its path lands. (A helicopter slows down as far as it needs.)
-    if (there.ground && s.motionClass != rotorcraftClass) {
+    if (there.ground && !gf_isRotorcraft(s)) {
         there.altitude = std::isfinite(floor) ? floor : there.altitude;
         return there;
     }

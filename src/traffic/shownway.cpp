@@ -93,7 +93,7 @@ Flat lf_traceCourse(const ShownMotion& s)
 // a fixed-wing aircraft flying or rolling fast never turns back (a helicopter can).
 bool lf_onlyOn(const ShownMotion& s, bool airborne, double knots)
 {
-    return s.motionClass != rotorcraftClass && (airborne || knots >= runwaySpeed);
+    return !gf_isRotorcraft(s) && (airborne || knots >= runwaySpeed);
 }
 
 // Whether the shown aircraft, moving as it does, only goes on along its way.

@@ -50,7 +50,7 @@ protected:
         std::vector<std::string> records;
         const auto flights = lf_readRecording("tests/data/recordings/" + file, elevation, records);
         bool landed = false;
-        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+        const auto ticks = lf_spanTicks(records);
         play(records, airport, false, ticks + 3000, [&] {
             for (const Act& a : liveActs)
                 landed = landed || (a.base.status == statusCreated && a.onGround);

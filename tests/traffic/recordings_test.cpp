@@ -128,7 +128,7 @@ protected:
                     const Act* a = gf_findActByObject(p.objectId);
                     if (a != nullptr)
                         flightOf[p.objectId] = a->base.head.flightId;
-                    if (a != nullptr && gf_motionClassOf(a->base.head) == rotorcraftClass)
+                    if (a != nullptr && gf_isRotorcraft(a->base.head))
                         rotorcraft.insert(p.objectId);
                     if (track.is_open())
                         track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
@@ -296,7 +296,7 @@ TEST_F(Recordings, ArrivalsTouchDownOnTheWayTheirReportsComeDown)
     for (const std::int32_t sent : {1013, 1006}) {
         qnh = sent;
         std::map<std::uint32_t, LatLon> down;
-        const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
+        const auto ticks = lf_spanTicks(records) + 6000;
         play(records, r.airport, false, ticks, [&] {
             for (const Act& a : liveActs)
                 if (a.base.status == statusCreated && a.shown.onGround)
@@ -333,7 +333,7 @@ TEST_F(Recordings, AnArrivalShownAheadOfItsPathTouchesDownWhereItsReportsDo)
     std::optional<LatLon> down;
     double slowest = 1e9; // knots on the runway in its first 10 s there
     double downAt = 0.0;
-    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    const auto ticks = lf_spanTicks(records);
     play(records, {33.9425, -118.4081}, false, ticks + 9000, [&] {
         for (const Act& a : liveActs) {
             if (a.base.status != statusCreated || !a.shown.onGround)
@@ -370,7 +370,7 @@ TEST_F(Recordings, AClimbOutWhoseFeedStandsStillAtATaxisSpeedStaysInTheAir)
     std::vector<std::string> records;
     lf_readRecording("tests/data/recordings/klas_swa2278.rttfc", elevation, records);
     bool shown = false, onGround = false;
-    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    const auto ticks = lf_spanTicks(records);
     play(records, {36.0840, -115.1537}, false, ticks + 3000, [&] {
         for (const Act& a : liveActs)
             if (a.base.status == statusCreated) {

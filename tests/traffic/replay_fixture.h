@@ -388,6 +388,12 @@ protected:
         return records;
     }
 
+    // Ticks from the first record to the last.
+    static std::int64_t lf_spanTicks(const std::vector<std::string>& records)
+    {
+        return static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0);
+    }
+
     static double lf_stamp(const std::string& record)
     {
         std::size_t at = 0;

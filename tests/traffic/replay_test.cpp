@@ -338,7 +338,7 @@ TEST_F(Replay, RecordedTaxiingAircraftMoveWhereTheirNosesPoint)
     ASSERT_EQ(flights.size(), 6u);
     // Each taxiing aircraft's position and heading each tick.
     std::map<std::uint32_t, std::vector<std::array<double, 3>>> shown;
-    const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - lf_stamp(records.front())) * 100.0) + 6000;
+    const auto ticks = lf_spanTicks(records) + 6000;
     constexpr double none = Act::nan; // not taxiing in this tick
     play(records, {36.0840, -115.1537}, false, ticks, [&] {
         for (const auto& [id, _] : flights) {
