@@ -106,6 +106,18 @@ const char* lf_endReason(const Act& act)
     return lf_pastTheMargin(act) ? "left the radius" : "its path ran out";
 }
 
+// Radians a second a flight in the air is predicted to turn on: as its last two reported legs
+// turned (a helicopter circling over a scene, an airliner turning onto its approach), no faster than
+// it can.
+double lf_turnOn(const Act& act, double knots)
+{
+    const double rate = act.trail.turnRate;
+    if (std::isnan(rate))
+        return 0.0;
+    const double most = gf_turnLimit(act, knots);
+    return std::clamp(rate, -most, most);
+}
+
 double lf_takeOffSpeed(double last, double& verticalSpeed)
 {
     if (last <= 30.0)
@@ -325,12 +337,13 @@ void lf_predictPoint(Act& act)
     // In the air it flies on no slower than it can: a feed that lost it often sends a garbage speed.
     if (!act.onGround && !act.landing)
         p.speed = std::max(p.speed, gf_slowestInTheAir(act));
-    // Straight on along the heading: the course at the new point.
-    p.track = act.heading * radToDeg;
+    // On along the heading, in the air turning on as its reports last turned: the course at the new point.
+    const double turn = act.onGround || act.landing ? 0.0 : lf_turnOn(act, p.speed) * interval;
+    p.track = gf_normalHeading(act.heading + turn) * radToDeg;
     p.trackPresent = 1;
     if (p.speed > 0.0) {
         const double feet = interval * 100.0 * p.speed * feetPerNm / ticksPerHour;
-        const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, act.heading, feet);
+        const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, act.heading + turn / 2.0, feet);
         p.latitude = to.first;
         p.longitude = to.second;
     }

@@ -383,6 +383,32 @@ TEST_F(Recordings, AClimbOutWhoseFeedStandsStillAtATaxisSpeedStaysInTheAir)
     EXPECT_FALSE(onGround) << "shown on the ground";
 }
 
+TEST_F(Recordings, AHelicopterCirclingThroughGapsInItsReportsStaysOnItsCircle)
+{
+    // klax_n223la_circling.rttfc: N223LA, a news helicopter circling left at 45-60 kt over a scene
+    // 6 nm east of Los Angeles, reported every 6-46 s, tracks turning 6-8 degrees a second. Through a
+    // gap its path was predicted straight on along its heading, and came back across the circle to
+    // its next report: shown 1.4 km from where its reports put it.
+    loadWorld(refgen::losAngelesWorld);
+    elevation = 125.0;
+    parkCode = "KLAX";
+    parkIata = "LAX";
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klax_n223la_circling.rttfc", elevation, records);
+    const std::vector<Reported>& reports = flights.begin()->second;
+    const double first = lf_stamp(records.front());
+    double farthest = 0.0; // metres from the reports at its delayed time
+    play(records, {33.9425, -118.4081}, false, lf_spanTicks(records) + reportLifetimeTicks, [&] {
+        const double t = first + static_cast<double>(gf_now() - startTick - reportLifetimeTicks) / 100.0;
+        for (const Act& a : liveActs)
+            if (const auto r = lf_reportedAt(reports, t); r && a.base.status == statusCreated)
+                farthest = std::max(farthest, gf_distanceNm(a.shown.latitude, a.shown.longitude, r->latitude, r->longitude));
+        return true;
+    });
+    EXPECT_FALSE(presence.empty());
+    EXPECT_LT(farthest * metresPerNm, 800.0) << "metres from its reports at most";
+}
+
 TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilItsRoll)
 {
     // klax_ual1693.rttfc: UAL1693 at Los Angeles from its first report, standing, over the one report of its taxi
