@@ -334,11 +334,12 @@ void lf_predictPoint(Act& act)
         // The counter still holds this prediction: a landing aircraft keeps its speed for the last few.
         p.speed = std::max(last.speed * (act.landing ? 0.9 : 0.95), 1.0);
     }
-    // In the air it flies on no slower than it can: a feed that lost it often sends a garbage speed.
-    if (!act.onGround && !act.landing)
+    // In the air it flies on no slower than it can (a feed that lost it often sends a garbage speed),
+    // turning on as its reports last turned; else straight on along the heading.
+    const bool fliesOn = !act.onGround && !act.landing;
+    if (fliesOn)
         p.speed = std::max(p.speed, gf_slowestInTheAir(act));
-    // On along the heading, in the air turning on as its reports last turned: the course at the new point.
-    const double turn = act.onGround || act.landing ? 0.0 : lf_turnOn(act, p.speed) * interval;
+    const double turn = fliesOn ? lf_turnOn(act, p.speed) * interval : 0.0;
     p.track = gf_normalHeading(act.heading + turn) * radToDeg;
     p.trackPresent = 1;
     if (p.speed > 0.0) {

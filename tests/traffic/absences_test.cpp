@@ -43,10 +43,9 @@ protected:
     std::pair<std::vector<Absence>, bool> playLosAngeles(const std::string& file, const std::string& park, double radius)
     {
         constexpr LatLon airport{33.9425, -118.4081};
-        loadWorld(refgen::losAngelesWorld);
-        elevation = 125.0;
-        parkCode = park;
-        parkIata = park.empty() ? "" : "LAX";
+        atLosAngeles();
+        if (park.empty())
+            parkCode = parkIata = "";
         std::vector<std::string> records;
         const auto flights = lf_readRecording("tests/data/recordings/" + file, elevation, records);
         bool landed = false;

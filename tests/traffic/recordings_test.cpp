@@ -389,10 +389,7 @@ TEST_F(Recordings, AHelicopterCirclingThroughGapsInItsReportsStaysOnItsCircle)
     // 6 nm east of Los Angeles, reported every 6-46 s, tracks turning 6-8 degrees a second. Through a
     // gap its path was predicted straight on along its heading, and came back across the circle to
     // its next report: shown 1.4 km from where its reports put it.
-    loadWorld(refgen::losAngelesWorld);
-    elevation = 125.0;
-    parkCode = "KLAX";
-    parkIata = "LAX";
+    atLosAngeles();
     std::vector<std::string> records;
     const auto flights = lf_readRecording("tests/data/recordings/klax_n223la_circling.rttfc", elevation, records);
     const std::vector<Reported>& reports = flights.begin()->second;
@@ -415,10 +412,7 @@ TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilIts
     // that says 75 ft and airborne, at 17 kt, to its first report in the air after its take-off
     // roll. With the QNH of 1020 hPa that report lies 140 ft above the field; it is on the ground
     // all the same, and the aircraft taxis on until its roll.
-    loadWorld(refgen::losAngelesWorld);
-    elevation = 125.0;
-    parkCode = "KLAX";
-    parkIata = "LAX";
+    atLosAngeles();
     for (const std::int32_t sent : {1013, 1020}) {
         qnh = sent;
         std::vector<std::string> records;

@@ -250,6 +250,15 @@ protected:
         return script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", holdAfter});
     }
 
+    // The Los Angeles world, the user parked at KLAX, its park airport.
+    void atLosAngeles()
+    {
+        loadWorld(refgen::losAngelesWorld);
+        elevation = 125.0;
+        parkCode = "KLAX";
+        parkIata = "LAX";
+    }
+
     // The user cruising above the airport: no park airport, and the live radius the program gives
     // a user in the air.
     void userInTheAir()
