@@ -51,6 +51,7 @@ constexpr double leadSeconds = 15.0;   // ... unless its reports put it this far
 constexpr double leadLeast = 25.0;     // ... farther off than this (metres) than it hovers about:
 constexpr double facingTurn = 20.0;    // then it turns its nose toward its way this many degrees a second ...
 constexpr double facing = 45.0;        // ... and speeds up only once its nose is this near it
+constexpr double behindIt = 90.0;      // degrees off its nose beyond which its way lies behind it
 
 // What one plan works with, found once.
 struct Plan {
@@ -239,16 +240,22 @@ void lf_planSpeed(Act& act, const Plan& plan, double error)
 
 // A hovering helicopter whose reports lead off, whether it flies off or hover-taxis along a row of
 // pads, turns its nose toward its way and speeds up once it faces it: it does not set off or move on
-// backwards or sideways. Hovering about, it keeps its nose.
+// backwards or sideways. Hovering about, it keeps its nose; on the ground it does not creep off
+// behind it after the few metres its positions wander on a pad.
 void lf_faceTheWay(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
     if (!lf_hovering(s))
         return;
     const WayPoint then = gf_pointAt(s, gf_placeAt(s, plan.now + leadSeconds / tickSeconds));
-    if (gf_length({then.east - s.east, then.north - s.north}) <= leadLeast)
-        return;
     const double off = gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth) + error);
+    if (gf_length({then.east - s.east, then.north - s.north}) <= leadLeast) {
+        if (s.onGround && std::abs(off) > behindIt * degToRad) {
+            s.targetSpeed = 0.0;
+            s.speedStep = -std::min(s.speed / speedSettle, plan.limits.down) * tickSeconds;
+        }
+        return;
+    }
     s.noseStep = std::clamp(off, -facingTurn * degToRad * planSeconds, facingTurn * degToRad * planSeconds) /
                  planSeconds * tickSeconds;
     if (std::abs(off) > facing * degToRad) {

@@ -486,22 +486,48 @@ TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
 
 TEST_F(Motion, AHoveringHelicopterKeepsItsNoseWhileItsPositionsJitter)
 {
-    Act& added = hovering(lasVegas, 40.0, 2600.0, elevation);
-    const std::uint32_t id = added.base.head.flightId;
-    // Reported hovering at 2 kt, each position up to 8 m from the last in any direction.
-    for (int k = 1; k <= 30; ++k) {
-        const double bearing = (k * 137) % 360;
-        PathPoint p = Motion::point(gf_offset(lasVegas, bearing, (k % 3 + 1) * 2.7 * metre), 2.0, 200 * k, 2600.0);
-        added.path.push_back(p);
+    // Hovering, reported at 2 kt, each position up to 8 m from the last in any direction, every 2 s;
+    // standing on a pad, its next position 20 m behind it at 1 kt, then standing there. It does not
+    // turn about, and on the pad it does not creep off backwards after its positions (it did).
+    struct Row {
+        bool onGround;
+        std::uint32_t id = 0;
+        double turned = 0.0, heading = 40.0 * degToRad, backwards = 0.0; // degrees; metres in 3 s
+        std::vector<LatLon> track{};
+    };
+    Row rows[] = {{false}, {true}};
+    for (Row& r : rows) {
+        const LatLon at = r.onGround ? gf_offset(lasVegas, 90.0, 3000.0 * metre) : lasVegas;
+        Act& added = r.onGround ? addAct(rotorcraftClass, at, 40.0, phaseGround, "N672CG") : hovering(at, 40.0, 2600.0, elevation);
+        r.id = added.base.head.flightId;
+        for (int k = 1; k <= 30; ++k)
+            added.path.push_back(r.onGround ? Motion::point(gf_offset(at, 220.0, 20.0 * metre), k == 1 ? 1.0 : 0.0, 5000 * k)
+                                            : Motion::point(gf_offset(at, (k * 137) % 360, (k % 3 + 1) * 2.7 * metre), 2.0,
+                                                            200 * k, 2600.0));
     }
-    double turned = 0.0;
-    double heading = 40.0 * degToRad;
-    for (int t = 0; t < 5000 && act(id) != nullptr; ++t) {
+    for (int t = 0; t < 12000; ++t) {
         run(1);
-        turned += std::abs(gf_angleDiff(heading, act(id)->shown.heading));
-        heading = act(id)->shown.heading;
+        for (Row& r : rows) {
+            if (act(r.id) == nullptr || (!r.onGround && t >= 5000))
+                continue;
+            const ShownMotion& s = act(r.id)->shown;
+            r.turned += std::abs(gf_angleDiff(r.heading, s.heading));
+            r.heading = s.heading;
+            r.track.push_back({s.latitude, s.longitude});
+            if (r.track.size() > 300) {
+                const LatLon from = r.track[r.track.size() - 301];
+                const double moved = gf_distanceNm(from, r.track.back()) / metre;
+                if (std::abs(gf_angleDiff(s.heading, gf_initialBearing(from, r.track.back()))) > 90.0 * degToRad)
+                    r.backwards = std::max(r.backwards, moved);
+            }
+        }
     }
-    EXPECT_LT(turned * radToDeg, 20.0) << "degrees its nose turned in 50 s of hover";
+    for (const Row& r : rows) {
+        EXPECT_LT(r.turned * radToDeg, 20.0) << r.onGround << ": degrees its nose turned";
+        if (r.onGround) {
+            EXPECT_LT(r.backwards, 1.0) << "metres it moved backwards in 3 s";
+        }
+    }
 }
 
 TEST_F(Motion, AnUnlistedTypeTakesItsMotionClassFromWhatTheFeedShows)
