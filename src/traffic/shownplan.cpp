@@ -164,45 +164,17 @@ double lf_curvatureAhead(const ShownMotion& s)
     return std::abs(std::atan2(gf_cross(first, second), gf_dot(first, second))) / half;
 }
 
-// The speed it aims for (knots): where its reports put the aircraft a horizon on, reached from where
-// it is.
-double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
+// Where its reports put the aircraft a horizon on (a place along the way), averaged over their
+// noisy times, but no farther than a few seconds from its path. Taxiing it is never planned ahead of
+// its path: the way there may turn off to a stand.
+double lf_reportsPlace(const Act& act, const Plan& plan, bool taxiing)
 {
     const ShownMotion& s = act.shown;
     const Tuning& t = lf_tuning(s);
-    const double horizon = t.horizon;
     const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
-    // Where its reports put the aircraft then, but no farther than a few seconds from its path.
-    const double then = plan.now + horizon / tickSeconds;
-    // Taxiing it is never planned ahead of its path: the way there may turn off to a stand.
-    const bool taxiing = s.onGround && s.speed < runwaySpeed;
-    const double place = std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
-                                    gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
-    double speed = 0.0;
-    if (s.onGround) {
-        // It drives back onto its way from beside it; what can stop turns slowly where its way lies
-        // far off its nose, and stops where its path does.
-        speed = (place - s.place + s.offWay) / horizon / knot;
-        // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
-        // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
-        if (!taxiing)
-            speed = std::max(speed, std::min(plan.path, s.speed));
-        speed *= lf_turningShare(error);
-        const double stop = std::max(lf_stopAhead(s) - s.place, s.offWay);
-        speed = std::min(speed, std::sqrt(2.0 * plan.limits.braking * knot * stop) / knot);
-    } else {
-        // It closes a gap to where its reports put it no faster than it can come back to their
-        // speed at its rates by the time it is there: faster, it would overshoot and swing about them.
-        const double gap = place - s.place - plan.reported * knot * horizon;
-        const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
-        speed = plan.reported + std::clamp(gap / horizon, -most, most) / knot;
-        // No faster than it can turn round the way ahead, unless its reports or its path are: faster,
-        // it would swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the
-        // corners.)
-        if (s.lag < boundSeconds / 2.0)
-            speed = std::min(speed, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
-    }
-    return std::clamp(speed, plan.limits.slowest, plan.catchUp);
+    const double then = plan.now + t.horizon / tickSeconds;
+    return std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
+                      gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
 }
 
 // Whether, rolling to take off, it must speed up now to keep up with its path: speeding up at its
@@ -213,7 +185,7 @@ double lf_plannedSpeed(const Act& act, const Plan& plan, double error)
 bool lf_mustSpeedUp(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;
-    if (!act.takeOff || !s.onGround || s.lag < -rollAhead)
+    if (!act.takeOff || s.lag < -rollAhead)
         return false;
     for (const PathPoint& p : act.path) {
         const double seconds = std::max((p.tick - plan.now) * tickSeconds, 0.0);
@@ -225,16 +197,57 @@ bool lf_mustSpeedUp(const Act& act, const Plan& plan)
     return false;
 }
 
+// What a plan asks of the speed (knots): what reaches where its reports put the aircraft a horizon
+// on from where it is, within the least and the most that its class and the way ahead allow. The
+// least wins.
+struct SpeedPlan {
+    double timed, least, most;
+};
+
+// On the ground it drives back onto its way from beside it; what can stop turns slowly where its
+// way lies far off its nose, and brakes in time to stand where its path stops ahead. Rolling to take
+// off it keeps up with its path's roll, and never slows unless its path stops ahead.
+SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
+{
+    const ShownMotion& s = act.shown;
+    const bool taxiing = s.speed < runwaySpeed;
+    double timed = (lf_reportsPlace(act, plan, taxiing) - s.place + s.offWay) / groundTuning.horizon / knot;
+    // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
+    // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
+    if (!taxiing)
+        timed = std::max(timed, std::min(plan.path, s.speed));
+    const double share = lf_turningShare(error);
+    const double stop = lf_stopAhead(s);
+    SpeedPlan p{timed * share, plan.limits.slowest,
+                std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * std::max(stop - s.place, s.offWay)) / knot)};
+    if (lf_mustSpeedUp(act, plan))
+        p.least = std::max(p.least, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * share);
+    if (act.takeOff && !taxiing && stop == std::numeric_limits<double>::infinity())
+        p.least = std::max(p.least, s.speed);
+    return p;
+}
+
+// In the air it closes a gap to where its reports put it no faster than it can come back to their
+// speed at its rates by the time it is there: faster, it would overshoot and swing about them. It
+// flies no faster than it can turn round the way ahead, unless its reports or its path are: faster,
+// it would swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the corners.)
+SpeedPlan lf_airSpeed(const Act& act, const Plan& plan)
+{
+    const ShownMotion& s = act.shown;
+    const double horizon = airTuning.horizon;
+    const double gap = lf_reportsPlace(act, plan, false) - s.place - plan.reported * knot * horizon;
+    const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
+    SpeedPlan p{plan.reported + std::clamp(gap / horizon, -most, most) / knot, plan.limits.slowest, plan.catchUp};
+    if (s.lag < boundSeconds / 2.0)
+        p.most = std::min(p.most, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
+    return p;
+}
+
 void lf_planSpeed(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
-    double target = lf_plannedSpeed(act, plan, error);
-    if (lf_mustSpeedUp(act, plan))
-        target = std::max(target, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * lf_turningShare(error));
-    // A take-off roll never slows unless its path stops ahead: it speeds up to its lift-off.
-    if (s.onGround && act.takeOff && s.speed >= runwaySpeed && lf_stopAhead(s) == std::numeric_limits<double>::infinity())
-        target = std::max(target, s.speed);
-    s.targetSpeed = std::max(target, 0.0);
+    const SpeedPlan p = s.onGround ? lf_groundSpeed(act, plan, error) : lf_airSpeed(act, plan);
+    s.targetSpeed = std::max({std::min(p.timed, p.most), p.least, 0.0});
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
 
