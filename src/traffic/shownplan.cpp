@@ -167,10 +167,9 @@ double lf_curvatureAhead(const ShownMotion& s)
 // Where its reports put the aircraft a horizon on (a place along the way), averaged over their
 // noisy times, but no farther than a few seconds from its path. Taxiing it is never planned ahead of
 // its path: the way there may turn off to a stand.
-double lf_reportsPlace(const Act& act, const Plan& plan, bool taxiing)
+double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t, bool taxiing)
 {
     const ShownMotion& s = act.shown;
-    const Tuning& t = lf_tuning(s);
     const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
     const double then = plan.now + t.horizon / tickSeconds;
     return std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
@@ -211,7 +210,7 @@ SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
 {
     const ShownMotion& s = act.shown;
     const bool taxiing = s.speed < runwaySpeed;
-    double timed = (lf_reportsPlace(act, plan, taxiing) - s.place + s.offWay) / groundTuning.horizon / knot;
+    double timed = (lf_reportsPlace(act, plan, groundTuning, taxiing) - s.place + s.offWay) / groundTuning.horizon / knot;
     // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
     // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
     if (!taxiing)
@@ -235,7 +234,7 @@ SpeedPlan lf_airSpeed(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;
     const double horizon = airTuning.horizon;
-    const double gap = lf_reportsPlace(act, plan, false) - s.place - plan.reported * knot * horizon;
+    const double gap = lf_reportsPlace(act, plan, airTuning, false) - s.place - plan.reported * knot * horizon;
     const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
     SpeedPlan p{plan.reported + std::clamp(gap / horizon, -most, most) / knot, plan.limits.slowest, plan.catchUp};
     if (s.lag < boundSeconds / 2.0)

@@ -42,7 +42,6 @@ protected:
     // was shown on the ground.
     std::pair<std::vector<Absence>, bool> playLosAngeles(const std::string& file, const std::string& park, double radius)
     {
-        constexpr LatLon airport{33.9425, -118.4081};
         atLosAngeles();
         if (park.empty())
             parkCode = parkIata = "";
@@ -50,12 +49,12 @@ protected:
         const auto flights = lf_readRecording("tests/data/recordings/" + file, elevation, records);
         bool landed = false;
         const auto ticks = lf_spanTicks(records);
-        play(records, airport, false, ticks + 3000, [&] {
+        play(records, losAngeles, false, ticks + 3000, [&] {
             for (const Act& a : liveActs)
                 landed = landed || (a.base.status == statusCreated && a.onGround);
             return true;
         });
-        return {lf_absences(presence, flights, airport, radius), landed};
+        return {lf_absences(presence, flights, losAngeles, radius), landed};
     }
 
     // An arrival taxiing east at 15 kt from 1,500 m west of the stand C4 onto it, reported every 10 s.

@@ -334,7 +334,7 @@ TEST_F(Recordings, AnArrivalShownAheadOfItsPathTouchesDownWhereItsReportsDo)
     double slowest = 1e9; // knots on the runway in its first 10 s there
     double downAt = 0.0;
     const auto ticks = lf_spanTicks(records);
-    play(records, {33.9425, -118.4081}, false, ticks + 9000, [&] {
+    play(records, losAngeles, false, ticks + 9000, [&] {
         for (const Act& a : liveActs) {
             if (a.base.status != statusCreated || !a.shown.onGround)
                 continue;
@@ -395,7 +395,7 @@ TEST_F(Recordings, AHelicopterCirclingThroughGapsInItsReportsStaysOnItsCircle)
     const std::vector<Reported>& reports = flights.begin()->second;
     const double first = lf_stamp(records.front());
     double farthest = 0.0; // metres from the reports at its delayed time
-    play(records, {33.9425, -118.4081}, false, lf_spanTicks(records) + reportLifetimeTicks, [&] {
+    play(records, losAngeles, false, lf_spanTicks(records) + reportLifetimeTicks, [&] {
         const double t = first + static_cast<double>(gf_now() - startTick - reportLifetimeTicks) / 100.0;
         for (const Act& a : liveActs)
             if (const auto r = lf_reportedAt(reports, t); r && a.base.status == statusCreated)
@@ -421,7 +421,7 @@ TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilIts
         const double roll = 1592424036.0 + reportLifetimeTicks / 100.0; // its roll's first report falls due
         double highest = 0.0; // above the field, before its roll
         const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0);
-        play(records, {33.9425, -118.4081}, false, ticks + 3000, [&] {
+        play(records, losAngeles, false, ticks + 3000, [&] {
             const double now = first + static_cast<double>(gf_now() - startTick) / 100.0;
             for (const Act& a : liveActs)
                 if (a.base.status == statusCreated && now < roll)

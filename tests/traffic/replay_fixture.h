@@ -250,6 +250,8 @@ protected:
         return script({"--kind", "arrival", "--runway", runway(265.0, 1600.0), "--distance", "7", "--hold-after", holdAfter});
     }
 
+    static constexpr LatLon losAngeles{33.9425, -118.4081}; // KLAX
+
     // The Los Angeles world, the user parked at KLAX, its park airport.
     void atLosAngeles()
     {
