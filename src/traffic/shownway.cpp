@@ -96,8 +96,8 @@ bool lf_onlyOn(const ShownMotion& s, bool airborne, double knots)
     return !gf_isRotorcraft(s) && (airborne || knots >= runwaySpeed);
 }
 
-// Whether the shown aircraft, moving as it does, only goes on along its way.
-bool lf_shownOnlyOn(const ShownMotion& s) { return lf_onlyOn(s, !s.onGround, s.speed); }
+// Whether the path, moving as it does, only goes on along its way.
+bool lf_pathOnlyOn(const Act& act) { return lf_onlyOn(act.shown, !act.onGround, std::abs(act.keptSpeed)); }
 
 // Whether the path's position lies back along the trace's end.
 bool lf_backAlongTrace(const ShownMotion& s, Flat here)
@@ -308,7 +308,7 @@ void lf_buildAhead(Act& act)
     Flat at = gf_flatOf(s, front.latitude, front.longitude);
     // A next point behind the way's end (a late report the path turns back to) is taken where the
     // way ends: the aircraft goes on to the points beyond.
-    bool behind = lf_shownOnlyOn(s) && lf_behindTrace(s, at);
+    bool behind = lf_pathOnlyOn(act) && lf_behindTrace(s, at);
     if (behind)
         at = lf_flat(present);
     const double metres = lf_metres(lf_flat(present), at);
@@ -374,7 +374,7 @@ void gf_traceThePath(Act& act)
     const Flat here = gf_flatOf(s, act.latitude, act.longitude);
     // A path going back to a late report is not traced: the aircraft flies on along its way until
     // the path comes ahead again.
-    if (lf_shownOnlyOn(s) && lf_backAlongTrace(s, here)) {
+    if (lf_pathOnlyOn(act) && lf_backAlongTrace(s, here)) {
         s.way.back().altitude = act.altitude; // it climbs on with its path
         s.way.back().pitch = act.pitch;
         lf_buildAhead(act);
