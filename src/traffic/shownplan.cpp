@@ -52,6 +52,7 @@ constexpr double leadLeast = 25.0;     // ... farther off than this (metres) tha
 constexpr double facingTurn = 20.0;    // then it turns its nose toward its way this many degrees a second ...
 constexpr double facing = 45.0;        // ... and speeds up only once its nose is this near it
 constexpr double behindIt = 90.0;      // degrees off its nose beyond which its way lies behind it
+constexpr double standReach = 50.0;    // metres from its next report within which it stands where its reports stand
 
 // What one plan works with, found once.
 struct Plan {
@@ -115,6 +116,16 @@ double lf_stopAhead(const ShownMotion& s)
             return p.at;
     }
     return std::numeric_limits<double>::infinity();
+}
+
+// Whether its reports stand where it is: none ahead moves or flies, and the next lies within the
+// few tens of metres the positions the feed sends of a standing aircraft wander.
+bool lf_standsHere(const Act& act)
+{
+    if (act.path.empty() || std::any_of(act.path.begin(), act.path.end(), [](const PathPoint& p) { return p.airborne || p.speed >= standstill; }))
+        return false;
+    const Flat next = gf_flatOf(act.shown, act.path.front().latitude, act.path.front().longitude);
+    return gf_length({next.east - act.shown.east, next.north - act.shown.north}) < standReach;
 }
 
 // Where its reports put the aircraft at the tick, averaged over the seconds around it.
@@ -204,8 +215,10 @@ struct SpeedPlan {
 };
 
 // On the ground it drives back onto its way from beside it; what can stop turns slowly where its
-// way lies far off its nose, and brakes in time to stand where its path stops ahead. Rolling to take
-// off it keeps up with its path's roll, and never slows unless its path stops ahead.
+// way lies far off its nose, and brakes in time to stand where its path stops ahead. Stopped while
+// its reports stand, it stays: the positions the feed sends of a standing aircraft wander tens of
+// metres, and driving after them it would loop about its stand. Rolling to take off it keeps up with
+// its path's roll, and never slows unless its path stops ahead.
 SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
 {
     const ShownMotion& s = act.shown;
@@ -217,8 +230,9 @@ SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
         timed = std::max(timed, std::min(plan.path, s.speed));
     const double share = lf_turningShare(error);
     const double stop = lf_stopAhead(s);
+    const bool stays = s.speed < standstill && lf_standsHere(act);
     SpeedPlan p{timed * share, plan.limits.slowest,
-                std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * std::max(stop - s.place, s.offWay)) / knot)};
+                stays ? 0.0 : std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * std::max(stop - s.place, s.offWay)) / knot)};
     if (lf_mustSpeedUp(act, plan))
         p.least = std::max(p.least, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * share);
     if (act.takeOff && !taxiing && stop == std::numeric_limits<double>::infinity())

@@ -74,6 +74,25 @@ protected:
     std::map<std::uint32_t, std::vector<Reported>> reports; // of each flight
     std::set<std::uint32_t> rotorcraft;                     // the objects that show helicopters
 
+    // Plays a recording of one flight from the airport: the farthest (metres) the aircraft is shown
+    // from where its reports put it at its delayed time.
+    double farthestFromReports(const std::string& relative, LatLon airport)
+    {
+        std::vector<std::string> records;
+        const auto flights = lf_readRecording(relative, elevation, records);
+        const std::vector<Reported>& flown = flights.begin()->second;
+        const double first = lf_stamp(records.front());
+        double farthest = 0.0;
+        play(records, airport, false, lf_spanTicks(records) + reportLifetimeTicks, [&] {
+            const double t = first + static_cast<double>(gf_now() - startTick - reportLifetimeTicks) / 100.0;
+            for (const Act& a : liveActs)
+                if (const auto r = lf_reportedAt(flown, t); r && a.base.status == statusCreated)
+                    farthest = std::max(farthest, gf_distanceNm(a.shown.latitude, a.shown.longitude, r->latitude, r->longitude));
+            return true;
+        });
+        return farthest * metresPerNm;
+    }
+
     void readStands(const std::string& relative)
     {
         stands.clear();
@@ -390,20 +409,9 @@ TEST_F(Recordings, AHelicopterCirclingThroughGapsInItsReportsStaysOnItsCircle)
     // gap its path was predicted straight on along its heading, and came back across the circle to
     // its next report: shown 1.4 km from where its reports put it.
     atLosAngeles();
-    std::vector<std::string> records;
-    const auto flights = lf_readRecording("tests/data/recordings/klax_n223la_circling.rttfc", elevation, records);
-    const std::vector<Reported>& reports = flights.begin()->second;
-    const double first = lf_stamp(records.front());
-    double farthest = 0.0; // metres from the reports at its delayed time
-    play(records, losAngeles, false, lf_spanTicks(records) + reportLifetimeTicks, [&] {
-        const double t = first + static_cast<double>(gf_now() - startTick - reportLifetimeTicks) / 100.0;
-        for (const Act& a : liveActs)
-            if (const auto r = lf_reportedAt(reports, t); r && a.base.status == statusCreated)
-                farthest = std::max(farthest, gf_distanceNm(a.shown.latitude, a.shown.longitude, r->latitude, r->longitude));
-        return true;
-    });
+    EXPECT_LT(farthestFromReports("tests/data/recordings/klax_n223la_circling.rttfc", losAngeles), 800.0)
+        << "metres from its reports at most";
     EXPECT_FALSE(presence.empty());
-    EXPECT_LT(farthest * metresPerNm, 800.0) << "metres from its reports at most";
 }
 
 TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilItsRoll)
@@ -430,4 +438,16 @@ TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilIts
         });
         EXPECT_LT(highest, 20.0) << sent << " hPa: feet above the field before its roll";
     }
+}
+
+TEST_F(Recordings, AnAirlinerWhoseReportsStandStaysWhereItStands)
+{
+    // klas_aal1908.rttfc: AAL1908, an A321 at Las Vegas, reported standing at 0 kt for 23 minutes,
+    // its positions wandering 10-40 m about its stand and its track any way. Driving after them it
+    // looped about its stand for 14 minutes, up to 41 kt and 224 m from where its reports put it.
+    loadWorld(refgen::lasVegasWorld);
+    elevation = 2181.0;
+    EXPECT_LT(farthestFromReports("tests/data/recordings/klas_aal1908.rttfc", {36.0840, -115.1537}), 80.0)
+        << "metres from its reports at most";
+    EXPECT_FALSE(presence.empty());
 }
