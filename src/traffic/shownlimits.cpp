@@ -132,8 +132,10 @@ double gf_turnableSpeed(const Act& act, double curvature)
 {
     if (curvature <= 1e-9)
         return 1e9;
-    const double banked = lf_limits(act).banked;
     const double classRate = act.base.head.turnRate / tickSeconds;
+    if (act.shown.onGround)
+        return std::min(classRate, std::sqrt(groundSideForce * curvature)) / (knot * curvature);
+    const double banked = lf_limits(act).banked;
     const double knots = std::max(std::sqrt(banked * degToRad / (knot * curvature)), slowestTurn * degToRad / (knot * curvature));
     return std::min(knots, classRate / (knot * curvature));
 }

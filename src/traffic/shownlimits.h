@@ -26,7 +26,8 @@ double gf_fieldSpeed(const Act& act);
 // Knots: how fast the positions of the reports ahead move, from the first to the last of them over
 // their times; 0 unless all lie in the air, over 20 s or more.
 double gf_flownSpeed(const Act& act);
-// The fastest it can fly a way that turns by the curvature (radians a metre), knots.
+// The fastest it can go round a way that turns by the curvature (radians a metre), knots: in the
+// air as it banks, on the ground as it steers.
 double gf_turnableSpeed(const Act& act, double curvature);
 // Radians a second the nose may turn at the speed (knots).
 double gf_turnLimit(const Act& act, double knots);

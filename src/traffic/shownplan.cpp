@@ -54,6 +54,11 @@ constexpr double facing = 45.0;        // ... and speeds up only once its nose i
 constexpr double behindIt = 90.0;      // degrees off its nose beyond which its way lies behind it
 constexpr double standReach = 50.0;    // metres from its next report within which it stands where its reports stand
 
+// Where it steers (lf_steer).
+struct Steer {
+    double error = 0.0, curvature = 0.0;
+};
+
 // What one plan works with, found once.
 struct Plan {
     double now;       // tick
@@ -118,14 +123,17 @@ double lf_stopAhead(const ShownMotion& s)
     return std::numeric_limits<double>::infinity();
 }
 
-// Whether its reports stand where it is: none ahead moves or flies, and the next lies within the
-// few tens of metres the positions the feed sends of a standing aircraft wander.
-bool lf_standsHere(const Act& act)
+// Where its reports stand near it, how far it has to go to stand where the next of them is (metres):
+// none ahead moves or flies, and the next lies within the few tens of metres the positions the feed
+// sends of a standing aircraft wander. Infinite where they do not.
+double lf_toStandHere(const Act& act)
 {
+    constexpr double none = std::numeric_limits<double>::infinity();
     if (act.path.empty() || std::any_of(act.path.begin(), act.path.end(), [](const PathPoint& p) { return p.airborne || p.speed >= standstill; }))
-        return false;
+        return none;
     const Flat next = gf_flatOf(act.shown, act.path.front().latitude, act.path.front().longitude);
-    return gf_length({next.east - act.shown.east, next.north - act.shown.north}) < standReach;
+    const double metres = gf_length({next.east - act.shown.east, next.north - act.shown.north});
+    return metres < standReach ? metres : none;
 }
 
 // Where its reports put the aircraft at the tick, averaged over the seconds around it.
@@ -215,11 +223,13 @@ struct SpeedPlan {
 };
 
 // On the ground it drives back onto its way from beside it; what can stop turns slowly where its
-// way lies far off its nose, and brakes in time to stand where its path stops ahead. Stopped while
-// its reports stand, it stays: the positions the feed sends of a standing aircraft wander tens of
-// metres, and driving after them it would loop about its stand. Rolling to take off it keeps up with
-// its path's roll, and never slows unless its path stops ahead.
-SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
+// way lies far off its nose, and brakes in time to stand where its path stops ahead. Where its
+// reports stand near it, it brakes to stand where they are and stays: the positions the feed sends
+// of a standing aircraft wander tens of metres, and driving after them, back onto its way, it would
+// loop about its stand. Taxiing toward a point behind it, it slows to turn onto it: faster, the point
+// would lie inside the circle it turns on, and it would circle about it. Rolling to take off it keeps
+// up with its path's roll, and never slows unless its path stops ahead.
+SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer)
 {
     const ShownMotion& s = act.shown;
     const bool taxiing = s.speed < runwaySpeed;
@@ -228,11 +238,16 @@ SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, double error)
     // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
     if (!taxiing)
         timed = std::max(timed, std::min(plan.path, s.speed));
-    const double share = lf_turningShare(error);
+    const double share = lf_turningShare(steer.error);
     const double stop = lf_stopAhead(s);
-    const bool stays = s.speed < standstill && lf_standsHere(act);
+    // Room to stop in (metres): to the stop ahead, or back onto its way where it lies farther off;
+    // where its reports stand near it, to the next of them, and none once it has stopped.
+    const double toStand = lf_toStandHere(act);
+    const double room = std::isinf(toStand) ? std::max(stop - s.place, s.offWay) : s.speed < standstill ? 0.0 : toStand;
+    const bool behind = taxiing && std::abs(steer.error) > behindIt * degToRad;
     SpeedPlan p{timed * share, plan.limits.slowest,
-                stays ? 0.0 : std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * std::max(stop - s.place, s.offWay)) / knot)};
+                std::min({plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * room) / knot,
+                          behind ? gf_turnableSpeed(act, steer.curvature) : plan.catchUp})};
     if (lf_mustSpeedUp(act, plan))
         p.least = std::max(p.least, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * share);
     if (act.takeOff && !taxiing && stop == std::numeric_limits<double>::infinity())
@@ -256,10 +271,10 @@ SpeedPlan lf_airSpeed(const Act& act, const Plan& plan)
     return p;
 }
 
-void lf_planSpeed(Act& act, const Plan& plan, double error)
+void lf_planSpeed(Act& act, const Plan& plan, const Steer& steer)
 {
     ShownMotion& s = act.shown;
-    const SpeedPlan p = s.onGround ? lf_groundSpeed(act, plan, error) : lf_airSpeed(act, plan);
+    const SpeedPlan p = s.onGround ? lf_groundSpeed(act, plan, steer) : lf_airSpeed(act, plan);
     s.targetSpeed = std::max({std::min(p.timed, p.most), p.least, 0.0});
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
@@ -290,11 +305,12 @@ void lf_faceTheWay(Act& act, const Plan& plan, double error)
     }
 }
 
-// The turn (radians) from the way it moves to the way toward the point it steers at, a little
-// ahead on the way. In the air that point lies outside the circle it turns on at its fastest turn:
-// a point inside it would be circled, or flown away from. Where the way bends back sharper than it
+// Where it steers: the turn (radians) from the way it moves to the way toward a point a little ahead
+// on the way, and the curvature (radians a metre) of the arc from the way it moves to that point. In
+// the air that point lies outside the circle it turns on at its fastest turn: a point inside it would
+// be circled, or flown away from. Where the way bends back sharper than it
 // can turn, it steers farther along the way, at the first point it can turn to; with none, straight on.
-double lf_steer(Act& act)
+Steer lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
     const double look = lf_look(s);
@@ -305,15 +321,16 @@ double lf_steer(Act& act)
     for (double ahead = look;; ahead += radius / 2.0) {
         const WayPoint aim = gf_pointAt(s, s.place + ahead);
         const Flat to{aim.east - s.east, aim.north - s.north};
-        if (gf_length(to) < 0.1)
-            return 0.0;
+        const double metres = gf_length(to);
+        if (metres < 0.1)
+            return {};
         const double error = std::atan2(gf_cross(to, way), gf_dot(to, way));
         const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
         const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
         if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
-            return error;
+            return {error, 2.0 * std::abs(std::sin(error)) / metres};
         if (ahead >= look + turnLooked * radius)
-            return 0.0;
+            return {};
     }
 }
 
@@ -428,9 +445,9 @@ bool gf_planShown(Act& act)
     if (lf_outOfReach(s, plan))
         return false;
     lf_planHeight(act);
-    const double error = lf_steer(act);
-    lf_planTurn(act, error);
-    lf_planSpeed(act, plan, error);
-    lf_faceTheWay(act, plan, error);
+    const Steer steer = lf_steer(act);
+    lf_planTurn(act, steer.error);
+    lf_planSpeed(act, plan, steer);
+    lf_faceTheWay(act, plan, steer.error);
     return true;
 }
