@@ -29,6 +29,7 @@ ROWS = [
     ("take-offs where the reports taxi", "take-offs where reports taxi", "0"),
     ("heading off course %", "heading off %", "under 2"),
     ("standing still episodes", "standing still", "0"),
+    ("roaming episodes", "roaming while standing", "0"),
     ("against heading episodes", "against the heading", "0"),
     ("fidelity air p95 m", "fidelity air p95 m", ""),
     ("in the air p95 m", "in the air p95 m", ""),

@@ -44,6 +44,7 @@ UNDERGROUND_AIR_FEET = 5.0  # ... or by more than this where the reports fly
 STILL_SECONDS = 20.0     # standing still: for this long ...
 STILL_METRES = 20.0      # ... moving less than this (2 kt) ...
 MOVING_KNOTS = 30.0      # ... while the reports move faster than this
+ROAM_METRES = 100.0      # roaming: moving farther than this (10 kt) in STILL_SECONDS while the reports stand
 GROUND_COURSE_SECONDS = 3.0  # the course on the ground: the way over this long ...
 GROUND_COURSE_METRES = 5.0   # ... when at least this long
 AGAINST = 90.0           # degrees off the heading that are against it
@@ -495,6 +496,27 @@ def standing_still(shown):
     return tally
 
 
+def roaming(shown):
+    """Roaming while reported standing: positions from which the object moves on farther than
+    ROAM_METRES (100 m, counted along its positions) in the next STILL_SECONDS (20 s) while every
+    report around those delayed 20 s is on the ground and slower than STANDING_KNOTS (5 kt), none of
+    them a hold the feed froze. A push back is slower; the feed's positions of a standing aircraft
+    wander tens of metres."""
+    tally = Tally()
+    for s in shown:
+        along = [0.0]
+        for a, b in zip(s.positions, s.positions[1:]):
+            along.append(along[-1] + metres(a[1:3], b[1:3]))
+        for k, t in enumerate(s.times):
+            j = s.later(k, STILL_SECONDS)
+            first, last = s.flight.span(t - s.delay), s.flight.span(t + STILL_SECONDS - s.delay)
+            if j is None or first is None or last is None or any(i in s.flight.frozen for i in range(first, last + 1)):
+                continue
+            if all(p.ground and p.speed < STANDING_KNOTS for p in s.flight.points[first:last + 2]):
+                tally.add(s.obj_id, t, along[j] - along[k] > ROAM_METRES)
+    return tally
+
+
 def against_heading(shown, stands):
     """Moving against the heading on the ground: of the positions whose reports around the delayed
     time are both on the ground and that move GROUND_COURSE_METRES (5 m) or more in the next
@@ -834,6 +856,8 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
     tally_line("standing still", "standing still", standing_still(shown),
                f"stand still for {STILL_SECONDS:g} s while reported moving faster than {MOVING_KNOTS:g} kt",
                "goal 0", "goal 0")
+    tally_line("roaming", "roaming while standing", roaming(shown),
+               f"reported standing move on more than {ROAM_METRES:g} m in {STILL_SECONDS:g} s", "goal 0", "goal 0")
     tally_line("against heading", "against the heading", against_heading(shown, stands),
                "that move on the ground move against their heading (no push back)", "goal 0", "goal 0")
     lurches, swings, lurch_phases, greatest = shown_motion(shown, elevation)

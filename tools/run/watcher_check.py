@@ -90,7 +90,7 @@ class Figures(unittest.TestCase):
         off, balloons = w.altitude_off([s], ELEVATION)
         return {"heading": w.heading_off_course([s]), "speed": w.speed_off([s]), "altitude": off,
                 "balloons": balloons, "underground": w.underground([s], ELEVATION), "still": w.standing_still([s]),
-                "against": w.against_heading([s], stands)}
+                "against": w.against_heading([s], stands), "roaming": w.roaming([s])}
 
     def test_cases(self):
         air = reports([150.0] * 10)
@@ -126,6 +126,23 @@ class Figures(unittest.TestCase):
                     want = expected.get(figure, (0.0, 0))
                     self.assertAlmostEqual(tally.share(), want[0], delta=1.0, msg=figure)
                     self.assertEqual(tally.episodes(), want[1], figure)
+
+    def test_roaming(self):
+        # Reported standing for 90 s; shown driving a circle of 50 m about the stand at 20 kt, then
+        # pushed back 40 m in 20 s.
+        parked = reports([0.0] * 10, ground=True)
+        first, last = parked[0].t + DELAY, parked[-1].t + DELAY
+        cases = [("circling at 20 kt", 20.0 * KNOT / 50.0, 0.0, 100.0), ("pushed back", 0.0, 2.0, 0.0)]
+        for name, rate, back, flagged in cases:
+            with self.subTest(name):
+                steps = [first + 0.1 * n for n in range(int((last - first) * 10))]
+                positions = [(t, *moved(HOME, 50.0 * math.cos(rate * (t - first)) - back * min(t - first, 20.0),
+                                        50.0 * math.sin(rate * (t - first))), ELEVATION + 9.5, 0.0) for t in steps]
+                s = w.Shown(1, {"tail": "TST1", "created": first, "removed": None, "at": HOME},
+                            w.Flight("TST1", "1", parked), positions, DELAY, [None] * len(positions))
+                tally = w.roaming([s])
+                self.assertGreater(tally.judged, 0)
+                self.assertAlmostEqual(tally.share(), flagged, delta=1.0)
 
     def test_standing_still(self):
         rolling = reports([60.0] * 10, ground=True)
