@@ -308,8 +308,8 @@ void lf_faceTheWay(Act& act, const Plan& plan, double error)
 // Where it steers: the turn (radians) from the way it moves to the way toward a point a little ahead
 // on the way, and the curvature (radians a metre) of the arc from the way it moves to that point. In
 // the air that point lies outside the circle it turns on at its fastest turn: a point inside it would
-// be circled, or flown away from. Where the way bends back sharper than it
-// can turn, it steers farther along the way, at the first point it can turn to; with none, straight on.
+// be circled, or flown away from. Where the way bends back sharper than it can turn, it steers farther
+// along the way, at the first point it can turn to; with none, straight on.
 Steer lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
