@@ -54,9 +54,9 @@ constexpr double facing = 45.0;        // ... and speeds up only once its nose i
 constexpr double behindIt = 90.0;      // degrees off its nose beyond which its way lies behind it
 constexpr double standReach = 50.0;    // metres from its next report within which it stands where its reports stand
 
-// Where it steers (lf_steer).
+// Where it steers (lf_steer): the turn toward the point, and how far off that point lies (metres).
 struct Steer {
-    double error = 0.0, curvature = 0.0;
+    double error = 0.0, metres = 0.0;
 };
 
 // What one plan works with, found once.
@@ -244,10 +244,10 @@ SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer)
     // where its reports stand near it, to the next of them, and none once it has stopped.
     const double toStand = lf_toStandHere(act);
     const double room = std::isinf(toStand) ? std::max(stop - s.place, s.offWay) : s.speed < standstill ? 0.0 : toStand;
-    const bool behind = taxiing && std::abs(steer.error) > behindIt * degToRad;
-    SpeedPlan p{timed * share, plan.limits.slowest,
-                std::min({plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * room) / knot,
-                          behind ? gf_turnableSpeed(act, steer.curvature) : plan.catchUp})};
+    SpeedPlan p{timed * share, plan.limits.slowest, std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * room) / knot)};
+    // The arc from the way it moves to the point curves by twice the sine of the turn over the distance.
+    if (taxiing && std::abs(steer.error) > behindIt * degToRad)
+        p.most = std::min(p.most, gf_turnableSpeed(act, 2.0 * std::abs(std::sin(steer.error)) / steer.metres));
     if (lf_mustSpeedUp(act, plan))
         p.least = std::max(p.least, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * share);
     if (act.takeOff && !taxiing && stop == std::numeric_limits<double>::infinity())
@@ -306,10 +306,10 @@ void lf_faceTheWay(Act& act, const Plan& plan, double error)
 }
 
 // Where it steers: the turn (radians) from the way it moves to the way toward a point a little ahead
-// on the way, and the curvature (radians a metre) of the arc from the way it moves to that point. In
-// the air that point lies outside the circle it turns on at its fastest turn: a point inside it would
-// be circled, or flown away from. Where the way bends back sharper than it can turn, it steers farther
-// along the way, at the first point it can turn to; with none, straight on.
+// on the way, and how far off that point lies. In the air that point lies outside the circle it turns
+// on at its fastest turn: a point inside it would be circled, or flown away from. Where the way bends
+// back sharper than it can turn, it steers farther along the way, at the first point it can turn to;
+// with none, straight on.
 Steer lf_steer(Act& act)
 {
     ShownMotion& s = act.shown;
@@ -328,7 +328,7 @@ Steer lf_steer(Act& act)
         const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
         const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
         if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
-            return {error, 2.0 * std::abs(std::sin(error)) / metres};
+            return {error, metres};
         if (ahead >= look + turnLooked * radius)
             return {};
     }

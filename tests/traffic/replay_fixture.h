@@ -251,6 +251,7 @@ protected:
     }
 
     static constexpr LatLon losAngeles{33.9425, -118.4081}; // KLAX
+    static constexpr LatLon lasVegas{36.0840, -115.1537};   // KLAS
 
     // The Los Angeles world, the user parked at KLAX, its park airport.
     void atLosAngeles()

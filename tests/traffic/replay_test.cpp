@@ -74,7 +74,7 @@ TEST_F(Replay, RecordedDeparturesRollLiftOffAndClimbWhereTheirDelayedReportsPutT
         const double first = lf_stamp(records.front());
         std::map<std::uint32_t, std::vector<std::array<double, 4>>> shown; // report time, position, altitude
         const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0) + 10000;
-        play(records, {36.0840, -115.1537}, false, ticks, [&] {
+        play(records, lasVegas, false, ticks, [&] {
             // Each report comes at the tick of its time and is shown 30 s later.
             const double time = first + static_cast<double>(gf_now() - 1 - startTick - reportLifetimeTicks) / 100.0;
             for (const Act& a : liveActs)
@@ -340,7 +340,7 @@ TEST_F(Replay, RecordedTaxiingAircraftMoveWhereTheirNosesPoint)
     std::map<std::uint32_t, std::vector<std::array<double, 3>>> shown;
     const auto ticks = lf_spanTicks(records) + 6000;
     constexpr double none = Act::nan; // not taxiing in this tick
-    play(records, {36.0840, -115.1537}, false, ticks, [&] {
+    play(records, lasVegas, false, ticks, [&] {
         for (const auto& [id, _] : flights) {
             const Act* a = gf_findAct(id);
             const bool taxiing = a != nullptr && a->base.status == statusCreated && a->onGround &&
@@ -390,7 +390,7 @@ TEST_F(Replay, FlightsWhoseFeedFreezesAndJumpsFlyAlongTheirNoses)
     const double first = lf_stamp(records.front());
     std::map<std::uint32_t, std::vector<std::array<double, 3>>> shown; // in the air: position, heading
     const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0) + 4000;
-    play(records, {36.0840, -115.1537}, false, ticks, [&] {
+    play(records, lasVegas, false, ticks, [&] {
         for (const Act& a : liveActs)
             if (a.base.status == statusCreated && a.phase == phaseAirborne)
                 shown[a.base.head.flightId].push_back({a.shown.latitude, a.shown.longitude, a.shown.heading});
