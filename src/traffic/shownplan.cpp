@@ -1,9 +1,10 @@
 // What a shown aircraft aims for until its next plan. Its speed is planned from when its reports put
 // the aircraft along the way ahead: the speed that brings it where they put it a few seconds on,
-// averaged over their noisy times and kept within a few seconds of its path, within the rates and
-// speeds its class can fly, braking in time for a stop ahead. It steers at a point a little ahead on
-// the way, turning at most as its class can; its height and attitude are the path's where it is
-// along the way, so that it comes down, touches down and lifts off where its path did.
+// averaged over their noisy times and kept within a few seconds of its path, within the speeds its
+// class can fly and what the known points ahead ask of it at its class's rates. It steers at a
+// point a little ahead on the way, turning at most as its class can; its height and attitude are
+// the path's where it is along the way, so that it comes down, touches down and lifts off where its
+// path did.
 #include "traffic/shownway.h"
 
 #include "foundation/sizeclasses.h"
@@ -111,18 +112,6 @@ bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
     return closed * knot < gap;
 }
 
-// The place of the first stop ahead on the ground (infinite when none): it brakes to stand there.
-double lf_stopAhead(const ShownMotion& s)
-{
-    for (const WayPoint& p : s.ahead) {
-        if (!p.ground || p.at > s.place + stopsLooked)
-            break;
-        if (p.stop && p.at >= s.place)
-            return p.at;
-    }
-    return std::numeric_limits<double>::infinity();
-}
-
 // Where its reports stand near it, how far it has to go to stand where the next of them is (metres):
 // none ahead moves or flies, and the next lies within the few tens of metres the positions the feed
 // sends of a standing aircraft wander. Infinite where they do not.
@@ -195,41 +184,73 @@ double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t, bool t
                       gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
 }
 
-// Whether, rolling to take off, it must speed up now to keep up with its path: speeding up at its
-// rate from now on, it would reach a report ahead slower than the report says. The feed often
-// stands still on the runway while its speed field rises, then jumps far along it or into the air,
-// and the path's roll follows it late and fast: waiting for the path, the aircraft would fall
-// seconds behind. Seconds ahead of its path it waits: it would lift off where its path still rolls.
-bool lf_mustSpeedUp(const Act& act, const Plan& plan)
-{
-    const ShownMotion& s = act.shown;
-    if (!act.takeOff || s.lag < -rollAhead)
-        return false;
-    for (const PathPoint& p : act.path) {
-        const double seconds = std::max((p.tick - plan.now) * tickSeconds, 0.0);
-        if (seconds > keptUpSeconds)
-            break;
-        if ((p.airborne || p.speed >= runwaySpeed) && std::min(p.speed, plan.catchUp) > s.speed + plan.limits.up * seconds)
-            return true;
+// What the known points ahead ask of the speed now (knots): braking at its class's rate, it is no
+// faster than each point's most by the time it is there; speeding up at its class's rate, no slower
+// than each point's least by the time it is due there. Below that least it is late, and speeds up
+// at its full rate.
+struct Profile {
+    SpeedLimits limits;
+    double least = 0.0, most = std::numeric_limits<double>::infinity();
+    // No faster than `knots` once `metres` on.
+    void ahead(double metres, double knots)
+    {
+        const double v = knots * knot;
+        most = std::min(most, std::sqrt(v * v + 2.0 * limits.braking * knot * std::max(metres, 0.0)) / knot);
     }
-    return false;
-}
-
-// What a plan asks of the speed (knots): what reaches where its reports put the aircraft a horizon
-// on from where it is, within the least and the most that its class and the way ahead allow. The
-// least wins.
-struct SpeedPlan {
-    double timed, least, most;
+    // No slower than `knots` once `seconds` on.
+    void due(double seconds, double knots) { least = std::max(least, knots - limits.up * std::max(seconds, 0.0)); }
 };
 
-// On the ground it drives back onto its way from beside it; what can stop turns slowly where its
-// way lies far off its nose, and brakes in time to stand where its path stops ahead. Where its
-// reports stand near it, it brakes to stand where they are and stays: the positions the feed sends
-// of a standing aircraft wander tens of metres, and driving after them, back onto its way, it would
-// loop about its stand. Taxiing toward a point behind it, it slows to turn onto it: faster, the point
-// would lie inside the circle it turns on, and it would circle about it. Rolling to take off it keeps
-// up with its path's roll, and never slows unless its path stops ahead.
-SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer)
+Profile lf_profile(const Plan& plan) { return {plan.limits, plan.limits.slowest, plan.catchUp}; }
+
+// On the ground it brakes in time to stand at each stop of its path ahead; off its way it has as
+// much room as it lies off it. Where its reports stand near it, it brakes to stand where they are
+// and stays: the positions the feed sends of a standing aircraft wander tens of metres, and driving
+// after them, back onto its way, it would loop about its stand. Taxiing toward a point behind it, it
+// turns onto it no faster than it can: faster, the point would lie inside the circle it turns on,
+// and it would circle about it. Rolling to take off, it is due at its path's reports at their
+// speeds, and never slows unless its path stops ahead: the feed often stands still on the runway
+// while its speed field rises, then jumps far along it or into the air, and the path's roll follows
+// it late and fast; waiting for the path, the aircraft would fall seconds behind. Seconds ahead of
+// its path it waits: it would lift off where its path still rolls.
+void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer& steer, bool taxiing)
+{
+    const ShownMotion& s = act.shown;
+    bool stops = false;
+    if (const double toStand = lf_toStandHere(act); !std::isinf(toStand))
+        f.ahead(s.speed < standstill ? 0.0 : toStand, 0.0);
+    else
+        for (const WayPoint& p : s.ahead) {
+            if (!p.ground || p.at > s.place + stopsLooked)
+                break;
+            if (p.stop && p.at >= s.place) { // a farther stop asks less
+                f.ahead(std::max(p.at - s.place, s.offWay), 0.0);
+                stops = true;
+                break;
+            }
+        }
+    // The arc from the way it moves to the point curves by twice the sine of the turn over the distance.
+    if (taxiing && std::abs(steer.error) > behindIt * degToRad)
+        f.ahead(0.0, gf_turnableSpeed(act, 2.0 * std::abs(std::sin(steer.error)) / steer.metres));
+    if (!act.takeOff)
+        return;
+    for (const PathPoint& p : act.path) {
+        const double seconds = (p.tick - plan.now) * tickSeconds;
+        if (seconds > keptUpSeconds || s.lag < -rollAhead)
+            break;
+        if (p.airborne || p.speed >= runwaySpeed)
+            f.due(seconds, std::min(p.speed, plan.catchUp));
+    }
+    if (f.least > s.speed)
+        f.least = std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * lf_turningShare(steer.error);
+    if (!taxiing && !stops)
+        f.due(0.0, s.speed);
+}
+
+// On the ground it drives back onto its way from beside it, and what can stop turns slowly where
+// its way lies far off its nose: the speed (knots) that reaches where its reports put the aircraft a
+// horizon on from where it is.
+double lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer, Profile& f)
 {
     const ShownMotion& s = act.shown;
     const bool taxiing = s.speed < runwaySpeed;
@@ -238,71 +259,72 @@ SpeedPlan lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer)
     // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
     if (!taxiing)
         timed = std::max(timed, std::min(plan.path, s.speed));
-    const double share = lf_turningShare(steer.error);
-    const double stop = lf_stopAhead(s);
-    // Room to stop in (metres): to the stop ahead, or back onto its way where it lies farther off;
-    // where its reports stand near it, to the next of them, and none once it has stopped.
-    const double toStand = lf_toStandHere(act);
-    const double room = std::isinf(toStand) ? std::max(stop - s.place, s.offWay) : s.speed < standstill ? 0.0 : toStand;
-    SpeedPlan p{timed * share, plan.limits.slowest, std::min(plan.catchUp, std::sqrt(2.0 * plan.limits.braking * knot * room) / knot)};
-    // The arc from the way it moves to the point curves by twice the sine of the turn over the distance.
-    if (taxiing && std::abs(steer.error) > behindIt * degToRad)
-        p.most = std::min(p.most, gf_turnableSpeed(act, 2.0 * std::abs(std::sin(steer.error)) / steer.metres));
-    if (lf_mustSpeedUp(act, plan))
-        p.least = std::max(p.least, std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * share);
-    if (act.takeOff && !taxiing && stop == std::numeric_limits<double>::infinity())
-        p.least = std::max(p.least, s.speed);
-    return p;
+    lf_groundProfile(f, act, plan, steer, taxiing);
+    return timed * lf_turningShare(steer.error);
 }
 
 // In the air it closes a gap to where its reports put it no faster than it can come back to their
 // speed at its rates by the time it is there: faster, it would overshoot and swing about them. It
 // flies no faster than it can turn round the way ahead, unless its reports or its path are: faster,
 // it would swing wide, fall behind and speed up more. (Seconds behind its path, it cuts the corners.)
-SpeedPlan lf_airSpeed(const Act& act, const Plan& plan)
+double lf_airSpeed(const Act& act, const Plan& plan, Profile& f)
 {
     const ShownMotion& s = act.shown;
     const double horizon = airTuning.horizon;
     const double gap = lf_reportsPlace(act, plan, airTuning, false) - s.place - plan.reported * knot * horizon;
     const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
-    SpeedPlan p{plan.reported + std::clamp(gap / horizon, -most, most) / knot, plan.limits.slowest, plan.catchUp};
     if (s.lag < boundSeconds / 2.0)
-        p.most = std::min(p.most, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
-    return p;
+        f.ahead(0.0, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
+    return plan.reported + std::clamp(gap / horizon, -most, most) / knot;
 }
 
+// How far its nose points off the way toward the point it steers at (radians).
+double lf_noseOff(const ShownMotion& s, double error) { return gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth) + error); }
+
+// Whether its reports lead a hovering helicopter off, whether it flies off or hover-taxis along a
+// row of pads, rather than about where it hovers.
+bool lf_leadsOff(const Act& act, const Plan& plan)
+{
+    const ShownMotion& s = act.shown;
+    const WayPoint then = gf_pointAt(s, gf_placeAt(s, plan.now + leadSeconds / tickSeconds));
+    return gf_length({then.east - s.east, then.north - s.north}) > leadLeast;
+}
+
+// A hovering helicopter led off speeds up only once its nose faces its way: it does not set off or
+// move on backwards or sideways. Hovering about on the ground, it does not creep off behind it
+// after the few metres its positions wander on a pad.
+void lf_hoverProfile(Profile& f, const Act& act, const Plan& plan, double error)
+{
+    const ShownMotion& s = act.shown;
+    if (!lf_hovering(s))
+        return;
+    const double off = std::abs(lf_noseOff(s, error));
+    if (lf_leadsOff(act, plan)) {
+        if (off > facing * degToRad)
+            f.ahead(0.0, s.speed);
+    } else if (s.onGround && off > behindIt * degToRad)
+        f.ahead(0.0, 0.0);
+}
+
+// The speed it aims for: the least wins over the most.
 void lf_planSpeed(Act& act, const Plan& plan, const Steer& steer)
 {
     ShownMotion& s = act.shown;
-    const SpeedPlan p = s.onGround ? lf_groundSpeed(act, plan, steer) : lf_airSpeed(act, plan);
-    s.targetSpeed = std::max({std::min(p.timed, p.most), p.least, 0.0});
+    Profile f = lf_profile(plan);
+    lf_hoverProfile(f, act, plan, steer.error);
+    const double timed = s.onGround ? lf_groundSpeed(act, plan, steer, f) : lf_airSpeed(act, plan, f);
+    s.targetSpeed = std::max({std::min(timed, f.most), f.least, 0.0});
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
 }
 
-// A hovering helicopter whose reports lead off, whether it flies off or hover-taxis along a row of
-// pads, turns its nose toward its way and speeds up once it faces it: it does not set off or move on
-// backwards or sideways. Hovering about, it keeps its nose; on the ground it does not creep off
-// behind it after the few metres its positions wander on a pad.
+// Led off, a hovering helicopter turns its nose toward its way; hovering about, it keeps its nose.
 void lf_faceTheWay(Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
-    if (!lf_hovering(s))
+    if (!lf_hovering(s) || !lf_leadsOff(act, plan))
         return;
-    const WayPoint then = gf_pointAt(s, gf_placeAt(s, plan.now + leadSeconds / tickSeconds));
-    const double off = gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth) + error);
-    if (gf_length({then.east - s.east, then.north - s.north}) <= leadLeast) {
-        if (s.onGround && std::abs(off) > behindIt * degToRad) {
-            s.targetSpeed = 0.0;
-            s.speedStep = -std::min(s.speed / speedSettle, plan.limits.down) * tickSeconds;
-        }
-        return;
-    }
-    s.noseStep = std::clamp(off, -facingTurn * degToRad * planSeconds, facingTurn * degToRad * planSeconds) /
-                 planSeconds * tickSeconds;
-    if (std::abs(off) > facing * degToRad) {
-        s.targetSpeed = std::min(s.targetSpeed, s.speed);
-        s.speedStep = std::min(s.speedStep, 0.0);
-    }
+    const double most = facingTurn * degToRad * planSeconds;
+    s.noseStep = std::clamp(lf_noseOff(s, error), -most, most) / planSeconds * tickSeconds;
 }
 
 // Where it steers: the turn (radians) from the way it moves to the way toward a point a little ahead
