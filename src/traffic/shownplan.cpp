@@ -53,7 +53,9 @@ constexpr double leadLeast = 25.0;     // ... farther off than this (metres) tha
 constexpr double facingTurn = 20.0;    // then it turns its nose toward its way this many degrees a second ...
 constexpr double facing = 45.0;        // ... and speeds up only once its nose is this near it
 constexpr double behindIt = 90.0;      // degrees off its nose beyond which its way lies behind it
-constexpr double standReach = 50.0;    // metres from its next report within which it stands where its reports stand
+constexpr double standReach = 50.0;    // metres from its next report within which it stands where its reports stand, ...
+constexpr double creepLeast = 15.0;    // ... unless that lies farther on than this ...
+constexpr double creepOff = 45.0;      // ... and within this many degrees of its nose
 
 // Where it steers (lf_steer): the turn toward the point, and how far off that point lies (metres).
 struct Steer {
@@ -112,17 +114,28 @@ bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
     return closed * knot < gap;
 }
 
-// Where its reports stand near it, how far it has to go to stand where the next of them is (metres):
-// none ahead moves or flies, and the next lies within the few tens of metres the positions the feed
-// sends of a standing aircraft wander. Infinite where they do not.
-double lf_toStandHere(const Act& act)
+// Where its reports stand near it: none ahead moves or flies, and the next lies within the few tens
+// of metres the positions the feed sends of a standing aircraft wander. How far it has to go to
+// stand where the next of them is (metres; infinite where they do not stand near it), and whether
+// that lies on before its nose, beyond what they wander about it: the feed sends the last metres
+// of a taxi onto a stand at a standing speed.
+struct Stand {
+    double metres = std::numeric_limits<double>::infinity();
+    bool onBefore = false;
+};
+
+Stand lf_standHere(const Act& act)
 {
-    constexpr double none = std::numeric_limits<double>::infinity();
+    const ShownMotion& s = act.shown;
     if (act.path.empty() || std::any_of(act.path.begin(), act.path.end(), [](const PathPoint& p) { return p.airborne || p.speed >= standstill; }))
-        return none;
-    const Flat next = gf_flatOf(act.shown, act.path.front().latitude, act.path.front().longitude);
-    const double metres = gf_length({next.east - act.shown.east, next.north - act.shown.north});
-    return metres < standReach ? metres : none;
+        return {};
+    const Flat next = gf_flatOf(s, act.path.front().latitude, act.path.front().longitude);
+    const Flat to{next.east - s.east, next.north - s.north};
+    const double metres = gf_length(to);
+    if (metres >= standReach)
+        return {};
+    const double before = gf_dot(to, {std::sin(s.heading), std::cos(s.heading)});
+    return {metres, metres > creepLeast && before > std::cos(creepOff * degToRad) * metres};
 }
 
 // Where its reports put the aircraft at the tick, averaged over the seconds around it.
@@ -205,20 +218,21 @@ Profile lf_profile(const Plan& plan) { return {plan.limits, plan.limits.slowest,
 
 // On the ground it brakes in time to stand at each stop of its path ahead; off its way it has as
 // much room as it lies off it. Where its reports stand near it, it brakes to stand where they are
-// and stays: the positions the feed sends of a standing aircraft wander tens of metres, and driving
-// after them, back onto its way, it would loop about its stand. Taxiing toward a point behind it, it
-// turns onto it no faster than it can: faster, the point would lie inside the circle it turns on,
-// and it would circle about it. Rolling to take off, it is due at its path's reports at their
-// speeds, and never slows unless its path stops ahead: the feed often stands still on the runway
-// while its speed field rises, then jumps far along it or into the air, and the path's roll follows
-// it late and fast; waiting for the path, the aircraft would fall seconds behind. Seconds ahead of
-// its path it waits: it would lift off where its path still rolls.
+// and stays but where the next lies on before its nose: the positions the feed sends of a standing
+// aircraft wander tens of metres, and driving after them, back onto its way, it would loop about
+// its stand. Taxiing toward a point behind it, it turns onto it no faster than it can: faster, the
+// point would lie inside the circle it turns on, and it would circle about it. Rolling to take off,
+// it is due at its path's reports at their speeds, and never slows unless its path stops ahead: the
+// feed often stands still on the runway while its speed field rises, then jumps far along it or
+// into the air, and the path's roll follows it late and fast; waiting for the path, the aircraft
+// would fall seconds behind. Seconds ahead of its path it waits: it would lift off where its path
+// still rolls.
 void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer& steer, bool taxiing)
 {
     const ShownMotion& s = act.shown;
     bool stops = false;
-    if (const double toStand = lf_toStandHere(act); !std::isinf(toStand))
-        f.ahead(s.speed < standstill ? 0.0 : toStand, 0.0);
+    if (const Stand stand = lf_standHere(act); !std::isinf(stand.metres))
+        f.ahead(s.speed < standstill && !stand.onBefore ? 0.0 : stand.metres, 0.0);
     else
         for (const WayPoint& p : s.ahead) {
             if (!p.ground || p.at > s.place + stopsLooked)

@@ -466,3 +466,22 @@ TEST_F(Recordings, AnAirlinerWhoseReportsStandStaysWhereItStands)
         EXPECT_FALSE(presence.empty()) << file;
     }
 }
+
+TEST_F(Recordings, AnAirlinerCreepingOnToItsStandAtAStandingSpeedStandsThere)
+{
+    // klax_ual1616.rttfc: UAL1616 at Los Angeles from its taxi in to its stand. Its last report at a
+    // taxi's speed lies 30 m short of the stand; the next, 44 s later, says 0 kt there. It stopped
+    // where its speed said stop and stood 30 m short for good.
+    atLosAngeles();
+    std::vector<std::string> records;
+    const auto flights = lf_readRecording("tests/data/recordings/klax_ual1616.rttfc", elevation, records);
+    const Reported& stand = flights.begin()->second.back();
+    double off = 1e9;
+    play(records, losAngeles, false, lf_spanTicks(records) + reportLifetimeTicks + 6000, [&] {
+        for (const Act& a : liveActs)
+            if (a.base.status == statusCreated)
+                off = gf_distanceNm(a.shown.latitude, a.shown.longitude, stand.latitude, stand.longitude) * metresPerNm;
+        return true;
+    });
+    EXPECT_LT(off, 10.0) << "metres from its stand at the end";
+}
