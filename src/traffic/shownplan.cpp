@@ -114,6 +114,18 @@ bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
     return closed * knot < gap;
 }
 
+// The place of the first stop ahead on the ground (infinite when none): a farther stop asks less.
+double lf_stopAhead(const ShownMotion& s)
+{
+    for (const WayPoint& p : s.ahead) {
+        if (!p.ground || p.at > s.place + stopsLooked)
+            break;
+        if (p.stop && p.at >= s.place)
+            return p.at;
+    }
+    return std::numeric_limits<double>::infinity();
+}
+
 // Where its reports stand near it: none ahead moves or flies, and the next lies within the few tens
 // of metres the positions the feed sends of a standing aircraft wander. How far it has to go to
 // stand where the next of them is (metres; infinite where they do not stand near it), and whether
@@ -214,8 +226,6 @@ struct Profile {
     void due(double seconds, double knots) { least = std::max(least, knots - limits.up * std::max(seconds, 0.0)); }
 };
 
-Profile lf_profile(const Plan& plan) { return {plan.limits, plan.limits.slowest, plan.catchUp}; }
-
 // On the ground it brakes in time to stand at each stop of its path ahead; off its way it has as
 // much room as it lies off it. Where its reports stand near it, it brakes to stand where they are
 // and stays but where the next lies on before its nose: the positions the feed sends of a standing
@@ -230,19 +240,12 @@ Profile lf_profile(const Plan& plan) { return {plan.limits, plan.limits.slowest,
 void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer& steer, bool taxiing)
 {
     const ShownMotion& s = act.shown;
-    bool stops = false;
-    if (const Stand stand = lf_standHere(act); !std::isinf(stand.metres))
+    const Stand stand = lf_standHere(act);
+    const double stop = std::isinf(stand.metres) ? lf_stopAhead(s) : std::numeric_limits<double>::infinity();
+    if (!std::isinf(stand.metres))
         f.ahead(s.speed < standstill && !stand.onBefore ? 0.0 : stand.metres, 0.0);
-    else
-        for (const WayPoint& p : s.ahead) {
-            if (!p.ground || p.at > s.place + stopsLooked)
-                break;
-            if (p.stop && p.at >= s.place) { // a farther stop asks less
-                f.ahead(std::max(p.at - s.place, s.offWay), 0.0);
-                stops = true;
-                break;
-            }
-        }
+    else if (!std::isinf(stop))
+        f.ahead(std::max(stop - s.place, s.offWay), 0.0);
     // The arc from the way it moves to the point curves by twice the sine of the turn over the distance.
     if (taxiing && std::abs(steer.error) > behindIt * degToRad)
         f.ahead(0.0, gf_turnableSpeed(act, 2.0 * std::abs(std::sin(steer.error)) / steer.metres));
@@ -257,7 +260,7 @@ void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer&
     }
     if (f.least > s.speed)
         f.least = std::min(plan.catchUp, s.speed + plan.limits.up * speedSettle) * lf_turningShare(steer.error);
-    if (!taxiing && !stops)
+    if (!taxiing && std::isinf(stop))
         f.due(0.0, s.speed);
 }
 
@@ -304,19 +307,21 @@ bool lf_leadsOff(const Act& act, const Plan& plan)
     return gf_length({then.east - s.east, then.north - s.north}) > leadLeast;
 }
 
-// A hovering helicopter led off speeds up only once its nose faces its way: it does not set off or
-// move on backwards or sideways. Hovering about on the ground, it does not creep off behind it
-// after the few metres its positions wander on a pad.
-void lf_hoverProfile(Profile& f, const Act& act, const Plan& plan, double error)
+// A hovering helicopter led off turns its nose toward its way and speeds up only once it faces it:
+// it does not set off or move on backwards or sideways. Hovering about, it keeps its nose, and on
+// the ground it does not creep off behind it after the few metres its positions wander on a pad.
+void lf_hover(Profile& f, Act& act, const Plan& plan, double error)
 {
-    const ShownMotion& s = act.shown;
+    ShownMotion& s = act.shown;
     if (!lf_hovering(s))
         return;
-    const double off = std::abs(lf_noseOff(s, error));
+    const double off = lf_noseOff(s, error);
     if (lf_leadsOff(act, plan)) {
-        if (off > facing * degToRad)
+        const double most = facingTurn * degToRad * planSeconds;
+        s.noseStep = std::clamp(off, -most, most) / planSeconds * tickSeconds;
+        if (std::abs(off) > facing * degToRad)
             f.ahead(0.0, s.speed);
-    } else if (s.onGround && off > behindIt * degToRad)
+    } else if (s.onGround && std::abs(off) > behindIt * degToRad)
         f.ahead(0.0, 0.0);
 }
 
@@ -324,21 +329,11 @@ void lf_hoverProfile(Profile& f, const Act& act, const Plan& plan, double error)
 void lf_planSpeed(Act& act, const Plan& plan, const Steer& steer)
 {
     ShownMotion& s = act.shown;
-    Profile f = lf_profile(plan);
-    lf_hoverProfile(f, act, plan, steer.error);
+    Profile f{plan.limits, plan.limits.slowest, plan.catchUp};
+    lf_hover(f, act, plan, steer.error);
     const double timed = s.onGround ? lf_groundSpeed(act, plan, steer, f) : lf_airSpeed(act, plan, f);
     s.targetSpeed = std::max({std::min(timed, f.most), f.least, 0.0});
     s.speedStep = std::clamp((s.targetSpeed - s.speed) / speedSettle, -plan.limits.down, plan.limits.up) * tickSeconds;
-}
-
-// Led off, a hovering helicopter turns its nose toward its way; hovering about, it keeps its nose.
-void lf_faceTheWay(Act& act, const Plan& plan, double error)
-{
-    ShownMotion& s = act.shown;
-    if (!lf_hovering(s) || !lf_leadsOff(act, plan))
-        return;
-    const double most = facingTurn * degToRad * planSeconds;
-    s.noseStep = std::clamp(lf_noseOff(s, error), -most, most) / planSeconds * tickSeconds;
 }
 
 // Where it steers: the turn (radians) from the way it moves to the way toward a point a little ahead
@@ -484,6 +479,5 @@ bool gf_planShown(Act& act)
     const Steer steer = lf_steer(act);
     lf_planTurn(act, steer.error);
     lf_planSpeed(act, plan, steer);
-    lf_faceTheWay(act, plan, steer.error);
     return true;
 }
