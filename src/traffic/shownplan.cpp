@@ -23,10 +23,11 @@ struct Tuning {
     double look;            // s of the way ahead at which it steers, ...
     double lookLeast;       // ... metres at least, ...
     double cutShare;        // ... and this share of how far it lies behind its path farther: it cuts corners
+    double offShare;        // ... at least this share of how far it lies off its way
     double turnSeconds;     // in which the nose would come round onto its way
 };
-constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 0.5};
-constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 1.0};
+constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5};
+constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0};
 constexpr int smoothSamples = 2;        // each side
 constexpr double flownAgrees = 0.3;     // the share by which the reported speed may differ from their positions'
 constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
@@ -174,13 +175,16 @@ double lf_reportSeconds(const Act& act)
 
 const Tuning& lf_tuning(const ShownMotion& s) { return s.onGround ? groundTuning : airTuning; }
 
-// How far ahead on the way it steers (metres). In the air, behind its path, it looks farther ahead:
-// it cuts the corners of a way it cannot follow in time.
+// How far ahead on the way it steers (metres). Taxiing off its way it looks at least as far on as it
+// lies off it, up to the way's known end: it comes back onto its way at a slant rather than aim at a
+// point beside or behind it, and does not run on past where its path stops. In the air, behind its
+// path, it looks farther ahead: it cuts the corners of a way it cannot follow in time.
 double lf_look(const ShownMotion& s)
 {
     const Tuning& t = lf_tuning(s);
     const double behind = std::max(gf_pathPlace(s) - s.place, 0.0);
-    return std::max(s.speed * knot * t.look, t.lookLeast) + behind * t.cutShare;
+    const double back = std::min(s.offWay, gf_wayPoint(s, gf_wayPoints(s) - 1).at - s.place) * t.offShare;
+    return std::max({s.speed * knot * t.look, t.lookLeast, back}) + behind * t.cutShare;
 }
 
 // How much the way turns ahead (radians a metre), over the next seconds of flight or as far as it

@@ -227,6 +227,18 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                                           lf_after(lasVegas, 0.0, 200.0, 60.0, 6000, altitude)};
         };
     };
+    // Taxiing an S at 15 kt, reported every 2 s: 60 degrees one way over four reports, straight on, and back.
+    const auto taxiS = [] {
+        std::vector<PathPoint> points;
+        LatLon at = lasVegas;
+        double track = 90.0;
+        for (int k = 0; k < 60; ++k) {
+            track += k % 12 < 4 ? 15.0 : k % 12 >= 6 && k % 12 < 10 ? -15.0 : 0.0;
+            at = gf_offset(at, track, 15.0 * 2.0 / 3600.0);
+            points.push_back(Motion::point(at, 15.0, 200 * (k + 1)));
+        }
+        return points;
+    };
     const Case cases[] = {
         {"a climb-out whose reports come at uneven times", 90.0, false, false, 3000.0, 180.0, unevenClimb, 15000,
          [](const Seen& s) {
@@ -253,6 +265,11 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
          }},
         {"taxiing, then 8 km ahead at 9,100 ft", 90.0, true, true, 0.0, 0.0, jump, 8000,
          [](const Seen& s) { EXPECT_TRUE(s.madeAgain) << "it cannot fly there in time: made again where its path is"; }},
+        {"taxiing an S at 15 kt", 90.0, true, false, 0.0, 15.0, taxiS, 12000,
+         [](const Seen& s) {
+             EXPECT_LT(s.mostBehind, 5.0) << "seconds from its path: it keeps up round the bends";
+             EXPECT_LT(s.farthest, 60.0) << "metres from its path";
+         }},
         {"a take-off roll from a stop", 90.0, true, true, 0.0, 0.0, roll, 4000,
          [](const Seen& s) {
              EXPECT_FALSE(s.rollSlowed) << "the roll speeds up to the lift-off";
