@@ -175,10 +175,10 @@ double lf_reportSeconds(const Act& act)
 
 const Tuning& lf_tuning(const ShownMotion& s) { return s.onGround ? groundTuning : airTuning; }
 
-// How far ahead on the way it steers (metres). Taxiing off its way it looks at least as far on as it
-// lies off it, up to the way's known end: it comes back onto its way at a slant rather than aim at a
-// point beside or behind it, and does not run on past where its path stops. In the air, behind its
-// path, it looks farther ahead: it cuts the corners of a way it cannot follow in time.
+// How far ahead on the way it steers (metres). On the ground, off its way, it looks at least as far on
+// as it lies off it, up to the way's known end: it comes back onto its way at a slant rather than aim
+// at a point beside or behind it, and does not run on past where its path stops. In the air, behind
+// its path, it looks farther ahead: it cuts the corners of a way it cannot follow in time.
 double lf_look(const ShownMotion& s)
 {
     const Tuning& t = lf_tuning(s);
