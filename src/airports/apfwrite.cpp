@@ -5,6 +5,7 @@
 #include "foundation/geometry.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/textfiles.h"
 #include "foundation/texthelpers.h"
 #include "foundation/winstring.h"
 #include "foundation/xmlblocks.h"
@@ -12,7 +13,6 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
-#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -136,10 +136,8 @@ std::optional<std::string> gf_parkPositionsText(const ApfFile& file, bool learne
 bool lf_writeFileText(const fs::path& path, const std::string& text)
 {
     return gf_writeReplacing(path, [&](const fs::path& partial) {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        return !out.fail();
+        return gf_writeWholeFile(
+            partial, [&](std::ostream& out) { return static_cast<bool>(out << text); }, std::ios::binary);
     });
 }
 

@@ -3,10 +3,10 @@
 #include "app/buildconfig.h"
 #include "foundation/filereplace.h"
 #include "foundation/log.h"
+#include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 
 #include <atomic>
-#include <cstdio>
 #include <fstream>
 #include <mutex>
 
@@ -14,13 +14,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-size_t lf_writeBlock(char* data, size_t size, size_t count, void* file)
+// A short count stops the transfer: the file would lack that block.
+size_t lf_writeBlock(char* data, size_t size, size_t count, void* stream)
 {
-    return std::fwrite(data, 1, size * count, static_cast<std::FILE*>(file));
+    auto& out = *static_cast<std::ostream*>(stream);
+    out.write(data, static_cast<std::streamsize>(size * count));
+    return out ? size * count : 0;
 }
 
 void lf_logFailure(const std::string& url, const fs::path& path, const std::string& reason)
@@ -28,19 +27,13 @@ void lf_logFailure(const std::string& url, const fs::path& path, const std::stri
     gf_logf("\"{}\" => \"{}\" download error: {}", url, gf_pathText(path), reason);
 }
 
-// The body into the file at `partial`; false, logged, unless all of it arrived with a
-// success status and was written.
-bool lf_fetchInto(CURL* handle, const std::string& url, const fs::path& path, const fs::path& partial)
+// Why the body did not arrive whole with a success status; empty when it did.
+std::string lf_transfer(CURL* handle, const std::string& url, std::ostream& out)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(partial.c_str(), L"wb"));
-    if (!file) {
-        gf_logf("could not open file: {}", gf_pathText(path));
-        return false;
-    }
     char detail[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, lf_writeBlock);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, file.get());
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &out);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
     // An error page is not the file asked for.
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
@@ -51,25 +44,39 @@ bool lf_fetchInto(CURL* handle, const std::string& url, const fs::path& path, co
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    const bool closed = std::fclose(file.release()) == 0;
-
     if (code != CURLE_OK) {
         std::string reason = curl_easy_strerror(code);
         if (detail[0] != '\0' && reason != detail)
             reason += fmt::format(" ({})", detail);
-        lf_logFailure(url, path, reason);
-        return false;
+        return reason;
     }
-    if (status != 0 && (status < 200 || status > 299)) {
-        // Not an error to libcurl (a redirect, say), but not the file either.
-        lf_logFailure(url, path, fmt::format("HTTP status {}", status));
-        return false;
-    }
-    if (!closed) {
+    // Not an error to libcurl (a redirect, say), but not the file either.
+    if (status != 0 && (status < 200 || status > 299))
+        return fmt::format("HTTP status {}", status);
+    return {};
+}
+
+// The body into the file at `partial`; false, logged, unless all of it arrived with a
+// success status and was written.
+bool lf_fetchInto(CURL* handle, const std::string& url, const fs::path& path, const fs::path& partial)
+{
+    bool opened = false;
+    std::string failure;
+    const bool written = gf_writeWholeFile(
+        partial,
+        [&](std::ostream& out) {
+            opened = true;
+            failure = lf_transfer(handle, url, out);
+            return failure.empty();
+        },
+        std::ios::binary);
+    if (!opened)
+        gf_logf("could not open file: {}", gf_pathText(path));
+    else if (!failure.empty())
+        lf_logFailure(url, path, failure);
+    else if (!written)
         lf_logFailure(url, path, "the file could not be written");
-        return false;
-    }
-    return true;
+    return written;
 }
 
 } // namespace

@@ -8,10 +8,9 @@
 #include "foundation/filereplace.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
+#include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 #include "foundation/ziparchive.h"
-
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -68,14 +67,14 @@ void extractInstaller(bool& success, const fs::path& zipPath, const ZipArchive& 
     if (entry.empty() || entry.back() == '/')
         return; // a folder entry holds no installer
     // An installer that cannot be read whole never takes the installer's place.
-    int rc = 0;
+    int rc = -1;
     const bool written = gf_writeReplacing(installerExe, [&](const fs::path& partial) {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        rc = out.is_open() ? zip.readContent(index, out, chunkBytes) : -1;
-        out.close();
-        if (rc == 0 && !out)
+        const bool whole = gf_writeWholeFile(
+            partial, [&](std::ostream& out) { return (rc = zip.readContent(index, out, chunkBytes)) == 0; },
+            std::ios::binary);
+        if (!whole && rc == 0)
             rc = -1;
-        return rc == 0;
+        return whole;
     });
     if (!written) {
         gf_logMarked(fmt::format("extracting error code : {}", rc));

@@ -1,5 +1,8 @@
 #include "foundation/filereplace.h"
 
+#include "foundation/log.h"
+#include "foundation/winstring.h"
+
 #include <windows.h>
 
 #include <system_error>
@@ -69,5 +72,6 @@ bool gf_writeReplacing(const fs::path& to, const std::function<bool(const fs::pa
         throw;
     }
     fs::remove(partial, ignored);
+    gf_logMarked(fmt::format("{} could not be written, left as it was", gf_pathText(to)));
     return false;
 }

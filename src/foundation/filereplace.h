@@ -10,6 +10,6 @@ void gf_replaceFile(const std::filesystem::path& from, const std::filesystem::pa
 
 // `write` fills a file beside `to` (its name with ".part" appended), which is flushed to the
 // disk and replaces `to` when `write` returns true, and is removed otherwise, so `to` is never
-// left half-written. False when `write` failed; a failed flush ("flush") or replacement raises
-// as gf_replaceFile does.
+// left half-written. False, logged, when `write` failed; a failed flush ("flush") or
+// replacement raises as gf_replaceFile does.
 bool gf_writeReplacing(const std::filesystem::path& to, const std::function<bool(const std::filesystem::path&)>& write);

@@ -60,17 +60,20 @@ void lf_keepLastRuns()
     const auto [from, cutLines] = lastHeaders.front();
     gf_writeReplacing(logFileName, [&](const std::filesystem::path& part) {
         std::ifstream in(std::filesystem::path(logFileName), std::ios::binary);
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
         in.seekg(static_cast<std::streamoff>(from));
-        // The line end the text-mode log stream writes.
-        out << errorMarker
-            << fmt::format("{} lines of earlier runs cut: while Log0.txt cannot be replaced, Log.txt keeps the {} "
-                           "runs before this one",
-                           cutLines, keptEarlierRuns)
-            << "\r\n"
-            << in.rdbuf();
-        out.close();
-        return in.good() && static_cast<bool>(out);
+        return gf_writeWholeFile(
+            part,
+            [&](std::ostream& out) {
+                // The line end the text-mode log stream writes.
+                out << errorMarker
+                    << fmt::format("{} lines of earlier runs cut: while Log0.txt cannot be replaced, Log.txt keeps "
+                                   "the {} runs before this one",
+                                   cutLines, keptEarlierRuns)
+                    << "\r\n"
+                    << in.rdbuf();
+                return in.good() && static_cast<bool>(out);
+            },
+            std::ios::binary);
     });
 }
 

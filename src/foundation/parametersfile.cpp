@@ -1,13 +1,13 @@
 #include "foundation/parametersfile.h"
 
+#include "foundation/filereplace.h"
 #include "foundation/log.h"
 #include "foundation/registry.h"
+#include "foundation/textfiles.h"
 #include "foundation/winstring.h"
 #include "foundation/xmlblocks.h"
 
 #include <windows.h>
-
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -115,23 +115,20 @@ ParametersLoad gf_loadParameters(pugi::xml_document& document)
 
 bool gf_writeParameters(const pugi::xml_document& document)
 {
-    std::ostringstream text;
-    document.save(text, "\t", pugi::format_default, pugi::encoding_utf8);
-    const std::string bytes = text.str();
-    const fs::path temporary = lf_besideFile(L".tmp");
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    try {
+        return gf_writeReplacing(parametersFile, [&](const fs::path& part) {
+            return gf_writeWholeFile(
+                part,
+                [&](std::ostream& out) {
+                    document.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
+                    return static_cast<bool>(out);
+                },
+                std::ios::binary);
+        });
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("\"{}\" could not be replaced: {}", gf_pathText(parametersFile), e.what()));
         return false;
-    DWORD written = 0;
-    bool done = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                written == bytes.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    done = done && MoveFileExW(temporary.c_str(), parametersFile.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!done)
-        DeleteFileW(temporary.c_str());
-    return done;
+    }
 }
 
 void StringParameter::saveParameter() const { lf_saveSetting(*this); }

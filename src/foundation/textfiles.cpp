@@ -223,23 +223,33 @@ std::vector<std::string>* gf_readFileLines(FileLines& record, int expectedCount)
     return record.lines.empty() ? nullptr : &record.lines;
 }
 
-bool gf_writeTextFile(const std::string& text, const fs::path& path)
+bool gf_writeWholeFile(const fs::path& path, const std::function<bool(std::ostream&)>& fill, std::ios::openmode mode)
 {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    std::ofstream out(path, mode | std::ios::out | std::ios::trunc);
     if (!out.is_open())
         return false;
-    out << text << std::endl;
-    return static_cast<bool>(out);
+    const bool filled = fill(out);
+    // The stream holds the file's tail until the close writes it: a full disk fails only there.
+    out.close();
+    return filled && !out.fail();
+}
+
+bool gf_writeTextFile(const std::string& text, const fs::path& path)
+{
+    return gf_writeWholeFile(
+        path, [&](std::ostream& out) { return static_cast<bool>(out << text << '\n'); }, std::ios::out);
 }
 
 bool gf_writeLinesToFile(const std::vector<std::string>& lines, const fs::path& path)
 {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out.is_open())
-        return false;
-    for (const std::string& line : lines)
-        out << line << '\n'; // one write at the close, not one per line
-    return static_cast<bool>(out);
+    return gf_writeWholeFile(
+        path,
+        [&](std::ostream& out) {
+            for (const std::string& line : lines)
+                out << line << '\n'; // one write at the close, not one per line
+            return static_cast<bool>(out);
+        },
+        std::ios::out);
 }
 
 bool gf_saveFile(const pugi::xml_document& document, const fs::path& path)

@@ -1,7 +1,9 @@
 #pragma once
 // Text files in the encoding shown by their byte-order mark, read as UTF-8 lines.
 #include <filesystem>
+#include <functional>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,10 @@ void gf_readLines(std::istream& stream, std::vector<std::string>& lines);
 // The record's lines (those it held count too), or null when the file cannot be opened or gives none.
 std::vector<std::string>* gf_readFileLines(FileLines& record, int expectedCount);
 
+// Writes the file through `fill` (false when its own part failed). True only once the close
+// has written the stream's tail as well: a full disk shows only there.
+bool gf_writeWholeFile(const std::filesystem::path& path, const std::function<bool(std::ostream&)>& fill,
+                  std::ios::openmode mode);
 bool gf_writeTextFile(const std::string& text, const std::filesystem::path& path);
 bool gf_writeLinesToFile(const std::vector<std::string>& lines, const std::filesystem::path& path);
 bool gf_saveFile(const pugi::xml_document& document, const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 #include "liveries/indexes.h"
 #include "liveries/liveries.h"
 #include "liveries/referencedata.h"
+#include "liveries/scanreports.h"
 #include "liveries/scrambling.h"
 
 #include <fmt/format.h>
@@ -176,7 +177,7 @@ void processInlineRegcodes()
         return;
     if (!fs::exists(inlineReportPath.parent_path()))
         fs::create_directory(inlineReportPath.parent_path());
-    gf_writeLinesToFile(clashLines, inlineReportPath);
+    gf_writeReportFile(clashLines, inlineReportPath);
     gf_logMarked(fmt::format("{} in-line regcode clashes, see \"{}\"", clashLines.size(), gf_pathText(inlineReportPath)));
 }
 
@@ -225,7 +226,7 @@ void processOfflineRegcodes()
         fs::remove(offlineReportPath);
     if (offlineRegcodeLines.empty())
         return;
-    gf_writeLinesToFile(offlineRegcodeLines, offlineReportPath);
+    gf_writeReportFile(offlineRegcodeLines, offlineReportPath);
     gf_logf("Offline regcode files processed, results can be found in \"{}\"", gf_pathText(offlineReportPath));
     if (!specialLiveries.empty())
         gf_logf("{} special liveries", specialLiveries.size());

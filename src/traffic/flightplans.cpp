@@ -4,11 +4,11 @@
 
 #include "foundation/log.h"
 #include "foundation/parametersfile.h"
+#include "foundation/textfiles.h"
 
 #include <fmt/format.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
 std::filesystem::path lf_folder() { return dataFolder / L"orig_dest"; }
@@ -54,9 +54,6 @@ std::wstring gf_flightPlanPath(std::uint32_t objectId)
 
 bool gf_writeFlightPlan(const std::wstring& path, const ActHead& head)
 {
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
     const std::uint32_t c = head.sizeClass;
     const std::string text = fmt::format(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -68,9 +65,8 @@ bool gf_writeFlightPlan(const std::wstring& path, const ActHead& head)
         "</FlightPlan.FlightPlan>\n"
         "</SimBase.Document>\n",
         c >= 1 && c <= 3 ? "IFR" : "VFR", lf_xmlText(head.identity.departure), lf_xmlText(head.identity.destination));
-    file << text;
-    file.close();
-    return !file.fail();
+    return gf_writeWholeFile(
+        path, [&](std::ostream& out) { return static_cast<bool>(out << text); }, std::ios::binary);
 }
 
 bool gf_removeFlightPlanFolder()

@@ -41,9 +41,7 @@ std::string lf_entryLine(const ParkAirportEntry& entry)
 bool lf_writeLines(const fs::path& path, const std::vector<std::string>& lines)
 {
     try {
-        if (gf_writeReplacing(path, [&lines](const fs::path& part) { return gf_writeLinesToFile(lines, part); }))
-            return true;
-        gf_logMarked(fmt::format("{} could not be written", gf_pathText(path)));
+        return gf_writeReplacing(path, [&lines](const fs::path& part) { return gf_writeLinesToFile(lines, part); });
     } catch (const std::exception& e) {
         gf_logMarked(fmt::format("{} could not be replaced: {}", gf_pathText(path), e.what()));
     }

@@ -86,7 +86,7 @@ TEST_F(ParametersTest, ALockedFileIsNeitherReadNorOverwritten)
 
     EXPECT_EQ(gf_testReadFile(parametersFile), before);
     EXPECT_FALSE(fileExists(L"parameters.xml.bad"));
-    EXPECT_FALSE(fileExists(L"parameters.xml.tmp"));
+    EXPECT_FALSE(fileExists(L"parameters.xml.part"));
     EXPECT_TRUE(logHasLine("saving xml did not work?"));
     EXPECT_EQ(MAX_LIVE.value.load(), 50); // the change stays in memory
     gf_saveParameterValue(MAX_LIVE);      // and reaches the file once it can be read
@@ -97,13 +97,13 @@ TEST_F(ParametersTest, ALockedFileIsNeitherReadNorOverwritten)
 TEST_F(ParametersTest, ALeftoverTemporaryFileFromACrashIsHarmless)
 {
     writeParameters({{"MAX_LIVE", "77"}});
-    gf_testWriteFile(folder / L"parameters.xml.tmp", "<parameters><param");
+    gf_testWriteFile(folder / L"parameters.xml.part", "<parameters><param");
     gf_readParameters(gf_parameterLists());
     EXPECT_EQ(MAX_LIVE.value.load(), 77);
     MAX_LIVE.value = 78;
     gf_saveParameterValue(MAX_LIVE);
     EXPECT_EQ(fileValues()["MAX_LIVE"], "78");
-    EXPECT_FALSE(fileExists(L"parameters.xml.tmp"));
+    EXPECT_FALSE(fileExists(L"parameters.xml.part"));
 }
 
 TEST_F(ParametersTest, RemovingASettingLeavesTheOthers)
@@ -170,6 +170,6 @@ TEST_F(ParametersTest, SavesFromManyThreadsLoseNoUpdate)
     EXPECT_EQ(values.size(), storedSettingCount());
     EXPECT_GT(checks.load(), 0);
     EXPECT_EQ(damaged.load(), 0);
-    EXPECT_FALSE(fileExists(L"parameters.xml.tmp"));
+    EXPECT_FALSE(fileExists(L"parameters.xml.part"));
     EXPECT_FALSE(fileExists(L"parameters.xml.bad"));
 }

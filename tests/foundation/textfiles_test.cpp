@@ -183,6 +183,9 @@ TEST_F(TextFiles, WrittenFilesReadBackLineForLine)
     EXPECT_EQ(lf_read(folder / "many.txt"), lines);
     EXPECT_FALSE(gf_writeTextFile("x", folder / "no such folder" / "x.txt"));
     EXPECT_FALSE(gf_writeLinesToFile(lines, folder / "no such folder" / "x.txt"));
+    // A full disk refuses only the tail that the close writes.
+    EXPECT_FALSE(gf_writeTextFile("x", "Z:\\dev\\full"));
+    EXPECT_FALSE(gf_writeLinesToFile(lines, "Z:\\dev\\full"));
 }
 
 TEST(TextFileLog, SaveFileLogsTheOutcome)
