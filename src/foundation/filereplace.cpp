@@ -48,6 +48,7 @@ void gf_replaceFile(const fs::path& from, const fs::path& to)
         return;
     DWORD error = GetLastError();
     if (lf_refused(error)) {
+        gf_logf("\"{}\" cannot be replaced now, tried again in {} ms", gf_pathText(to), refusalPauseMs);
         Sleep(refusalPauseMs);
         if (MoveFileExW(from.c_str(), to.c_str(), flags))
             return;

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -97,6 +98,17 @@ TEST_F(Scans, AScanWhoseResultCannotReplaceTheOldOneStaysOnAndSaysSo)
     EXPECT_EQ(stored("SCAN_LIVERIES"), "true");
     EXPECT_EQ(statusText().rfind("Liveries scanned, but output\\LiveriesScanned.xml not saved (", 0), 0u)
         << statusText();
+
+    // Let go of while the refused move waits: tried again, it puts the result in place.
+    held = CreateFileW(liveriesScannedPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::size_t before = log.text().size();
+    std::thread letGo([&] {
+        gf_waitFor([&] { return log.text().find("cannot be replaced now", before) != std::string::npos; });
+        CloseHandle(held);
+    });
+    gf_scanLiveriesAtStart(true);
+    letGo.join();
+    EXPECT_NE(gf_testReadFile(liveriesScannedPath).find("KLM first"), std::string::npos);
 }
 
 TEST_F(Scans, WithoutScanOnlyTheEarlierResultIsReadBetweenThePlainFrame)
