@@ -194,6 +194,9 @@ TEST_F(ParametersTest, ACorruptFileThatCannotBeKeptAsideIsNotOverwritten)
     gf_readParameters(gf_parameterLists());
 
     EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
+    MAX_LIVE.value = 50;
+    gf_saveParameterValue(MAX_LIVE); // nor by the save of a setting
+    EXPECT_EQ(gf_testReadFile(parametersFile), damaged);
     EXPECT_THAT(logText(), HasSubstr("and not be kept as \"" + pathText() + ".bad\": "));
     EXPECT_EQ(LOG.value.load(), LOG.defaultValue);
     EXPECT_EQ(gf_statusLine().notice, "parameters.xml could not be read: default settings taken for this run, the "
