@@ -34,7 +34,7 @@ TEST_F(DownloadTest, BrokenAnswersFailAndLeaveTheFileAsItWas)
 {
     server.put("d/file.xml", std::string(5000, 'n'));
     const CurlHandle handle = gf_newCurlHandle();
-    for (const char* mode : {"404", "500", "cut", "stall"}) {
+    for (const char* mode : {"404", "500", "cut", "stall", "redirect"}) {
         SCOPED_TRACE(mode);
         gf_testWriteFile("file.xml", "old content");
         server.fault("d/file.xml", mode);
@@ -46,6 +46,7 @@ TEST_F(DownloadTest, BrokenAnswersFailAndLeaveTheFileAsItWas)
     EXPECT_FALSE(gf_download(handle.get(), server.url("d/none.xml"), "none.xml"));
     EXPECT_FALSE(fs::exists("none.xml"));
     EXPECT_TRUE(logged("download error: HTTP response code said error"));
+    EXPECT_TRUE(logged("download error: HTTP status 302"));
     EXPECT_TRUE(logged(server.url("d/file.xml") + "\" => \"file.xml\" download error"));
 }
 

@@ -9,6 +9,8 @@ of a run side by side.
 A file may have a sidecar "<name>.fault" whose first word makes the answer misbehave:
   404           answer 404 Not Found with an HTML body
   500           answer 500 with an HTML body
+  redirect      answer 302 Found with a Location elsewhere and an HTML body, which is
+                not the file (no transfer error follows from it)
   cut           announce the whole file, send half of it and close the connection
   stall         announce the whole file, send a few bytes, then nothing for
                 --stall-seconds, then the rest (only a client without a low-speed
@@ -77,6 +79,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             pass
         if fault in ("404", "500"):
             return self.send_html(int(fault), "Not Found" if fault == "404" else "Internal Server Error")
+        if fault == "redirect":
+            return self.send_html(302, "Found", location="/" + parts[0] + "/moved/" + "/".join(parts[1:]))
         if fault.startswith("zip-"):
             return self.send_body(evil_zip(fault))
         try:
@@ -95,9 +99,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with self.server.log_lock, open(os.path.join(folder, "requests.log"), "a", encoding="utf-8") as f:
                 f.write(inner + "\n")
 
-    def send_html(self, code, text):
+    def send_html(self, code, text, location=None):
         body = HTML_ERROR.format(code=code, text=text).encode()
         self.send_response(code)
+        if location:
+            self.send_header("Location", location)
         self.send_header("Content-Type", "text/html")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
