@@ -267,15 +267,21 @@ void lf_lightsAndConfiguration(Act& act)
 
 double gf_groundElevation(const Act& act)
 {
-    const ParkAirport park = gf_parkAirport();
-    if (!park.code.empty())
-        return park.elevation;
-    if (act.groundElevationKnown)
-        return act.groundElevation;
-    // The ground the simulator tells under the shown aircraft: its height above that ground is the
-    // shown aircraft's, not its path's.
+    // The ground the simulator tells under the shown aircraft: a field near the park airport may lie
+    // hundreds of feet above or below it.
     if (!std::isnan(act.groundUnder))
         return act.groundUnder;
+    const ParkAirport park = gf_parkAirport();
+    if (!park.code.empty()) {
+        // Not told yet: the park airport's where the aircraft is there, or shown (too high to be told,
+        // it needs a ground all the same, and that is the nearest known); not yet shown elsewhere, none.
+        const PathPoint* first = act.path.empty() ? nullptr : &act.path.front();
+        const bool there = first && gf_withinNm(first->latitude, first->longitude, park.latitude, park.longitude,
+                                                parkAirportReachNm);
+        return act.base.status != statusNew || there ? park.elevation : Act::nan;
+    }
+    if (act.groundElevationKnown)
+        return act.groundElevation;
     return act.base.status == statusCreated ? act.altitude - act.heightAboveGround : Act::nan;
 }
 

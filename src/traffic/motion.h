@@ -140,8 +140,9 @@ void lf_landingRoll(Act& act);
 // simulator tells; none when that is not the approach's to set.
 std::optional<double> lf_approachStep(const Act& act, std::size_t next, double n);
 double lf_descentRate(const Act& act);
-// The ground under the aircraft, feet: the park airport's, else the one the flare found, else the
-// one the simulator tells under the shown aircraft; NaN when none is known.
+// The ground under the aircraft, feet: the one the simulator tells under the shown aircraft, else
+// the park airport's (not for an aircraft not yet shown away from it), else with no park airport the
+// one the flare found or the shown aircraft's height tells; NaN when none is known.
 double gf_groundElevation(const Act& act);
 
 // Stands.
