@@ -40,6 +40,10 @@ struct LiveReport {
 // about a minute); past the margin it is gone for good.
 inline constexpr double shownMarginNm = 3.0;
 
+// Feet a minute: a report climbing as a climb-out does has left the ground, whatever its height
+// and speed say.
+inline constexpr double liftOffClimb = 500.0;
+
 // Where a report lies: new flights are taken only within the radius; beyond the margin a
 // shown flight's report says no more than that it has left.
 enum ReportReach : std::uint8_t { withinRadius = 0, withinMargin = 1, beyondMargin = 2 };

@@ -185,7 +185,6 @@ bool lf_groundByHeight(double h, double groundSpeed, double verticalSpeed, bool 
     // the last mile of a final below the field.
     constexpr double lowerGround = 250;      // feet below the field
     constexpr double approachDescent = -300; // feet a minute
-    constexpr double liftOffClimb = 500;     // feet a minute
     if (h < 0 && !qnhKnown)
         return groundSpeed <= groundSpeedAnyHeight;
     // Climbing as a climb-out does, it has left the ground, whatever its height says (a field

@@ -12,7 +12,7 @@ namespace {
 // A fixed-wing aircraft reported at a taxi's speed within this many feet of the park airport's
 // elevation is on the ground there, whatever its altitude says (with a QNH other than the standard
 // one the pressure altitude of a taxiing aircraft may read well above the field): one stray report
-// starts no take-off.
+// starts no take-off. Climbing as a climb-out does it has left the ground, as the reader judges.
 constexpr double fieldHeight = 1000.0;
 constexpr double airTaxiSpeed = 43.0; // knots
 
@@ -48,7 +48,7 @@ void gf_decideGround(LiveReport& r, std::uint32_t sizeClass, const Act* act)
     // jump, held until others confirm it.
     if (!r.airborne && r.readAltitude > 0.0 && park.code.empty() && lf_fliesOn(r, act))
         fly();
-    if (!r.airborne || r.groundSpeed >= runwaySpeed || rotorcraft || park.code.empty())
+    if (!r.airborne || r.groundSpeed >= runwaySpeed || r.verticalSpeed >= liftOffClimb || rotorcraft || park.code.empty())
         return;
     if (std::abs(r.altitude - park.elevation) <= fieldHeight &&
         gf_distanceNm(r.latitude, r.longitude, park.latitude, park.longitude) <= parkAirportReachNm) {

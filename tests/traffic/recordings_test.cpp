@@ -428,14 +428,18 @@ TEST_F(Recordings, ATaxiingAirlinerWithOneReportInTheAirStaysOnTheGroundUntilIts
         const double first = lf_stamp(records.front());
         const double roll = 1592424036.0 + reportLifetimeTicks / 100.0; // its roll's first report falls due
         double highest = 0.0; // above the field, before its roll
+        bool shown = false;
         const auto ticks = static_cast<std::int64_t>((lf_stamp(records.back()) - first) * 100.0);
         play(records, losAngeles, false, ticks + 3000, [&] {
             const double now = first + static_cast<double>(gf_now() - startTick) / 100.0;
             for (const Act& a : liveActs)
-                if (a.base.status == statusCreated && now < roll)
+                if (a.base.status == statusCreated && now < roll) {
+                    shown = true;
                     highest = std::max(highest, a.shown.altitude - elevation);
+                }
             return true;
         });
+        EXPECT_TRUE(shown) << sent << " hPa";
         EXPECT_LT(highest, 20.0) << sent << " hPa: feet above the field before its roll";
     }
 }

@@ -106,6 +106,15 @@ TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
     // A report in the near-field band does not feed a new aircraft either.
     lf_processReport(report(0x400001, "KLM1", 52.31, 4.76, 0, 1010.0, 600, true, 150.0));
     EXPECT_EQ(liveActs[0].reportTime, 1000.0);
+    // Near the field and its height a fixed-wing report at a taxi's speed is on the ground; faster,
+    // or climbing as a climb-out does, it flies.
+    for (const auto& [knots, climb, ground] : {std::tuple{25.0, 0.0, true}, {45.0, 0.0, false}, {25.0, 600.0, false}}) {
+        LiveReport r = report(0x400009, "KLM9", 52.31, 4.76, knots, 1000.0, 500, true, 600.0);
+        r.verticalSpeed = climb;
+        lf_processReport(r);
+        EXPECT_EQ(gf_findAct(0x400009)->path.front().airborne == 0, ground) << knots << " kt, " << climb << " ft/min";
+        std::erase_if(liveActs, [](const Act& a) { return a.base.head.flightId == 0x400009; });
+    }
 }
 
 TEST_F(TrafficTest, OneReportAtTakeOffSpeedStartsTheRollOnlyFromAStopOrATaxi)
