@@ -196,6 +196,15 @@ bool lf_placeOnGround(Act& act)
     return true;
 }
 
+// The simulator's answer names the object it made by its callsign: while a creation under this
+// callsign awaits its answer, another would be taken for it.
+bool lf_creationPending(const std::string& callsign)
+{
+    return std::any_of(liveActs.begin(), liveActs.end(), [&](const Act& other) {
+        return other.base.status == statusQueued && other.base.objectId == 0 && other.callsign() == callsign;
+    });
+}
+
 double lf_creationPitch(const PathPoint& p)
 {
     if (!p.airborne)
@@ -291,7 +300,7 @@ void lf_decideAll(Act& act)
         ident.airline = "PVT";
     if (noMatchSet.contains(gf_identText(ident)) || (ident.callsign.back() == '_' && lf_ghostOwnerExists(ident.callsign)))
         act.remove = 1;
-    else
+    else if (!lf_creationPending(ident.callsign))
         lf_decideAircraft(act);
 }
 

@@ -9,6 +9,7 @@
 #include "foundation/timehelpers.h"
 #include "liveries/liveries.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -217,6 +218,21 @@ void lf_resolveType(LiveReport& r)
     }
     lf_newActFromReport(r);
 }
+
+// Another record shows the flight under a second hex id: the same callsign and type, where the
+// callsign is a real one or that record's last report lies within what either's speed covers
+// since. Where an aircraft sends no callsign the feed puts its type there, which two aircraft share.
+bool lf_shownUnderAnotherId(const LiveReport& r)
+{
+    const std::string& callsign = r.ident.callsign;
+    if (callsign.empty())
+        return false;
+    const PathPoint here = gf_pointOfReport(r);
+    return std::any_of(liveActs.begin(), liveActs.end(), [&](const Act& act) {
+        return act.callsign() == callsign && act.base.head.identity.type == r.ident.type &&
+               (callsign != r.ident.type || gf_taxiReach(act.news, act.newsTime, here, r.timeStamp));
+    });
+}
 } // namespace
 
 PathPoint gf_pointOfReport(const LiveReport& r)
@@ -294,11 +310,8 @@ void lf_processReport(LiveReport report)
             return;
     if (report.reach != withinRadius)
         return; // a flight followed beyond the radius that is no longer shown
-    const std::string& callsign = report.ident.callsign;
-    if (!callsign.empty())
-        for (const Act& act : liveActs)
-            if (act.callsign() == callsign && act.base.head.identity.type == report.ident.type)
-                return; // already shown under another hex id
+    if (lf_shownUnderAnotherId(report))
+        return;
     if (lf_keptOutAtStand(report))
         return;
     lf_resolveType(report);

@@ -83,6 +83,15 @@ TEST_F(TrafficTest, TheDecisionWaitsRefusesAndDropsPoints)
     lf_decideAll(waiting);
     EXPECT_EQ(waiting.path.size(), 2u);
     EXPECT_EQ(waiting.base.status, statusNew);
+
+    // The simulator's answer names the aircraft by its callsign: one creation of a callsign at a time.
+    liveCreationItems.clear();
+    lf_flight(0x400008, "E55P", 0);
+    lf_flight(0x400009, "E55P", 0);
+    runTicks(1);
+    EXPECT_EQ(gf_findAct(0x400009)->base.status, statusNew);
+    ASSERT_TRUE(tickUntil([] { return gf_findAct(0x400009)->base.status == statusQueued; }));
+    EXPECT_NE(gf_findAct(0x400008)->base.objectId, 0u);
 }
 
 TEST_F(TrafficTest, TheUsersSurroundingsHoldTheCreationBack)

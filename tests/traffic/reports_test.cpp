@@ -106,6 +106,14 @@ TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
     // A report in the near-field band does not feed a new aircraft either.
     lf_processReport(report(0x400001, "KLM1", 52.31, 4.76, 0, 1010.0, 600, true, 150.0));
     EXPECT_EQ(liveActs[0].reportTime, 1000.0);
+    // Without a callsign the feed sends the type: another of the type is another aircraft unless its
+    // last report lies within reach.
+    lf_processReport(report(0x400006, "B738", 52.3, 4.76, 0, 1000.0, 500));
+    lf_processReport(report(0x400007, "B738", 52.4, 4.76, 0, 1005.0, 500));
+    lf_processReport(report(0x400008, "B738", 52.3005, 4.76, 0, 1005.0, 1000));
+    EXPECT_NE(gf_findAct(0x400007), nullptr);
+    EXPECT_EQ(gf_findAct(0x400008), nullptr);
+
     // Near the field and its height a fixed-wing report at a taxi's speed is on the ground; faster,
     // or climbing as a climb-out does, it flies.
     for (const auto& [knots, climb, ground] : {std::tuple{25.0, 0.0, true}, {45.0, 0.0, false}, {25.0, 600.0, false}}) {
