@@ -197,6 +197,9 @@ struct Act {
     // path last took (news.cpp).
     PathPoint news;
     double newsTime = nan, newsTaken = nan;
+    // Where its reports last had it on the ground (NaN: never): the airport it departs from, or
+    // where it landed.
+    double groundLatitude = nan, groundLongitude = nan;
     std::uint32_t remakeTick = 0; // left its stand unseen: made again where its path is at this tick; 0: not
     std::uint8_t leftTheMargin = 0; // its last report lay beyond the radius and its margin: it ends
     ShownMotion shown;

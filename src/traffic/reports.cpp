@@ -4,6 +4,7 @@
 #include "traffic/motion.h"
 #include "traffic/shownlimits.h"
 
+#include "airports/airports.h"
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
@@ -27,6 +28,15 @@ double lf_trackDifference(double a, double b)
 {
     const double d = std::fmod(std::abs(a - b), 360.0);
     return d > 180.0 ? 360.0 - d : d;
+}
+
+// Where the aircraft stands or taxis: the airport it departs from, or where it landed.
+void lf_noteGround(Act& act, const LiveReport& r)
+{
+    if (r.airborne)
+        return;
+    act.groundLatitude = r.latitude;
+    act.groundLongitude = r.longitude;
 }
 
 // Seconds that a distance (nm) takes at a speed (kt); 15 s at no speed.
@@ -133,13 +143,34 @@ void lf_prepareLiveryChange(Act& act)
     act.removalAsked = gf_now();
 }
 
+// Whether the aircraft is still where its route departs from: its departure is the park airport,
+// or it was last on the ground at that airport (taken to be so where the airport list does not
+// know the code).
+bool lf_atDeparture(const Act& act)
+{
+    const std::string& departure = act.base.head.identity.departure;
+    if (departure == gf_parkAirport().iata)
+        return true;
+    if (std::isnan(act.groundLatitude))
+        return false;
+    bool known = false;
+    for (const Airport& airport : airportList) {
+        if (airport.iata != departure && airport.code != departure)
+            continue;
+        if (gf_withinNm(airport.lat, airport.lon, act.groundLatitude, act.groundLongitude, parkAirportReachNm))
+            return true;
+        known = true;
+    }
+    return !known;
+}
+
 // False stops the update: the report is not applied.
 bool lf_checkIdentity(Act& act, const LiveReport& r)
 {
     FlightIdent& ident = act.base.head.identity;
-    // The feed mixes in records of the flight that brought a departing aircraft where it departs
-    // from (the park airport or another): their identity is not the aircraft's.
-    if (!ident.departure.empty() && r.ident.destination == ident.departure)
+    // The feed mixes in records of the flight that brought the aircraft where it departs from: their
+    // identity is not the aircraft's. Elsewhere a route back there is its next flight.
+    if (!ident.departure.empty() && r.ident.destination == ident.departure && lf_atDeparture(act))
         return true;
     if (act.base.status == statusNew) {
         lf_takeRoute(ident, r.ident);
@@ -203,6 +234,7 @@ void lf_newActFromReport(LiveReport& r)
     head.flightId = r.hexid;
     liveActs.push_back(lf_newAct(std::move(head), {gf_pointOfReport(r)}, r.timeStamp));
     liveActs.back().category = r.category;
+    lf_noteGround(liveActs.back(), r);
     gf_noteNews(liveActs.back(), r);
     gf_startMotionClass(liveActs.back());
 }
@@ -298,6 +330,7 @@ bool lf_updateAct(LiveReport& r, Act& act)
     act.reportTime = r.timeStamp;
     if (r.category != 0)
         act.category = r.category;
+    lf_noteGround(act, r);
     lf_applyReport(act, gf_pointOfReport(r));
     gf_updateMotionClass(act);
     return true;

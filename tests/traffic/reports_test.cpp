@@ -2,6 +2,7 @@
 // an accepted report extends the path.
 #include "traffic_fixture.h"
 
+#include "airports/airports.h"
 #include "foundation/settingscatalogue.h"
 #include "links/simids.h"
 #include "traffic/motion.h"
@@ -275,6 +276,7 @@ TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheR
         const char* route;                 // afterwards
         bool recreated, flightPlan;
         std::uint8_t landing = 0;
+        const char* groundAt = ""; // where it was last on the ground; "": never
     };
     const Case cases[] = {
         {"the origin given for the first time", "", "LHR", "AMS", "LHR", "AMS-LHR", false, true},
@@ -286,8 +288,11 @@ TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheR
         {"a new route", "LHR", "AMS", "AMS", "JFK", "AMS-JFK", true, false},
         {"a new route on the approach: after the landing", "LHR", "AMS", "AMS", "JFK", "LHR-AMS", false, false, 1},
         {"the same route back home", "AMS", "LHR", "LHR", "AMS", "AMS-LHR", false, false},
-        {"the flight that brought it, away from the park airport", "JFK", "LHR", "LHR", "JFK", "JFK-LHR", false, false},
+        {"the flight that brought it, away from the park airport", "JFK", "LHR", "LHR", "JFK", "JFK-LHR", false, false, 0, "JFK"},
+        {"its next flight, back where it came from", "JFK", "LHR", "LHR", "JFK", "LHR-JFK", true, false},
+        {"its next flight, from where it stood", "JFK", "LHR", "LHR", "JFK", "LHR-JFK", true, false, 0, "LHR"},
     };
+    airportList = {{"EGLL", "LHR", 51.47, -0.46, 83.0}, {"KJFK", "JFK", 40.64, -73.78, 13.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         requests.clear();
@@ -295,6 +300,9 @@ TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheR
         act.landing = c.landing;
         act.base.head.identity.departure = c.from;
         act.base.head.identity.destination = c.to;
+        for (const Airport& airport : airportList)
+            if (airport.iata == c.groundAt)
+                std::tie(act.groundLatitude, act.groundLongitude) = std::pair{airport.lat, airport.lon};
         LiveReport r = report(0x400001, "KLM1", 52.31, 4.76, 10, 1010.0, 600);
         r.ident.departure = c.reportFrom;
         r.ident.destination = c.reportTo;
@@ -305,6 +313,7 @@ TEST_F(TrafficTest, AFilledInRouteKeepsTheAircraftANewRouteNeedsBothFieldsOfTheR
         EXPECT_EQ(act.reportTime == 1010.0, !c.recreated) << "the report moves the aircraft it keeps";
         EXPECT_EQ(requestsOf(reqFlightPlan), c.flightPlan ? 1u : 0u);
     }
+    airportList.clear();
 }
 
 TEST_F(TrafficTest, AcceptedReportsExtendThePath)
