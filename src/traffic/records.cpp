@@ -17,6 +17,7 @@ std::deque<std::uint32_t> removalQueue;
 std::vector<std::uint32_t> creationRequests;
 std::vector<StaticCandidate> standCandidates;
 std::vector<std::string> ghostList;
+std::unordered_set<std::uint32_t> unknownTypeFlights;
 std::vector<InboundAnswer> settlingList;
 bool landingFlag = false;
 

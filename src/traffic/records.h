@@ -12,6 +12,7 @@
 #include <deque>
 #include <limits>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // Status of a record.
@@ -358,6 +359,7 @@ extern std::deque<std::uint32_t> removalQueue;     // object ids, one sent every
 extern std::vector<std::uint32_t> creationRequests; // flight ids, taken last first
 extern std::vector<StaticCandidate> standCandidates;
 extern std::vector<std::string> ghostList;        // callsigns of removed ghosts
+extern std::unordered_set<std::uint32_t> unknownTypeFlights; // flight ids logged as left out for their type
 extern std::vector<InboundAnswer> settlingList;
 // Live aircraft (by flight id) whose arrival may clash with a static parked aircraft; the
 // landing, the arrival at a stand and the creation push, the per-second job takes one.

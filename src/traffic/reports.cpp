@@ -241,12 +241,18 @@ void lf_newActFromReport(LiveReport& r)
 
 void lf_resolveType(LiveReport& r)
 {
+    const std::string sent = r.ident.type;
     if (r.ident.type.empty())
         r.ident.type = gf_dbTypeOfReg(r.ident.registration);
     if (!gf_isKnownAircraft(r.ident.type)) {
         r.ident.type = gf_dbTypeOfReg(r.ident.registration);
-        if (r.ident.type.empty())
+        if (r.ident.type.empty()) {
+            // An aircraft that is there and never appears: the user is told why, once per flight.
+            if (unknownTypeFlights.insert(r.hexid).second)
+                gf_logf("          {:8} not shown, {}", r.ident.callsign.empty() ? r.ident.registration : r.ident.callsign,
+                        sent.empty() ? "no type" : fmt::format("type \"{}\" unknown", sent));
             return;
+        }
     }
     lf_newActFromReport(r);
 }

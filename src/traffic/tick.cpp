@@ -203,6 +203,7 @@ void lf_resetTraffic()
     }
     settlingList.clear();
     ghostList.clear();
+    unknownTypeFlights.clear();
     learningList.clear();
     staticConflictChecks.clear();
     standCandidates.clear();

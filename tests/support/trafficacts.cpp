@@ -40,6 +40,7 @@ void gf_testClearTraffic()
     standCandidates.clear();
     settlingList.clear();
     ghostList.clear();
+    unknownTypeFlights.clear();
     learningList.clear();
     parkStands.clear();
     gf_forgetStandHolders();

@@ -375,11 +375,13 @@ TEST_F(TrafficTest, TheResetLeavesNoListBehind)
     ASSERT_TRUE(lf_allowLearning(WeekSlot{1, 20}, 0x400001, false));
     ASSERT_FALSE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "too soon within one run";
     staticConflictChecks = {0x400001, 0x400002};
+    unknownTypeFlights = {0x400003}; // told once a run
     // A live creation still queued: after the restart no object of the old run may appear.
     liveCreationItems.push_back({.tailNumber = "KLM1", .flightId = 0x400001});
     lf_resetTraffic();
     EXPECT_TRUE(learningList.empty());
     EXPECT_TRUE(staticConflictChecks.empty());
+    EXPECT_TRUE(unknownTypeFlights.empty());
     runTicks(1);
     EXPECT_TRUE(creations.empty()) << "the first tick of the new run sends nothing of the old";
     EXPECT_TRUE(lf_allowLearning(WeekSlot{1, 21}, 0x400001, false)) << "a new run learns from the flight at once";

@@ -100,6 +100,10 @@ TEST_F(TrafficTest, NewAircraftComeOnlyFromUsableReports)
     LIGHT_AIRCRAFT.value = false;
     lf_processReport(light);
     EXPECT_EQ(liveActs.size(), 1u);
+    lf_processReport(noType); // told once per flight
+    const std::string line = "          KLM4     not shown, no type";
+    EXPECT_TRUE(log.hasLine(line));
+    EXPECT_EQ(log.text().find(line), log.text().rfind(line));
     noType.ident.registration = "PH-BXA"; // a B738 of the registration data
     lf_processReport(noType);
     ASSERT_EQ(liveActs.size(), 2u);
