@@ -4,7 +4,8 @@
 // arrivals touch down where their reports come down.
 // TARNWICK_REPLAY_OUT=<folder> also writes there, per recording, the records sent and the
 // positions shown as the run's stand-ins record them, for tools/run/replayfigures.py, with a "path"
-// line beside each position: where the path put the aircraft, its phase and both ground flags.
+// line beside each position: where the path put the aircraft, its phase and both ground flags; each
+// creation ends with the flight's hex id, for tools/run/nevershown.py.
 #include "traffic/replay_fixture.h"
 
 #include "foundation/winstring.h"
@@ -150,8 +151,9 @@ protected:
                     if (a != nullptr && gf_isRotorcraft(a->base.head))
                         rotorcraft.insert(p.objectId);
                     if (track.is_open())
-                        track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\n", sentAt,
-                                             p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude);
+                        track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\t{}\n", sentAt,
+                                             p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude,
+                                             a ? a->base.head.flightId : 0);
                 }
                 if ((gf_now() - startTick) % 10 != 0)
                     continue;

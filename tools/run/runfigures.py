@@ -37,21 +37,26 @@ from geo import metres, percentile
 from watcher import LONGEST_GAP, Flight, Report, Shown, flight_of, off_track
 
 
-def read_sent(path):
-    """The flights reported: per callsign, a Flight (watcher.py) of each hexid that carried it."""
-    reports = collections.defaultdict(list)
+def sent_records(path):
+    """The records sent: the time each was sent, and its fields."""
     with open(path, encoding="latin-1") as f:
         for line in f:
             stamp, _, record = line.rstrip("\n").partition("\t")
             fields = record.split(",")
-            if len(fields) < 15 or fields[0] != "RTTFC":
-                continue
-            try:
-                reports[fields[9], fields[1]].append(Report(float(stamp), float(fields[2]), float(fields[3]),
-                                                            float(fields[4]), fields[6] == "1", float(fields[8]),
-                                                            float(fields[7])))
-            except ValueError:
-                continue
+            if len(fields) >= 15 and fields[0] == "RTTFC":
+                yield stamp, fields
+
+
+def read_sent(path):
+    """The flights reported: per callsign, a Flight (watcher.py) of each hexid that carried it."""
+    reports = collections.defaultdict(list)
+    for stamp, fields in sent_records(path):
+        try:
+            reports[fields[9], fields[1]].append(Report(float(stamp), float(fields[2]), float(fields[3]),
+                                                        float(fields[4]), fields[6] == "1", float(fields[8]),
+                                                        float(fields[7])))
+        except ValueError:
+            continue
     flights = collections.defaultdict(list)
     for (callsign, hexid), points in reports.items():
         flights[callsign].append(Flight(callsign, hexid, points))
