@@ -2,12 +2,14 @@
 // back, records a push direction, or starts the departure from a stand.
 #include "traffic/manager.h"
 #include "traffic/motion.h"
+#include "traffic/shownlimits.h"
 
 #include "foundation/settingscatalogue.h"
 #include "links/simqueues.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 constexpr std::size_t longestPath = 200;
@@ -81,11 +83,27 @@ bool lf_goesBack(double heading, const Act& act, const PathPoint& p)
         return false;
     const ReportTrail& trail = act.trail;
     const PathPoint& from = std::isnan(trail.time) ? act.path.back() : trail.last;
+    // So long after its last report it may have turned round (a light aircraft circling through a gap
+    // in its reports).
+    const double turnBack = std::numbers::pi / gf_turnLimit(act, std::max(p.speed, from.speed));
+    if (from.reportTick != 0 && (static_cast<double>(p.reportTick) - from.reportTick) / 100.0 > turnBack)
+        return false;
     if (p.trackPresent)
         return lf_offDirection(p.track * degToRad, from, p) >= 100.0;
     if (!std::isnan(trail.turnRate))
         return lf_offDirection(lf_courseAtLastReport(trail), from, p) >= 100.0;
     return !std::isnan(trail.course) && lf_offDirection(trail.course, from, p) >= 150.0;
+}
+
+// A report of a landing or a roll-out. A fixed-wing aircraft's first report on the ground is its
+// touch-down (on a take-off it is the roll), also where no landing was flagged (at another field than
+// the park airport, or with none): one behind the last report in the air takes that report back, not
+// the touch-down.
+bool lf_landingReport(const Act& act, const PathPoint& p)
+{
+    const bool touchDown = !p.airborne && !act.takeOff && !act.path.empty() && act.path.back().airborne &&
+                           !gf_isRotorcraft(act.base.head);
+    return act.landing || act.landingRoll || touchDown;
 }
 
 // A ground report after an airborne one lands the aircraft only when it can have come down
@@ -391,6 +409,16 @@ void lf_append(Act& act, PathPoint& p)
 }
 } // namespace
 
+bool gf_goesBack(const Act& act, const PathPoint& p)
+{
+    if (act.path.empty())
+        return false;
+    // Not moved yet: the way it goes is its last report's.
+    if (act.phase == phaseInitial)
+        return p.airborne && act.path.back().trackPresent && lf_goesBack(act.path.back().track * degToRad, act, p);
+    return !act.onGround && !lf_landingReport(act, p) && lf_goesBack(act.heading, act, p);
+}
+
 void gf_setDelays(Act& act)
 {
     act.earlyDelay = 3000;
@@ -410,10 +438,7 @@ void lf_applyReport(Act& act, PathPoint p)
     }
     switch (act.phase) {
     case phaseInitial: { // the points stay untrimmed until the aircraft is decided
-        // Not moved yet: the way it goes is the last report's.
-        const bool back = p.airborne && !act.path.empty() && act.path.back().trackPresent &&
-                          lf_goesBack(act.path.back().track * degToRad, act, p);
-        if (!back && lf_landsIt(act, p) && lf_standingTest(act, p)) {
+        if (!gf_goesBack(act, p) && lf_landsIt(act, p) && lf_standingTest(act, p)) {
             lf_timeAfterLast(act, p);
             act.path.push_back(p);
             lf_noteReport(act, p);
@@ -458,13 +483,7 @@ void lf_applyReport(Act& act, PathPoint p)
     default:
         if (!lf_landsIt(act, p))
             return;
-        // A fixed-wing aircraft's first report on the ground is its touch-down (on a take-off it
-        // is the roll), also where no landing was flagged (at another field than the park airport,
-        // or with none): one behind the last report in the air takes that report back, not the
-        // touch-down.
-        const bool touchDown = !p.airborne && !act.takeOff && !act.path.empty() && act.path.back().airborne &&
-                               !gf_isRotorcraft(act.base.head);
-        if (act.landing || act.landingRoll || touchDown) {
+        if (lf_landingReport(act, p)) {
             if (!lf_applyLandingReport(act, p))
                 return;
             break;
@@ -474,7 +493,7 @@ void lf_applyReport(Act& act, PathPoint p)
             act.path.resize(1);
         if (!lf_standingTest(act, p))
             return;
-        if (!act.onGround && !act.path.empty() && lf_goesBack(act.heading, act, p))
+        if (gf_goesBack(act, p))
             return;
         if (act.predictionCount > 0) {
             act.predictionCount = 0;

@@ -72,8 +72,11 @@ bool gf_holdOutlier(Act& act, const LiveReport& report);
 // Whether a standing or taxiing aircraft could have gone from one report to the other.
 bool gf_taxiReach(const PathPoint& from, double fromTime, const PathPoint& to, double toTime);
 void gf_forgetHeldOutliers();
-// The latest report of the aircraft, set aside or not.
+// The latest report of the aircraft that tells where it is, set aside or not.
 void gf_noteNews(Act& act, const LiveReport& report);
+// A report in the air that lies behind the aircraft where its course does not lead: an old position
+// sent again with a new time.
+bool gf_goesBack(const Act& act, const PathPoint& p);
 // Where the path cannot be extended: when a report came since its last that was set aside, the path
 // goes on toward it (or holds or flies on where it tells no new place); false when none came.
 bool gf_takeNews(Act& act);

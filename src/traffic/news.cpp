@@ -1,14 +1,16 @@
-// The latest report of a live aircraft, whether it became a point of its path or was set aside (a
-// position sent again, one behind its path, at its stand, while it landed), and the path laid anew
+// The latest report of a live aircraft that tells where it is, whether it became a point of its path
+// or was set aside (at its stand, while it landed, too soon after the last), and the path laid anew
 // from it where the path runs out while such reports still come: they prove the aircraft is there.
+// A feed that has lost the aircraft sends its last position again, or an older one: no news.
 #include "traffic/motion.h"
 
 #include <cmath>
 
 namespace {
 constexpr double threeMetres = 0.0016198704103671706;
-constexpr std::int64_t quietTicks = 7500; // after the last report came: the feed's gaps last up to 45 s
+constexpr std::int64_t quietTicks = 7500; // after the last news came: the feed's gaps last up to 45 s
 constexpr double slowestTaxi = 10.0;      // knots toward a report that gives no speed
+constexpr double movingKnots = 5.0;       // a report this fast at its last place is that place sent again
 
 // Where its reports last put it: its last report's position sent again by a feed that has lost
 // it tells no new place.
@@ -18,13 +20,24 @@ bool lf_newPlace(const Act& act, const PathPoint& news)
     return std::isnan(act.trail.time) ||
            gf_distanceNm(last.latitude, last.longitude, news.latitude, news.longitude) > threeMetres;
 }
+
+// Its last place sent again while its speed says it moves on: the feed coasts.
+bool lf_coasting(const Act& act, const PathPoint& p)
+{
+    return !std::isnan(act.newsTime) && p.speed >= movingKnots &&
+           gf_distanceNm(act.news.latitude, act.news.longitude, p.latitude, p.longitude) <= threeMetres;
+}
 } // namespace
 
 void gf_noteNews(Act& act, const LiveReport& report)
 {
     if (!std::isnan(act.newsTime) && report.timeStamp <= act.newsTime)
         return;
-    act.news = gf_pointOfReport(report);
+    const PathPoint p = gf_pointOfReport(report);
+    // Neither restarts the quiet nor is a place for the path to go on to.
+    if (lf_coasting(act, p) || gf_goesBack(act, p))
+        return;
+    act.news = p;
     act.newsTime = report.timeStamp;
 }
 
