@@ -1,14 +1,59 @@
 // An aircraft taxiing to its stand arrives: it parks with engines off, the stand learns
 // the aircraft's cargo kind and its real option.
 #include "traffic/motion.h"
+#include "traffic/shownway.h"
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
 
+#include <cmath>
+
 namespace {
 constexpr double twoMetres = 0.0010799136069114472;
+constexpr double stoppedKnots = 1.0;
+
+double lf_shownFromStand(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    return s.set ? gf_distanceNm(s.latitude, s.longitude, act.base.latitude, act.base.longitude) : 0.0;
 }
+
+// The aircraft shown has stopped beside the stand, within its radius: it goes no nearer.
+bool lf_stoppedAtStand(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    const StandRecord* stand = gf_findStand(act.base.standNumber);
+    return s.onGround && s.speed < stoppedKnots && stand != nullptr && lf_shownFromStand(act) <= stand->radius;
+}
+
+// Its path and the aircraft shown stand on the stand point, facing the stand's way, as a newcomer
+// parked there is made.
+void lf_standOnStand(Act& act)
+{
+    act.latitude = act.base.latitude;
+    act.longitude = act.base.longitude;
+    act.heading = act.base.heading;
+    ShownMotion& s = act.shown;
+    const Flat at = gf_flatOf(s, act.latitude, act.longitude);
+    s.east = at.east;
+    s.north = at.north;
+    s.latitude = act.latitude;
+    s.longitude = act.longitude;
+    s.heading = act.heading;
+    s.wayEast = std::sin(s.heading);
+    s.wayNorth = std::cos(s.heading);
+    s.speed = s.targetSpeed = s.speedStep = s.turnStep = s.noseStep = 0.0;
+    s.settling = 0;
+    s.standing = 1;
+    // What it held for the places it skips goes now, before it shuts down.
+    for (const HeldEvent& held : s.heldEvents)
+        gf_sendEvent(s.objectId, held.eventId, held.value);
+    s.heldEvents.clear();
+    const double now = static_cast<double>(gf_now());
+    gf_startWay(s, {at.east, at.north, 0.0, now, now, act.altitude, act.pitch, 1});
+}
+} // namespace
 
 void lf_arrivedAtStand(Act& act)
 {
@@ -18,9 +63,11 @@ void lf_arrivedAtStand(Act& act)
         return;
     }
     // It parks once the aircraft the simulator shows stands there too: its path is there first.
-    const ShownMotion& s = act.shown;
-    if (s.set && gf_distanceNm(s.latitude, s.longitude, act.base.latitude, act.base.longitude) > twoMetres)
-        return;
+    if (lf_shownFromStand(act) > twoMetres) {
+        if (!lf_stoppedAtStand(act))
+            return;
+        lf_standOnStand(act);
+    }
     gf_setPhase(act, phaseAtStand);
     act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again
     if (StandRecord* stand = gf_findStand(act.base.standNumber))

@@ -491,3 +491,19 @@ TEST_F(Recordings, AnAirlinerCreepingOnToItsStandAtAStandingSpeedStandsThere)
     });
     EXPECT_LT(off, 10.0) << "metres from its stand at the end";
 }
+
+TEST_F(Recordings, AnArrivalThatStopsBesideItsStandParksOnIt)
+{
+    // klax_aal1331.rttfc: AAL1331 at Los Angeles, shown stopped 17 m beyond its stand, never parked.
+    atLosAngeles();
+    std::vector<std::string> records;
+    const Reported at = lf_readRecording("tests/data/recordings/klax_aal1331.rttfc", elevation, records).begin()->second.back();
+    stands = {{"g6", at.latitude, at.longitude, 56.2}};
+    bool parked = false;
+    play(records, losAngeles, false, lf_spanTicks(records) + 9000, [&] {
+        const Act* a = liveActs.empty() ? nullptr : &liveActs.front();
+        parked = a && gf_parked(*a) && gf_distanceNm(a->shown.latitude, a->shown.longitude, at.latitude, at.longitude) < 1e-3;
+        return !parked;
+    });
+    EXPECT_TRUE(parked) << "on its stand";
+}
