@@ -151,12 +151,13 @@ void lf_clearStand(Act& act, StandRecord& stand);
 void lf_searchForCoupledCsAroundThisTime(WeekSlot slot, Act& act);
 
 // Static parking and the user-aircraft removals.
-// Removes parked aircraft over the park maximum, when a newcomer at a stand is created. A live
-// aircraft at a stand counts from the request of its creation on; extra counts aircraft about to
-// park that the tables do not hold. A live aircraft shown only moments ago is not removed.
-void lf_enforceMaxPark(std::int32_t extra);
+// Removes parked aircraft over the park maximum, when a newcomer at a stand is created or an arrival
+// parks. A live aircraft at a stand counts from the request of its creation on; extra counts
+// aircraft about to park that the tables do not hold. A parked live aircraft makes way for an
+// arrival once it has stood a minute, for a newcomer only once it has stood long.
+void lf_enforceMaxPark(std::int32_t extra, bool arrival = false);
 // Whether one more live aircraft may be asked for at a stand: within the park maximum, counting
-// the creations asked for already, or with as many parked ones that may make way for them.
+// the creations asked for already, or with as many parked ones that may make way for a newcomer.
 bool gf_parkRoomForOneMore();
 // The park maximum is reached, counted with the creations asked for and the live aircraft about
 // to be created at their stands: no static aircraft is placed.

@@ -48,6 +48,7 @@ struct KeptOut {
 // Created again while it still stands there, it would push the next one out, and so on:
 // it stays out until its reports show it leaving. Main-loop thread only.
 std::vector<KeptOut> keptOut;
+// Parked longer, a live aircraft goes at a renewal.
 constexpr std::uint32_t heavyParkedMinutes = 180;
 constexpr std::uint32_t parkedMinutes = 90;
 
@@ -99,14 +100,22 @@ bool lf_aboutToPark(const Act& act)
            gf_distanceNm(p.latitude, p.longitude, park.latitude, park.longitude) <= parkAirportReachNm;
 }
 
-// A parked live aircraft that has stood this long may make place for a newcomer: one shown only
+// A parked live aircraft that has stood this long may make place for an arrival: one shown only
 // moments ago is not taken away again.
 constexpr std::int64_t settledParkedSeconds = 60;
 
-bool lf_parkedLongEnough(const Act& act)
+bool lf_parkedTooLong(const Act& act)
+{
+    return lf_parkedMinutes(act) > (act.base.head.sizeClass == heavyClass ? heavyParkedMinutes : parkedMinutes);
+}
+
+// A parked aircraft makes way for an arrival taxiing to a stand; for a newcomer that merely stands
+// where it is first seen only once it has stood as long as a renewal keeps it: at a busy airport
+// each aircraft shown at the start went a minute later for the next one seen standing.
+bool lf_makesWay(const Act& act, bool forArrival)
 {
     const std::chrono::steady_clock::duration parked(gf_steadyTicks() - act.parkedSince);
-    return parked >= std::chrono::seconds(settledParkedSeconds);
+    return forArrival ? parked >= std::chrono::seconds(settledParkedSeconds) : lf_parkedTooLong(act);
 }
 
 bool lf_addStaticParkedTime(std::int64_t& sum, bool show, WeekSlot now, const StaticAct& parked)
@@ -147,19 +156,22 @@ std::int32_t lf_listRatio2(bool show)
     return count;
 }
 
-void lf_enforceMaxPark(std::int32_t extra)
+void lf_enforceMaxPark(std::int32_t extra, bool arrival)
 {
     std::int32_t live = lf_listRatio2(true) + extra + lf_requestedCount();
     // A maximum below 1 means none (no park airport, or one without stands).
     if (parkMaximum < 1)
         return;
     if (!INITIAL_LOAD_ONLY.value.load() && live > parkMaximum) {
-        const std::vector<ParkedTime> parked = lf_longestParkedFirst();
-        if (Act* act = parked.empty() ? nullptr : gf_findAct(parked.front().flightId); act && lf_parkedLongEnough(*act)) {
+        for (const ParkedTime& parked : lf_longestParkedFirst()) {
+            Act* act = gf_findAct(parked.flightId);
+            if (act == nullptr || !lf_makesWay(*act, arrival))
+                continue;
             gf_logf("{:}: {:8} max park exceeded, removed", gf_standLogName(act->base.standNumber), act->callsign());
             gf_keepOut(act->base.head.flightId, act->latitude, act->longitude);
             lf_removeAircraft(*act, "");
             --live; // its place is the newcomer's: the statics are weighed without it
+            break;
         }
     }
     const std::int32_t statics = lf_listRatio1(false);
@@ -179,7 +191,8 @@ bool gf_parkRoomForOneMore()
     if (parkMaximum < 1 || INITIAL_LOAD_ONLY.value.load())
         return true;
     const auto excess = lf_listRatio2(false) + lf_requestedCount() + 1 - parkMaximum;
-    const auto mayGo = std::ranges::count_if(liveActs, [](const Act& act) { return gf_parked(act) && lf_parkedLongEnough(act); });
+    const auto mayGo =
+        std::ranges::count_if(liveActs, [](const Act& act) { return gf_parked(act) && lf_makesWay(act, false); });
     return excess <= 0 || mayGo >= excess;
 }
 
@@ -241,12 +254,10 @@ void lf_listParkedLive()
             liveStayers.push_back({act.callsign(), act.base.standNumber, 0});
             continue;
         }
-        const std::uint32_t minutes = lf_parkedMinutes(act);
-        const std::uint32_t limit = act.base.head.sizeClass == heavyClass ? heavyParkedMinutes : parkedMinutes;
-        if (!initialOnly && minutes > limit)
+        if (!initialOnly && lf_parkedTooLong(act))
             lf_removeAircraft(act, "parked too long");
         else
-            liveStayers.push_back({act.callsign(), act.base.standNumber, minutes});
+            liveStayers.push_back({act.callsign(), act.base.standNumber, lf_parkedMinutes(act)});
     }
     // Shortest parked first: the renewal removes from the end.
     std::stable_sort(liveStayers.begin(), liveStayers.end(),

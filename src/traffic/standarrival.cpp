@@ -73,6 +73,7 @@ void lf_arrivedAtStand(Act& act)
     if (StandRecord* stand = gf_findStand(act.base.standNumber))
         gf_holdStand(*stand, act);
     gf_startParkedTime(act);
+    lf_enforceMaxPark(0, true);
     const bool logging = LOG.value.load();
     if (act.towed && logging)
         gf_logf("          towed aircraft {} parks", act.callsign());

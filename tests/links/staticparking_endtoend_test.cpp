@@ -361,9 +361,9 @@ TEST_F(StaticParkingEndToEnd, ALiveAircraftRemovedForTheParkMaximumStaysOutWhile
     ASSERT_TRUE(sendRound({lf_atStand(first, "KLM301", 1)}));
     const auto firstTwo = [&] { return std::vector{lf_atStand(first, "KLM301", 1), lf_atStand(second, "KLM302", 2)}; };
     ASSERT_TRUE(roundsUntil(firstTwo, [] { return parkedAt(first, 1) && parkedAt(second, 2); }, 8));
-    // Two minutes on a third parks: one more than the maximum, the one parked longest goes (one
-    // parked only moments ago would stay, and the third not be shown).
-    steadyClockShift += std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::minutes(2)).count();
+    // An hour and a half on a third parks: one more than the maximum, the one parked longest goes
+    // (for a newcomer that merely stands, one parked less long would stay, and the third not be shown).
+    steadyClockShift += std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::minutes(91)).count();
     const auto allThree = [&] {
         return std::vector{lf_atStand(first, "KLM301", 1), lf_atStand(second, "KLM302", 2),
                            lf_atStand(third, "KLM303", 3)};

@@ -137,9 +137,9 @@ TEST_F(ParkChoice, FlyingAwayRemovesEveryStaticAndTheLiveAircraftAtTheStands)
     addLive(0xA00001, "DLH1", 3);
     addLive(0xA00002, "DLH2").base.standNumber = 3; // taxiing to stand A3
     Act& parked = liveActs[0];
-    parked.parkedSince -= std::chrono::steady_clock::duration(std::chrono::minutes(10)).count();
+    parked.parkedSince -= std::chrono::steady_clock::duration(std::chrono::minutes(100)).count();
     standCandidates.push_back({});
-    // Parked ten minutes, it goes for the park maximum, and is kept out while it stands there.
+    // Parked 100 minutes, it goes for the park maximum, and is kept out while it stands there.
     parkMaximum = 1;
     lf_enforceMaxPark(1);
 

@@ -2,6 +2,8 @@
 // maximum, parked too long, on the reserved stand, and queued creations withdrawn.
 #include "parking_fixture.h"
 
+#include "traffic/motion.h"
+
 #include "foundation/settingscatalogue.h"
 #include "links/simlink.h"
 
@@ -136,8 +138,8 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
 {
     for (int i = 0; i < 4; ++i)
         addStand(fmt::format("S{}", i), 100.0 * i);
-    parkedFor(addLive(1, "L1", 1), 50min);
-    parkedFor(addLive(2, "L2", 2), 80min);
+    parkedFor(addLive(1, "L1", 1), 95min);
+    parkedFor(addLive(2, "L2", 2), 100min);
     addStatic(3, "S3*", "B738", 503).parkedSlot = {1, 10};
     addStatic(4, "S4*", "B738", 504).parkedSlot = {1, 12};
     StaticAct queued = staticActs.back(); // not yet created
@@ -167,8 +169,8 @@ TEST_F(Removals, TheParkMaximumRemovesTheLongestParkedLiveAndTheLastPlacedStatic
 
 // A newcomer at a stand counts from the request of its creation: two asked for one after the other
 // count each other, and one is asked for only where the maximum leaves room, or a parked aircraft
-// that has stood a while can make way for it, at its answer. One whose creation was withdrawn
-// counts for nothing; none shown moments ago goes.
+// that has stood long can make way for it, at its answer. One whose creation was withdrawn
+// counts for nothing. An arrival parking takes the place of one that has stood a minute.
 TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneShownMomentsAgoGoes)
 {
     simRequestSeam = [](const SimRequest&) { return true; };
@@ -177,6 +179,8 @@ TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneSho
     parkedFor(addLive(1, "L1", 1), 0min);
     parkedFor(addLive(2, "L2", 2), 80min);
     parkMaximum = 2;
+    EXPECT_FALSE(gf_parkRoomForOneMore()) << "a newcomer merely standing waits: L2 has not stood 90 minutes";
+    parkedFor(liveActs[1], 91min);
     const auto request = [this](std::uint32_t flightId, bool withdrawn) -> Act& {
         Act& act = addLive(flightId, fmt::format("N{}", flightId), flightId);
         act.base.status = statusQueued;
@@ -197,6 +201,13 @@ TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneSho
     EXPECT_FALSE(gf_parkRoomForOneMore()) << "counted from its request, N4 leaves only L1, shown moments ago";
     answer(4);
     EXPECT_EQ(removals(), std::vector<std::uint32_t>{objectOf(2)});
+    parkedFor(liveActs[0], 2min);
+    Act& arrival = addLive(5, "A5", 5);
+    std::tie(arrival.base.latitude, arrival.base.longitude) = std::pair{arrival.latitude, arrival.longitude};
+    arrival.phase = phaseToStand;
+    arrival.path.push_back({.latitude = arrival.latitude, .longitude = arrival.longitude});
+    lf_arrivedAtStand(arrival);
+    EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(2), objectOf(1)})) << "L1 makes way for A5";
     simRequestSeam = nullptr;
 }
 
@@ -209,7 +220,7 @@ TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSi
     parkedFor(addLive(1, "L1", 1), 50min);
     parkedFor(addLive(2, "L2", 2), 80min);
     parkMaximum = 1;
-    lf_enforceMaxPark(0);
+    lf_enforceMaxPark(0, true);
     LiveReport report{.latitude = liveActs[1].latitude, .longitude = liveActs[1].longitude, .timeStamp = 1.7e9,
                       .hexid = 2};
     EXPECT_TRUE(lf_keptOutAtStand(report));
@@ -231,7 +242,7 @@ TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSi
         lf_forgetKeptOut();
         parkedFor(addLive(1, "L1", 1), 50min);
         parkedFor(addLive(2, "L2", 2), 80min);
-        lf_enforceMaxPark(0);
+        lf_enforceMaxPark(0, true);
         ASSERT_EQ(liveActs[1].base.status, statusRemoving);
         const LatLon stand{liveActs[1].latitude, liveActs[1].longitude};
         for (std::size_t i = 0; i < row.metres.size(); ++i) {
