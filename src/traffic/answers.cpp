@@ -51,6 +51,8 @@ void lf_objectRemoved(std::uint32_t objectId)
             gf_oldObjectGone(*act);
             return;
         }
+        if (act->base.status != statusRemoving)
+            gf_logf("{} removed, by the simulator", gf_actColumns(*act));
         if (act->flightPlanSet)
             lf_deleteFlightPlan(objectId);
         lf_dropAct(*act);
@@ -69,7 +71,7 @@ void gf_oldObjectGone(Act& act)
     if (act.flightPlanSet)
         lf_deleteFlightPlan(objectId);
     act.flightPlanSet = 0;
-    act.parksLogged = 1;
+    act.parksLogged = 1; // a new object of a flight shown: no second "parks" line, and a remake dropped is logged
     act.base.throttleStep = 5;
     act.base.flapsStep = 4;
     act.highLightsSet = act.lowLightsSet = 0;
@@ -156,6 +158,8 @@ void lf_failed(const InboundAnswer& answer)
         if (!act)
             return;
         head = act->base.head;
+        gf_dropAct(*act, answer.liveryBlamed ? "the simulator refused its creation"
+                                             : "its creation did not reach the simulator");
         lf_dropAct(*act);
     } else {
         const StaticAct* parked = gf_findStatic(flightId);

@@ -276,7 +276,7 @@ void lf_decideAll(Act& act)
         gf_takeNews(act);
     if (path.size() == 1 ||
         (ghost && std::find(ghostList.begin(), ghostList.end(), ident.callsign) != ghostList.end())) {
-        act.remove = 1;
+        gf_dropAct(act, path.size() == 1 ? "its path ran out" : "a ghost");
         return;
     }
     const bool anyAirborne = std::any_of(path.begin(), path.end(), [](const PathPoint& p) { return p.airborne; });
@@ -288,7 +288,7 @@ void lf_decideAll(Act& act)
     }
     const std::string blocked = BLOCK_CALLSIGN.getValue();
     if (lf_atLimit(act) || (!blocked.empty() && blocked == ident.callsign)) {
-        act.remove = 1;
+        gf_dropAct(act, !blocked.empty() && blocked == ident.callsign ? "its callsign is blocked" : "the live limit");
         return;
     }
     lf_takeRegistrationData(act.base.head);
@@ -298,8 +298,10 @@ void lf_decideAll(Act& act)
     }
     if (ident.airline.empty() && !gf_airlineFromCallsign(ident))
         ident.airline = "PVT";
-    if (noMatchSet.contains(gf_identText(ident)) || (ident.callsign.back() == '_' && lf_ghostOwnerExists(ident.callsign)))
-        act.remove = 1;
+    if (noMatchSet.contains(gf_identText(ident)))
+        gf_dropAct(act, "no livery");
+    else if (ident.callsign.back() == '_' && lf_ghostOwnerExists(ident.callsign))
+        gf_dropAct(act, "a ghost");
     else if (!lf_creationPending(ident.callsign))
         lf_decideAircraft(act);
 }

@@ -119,6 +119,16 @@ void lf_removeAircraft(Act& act, std::string_view reason)
     }
 }
 
+void gf_dropAct(Act& act, std::string_view why)
+{
+    // Its old object went to be made again (logged so), and the new one is not made yet.
+    const bool remade = act.base.objectId == 0 && act.parksLogged;
+    if (remade && !act.remove)
+        gf_logf("{} not made again: {}", gf_actColumns(act), why);
+    gf_releaseStand(act);
+    act.remove = 1;
+}
+
 void gf_createAgain(Act& act, std::string_view why)
 {
     gf_logf("{} removed, made again where its path is: {}", gf_actColumns(act), why);

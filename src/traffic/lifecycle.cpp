@@ -95,7 +95,7 @@ void gf_removeLiveAircraft(bool atStandsOnly)
         if (atStandsOnly && act.phase != phaseAtStand)
             continue;
         if (act.base.status == statusCreated)
-            lf_removeAircraft(act, atStandsOnly ? "parked, the feed stopped" : "the traffic stops");
+            lf_removeAircraft(act, atStandsOnly ? "parked, the user left the park airport" : "the traffic stops");
         else if (act.base.status == statusQueued)
             queued.emplace_back(act.base.head.flightId, act.callsign());
     }

@@ -84,6 +84,9 @@ void lf_shutDownAtStand(StaticAct& act);
 // object is removed once created; a live one without object is dropped from the table.
 void lf_removeAircraft(StaticAct& act);
 void lf_removeAircraft(Act& act, std::string_view reason);
+// Drops a live record that has no object (flagged, erased by the movement pass). One whose old
+// object went to be made again is logged as not made again, for this reason.
+void gf_dropAct(Act& act, std::string_view why);
 // The stand and callsign columns that begin a log line about the aircraft: its stand's name
 // while it has one to go to or stands at, else blanks.
 std::string gf_actColumns(const Act& act);

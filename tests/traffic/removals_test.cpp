@@ -205,7 +205,7 @@ TEST_F(Removals, NewcomersAtStandsCountFromTheRequestsOfTheirCreationsAndNoneSho
     Act& arrival = addLive(5, "A5", 5);
     std::tie(arrival.base.latitude, arrival.base.longitude) = std::pair{arrival.latitude, arrival.longitude};
     arrival.phase = phaseToStand;
-    arrival.path.push_back({.latitude = arrival.latitude, .longitude = arrival.longitude});
+    arrival.path.emplace_back();
     lf_arrivedAtStand(arrival);
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{objectOf(2), objectOf(1)})) << "L1 makes way for A5";
     simRequestSeam = nullptr;
@@ -251,6 +251,31 @@ TEST_F(Removals, AnAircraftKeptOutForTheParkMaximumComesBackWhenItsReportsWereSi
             EXPECT_EQ(lf_keptOutAtStand(report), i + 1 < row.metres.size() || row.keptAtLast) << row.metres[i] << " m";
         }
     }
+}
+
+TEST_F(Removals, EveryRemovalAndEveryRemakeDroppedIsLoggedWithItsReason)
+{
+    addStand("A1", 0.0);
+    const auto remade = [](Act& a, std::uint8_t again) { gf_createAgain(a, "test"), a.madeAgain = again, gf_oldObjectGone(a); };
+    const auto failed = [&](Act& a, bool refused) {
+        remade(a, 1), lf_processAnswer({0, a.base.head.flightId, 0, AnswerKind::creationFailed, 0.0, 0.0, refused});
+    };
+    const std::pair<std::function<void(Act&)>, const char*> rows[] = {
+        {[](Act&) { gf_removeLiveAircraft(true); }, "removed, parked, the user left the park airport"},
+        {[](Act& a) { lf_processAnswer({a.base.objectId, 0, 0, AnswerKind::removed, 0.0, 0.0}); }, "removed, by the simulator"},
+        {[&](Act& a) { failed(a, true); }, "not made again: the simulator refused its creation"},
+        {[&](Act& a) { failed(a, false); }, "not made again: its creation did not reach the simulator"},
+        {[&](Act& a) {
+             a.path.assign(2, {.latitude = a.latitude, .longitude = a.longitude, .hold = 1});
+             remade(a, 0), BLOCK_CALLSIGN.setValue("L1"), lf_decideAll(a);
+         },
+         "not made again: its callsign is blocked"}};
+    for (const auto& [drop, line] : rows) {
+        liveActs.clear();
+        drop(addLive(0x400001, "L1", 1));
+        EXPECT_TRUE(logged(fmt::format("A1      : L1       {}", line)));
+    }
+    BLOCK_CALLSIGN.setValue("");
 }
 
 TEST_F(Removals, OnlyTheAircraftThatHoldsAStandFreesIt)
