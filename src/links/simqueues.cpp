@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstddef>
 
 SimQueues simQueues;
@@ -74,6 +75,12 @@ void queueAiRemoval(std::uint32_t objectId)
 {
     std::lock_guard lock(simQueues.mutex);
     simQueues.removals.push_back(objectId);
+}
+
+bool gf_removalWaiting(std::uint32_t objectId)
+{
+    std::lock_guard lock(simQueues.mutex);
+    return std::ranges::find(simQueues.removals, objectId) != simQueues.removals.end();
 }
 
 void queueEngineStart(std::uint32_t objectId) { lf_queueEvent(objectId, ceEngineStart, 0); }

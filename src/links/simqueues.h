@@ -54,6 +54,8 @@ void queueNavLights(std::uint32_t objectId, std::uint32_t value);
 void queueCabinLights(std::uint32_t objectId, std::uint32_t value);
 // NAV, BEACON, LANDING, TAXI, STROBES, LOGO and CABIN lights, in this order.
 void queueLights(std::uint32_t objectId, const std::array<std::uint32_t, 7>& values);
+// The object's removal waits for the next frame (or for a connection that sends it).
+bool gf_removalWaiting(std::uint32_t objectId);
 
 // Hands a new aircraft of the program over from the simulator's AI: released, then frozen
 // in position, altitude and attitude. SimConnect thread.

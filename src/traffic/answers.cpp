@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "foundation/timehelpers.h"
 #include "links/simids.h"
+#include "links/simqueues.h"
 #include "liveries/liveries.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ std::vector<InboundAnswer> inboundBuffer;
 
 namespace {
 constexpr std::uint32_t lowestObjectId = 3;
+constexpr std::int64_t removalWait = 500; // ticks for the answer to a removal, of an aircraft made again
 
 // Removes the record by moving the last one into its place; the stand it held is free.
 void lf_dropAct(Act& act)
@@ -83,6 +85,18 @@ void gf_oldObjectGone(Act& act)
     // Asked for at once, where its path is now.
     act.base.status = statusQueued;
     creationRequests.push_back(act.base.head.flightId);
+}
+
+bool gf_oldObjectOverdue(Act& act)
+{
+    // Timed from its removal's sending: behind other removals queued, the new object was made while
+    // the old one was still there.
+    const std::uint32_t objectId = act.base.objectId;
+    if (std::ranges::find(removalQueue, objectId) != removalQueue.end() || gf_removalWaiting(objectId)) {
+        act.removalAsked = gf_now();
+        return false;
+    }
+    return gf_now() - act.removalAsked >= removalWait;
 }
 
 namespace {

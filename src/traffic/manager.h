@@ -104,6 +104,9 @@ bool gf_remakeWhenDue(Act& act);
 // The old object of an aircraft made again, or given a new identity, is gone (the simulator says
 // so, or has not within a few seconds): the new one is asked for.
 void gf_oldObjectGone(Act& act);
+// The simulator has not said within a few seconds of the old object's removal being sent that it
+// went.
+bool gf_oldObjectOverdue(Act& act);
 // Every phase change keeps the phase it left.
 void gf_setPhase(Act& act, std::uint32_t phase);
 // Farthest-first trimming.

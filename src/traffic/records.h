@@ -276,7 +276,7 @@ struct Act {
     std::uint8_t flightPlanSet = 0;  // a flight plan file was written for its object
     std::uint8_t keepStand = 0;      // it has reported at its stand
     std::uint8_t madeAgain = 0;      // its object goes, and a new one is made where its path is then
-    std::int64_t removalAsked = 0;   // tick at which the removal of its object was asked for, to make it again
+    std::int64_t removalAsked = 0;   // tick at which the removal of its object was sent, to make it again
     double collisionCheckLatitude = 0.0, collisionCheckLongitude = 0.0; // position last checked against static aircraft
 
     static constexpr double nan = std::numeric_limits<double>::quiet_NaN();

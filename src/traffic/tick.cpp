@@ -18,7 +18,6 @@ std::atomic<std::int32_t> tickCounter{0};
 std::atomic<bool> staticParkingRunning{false};
 
 namespace {
-constexpr std::int64_t removalWait = 500; // ticks for the answer to a removal, of an aircraft made again
 UserAircraft currentUser;
 
 void lf_paceQueues()
@@ -179,7 +178,7 @@ void lf_groundMovementTick()
             }
         } else if (act.base.status == statusNew) {
             lf_decideAll(act);
-        } else if (act.base.status == statusRecreate && gf_now() - act.removalAsked >= removalWait) {
+        } else if (act.base.status == statusRecreate && gf_oldObjectOverdue(act)) {
             // The simulator has not said that the old object went: the aircraft is not kept
             // from the simulator for that.
             gf_oldObjectGone(act);
