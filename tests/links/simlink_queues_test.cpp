@@ -458,6 +458,10 @@ TEST_F(SimQueuesTest, ACreationNeverAnsweredIsLookedForABoundedTimeAfterTheStopA
     ASSERT_TRUE(stepUntil([&] { return log.hasLine(givenUp); }, std::chrono::seconds(lateCreationSeconds + 10)));
     const std::size_t asked = sim().countOf(scReqDataOnObjectType);
     EXPECT_GE(asked, static_cast<std::size_t>(lateCreationSeconds) / 2) << "about once a second";
+    const auto searches = [this](std::uint32_t type) { // the object type is the request's fourth word
+        return std::ranges::count(sim().requests(scReqDataOnObjectType), type, [](const auto& r) { return r.u32(28); });
+    };
+    EXPECT_EQ(searches(scObjectTypeHelicopter), searches(scObjectTypeAircraft)) << "helicopters each time too";
     stepUntil([] { return false; }, std::chrono::seconds(2));
     EXPECT_EQ(sim().countOf(scReqDataOnObjectType), asked) << "and then no more";
     EXPECT_TRUE(answers().empty()) << answers().size() << " answers";
