@@ -13,6 +13,7 @@
 #include "support/tempfolder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <tuple>
@@ -397,6 +398,8 @@ TEST_F(TrafficTest, OnlyACreatedAircraftTakesAStandAndAParkedOnesPlaceAtTheMaxim
     Act& parked = gf_testAddAct(0x400009, statusCreated, 90, "KLM9");
     parked.phase = phaseAtStand;
     parked.base.standNumber = 1;
+    // It has stood longer than a renewal keeps it: a newcomer that merely stands may displace it.
+    parked.parkedSince = gf_steadyTicks() - std::chrono::steady_clock::duration(std::chrono::minutes(100)).count();
     objects.insert(90);
     for (const std::uint32_t hexid : {0x400001u, 0x400002u}) {
         Act& act = lf_flight(hexid, "KLM1", 100);
