@@ -28,6 +28,7 @@ ROWS = [
     ("underground episodes", "below the ground", "0"),
     ("take-offs where the reports taxi", "take-offs where reports taxi", "0"),
     ("heading off course %", "heading off %", "under 2"),
+    ("speed off in the air %", "speed off in the air %", "under 3"),
     ("standing still episodes", "standing still", "0"),
     ("roaming episodes", "roaming while standing", "0"),
     ("against heading episodes", "against the heading", "0"),

@@ -36,6 +36,7 @@ COURSE_SECONDS = 10.0    # ... within this
 SPEED_OFF = 0.30         # the shown speed this far off the reported one
 SPEED_SECONDS = 2.0      # the shown speed: over this long
 SLOWEST_COMPARED = 30.0  # kt: slower reported speeds are not compared
+FLOWN_SECONDS = 20.0     # the speed the reports' positions move at about a time: over this long
 ALTITUDE_OFF = 300.0     # ft
 BALLOON_FEET = 200.0     # ft above the reports ...
 BALLOON_BELOW = 1500.0   # ... while they are below this height above the airport
@@ -384,18 +385,34 @@ def heading_off_course(shown):
     return tally
 
 
+def flown(flight, t):
+    """The speed (kt) the flight's reports' positions move at about time t: along them from the last
+    report FLOWN_SECONDS / 2 (10 s) or more before it to the first as long after, or None where
+    the reports do not reach so far or those two lie more than FLOWN_SECONDS plus twice LONGEST_GAP
+    (50 s) apart."""
+    i = bisect.bisect_right(flight.times, t - FLOWN_SECONDS / 2.0) - 1
+    j = bisect.bisect_left(flight.times, t + FLOWN_SECONDS / 2.0)
+    if i < 0 or j == len(flight.times) or flight.times[j] - flight.times[i] > FLOWN_SECONDS + 2.0 * LONGEST_GAP:
+        return None
+    near = flight.points[i:j + 1]
+    return sum(metres((a.lat, a.lon), (b.lat, b.lon)) for a, b in zip(near, near[1:])) / (near[-1].t - near[0].t) / KNOT
+
+
 def speed_off(shown):
     """Speed more than SPEED_OFF (30 %) off the reported speed in the air: the shown speed (the way
     from a position to the first one SPEED_SECONDS (2 s) or more later, over the time between)
     against the reported speed interpolated at the delayed time, where the span there is usable,
-    both reports airborne, and the reported speed SLOWEST_COMPARED (30 kt) or more."""
+    both reports airborne, the reported speed SLOWEST_COMPARED (30 kt) or more, and within
+    SPEED_AGREE (30 %) of the speed the reports' positions move at about then (flown): where the
+    feed's speed and its positions part, the program follows the positions, and is not wrong."""
     tally = Tally()
     for s in shown:
         for k, r in enumerate(s.reported):
             if r is None or not r.air or r.speed < SLOWEST_COMPARED:
                 continue
+            moving = flown(s.flight, s.times[k] - s.delay)
             j = s.later(k, SPEED_SECONDS)
-            if j is not None:
+            if j is not None and moving is not None and abs(moving - r.speed) <= SPEED_AGREE * max(moving, r.speed):
                 speed = s.way(k, j) / (s.times[j] - s.times[k]) / KNOT
                 tally.add(s.obj_id, s.times[k], abs(speed - r.speed) > SPEED_OFF * r.speed)
     return tally
@@ -834,7 +851,7 @@ def watch(shown, delay, elevation, stands=(), user=None, radius_nm=None, park_re
                  + (f" (as they fit best; the program's own delay is {PROGRAM_DELAY:g} s of its ticks)" if fitted else ""))
     tally_line("heading off course", "heading off course in the air", heading_off_course(shown),
                f"that move are more than {OFF_COURSE:g} degrees off their course", "goal under 2 %")
-    tally_line("speed off", "speed off in the air", speed_off(shown),
+    tally_line("speed off in the air", "speed off in the air", speed_off(shown),
                f"are more than {100 * SPEED_OFF:g} % off the reported speed", "goal under 3 %")
     off, balloons = altitude_off(shown, elevation)
     tally_line("altitude off", "altitude off in the air", off,

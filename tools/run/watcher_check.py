@@ -151,6 +151,25 @@ class Figures(unittest.TestCase):
         self.assertAlmostEqual(tally.share(), 100.0, delta=1.0)
         self.assertEqual(tally.episodes(), 1)
 
+    def test_speed_off_about_a_jump(self):
+        # The feed jumps 1,500 m ahead after its 5th report at 150 kt; the object spreads the jump
+        # over the 40 s from the 4th report to the 8th, 50 % fast. Where the reports' positions
+        # disagree with their speed over 20 s (the jump within 10 s) that is not counted off.
+        points = reports([150.0] * 10)
+        points[5:] = [p._replace(lat=p.lat + 1500.0 / 111132.95) for p in points[5:]]
+        flight, a, b = w.Flight("TST1", "1", points), points[3], points[7]
+
+        def at(t):
+            f = (t - a.t) / (b.t - a.t)
+            r = flight.at(t) if not 0.0 < f < 1.0 else w.Report(t, *(a[n] + f * (b[n] - a[n]) for n in (1, 2)), 0, 0, 0, 0)
+            return r.lat, r.lon, 5000.0, 0.0
+
+        positions = [(points[0].t + DELAY + 0.1 * n, *at(points[0].t + 0.1 * n)) for n in range(890)]
+        s = w.Shown(1, {"tail": "TST1", "created": positions[0][0], "removed": None}, flight, positions, DELAY)
+        flagged = [t - DELAY - points[0].t for t in w.speed_off([s]).flagged[1]]
+        self.assertGreater(len(flagged), 50)
+        self.assertEqual([t for t in flagged if 30.0 < t < 59.9], [])
+
     def test_recreated(self):
         points = reports([150.0] * 30)
         repeats = reports([150.0] * 30, still=range(10, 16))  # a minute without a fresh position
