@@ -151,6 +151,7 @@ struct ShownMotion {
     std::uint8_t onGround = 0;
     std::uint8_t standing = 0; // stands where its path stands: nothing to do
     std::uint8_t settling = 0; // stopped beside its path, which stands: slides into its place
+    std::uint8_t rolling = 0;  // on a runway, from its touch-down or its creation there until it slows to taxi
     // Where the aircraft was created, and when its path was there (the path has moved on by the
     // time the simulator has made it).
     double createdLatitude = 0.0, createdLongitude = 0.0, createdAltitude = 0.0, createdHeading = 0.0, createdTick = 0.0;

@@ -29,8 +29,8 @@ constexpr std::array<ClassLimits, 6> classLimits{{
     {4.0, 3.0, 3.0, 5.0, 0.0, 200.0, 740.0},
 }};
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
+constexpr double fastestTaxi = 40.0;  // knots: the most it taxis at off the runway
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
-constexpr double overReports = 40.0;  // knots over its reports' speed it may always fly, to catch up with them
 constexpr double lowAltitude = 10000.0;
 constexpr double firstClimbShare = 1.0; // of its roll's acceleration, in its first climb at take-off thrust
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
@@ -69,8 +69,10 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     SpeedLimits l;
     l.braking = c.braking * plannedBraking;
     if (s.onGround) {
-        // No aircraft rolls much faster than it lifts off.
-        l.fastest = gf_isRotorcraft(s) ? c.fastest : fastestRoll * s.liftOffSpeed;
+        // No aircraft rolls much faster than it lifts off, nor taxis at a runway's speed: a taxiing
+        // aircraft whose feed jumps ahead would race after it.
+        const bool roll = act.takeOff || s.rolling || gf_fieldSpeed(act) >= rollingSpeed;
+        l.fastest = gf_isRotorcraft(s) ? c.fastest : roll ? fastestRoll * s.liftOffSpeed : fastestTaxi;
         l.up = act.takeOff ? c.roll : c.taxi;
         l.down = c.braking;
         return l;

@@ -6,6 +6,8 @@
 inline constexpr double tickSeconds = 0.01;
 inline constexpr double gravity = 9.80665;
 inline constexpr double standstill = 0.5; // knots
+inline constexpr double rollingSpeed = 60.0; // knots: on the ground only a runway sees this
+inline constexpr double overReports = 40.0; // knots over its reports' speed it may always fly, to catch up with them
 
 // Knots and knots a second.
 struct SpeedLimits {

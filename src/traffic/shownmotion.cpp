@@ -101,6 +101,7 @@ void lf_start(Act& act)
     // taxiing, it starts standing.
     const bool standing = act.path.empty() || (act.onGround && act.path.front().speed < runwaySpeed);
     s.speed = standing ? 0.0 : gf_reportedSpeed(act);
+    s.rolling = act.onGround && s.speed >= rollingSpeed;
     gf_planShown(act);
     if (s.targetSpeed < s.speed || (!s.onGround && !standing)) {
         s.speed = s.targetSpeed;

@@ -40,8 +40,7 @@ constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
 constexpr double descentLimit = 6000.0 / 60.0; // ... and down
 constexpr double planSeconds = planTicks * tickSeconds;
 constexpr double stopsLooked = 2000.0; // metres ahead in which stops are looked for
-constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path ...
-constexpr double catchUpLeast = 40.0;  // ... or this many knots faster
+constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path, or overReports faster
 constexpr double pathSeconds = 5.0;    // ahead over which its path's speed is taken
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
@@ -93,7 +92,7 @@ Plan lf_plan(const Act& act)
     // It catches up faster than its path moves on, which may race after reports that jumped.
     plan.path = (gf_placeAt(s, plan.now + pathSeconds / tickSeconds, &WayPoint::pathTick) - gf_pathPlace(s)) / pathSeconds / knot;
     const double pace = std::max(plan.reported, plan.path);
-    plan.catchUp = std::min(std::max(catchUpShare * pace, pace + catchUpLeast), plan.limits.fastest);
+    plan.catchUp = std::min(std::max(catchUpShare * pace, pace + overReports), plan.limits.fastest);
     return plan;
 }
 
@@ -448,6 +447,8 @@ void lf_planHeight(Act& act)
     const double floor = lf_floor(act);
     const WayPoint here = lf_heightAt(act, s.place, floor);
     const WayPoint next = lf_heightAt(act, s.place + s.speed * knot * planSeconds, floor);
+    // On a runway from its touch-down until it slows to taxi.
+    s.rolling = here.ground && (s.rolling || !s.onGround) && s.speed >= runwaySpeed;
     s.onGround = here.ground;
     s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
     if (s.onGround) {
@@ -475,11 +476,12 @@ bool gf_planShown(Act& act)
     gf_traceThePath(act);
     gf_findPlace(s);
     gf_dropPassed(s);
+    // Its height first: whether it is on the ground decides the limits it is planned with.
+    lf_planHeight(act);
     const Plan plan = lf_plan(act);
     s.lag = (plan.now - gf_pointAt(s, s.place).pathTick) * tickSeconds;
     if (lf_outOfReach(s, plan))
         return false;
-    lf_planHeight(act);
     const Steer steer = lf_steer(act);
     lf_planTurn(act, steer.error);
     lf_planSpeed(act, plan, steer);

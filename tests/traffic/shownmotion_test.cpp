@@ -22,6 +22,7 @@ struct Seen {
     double fastestClimb = 0.0;   // feet a minute, up or down
     double slowestAir = 1e9;     // knots, in the air
     double fastestAir = 0.0;     // knots, in the air
+    double fastestGround = 0.0;  // knots, on the ground
     double turned = 0.0;         // degrees in all, in the air
     double offCourse = 0.0;      // degrees its nose was off its first heading, in the air
     double mostBehind = 0.0;     // seconds of flight from its path, once settled
@@ -239,6 +240,14 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         }
         return points;
     };
+    // Taxiing east at 20 kt, reported every 10 s, whose feed jumps 600 m on in 2 s at a garbage 41 kt.
+    const auto taxiJump = [] {
+        std::vector<PathPoint> points;
+        for (int k = 0; k <= 20; ++k)
+            points.push_back(Motion::point(gf_offset(lasVegas, 90.0, 600.0 * metre + 20.0 * 10.0 * k / 3600.0),
+                                           k == 0 ? 41.0 : 20.0, 200 + 1000 * k));
+        return points;
+    };
     const Case cases[] = {
         {"a climb-out whose reports come at uneven times", 90.0, false, false, 3000.0, 180.0, unevenClimb, 15000,
          [](const Seen& s) {
@@ -265,6 +274,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
          }},
         {"taxiing, then 8 km ahead at 9,100 ft", 90.0, true, true, 0.0, 0.0, jump, 8000,
          [](const Seen& s) { EXPECT_TRUE(s.madeAgain) << "it cannot fly there in time: made again where its path is"; }},
+        {"taxiing, its feed jumps 600 m on", 90.0, true, false, 0.0, 20.0, taxiJump, 12000,
+         [](const Seen& s) { EXPECT_LE(s.fastestGround, 40.0 + 1e-6) << "knots: it taxis after its path, it does not race"; }},
         {"taxiing an S at 15 kt", 90.0, true, false, 0.0, 15.0, taxiS, 12000,
          [](const Seen& s) {
              EXPECT_LT(s.mostBehind, 5.0) << "seconds from its path: it keeps up round the bends";
@@ -398,6 +409,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                         seen.lowest = std::min(seen.lowest, s.altitude - elevation);
                     seen.fastestAir = std::max(seen.fastestAir, s.speed);
                 }
+                if (s.onGround)
+                    seen.fastestGround = std::max(seen.fastestGround, s.speed);
                 seen.rollSlowed = seen.rollSlowed ||
                                   (s.onGround && before.onGround && a->takeOff && before.speed > 30.0 && s.speed < before.speed - 1e-9);
             }
