@@ -71,8 +71,7 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     if (s.onGround) {
         // No aircraft rolls much faster than it lifts off, nor taxis at a runway's speed: a taxiing
         // aircraft whose feed jumps ahead would race after it.
-        const bool roll = act.takeOff || s.rolling || gf_fieldSpeed(act) >= rollingSpeed;
-        l.fastest = gf_isRotorcraft(s) ? c.fastest : roll ? fastestRoll * s.liftOffSpeed : fastestTaxi;
+        l.fastest = gf_isRotorcraft(s) ? c.fastest : gf_onRunway(act) ? fastestRoll * s.liftOffSpeed : fastestTaxi;
         l.up = act.takeOff ? c.roll : c.taxi;
         l.down = c.braking;
         return l;
@@ -89,6 +88,8 @@ SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
     }
     return l;
 }
+
+bool gf_onRunway(const Act& act) { return act.takeOff || act.shown.rolling || gf_fieldSpeed(act) >= rollingSpeed; }
 
 double gf_fastestOverGround(const Act& act, double altitude)
 {

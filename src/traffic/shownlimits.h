@@ -19,6 +19,9 @@ struct SpeedLimits {
 // its first climb); `airSpeed` and `groundSpeed` are the reported ones around it (knots, 0 when
 // not known), which tell the wind.
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed);
+// On the ground, whether it is on a runway: on its take-off roll, rolling out from its touch-down
+// (or created so), or its reports at a speed only a runway sees. Elsewhere on the ground it taxis.
+bool gf_onRunway(const Act& act);
 // The fastest it flies over the ground at the altitude (knots), never below its reports' speed.
 double gf_fastestOverGround(const Act& act, double altitude);
 // Knots of air speed: the slowest its class flies.

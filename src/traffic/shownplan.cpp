@@ -100,11 +100,12 @@ Plan lf_plan(const Act& act)
 // to its catch-up speed, it would not come within the bound of it in time: its reports jumped
 // farther than its class can follow. Its lag is in seconds along the path's own time: how long ago
 // the path was where it is. (Ahead of its path it slows down as far as it flies: the path, due
-// later, comes to it. Taxiing it keeps up.) Made within the last minute, it is given that minute:
+// later, comes to it. Taxiing it catches up at a taxi's speed.) Made within the last minute, it is given that minute:
 // a path that races on faster than its class flies would have it made again and again.
-bool lf_outOfReach(const ShownMotion& s, const Plan& plan)
+bool lf_outOfReach(const Act& act, const Plan& plan)
 {
-    if ((s.onGround && s.speed < runwaySpeed) || s.lag <= boundSeconds ||
+    const ShownMotion& s = act.shown;
+    if ((s.onGround && !gf_onRunway(act)) || s.lag <= boundSeconds ||
         plan.now - s.createdTick < reachSeconds / tickSeconds)
         return false;
     const double gap = gf_pathPlace(s) - s.place - boundSeconds * plan.path * knot;
@@ -480,7 +481,7 @@ bool gf_planShown(Act& act)
     lf_planHeight(act);
     const Plan plan = lf_plan(act);
     s.lag = (plan.now - gf_pointAt(s, s.place).pathTick) * tickSeconds;
-    if (lf_outOfReach(s, plan))
+    if (lf_outOfReach(act, plan))
         return false;
     const Steer steer = lf_steer(act);
     lf_planTurn(act, steer.error);
