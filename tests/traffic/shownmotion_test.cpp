@@ -477,23 +477,27 @@ TEST_F(Motion, WhatTheUserSeesFollowsTheShownAircraftNotItsPath)
 TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
 {
     // Hovering for 20 s, its nose north; its path then leads away south-east: flying off at 30 kt,
-    // or hover-taxiing along a row of pads at 8 kt (it went on backwards before).
+    // or hover-taxiing along a row of pads at 8 kt (it went on backwards before). Or led off south,
+    // behind it, at once: it turns about before it speeds up, rather than setting off backwards.
     struct Row {
         double knots;
         LatLon from;
+        double bearing = 135.0; // degrees of its way off
+        int held = 4;           // reports, 5 s apart, at where it hovers first
         std::uint32_t id = 0;
         double worst = 0.0, fastest = 0.0; // degrees between its nose and the way it moves, above 5 kt
         LatLon before{};
     };
-    Row rows[] = {{30.0, lasVegas}, {8.0, gf_offset(lasVegas, 0.0, 3000.0 * metre)}};
+    Row rows[] = {{30.0, lasVegas}, {8.0, gf_offset(lasVegas, 0.0, 3000.0 * metre)},
+                  {8.0, gf_offset(lasVegas, 90.0, 3000.0 * metre), 175.0, 0}};
     for (Row& r : rows) {
         Act& added = hovering(r.from, 0.0, 2600.0, elevation);
         r.id = added.base.head.flightId;
         r.before = r.from;
-        for (int k = 1; k <= 4; ++k)
+        for (int k = 1; k <= r.held; ++k)
             added.path.push_back(Motion::point(r.from, 0.0, 500 * k, 2600.0));
         for (int k = 1; k <= 12; ++k)
-            added.path.push_back(lf_after(r.from, 135.0, r.knots, 5.0 * k, 2000 + 500 * k, 2600.0));
+            added.path.push_back(lf_after(r.from, r.bearing, r.knots, 5.0 * k, 500 * (r.held + k), 2600.0));
     }
     for (int t = 0; t < 6000; t += 50) {
         run(50);
@@ -509,8 +513,8 @@ TEST_F(Motion, AHelicopterTurnsTowardItsWayBeforeItMovesOff)
         }
     }
     for (const Row& r : rows) {
-        EXPECT_GT(r.fastest, 0.8 * r.knots) << r.knots << " kt: it moved off";
-        EXPECT_LT(r.worst, 50.0) << r.knots << " kt: degrees off its nose it moved";
+        EXPECT_GT(r.fastest, 0.8 * r.knots) << r.knots << " kt to " << r.bearing << ": it moved off";
+        EXPECT_LT(r.worst, 50.0) << r.knots << " kt to " << r.bearing << ": degrees off its nose it moved";
     }
 }
 
