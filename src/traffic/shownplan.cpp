@@ -97,8 +97,8 @@ Plan lf_plan(const Act& act)
 }
 
 // In the air or on a runway, whether it lies so far behind its path that, speeding up at its rate
-// to its catch-up speed, it would not come within the bound of it in time: its reports jumped
-// farther than its class can follow. Its lag is in seconds along the path's own time: how long ago
+// to the fastest its class flies, it would not come within the bound of it in time: its reports
+// jumped farther than its class can follow. Its lag is in seconds along the path's own time: how long ago
 // the path was where it is. (Ahead of its path it slows down as far as it flies: the path, due
 // later, comes to it. Taxiing it catches up at a taxi's speed.) Made within the last minute, it is given that minute:
 // a path that races on faster than its class flies would have it made again and again.
@@ -109,9 +109,9 @@ bool lf_outOfReach(const Act& act, const Plan& plan)
         plan.now - s.createdTick < reachSeconds / tickSeconds)
         return false;
     const double gap = gf_pathPlace(s) - s.place - boundSeconds * plan.path * knot;
-    const double rising = std::clamp((plan.catchUp - s.speed) / std::max(plan.limits.up, 0.1), 0.0, reachSeconds);
+    const double rising = std::clamp((plan.limits.fastest - s.speed) / std::max(plan.limits.up, 0.1), 0.0, reachSeconds);
     const double closed = (s.speed - plan.path) * rising + plan.limits.up * rising * rising / 2.0 +
-                          (plan.catchUp - plan.path) * (reachSeconds - rising);
+                          (plan.limits.fastest - plan.path) * (reachSeconds - rising);
     return closed * knot < gap;
 }
 
