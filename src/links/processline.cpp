@@ -252,6 +252,28 @@ void lf_readHexid(const TrafficReader& reader, LiveReport& report)
         lf_reject(fmt::format("hexid incorrect {}", hexidText));
 }
 
+// The feed sends a flight's type in some of its records only, at times only while the flight is
+// still beyond the radius: a record without one takes the last its flight sent (BOG71 at Los
+// Angeles sent F2TH once, just beyond 8 nm, and never again: it was never shown).
+constexpr std::size_t typesKept = 50000; // flights; a long session's are forgotten and sent again
+void lf_keepType(TrafficReader& reader, LiveReport& report)
+{
+    if (!report.ident.type.empty()) {
+        if (reader.typesSent.size() >= typesKept)
+            reader.typesSent.clear();
+        reader.typesSent[report.hexid] = report.ident.type;
+    } else if (const auto sent = reader.typesSent.find(report.hexid); sent != reader.typesSent.end()) {
+        report.ident.type = sent->second;
+    }
+}
+
+void lf_readType(const TrafficReader& reader, LiveReport& report)
+{
+    std::string_view type = lf_field(reader, typeField);
+    if (!lf_isOneOf(type, "null", "0", "ZZZZ"))
+        lf_assignText(report.ident.type, type);
+}
+
 double lf_assumedAirSpeed(double altitude)
 {
     if (altitude <= 2000)
@@ -304,6 +326,8 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         // Beyond the radius only the flights already shown are followed, out to the margin;
         // past it their report is handed over bare, to tell that they have left.
         lf_readHexid(reader, report);
+        lf_readType(reader, report);
+        lf_keepType(reader, report);
         if (!gf_flightShown(reader, report.hexid))
             return false;
         const bool left = lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude,
@@ -316,9 +340,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     std::string_view callsignText = lf_field(reader, callsignField);
     lf_collectCallsign(reader, callsignText);
 
-    std::string_view type = lf_field(reader, typeField);
-    if (!lf_isOneOf(type, "null", "0", "ZZZZ"))
-        lf_assignText(report.ident.type, type);
+    lf_readType(reader, report);
     const std::string_view category = lf_field(reader, categoryField);
     if (!gf_checkCategory(category, report.ident.type))
         return false;
@@ -330,6 +352,7 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
     lf_readHexid(reader, report);
     if (report.hexid <= 10000)
         return false;
+    lf_keepType(reader, report);
 
     std::string_view speedText = lf_field(reader, groundSpeedField);
     report.groundSpeed = lf_number(speedText, "gs:{}", speedText);

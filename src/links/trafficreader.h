@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TrafficReader final : public UdpReader {
@@ -26,6 +27,8 @@ public:
     std::vector<std::string_view> fields; // views into the datagram
     double cosineLatitude = std::numeric_limits<double>::quiet_NaN(); // the user latitude of `cosine`
     double cosine = 1.0;
+    // The last type each flight (hex id) sent: the feed sends it in some records only.
+    std::unordered_map<std::uint32_t, std::string> typesSent;
 
     // Set by other threads, read for every record.
     std::mutex inputMutex;

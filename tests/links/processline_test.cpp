@@ -169,8 +169,11 @@ TEST_F(ProcessLine, ReportsBeyondTheLiveRadiusAreDropped)
 {
     setUser(-33.9107, 153.9); // about 45 nm east
     EXPECT_FALSE(accepted(example));
-    lateralRadiusNm = 60.0;
-    EXPECT_TRUE(accepted(example));
+    // Its type, sent only beyond the radius, holds for its records without one; another's is its own.
+    const double radius = lateralRadiusNm.exchange(60.0);
+    EXPECT_EQ(report(lf_record({{10, ""}})).ident.type, "B789");
+    EXPECT_EQ(report(lf_record({{1, "11234043"}, {10, ""}})).ident.type, "");
+    lateralRadiusNm = radius;
 }
 
 TEST_F(ProcessLine, FlightsAlreadyShownAreFollowedBeyondTheRadiusToTheMargin)
@@ -222,8 +225,8 @@ TEST_F(ProcessLine, CategoryAndTypeDecideWhatIsTraffic)
         EXPECT_FALSE(accepted(lf_record({{10, type}}))) << type;
     EXPECT_TRUE(accepted(lf_record({{10, "C172"}})));
     EXPECT_TRUE(accepted(lf_record({{28, ""}, {10, "GLID"}}))); // no category: anything goes
-    for (const char* unknown : {"null", "0", "ZZZZ"})
-        EXPECT_EQ(report(lf_record({{10, unknown}})).ident.type, "") << unknown;
+    for (const char* unknown : {"null", "0", "ZZZZ"}) // a flight that never sent a type
+        EXPECT_EQ(report(lf_record({{1, "11234099"}, {10, unknown}})).ident.type, "") << unknown;
 }
 
 TEST_F(ProcessLine, TheGroundDecisionUsesTheParkAirportElevation)

@@ -278,6 +278,7 @@ protected:
     {
         gf_testClearTraffic();
         gf_clearLiveryChoices();
+        trafficUdpReader.typesSent.clear(); // a fresh start: no record of the last replay's
         objects.clear();
         altitudes.clear();
         createdAltitudes.clear();
