@@ -326,10 +326,11 @@ bool lf_parseRecord(TrafficReader& reader, std::string_view datagram)
         // Beyond the radius only the flights already shown are followed, out to the margin;
         // past it their report is handed over bare, to tell that they have left.
         lf_readHexid(reader, report);
-        lf_readType(reader, report);
-        lf_keepType(reader, report);
-        if (!gf_flightShown(reader, report.hexid))
+        if (!gf_flightShown(reader, report.hexid)) {
+            lf_readType(reader, report); // the only record with its type may be one out here
+            lf_keepType(reader, report);
             return false;
+        }
         const bool left = lf_beyondRadius(reader, userLatitude, userLongitude, report.latitude, report.longitude,
                                           radius + shownMarginNm);
         report.reach = left ? beyondMargin : withinMargin;

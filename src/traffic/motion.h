@@ -65,6 +65,8 @@ void gf_moveShown(Act& act);
 bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to);
 // Its creation is asked for where its path is now: the simulator makes it there.
 void gf_noteCreation(Act& act);
+// The shown aircraft stands where its path is, its held events sent: an arrival put onto its stand.
+void gf_showStanding(Act& act);
 
 // A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)
 // until the next report; the next one that confirms it has it applied first.

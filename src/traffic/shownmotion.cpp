@@ -240,6 +240,13 @@ void gf_noteCreation(Act& act)
     s.set = 0;
 }
 
+void gf_showStanding(Act& act)
+{
+    lf_showPath(act);
+    act.shown.speed = act.shown.targetSpeed = 0.0;
+    act.shown.standing = 1;
+}
+
 bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value)
 {
     ShownMotion& s = act.shown;

@@ -40,7 +40,8 @@ constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
 constexpr double descentLimit = 6000.0 / 60.0; // ... and down
 constexpr double planSeconds = planTicks * tickSeconds;
 constexpr double stopsLooked = 2000.0; // metres ahead in which stops are looked for
-constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path, or overReports faster
+constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path
+                                       // (or overReports faster)
 constexpr double pathSeconds = 5.0;    // ahead over which its path's speed is taken
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
@@ -98,10 +99,11 @@ Plan lf_plan(const Act& act)
 
 // In the air or on a runway, whether it lies so far behind its path that, speeding up at its rate
 // to the fastest its class flies, it would not come within the bound of it in time: its reports
-// jumped farther than its class can follow. Its lag is in seconds along the path's own time: how long ago
-// the path was where it is. (Ahead of its path it slows down as far as it flies: the path, due
-// later, comes to it. Taxiing it catches up at a taxi's speed.) Made within the last minute, it is given that minute:
-// a path that races on faster than its class flies would have it made again and again.
+// jumped farther than its class can follow. Its lag is in seconds along the path's own time: how
+// long ago the path was where it is. (Ahead of its path it slows down as far as it flies: the path,
+// due later, comes to it. Taxiing it catches up at a taxi's speed.) Made within the last minute, it
+// is given that minute: a path that races on faster than its class flies would have it made again
+// and again.
 bool lf_outOfReach(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;

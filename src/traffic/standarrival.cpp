@@ -1,13 +1,10 @@
 // An aircraft taxiing to its stand arrives: it parks with engines off, the stand learns
 // the aircraft's cargo kind and its real option.
 #include "traffic/motion.h"
-#include "traffic/shownway.h"
 
 #include "foundation/log.h"
 #include "foundation/settingscatalogue.h"
 #include "foundation/timehelpers.h"
-
-#include <cmath>
 
 namespace {
 constexpr double twoMetres = 0.0010799136069114472;
@@ -34,24 +31,7 @@ void lf_standOnStand(Act& act)
     act.latitude = act.base.latitude;
     act.longitude = act.base.longitude;
     act.heading = act.base.heading;
-    ShownMotion& s = act.shown;
-    const Flat at = gf_flatOf(s, act.latitude, act.longitude);
-    s.east = at.east;
-    s.north = at.north;
-    s.latitude = act.latitude;
-    s.longitude = act.longitude;
-    s.heading = act.heading;
-    s.wayEast = std::sin(s.heading);
-    s.wayNorth = std::cos(s.heading);
-    s.speed = s.targetSpeed = s.speedStep = s.turnStep = s.noseStep = 0.0;
-    s.settling = 0;
-    s.standing = 1;
-    // What it held for the places it skips goes now, before it shuts down.
-    for (const HeldEvent& held : s.heldEvents)
-        gf_sendEvent(s.objectId, held.eventId, held.value);
-    s.heldEvents.clear();
-    const double now = static_cast<double>(gf_now());
-    gf_startWay(s, {at.east, at.north, 0.0, now, now, act.altitude, act.pitch, 1});
+    gf_showStanding(act);
 }
 } // namespace
 
