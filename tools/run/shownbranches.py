@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""specialcases.py [--list] [REPOSITORY]: counts per file and in all (--list: shows too) the lines of the shown
+"""shownbranches.py [--list] [REPOSITORY]: counts per file and in all (--list: shows too) the lines of the shown
 layer, src/traffic/shown*.cpp, that single out a phase, a motion class or a situation: those on which a branch
 condition that names a word of WORDS starts, comments, strings and characters dropped. A branch condition is
 what `if` (so `else if`) or `while` tests, over as many lines as it takes, or what `?:` tests: its line back
