@@ -404,7 +404,7 @@ def speed_off(shown):
     against the reported speed interpolated at the delayed time, where the span there is usable,
     both reports airborne, the reported speed SLOWEST_COMPARED (30 kt) or more, and within
     SPEED_AGREE (30 %) of the speed the reports' positions move at about then (flown): where the
-    feed's speed and its positions part, the program follows the positions, and is not wrong."""
+    feed's speed and its positions disagree, the program follows the positions, and is not wrong."""
     tally = Tally()
     for s in shown:
         for k, r in enumerate(s.reported):
