@@ -82,7 +82,8 @@ class Track:
                     tail = fields[4]
                     self.objects[int(fields[3])] = {"tail": tail, "title": fields[9], "static": tail.endswith("*"),
                                                     "created": t, "removed": None,
-                                                    "at": (float(fields[5]), float(fields[6]))}
+                                                    "at": (float(fields[5]), float(fields[6])),
+                                                    "hexid": fields[10] if len(fields) > 10 else None}
                     present += 1
                     self.peak = max(self.peak, present)
                 elif kind == "pos" and len(fields) >= 7:

@@ -180,8 +180,10 @@ class Flight:
 
 def flight_of(obj, flights):
     """The flight an AI object shows: of the flights with its tail's callsign, the one whose report
-    nearest its creation in time lies nearest the place where it was created."""
+    nearest its creation in time lies nearest the place where it was created; the one of its hexid
+    where the track tells it (two flights may send their type as their callsign)."""
     candidates = flights.get(obj["tail"], [])
+    candidates = [f for f in candidates if f.hexid == obj.get("hexid")] or candidates
     if len(candidates) < 2:
         return candidates[0] if candidates else None
 

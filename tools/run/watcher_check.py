@@ -256,6 +256,15 @@ class InTheAir(unittest.TestCase):
         ground = reports([20.0] * 30, ground=True)
         self.assertEqual(w.in_the_air([shown(ground, lag=20.0)]), [])  # on the ground: not in the air
 
+    def test_flight_of_two_with_one_callsign(self):
+        # Two flights send their type as their callsign; the object is made from the second's report
+        # DELAY s before it, where the first's report at the creation lies nearer.
+        second = w.Flight("E50P", "2", reports([200.0] * 10, track=90.0))
+        first = w.Flight("E50P", "1", reports([200.0] * 10, track=90.0, start=moved(HOME, 0.0, -200.0 * KNOT * DELAY)))
+        obj = {"tail": "E50P", "created": 1000.0 + DELAY, "at": HOME}
+        self.assertIs(w.flight_of(obj, {"E50P": [first, second]}), first)  # by place and time alone
+        self.assertIs(w.flight_of(dict(obj, hexid="2"), {"E50P": [first, second]}), second)
+
 
 def flown(points, legs, rate=10.0):
     """An object DELAY s behind a flight's reports that flies legs of its own from the first report's
