@@ -1,7 +1,7 @@
 // What a shown aircraft aims for until its next plan. Its speed is planned from when its reports put
 // the aircraft along the way ahead: the speed that brings it where they put it a few seconds on,
-// averaged over their noisy times and kept within a few seconds of its path, within the speeds its
-// class can fly and what the known points ahead ask of it at its class's rates. It steers at a
+// averaged over their noisy times (on the ground kept within a few seconds of its path), within the
+// speeds its class can fly and what the known points ahead ask of it at its class's rates. It steers at a
 // point a little ahead on the way, turning at most as its class can; its height and attitude are
 // the path's where it is along the way, so that it comes down, touches down and lifts off where its
 // path did.
@@ -30,7 +30,7 @@ constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5};
 constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0};
 constexpr int smoothSamples = 2;        // each side
 constexpr double flownAgrees = 0.3;     // the share by which the reported speed may differ from their positions'
-constexpr double pathKept = 500.0;      // ticks: it is planned no farther from its path than this
+constexpr double pathKept = 500.0;      // ticks: on the ground it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
 constexpr double curveLeast = 200.0;    // ... metres at least
 constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken
@@ -204,14 +204,19 @@ double lf_curvatureAhead(const ShownMotion& s)
 }
 
 // Where its reports put the aircraft a horizon on (a place along the way), averaged over their
-// noisy times, but no farther than a few seconds from its path. Taxiing it is never planned ahead of
-// its path: the way there may turn off to a stand.
+// noisy times. On the ground no farther than a few seconds from its path, which decides where it
+// stands, turns off and lifts off; taxiing it is never planned ahead of its path: the way there may
+// turn off to a stand. In the air its reports' times decide: the path's own flight (its climb, its
+// turns, its predictions through a gap) may lie many seconds off them.
 double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t, bool taxiing)
 {
     const ShownMotion& s = act.shown;
     const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
     const double then = plan.now + t.horizon / tickSeconds;
-    return std::clamp(lf_smoothPlace(s, then, smoothing), gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
+    const double place = lf_smoothPlace(s, then, smoothing);
+    if (!s.onGround)
+        return place;
+    return std::clamp(place, gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
                       gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
 }
 
