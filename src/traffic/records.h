@@ -137,6 +137,7 @@ struct ShownMotion {
     double place = 0.0;        // metres along the way ...
     double offWay = 0.0;       // ... and metres from it
     double lag = 0.0;          // seconds behind its path's place (negative: ahead)
+    double jumpTick = -1e18;   // when its reports last put it farther on than its class can fly
     // What changes each tick until the next plan.
     double speedStep = 0.0, targetSpeed = 0.0; // knots a tick, knots
     double turnStep = 0.0;                     // radians a tick the way it moves turns ...

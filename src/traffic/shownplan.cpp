@@ -97,17 +97,20 @@ Plan lf_plan(const Act& act)
     return plan;
 }
 
-// In the air or on a runway, whether it lies so far behind its path that, speeding up at its rate
-// to the fastest its class flies, it would not come within the bound of it in time: its reports
-// jumped farther than its class can follow. Its lag is in seconds along the path's own time: how
-// long ago the path was where it is. (Ahead of its path it slows down as far as it flies: the path,
-// due later, comes to it. Taxiing it catches up at a taxi's speed.) Made within the last minute, it
-// is given that minute: a path that races on faster than its class flies would have it made again
-// and again.
+// Whether its reports jumped farther on than its class can fly in their time, and it lies so far
+// behind its path that, speeding up at its rate to the fastest its class flies, it would not come
+// within the bound of it in time: then it is made again. A jump counts from when it falls due, for a
+// minute. Where its reports can be flown it is never made again for its lag, which only its rates
+// make: a feed that sends one position for a minute and then one far on has flown there all along.
+// Its lag is in seconds along the path's own time: how long ago the path was where it is. (Ahead of
+// its path it slows down as far as it flies: the path, due later, comes to it. Taxiing it catches
+// up at a taxi's speed.) Made within the last minute, it is given that minute: a path that races on
+// faster than its class flies would have it made again and again.
 bool lf_outOfReach(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;
-    if ((s.onGround && !gf_onRunway(act)) || s.lag <= boundSeconds ||
+    const bool jumped = plan.now >= s.jumpTick && plan.now - s.jumpTick < reachSeconds / tickSeconds;
+    if (!jumped || (s.onGround && !gf_onRunway(act)) || s.lag <= boundSeconds ||
         plan.now - s.createdTick < reachSeconds / tickSeconds)
         return false;
     const double gap = gf_pathPlace(s) - s.place - boundSeconds * plan.path * knot;

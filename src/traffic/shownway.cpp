@@ -24,6 +24,7 @@ constexpr double shortestArc = 50.0;      // metres: a shorter way between repor
 constexpr double widestArc = -0.5;        // the cosine of the most a curve turns (120 degrees)
 constexpr std::size_t arcsAhead = 3;      // reports ahead joined by curves; beyond, the chords do
 constexpr double offTheWay = 50.0;        // metres: farther from the way near its place, it looks all along it
+constexpr double jumpTicks = 1000.0;      // later than reported its class would be there: the reports jumped
 
 double lf_metres(Flat a, Flat b) { return gf_length({b.east - a.east, b.north - a.north}); }
 Flat lf_flat(const WayPoint& p) { return {p.east, p.north}; }
@@ -245,7 +246,10 @@ void lf_buildBeyond(Act& act)
         // Due when its report put the aircraft there (the path's time where no report did), but no
         // sooner than its class can fly there: two points timed alike would be a jump.
         WayPoint point = lf_reportPoint(act, p, f, k + 1 == act.path.size(), ground);
-        point.tick = std::max(point.tick, from.tick + metres / fastest / tickSeconds);
+        const double flown = from.tick + metres / fastest / tickSeconds;
+        if (flown > point.tick + jumpTicks)
+            s.jumpTick = std::max(s.jumpTick, point.tick);
+        point.tick = std::max(point.tick, flown);
         point.pathTick = std::max(point.pathTick, from.pathTick + metres / fastest / tickSeconds);
         Flat arriving{};
         const bool arc = p.airborne && k <= arcsAhead && (course || kept > 0) &&

@@ -235,13 +235,13 @@ protected:
 const Recording recordings[] = {
     // DAL2232 climbs 200 ft above its reports just after lift-off; N846MH, a helicopter, comes
     // back along its way, its place on it held at the turn and the height it had there (at 1020
-    // hPa too). FFT2058 and N644SB are made again where their reports jump; SWA266 is given a
-    // new callsign, SWA237. At 1020 hPa N407LF, flying at 2,000 ft, below the airport's height,
-    // 10 km east of it, is made again. With the user in the air two helicopters more: N851MH, whose
-    // reports stand at 3,000 ft for a minute and then jump 6.6 km to 2,500 ft, and N237SH, whose
-    // climb after its lift-off is reported again unchanged and then 350 ft higher.
+    // hPa too). SWA266 is given a new callsign, SWA237. FFT2058, N644SB and N407LF, whose reports
+    // stand still and then jump on, are flown there, not made again. With the user in the air two
+    // helicopters more: N851MH, whose reports stand at 3,000 ft for a minute and then jump 6.6 km
+    // to 2,500 ft, and N237SH, whose climb after its lift-off is reported again unchanged and then
+    // 350 ft higher.
     {refgen::lasVegasWorld, "klas_20190305.rttfc", "klas_stands.txt", {36.0840, -115.1537}, "KLAS", "LAS", 2181.0,
-     {2, 2, 4}, {"FFT2058 N644SB SWA266", "FFT2058 N644SB SWA266 N407LF"}},
+     {2, 2, 4}, {"SWA266", "SWA266"}},
     // ASA1094 is given a new callsign, ASA6.
     {refgen::losAngelesWorld, "klax_20200617.rttfc", "klax_stands.txt", {33.9425, -118.4081}, "KLAX", "LAX", 125.0,
      {0, 0, 0}, {"ASA1094", "ASA1094"}},
