@@ -63,8 +63,10 @@ void gf_moveShown(Act& act);
 // Whether an aircraft of its class could fly from one report to the other in the time between them,
 // allowing for the feed's errors of place and time.
 bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to);
-// Its creation is asked for where its path is now: the simulator makes it there.
+// Its creation is asked for where its path is now, or sent where it is asked for: the simulator
+// makes it there.
 void gf_noteCreation(Act& act);
+void gf_noteCreation(Act& act, const ScInitPosition& at);
 // The shown aircraft stands where its path is, its held events sent: an arrival put onto its stand.
 void gf_showStanding(Act& act);
 

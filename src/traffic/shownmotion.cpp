@@ -230,11 +230,17 @@ void gf_moveShown(Act& act)
 
 void gf_noteCreation(Act& act)
 {
+    gf_noteCreation(act, {.latitude = act.latitude, .longitude = act.longitude, .altitude = act.altitude,
+                          .heading = act.heading * radToDeg});
+}
+
+void gf_noteCreation(Act& act, const ScInitPosition& at)
+{
     ShownMotion& s = act.shown;
-    s.createdLatitude = act.latitude;
-    s.createdLongitude = act.longitude;
-    s.createdAltitude = act.altitude;
-    s.createdHeading = act.heading;
+    s.createdLatitude = at.latitude;
+    s.createdLongitude = at.longitude;
+    s.createdAltitude = at.altitude;
+    s.createdHeading = at.heading / radToDeg;
     s.createdTick = static_cast<double>(gf_now());
     s.createdKnown = 1;
     s.set = 0;

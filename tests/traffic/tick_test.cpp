@@ -11,6 +11,10 @@ TEST_F(TrafficTest, TheTickPacesRemovalsCreationsReportsAndRequests)
     removalQueue = {201, 202};
     liveActs.push_back(gf_testAct(0x400001, statusQueued, 0, "KLM1"));
     liveActs.push_back(gf_testAct(0x400002, statusQueued, 0, "KLM2"));
+    // KLM1 flies on while it waits in the queue: it is made where its reports put it when it is sent.
+    liveActs[0].latitude = 52.0;
+    liveActs[0].path = {{.latitude = 52.0, .longitude = 4.0, .altitude = 3000.0, .tick = 0, .airborne = 1},
+                        {.latitude = 52.2, .longitude = 4.0, .altitude = 5000.0, .tick = 200, .airborne = 1}};
     creationRequests = {0x400001, 0x400002, 0x499999}; // the last one has no record
     staticCreationItems.push_back({.tailNumber = "KLM7*", .flightId = 7});
     standCandidates.resize(2); // for a stand that is not there: each placement drops one
@@ -40,6 +44,8 @@ TEST_F(TrafficTest, TheTickPacesRemovalsCreationsReportsAndRequests)
     EXPECT_EQ(standCandidates.size(), 1u) << "no static placement beside a live creation";
     runTicks(100); // ticks 51 to 150
     ASSERT_EQ(creations.size(), 3u);
+    EXPECT_NEAR(creations[2].position.latitude, 52.1, 1e-9) << "sent at tick 100";
+    EXPECT_NEAR(creations[2].position.altitude, 4000.0, 1e-6);
     EXPECT_TRUE(standCandidates.empty());
     EXPECT_EQ(requestsOf(101), 2u);
 
