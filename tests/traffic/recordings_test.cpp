@@ -142,7 +142,13 @@ protected:
         play(records, r.airport, false, ticks, [&] {
             const double sentAt = first + static_cast<double>(gf_now() - 1 - startTick) / 100.0;
             std::set<std::uint32_t> now;
-            for (const AiPosition& p : positions) {
+            // The simulator shows an object from its creation, before it settles and is moved.
+            std::vector<AiPosition> seen = positions;
+            for (const std::uint32_t id : objects)
+                if (const Act* a = gf_findActByObject(id); a != nullptr && a->base.status != statusCreated)
+                    seen.push_back({.latitude = a->shown.createdLatitude, .longitude = a->shown.createdLongitude,
+                                    .heading = a->shown.createdHeading, .altitude = a->shown.createdAltitude, .objectId = id});
+            for (const AiPosition& p : seen) {
                 now.insert(p.objectId);
                 if (!present.contains(p.objectId)) {
                     const Act* a = gf_findActByObject(p.objectId);
@@ -156,6 +162,8 @@ protected:
                                              a ? a->base.head.flightId : 0);
                 }
                 if ((gf_now() - startTick) % 10 != 0)
+                    continue;
+                if (&p >= seen.data() + positions.size()) // settling: no positions yet
                     continue;
                 shown[p.objectId].push_back({sentAt - reportLifetimeTicks / 100.0, p.latitude, p.longitude,
                                              p.altitude, p.heading});
