@@ -363,7 +363,9 @@ Steer lf_steer(Act& act)
     const bool anyWay = s.onGround || lf_hovering(s);
     const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
     const Flat way{s.wayEast, s.wayNorth};
-    for (double ahead = look;; ahead += radius / 2.0) {
+    // A bounded search: a class without a turn rate gives no radius to step by.
+    for (int k = 0; k <= 2.0 * turnLooked; ++k) {
+        const double ahead = look + k * radius / 2.0;
         const WayPoint aim = gf_pointAt(s, s.place + ahead);
         const Flat to{aim.east - s.east, aim.north - s.north};
         const double metres = gf_length(to);
@@ -374,9 +376,8 @@ Steer lf_steer(Act& act)
         const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
         if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
             return {error, metres};
-        if (ahead >= look + turnLooked * radius)
-            return {};
     }
+    return {};
 }
 
 void lf_planTurn(Act& act, double error)

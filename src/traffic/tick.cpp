@@ -20,48 +20,26 @@ std::atomic<bool> staticParkingRunning{false};
 namespace {
 UserAircraft currentUser;
 
-CreationItem lf_creationItemOf(const Act& act)
-{
-    CreationItem item;
-    item.position.latitude = act.latitude;
-    item.position.longitude = act.longitude;
-    item.position.altitude = act.altitude;
-    item.position.pitch = act.pitch * radToDeg;
-    item.position.bank = act.bank * radToDeg;
-    item.position.heading = act.heading * radToDeg;
-    item.position.onGround = gf_madeInTheAir(act) ? 0 : 1;
-    item.position.airspeed = 0;
-    item.tailNumber = act.callsign();
-    item.liveryTitle = act.base.head.liveryTitle;
-    item.flightId = act.base.head.flightId;
-    return item;
-}
-
 // A new aircraft in the air is made where its reports put it when its creation is sent, not when
-// it was asked for: the queue may hold it for seconds, in which it flies on.
-void lf_placeAtReports(const Act& act, ScInitPosition& at)
+// it was asked for: the queue may hold it for seconds, in which it flies on. True when it is.
+bool lf_placeAtReports(const Act& act, ScInitPosition& at)
 {
-    if (act.madeAgain || !gf_madeInTheAir(act) || act.path.empty())
-        return;
+    // (Its path on the ground, below the airport's height on a low-pressure day, it is shown there.)
+    if (act.madeAgain || act.onGround || !gf_madeInTheAir(act))
+        return false;
     const auto due = [](const PathPoint& p) { return static_cast<double>(p.reportTick != 0 ? p.reportTick : p.tick); };
     const double now = static_cast<double>(gf_now());
-    for (std::size_t k = 0; k + 1 < act.path.size(); ++k) {
-        const PathPoint& a = act.path[k];
-        const PathPoint& b = act.path[k + 1];
-        if (!b.airborne)
-            return;
-        if (due(b) <= now)
-            continue;
-        if (due(a) > now || due(b) <= due(a))
-            return;
-        const double f = (now - due(a)) / (due(b) - due(a));
-        at.latitude = a.latitude + f * (b.latitude - a.latitude);
-        at.longitude = a.longitude + f * (b.longitude - a.longitude);
-        at.altitude = a.altitude + f * (b.altitude - a.altitude);
-        if (a.latitude != b.latitude || a.longitude != b.longitude)
-            at.heading = gf_initialBearing({a.latitude, a.longitude}, {b.latitude, b.longitude}) * radToDeg;
-        return;
-    }
+    const auto b = std::ranges::find_if(act.path, [&](const PathPoint& p) { return due(p) > now; });
+    if (b == act.path.begin() || b == act.path.end() || !b->airborne || !std::prev(b)->airborne)
+        return false;
+    const PathPoint& a = *std::prev(b);
+    const double f = (now - due(a)) / (due(*b) - due(a));
+    at.latitude = a.latitude + f * (b->latitude - a.latitude);
+    at.longitude = a.longitude + f * (b->longitude - a.longitude);
+    at.altitude = a.altitude + f * (b->altitude - a.altitude);
+    if (a.latitude != b->latitude || a.longitude != b->longitude)
+        at.heading = gf_initialBearing({a.latitude, a.longitude}, {b->latitude, b->longitude}) * radToDeg;
+    return true;
 }
 
 void lf_paceQueues()
@@ -78,11 +56,8 @@ void lf_paceQueues()
     if (!liveCreationItems.empty()) {
         CreationItem item = liveCreationItems.front();
         liveCreationItems.pop_front();
-        if (Act* act = gf_findAct(item.flightId)) {
-            item = lf_creationItemOf(*act);
-            lf_placeAtReports(*act, item.position);
+        if (Act* act = gf_findAct(item.flightId); act && lf_placeAtReports(*act, item.position))
             gf_noteCreation(*act, item.position);
-        }
         queueAiCreation(item);
         return;
     }
@@ -101,6 +76,23 @@ void lf_takeReports()
         lf_processReport(std::move(reportDeque.front()));
         reportDeque.pop_front();
     }
+}
+
+CreationItem lf_creationItemOf(const Act& act)
+{
+    CreationItem item;
+    item.position.latitude = act.latitude;
+    item.position.longitude = act.longitude;
+    item.position.altitude = act.altitude;
+    item.position.pitch = act.pitch * radToDeg;
+    item.position.bank = act.bank * radToDeg;
+    item.position.heading = act.heading * radToDeg;
+    item.position.onGround = gf_madeInTheAir(act) ? 0 : 1;
+    item.position.airspeed = 0;
+    item.tailNumber = act.callsign();
+    item.liveryTitle = act.base.head.liveryTitle;
+    item.flightId = act.base.head.flightId;
+    return item;
 }
 
 void lf_takeCreationRequest()

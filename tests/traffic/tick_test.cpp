@@ -13,6 +13,8 @@ TEST_F(TrafficTest, TheTickPacesRemovalsCreationsReportsAndRequests)
     liveActs.push_back(gf_testAct(0x400002, statusQueued, 0, "KLM2"));
     // KLM1 flies on while it waits in the queue: it is made where its reports put it when it is sent.
     liveActs[0].latitude = 52.0;
+    liveActs[0].onGround = 0;
+    liveActs[0].phase = phaseAirborne;
     liveActs[0].path = {{.latitude = 52.0, .longitude = 4.0, .altitude = 3000.0, .tick = 0, .airborne = 1},
                         {.latitude = 52.2, .longitude = 4.0, .altitude = 5000.0, .tick = 200, .airborne = 1}};
     creationRequests = {0x400001, 0x400002, 0x499999}; // the last one has no record
