@@ -97,15 +97,12 @@ Plan lf_plan(const Act& act)
     return plan;
 }
 
-// Whether its reports jumped farther on than its class can fly in their time, and it lies so far
-// behind its path that, speeding up at its rate to the fastest its class flies, it would not come
-// within the bound of it in time: then it is made again. A jump counts from when it falls due, for a
-// minute. Where its reports can be flown it is never made again for its lag, which only its rates
-// make: a feed that sends one position for a minute and then one far on has flown there all along.
-// Its lag is in seconds along the path's own time: how long ago the path was where it is. (Ahead of
-// its path it slows down as far as it flies: the path, due later, comes to it. Taxiing it catches
-// up at a taxi's speed.) Made within the last minute, it is given that minute: a path that races on
-// faster than its class flies would have it made again and again.
+// Whether, its reports having jumped farther on than its class can fly in their time (within the
+// minute since that fell due), it lies so far behind its path that, speeding up at its rate to the
+// fastest its class flies, it would not come within the bound of it in time: then it is made again.
+// A lag its rates made is flown off. The lag is in seconds of the path's own time. (Ahead of its
+// path it slows down; taxiing it catches up at a taxi's speed.) A new object is given its first
+// minute: a path that races on faster than its class flies would have it made again and again.
 bool lf_outOfReach(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;
@@ -207,10 +204,9 @@ double lf_curvatureAhead(const ShownMotion& s)
 }
 
 // Where its reports put the aircraft a horizon on (a place along the way), averaged over their
-// noisy times. On the ground no farther than a few seconds from its path, which decides where it
-// stands, turns off and lifts off; taxiing it is never planned ahead of its path: the way there may
-// turn off to a stand. In the air its reports' times decide: the path's own flight (its climb, its
-// turns, its predictions through a gap) may lie many seconds off them.
+// noisy times. On the ground, where its path decides where it stands, turns off and lifts off, no
+// farther than a few seconds from its path, and taxiing never ahead of it (the way there may turn
+// off to a stand); in the air the path's own climb, turns and predictions may lie far off them.
 double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t, bool taxiing)
 {
     const ShownMotion& s = act.shown;
