@@ -53,6 +53,9 @@ struct PathPoint {
     std::uint8_t headingFromAdsb = 0;
 };
 
+// When its report put the aircraft at the point; where no report did, when the path has it there.
+inline double gf_reportedTick(const PathPoint& p) { return p.reportTick != 0 ? p.reportTick : p.tick; }
+
 // Knots: faster than any taxiing aircraft, an aircraft on the ground is on a runway.
 inline constexpr double runwaySpeed = 30.0;
 // A ground point slower than that: the aircraft stands or taxis.

@@ -199,7 +199,7 @@ WayPoint lf_reportPoint(const Act& act, const PathPoint& p, Flat at, bool last, 
     // position sent again at a runway's speed is the feed's, not a stop).
     const bool slow = p.speed < runwaySpeed;
     const bool stop = !p.airborne && (p.speed < standstill || (slow && (p.hold || (last && !act.takeOff))));
-    return {at.east, at.north, 0.0, p.reportTick != 0 ? p.reportTick : static_cast<double>(p.tick), static_cast<double>(p.tick),
+    return {at.east, at.north, 0.0, gf_reportedTick(p), static_cast<double>(p.tick),
             p.airborne ? p.altitude : ground, act.pitch, static_cast<std::uint8_t>(p.airborne ? 0 : 1),
             static_cast<std::uint8_t>(stop ? 1 : 0)};
 }

@@ -27,13 +27,12 @@ bool lf_placeAtReports(const Act& act, ScInitPosition& at)
     // (Its path on the ground, below the airport's height on a low-pressure day, it is shown there.)
     if (act.madeAgain || act.onGround || !gf_madeInTheAir(act))
         return false;
-    const auto due = [](const PathPoint& p) { return static_cast<double>(p.reportTick != 0 ? p.reportTick : p.tick); };
     const double now = static_cast<double>(gf_now());
-    const auto b = std::ranges::find_if(act.path, [&](const PathPoint& p) { return due(p) > now; });
+    const auto b = std::ranges::find_if(act.path, [&](const PathPoint& p) { return gf_reportedTick(p) > now; });
     if (b == act.path.begin() || b == act.path.end() || !b->airborne || !std::prev(b)->airborne)
         return false;
     const PathPoint& a = *std::prev(b);
-    const double f = (now - due(a)) / (due(*b) - due(a));
+    const double f = (now - gf_reportedTick(a)) / (gf_reportedTick(*b) - gf_reportedTick(a));
     at.latitude = a.latitude + f * (b->latitude - a.latitude);
     at.longitude = a.longitude + f * (b->longitude - a.longitude);
     at.altitude = a.altitude + f * (b->altitude - a.altitude);

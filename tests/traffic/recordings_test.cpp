@@ -142,28 +142,26 @@ protected:
         play(records, r.airport, false, ticks, [&] {
             const double sentAt = first + static_cast<double>(gf_now() - 1 - startTick) / 100.0;
             std::set<std::uint32_t> now;
+            const auto seen = [&](std::uint32_t id, double latitude, double longitude, double altitude) {
+                now.insert(id);
+                if (present.contains(id))
+                    return;
+                const Act* a = gf_findActByObject(id);
+                if (a != nullptr)
+                    flightOf[id] = a->base.head.flightId;
+                if (a != nullptr && gf_isRotorcraft(a->base.head))
+                    rotorcraft.insert(id);
+                if (track.is_open())
+                    track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\t{}\n", sentAt, id,
+                                         a ? a->callsign() : "?", latitude, longitude, altitude, a ? a->base.head.flightId : 0);
+            };
             // The simulator shows an object from its creation, before it settles and is moved.
-            std::vector<AiPosition> seen = positions;
             for (const std::uint32_t id : objects)
                 if (const Act* a = gf_findActByObject(id); a != nullptr && a->base.status != statusCreated)
-                    seen.push_back({.latitude = a->shown.createdLatitude, .longitude = a->shown.createdLongitude,
-                                    .heading = a->shown.createdHeading, .altitude = a->shown.createdAltitude, .objectId = id});
-            for (const AiPosition& p : seen) {
-                now.insert(p.objectId);
-                if (!present.contains(p.objectId)) {
-                    const Act* a = gf_findActByObject(p.objectId);
-                    if (a != nullptr)
-                        flightOf[p.objectId] = a->base.head.flightId;
-                    if (a != nullptr && gf_isRotorcraft(a->base.head))
-                        rotorcraft.insert(p.objectId);
-                    if (track.is_open())
-                        track << fmt::format("{:.2f}\tcreate\t1\t{}\t{}\t{:.7f}\t{:.7f}\t{:.1f}\t0\tlive\t{}\n", sentAt,
-                                             p.objectId, a ? a->callsign() : "?", p.latitude, p.longitude, p.altitude,
-                                             a ? a->base.head.flightId : 0);
-                }
+                    seen(id, a->shown.createdLatitude, a->shown.createdLongitude, a->shown.createdAltitude);
+            for (const AiPosition& p : positions) {
+                seen(p.objectId, p.latitude, p.longitude, p.altitude);
                 if ((gf_now() - startTick) % 10 != 0)
-                    continue;
-                if (&p >= seen.data() + positions.size()) // settling: no positions yet
                     continue;
                 shown[p.objectId].push_back({sentAt - reportLifetimeTicks / 100.0, p.latitude, p.longitude,
                                              p.altitude, p.heading});
