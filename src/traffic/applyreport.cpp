@@ -85,7 +85,7 @@ bool lf_goesBack(double heading, const Act& act, const PathPoint& p)
     const PathPoint& from = std::isnan(trail.time) ? act.path.back() : trail.last;
     // So long after its last report it may have turned round (a light aircraft circling through a gap
     // in its reports).
-    const double turnBack = std::numbers::pi / gf_turnLimit(act, std::max(p.speed, from.speed));
+    const double turnBack = std::numbers::pi / gf_turnLimit(act, std::max(p.speed, from.speed), gf_pathTurn(act));
     if (from.reportTick != 0 && (static_cast<double>(p.reportTick) - from.reportTick) / 100.0 > turnBack)
         return false;
     if (p.trackPresent)

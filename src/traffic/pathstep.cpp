@@ -114,7 +114,7 @@ double lf_turnOn(const Act& act, double knots)
     const double rate = act.trail.turnRate;
     if (std::isnan(rate))
         return 0.0;
-    const double most = gf_turnLimit(act, knots);
+    const double most = gf_turnLimit(act, knots, gf_pathTurn(act));
     return std::clamp(rate, -most, most);
 }
 

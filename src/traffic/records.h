@@ -117,6 +117,11 @@ struct AheadKey {
 // What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
 // traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
 // motion class can do (shownlimits.cpp).
+// What the shown aircraft does, found once a plan from what is shown (after its height): the row of
+// its class's motion table it moves by.
+enum class ShownPhase : std::uint8_t { taxi, roll, rollOut, climb, air, hover };
+inline constexpr std::size_t shownPhases = 6;
+
 struct ShownMotion {
     double latitude = 0.0, longitude = 0.0, altitude = 0.0; // degrees, feet
     double heading = 0.0;           // radians: the nose
@@ -150,12 +155,13 @@ struct ShownMotion {
     double targetPitch = 0.0, targetBank = 0.0;
     std::uint32_t objectId = 0; // the simulator object shown; another starts afresh
     std::uint32_t motionClass = 0;
-    double maxBank = 0.0, liftOffSpeed = 0.0; // radians, knots: of its motion class
+    double maxBank = 0.0; // radians: of its motion class
     std::uint8_t set = 0;
     std::uint8_t onGround = 0;
     std::uint8_t standing = 0; // stands where its path stands: nothing to do
     std::uint8_t settling = 0; // stopped beside its path, which stands: slides into its place
     std::uint8_t rolling = 0;  // on a runway, from its touch-down or its creation there until it slows to taxi
+    ShownPhase phase = ShownPhase::taxi;
     // Where the aircraft was created, and when its path was there (the path has moved on by the
     // time the simulator has made it).
     double createdLatitude = 0.0, createdLongitude = 0.0, createdAltitude = 0.0, createdHeading = 0.0, createdTick = 0.0;

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
+constexpr double fastestTaxi = 40.0;  // knots: the most a fixed-wing aircraft taxis at off the runway
 // By motion class (Light, Bizjet, Large, Heavy, HighPerf, Rotorcraft).
 struct ClassLimits {
     double roll;      // knots a second, speeding up on the take-off roll
@@ -19,24 +21,61 @@ struct ClassLimits {
     double slowest;   // knots of air speed in the air
     double fastest;   // knots over the ground
     double banked;    // degrees a second times knots: a turn at its bank (30 degrees, 34 for a helicopter)
+    double taxiing;   // knots: the most it taxis at off the runway (a helicopter hover-taxis)
+    NoseModel nose;   // but hovering
 };
 constexpr std::array<ClassLimits, 6> classLimits{{
-    {4.0, 1.5, 2.5, 5.0, 45.0, 250.0, 655.0},
-    {6.0, 2.5, 2.0, 7.0, 90.0, 550.0, 655.0},
-    {5.0, 2.0, 2.0, 7.0, 110.0, 600.0, 655.0},
-    {4.0, 1.5, 1.5, 6.0, 120.0, 650.0, 655.0},
-    {8.0, 4.0, 3.0, 8.0, 110.0, 1000.0, 655.0},
-    {4.0, 3.0, 3.0, 5.0, 0.0, 200.0, 740.0},
+    {4.0, 1.5, 2.5, 5.0, 45.0, 250.0, 655.0, fastestTaxi, NoseModel::alongWay},
+    {6.0, 2.5, 2.0, 7.0, 90.0, 550.0, 655.0, fastestTaxi, NoseModel::alongWay},
+    {5.0, 2.0, 2.0, 7.0, 110.0, 600.0, 655.0, fastestTaxi, NoseModel::alongWay},
+    {4.0, 1.5, 1.5, 6.0, 120.0, 650.0, 655.0, fastestTaxi, NoseModel::alongWay},
+    {8.0, 4.0, 3.0, 8.0, 110.0, 1000.0, 655.0, fastestTaxi, NoseModel::alongWay},
+    {4.0, 3.0, 3.0, 5.0, 0.0, 200.0, 740.0, 200.0, NoseModel::ontoWay},
 }};
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
-constexpr double fastestTaxi = 40.0;  // knots: the most it taxis at off the runway
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
 constexpr double lowAltitude = 10000.0;
-constexpr double firstClimbShare = 1.0; // of its roll's acceleration, in its first climb at take-off thrust
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
 constexpr double plannedBraking = 0.5;  // of its braking, to plan a stop with: room to spare
 constexpr double slowestTurn = 3.5;       // degrees a second any aircraft may turn in the air
 constexpr double groundSideForce = 0.25 * gravity; // metres a second squared in a turn on the ground
+constexpr double hoverSpeed = 15.0;       // knots: slower, a helicopter hovers ...
+constexpr double hoverTurn = 45.0;        // ... and may turn the way it moves this many degrees a second
+// On the ground, where its path decides where it stands, turns off and lifts off, it is planned no
+// farther than a few seconds from its path, and taxiing never ahead of it (the way there may turn off
+// to a stand); in the air the path's own climb, turns and predictions may lie far off its reports.
+constexpr double pathKept = 5.0, unbounded = std::numeric_limits<double>::infinity();
+constexpr Tuning taxiTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, 0.0, pathKept, false};
+constexpr Tuning runwayTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, pathKept, pathKept, true};
+constexpr Tuning hoverTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, unbounded, unbounded, false};
+constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0, unbounded, unbounded, false};
+
+// The motion table: each class's rows, by phase. No aircraft rolls much faster than it lifts off, nor
+// taxis at a runway's speed: a taxiing aircraft whose feed jumps ahead would race after it. In its
+// first climb, at take-off thrust, it speeds up as on its roll and flies no slower than it lifted off.
+using MotionTable = std::array<std::array<PhaseMotion, shownPhases>, classLimits.size()>;
+MotionTable lf_motionTable()
+{
+    MotionTable table;
+    for (std::size_t k = 0; k < classLimits.size(); ++k) {
+        const ClassLimits& c = classLimits[k];
+        const double braking = c.braking * plannedBraking;
+        const double liftOff = gf_liftOffSpeed(static_cast<std::int32_t>(k));
+        const double runway = std::max(fastestRoll * liftOff, c.taxiing);
+        // A helicopter hover-taxis as a fixed-wing aircraft rolls on a runway.
+        const Tuning& taxiing = c.taxiing > fastestTaxi ? runwayTuning : taxiTuning;
+        const auto row = [&](double slowest, double fastest, double up, double down, TurnModel turn, const Tuning& tuning) {
+            return PhaseMotion{{slowest, fastest, up, down, braking}, turn, turn == TurnModel::hovering ? NoseModel::kept : c.nose, tuning};
+        };
+        table[k] = {row(0.0, c.taxiing, c.taxi, c.braking, TurnModel::steered, taxiing),   // taxi
+                    row(0.0, runway, c.roll, c.braking, TurnModel::steered, runwayTuning), // roll
+                    row(0.0, runway, c.taxi, c.braking, TurnModel::steered, runwayTuning), // roll-out
+                    row(std::max(c.slowest, liftOff), 0.0, std::max(c.air, c.roll), c.air, TurnModel::banked, airTuning), // climb
+                    row(c.slowest, 0.0, c.air, c.air, TurnModel::banked, airTuning),       // air
+                    row(0.0, c.taxiing, c.taxi, c.braking, TurnModel::hovering, hoverTuning)}; // hover
+    }
+    return table;
+}
 
 // Unlisted types by what the feed shows: faster or higher than a light aircraft flies.
 constexpr double bizjetSpeed = 170.0, bizjetAltitude = 15000.0;
@@ -62,30 +101,30 @@ constexpr std::array<PathLimits, 6> pathLimits{{
 const ClassLimits& lf_limits(const Act& act) { return classLimits.at(std::min<std::uint32_t>(gf_motionClassOf(act.base.head), 5)); }
 } // namespace
 
+const PhaseMotion& gf_phaseMotion(const ShownMotion& s)
+{
+    static const MotionTable table = lf_motionTable();
+    return table.at(std::min<std::size_t>(s.motionClass, classLimits.size() - 1)).at(static_cast<std::size_t>(s.phase));
+}
+
+ShownPhase gf_shownPhase(const Act& act)
+{
+    const ShownMotion& s = act.shown;
+    if (gf_isRotorcraft(s) && s.speed < hoverSpeed)
+        return ShownPhase::hover;
+    if (!s.onGround)
+        return act.takeOff ? ShownPhase::climb : ShownPhase::air;
+    return act.takeOff ? ShownPhase::roll : gf_onRunway(act) ? ShownPhase::rollOut : ShownPhase::taxi;
+}
+
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed)
 {
     const ShownMotion& s = act.shown;
-    const ClassLimits& c = lf_limits(act);
-    SpeedLimits l;
-    l.braking = c.braking * plannedBraking;
-    if (s.onGround) {
-        // No aircraft rolls much faster than it lifts off, nor taxis at a runway's speed: a taxiing
-        // aircraft whose feed jumps ahead would race after it.
-        l.fastest = gf_isRotorcraft(s) ? c.fastest : gf_onRunway(act) ? fastestRoll * s.liftOffSpeed : fastestTaxi;
-        l.up = act.takeOff ? c.roll : c.taxi;
-        l.down = c.braking;
-        return l;
-    }
+    SpeedLimits l = gf_phaseMotion(s).speeds;
     // The slowest it flies holds for its air speed: over the ground the wind adds or takes.
     const double wind = airSpeed > 0.0 && groundSpeed > 0.0 ? groundSpeed - airSpeed : -windMargin;
-    const auto overGround = [wind](double air) { return air > 0.0 ? std::max(air + wind, 0.5 * air) : 0.0; };
-    l.slowest = overGround(c.slowest);
-    l.fastest = gf_fastestOverGround(act, s.altitude);
-    l.up = l.down = c.air;
-    if (act.takeOff) { // in its first climb at take-off thrust, never slower than it lifted off
-        l.up = std::max(l.up, firstClimbShare * c.roll);
-        l.slowest = std::max(l.slowest, overGround(s.liftOffSpeed));
-    }
+    l.slowest = l.slowest > 0.0 ? std::max(l.slowest + wind, 0.5 * l.slowest) : 0.0;
+    l.fastest = l.fastest > 0.0 ? l.fastest : gf_fastestOverGround(act, s.altitude);
     return l;
 }
 
@@ -136,18 +175,30 @@ double gf_turnableSpeed(const Act& act, double curvature)
     if (curvature <= 1e-9)
         return 1e9;
     const double classRate = act.base.head.turnRate / tickSeconds;
-    if (act.shown.onGround)
+    switch (gf_phaseMotion(act.shown).turn) {
+    case TurnModel::steered:
         return std::min(classRate, std::sqrt(groundSideForce * curvature)) / (knot * curvature);
+    case TurnModel::hovering:
+        return hoverTurn * degToRad / (knot * curvature);
+    case TurnModel::banked:
+        break;
+    }
     const double banked = lf_limits(act).banked;
     const double knots = std::max(std::sqrt(banked * degToRad / (knot * curvature)), slowestTurn * degToRad / (knot * curvature));
     return std::min(knots, classRate / (knot * curvature));
 }
 
-double gf_turnLimit(const Act& act, double knots)
+double gf_turnLimit(const Act& act, double knots, TurnModel model)
 {
     const double classRate = act.base.head.turnRate / tickSeconds;
-    if (act.shown.onGround)
+    switch (model) {
+    case TurnModel::steered:
         return std::min(classRate, groundSideForce / std::max(knots * knot, 0.1));
+    case TurnModel::hovering:
+        return hoverTurn * degToRad;
+    case TurnModel::banked:
+        break;
+    }
     const double banked = lf_limits(act).banked;
     return std::min(classRate, std::max(banked / std::max(knots, 1.0), slowestTurn) * degToRad);
 }
@@ -185,7 +236,6 @@ void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass)
 {
     s.motionClass = motionClass;
     s.maxBank = gf_maxBank(static_cast<std::int32_t>(motionClass));
-    s.liftOffSpeed = gf_liftOffSpeed(static_cast<std::int32_t>(motionClass));
 }
 
 bool gf_typeListed(const Act& act)

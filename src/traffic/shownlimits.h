@@ -15,9 +15,42 @@ struct SpeedLimits {
     double up = 0.0, down = 0.0;         // by which the speed may rise or fall in a second
     double braking = 0.0;                // to plan a stop with, on the ground
 };
-// In the phase the shown aircraft is in (on the ground or in the air, on a take-off roll or in
-// its first climb); `airSpeed` and `groundSpeed` are the reported ones around it (knots, 0 when
-// not known), which tell the wind.
+// How its nose may turn: steered on the ground (as the side force its wheels bear allows), banked
+// in the air, or as it likes, hovering.
+enum class TurnModel : std::uint8_t { steered, banked, hovering };
+// Where its nose points: the way it moves, coming round onto it (a helicopter), or where it pointed
+// (a helicopter moving slowly goes any way it likes).
+enum class NoseModel : std::uint8_t { alongWay, ontoWay, kept };
+// How its speed and turns are planned.
+struct Tuning {
+    double horizon;         // s ahead at which the planned speed reaches the reports' place
+    double smoothing;       // s over which the reports' places are averaged, or ...
+    double reportsAveraged; // ... over this many report intervals
+    double look;            // s of the way ahead at which it steers, ...
+    double lookLeast;       // ... metres at least, ...
+    double cutShare;        // ... and this share of how far it lies behind its path farther: it cuts corners
+    double offShare;        // ... at least this share of how far it lies off its way
+    double turnSeconds;     // in which the nose would come round onto its way
+    double aheadKept;       // s of its path's time it is planned ahead of its path at most, ...
+    double behindKept;      // ... and behind it (infinite: where its path decides nothing)
+    bool rollsOn;           // on a runway: it rolls on as its path does, slowing only for a stop
+};
+// What an aircraft of one motion class can do in one phase, and how it is planned there: a row of the
+// motion table. Its slowest is air speed (the wind adds or takes); where its fastest is 0 (in the air)
+// its altitude decides.
+struct PhaseMotion {
+    SpeedLimits speeds;
+    TurnModel turn = TurnModel::steered;
+    NoseModel nose = NoseModel::alongWay;
+    Tuning tuning{};
+};
+// The shown aircraft's row: by its class and its phase.
+const PhaseMotion& gf_phaseMotion(const ShownMotion& s);
+// Its phase, from what is shown: a helicopter moving slowly hovers; in the air it climbs out from its
+// take-off or flies; on the ground it rolls to take off, rolls out on a runway (gf_onRunway) or taxis.
+ShownPhase gf_shownPhase(const Act& act);
+// In its phase; `airSpeed` and `groundSpeed` are the reported ones around it (knots, 0 when not known),
+// which tell the wind.
 SpeedLimits gf_speedLimits(const Act& act, double groundSpeed, double airSpeed);
 // On the ground, whether it is on a runway: on its take-off roll, rolling out from its touch-down
 // (or created so), or its reports at a speed only a runway sees. Elsewhere on the ground it taxis.
@@ -31,11 +64,13 @@ double gf_fieldSpeed(const Act& act);
 // Knots: how fast the positions of the reports ahead move, from the first to the last of them over
 // their times; 0 unless all lie in the air, over 20 s or more.
 double gf_flownSpeed(const Act& act);
-// The fastest it can go round a way that turns by the curvature (radians a metre), knots: in the
-// air as it banks, on the ground as it steers.
+// The fastest the shown aircraft can go round a way that turns by the curvature (radians a metre),
+// knots, as its phase turns.
 double gf_turnableSpeed(const Act& act, double curvature);
-// Radians a second the nose may turn at the speed (knots).
-double gf_turnLimit(const Act& act, double knots);
+// Radians a second the nose may turn at the speed (knots), as the model turns.
+double gf_turnLimit(const Act& act, double knots, TurnModel model);
+// How its path turns: steered on the ground, banked in the air.
+inline TurnModel gf_pathTurn(const Act& act) { return act.onGround ? TurnModel::steered : TurnModel::banked; }
 // The motion class of an aircraft: its size class where the reference data list its type, else
 // what the feed shows of it: its emitter category, raised where it flies faster or higher than that
 // class does. It never falls.

@@ -15,22 +15,8 @@
 #include <limits>
 
 namespace {
-// How it is planned on the ground and in the air.
-struct Tuning {
-    double horizon;         // s ahead at which the planned speed reaches the reports' place
-    double smoothing;       // s over which the reports' places are averaged, or ...
-    double reportsAveraged; // ... over this many report intervals
-    double look;            // s of the way ahead at which it steers, ...
-    double lookLeast;       // ... metres at least, ...
-    double cutShare;        // ... and this share of how far it lies behind its path farther: it cuts corners
-    double offShare;        // ... at least this share of how far it lies off its way
-    double turnSeconds;     // in which the nose would come round onto its way
-};
-constexpr Tuning groundTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5};
-constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0};
 constexpr int smoothSamples = 2;        // each side
 constexpr double flownAgrees = 0.3;     // the share by which the reported speed may differ from their positions'
-constexpr double pathKept = 500.0;      // ticks: on the ground it is planned no farther from its path than this
 constexpr double curveSeconds = 6.0;    // of flight over which the way's turn ahead is judged ...
 constexpr double curveLeast = 200.0;    // ... metres at least
 constexpr double slopeMetres = 100.0;   // of its path's trace over which its climb or descent is taken
@@ -47,9 +33,7 @@ constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
 constexpr double keptUpSeconds = 30.0; // ahead in which a take-off roll looks for the speeds it must reach ...
 constexpr double rollAhead = 4.0;      // ... while no more seconds ahead of its path than this
-constexpr double hoverSpeed = 15.0;    // knots: slower, a helicopter keeps its nose where it points ...
-constexpr double hoverTurn = 45.0;     // ... and may turn the way it moves this many degrees a second, ...
-constexpr double leadSeconds = 15.0;   // ... unless its reports put it this far on ...
+constexpr double leadSeconds = 15.0;   // a hovering helicopter keeps its nose where it points unless its reports put it this far on ...
 constexpr double leadLeast = 25.0;     // ... farther off than this (metres) than it hovers about:
 constexpr double facingTurn = 20.0;    // then it turns its nose toward its way this many degrees a second ...
 constexpr double facing = 45.0;        // ... and speeds up only once its nose is this near it
@@ -71,9 +55,6 @@ struct Plan {
     double path;      // knots: how fast its path moves on over the next seconds
     double catchUp;   // knots: the fastest at which it may catch up with its path
 };
-
-// A helicopter moving slowly goes any way it likes.
-bool lf_hovering(const ShownMotion& s) { return gf_isRotorcraft(s) && s.speed < hoverSpeed; }
 
 double lf_rate(double wanted, double seconds, double most) { return std::clamp(wanted / seconds, -most, most); }
 
@@ -175,7 +156,7 @@ double lf_reportSeconds(const Act& act)
     return count < 2 ? 0.0 : (last - first) * tickSeconds / (count - 1);
 }
 
-const Tuning& lf_tuning(const ShownMotion& s) { return s.onGround ? groundTuning : airTuning; }
+const Tuning& lf_tuning(const ShownMotion& s) { return gf_phaseMotion(s).tuning; }
 
 // How far ahead on the way it steers (metres). On the ground, off its way, it looks at least as far on
 // as it lies off it, up to the way's known end: it comes back onto its way at a slant rather than aim
@@ -204,19 +185,17 @@ double lf_curvatureAhead(const ShownMotion& s)
 }
 
 // Where its reports put the aircraft a horizon on (a place along the way), averaged over their
-// noisy times. On the ground, where its path decides where it stands, turns off and lifts off, no
-// farther than a few seconds from its path, and taxiing never ahead of it (the way there may turn
-// off to a stand); in the air the path's own climb, turns and predictions may lie far off them.
-double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t, bool taxiing)
+// noisy times, within what its phase keeps it of its path.
+double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t)
 {
     const ShownMotion& s = act.shown;
     const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
     const double then = plan.now + t.horizon / tickSeconds;
     const double place = lf_smoothPlace(s, then, smoothing);
-    if (!s.onGround)
-        return place;
-    return std::clamp(place, gf_placeAt(s, then - pathKept, &WayPoint::pathTick),
-                      gf_placeAt(s, then + (taxiing ? 0.0 : pathKept), &WayPoint::pathTick));
+    const auto kept = [&](double seconds) {
+        return std::isinf(seconds) ? seconds : gf_placeAt(s, then + seconds / tickSeconds, &WayPoint::pathTick);
+    };
+    return std::clamp(place, kept(-t.behindKept), kept(t.aheadKept));
 }
 
 // What the known points ahead ask of the speed now (knots): braking at its class's rate, it is no
@@ -280,8 +259,8 @@ void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer&
 double lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer, Profile& f)
 {
     const ShownMotion& s = act.shown;
-    const bool taxiing = s.speed < runwaySpeed;
-    double timed = (lf_reportsPlace(act, plan, groundTuning, taxiing) - s.place + s.offWay) / groundTuning.horizon / knot;
+    const bool taxiing = !lf_tuning(s).rollsOn;
+    double timed = (lf_reportsPlace(act, plan, lf_tuning(s)) - s.place + s.offWay) / lf_tuning(s).horizon / knot;
     // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
     // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
     if (!taxiing)
@@ -297,8 +276,8 @@ double lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer, Prof
 double lf_airSpeed(const Act& act, const Plan& plan, Profile& f)
 {
     const ShownMotion& s = act.shown;
-    const double horizon = airTuning.horizon;
-    const double gap = lf_reportsPlace(act, plan, airTuning, false) - s.place - plan.reported * knot * horizon;
+    const double horizon = lf_tuning(s).horizon;
+    const double gap = lf_reportsPlace(act, plan, lf_tuning(s)) - s.place - plan.reported * knot * horizon;
     const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
     if (s.lag < boundSeconds / 2.0)
         f.ahead(0.0, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
@@ -323,7 +302,7 @@ bool lf_leadsOff(const Act& act, const Plan& plan)
 void lf_hover(Profile& f, Act& act, const Plan& plan, double error)
 {
     ShownMotion& s = act.shown;
-    if (!lf_hovering(s))
+    if (s.phase != ShownPhase::hover)
         return;
     const double off = lf_noseOff(s, error);
     if (lf_leadsOff(act, plan)) {
@@ -356,8 +335,8 @@ Steer lf_steer(Act& act)
     ShownMotion& s = act.shown;
     const double look = lf_look(s);
     // On the ground, and a hovering helicopter, turns as tight as it needs: no point lies inside its turn.
-    const bool anyWay = s.onGround || lf_hovering(s);
-    const double radius = anyWay ? 0.0 : s.speed * knot / gf_turnLimit(act, s.speed);
+    const TurnModel turn = gf_phaseMotion(s).turn;
+    const double radius = turn == TurnModel::banked ? s.speed * knot / gf_turnLimit(act, s.speed, turn) : 0.0;
     const Flat way{s.wayEast, s.wayNorth};
     // A bounded search: a class without a turn rate gives no radius to step by.
     for (int k = 0; k <= 2.0 * turnLooked; ++k) {
@@ -379,21 +358,24 @@ Steer lf_steer(Act& act)
 void lf_planTurn(Act& act, double error)
 {
     ShownMotion& s = act.shown;
-    const double seconds = lf_tuning(s).turnSeconds;
-    // A helicopter moving slowly goes any way it likes and keeps its nose where it points.
-    const bool hovering = lf_hovering(s);
-    const double most = hovering ? hoverTurn * degToRad : gf_turnLimit(act, s.speed);
+    const PhaseMotion& row = gf_phaseMotion(s);
+    const double seconds = row.tuning.turnSeconds;
+    const double most = gf_turnLimit(act, s.speed, row.turn);
     const double rate = lf_rate(error, seconds, most);
     s.turnStep = rate * tickSeconds;
     s.turnCos = std::cos(s.turnStep);
     s.turnSin = std::sin(s.turnStep);
-    if (hovering)
-        s.noseStep = 0.0;
-    else if (gf_isRotorcraft(s)) // the nose comes round onto the way it moves
-        s.noseStep = lf_rate(gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth)) + error, seconds,
-                             gf_turnLimit(act, s.speed)) * tickSeconds;
-    else
+    switch (row.nose) {
+    case NoseModel::alongWay:
         s.noseStep = s.turnStep;
+        break;
+    case NoseModel::ontoWay:
+        s.noseStep = lf_rate(gf_angleDiff(s.heading, std::atan2(s.wayEast, s.wayNorth)) + error, seconds, most) * tickSeconds;
+        break;
+    case NoseModel::kept:
+        s.noseStep = 0.0;
+        break;
+    }
     // Banked as its turn needs (a negative bank turns right).
     s.targetBank = s.onGround ? 0.0 : std::clamp(-std::atan(s.speed * knot * rate / gravity), -s.maxBank, s.maxBank);
 }
@@ -458,6 +440,7 @@ void lf_planHeight(Act& act)
     // On a runway from its touch-down until it slows to taxi.
     s.rolling = here.ground && (s.rolling || !s.onGround) && s.speed >= runwaySpeed;
     s.onGround = here.ground;
+    s.phase = gf_shownPhase(act);
     s.targetPitch = s.onGround ? act.base.head.staticPitch : next.pitch;
     if (s.onGround) {
         s.targetAltitude = s.altitude = here.altitude;

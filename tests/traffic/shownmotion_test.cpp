@@ -606,6 +606,7 @@ TEST_F(Motion, AFirstClimbsSlowestHoldsForItsAirSpeed)
     a.takeOff = 1;
     gf_setMotionClass(a.shown, largeClass);
     a.shown.onGround = 0;
+    a.shown.phase = gf_shownPhase(a);
     // 115 kt over the ground into a 30 kt wind is its lift-off speed and more through the air.
     EXPECT_LE(gf_speedLimits(a, 115.0, 145.0).slowest, 115.0);
     EXPECT_GT(gf_speedLimits(a, 115.0, 115.0).slowest, 115.0) << "in still air it is too slow";
