@@ -33,6 +33,7 @@ constexpr std::array<ClassLimits, 6> classLimits{{
     {4.0, 3.0, 3.0, 5.0, 0.0, 200.0, 740.0, 200.0, NoseModel::ontoWay},
 }};
 constexpr double fastestRoll = 1.35;  // times its lift-off speed, the most it rolls at
+constexpr double overReports = 40.0;  // knots over its reports' speed it may always fly
 constexpr double fastestLow = 350.0;  // knots over the ground below 10,000 ft: 250 of air speed and a strong wind
 constexpr double lowAltitude = 10000.0;
 constexpr double windMargin = 30.0;     // knots of headwind allowed where the reports tell no air speed
@@ -45,10 +46,14 @@ constexpr double hoverTurn = 45.0;        // ... and may turn the way it moves t
 // farther than a few seconds from its path, and taxiing never ahead of it (the way there may turn off
 // to a stand); in the air the path's own climb, turns and predictions may lie far off its reports.
 constexpr double pathKept = 5.0, unbounded = std::numeric_limits<double>::infinity();
-constexpr Tuning taxiTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, 0.0, pathKept, false};
-constexpr Tuning runwayTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, pathKept, pathKept, true};
-constexpr Tuning hoverTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, unbounded, unbounded, false};
-constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0, unbounded, unbounded, false};
+// Catching up faster than a quarter over its pace, it races; taxiing its taxi speed bounds it, and in
+// its first climb it speeds up as fast as it can to its reports' climbing speeds.
+constexpr double catchUp = 1.25;
+constexpr Tuning taxiTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, 0.0, pathKept, false, unbounded};
+constexpr Tuning runwayTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, pathKept, pathKept, true, catchUp};
+constexpr Tuning hoverTuning{3.0, 4.0, 0.0, 1.0, 6.0, 0.0, 1.0, 0.5, unbounded, unbounded, false, catchUp};
+constexpr Tuning climbTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0, unbounded, unbounded, false, unbounded};
+constexpr Tuning airTuning{6.0, 12.0, 1.5, 3.0, 100.0, 0.5, 0.0, 1.0, unbounded, unbounded, false, catchUp};
 
 // The motion table: each class's rows, by phase. No aircraft rolls much faster than it lifts off, nor
 // taxis at a runway's speed: a taxiing aircraft whose feed jumps ahead would race after it. In its
@@ -70,7 +75,7 @@ MotionTable lf_motionTable()
         table[k] = {row(0.0, c.taxiing, c.taxi, c.braking, TurnModel::steered, taxiing),   // taxi
                     row(0.0, runway, c.roll, c.braking, TurnModel::steered, runwayTuning), // roll
                     row(0.0, runway, c.taxi, c.braking, TurnModel::steered, runwayTuning), // roll-out
-                    row(std::max(c.slowest, liftOff), 0.0, std::max(c.air, c.roll), c.air, TurnModel::banked, airTuning), // climb
+                    row(std::max(c.slowest, liftOff), 0.0, std::max(c.air, c.roll), c.air, TurnModel::banked, climbTuning), // climb
                     row(c.slowest, 0.0, c.air, c.air, TurnModel::banked, airTuning),       // air
                     row(0.0, c.taxiing, c.taxi, c.braking, TurnModel::hovering, hoverTuning)}; // hover
     }

@@ -7,7 +7,6 @@ inline constexpr double tickSeconds = 0.01;
 inline constexpr double gravity = 9.80665;
 inline constexpr double standstill = 0.5; // knots
 inline constexpr double rollingSpeed = 60.0; // knots: on the ground only a runway sees this
-inline constexpr double overReports = 40.0; // knots over its reports' speed it may always fly, to catch up with them
 
 // Knots and knots a second.
 struct SpeedLimits {
@@ -34,6 +33,7 @@ struct Tuning {
     double aheadKept;       // s of its path's time it is planned ahead of its path at most, ...
     double behindKept;      // ... and behind it (infinite: where its path decides nothing)
     bool rollsOn;           // on a runway: it rolls on as its path does, slowing only for a stop
+    double catchUp;         // times the pace of its reports or its path at which it may catch up with it
 };
 // What an aircraft of one motion class can do in one phase, and how it is planned there: a row of the
 // motion table. Its slowest is air speed (the wind adds or takes); where its fastest is 0 (in the air)

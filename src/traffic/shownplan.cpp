@@ -26,8 +26,6 @@ constexpr double climbLimit = 7000.0 / 60.0;   // feet a second up ...
 constexpr double descentLimit = 6000.0 / 60.0; // ... and down
 constexpr double planSeconds = planTicks * tickSeconds;
 constexpr double stopsLooked = 2000.0; // metres ahead in which stops are looked for
-constexpr double catchUpShare = 1.4;   // times its reported speed at which it may catch up with its path
-                                       // (or overReports faster)
 constexpr double pathSeconds = 5.0;    // ahead over which its path's speed is taken
 constexpr double reachSeconds = 60.0;  // in which it catches up to within ...
 constexpr double boundSeconds = 10.0;  // ... this many seconds of flight of its path, or is made again there
@@ -74,7 +72,7 @@ Plan lf_plan(const Act& act)
     // It catches up faster than its path moves on, which may race after reports that jumped.
     plan.path = (gf_placeAt(s, plan.now + pathSeconds / tickSeconds, &WayPoint::pathTick) - gf_pathPlace(s)) / pathSeconds / knot;
     const double pace = std::max(plan.reported, plan.path);
-    plan.catchUp = std::min(std::max(catchUpShare * pace, pace + overReports), plan.limits.fastest);
+    plan.catchUp = std::min(gf_phaseMotion(s).tuning.catchUp * pace, plan.limits.fastest);
     return plan;
 }
 

@@ -317,6 +317,13 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
         {"created 8 s behind its path", 90.0, false, false, 12000.0, 250.0, straight(250.0, 12000.0), 15000,
          [](const Seen& s) { EXPECT_LT(s.mostAhead, 1.0) << "seconds ahead of its path: it catches up without running past it"; },
          8.0},
+        {"a light aircraft at 100 kt, created 8 s behind its path", 90.0, false, false, 3000.0, 100.0,
+         straight(100.0, 3000.0), 15000,
+         [](const Seen& s) {
+             EXPECT_LT(s.fastestAir, 130.0) << "knots: catching up 30 % over its reports' speed, it races";
+             EXPECT_LT(s.mostBehind, 8.0) << "seconds from its path";
+         },
+         8.0, 0},
         {"a light turboprop at 295 kt, created 8 s behind its path", 90.0, false, false, 8000.0, 295.0,
          straight(295.0, 8000.0), 15000,
          [](const Seen& s) {
