@@ -2,6 +2,7 @@
 // What an aircraft shown in the simulator can do, by its motion class and phase: how fast its
 // speed may change, how fast and slow it may go, how fast its nose may turn. One table.
 #include "traffic/motion.h"
+#include "traffic/motionclass.h"
 
 inline constexpr double tickSeconds = 0.01;
 inline constexpr double gravity = 9.80665;
@@ -71,15 +72,4 @@ double gf_turnableSpeed(const Act& act, double curvature);
 double gf_turnLimit(const Act& act, double knots, TurnModel model);
 // How its path turns: steered on the ground, banked in the air.
 inline TurnModel gf_pathTurn(const Act& act) { return act.onGround ? TurnModel::steered : TurnModel::banked; }
-// The motion class of an aircraft: its size class where the reference data list its type, else
-// what the feed shows of it: its emitter category, raised where it flies faster or higher than that
-// class does. It never falls.
-std::uint32_t gf_motionClass(const Act& act);
-// Makes a new aircraft move as its motion class, in its path, its events and its shown motion alike;
-// for an unlisted type, again each time its reports show it faster or higher.
-void gf_startMotionClass(Act& act);
-void gf_updateMotionClass(Act& act);
-// Sets the shown motion's class and what it keeps of it.
-void gf_setMotionClass(ShownMotion& s, std::uint32_t motionClass);
 inline bool gf_isRotorcraft(const ShownMotion& s) { return s.motionClass == rotorcraftClass; }
-bool gf_typeListed(const Act& act);
