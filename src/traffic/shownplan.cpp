@@ -40,9 +40,11 @@ constexpr double standReach = 50.0;    // metres from its next report within whi
 constexpr double creepLeast = 15.0;    // ... unless that lies farther on than this ...
 constexpr double creepOff = 45.0;      // ... and within this many degrees of its nose
 
-// Where it steers (lf_steer): the turn toward the point, and how far off that point lies (metres).
+// Where it steers (lf_steer): the turn toward the point, how far off that point lies (metres), and
+// whether it is the way's end, which does not move on as it comes nearer.
 struct Steer {
     double error = 0.0, metres = 0.0;
+    bool end = false;
 };
 
 // What one plan works with, found once.
@@ -217,8 +219,8 @@ struct Profile {
 // much room as it lies off it. Where its reports stand near it, it brakes to stand where they are
 // and stays but where the next lies on before its nose: the positions the feed sends of a standing
 // aircraft wander tens of metres, and driving after them, back onto its way, it would loop about
-// its stand. Taxiing toward a point behind it, it turns onto it no faster than it can: faster, the
-// point would lie inside the circle it turns on, and it would circle about it. Rolling to take off,
+// its stand. Taxiing toward a point behind it or its way's end, it turns onto it no faster than it
+// can: faster, it would circle about the point or pass it by. Rolling to take off,
 // it is due at its path's reports at their speeds, and never slows unless its path stops ahead: the
 // feed often stands still on the runway while its speed field rises, then jumps far along it or
 // into the air, and the path's roll follows it late and fast; waiting for the path, the aircraft
@@ -234,7 +236,7 @@ void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer&
     else if (!std::isinf(stop))
         f.ahead(std::max(stop - s.place, s.offWay), 0.0);
     // The arc from the way it moves to the point curves by twice the sine of the turn over the distance.
-    if (taxiing && std::abs(steer.error) > behindIt * degToRad)
+    if (taxiing && (steer.end || std::abs(steer.error) > behindIt * degToRad))
         f.ahead(0.0, gf_turnableSpeed(act, 2.0 * std::abs(std::sin(steer.error)) / steer.metres));
     if (!act.takeOff)
         return;
@@ -348,7 +350,7 @@ Steer lf_steer(Act& act)
         const double side = error > 0.0 ? 1.0 : -1.0; // the centre lies right of the way it moves for a right turn
         const Flat centre{side * s.wayNorth * radius, -side * s.wayEast * radius};
         if (gf_length({to.east - centre.east, to.north - centre.north}) >= radius)
-            return {error, metres};
+            return {error, metres, aim.at >= gf_wayPoint(s, gf_wayPoints(s) - 1).at};
     }
     return {};
 }

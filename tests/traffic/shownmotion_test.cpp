@@ -35,6 +35,7 @@ struct Seen {
     bool madeAgain = false;      // taken away to be created again where its path is ...
     double madeAgainAt = 0.0;    // ... after this many seconds
     double lowest = 1e9;         // feet above the park airport, in the air, after its first 10 s
+    double lastApart = 0.0;      // metres from its path at the end
 };
 
 // A point along the bearing from a position, `seconds` on at the speed, due after `due` ticks.
@@ -248,6 +249,17 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                                            k == 0 ? 41.0 : 20.0, 200 + 1000 * k));
         return points;
     };
+    // Taxiing east at 12 kt, then to a stop 30 m off to its right, where its reports stand.
+    const auto stopAside = [] {
+        std::vector<PathPoint> points;
+        const LatLon turn = gf_offset(lasVegas, 90.0, 12.0 * 8.0 / 3600.0);
+        for (int k = 1; k <= 4; ++k)
+            points.push_back(Motion::point(gf_offset(lasVegas, 90.0, 12.0 * 2.0 * k / 3600.0), 12.0, 200 * k));
+        const LatLon stop = gf_offset(turn, 150.0, 30.0 * metre);
+        for (int k = 0; k < 3; ++k)
+            points.push_back(Motion::point(stop, 0.0, 1400 + 1000 * k));
+        return points;
+    };
     const Case cases[] = {
         {"a climb-out whose reports come at uneven times", 90.0, false, false, 3000.0, 180.0, unevenClimb, 15000,
          [](const Seen& s) {
@@ -281,6 +293,8 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
              EXPECT_LT(s.mostBehind, 5.0) << "seconds from its path: it keeps up round the bends";
              EXPECT_LT(s.farthest, 60.0) << "metres from its path";
          }},
+        {"taxiing to a stop 30 m off to its right", 90.0, true, false, 0.0, 12.0, stopAside, 6000,
+         [](const Seen& s) { EXPECT_LT(s.lastApart, 10.0) << "metres from where its path stands: it turns onto it, not 20 m past it"; }},
         {"a take-off roll from a stop", 90.0, true, true, 0.0, 0.0, roll, 4000,
          [](const Seen& s) {
              EXPECT_FALSE(s.rollSlowed) << "the roll speeds up to the lift-off";
@@ -430,6 +444,7 @@ TEST_F(Motion, TheShownAircraftMovesAsItsClassCanAndKeepsToItsPath)
                 seen.farthest = std::max(seen.farthest, gf_distanceNm(s.latitude, s.longitude, a->latitude, a->longitude) * metresPerNm);
             }
             seen.nearest = std::min(seen.nearest, gf_distanceNm(s.latitude, s.longitude, abeam.first, abeam.second) * metresPerNm);
+            seen.lastApart = gf_distanceNm(s.latitude, s.longitude, a->latitude, a->longitude) * metresPerNm;
             before = s;
         }
         if (pathLiftOff && shownLiftOff)
