@@ -69,6 +69,9 @@ void gf_noteCreation(Act& act);
 void gf_noteCreation(Act& act, const ScInitPosition& at);
 // The shown aircraft stands where its path is, its held events sent: an arrival put onto its stand.
 void gf_showStanding(Act& act);
+// The shown aircraft, stopped near where its path now stands, slides there while its nose turns to
+// the path's (at once where nothing is shown yet).
+void gf_settleShown(Act& act);
 
 // A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)
 // until the next report; the next one that confirms it has it applied first.

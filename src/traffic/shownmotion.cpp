@@ -139,6 +139,15 @@ bool lf_settle(Act& act)
     return true;
 }
 
+void lf_startSettling(Act& act)
+{
+    ShownMotion& s = act.shown;
+    s.settling = 1;
+    const double at = s.way.back().at;
+    s.way.back() = lf_pathPoint(act); // where it stands
+    s.way.back().at = at;
+}
+
 // How far (metres) it has stopped from its path, which stands on the ground; infinite when either moves.
 double lf_stoppedFromPath(const Act& act)
 {
@@ -212,10 +221,7 @@ void gf_moveShown(Act& act)
         s.wayEast /= length;
         s.wayNorth /= length;
         if (lf_stoppedFromPath(act) < settleReach) {
-            s.settling = 1;
-            const double at = s.way.back().at;
-            s.way.back() = lf_pathPoint(act); // where it stands
-            s.way.back().at = at;
+            lf_startSettling(act);
             lf_settle(act);
             return;
         }
@@ -251,6 +257,15 @@ void gf_showStanding(Act& act)
     lf_showPath(act);
     act.shown.speed = act.shown.targetSpeed = 0.0;
     act.shown.standing = 1;
+}
+
+void gf_settleShown(Act& act)
+{
+    ShownMotion& s = act.shown;
+    if (!s.set || s.objectId != act.base.objectId || lf_shownAsPath(act) || s.way.empty())
+        gf_showStanding(act);
+    else
+        lf_startSettling(act);
 }
 
 bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value)

@@ -24,14 +24,15 @@ bool lf_stoppedAtStand(const Act& act)
     return s.onGround && s.speed < stoppedKnots && stand != nullptr && lf_shownFromStand(act) <= stand->radius;
 }
 
-// Its path and the aircraft shown stand on the stand point, facing the stand's way, as a newcomer
-// parked there is made.
+// Its path stands on the stand point, facing the stand's way, as a newcomer parked there is made;
+// the aircraft shown slides the last metres there while its nose comes round: put there at once,
+// it would jump and spin where the user watches.
 void lf_standOnStand(Act& act)
 {
     act.latitude = act.base.latitude;
     act.longitude = act.base.longitude;
     act.heading = act.base.heading;
-    gf_showStanding(act);
+    gf_settleShown(act);
 }
 } // namespace
 
@@ -44,9 +45,9 @@ void lf_arrivedAtStand(Act& act)
     }
     // It parks once the aircraft the simulator shows stands there too: its path is there first.
     if (lf_shownFromStand(act) > twoMetres) {
-        if (!lf_stoppedAtStand(act))
-            return;
-        lf_standOnStand(act);
+        if (lf_stoppedAtStand(act))
+            lf_standOnStand(act);
+        return;
     }
     gf_setPhase(act, phaseAtStand);
     act.groundTurn = 0; // the taxi turn is over; a later push back must not take it up again

@@ -25,6 +25,19 @@ protected:
         a.path = {point(standPosition, 0.0, 0), point(gf_offset(standPosition, reportBearing, 0.02), 3.0, 1000)};
         return a;
     }
+    // An arrival taxiing at 5 kt from where it is, heading north, onto stand B7 heading east; its flight id.
+    std::uint32_t arrival(LatLon from)
+    {
+        const StandRecord& stand = gf_testAddStand("B7", standPosition, 90.0, 20.0);
+        Act& a = addAct(largeClass, from, 0.0, phaseToStand);
+        a.base.latitude = standPosition.first;
+        a.base.longitude = standPosition.second;
+        a.base.heading = stand.heading;
+        a.base.standNumber = stand.standNumber;
+        a.path = {point(from, 5.0, 0)};
+        lf_pathToStand(a, standPosition.first, standPosition.second, stand.heading);
+        return a.base.head.flightId;
+    }
 };
 
 TEST_F(Ground, AReportWithin90DegreesOfTheStandHeadingPullsOutOtherwiseItPushesBack)
@@ -194,16 +207,7 @@ TEST_F(Ground, AStraightPushBackAfterALiveArrivalNeverSpinsTheAircraft)
 {
     // Taxiing in heading north onto a stand east of it: the heading lags the turn, so the
     // ground turn is under way while the aircraft arrives.
-    const StandRecord& stand = gf_testAddStand("B7", standPosition, 90.0, 20.0);
-    const LatLon from = gf_offset(standPosition, 250.0, 80.0 * metre);
-    Act& a = addAct(largeClass, from, 0.0, phaseToStand);
-    const std::uint32_t id = a.base.head.flightId;
-    a.base.latitude = standPosition.first;
-    a.base.longitude = standPosition.second;
-    a.base.heading = stand.heading;
-    a.base.standNumber = stand.standNumber;
-    a.path = {point(from, 5.0, 0)};
-    lf_pathToStand(a, standPosition.first, standPosition.second, stand.heading);
+    const std::uint32_t id = arrival(gf_offset(standPosition, 250.0, 80.0 * metre));
     bool turning = false;
     for (int t = 0; t < 20000 && act(id)->phase == phaseToStand; ++t) {
         run(1);
@@ -226,6 +230,26 @@ TEST_F(Ground, AStraightPushBackAfterALiveArrivalNeverSpinsTheAircraft)
     EXPECT_NE(act(id)->phase, phaseAtStand) << "it left the stand";
     EXPECT_LE(turnedMost, act(id)->base.head.turnRate * 3.0 + 1e-12) << "no spin at the push back";
     EXPECT_LT(std::abs(gf_angleDiff(atStand, act(id)->heading)) * radToDeg, 3.0) << "still facing the stand's way";
+}
+
+TEST_F(Ground, AnArrivalStoppedBesideItsStandSlidesOntoItWithoutAJump)
+{
+    // Taxiing in heading north from 25 m west-south-west of a stand facing east: too near to turn
+    // onto it, it stops beside it.
+    const std::uint32_t id = arrival(gf_offset(standPosition, 250.0, 25.0 * metre));
+    double step = 0.0, turn = 0.0;
+    for (int t = 0; t < 20000 && act(id)->phase == phaseToStand; ++t) {
+        const ShownMotion before = act(id)->shown;
+        run(1);
+        const ShownMotion& s = act(id)->shown;
+        if (before.set && s.set) {
+            step = std::max(step, gf_distanceNm(before.latitude, before.longitude, s.latitude, s.longitude) * metresPerNm);
+            turn = std::max(turn, std::abs(gf_angleDiff(before.heading, s.heading)));
+        }
+    }
+    ASSERT_EQ(act(id)->phase, phaseAtStand);
+    EXPECT_LT(step, 0.2) << "metres in a tick at most: it does not jump onto the stand";
+    EXPECT_LE(turn, act(id)->base.head.turnRate + 1e-9) << "radians in a tick at most: nor spin onto its heading";
 }
 
 TEST_F(Ground, AMidpointAcrossTheAntimeridianKeepsTheTaxiingAircraftOnItsWay)
