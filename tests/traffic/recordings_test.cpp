@@ -66,7 +66,7 @@ struct Flags {
 
 // What a watcher of the simulator counts of the positions shown.
 struct Watched {
-    Flags lurches, swings, rollsSlowing, balloons;
+    Flags lurches, swings, rollsSlowing, balloons, jumps;
 };
 
 class Recordings : public Replay {
@@ -206,6 +206,17 @@ protected:
                         return true;
                 return false;
             };
+            // Slow or standing, it never jumps or spins from one sample to the next.
+            for (std::size_t k = 2; k < samples.size(); ++k) {
+                const Sample& a = samples[k - 1];
+                const Sample& b = samples[k];
+                if (b.time - a.time > 0.5 || lf_knots(samples[k - 2], a) >= 5.0)
+                    continue;
+                const double metres = gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude) * metresPerNm;
+                const double turn = std::abs(gf_angleDiff(a.heading, b.heading)) * radToDeg;
+                w.jumps.add(metres > 2.0 || turn > 20.0, b, object,
+                            fmt::format("{} {:.1f} m, {:.0f} degrees", presence.at(object).callsign, metres, turn));
+            }
             for (std::size_t k = 0; k + 40 < samples.size(); ++k) {
                 const Sample& a = samples[k];
                 const Sample& b = samples[k + 20];
@@ -277,7 +288,7 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         if (out)
             std::filesystem::create_directories(gf_utf8ToUtf16(folder));
         const auto shown = replayWhole(r, folder, air);
-        const auto [lurches, swings, rollsSlowing, balloons] = watch(r, shown);
+        const auto [lurches, swings, rollsSlowing, balloons, jumps] = watch(r, shown);
         EXPECT_GT(shown.size(), 20u) << r.file << ": aircraft shown";
         EXPECT_GT(lurches.judged, 100000u) << r.file;
         EXPECT_EQ(lurches.flagged, 0u) << r.file << ": " << lurches.episodes << " lurches" << lurches.first;
@@ -287,6 +298,8 @@ TEST_F(Recordings, WholeRecordingsShowNoLurchAndNoSwing)
         EXPECT_EQ(swings.flagged, 0u) << r.file << ": " << swings.episodes << " swings" << swings.first;
         EXPECT_GT(balloons.judged, 10000u) << r.file;
         EXPECT_LE(balloons.episodes, r.balloons[known]) << r.file << ": balloons" << balloons.first;
+        EXPECT_GT(jumps.judged, 10000u) << r.file;
+        EXPECT_EQ(jumps.flagged, 0u) << r.file << ": " << jumps.episodes << " jumps" << jumps.first;
         for (const auto& [object, o] : presence)
             EXPECT_TRUE(std::isinf(o.removed) || !o.reason.empty()) << r.file << ": " << o.callsign << " removed without a reason";
         if (air)
