@@ -67,10 +67,9 @@ bool gf_canReach(const Act& act, const PathPoint& from, const PathPoint& to);
 // makes it there.
 void gf_noteCreation(Act& act);
 void gf_noteCreation(Act& act, const ScInitPosition& at);
-// The shown aircraft stands where its path is, its held events sent: an arrival put onto its stand.
-void gf_showStanding(Act& act);
-// The shown aircraft, stopped near where its path now stands, slides there while its nose turns to
-// the path's (at once where nothing is shown yet).
+// The shown aircraft, stopped near where its path now stands (an arrival beside its stand), slides
+// there while its nose turns to the path's; where it moves on its own no more, it stands there at
+// once, its held events sent.
 void gf_settleShown(Act& act);
 
 // A ground report of an aircraft standing or taxiing that it cannot have reached is held (true)

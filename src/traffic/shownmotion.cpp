@@ -252,20 +252,16 @@ void gf_noteCreation(Act& act, const ScInitPosition& at)
     s.set = 0;
 }
 
-void gf_showStanding(Act& act)
-{
-    lf_showPath(act);
-    act.shown.speed = act.shown.targetSpeed = 0.0;
-    act.shown.standing = 1;
-}
-
 void gf_settleShown(Act& act)
 {
     ShownMotion& s = act.shown;
-    if (!s.set || s.objectId != act.base.objectId || lf_shownAsPath(act) || s.way.empty())
-        gf_showStanding(act);
-    else
+    if (s.set && s.objectId == act.base.objectId && !lf_shownAsPath(act) && !s.way.empty()) {
         lf_startSettling(act);
+        return;
+    }
+    lf_showPath(act);
+    s.speed = s.targetSpeed = 0.0;
+    s.standing = 1;
 }
 
 bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value)
