@@ -27,9 +27,7 @@ constexpr std::array<PathLimits, 6> pathLimits{{
     {0.0017453292519943294, 1.0, 4.5},
     {0.0034906585039886587, 0.75, 5.0},
 }};
-} // namespace
 
-namespace {
 void lf_applyMotionClass(Act& act, std::uint32_t c)
 {
     ActHead& head = act.base.head;

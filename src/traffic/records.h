@@ -114,13 +114,14 @@ struct AheadKey {
     bool operator==(const AheadKey&) const = default;
 };
 
-// What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
-// traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
-// motion class can do (shownlimits.cpp).
 // What the shown aircraft does, found once a plan from what is shown (after its height): the row of
 // its class's motion table it moves by.
 enum class ShownPhase : std::uint8_t { taxi, roll, rollOut, climb, air, hover };
-inline constexpr std::size_t shownPhases = 6;
+inline constexpr std::size_t shownPhases = static_cast<std::size_t>(ShownPhase::hover) + 1;
+
+// What the simulator shows of a live aircraft (shownmotion.cpp): it moves along the way its path
+// traces, at a speed planned from when the path is due along it (shownplan.cpp), within what its
+// motion class can do (shownlimits.cpp).
 
 struct ShownMotion {
     double latitude = 0.0, longitude = 0.0, altitude = 0.0; // degrees, feet

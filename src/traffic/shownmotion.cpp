@@ -26,17 +26,21 @@ bool lf_shownAsPath(const Act& act)
     return act.phase == phaseInitial || act.phase == phasePushBack || act.phase == phaseLeaving;
 }
 
+// Whether this object moves on its own along its way, rather than as its path or not yet at all.
+bool lf_ownWay(const Act& a) { return a.shown.set && a.shown.objectId == a.base.objectId && !lf_shownAsPath(a) && !a.shown.way.empty(); }
+
 void lf_setPosition(ShownMotion& s)
 {
     s.latitude = s.originLatitude + s.north / metresPerDegree;
     s.longitude = gf_wrapLongitude(s.originLongitude + s.east / s.eastScale);
 }
 
-WayPoint lf_pathPoint(const Act& act)
+// Where its path is now, `along` metres along the way.
+WayPoint lf_pathPoint(const Act& act, double along = 0.0)
 {
     const Flat at = gf_flatOf(act.shown, act.latitude, act.longitude);
     const double now = static_cast<double>(gf_now());
-    return {at.east, at.north, 0.0, now, now, act.altitude, act.pitch, act.onGround};
+    return {at.east, at.north, along, now, now, act.altitude, act.pitch, act.onGround};
 }
 
 // The events held for places it has reached go to the simulator (all when `all`).
@@ -110,8 +114,8 @@ void lf_start(Act& act)
 }
 
 // Stopped beside its path, which stands: it slides the last metres into place while its nose
-// turns to the path's at its class's rate. True while it does.
-bool lf_settle(Act& act)
+// turns to the path's at its class's rate.
+void lf_settle(Act& act)
 {
     ShownMotion& s = act.shown;
     const Flat at = gf_flatOf(s, act.latitude, act.longitude);
@@ -136,16 +140,13 @@ bool lf_settle(Act& act)
         s.standing = 1;
         gf_startWay(s, lf_pathPoint(act));
     }
-    return true;
 }
 
 void lf_startSettling(Act& act)
 {
     ShownMotion& s = act.shown;
     s.settling = 1;
-    const double at = s.way.back().at;
-    s.way.back() = lf_pathPoint(act); // where it stands
-    s.way.back().at = at;
+    s.way.back() = lf_pathPoint(act, s.way.back().at); // where it stands
 }
 
 // How far (metres) it has stopped from its path, which stands on the ground; infinite when either moves.
@@ -255,7 +256,7 @@ void gf_noteCreation(Act& act, const ScInitPosition& at)
 void gf_settleShown(Act& act)
 {
     ShownMotion& s = act.shown;
-    if (s.set && s.objectId == act.base.objectId && !lf_shownAsPath(act) && !s.way.empty()) {
+    if (lf_ownWay(act)) {
         lf_startSettling(act);
         return;
     }
@@ -267,8 +268,7 @@ void gf_settleShown(Act& act)
 bool gf_holdEvent(Act& act, std::uint32_t eventId, std::uint32_t value)
 {
     ShownMotion& s = act.shown;
-    if (!s.set || s.objectId != act.base.objectId || lf_shownAsPath(act) || s.way.empty() ||
-        gf_pathPlace(s) - s.place < heldBehind)
+    if (!lf_ownWay(act) || gf_pathPlace(s) - s.place < heldBehind)
         return false;
     s.heldEvents.push_back({gf_pathPlace(s), eventId, value});
     return true;

@@ -186,9 +186,10 @@ double lf_curvatureAhead(const ShownMotion& s)
 
 // Where its reports put the aircraft a horizon on (a place along the way), averaged over their
 // noisy times, within what its phase keeps it of its path.
-double lf_reportsPlace(const Act& act, const Plan& plan, const Tuning& t)
+double lf_reportsPlace(const Act& act, const Plan& plan)
 {
     const ShownMotion& s = act.shown;
+    const Tuning& t = lf_tuning(s);
     const double smoothing = std::max(t.smoothing, t.reportsAveraged * lf_reportSeconds(act));
     const double then = plan.now + t.horizon / tickSeconds;
     const double place = lf_smoothPlace(s, then, smoothing);
@@ -259,13 +260,13 @@ void lf_groundProfile(Profile& f, const Act& act, const Plan& plan, const Steer&
 double lf_groundSpeed(const Act& act, const Plan& plan, const Steer& steer, Profile& f)
 {
     const ShownMotion& s = act.shown;
-    const bool taxiing = !lf_tuning(s).rollsOn;
-    double timed = (lf_reportsPlace(act, plan, lf_tuning(s)) - s.place + s.offWay) / lf_tuning(s).horizon / knot;
+    const Tuning& t = lf_tuning(s);
+    double timed = (lf_reportsPlace(act, plan) - s.place + s.offWay) / t.horizon / knot;
     // On a runway ahead of its path it rolls on as its path does rather than stop for the path to
     // come: down ahead of its path, a touch-and-go stood on the runway and was left behind.
-    if (!taxiing)
+    if (t.rollsOn)
         timed = std::max(timed, std::min(plan.path, s.speed));
-    lf_groundProfile(f, act, plan, steer, taxiing);
+    lf_groundProfile(f, act, plan, steer, !t.rollsOn);
     return timed * lf_turningShare(steer.error);
 }
 
@@ -277,7 +278,7 @@ double lf_airSpeed(const Act& act, const Plan& plan, Profile& f)
 {
     const ShownMotion& s = act.shown;
     const double horizon = lf_tuning(s).horizon;
-    const double gap = lf_reportsPlace(act, plan, lf_tuning(s)) - s.place - plan.reported * knot * horizon;
+    const double gap = lf_reportsPlace(act, plan) - s.place - plan.reported * knot * horizon;
     const double most = std::sqrt(2.0 * (gap > 0.0 ? plan.limits.down : plan.limits.up) * knot * std::abs(gap));
     if (s.lag < boundSeconds / 2.0)
         f.ahead(0.0, std::max({gf_turnableSpeed(act, lf_curvatureAhead(s)), plan.reported, plan.path}));
